@@ -1,0 +1,12 @@
+#pragma once
+
+#include "catalog/Catalog.h"
+
+namespace catalog {
+
+// Each scene plays one component's main road and adds what the screen shows to the catalog.
+void sceneDecodedSamples(Catalog& catalog);
+void sceneAnimatedGIF(Catalog& catalog);
+void sceneDiskCacheReport(Catalog& catalog);
+
+}  // namespace catalog

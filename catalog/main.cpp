@@ -1,0 +1,45 @@
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "catalog/Catalog.h"
+#include "catalog/Scenes.h"
+#include "platform/dispatch/RunLoop.h"
+
+namespace {
+
+struct SceneEntry {
+  const char* title;
+  void (*play)(catalog::Catalog&);
+};
+
+const std::vector<SceneEntry>& scenes() {
+  static const std::vector<SceneEntry> kScenes = {
+      {"Decoded sample images", catalog::sceneDecodedSamples},
+      {"Animated GIF frames", catalog::sceneAnimatedGIF},
+      {"Disk cache report", catalog::sceneDiskCacheReport},
+  };
+  return kScenes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  platform::RunLoop::bindMainToCurrentThread();
+  std::string output = argc > 1 ? argv[1] : "out/catalog";
+  catalog::Catalog catalog(output);
+  const auto& all = scenes();
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    catalog.beginScene(all[i].title);
+    all[i].play(catalog);
+    std::size_t frames = catalog.endScene();
+    std::printf("[%zu/%zu] %s: %zu frame%s\n", i + 1, all.size(), all[i].title, frames,
+                frames == 1 ? "" : "s");
+    std::fflush(stdout);
+  }
+  if (!catalog.writeIndex()) {
+    std::fprintf(stderr, "catalog: could not write %s/index.html\n", output.c_str());
+    return 1;
+  }
+  return 0;
+}

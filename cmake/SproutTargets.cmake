@@ -1,0 +1,29 @@
+set(SPROUT_WARNINGS -Wall -Wextra -Werror
+    # g++ 12's flow-based warnings misfire inside libstdc++ once inlined at -O2 (string and
+    # vector copies, std::optional); debug and sanitizer builds keep them as errors.
+    $<$<AND:$<CXX_COMPILER_ID:GNU>,$<NOT:$<CONFIG:Debug>>>:-Wno-restrict -Wno-stringop-overflow
+    -Wno-array-bounds -Wno-maybe-uninitialized>)
+
+# sprout_layer(<target> <folder>): a static library of every .cpp under <folder>.
+function(sprout_layer target folder)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_compile_options(${target} PRIVATE ${SPROUT_WARNINGS})
+endfunction()
+
+# sprout_tests(<binary> <folder> <library>): one GoogleTest binary per layer, registered with ctest.
+function(sprout_tests binary folder library)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  list(APPEND sources ${PROJECT_SOURCE_DIR}/tests/TestMain.cpp)
+  add_executable(${binary} ${sources})
+  target_link_libraries(${binary} PRIVATE ${library} GTest::gtest GTest::gmock PkgConfig::HTTPLIB)
+  target_include_directories(${binary} PRIVATE ${PROJECT_SOURCE_DIR})
+  target_compile_options(${binary} PRIVATE ${SPROUT_WARNINGS})
+  target_compile_definitions(${binary} PRIVATE SPROUT_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  add_test(NAME ${binary} COMMAND ${binary})
+  set_tests_properties(${binary} PROPERTIES TIMEOUT 900)
+endfunction()

@@ -1,0 +1,270 @@
+#include "images/WIImageCache.h"
+
+#include <cstring>
+#include <utility>
+
+#include "images/WIImageForceDecode.h"
+#include "images/WIImageKeyScale.h"
+#include "images/WIImageMultiFormat.h"
+#include "platform/dispatch/BlockOperation.h"
+#include "platform/foundation/Digest.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Path.h"
+#include "platform/graphics/ImageEncoder.h"
+
+namespace sprout {
+
+using platform::Data;
+using platform::DispatchQueue;
+using platform::FileManager;
+using platform::Image;
+
+namespace {
+
+constexpr std::uint8_t kPNGSignature[8] = {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A};
+constexpr std::size_t kMaxExtensionLength = 8;
+constexpr char kLogTag[] = "WIImageCache";
+
+bool isAlphanumeric(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+std::optional<Data> readNonEmpty(const FileManager& files, const std::string& path) {
+  auto data = files.contentsAtPath(path);
+  if (!data || data->empty()) return std::nullopt;
+  return data;
+}
+
+}  // namespace
+
+bool WIImageDataHasPNGSignature(const Data& data) {
+  return data.size() >= sizeof(kPNGSignature) &&
+         std::memcmp(data.data(), kPNGSignature, sizeof(kPNGSignature)) == 0;
+}
+
+std::string cacheFileExtension(const std::string& key) {
+  std::string extension = platform::pathExtension(key);
+  if (extension.empty() || extension.size() > kMaxExtensionLength) return {};
+  for (char c : extension) {
+    if (!isAlphanumeric(c)) return {};
+  }
+  return extension;
+}
+
+std::shared_ptr<WIImageCache> WIImageCache::sharedImageCache() {
+  // Never destroyed: its I/O queue may still be writing while the process exits.
+  static auto* const instance = new std::shared_ptr<WIImageCache>(create());
+  return *instance;
+}
+
+std::shared_ptr<WIImageCache> WIImageCache::create() { return create("default"); }
+
+std::shared_ptr<WIImageCache> WIImageCache::create(const std::string& ns) {
+  return create(ns, makeDiskCachePath(ns));
+}
+
+std::shared_ptr<WIImageCache> WIImageCache::create(const std::string& ns,
+                                                   const std::optional<std::string>& directory) {
+  std::string path = directory
+                         ? platform::appendingPathComponent(*directory, kFullNamespacePrefix + ns)
+                         : makeDiskCachePath(ns);
+  std::shared_ptr<WIImageCache> cache(new WIImageCache(ns, std::move(path)));
+  cache->observeApplication();
+  return cache;
+}
+
+WIImageCache::WIImageCache(const std::string& ns, std::string diskCachePath)
+    : memCache_(std::make_shared<AutoPurgeCache>(kFullNamespacePrefix + ns)),
+      diskCachePath_(std::move(diskCachePath)),
+      ioQueue_(DispatchQueue::createSerial(kIOQueueLabel)) {
+  memCache_->setTotalCostLimit(kDefaultMaxMemoryCost);
+  ioQueue_->sync([this] { fileManager_ = std::make_unique<FileManager>(); });
+}
+
+WIImageCache::~WIImageCache() { observers_.clear(); }
+
+std::string WIImageCache::makeDiskCachePath(const std::string& name) {
+  return platform::appendingPathComponent(FileManager::cachesDirectory(), name);
+}
+
+std::string WIImageCache::cachedFileNameForKey(const std::string& key) {
+  std::string name = platform::md5Hex(key);
+  const std::string extension = cacheFileExtension(key);
+  if (!extension.empty()) name += "." + extension;
+  return name;
+}
+
+void WIImageCache::addReadOnlyCachePath(const std::string& path) {
+  std::lock_guard lock(customPathsMutex_);
+  for (const auto& existing : customPaths_) {
+    if (existing == path) return;
+  }
+  customPaths_.push_back(path);
+}
+
+std::vector<std::string> WIImageCache::customPaths() const {
+  std::lock_guard lock(customPathsMutex_);
+  return customPaths_;
+}
+
+std::string WIImageCache::cachePathForKey(const std::string& key,
+                                          const std::string& directory) const {
+  return platform::appendingPathComponent(directory, cachedFileNameForKey(key));
+}
+
+std::string WIImageCache::defaultCachePathForKey(const std::string& key) const {
+  return cachePathForKey(key, diskCachePath_);
+}
+
+std::size_t WIImageCache::costForImage(const Image& image) {
+  const platform::Size size = image.size();
+  const double pixels = size.height * size.width * image.scale() * image.scale();
+  return pixels > 0 ? static_cast<std::size_t>(pixels) : 0;
+}
+
+void WIImageCache::storeImage(const ImagePtr& image, bool recalculate,
+                              const std::optional<Data>& imageData, const std::string& key,
+                              bool toDisk) {
+  if (!image || key.empty()) return;
+  if (shouldCacheImagesInMemory_) memCache_->setObject(key, image, costForImage(*image));
+  if (!toDisk) return;
+  ioQueue_->async([self = shared_from_this(), image, recalculate, imageData, key] {
+    std::optional<Data> data = imageData;
+    if (recalculate || !data) data = self->encodeForDisk(*image, imageData);
+    self->storeImageDataToDisk(data, key);
+  });
+}
+
+void WIImageCache::storeImage(const ImagePtr& image, const std::string& key, bool toDisk) {
+  storeImage(image, /*recalculate=*/true, std::nullopt, key, toDisk);
+}
+
+std::optional<Data> WIImageCache::encodeForDisk(const Image& image,
+                                                const std::optional<Data>& given) const {
+  using platform::AlphaInfo;
+  const auto& bitmap = image.bitmap();
+  const AlphaInfo alpha = bitmap ? bitmap->alphaInfo() : AlphaInfo::None;
+  bool asPNG = alpha != AlphaInfo::None && alpha != AlphaInfo::NoneSkipLast &&
+               alpha != AlphaInfo::NoneSkipFirst;
+  // Bytes that were handed in know their own format better than the bitmap does.
+  if (given && given->size() >= sizeof(kPNGSignature)) asPNG = WIImageDataHasPNGSignature(*given);
+  return asPNG ? platform::encodePNG(image) : platform::encodeJPEG(image, 1.0);
+}
+
+void WIImageCache::storeImageDataToDisk(const std::optional<Data>& data, const std::string& key) {
+  // An empty file would only ever be read as missing, so none is written.
+  if (!data || data->empty() || key.empty()) return;
+  const FileManager& files = *fileManager_;
+  if (!files.fileExists(diskCachePath_)) files.createDirectory(diskCachePath_, true);
+  const std::string path = defaultCachePathForKey(key);
+  if (auto error = files.writeAtomically(path, *data)) {
+    platform::log(platform::LogLevel::Info, kLogTag,
+                  "cannot write " + path + ": " + error->localizedDescription());
+    return;
+  }
+  if (shouldDisableiCloud_) files.setExcludedFromBackup(path, true);
+}
+
+bool WIImageCache::diskImageExistsWithKey(const std::string& key) const {
+  if (key.empty()) return false;
+  const FileManager& files = FileManager::defaultManager();
+  return files.fileExists(defaultCachePathForKey(key)) ||
+         files.fileExists(platform::appendingPathComponent(diskCachePath_, platform::md5Hex(key)));
+}
+
+void WIImageCache::diskImageExistsWithKey(const std::string& key,
+                                          WIImageCheckCacheCompletionBlock completion) {
+  ioQueue_->async([self = shared_from_this(), key, completion = std::move(completion)] {
+    const bool exists = self->diskImageExistsWithKey(key);
+    if (completion) DispatchQueue::main()->async([completion, exists] { completion(exists); });
+  });
+}
+
+std::shared_ptr<platform::Operation> WIImageCache::queryDiskCacheForKey(
+    const std::string& key, WIImageQueryCompletedBlock done) {
+  if (!done) return nullptr;
+  if (key.empty()) {
+    done(nullptr, WIImageCacheTypeNone);
+    return nullptr;
+  }
+  if (auto image = imageFromMemoryCacheForKey(key)) {
+    done(image, WIImageCacheTypeMemory);
+    return nullptr;
+  }
+  // Only a cancellation flag: the token is never queued.
+  auto token = platform::BlockOperation::create([] {});
+  ioQueue_->async([self = shared_from_this(), token, key, done = std::move(done)] {
+    if (token->isCancelled()) return;
+    ImagePtr image = self->diskImageForKey(key);
+    if (image && self->shouldCacheImagesInMemory_) {
+      self->memCache_->setObject(key, image, costForImage(*image));
+    }
+    DispatchQueue::main()->async([done, image] { done(image, WIImageCacheTypeDisk); });
+  });
+  return token;
+}
+
+ImagePtr WIImageCache::imageFromMemoryCacheForKey(const std::string& key) const {
+  if (key.empty()) return nullptr;
+  return std::static_pointer_cast<Image>(memCache_->objectForKey(key));
+}
+
+ImagePtr WIImageCache::imageFromDiskCacheForKey(const std::string& key) {
+  if (auto image = imageFromMemoryCacheForKey(key)) return image;
+  ImagePtr image = diskImageForKey(key);
+  if (image && shouldCacheImagesInMemory_) memCache_->setObject(key, image, costForImage(*image));
+  return image;
+}
+
+std::optional<Data> WIImageCache::diskImageDataBySearchingAllPathsForKey(
+    const std::string& key) const {
+  if (key.empty()) return std::nullopt;
+  const FileManager& files = FileManager::defaultManager();
+  const std::string bareName = platform::md5Hex(key);
+  std::vector<std::string> directories{diskCachePath_};
+  for (auto& path : customPaths()) directories.push_back(std::move(path));
+  for (const auto& directory : directories) {
+    if (auto data = readNonEmpty(files, cachePathForKey(key, directory))) return data;
+    if (auto data = readNonEmpty(files, platform::appendingPathComponent(directory, bareName))) {
+      return data;
+    }
+  }
+  return std::nullopt;
+}
+
+ImagePtr WIImageCache::diskImageForKey(const std::string& key) const {
+  auto data = diskImageDataBySearchingAllPathsForKey(key);
+  if (!data) return nullptr;
+  auto decoded = wi_decodeImageData(*data, WIImageDefaultDecodeLimits());
+  if (!decoded || !*decoded.value) {
+    platform::log(platform::LogLevel::Info, kLogTag,
+                  "cached file for " + key + " is not an image: " +
+                      (decoded.error ? decoded.error->localizedDescription() : "no image"));
+    return nullptr;
+  }
+  ImagePtr image = scaledImageForKey(key, *decoded.value);
+  if (shouldDecompressImages_) image = decodedImageWithImage(image);
+  return image;
+}
+
+ImagePtr WIImageCache::scaledImageForKey(const std::string& key, const ImagePtr& image) const {
+  return WIImageApplyKeyScale(key, image);
+}
+
+void WIImageCache::removeImageForKey(const std::string& key, bool fromDisk,
+                                     WIImageNoParamsBlock completion) {
+  if (key.empty()) return;
+  if (shouldCacheImagesInMemory_) memCache_->removeObjectForKey(key);
+  if (!fromDisk) {
+    if (completion) completion();
+    return;
+  }
+  ioQueue_->async([self = shared_from_this(), key, completion = std::move(completion)] {
+    self->fileManager_->removeItem(self->defaultCachePathForKey(key));
+    if (completion) DispatchQueue::main()->async(completion);
+  });
+}
+
+void WIImageCache::clearMemory() { memCache_->removeAllObjects(); }
+
+}  // namespace sprout

@@ -1,0 +1,207 @@
+#include "platform/dispatch/OperationQueue.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+#include <utility>
+
+#include "platform/dispatch/BlockOperation.h"
+#include "platform/dispatch/RunLoop.h"
+#include "platform/dispatch/Waiting.h"
+#include "platform/dispatch/WorkerPool.h"
+#include "platform/foundation/Log.h"
+
+namespace platform {
+
+OperationQueue::OperationQueue(std::string name, bool onMainLoop)
+    : onMainLoop_(onMainLoop), name_(std::move(name)) {}
+
+OperationQueue::~OperationQueue() = default;
+
+std::shared_ptr<OperationQueue> OperationQueue::create(std::string name) {
+  return std::shared_ptr<OperationQueue>(new OperationQueue(std::move(name), false));
+}
+
+std::shared_ptr<OperationQueue> OperationQueue::mainQueue() {
+  static auto* const queue =
+      new std::shared_ptr<OperationQueue>(new OperationQueue("sprout.main", true));
+  return *queue;
+}
+
+void OperationQueue::addOperation(std::shared_ptr<Operation> operation) {
+  if (!operation) return;
+  bool added;
+  {
+    std::lock_guard lock(mutex_);
+    added = enqueueLocked(std::move(operation));
+  }
+  if (added) schedule();
+}
+
+void OperationQueue::addOperation(std::function<void()> block) {
+  addOperation(BlockOperation::create(std::move(block)));
+}
+
+void OperationQueue::addOperations(const std::vector<std::shared_ptr<Operation>>& operations,
+                                   bool waitUntilFinished) {
+  {
+    std::lock_guard lock(mutex_);
+    for (const auto& operation : operations) {
+      if (operation) enqueueLocked(operation);
+    }
+  }
+  schedule();
+  if (!waitUntilFinished) return;
+  for (const auto& operation : operations) {
+    if (operation) operation->waitUntilFinished();
+  }
+}
+
+bool OperationQueue::enqueueLocked(std::shared_ptr<Operation> operation) {
+  std::lock_guard operationLock(operation->mutex_);
+  if (operation->isFinished() || operation->isExecuting() || !operation->queue_.expired()) {
+    log(LogLevel::Warning, "dispatch",
+        "OperationQueue: an operation that is finished, executing or queued cannot be added");
+    return false;
+  }
+  operation->queue_ = weak_from_this();
+  operation->startedByQueue_ = false;
+  operations_.push_back(std::move(operation));
+  return true;
+}
+
+std::size_t OperationQueue::limitLocked() const {
+  if (onMainLoop_) return 1;
+  if (maxConcurrent_ >= 0) return static_cast<std::size_t>(maxConcurrent_);
+  return std::max(2u, std::thread::hardware_concurrency());
+}
+
+// The highest priority ready operation not yet started; the earliest added among equals.
+std::shared_ptr<Operation> OperationQueue::nextToStartLocked() const {
+  std::shared_ptr<Operation> best;
+  QueuePriorityLevel bestPriority = QueuePriorityLevel::Normal;
+  for (const auto& operation : operations_) {
+    if (operation->startedByQueue_ || !operation->isReady()) continue;
+    const QueuePriorityLevel priority = operation->queuePriority();
+    if (!best || static_cast<int>(priority) > static_cast<int>(bestPriority)) {
+      best = operation;
+      bestPriority = priority;
+    }
+  }
+  return best;
+}
+
+void OperationQueue::schedule() {
+  std::vector<std::shared_ptr<Operation>> starting;
+  {
+    std::lock_guard lock(mutex_);
+    if (suspended_) return;
+    const std::size_t limit = limitLocked();
+    while (running_ < limit) {
+      std::shared_ptr<Operation> next = nextToStartLocked();
+      if (!next) break;
+      next->startedByQueue_ = true;
+      ++running_;
+      starting.push_back(std::move(next));
+    }
+  }
+  for (auto& operation : starting) {
+    auto job = [self = shared_from_this(), operation = std::move(operation)] {
+      self->run(operation);
+    };
+    if (onMainLoop_) {
+      RunLoop::main().post(std::move(job));
+    } else {
+      // The queue bounds its own concurrency, so each started operation may have a thread.
+      WorkerPool::shared().submit(std::move(job), QueuePriority::Default, true);
+    }
+  }
+}
+
+void OperationQueue::run(const std::shared_ptr<Operation>& operation) {
+  operation->start();
+  // A synchronous operation is over when start() returns, whatever start() did.
+  if (!operation->isAsynchronous()) operation->finish();
+}
+
+void OperationQueue::operationFinished(Operation* operation) {
+  std::shared_ptr<Operation> released;
+  bool wakeMainLoop = false;
+  {
+    std::lock_guard lock(mutex_);
+    auto it = std::find_if(operations_.begin(), operations_.end(),
+                           [operation](const auto& held) { return held.get() == operation; });
+    if (it == operations_.end()) return;
+    if ((*it)->startedByQueue_) --running_;
+    released = std::move(*it);
+    operations_.erase(it);
+    if (operations_.empty()) {
+      drained_.notify_all();
+      wakeMainLoop = mainThreadWaiters_ > 0;
+    }
+  }
+  if (wakeMainLoop) RunLoop::main().post([] {});
+  schedule();
+}
+
+int OperationQueue::maxConcurrentOperationCount() const {
+  std::lock_guard lock(mutex_);
+  return onMainLoop_ ? 1 : maxConcurrent_;
+}
+
+void OperationQueue::setMaxConcurrentOperationCount(int count) {
+  {
+    std::lock_guard lock(mutex_);
+    maxConcurrent_ = count < 0 ? kDefaultMaxConcurrentOperationCount : count;
+  }
+  schedule();
+}
+
+void OperationQueue::cancelAllOperations() {
+  for (const auto& operation : operations()) operation->cancel();
+}
+
+void OperationQueue::setSuspended(bool suspended) {
+  {
+    std::lock_guard lock(mutex_);
+    suspended_ = suspended;
+  }
+  if (!suspended) schedule();
+}
+
+bool OperationQueue::isSuspended() const {
+  std::lock_guard lock(mutex_);
+  return suspended_;
+}
+
+std::size_t OperationQueue::operationCount() const {
+  std::lock_guard lock(mutex_);
+  return operations_.size();
+}
+
+std::vector<std::shared_ptr<Operation>> OperationQueue::operations() const {
+  std::lock_guard lock(mutex_);
+  return operations_;
+}
+
+void OperationQueue::waitUntilAllOperationsAreFinished() {
+  while (!waitUntilAllOperationsAreFinished(3600)) {
+  }
+}
+
+bool OperationQueue::waitUntilAllOperationsAreFinished(double timeoutSeconds) {
+  return waitServingMainLoop(mutex_, drained_, mainThreadWaiters_,
+                             [this] { return operations_.empty(); }, timeoutSeconds);
+}
+
+std::string OperationQueue::name() const {
+  std::lock_guard lock(mutex_);
+  return name_;
+}
+
+void OperationQueue::setName(std::string name) {
+  std::lock_guard lock(mutex_);
+  name_ = std::move(name);
+}
+
+}  // namespace platform

@@ -1,0 +1,7 @@
+#pragma once
+
+namespace platform {
+
+enum class QueuePriority { Background, Low, Default, High };
+
+}  // namespace platform

@@ -1,0 +1,151 @@
+#include "platform/foundation/UserDefaults.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Path.h"
+
+namespace platform {
+namespace {
+
+constexpr char kTag[] = "UserDefaults";
+
+std::string preferencesPath() {
+  const std::string preferences =
+      appendingPathComponent(FileManager::libraryDirectory(), "Preferences");
+  return appendingPathComponent(preferences, "sprout.json");
+}
+
+std::optional<double> numberFrom(const nlohmann::json& value) {
+  if (value.is_number()) return value.get<double>();
+  if (value.is_boolean()) return value.get<bool>() ? 1.0 : 0.0;
+  if (value.is_string()) {
+    const std::string& text = value.get_ref<const std::string&>();
+    char* end = nullptr;
+    const double parsed = std::strtod(text.c_str(), &end);
+    if (end != text.c_str()) return parsed;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+UserDefaults& UserDefaults::standard() {
+  static UserDefaults* defaults = [] {
+    auto* created = new UserDefaults;  // leaked: read from any thread until the process ends
+    created->reload();
+    return created;
+  }();
+  return *defaults;
+}
+
+void UserDefaults::resetStandardForTesting() { standard().reload(); }
+
+void UserDefaults::reload() {
+  const std::string path = preferencesPath();
+  nlohmann::json values = nlohmann::json::object();
+  if (auto bytes = FileManager::defaultManager().contentsAtPath(path)) {
+    auto parsed = nlohmann::json::parse(bytes->begin(), bytes->end(), nullptr, false);
+    if (parsed.is_object()) {
+      values = std::move(parsed);
+    } else {
+      log(LogLevel::Warning, kTag, "ignoring corrupt defaults file " + path);
+    }
+  }
+  std::lock_guard lock(mutex_);
+  path_ = path;
+  values_ = std::move(values);
+  dirty_ = false;
+}
+
+std::optional<nlohmann::json> UserDefaults::objectForKey(const std::string& key) const {
+  std::lock_guard lock(mutex_);
+  auto it = values_.find(key);
+  if (it == values_.end()) return std::nullopt;
+  return *it;
+}
+
+void UserDefaults::setObject(const std::string& key, nlohmann::json value) {
+  std::lock_guard lock(mutex_);
+  values_[key] = std::move(value);
+  dirty_ = true;
+  writeLocked();
+}
+
+void UserDefaults::removeObject(const std::string& key) {
+  std::lock_guard lock(mutex_);
+  if (values_.erase(key) == 0) return;
+  dirty_ = true;
+  writeLocked();
+}
+
+std::string UserDefaults::stringForKey(const std::string& key) const {
+  const auto value = objectForKey(key);
+  if (!value) return {};
+  if (value->is_string()) return value->get<std::string>();
+  if (value->is_number() || value->is_boolean()) return value->dump();
+  return {};
+}
+
+long UserDefaults::integerForKey(const std::string& key) const {
+  constexpr long kMax = std::numeric_limits<long>::max();
+  constexpr long kMin = std::numeric_limits<long>::min();
+  const auto value = objectForKey(key);
+  if (!value) return 0;
+  if (value->is_number_unsigned()) {
+    const auto n = value->get<std::uint64_t>();
+    return n > static_cast<std::uint64_t>(kMax) ? kMax : static_cast<long>(n);
+  }
+  if (value->is_number_integer()) return value->get<long>();
+  const auto number = numberFrom(*value);
+  if (!number || std::isnan(*number)) return 0;
+  // Out-of-range values clamp instead of overflowing.
+  if (*number >= 9.2e18) return kMax;
+  if (*number <= -9.2e18) return kMin;
+  return static_cast<long>(*number);
+}
+
+bool UserDefaults::boolForKey(const std::string& key) const {
+  const auto value = objectForKey(key);
+  if (!value) return false;
+  if (value->is_string()) {
+    const std::string& text = value->get_ref<const std::string&>();
+    if (text == "YES" || text == "yes" || text == "true" || text == "TRUE") return true;
+  }
+  const auto number = numberFrom(*value);
+  return number && *number != 0;
+}
+
+double UserDefaults::doubleForKey(const std::string& key) const {
+  const auto value = objectForKey(key);
+  if (!value) return 0;
+  return numberFrom(*value).value_or(0.0);
+}
+
+bool UserDefaults::synchronize() {
+  std::lock_guard lock(mutex_);
+  return !dirty_ || writeLocked();
+}
+
+std::string UserDefaults::filePath() const {
+  std::lock_guard lock(mutex_);
+  return path_;
+}
+
+bool UserDefaults::writeLocked() {
+  // Invalid UTF-8 in a stored string is replaced rather than failing the whole write.
+  const std::string text = values_.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+  FileManager& files = FileManager::defaultManager();
+  files.createDirectory(deletingLastPathComponent(path_), true);
+  if (auto error = files.writeAtomically(path_, Data(text.begin(), text.end()))) {
+    log(LogLevel::Warning, kTag, error->localizedDescription());
+    return false;
+  }
+  dirty_ = false;
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace platform {
+
+enum class AlphaInfo {
+  None = 0,
+  PremultipliedLast = 1,
+  PremultipliedFirst = 2,
+  Last = 3,
+  First = 4,
+  NoneSkipLast = 5,
+  NoneSkipFirst = 6,
+  Only = 7
+};
+
+enum class ColorModel {
+  Unknown = -1,
+  Monochrome = 0,
+  RGB = 1,
+  CMYK = 2,
+  Lab = 3,
+  DeviceN = 4,
+  Indexed = 5,
+  Pattern = 6
+};
+
+// Immutable decoded pixels. Whatever the source was, the pixels are Cairo ARGB32 (premultiplied,
+// native-endian words, stride = width * 4, alpha 0xFF where the source is opaque); alphaInfo and
+// colorModel only describe what the source declared.
+class Bitmap {
+ public:
+  // nullptr when the sizes are negative or `pixels` does not hold width * height words.
+  static std::shared_ptr<const Bitmap> create(int width, int height,
+                                              std::vector<std::uint32_t> pixels,
+                                              AlphaInfo alphaInfo, ColorModel colorModel);
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+  const std::uint32_t* pixels() const { return pixels_.data(); }
+  std::size_t byteCount() const { return pixels_.size() * sizeof(std::uint32_t); }
+  std::size_t stride() const { return static_cast<std::size_t>(width_) * 4; }
+  AlphaInfo alphaInfo() const { return alphaInfo_; }
+  ColorModel colorModel() const { return colorModel_; }
+  bool hasAlpha() const;
+  // ARGB premultiplied; 0 (transparent) outside the bitmap.
+  std::uint32_t pixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
+    return pixels_[static_cast<std::size_t>(y) * width_ + x];
+  }
+
+ private:
+  Bitmap(int width, int height, std::vector<std::uint32_t> pixels, AlphaInfo alphaInfo,
+         ColorModel colorModel);
+
+  int width_;
+  int height_;
+  std::vector<std::uint32_t> pixels_;
+  AlphaInfo alphaInfo_;
+  ColorModel colorModel_;
+};
+
+}  // namespace platform

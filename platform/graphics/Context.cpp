@@ -1,0 +1,131 @@
+#include "platform/graphics/Context.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "platform/ui/Screen.h"
+
+namespace platform {
+namespace {
+
+constexpr int kMaxSide = 32767;  // Cairo's limit for image surfaces
+
+bool isOpaqueInfo(AlphaInfo info) {
+  return info == AlphaInfo::None || info == AlphaInfo::NoneSkipLast ||
+         info == AlphaInfo::NoneSkipFirst;
+}
+
+}  // namespace
+
+std::unique_ptr<Context> Context::create(Size points, double scale, bool opaque) {
+  if (scale == 0) scale = Screen::main().scale();
+  if (!(scale > 0) || !std::isfinite(scale)) return nullptr;
+  if (!(points.width > 0) || !(points.height > 0)) return nullptr;
+  // A hair under a whole pixel is rounding noise from the caller's arithmetic, not a pixel.
+  const double w = std::ceil(points.width * scale - 1e-6);
+  const double h = std::ceil(points.height * scale - 1e-6);
+  if (!(w <= kMaxSide) || !(h <= kMaxSide)) return nullptr;
+  const AlphaInfo info = opaque ? AlphaInfo::NoneSkipFirst : AlphaInfo::PremultipliedFirst;
+  cairo_surface_t* surface = cairo_image_surface_create(
+      opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32, static_cast<int>(w), static_cast<int>(h));
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    return nullptr;
+  }
+  return std::unique_ptr<Context>(new Context(surface, scale, info));
+}
+
+std::unique_ptr<Context> Context::createBitmap(int widthPx, int heightPx, AlphaInfo alphaInfo) {
+  if (widthPx <= 0 || heightPx <= 0 || widthPx > kMaxSide || heightPx > kMaxSide) return nullptr;
+  cairo_surface_t* surface = cairo_image_surface_create(
+      isOpaqueInfo(alphaInfo) ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32, widthPx, heightPx);
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    return nullptr;
+  }
+  return std::unique_ptr<Context>(new Context(surface, 1.0, alphaInfo));
+}
+
+Context::Context(cairo_surface_t* surface, double scale, AlphaInfo alphaInfo)
+    : surface_(surface), cr_(cairo_create(surface)), scale_(scale), alphaInfo_(alphaInfo) {
+  cairo_scale(cr_, scale, scale);
+}
+
+Context::~Context() {
+  cairo_destroy(cr_);
+  cairo_surface_destroy(surface_);
+}
+
+int Context::pixelWidth() const { return cairo_image_surface_get_width(surface_); }
+int Context::pixelHeight() const { return cairo_image_surface_get_height(surface_); }
+bool Context::isOpaque() const {
+  return cairo_image_surface_get_format(surface_) == CAIRO_FORMAT_RGB24;
+}
+
+void Context::drawImage(const Image& image, Rect rect) {
+  rect = standardize(rect);
+  if (isEmpty(rect) || !std::isfinite(rect.size.width) || !std::isfinite(rect.size.height)) return;
+  const Bitmap& bitmap = *image.bitmap();
+  if (bitmap.width() == 0 || bitmap.height() == 0) return;
+  // Cairo only reads from a source surface; the const_cast never leads to a write.
+  cairo_surface_t* source = cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(bitmap.pixels())),
+      CAIRO_FORMAT_ARGB32, bitmap.width(), bitmap.height(), static_cast<int>(bitmap.stride()));
+  const ImageOrientation orientation = image.orientation();
+  const bool swap = swapsWidthAndHeight(orientation);
+  const double shownWidth = swap ? bitmap.height() : bitmap.width();
+  const double shownHeight = swap ? bitmap.width() : bitmap.height();
+  // The pattern matrix maps user space (points) to the stored pixels: into the rect, stretched
+  // to the displayed pixel size, then turned back to how the pixels are stored.
+  const AffineTransform toStored =
+      AffineTransform::translation(-rect.origin.x, -rect.origin.y)
+          .concat(
+              AffineTransform::scale(shownWidth / rect.size.width, shownHeight / rect.size.height))
+          .concat(displayToStoredTransform(orientation, bitmap.width(), bitmap.height()));
+  cairo_matrix_t matrix;
+  cairo_matrix_init(&matrix, toStored.a, toStored.b, toStored.c, toStored.d, toStored.tx,
+                    toStored.ty);
+  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source);
+  cairo_pattern_set_matrix(pattern, &matrix);
+  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);  // no fading into nothing at the edges
+  cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+  cairo_save(cr_);
+  cairo_set_source(cr_, pattern);
+  cairo_rectangle(cr_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+  cairo_fill(cr_);
+  cairo_restore(cr_);
+  cairo_pattern_destroy(pattern);
+  cairo_surface_finish(source);  // the pixels belong to the bitmap; nothing may keep them
+  cairo_surface_destroy(source);
+}
+
+void Context::fillRect(Rect rect, Color color) {
+  rect = standardize(rect);
+  if (isEmpty(rect)) return;
+  cairo_save(cr_);
+  cairo_set_source_rgba(cr_, color.r, color.g, color.b, color.a);
+  cairo_rectangle(cr_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+  cairo_fill(cr_);
+  cairo_restore(cr_);
+}
+
+std::shared_ptr<const Bitmap> Context::makeBitmap() const {
+  cairo_surface_flush(surface_);
+  const int width = pixelWidth();
+  const int height = pixelHeight();
+  const int stride = cairo_image_surface_get_stride(surface_);
+  const unsigned char* data = cairo_image_surface_get_data(surface_);
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    std::memcpy(pixels.data() + static_cast<std::size_t>(y) * width,
+                data + static_cast<std::size_t>(y) * stride, static_cast<std::size_t>(width) * 4);
+  }
+  if (isOpaque()) {
+    for (std::uint32_t& p : pixels) p |= 0xFF000000u;  // RGB24 leaves the top byte undefined
+  }
+  return Bitmap::create(width, height, std::move(pixels), alphaInfo_, ColorModel::RGB);
+}
+
+std::shared_ptr<Image> Context::makeImage() const { return Image::create(makeBitmap(), scale_); }
+
+}  // namespace platform

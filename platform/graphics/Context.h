@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cairo.h>
+
+#include <memory>
+
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/graphics/Image.h"
+
+namespace platform {
+
+// A Cairo image surface to draw into. User space is in points with the origin at the top left
+// and y going down; one point is `scale` pixels.
+class Context {
+ public:
+  // `scale` 0 means the main screen's. nullptr for an empty or oversized (past 32767 px) size.
+  // An opaque context starts black and makes images without alpha.
+  static std::unique_ptr<Context> create(Size points, double scale, bool opaque);
+  // In pixels at scale 1. AlphaInfo None, NoneSkipLast and NoneSkipFirst make an opaque surface.
+  static std::unique_ptr<Context> createBitmap(int widthPx, int heightPx, AlphaInfo alphaInfo);
+  ~Context();
+  Context(const Context&) = delete;
+  Context& operator=(const Context&) = delete;
+
+  cairo_t* cairo() { return cr_; }
+  cairo_surface_t* surface() { return surface_; }
+  double scale() const { return scale_; }
+  Size size() const { return Size{pixelWidth() / scale_, pixelHeight() / scale_}; }
+  int pixelWidth() const;
+  int pixelHeight() const;
+  bool isOpaque() const;
+
+  // Fills `rectInPoints` with the image as displayed: its orientation applied (turns and
+  // mirrors), stretched to the rect, sampled smoothly.
+  void drawImage(const Image& image, Rect rectInPoints);
+  void fillRect(Rect rect, Color color);
+
+  std::shared_ptr<const Bitmap> makeBitmap() const;
+  std::shared_ptr<Image> makeImage() const;  // at the context's scale, orientation Up
+
+ private:
+  Context(cairo_surface_t* surface, double scale, AlphaInfo alphaInfo);
+
+  cairo_surface_t* surface_;
+  cairo_t* cr_;
+  double scale_;
+  AlphaInfo alphaInfo_;
+};
+
+}  // namespace platform

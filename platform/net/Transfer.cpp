@@ -1,0 +1,442 @@
+#include "platform/net/Transfer.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+#include "platform/net/CurlErrorMapping.h"
+#include "platform/net/HTTPCachePolicy.h"
+#include "platform/net/HTTPCookieStorage.h"
+#include "platform/net/HTTPHeaderValues.h"
+#include "platform/net/URLErrors.h"
+#include "platform/net/URLSessionDataTask.h"
+
+namespace platform {
+namespace {
+
+constexpr std::size_t kMaxHeldChallengeBody = std::size_t{64} * 1024;
+
+std::string mimeTypeForExtension(std::string extension) {
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  static const std::map<std::string, std::string> kTypes = {
+      {"png", "image/png"},   {"jpg", "image/jpeg"},        {"jpeg", "image/jpeg"},
+      {"gif", "image/gif"},   {"webp", "image/webp"},       {"tif", "image/tiff"},
+      {"tiff", "image/tiff"}, {"html", "text/html"},        {"htm", "text/html"},
+      {"txt", "text/plain"},  {"json", "application/json"}, {"css", "text/css"}};
+  auto it = kTypes.find(extension);
+  return it == kTypes.end() ? "application/octet-stream" : it->second;
+}
+
+// The challenge to offer for a 401: Digest before Basic, as the stronger of the two.
+std::optional<AuthenticationChallengeInfo> pickChallenge(const HTTPURLResponse& response) {
+  auto value = response.valueForHTTPHeaderField("WWW-Authenticate");
+  if (!value) return std::nullopt;
+  std::optional<AuthenticationChallengeInfo> basic;
+  for (auto& challenge : parseWWWAuthenticate(*value)) {
+    if (equalsIgnoringCase(challenge.scheme, "Digest")) return challenge;
+    if (equalsIgnoringCase(challenge.scheme, "Basic") && !basic) basic = challenge;
+  }
+  return basic;
+}
+
+bool isRedirectHop(long status, const HTTPHeaderFields& fields) {
+  return status >= 300 && status < 400 && status != 304 && fields.count("Location") > 0;
+}
+
+}  // namespace
+
+Transfer::Transfer(std::shared_ptr<URLSessionDataTask> task, TransferPlan plan)
+    : task_(std::move(task)), identifier_(task_->taskIdentifier()), plan_(std::move(plan)) {
+  if (plan_.cache) {
+    // What the cache would refuse anyway is not worth holding in memory.
+    maxCacheBody_ = std::max(plan_.cache->memoryCapacity(), plan_.cache->diskCapacity()) / 20;
+  }
+}
+
+Transfer::~Transfer() {
+  if (easy_) curl_easy_cleanup(easy_);
+  if (headerList_) curl_slist_free_all(headerList_);
+}
+
+bool Transfer::prepare() {
+  if (task_->completionClaimed_.load()) return false;  // cancelled before it reached us
+  easy_ = curl_easy_init();
+  if (!easy_ || !configureRequest()) {
+    complete(makeURLError(URLError::Unknown, plan_.request.url().absoluteString(),
+                          "cannot set up the transfer"));
+    return false;
+  }
+  configureAttempt();
+  return true;
+}
+
+bool Transfer::configureRequest() {
+  const URLRequest& request = plan_.request;
+  bool ok = true;
+  auto set = [&](CURLoption option, auto value) {
+    ok = ok && curl_easy_setopt(easy_, option, value) == CURLE_OK;
+  };
+  set(CURLOPT_URL, request.url().absoluteString().c_str());
+  set(CURLOPT_PRIVATE, static_cast<void*>(this));
+  set(CURLOPT_NOSIGNAL, 1L);
+  set(CURLOPT_ERRORBUFFER, errorBuffer_);
+  set(CURLOPT_PROTOCOLS_STR, "http,https,file");
+  set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  set(CURLOPT_FOLLOWLOCATION, 1L);
+  set(CURLOPT_MAXREDIRS, plan_.maxRedirects);
+  set(CURLOPT_ACCEPT_ENCODING, "");  // every coding libcurl can decode, decoded transparently
+  set(CURLOPT_HEADERFUNCTION, &Transfer::headerCallback);
+  set(CURLOPT_HEADERDATA, static_cast<void*>(this));
+  set(CURLOPT_WRITEFUNCTION, &Transfer::writeCallback);
+  set(CURLOPT_WRITEDATA, static_cast<void*>(this));
+  set(CURLOPT_XFERINFOFUNCTION, &Transfer::progressCallback);
+  set(CURLOPT_XFERINFODATA, static_cast<void*>(this));
+  set(CURLOPT_NOPROGRESS, 0L);
+  // The timeout is for silence, not for the whole load: the network loop enforces it exactly;
+  // libcurl's own low-speed check stays behind it as a second line.
+  const long idleMs = static_cast<long>(plan_.idleTimeout.count());
+  set(CURLOPT_CONNECTTIMEOUT_MS, idleMs);
+  set(CURLOPT_LOW_SPEED_LIMIT, 1L);
+  set(CURLOPT_LOW_SPEED_TIME, std::max(1L, (idleMs + 999) / 1000));
+  set(CURLOPT_TIMEOUT_MS, static_cast<long>(plan_.resourceTimeout.count()));
+  set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(plan_.maxBodySize));
+  // A proxy from the environment is honoured, but never for this machine itself.
+  const std::string host = request.url().host();
+  if (host == "localhost" || host == "::1" || host.rfind("127.", 0) == 0) {
+    set(CURLOPT_NOPROXY, "*");
+  }
+
+  const std::string& method = request.HTTPMethod();
+  if (method == "HEAD") {
+    set(CURLOPT_NOBODY, 1L);
+  } else if (method != "GET" || request.HTTPBody()) {
+    if (method != "POST") set(CURLOPT_CUSTOMREQUEST, method.c_str());
+    if (request.HTTPBody()) {
+      body_.assign(request.HTTPBody()->begin(), request.HTTPBody()->end());
+      set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body_.size()));
+      set(CURLOPT_POSTFIELDS, body_.data());
+    } else if (method == "POST") {
+      set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(0));
+      set(CURLOPT_POSTFIELDS, "");
+    }
+  }
+
+  // Exactly the caller's fields ("Name;" is libcurl's spelling of an empty value), and a bare
+  // "Name:" to remove a field libcurl would add on its own.
+  for (const auto& [name, value] : request.allHTTPHeaderFields()) {
+    std::string line = name;
+    line += value.empty() ? ";" : ": ";
+    line += value;
+    headerList_ = curl_slist_append(headerList_, line.c_str());
+  }
+  if (!request.valueForHTTPHeaderField("Accept")) {
+    headerList_ = curl_slist_append(headerList_, "Accept:");
+  }
+  if (!request.valueForHTTPHeaderField("Expect")) {
+    headerList_ = curl_slist_append(headerList_, "Expect:");
+  }
+  set(CURLOPT_HTTPHEADER, headerList_);
+  return ok && headerList_ != nullptr;
+}
+
+// Options that change between attempts (after a credential or a trust decision).
+void Transfer::configureAttempt() {
+  const bool verify = !(plan_.allowsInvalidCertificates || trustOverridden_);
+  curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYPEER, verify ? 1L : 0L);
+  curl_easy_setopt(easy_, CURLOPT_SSL_VERIFYHOST, verify ? 2L : 0L);
+}
+
+void Transfer::resetAttempt() {
+  head_.reset();
+  responseDelivered_ = false;
+  response_.reset();
+  abortError_.reset();
+  bytesReceived_ = 0;
+  lastProgress_ = 0;
+  storable_ = false;
+  cacheOverflow_ = false;
+  cacheBody_.clear();
+  revalidated_.reset();
+  holdingChallenge_ = false;
+  challengeResponse_.reset();
+  challengeBody_.clear();
+  pending_ = PendingChallenge::None;
+  errorBuffer_[0] = '\0';
+  touch();
+}
+
+std::size_t Transfer::headerCallback(char* buffer, std::size_t size, std::size_t count,
+                                     void* self) {
+  return static_cast<Transfer*>(self)->onHeaderLine(std::string_view(buffer, size * count));
+}
+
+std::size_t Transfer::writeCallback(char* buffer, std::size_t size, std::size_t count, void* self) {
+  return static_cast<Transfer*>(self)->onBody(buffer, size * count);
+}
+
+int Transfer::progressCallback(void* self, curl_off_t, curl_off_t dlnow, curl_off_t,
+                               curl_off_t ulnow) {
+  auto* transfer = static_cast<Transfer*>(self);
+  // Uploading counts as activity too; downloads are seen in the write callback already.
+  if (ulnow + dlnow != transfer->lastProgress_) {
+    transfer->lastProgress_ = ulnow + dlnow;
+    transfer->touch();
+  }
+  return 0;
+}
+
+std::size_t Transfer::onHeaderLine(std::string_view line) {
+  touch();
+  const bool wasComplete = head_.isComplete();
+  head_.addLine(line);
+  if (head_.overflowed()) {
+    abortError_ = makeURLError(URLError::BadServerResponse, effectiveURL(), "header too large");
+    return 0;
+  }
+  if (!wasComplete && head_.isComplete()) onHeadComplete();
+  return abortError_ ? 0 : line.size();
+}
+
+void Transfer::onHeadComplete() {
+  const long status = head_.status()->statusCode;
+  if (plan_.cookies && !head_.setCookieValues().empty()) {
+    if (auto url = URL::parse(effectiveURL())) {
+      plan_.cookies->storeCookiesFromResponse(head_.setCookieValues(), *url);
+    }
+  }
+  if (status < 200 || isRedirectHop(status, head_.fields())) return;  // libcurl goes on
+  // libcurl may answer a 401 itself (Digest's first round); the first body byte or the end of
+  // the transfer shows which head was final.
+  if (status == 401 || status == 407) return;
+  ensureResponse();
+}
+
+void Transfer::ensureResponse() {
+  if (responseDelivered_ || holdingChallenge_) return;
+  if (!head_.hasStatus()) {
+    if (!plan_.request.url().isFileURL()) return;
+    curl_off_t length = -1;
+    curl_easy_getinfo(easy_, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    deliverResponse(std::make_shared<URLResponse>(
+        plan_.request.url(), mimeTypeForExtension(plan_.request.url().pathExtension()), length,
+        ""));
+    return;
+  }
+  if (!head_.isComplete()) return;
+  const HTTPStatusLine& status = *head_.status();
+  auto url = URL::parse(effectiveURL());
+  auto response =
+      std::make_shared<HTTPURLResponse>(url ? *url : plan_.request.url(), status.statusCode,
+                                        status.version, head_.fields(), head_.setCookieValues());
+  if (status.statusCode == 401 && holdForChallenge(response)) return;
+  if (status.statusCode == 304 && plan_.revalidating) {
+    answerFromRevalidation(*response);
+    return;
+  }
+  if (response->expectedContentLength() > static_cast<std::int64_t>(plan_.maxBodySize)) {
+    abortError_ = makeURLError(URLError::DataLengthExceedsMaximum, effectiveURL(),
+                               "announced length over the limit");
+    return;
+  }
+  storable_ = plan_.cache && HTTPCachePolicy::isStorable(task_->originalRequest(), *response);
+  deliverResponse(response);
+}
+
+void Transfer::deliverResponse(std::shared_ptr<const URLResponse> response) {
+  responseDelivered_ = true;
+  response_ = response;
+  task_->post(TaskEvent::makeResponse(std::move(response)));
+}
+
+bool Transfer::holdForChallenge(const std::shared_ptr<HTTPURLResponse>& response) {
+  auto challenge = pickChallenge(*response);
+  if (!challenge) return false;
+  holdingChallenge_ = true;
+  challengeResponse_ = response;
+  challengeScheme_ = challenge->scheme;
+  challengeRealm_ = challenge->realm();
+  return true;
+}
+
+void Transfer::answerFromRevalidation(const HTTPURLResponse& notModified) {
+  const URLCache::Entry& entry = *plan_.revalidating;
+  auto cached = std::dynamic_pointer_cast<const HTTPURLResponse>(entry.cached.response());
+  if (!cached) {
+    deliverResponse(std::make_shared<HTTPURLResponse>(notModified));
+    return;
+  }
+  revalidated_ = HTTPCachePolicy::mergeNotModified(*cached, notModified.allHeaderFields());
+  if (plan_.cache) {
+    plan_.cache->storeCachedResponse(
+        CachedURLResponse(revalidated_, entry.cached.data(), entry.cached.storagePolicy()),
+        task_->originalRequest());
+  }
+  deliverResponse(revalidated_);
+}
+
+std::size_t Transfer::onBody(const char* bytes, std::size_t length) {
+  touch();
+  ensureResponse();
+  if (abortError_) return 0;
+  if (holdingChallenge_) {
+    const std::size_t room =
+        kMaxHeldChallengeBody - std::min(kMaxHeldChallengeBody, challengeBody_.size());
+    challengeBody_.insert(challengeBody_.end(), bytes, bytes + std::min(room, length));
+    return length;
+  }
+  if (revalidated_) return length;  // a 304 has no body of its own
+  bytesReceived_ += static_cast<std::int64_t>(length);
+  if (bytesReceived_ > static_cast<std::int64_t>(plan_.maxBodySize)) {
+    abortError_ =
+        makeURLError(URLError::DataLengthExceedsMaximum, effectiveURL(), "body over the limit");
+    return 0;
+  }
+  if (storable_ && !cacheOverflow_) {
+    if (cacheBody_.size() + length > maxCacheBody_) {
+      cacheOverflow_ = true;
+      Data().swap(cacheBody_);
+    } else {
+      cacheBody_.insert(cacheBody_.end(), bytes, bytes + length);
+    }
+  }
+  task_->post(TaskEvent::makeData(Data(bytes, bytes + length)));
+  return length;
+}
+
+Transfer::Outcome Transfer::finish(CURLcode result) {
+  if (abortError_) {
+    complete(abortError_);
+    return Outcome::Finished;
+  }
+  if (result != CURLE_OK) {
+    if (isServerTrustFailure(result) && !plan_.allowsInvalidCertificates && !trustOverridden_) {
+      trustError_ = errorFor(result);
+      trustFailure_ = errorBuffer_;
+      return postChallenge(PendingChallenge::Trust);
+    }
+    complete(errorFor(result));
+    return Outcome::Finished;
+  }
+  ensureResponse();
+  if (abortError_) {
+    complete(abortError_);
+    return Outcome::Finished;
+  }
+  if (holdingChallenge_) return postChallenge(PendingChallenge::HTTP);
+  if (revalidated_) {
+    const Data& body = plan_.revalidating->cached.data();
+    if (!body.empty()) task_->post(TaskEvent::makeData(body));
+  } else if (storable_ && !cacheOverflow_ && response_) {
+    task_->post(
+        TaskEvent::makeWillCache(CachedURLResponse(response_, std::move(cacheBody_)), plan_.cache));
+  }
+  complete(std::nullopt);
+  return Outcome::Finished;
+}
+
+Transfer::Outcome Transfer::postChallenge(PendingChallenge kind) {
+  pending_ = kind;
+  const URL& requested = plan_.request.url();
+  auto current = URL::parse(effectiveURL());
+  const URL& url = current ? *current : requested;
+  const std::string scheme = url.scheme();
+  const int port = url.port().value_or(scheme == "https" ? 443 : 80);
+  if (kind == PendingChallenge::Trust) {
+    URLProtectionSpace space(url.host(), port, scheme, "", kURLAuthenticationMethodServerTrust);
+    space.setServerTrust(ServerTrust{url.host(), port, trustFailure_});
+    task_->post(TaskEvent::makeChallenge(
+        URLAuthenticationChallenge(std::move(space), std::nullopt, 0, nullptr, trustError_)));
+  } else {
+    const bool digest = equalsIgnoringCase(challengeScheme_, "Digest");
+    URLProtectionSpace space(
+        url.host(), port, scheme, challengeRealm_,
+        digest ? kURLAuthenticationMethodHTTPDigest : kURLAuthenticationMethodHTTPBasic);
+    task_->post(TaskEvent::makeChallenge(URLAuthenticationChallenge(
+        std::move(space), std::nullopt, failureCount_, challengeResponse_, std::nullopt)));
+  }
+  return Outcome::AwaitingChallenge;
+}
+
+Transfer::Outcome Transfer::answerChallenge(URLSessionAuthChallengeDisposition disposition,
+                                            const std::optional<URLCredential>& credential) {
+  const PendingChallenge kind = pending_;
+  if (kind == PendingChallenge::None) return Outcome::AwaitingChallenge;  // stale answer
+  pending_ = PendingChallenge::None;
+  const bool use = disposition == URLSessionAuthChallengeDisposition::UseCredential && credential;
+  const bool cancel =
+      disposition == URLSessionAuthChallengeDisposition::CancelAuthenticationChallenge;
+  if (kind == PendingChallenge::Trust) {
+    if (use) {
+      trustOverridden_ = true;
+      resetAttempt();
+      configureAttempt();
+      return Outcome::Restart;
+    }
+    complete(cancel ? makeURLError(URLError::Cancelled, plan_.request.url().absoluteString())
+                    : *trustError_);
+    return Outcome::Finished;
+  }
+  if (use && !credential->isServerTrust()) {
+    ++failureCount_;
+    const bool digest = equalsIgnoringCase(challengeScheme_, "Digest");
+    curl_easy_setopt(easy_, CURLOPT_HTTPAUTH, digest ? CURLAUTH_DIGEST : CURLAUTH_BASIC);
+    curl_easy_setopt(easy_, CURLOPT_USERNAME, credential->user().c_str());
+    curl_easy_setopt(easy_, CURLOPT_PASSWORD, credential->password().c_str());
+    resetAttempt();
+    return Outcome::Restart;
+  }
+  if (cancel) {
+    complete(makeURLError(URLError::UserCancelledAuthentication, effectiveURL()));
+    return Outcome::Finished;
+  }
+  releaseHeldChallengeResponse();
+  return Outcome::Finished;
+}
+
+// Without a credential the 401 itself is the answer to the request.
+void Transfer::releaseHeldChallengeResponse() {
+  holdingChallenge_ = false;
+  deliverResponse(challengeResponse_);
+  if (!challengeBody_.empty()) task_->post(TaskEvent::makeData(std::move(challengeBody_)));
+  complete(std::nullopt);
+}
+
+void Transfer::fail(long code, const std::string& detail) {
+  complete(makeURLError(code, effectiveURL(), detail));
+}
+
+Transfer::Clock::time_point Transfer::idleDeadline() const {
+  if (!attached_ || paused_) return Clock::time_point::max();
+  return lastActivity_ + plan_.idleTimeout;
+}
+
+void Transfer::setAttached(bool attached) {
+  attached_ = attached;
+  if (attached) touch();
+}
+
+void Transfer::setPaused(bool paused) {
+  if (paused_ == paused || !easy_) return;
+  paused_ = paused;
+  curl_easy_pause(easy_, paused ? CURLPAUSE_ALL : CURLPAUSE_CONT);
+  if (!paused) touch();
+}
+
+std::string Transfer::effectiveURL() const {
+  char* url = nullptr;
+  if (easy_ && curl_easy_getinfo(easy_, CURLINFO_EFFECTIVE_URL, &url) == CURLE_OK && url) {
+    return url;
+  }
+  return plan_.request.url().absoluteString();
+}
+
+Error Transfer::errorFor(CURLcode result) const {
+  const std::string detail =
+      errorBuffer_[0] ? std::string(errorBuffer_) : curl_easy_strerror(result);
+  return makeURLError(urlErrorCodeForCurl(result), effectiveURL(), detail);
+}
+
+void Transfer::complete(std::optional<Error> error) { task_->completeWith(std::move(error)); }
+
+}  // namespace platform

@@ -1,0 +1,136 @@
+#include "platform/net/URLCacheEntryCodec.h"
+
+#include <cmath>
+#include <cstring>
+#include <nlohmann/json.hpp>
+
+#include "platform/net/HTTPURLResponse.h"
+
+namespace platform {
+namespace {
+
+constexpr char kMagic[8] = {'S', 'P', 'R', 'U', 'R', 'L', 'C', '1'};
+constexpr std::size_t kPrefix = sizeof kMagic + 4;
+constexpr std::size_t kMaxDescription = 1 << 20;
+
+using nlohmann::json;
+
+json describe(const URLResponse& response) {
+  json d;
+  d["url"] = response.url().absoluteString();
+  d["mime"] = response.MIMEType();
+  d["encoding"] = response.textEncodingName();
+  d["length"] = response.expectedContentLength();
+  if (auto http = dynamic_cast<const HTTPURLResponse*>(&response)) {
+    d["status"] = http->statusCode();
+    d["version"] = http->HTTPVersion();
+    json fields = json::array();
+    for (const auto& [name, value] : http->allHeaderFields()) fields.push_back({name, value});
+    d["fields"] = std::move(fields);
+    d["setCookie"] = http->setCookieValues();
+  }
+  return d;
+}
+
+std::optional<std::string> stringAt(const json& d, const char* name) {
+  auto it = d.find(name);
+  if (it == d.end() || !it->is_string()) return std::nullopt;
+  return it->get<std::string>();
+}
+
+std::optional<HTTPHeaderFields> readFields(const json& d) {
+  auto it = d.find("fields");
+  if (it == d.end() || !it->is_array()) return std::nullopt;
+  HTTPHeaderFields fields;
+  for (const json& pair : *it) {
+    if (!pair.is_array() || pair.size() != 2 || !pair[0].is_string() || !pair[1].is_string()) {
+      return std::nullopt;
+    }
+    fields[pair[0].get<std::string>()] = pair[1].get<std::string>();
+  }
+  return fields;
+}
+
+std::vector<std::string> readStrings(const json& d, const char* name) {
+  std::vector<std::string> out;
+  auto it = d.find(name);
+  if (it == d.end() || !it->is_array()) return out;
+  for (const json& item : *it) {
+    if (item.is_string()) out.push_back(item.get<std::string>());
+  }
+  return out;
+}
+
+std::shared_ptr<const URLResponse> rebuild(const json& d) {
+  auto urlText = stringAt(d, "url");
+  if (!urlText) return nullptr;
+  auto url = URL::parse(*urlText);
+  if (!url) return nullptr;
+  auto status = d.find("status");
+  if (status == d.end()) {
+    auto length = d.find("length");
+    const std::int64_t expected =
+        length != d.end() && length->is_number_integer() ? length->get<std::int64_t>() : -1;
+    return std::make_shared<URLResponse>(*url, stringAt(d, "mime").value_or(""), expected,
+                                         stringAt(d, "encoding").value_or(""));
+  }
+  if (!status->is_number_integer()) return nullptr;
+  const long code = status->get<long>();
+  auto fields = readFields(d);
+  if (code < 100 || code > 999 || !fields) return nullptr;
+  return std::make_shared<HTTPURLResponse>(*url, code, stringAt(d, "version").value_or("HTTP/1.1"),
+                                           std::move(*fields), readStrings(d, "setCookie"));
+}
+
+}  // namespace
+
+Data encodeURLCacheEntry(const URLCacheDiskEntry& entry) {
+  json d = describe(*entry.cached.response());
+  d["key"] = entry.key;
+  d["storedAt"] = entry.storedAt;
+  d["policy"] = static_cast<int>(entry.cached.storagePolicy());
+  const std::string text = d.dump(-1, ' ', false, json::error_handler_t::replace);
+  const Data& body = entry.cached.data();
+  Data out;
+  out.reserve(kPrefix + text.size() + body.size());
+  out.insert(out.end(), kMagic, kMagic + sizeof kMagic);
+  const auto length = static_cast<std::uint32_t>(text.size());
+  for (int shift = 0; shift < 32; shift += 8)
+    out.push_back(static_cast<std::uint8_t>(length >> shift));
+  out.insert(out.end(), text.begin(), text.end());
+  out.insert(out.end(), body.begin(), body.end());
+  return out;
+}
+
+std::optional<URLCacheDiskEntry> decodeURLCacheEntry(const Data& bytes) {
+  if (bytes.size() < kPrefix || std::memcmp(bytes.data(), kMagic, sizeof kMagic) != 0) {
+    return std::nullopt;
+  }
+  std::uint32_t length = 0;
+  for (int i = 0; i < 4; ++i)
+    length |= static_cast<std::uint32_t>(bytes[sizeof kMagic + i]) << (8 * i);
+  if (length > kMaxDescription || length > bytes.size() - kPrefix) return std::nullopt;
+  const auto begin = bytes.begin() + static_cast<std::ptrdiff_t>(kPrefix);
+  const auto end = begin + static_cast<std::ptrdiff_t>(length);
+  const json d = json::parse(begin, end, nullptr, /*allow_exceptions=*/false);
+  if (!d.is_object()) return std::nullopt;
+  auto key = stringAt(d, "key");
+  auto stored = d.find("storedAt");
+  auto policy = d.find("policy");
+  if (!key || stored == d.end() || !stored->is_number() || policy == d.end() ||
+      !policy->is_number_integer()) {
+    return std::nullopt;
+  }
+  const double storedAt = stored->get<double>();
+  const int policyValue = policy->get<int>();
+  if (!std::isfinite(storedAt) || policyValue < 0 || policyValue > 2) return std::nullopt;
+  auto response = rebuild(d);
+  if (!response) return std::nullopt;
+  Data body(end, bytes.end());
+  return URLCacheDiskEntry{*key,
+                           CachedURLResponse(std::move(response), std::move(body),
+                                             static_cast<URLCacheStoragePolicy>(policyValue)),
+                           storedAt};
+}
+
+}  // namespace platform

@@ -1,0 +1,369 @@
+#include "platform/net/URLSessionDataTask.h"
+
+#include <algorithm>
+#include <cctype>
+#include <type_traits>
+
+#include "platform/dispatch/Clock.h"
+#include "platform/dispatch/OperationQueue.h"
+#include "platform/net/HTTPCachePolicy.h"
+#include "platform/net/HTTPCookieStorage.h"
+#include "platform/net/NetworkLoop.h"
+#include "platform/net/Transfer.h"
+#include "platform/net/URLCache.h"
+#include "platform/net/URLErrors.h"
+#include "platform/net/URLSession.h"
+
+namespace platform {
+namespace {
+
+// A handler a delegate must call once. A second call is ignored; dropping every copy without a
+// call takes the fallback, so a forgetful delegate cannot leave a task hanging for ever.
+template <class... Args>
+class OnceHandler {
+ public:
+  OnceHandler(std::function<void(Args...)> action, std::function<void()> fallback)
+      : action_(std::move(action)), fallback_(std::move(fallback)) {}
+  ~OnceHandler() {
+    if (!called_.exchange(true) && fallback_) fallback_();
+  }
+  void call(Args... args) {
+    if (called_.exchange(true)) return;
+    action_(std::move(args)...);
+  }
+
+ private:
+  std::function<void(Args...)> action_;
+  std::function<void()> fallback_;
+  std::atomic<bool> called_{false};
+};
+
+template <class... Args>
+std::function<void(Args...)> makeOnce(std::type_identity_t<std::function<void(Args...)>> action,
+                                      std::function<void()> fallback) {
+  auto once = std::make_shared<OnceHandler<Args...>>(std::move(action), std::move(fallback));
+  return [once](Args... args) { once->call(std::move(args)...); };
+}
+
+std::string lowercase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+}  // namespace
+
+URLSessionDataTask::URLSessionDataTask(std::shared_ptr<URLSession> session,
+                                       std::uint64_t identifier, URLRequest request,
+                                       CompletionHandler completionHandler)
+    : session_(std::move(session)),
+      identifier_(identifier),
+      request_(std::move(request)),
+      completionHandler_(std::move(completionHandler)) {}
+
+URLSessionDataTask::~URLSessionDataTask() { session_->taskDestroyed(identifier_); }
+
+std::shared_ptr<const URLResponse> URLSessionDataTask::response() const {
+  std::lock_guard lock(mutex_);
+  return response_;
+}
+
+std::optional<Error> URLSessionDataTask::error() const {
+  std::lock_guard lock(mutex_);
+  return error_;
+}
+
+void URLSessionDataTask::resume() {
+  if (started_.exchange(true)) {
+    URLSessionTaskState expected = URLSessionTaskState::Suspended;
+    if (state_.compare_exchange_strong(expected, URLSessionTaskState::Running)) {
+      NetworkLoop::post([id = identifier_](NetworkLoop& loop) {
+        if (Transfer* transfer = loop.find(id)) loop.setPaused(*transfer, false);
+      });
+    }
+    return;
+  }
+  if (completionClaimed_.load()) return;  // cancelled before it ever ran
+  state_ = URLSessionTaskState::Running;
+  session_->taskDidStart(identifier_);
+  start();
+}
+
+void URLSessionDataTask::suspend() {
+  if (!started_.load()) return;
+  URLSessionTaskState expected = URLSessionTaskState::Running;
+  if (state_.compare_exchange_strong(expected, URLSessionTaskState::Suspended)) {
+    NetworkLoop::post([id = identifier_](NetworkLoop& loop) {
+      if (Transfer* transfer = loop.find(id)) loop.setPaused(*transfer, true);
+    });
+  }
+}
+
+void URLSessionDataTask::cancel() {
+  if (!claimCompletion()) return;
+  // A task cancelled before it ran still owes its delegate a completion.
+  if (!started_.load()) session_->taskDidStart(identifier_);
+  cancelled_ = true;
+  state_ = URLSessionTaskState::Canceling;
+  post(TaskEvent::makeComplete(makeURLError(URLError::Cancelled, request_.url().absoluteString())));
+  if (started_.load()) {
+    NetworkLoop::post([id = identifier_](NetworkLoop& loop) { loop.remove(id); });
+  }
+}
+
+bool URLSessionDataTask::claimCompletion() { return !completionClaimed_.exchange(true); }
+
+void URLSessionDataTask::completeWith(std::optional<Error> error) {
+  if (claimCompletion()) post(TaskEvent::makeComplete(std::move(error)));
+}
+
+void URLSessionDataTask::start() {
+  const URL& url = request_.url();
+  const std::string scheme = lowercase(url.scheme());
+  if (scheme != "http" && scheme != "https" && scheme != "file") {
+    completeWith(makeURLError(URLError::UnsupportedURL, url.absoluteString()));
+    return;
+  }
+  if (scheme != "file" && url.host().empty()) {
+    completeWith(makeURLError(URLError::BadURL, url.absoluteString()));
+    return;
+  }
+  const URLSessionConfiguration& configuration = session_->configuration();
+  TransferPlan plan(request_);
+  for (const auto& [name, value] : configuration.HTTPAdditionalHeaders()) {
+    if (!plan.request.valueForHTTPHeaderField(name)) plan.request.setValue(value, name);
+  }
+  if (scheme != "file" && request_.HTTPMethod() == "GET") plan.cache = configuration.urlCache();
+  if (answerFromCache(plan)) return;
+
+  if (request_.HTTPShouldHandleCookies() && configuration.HTTPShouldSetCookies() &&
+      configuration.cookieStorage() && scheme != "file") {
+    plan.cookies = configuration.cookieStorage();
+    if (!plan.request.valueForHTTPHeaderField("Cookie")) {
+      if (auto cookie = plan.cookies->cookieHeaderForURL(url))
+        plan.request.setValue(*cookie, "Cookie");
+    }
+  }
+  const TimeInterval idle = request_.hasExplicitTimeoutInterval()
+                                ? request_.timeoutInterval()
+                                : configuration.timeoutIntervalForRequest();
+  plan.idleTimeout =
+      std::chrono::milliseconds(std::max<long long>(1, static_cast<long long>(idle * 1000)));
+  plan.resourceTimeout = std::chrono::milliseconds(
+      static_cast<long long>(configuration.timeoutIntervalForResource() * 1000));
+  plan.maxBodySize = configuration.maximumResponseBodySize();
+  plan.maxRedirects = configuration.maximumRedirects();
+  plan.allowsInvalidCertificates = allowsInvalidCertificates_.load();
+  NetworkLoop::post([self = shared_from_this(), plan = std::move(plan)](NetworkLoop& loop) mutable {
+    loop.add(std::make_unique<Transfer>(self, std::move(plan)));
+  });
+}
+
+// Serves the request from the URL cache when its policy and the entry's freshness allow;
+// otherwise notes a stale entry with validators for revalidation.
+bool URLSessionDataTask::answerFromCache(TransferPlan& plan) {
+  const URLRequestCachePolicy policy = request_.cachePolicy();
+  const bool onlyCache = policy == URLRequestCachePolicy::ReturnCacheDataDontLoad;
+  std::optional<URLCache::Entry> entry;
+  if (plan.cache && policy != URLRequestCachePolicy::ReloadIgnoringLocalCacheData) {
+    entry = plan.cache->cachedEntryForRequest(request_);
+  }
+  if (!entry) {
+    if (onlyCache) {
+      completeWith(makeURLError(URLError::ResourceUnavailable, request_.url().absoluteString()));
+    }
+    return onlyCache;
+  }
+  auto http = std::dynamic_pointer_cast<const HTTPURLResponse>(entry->cached.response());
+  const bool anyAge = onlyCache || policy == URLRequestCachePolicy::ReturnCacheDataElseLoad;
+  if (anyAge || (http && HTTPCachePolicy::isFresh(request_, *http, entry->storedAt, dateNow()))) {
+    post(TaskEvent::makeResponse(entry->cached.response()));
+    if (!entry->cached.data().empty()) post(TaskEvent::makeData(entry->cached.data()));
+    completeWith(std::nullopt);
+    return true;
+  }
+  const bool callerValidates = request_.valueForHTTPHeaderField("If-None-Match") ||
+                               request_.valueForHTTPHeaderField("If-Modified-Since");
+  if (http && HTTPCachePolicy::hasValidators(*http) && !callerValidates) {
+    HTTPCachePolicy::addConditionalFields(*http, plan.request);
+    plan.revalidating = std::move(entry);
+  }
+  return false;
+}
+
+void URLSessionDataTask::post(TaskEvent event) {
+  std::unique_lock lock(mutex_);
+  events_.push_back(std::move(event));
+  if (!drainScheduled_ && !blocked_) scheduleDrainLocked(lock);
+}
+
+void URLSessionDataTask::scheduleDrainLocked(std::unique_lock<std::mutex>& lock) {
+  drainScheduled_ = true;
+  lock.unlock();
+  session_->delegateQueue()->addOperation([self = shared_from_this()] { self->drain(); });
+}
+
+void URLSessionDataTask::drain() {
+  for (;;) {
+    TaskEvent event;
+    {
+      std::lock_guard lock(mutex_);
+      if (blocked_ || events_.empty()) {
+        drainScheduled_ = false;
+        return;
+      }
+      event = std::move(events_.front());
+      events_.pop_front();
+    }
+    deliver(event);
+  }
+}
+
+void URLSessionDataTask::unblock() {
+  std::unique_lock lock(mutex_);
+  blocked_ = false;
+  if (!drainScheduled_ && !events_.empty()) scheduleDrainLocked(lock);
+}
+
+void URLSessionDataTask::deliver(TaskEvent& event) {
+  const bool refused = cancelled_.load() || dispositionCancelled_.load();
+  switch (event.kind) {
+    case TaskEvent::Kind::Response:
+      if (!refused) deliverResponse(event);
+      break;
+    case TaskEvent::Kind::Data:
+      if (!refused) {
+        bytesReceived_ += static_cast<std::int64_t>(event.data.size());
+        if (completionHandler_) {
+          accumulated_.insert(accumulated_.end(), event.data.begin(), event.data.end());
+        } else if (auto delegate = session_->delegate()) {
+          delegate->didReceiveData(*session_, shared_from_this(), event.data);
+        }
+      }
+      break;
+    case TaskEvent::Kind::WillCache:
+      if (!refused) deliverWillCache(event);
+      break;
+    case TaskEvent::Kind::Challenge:
+      if (!cancelled_.load()) deliverChallenge(event);
+      break;
+    case TaskEvent::Kind::Complete:
+      deliverCompletion(event);
+      break;
+  }
+}
+
+void URLSessionDataTask::deliverResponse(TaskEvent& event) {
+  {
+    std::lock_guard lock(mutex_);
+    response_ = event.response;
+  }
+  bytesExpected_ = event.response->expectedContentLength();
+  auto delegate = session_->delegate();
+  if (completionHandler_ || !delegate) return;
+  {
+    std::lock_guard lock(mutex_);
+    blocked_ = true;
+  }
+  auto self = shared_from_this();
+  auto refuse = [self] {
+    self->dispositionCancelled_ = true;
+    self->cancel();
+    self->unblock();
+  };
+  auto handler = makeOnce<URLSessionResponseDisposition>(
+      [self, refuse](URLSessionResponseDisposition disposition) {
+        if (disposition == URLSessionResponseDisposition::Cancel) {
+          refuse();
+        } else {
+          self->unblock();
+        }
+      },
+      refuse);
+  delegate->didReceiveResponse(*session_, self, event.response, std::move(handler));
+}
+
+void URLSessionDataTask::deliverWillCache(TaskEvent& event) {
+  auto store = [cache = event.cache, request = request_](std::optional<CachedURLResponse> cached) {
+    if (cached && cache) cache->storeCachedResponse(*cached, request);
+  };
+  auto delegate = session_->delegate();
+  if (completionHandler_ || !delegate) {
+    store(event.proposal);
+    return;
+  }
+  {
+    std::lock_guard lock(mutex_);
+    blocked_ = true;
+  }
+  auto self = shared_from_this();
+  auto handler = makeOnce<std::optional<CachedURLResponse>>(
+      [self, store](std::optional<CachedURLResponse> cached) {
+        store(std::move(cached));
+        self->unblock();
+      },
+      [self] { self->unblock(); });
+  delegate->willCacheResponse(*session_, self, *event.proposal, std::move(handler));
+}
+
+void URLSessionDataTask::deliverChallenge(TaskEvent& event) {
+  auto self = shared_from_this();
+  auto handler = makeOnce<URLSessionAuthChallengeDisposition, std::optional<URLCredential>>(
+      [self](URLSessionAuthChallengeDisposition disposition,
+             std::optional<URLCredential> credential) {
+        self->answerChallenge(disposition, std::move(credential));
+      },
+      [self] {
+        self->answerChallenge(URLSessionAuthChallengeDisposition::PerformDefaultHandling,
+                              std::nullopt);
+      });
+  if (auto delegate = session_->delegate()) {
+    delegate->didReceiveChallenge(*session_, self, *event.challenge, std::move(handler));
+  } else {
+    handler(URLSessionAuthChallengeDisposition::PerformDefaultHandling, std::nullopt);
+  }
+}
+
+void URLSessionDataTask::answerChallenge(URLSessionAuthChallengeDisposition disposition,
+                                         std::optional<URLCredential> credential) {
+  NetworkLoop::post(
+      [id = identifier_, disposition, credential = std::move(credential)](NetworkLoop& loop) {
+        Transfer* transfer = loop.find(id);
+        if (!transfer) return;  // cancelled meanwhile
+        switch (transfer->answerChallenge(disposition, credential)) {
+          case Transfer::Outcome::Finished:
+            loop.remove(id);
+            break;
+          case Transfer::Outcome::Restart:
+            loop.attach(*transfer);
+            break;
+          case Transfer::Outcome::AwaitingChallenge:
+            break;
+        }
+      });
+}
+
+void URLSessionDataTask::deliverCompletion(TaskEvent& event) {
+  std::optional<Error> error = std::move(event.error);
+  if (dispositionCancelled_.load() && !error) {
+    error = makeURLError(URLError::Cancelled, request_.url().absoluteString());
+  }
+  {
+    std::lock_guard lock(mutex_);
+    error_ = error;
+  }
+  state_ = URLSessionTaskState::Completed;
+  auto self = shared_from_this();
+  if (completionHandler_) {
+    CompletionHandler handler = std::move(completionHandler_);
+    completionHandler_ = nullptr;
+    std::optional<Data> data;
+    if (!error) data = std::move(accumulated_);
+    handler(std::move(data), response(), error);
+  } else if (auto delegate = session_->delegate()) {
+    delegate->didCompleteWithError(*session_, self, error);
+  }
+  session_->taskDidComplete(identifier_);
+}
+
+}  // namespace platform

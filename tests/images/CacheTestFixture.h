@@ -1,0 +1,78 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "images/WIImageCache.h"
+#include "platform/dispatch/Clock.h"
+#include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/FileManager.h"
+#include "tests/images/ImageTestSupport.h"
+
+namespace sprout::test {
+
+// Holds a queue busy until opened, so work queued behind it waits at a known point.
+class QueueGate {
+ public:
+  explicit QueueGate(platform::DispatchQueue& queue) : state_(std::make_shared<State>()) {
+    queue.async([state = state_] {
+      std::unique_lock lock(state->mutex);
+      state->changed.wait(lock, [&] { return state->open; });
+    });
+  }
+  ~QueueGate() { open(); }
+  QueueGate(const QueueGate&) = delete;
+  QueueGate& operator=(const QueueGate&) = delete;
+
+  void open() {
+    std::lock_guard lock(state_->mutex);
+    state_->open = true;
+    state_->changed.notify_all();
+  }
+
+ private:
+  struct State {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool open = false;
+  };
+  std::shared_ptr<State> state_;
+};
+
+// A cache of namespace "test" in a fresh home folder; every queued disk job and main-queue
+// completion is finished before the folder goes.
+class WIImageCacheTest : public ::testing::Test {
+ protected:
+  void SetUp() override { cache_ = WIImageCache::create("test"); }
+  void TearDown() override {
+    drain(*cache_);
+    cache_.reset();
+    platform::Clock::setCurrent(nullptr);
+  }
+
+  static void drain(const WIImageCache& cache) {
+    cache.ioQueue()->sync([] {});
+    platform::RunLoop::main().runPending();
+  }
+
+  const platform::FileManager& files() const { return platform::FileManager::defaultManager(); }
+
+  // Writes `bytes` bytes at `relative` inside the disk folder, modified at `modified`.
+  std::string writeFile(const std::string& relative, std::size_t bytes,
+                        platform::TimeInterval modified) {
+    const std::string path = cache_->diskCachePath() + "/" + relative;
+    files().createDirectory(path.substr(0, path.rfind('/')), true);
+    EXPECT_FALSE(files().writeAtomically(path, platform::Data(bytes, 0x5A)));
+    EXPECT_TRUE(files().setModificationDate(path, modified));
+    return path;
+  }
+
+  TemporaryHome home_;  // first in, last out
+  std::shared_ptr<WIImageCache> cache_;
+};
+
+}  // namespace sprout::test

@@ -1,0 +1,239 @@
+#include "tests/images/ImageTestSupport.h"
+
+#include <gif_lib.h>
+#include <png.h>
+#include <stdlib.h>  // mkdtemp
+#include <webp/encode.h>
+#include <zlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+
+#include <jpeglib.h>
+
+#include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/FileManager.h"
+
+namespace sprout::test {
+
+using platform::Data;
+
+TemporaryHome::TemporaryHome() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "sprout-images-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+  platform::FileManager::setHomeDirectory(path_);
+}
+
+TemporaryHome::~TemporaryHome() {
+  platform::FileManager::defaultManager().removeItem(path_);
+  platform::FileManager::setHomeDirectory("");
+}
+
+std::shared_ptr<const platform::Bitmap> paintedBitmap(
+    int width, int height, const std::function<std::uint32_t(int, int)>& argbAt,
+    platform::AlphaInfo alpha) {
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) pixels[static_cast<std::size_t>(y) * width + x] = argbAt(x, y);
+  }
+  return platform::Bitmap::create(width, height, std::move(pixels), alpha,
+                                  platform::ColorModel::RGB);
+}
+
+std::shared_ptr<const platform::Bitmap> solidBitmap(int width, int height, std::uint32_t argb,
+                                                    platform::AlphaInfo alpha,
+                                                    platform::ColorModel model) {
+  return platform::Bitmap::create(
+      width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height, argb),
+      alpha, model);
+}
+
+std::shared_ptr<platform::Image> solidImage(int width, int height, std::uint32_t argb,
+                                            bool withAlpha, double scale) {
+  auto alpha =
+      withAlpha ? platform::AlphaInfo::PremultipliedFirst : platform::AlphaInfo::NoneSkipLast;
+  return platform::Image::create(solidBitmap(width, height, argb, alpha), scale);
+}
+
+Data pngData(int width, int height, std::uint32_t argb, bool withAlpha) {
+  Data out;
+  const int channels = withAlpha ? 4 : 3;
+  std::vector<png_byte> row(static_cast<std::size_t>(width) * channels);
+  for (int x = 0; x < width; ++x) {
+    png_byte* p = &row[static_cast<std::size_t>(x) * channels];
+    p[0] = (argb >> 16) & 0xFF;
+    p[1] = (argb >> 8) & 0xFF;
+    p[2] = argb & 0xFF;
+    if (withAlpha) p[3] = argb >> 24;
+  }
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    return {};
+  }
+  png_set_write_fn(
+      png, &out,
+      [](png_structp p, png_bytep bytes, png_size_t length) {
+        auto* sink = static_cast<Data*>(png_get_io_ptr(p));
+        sink->insert(sink->end(), bytes, bytes + length);
+      },
+      nullptr);
+  png_set_IHDR(png, info, width, height, 8, withAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = 0; y < height; ++y) png_write_row(png, row.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+namespace {
+
+// APP1 "Exif" payload: a big-endian TIFF header and one IFD entry, Orientation (0x0112) SHORT.
+Data exifPayload(int orientation) {
+  return {'E',  'x',
+          'i',  'f',
+          0,    0,  // identifier
+          'M',  'M',
+          0,    42,
+          0,    0,
+          0,    8,  // TIFF header, IFD0 at offset 8
+          0,    1,  // one entry
+          0x01, 0x12,
+          0,    3,
+          0,    0,
+          0,    1,  // tag, SHORT, count 1
+          0,    static_cast<std::uint8_t>(orientation),
+          0,    0,  // value, padded
+          0,    0,
+          0,    0};  // no next IFD
+}
+
+}  // namespace
+
+Data jpegData(int width, int height, JpegColor color, std::optional<int> exifOrientation) {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr jerr{};
+  cinfo.err = jpeg_std_error(&jerr);
+  jpeg_create_compress(&cinfo);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &buffer, &size);
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
+  std::vector<JSAMPLE> pixel;
+  switch (color) {
+    case JpegColor::Grey:
+      cinfo.input_components = 1, cinfo.in_color_space = JCS_GRAYSCALE, pixel = {128};
+      break;
+    case JpegColor::RGB:
+      cinfo.input_components = 3, cinfo.in_color_space = JCS_RGB, pixel = {200, 40, 40};
+      break;
+    case JpegColor::CMYK:
+      cinfo.input_components = 4, cinfo.in_color_space = JCS_CMYK, pixel = {20, 200, 200, 10};
+      break;
+  }
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, 95, TRUE);
+  jpeg_start_compress(&cinfo, TRUE);
+  if (exifOrientation) {
+    const Data exif = exifPayload(*exifOrientation);
+    jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
+  }
+  std::vector<JSAMPLE> row;
+  for (int x = 0; x < width; ++x) row.insert(row.end(), pixel.begin(), pixel.end());
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&cinfo, rows, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  Data out(buffer, buffer + size);
+  jpeg_destroy_compress(&cinfo);
+  free(buffer);
+  return out;
+}
+
+Data webpData(int width, int height, std::uint32_t argb) {
+  std::vector<std::uint8_t> rgba;
+  for (int i = 0; i < width * height; ++i) {
+    rgba.insert(rgba.end(),
+                {static_cast<std::uint8_t>(argb >> 16), static_cast<std::uint8_t>(argb >> 8),
+                 static_cast<std::uint8_t>(argb), static_cast<std::uint8_t>(argb >> 24)});
+  }
+  std::uint8_t* output = nullptr;
+  const std::size_t size = WebPEncodeLosslessRGBA(rgba.data(), width, height, width * 4, &output);
+  Data out(output, output + size);
+  WebPFree(output);
+  return out;
+}
+
+Data gifData(int width, int height, const std::vector<GifFrame>& frames) {
+  Data out;
+  int error = 0;
+  GifFileType* gif = EGifOpen(
+      &out,
+      [](GifFileType* file, const GifByteType* bytes, int length) {
+        auto* sink = static_cast<Data*>(file->UserData);
+        sink->insert(sink->end(), bytes, bytes + length);
+        return length;
+      },
+      &error);
+  EGifSetGifVersion(gif, true);
+  const GifColorType colors[4] = {{255, 0, 0}, {0, 0, 255}, {0, 255, 0}, {255, 255, 255}};
+  ColorMapObject* map = GifMakeMapObject(4, colors);
+  EGifPutScreenDesc(gif, width, height, 2, 0, map);
+  for (const GifFrame& frame : frames) {
+    if (frame.delayCentiseconds) {
+      GraphicsControlBlock control{};
+      control.DisposalMode = DISPOSE_DO_NOT;
+      control.DelayTime = *frame.delayCentiseconds;
+      control.TransparentColor = NO_TRANSPARENT_COLOR;
+      GifByteType extension[4];
+      const size_t length = EGifGCBToExtension(&control, extension);
+      EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension);
+    }
+    const int w = frame.width > 0 ? frame.width : width;
+    const int h = frame.height > 0 ? frame.height : height;
+    EGifPutImageDesc(gif, frame.left, frame.top, w, h, false, nullptr);
+    std::vector<GifPixelType> line(static_cast<std::size_t>(w),
+                                   static_cast<GifPixelType>(frame.colorIndex));
+    for (int y = 0; y < h; ++y) EGifPutLine(gif, line.data(), w);
+  }
+  EGifCloseFile(gif, &error);
+  GifFreeMapObject(map);
+  return out;
+}
+
+Data pngDeclaring(std::uint32_t width, std::uint32_t height) {
+  Data out = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  auto put32 = [&out](std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+      out.push_back(static_cast<std::uint8_t>(v >> shift));
+  };
+  auto chunk = [&](const char* type, const Data& body) {
+    put32(static_cast<std::uint32_t>(body.size()));
+    const std::size_t start = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), body.begin(), body.end());
+    put32(static_cast<std::uint32_t>(
+        crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
+  };
+  Data header;
+  for (std::uint32_t v : {width, height}) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+      header.push_back(static_cast<std::uint8_t>(v >> shift));
+  }
+  header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA, no interlace
+  chunk("IHDR", header);
+  chunk("IEND", {});
+  return out;
+}
+
+bool runMainUntil(const std::function<bool()>& pred) {
+  return platform::RunLoop::main().runUntil(pred, 30.0);
+}
+
+}  // namespace sprout::test

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Types.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Image.h"
+
+namespace sprout::test {
+
+// A fresh home folder for one test, removed afterwards; FileManager is pointed at it meanwhile.
+class TemporaryHome {
+ public:
+  TemporaryHome();
+  ~TemporaryHome();
+  TemporaryHome(const TemporaryHome&) = delete;
+  TemporaryHome& operator=(const TemporaryHome&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+constexpr std::uint32_t kOpaqueRed = 0xFFFF0000;
+constexpr std::uint32_t kOpaqueBlue = 0xFF0000FF;
+constexpr std::uint32_t kOpaqueGreen = 0xFF00FF00;
+
+std::shared_ptr<const platform::Bitmap> solidBitmap(
+    int width, int height, std::uint32_t argb,
+    platform::AlphaInfo alpha = platform::AlphaInfo::NoneSkipLast,
+    platform::ColorModel model = platform::ColorModel::RGB);
+// Pixels from a function of (x, y).
+std::shared_ptr<const platform::Bitmap> paintedBitmap(
+    int width, int height, const std::function<std::uint32_t(int, int)>& argbAt,
+    platform::AlphaInfo alpha = platform::AlphaInfo::NoneSkipLast);
+std::shared_ptr<platform::Image> solidImage(int width, int height, std::uint32_t argb,
+                                            bool withAlpha = false, double scale = 1.0);
+
+// Encoders written straight on the libraries, so the decoder is tested against bytes it did not
+// produce itself.
+platform::Data pngData(int width, int height, std::uint32_t argb, bool withAlpha);
+enum class JpegColor { Grey, RGB, CMYK };
+platform::Data jpegData(int width, int height, JpegColor color,
+                        std::optional<int> exifOrientation = std::nullopt);
+platform::Data webpData(int width, int height, std::uint32_t argb);
+
+struct GifFrame {
+  std::optional<int> delayCentiseconds;          // none: no graphic control extension at all
+  int colorIndex = 0;                            // into red, blue, green, white
+  int left = 0, top = 0, width = 0, height = 0;  // 0 width/height: the whole canvas
+};
+platform::Data gifData(int width, int height, const std::vector<GifFrame>& frames);
+
+// A valid PNG signature and header that declares an absurd size, then nothing.
+platform::Data pngDeclaring(std::uint32_t width, std::uint32_t height);
+
+// Pumps the main loop until `pred` holds (bounded); true when it did.
+bool runMainUntil(const std::function<bool()>& pred);
+
+}  // namespace sprout::test

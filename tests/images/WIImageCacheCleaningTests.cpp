@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include "images/AutoPurgeCache.h"
+#include "images/WIImageCache.h"
+#include "platform/dispatch/Clock.h"
+#include "platform/ui/Application.h"
+#include "tests/images/CacheTestFixture.h"
+
+namespace sprout {
+namespace {
+
+using platform::Application;
+using platform::TimeInterval;
+using namespace sprout::test;
+
+constexpr TimeInterval kNow = 1'800'000'000.0;
+constexpr TimeInterval kWeek = 604800.0;
+
+class WIImageCacheCleaningTest : public WIImageCacheTest {
+ protected:
+  void SetUp() override {
+    WIImageCacheTest::SetUp();
+    platform::Clock::setCurrent(clock_);
+  }
+  std::shared_ptr<platform::VirtualClock> clock_ = std::make_shared<platform::VirtualClock>(kNow);
+  bool exists(const std::string& path) const { return files().fileExists(path); }
+  void cleanAndWait() {
+    bool done = false;
+    cache_->cleanDiskWithCompletionBlock([&] { done = platform::RunLoop::isMainThread(); });
+    ASSERT_TRUE(runMainUntil([&] { return done; }));
+  }
+};
+
+TEST_F(WIImageCacheCleaningTest, RemovesFilesAtOrPastTheirAge) {
+  const std::string atExpiry = writeFile("at-expiry", 10, kNow - kWeek);
+  const std::string justInside = writeFile("just-inside", 10, kNow - kWeek + 1);
+  const std::string ancient = writeFile("ancient", 10, kNow - 3 * kWeek);
+  const std::string nested = writeFile("sub/nested", 10, kNow - 2 * kWeek);
+  const std::string hidden = writeFile(".hidden", 10, kNow - 2 * kWeek);
+  cleanAndWait();
+  EXPECT_FALSE(exists(atExpiry));
+  EXPECT_TRUE(exists(justInside));
+  EXPECT_FALSE(exists(ancient));
+  EXPECT_FALSE(exists(nested));
+  EXPECT_TRUE(exists(cache_->diskCachePath() + "/sub"));  // folders are never aged out
+  EXPECT_TRUE(exists(hidden));                            // hidden entries are not looked at
+
+  cache_->setMaxCacheAge(60);
+  clock_->advance(60);
+  cleanAndWait();
+  EXPECT_FALSE(exists(justInside));
+}
+
+// Sizes are what the files take on disk. On a file system with 4 KiB blocks the three 400-byte
+// files of the classic example take 4 KiB each, so the limit is set in blocks: 2.5 blocks keeps
+// one block after cleaning to below 1.25, while the 1200 logical bytes would never reach it.
+TEST_F(WIImageCacheCleaningTest, RemovesOldestFirstUntilBelowHalfTheLimit) {
+  const std::string oldest = writeFile("oldest", 400, kNow - 300);
+  const std::string middle = writeFile("middle", 400, kNow - 200);
+  const std::string newest = writeFile("newest", 400, kNow - 100);
+  const std::uint64_t block = files().attributesOfItem(oldest)->allocatedSize;
+  if (block < 400) GTEST_SKIP() << "this file system stores small files without whole blocks";
+
+  cache_->setMaxCacheSize(block * 3);  // at the limit is not over it
+  cleanAndWait();
+  EXPECT_TRUE(exists(oldest));
+
+  cache_->setMaxCacheSize(block * 5 / 2);
+  cleanAndWait();
+  EXPECT_FALSE(exists(oldest));
+  EXPECT_FALSE(exists(middle));
+  EXPECT_TRUE(exists(newest));
+
+  // Expired files go first and do not count towards the size.
+  const std::string stale = writeFile("stale", 4000, kNow - 2 * kWeek);
+  const std::string fresh = writeFile("fresh", 400, kNow - 50);
+  cache_->setMaxCacheSize(block * 2);
+  cleanAndWait();
+  EXPECT_FALSE(exists(stale));
+  EXPECT_TRUE(exists(newest));
+  EXPECT_TRUE(exists(fresh));
+}
+
+TEST_F(WIImageCacheCleaningTest, AnswersTheApplicationsNotifications) {
+  auto& app = Application::shared();
+  cache_->storeImage(solidImage(2, 2, kOpaqueRed), "http://h/a.png", false);
+  app.simulateMemoryWarning();
+  EXPECT_EQ(cache_->memCache().count(), 0u);
+
+  const std::string old1 = writeFile("old1", 10, kNow - 2 * kWeek);
+  const std::string young = writeFile("young", 10, kNow);
+  app.simulateWillTerminate();
+  drain(*cache_);
+  EXPECT_FALSE(exists(old1));
+  EXPECT_TRUE(exists(young));
+
+  // Entering the background cleans inside a background task that ends with the cleaning.
+  const std::string old2 = writeFile("old2", 10, kNow - 2 * kWeek);
+  const std::size_t tasksBefore = app.backgroundTaskCount();
+  app.simulateDidEnterBackground();
+  EXPECT_EQ(app.backgroundTaskCount(), tasksBefore + 1);
+  ASSERT_TRUE(runMainUntil([&] { return app.backgroundTaskCount() == tasksBefore; }));
+  EXPECT_FALSE(exists(old2));
+
+  // When the time runs out first, the expiration ends the task; the cleaning still finishes.
+  const std::string old3 = writeFile("old3", 10, kNow - 2 * kWeek);
+  {
+    QueueGate gate(*cache_->ioQueue());
+    app.simulateDidEnterBackground();
+    EXPECT_EQ(app.backgroundTaskCount(), tasksBefore + 1);
+    app.expireBackgroundTasks();
+    EXPECT_EQ(app.backgroundTaskCount(), tasksBefore);
+  }
+  drain(*cache_);
+  EXPECT_EQ(app.backgroundTaskCount(), tasksBefore);
+  EXPECT_FALSE(exists(old3));
+}
+
+TEST_F(WIImageCacheCleaningTest, ADestroyedCacheNoLongerListens) {
+  auto other = WIImageCache::create("other");
+  auto queue = other->ioQueue();
+  const std::string path = other->diskCachePath() + "/old";
+  files().createDirectory(other->diskCachePath(), true);
+  ASSERT_FALSE(files().writeAtomically(path, platform::Data(10, 1)));
+  ASSERT_TRUE(files().setModificationDate(path, kNow - 2 * kWeek));
+  other.reset();
+
+  Application::shared().simulateWillTerminate();
+  Application::shared().simulateMemoryWarning();
+  queue->sync([] {});
+  drain(*cache_);
+  EXPECT_TRUE(exists(path));
+}
+
+TEST(AutoPurgeCacheTest, EmptiesOnMemoryWarningWhileAlive) {
+  auto cache = std::make_unique<AutoPurgeCache>("purge");
+  cache->setObject("a", std::make_shared<int>(1), 1);
+  cache->setObject("b", std::make_shared<int>(2), 1);
+  platform::NotificationCenter::defaultCenter().post("SomethingElse");
+  EXPECT_EQ(cache->count(), 2u);
+  Application::shared().simulateMemoryWarning();
+  EXPECT_EQ(cache->count(), 0u);
+  EXPECT_EQ(cache->name(), "purge");
+  cache.reset();
+  Application::shared().simulateMemoryWarning();  // must not reach the destroyed cache
+}
+
+}  // namespace
+}  // namespace sprout

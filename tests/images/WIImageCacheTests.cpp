@@ -1,0 +1,407 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "images/WIImageCache.h"
+#include "images/WIImageDecoding.h"
+#include "platform/foundation/Digest.h"
+#include "tests/images/CacheTestFixture.h"
+
+namespace sprout {
+namespace {
+
+using platform::Data;
+using platform::RunLoop;
+using namespace sprout::test;
+
+// Opaque pixels but a declared alpha channel: stored as lossless PNG, so colours survive exactly.
+ImagePtr pngImage(std::uint32_t argb, double scale = 1.0) {
+  return solidImage(4, 3, argb, /*withAlpha=*/true, scale);
+}
+
+std::uint32_t colourOf(const ImagePtr& image) {
+  return image && image->bitmap() ? image->bitmap()->pixel(1, 1) : 0;
+}
+
+TEST_F(WIImageCacheTest, NamesFilesByDigestAndShortExtension) {
+  EXPECT_EQ(WIImageCache::cachedFileNameForKey("http://example.com/b.png"),
+            "67ac4788ab4d9fd9311e97aaeee19666.png");
+  EXPECT_EQ(WIImageCache::cachedFileNameForKey(""), "d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_EQ(WIImageCache::cachedFileNameForKey("http://example.com/b").size(), 32u);
+  EXPECT_EQ(WIImageCache::cachedFileNameForKey("http://example.com/b.PNG").substr(32), ".PNG");
+
+  // Only short alphanumeric extensions are carried over; URL text never reaches the name.
+  EXPECT_EQ(cacheFileExtension("http://h/a.png?x=1"), "");
+  EXPECT_EQ(cacheFileExtension("http://h/a." + std::string(300, 'x')), "");
+  EXPECT_EQ(cacheFileExtension("http://h/a.abcdefgh"), "abcdefgh");
+  EXPECT_EQ(cacheFileExtension("http://h/a.abcdefghi"), "");
+  EXPECT_EQ(cacheFileExtension("http://h/a.we-bp"), "");
+  EXPECT_EQ(cacheFileExtension("http://h/a.jpeg"), "jpeg");
+  EXPECT_EQ(cacheFileExtension("http://h/.png"), "");
+
+  const std::string caches = platform::FileManager::cachesDirectory();
+  auto shared = WIImageCache::create();
+  EXPECT_EQ(shared->diskCachePath(), caches + "/default/com.brasswick.WIImageCache.default");
+  EXPECT_EQ(shared->memCache().name(), "com.brasswick.WIImageCache.default");
+  EXPECT_EQ(shared->ioQueue()->label(), "com.brasswick.WIImageCache");
+  EXPECT_EQ(cache_->defaultCachePathForKey("http://example.com/b.png"),
+            caches + "/test/com.brasswick.WIImageCache.test/67ac4788ab4d9fd9311e97aaeee19666.png");
+  EXPECT_EQ(WIImageCache::create("x", std::string("/srv/img"))->diskCachePath(),
+            "/srv/img/com.brasswick.WIImageCache.x");
+  EXPECT_EQ(WIImageCache::create("x", std::nullopt)->diskCachePath(), caches + "/x");
+  EXPECT_EQ(cache_->maxCacheAge(), 604800);
+  EXPECT_EQ(cache_->maxCacheSize(), 0u);
+  EXPECT_EQ(cache_->maxMemoryCost(), WIImageCache::kDefaultMaxMemoryCost);
+  drain(*shared);
+}
+
+TEST_F(WIImageCacheTest, WriterAndReadersAgreeOnEveryName) {
+  const std::vector<std::pair<std::string, std::uint32_t>> keys = {
+      {"http://h/a.png?x=1", kOpaqueRed},
+      {"http://h/a." + std::string(300, 'x'), kOpaqueBlue},
+      {"http://h/pic.PNG", kOpaqueGreen},
+      {"http://h/pic.png", 0xFF123456},
+  };
+  for (const auto& [key, colour] : keys) cache_->storeImage(pngImage(colour), key);
+  drain(*cache_);
+  EXPECT_EQ(cache_->getDiskCount(), keys.size());
+
+  auto reader = WIImageCache::create("test");  // empty memory, same folder
+  for (const auto& [key, colour] : keys) {
+    EXPECT_TRUE(files().fileExists(cache_->defaultCachePathForKey(key))) << key;
+    EXPECT_TRUE(reader->diskImageExistsWithKey(key)) << key;
+    EXPECT_EQ(colourOf(reader->imageFromDiskCacheForKey(key)), colour) << key;
+  }
+  drain(*reader);
+}
+
+TEST_F(WIImageCacheTest, AnswersMemoryHitsAtOnceOnTheCallingThread) {
+  auto image = pngImage(kOpaqueRed, /*scale=*/2.0);
+  cache_->storeImage(image, "http://h/m.png", /*toDisk=*/false);
+  EXPECT_EQ(cache_->memCache().totalCost(), 12u);  // pixels, not points
+  EXPECT_EQ(cache_->imageFromMemoryCacheForKey("http://h/m.png"), image);
+
+  int calls = 0;
+  auto token = cache_->queryDiskCacheForKey("http://h/m.png",
+                                            [&](const ImagePtr& found, WIImageCacheType type) {
+                                              ++calls;
+                                              EXPECT_EQ(found, image);
+                                              EXPECT_EQ(type, WIImageCacheTypeMemory);
+                                            });
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(token, nullptr);
+
+  std::thread::id answeredOn;
+  std::thread worker([&] {
+    cache_->queryDiskCacheForKey("http://h/m.png", [&](const ImagePtr&, WIImageCacheType) {
+      answeredOn = std::this_thread::get_id();
+    });
+    EXPECT_EQ(answeredOn, std::this_thread::get_id());
+  });
+  worker.join();
+
+  // The empty key is no key: answered at once with nothing, never stored.
+  WIImageCacheType emptyType = WIImageCacheTypeDisk;
+  bool emptyAnswered = false;
+  EXPECT_EQ(cache_->queryDiskCacheForKey("",
+                                         [&](const ImagePtr& found, WIImageCacheType type) {
+                                           emptyAnswered = found == nullptr;
+                                           emptyType = type;
+                                         }),
+            nullptr);
+  EXPECT_TRUE(emptyAnswered);
+  EXPECT_EQ(emptyType, WIImageCacheTypeNone);
+  cache_->storeImage(image, "");
+  EXPECT_EQ(cache_->memCache().count(), 1u);
+  EXPECT_EQ(cache_->queryDiskCacheForKey("http://h/m.png", nullptr), nullptr);
+
+  drain(*cache_);
+  EXPECT_FALSE(cache_->diskImageExistsWithKey("http://h/m.png"));
+}
+
+TEST_F(WIImageCacheTest, ReadsTheDiskOffMainAndAnswersOnMain) {
+  cache_->storeImage(pngImage(kOpaqueBlue), "http://h/d.png");
+  drain(*cache_);
+  cache_->clearMemory();
+
+  struct Answer {
+    bool done = false;
+    bool onMain = false;
+    ImagePtr image;
+    WIImageCacheType type = WIImageCacheTypeNone;
+  };
+  auto ask = [&](const std::string& key, Answer& answer) {
+    return cache_->queryDiskCacheForKey(key,
+                                        [&answer](const ImagePtr& image, WIImageCacheType type) {
+                                          answer = {true, RunLoop::isMainThread(), image, type};
+                                        });
+  };
+  Answer hit, miss;
+  EXPECT_NE(ask("http://h/d.png", hit), nullptr);
+  EXPECT_NE(ask("http://h/none.png", miss), nullptr);
+  EXPECT_FALSE(hit.done);  // never before the call returns
+  ASSERT_TRUE(runMainUntil([&] { return hit.done && miss.done; }));
+  EXPECT_TRUE(hit.onMain);
+  EXPECT_EQ(hit.type, WIImageCacheTypeDisk);
+  EXPECT_EQ(colourOf(hit.image), kOpaqueBlue);
+  EXPECT_EQ(cache_->imageFromMemoryCacheForKey("http://h/d.png"), hit.image);
+  EXPECT_TRUE(miss.onMain);
+  EXPECT_EQ(miss.type, WIImageCacheTypeDisk);
+  EXPECT_EQ(miss.image, nullptr);
+
+  cache_->clearMemory();
+  cache_->setShouldCacheImagesInMemory(false);
+  Answer again;
+  ask("http://h/d.png", again);
+  ASSERT_TRUE(runMainUntil([&] { return again.done; }));
+  EXPECT_NE(again.image, nullptr);
+  EXPECT_EQ(cache_->memCache().count(), 0u);
+  cache_->storeImage(pngImage(kOpaqueBlue), "http://h/e.png", false);
+  EXPECT_EQ(cache_->memCache().count(), 0u);
+}
+
+TEST_F(WIImageCacheTest, WritesPNGForAlphaJPEGOtherwiseAndGivenBytesAsTheyAre) {
+  const std::string probe = home_.path() + "/probe";
+  ASSERT_FALSE(files().writeAtomically(probe, Data{1}));
+  const bool xattrs = files().setExcludedFromBackup(probe, true);
+
+  const Data jpeg = jpegData(8, 8, JpegColor::RGB);
+  cache_->storeImage(pngImage(kOpaqueRed), "k/alpha");
+  cache_->storeImage(solidImage(4, 4, kOpaqueRed), "k/opaque");
+  cache_->storeImage(solidImage(8, 8, kOpaqueRed), false, jpeg, "k/given", true);
+  cache_->storeImage(solidImage(4, 4, kOpaqueRed), true, pngData(4, 4, kOpaqueRed, false),
+                     "k/pngbytes", true);
+  drain(*cache_);
+  auto bytes = [&](const std::string& key) {
+    return files().contentsAtPath(cache_->defaultCachePathForKey(key)).value_or(Data{});
+  };
+  EXPECT_TRUE(WIImageDataHasPNGSignature(bytes("k/alpha")));
+  ASSERT_GE(bytes("k/opaque").size(), 2u);
+  EXPECT_EQ(bytes("k/opaque")[0], 0xFF);
+  EXPECT_EQ(bytes("k/opaque")[1], 0xD8);
+  EXPECT_EQ(bytes("k/given"), jpeg);
+  EXPECT_TRUE(WIImageDataHasPNGSignature(bytes("k/pngbytes")));
+  EXPECT_FALSE(WIImageDataHasPNGSignature(Data{0x89, 'P', 'N', 'G'}));
+
+  if (xattrs) {
+    EXPECT_TRUE(files().isExcludedFromBackup(cache_->defaultCachePathForKey("k/alpha")));
+    cache_->setShouldDisableiCloud(false);
+    cache_->storeImage(pngImage(kOpaqueRed), "k/backed-up");
+    drain(*cache_);
+    EXPECT_FALSE(files().isExcludedFromBackup(cache_->defaultCachePathForKey("k/backed-up")));
+  }
+}
+
+TEST_F(WIImageCacheTest, FindsBareNamesAndReadOnlyFolders) {
+  const std::string key = "http://h/bare.png";
+  const std::string digest = platform::md5Hex(key);
+  files().createDirectory(cache_->diskCachePath(), true);
+  ASSERT_FALSE(files().writeAtomically(cache_->diskCachePath() + "/" + digest,
+                                       pngData(2, 2, kOpaqueGreen, true)));
+  EXPECT_TRUE(cache_->diskImageExistsWithKey(key));
+  EXPECT_EQ(colourOf(cache_->imageFromDiskCacheForKey(key)), kOpaqueGreen);
+  // An empty file under the full name counts as missing: the bare name is still read.
+  cache_->clearMemory();
+  ASSERT_FALSE(files().writeAtomically(cache_->defaultCachePathForKey(key), Data{}));
+  EXPECT_EQ(colourOf(cache_->imageFromDiskCacheForKey(key)), kOpaqueGreen);
+
+  const std::string readOnly = home_.path() + "/bundled";
+  files().createDirectory(readOnly, true);
+  cache_->addReadOnlyCachePath(readOnly);
+  cache_->addReadOnlyCachePath(readOnly);
+  EXPECT_EQ(cache_->customPaths().size(), 1u);
+  const std::string shipped = "http://h/shipped.png";
+  ASSERT_FALSE(files().writeAtomically(cache_->cachePathForKey(shipped, readOnly),
+                                       pngData(2, 2, kOpaqueBlue, true)));
+  EXPECT_FALSE(cache_->diskImageExistsWithKey(shipped));  // the test looks at its own folder
+  EXPECT_EQ(colourOf(cache_->diskImageForKey(shipped)), kOpaqueBlue);
+  // The cache's own folder comes first.
+  ASSERT_FALSE(files().writeAtomically(cache_->cachePathForKey(key, readOnly),
+                                       pngData(2, 2, kOpaqueBlue, true)));
+  EXPECT_EQ(colourOf(cache_->diskImageForKey(key)), kOpaqueGreen);
+}
+
+TEST_F(WIImageCacheTest, ScalesByKeyAndForceDecodesDiskReads) {
+  cache_->storeImage(pngImage(kOpaqueRed), "http://h/pic@2x.png");
+  const Data grey = jpegData(6, 6, JpegColor::Grey);
+  cache_->storeImage(solidImage(6, 6, kOpaqueRed), false, grey, "http://h/grey.jpg", true);
+  drain(*cache_);
+  auto scaled = cache_->diskImageForKey("http://h/pic@2x.png");
+  ASSERT_NE(scaled, nullptr);
+  EXPECT_EQ(scaled->scale(), 2.0);
+  EXPECT_DOUBLE_EQ(scaled->size().width, 2.0);
+
+  auto decoded = cache_->diskImageForKey("http://h/grey.jpg");
+  ASSERT_NE(decoded, nullptr);
+  EXPECT_EQ(decoded->bitmap()->colorModel(), platform::ColorModel::RGB);
+  cache_->setShouldDecompressImages(false);
+  auto raw = cache_->diskImageForKey("http://h/grey.jpg");
+  ASSERT_NE(raw, nullptr);
+  EXPECT_EQ(raw->bitmap()->colorModel(), platform::ColorModel::Monochrome);
+}
+
+TEST_F(WIImageCacheTest, NeverServesBrokenFiles) {
+  const Data png = pngData(32, 32, kOpaqueRed, true);
+  const Data jpeg = jpegData(32, 32, JpegColor::RGB);
+  const std::vector<std::pair<std::string, Data>> broken = {
+      {"http://h/empty.png", Data{}},
+      {"http://h/noise.png", Data{0x12, 0x34, 0x56, 0x78, 0x9A, 0xBC, 0xDE, 0xF0}},
+      {"http://h/half.png", Data(png.begin(), png.begin() + png.size() / 2)},
+      {"http://h/half.jpg", Data(jpeg.begin(), jpeg.begin() + jpeg.size() / 2)},
+      {"http://h/huge.png", pngDeclaring(100000, 100000)},
+      {"http://h/frames.gif", gifData(1, 1, std::vector<GifFrame>(5000, GifFrame{3}))},
+  };
+  files().createDirectory(cache_->diskCachePath(), true);
+  for (const auto& [key, bytes] : broken) {
+    ASSERT_FALSE(files().writeAtomically(cache_->defaultCachePathForKey(key), bytes));
+  }
+  std::size_t answered = 0;
+  for (const auto& [key, bytes] : broken) {
+    EXPECT_EQ(cache_->imageFromDiskCacheForKey(key), nullptr) << key;
+    cache_->queryDiskCacheForKey(key, [&, key = key](const ImagePtr& image, WIImageCacheType type) {
+      EXPECT_EQ(image, nullptr) << key;
+      EXPECT_EQ(type, WIImageCacheTypeDisk);
+      ++answered;
+    });
+  }
+  ASSERT_TRUE(runMainUntil([&] { return answered == broken.size(); }));
+  EXPECT_EQ(cache_->memCache().count(), 0u);
+}
+
+TEST_F(WIImageCacheTest, RemovesFromMemoryAndDisk) {
+  const std::string key = "http://h/r.png";
+  cache_->storeImage(pngImage(kOpaqueRed), key);
+  drain(*cache_);
+
+  bool removedInMemory = false;
+  cache_->removeImageForKey(key, /*fromDisk=*/false, [&] { removedInMemory = true; });
+  EXPECT_TRUE(removedInMemory);  // nothing to wait for
+  EXPECT_EQ(cache_->imageFromMemoryCacheForKey(key), nullptr);
+  EXPECT_TRUE(cache_->diskImageExistsWithKey(key));
+
+  cache_->storeImage(pngImage(kOpaqueRed), key, false);
+  bool removed = false;
+  bool onMain = false;
+  cache_->removeImageForKey(key, true, [&] {
+    removed = true;
+    onMain = RunLoop::isMainThread();
+  });
+  EXPECT_FALSE(removed);
+  ASSERT_TRUE(runMainUntil([&] { return removed; }));
+  EXPECT_TRUE(onMain);
+  EXPECT_FALSE(cache_->diskImageExistsWithKey(key));
+  EXPECT_EQ(cache_->imageFromMemoryCacheForKey(key), nullptr);
+
+  // With the memory layer switched off, removals leave memory alone.
+  cache_->storeImage(pngImage(kOpaqueRed), key, false);
+  cache_->setShouldCacheImagesInMemory(false);
+  cache_->removeImageForKey(key, false);
+  EXPECT_NE(cache_->imageFromMemoryCacheForKey(key), nullptr);
+
+  bool exists = true;
+  bool checked = false;
+  cache_->diskImageExistsWithKey(key, [&](bool found) {
+    exists = found;
+    checked = RunLoop::isMainThread();
+  });
+  ASSERT_TRUE(runMainUntil([&] { return checked; }));
+  EXPECT_FALSE(exists);
+}
+
+TEST_F(WIImageCacheTest, ClearsCountsAndMeasuresTheDisk) {
+  const platform::TimeInterval now = platform::Clock::current().now();
+  writeFile("a", 100, now);
+  writeFile("b", 250, now);
+  writeFile(".hidden", 10, now);
+  EXPECT_EQ(cache_->getSize(), 360u);  // every entry, hidden ones included
+  EXPECT_EQ(cache_->getDiskCount(), 3u);
+
+  std::size_t count = 0;
+  std::size_t total = 0;
+  bool calculated = false;
+  cache_->calculateSizeWithCompletionBlock([&](std::size_t fileCount, std::size_t totalSize) {
+    count = fileCount;
+    total = totalSize;
+    calculated = RunLoop::isMainThread();
+  });
+  ASSERT_TRUE(runMainUntil([&] { return calculated; }));
+  EXPECT_EQ(count, 2u);  // hidden files skipped
+  EXPECT_EQ(total, 350u);
+
+  writeFile("sub/c", 5, now);
+  EXPECT_EQ(cache_->getDiskCount(), 5u);  // the folder counts too
+
+  bool cleared = false;
+  cache_->clearDiskOnCompletion([&] { cleared = RunLoop::isMainThread(); });
+  ASSERT_TRUE(runMainUntil([&] { return cleared; }));
+  EXPECT_EQ(cache_->getDiskCount(), 0u);
+  bool isDirectory = false;
+  EXPECT_TRUE(files().fileExists(cache_->diskCachePath(), &isDirectory));
+  EXPECT_TRUE(isDirectory);
+}
+
+TEST_F(WIImageCacheTest, CancelledQueryNeverAnswers) {
+  cache_->storeImage(pngImage(kOpaqueRed), "http://h/c.png");
+  drain(*cache_);
+  cache_->clearMemory();
+
+  bool cancelledAnswered = false;
+  bool laterAnswered = false;
+  {
+    QueueGate gate(*cache_->ioQueue());
+    auto token = cache_->queryDiskCacheForKey(
+        "http://h/c.png", [&](const ImagePtr&, WIImageCacheType) { cancelledAnswered = true; });
+    ASSERT_NE(token, nullptr);
+    token->cancel();
+    cache_->queryDiskCacheForKey("http://h/c.png",
+                                 [&](const ImagePtr&, WIImageCacheType) { laterAnswered = true; });
+  }
+  ASSERT_TRUE(runMainUntil([&] { return laterAnswered; }));
+  drain(*cache_);
+  EXPECT_FALSE(cancelledAnswered);
+}
+
+TEST_F(WIImageCacheTest, ManyThreadsStoreAndReadAtOnce) {
+  constexpr int kThreads = 8;
+  constexpr int kKeys = 16;
+  auto keyFor = [](int t, int i) {
+    return "http://h/t" + std::to_string(t) + "/" + std::to_string(i) + ".png";
+  };
+  auto colourFor = [](int t, int i) {
+    return 0xFF000000u | static_cast<std::uint32_t>(t << 16 | i);
+  };
+  std::atomic<int> wrongHits{0};
+  std::vector<std::thread> threads;
+  threads.reserve(kThreads);
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kKeys; ++i) {
+        cache_->storeImage(pngImage(colourFor(t, i)), keyFor(t, i));
+        cache_->queryDiskCacheForKey(keyFor(t, i),
+                                     [&, t, i](const ImagePtr& image, WIImageCacheType) {
+                                       if (colourOf(image) != colourFor(t, i)) ++wrongHits;
+                                     });
+        // Somebody else's key: absent, in memory or on disk, but never a wrong picture.
+        const int other = (t + 1) % kThreads;
+        auto seen = cache_->imageFromDiskCacheForKey(keyFor(other, i));
+        if (seen && colourOf(seen) != colourFor(other, i)) ++wrongHits;
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  drain(*cache_);
+  EXPECT_EQ(wrongHits.load(), 0);
+
+  auto reader = WIImageCache::create("test");
+  for (int t = 0; t < kThreads; ++t) {
+    for (int i = 0; i < kKeys; ++i) {
+      EXPECT_EQ(colourOf(reader->imageFromDiskCacheForKey(keyFor(t, i))), colourFor(t, i));
+    }
+  }
+  drain(*reader);
+}
+
+}  // namespace
+}  // namespace sprout

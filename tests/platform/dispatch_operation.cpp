@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "dispatch_support.h"
+#include "platform/dispatch/BlockOperation.h"
+#include "platform/dispatch/OperationQueue.h"
+#include "platform/dispatch/RunLoop.h"
+
+namespace platform {
+namespace {
+
+using dispatch_test::Waiter;
+
+// Records the order operations ran in; thread-safe.
+class Journal {
+ public:
+  std::shared_ptr<BlockOperation> op(std::string name) {
+    auto operation =
+        BlockOperation::create([this, name] { waiter.update([&] { entries.push_back(name); }); });
+    operation->setName(name);
+    return operation;
+  }
+  std::vector<std::string> read() {
+    std::vector<std::string> copy;
+    waiter.update([&] { copy = entries; });
+    return copy;
+  }
+  Waiter waiter;
+  std::vector<std::string> entries;
+};
+
+// Stays executing after start() until someone calls complete().
+class AsyncOperation : public Operation {
+ public:
+  bool isAsynchronous() const override { return true; }
+  void start() override {
+    started = true;
+    if (isCancelled()) return finish();
+    setExecuting(true);
+  }
+  void complete() { finish(); }
+  std::atomic<bool> started{false};
+};
+
+TEST(DispatchOperationQueue, NeverRunsMoreThanTheMaximumAtOnce) {
+  auto queue = OperationQueue::create("test.width");
+  queue->setMaxConcurrentOperationCount(3);
+  EXPECT_EQ(queue->maxConcurrentOperationCount(), 3);
+  Waiter waiter;
+  int running = 0;
+  int peak = 0;
+  int started = 0;
+  bool open = false;
+  constexpr int kOperations = 12;
+  for (int i = 0; i < kOperations; ++i) {
+    queue->addOperation([&] {
+      waiter.update([&] {
+        ++started;
+        peak = std::max(peak, ++running);
+      });
+      waiter.waitFor([&] { return open; });
+      waiter.update([&] { --running; });
+    });
+  }
+  // Three are held at the gate; the other nine cannot have a slot.
+  EXPECT_TRUE(waiter.waitFor([&] { return running == 3; }));
+  waiter.update([&] { EXPECT_EQ(started, 3); });
+  EXPECT_EQ(queue->operationCount(), static_cast<std::size_t>(kOperations));
+  waiter.update([&] { open = true; });
+  ASSERT_TRUE(queue->waitUntilAllOperationsAreFinished(60));
+  EXPECT_EQ(queue->operationCount(), 0u);
+  waiter.update([&] {
+    EXPECT_EQ(peak, 3);
+    EXPECT_EQ(started, kOperations);
+  });
+}
+
+TEST(DispatchOperationQueue, StartsByPriorityThenInOrderOfAddition) {
+  auto queue = OperationQueue::create();
+  queue->setMaxConcurrentOperationCount(1);
+  queue->setSuspended(true);
+  Journal journal;
+  const std::vector<std::pair<std::string, QueuePriorityLevel>> added = {
+      {"low", QueuePriorityLevel::Low},
+      {"normal 1", QueuePriorityLevel::Normal},
+      {"very high", QueuePriorityLevel::VeryHigh},
+      {"normal 2", QueuePriorityLevel::Normal},
+      {"high", QueuePriorityLevel::High},
+      {"very low", QueuePriorityLevel::VeryLow}};
+  for (const auto& [name, priority] : added) {
+    auto operation = journal.op(name);
+    operation->setQueuePriority(priority);
+    queue->addOperation(operation);
+  }
+  EXPECT_TRUE(queue->isSuspended());
+  queue->setSuspended(false);
+  ASSERT_TRUE(queue->waitUntilAllOperationsAreFinished(20));
+  EXPECT_EQ(journal.read(), (std::vector<std::string>{"very high", "high", "normal 1", "normal 2",
+                                                      "low", "very low"}));
+}
+
+TEST(DispatchOperationQueue, DependenciesOrderWorkAcrossQueues) {
+  auto first = OperationQueue::create("test.first");
+  auto second = OperationQueue::create("test.second");
+  second->setSuspended(true);
+  Journal journal;
+  auto fetch = journal.op("fetch");
+  auto decode = journal.op("decode");
+  auto show = journal.op("show");
+  show->addDependency(decode);
+  decode->addDependency(fetch);
+  EXPECT_FALSE(show->isReady());
+  first->addOperation(show);
+  first->addOperation(decode);
+  second->addOperation(fetch);  // held back: nothing downstream may start
+  EXPECT_FALSE(show->isFinished());
+  EXPECT_EQ(first->operationCount(), 2u);
+  second->setSuspended(false);
+  ASSERT_TRUE(show->waitUntilFinished(20));
+  EXPECT_EQ(journal.read(), (std::vector<std::string>{"fetch", "decode", "show"}));
+
+  // A cancelled dependency counts as finished.
+  auto parked = OperationQueue::create();
+  parked->setSuspended(true);
+  auto skipped = journal.op("skipped");
+  auto after = journal.op("after skipped");
+  after->addDependency(skipped);
+  parked->addOperation(skipped);
+  first->addOperation(after);
+  skipped->cancel();
+  EXPECT_TRUE(skipped->isReady());
+  parked->setSuspended(false);
+  ASSERT_TRUE(after->waitUntilFinished(20));
+  EXPECT_TRUE(skipped->isFinished());
+  EXPECT_EQ(journal.read().back(), "after skipped");
+}
+
+TEST(DispatchOperationQueue, CancelledOperationsFinishWithoutRunning) {
+  auto queue = OperationQueue::create();
+  queue->setSuspended(true);
+  Journal journal;
+  auto never = std::make_shared<Operation>();  // a dependency that never finishes
+  auto cancelled = journal.op("cancelled");
+  cancelled->addDependency(never);
+  std::atomic<int> completions{0};
+  std::atomic<bool> finishedInCompletion{false};
+  cancelled->setCompletionBlock([&] {
+    finishedInCompletion = cancelled->isFinished();
+    ++completions;
+  });
+  queue->addOperation(cancelled);
+  std::vector<std::shared_ptr<Operation>> rest;
+  for (int i = 0; i < 4; ++i) {
+    rest.push_back(journal.op("rest " + std::to_string(i)));
+    queue->addOperation(rest.back());
+  }
+  cancelled->cancel();
+  queue->cancelAllOperations();
+  EXPECT_EQ(queue->operations().size(), 5u);
+  queue->setSuspended(false);
+  ASSERT_TRUE(queue->waitUntilAllOperationsAreFinished(20));
+  EXPECT_TRUE(journal.read().empty());
+  EXPECT_EQ(completions.load(), 1);
+  EXPECT_TRUE(finishedInCompletion);
+  for (const auto& operation : rest) {
+    EXPECT_TRUE(operation->isCancelled());
+    EXPECT_TRUE(operation->isFinished());
+  }
+  cancelled->cancel();  // after finishing: no second completion, nothing breaks
+  EXPECT_EQ(completions.load(), 1);
+}
+
+TEST(DispatchOperationQueue, MainQueueRunsOnTheLoopAndHonoursSuspension) {
+  RunLoop& loop = RunLoop::main();
+  auto queue = OperationQueue::mainQueue();
+  Journal journal;
+  std::atomic<bool> onMain{false};
+  queue->setSuspended(true);
+  queue->addOperation(journal.op("one"));
+  queue->addOperation([&] { onMain = RunLoop::isMainThread(); });
+  loop.runPending();
+  EXPECT_TRUE(journal.read().empty());
+  EXPECT_EQ(queue->operationCount(), 2u);
+  queue->setSuspended(false);
+  ASSERT_TRUE(queue->waitUntilAllOperationsAreFinished(20));  // runs the main loop meanwhile
+  EXPECT_EQ(journal.read(), std::vector<std::string>{"one"});
+  EXPECT_TRUE(onMain);
+}
+
+TEST(DispatchOperationQueue, AsynchronousOperationHoldsItsSlotUntilItFinishes) {
+  RunLoop& loop = RunLoop::main();
+  auto queue = OperationQueue::mainQueue();
+  Journal journal;
+  auto download = std::make_shared<AsyncOperation>();
+  std::weak_ptr<Operation> watch = download;
+  std::atomic<int> completions{0};
+  download->setCompletionBlock([&] { ++completions; });
+  queue->addOperation(download);
+  queue->addOperation(journal.op("after download"));
+  loop.runPending();
+  EXPECT_TRUE(download->started);
+  EXPECT_TRUE(download->isExecuting());
+  EXPECT_TRUE(journal.read().empty());  // one slot on the main queue, still taken
+
+  std::thread network([download] { download->complete(); });
+  download.reset();
+  ASSERT_TRUE(queue->waitUntilAllOperationsAreFinished(20));
+  network.join();
+  EXPECT_EQ(journal.read(), std::vector<std::string>{"after download"});
+  EXPECT_EQ(completions.load(), 1);
+  EXPECT_TRUE(watch.expired());  // the queue let go of it once it finished
+
+  // Cancelled before starting, an asynchronous operation still gets start() to finish itself.
+  auto background = OperationQueue::create();
+  auto cancelled = std::make_shared<AsyncOperation>();
+  cancelled->cancel();
+  background->addOperation(cancelled);
+  ASSERT_TRUE(cancelled->waitUntilFinished(20));
+  EXPECT_TRUE(cancelled->started);
+  EXPECT_FALSE(cancelled->isExecuting());
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Path.h"
+
+using namespace platform;
+
+namespace {
+
+class FileManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/sprout-fm-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    home_ = pattern;
+    FileManager::setHomeDirectory(home_);
+  }
+  void TearDown() override {
+    files_.removeItem(home_);
+    FileManager::setHomeDirectory("");
+  }
+  std::string at(const std::string& name) const { return appendingPathComponent(home_, name); }
+  Data bytes(const std::string& text) const { return Data(text.begin(), text.end()); }
+  std::vector<std::string> names(const std::vector<FileEntry>& entries) const {
+    std::vector<std::string> result;
+    result.reserve(entries.size());
+    for (const auto& e : entries) result.push_back(e.path.substr(home_.size() + 1));
+    return result;
+  }
+
+  FileManager& files_ = FileManager::defaultManager();
+  std::string home_;
+};
+
+}  // namespace
+
+TEST_F(FileManagerTest, HomeFoldersComeFromTheOverrideOrTheEnvironment) {
+  EXPECT_EQ(FileManager::cachesDirectory(), at("Caches"));
+  bool isDirectory = false;
+  EXPECT_TRUE(files_.fileExists(at("Caches"), &isDirectory));
+  EXPECT_TRUE(isDirectory);
+  EXPECT_EQ(FileManager::libraryDirectory(), at("Library"));
+
+  std::map<std::string, std::string> env{
+      {"SPROUT_HOME", "/x/home"}, {"XDG_DATA_HOME", "/x/data"}, {"HOME", "/u"}};
+  const auto lookup = [&](const char* name) -> const char* {
+    auto it = env.find(name);
+    return it == env.end() ? nullptr : it->second.c_str();
+  };
+  EXPECT_EQ(FileManager::resolveHomeDirectory(lookup), "/x/home");
+  env["SPROUT_HOME"] = "";  // empty counts as unset
+  EXPECT_EQ(FileManager::resolveHomeDirectory(lookup), "/x/data/sprout");
+  env["XDG_DATA_HOME"] = "relative";  // not absolute: ignored
+  EXPECT_EQ(FileManager::resolveHomeDirectory(lookup), "/u/.local/share/sprout");
+  env.erase("HOME");  // falls back to the password database
+  EXPECT_TRUE(FileManager::resolveHomeDirectory(lookup).ends_with("/.local/share/sprout"));
+  FileManager::setHomeDirectory("");
+  EXPECT_EQ(FileManager::homeDirectory(), FileManager::resolveHomeDirectory(getenv));
+  FileManager::setHomeDirectory(home_);
+  EXPECT_EQ(FileManager::homeDirectory(), home_);
+}
+
+TEST_F(FileManagerTest, AtomicWritesReplaceWholeFilesAndLeaveNoTemporaries) {
+  const std::string path = at("data.bin");
+  EXPECT_FALSE(files_.writeAtomically(path, bytes("first version")));
+  // A reader that opened the old file keeps it whole: the new one is renamed over it.
+  const int reader = open(path.c_str(), O_RDONLY);
+  EXPECT_FALSE(files_.writeAtomically(path, bytes("2nd")));
+  char old[32] = {};
+  EXPECT_EQ(read(reader, old, sizeof old), 13);
+  EXPECT_STREQ(old, "first version");
+  close(reader);
+  EXPECT_EQ(files_.contentsAtPath(path), bytes("2nd"));
+  EXPECT_FALSE(files_.writeAtomically(at("empty"), {}));
+  EXPECT_EQ(files_.contentsAtPath(at("empty")), Data{});
+
+  auto error = files_.writeAtomically(at("missing/dir/file"), bytes("x"));
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->domain, kPOSIXErrorDomain);
+  EXPECT_EQ(error->code, ENOENT);
+  ASSERT_TRUE(files_.createDirectory(at("dir")));
+  EXPECT_TRUE(files_.writeAtomically(home_ + "/data.bin/", bytes("x")));
+  EXPECT_TRUE(files_.writeAtomically(at("dir"), bytes("x")));  // a folder is not replaced
+  EXPECT_EQ(names(files_.enumerate(home_, false)),
+            (std::vector<std::string>{"data.bin", "dir", "empty"}));
+}
+
+TEST_F(FileManagerTest, EnumerationSkipsHiddenEntriesAndNeverFollowsLinks) {
+  ASSERT_TRUE(files_.createDirectory(at("d/sub")));
+  ASSERT_TRUE(files_.createDirectory(at(".hiddenDir")));
+  ASSERT_FALSE(files_.writeAtomically(at("d/sub/f.png"), bytes("png")));
+  ASSERT_FALSE(files_.writeAtomically(at("d/.h"), bytes("h")));
+  ASSERT_FALSE(files_.writeAtomically(at(".hiddenDir/inner"), bytes("i")));
+  ASSERT_FALSE(files_.writeAtomically(at("top"), bytes("t")));
+  ASSERT_EQ(symlink(home_.c_str(), at("d/loop").c_str()), 0);
+
+  EXPECT_EQ(names(files_.enumerate(home_, true)),
+            (std::vector<std::string>{"d", "top", "d/loop", "d/sub", "d/sub/f.png"}));
+  const auto all = files_.enumerate(home_, false);
+  EXPECT_EQ(names(all), (std::vector<std::string>{".hiddenDir", "d", "top", ".hiddenDir/inner",
+                                                  "d/.h", "d/loop", "d/sub", "d/sub/f.png"}));
+  for (const auto& entry : all) {
+    const std::string name = lastPathComponent(entry.path);
+    EXPECT_EQ(entry.isHidden, name[0] == '.') << entry.path;
+    EXPECT_EQ(entry.isDirectory, name == "d" || name == "sub" || name == ".hiddenDir")
+        << entry.path;
+  }
+  EXPECT_TRUE(files_.enumerate(at("nothing"), false).empty());
+  EXPECT_TRUE(files_.enumerate(at("top"), false).empty());
+
+  EXPECT_TRUE(files_.removeItem(at("d")));  // the tree, but not what the link points at
+  EXPECT_FALSE(files_.fileExists(at("d")));
+  EXPECT_TRUE(files_.fileExists(at("top")));
+  EXPECT_FALSE(files_.removeItem(at("d")));
+}
+
+TEST_F(FileManagerTest, SizesDatesAndMissingFiles) {
+  const std::string sparse = at("sparse");
+  const int fd = open(sparse.c_str(), O_CREAT | O_WRONLY, 0644);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, 8 << 20), 0);
+  close(fd);
+  ASSERT_FALSE(files_.writeAtomically(at("dense"), Data(10000, 7)));
+
+  auto sparseInfo = files_.attributesOfItem(sparse);
+  auto denseInfo = files_.attributesOfItem(at("dense"));
+  ASSERT_TRUE(sparseInfo && denseInfo);
+  EXPECT_EQ(sparseInfo->fileSize, 8u << 20);
+  EXPECT_LT(sparseInfo->allocatedSize, sparseInfo->fileSize);
+  EXPECT_EQ(denseInfo->fileSize, 10000u);
+  EXPECT_GE(denseInfo->allocatedSize, 10000u);
+  EXPECT_EQ(denseInfo->allocatedSize % 512, 0u);
+  EXPECT_FALSE(denseInfo->isDirectory);
+  EXPECT_EQ(files_.contentsAtPath(sparse)->size(), 8u << 20);
+
+  EXPECT_TRUE(files_.setModificationDate(at("dense"), 1'600'000'000.25));
+  EXPECT_NEAR(files_.attributesOfItem(at("dense"))->modificationDate, 1'600'000'000.25, 1e-6);
+  EXPECT_TRUE(files_.setModificationDate(at("dense"), 12.9999999999));
+  EXPECT_NEAR(files_.attributesOfItem(at("dense"))->modificationDate, 13.0, 1e-6);
+  EXPECT_FALSE(files_.setModificationDate(at("dense"), std::nan("")));
+
+  const std::string missing = at("missing");
+  EXPECT_FALSE(files_.fileExists(missing));
+  EXPECT_FALSE(files_.contentsAtPath(missing));
+  EXPECT_FALSE(files_.contentsAtPath(home_));        // a folder has no contents
+  EXPECT_FALSE(files_.contentsAtPath("/dev/zero"));  // nor has an endless device
+  ASSERT_EQ(mkfifo(at("fifo").c_str(), 0600), 0);
+  EXPECT_FALSE(files_.contentsAtPath(at("fifo")));                 // nor a pipe nobody writes to
+  const auto status = files_.contentsAtPath("/proc/self/status");  // reports size 0
+  ASSERT_TRUE(status);
+  EXPECT_NE(std::string(status->begin(), status->end()).find("Pid:"), std::string::npos);
+  EXPECT_FALSE(files_.attributesOfItem(missing));
+  EXPECT_FALSE(files_.removeItem(missing));
+  EXPECT_FALSE(files_.setModificationDate(missing, 1));
+  EXPECT_FALSE(files_.setExcludedFromBackup(missing, true));
+  EXPECT_FALSE(files_.setExcludedFromBackup(missing, false));
+  EXPECT_FALSE(files_.isExcludedFromBackup(missing));
+  EXPECT_FALSE(files_.createDirectory(at("dense/sub")));
+  EXPECT_FALSE(files_.createDirectory(at("dense"), false));
+  EXPECT_TRUE(files_.createDirectory(at("dense2"), false));
+  EXPECT_FALSE(files_.createDirectory(at("dense2"), false));
+  EXPECT_TRUE(files_.createDirectory(at("dense2"), true));
+}
+
+TEST_F(FileManagerTest, ExclusionFromBackupIsAnExtendedAttribute) {
+  const std::string path = at("cached");
+  ASSERT_FALSE(files_.writeAtomically(path, Data(3, 1)));
+  if (setxattr(path.c_str(), "user.probe", "1", 1, 0) != 0 && errno == ENOTSUP) {
+    EXPECT_FALSE(files_.setExcludedFromBackup(path, true));
+    GTEST_SKIP() << "the temporary folder's file system has no user extended attributes";
+  }
+  EXPECT_FALSE(files_.isExcludedFromBackup(path));
+  EXPECT_TRUE(files_.setExcludedFromBackup(path, true));
+  EXPECT_TRUE(files_.isExcludedFromBackup(path));
+  char value[8] = {};
+  EXPECT_EQ(getxattr(path.c_str(), "user.sprout.exclude-from-backup", value, sizeof value), 1);
+  EXPECT_TRUE(files_.setExcludedFromBackup(path, false));
+  EXPECT_FALSE(files_.isExcludedFromBackup(path));
+  EXPECT_TRUE(files_.setExcludedFromBackup(path, false));  // already clear
+}

@@ -1,0 +1,305 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "platform/foundation/Error.h"
+#include "platform/net/HTTPURLResponse.h"
+#include "platform/net/URLErrors.h"
+#include "tests/platform/net_support.h"
+
+namespace nettest {
+namespace {
+
+using platform::HTTPURLResponse;
+using platform::URLRequest;
+using platform::URLSessionTaskState;
+namespace URLError = platform::URLError;
+
+std::shared_ptr<const HTTPURLResponse> httpResponse(const TaskLog& log) {
+  return log.responses.empty()
+             ? nullptr
+             : std::dynamic_pointer_cast<const HTTPURLResponse>(log.responses.back());
+}
+
+TEST_F(SessionTest, SendsExactlyTheGivenHeadersAndReportsTheResponse) {
+  server_->serve("/pic", std::string(3000, 'p'), "image/png", {{"X-Served", "yes"}});
+  session_ = makeSession();
+  URLRequest withAccept = request("/pic");
+  withAccept.setValue("image/*;q=0.8", "Accept");
+  withAccept.setValue("1", "X-Sprout");
+  auto task = session_->dataTaskWithRequest(withAccept);
+  EXPECT_EQ(task->state(), URLSessionTaskState::Suspended);
+  EXPECT_EQ(server_->requestCount(), 0u);  // nothing happens before resume
+  task->resume();
+  ASSERT_TRUE(delegate_->waitForCompletion(task));
+
+  const auto sent = server_->lastRequest("/pic");
+  ASSERT_TRUE(sent);
+  auto names = sent->headerNames();
+  std::sort(names.begin(), names.end());
+  // libcurl adds neither its own Accept nor a User-Agent; Accept-Encoding is how it offers to
+  // decode, and Host is HTTP/1.1 itself.
+  EXPECT_EQ(names, (std::vector<std::string>{"accept", "accept-encoding", "host", "x-sprout"}));
+  EXPECT_EQ(sent->header("Accept"), "image/*;q=0.8");
+
+  const TaskLog log = delegate_->log(task);
+  ASSERT_EQ(log.completions.size(), 1u);
+  EXPECT_FALSE(log.completions[0]);
+  EXPECT_EQ(log.order.front(), "response");
+  EXPECT_EQ(log.order.back(), "complete");
+  auto response = httpResponse(log);
+  ASSERT_TRUE(response);
+  EXPECT_EQ(response->statusCode(), 200);
+  EXPECT_EQ(response->expectedContentLength(), 3000);
+  EXPECT_EQ(response->MIMEType(), "image/png");
+  EXPECT_EQ(response->valueForHTTPHeaderField("x-served"), "yes");
+  EXPECT_EQ(log.body, std::string(3000, 'p'));
+  EXPECT_EQ(task->state(), URLSessionTaskState::Completed);
+  EXPECT_EQ(task->countOfBytesReceived(), 3000);
+  EXPECT_EQ(task->response(), log.responses.back());
+
+  auto plain = load(*session_, request("/pic"));
+  EXPECT_FALSE(server_->lastRequest("/pic")->header("Accept"));
+  EXPECT_FALSE(delegate_->overlapped());
+}
+
+TEST_F(SessionTest, BodiesWithoutALengthAreUnknownButComplete) {
+  server_->serveChunked("/chunked", {"alpha-", "beta-", "gamma"});
+  server_->serveUntilClose("/close", std::string(5000, 'c'));
+  server_->serve("/missing", "nope", "text/plain", {}, 404);
+  session_ = makeSession();
+
+  const TaskLog chunked = delegate_->log(load(*session_, request("/chunked")));
+  ASSERT_TRUE(httpResponse(chunked));
+  EXPECT_EQ(httpResponse(chunked)->expectedContentLength(), -1);
+  EXPECT_EQ(chunked.body, "alpha-beta-gamma");
+  EXPECT_EQ(chunked.errorCode(), 0);
+
+  const TaskLog closed = delegate_->log(load(*session_, request("/close")));
+  EXPECT_EQ(httpResponse(closed)->expectedContentLength(), -1);
+  EXPECT_EQ(closed.body.size(), 5000u);
+  EXPECT_EQ(closed.errorCode(), 0);
+
+  // Text is compressed by the server (it was offered every coding libcurl decodes) and arrives
+  // decoded, its length unknown since the announced one counts coded bytes.
+  std::string text;
+  for (int i = 0; i < 2000; ++i) text += "line " + std::to_string(i) + "\n";
+  server_->serve("/text", text, "text/plain");
+  const TaskLog coded = delegate_->log(load(*session_, request("/text")));
+  EXPECT_TRUE(httpResponse(coded)->valueForHTTPHeaderField("Content-Encoding"));
+  EXPECT_EQ(httpResponse(coded)->expectedContentLength(), -1);
+  EXPECT_EQ(coded.body, text);
+
+  // An error status is a response like any other, not a failure of the load.
+  const TaskLog missing = delegate_->log(load(*session_, request("/missing")));
+  EXPECT_EQ(missing.status(), 404);
+  EXPECT_EQ(missing.body, "nope");
+  EXPECT_EQ(missing.errorCode(), 0);
+}
+
+TEST_F(SessionTest, CancelCompletesExactlyOnceWithCancelled) {
+  server_->serveStall("/stall", std::string(1000, 's'), 100000);
+  server_->serve("/after", "after");
+  session_ = makeSession();
+
+  auto task = session_->dataTaskWithRequest(request("/stall"));
+  task->resume();
+  ASSERT_TRUE(delegate_->waitForEvent(task, "data"));
+  // Racing cancels from several threads still give one completion.
+  std::vector<std::thread> cancellers;
+  for (int i = 0; i < 4; ++i) cancellers.emplace_back([task] { task->cancel(); });
+  task->cancel();
+  for (auto& thread : cancellers) thread.join();
+  ASSERT_TRUE(delegate_->waitForCompletion(task));
+  // A later task's completion comes after anything the cancelled one could still have sent.
+  load(*session_, request("/after"));
+  const TaskLog log = delegate_->log(task);
+  ASSERT_EQ(log.completions.size(), 1u);
+  EXPECT_EQ(log.errorCode(), URLError::Cancelled);
+  EXPECT_EQ(log.completions[0]->domain, platform::kURLErrorDomain);
+  EXPECT_EQ(log.order.back(), "complete");
+  EXPECT_EQ(task->state(), URLSessionTaskState::Completed);
+
+  // Cancelled before it ever ran: the completion still comes, and no request is made.
+  auto never = session_->dataTaskWithRequest(request("/never"));
+  never->cancel();
+  ASSERT_TRUE(delegate_->waitForCompletion(never));
+  never->resume();
+  load(*session_, request("/after"));
+  EXPECT_EQ(delegate_->log(never).errorCode(), URLError::Cancelled);
+  EXPECT_EQ(delegate_->log(never).completions.size(), 1u);
+  EXPECT_EQ(server_->requestCount("/never"), 0u);
+}
+
+TEST_F(SessionTest, TheTimeoutIsForSilenceNotForTheWholeLoad) {
+  // Six chunks a quarter second apart take longer than the one-second timeout in all, but no
+  // gap comes near it.
+  std::vector<std::string> chunks(6, std::string(100, 'd'));
+  server_->serveSlowDrip("/drip", chunks, std::chrono::milliseconds(250));
+  server_->serveStall("/stall", "head", 1000);
+  session_ = makeSession();
+
+  URLRequest drip = request("/drip");
+  drip.setTimeoutInterval(1.0);
+  const TaskLog dripped = delegate_->log(load(*session_, drip));
+  EXPECT_EQ(dripped.errorCode(), 0);
+  EXPECT_EQ(dripped.body.size(), 600u);
+
+  URLRequest stall = request("/stall");
+  stall.setTimeoutInterval(0.4);
+  const TaskLog stalled = delegate_->log(load(*session_, stall));
+  EXPECT_EQ(stalled.errorCode(), URLError::TimedOut);
+  EXPECT_EQ(stalled.body, "head");
+  EXPECT_EQ(stalled.completions.size(), 1u);
+}
+
+TEST_F(SessionTest, RedirectsAreFollowedUpToTheCap) {
+  server_->serveRedirect("/first", "/second");
+  server_->serveRedirect("/second", "/final");
+  server_->serve("/final", "landed");
+  server_->serveRedirect("/loop", "/loop");
+  session_ = makeSession([](platform::URLSessionConfiguration& c) { c.setMaximumRedirects(4); });
+
+  const TaskLog followed = delegate_->log(load(*session_, request("/first")));
+  EXPECT_EQ(followed.body, "landed");
+  ASSERT_EQ(followed.responses.size(), 1u);  // the hops are not reported
+  EXPECT_EQ(followed.responses[0]->url().absoluteString(), server_->url("/final"));
+
+  const TaskLog looped = delegate_->log(load(*session_, request("/loop")));
+  EXPECT_EQ(looped.errorCode(), URLError::HTTPTooManyRedirects);
+  EXPECT_TRUE(looped.responses.empty());
+  EXPECT_EQ(server_->requestCount("/loop"), 5u);  // the first request and four redirects
+}
+
+TEST_F(SessionTest, TransportFailuresBecomeTheirURLErrors) {
+  server_->serveReset("/reset", std::string(2000, 'r'), 50000);
+  server_->serveTruncated("/short", std::string(2000, 't'), 50000);
+  int closedPort = 0;
+  {
+    auto gone = TestHTTPServer::start();
+    closedPort = gone->port();
+  }
+  TemporaryFolder files;
+  const std::string existing = files.path() + "/photo.png";
+  {
+    FILE* file = std::fopen(existing.c_str(), "wb");
+    std::fputs("not really a png", file);
+    std::fclose(file);
+  }
+  session_ = makeSession();
+  auto codeFor = [&](const std::string& url) {
+    return delegate_->log(load(*session_, URLRequest(urlOf(url)))).errorCode();
+  };
+  EXPECT_EQ(codeFor(server_->url("/reset")), URLError::NetworkConnectionLost);
+  EXPECT_EQ(codeFor(server_->url("/short")), URLError::NetworkConnectionLost);
+  EXPECT_EQ(codeFor("http://127.0.0.1:" + std::to_string(closedPort) + "/"),
+            URLError::CannotConnectToHost);
+  EXPECT_EQ(codeFor("ftp://127.0.0.1/file"), URLError::UnsupportedURL);
+  EXPECT_EQ(codeFor("file://" + files.path() + "/absent.png"), URLError::FileDoesNotExist);
+
+  const TaskLog file =
+      delegate_->log(load(*session_, URLRequest(platform::URL::fileURL(existing))));
+  EXPECT_EQ(file.errorCode(), 0);
+  EXPECT_EQ(file.body, "not really a png");
+  ASSERT_EQ(file.responses.size(), 1u);
+  EXPECT_FALSE(httpResponse(file));  // not an HTTP response
+  EXPECT_EQ(file.responses[0]->MIMEType(), "image/png");
+  EXPECT_EQ(file.responses[0]->expectedContentLength(), 16);
+
+  // The .invalid domain never resolves (RFC 6761); skip where a resolver claims otherwise.
+  const long unknownHost = codeFor("http://nonexistent.invalid/");
+  if (unknownHost != 0) {
+    EXPECT_EQ(unknownHost, URLError::CannotFindHost);
+  }
+}
+
+TEST_F(SessionTest, TheDelegateMayRefuseAResponse) {
+  server_->serve("/refused", std::string(10000, 'x'));
+  session_ = makeSession();
+  delegate_->responseDecision = [](const platform::URLResponse&) {
+    return platform::URLSessionResponseDisposition::Cancel;
+  };
+  const TaskLog log = delegate_->log(load(*session_, request("/refused")));
+  EXPECT_EQ(log.errorCode(), URLError::Cancelled);
+  EXPECT_TRUE(log.body.empty());
+  EXPECT_EQ(log.completions.size(), 1u);
+}
+
+TEST_F(SessionTest, ACompletionHandlerGetsTheWholeBody) {
+  server_->serveChunked("/whole", {"one ", "two ", "three"});
+  session_ = makeSession();
+  std::mutex mutex;
+  std::condition_variable done;
+  std::optional<platform::Data> body;
+  std::optional<platform::Error> failure;
+  bool finished = false;
+  auto task = session_->dataTaskWithRequest(
+      request("/whole"),
+      [&](std::optional<platform::Data> data, std::shared_ptr<const platform::URLResponse>,
+          std::optional<platform::Error> error) {
+        std::lock_guard lock(mutex);
+        body = std::move(data);
+        failure = std::move(error);
+        finished = true;
+        done.notify_all();
+      });
+  task->resume();
+  std::unique_lock lock(mutex);
+  ASSERT_TRUE(done.wait_for(lock, std::chrono::seconds(20), [&] { return finished; }));
+  ASSERT_TRUE(body);
+  EXPECT_EQ(std::string(body->begin(), body->end()), "one two three");
+  EXPECT_FALSE(failure);
+  EXPECT_TRUE(delegate_->log(task).order.empty());  // the delegate hears none of it
+}
+
+TEST_F(SessionTest, ManyConcurrentTasksEachGetTheirOwnBody) {
+  constexpr int kPaths = 8;
+  constexpr int kTasks = 64;
+  for (int i = 0; i < kPaths; ++i) {
+    server_->serve("/item" + std::to_string(i), std::string(20000 + i, static_cast<char>('a' + i)));
+  }
+  session_ = makeSession();
+  std::vector<std::shared_ptr<platform::URLSessionDataTask>> tasks;
+  for (int i = 0; i < kTasks; ++i) {
+    tasks.push_back(session_->dataTaskWithRequest(request("/item" + std::to_string(i % kPaths))));
+  }
+  for (auto& task : tasks) task->resume();
+  ASSERT_TRUE(delegate_->waitForCompletions(kTasks, 60));
+  std::set<std::uint64_t> identifiers;
+  for (int i = 0; i < kTasks; ++i) {
+    const TaskLog log = delegate_->log(tasks[i]);
+    identifiers.insert(tasks[i]->taskIdentifier());
+    EXPECT_EQ(log.errorCode(), 0);
+    EXPECT_EQ(log.body, std::string(20000 + i % kPaths, static_cast<char>('a' + i % kPaths)));
+    EXPECT_EQ(log.order.front(), "response");
+    EXPECT_EQ(log.order.back(), "complete");
+  }
+  EXPECT_EQ(identifiers.size(), static_cast<std::size_t>(kTasks));
+  EXPECT_FALSE(delegate_->overlapped());
+  EXPECT_GE(server_->peakConnections(), 2);
+}
+
+TEST_F(SessionTest, InvalidateAndCancelEndsEveryTask) {
+  server_->serveStall("/hang", "x", 100);
+  session_ = makeSession();
+  std::vector<std::shared_ptr<platform::URLSessionDataTask>> tasks;
+  for (int i = 0; i < 3; ++i) {
+    tasks.push_back(session_->dataTaskWithRequest(request("/hang")));
+    tasks.back()->resume();
+  }
+  ASSERT_TRUE(server_->waitForRequests(3, std::chrono::seconds(20)));
+  session_->invalidateAndCancel();
+  ASSERT_TRUE(delegate_->waitForCompletions(3));
+  for (auto& task : tasks) EXPECT_EQ(delegate_->log(task).errorCode(), URLError::Cancelled);
+  EXPECT_TRUE(delegate_->waitForInvalidation());
+  EXPECT_EQ(session_->dataTaskWithRequest(request("/hang")), nullptr);
+  EXPECT_TRUE(session_->isInvalidated());
+}
+
+}  // namespace
+}  // namespace nettest
