@@ -23,7 +23,7 @@
 #include "platform/net/URLSession.h"
 #include "platform/net/URLSessionDataDelegate.h"
 #include "platform/net/URLSessionDataTask.h"
-#include "tests/platform/net_test_server.h"
+#include "tests/support/net_test_server.h"
 
 namespace nettest {
 

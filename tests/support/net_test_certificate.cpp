@@ -1,4 +1,4 @@
-#include "tests/platform/net_test_certificate.h"
+#include "tests/support/net_test_certificate.h"
 
 #include <openssl/evp.h>
 #include <openssl/pem.h>

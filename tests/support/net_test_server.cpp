@@ -1,6 +1,6 @@
-#include "tests/platform/net_test_server.h"
+#include "tests/support/net_test_server.h"
 
-#include "tests/platform/net_test_certificate.h"
+#include "tests/support/net_test_certificate.h"
 
 // The packaged library is built with these; its classes must be seen with the same layout.
 #ifndef CPPHTTPLIB_OPENSSL_SUPPORT
