@@ -1,0 +1,204 @@
+// The animation half of Layer: attached animations, their start/stop callbacks on the main run
+// loop, actions for property changes, presentation copies and displaying contents.
+#include <algorithm>
+#include <cmath>
+
+#include <cairo.h>
+
+#include "platform/animation/Animation.h"
+#include "platform/animation/BasicAnimation.h"
+#include "platform/animation/Layer.h"
+#include "platform/animation/LayerDelegate.h"
+#include "platform/animation/Transaction.h"
+#include "platform/dispatch/Clock.h"
+#include "platform/dispatch/RunLoop.h"
+#include "platform/graphics/Context.h"
+
+namespace platform {
+
+struct Layer::AnimationEntry {
+  std::string key;
+  std::shared_ptr<Animation> animation;
+  TimeInterval begin = 0;
+  std::uint64_t startCall = 0;
+  std::uint64_t endCall = 0;
+  bool started = false;
+  bool stopped = false;
+  std::function<void()> transactionDone;
+};
+
+TimeInterval currentMediaTime() { return Clock::current().now(); }
+
+Layer::~Layer() {
+  for (const auto& entry : animations_) stopEntry(entry, false);
+}
+
+void Layer::addAnimation(const std::shared_ptr<Animation>& animation, std::string key) {
+  if (!animation || isPresentation_) return;
+  if (key.empty()) key = "animation-" + std::to_string(++nextAnimationKey_);
+  removeAnimationForKey(key);
+  auto entry = std::make_shared<AnimationEntry>();
+  entry->key = std::move(key);
+  entry->animation = animation->copy();
+  const TimeInterval now = currentMediaTime();
+  entry->begin = animation->beginTime() > 0 ? animation->beginTime() : now;
+  entry->transactionDone = Transaction::trackAnimation();
+  animations_.push_back(entry);
+  scheduleCallbacks(entry);
+}
+
+void Layer::scheduleCallbacks(const std::shared_ptr<AnimationEntry>& entry) {
+  const TimeInterval now = currentMediaTime();
+  std::weak_ptr<AnimationEntry> weakEntry = entry;
+  entry->startCall = RunLoop::main().performAfter(
+      std::max(0.0, entry->begin - now),
+      [weakEntry] {
+        auto e = weakEntry.lock();
+        if (!e || e->started || e->stopped) return;
+        e->started = true;
+        e->animation->notifyStart();
+      },
+      RunLoopMode::Common);
+  const Animation& a = *entry->animation;
+  const TimeInterval active = a.activeDuration(0);
+  if (std::isinf(active) || a.speed() <= 0) return;
+  const TimeInterval end = entry->begin + std::max(0.0, active - a.timeOffset()) / a.speed();
+  std::weak_ptr<Layer> weakLayer = weak_from_this();
+  entry->endCall = RunLoop::main().performAfter(
+      std::max(0.0, end - now),
+      [weakLayer, weakEntry] {
+        auto layer = weakLayer.lock();
+        auto e = weakEntry.lock();
+        if (layer && e) layer->finishEntry(e);
+      },
+      RunLoopMode::Common);
+}
+
+void Layer::finishEntry(const std::shared_ptr<AnimationEntry>& entry) {
+  if (entry->stopped) return;
+  entry->stopped = true;
+  if (entry->animation->isRemovedOnCompletion()) {
+    auto it = std::find(animations_.begin(), animations_.end(), entry);
+    if (it != animations_.end()) animations_.erase(it);
+  }
+  if (!entry->started) {
+    entry->started = true;
+    entry->animation->notifyStart();
+  }
+  entry->animation->notifyStop(true);
+  entry->transactionDone();
+}
+
+// Stopping early (removed, replaced, layer gone): the news arrives on the run loop, never inside
+// the call that caused it.
+void Layer::stopEntry(const std::shared_ptr<AnimationEntry>& entry, bool finished) {
+  RunLoop::main().cancelPerform(entry->startCall);
+  RunLoop::main().cancelPerform(entry->endCall);
+  if (entry->stopped) return;
+  entry->stopped = true;
+  RunLoop::main().post([animation = entry->animation, done = entry->transactionDone, finished] {
+    animation->notifyStop(finished);
+    done();
+  });
+}
+
+void Layer::removeAnimationForKey(const std::string& key) {
+  auto it = std::find_if(animations_.begin(), animations_.end(),
+                         [&key](const auto& e) { return e->key == key; });
+  if (it == animations_.end()) return;
+  auto entry = *it;
+  animations_.erase(it);
+  stopEntry(entry, false);
+}
+
+void Layer::removeAllAnimations() {
+  auto entries = std::move(animations_);
+  animations_.clear();
+  for (const auto& entry : entries) stopEntry(entry, false);
+}
+
+std::shared_ptr<const Animation> Layer::animationForKey(const std::string& key) const {
+  for (const auto& e : animations_) {
+    if (e->key == key) return e->animation;
+  }
+  return nullptr;
+}
+
+std::vector<std::string> Layer::animationKeys() const {
+  std::vector<std::string> keys;
+  keys.reserve(animations_.size());
+  for (const auto& e : animations_) keys.push_back(e->key);
+  return keys;
+}
+
+std::shared_ptr<Layer> Layer::presentationAt(TimeInterval time) const {
+  auto copy = makeCopy();
+  copy->isPresentation_ = true;
+  for (const auto& e : animations_) e->animation->applyAt(*copy, time - e->begin, 0);
+  return copy;
+}
+
+std::shared_ptr<Layer> Layer::presentationLayer() const {
+  return presentationAt(currentMediaTime());
+}
+
+std::optional<AnimationValue> Layer::willChange(std::string_view key) const {
+  if (isPresentation_ || Transaction::disableActions()) return std::nullopt;
+  if (!delegate_ && superlayer_.expired()) return std::nullopt;
+  // A change in the middle of an animation starts from what is on screen.
+  for (const auto& e : animations_) {
+    if (e->key == key) return presentationLayer()->valueForKeyPath(key);
+  }
+  return valueForKeyPath(key);
+}
+
+void Layer::didChange(std::string_view key, std::optional<AnimationValue> from) {
+  if (!from || isPresentation_ || Transaction::disableActions()) return;
+  const std::string k(key);
+  if (auto action = actionForKey(k, *from)) addAnimation(action, k);
+}
+
+std::shared_ptr<Animation> Layer::actionForKey(const std::string& key, const AnimationValue& from) {
+  if (delegate_) {
+    if (auto answer = delegate_->actionForLayer(*this, key, from)) return *answer;
+  }
+  if (superlayer_.expired() || !isImplicitlyAnimatable(key)) return nullptr;
+  auto action = BasicAnimation::create(key);
+  action->setFromValue(from);
+  action->setDuration(Transaction::animationDuration());
+  action->setTimingFunction(Transaction::animationTimingFunction().value_or(
+      TimingFunction::named(TimingFunctionName::Default)));
+  return action;
+}
+
+void Layer::displayIfNeeded() {
+  if (needsDisplay_) display();
+}
+
+void Layer::displayTreeIfNeeded() {
+  displayIfNeeded();
+  if (mask_) mask_->displayTreeIfNeeded();
+  for (const auto& s : std::vector<std::shared_ptr<Layer>>(sublayers_)) s->displayTreeIfNeeded();
+}
+
+void Layer::display() {
+  needsDisplay_ = false;
+  if (delegate_ && delegate_->displayLayer(*this)) return;
+  const Rect b = props_.bounds;
+  if (isEmpty(b) || !(b.size.width > 0 && b.size.height > 0) || !std::isfinite(b.size.width) ||
+      !std::isfinite(b.size.height)) {
+    props_.contents = nullptr;
+    return;
+  }
+  auto context = Context::create(b.size, props_.contentsScale, false);
+  if (!context) return;
+  cairo_translate(context->cairo(), -b.origin.x, -b.origin.y);
+  drawInContext(*context);
+  props_.contents = context->makeImage();
+}
+
+void Layer::drawInContext(Context& context) {
+  if (delegate_) delegate_->drawLayer(*this, context);
+}
+
+}  // namespace platform

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/animation/AnimationValue.h"
+
+namespace platform {
+
+class Animation;
+class Context;
+class Layer;
+
+// What a layer asks of the object that owns it (a view). Every method has a default, so a
+// delegate overrides only what it needs.
+class LayerDelegate {
+ public:
+  virtual ~LayerDelegate() = default;
+  // The animation to run for a change of `key` whose value was `from`. nullopt: no opinion (the
+  // layer's own defaults apply); a null pointer: no animation.
+  virtual std::optional<std::shared_ptr<Animation>> actionForLayer(Layer& /*layer*/,
+                                                                   const std::string& /*key*/,
+                                                                   const AnimationValue& /*from*/) {
+    return std::nullopt;
+  }
+  // Fills the layer's contents itself; return false to let the layer draw through drawLayer.
+  virtual bool displayLayer(Layer& /*layer*/) { return false; }
+  // Draws the layer's contents; the context is in the layer's bounds coordinates.
+  virtual void drawLayer(Layer& /*layer*/, Context& /*context*/) {}
+};
+
+}  // namespace platform

@@ -1,0 +1,248 @@
+// Composites a layer tree with Cairo: each layer's presentation copy at the render time supplies
+// geometry and looks; the model tree supplies structure (sublayers, masks).
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <vector>
+
+#include "platform/animation/Layer.h"
+#include "platform/dispatch/Clock.h"
+#include "platform/graphics/Context.h"
+#include "platform/graphics/Image.h"
+#include "platform/render/BoxBlur.h"
+#include "platform/render/Render.h"
+
+namespace platform {
+namespace {
+
+void roundedRectPath(cairo_t* cr, const Rect& r, double radius) {
+  radius = std::clamp(radius, 0.0, std::min(width(r), height(r)) / 2);
+  if (radius <= 0) {
+    cairo_rectangle(cr, r.origin.x, r.origin.y, r.size.width, r.size.height);
+    return;
+  }
+  const double x0 = minX(r), y0 = minY(r), x1 = maxX(r), y1 = maxY(r);
+  constexpr double kHalfPi = 1.5707963267948966;
+  cairo_new_sub_path(cr);
+  cairo_arc(cr, x1 - radius, y0 + radius, radius, -kHalfPi, 0);
+  cairo_arc(cr, x1 - radius, y1 - radius, radius, 0, kHalfPi);
+  cairo_arc(cr, x0 + radius, y1 - radius, radius, kHalfPi, 2 * kHalfPi);
+  cairo_arc(cr, x0 + radius, y0 + radius, radius, 2 * kHalfPi, 3 * kHalfPi);
+  cairo_close_path(cr);
+}
+
+void setColor(cairo_t* cr, const Color& c) { cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a); }
+
+Rect gravityRect(const Rect& b, Size s, ContentsGravity g) {
+  const double bw = b.size.width, bh = b.size.height;
+  switch (g) {
+    case ContentsGravity::Resize:
+      return b;
+    case ContentsGravity::ResizeAspect:
+    case ContentsGravity::ResizeAspectFill: {
+      if (s.width <= 0 || s.height <= 0) return b;
+      const double fx = bw / s.width, fy = bh / s.height;
+      const double f = g == ContentsGravity::ResizeAspect ? std::min(fx, fy) : std::max(fx, fy);
+      s = {s.width * f, s.height * f};
+      return makeRect(b.origin.x + (bw - s.width) / 2, b.origin.y + (bh - s.height) / 2, s.width,
+                      s.height);
+    }
+    default:
+      break;
+  }
+  double x = b.origin.x + (bw - s.width) / 2, y = b.origin.y + (bh - s.height) / 2;
+  if (g == ContentsGravity::Left || g == ContentsGravity::TopLeft ||
+      g == ContentsGravity::BottomLeft) {
+    x = b.origin.x;
+  } else if (g == ContentsGravity::Right || g == ContentsGravity::TopRight ||
+             g == ContentsGravity::BottomRight) {
+    x = b.origin.x + bw - s.width;
+  }
+  if (g == ContentsGravity::Top || g == ContentsGravity::TopLeft ||
+      g == ContentsGravity::TopRight) {
+    y = b.origin.y;
+  } else if (g == ContentsGravity::Bottom || g == ContentsGravity::BottomLeft ||
+             g == ContentsGravity::BottomRight) {
+    y = b.origin.y + bh - s.height;
+  }
+  return makeRect(x, y, s.width, s.height);
+}
+
+class Painter {
+ public:
+  Painter(Context& context, TimeInterval time)
+      : context_(context), cr_(context.cairo()), time_(time) {}
+
+  // In the superlayer's coordinates: places the layer, then paints it.
+  void paintPlaced(const Layer& model) {
+    // Only animated layers need a presentation copy; the rest show their model values.
+    std::shared_ptr<Layer> copy = model.hasAnimations() ? model.presentationAt(time_) : nullptr;
+    const Layer* pres = copy ? copy.get() : &model;
+    const LayerProperties& p = pres->properties();
+    if (p.hidden || p.opacity <= 0) return;
+    // Only the part acting on x and y is drawn; a flattened layer (scale 0) shows nothing.
+    const Transform3D m = pres->transformToSuperlayer();
+    const double det = m.m11 * m.m22 - m.m12 * m.m21;
+    if (!(std::fabs(det) >= 1e-12) || !std::isfinite(det) || !std::isfinite(m.m41) ||
+        !std::isfinite(m.m42)) {
+      return;  // also keeps NaN out of Cairo, which would stop drawing altogether
+    }
+    cairo_save(cr_);
+    cairo_matrix_t matrix;
+    cairo_matrix_init(&matrix, m.m11, m.m12, m.m21, m.m22, m.m41, m.m42);
+    cairo_transform(cr_, &matrix);
+    paintBody(model, *pres);
+    cairo_restore(cr_);
+  }
+
+  // In the layer's own bounds coordinates.
+  void paintBody(const Layer& model, const Layer& pres) {
+    const LayerProperties& p = pres.properties();
+    if (p.hidden || p.opacity <= 0) return;
+    const bool group = p.opacity < 1 || model.mask();
+    if (group) cairo_push_group(cr_);
+    if (p.backdropBlurRadius > 0) paintBackdrop(p);
+    if (!p.backgroundColor.isClear()) {
+      cairo_new_path(cr_);
+      roundedRectPath(cr_, p.bounds, p.cornerRadius);
+      setColor(cr_, p.backgroundColor);
+      cairo_fill(cr_);
+    }
+    cairo_save(cr_);
+    if (p.masksToBounds) {
+      cairo_new_path(cr_);
+      roundedRectPath(cr_, p.bounds, p.cornerRadius);
+      cairo_clip(cr_);
+    }
+    if (p.contents) paintContents(p);
+    pres.renderContent(cr_);
+    paintSublayers(model);
+    cairo_restore(cr_);
+    if (p.borderWidth > 0 && !p.borderColor.isClear()) {
+      const double w = p.borderWidth;
+      cairo_new_path(cr_);
+      roundedRectPath(cr_, insetBy(p.bounds, w / 2, w / 2), std::max(0.0, p.cornerRadius - w / 2));
+      cairo_set_line_width(cr_, w);
+      setColor(cr_, p.borderColor);
+      cairo_stroke(cr_);
+    }
+    if (group) finishGroup(model, p.opacity);
+  }
+
+ private:
+  void paintSublayers(const Layer& model) {
+    std::vector<const Layer*> order;
+    for (const auto& s : model.sublayers()) order.push_back(s.get());
+    std::stable_sort(order.begin(), order.end(), [](const Layer* a, const Layer* b) {
+      return a->zPosition() < b->zPosition();
+    });
+    for (const Layer* s : order) paintPlaced(*s);
+  }
+
+  void paintContents(const LayerProperties& p) {
+    const Image& image = *p.contents;
+    if (!image.bitmap()) return;
+    const Size pts = image.size();
+    const double k = image.scale() / p.contentsScale;  // contents are sized by contentsScale
+    const Rect dest = gravityRect(p.bounds, {pts.width * k, pts.height * k}, p.contentsGravity);
+    context_.drawImage(image, dest);
+  }
+
+  void finishGroup(const Layer& model, double opacity) {
+    cairo_pattern_t* content = cairo_pop_group(cr_);
+    if (model.mask()) {
+      cairo_push_group(cr_);
+      paintPlaced(*model.mask());
+      cairo_pattern_t* mask = cairo_pop_group(cr_);
+      cairo_push_group(cr_);
+      cairo_set_source(cr_, content);
+      cairo_mask(cr_, mask);
+      cairo_pattern_destroy(mask);
+      cairo_pattern_destroy(content);
+      content = cairo_pop_group(cr_);
+    }
+    cairo_set_source(cr_, content);
+    cairo_paint_with_alpha(cr_, std::min(1.0, opacity));
+    cairo_pattern_destroy(content);
+  }
+
+  void paintBackdrop(const LayerProperties& p);
+
+  Context& context_;
+  cairo_t* cr_;
+  TimeInterval time_;
+};
+
+// Blurs the pixels already drawn under the layer's bounds, in device space, and puts them back
+// clipped to the layer's shape.
+void Painter::paintBackdrop(const LayerProperties& p) {
+  cairo_surface_t* target = cairo_get_group_target(cr_);
+  if (cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE) return;
+  double ox = 0, oy = 0;
+  cairo_surface_get_device_offset(target, &ox, &oy);
+  cairo_new_path(cr_);
+  roundedRectPath(cr_, p.bounds, p.cornerRadius);
+  double x0, y0, x1, y1;
+  cairo_path_extents(cr_, &x0, &y0, &x1, &y1);
+  cairo_user_to_device(cr_, &x0, &y0);
+  cairo_user_to_device(cr_, &x1, &y1);
+  const int sw = cairo_image_surface_get_width(target), sh = cairo_image_surface_get_height(target);
+  const int px0 = std::clamp(static_cast<int>(std::floor(std::min(x0, x1) + ox)), 0, sw);
+  const int py0 = std::clamp(static_cast<int>(std::floor(std::min(y0, y1) + oy)), 0, sh);
+  const int px1 = std::clamp(static_cast<int>(std::ceil(std::max(x0, x1) + ox)), 0, sw);
+  const int py1 = std::clamp(static_cast<int>(std::ceil(std::max(y0, y1) + oy)), 0, sh);
+  if (px1 <= px0 || py1 <= py0) return;
+  cairo_surface_flush(target);
+  cairo_surface_t* copy = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, px1 - px0, py1 - py0);
+  const unsigned char* src = cairo_image_surface_get_data(target);
+  unsigned char* dst = cairo_image_surface_get_data(copy);
+  const std::ptrdiff_t srcStride = cairo_image_surface_get_stride(target);
+  const std::ptrdiff_t dstStride = cairo_image_surface_get_stride(copy);
+  for (std::ptrdiff_t y = py0; y < py1; ++y) {
+    std::copy_n(src + y * srcStride + std::ptrdiff_t{px0} * 4, (px1 - px0) * 4,
+                dst + (y - py0) * dstStride);
+  }
+  double sx = 1, sy = 0;
+  cairo_user_to_device_distance(cr_, &sx, &sy);
+  const int radius = static_cast<int>(std::lround(p.backdropBlurRadius * std::hypot(sx, sy) / 3));
+  boxBlur(reinterpret_cast<std::uint32_t*>(dst), px1 - px0, py1 - py0, dstStride / 4, radius);
+  cairo_surface_mark_dirty(copy);
+  cairo_save(cr_);
+  cairo_clip(cr_);  // the shape path is still current, kept in device space
+  cairo_identity_matrix(cr_);
+  cairo_set_source_surface(cr_, copy, px0 - ox, py0 - oy);
+  cairo_paint(cr_);
+  cairo_restore(cr_);
+  cairo_surface_destroy(copy);
+}
+
+}  // namespace
+
+void renderLayerInContext(Layer& layer, Context& context, TimeInterval time) {
+  layer.displayTreeIfNeeded();
+  auto pres = layer.presentationAt(time);
+  Painter(context, time).paintBody(layer, *pres);
+}
+
+void renderSublayerInContext(Layer& layer, Context& context, TimeInterval time) {
+  layer.displayTreeIfNeeded();
+  Painter(context, time).paintPlaced(layer);
+}
+
+std::shared_ptr<Image> renderLayer(Layer& layer, const RenderOptions& options) {
+  const TimeInterval time = options.time.value_or(Clock::current().now());
+  const Rect b = standardize(layer.presentationAt(time)->bounds());
+  if (!std::isfinite(b.size.width) || !std::isfinite(b.size.height)) return nullptr;
+  auto context = Context::create(b.size, options.scale, false);
+  if (!context) return nullptr;
+  if (!options.background.isClear()) {
+    context->fillRect(makeRect(0, 0, b.size.width, b.size.height), options.background);
+  }
+  cairo_translate(context->cairo(), -b.origin.x, -b.origin.y);
+  renderLayerInContext(layer, *context, time);
+  return context->makeImage();
+}
+
+}  // namespace platform

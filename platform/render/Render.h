@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "platform/foundation/Types.h"
+#include "platform/graphics/Color.h"
+
+namespace platform {
+
+class Context;
+class Image;
+class Layer;
+
+struct RenderOptions {
+  double scale = 0;                   // pixels per point; 0 = the main screen's
+  std::optional<TimeInterval> time;   // clock time for animations; nullopt = now
+  Color background = Color::clear();  // painted under everything
+};
+
+// Draws `layer` and its sublayers as a person would see them at the chosen time, in the layer's
+// own bounds coordinates (its position and transform are ignored, its opacity is not), into an
+// image of the bounds' size. Layers that need display are displayed first, as showing them would.
+std::shared_ptr<Image> renderLayer(Layer& layer, const RenderOptions& options = {});
+
+// The same into an existing context, at its current transform (the layer's bounds coordinates).
+void renderLayerInContext(Layer& layer, Context& context, TimeInterval time);
+
+// Draws `layer` placed by its own position, anchor and transform, as its superlayer would.
+void renderSublayerInContext(Layer& layer, Context& context, TimeInterval time);
+
+}  // namespace platform

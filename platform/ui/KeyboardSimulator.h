@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/foundation/Types.h"
+#include "platform/graphics/Geometry.h"
+
+namespace platform {
+
+inline constexpr const char* kKeyboardWillShowNotification = "UIKeyboardWillShowNotification";
+inline constexpr const char* kKeyboardDidShowNotification = "UIKeyboardDidShowNotification";
+inline constexpr const char* kKeyboardWillHideNotification = "UIKeyboardWillHideNotification";
+inline constexpr const char* kKeyboardDidHideNotification = "UIKeyboardDidHideNotification";
+inline constexpr const char* kKeyboardFrameBeginUserInfoKey = "UIKeyboardFrameBeginUserInfoKey";
+inline constexpr const char* kKeyboardFrameEndUserInfoKey = "UIKeyboardFrameEndUserInfoKey";
+inline constexpr const char* kKeyboardAnimationDurationUserInfoKey =
+    "UIKeyboardAnimationDurationUserInfoKey";
+inline constexpr const char* kKeyboardAnimationCurveUserInfoKey =
+    "UIKeyboardAnimationCurveUserInfoKey";
+
+// The platform's own keyboard curve, which is not one of the four named ones.
+inline constexpr int kKeyboardAnimationCurve = 7;
+
+// Stands in for the software keyboard: slides it up from, or down to, the bottom of the main
+// screen, posting the will-notification at once and the did-notification when the slide ends on
+// the clock (from the main run loop). User info: begin and end frames (Rect, screen
+// coordinates), duration (double) and curve (int). Main thread only.
+class KeyboardSimulator {
+ public:
+  static KeyboardSimulator& shared();
+
+  void show(double height = 216, TimeInterval duration = 0.25, int curve = kKeyboardAnimationCurve);
+  void hide(TimeInterval duration = 0.25, int curve = kKeyboardAnimationCurve);
+  bool isVisible() const { return visible_; }
+  // Where the keyboard is (or is going), in screen coordinates; off the bottom when hidden.
+  Rect frame() const { return frame_; }
+  void reset();  // hidden, no notifications (tests)
+
+ private:
+  KeyboardSimulator() = default;
+  void slide(const Rect& to, TimeInterval duration, int curve, bool showing);
+
+  bool visible_ = false;
+  Rect frame_ = kRectZero;
+  std::uint64_t pendingDid_ = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/ui/Font.h"
+#include "platform/ui/TextLayout.h"
+#include "platform/ui/View.h"
+
+namespace platform {
+
+// Read-only text. Lines wrap at the label's width and stop at numberOfLines (0: as many as fit);
+// left-over text ends in an ellipsis under the truncating line break modes. The text block is
+// centred vertically in the bounds. Measuring (sizeThatFits) and drawing use one layout.
+class Label : public View {
+ public:
+  static std::shared_ptr<Label> create(const Rect& frame = {});
+
+  const std::string& text() const { return text_; }
+  void setText(std::string text);
+  const Font& font() const { return font_; }
+  void setFont(const Font& font);
+  Color textColor() const { return textColor_; }
+  void setTextColor(const Color& color);
+  Color highlightedTextColor() const { return highlightedTextColor_; }
+  void setHighlightedTextColor(const Color& color);
+  bool isHighlighted() const { return highlighted_; }
+  void setHighlighted(bool highlighted);
+  bool isEnabled() const { return enabled_; }
+  void setEnabled(bool enabled);
+  TextAlignment textAlignment() const { return alignment_; }
+  void setTextAlignment(TextAlignment alignment);
+  int numberOfLines() const { return numberOfLines_; }
+  void setNumberOfLines(int lines);
+  LineBreakMode lineBreakMode() const { return lineBreakMode_; }
+  void setLineBreakMode(LineBreakMode mode);
+
+  // Rounded up to whole points. A one-line label reports its full width whatever `size` says.
+  Size sizeThatFits(const Size& size) const override;
+  Size intrinsicContentSize() const override;
+  // Where the text is drawn within the bounds, and whether it had to be cut short.
+  Rect textRect();
+  bool isTruncated();
+
+  void drawRect(Context& context, const Rect& rect) override;
+
+ protected:
+  explicit Label(const Rect& frame);
+
+ private:
+  void configure(double width, double height) const;
+  void changed();
+
+  std::string text_;
+  Font font_ = Font::systemFont(17);
+  Color textColor_ = Color::black();
+  Color highlightedTextColor_ = Color::black();
+  TextAlignment alignment_ = TextAlignment::Natural;
+  LineBreakMode lineBreakMode_ = LineBreakMode::ByTruncatingTail;
+  int numberOfLines_ = 1;
+  bool highlighted_ = false;
+  bool enabled_ = true;
+  mutable TextLayout layout_;  // measuring reconfigures it, hence mutable
+};
+
+}  // namespace platform

@@ -1,0 +1,245 @@
+#include "platform/ui/TextLayout.h"
+
+#include <cairo.h>
+#include <glib.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace platform {
+namespace {
+
+// One Pango context per thread, at 72 dpi and without hinting.
+PangoContext* sharedContext() {
+  thread_local PangoContext* context = [] {
+    PangoFontMap* map = pango_cairo_font_map_get_default();
+    PangoContext* c = pango_font_map_create_context(map);
+    pango_cairo_context_set_resolution(c, 72);
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    pango_cairo_context_set_font_options(c, options);
+    pango_context_set_round_glyph_positions(c, FALSE);
+    cairo_font_options_destroy(options);
+    return c;
+  }();
+  return context;
+}
+
+PangoFontDescription* describe(const Font& font) {
+  PangoFontDescription* d = pango_font_description_from_string(font.familyName().c_str());
+  pango_font_description_set_family(d, font.familyName().c_str());
+  // Pango keeps sizes in 1/1024 units of an int; absurd sizes are held to something drawable.
+  pango_font_description_set_absolute_size(d,
+                                           std::clamp(font.pointSize(), 0.5, 5000.0) * PANGO_SCALE);
+  pango_font_description_set_weight(d, font.isBold() ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+  return d;
+}
+
+// Past a million points a bound means nothing on a screen, and would overflow Pango's units.
+bool bounded(double v) { return v > 0 && v < 1e6; }
+
+bool truncates(LineBreakMode m) {
+  return m == LineBreakMode::ByTruncatingHead || m == LineBreakMode::ByTruncatingTail ||
+         m == LineBreakMode::ByTruncatingMiddle;
+}
+
+}  // namespace
+
+// Fontconfig keeps the patterns Pango asks it for in process-wide caches it never frees; under
+// LeakSanitizer those show as leaks of every program that lays out text. Not ours to free (doing
+// it at exit races other threads), so every binary that links text layout ignores them.
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the name LeakSanitizer looks for.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
+double Font::ascender() const {
+  PangoFontDescription* d = describe(*this);
+  PangoFontMetrics* m = pango_context_get_metrics(sharedContext(), d, nullptr);
+  const double v = pango_font_metrics_get_ascent(m) / static_cast<double>(PANGO_SCALE);
+  pango_font_metrics_unref(m);
+  pango_font_description_free(d);
+  return v;
+}
+
+double Font::descender() const {
+  PangoFontDescription* d = describe(*this);
+  PangoFontMetrics* m = pango_context_get_metrics(sharedContext(), d, nullptr);
+  const double v = -pango_font_metrics_get_descent(m) / static_cast<double>(PANGO_SCALE);
+  pango_font_metrics_unref(m);
+  pango_font_description_free(d);
+  return v;
+}
+
+double Font::lineHeight() const {
+  TextLayout layout;
+  layout.setFont(*this);
+  layout.setText("Ag");
+  return layout.size().height;
+}
+
+TextLayout::TextLayout() : layout_(pango_layout_new(sharedContext())) {}
+
+TextLayout::~TextLayout() { g_object_unref(layout_); }
+
+void TextLayout::setText(const std::string& text) {
+  if (text == text_) return;
+  if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
+    text_ = text;
+  } else {
+    gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
+    text_ = valid;
+    g_free(valid);
+  }
+  dirty_ = true;
+}
+
+void TextLayout::setFont(const Font& font) {
+  if (font == font_) return;
+  font_ = font;
+  dirty_ = true;
+}
+
+void TextLayout::setAlignment(TextAlignment alignment) {
+  if (alignment != alignment_) alignment_ = alignment, dirty_ = true;
+}
+
+void TextLayout::setLineBreakMode(LineBreakMode mode) {
+  if (mode != mode_) mode_ = mode, dirty_ = true;
+}
+
+void TextLayout::setNumberOfLines(int lines) {
+  lines = std::max(0, lines);
+  if (lines != numberOfLines_) numberOfLines_ = lines, dirty_ = true;
+}
+
+void TextLayout::setBounds(double width, double height) {
+  width = bounded(width) ? width : -1;
+  height = bounded(height) ? height : -1;
+  if (width != width_ || height != height_) width_ = width, height_ = height, dirty_ = true;
+}
+
+void TextLayout::apply() {
+  if (!dirty_) return;
+  dirty_ = false;
+  pango_layout_set_text(layout_, text_.c_str(), static_cast<int>(text_.size()));
+  PangoFontDescription* d = describe(font_);
+  pango_layout_set_font_description(layout_, d);
+  pango_font_description_free(d);
+  const bool single = numberOfLines_ == 1;
+  const bool ellipsize = truncates(mode_);
+  // A single line that clips rather than truncates is laid out unbounded and clipped later.
+  const bool wrapWidth = bounded(width_) && !(single && !ellipsize);
+  pango_layout_set_width(layout_, wrapWidth ? static_cast<int>(width_ * PANGO_SCALE) : -1);
+  pango_layout_set_wrap(
+      layout_, mode_ == LineBreakMode::ByCharWrapping ? PANGO_WRAP_CHAR : PANGO_WRAP_WORD_CHAR);
+  PangoEllipsizeMode e = PANGO_ELLIPSIZE_NONE;
+  if (ellipsize && wrapWidth) {
+    e = mode_ == LineBreakMode::ByTruncatingHead     ? PANGO_ELLIPSIZE_START
+        : mode_ == LineBreakMode::ByTruncatingMiddle ? PANGO_ELLIPSIZE_MIDDLE
+                                                     : PANGO_ELLIPSIZE_END;
+  }
+  pango_layout_set_ellipsize(layout_, e);
+  if (numberOfLines_ > 0) {
+    pango_layout_set_height(layout_, -numberOfLines_);
+  } else {
+    // Not -1: with an ellipsis that would mean one line per paragraph.
+    pango_layout_set_height(layout_,
+                            bounded(height_) ? static_cast<int>(height_ * PANGO_SCALE) : G_MAXINT);
+  }
+  PangoAlignment a = PANGO_ALIGN_LEFT;
+  if (alignment_ == TextAlignment::Center) a = PANGO_ALIGN_CENTER;
+  if (alignment_ == TextAlignment::Right) a = PANGO_ALIGN_RIGHT;
+  pango_layout_set_alignment(layout_, a);
+  pango_layout_set_justify(layout_, alignment_ == TextAlignment::Justified);
+}
+
+// Lines past numberOfLines, or past the height bound, are not shown (a paragraph break can
+// give Pango more lines than the limit it applies per paragraph).
+int TextLayout::visibleLines() {
+  apply();
+  int count = pango_layout_get_line_count(layout_);
+  if (numberOfLines_ > 0) count = std::min(count, numberOfLines_);
+  if (bounded(height_) && count > 1) {
+    PangoLayoutIter* it = pango_layout_get_iter(layout_);
+    int shown = 0;
+    do {
+      PangoRectangle logical;
+      pango_layout_iter_get_line_extents(it, nullptr, &logical);
+      const double bottom = (logical.y + logical.height) / static_cast<double>(PANGO_SCALE);
+      if (shown > 0 && bottom > height_ + 0.5) break;
+      ++shown;
+    } while (shown < count && pango_layout_iter_next_line(it));
+    pango_layout_iter_free(it);
+    count = shown;
+  }
+  return count;
+}
+
+Size TextLayout::size() {
+  const int lines = visibleLines();
+  if (text_.empty() || lines == 0) return {0, 0};
+  PangoLayoutIter* it = pango_layout_get_iter(layout_);
+  double w = 0, bottom = 0;
+  int i = 0;
+  do {
+    PangoRectangle logical;
+    pango_layout_iter_get_line_extents(it, nullptr, &logical);
+    w = std::max(w, logical.width / static_cast<double>(PANGO_SCALE));
+    bottom = (logical.y + logical.height) / static_cast<double>(PANGO_SCALE);
+  } while (++i < lines && pango_layout_iter_next_line(it));
+  pango_layout_iter_free(it);
+  if (bounded(width_)) w = std::min(w, width_);
+  return {w, bottom};
+}
+
+int TextLayout::lineCount() { return text_.empty() ? 0 : visibleLines(); }
+
+bool TextLayout::isTruncated() {
+  apply();
+  if (pango_layout_is_ellipsized(layout_)) return true;
+  return visibleLines() < pango_layout_get_line_count(layout_);
+}
+
+int TextLayout::unknownGlyphCount() {
+  apply();
+  return pango_layout_get_unknown_glyphs_count(layout_);
+}
+
+void TextLayout::draw(cairo_t* cr, const Point& origin, const Color& color) {
+  if (text_.empty()) return;
+  const Size shown = size();
+  cairo_save(cr);
+  double x = origin.x;
+  if (pango_layout_get_width(layout_) < 0 && bounded(width_)) {
+    // Laid out unbounded: align the single line within the width ourselves, then clip.
+    PangoRectangle logical;
+    pango_layout_get_extents(layout_, nullptr, &logical);
+    const double natural = logical.width / static_cast<double>(PANGO_SCALE);
+    if (natural < width_) {
+      if (alignment_ == TextAlignment::Center) x += (width_ - natural) / 2;
+      if (alignment_ == TextAlignment::Right) x += width_ - natural;
+    }
+  }
+  cairo_rectangle(cr, origin.x, origin.y, bounded(width_) ? width_ : shown.width + x - origin.x,
+                  shown.height);
+  cairo_clip(cr);
+  cairo_move_to(cr, x, origin.y);
+  cairo_set_source_rgba(cr, color.r, color.g, color.b, color.a);
+  pango_cairo_show_layout(cr, layout_);
+  cairo_restore(cr);
+}
+
+Size TextLayout::measure(const std::string& text, const Font& font, const Size& constraint,
+                         LineBreakMode mode, int numberOfLines) {
+  TextLayout layout;
+  layout.setText(text);
+  layout.setFont(font);
+  layout.setLineBreakMode(mode);
+  layout.setNumberOfLines(numberOfLines);
+  layout.setBounds(constraint.width, constraint.height);
+  return layout.size();
+}
+
+}  // namespace platform

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <string>
+
+#include "platform/graphics/Color.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/ui/Font.h"
+
+typedef struct _cairo cairo_t;
+typedef struct _PangoLayout PangoLayout;
+
+namespace platform {
+
+enum class TextAlignment { Left = 0, Center = 1, Right = 2, Justified = 3, Natural = 4 };
+enum class LineBreakMode {
+  ByWordWrapping = 0,
+  ByCharWrapping = 1,
+  ByClipping = 2,
+  ByTruncatingHead = 3,
+  ByTruncatingTail = 4,
+  ByTruncatingMiddle = 5
+};
+
+// One Pango layout of a text, used both to measure and to draw it, so the two always
+// agree. Lines wrap at the width (words first, then characters for words longer than a line);
+// numberOfLines (0: no limit) and the height bound how many lines show, and a truncating line
+// break mode puts an ellipsis into the last one shown when text is left over. Hinting is off, so
+// the layout is the same at every drawing scale. Main thread, or one layout per thread.
+class TextLayout {
+ public:
+  TextLayout();
+  ~TextLayout();
+  TextLayout(const TextLayout&) = delete;
+  TextLayout& operator=(const TextLayout&) = delete;
+
+  void setText(const std::string& text);  // invalid UTF-8 is repaired
+  void setFont(const Font& font);
+  void setAlignment(TextAlignment alignment);
+  void setLineBreakMode(LineBreakMode mode);
+  void setNumberOfLines(int lines);
+  // A bound that is not positive and finite means none.
+  void setBounds(double width, double height);
+
+  // The size of the visible lines, in points (not rounded).
+  Size size();
+  int lineCount();
+  bool isTruncated();
+  // Characters no installed font could draw (they would show as boxes).
+  int unknownGlyphCount();
+  // Draws the visible lines with their top-left corner at `origin`. Alignment applies across the
+  // bounding width, or across the text's own width when there is none.
+  void draw(cairo_t* cr, const Point& origin, const Color& color);
+
+  // The size text takes within `constraint` (like a bounding-rect query).
+  static Size measure(const std::string& text, const Font& font, const Size& constraint,
+                      LineBreakMode mode = LineBreakMode::ByWordWrapping, int numberOfLines = 0);
+
+ private:
+  void apply();
+  int visibleLines();
+
+  PangoLayout* layout_;
+  std::string text_;
+  Font font_;
+  TextAlignment alignment_ = TextAlignment::Natural;
+  LineBreakMode mode_ = LineBreakMode::ByWordWrapping;
+  int numberOfLines_ = 0;
+  double width_ = -1;
+  double height_ = -1;
+  bool dirty_ = true;
+};
+
+}  // namespace platform

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/foundation/Types.h"
+#include "platform/graphics/Geometry.h"
+
+namespace platform {
+
+class View;
+class Window;
+
+enum class TouchPhase { Began = 0, Moved = 1, Stationary = 2, Ended = 3, Cancelled = 4 };
+
+// One finger on the screen. Locations are kept in the window's coordinates.
+class Touch {
+ public:
+  Touch(const std::shared_ptr<Window>& window, Point locationInWindow, TimeInterval timestamp);
+
+  TouchPhase phase() const { return phase_; }
+  int tapCount() const { return tapCount_; }
+  TimeInterval timestamp() const { return timestamp_; }
+  // The view the touch began in (hit testing), for its whole life.
+  std::shared_ptr<View> view() const { return view_.lock(); }
+  std::shared_ptr<Window> window() const { return window_.lock(); }
+  // nullptr: the window's coordinates.
+  Point locationInView(const View* view) const;
+  Point previousLocationInView(const View* view) const;
+
+  // For whoever drives events (the window, tests).
+  void setView(const std::shared_ptr<View>& view) { view_ = view; }
+  void update(TouchPhase phase, Point locationInWindow, TimeInterval timestamp);
+  void setTapCount(int n) { tapCount_ = n; }
+
+ private:
+  std::weak_ptr<View> view_;
+  std::weak_ptr<Window> window_;
+  Point location_;
+  Point previous_;
+  TouchPhase phase_ = TouchPhase::Began;
+  int tapCount_ = 1;
+  TimeInterval timestamp_;
+};
+
+using TouchSet = std::vector<std::shared_ptr<Touch>>;
+
+// The touches that changed together.
+struct Event {
+  TouchSet touches;
+  TimeInterval timestamp = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,375 @@
+#include "platform/ui/View.h"
+
+#include <algorithm>
+
+#include "platform/foundation/Log.h"
+#include "platform/graphics/Context.h"
+#include "platform/ui/DisplayCycle.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/Window.h"
+
+namespace platform {
+namespace {
+
+ContentsGravity gravityFor(ViewContentMode mode) {
+  switch (mode) {
+    case ViewContentMode::ScaleToFill:
+    case ViewContentMode::Redraw:
+      return ContentsGravity::Resize;
+    case ViewContentMode::ScaleAspectFit:
+      return ContentsGravity::ResizeAspect;
+    case ViewContentMode::ScaleAspectFill:
+      return ContentsGravity::ResizeAspectFill;
+    case ViewContentMode::Center:
+      return ContentsGravity::Center;
+    case ViewContentMode::Top:
+      return ContentsGravity::Top;
+    case ViewContentMode::Bottom:
+      return ContentsGravity::Bottom;
+    case ViewContentMode::Left:
+      return ContentsGravity::Left;
+    case ViewContentMode::Right:
+      return ContentsGravity::Right;
+    case ViewContentMode::TopLeft:
+      return ContentsGravity::TopLeft;
+    case ViewContentMode::TopRight:
+      return ContentsGravity::TopRight;
+    case ViewContentMode::BottomLeft:
+      return ContentsGravity::BottomLeft;
+    case ViewContentMode::BottomRight:
+      return ContentsGravity::BottomRight;
+  }
+  return ContentsGravity::Resize;
+}
+
+void willMoveSubtreeToWindow(View& view, const std::shared_ptr<Window>& window) {
+  view.willMoveToWindow(window);
+  for (const auto& s : std::vector<std::shared_ptr<View>>(view.subviews())) {
+    willMoveSubtreeToWindow(*s, window);
+  }
+}
+
+void didMoveSubtreeToWindow(View& view) {
+  view.didMoveToWindow();
+  for (const auto& s : std::vector<std::shared_ptr<View>>(view.subviews())) {
+    didMoveSubtreeToWindow(*s);
+  }
+}
+
+}  // namespace
+
+std::shared_ptr<View> View::create(const Rect& frame) {
+  return std::shared_ptr<View>(new View(frame));
+}
+
+View::View(const Rect& frame, std::shared_ptr<Layer> layer)
+    : layer_(layer ? std::move(layer) : Layer::create()) {
+  layer_->setDelegate(this);
+  layer_->setContentsScale(Screen::main().scale());
+  layer_->setFrame(standardize(frame));
+}
+
+View::~View() {
+  layer_->setDelegate(nullptr);
+  // Subviews outlive us only if someone else holds them; they are then without a superview.
+  for (const auto& s : subviews_) s->superview_.reset();
+}
+
+void View::setFrame(const Rect& frame) {
+  const Size old = bounds().size;
+  layer_->setFrame(standardize(frame));
+  if (!(old == bounds().size)) boundsSizeDidChange(old);
+}
+
+void View::setBounds(const Rect& bounds) {
+  const Size old = this->bounds().size;
+  layer_->setBounds(bounds);
+  if (!(old == bounds.size)) boundsSizeDidChange(old);
+}
+
+void View::boundsSizeDidChange(const Size& oldSize) {
+  if (autoresizesSubviews_) resizeSubviews(oldSize);
+  setNeedsLayout();
+  if (contentMode_ == ViewContentMode::Redraw) setNeedsDisplay();
+}
+
+Color View::tintColor() const {
+  if (tint_) return *tint_;
+  if (auto parent = superview()) return parent->tintColor();
+  return Color::rgba(0, 122 / 255.0, 1);
+}
+
+void View::setTintColor(std::optional<Color> color) {
+  tint_ = color;
+  notifyTintChange();
+}
+
+void View::notifyTintChange() {
+  tintColorDidChange();
+  for (const auto& s : subviews_) {
+    if (!s->ownTint()) s->notifyTintChange();
+  }
+}
+
+void View::setContentMode(ViewContentMode mode) {
+  contentMode_ = mode;
+  layer_->setContentsGravity(gravityFor(mode));
+}
+
+std::shared_ptr<View> View::viewWithTag(long tag) {
+  if (tag_ == tag) return self<View>();
+  for (const auto& s : subviews_) {
+    if (auto found = s->viewWithTag(tag)) return found;
+  }
+  return nullptr;
+}
+
+std::shared_ptr<Window> View::window() const {
+  const View* top = this;
+  std::shared_ptr<View> topShared;
+  for (auto parent = superview(); parent; parent = parent->superview()) {
+    top = parent.get();
+    topShared = parent;
+  }
+  if (!top->isWindow()) return nullptr;
+  if (!topShared) {
+    auto me = weak_from_this().lock();
+    if (!me) return nullptr;
+    topShared = std::const_pointer_cast<View>(std::static_pointer_cast<const View>(me));
+  }
+  return std::static_pointer_cast<Window>(topShared);
+}
+
+void View::addSubview(std::shared_ptr<View> view) {
+  if (view) insertAt(std::move(view), subviews_.size());
+}
+
+void View::insertSubview(std::shared_ptr<View> view, std::size_t index) {
+  if (view) insertAt(std::move(view), index);
+}
+
+void View::insertSubviewBelow(std::shared_ptr<View> view, const View* sibling) {
+  if (!view || view.get() == sibling) return;
+  auto it = std::find_if(subviews_.begin(), subviews_.end(),
+                         [sibling](const auto& v) { return v.get() == sibling; });
+  std::size_t index = it == subviews_.end() ? subviews_.size() : it - subviews_.begin();
+  // Moving a subview that sits before the sibling shifts the sibling down by one.
+  if (view->superview().get() == this) {
+    auto own = std::find(subviews_.begin(), subviews_.end(), view);
+    if (own - subviews_.begin() < static_cast<std::ptrdiff_t>(index)) --index;
+  }
+  insertAt(std::move(view), index);
+}
+
+void View::insertSubviewAbove(std::shared_ptr<View> view, const View* sibling) {
+  if (!view || view.get() == sibling) return;
+  auto it = std::find_if(subviews_.begin(), subviews_.end(),
+                         [sibling](const auto& v) { return v.get() == sibling; });
+  std::size_t index = it == subviews_.end() ? subviews_.size() : it - subviews_.begin() + 1;
+  if (view->superview().get() == this) {
+    auto own = std::find(subviews_.begin(), subviews_.end(), view);
+    if (own - subviews_.begin() < static_cast<std::ptrdiff_t>(index)) --index;
+  }
+  insertAt(std::move(view), index);
+}
+
+void View::bringSubviewToFront(const View* view) {
+  auto it = std::find_if(subviews_.begin(), subviews_.end(),
+                         [view](const auto& v) { return v.get() == view; });
+  if (it == subviews_.end()) return;
+  const std::shared_ptr<View> moving = *it;  // insertAt erases the slot it refers to
+  insertAt(moving, subviews_.size());
+}
+
+void View::sendSubviewToBack(const View* view) {
+  auto it = std::find_if(subviews_.begin(), subviews_.end(),
+                         [view](const auto& v) { return v.get() == view; });
+  if (it == subviews_.end()) return;
+  const std::shared_ptr<View> moving = *it;
+  insertAt(moving, 0);
+}
+
+void View::exchangeSubviewAtIndex(std::size_t a, std::size_t b) {
+  if (a >= subviews_.size() || b >= subviews_.size() || a == b) return;
+  auto first = subviews_[std::min(a, b)], second = subviews_[std::max(a, b)];
+  insertAt(second, std::min(a, b));
+  insertAt(first, std::max(a, b));
+}
+
+void View::insertAt(const std::shared_ptr<View>& view, std::size_t index) {
+  if (view.get() == this || isDescendantOfView(view.get())) {
+    log(LogLevel::Error, "View", "cannot add a view to itself or to its own descendant");
+    return;
+  }
+  auto me = std::static_pointer_cast<View>(weak_from_this().lock());
+  if (!me) {
+    log(LogLevel::Error, "View", "views join a tree only once a shared_ptr owns them");
+    return;
+  }
+  auto oldSuper = view->superview();
+  if (oldSuper.get() == this) {  // a change of order only
+    subviews_.erase(std::find(subviews_.begin(), subviews_.end(), view));
+  } else {
+    const auto oldWindow = view->window();
+    const auto newWindow = window();
+    if (oldSuper) oldSuper->willRemoveSubview(view);
+    view->willMoveToSuperview(me);
+    if (oldWindow != newWindow) willMoveSubtreeToWindow(*view, newWindow);
+    if (oldSuper) {
+      auto& list = oldSuper->subviews_;
+      list.erase(std::find(list.begin(), list.end(), view));
+    }
+    view->superview_ = me;
+    index = std::min(index, subviews_.size());
+    subviews_.insert(subviews_.begin() + static_cast<std::ptrdiff_t>(index), view);
+    if (index + 1 < subviews_.size()) {
+      layer_->insertSublayerBelow(view->layer_, subviews_[index + 1]->layer_.get());
+    } else {
+      layer_->addSublayer(view->layer_);
+    }
+    if (oldWindow != newWindow) didMoveSubtreeToWindow(*view);
+    view->didMoveToSuperview();
+    didAddSubview(view);
+    if (!view->ownTint()) view->notifyTintChange();
+    setNeedsLayout();
+    return;
+  }
+  index = std::min(index, subviews_.size());
+  subviews_.insert(subviews_.begin() + static_cast<std::ptrdiff_t>(index), view);
+  if (index + 1 < subviews_.size()) {
+    layer_->insertSublayerBelow(view->layer_, subviews_[index + 1]->layer_.get());
+  } else {
+    layer_->addSublayer(view->layer_);
+  }
+}
+
+void View::removeFromSuperview() {
+  auto parent = superview();
+  if (!parent) return;
+  auto me = self<View>();
+  const auto oldWindow = window();
+  parent->willRemoveSubview(me);
+  willMoveToSuperview(nullptr);
+  if (oldWindow) willMoveSubtreeToWindow(*this, nullptr);
+  auto& list = parent->subviews_;
+  list.erase(std::find(list.begin(), list.end(), me));
+  layer_->removeFromSuperlayer();
+  superview_.reset();
+  if (oldWindow) didMoveSubtreeToWindow(*this);
+  didMoveToSuperview();
+  if (!tint_) notifyTintChange();
+}
+
+bool View::isDescendantOfView(const View* view) const {
+  for (const View* v = this; v;) {
+    if (v == view) return true;
+    auto parent = v->superview();
+    v = parent.get();
+  }
+  return false;
+}
+
+void View::resizeSubviews(const Size& oldSize) {
+  const Size newSize = bounds().size;
+  // Spreads `delta` over the flexible parts in proportion to their current lengths.
+  auto axis = [](double& lead, double& length, double& trail, double delta, bool fl, bool fs,
+                 bool ft) {
+    const int count = fl + fs + ft;
+    if (count == 0) return;
+    const double total = (fl ? lead : 0) + (fs ? length : 0) + (ft ? trail : 0);
+    auto share = [&](double part) { return total > 0 ? delta * part / total : delta / count; };
+    const double dl = fl ? share(lead) : 0, ds = fs ? share(length) : 0;
+    lead += dl;
+    length += ds;
+    trail = 0;  // what is left over
+  };
+  for (const auto& s : subviews_) {
+    const unsigned m = s->autoresizingMask_;
+    if (m == ViewAutoresizingNone) continue;
+    Rect f = s->frame();
+    const Rect b = bounds();
+    double left = f.origin.x - b.origin.x, w = f.size.width, right = oldSize.width - left - w;
+    double top = f.origin.y - b.origin.y, h = f.size.height, bottom = oldSize.height - top - h;
+    axis(left, w, right, newSize.width - oldSize.width, m & ViewAutoresizingFlexibleLeftMargin,
+         m & ViewAutoresizingFlexibleWidth, m & ViewAutoresizingFlexibleRightMargin);
+    axis(top, h, bottom, newSize.height - oldSize.height, m & ViewAutoresizingFlexibleTopMargin,
+         m & ViewAutoresizingFlexibleHeight, m & ViewAutoresizingFlexibleBottomMargin);
+    s->setFrame(makeRect(b.origin.x + left, b.origin.y + top, w, h));
+  }
+}
+
+void View::setNeedsLayout() {
+  needsLayout_ = true;
+  DisplayCycle::schedule();
+}
+
+void View::layoutIfNeeded() {
+  if (needsLayout_) {
+    needsLayout_ = false;
+    auto vc = viewController();
+    if (vc) vc->viewWillLayoutSubviews();
+    layoutSubviews();
+    if (vc) vc->viewDidLayoutSubviews();
+  }
+  for (const auto& s : std::vector<std::shared_ptr<View>>(subviews_)) s->layoutIfNeeded();
+}
+
+Size View::sizeThatFits(const Size& /*size*/) const { return bounds().size; }
+
+void View::sizeToFit() {
+  Rect f = frame();
+  f.size = sizeThatFits(bounds().size);
+  setFrame(f);
+}
+
+void View::setNeedsDisplay() {
+  layer_->setNeedsDisplay();
+  DisplayCycle::schedule();
+}
+
+void View::drawRect(Context& /*context*/, const Rect& /*rect*/) {}
+
+void View::drawLayer(Layer& /*layer*/, Context& context) { drawRect(context, bounds()); }
+
+void View::updateTree() {
+  layoutIfNeeded();
+  layer_->displayTreeIfNeeded();
+}
+
+Point View::convertPointTo(const Point& p, const View* view) const {
+  return layer_->convertPointTo(p, view ? view->layer_.get() : nullptr);
+}
+
+Point View::convertPointFrom(const Point& p, const View* view) const {
+  return layer_->convertPointFrom(p, view ? view->layer_.get() : nullptr);
+}
+
+Rect View::convertRectTo(const Rect& r, const View* view) const {
+  return layer_->convertRectTo(r, view ? view->layer_.get() : nullptr);
+}
+
+Rect View::convertRectFrom(const Rect& r, const View* view) const {
+  return layer_->convertRectFrom(r, view ? view->layer_.get() : nullptr);
+}
+
+std::shared_ptr<View> View::hitTest(const Point& p, const Event* event) {
+  if (isHidden() || !userInteractionEnabled_ || alpha() < 0.01) return nullptr;
+  if (!pointInside(p, event)) return nullptr;
+  for (auto it = subviews_.rbegin(); it != subviews_.rend(); ++it) {
+    const auto& s = *it;
+    if (auto hit = s->hitTest(s->convertPointFrom(p, this), event)) return hit;
+  }
+  return self<View>();
+}
+
+bool View::pointInside(const Point& p, const Event* /*event*/) const {
+  return contains(bounds(), p);
+}
+
+std::shared_ptr<Responder> View::nextResponder() const {
+  if (auto vc = viewController_.lock()) return vc;
+  return superview();
+}
+
+}  // namespace platform

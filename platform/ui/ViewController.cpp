@@ -1,0 +1,135 @@
+#include "platform/ui/ViewController.h"
+
+#include <algorithm>
+
+#include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/Log.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
+
+namespace platform {
+
+std::shared_ptr<ViewController> ViewController::create() {
+  return std::shared_ptr<ViewController>(new ViewController());
+}
+
+ViewController::~ViewController() = default;
+
+std::shared_ptr<View> ViewController::view() {
+  if (!view_) {
+    loadView();
+    if (!view_) setView(View::create(Screen::main().bounds()));
+    viewDidLoad();
+  }
+  return view_;
+}
+
+void ViewController::setView(std::shared_ptr<View> view) {
+  if (view_) view_->setViewController(nullptr);
+  view_ = std::move(view);
+  if (view_) view_->setViewController(self<ViewController>());
+}
+
+void ViewController::loadView() { setView(View::create(Screen::main().bounds())); }
+
+void ViewController::beginAppearanceTransition(bool appearing, bool animated) {
+  transitionAnimated_ = animated;
+  if (appearing &&
+      (appearance_ == Appearance::Disappeared || appearance_ == Appearance::Disappearing)) {
+    appearance_ = Appearance::Appearing;
+    viewWillAppear(animated);
+  } else if (!appearing &&
+             (appearance_ == Appearance::Appeared || appearance_ == Appearance::Appearing)) {
+    appearance_ = Appearance::Disappearing;
+    viewWillDisappear(animated);
+  }
+}
+
+void ViewController::endAppearanceTransition() {
+  if (appearance_ == Appearance::Appearing) {
+    appearance_ = Appearance::Appeared;
+    viewDidAppear(transitionAnimated_);
+  } else if (appearance_ == Appearance::Disappearing) {
+    appearance_ = Appearance::Disappeared;
+    viewDidDisappear(transitionAnimated_);
+  }
+}
+
+std::shared_ptr<Window> ViewController::hostWindow() const {
+  return view_ ? view_->window() : nullptr;
+}
+
+void ViewController::presentViewController(std::shared_ptr<ViewController> controller,
+                                           bool animated, std::function<void()> completion) {
+  if (!controller || controller.get() == this) return;
+  if (presented_) {  // stack on top of what is already shown
+    presented_->presentViewController(std::move(controller), animated, std::move(completion));
+    return;
+  }
+  auto window = hostWindow();
+  if (!window) {
+    log(LogLevel::Warning, "ViewController", "cannot present from a view that is not in a window");
+    return;
+  }
+  presented_ = controller;
+  controller->presenting_ = self<ViewController>();
+  controller->presentedAnimated_ = animated;
+  auto view = controller->view();  // loaded before it hears that it will appear
+  controller->beginAppearanceTransition(true, animated);
+  view->setFrame(window->bounds());
+  view->setAutoresizingMask(ViewAutoresizingFlexibleWidth | ViewAutoresizingFlexibleHeight);
+  window->addSubview(view);
+  controller->endAppearanceTransition();
+  ApplicationWindows::shared().updateStatusBarAppearance();
+  if (completion) RunLoop::main().post(std::move(completion));
+}
+
+void ViewController::dismissViewControllerAnimated(bool animated,
+                                                   std::function<void()> completion) {
+  if (!presented_) {
+    if (auto presenting = presenting_.lock()) {
+      presenting->dismissViewControllerAnimated(animated, std::move(completion));
+    }
+    return;
+  }
+  auto gone = std::move(presented_);
+  presented_.reset();
+  if (gone->presented_) gone->dismissViewControllerAnimated(false);
+  gone->beginAppearanceTransition(false, animated);
+  if (gone->isViewLoaded()) gone->view_->removeFromSuperview();
+  gone->endAppearanceTransition();
+  gone->presenting_.reset();
+  ApplicationWindows::shared().updateStatusBarAppearance();
+  if (completion) RunLoop::main().post(std::move(completion));
+}
+
+void ViewController::setNeedsStatusBarAppearanceUpdate() {
+  ApplicationWindows::shared().updateStatusBarAppearance();
+}
+
+void ViewController::addChildViewController(std::shared_ptr<ViewController> child) {
+  if (!child || child.get() == this) return;
+  child->removeFromParentViewController();
+  child->parent_ = self<ViewController>();
+  children_.push_back(std::move(child));
+}
+
+void ViewController::removeFromParentViewController() {
+  auto parent = parent_.lock();
+  parent_.reset();
+  if (!parent) return;
+  auto& list = parent->children_;
+  list.erase(
+      std::remove_if(list.begin(), list.end(), [this](const auto& c) { return c.get() == this; }),
+      list.end());
+}
+
+std::shared_ptr<Responder> ViewController::nextResponder() const {
+  if (view_) {
+    if (auto parent = view_->superview()) return parent;
+  }
+  return presenting_.lock();
+}
+
+}  // namespace platform

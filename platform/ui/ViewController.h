@@ -1,0 +1,89 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/ui/ApplicationWindows.h"
+#include "platform/ui/Responder.h"
+
+namespace platform {
+
+class View;
+class Window;
+
+// Owns a screenful of views: loads its view on first use, hears when it appears and disappears,
+// and presents other controllers over itself. Presentation has no transition animation; the
+// `animated` flags are passed on to the appearance callbacks.
+class ViewController : public Responder {
+ public:
+  static std::shared_ptr<ViewController> create();
+  ~ViewController() override;
+
+  // Loads the view (loadView, then viewDidLoad) the first time it is asked for.
+  std::shared_ptr<View> view();
+  bool isViewLoaded() const { return view_ != nullptr; }
+  void setView(std::shared_ptr<View> view);
+  virtual void loadView();  // by default a plain view of the screen's size
+  virtual void viewDidLoad() {}
+  virtual void viewWillAppear(bool /*animated*/) {}
+  virtual void viewDidAppear(bool /*animated*/) {}
+  virtual void viewWillDisappear(bool /*animated*/) {}
+  virtual void viewDidDisappear(bool /*animated*/) {}
+  virtual void viewWillLayoutSubviews() {}
+  virtual void viewDidLayoutSubviews() {}
+  // Brackets an appearance change; the callbacks follow the state (no repeats).
+  void beginAppearanceTransition(bool appearing, bool animated);
+  void endAppearanceTransition();
+  bool isVisible() const { return appearance_ == Appearance::Appeared; }
+
+  const std::string& title() const { return title_; }
+  void setTitle(std::string title) { title_ = std::move(title); }
+
+  // Presents `controller` over this one (or over what this one already presents), filling the
+  // window. The completion runs from the main run loop.
+  void presentViewController(std::shared_ptr<ViewController> controller, bool animated,
+                             std::function<void()> completion = nullptr);
+  // Dismisses what this controller presents, or this controller if it is presented.
+  void dismissViewControllerAnimated(bool animated, std::function<void()> completion = nullptr);
+  void dismissViewController(bool animated, std::function<void()> completion = nullptr) {
+    dismissViewControllerAnimated(animated, std::move(completion));
+  }
+  std::shared_ptr<ViewController> presentedViewController() const { return presented_; }
+  std::shared_ptr<ViewController> presentingViewController() const { return presenting_.lock(); }
+  bool wasPresentedAnimated() const { return presentedAnimated_; }
+
+  virtual StatusBarStyle preferredStatusBarStyle() const { return StatusBarStyle::Default; }
+  virtual bool prefersStatusBarHidden() const { return false; }
+  void setNeedsStatusBarAppearanceUpdate();
+
+  std::shared_ptr<ViewController> parentViewController() const { return parent_.lock(); }
+  const std::vector<std::shared_ptr<ViewController>>& childViewControllers() const {
+    return children_;
+  }
+  void addChildViewController(std::shared_ptr<ViewController> child);
+  void removeFromParentViewController();
+
+  std::shared_ptr<Responder> nextResponder() const override;
+
+ protected:
+  ViewController() = default;
+
+ private:
+  enum class Appearance { Disappeared, Appearing, Appeared, Disappearing };
+
+  std::shared_ptr<Window> hostWindow() const;
+
+  std::shared_ptr<View> view_;
+  std::string title_;
+  std::shared_ptr<ViewController> presented_;
+  std::weak_ptr<ViewController> presenting_;
+  std::weak_ptr<ViewController> parent_;
+  std::vector<std::shared_ptr<ViewController>> children_;
+  Appearance appearance_ = Appearance::Disappeared;
+  bool transitionAnimated_ = false;
+  bool presentedAnimated_ = false;
+};
+
+}  // namespace platform

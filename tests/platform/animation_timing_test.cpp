@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "animation_support.h"
+#include "platform/animation/AnimationGroup.h"
+#include "platform/animation/BasicAnimation.h"
+#include "platform/animation/KeyframeAnimation.h"
+#include "platform/animation/Layer.h"
+#include "platform/animation/ShapeLayer.h"
+#include "platform/animation/SpringAnimation.h"
+
+namespace platform {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+class AnimationTiming : public animation_test::OnVirtualClock {
+ protected:
+  double opacityAt(TimeInterval t) {
+    return std::get<double>(*layer->presentationAt(start + t)->valueForKeyPath("opacity"));
+  }
+  std::shared_ptr<BasicAnimation> fade(double from, double to, TimeInterval duration) {
+    auto a = BasicAnimation::create("opacity");
+    a->setFromValue(from);
+    a->setToValue(to);
+    a->setDuration(duration);
+    return a;
+  }
+
+  std::shared_ptr<Layer> layer = Layer::create();
+};
+
+TEST_F(AnimationTiming, BasicAnimationSamplesWithFillModesAndRepeats) {
+  layer->setOpacity(0.9);  // the model value, changed at once
+  layer->addAnimation(fade(0, 1, 1), "fade");
+  EXPECT_DOUBLE_EQ(layer->opacity(), 0.9);
+  EXPECT_NEAR(opacityAt(0.25), 0.25, 1e-6);
+  EXPECT_NEAR(opacityAt(0.75), 0.75, 1e-6);
+  EXPECT_NEAR(opacityAt(1.5), 0.9, 1e-6);  // over, removed fill: the model shows
+
+  // Starts in a second; backwards fill holds the first value until then, forwards the last after.
+  auto later = fade(0.2, 0.6, 1);
+  later->setBeginTime(start + 1);
+  later->setFillMode(FillMode::Both);
+  later->setRemovedOnCompletion(false);
+  layer->addAnimation(later, "fade");
+  EXPECT_NEAR(opacityAt(0.5), 0.2, 1e-6);
+  EXPECT_NEAR(opacityAt(1.5), 0.4, 1e-6);
+  EXPECT_NEAR(opacityAt(5), 0.6, 1e-6);
+
+  // Autoreversing two and a half times: out and back per period, ending at the far end.
+  auto bounce = fade(0, 1, 1);
+  bounce->setAutoreverses(true);
+  bounce->setRepeatCount(2.5);
+  bounce->setFillMode(FillMode::Forwards);
+  layer->addAnimation(bounce, "fade");
+  EXPECT_NEAR(opacityAt(1.5), 0.5, 1e-6);
+  EXPECT_NEAR(opacityAt(2.25), 0.25, 1e-6);
+  EXPECT_NEAR(opacityAt(4.5), 0.5, 1e-6);
+  EXPECT_NEAR(opacityAt(100), 1, 1e-6);
+
+  // For ever: still turning long after.
+  auto forever = fade(0, 1, 2);
+  forever->setRepeatCount(kRepeatForever);
+  layer->addAnimation(forever, "fade");
+  EXPECT_NEAR(opacityAt(1000.5), 0.25, 1e-6);
+  advance(5000);
+  EXPECT_NE(layer->animationForKey("fade"), nullptr);
+
+  // Ease-in-ease-out at the midpoint of time is the midpoint of value.
+  auto eased = fade(0, 1, 1);
+  eased->setTimingFunction(TimingFunction::named(TimingFunctionName::EaseInEaseOut));
+  layer->addAnimation(eased, "fade");
+  const TimeInterval base = clock.now() - start;
+  EXPECT_NEAR(opacityAt(base + 0.5), 0.5, 1e-6);
+  EXPECT_LT(opacityAt(base + 0.25), 0.25);
+}
+
+TEST_F(AnimationTiming, FromToByAndKeyPathsResolveAgainstTheModel) {
+  layer->setOpacity(0.5);
+  auto toOnly = BasicAnimation::create("opacity");
+  toOnly->setToValue(1.0);
+  toOnly->setDuration(1);
+  layer->addAnimation(toOnly, "a");
+  EXPECT_NEAR(opacityAt(0.5), 0.75, 1e-6);
+  auto byOnly = BasicAnimation::create("opacity");
+  byOnly->setByValue(-0.5);
+  byOnly->setDuration(1);
+  layer->addAnimation(byOnly, "a");
+  EXPECT_NEAR(opacityAt(0.5), 0.25, 1e-6);
+  auto byTo = BasicAnimation::create("opacity");
+  byTo->setByValue(0.2);
+  byTo->setToValue(0.2);
+  byTo->setDuration(1);
+  layer->addAnimation(byTo, "a");
+  EXPECT_NEAR(opacityAt(0.5), 0.1, 1e-6);
+
+  // A turn about z from a scaled model keeps the scale; the model transform is untouched.
+  layer->setTransform(Transform3D::scale(2, 2));
+  auto spin = BasicAnimation::create("transform.rotation.z");
+  spin->setFromValue(0.0);
+  spin->setToValue(2 * kPi);
+  spin->setDuration(1);
+  layer->addAnimation(spin, "spin");
+  const Transform3D mid = layer->presentationAt(start + 0.25)->transform();
+  EXPECT_NEAR(mid.parts().rotation, kPi / 2, 1e-6);
+  EXPECT_NEAR(mid.parts().scaleX, 2, 1e-6);
+  EXPECT_EQ(layer->transform(), Transform3D::scale(2, 2));
+
+  // Positions and bounds by their parts.
+  layer->setPosition({10, 10});
+  auto slide = BasicAnimation::create("position.x");
+  slide->setToValue(110.0);
+  slide->setDuration(1);
+  layer->addAnimation(slide);
+  EXPECT_EQ(layer->presentationAt(start + 0.5)->position(), (Point{60, 10}));
+  auto shape = ShapeLayer::create();
+  auto draw = BasicAnimation::create("strokeEnd");
+  draw->setFromValue(0.0);
+  draw->setToValue(1.0);
+  draw->setDuration(2);
+  shape->addAnimation(draw);
+  auto shown = std::static_pointer_cast<ShapeLayer>(shape->presentationAt(start + 0.5));
+  EXPECT_NEAR(shown->strokeEnd(), 0.25, 1e-6);
+  EXPECT_DOUBLE_EQ(shape->strokeEnd(), 1);
+}
+
+TEST_F(AnimationTiming, KeyframesSpringsAndGroups) {
+  auto frames = KeyframeAnimation::create("position");
+  frames->setValues({Point{0, 0}, Point{100, 0}, Point{100, 50}});
+  frames->setKeyTimes({0, 0.8, 1});
+  frames->setDuration(1);
+  layer->addAnimation(frames, "move");
+  // Clock times near 1.8e9 carry about 2e-7 s of rounding, hence the tolerances.
+  const Point early = layer->presentationAt(start + 0.4)->position();
+  EXPECT_NEAR(early.x, 50, 1e-4);
+  EXPECT_NEAR(early.y, 0, 1e-4);
+  const Point p = layer->presentationAt(start + 0.9)->position();
+  EXPECT_NEAR(p.x, 100, 1e-4);
+  EXPECT_NEAR(p.y, 25, 1e-4);
+
+  // Discrete: four values, each a quarter of the time.
+  auto steps = KeyframeAnimation::create("opacity");
+  steps->setValues({0.1, 0.2, 0.3, 0.4});
+  steps->setCalculationMode(CalculationMode::Discrete);
+  steps->setDuration(1);
+  layer->addAnimation(steps, "steps");
+  EXPECT_DOUBLE_EQ(opacityAt(0.1), 0.1);
+  EXPECT_DOUBLE_EQ(opacityAt(0.3), 0.2);
+  EXPECT_DOUBLE_EQ(opacityAt(0.99), 0.4);
+
+  // An underdamped spring overshoots and settles; presentation follows its curve in seconds.
+  auto spring = SpringAnimation::create("opacity");
+  spring->setFromValue(0.0);
+  spring->setToValue(1.0);
+  spring->setDamping(5);
+  EXPECT_NEAR(spring->progressAt(0), 0, 1e-12);
+  double peak = 0;
+  for (double t = 0; t < 1; t += 0.01) peak = std::max(peak, spring->progressAt(t));
+  EXPECT_GT(peak, 1.2);
+  const TimeInterval settle = spring->settlingDuration();
+  EXPECT_GT(settle, 0.5);
+  EXPECT_LT(std::fabs(spring->progressAt(settle) - 1), 1e-3);
+  EXPECT_GT(std::fabs(spring->progressAt(settle * 0.5) - 1), 1e-3);
+  spring->setDuration(settle);
+  layer->removeAnimationForKey("steps");
+  layer->addAnimation(spring, "spring");
+  EXPECT_NEAR(opacityAt(0.1), spring->progressAt(0.1), 1e-5);
+  // Critically damped and overdamped springs never overshoot.
+  spring->setDamping(20);
+  spring->setInitialVelocity(0);
+  for (double t = 0; t < 3; t += 0.05) EXPECT_LE(spring->progressAt(t), 1 + 1e-6);
+  spring->setDamping(40);
+  EXPECT_LT(spring->progressAt(0.2), 1);
+
+  // A group: the second child starts half a second into the group and takes its duration.
+  auto scale = BasicAnimation::create("transform.scale");
+  scale->setFromValue(1.0);
+  scale->setToValue(3.0);
+  auto alpha = fade(1, 0, 0);
+  alpha->setBeginTime(0.5);
+  auto group = AnimationGroup::create();
+  group->setAnimations({scale, alpha});
+  group->setDuration(2);
+  auto plain = Layer::create();
+  plain->addAnimation(group, "group");
+  auto shown = plain->presentationAt(start + 1);
+  EXPECT_NEAR(shown->transform().parts().scaleX, 2, 1e-6);
+  EXPECT_NEAR(shown->opacity(), 0.75, 1e-6);
+  EXPECT_DOUBLE_EQ(plain->presentationAt(start + 0.25)->opacity(), 1);  // child not begun
+}
+
+}  // namespace
+}  // namespace platform
