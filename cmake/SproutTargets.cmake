@@ -4,11 +4,19 @@ set(SPROUT_WARNINGS -Wall -Wextra -Werror
     $<$<AND:$<CXX_COMPILER_ID:GNU>,$<NOT:$<CONFIG:Debug>>>:-Wno-restrict -Wno-stringop-overflow
     -Wno-array-bounds -Wno-maybe-uninitialized>)
 
-# sprout_layer(<target> <folder>): a static library of every .cpp under <folder>.
+# sprout_layer(<target> <folder> [deps...]): a static library of every .cpp under <folder>.
 function(sprout_layer target folder)
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
+  if(NOT sources)
+    # A layer still to come: an empty interface library keeps the dependency chain whole.
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${target} INTERFACE ${ARGN})
+    return()
+  endif()
   add_library(${target} STATIC ${sources})
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${target} PUBLIC ${ARGN})
   target_compile_options(${target} PRIVATE ${SPROUT_WARNINGS})
 endfunction()
 
