@@ -8,5 +8,6 @@ namespace catalog {
 void sceneDecodedSamples(Catalog& catalog);
 void sceneAnimatedGIF(Catalog& catalog);
 void sceneDiskCacheReport(Catalog& catalog);
+void sceneProgressHUD(Catalog& catalog);
 
 }  // namespace catalog

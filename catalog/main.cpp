@@ -18,6 +18,7 @@ const std::vector<SceneEntry>& scenes() {
       {"Decoded sample images", catalog::sceneDecodedSamples},
       {"Animated GIF frames", catalog::sceneAnimatedGIF},
       {"Disk cache report", catalog::sceneDiskCacheReport},
+      {"Progress HUD", catalog::sceneProgressHUD},
   };
   return kScenes;
 }

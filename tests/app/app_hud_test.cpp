@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/AppDelegate.h"
+#include "app/SPHUDTool.h"
+#include "platform/dispatch/RunLoop.h"
+#include "platform/dispatch/ScopedVirtualClock.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/Screen.h"
+#include "ui/support/hud/HDProgressHUD.h"
+
+namespace sprout {
+namespace {
+
+// The launched app on the virtual clock, the HUD's disappearances timed.
+class AppHUD : public ::testing::Test {
+ protected:
+  AppHUD() {
+    token = platform::NotificationCenter::defaultCenter().addObserver(
+        kHDProgressHUDWillDisappearNotification, nullptr,
+        [this](const platform::Notification&) { disappearedAt.push_back(clock.now() - start); });
+  }
+  ~AppHUD() override {
+    token.reset();
+    HDProgressHUD::resetSharedView();
+    loop.runPending();
+    platform::ApplicationWindows::shared().reset();
+  }
+  void launch() {
+    app = AppDelegate::create();
+    app->applicationDidFinishLaunching();
+  }
+  // The badge's shape: which pixels are solid.
+  static std::vector<bool> shape(const platform::Image& image) {
+    std::vector<bool> out;
+    const auto& bitmap = *image.bitmap();
+    for (int y = 0; y < bitmap.height(); ++y) {
+      for (int x = 0; x < bitmap.width(); ++x) out.push_back((bitmap.pixel(x, y) >> 24) > 128);
+    }
+    return out;
+  }
+
+  platform::RunLoop& loop = platform::RunLoop::main();
+  platform::ScopedVirtualClock clock;
+  const double start = clock.now();
+  std::shared_ptr<AppDelegate> app;
+  std::vector<double> disappearedAt;
+  platform::ObserverToken token;
+};
+
+TEST_F(AppHUD, TheDelegatesWindowIsWhatTheHUDCovers) {
+  auto unlaunched = AppDelegate::create();
+  EXPECT_EQ(unlaunched->window(), nullptr);
+
+  launch();
+  auto& windows = platform::ApplicationWindows::shared();
+  EXPECT_EQ(windows.delegate(), app);
+  ASSERT_NE(app->window(), nullptr);
+  EXPECT_EQ(app->window()->bounds(), platform::Screen::main().bounds());
+  EXPECT_EQ(windows.keyWindow(), app->window());
+
+  SPHUDTool::showLoadingWithString("加载中...");
+  loop.runPending();
+  auto hud = HDProgressHUD::sharedView();
+  EXPECT_EQ(hud->frame(), app->window()->bounds());
+  EXPECT_EQ(hud->overlayView()->frame(), app->window()->bounds());
+  EXPECT_EQ(hud->window(), app->window());
+  EXPECT_EQ(hud->hudView()->center(), (platform::Point{187.5, 300}));
+
+  // A window set by the launch code before launching is the one kept.
+  auto own = platform::Window::create(platform::makeRect(0, 0, 200, 300));
+  auto other = AppDelegate::create();
+  other->setWindow(own);
+  other->applicationDidFinishLaunching();
+  EXPECT_EQ(other->window(), own);
+  EXPECT_EQ(windows.delegate(), other);
+}
+
+TEST_F(AppHUD, LoadingStaysAndMessagesLeaveAfterTwoSeconds) {
+  launch();
+  SPHUDTool::showLoadingWithString("加载中...");
+  loop.runPending();
+  auto hud = HDProgressHUD::sharedView();
+  EXPECT_EQ(hud->defaultStyle(), HDProgressHUDStyle::Dark);
+  EXPECT_EQ(hud->statusLabel()->text(), "加载中...");
+  EXPECT_EQ(hud->statusLabel()->textColor(), platform::Color::whiteColor());
+  EXPECT_EQ(hud->indefiniteAnimatedView()->superview(), hud->hudView());
+  loop.advance(30);
+  EXPECT_TRUE(HDProgressHUD::isVisible());
+  SPHUDTool::dismiss();
+  loop.runPending();
+  loop.advance(1);
+  EXPECT_FALSE(HDProgressHUD::isVisible());
+  EXPECT_EQ(disappearedAt.size(), 1u);
+
+  struct Message {
+    void (*show)(const std::string&);
+    std::shared_ptr<platform::Image> badge;
+  };
+  for (const Message& message : {Message{SPHUDTool::showSuccess, hud->successImage()},
+                                 Message{SPHUDTool::showError, hud->errorImage()},
+                                 Message{SPHUDTool::showInfoWithString, hud->infoImage()}}) {
+    ASSERT_NE(message.badge, nullptr);
+    disappearedAt.clear();
+    const double shownAt = clock.now() - start;
+    message.show("请先选择孩子");
+    loop.runPending();
+    auto shown = hud->imageView()->image();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(shape(*shown), shape(*message.badge));
+    // The top of the badge's ring, 1.5 points down: white for the dark style.
+    const int top = static_cast<int>(1.5 * shown->scale());
+    EXPECT_EQ(shown->bitmap()->pixel(shown->bitmap()->width() / 2, top), 0xFFFFFFFFu);
+    loop.advance(1.9);
+    EXPECT_TRUE(disappearedAt.empty());
+    loop.advance(1);
+    ASSERT_EQ(disappearedAt.size(), 1u);
+    EXPECT_NEAR(disappearedAt[0] - shownAt, 2.0, 1e-6);
+    EXPECT_FALSE(HDProgressHUD::isVisible());
+  }
+}
+
+}  // namespace
+}  // namespace sprout

@@ -1,0 +1,286 @@
+#include <cmath>
+#include <limits>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "hud_test_support.h"
+#include "ui/support/hud/HDIndefiniteAnimatedView.h"
+
+namespace sprout {
+namespace {
+
+using hud_test::HUDTest;
+using Names = std::vector<std::string>;
+
+const std::string kWillAppear = kHDProgressHUDWillAppearNotification;
+const std::string kDidAppear = kHDProgressHUDDidAppearNotification;
+const std::string kWillDisappear = kHDProgressHUDWillDisappearNotification;
+const std::string kDidDisappear = kHDProgressHUDDidDisappearNotification;
+
+std::string repeat(const std::string& unit, int n) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += unit;
+  return out;
+}
+
+class HUDShow : public HUDTest {
+ protected:
+  bool attached() { return hud()->window() == window; }
+};
+
+TEST_F(HUDShow, DisplayDurationCountsUTF16UnitsAboveTheMinimum) {
+  EXPECT_DOUBLE_EQ(HDProgressHUD::displayDurationForString(std::nullopt), 5.0);
+  EXPECT_DOUBLE_EQ(HDProgressHUD::displayDurationForString(repeat("a", 74)), 5.0);
+  EXPECT_NEAR(HDProgressHUD::displayDurationForString(repeat("a", 75)), 5.0, 1e-9);
+  EXPECT_NEAR(HDProgressHUD::displayDurationForString(repeat("a", 100)), 6.5, 1e-9);
+  // Chinese characters are one unit each (three UTF-8 bytes), characters beyond the basic
+  // plane two (four bytes).
+  EXPECT_NEAR(HDProgressHUD::displayDurationForString(repeat("加", 100)), 6.5, 1e-9);
+  EXPECT_DOUBLE_EQ(HDProgressHUD::displayDurationForString(repeat("\U0001F331", 37)), 5.0);
+  EXPECT_NEAR(HDProgressHUD::displayDurationForString(repeat("\U0001F331", 50)), 6.5, 1e-9);
+
+  HDProgressHUD::setMinimumDismissTimeInterval(1.0);
+  EXPECT_NEAR(HDProgressHUD::displayDurationForString(repeat("a", 10)), 1.1, 1e-6);
+  EXPECT_DOUBLE_EQ(HDProgressHUD::displayDurationForString(std::nullopt), 1.0);
+}
+
+TEST_F(HUDShow, WorkWaitsForTheMainQueueAndKeepsCallOrder) {
+  HDProgressHUD::showWithStatus("加载中...");
+  HDProgressHUD::dismiss();
+  EXPECT_FALSE(HDProgressHUD::isVisible());
+  EXPECT_FALSE(attached());
+  EXPECT_TRUE(posted.empty());
+
+  drain();
+  advance(1);
+  EXPECT_EQ(names(), (Names{kWillAppear, kWillDisappear, kDidDisappear}));
+  EXPECT_FALSE(HDProgressHUD::isVisible());
+  EXPECT_FALSE(attached());
+
+  // Dismiss then show at once: the interrupted fade-out must not take the new HUD down.
+  posted.clear();
+  HDProgressHUD::show();
+  drain();
+  advance(1);
+  HDProgressHUD::dismiss();
+  HDProgressHUD::showWithStatus("b");
+  drain();
+  advance(1);
+  EXPECT_EQ(names(), (Names{kWillAppear, kDidAppear, kWillDisappear, kWillAppear, kDidAppear}));
+  EXPECT_TRUE(HDProgressHUD::isVisible());
+  EXPECT_TRUE(attached());
+  EXPECT_EQ(hud()->hudView()->superview(), hud());
+  EXPECT_EQ(hud()->statusLabel()->text(), "b");
+}
+
+TEST_F(HUDShow, SpinnerThenSuccessAppearsOnceAndDismissesItself) {
+  HDProgressHUD::showWithStatus("加载中...");
+  HDProgressHUD::showSuccessWithStatus("提交成功");
+  drain();
+  advance(1);
+  EXPECT_EQ(names(), (Names{kWillAppear, kDidAppear}));
+  const void* self = hud().get();
+  EXPECT_EQ(posted[0].object, self);
+  EXPECT_EQ(posted[1].object, self);
+  EXPECT_EQ(posted[0].status, "加载中...");  // the spinner show began the fade
+  EXPECT_EQ(posted[1].status, "提交成功");   // the success image replaced it in place
+  EXPECT_EQ(hud()->indefiniteAnimatedView()->superview(), nullptr);
+  EXPECT_FALSE(hud()->imageView()->isHidden());
+  EXPECT_NE(hud()->imageView()->image(), nullptr);
+  EXPECT_EQ(hud()->activityCount(), 1u);  // the image show leaves the count alone
+  ASSERT_NE(hud()->fadeOutTimer(), nullptr);
+
+  advance(3.9);  // 4.9 s after the show
+  EXPECT_EQ(posted.size(), 2u);
+  advance(0.2);
+  ASSERT_EQ(names(), (Names{kWillAppear, kDidAppear, kWillDisappear}));
+  EXPECT_NEAR(posted[2].at, 5.0, 1e-6);
+  EXPECT_EQ(posted[2].object, nullptr);
+  EXPECT_EQ(posted[2].status, "提交成功");
+  advance(1);
+  ASSERT_EQ(posted.size(), 4u);
+  EXPECT_EQ(posted[3].name, kDidDisappear);
+  EXPECT_NEAR(posted[3].at, 5.15, 1e-6);
+  EXPECT_EQ(posted[3].object, self);
+  EXPECT_FALSE(HDProgressHUD::isVisible());
+  EXPECT_FALSE(attached());
+  EXPECT_EQ(hud()->activityCount(), 0u);
+
+  // A nil status gives no user info at all.
+  posted.clear();
+  HDProgressHUD::show();
+  drain();
+  ASSERT_EQ(posted.size(), 1u);
+  EXPECT_FALSE(posted[0].hasUserInfo);
+}
+
+TEST_F(HUDShow, SpinnerReplacingAPendingImageCancelsItsTimer) {
+  HDProgressHUD::showSuccessWithStatus("好");
+  drain();
+  auto timer = hud()->fadeOutTimer();
+  ASSERT_NE(timer, nullptr);
+  HDProgressHUD::showWithStatus("加载中...");
+  drain();
+  EXPECT_FALSE(timer->isValid());
+  EXPECT_EQ(hud()->fadeOutTimer(), nullptr);
+  EXPECT_EQ(hud()->activityCount(), 1u);
+  EXPECT_TRUE(hud()->imageView()->isHidden());
+  advance(20);
+  EXPECT_TRUE(HDProgressHUD::isVisible());
+}
+
+TEST_F(HUDShow, ActivityCountRules) {
+  const std::vector<std::pair<float, std::uint64_t>> cases = {
+      {0.0f, 1}, {0.5f, 0}, {-1.0f, 1}, {std::numeric_limits<float>::quiet_NaN(), 1}};
+  for (const auto& [progress, counted] : cases) {
+    HDProgressHUD::showProgress(progress);
+    drain();
+    EXPECT_EQ(hud()->activityCount(), counted) << progress;
+    const bool ring = progress >= 0;
+    EXPECT_EQ(hud()->ringView()->superview() != nullptr, ring) << progress;
+    EXPECT_EQ(hud()->indefiniteAnimatedView()->superview() != nullptr, !ring) << progress;
+    HDProgressHUD::dismiss();
+    drain();
+    advance(1);
+    EXPECT_EQ(hud()->activityCount(), 0u);
+  }
+
+  // Pops take their turn behind the shows queued before them.
+  HDProgressHUD::show();
+  HDProgressHUD::show();
+  HDProgressHUD::popActivity();
+  drain();
+  advance(1);
+  EXPECT_EQ(hud()->activityCount(), 1u);
+  EXPECT_TRUE(HDProgressHUD::isVisible());
+  HDProgressHUD::popActivity();
+  drain();
+  advance(1);
+  EXPECT_FALSE(HDProgressHUD::isVisible());
+
+  // With nothing counted a pop dismisses what is showing.
+  HDProgressHUD::showProgress(0.5f);
+  drain();
+  advance(1);
+  HDProgressHUD::popActivity();
+  drain();
+  advance(1);
+  EXPECT_FALSE(HDProgressHUD::isVisible());
+}
+
+TEST_F(HUDShow, DismissingAHiddenHUDPostsNothing) {
+  HDProgressHUD::dismiss();
+  HDProgressHUD::dismissWithDelay(2);
+  HDProgressHUD::popActivity();
+  drain();
+  advance(5);
+  EXPECT_TRUE(posted.empty()) << ::testing::PrintToString(names());
+}
+
+TEST_F(HUDShow, FadesTakeTheirDurationsAndTheDismissalDelay) {
+  HDProgressHUD::setFadeInAnimationDuration(0.4);
+  HDProgressHUD::showWithStatus("x");
+  drain();
+  const double shownAt = elapsed();
+  const auto layer = hud()->layer();
+  EXPECT_NEAR(layer->presentationAt(clock.now() + 0.2)->opacity(), 0.5, 0.15);
+  advance(0.39);
+  EXPECT_EQ(names(), (Names{kWillAppear}));
+  advance(0.02);
+  EXPECT_EQ(names(), (Names{kWillAppear, kDidAppear}));
+  EXPECT_NEAR(posted[1].at - shownAt, 0.4, 1e-6);
+
+  HDProgressHUD::dismissWithDelay(2);
+  drain();
+  const double dismissedAt = elapsed();
+  EXPECT_EQ(posted.back().name, kWillDisappear);
+  EXPECT_DOUBLE_EQ(layer->presentationAt(clock.now() + 1.9)->opacity(), 1);  // still up
+  EXPECT_LT(layer->presentationAt(clock.now() + 2.1)->opacity(), 1);
+  advance(2.1);
+  EXPECT_EQ(posted.back().name, kWillDisappear);
+  EXPECT_TRUE(attached());
+  advance(0.1);
+  EXPECT_EQ(posted.back().name, kDidDisappear);
+  EXPECT_NEAR(posted.back().at - dismissedAt, 2.15, 1e-6);
+  EXPECT_FALSE(attached());
+
+  // Without a fade-out the delay does not apply.
+  HDProgressHUD::setFadeOutAnimationDuration(0);
+  HDProgressHUD::show();
+  drain();
+  advance(1);
+  HDProgressHUD::dismissWithDelay(3);
+  drain();
+  EXPECT_EQ(posted.back().name, kDidDisappear);
+  EXPECT_FALSE(attached());
+}
+
+TEST_F(HUDShow, AnInterruptedFadeInDoesNotObserveAfterTheDismissal) {
+  // An instant dismissal leaves the fade-in's animations running to their end, so their
+  // completion arrives after the HUD has gone.
+  HDProgressHUD::setFadeOutAnimationDuration(0);
+  HDProgressHUD::show();
+  drain();
+  advance(0.05);  // fading in
+  HDProgressHUD::dismiss();
+  drain();
+  EXPECT_EQ(names(), (Names{kWillAppear, kWillDisappear, kDidDisappear}));
+  advance(1);
+  EXPECT_EQ(names().size(), 3u);
+  const platform::Point before = hud()->hudView()->center();
+  platform::KeyboardSimulator::shared().show(216, 0.25);
+  advance(1);
+  EXPECT_EQ(hud()->hudView()->center(), before);
+}
+
+TEST_F(HUDShow, MaskVariantsShowWithTheirMaskAndKeepTheDefault) {
+  HDProgressHUD::showWithStatus("加载中...", HDProgressHUDMaskType::Black);
+  EXPECT_EQ(hud()->defaultMaskType(), HDProgressHUDMaskType::None);
+  drain();
+  EXPECT_EQ(hud()->maskType(), HDProgressHUDMaskType::Black);
+  EXPECT_TRUE(hud()->overlayView()->isUserInteractionEnabled());
+  ASSERT_NE(hud()->backgroundLayer(), nullptr);
+  EXPECT_EQ(hud()->backgroundLayer()->backgroundColor(), platform::Color::black().withAlpha(0.4));
+
+  // The next plain show is back on the default.
+  HDProgressHUD::showWithStatus("加载中...");
+  drain();
+  EXPECT_EQ(hud()->maskType(), HDProgressHUDMaskType::None);
+  EXPECT_FALSE(hud()->overlayView()->isUserInteractionEnabled());
+  EXPECT_EQ(hud()->backgroundLayer(), nullptr);
+}
+
+TEST_F(HUDShow, RebuildingTheRingKeepsItsProgress) {
+  HDProgressHUD::showProgress(0.4f);
+  drain();
+  auto ring = hud()->ringView();
+  const auto first = ring->ringAnimatedLayer();
+  EXPECT_DOUBLE_EQ(ring->radius(), 24);
+  HDProgressHUD::setStatus("上传中");  // text: the smaller radius, a new layer
+  EXPECT_DOUBLE_EQ(ring->radius(), 18);
+  const auto rebuilt = ring->currentAnimatedLayer();
+  ASSERT_NE(rebuilt, nullptr);
+  EXPECT_NE(rebuilt, first);
+  EXPECT_NEAR(rebuilt->strokeEnd(), 0.4, 1e-6);
+  EXPECT_EQ(rebuilt->superlayer(), ring->layer());
+}
+
+TEST_F(HUDShow, CallsFromAnotherThreadRunOnTheMainQueueInOrder) {
+  bool done = false;
+  std::thread caller([&] {
+    HDProgressHUD::setDefaultStyle(HDProgressHUDStyle::Dark);
+    HDProgressHUD::showWithStatus("a");
+    HDProgressHUD::showProgress(0.0f, "b");
+    platform::RunLoop::main().post([&] { done = true; });
+  });
+  ASSERT_TRUE(loop.runUntil([&] { return done; }, 30));
+  caller.join();
+  drain();
+  EXPECT_EQ(hud()->defaultStyle(), HDProgressHUDStyle::Dark);
+  EXPECT_EQ(hud()->statusLabel()->text(), "b");
+  EXPECT_EQ(hud()->activityCount(), 2u);
+}
+
+}  // namespace
+}  // namespace sprout

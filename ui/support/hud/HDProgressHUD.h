@@ -1,0 +1,250 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/dispatch/Timer.h"
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/ApplicationWindows.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/View.h"
+#include "ui/support/hud/HDOverlayControl.h"
+#include "ui/support/hud/HDProgressAnimatedView.h"
+#include "ui/support/hud/HDProgressHUDTypes.h"
+#include "ui/support/hud/HDTextMeasureCache.h"
+
+namespace sprout {
+
+// The one application-wide status overlay: a rounded panel in the middle of the screen showing a
+// spinner, a progress ring or a small image with an optional status text, over an optional mask.
+// Callers drive the shared instance through the static members.
+//
+// Shows, image shows, dismissals and popActivity queue their work on the main operation queue,
+// so they take effect on the main thread in call order and never inside the call. The
+// appearance setters and setStatus act at once (from another thread they run on the main thread
+// while the caller waits; views belong to the main thread). An appearance value takes effect at
+// the next show or layout.
+//
+// The HUD view is this object (as large as the app's window, carrying the mask); the panel is
+// hudView(). Statuses are UTF-8; std::nullopt is "no text".
+class HDProgressHUD : public platform::View {
+ public:
+  using Status = std::optional<std::string>;
+
+  static std::shared_ptr<HDProgressHUD> sharedView();
+  // Forgets the shared instance (tests): it leaves the screen at once, its timer and
+  // observations end, and work still queued for it does nothing.
+  static void resetSharedView();
+
+  // Appearance of the shared instance.
+  static void setStatus(const Status& status);
+  static void setDefaultStyle(HDProgressHUDStyle style);
+  static void setDefaultMaskType(HDProgressHUDMaskType maskType);
+  static void setDefaultAnimationType(HDProgressHUDAnimationType type);
+  static void setMinimumSize(const platform::Size& size);
+  static void setRingThickness(double thickness);
+  static void setRingRadius(double radius);
+  static void setRingNoTextRadius(double radius);
+  static void setCornerRadius(double radius);
+  static void setFont(const platform::Font& font);
+  static void setForegroundColor(const platform::Color& color);
+  // The panel colour of the custom style is set on the instance (setBackgroundColor), as the
+  // name belongs to the view.
+  static void setBackgroundLayerColor(const platform::Color& color);
+  static void setInfoImage(std::shared_ptr<platform::Image> image);
+  static void setSuccessImage(std::shared_ptr<platform::Image> image);
+  static void setErrorImage(std::shared_ptr<platform::Image> image);
+  static void setViewForExtension(std::shared_ptr<platform::View> view);
+  static void setMinimumDismissTimeInterval(platform::TimeInterval interval);
+  static void setFadeInAnimationDuration(platform::TimeInterval duration);
+  static void setFadeOutAnimationDuration(platform::TimeInterval duration);
+  static void setOffsetFromCenter(const HDProgressHUDOffset& offset);
+  static void resetOffsetFromCenter();
+
+  // Showing. The mask-type variants show with that mask without changing the default one.
+  static void show();
+  static void showWithMaskType(HDProgressHUDMaskType maskType);
+  static void showWithStatus(const Status& status);
+  static void showWithStatus(const Status& status, HDProgressHUDMaskType maskType);
+  static void showProgress(float progress);
+  static void showProgress(float progress, HDProgressHUDMaskType maskType);
+  static void showProgress(float progress, const Status& status);
+  static void showProgress(float progress, const Status& status, HDProgressHUDMaskType maskType);
+  static void showInfoWithStatus(const Status& status);
+  static void showInfoWithStatus(const Status& status, HDProgressHUDMaskType maskType);
+  static void showSuccessWithStatus(const Status& status);
+  static void showSuccessWithStatus(const Status& status, HDProgressHUDMaskType maskType);
+  static void showErrorWithStatus(const Status& status);
+  static void showErrorWithStatus(const Status& status, HDProgressHUDMaskType maskType);
+  static void showImage(std::shared_ptr<platform::Image> image, const Status& status);
+  static void showImage(std::shared_ptr<platform::Image> image, const Status& status,
+                        HDProgressHUDMaskType maskType);
+
+  // Lowers the activity count (queued in order with the shows); at 0 the HUD is dismissed.
+  static void popActivity();
+  static void dismiss();
+  static void dismissWithDelay(platform::TimeInterval delay);
+  // The shared instance's alpha is above 0.
+  static bool isVisible();
+  // len × 0.06 + 0.5 seconds for a text of len UTF-16 units, at least the minimum dismiss
+  // interval.
+  static platform::TimeInterval displayDurationForString(const Status& string);
+
+  // Shows an image for `duration` seconds, then dismisses.
+  void showImage(std::shared_ptr<platform::Image> image, const Status& status,
+                 platform::TimeInterval duration);
+
+  // The appearance.
+  HDProgressHUDStyle defaultStyle() const { return defaultStyle_; }
+  HDProgressHUDMaskType defaultMaskType() const { return defaultMaskType_; }
+  HDProgressHUDAnimationType defaultAnimationType() const { return defaultAnimationType_; }
+  double ringThickness() const { return ringThickness_; }
+  double ringRadius() const { return ringRadius_; }
+  double ringNoTextRadius() const { return ringNoTextRadius_; }
+  double cornerRadius() const { return cornerRadius_; }
+  const platform::Font& font() const { return font_; }
+  // The custom style's panel colour; never applied to the HUD view itself.
+  platform::Color backgroundColor() const { return backgroundColor_; }
+  void setBackgroundColor(const platform::Color& color) override;
+  platform::Color foregroundColor() const { return foregroundColor_; }
+  platform::Color backgroundLayerColor() const { return backgroundLayerColor_; }
+  const std::shared_ptr<platform::Image>& infoImage() const { return infoImage_; }
+  const std::shared_ptr<platform::Image>& successImage() const { return successImage_; }
+  const std::shared_ptr<platform::Image>& errorImage() const { return errorImage_; }
+  const std::shared_ptr<platform::View>& viewForExtension() const { return viewForExtension_; }
+  platform::TimeInterval minimumDismissTimeInterval() const { return minimumDismissInterval_; }
+  platform::TimeInterval fadeInAnimationDuration() const { return fadeInDuration_; }
+  platform::TimeInterval fadeOutAnimationDuration() const { return fadeOutDuration_; }
+  platform::Size minimumSize() const { return minimumSize_; }
+  HDProgressHUDOffset offsetFromCenter() const { return offsetFromCenter_; }
+  // Mask types None and Clear.
+  bool isClear() const;
+
+  // State.
+  const std::shared_ptr<platform::Timer>& fadeOutTimer() const { return fadeOutTimer_; }
+  double progress() const { return progress_; }
+  std::uint64_t activityCount() const { return activityCount_; }
+  const Status& status() const { return status_; }
+  // The mask of what is showing: the one its show asked for, else the default then in force.
+  HDProgressHUDMaskType maskType() const { return maskType_; }
+  const std::shared_ptr<platform::Layer>& backgroundLayer() const { return backgroundLayer_; }
+  // Points of the screen's height the keyboard covers.
+  double visibleKeyboardHeight() const;
+
+  // The parts, made on first use; each call applies the current appearance.
+  std::shared_ptr<HDOverlayControl> overlayView();
+  std::shared_ptr<platform::View> hudView();
+  std::shared_ptr<platform::Label> statusLabel();
+  std::shared_ptr<platform::ImageView> imageView();
+  // An HDIndefiniteAnimatedView, or an ActivityIndicatorView for the native animation type.
+  std::shared_ptr<platform::View> indefiniteAnimatedView();
+  std::shared_ptr<HDProgressAnimatedView> ringView();
+  std::shared_ptr<HDProgressAnimatedView> backgroundRingView();
+
+  // Layout (HDProgressHUDLayout.cpp).
+  void updateHUDFrame();
+  void updateBlurBounds();
+  // Sizes the HUD view to the app's window and places the panel above the keyboard; with a
+  // keyboard notification the panel moves along with the keyboard.
+  void positionHUD(const platform::Notification* notification);
+  void moveToPoint(const platform::Point& point, double angle);
+  void updateMask();
+
+  platform::Color foregroundColorForStyle() const;
+  platform::Color backgroundColorForStyle() const;
+  // The image's shape filled with `color`.
+  static std::shared_ptr<platform::Image> imageWithTintColor(const platform::Image& image,
+                                                             const platform::Color& color);
+
+  static std::shared_ptr<HDProgressHUD> create(const platform::Rect& frame);
+  ~HDProgressHUD() override;
+
+ protected:
+  explicit HDProgressHUD(const platform::Rect& frame);
+
+ private:
+  // Each queued operation holds the HUD weakly and does nothing once it is gone.
+  void enqueue(std::function<void(HDProgressHUD&)> work);
+  void queueShowProgress(float progress, Status status,
+                         std::optional<HDProgressHUDMaskType> maskType);
+  void queueShowImage(std::shared_ptr<platform::Image> image, Status status,
+                      platform::TimeInterval duration,
+                      std::optional<HDProgressHUDMaskType> maskType);
+  void queueDismiss(platform::TimeInterval delay);
+
+  // What the queued operations run (HDProgressHUDShow.cpp).
+  void runShowProgress(float progress, const Status& status);
+  void runShowImage(const std::shared_ptr<platform::Image>& image, const Status& status,
+                    platform::TimeInterval duration);
+  void runDismiss(platform::TimeInterval delay);
+  void runPopActivity();
+  void showStatus(const Status& status);
+  void fadeIn();
+  void finishFadeOut();
+  void setStatusText(const Status& status);
+  void setFadeOutTimer(std::shared_ptr<platform::Timer> timer);
+  void registerNotifications();
+  platform::Dictionary notificationUserInfo() const;
+  void post(const char* name, bool withObject);
+  void overlayViewDidReceiveTouchEvent();
+  void updateViewHierachy();
+  void cancelRingLayerAnimation();
+  void cancelIndefiniteAnimatedViewAnimation();
+  void loadBundleImages();
+  static platform::Rect appWindowBounds();
+  // Views belong to the main thread: from elsewhere, runs `fn` there and waits.
+  static void onMain(const std::function<void(HDProgressHUD&)>& fn);
+  template <class T>
+  static void store(T HDProgressHUD::*field, T value);
+
+  bool isInitializing_ = false;
+  bool retired_ = false;  // no longer the shared instance: queued work skips it
+  HDProgressHUDStyle defaultStyle_ = HDProgressHUDStyle::Light;
+  HDProgressHUDMaskType defaultMaskType_ = HDProgressHUDMaskType::None;
+  HDProgressHUDAnimationType defaultAnimationType_ = HDProgressHUDAnimationType::Flat;
+  double ringThickness_ = 2;
+  double ringRadius_ = 18;
+  double ringNoTextRadius_ = 24;
+  double cornerRadius_ = 14;
+  platform::Font font_ = platform::Font::systemFont(14);
+  platform::Color backgroundColor_ = platform::Color::clear();
+  platform::Color foregroundColor_ = platform::Color::black();
+  platform::Color backgroundLayerColor_ = platform::Color::white(0, 0.4);
+  std::shared_ptr<platform::Image> infoImage_;
+  std::shared_ptr<platform::Image> successImage_;
+  std::shared_ptr<platform::Image> errorImage_;
+  std::shared_ptr<platform::View> viewForExtension_;
+  platform::TimeInterval minimumDismissInterval_ = 5.0;
+  platform::TimeInterval fadeInDuration_ = 0.15;
+  platform::TimeInterval fadeOutDuration_ = 0.15;
+  std::shared_ptr<platform::Timer> fadeOutTimer_;
+
+  std::shared_ptr<HDOverlayControl> overlayView_;
+  std::shared_ptr<platform::View> hudView_;
+  std::shared_ptr<platform::Label> statusLabel_;
+  std::shared_ptr<platform::ImageView> imageView_;
+  std::shared_ptr<platform::View> indefiniteAnimatedView_;
+  std::shared_ptr<HDProgressAnimatedView> ringView_;
+  std::shared_ptr<HDProgressAnimatedView> backgroundRingView_;
+  std::shared_ptr<platform::Layer> backgroundLayer_;
+
+  double progress_ = -1;
+  std::uint64_t activityCount_ = 0;
+  platform::Size minimumSize_;
+  HDProgressHUDOffset offsetFromCenter_;
+
+  Status status_;
+  HDProgressHUDMaskType maskType_ = HDProgressHUDMaskType::None;
+  // Bumped by every fade in or out: a fade's completion acts only while it is still the latest,
+  // so an interrupted fade can neither undo the show that replaced it nor observe after a
+  // dismissal.
+  std::uint64_t fadeGeneration_ = 0;
+  HDTextMeasureCache textMeasureCache_;
+};
+
+}  // namespace sprout

@@ -1,0 +1,412 @@
+// Showing and dismissing: the class entry points, the queued operations, the fades, the activity
+// count, the automatic dismissal and the notifications.
+#include <algorithm>
+
+#include "platform/animation/Transaction.h"
+#include "platform/dispatch/RunLoop.h"
+#include "platform/ui/ActivityIndicatorView.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/ApplicationWindows.h"
+#include "platform/ui/KeyboardSimulator.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/Window.h"
+#include "ui/support/hud/HDProgressHUD.h"
+
+namespace sprout {
+
+using platform::Image;
+using platform::TimeInterval;
+using platform::View;
+
+namespace {
+
+constexpr double kFadeInStartScale = 1.3;
+constexpr float kFadeInScale = 1 / 1.3f;
+constexpr float kFadeOutScale = 0.8f;
+
+std::size_t utf16Length(const std::string& text) {
+  std::size_t units = 0;
+  for (unsigned char byte : text) {
+    if ((byte & 0xC0) == 0x80) continue;  // continuation bytes belong to their lead
+    units += byte >= 0xF0 ? 2 : 1;        // beyond the basic plane: a surrogate pair
+  }
+  return units;
+}
+
+std::shared_ptr<platform::ActivityIndicatorView> asIndicator(const std::shared_ptr<View>& view) {
+  return std::dynamic_pointer_cast<platform::ActivityIndicatorView>(view);
+}
+
+}  // namespace
+
+// The class entry points.
+
+void HDProgressHUD::show() { showWithStatus(std::nullopt); }
+
+void HDProgressHUD::showWithMaskType(HDProgressHUDMaskType maskType) {
+  sharedView()->queueShowProgress(-1, std::nullopt, maskType);
+}
+
+void HDProgressHUD::showWithStatus(const Status& status) {
+  sharedView()->queueShowProgress(-1, status, std::nullopt);
+}
+
+void HDProgressHUD::showWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
+  sharedView()->queueShowProgress(-1, status, maskType);
+}
+
+void HDProgressHUD::showProgress(float progress) {
+  sharedView()->queueShowProgress(progress, std::nullopt, std::nullopt);
+}
+
+void HDProgressHUD::showProgress(float progress, HDProgressHUDMaskType maskType) {
+  sharedView()->queueShowProgress(progress, std::nullopt, maskType);
+}
+
+void HDProgressHUD::showProgress(float progress, const Status& status) {
+  sharedView()->queueShowProgress(progress, status, std::nullopt);
+}
+
+void HDProgressHUD::showProgress(float progress, const Status& status,
+                                 HDProgressHUDMaskType maskType) {
+  sharedView()->queueShowProgress(progress, status, maskType);
+}
+
+void HDProgressHUD::showInfoWithStatus(const Status& status) {
+  std::shared_ptr<Image> image;
+  onMain([&](HDProgressHUD& hud) { image = hud.infoImage_; });
+  showImage(image, status);
+}
+
+void HDProgressHUD::showInfoWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
+  std::shared_ptr<Image> image;
+  onMain([&](HDProgressHUD& hud) { image = hud.infoImage_; });
+  showImage(image, status, maskType);
+}
+
+void HDProgressHUD::showSuccessWithStatus(const Status& status) {
+  std::shared_ptr<Image> image;
+  onMain([&](HDProgressHUD& hud) { image = hud.successImage_; });
+  showImage(image, status);
+}
+
+void HDProgressHUD::showSuccessWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
+  std::shared_ptr<Image> image;
+  onMain([&](HDProgressHUD& hud) { image = hud.successImage_; });
+  showImage(image, status, maskType);
+}
+
+void HDProgressHUD::showErrorWithStatus(const Status& status) {
+  std::shared_ptr<Image> image;
+  onMain([&](HDProgressHUD& hud) { image = hud.errorImage_; });
+  showImage(image, status);
+}
+
+void HDProgressHUD::showErrorWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
+  std::shared_ptr<Image> image;
+  onMain([&](HDProgressHUD& hud) { image = hud.errorImage_; });
+  showImage(image, status, maskType);
+}
+
+void HDProgressHUD::showImage(std::shared_ptr<Image> image, const Status& status) {
+  sharedView()->queueShowImage(std::move(image), status, displayDurationForString(status),
+                               std::nullopt);
+}
+
+void HDProgressHUD::showImage(std::shared_ptr<Image> image, const Status& status,
+                              HDProgressHUDMaskType maskType) {
+  sharedView()->queueShowImage(std::move(image), status, displayDurationForString(status),
+                               maskType);
+}
+
+void HDProgressHUD::showImage(std::shared_ptr<Image> image, const Status& status,
+                              TimeInterval duration) {
+  queueShowImage(std::move(image), status, duration, std::nullopt);
+}
+
+void HDProgressHUD::popActivity() {
+  sharedView()->enqueue([](HDProgressHUD& hud) { hud.runPopActivity(); });
+}
+
+void HDProgressHUD::dismiss() { dismissWithDelay(0); }
+
+void HDProgressHUD::dismissWithDelay(TimeInterval delay) { sharedView()->queueDismiss(delay); }
+
+bool HDProgressHUD::isVisible() {
+  bool visible = false;
+  onMain([&](HDProgressHUD& hud) { visible = hud.alpha() > 0; });
+  return visible;
+}
+
+TimeInterval HDProgressHUD::displayDurationForString(const Status& string) {
+  const float length = static_cast<float>(string ? utf16Length(*string) : 0);
+  TimeInterval minimum = 0;
+  onMain([&](HDProgressHUD& hud) { minimum = hud.minimumDismissInterval_; });
+  return std::max(length * 0.06 + 0.5, minimum);
+}
+
+// The queued operations.
+
+void HDProgressHUD::queueShowProgress(float progress, Status status,
+                                      std::optional<HDProgressHUDMaskType> maskType) {
+  enqueue([progress, status = std::move(status), maskType](HDProgressHUD& hud) {
+    hud.maskType_ = maskType.value_or(hud.defaultMaskType_);
+    hud.runShowProgress(progress, status);
+  });
+}
+
+void HDProgressHUD::queueShowImage(std::shared_ptr<Image> image, Status status,
+                                   TimeInterval duration,
+                                   std::optional<HDProgressHUDMaskType> maskType) {
+  enqueue([image = std::move(image), status = std::move(status), duration,
+           maskType](HDProgressHUD& hud) {
+    hud.maskType_ = maskType.value_or(hud.defaultMaskType_);
+    hud.runShowImage(image, status, duration);
+  });
+}
+
+void HDProgressHUD::queueDismiss(TimeInterval delay) {
+  enqueue([delay](HDProgressHUD& hud) { hud.runDismiss(delay); });
+}
+
+void HDProgressHUD::runShowProgress(float progress, const Status& status) {
+  updateViewHierachy();
+  auto image = imageView();
+  image->setHidden(true);
+  image->setImage(nullptr);
+  // A spinner or ring that replaces a pending image HUD starts counting afresh.
+  if (fadeOutTimer_) activityCount_ = 0;
+  setFadeOutTimer(nullptr);
+  setStatusText(status);
+  progress_ = progress;
+  if (progress >= 0) {
+    cancelIndefiniteAnimatedViewAnimation();
+    auto panel = hudView();
+    panel->addSubview(ringView());
+    panel->addSubview(backgroundRingView());
+    ringView()->setStrokeEnd(progress);
+    if (progress == 0) ++activityCount_;
+  } else {  // negative, or not a number
+    cancelRingLayerAnimation();
+    auto spinner = indefiniteAnimatedView();
+    hudView()->addSubview(spinner);
+    if (auto indicator = asIndicator(spinner)) indicator->startAnimating();
+    ++activityCount_;
+  }
+  showStatus(status);
+}
+
+void HDProgressHUD::runShowImage(const std::shared_ptr<Image>& image, const Status& status,
+                                 TimeInterval duration) {
+  updateViewHierachy();
+  progress_ = -1;
+  cancelRingLayerAnimation();
+  cancelIndefiniteAnimatedViewAnimation();
+  auto view = imageView();
+  view->setImage(image ? imageWithTintColor(*image, foregroundColorForStyle()) : nullptr);
+  view->setHidden(false);
+  setStatusText(status);
+  showStatus(status);
+
+  std::weak_ptr<HDProgressHUD> weak = std::static_pointer_cast<HDProgressHUD>(shared_from_this());
+  // Common modes: the countdown goes on while the user scrolls.
+  setFadeOutTimer(platform::RunLoop::main().scheduleTimer(duration, false,
+                                                          [weak](platform::Timer&) {
+                                                            if (auto hud = weak.lock())
+                                                              hud->queueDismiss(0);
+                                                          },
+                                                          {platform::RunLoopMode::Common}));
+}
+
+void HDProgressHUD::runPopActivity() {
+  if (activityCount_ > 0) --activityCount_;
+  if (activityCount_ == 0) runDismiss(0);
+}
+
+void HDProgressHUD::showStatus(const Status& status) {
+  updateHUDFrame();
+  positionHUD(nullptr);
+  auto overlay = overlayView();
+  if (maskType_ == HDProgressHUDMaskType::None) {
+    overlay->setUserInteractionEnabled(false);  // touches reach the app below
+    hudView()->setAccessibilityLabel(status.value_or(""));
+    hudView()->setIsAccessibilityElement(true);
+  } else {
+    overlay->setUserInteractionEnabled(true);
+    setAccessibilityLabel(status.value_or(""));
+    setIsAccessibilityElement(true);
+  }
+  overlay->setBackgroundColor(platform::Color::clear());
+  // A HUD that is already fully up only changes its content.
+  if (alpha() != 1.0 || hudView()->alpha() != 1.0) fadeIn();
+}
+
+void HDProgressHUD::fadeIn() {
+  post(kHDProgressHUDWillAppearNotification, true);
+  auto panel = hudView();
+  panel->setTransform(panel->transform().scaledBy(kFadeInStartScale, kFadeInStartScale));
+  setAlpha(0);
+  panel->setAlpha(0);
+
+  const std::uint64_t generation = ++fadeGeneration_;
+  auto steps = [this, panel] {
+    panel->setTransform(panel->transform().scaledBy(kFadeInScale, kFadeInScale));
+    setAlpha(1);
+    panel->setAlpha(1);
+  };
+  std::weak_ptr<HDProgressHUD> weak = std::static_pointer_cast<HDProgressHUD>(shared_from_this());
+  auto completion = [weak, generation](bool /*finished*/) {
+    auto hud = weak.lock();
+    if (!hud || hud->fadeGeneration_ != generation) return;
+    hud->registerNotifications();
+    hud->post(kHDProgressHUDDidAppearNotification, true);
+  };
+  if (fadeInDuration_ > 0) {
+    View::animateWithDuration(fadeInDuration_, 0,
+                              platform::ViewAnimationOptionAllowUserInteraction |
+                                  platform::ViewAnimationOptionBeginFromCurrentState,
+                              steps, completion);
+  } else {
+    steps();
+    completion(true);
+  }
+  setNeedsDisplay();
+}
+
+void HDProgressHUD::runDismiss(TimeInterval delay) {
+  auto panel = hudView();
+  if (alpha() == 0 && panel->alpha() == 0) return;
+  post(kHDProgressHUDWillDisappearNotification, false);
+  activityCount_ = 0;
+
+  const std::uint64_t generation = ++fadeGeneration_;
+  auto steps = [this, panel] {
+    panel->setTransform(panel->transform().scaledBy(kFadeOutScale, kFadeOutScale));
+    setAlpha(0);
+    panel->setAlpha(0);
+  };
+  auto hud = std::static_pointer_cast<HDProgressHUD>(shared_from_this());
+  auto completion = [hud, generation](bool /*finished*/) {
+    if (hud->fadeGeneration_ == generation) hud->finishFadeOut();
+  };
+  if (fadeOutDuration_ > 0) {
+    View::animateWithDuration(fadeOutDuration_, delay,
+                              platform::ViewAnimationOptionLayoutSubviews |
+                                  platform::ViewAnimationOptionAllowUserInteraction |
+                                  platform::ViewAnimationOptionBeginFromCurrentState,
+                              steps, completion);
+  } else {
+    steps();
+    completion(true);
+  }
+  setNeedsDisplay();
+}
+
+void HDProgressHUD::finishFadeOut() {
+  if (overlayView_) overlayView_->removeFromSuperview();
+  if (hudView_) hudView_->removeFromSuperview();
+  removeFromSuperview();
+  progress_ = -1;
+  cancelRingLayerAnimation();
+  cancelIndefiniteAnimatedViewAnimation();
+  platform::NotificationCenter::defaultCenter().removeObserver(this);
+  post(kHDProgressHUDDidDisappearNotification, true);
+  if (auto key = platform::ApplicationWindows::shared().keyWindow()) {
+    if (auto root = key->rootViewController()) root->setNeedsStatusBarAppearanceUpdate();
+  }
+}
+
+void HDProgressHUD::setStatusText(const Status& status) {
+  statusLabel()->setText(status.value_or(""));
+  status_ = status;
+}
+
+void HDProgressHUD::setFadeOutTimer(std::shared_ptr<platform::Timer> timer) {
+  if (fadeOutTimer_) fadeOutTimer_->invalidate();
+  fadeOutTimer_ = std::move(timer);
+}
+
+void HDProgressHUD::registerNotifications() {
+  auto& center = platform::NotificationCenter::defaultCenter();
+  center.removeObserver(this);  // a fade-in after an interrupted fade-out finds them in place
+  std::weak_ptr<HDProgressHUD> weak = std::static_pointer_cast<HDProgressHUD>(shared_from_this());
+  auto reposition = [weak](const platform::Notification& notification) {
+    auto place = [weak, notification] {
+      if (auto hud = weak.lock()) hud->positionHUD(&notification);
+    };
+    // Views belong to the main thread, whoever posted.
+    if (platform::RunLoop::isMainThread()) {
+      place();
+    } else {
+      platform::RunLoop::main().post(place);
+    }
+  };
+  for (const char* name :
+       {kApplicationDidChangeStatusBarOrientationNotification,
+        platform::kKeyboardWillHideNotification, platform::kKeyboardDidHideNotification,
+        platform::kKeyboardWillShowNotification, platform::kKeyboardDidShowNotification,
+        static_cast<const char*>(platform::kApplicationDidBecomeActiveNotification)}) {
+    center.addObserver(this, name, nullptr, reposition);
+  }
+}
+
+platform::Dictionary HDProgressHUD::notificationUserInfo() const {
+  platform::Dictionary info;
+  if (status_) info[kHDProgressHUDStatusUserInfoKey] = *status_;
+  return info;
+}
+
+void HDProgressHUD::post(const char* name, bool withObject) {
+  std::shared_ptr<void> object;
+  if (withObject) object = std::static_pointer_cast<HDProgressHUD>(shared_from_this());
+  platform::NotificationCenter::defaultCenter().post(name, std::move(object),
+                                                     notificationUserInfo());
+}
+
+void HDProgressHUD::overlayViewDidReceiveTouchEvent() {
+  post(kHDProgressHUDDidReceiveTouchEventNotification, true);
+  const platform::Event* event = overlayView_ ? overlayView_->currentEvent() : nullptr;
+  if (!event || event->touches.empty()) return;
+  const platform::Point p = event->touches.front()->locationInView(this);
+  if (platform::contains(hudView()->frame(), p)) {
+    post(kHDProgressHUDDidTouchDownInsideNotification, true);
+  }
+}
+
+void HDProgressHUD::updateViewHierachy() {
+  auto overlay = overlayView();
+  if (auto parent = overlay->superview()) {
+    parent->bringSubviewToFront(overlay.get());
+  } else {
+    const auto windows = platform::ApplicationWindows::shared().windows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+      const auto& window = *it;
+      if (!window->isHidden() && window->alpha() > 0 &&
+          window->windowLevel() == platform::kWindowLevelNormal) {
+        window->addSubview(overlay);
+        break;
+      }
+    }
+  }
+  if (!superview()) overlay->addSubview(std::static_pointer_cast<View>(shared_from_this()));
+  auto panel = hudView();
+  if (!panel->superview()) addSubview(panel);
+}
+
+void HDProgressHUD::cancelRingLayerAnimation() {
+  platform::Transaction::begin();
+  platform::Transaction::setDisableActions(true);
+  hudView()->layer()->removeAllAnimations();
+  ringView()->setStrokeEnd(0);
+  platform::Transaction::commit();
+  ringView()->removeFromSuperview();
+  backgroundRingView()->removeFromSuperview();
+}
+
+void HDProgressHUD::cancelIndefiniteAnimatedViewAnimation() {
+  auto spinner = indefiniteAnimatedView();
+  if (auto indicator = asIndicator(spinner)) indicator->stopAnimating();
+  spinner->removeFromSuperview();
+}
+
+}  // namespace sprout
