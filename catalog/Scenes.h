@@ -8,6 +8,7 @@ namespace catalog {
 void sceneDecodedSamples(Catalog& catalog);
 void sceneAnimatedGIF(Catalog& catalog);
 void sceneDiskCacheReport(Catalog& catalog);
+void sceneRemoteImageGrid(Catalog& catalog);
 void sceneProgressHUD(Catalog& catalog);
 
 }  // namespace catalog

@@ -18,6 +18,7 @@ const std::vector<SceneEntry>& scenes() {
       {"Decoded sample images", catalog::sceneDecodedSamples},
       {"Animated GIF frames", catalog::sceneAnimatedGIF},
       {"Disk cache report", catalog::sceneDiskCacheReport},
+      {"Remote pictures", catalog::sceneRemoteImageGrid},
       {"Progress HUD", catalog::sceneProgressHUD},
   };
   return kScenes;

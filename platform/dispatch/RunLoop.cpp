@@ -239,6 +239,10 @@ void RunLoop::advance(TimeInterval dt) {
   runPending();
 }
 
+namespace {
+constexpr std::chrono::milliseconds kPredicatePollInterval{5};
+}  // namespace
+
 bool RunLoop::runUntil(const std::function<bool()>& pred, double realTimeBound) {
   using namespace std::chrono;
   assert(isMainThread() && "the main loop runs on the main thread only");
@@ -253,8 +257,10 @@ bool RunLoop::runUntil(const std::function<bool()>& pred, double realTimeBound) 
       seen = wakeups_;
     }
     if (runOneUnit()) continue;
-    if (steady_clock::now() >= deadline) return pred();
-    waitForWork(deadline, seen);
+    const auto now = steady_clock::now();
+    if (now >= deadline) return pred();
+    // The predicate may watch another thread that never posts here; look again now and then.
+    waitForWork(std::min(deadline, now + kPredicatePollInterval), seen);
   }
 }
 

@@ -54,7 +54,8 @@ class RunLoop {
 
   // Drivers, for the loop's thread only. runUntil checks pred after every task and timer and
   // sleeps on a condition variable in between: until a post, the next timer (real clock only;
-  // virtual time moves only through advance()) or the wall-time bound.
+  // virtual time moves only through advance()), a few milliseconds (pred may watch another
+  // thread that never posts here) or the wall-time bound.
   bool runUntil(const std::function<bool()>& pred, double realTimeBound = 10.0);
   // Runs posted tasks and due timers until none is left, including ones they add.
   void runPending();

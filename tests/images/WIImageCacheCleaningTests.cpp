@@ -94,11 +94,14 @@ TEST_F(WIImageCacheCleaningTest, AnswersTheApplicationsNotifications) {
   EXPECT_FALSE(exists(old1));
   EXPECT_TRUE(exists(young));
 
-  // Entering the background cleans inside a background task that ends with the cleaning.
+  // Entering the background cleans inside a background task that ends with the cleaning. The
+  // shared cache answers too (other suites may have made it; made here, it surely exists).
+  WIImageCache::sharedImageCache();
+  const std::size_t livingCaches = 2;
   const std::string old2 = writeFile("old2", 10, kNow - 2 * kWeek);
   const std::size_t tasksBefore = app.backgroundTaskCount();
   app.simulateDidEnterBackground();
-  EXPECT_EQ(app.backgroundTaskCount(), tasksBefore + 1);
+  EXPECT_EQ(app.backgroundTaskCount(), tasksBefore + livingCaches);
   ASSERT_TRUE(runMainUntil([&] { return app.backgroundTaskCount() == tasksBefore; }));
   EXPECT_FALSE(exists(old2));
 
@@ -107,7 +110,7 @@ TEST_F(WIImageCacheCleaningTest, AnswersTheApplicationsNotifications) {
   {
     QueueGate gate(*cache_->ioQueue());
     app.simulateDidEnterBackground();
-    EXPECT_EQ(app.backgroundTaskCount(), tasksBefore + 1);
+    EXPECT_EQ(app.backgroundTaskCount(), tasksBefore + livingCaches);
     app.expireBackgroundTasks();
     EXPECT_EQ(app.backgroundTaskCount(), tasksBefore);
   }

@@ -1,0 +1,82 @@
+#include "images/UIViewWebCacheOperation.h"
+
+#include <map>
+#include <utility>
+
+#include "platform/dispatch/DispatchQueue.h"
+#include "platform/dispatch/RunLoop.h"
+
+namespace sprout {
+namespace {
+
+constexpr char kOperationDictionaryKey[] = "wi_operationDictionary";
+
+// A slot holds one operation or, for animation images, a list; a list is all this needs.
+using OperationDictionary = std::map<std::string, WIImageOperationList>;
+
+OperationDictionary& operationDictionary(platform::View& view) {
+  if (auto* existing = view.associated<std::shared_ptr<OperationDictionary>>(kOperationDictionaryKey)) {
+    return **existing;
+  }
+  auto made = std::make_shared<OperationDictionary>();
+  view.setAssociatedValue(kOperationDictionaryKey, made);
+  return *made;
+}
+
+}  // namespace
+
+void wi_setImageLoadOperation(platform::View& view, std::shared_ptr<WIImageOperation> operation,
+                              const std::string& key) {
+  WIImageOperationList list;
+  if (operation) list.push_back(std::move(operation));
+  wi_setImageLoadOperations(view, std::move(list), key);
+}
+
+void wi_setImageLoadOperations(platform::View& view, WIImageOperationList operations,
+                               const std::string& key) {
+  wi_cancelImageLoadOperationWithKey(view, key);
+  operationDictionary(view)[key] = std::move(operations);
+}
+
+void wi_cancelImageLoadOperationWithKey(platform::View& view, const std::string& key) {
+  auto& dictionary = operationDictionary(view);
+  auto found = dictionary.find(key);
+  if (found == dictionary.end()) return;
+  // Taken out first: a cancel may start another load for the same slot.
+  WIImageOperationList operations = std::move(found->second);
+  dictionary.erase(found);
+  for (const auto& operation : operations) {
+    if (operation) operation->cancel();
+  }
+}
+
+void wi_removeImageLoadOperationWithKey(platform::View& view, const std::string& key) {
+  operationDictionary(view).erase(key);
+}
+
+WIImageOperationList wi_imageLoadOperations(platform::View& view, const std::string& key) {
+  auto& dictionary = operationDictionary(view);
+  auto found = dictionary.find(key);
+  return found == dictionary.end() ? WIImageOperationList{} : found->second;
+}
+
+platform::Error wi_nilURLError() {
+  return platform::Error::make(kWIImageErrorDomain, -1, "Trying to load a nil url");
+}
+
+void wi_reportNilURL(WIImageCompletionBlock completed) {
+  if (!completed) return;
+  wi_onMainSoon([completed = std::move(completed)] {
+    completed(nullptr, wi_nilURLError(), WIImageCacheTypeNone, std::nullopt);
+  });
+}
+
+void wi_onMainSoon(std::function<void()> work) {
+  if (platform::RunLoop::isMainThread()) {
+    work();
+  } else {
+    platform::runOnMainAsync(std::move(work));
+  }
+}
+
+}  // namespace sprout

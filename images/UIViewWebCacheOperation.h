@@ -1,0 +1,36 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "images/WIImageOperation.h"
+#include "images/WIImageTypes.h"
+#include "platform/ui/View.h"
+
+namespace sprout {
+
+// Every view keeps its running loads by slot, so a new request for a slot cancels the old one.
+// The slots live in the view's associated values; like the view itself they belong to the main
+// thread.
+using WIImageOperationList = std::vector<std::shared_ptr<WIImageOperation>>;
+
+void wi_setImageLoadOperation(platform::View& view, std::shared_ptr<WIImageOperation> operation,
+                              const std::string& key);
+void wi_setImageLoadOperations(platform::View& view, WIImageOperationList operations,
+                               const std::string& key);
+void wi_cancelImageLoadOperationWithKey(platform::View& view, const std::string& key);
+void wi_removeImageLoadOperationWithKey(platform::View& view, const std::string& key);
+
+// What is stored under a slot (empty when nothing is).
+WIImageOperationList wi_imageLoadOperations(platform::View& view, const std::string& key);
+
+// The error a load without a URL reports ("WIImageErrorDomain", -1), given to `completed` on the
+// main thread: at once when already on it, else posted.
+platform::Error wi_nilURLError();
+void wi_reportNilURL(WIImageCompletionBlock completed);
+
+// At once on the main thread, else posted to it.
+void wi_onMainSoon(std::function<void()> work);
+
+}  // namespace sprout

@@ -1,0 +1,204 @@
+// The session's events for one download operation, all on the delegate queue.
+
+#include <utility>
+
+#include "images/WIImageDownloaderOperation.h"
+#include "images/WIImageForceDecode.h"
+#include "images/WIImageMultiFormat.h"
+#include "platform/dispatch/DispatchQueue.h"
+#include "platform/net/HTTPURLResponse.h"
+#include "platform/net/URLErrors.h"
+#include "platform/net/URLProtectionSpace.h"
+
+namespace sprout {
+
+using platform::Error;
+using platform::URLSessionAuthChallengeDisposition;
+using platform::URLSessionResponseDisposition;
+
+namespace {
+
+constexpr long kStatusNotModified = 304;
+constexpr long kFirstErrorStatus = 400;
+
+bool hasOption(WIImageDownloaderOptions options, WIImageDownloaderOptions option) {
+  return (options & option) != 0;
+}
+
+}  // namespace
+
+void WIImageDownloaderOperation::didReceiveResponse(
+    platform::URLSession&, const std::shared_ptr<platform::URLSessionDataTask>& task,
+    const std::shared_ptr<const platform::URLResponse>& response,
+    ResponseHandler completionHandler) {
+  if (ended_ || !task || !ownsTask(*task) || !response) {
+    if (completionHandler) completionHandler(URLSessionResponseDisposition::Cancel);
+    return;
+  }
+  auto http = std::dynamic_pointer_cast<const platform::HTTPURLResponse>(response);
+  const long status = http ? http->statusCode() : 0;
+  if (http && (status >= kFirstErrorStatus || status == kStatusNotModified)) {
+    // A 304 nobody asked for carries no image; it is no failure of the URL either, so the
+    // callers hear "finished, nothing" rather than an error that would mark the URL failed.
+    abort(status == kStatusNotModified
+              ? std::nullopt
+              : OptionalError(Error{platform::kURLErrorDomain, status, {}}));
+  } else if (!acceptsLength(response->expectedContentLength())) {
+    abort(platform::makeURLError(platform::URLError::DataLengthExceedsMaximum,
+                                 request_.url().absoluteString(), "announced image too large"));
+  } else {
+    const std::int64_t announced = response->expectedContentLength();
+    const std::int64_t expected = announced > 0 ? announced : 0;
+    expectedSize_.store(expected);
+    if (progressBlock_) progressBlock_(0, static_cast<long>(expected));
+    imageData_.emplace();
+    imageData_->reserve(static_cast<std::size_t>(expected));
+    {
+      std::lock_guard lock(stateMutex_);
+      response_ = response;
+    }
+    postNotification(kWIImageDownloadReceiveResponseNotification);
+  }
+  if (completionHandler) completionHandler(URLSessionResponseDisposition::Allow);
+}
+
+bool WIImageDownloaderOperation::acceptsLength(std::int64_t length) const {
+  return length <= 0 || static_cast<std::uint64_t>(length) <= maximumDataLength();
+}
+
+void WIImageDownloaderOperation::abort(const OptionalError& error) {
+  if (auto task = dataTask()) task->cancel();
+  postNotification(kWIImageDownloadStopNotification);
+  if (completedBlock_) completedBlock_(nullptr, std::nullopt, error, true);
+  done();
+}
+
+void WIImageDownloaderOperation::didReceiveData(
+    platform::URLSession&, const std::shared_ptr<platform::URLSessionDataTask>& task,
+    const platform::Data& data) {
+  if (ended_ || !task || !ownsTask(*task)) return;
+  if (!imageData_) imageData_.emplace();
+  const std::size_t received = imageData_->size() + data.size();
+  if (received > maximumDataLength()) {
+    abort(platform::makeURLError(platform::URLError::DataLengthExceedsMaximum,
+                                 request_.url().absoluteString(), "image body too large"));
+    return;
+  }
+  imageData_->insert(imageData_->end(), data.begin(), data.end());
+  if (hasOption(options_, WIImageDownloaderProgressiveDownload) && expectedSize_.load() > 0 &&
+      completedBlock_) {
+    deliverPartialImage();
+  }
+  if (progressBlock_) {
+    progressBlock_(static_cast<long>(received), static_cast<long>(expectedSize_.load()));
+  }
+}
+
+void WIImageDownloaderOperation::deliverPartialImage() {
+  ImagePtr image = progressive_.update(*imageData_, expectedSize_.load());
+  width_.store(progressive_.width());
+  height_.store(progressive_.height());
+  orientation_.store(progressive_.orientation());
+  if (!image) return;
+  image = finishImage(image);
+  // The block is ours and stays put: this queue waits until the main thread has run it.
+  const WIImageDownloaderCompletedBlock& completed = completedBlock_;
+  platform::runOnMainSync([&] { completed(image, std::nullopt, std::nullopt, false); });
+}
+
+ImagePtr WIImageDownloaderOperation::finishImage(const ImagePtr& image) const {
+  ImagePtr scaled = scaledImageForKey(scaleKeyForURL(request_.url()), image);
+  if (scaled && !scaled->isAnimated() && shouldDecompressImages()) {
+    scaled = decodedImageWithImage(scaled);
+  }
+  return scaled;
+}
+
+void WIImageDownloaderOperation::willCacheResponse(
+    platform::URLSession&, const std::shared_ptr<platform::URLSessionDataTask>& task,
+    const platform::CachedURLResponse& proposedResponse, CacheHandler completionHandler) {
+  if (!ended_ && task && ownsTask(*task)) responseFromCached_.store(false);
+  if (!completionHandler) return;
+  const bool ignoresCache =
+      request_.cachePolicy() == platform::URLRequestCachePolicy::ReloadIgnoringLocalCacheData;
+  completionHandler(ignoresCache ? std::nullopt : std::optional(proposedResponse));
+}
+
+void WIImageDownloaderOperation::didCompleteWithError(
+    platform::URLSession&, const std::shared_ptr<platform::URLSessionDataTask>& task,
+    const std::optional<platform::Error>& error) {
+  if (ended_ || !task || !ownsTask(*task)) return;
+  {
+    std::lock_guard lock(stateMutex_);
+    dataTask_.reset();
+  }
+  postNotification(kWIImageDownloadStopNotification);
+  if (!error) postNotification(kWIImageDownloadFinishNotification);
+  const WIImageDownloaderCompletedBlock completed = completedBlock_;
+  if (completed) {
+    if (error) {
+      completed(nullptr, std::nullopt, error, true);
+    } else {
+      deliverFinalImage(completed);
+    }
+  }
+  setCompletionBlock(nullptr);
+  done();
+}
+
+void WIImageDownloaderOperation::deliverFinalImage(
+    const WIImageDownloaderCompletedBlock& completed) {
+  if (hasOption(options_, WIImageDownloaderIgnoreCachedResponse) && responseFromCached_.load() &&
+      cachedResponseExists()) {
+    completed(nullptr, std::nullopt, std::nullopt, true);
+    return;
+  }
+  if (!imageData_) {
+    completed(nullptr, std::nullopt, Error::make(kWIImageErrorDomain, 0, kNilDataErrorText), true);
+    return;
+  }
+  ImagePtr image = finishImage(wi_imageWithData(*imageData_));
+  const bool empty = !image || image->size().width <= 0 || image->size().height <= 0;
+  if (empty) {
+    completed(nullptr, std::nullopt, Error::make(kWIImageErrorDomain, 0, kZeroPixelsErrorText),
+              true);
+    return;
+  }
+  // Handed over, not copied: the operation is done with the bytes.
+  const std::optional<platform::Data> data = std::exchange(imageData_, std::nullopt);
+  completed(image, data, std::nullopt, true);
+}
+
+bool WIImageDownloaderOperation::cachedResponseExists() const {
+  auto cache = urlCache_ ? urlCache_ : platform::URLCache::sharedURLCache();
+  return cache && cache->cachedResponseForRequest(request_).has_value();
+}
+
+void WIImageDownloaderOperation::didReceiveChallenge(
+    platform::URLSession&, const std::shared_ptr<platform::URLSessionDataTask>& task,
+    const platform::URLAuthenticationChallenge& challenge, ChallengeHandler completionHandler) {
+  if (!completionHandler) return;
+  if (ended_ || !task || !ownsTask(*task)) {
+    completionHandler(URLSessionAuthChallengeDisposition::PerformDefaultHandling, std::nullopt);
+    return;
+  }
+  const auto& space = challenge.protectionSpace();
+  if (space.authenticationMethod() == platform::kURLAuthenticationMethodServerTrust) {
+    if (hasOption(options_, WIImageDownloaderAllowInvalidSSLCertificates) && space.serverTrust()) {
+      completionHandler(URLSessionAuthChallengeDisposition::UseCredential,
+                        platform::URLCredential::forTrust(*space.serverTrust()));
+    } else {
+      completionHandler(URLSessionAuthChallengeDisposition::PerformDefaultHandling, std::nullopt);
+    }
+    return;
+  }
+  auto given = credential();
+  if (challenge.previousFailureCount() == 0 && given) {
+    completionHandler(URLSessionAuthChallengeDisposition::UseCredential, std::move(given));
+  } else {
+    completionHandler(URLSessionAuthChallengeDisposition::CancelAuthenticationChallenge,
+                      std::nullopt);
+  }
+}
+
+}  // namespace sprout

@@ -1,0 +1,438 @@
+#include "images/WIImageManager.h"
+
+#include <algorithm>
+#include <deque>
+#include <functional>
+#include <unordered_set>
+#include <utility>
+
+#include "images/WIImageDownloaderOperation.h"
+#include "images/WIImageDownloaderTypes.h"
+#include "platform/dispatch/DispatchQueue.h"
+#include "platform/foundation/Error.h"
+
+namespace sprout {
+namespace {
+
+using platform::Data;
+namespace URLError = platform::URLError;
+
+// Errors that say nothing about the URL itself (no network, a cancel, a timeout, an unreachable
+// host): such a URL is worth trying again later. The code alone counts, whatever the domain.
+bool isTransientFailure(long code) {
+  switch (code) {
+    case URLError::NotConnectedToInternet:
+    case URLError::Cancelled:
+    case URLError::TimedOut:
+    case URLError::InternationalRoamingOff:
+    case URLError::DataNotAllowed:
+    case URLError::CannotFindHost:
+    case URLError::CannotConnectToHost:
+      return true;
+    default:
+      return false;
+  }
+}
+
+WIImageDownloaderOptions downloaderOptionsFor(WIImageOptions options, bool refreshingCached) {
+  static constexpr std::pair<std::uint32_t, std::uint32_t> kMapping[] = {
+      {WIImageLowPriority, WIImageDownloaderLowPriority},
+      {WIImageProgressiveDownload, WIImageDownloaderProgressiveDownload},
+      {WIImageRefreshCached, WIImageDownloaderUseNSURLCache},
+      {WIImageContinueInBackground, WIImageDownloaderContinueInBackground},
+      {WIImageHandleCookies, WIImageDownloaderHandleCookies},
+      {WIImageAllowInvalidSSLCertificates, WIImageDownloaderAllowInvalidSSLCertificates},
+      {WIImageHighPriority, WIImageDownloaderHighPriority},
+  };
+  std::uint32_t out = 0;
+  for (const auto& [managerBit, downloaderBit] : kMapping) {
+    if (options & managerBit) out |= downloaderBit;
+  }
+  if (refreshingCached) {
+    // The caller already has the cached picture: no partial ones, and an answer the URL cache
+    // gives unchanged must not be delivered a second time.
+    out &= ~std::uint32_t{WIImageDownloaderProgressiveDownload};
+    out |= WIImageDownloaderIgnoreCachedResponse;
+  }
+  return static_cast<WIImageDownloaderOptions>(out);
+}
+
+platform::Error fileDoesNotExistError() {
+  return platform::Error{platform::kURLErrorDomain, URLError::FileDoesNotExist, {}};
+}
+
+// Runs its tasks one after another, in the order given, on the high-priority global queue, so the
+// transformed partial images of one load can never overtake its final image.
+class TransformSequence : public std::enable_shared_from_this<TransformSequence> {
+ public:
+  void post(std::function<void()> task) {
+    {
+      std::lock_guard lock(mutex_);
+      tasks_.push_back(std::move(task));
+      if (draining_) return;
+      draining_ = true;
+    }
+    platform::DispatchQueue::global(platform::QueuePriority::High)
+        ->async([self = shared_from_this()] { self->drain(); });
+  }
+
+ private:
+  void drain() {
+    for (;;) {
+      std::function<void()> task;
+      {
+        std::lock_guard lock(mutex_);
+        if (tasks_.empty()) {
+          draining_ = false;
+          return;
+        }
+        task = std::move(tasks_.front());
+        tasks_.pop_front();
+      }
+      task();
+    }
+  }
+
+  std::mutex mutex_;
+  std::deque<std::function<void()>> tasks_;
+  bool draining_ = false;
+};
+
+}  // namespace
+
+// Everything one call of downloadImageWithURL carries from step to step. The handle is held
+// weakly: a caller that lets go of it (and is no longer running) hears nothing more.
+struct WIImageManager::Load {
+  std::weak_ptr<WIImageCombinedOperation> operation;
+  platform::URL url;
+  std::string key;
+  WIImageOptions options;
+  WIImageDownloaderProgressBlock progress;
+  WIImageCompletionWithFinishedBlock completed;
+  std::shared_ptr<TransformSequence> transforms = std::make_shared<TransformSequence>();
+};
+
+std::shared_ptr<WIImageManager> WIImageManager::sharedManager() {
+  // Never destroyed: loads may still be finishing on other threads while the process exits.
+  static auto* const instance = [] {
+    auto* manager = new std::shared_ptr<WIImageManager>(create());
+    // Downloaded images take their scale from the shared manager's cache key ("@2x." ...).
+    WIImageDownloaderOperation::setScaleKeyProvider(
+        [weak = std::weak_ptr(*manager)](const platform::URL& url) {
+          auto shared = weak.lock();
+          return shared ? shared->cacheKeyForURL(url) : url.absoluteString();
+        });
+    return manager;
+  }();
+  return *instance;
+}
+
+std::shared_ptr<WIImageManager> WIImageManager::create() {
+  return create(WIImageCache::sharedImageCache(), WIImageDownloader::sharedDownloader());
+}
+
+std::shared_ptr<WIImageManager> WIImageManager::create(
+    std::shared_ptr<WIImageCache> cache, std::shared_ptr<WIImageDownloader> downloader) {
+  return std::shared_ptr<WIImageManager>(
+      new WIImageManager(std::move(cache), std::move(downloader)));
+}
+
+WIImageManager::WIImageManager(std::shared_ptr<WIImageCache> cache,
+                               std::shared_ptr<WIImageDownloader> downloader)
+    : imageCache_(std::move(cache)), imageDownloader_(std::move(downloader)) {}
+
+std::shared_ptr<WIImageManagerDelegate> WIImageManager::delegate() const {
+  std::lock_guard lock(configMutex_);
+  return delegate_.lock();
+}
+
+void WIImageManager::setDelegate(const std::shared_ptr<WIImageManagerDelegate>& delegate) {
+  std::lock_guard lock(configMutex_);
+  delegate_ = delegate;
+}
+
+WIImageCacheKeyFilterBlock WIImageManager::cacheKeyFilter() const {
+  std::lock_guard lock(configMutex_);
+  return cacheKeyFilter_;
+}
+
+void WIImageManager::setCacheKeyFilter(WIImageCacheKeyFilterBlock filter) {
+  std::lock_guard lock(configMutex_);
+  cacheKeyFilter_ = std::move(filter);
+}
+
+std::unordered_set<platform::URL> WIImageManager::failedURLs() const {
+  std::lock_guard lock(failedURLsMutex_);
+  return failedURLs_;
+}
+
+std::vector<std::shared_ptr<WIImageCombinedOperation>> WIImageManager::runningOperations() const {
+  std::lock_guard lock(runningOperationsMutex_);
+  return runningOperations_;
+}
+
+std::string WIImageManager::cacheKeyForURL(const OptionalURL& url) const {
+  if (!url) return {};
+  if (auto filter = cacheKeyFilter()) return filter(*url);
+  return url->absoluteString();
+}
+
+bool WIImageManager::cachedImageExistsForURL(const OptionalURL& url) const {
+  const std::string key = cacheKeyForURL(url);
+  if (imageCache_->imageFromMemoryCacheForKey(key)) return true;
+  return imageCache_->diskImageExistsWithKey(key);
+}
+
+bool WIImageManager::diskImageExistsForURL(const OptionalURL& url) const {
+  return imageCache_->diskImageExistsWithKey(cacheKeyForURL(url));
+}
+
+void WIImageManager::cachedImageExistsForURL(const OptionalURL& url,
+                                             WIImageCheckCacheCompletionBlock completion) const {
+  const std::string key = cacheKeyForURL(url);
+  if (imageCache_->imageFromMemoryCacheForKey(key)) {
+    if (completion) platform::runOnMainAsync([completion] { completion(true); });
+    return;
+  }
+  imageCache_->diskImageExistsWithKey(key, std::move(completion));
+}
+
+void WIImageManager::diskImageExistsForURL(const OptionalURL& url,
+                                           WIImageCheckCacheCompletionBlock completion) const {
+  imageCache_->diskImageExistsWithKey(cacheKeyForURL(url), std::move(completion));
+}
+
+bool WIImageManager::isFailedURL(const platform::URL& url) const {
+  std::lock_guard lock(failedURLsMutex_);
+  return failedURLs_.count(url) != 0;
+}
+
+std::shared_ptr<WIImageOperation> WIImageManager::downloadImageWithURL(
+    const std::string& url, WIImageOptions options, WIImageDownloaderProgressBlock progress,
+    WIImageCompletionWithFinishedBlock completed) {
+  return downloadImageWithURL(platform::URL::parse(url), options, std::move(progress),
+                              std::move(completed));
+}
+
+std::shared_ptr<WIImageOperation> WIImageManager::downloadImageWithURL(
+    const OptionalURL& url, WIImageOptions options, WIImageDownloaderProgressBlock progress,
+    WIImageCompletionWithFinishedBlock completed) {
+  auto operation = WIImageCombinedOperation::create();
+  const bool isFailed = url && isFailedURL(*url);
+  if (!url || url->absoluteString().empty() || (isFailed && !(options & WIImageRetryFailed))) {
+    platform::runOnMainSync([&] {
+      if (completed) completed(nullptr, fileDoesNotExistError(), WIImageCacheTypeNone, true, url);
+    });
+    return operation;
+  }
+  {
+    std::lock_guard lock(runningOperationsMutex_);
+    runningOperations_.push_back(operation);
+  }
+  auto load = std::make_shared<Load>(Load{.operation = operation,
+                                          .url = *url,
+                                          .key = cacheKeyForURL(url),
+                                          .options = options,
+                                          .progress = std::move(progress),
+                                          .completed = std::move(completed)});
+
+  // Until a download starts, cancelling only has to take the handle off the running list; the
+  // cache drops its answer to a cancelled query, so nothing else would.
+  operation->setCancelBlock(
+      [weakSelf = weak_from_this(), weakOperation = std::weak_ptr(operation)] {
+        auto self = weakSelf.lock();
+        auto cancelled = weakOperation.lock();
+        if (self && cancelled) self->removeRunning(cancelled);
+      });
+  operation->setCacheOperation(imageCache_->queryDiskCacheForKey(
+      load->key, [self = shared_from_this(), load](const ImagePtr& image, WIImageCacheType type) {
+        self->cacheAnswered(load, image, type);
+      }));
+  return operation;
+}
+
+void WIImageManager::cacheAnswered(const std::shared_ptr<Load>& load, const ImagePtr& cached,
+                                   WIImageCacheType cacheType) {
+  auto operation = load->operation.lock();
+  if (!operation) return;
+  if (operation->isCancelled()) {
+    removeRunning(operation);
+    return;
+  }
+  const bool refresh = (load->options & WIImageRefreshCached) != 0;
+  bool download = !cached || refresh;
+  if (download) {
+    if (auto delegate = this->delegate()) {
+      const std::optional<bool> should = delegate->shouldDownloadImageForURL(*this, load->url);
+      download = should.value_or(true);
+    }
+  }
+  if (!download) {
+    // A cache hit, or a download the delegate refused: with a cached image that is a hit.
+    deliver(*load, cached, std::nullopt, cached ? cacheType : WIImageCacheTypeNone, true);
+    removeRunning(operation);
+    return;
+  }
+  if (cached) {
+    // Refreshing: the cached picture goes first, whatever becomes of the download.
+    platform::runOnMainSync([&] {
+      if (load->completed) load->completed(cached, std::nullopt, cacheType, true, load->url);
+    });
+  }
+  startDownload(load, operation, cached != nullptr);
+}
+
+void WIImageManager::startDownload(const std::shared_ptr<Load>& load,
+                                   const std::shared_ptr<WIImageCombinedOperation>& operation,
+                                   bool hadCached) {
+  const bool refreshingCached = hadCached && (load->options & WIImageRefreshCached);
+  auto token = imageDownloader_->downloadImageWithURL(
+      load->url, downloaderOptionsFor(load->options, refreshingCached), load->progress,
+      [self = shared_from_this(), load, hadCached](const ImagePtr& image,
+                                                   const std::optional<Data>& data,
+                                                   const OptionalError& error, bool finished) {
+        self->downloadCompleted(load, hadCached, image, data, error, finished);
+      });
+  // The token is this caller's share of the download: cancelling it leaves other callers of the
+  // same URL downloading.
+  operation->setCancelBlock(
+      [token, weakSelf = weak_from_this(), weakOperation = std::weak_ptr(operation)] {
+        if (token) token->cancel();
+        auto self = weakSelf.lock();
+        auto cancelled = weakOperation.lock();
+        if (self && cancelled) self->removeRunning(cancelled);
+      });
+}
+
+void WIImageManager::downloadCompleted(const std::shared_ptr<Load>& load, bool hadCached,
+                                       const ImagePtr& downloaded, const std::optional<Data>& data,
+                                       const OptionalError& error, bool finished) {
+  auto operation = load->operation.lock();
+  if (operation && !operation->isCancelled()) {
+    if (error) {
+      deliver(*load, nullptr, error, WIImageCacheTypeNone, finished);
+      if (!isTransientFailure(error->code)) {
+        std::lock_guard lock(failedURLsMutex_);
+        failedURLs_.insert(load->url);
+      }
+    } else {
+      downloadSucceeded(load, hadCached, downloaded, data, finished);
+    }
+  }
+  if (finished && operation) {
+    removeRunning(operation);
+    // Lets go of the download token (and what it keeps) while the caller still holds the handle.
+    operation->setCancelBlock(nullptr);
+  }
+}
+
+void WIImageManager::downloadSucceeded(const std::shared_ptr<Load>& load, bool hadCached,
+                                       const ImagePtr& downloaded, const std::optional<Data>& data,
+                                       bool finished) {
+  const WIImageOptions options = load->options;
+  if (options & WIImageRetryFailed) {
+    std::lock_guard lock(failedURLsMutex_);
+    failedURLs_.erase(load->url);
+  }
+  // Refreshing and the URL cache answered unchanged: the caller has its image already.
+  if ((options & WIImageRefreshCached) && hadCached && !downloaded) return;
+
+  auto delegate = this->delegate();
+  const bool transformable =
+      downloaded && (!downloaded->isAnimated() || (options & WIImageTransformAnimatedImage));
+  if (transformable && delegate && delegate->respondsToTransformDownloadedImage()) {
+    transformLater(load, delegate, downloaded, data, finished);
+    return;
+  }
+  if (downloaded && finished) {
+    storeDownloaded(downloaded, false, data, load->key, !(options & WIImageCacheMemoryOnly));
+  }
+  deliver(*load, downloaded, std::nullopt, WIImageCacheTypeNone, finished);
+}
+
+void WIImageManager::transformLater(const std::shared_ptr<Load>& load,
+                                    const std::shared_ptr<WIImageManagerDelegate>& delegate,
+                                    const ImagePtr& downloaded, const std::optional<Data>& data,
+                                    bool finished) {
+  // The task holds the handle: a load lives until its final image has been delivered, even
+  // though it leaves the running list as soon as the download has ended.
+  load->transforms->post([self = shared_from_this(), load, operation = load->operation.lock(),
+                          delegate, downloaded, data, finished] {
+    ImagePtr transformed = delegate->transformDownloadedImage(*self, downloaded, load->url);
+    if (transformed && finished) {
+      const bool recalculate = transformed != downloaded;
+      self->storeDownloaded(transformed, recalculate, recalculate ? std::nullopt : data,
+                                    load->key, !(load->options & WIImageCacheMemoryOnly));
+    }
+    self->deliver(*load, transformed, std::nullopt, WIImageCacheTypeNone, finished);
+  });
+}
+
+void WIImageManager::storeDownloaded(const ImagePtr& image, bool recalculate,
+                                     const std::optional<Data>& data, const std::string& key,
+                                     bool toDisk) {
+  // Every caller of a shared download hears the same image and would store it again: the same
+  // bytes queued for the disk once per caller. A store that repeats the one before it (this very
+  // image, this key, no further than it went) is dropped while the memory cache still holds it.
+  bool repeat = false;
+  {
+    std::lock_guard lock(lastStoreMutex_);
+    repeat = lastStore_.image.lock() == image && lastStore_.key == key &&
+             (lastStore_.toDisk || !toDisk);
+    if (!repeat) lastStore_ = LastStore{image, key, toDisk};
+  }
+  if (repeat && imageCache_->imageFromMemoryCacheForKey(key) == image) return;
+  imageCache_->storeImage(image, recalculate, data, key, toDisk);
+}
+
+void WIImageManager::deliver(const Load& load, const ImagePtr& image, const OptionalError& error,
+                             WIImageCacheType cacheType, bool finished) const {
+  platform::runOnMainSync([&] {
+    auto operation = load.operation.lock();
+    if (!operation || operation->isCancelled() || !load.completed) return;
+    load.completed(image, error, cacheType, finished, load.url);
+  });
+}
+
+void WIImageManager::saveImageToCache(const ImagePtr& image, const OptionalURL& url) {
+  if (!image || !url) return;
+  imageCache_->storeImage(image, cacheKeyForURL(url), true);
+}
+
+void WIImageManager::removeRunning(const std::shared_ptr<WIImageCombinedOperation>& operation) {
+  std::lock_guard lock(runningOperationsMutex_);
+  auto it = std::find(runningOperations_.begin(), runningOperations_.end(), operation);
+  if (it != runningOperations_.end()) runningOperations_.erase(it);
+}
+
+void WIImageManager::cancelAll() {
+  const auto copied = runningOperations();
+  // Outside the lock: each handle's cancel block takes it to remove itself.
+  for (const auto& operation : copied) operation->cancel();
+  const std::unordered_set<const WIImageCombinedOperation*> cancelled = [&] {
+    std::unordered_set<const WIImageCombinedOperation*> set;
+    for (const auto& operation : copied) set.insert(operation.get());
+    return set;
+  }();
+  std::lock_guard lock(runningOperationsMutex_);
+  std::erase_if(runningOperations_,
+                [&](const auto& operation) { return cancelled.count(operation.get()) != 0; });
+}
+
+bool WIImageManager::isRunning() const {
+  std::lock_guard lock(runningOperationsMutex_);
+  return !runningOperations_.empty();
+}
+
+std::shared_ptr<WIImageOperation> WIImageManager::downloadWithURL(
+    const OptionalURL& url, WIImageOptions options, WIImageDownloaderProgressBlock progress,
+    WIImageCompletedWithFinishedBlock completed) {
+  return downloadImageWithURL(url, options, std::move(progress),
+                              [completed = std::move(completed)](
+                                  const ImagePtr& image, const OptionalError& error,
+                                  WIImageCacheType cacheType, bool finished, const OptionalURL&) {
+                                if (completed) completed(image, error, cacheType, finished);
+                              });
+}
+
+}  // namespace sprout

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "images/WIImageCache.h"
+#include "images/WIImageCombinedOperation.h"
+#include "images/WIImageDownloader.h"
+#include "images/WIImageManagerDelegate.h"
+#include "images/WIImageOperation.h"
+#include "images/WIImageTypes.h"
+#include "platform/foundation/URL.h"
+
+namespace sprout {
+
+// The one entry point for web images: memory cache, then disk cache, then the downloader; stores
+// what it downloads and remembers URLs that failed for good. Completions reach the caller on the
+// main thread: at once when the caller is on it, else by a synchronous hop to the main queue.
+// A memory hit completes before downloadImageWithURL returns.
+class WIImageManager : public std::enable_shared_from_this<WIImageManager> {
+ public:
+  // The shared cache and the shared downloader. Never destroyed.
+  static std::shared_ptr<WIImageManager> sharedManager();
+  static std::shared_ptr<WIImageManager> create();
+  static std::shared_ptr<WIImageManager> create(std::shared_ptr<WIImageCache> cache,
+                                                std::shared_ptr<WIImageDownloader> downloader);
+  WIImageManager(const WIImageManager&) = delete;
+  WIImageManager& operator=(const WIImageManager&) = delete;
+
+  std::shared_ptr<WIImageManagerDelegate> delegate() const;
+  void setDelegate(const std::shared_ptr<WIImageManagerDelegate>& delegate);  // held weakly
+  const std::shared_ptr<WIImageCache>& imageCache() const { return imageCache_; }
+  const std::shared_ptr<WIImageDownloader>& imageDownloader() const { return imageDownloader_; }
+  WIImageCacheKeyFilterBlock cacheKeyFilter() const;
+  void setCacheKeyFilter(WIImageCacheKeyFilterBlock filter);
+  // Copies taken under the collections' locks.
+  std::unordered_set<platform::URL> failedURLs() const;
+  std::vector<std::shared_ptr<WIImageCombinedOperation>> runningOperations() const;
+
+  // "" for no URL; else the filter's key, or the URL's absolute string.
+  std::string cacheKeyForURL(const OptionalURL& url) const;
+  bool cachedImageExistsForURL(const OptionalURL& url) const;  // memory, then the disk, here
+  bool diskImageExistsForURL(const OptionalURL& url) const;
+  // Both answer on the main queue.
+  void cachedImageExistsForURL(const OptionalURL& url,
+                               WIImageCheckCacheCompletionBlock completion) const;
+  void diskImageExistsForURL(const OptionalURL& url,
+                             WIImageCheckCacheCompletionBlock completion) const;
+
+  // No URL, an empty one, or one that failed for good (unless WIImageRetryFailed) completes with
+  // NSURLErrorDomain −1100 and the handle is never running. `progress` reaches the main queue.
+  std::shared_ptr<WIImageOperation> downloadImageWithURL(
+      const OptionalURL& url, WIImageOptions options, WIImageDownloaderProgressBlock progress,
+      WIImageCompletionWithFinishedBlock completed);
+  // Text that is no valid URL counts as no URL.
+  std::shared_ptr<WIImageOperation> downloadImageWithURL(
+      const std::string& url, WIImageOptions options, WIImageDownloaderProgressBlock progress,
+      WIImageCompletionWithFinishedBlock completed);
+  // The older completion, without the URL.
+  std::shared_ptr<WIImageOperation> downloadWithURL(const OptionalURL& url, WIImageOptions options,
+                                                    WIImageDownloaderProgressBlock progress,
+                                                    WIImageCompletedWithFinishedBlock completed);
+
+  void saveImageToCache(const ImagePtr& image, const OptionalURL& url);
+  void cancelAll();
+  bool isRunning() const;
+
+ private:
+  struct Load;
+
+  WIImageManager(std::shared_ptr<WIImageCache> cache,
+                 std::shared_ptr<WIImageDownloader> downloader);
+
+  bool isFailedURL(const platform::URL& url) const;
+  void cacheAnswered(const std::shared_ptr<Load>& load, const ImagePtr& cached,
+                     WIImageCacheType cacheType);
+  void startDownload(const std::shared_ptr<Load>& load,
+                     const std::shared_ptr<WIImageCombinedOperation>& operation, bool hadCached);
+  void downloadCompleted(const std::shared_ptr<Load>& load, bool hadCached,
+                         const ImagePtr& downloaded, const std::optional<platform::Data>& data,
+                         const OptionalError& error, bool finished);
+  void downloadSucceeded(const std::shared_ptr<Load>& load, bool hadCached,
+                         const ImagePtr& downloaded, const std::optional<platform::Data>& data,
+                         bool finished);
+  void transformLater(const std::shared_ptr<Load>& load,
+                      const std::shared_ptr<WIImageManagerDelegate>& delegate,
+                      const ImagePtr& downloaded, const std::optional<platform::Data>& data,
+                      bool finished);
+  void storeDownloaded(const ImagePtr& image, bool recalculate,
+                       const std::optional<platform::Data>& data, const std::string& key,
+                       bool toDisk);
+  // On the main thread, to a handle that is alive and not cancelled.
+  void deliver(const Load& load, const ImagePtr& image, const OptionalError& error,
+               WIImageCacheType cacheType, bool finished) const;
+  void removeRunning(const std::shared_ptr<WIImageCombinedOperation>& operation);
+
+  const std::shared_ptr<WIImageCache> imageCache_;
+  const std::shared_ptr<WIImageDownloader> imageDownloader_;
+
+  mutable std::mutex configMutex_;  // delegate_ and cacheKeyFilter_
+  std::weak_ptr<WIImageManagerDelegate> delegate_;
+  WIImageCacheKeyFilterBlock cacheKeyFilter_;
+
+  mutable std::mutex failedURLsMutex_;
+  std::unordered_set<platform::URL> failedURLs_;
+  mutable std::mutex runningOperationsMutex_;
+  std::vector<std::shared_ptr<WIImageCombinedOperation>> runningOperations_;
+
+  struct LastStore {
+    std::weak_ptr<platform::Image> image;
+    std::string key;
+    bool toDisk = false;
+  };
+  std::mutex lastStoreMutex_;
+  LastStore lastStore_;
+};
+
+}  // namespace sprout

@@ -1,0 +1,491 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "images/WIImageManager.h"
+#include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/Error.h"
+#include "platform/graphics/ImageEncoder.h"
+#include "tests/images/CacheTestFixture.h"
+#include "tests/support/net_test_server.h"
+
+namespace sprout {
+namespace {
+
+using platform::RunLoop;
+using namespace sprout::test;
+
+std::string bytes(const platform::Data& data) { return std::string(data.begin(), data.end()); }
+
+const std::string& redPNG() {
+  static const std::string png = bytes(pngData(8, 8, kOpaqueRed, false));
+  return png;
+}
+
+// Everything the manager told one caller, in order.
+struct Delivery {
+  ImagePtr image;
+  OptionalError error;
+  WIImageCacheType cacheType;
+  bool finished;
+  OptionalURL url;
+  bool onMain;
+};
+
+class Deliveries {
+ public:
+  WIImageCompletionWithFinishedBlock block() {
+    return [this](const ImagePtr& image, const OptionalError& error, WIImageCacheType type,
+                  bool finished, const OptionalURL& url) {
+      std::lock_guard lock(mutex_);
+      list_.push_back({image, error, type, finished, url, RunLoop::isMainThread()});
+    };
+  }
+  std::size_t size() const {
+    std::lock_guard lock(mutex_);
+    return list_.size();
+  }
+  Delivery at(std::size_t index) const {
+    std::lock_guard lock(mutex_);
+    return list_.at(index);
+  }
+  std::vector<Delivery> all() const {
+    std::lock_guard lock(mutex_);
+    return list_;
+  }
+  bool waitFor(std::size_t count) const {
+    return runMainUntil([&] { return size() >= count; });
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<Delivery> list_;
+};
+
+// Holds server handlers (or a transform) until the test lets them go.
+class Hold {
+ public:
+  void wait() {
+    std::unique_lock lock(mutex_);
+    ++waiting_;
+    changed_.notify_all();
+    changed_.wait_for(lock, std::chrono::seconds(30), [&] { return open_; });
+  }
+  void open() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+    changed_.notify_all();
+  }
+  bool waitForWaiting(int count) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(30), [&] { return waiting_ >= count; });
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  int waiting_ = 0;
+  bool open_ = false;
+};
+
+class TestDelegate : public WIImageManagerDelegate {
+ public:
+  std::optional<bool> shouldDownloadImageForURL(WIImageManager&, const platform::URL&) override {
+    return shouldDownload;
+  }
+  bool respondsToTransformDownloadedImage() const override { return transform != nullptr; }
+  ImagePtr transformDownloadedImage(WIImageManager&, const ImagePtr& image,
+                                    const platform::URL&) override {
+    return transform(image);
+  }
+
+  std::optional<bool> shouldDownload;
+  std::function<ImagePtr(const ImagePtr&)> transform;
+};
+
+class WIImageManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    server_ = nettest::TestHTTPServer::start();
+    cache_ = WIImageCache::create("manager");
+    downloader_ = WIImageDownloader::create();
+    manager_ = WIImageManager::create(cache_, downloader_);
+  }
+  void TearDown() override {
+    manager_->cancelAll();
+    hold_.open();
+    server_.reset();
+    downloadsEnded();
+    settle();
+  }
+
+  platform::URL url(const std::string& path) const {
+    return *platform::URL::parse(server_->url(path));
+  }
+  std::shared_ptr<WIImageOperation> load(const std::string& path, Deliveries& into,
+                                         WIImageOptions options = WIImageOptions{}) {
+    return manager_->downloadImageWithURL(url(path), options, nullptr, into.block());
+  }
+  // Main queue drained, disk answers posted and run: every load so far has reached the
+  // downloader.
+  void settle() {
+    RunLoop::main().runPending();
+    cache_->ioQueue()->sync([] {});
+    RunLoop::main().runPending();
+  }
+  // A download operation finishes only after its report returned, so once none is left the
+  // manager has done everything that follows a report. The main loop runs meanwhile.
+  bool downloadsEnded() {
+    return downloader_->downloadQueue()->waitUntilAllOperationsAreFinished(30);
+  }
+  bool waitUntilIdle() {
+    settle();
+    return downloadsEnded() && !manager_->isRunning();
+  }
+  bool isFailed(const std::string& path) const { return manager_->failedURLs().count(url(path)); }
+  // A route that answers with `body` once hold_ opens.
+  void serveHeld(const std::string& path, const std::string& body) {
+    server_->handle(path, [this, body](const nettest::RecordedRequest&, nettest::Reply& reply) {
+      hold_.wait();
+      reply.body = body;
+      reply.contentType = "image/png";
+    });
+  }
+
+  TemporaryHome home_;
+  std::unique_ptr<nettest::TestHTTPServer> server_;
+  std::shared_ptr<WIImageCache> cache_;
+  std::shared_ptr<WIImageDownloader> downloader_;
+  std::shared_ptr<WIImageManager> manager_;
+  Hold hold_;
+};
+
+bool inRunning(const WIImageManager& manager, const std::shared_ptr<WIImageOperation>& op) {
+  for (const auto& running : manager.runningOperations()) {
+    if (running == op) return true;
+  }
+  return false;
+}
+
+TEST_F(WIImageManagerTest, UnusableURLsFailAtOnceOnTheMainThread) {
+  Deliveries d;
+  std::vector<std::shared_ptr<WIImageOperation>> ops{
+      manager_->downloadImageWithURL(std::nullopt, {}, nullptr, d.block()),
+      manager_->downloadImageWithURL(std::string(), {}, nullptr, d.block()),
+      manager_->downloadImageWithURL(std::string("http://exa mple.com/{x}"), {}, nullptr,
+                                     d.block())};
+  ASSERT_EQ(d.size(), 3u);  // before the calls returned
+  for (std::size_t i = 0; i < 3; ++i) {
+    const Delivery got = d.at(i);
+    ASSERT_TRUE(got.error);
+    EXPECT_EQ(got.error->domain, platform::kURLErrorDomain);
+    EXPECT_EQ(got.error->code, platform::URLError::FileDoesNotExist);
+    EXPECT_TRUE(got.error->userInfo.empty());
+    EXPECT_FALSE(got.image);
+    EXPECT_TRUE(got.finished);
+    EXPECT_EQ(got.cacheType, WIImageCacheTypeNone);
+    EXPECT_FALSE(inRunning(*manager_, ops[i]));
+  }
+  EXPECT_FALSE(manager_->isRunning());
+
+  std::thread caller([&] { manager_->downloadImageWithURL(std::nullopt, {}, nullptr, d.block()); });
+  EXPECT_TRUE(d.waitFor(4));
+  caller.join();
+  EXPECT_TRUE(d.at(3).onMain);
+  EXPECT_EQ(server_->requestCount(), 0u);
+}
+
+TEST_F(WIImageManagerTest, RemembersURLsThatFailedForGoodButNotTransientFailures) {
+  Deliveries first, second, retry;
+  load("/gone.png", first);
+  ASSERT_TRUE(first.waitFor(1));
+  ASSERT_TRUE(first.at(0).error);
+  EXPECT_EQ(first.at(0).error->code, 404);
+  EXPECT_TRUE(first.at(0).onMain);
+  ASSERT_TRUE(waitUntilIdle());
+  EXPECT_TRUE(isFailed("/gone.png"));
+
+  load("/gone.png", second);
+  ASSERT_EQ(second.size(), 1u);
+  EXPECT_EQ(second.at(0).error->code, platform::URLError::FileDoesNotExist);
+  EXPECT_EQ(server_->requestCount("/gone.png"), 1u);
+
+  server_->serve("/gone.png", redPNG(), "image/png");
+  load("/gone.png", retry, WIImageRetryFailed);
+  ASSERT_TRUE(retry.waitFor(1));
+  EXPECT_TRUE(retry.at(0).image);
+  ASSERT_TRUE(waitUntilIdle());
+  EXPECT_FALSE(isFailed("/gone.png"));
+
+  // Nobody listening (−1004) and a stalled server (−1001) say nothing about the URL.
+  Deliveries refused, stalled;
+  manager_->downloadImageWithURL(std::string("http://127.0.0.1:1/x.png"), {}, nullptr,
+                                 refused.block());
+  downloader_->setDownloadTimeout(0.2);
+  server_->serveStall("/slow.png", "", 4096);
+  load("/slow.png", stalled);
+  ASSERT_TRUE(refused.waitFor(1) && stalled.waitFor(1));
+  EXPECT_EQ(refused.at(0).error->code, platform::URLError::CannotConnectToHost);
+  EXPECT_EQ(stalled.at(0).error->code, platform::URLError::TimedOut);
+  ASSERT_TRUE(waitUntilIdle());
+  EXPECT_EQ(manager_->failedURLs().size(), 0u);
+  load("/slow.png", stalled);
+  ASSERT_TRUE(stalled.waitFor(2));
+  EXPECT_EQ(server_->requestCount("/slow.png"), 2u);
+}
+
+TEST_F(WIImageManagerTest, AnswersFromMemoryThenDiskThenNetwork) {
+  server_->serve("/a.png", redPNG(), "image/png");
+  const std::string key = manager_->cacheKeyForURL(url("/a.png"));
+  Deliveries miss, memory, disk, memoryOnly;
+  load("/a.png", miss);
+  EXPECT_EQ(miss.size(), 0u);
+  ASSERT_TRUE(miss.waitFor(1));
+  EXPECT_EQ(miss.at(0).cacheType, WIImageCacheTypeNone);
+  ASSERT_TRUE(miss.at(0).image);
+  EXPECT_EQ(*miss.at(0).url, url("/a.png"));
+  ASSERT_TRUE(waitUntilIdle());
+  settle();
+  EXPECT_EQ(cache_->imageFromMemoryCacheForKey(key), miss.at(0).image);
+  EXPECT_TRUE(manager_->diskImageExistsForURL(url("/a.png")));
+
+  load("/a.png", memory);
+  ASSERT_EQ(memory.size(), 1u);  // before the call returned
+  EXPECT_EQ(memory.at(0).cacheType, WIImageCacheTypeMemory);
+  EXPECT_FALSE(manager_->isRunning());
+
+  cache_->clearMemory();
+  load("/a.png", disk);
+  EXPECT_EQ(disk.size(), 0u);
+  ASSERT_TRUE(disk.waitFor(1));
+  EXPECT_EQ(disk.at(0).cacheType, WIImageCacheTypeDisk);
+  EXPECT_TRUE(disk.at(0).image);
+  EXPECT_EQ(server_->requestCount("/a.png"), 1u);
+
+  server_->serve("/b.png", redPNG(), "image/png");
+  load("/b.png", memoryOnly, WIImageCacheMemoryOnly);
+  ASSERT_TRUE(memoryOnly.waitFor(1));
+  ASSERT_TRUE(waitUntilIdle());
+  settle();
+  EXPECT_TRUE(manager_->cachedImageExistsForURL(url("/b.png")));
+  EXPECT_FALSE(manager_->diskImageExistsForURL(url("/b.png")));
+
+  bool answered = false, exists = false;
+  manager_->cachedImageExistsForURL(url("/b.png"), [&](bool found) {
+    answered = true;
+    exists = found && RunLoop::isMainThread();
+  });
+  EXPECT_FALSE(answered);
+  EXPECT_TRUE(runMainUntil([&] { return answered; }));
+  EXPECT_TRUE(exists);
+}
+
+TEST_F(WIImageManagerTest, RefreshCachedRevalidatesWithTheServer) {
+  server_->serveValidated("/e.png", redPNG(), "\"v1\"", std::nullopt, "no-cache", "image/png");
+  Deliveries fresh, unchanged, changed;
+  load("/e.png", fresh, WIImageRefreshCached);
+  ASSERT_TRUE(fresh.waitFor(1));
+  ASSERT_TRUE(waitUntilIdle());
+
+  load("/e.png", unchanged, WIImageRefreshCached);
+  ASSERT_EQ(unchanged.size(), 1u);
+  EXPECT_EQ(unchanged.at(0).cacheType, WIImageCacheTypeMemory);
+  ASSERT_TRUE(waitUntilIdle());
+  RunLoop::main().runPending();
+  EXPECT_EQ(server_->notModifiedCount("/e.png"), 1u);
+  EXPECT_EQ(unchanged.size(), 1u);
+
+  server_->serveValidated("/e.png", bytes(pngData(8, 8, kOpaqueBlue, false)), "\"v2\"",
+                          std::nullopt, "no-cache", "image/png");
+  load("/e.png", changed, WIImageRefreshCached);
+  ASSERT_TRUE(changed.waitFor(2));
+  EXPECT_EQ(changed.at(0).cacheType, WIImageCacheTypeMemory);
+  EXPECT_EQ(changed.at(1).cacheType, WIImageCacheTypeNone);
+  ASSERT_TRUE(changed.at(1).image);
+  EXPECT_EQ(changed.at(1).image->bitmap()->pixel(2, 2), kOpaqueBlue);
+}
+
+TEST_F(WIImageManagerTest, CancelledLoadsReportNothingAndLeaveTheRunningList) {
+  cache_->storeImage(solidImage(4, 4, kOpaqueRed), manager_->cacheKeyForURL(url("/d.png")), true);
+  settle();
+  cache_->clearMemory();
+  Deliveries beforeCache, midBody;
+  {
+    QueueGate gate(*cache_->ioQueue());
+    load("/d.png", beforeCache)->cancel();
+    EXPECT_FALSE(manager_->isRunning());
+  }
+  settle();
+
+  server_->serveStall("/stall.png", "partial", 4096);
+  auto op = load("/stall.png", midBody);
+  settle();
+  ASSERT_TRUE(server_->waitForRequests(1, std::chrono::seconds(30)));
+  op->cancel();
+  EXPECT_FALSE(manager_->isRunning());
+  EXPECT_TRUE(downloadsEnded());  // the download's slot is free again
+  settle();
+  EXPECT_EQ(beforeCache.size(), 0u);
+  EXPECT_EQ(midBody.size(), 0u);
+}
+
+TEST_F(WIImageManagerTest, LoadsOfOneURLShareOneRequestAndCancelSeparately) {
+  for (const char* path : {"/s1.png", "/s2.png", "/s3.png"}) serveHeld(path, redPNG());
+  Deliveries a, b, c, x, y, memoryOnly, toDisk;
+  load("/s1.png", a);
+  auto middle = load("/s1.png", b);
+  load("/s1.png", c);
+  auto firstOfTwo = load("/s2.png", x);
+  load("/s2.png", y);
+  // Callers of one download hear one image; one that wants it on disk gets it there even when a
+  // memory-only caller stored it first.
+  load("/s3.png", memoryOnly, WIImageCacheMemoryOnly);
+  load("/s3.png", toDisk);
+  settle();
+  middle->cancel();
+  firstOfTwo->cancel();
+  hold_.open();
+  ASSERT_TRUE(a.waitFor(1) && c.waitFor(1) && y.waitFor(1));
+  ASSERT_TRUE(waitUntilIdle());
+  EXPECT_TRUE(a.at(0).image);
+  EXPECT_EQ(a.at(0).image, c.at(0).image);
+  EXPECT_TRUE(y.at(0).image);
+  EXPECT_EQ(b.size() + x.size(), 0u);
+  EXPECT_EQ(server_->requestCount("/s1.png"), 1u);
+  EXPECT_EQ(server_->requestCount("/s2.png"), 1u);
+  ASSERT_TRUE(memoryOnly.waitFor(1) && toDisk.waitFor(1));
+  settle();
+  EXPECT_EQ(memoryOnly.at(0).image, toDisk.at(0).image);
+  EXPECT_EQ(cache_->imageFromMemoryCacheForKey(server_->url("/s1.png")), a.at(0).image);
+  EXPECT_TRUE(manager_->diskImageExistsForURL(url("/s1.png")));
+  EXPECT_TRUE(manager_->diskImageExistsForURL(url("/s3.png")));
+}
+
+TEST_F(WIImageManagerTest, DelegateMayRefuseDownloadsAndTransformImages) {
+  auto delegate = std::make_shared<TestDelegate>();
+  manager_->setDelegate(delegate);
+  delegate->shouldDownload = false;
+  Deliveries refused, cachedRefresh;
+  load("/r.png", refused);
+  ASSERT_TRUE(refused.waitFor(1));
+  EXPECT_FALSE(refused.at(0).image || refused.at(0).error);
+  EXPECT_TRUE(refused.at(0).finished);
+  cache_->storeImage(solidImage(4, 4, kOpaqueRed), manager_->cacheKeyForURL(url("/r.png")), false);
+  load("/r.png", cachedRefresh, WIImageRefreshCached);
+  ASSERT_EQ(cachedRefresh.size(), 1u);
+  EXPECT_EQ(cachedRefresh.at(0).cacheType, WIImageCacheTypeMemory);
+  EXPECT_EQ(server_->requestCount(), 0u);
+  EXPECT_FALSE(manager_->isRunning());
+
+  delegate->shouldDownload = std::nullopt;
+  ImagePtr blue = solidImage(2, 2, kOpaqueBlue);
+  delegate->transform = [blue](const ImagePtr&) { return blue; };
+  server_->serve("/t.png", redPNG(), "image/png");
+  const std::string gif = bytes(gifData(4, 4, {{5, 0}, {5, 1}}));
+  server_->serve("/still.gif", gif, "image/gif");
+  server_->serve("/moving.gif", gif, "image/gif");
+  Deliveries plain, still, moving;
+  load("/t.png", plain);
+  load("/still.gif", still);
+  load("/moving.gif", moving, WIImageTransformAnimatedImage);
+  ASSERT_TRUE(plain.waitFor(1) && still.waitFor(1) && moving.waitFor(1));
+  EXPECT_EQ(plain.at(0).image, blue);
+  EXPECT_EQ(cache_->imageFromMemoryCacheForKey(manager_->cacheKeyForURL(url("/t.png"))), blue);
+  ASSERT_TRUE(still.at(0).image);
+  EXPECT_TRUE(still.at(0).image->isAnimated());
+  EXPECT_EQ(moving.at(0).image, blue);
+  ASSERT_TRUE(waitUntilIdle());
+  settle();
+}
+
+TEST_F(WIImageManagerTest, PartialImagesNeverOvertakeTheFinalOneThroughTransforms) {
+  auto noisy = paintedBitmap(96, 96, [](int x, int y) {
+    return 0xFF000000u | static_cast<std::uint32_t>((x * 7919 + y * 104729) * 2654435761u >> 8);
+  });
+  const std::string jpeg = bytes(*platform::encodeJPEG(*noisy, 0.9));
+  std::vector<std::string> chunks;
+  for (std::size_t at = 0; at < jpeg.size(); at += jpeg.size() / 4 + 1) {
+    chunks.push_back(jpeg.substr(at, jpeg.size() / 4 + 1));
+  }
+  server_->serveSlowDrip("/p.jpg", chunks, std::chrono::milliseconds(30));
+  auto delegate = std::make_shared<TestDelegate>();
+  manager_->setDelegate(delegate);
+  Hold firstTransform;
+  std::atomic<int> calls{0};
+  delegate->transform = [&](const ImagePtr& image) {
+    if (calls++ == 0) firstTransform.wait();
+    return image;
+  };
+  Deliveries d;
+  load("/p.jpg", d, WIImageProgressiveDownload);
+  // The final image has been handed over once the load stops running; only then may the first
+  // (partial) transform finish.
+  ASSERT_TRUE(waitUntilIdle());
+  firstTransform.open();
+  ASSERT_TRUE(runMainUntil([&] { return d.size() > 0 && d.all().back().finished; }));
+  const auto all = d.all();
+  ASSERT_GE(all.size(), 2u);
+  for (std::size_t i = 0; i + 1 < all.size(); ++i) EXPECT_FALSE(all[i].finished);
+  EXPECT_EQ(calls.load(), static_cast<int>(all.size()));
+}
+
+TEST_F(WIImageManagerTest, CacheKeyFilterChoosesTheKey) {
+  manager_->setCacheKeyFilter([](const platform::URL& u) {
+    const std::string& text = u.absoluteString();
+    return text.substr(0, text.find('?'));
+  });
+  EXPECT_EQ(manager_->cacheKeyForURL(std::nullopt), "");
+  EXPECT_EQ(manager_->cacheKeyForURL(url("/k.png?sig=1")), server_->url("/k.png"));
+  server_->serve("/k.png", redPNG(), "image/png");
+  Deliveries signed1, signed2;
+  load("/k.png?sig=1", signed1);
+  ASSERT_TRUE(signed1.waitFor(1));
+  ASSERT_TRUE(waitUntilIdle());
+  load("/k.png?sig=2", signed2);
+  ASSERT_EQ(signed2.size(), 1u);
+  EXPECT_EQ(signed2.at(0).cacheType, WIImageCacheTypeMemory);
+  EXPECT_EQ(server_->requestCount("/k.png"), 1u);
+
+  manager_->saveImageToCache(solidImage(2, 2, kOpaqueGreen), url("/saved.png?v=9"));
+  EXPECT_TRUE(manager_->cachedImageExistsForURL(url("/saved.png")));
+  settle();
+}
+
+TEST_F(WIImageManagerTest, CancelAllStopsEveryLoad) {
+  for (const char* path : {"/h1.png", "/h2.png", "/h3.png"}) serveHeld(path, redPNG());
+  Deliveries d;
+  std::vector<std::shared_ptr<WIImageOperation>> ops;
+  for (const char* path : {"/h1.png", "/h2.png", "/h3.png"}) ops.push_back(load(path, d));
+  settle();
+  EXPECT_TRUE(manager_->isRunning());
+  EXPECT_EQ(manager_->runningOperations().size(), 3u);
+  EXPECT_TRUE(hold_.waitForWaiting(3));
+  manager_->cancelAll();
+  EXPECT_FALSE(manager_->isRunning());
+  for (const auto& op : ops) {
+    EXPECT_TRUE(std::static_pointer_cast<WIImageCombinedOperation>(op)->isCancelled());
+  }
+  hold_.open();
+  EXPECT_TRUE(downloadsEnded());
+  settle();
+  EXPECT_EQ(d.size(), 0u);
+
+  // The bridge for the older completion drops only the URL.
+  server_->serve("/old.png", redPNG(), "image/png");
+  bool finished = false;
+  manager_->downloadWithURL(
+      url("/old.png"), {}, nullptr,
+      [&](const ImagePtr& image, const OptionalError& error, WIImageCacheType type, bool done) {
+        finished = done && image && !error && type == WIImageCacheTypeNone;
+      });
+  EXPECT_TRUE(runMainUntil([&] { return finished; }));
+}
+
+}  // namespace
+}  // namespace sprout

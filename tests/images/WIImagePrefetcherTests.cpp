@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "images/WIImagePrefetcher.h"
+#include "platform/dispatch/DispatchQueue.h"
+#include "platform/dispatch/RunLoop.h"
+#include "tests/images/ImageTestSupport.h"
+#include "tests/support/net_test_server.h"
+
+namespace sprout {
+namespace {
+
+using namespace sprout::test;
+using Counts = std::pair<std::size_t, std::size_t>;
+
+// Server handlers that wait for a permit each (or for everything to open), counting how many
+// requests are inside at once.
+class Turnstile {
+ public:
+  void pass() {
+    std::unique_lock lock(mutex_);
+    ++arrived_;
+    peak_ = std::max(peak_, ++inside_);
+    changed_.notify_all();
+    changed_.wait_for(lock, std::chrono::seconds(30), [&] { return permits_ > 0 || open_; });
+    if (permits_ > 0) --permits_;
+    --inside_;
+  }
+  void releaseOne() {
+    std::lock_guard lock(mutex_);
+    ++permits_;
+    changed_.notify_all();
+  }
+  void openAll() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+    changed_.notify_all();
+  }
+  bool waitForArrivals(int count) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(30), [&] { return arrived_ >= count; });
+  }
+  int peak() const {
+    std::lock_guard lock(mutex_);
+    return peak_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  int arrived_ = 0, inside_ = 0, peak_ = 0, permits_ = 0;
+  bool open_ = false;
+};
+
+class RecordingDelegate : public WIImagePrefetcherDelegate {
+ public:
+  struct Prefetched {
+    OptionalURL url;
+    std::size_t finished, total;
+    bool onQueue;
+  };
+  explicit RecordingDelegate(std::shared_ptr<platform::DispatchQueue> queue)
+      : queue_(std::move(queue)) {}
+
+  void didPrefetchURL(WIImagePrefetcher&, const OptionalURL& url, std::size_t finished,
+                      std::size_t total) override {
+    std::lock_guard lock(mutex_);
+    prefetched_.push_back({url, finished, total, queue_->isCurrent()});
+  }
+  void didFinishWithTotalCount(WIImagePrefetcher&, std::size_t total,
+                               std::size_t skipped) override {
+    std::lock_guard lock(mutex_);
+    finishes_.push_back({total, skipped});
+  }
+  std::vector<Prefetched> prefetched() const {
+    std::lock_guard lock(mutex_);
+    return prefetched_;
+  }
+  std::vector<Counts> finishes() const {
+    std::lock_guard lock(mutex_);
+    return finishes_;
+  }
+
+ private:
+  const std::shared_ptr<platform::DispatchQueue> queue_;
+  mutable std::mutex mutex_;
+  std::vector<Prefetched> prefetched_;
+  std::vector<Counts> finishes_;
+};
+
+class WIImagePrefetcherTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    server_ = nettest::TestHTTPServer::start();
+    cache_ = WIImageCache::create("prefetch");
+    downloader_ = WIImageDownloader::create();
+    manager_ = WIImageManager::create(cache_, downloader_);
+  }
+  void TearDown() override {
+    manager_->cancelAll();
+    turnstile_.openAll();
+    server_.reset();
+    downloader_->downloadQueue()->waitUntilAllOperationsAreFinished(30);
+    settle();
+  }
+
+  // Posted starts and the cache's answers to them have run: their requests are on the way.
+  void settle() {
+    platform::RunLoop::main().runPending();
+    cache_->ioQueue()->sync([] {});
+    platform::RunLoop::main().runPending();
+  }
+
+  void serveThroughTurnstile(const std::string& path) {
+    server_->handle(path, [this](const nettest::RecordedRequest&, nettest::Reply& reply) {
+      turnstile_.pass();
+      reply.body = png_;
+      reply.contentType = "image/png";
+    });
+  }
+
+  TemporaryHome home_;
+  std::unique_ptr<nettest::TestHTTPServer> server_;
+  std::shared_ptr<WIImageCache> cache_;
+  std::shared_ptr<WIImageDownloader> downloader_;
+  std::shared_ptr<WIImageManager> manager_;
+  Turnstile turnstile_;
+  const std::string png_ = [] {
+    const platform::Data data = pngData(4, 4, kOpaqueGreen, false);
+    return std::string(data.begin(), data.end());
+  }();
+};
+
+TEST_F(WIImagePrefetcherTest, KeepsThreeLoadsInFlightAndCountsSkippedURLs) {
+  EXPECT_EQ(downloader_->maxConcurrentDownloads(), 6);
+  auto prefetcher = WIImagePrefetcher::create(manager_);
+  EXPECT_EQ(downloader_->maxConcurrentDownloads(), 3);
+  EXPECT_EQ(prefetcher->options(), WIImageLowPriority);
+
+  std::vector<std::string> urls;
+  for (int i = 0; i < 9; ++i) {
+    serveThroughTurnstile("/p" + std::to_string(i) + ".png");
+    urls.push_back(server_->url("/p" + std::to_string(i) + ".png"));
+  }
+  urls.push_back(server_->url("/missing.png"));  // 404: finished, and skipped
+  auto delegate = std::make_shared<RecordingDelegate>(platform::DispatchQueue::main());
+  prefetcher->setDelegate(delegate);
+  std::vector<Counts> progress;
+  std::optional<Counts> completion;
+  prefetcher->prefetchURLs(
+      urls,
+      [&](std::size_t finished, std::size_t total) {
+        progress.push_back({finished, total});
+      },
+      [&](std::size_t finished, std::size_t skipped) {
+        completion = Counts{finished, skipped};
+      });
+  EXPECT_EQ(prefetcher->requestedCount(), 3u);
+
+  for (int released = 0; released < 9; ++released) {
+    settle();
+    ASSERT_TRUE(turnstile_.waitForArrivals(std::min(9, released + 3)));
+    turnstile_.releaseOne();
+    ASSERT_TRUE(runMainUntil([&] { return prefetcher->finishedCount() > std::size_t(released); }));
+  }
+  ASSERT_TRUE(runMainUntil([&] { return completion.has_value(); }));
+  EXPECT_EQ(turnstile_.peak(), 3);
+  EXPECT_EQ(*completion, Counts(10, 1));
+  EXPECT_EQ(delegate->finishes(), std::vector<Counts>{Counts(9, 1)});
+  const auto prefetched = delegate->prefetched();
+  ASSERT_EQ(prefetched.size(), 10u);
+  std::vector<std::string> reported;
+  for (std::size_t i = 0; i < prefetched.size(); ++i) {
+    EXPECT_EQ(prefetched[i].finished, i + 1);
+    EXPECT_EQ(prefetched[i].total, 10u);
+    EXPECT_TRUE(prefetched[i].onQueue);
+    reported.push_back(prefetched[i].url->absoluteString());
+  }
+  std::sort(reported.begin(), reported.end());
+  std::sort(urls.begin(), urls.end());
+  EXPECT_EQ(reported, urls);
+  ASSERT_EQ(progress.size(), 10u);
+  EXPECT_EQ(progress.back(), Counts(10, 10));
+  EXPECT_EQ(prefetcher->finishedCount(), 10u);
+  EXPECT_EQ(prefetcher->skippedCount(), 1u);
+  EXPECT_EQ(server_->requestCount(), 10u);
+}
+
+TEST_F(WIImagePrefetcherTest, PrefetchingAgainCancelsTheEarlierRun) {
+  auto prefetcher = WIImagePrefetcher::create(manager_);
+  serveThroughTurnstile("/w0.png");
+  serveThroughTurnstile("/w1.png");
+  std::atomic<bool> firstCompleted{false};
+  prefetcher->prefetchURLs(
+      std::vector<std::string>{server_->url("/w0.png"), server_->url("/w1.png")}, nullptr,
+      [&](std::size_t, std::size_t) { firstCompleted = true; });
+  settle();
+  ASSERT_TRUE(turnstile_.waitForArrivals(2));
+
+  std::optional<Counts> second;
+  prefetcher->prefetchURLs(std::vector<OptionalURL>{}, nullptr,
+                           [&](std::size_t finished, std::size_t skipped) {
+                             second = Counts{finished, skipped};
+                           });
+  EXPECT_EQ(second, Counts(0, 0));
+  EXPECT_FALSE(manager_->isRunning());
+  EXPECT_EQ(prefetcher->requestedCount(), 0u);
+  EXPECT_TRUE(prefetcher->prefetchURLs().empty());
+  turnstile_.openAll();
+  ASSERT_TRUE(downloader_->downloadQueue()->waitUntilAllOperationsAreFinished(30));
+  settle();
+  EXPECT_FALSE(firstCompleted);
+
+  // On a queue of its own, counting and reporting happen there, whatever thread loads answer on.
+  auto queue = platform::DispatchQueue::createSerial("prefetch-test");
+  prefetcher->setPrefetcherQueue(queue);
+  auto delegate = std::make_shared<RecordingDelegate>(queue);
+  prefetcher->setDelegate(delegate);
+  server_->serve("/m0.png", png_, "image/png");
+  cache_->storeImage(solidImage(2, 2, kOpaqueRed), server_->url("/m1.png"), false);
+  std::atomic<bool> done{false}, completedOnQueue{false};
+  std::atomic<std::size_t> finished{0}, skipped{0};
+  prefetcher->prefetchURLs(
+      std::vector<std::string>{server_->url("/m0.png"), server_->url("/m1.png"), "not a url"},
+      nullptr, [&](std::size_t f, std::size_t s) {
+        completedOnQueue = queue->isCurrent();
+        finished = f;
+        skipped = s;
+        platform::runOnMainAsync([&] { done = true; });  // wakes the waiting main loop
+      });
+  ASSERT_TRUE(runMainUntil([&] { return done.load(); }));
+  EXPECT_TRUE(completedOnQueue);
+  EXPECT_EQ(Counts(finished, skipped), Counts(3, 1));
+  EXPECT_EQ(delegate->finishes(), std::vector<Counts>{Counts(2, 1)});
+  for (const auto& entry : delegate->prefetched()) EXPECT_TRUE(entry.onQueue);
+}
+
+}  // namespace
+}  // namespace sprout
