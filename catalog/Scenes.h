@@ -9,6 +9,7 @@ void sceneDecodedSamples(Catalog& catalog);
 void sceneAnimatedGIF(Catalog& catalog);
 void sceneDiskCacheReport(Catalog& catalog);
 void sceneRemoteImageGrid(Catalog& catalog);
+void sceneImageViewBindings(Catalog& catalog);
 void sceneProgressHUD(Catalog& catalog);
 
 }  // namespace catalog

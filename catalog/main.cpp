@@ -19,6 +19,7 @@ const std::vector<SceneEntry>& scenes() {
       {"Animated GIF frames", catalog::sceneAnimatedGIF},
       {"Disk cache report", catalog::sceneDiskCacheReport},
       {"Remote pictures", catalog::sceneRemoteImageGrid},
+      {"Image views bound to remote pictures", catalog::sceneImageViewBindings},
       {"Progress HUD", catalog::sceneProgressHUD},
   };
   return kScenes;

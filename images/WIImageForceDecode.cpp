@@ -57,6 +57,12 @@ std::shared_ptr<Image> decodedImageWithImage(const std::shared_ptr<Image>& image
   const auto pixels =
       static_cast<std::uint64_t>(bitmap->width()) * static_cast<std::uint64_t>(bitmap->height());
   if (pixels == 0 || pixels > maxPixels) return image;
+  // Opaque bitmaps hold alpha 0xFF already, so a bitmap that is already opaque RGB would be
+  // redrawn into the very same pixels: the new image shares them instead.
+  if (bitmap->alphaInfo() == AlphaInfo::NoneSkipLast &&
+      drawableModel(bitmap->colorModel()) == bitmap->colorModel()) {
+    return Image::create(bitmap, image->scale(), image->orientation());
+  }
   auto drawn = redraw(*bitmap);
   if (!drawn) return image;
   return Image::create(std::move(drawn), image->scale(), image->orientation());

@@ -2,7 +2,6 @@
 // arrive at once, one drips in slowly (drawn progressively as it comes), one does not exist. A
 // frame is written whenever something a person would notice changes.
 #include <cairo.h>
-#include <httplib.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -12,10 +11,10 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
+#include "catalog/LoopbackImageServer.h"
 #include "catalog/Scenes.h"
 #include "images/WIImageCache.h"
 #include "images/WIImageDownloader.h"
@@ -23,7 +22,6 @@
 #include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/graphics/Context.h"
-#include "platform/graphics/ImageEncoder.h"
 
 namespace catalog {
 namespace {
@@ -33,7 +31,6 @@ constexpr double kCell = 160;
 constexpr double kCaption = 40;
 constexpr double kGap = 10;
 constexpr int kPictureCount = 6;
-constexpr int kSlowChunks = 5;
 
 // One picture of the grid and what has been heard of it so far.
 struct Cell {
@@ -53,38 +50,6 @@ Cell makeCell(std::string name, std::string path) {
   cell.name = std::move(name);
   cell.path = std::move(path);
   return cell;
-}
-
-// A picture worth looking at: rings and a diagonal band in colours of its own.
-platform::Data drawPicture(int index, int side) {
-  auto context = platform::Context::create({double(side), double(side)}, 1.0, true);
-  cairo_t* cr = context->cairo();
-  static constexpr std::uint32_t kPalette[][2] = {
-      {0x1E88E5, 0xFDD835}, {0x43A047, 0xF4511E}, {0x8E24AA, 0x00ACC1}, {0xE53935, 0xFFB300},
-      {0x3949AB, 0x7CB342}, {0x00897B, 0xD81B60}, {0x6D4C41, 0x26C6DA}};
-  const auto& colours = kPalette[index % 7];
-  auto pattern = cairo_pattern_create_linear(0, 0, side, side);
-  for (int stop = 0; stop < 2; ++stop) {
-    const platform::Color c = platform::Color::hex(colours[stop]);
-    cairo_pattern_add_color_stop_rgb(pattern, stop, c.r, c.g, c.b);
-  }
-  cairo_set_source(cr, pattern);
-  cairo_paint(cr);
-  cairo_pattern_destroy(pattern);
-  for (int ring = 0; ring < 6; ++ring) {
-    cairo_set_source_rgba(cr, 1, 1, 1, 0.15 + 0.1 * (ring % 3));
-    cairo_set_line_width(cr, 6 + 2 * ring);
-    cairo_arc(cr, side * (0.25 + 0.09 * (index % 6)), side * (0.7 - 0.06 * (index % 5)),
-              14.0 + ring * side / 12.0, 0, 2 * M_PI);
-    cairo_stroke(cr);
-  }
-  cairo_set_source_rgba(cr, 0.1, 0.1, 0.2, 0.35);
-  cairo_move_to(cr, 0, side * 0.8);
-  cairo_line_to(cr, side * 0.8, 0);
-  cairo_line_to(cr, side, 0);
-  cairo_line_to(cr, 0, side);
-  cairo_fill(cr);
-  return platform::encodeJPEG(*context->makeImage(), 0.85).value_or(platform::Data{});
 }
 
 void drawText(cairo_t* cr, const std::string& text, double x, double y, double width,
@@ -159,51 +124,6 @@ std::shared_ptr<platform::Image> renderGrid(const std::vector<Cell>& cells) {
   return context->makeImage();
 }
 
-// Fast pictures, one that arrives in timed chunks, and a path that answers 404.
-class ImageServer {
- public:
-  ImageServer() {
-    for (int i = 0; i < kPictureCount; ++i) pictures_.push_back(asString(drawPicture(i, 320)));
-    slow_ = asString(drawPicture(kPictureCount, 480));
-    server_.Get(R"(/pictures/(\d+)\.jpg)",
-                [this](const httplib::Request& request, httplib::Response& response) {
-                  const std::size_t index = std::stoul(request.matches[1]);
-                  if (index >= pictures_.size()) {
-                    response.status = 404;
-                    return;
-                  }
-                  response.set_content(pictures_[index], "image/jpeg");
-                });
-    server_.Get("/pictures/slow.jpg", [this](const httplib::Request&, httplib::Response& response) {
-      response.set_content_provider(
-          slow_.size(), "image/jpeg",
-          [this](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-            const std::size_t chunk = slow_.size() / kSlowChunks + 1;
-            std::this_thread::sleep_for(std::chrono::milliseconds(250));  // a slow network
-            return sink.write(slow_.data() + offset, std::min(chunk, slow_.size() - offset));
-          });
-    });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-  }
-  ~ImageServer() {
-    server_.stop();
-    thread_.join();
-  }
-  std::string url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
-
- private:
-  static std::string asString(const platform::Data& data) { return {data.begin(), data.end()}; }
-
-  std::vector<std::string> pictures_;
-  std::string slow_;
-  httplib::Server server_;
-  std::thread thread_;
-  int port_ = 0;
-};
-
 }  // namespace
 
 void sceneRemoteImageGrid(Catalog& catalog) {
@@ -212,7 +132,7 @@ void sceneRemoteImageGrid(Catalog& catalog) {
   platform::FileManager::defaultManager().removeItem(home);
   platform::FileManager::setHomeDirectory(home);
   {
-    ImageServer server;
+    LoopbackImageServer server(kPictureCount);
     auto manager = sprout::WIImageManager::create(sprout::WIImageCache::create("remote-grid"),
                                                   sprout::WIImageDownloader::create());
     std::vector<Cell> cells;

@@ -262,10 +262,15 @@ TEST(WIImageKeyScaleTest, ReadsTheScaleMarkersOfLongEnoughKeys) {
 }
 
 TEST(WIImageForceDecodeTest, RedrawsOpaqueImagesOnly) {
-  auto opaqueBitmap = paintedBitmap(3, 2, [](int x, int y) {
-    return 0xFF000000u | static_cast<std::uint32_t>(x * 80) << 16 |
-           static_cast<std::uint32_t>(y * 90);
-  });
+  // Opaque without a skipped byte (as an opaque PNG declares it): redrawn into an opaque RGB
+  // bitmap with the same pixels.
+  auto opaqueBitmap = paintedBitmap(
+      3, 2,
+      [](int x, int y) {
+        return 0xFF000000u | static_cast<std::uint32_t>(x * 80) << 16 |
+               static_cast<std::uint32_t>(y * 90);
+      },
+      AlphaInfo::None);
   auto opaque = Image::create(opaqueBitmap, 2.0, ImageOrientation::Left);
   auto decoded = decodedImageWithImage(opaque);
   ASSERT_NE(decoded, nullptr);
@@ -279,6 +284,14 @@ TEST(WIImageForceDecodeTest, RedrawsOpaqueImagesOnly) {
     for (int x = 0; x < 3; ++x)
       EXPECT_EQ(decoded->bitmap()->pixel(x, y), opaqueBitmap->pixel(x, y));
   }
+
+  // Already what a redraw makes: a new image over the same pixels.
+  auto skipLast = Image::create(solidBitmap(2, 2, kOpaqueRed), 3.0, ImageOrientation::Down);
+  auto shared = decodedImageWithImage(skipLast);
+  EXPECT_NE(shared, skipLast);
+  EXPECT_EQ(shared->bitmap(), skipLast->bitmap());
+  EXPECT_EQ(shared->scale(), 3.0);
+  EXPECT_EQ(shared->orientation(), ImageOrientation::Down);
 
   for (AlphaInfo alpha : {AlphaInfo::PremultipliedLast, AlphaInfo::PremultipliedFirst,
                           AlphaInfo::Last, AlphaInfo::First}) {
