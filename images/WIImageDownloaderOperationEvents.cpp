@@ -31,7 +31,8 @@ void WIImageDownloaderOperation::didReceiveResponse(
     platform::URLSession&, const std::shared_ptr<platform::URLSessionDataTask>& task,
     const std::shared_ptr<const platform::URLResponse>& response,
     ResponseHandler completionHandler) {
-  if (ended_ || !task || !ownsTask(*task) || !response) {
+  // After cancel() the caller hears nothing more, even from events queued before it.
+  if (ended_ || cancelRequested_.load() || !task || !ownsTask(*task) || !response) {
     if (completionHandler) completionHandler(URLSessionResponseDisposition::Cancel);
     return;
   }
@@ -76,7 +77,7 @@ void WIImageDownloaderOperation::abort(const OptionalError& error) {
 void WIImageDownloaderOperation::didReceiveData(
     platform::URLSession&, const std::shared_ptr<platform::URLSessionDataTask>& task,
     const platform::Data& data) {
-  if (ended_ || !task || !ownsTask(*task)) return;
+  if (ended_ || cancelRequested_.load() || !task || !ownsTask(*task)) return;
   if (!imageData_) imageData_.emplace();
   const std::size_t received = imageData_->size() + data.size();
   if (received > maximumDataLength()) {
@@ -103,7 +104,10 @@ void WIImageDownloaderOperation::deliverPartialImage() {
   image = finishImage(image);
   // The block is ours and stays put: this queue waits until the main thread has run it.
   const WIImageDownloaderCompletedBlock& completed = completedBlock_;
-  platform::runOnMainSync([&] { completed(image, std::nullopt, std::nullopt, false); });
+  platform::runOnMainSync([&] {
+    // The main thread may have cancelled us while this queue waited for it.
+    if (!cancelRequested_.load()) completed(image, std::nullopt, std::nullopt, false);
+  });
 }
 
 ImagePtr WIImageDownloaderOperation::finishImage(const ImagePtr& image) const {
@@ -128,6 +132,10 @@ void WIImageDownloaderOperation::didCompleteWithError(
     platform::URLSession&, const std::shared_ptr<platform::URLSessionDataTask>& task,
     const std::optional<platform::Error>& error) {
   if (ended_ || !task || !ownsTask(*task)) return;
+  if (cancelRequested_.load()) {
+    cancelInternal();  // ends us now; the cancel step queued behind finds us ended
+    return;
+  }
   {
     std::lock_guard lock(stateMutex_);
     dataTask_.reset();

@@ -1,9 +1,11 @@
 #include "images/WIImagePrefetcher.h"
 
+#include <atomic>
 #include <limits>
 #include <utility>
 
 #include "platform/dispatch/Clock.h"
+#include "platform/dispatch/RunLoop.h"
 
 namespace sprout {
 
@@ -76,6 +78,17 @@ void WIImagePrefetcher::onQueue(const std::function<void()>& task) {
   auto queue = prefetcherQueue();
   if (queue->isCurrent()) {
     task();
+  } else if (platform::RunLoop::isMainThread()) {
+    // The manager answers some loads by waiting for the main thread, and those run on the queue:
+    // blocking the main thread on the queue would wait for ever, so the main loop runs meanwhile.
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    queue->async([&task, done] {
+      task();
+      done->store(true);
+      platform::RunLoop::main().post([] {});
+    });
+    while (!platform::RunLoop::main().runUntil([&] { return done->load(); }, 60.0)) {
+    }
   } else {
     queue->sync(task);
   }

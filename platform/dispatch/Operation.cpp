@@ -106,11 +106,13 @@ void Operation::finish() {
   std::function<void()> completion;
   std::vector<std::weak_ptr<Operation>> dependents;
   std::weak_ptr<OperationQueue> queue;
+  std::shared_ptr<OperationQueue> runningIn;  // released last, once the queue heard of us
   {
     std::lock_guard lock(mutex_);
     completion = std::exchange(completion_, nullptr);
     dependents = dependents_;
     queue = queue_;
+    runningIn = std::move(runningIn_);
   }
   if (completion) completion();
   completion = nullptr;

@@ -73,6 +73,9 @@ class Operation : public std::enable_shared_from_this<Operation> {
   std::function<void()> completion_;
   std::string name_;
   std::weak_ptr<OperationQueue> queue_;
+  // Set while a queue runs us, until finish(): the queue lives as long as its running work,
+  // even once its owners let go, so an asynchronous finish still finds it.
+  std::shared_ptr<OperationQueue> runningIn_;
 
   // Owned by the queue, under its mutex.
   bool startedByQueue_ = false;

@@ -119,6 +119,11 @@ void OperationQueue::schedule() {
 }
 
 void OperationQueue::run(const std::shared_ptr<Operation>& operation) {
+  {
+    // finish() takes it back; one that already finished (started by hand) must not pin us.
+    std::lock_guard lock(operation->mutex_);
+    if (!operation->isFinished()) operation->runningIn_ = shared_from_this();
+  }
   operation->start();
   // A synchronous operation is over when start() returns, whatever start() did.
   if (!operation->isAsynchronous()) operation->finish();

@@ -70,11 +70,13 @@ std::optional<CachedURLResponse> URLCache::cachedResponseForRequest(
 std::optional<URLCache::Entry> URLCache::cachedEntryForRequest(const URLRequest& request) const {
   const std::string key = HTTPCachePolicy::cacheKey(request);
   if (auto object = memory_.objectForKey(key)) return *std::static_pointer_cast<Entry>(object);
-  auto entry = readDisk(key);
+  std::uint64_t generation = 0;
+  auto entry = readDisk(key, &generation);
   if (entry) {
     std::lock_guard lock(mutex_);
     const std::size_t size = entry->cached.data().size();
-    if (memoryCapacity_ > 0 && size <= memoryCapacity_ / kLargestShare) {
+    if (generation == generation_ && memoryCapacity_ > 0 &&
+        size <= memoryCapacity_ / kLargestShare) {
       // Promote so the next hit skips the disk.
       memory_.setObject(key, std::make_shared<Entry>(*entry), size + kEntryOverhead);
     }
@@ -95,13 +97,14 @@ void URLCache::store(const std::string& key, const Entry& entry) {
   std::size_t diskCapacity = 0;
   {
     std::lock_guard lock(mutex_);
+    ++generation_;
     memoryCapacity = memoryCapacity_;
     diskCapacity = diskCapacity_;
-  }
-  if (memoryCapacity > 0 && size <= memoryCapacity / kLargestShare) {
-    memory_.setObject(key, std::make_shared<Entry>(entry), size + kEntryOverhead);
-  } else {
-    memory_.removeObjectForKey(key);
+    if (memoryCapacity > 0 && size <= memoryCapacity / kLargestShare) {
+      memory_.setObject(key, std::make_shared<Entry>(entry), size + kEntryOverhead);
+    } else {
+      memory_.removeObjectForKey(key);
+    }
   }
   if (diskPath_.empty()) return;
   if (policy == URLCacheStoragePolicy::Allowed && diskCapacity > 0 &&
@@ -125,9 +128,11 @@ std::string URLCache::filePath(const std::string& key) const {
   return appendingPathComponent(diskPath_, md5Hex(key));
 }
 
-std::optional<URLCache::Entry> URLCache::readDisk(const std::string& key) const {
+std::optional<URLCache::Entry> URLCache::readDisk(const std::string& key,
+                                                  std::uint64_t* generation) const {
   if (diskPath_.empty()) return std::nullopt;
   std::lock_guard lock(mutex_);
+  *generation = generation_;
   loadDiskIndexLocked();
   const std::string name = md5Hex(key);
   auto it = diskIndex_.find(name);
@@ -198,9 +203,10 @@ void URLCache::trimDiskLocked() {
 
 void URLCache::removeCachedResponseForRequest(const URLRequest& request) {
   const std::string key = HTTPCachePolicy::cacheKey(request);
+  std::lock_guard lock(mutex_);
+  ++generation_;
   memory_.removeObjectForKey(key);
   if (diskPath_.empty()) return;
-  std::lock_guard lock(mutex_);
   loadDiskIndexLocked();
   auto it = diskIndex_.find(md5Hex(key));
   if (it == diskIndex_.end()) return;
@@ -210,9 +216,10 @@ void URLCache::removeCachedResponseForRequest(const URLRequest& request) {
 }
 
 void URLCache::removeAllCachedResponses() {
+  std::lock_guard lock(mutex_);
+  ++generation_;
   memory_.removeAllObjects();
   if (diskPath_.empty()) return;
-  std::lock_guard lock(mutex_);
   loadDiskIndexLocked();
   for (const auto& [name, record] : diskIndex_) {
     FileManager::defaultManager().removeItem(appendingPathComponent(diskPath_, name));

@@ -64,7 +64,7 @@ class URLCache {
 
   std::string filePath(const std::string& key) const;
   void store(const std::string& key, const Entry& entry);
-  std::optional<Entry> readDisk(const std::string& key) const;
+  std::optional<Entry> readDisk(const std::string& key, std::uint64_t* generation) const;
   void writeDisk(const std::string& key, const Entry& entry);
   void loadDiskIndexLocked() const;
   void trimDiskLocked();
@@ -78,6 +78,9 @@ class URLCache {
   mutable std::map<std::string, DiskRecord> diskIndex_;  // by file name
   mutable std::uint64_t diskUsage_ = 0;
   mutable std::uint64_t useCounter_ = 0;
+  // Bumped with every change of what a key holds, so a disk read that a store or removal
+  // overtook is not promoted into memory over the newer state.
+  std::uint64_t generation_ = 0;
 };
 
 }  // namespace platform

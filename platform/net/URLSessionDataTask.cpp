@@ -83,9 +83,14 @@ void URLSessionDataTask::resume() {
     }
     return;
   }
-  if (completionClaimed_.load()) return;  // cancelled before it ever ran
-  state_ = URLSessionTaskState::Running;
-  session_->taskDidStart(identifier_);
+  {
+    // Decided under the lock cancel() claims under: a cancel either came first (and counted the
+    // task as started itself) or comes after the session has counted it, never between.
+    std::lock_guard lock(mutex_);
+    if (completionClaimed_.load()) return;  // cancelled before it ever ran
+    state_ = URLSessionTaskState::Running;
+    session_->taskDidStart(identifier_);
+  }
   start();
 }
 
@@ -100,11 +105,14 @@ void URLSessionDataTask::suspend() {
 }
 
 void URLSessionDataTask::cancel() {
-  if (!claimCompletion()) return;
-  // A task cancelled before it ran still owes its delegate a completion.
-  if (!started_.load()) session_->taskDidStart(identifier_);
-  cancelled_ = true;
-  state_ = URLSessionTaskState::Canceling;
+  {
+    std::lock_guard lock(mutex_);
+    if (!claimCompletion()) return;
+    // A task cancelled before it ran still owes its delegate a completion.
+    if (!started_.load()) session_->taskDidStart(identifier_);
+    cancelled_ = true;
+    state_ = URLSessionTaskState::Canceling;
+  }
   post(TaskEvent::makeComplete(makeURLError(URLError::Cancelled, request_.url().absoluteString())));
   if (started_.load()) {
     NetworkLoop::post([id = identifier_](NetworkLoop& loop) { loop.remove(id); });

@@ -252,6 +252,38 @@ TEST_F(WIImageDownloaderOperationTest, CancellationEndsTheOperationWithoutARepor
   EXPECT_TRUE(queue_->waitUntilAllOperationsAreFinished(30));
 }
 
+// Events the session queued before a cancel arrive after cancel() has returned: the partial image
+// waiting for the main thread and the completion behind it must not reach the caller.
+TEST_F(WIImageDownloaderOperationTest, EventsQueuedBeforeACancelReportNothing) {
+  server_->serveStall("/queued.jpg", "", picture_.size());
+  auto session = platform::URLSession::create(
+      platform::URLSessionConfiguration::defaultSessionConfiguration());  // no delegate: we feed it
+  auto recorder = DownloadRecorder::create();
+  auto operation = WIImageDownloaderOperation::create(
+      requestFor("/queued.jpg"), session, WIImageDownloaderProgressiveDownload,
+      recorder->progressBlock(), recorder->completedBlock(), nullptr);
+  queue_->addOperation(operation);
+  ASSERT_TRUE(RunLoop::main().runUntil([&] { return operation->dataTask() != nullptr; }, 30.0));
+  auto task = operation->dataTask();
+
+  const platform::Data big = noisyJpeg(96, 64);
+  const platform::Data half(big.begin(), big.begin() + static_cast<long>(big.size() / 2));
+  auto response = std::make_shared<platform::HTTPURLResponse>(
+      url("/queued.jpg"), 200, "HTTP/1.1",
+      platform::HTTPHeaderFields{{"Content-Length", std::to_string(big.size())}});
+  std::atomic<bool> fed{false};
+  session->delegateQueue()->addOperation([&] {
+    operation->didReceiveResponse(*session, task, response, nullptr);
+    operation->didReceiveData(*session, task, half);  // waits for the main thread
+    operation->didCompleteWithError(*session, task, std::nullopt);
+    fed = true;
+  });
+  operation->cancel();  // on the main thread, before it runs the partial image
+  ASSERT_TRUE(RunLoop::main().runUntil([&] { return fed.load() && operation->isFinished(); }, 30));
+  RunLoop::main().runPending();
+  EXPECT_TRUE(recorder->calls().empty());
+}
+
 TEST_F(WIImageDownloaderOperationTest, WithoutATaskItStillFinishesAndFreesItsSlot) {
   queue_->setMaxConcurrentOperationCount(1);
   serveImage("/next.jpg");

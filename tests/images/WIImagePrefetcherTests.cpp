@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -241,6 +244,40 @@ TEST_F(WIImagePrefetcherTest, PrefetchingAgainCancelsTheEarlierRun) {
   EXPECT_EQ(Counts(finished, skipped), Counts(3, 1));
   EXPECT_EQ(delegate->finishes(), std::vector<Counts>{Counts(2, 1)});
   for (const auto& entry : delegate->prefetched()) EXPECT_TRUE(entry.onQueue);
+}
+
+// The manager answers an unusable URL (and a memory hit) by waiting for the main thread, so a start
+// running on the prefetcher's own queue needs the main thread while a call from the main thread
+// waits for that queue.
+TEST_F(WIImagePrefetcherTest, AQueueOfItsOwnNeverDeadlocksTheMainThread) {
+  auto prefetcher = WIImagePrefetcher::create(manager_);
+  prefetcher->setMaxConcurrentDownloads(1);
+  prefetcher->setPrefetcherQueue(platform::DispatchQueue::createSerial("prefetch-main-wait"));
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool returned = false;
+  std::thread watchdog([&] {
+    std::unique_lock lock(mutex);
+    if (!changed.wait_for(lock, std::chrono::seconds(30), [&] { return returned; })) {
+      std::fprintf(stderr, "the main thread and the prefetcher queue wait for each other\n");
+      std::abort();
+    }
+  });
+  std::atomic<bool> completed{false};
+  prefetcher->prefetchURLs(std::vector<OptionalURL>(4), nullptr,
+                           [&](std::size_t, std::size_t) { completed = true; });
+  prefetcher->cancelPrefetching();  // the next start is queued ahead of it
+  {
+    std::lock_guard lock(mutex);
+    returned = true;
+  }
+  changed.notify_all();
+  watchdog.join();
+  EXPECT_EQ(prefetcher->requestedCount(), 0u);
+  EXPECT_TRUE(prefetcher->prefetchURLs().empty());
+  settle();
+  EXPECT_EQ(prefetcher->requestedCount(), 0u);
+  EXPECT_FALSE(completed);
 }
 
 }  // namespace

@@ -225,5 +225,26 @@ TEST(DispatchOperationQueue, AsynchronousOperationHoldsItsSlotUntilItFinishes) {
   EXPECT_FALSE(cancelled->isExecuting());
 }
 
+// Nobody but the queue holds the queue: it stays while its asynchronous operation runs, so the
+// operation's finish still frees the slot and the next operation starts.
+TEST(DispatchOperationQueue, AQueueLetGoOfOutlivesItsRunningOperation) {
+  auto download = std::make_shared<AsyncOperation>();
+  Journal journal;
+  std::weak_ptr<OperationQueue> watch;
+  {
+    auto queue = OperationQueue::create();
+    queue->setMaxConcurrentOperationCount(1);
+    watch = queue;
+    queue->addOperation(download);
+    queue->addOperation(journal.op("next"));
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return download->isExecuting(); }, 20));
+  }
+  EXPECT_FALSE(watch.expired());
+  download->complete();
+  ASSERT_TRUE(journal.waiter.waitFor([&] { return journal.entries.size() == 1; }));
+  EXPECT_EQ(journal.read(), std::vector<std::string>{"next"});
+  EXPECT_TRUE(RunLoop::main().runUntil([&] { return watch.expired(); }, 20));
+}
+
 }  // namespace
 }  // namespace platform

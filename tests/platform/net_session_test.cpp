@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <barrier>
 #include <condition_variable>
 #include <cstdio>
 #include <mutex>
@@ -299,6 +300,38 @@ TEST_F(SessionTest, InvalidateAndCancelEndsEveryTask) {
   EXPECT_TRUE(delegate_->waitForInvalidation());
   EXPECT_EQ(session_->dataTaskWithRequest(request("/hang")), nullptr);
   EXPECT_TRUE(session_->isInvalidated());
+}
+
+// resume() and cancel() from two threads at once: each task completes once, ends Completed, and
+// the session is not left believing one still runs (it would never report its invalidation).
+TEST_F(SessionTest, ResumeRacingCancelLeavesNothingRunning) {
+  session_ = makeSession();
+  constexpr int kTasks = 300;
+  std::vector<std::shared_ptr<platform::URLSessionDataTask>> tasks;
+  for (int i = 0; i < kTasks; ++i) {
+    // An unsupported scheme completes inside resume(), so the race needs no server.
+    tasks.push_back(session_->dataTaskWithURL(urlOf("ftp://example.invalid/" + std::to_string(i))));
+  }
+  std::barrier sync(2);
+  std::thread canceller([&] {
+    for (auto& task : tasks) {
+      sync.arrive_and_wait();
+      task->cancel();
+    }
+  });
+  for (auto& task : tasks) {
+    sync.arrive_and_wait();
+    task->resume();
+  }
+  canceller.join();
+  ASSERT_TRUE(delegate_->waitForCompletions(kTasks));
+  session_->finishTasksAndInvalidate();
+  EXPECT_TRUE(delegate_->waitForInvalidation());
+  for (auto& task : tasks) {
+    EXPECT_EQ(delegate_->log(task).completions.size(), 1u);
+    EXPECT_EQ(task->state(), URLSessionTaskState::Completed);
+  }
+  EXPECT_EQ(delegate_->completionCount(), static_cast<std::size_t>(kTasks));
 }
 
 }  // namespace
