@@ -30,11 +30,20 @@ std::string escapeHTML(const std::string& text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '&': out += "&amp;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -57,7 +66,8 @@ void Catalog::addFrame(const std::string& slug, const platform::Image& image, st
     return;
   }
   platform::Size size = image.size();
-  scene.frames.push_back(Frame{file, std::move(caption), static_cast<int>(size.width * image.scale()),
+  scene.frames.push_back(Frame{file, std::move(caption),
+                               static_cast<int>(size.width * image.scale()),
                                static_cast<int>(size.height * image.scale())});
 }
 
@@ -69,7 +79,8 @@ std::size_t Catalog::endScene() { return scenes_.back().frames.size(); }
 
 bool Catalog::writeIndex() const {
   std::ofstream html(platform::appendingPathComponent(outputDirectory_, "index.html"));
-  html << "<!doctype html>\n<html lang=\"zh\"><head><meta charset=\"utf-8\"><title>Sprout catalog</title>\n"
+  html << "<!doctype html>\n<html lang=\"zh\"><head><meta charset=\"utf-8\"><title>Sprout "
+          "catalog</title>\n"
           "<style>body{font:14px sans-serif;margin:24px;background:#f4f4f2}"
           "section{margin-bottom:32px}.sheet{display:flex;flex-wrap:wrap;gap:16px}"
           "figure{margin:0;background:#fff;padding:8px;border:1px solid #ddd;max-width:360px}"

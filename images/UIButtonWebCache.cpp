@@ -43,10 +43,9 @@ std::shared_ptr<WIImageOperation> load(const std::shared_ptr<Button>& button,
   std::weak_ptr<Button> weakButton = button;
   return WIImageManager::sharedManager()->downloadImageWithURL(
       url, options, nullptr,
-      [weakButton, state, slot, options, completed, url](const ImagePtr& image,
-                                                        const OptionalError& error,
-                                                        WIImageCacheType cacheType, bool finished,
-                                                        const OptionalURL&) {
+      [weakButton, state, slot, options, completed, url](
+          const ImagePtr& image, const OptionalError& error, WIImageCacheType cacheType,
+          bool finished, const OptionalURL&) {
         auto button = weakButton.lock();
         if (!button) return;
         platform::runOnMainSync([&] {
@@ -87,9 +86,8 @@ void wi_setImageWithURL(const std::shared_ptr<Button>& button, const OptionalURL
     return;
   }
   urlStorage(*button).insert_or_assign(state, *url);
-  wi_setImageLoadOperation(*button, load(button, *url, state, Slot::Image, options,
-                                         std::move(completed)),
-                           state);
+  wi_setImageLoadOperation(
+      *button, load(button, *url, state, Slot::Image, options, std::move(completed)), state);
 }
 
 void wi_setImageWithURL(const std::shared_ptr<Button>& button, const OptionalURL& url,
@@ -136,8 +134,7 @@ void wi_cancelImageLoadForState(Button& button, unsigned state) {
   wi_cancelImageLoadOperationWithKey(button, imageOperationKey(state));
 }
 
-void wi_setBackgroundImageLoadOperation(Button& button,
-                                        std::shared_ptr<WIImageOperation> operation,
+void wi_setBackgroundImageLoadOperation(Button& button, std::shared_ptr<WIImageOperation> operation,
                                         unsigned state) {
   wi_setImageLoadOperation(button, std::move(operation), backgroundImageOperationKey(state));
 }

@@ -48,10 +48,9 @@ void wi_setImageWithURL(const std::shared_ptr<ImageView>& imageView, const Optio
   if (showActivityIndicatorView(*imageView)) addActivityIndicator(imageView);
   auto operation = WIImageManager::sharedManager()->downloadImageWithURL(
       url, options, std::move(progress),
-      [weakView, placeholder, options, completed, url](const ImagePtr& image,
-                                                      const OptionalError& error,
-                                                      WIImageCacheType cacheType, bool finished,
-                                                      const OptionalURL&) {
+      [weakView, placeholder, options, completed, url](
+          const ImagePtr& image, const OptionalError& error, WIImageCacheType cacheType,
+          bool finished, const OptionalURL&) {
         auto view = weakView.lock();
         if (!view) return;
         platform::runOnMainSync([&] {
@@ -185,11 +184,12 @@ void addActivityIndicator(const std::shared_ptr<ImageView>& imageView) {
       if (!view) return;
       // Kept at the centre as the view resizes.
       const platform::Rect bounds = view->bounds();
-      indicator->setCenter({bounds.origin.x + bounds.size.width / 2,
-                            bounds.origin.y + bounds.size.height / 2});
-      indicator->setAutoresizingMask(
-          platform::ViewAutoresizingFlexibleLeftMargin | platform::ViewAutoresizingFlexibleRightMargin |
-          platform::ViewAutoresizingFlexibleTopMargin | platform::ViewAutoresizingFlexibleBottomMargin);
+      indicator->setCenter(
+          {bounds.origin.x + bounds.size.width / 2, bounds.origin.y + bounds.size.height / 2});
+      indicator->setAutoresizingMask(platform::ViewAutoresizingFlexibleLeftMargin |
+                                     platform::ViewAutoresizingFlexibleRightMargin |
+                                     platform::ViewAutoresizingFlexibleTopMargin |
+                                     platform::ViewAutoresizingFlexibleBottomMargin);
       view->addSubview(indicator);
     });
   }

@@ -18,7 +18,8 @@ inline constexpr char kWIImageViewAnimationImagesKey[] = "UIImageViewAnimationIm
 // the earlier image, because its earlier load was cancelled.
 void wi_setImageWithURL(const std::shared_ptr<platform::ImageView>& imageView,
                         const OptionalURL& url, ImagePtr placeholder = nullptr,
-                        WIImageOptions options = {}, WIImageDownloaderProgressBlock progress = nullptr,
+                        WIImageOptions options = {},
+                        WIImageDownloaderProgressBlock progress = nullptr,
                         WIImageCompletionBlock completed = nullptr);
 void wi_setImageWithURL(const std::shared_ptr<platform::ImageView>& imageView,
                         const OptionalURL& url, WIImageCompletionBlock completed);

@@ -361,8 +361,8 @@ void WIImageManager::transformLater(const std::shared_ptr<Load>& load,
     ImagePtr transformed = delegate->transformDownloadedImage(*self, downloaded, load->url);
     if (transformed && finished) {
       const bool recalculate = transformed != downloaded;
-      self->storeDownloaded(transformed, recalculate, recalculate ? std::nullopt : data,
-                                    load->key, !(load->options & WIImageCacheMemoryOnly));
+      self->storeDownloaded(transformed, recalculate, recalculate ? std::nullopt : data, load->key,
+                            !(load->options & WIImageCacheMemoryOnly));
     }
     self->deliver(*load, transformed, std::nullopt, WIImageCacheTypeNone, finished);
   });
@@ -377,8 +377,8 @@ void WIImageManager::storeDownloaded(const ImagePtr& image, bool recalculate,
   bool repeat = false;
   {
     std::lock_guard lock(lastStoreMutex_);
-    repeat = lastStore_.image.lock() == image && lastStore_.key == key &&
-             (lastStore_.toDisk || !toDisk);
+    repeat =
+        lastStore_.image.lock() == image && lastStore_.key == key && (lastStore_.toDisk || !toDisk);
     if (!repeat) lastStore_ = LastStore{image, key, toDisk};
   }
   if (repeat && imageCache_->imageFromMemoryCacheForKey(key) == image) return;

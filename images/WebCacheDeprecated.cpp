@@ -40,7 +40,8 @@ void setImageWithURL(const std::shared_ptr<platform::ImageView>& imageView, cons
 }
 
 void setImageWithURL(const std::shared_ptr<platform::ImageView>& imageView, const OptionalURL& url,
-                     ImagePtr placeholder, WIImageOptions options, WIImageCompletedBlock completed) {
+                     ImagePtr placeholder, WIImageOptions options,
+                     WIImageCompletedBlock completed) {
   setImageWithURL(imageView, url, std::move(placeholder), options, nullptr, std::move(completed));
 }
 
@@ -48,7 +49,9 @@ void cancelCurrentArrayLoad(platform::ImageView& imageView) {
   wi_cancelCurrentAnimationImagesLoad(imageView);
 }
 
-void cancelCurrentImageLoad(platform::ImageView& imageView) { wi_cancelCurrentImageLoad(imageView); }
+void cancelCurrentImageLoad(platform::ImageView& imageView) {
+  wi_cancelCurrentImageLoad(imageView);
+}
 
 void setAnimationImagesWithURLs(const std::shared_ptr<platform::ImageView>& imageView,
                                 const std::vector<platform::URL>& urls) {

@@ -11,8 +11,8 @@ namespace sprout {
 
 // The older entry points of the image view and button bindings, kept for callers written against
 // them; each forwards to its wi_ form. Their completion has no URL.
-using WIImageCompletedBlock =
-    std::function<void(const ImagePtr& image, const OptionalError& error, WIImageCacheType cacheType)>;
+using WIImageCompletedBlock = std::function<void(const ImagePtr& image, const OptionalError& error,
+                                                 WIImageCacheType cacheType)>;
 
 OptionalURL imageURL(platform::ImageView& imageView);
 void setImageWithURL(const std::shared_ptr<platform::ImageView>& imageView, const OptionalURL& url,

@@ -85,7 +85,8 @@ void sceneImageViewBindings(Catalog& catalog) {
     auto count = [&ended](const sprout::ImagePtr&, const sprout::OptionalError&,
                           sprout::WIImageCacheType, const sprout::OptionalURL&) { ++ended; };
     std::vector<std::string> paths;
-    for (int i = 0; i < kFastPictures; ++i) paths.push_back("/pictures/" + std::to_string(i) + ".jpg");
+    for (int i = 0; i < kFastPictures; ++i)
+      paths.push_back("/pictures/" + std::to_string(i) + ".jpg");
     paths.insert(paths.begin() + 1, "/pictures/slow.jpg");
     paths.push_back("/pictures/missing.jpg");
     for (std::size_t i = 0; i < paths.size(); ++i) {
@@ -105,8 +106,9 @@ void sceneImageViewBindings(Catalog& catalog) {
     catalog.addFrame("most-arrived", *platform::renderView(*album.window),
                      "Fast pictures arrived; the slow one is still dripping in");
     platform::RunLoop::main().runUntil([&] { return ended >= loads; }, 30.0);
-    catalog.addFrame("all-ended", *platform::renderView(*album.window),
-                     "Every load ended: the missing pictures keep (or, delayed, get) the placeholder");
+    catalog.addFrame(
+        "all-ended", *platform::renderView(*album.window),
+        "Every load ended: the missing pictures keep (or, delayed, get) the placeholder");
   }
   platform::FileManager::setHomeDirectory(previousHome);
 }

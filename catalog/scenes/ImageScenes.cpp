@@ -37,27 +37,32 @@ std::vector<Sample> loadSamples() {
 }
 
 const char* orientationName(platform::ImageOrientation orientation) {
-  static const char* kNames[] = {"up",           "down",          "left",           "right",
-                                 "up-mirrored",  "down-mirrored", "left-mirrored",  "right-mirrored"};
+  static const char* kNames[] = {"up",          "down",          "left",          "right",
+                                 "up-mirrored", "down-mirrored", "left-mirrored", "right-mirrored"};
   return kNames[static_cast<int>(orientation)];
 }
 
 const char* colorModelName(platform::ColorModel model) {
   switch (model) {
-    case platform::ColorModel::Monochrome: return "grey";
-    case platform::ColorModel::RGB: return "RGB";
-    case platform::ColorModel::CMYK: return "CMYK";
-    case platform::ColorModel::Indexed: return "indexed";
-    default: return "other";
+    case platform::ColorModel::Monochrome:
+      return "grey";
+    case platform::ColorModel::RGB:
+      return "RGB";
+    case platform::ColorModel::CMYK:
+      return "CMYK";
+    case platform::ColorModel::Indexed:
+      return "indexed";
+    default:
+      return "other";
   }
 }
 
 std::string describe(const Sample& sample, const platform::Image& image) {
   const auto& bitmap = *image.bitmap();
   char text[256];
-  std::snprintf(text, sizeof text, "%s\n%s, %dx%d px, orientation %s\n%s, %s",
-                sample.name.c_str(), sprout::wi_contentTypeForImageData(sample.data)->c_str(),
-                bitmap.width(), bitmap.height(), orientationName(image.orientation()),
+  std::snprintf(text, sizeof text, "%s\n%s, %dx%d px, orientation %s\n%s, %s", sample.name.c_str(),
+                sprout::wi_contentTypeForImageData(sample.data)->c_str(), bitmap.width(),
+                bitmap.height(), orientationName(image.orientation()),
                 colorModelName(bitmap.colorModel()), bitmap.hasAlpha() ? "alpha" : "opaque");
   std::string caption = text;
   if (image.isAnimated()) {
@@ -109,8 +114,7 @@ std::string diskListing(const sprout::WIImageCache& cache) {
   for (const auto& entry : entries) {
     std::snprintf(line, sizeof line, "%-40s %7" PRIu64 " B %7" PRIu64 " B alloc%s\n",
                   platform::lastPathComponent(entry.path).c_str(), entry.fileSize,
-                  entry.allocatedSize,
-                  files.isExcludedFromBackup(entry.path) ? "  no-backup" : "");
+                  entry.allocatedSize, files.isExcludedFromBackup(entry.path) ? "  no-backup" : "");
     text += line;
   }
   return text;
@@ -134,9 +138,8 @@ void sceneDiskCacheReport(Catalog& catalog) {
   std::vector<std::string> keys;
   for (const Sample& sample : loadSamples()) {
     keys.push_back("http://images.sprout.test/samples/" + sample.name);
-    cache->ioQueue()->async([cache, key = keys.back(), data = sample.data] {
-      cache->storeImageDataToDisk(data, key);
-    });
+    cache->ioQueue()->async(
+        [cache, key = keys.back(), data = sample.data] { cache->storeImageDataToDisk(data, key); });
   }
   // A query string and an over-long suffix keep no extension on disk.
   keys.push_back("http://images.sprout.test/samples/photo.png?size=large");

@@ -145,8 +145,8 @@ void Operation::waitUntilFinished() {
 }
 
 bool Operation::waitUntilFinished(double timeoutSeconds) {
-  return waitServingMainLoop(mutex_, done_, mainThreadWaiters_, [this] { return completed_; },
-                             timeoutSeconds);
+  return waitServingMainLoop(
+      mutex_, done_, mainThreadWaiters_, [this] { return completed_; }, timeoutSeconds);
 }
 
 }  // namespace platform

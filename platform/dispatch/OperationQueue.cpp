@@ -195,8 +195,8 @@ void OperationQueue::waitUntilAllOperationsAreFinished() {
 }
 
 bool OperationQueue::waitUntilAllOperationsAreFinished(double timeoutSeconds) {
-  return waitServingMainLoop(mutex_, drained_, mainThreadWaiters_,
-                             [this] { return operations_.empty(); }, timeoutSeconds);
+  return waitServingMainLoop(
+      mutex_, drained_, mainThreadWaiters_, [this] { return operations_.empty(); }, timeoutSeconds);
 }
 
 std::string OperationQueue::name() const {

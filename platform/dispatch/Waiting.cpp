@@ -8,9 +8,8 @@
 
 namespace platform {
 
-bool waitServingMainLoop(std::mutex& mutex, std::condition_variable& signal,
-                         int& mainThreadWaiters, const std::function<bool()>& condition,
-                         double timeoutSeconds) {
+bool waitServingMainLoop(std::mutex& mutex, std::condition_variable& signal, int& mainThreadWaiters,
+                         const std::function<bool()>& condition, double timeoutSeconds) {
   if (RunLoop::isMainThread()) {
     {
       std::lock_guard lock(mutex);

@@ -10,8 +10,7 @@ namespace platform {
 // main thread the main loop keeps running meanwhile, so work that needs the main thread cannot
 // deadlock the wait; `mainThreadWaiters` (guarded by `mutex`) tells notifiers to wake that loop
 // as well as `signal`.
-bool waitServingMainLoop(std::mutex& mutex, std::condition_variable& signal,
-                         int& mainThreadWaiters, const std::function<bool()>& condition,
-                         double timeoutSeconds);
+bool waitServingMainLoop(std::mutex& mutex, std::condition_variable& signal, int& mainThreadWaiters,
+                         const std::function<bool()>& condition, double timeoutSeconds);
 
 }  // namespace platform
