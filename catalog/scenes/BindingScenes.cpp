@@ -58,8 +58,10 @@ Album makeAlbum() {
   title->setTextAlignment(platform::TextAlignment::Center);
   album.window->addSubview(title);
   for (int i = 0; i < 9; ++i) {
-    const double x = 17.5 + (i % 3) * (kCell + kGap);
-    const double y = 80 + (i / 3) * (kCell + kGap);
+    const int column = i % 3;
+    const int row = i / 3;  // whole rows
+    const double x = 17.5 + column * (kCell + kGap);
+    const double y = 80 + row * (kCell + kGap);
     auto cell = platform::ImageView::create({{x, y}, {kCell, kCell}});
     cell->setContentMode(platform::ViewContentMode::ScaleAspectFill);
     cell->setClipsToBounds(true);
@@ -85,6 +87,7 @@ void sceneImageViewBindings(Catalog& catalog) {
     auto count = [&ended](const sprout::ImagePtr&, const sprout::OptionalError&,
                           sprout::WIImageCacheType, const sprout::OptionalURL&) { ++ended; };
     std::vector<std::string> paths;
+    paths.reserve(kFastPictures + 2);
     for (int i = 0; i < kFastPictures; ++i)
       paths.push_back("/pictures/" + std::to_string(i) + ".jpg");
     paths.insert(paths.begin() + 1, "/pictures/slow.jpg");
