@@ -1,6 +1,8 @@
 // View animation blocks: while a block runs, the views' layers ask their view for an action on
 // each change, and the view answers with an animation carrying the block's timing.
 #include <cmath>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "platform/animation/BasicAnimation.h"
@@ -18,6 +20,9 @@ struct BlockGroup {
   bool closed = false;
   bool fired = false;
   std::function<void(bool)> completion;
+  // While the block runs: per layer and key, whether this block's own later change replaced
+  // that animation (which does not make the block unfinished).
+  std::map<std::pair<const Layer*, std::string>, std::shared_ptr<bool>> superseded;
 
   void fireIfDone() {
     if (fired || !closed || pending > 0) return;
@@ -77,6 +82,7 @@ void runBlock(BlockContext context, const std::function<void()>& animations,
   blocks().push_back(std::move(context));
   if (animations) animations();
   blocks().pop_back();
+  group->superseded.clear();
   group->closed = true;
   if (group->pending > 0) return;
   // Nothing animated: the completion still comes, from the run loop, after the delay.
@@ -133,7 +139,7 @@ bool View::areAnimationsEnabled() { return animationsEnabled(); }
 
 void View::setAnimationsEnabled(bool enabled) { animationsEnabled() = enabled; }
 
-std::optional<std::shared_ptr<Animation>> View::actionForLayer(Layer& /*layer*/,
+std::optional<std::shared_ptr<Animation>> View::actionForLayer(Layer& layer,
                                                                const std::string& key,
                                                                const AnimationValue& from) {
   // Outside blocks a view's own layer never animates by itself.
@@ -162,10 +168,13 @@ std::optional<std::shared_ptr<Animation>> View::actionForLayer(Layer& /*layer*/,
   if (block.options & ViewAnimationOptionRepeat) animation->setRepeatCount(kRepeatForever);
   if (block.options & ViewAnimationOptionAutoreverse) animation->setAutoreverses(true);
   std::shared_ptr<BlockGroup> group = block.group;
+  auto& slot = group->superseded[{&layer, key}];
+  if (slot) *slot = true;
+  slot = std::make_shared<bool>(false);
   ++group->pending;
-  animation->setStopHandler([group](Animation&, bool finished) {
+  animation->setStopHandler([group, replacedByOwnBlock = slot](Animation&, bool finished) {
     --group->pending;
-    group->finished = group->finished && finished;
+    group->finished = group->finished && (finished || *replacedByOwnBlock);
     group->fireIfDone();
   });
   return std::shared_ptr<Animation>(animation);

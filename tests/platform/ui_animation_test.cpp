@@ -107,6 +107,23 @@ TEST_F(UIViewAnimation, ReplacedOrRemovedAnimationsCompleteUnfinished) {
   EXPECT_FALSE(view->layer()->hasAnimations());
   loop.runPending();
   EXPECT_EQ(completions, (std::vector<bool>{false, false, false, true, true}));
+
+  // A block that changes one property twice (a frame, then a centre) replaces only its own
+  // animation: it still finishes, at the end, from where the first change started.
+  completions.clear();
+  View::animateWithDuration(
+      1, 0, ViewAnimationOptionCurveLinear,
+      [&] {
+        view->setFrame(makeRect(0, 0, 100, 100));
+        view->setCenter({150, 50});
+      },
+      record);
+  const TimeInterval f = clock.now() - start;
+  EXPECT_NEAR(shownCenter(f + 0.5).x, 100, 1e-4);
+  advance(0.9);
+  EXPECT_TRUE(completions.empty());
+  advance(0.1);
+  EXPECT_EQ(completions, (std::vector<bool>{true}));
 }
 
 TEST_F(UIViewAnimation, SpringsAndAutoresizingAnimateToo) {

@@ -199,6 +199,9 @@ class HDProgressHUD : public platform::View {
   static platform::Rect appWindowBounds();
   // Views belong to the main thread: from elsewhere, runs `fn` there and waits.
   static void onMain(const std::function<void(HDProgressHUD&)>& fn);
+  // One of the HUD's own images, read on the main thread where the HUD keeps them.
+  static std::shared_ptr<platform::Image> ownImage(
+      const std::shared_ptr<platform::Image>& (HDProgressHUD::*getter)() const);
   template <class T>
   static void store(T HDProgressHUD::*field, T value);
 

@@ -72,40 +72,35 @@ void HDProgressHUD::showProgress(float progress, const Status& status,
   sharedView()->queueShowProgress(progress, status, maskType);
 }
 
-void HDProgressHUD::showInfoWithStatus(const Status& status) {
+std::shared_ptr<Image> HDProgressHUD::ownImage(
+    const std::shared_ptr<Image>& (HDProgressHUD::*getter)() const) {
   std::shared_ptr<Image> image;
-  onMain([&](HDProgressHUD& hud) { image = hud.infoImage_; });
-  showImage(image, status);
+  onMain([&](HDProgressHUD& hud) { image = (hud.*getter)(); });
+  return image;
+}
+
+void HDProgressHUD::showInfoWithStatus(const Status& status) {
+  showImage(ownImage(&HDProgressHUD::infoImage), status);
 }
 
 void HDProgressHUD::showInfoWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
-  std::shared_ptr<Image> image;
-  onMain([&](HDProgressHUD& hud) { image = hud.infoImage_; });
-  showImage(image, status, maskType);
+  showImage(ownImage(&HDProgressHUD::infoImage), status, maskType);
 }
 
 void HDProgressHUD::showSuccessWithStatus(const Status& status) {
-  std::shared_ptr<Image> image;
-  onMain([&](HDProgressHUD& hud) { image = hud.successImage_; });
-  showImage(image, status);
+  showImage(ownImage(&HDProgressHUD::successImage), status);
 }
 
 void HDProgressHUD::showSuccessWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
-  std::shared_ptr<Image> image;
-  onMain([&](HDProgressHUD& hud) { image = hud.successImage_; });
-  showImage(image, status, maskType);
+  showImage(ownImage(&HDProgressHUD::successImage), status, maskType);
 }
 
 void HDProgressHUD::showErrorWithStatus(const Status& status) {
-  std::shared_ptr<Image> image;
-  onMain([&](HDProgressHUD& hud) { image = hud.errorImage_; });
-  showImage(image, status);
+  showImage(ownImage(&HDProgressHUD::errorImage), status);
 }
 
 void HDProgressHUD::showErrorWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
-  std::shared_ptr<Image> image;
-  onMain([&](HDProgressHUD& hud) { image = hud.errorImage_; });
-  showImage(image, status, maskType);
+  showImage(ownImage(&HDProgressHUD::errorImage), status, maskType);
 }
 
 void HDProgressHUD::showImage(std::shared_ptr<Image> image, const Status& status) {
