@@ -126,7 +126,12 @@ void WIImageCache::storeImage(const ImagePtr& image, bool recalculate,
                               const std::optional<Data>& imageData, const std::string& key,
                               bool toDisk) {
   if (!image || key.empty()) return;
-  if (shouldCacheImagesInMemory_) memCache_->setObject(key, image, costForImage(*image));
+  // The memory change and the queued write are one step for queries (see fillMemoryFromDisk).
+  std::lock_guard lock(memoryMutex_);
+  if (shouldCacheImagesInMemory_) {
+    ++memoryGeneration_;
+    memCache_->setObject(key, image, costForImage(*image));
+  }
   if (!toDisk) return;
   ioQueue_->async([self = shared_from_this(), image, recalculate, imageData, key] {
     std::optional<Data> data = imageData;
@@ -187,20 +192,24 @@ std::shared_ptr<platform::Operation> WIImageCache::queryDiskCacheForKey(
     done(nullptr, WIImageCacheTypeNone);
     return nullptr;
   }
-  if (auto image = imageFromMemoryCacheForKey(key)) {
-    done(image, WIImageCacheTypeMemory);
-    return nullptr;
-  }
-  // Only a cancellation flag: the token is never queued.
-  auto token = platform::BlockOperation::create([] {});
-  ioQueue_->async([self = shared_from_this(), token, key, done = std::move(done)] {
-    if (token->isCancelled()) return;
-    ImagePtr image = self->diskImageForKey(key);
-    if (image && self->shouldCacheImagesInMemory_) {
-      self->memCache_->setObject(key, image, costForImage(*image));
+  ImagePtr hit;
+  std::shared_ptr<platform::Operation> token;
+  {
+    std::lock_guard lock(memoryMutex_);
+    hit = imageFromMemoryCacheForKey(key);
+    if (!hit) {
+      // Only a cancellation flag: the token is never queued.
+      token = platform::BlockOperation::create([] {});
+      ioQueue_->async(
+          [self = shared_from_this(), token, key, generation = memoryGeneration_, done] {
+            if (token->isCancelled()) return;
+            ImagePtr image = self->diskImageForKey(key);
+            self->fillMemoryFromDisk(key, image, generation);
+            DispatchQueue::main()->async([done, image] { done(image, WIImageCacheTypeDisk); });
+          });
     }
-    DispatchQueue::main()->async([done, image] { done(image, WIImageCacheTypeDisk); });
-  });
+  }
+  if (hit) done(hit, WIImageCacheTypeMemory);
   return token;
 }
 
@@ -210,10 +219,23 @@ ImagePtr WIImageCache::imageFromMemoryCacheForKey(const std::string& key) const 
 }
 
 ImagePtr WIImageCache::imageFromDiskCacheForKey(const std::string& key) {
-  if (auto image = imageFromMemoryCacheForKey(key)) return image;
+  std::uint64_t generation = 0;
+  {
+    std::lock_guard lock(memoryMutex_);
+    if (auto image = imageFromMemoryCacheForKey(key)) return image;
+    generation = memoryGeneration_;
+  }
   ImagePtr image = diskImageForKey(key);
-  if (image && shouldCacheImagesInMemory_) memCache_->setObject(key, image, costForImage(*image));
+  fillMemoryFromDisk(key, image, generation);
   return image;
+}
+
+void WIImageCache::fillMemoryFromDisk(const std::string& key, const ImagePtr& image,
+                                      std::uint64_t generation) {
+  if (!image || !shouldCacheImagesInMemory_) return;
+  std::lock_guard lock(memoryMutex_);
+  if (memoryGeneration_ != generation) return;  // a missed fill only costs another disk read
+  memCache_->setObject(key, image, costForImage(*image));
 }
 
 std::optional<Data> WIImageCache::diskImageDataBySearchingAllPathsForKey(
@@ -254,8 +276,13 @@ ImagePtr WIImageCache::scaledImageForKey(const std::string& key, const ImagePtr&
 void WIImageCache::removeImageForKey(const std::string& key, bool fromDisk,
                                      WIImageNoParamsBlock completion) {
   if (key.empty()) return;
-  if (shouldCacheImagesInMemory_) memCache_->removeObjectForKey(key);
+  std::unique_lock lock(memoryMutex_);
+  if (shouldCacheImagesInMemory_) {
+    ++memoryGeneration_;
+    memCache_->removeObjectForKey(key);
+  }
   if (!fromDisk) {
+    lock.unlock();
     if (completion) completion();
     return;
   }
@@ -265,6 +292,10 @@ void WIImageCache::removeImageForKey(const std::string& key, bool fromDisk,
   });
 }
 
-void WIImageCache::clearMemory() { memCache_->removeAllObjects(); }
+void WIImageCache::clearMemory() {
+  std::lock_guard lock(memoryMutex_);
+  ++memoryGeneration_;
+  memCache_->removeAllObjects();
+}
 
 }  // namespace sprout

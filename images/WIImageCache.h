@@ -139,6 +139,12 @@ class WIImageCache : public std::enable_shared_from_this<WIImageCache> {
   std::optional<platform::Data> encodeForDisk(const platform::Image& image,
                                               const std::optional<platform::Data>& given) const;
   void cleanDiskNow();
+  // Puts an image read from disk into memory unless the memory layer changed since `generation`
+  // was read: a store, removal or clear made meanwhile must not be undone by older disk bytes.
+  // Stores and removals bump the generation and queue their disk work under memoryMutex_, and
+  // queries read it and queue theirs under it too, so a query that sees a generation runs after
+  // the disk work of every change before it.
+  void fillMemoryFromDisk(const std::string& key, const ImagePtr& image, std::uint64_t generation);
 
   std::unique_ptr<platform::FileManager> fileManager_;  // used on the I/O queue only
   std::atomic<bool> shouldDecompressImages_{true};
@@ -146,6 +152,9 @@ class WIImageCache : public std::enable_shared_from_this<WIImageCache> {
   std::atomic<bool> shouldCacheImagesInMemory_{true};
   std::atomic<std::int64_t> maxCacheAge_{kDefaultMaxCacheAge};
   std::atomic<std::uint64_t> maxCacheSize_{0};
+  // Bumped by every store, removal and clear, under memoryMutex_ together with the change itself.
+  mutable std::mutex memoryMutex_;
+  std::uint64_t memoryGeneration_ = 0;
   std::shared_ptr<AutoPurgeCache> memCache_;
   const std::string diskCachePath_;
   mutable std::mutex customPathsMutex_;

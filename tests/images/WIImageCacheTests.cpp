@@ -363,6 +363,42 @@ TEST_F(WIImageCacheTest, CancelledQueryNeverAnswers) {
   EXPECT_FALSE(cancelledAnswered);
 }
 
+// A query that reads the disk while the key is stored again or removed must not put the older
+// disk picture back into memory afterwards.
+TEST_F(WIImageCacheTest, PendingQueryNeverUndoesLaterStoreOrRemoval) {
+  const std::string key = "http://h/q.png";
+  cache_->storeImage(pngImage(kOpaqueRed), key);
+  drain(*cache_);
+  cache_->clearMemory();
+  {
+    QueueGate gate(*cache_->ioQueue());
+    cache_->queryDiskCacheForKey(key, [](const ImagePtr&, WIImageCacheType) {});
+    cache_->storeImage(pngImage(kOpaqueBlue), key, /*toDisk=*/false);
+  }
+  drain(*cache_);
+  EXPECT_EQ(colourOf(cache_->imageFromMemoryCacheForKey(key)), kOpaqueBlue);
+
+  cache_->clearMemory();
+  {
+    QueueGate gate(*cache_->ioQueue());
+    cache_->queryDiskCacheForKey(key, [](const ImagePtr&, WIImageCacheType) {});
+    cache_->removeImageForKey(key);
+  }
+  drain(*cache_);
+  EXPECT_EQ(cache_->imageFromMemoryCacheForKey(key), nullptr);
+  EXPECT_FALSE(cache_->diskImageExistsWithKey(key));
+
+  // A query issued after a change reads what the change left on disk and may fill memory.
+  cache_->storeImage(pngImage(kOpaqueGreen), key);
+  cache_->clearMemory();
+  bool answered = false;
+  cache_->queryDiskCacheForKey(key, [&](const ImagePtr& image, WIImageCacheType) {
+    answered = colourOf(image) == kOpaqueGreen;
+  });
+  ASSERT_TRUE(runMainUntil([&] { return answered; }));
+  EXPECT_EQ(colourOf(cache_->imageFromMemoryCacheForKey(key)), kOpaqueGreen);
+}
+
 TEST_F(WIImageCacheTest, ManyThreadsStoreAndReadAtOnce) {
   constexpr int kThreads = 8;
   constexpr int kKeys = 16;
