@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "images/AutoPurgeCache.h"
 #include "images/WIImageCache.h"
 #include "platform/dispatch/Clock.h"
@@ -79,6 +82,21 @@ TEST_F(WIImageCacheCleaningTest, RemovesOldestFirstUntilBelowHalfTheLimit) {
   EXPECT_FALSE(exists(stale));
   EXPECT_TRUE(exists(newest));
   EXPECT_TRUE(exists(fresh));
+}
+
+// Reaching half the limit exactly is not below it: one more file goes.
+TEST_F(WIImageCacheCleaningTest, KeepsRemovingWhileTheTotalEqualsHalfTheLimit) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < 5; ++i) {
+    paths.push_back(writeFile("file" + std::to_string(i), 400, kNow - 500 + 100 * i));
+  }
+  const std::uint64_t block = files().attributesOfItem(paths[0])->allocatedSize;
+  if (block < 400) GTEST_SKIP() << "this file system stores small files without whole blocks";
+
+  cache_->setMaxCacheSize(block * 4);  // five blocks are over it; the target is two blocks
+  cleanAndWait();
+  for (int i = 0; i < 4; ++i) EXPECT_FALSE(exists(paths[i])) << i;
+  EXPECT_TRUE(exists(paths[4]));
 }
 
 TEST_F(WIImageCacheCleaningTest, AnswersTheApplicationsNotifications) {
