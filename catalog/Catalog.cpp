@@ -1,14 +1,13 @@
 #include "catalog/Catalog.h"
 
-#include <pango/pangocairo.h>
-
 #include <cctype>
 #include <cstdio>
 #include <fstream>
 
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Path.h"
-#include "platform/graphics/Context.h"
+#include "platform/render/RenderView.h"
+#include "platform/ui/Label.h"
 
 namespace catalog {
 namespace {
@@ -104,32 +103,22 @@ bool Catalog::writeIndex() const {
 }
 
 std::shared_ptr<platform::Image> renderTextCard(const std::string& text, double widthPoints) {
-  // Measure first so the card is exactly as tall as its text.
-  PangoFontMap* fontMap = pango_cairo_font_map_get_default();
-  PangoContext* measuring = pango_font_map_create_context(fontMap);
-  PangoLayout* layout = pango_layout_new(measuring);
-  PangoFontDescription* font = pango_font_description_from_string("Monospace 11");
-  pango_layout_set_font_description(layout, font);
-  pango_layout_set_width(layout, static_cast<int>((widthPoints - 24) * PANGO_SCALE));
-  pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-  pango_layout_set_text(layout, text.c_str(), -1);
-  int textWidth = 0;
-  int textHeight = 0;
-  pango_layout_get_pixel_size(layout, &textWidth, &textHeight);
-
-  auto context = platform::Context::create({widthPoints, textHeight + 24.0}, 2.0, true);
-  cairo_t* cr = context->cairo();
-  context->fillRect({{0, 0}, {widthPoints, textHeight + 24.0}}, platform::Color::white(0.98, 1));
-  cairo_set_source_rgb(cr, 0.12, 0.12, 0.14);
-  cairo_move_to(cr, 12, 12);
-  pango_cairo_update_context(cr, measuring);
-  pango_layout_context_changed(layout);
-  pango_cairo_show_layout(cr, layout);
-
-  pango_font_description_free(font);
-  g_object_unref(layout);
-  g_object_unref(measuring);
-  return context->makeImage();
+  constexpr double kMargin = 12;
+  auto label = platform::Label::create();
+  label->setFont(platform::Font::fontWithName("Monospace", 11));
+  label->setTextColor(platform::Color::hex(0x1F1F24));
+  label->setNumberOfLines(0);
+  label->setText(text);
+  // Measured first so the card is exactly as tall as its text.
+  const double textWidth = widthPoints - 2 * kMargin;
+  const platform::Size size = label->sizeThatFits({textWidth, 1e6});
+  label->setFrame({{kMargin, kMargin}, {textWidth, size.height}});
+  auto card = platform::View::create({{0, 0}, {widthPoints, size.height + 2 * kMargin}});
+  card->setBackgroundColor(platform::Color::white(0.98, 1));
+  card->addSubview(label);
+  platform::RenderOptions options;
+  options.scale = 2.0;
+  return platform::renderView(*card, options);
 }
 
 }  // namespace catalog

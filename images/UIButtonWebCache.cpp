@@ -18,12 +18,7 @@ constexpr char kURLStorageKey[] = "imageURLStorage";
 using URLStorage = std::map<unsigned, platform::URL>;
 
 URLStorage& urlStorage(Button& button) {
-  if (auto* existing = button.associated<std::shared_ptr<URLStorage>>(kURLStorageKey)) {
-    return **existing;
-  }
-  auto made = std::make_shared<URLStorage>();
-  button.setAssociatedValue(kURLStorageKey, made);
-  return *made;
+  return button.associatedOrMake<URLStorage>(kURLStorageKey);
 }
 
 std::string imageOperationKey(unsigned state) {

@@ -15,13 +15,7 @@ constexpr char kOperationDictionaryKey[] = "wi_operationDictionary";
 using OperationDictionary = std::map<std::string, WIImageOperationList>;
 
 OperationDictionary& operationDictionary(platform::View& view) {
-  if (auto* existing =
-          view.associated<std::shared_ptr<OperationDictionary>>(kOperationDictionaryKey)) {
-    return **existing;
-  }
-  auto made = std::make_shared<OperationDictionary>();
-  view.setAssociatedValue(kOperationDictionaryKey, made);
-  return *made;
+  return view.associatedOrMake<OperationDictionary>(kOperationDictionaryKey);
 }
 
 }  // namespace

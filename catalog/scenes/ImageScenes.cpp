@@ -120,12 +120,6 @@ std::string diskListing(const sprout::WIImageCache& cache) {
   return text;
 }
 
-void waitForIOQueue(sprout::WIImageCache& cache) {
-  bool done = false;
-  cache.ioQueue()->async([&done] { platform::RunLoop::main().post([&done] { done = true; }); });
-  platform::RunLoop::main().runUntil([&done] { return done; }, 30.0);
-}
-
 }  // namespace
 
 void sceneDiskCacheReport(Catalog& catalog) {
@@ -149,7 +143,7 @@ void sceneDiskCacheReport(Catalog& catalog) {
       cache->storeImageDataToDisk(platform::Data{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}, key);
     });
   }
-  waitForIOQueue(*cache);
+  cache->ioQueue()->sync([] {});  // every write queued above is on disk
   for (const auto& key : keys) {
     report += "  " + key + "\n    -> " + sprout::WIImageCache::cachedFileNameForKey(key) + "\n";
   }

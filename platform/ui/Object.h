@@ -29,6 +29,13 @@ class Object : public std::enable_shared_from_this<Object> {
     return it == associated_.end() ? nullptr : std::any_cast<T>(&it->second);
   }
   // A stored std::shared_ptr<T>, or the live target of a stored std::weak_ptr<T>.
+  // The value under `key`, made by default construction on first use.
+  template <class T>
+  T& associatedOrMake(const std::string& key) {
+    if (T* existing = associated<T>(key)) return *existing;
+    setAssociatedValue(key, T{});
+    return *associated<T>(key);
+  }
   template <class T>
   std::shared_ptr<T> associatedObject(const std::string& key) {
     if (auto* strong = associated<std::shared_ptr<T>>(key)) return *strong;
