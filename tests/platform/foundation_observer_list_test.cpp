@@ -25,7 +25,7 @@ TEST(ObserverListTest, OldAndNewValuesInSubscriptionOrderUntilTheTokenGoes) {
 
   second.reset();
   Subscription moved = std::move(first);
-  EXPECT_FALSE(first.isActive());
+  EXPECT_FALSE(first.isActive());  // NOLINT(bugprone-use-after-move): moved-from is empty
   EXPECT_TRUE(moved.isActive());
   calls.clear();
   offset.notify(Point{0, 40}, Point{0, 10});
