@@ -62,6 +62,15 @@ TEST(ObserverListTest, ChangesDuringANotificationTakeEffectSafely) {
   EXPECT_EQ(calls, (std::vector<std::string>{"nested 3", "late 3"}));
 }
 
+TEST(ObserverListTest, ObserversMayShareAMutableArgument) {
+  ObserverList<std::vector<int>&> list;
+  auto a = list.subscribe([](std::vector<int>& v) { v.push_back(1); });
+  auto b = list.subscribe([](std::vector<int>& v) { v.push_back(2); });
+  std::vector<int> seen;
+  list.notify(seen);
+  EXPECT_EQ(seen, (std::vector<int>{1, 2}));
+}
+
 TEST(ObserverListTest, EitherSideMayDieFirst) {
   Subscription outlives;
   {
