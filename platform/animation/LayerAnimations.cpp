@@ -11,6 +11,7 @@
 #include "platform/animation/LayerDelegate.h"
 #include "platform/animation/Transaction.h"
 #include "platform/dispatch/Clock.h"
+#include "platform/dispatch/MainThread.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/graphics/Context.h"
 
@@ -35,6 +36,7 @@ Layer::~Layer() {
 
 void Layer::addAnimation(const std::shared_ptr<Animation>& animation, std::string key) {
   if (!animation || isPresentation_) return;
+  assertMainThread("Layer::addAnimation");
   if (key.empty()) key = "animation-" + std::to_string(++nextAnimationKey_);
   removeAnimationForKey(key);
   auto entry = std::make_shared<AnimationEntry>();
@@ -143,7 +145,9 @@ std::shared_ptr<Layer> Layer::presentationLayer() const {
 }
 
 std::optional<AnimationValue> Layer::willChange(std::string_view key) const {
-  if (isPresentation_ || Transaction::disableActions()) return std::nullopt;
+  if (isPresentation_) return std::nullopt;
+  assertMainThread("Layer property change");
+  if (Transaction::disableActions()) return std::nullopt;
   if (!delegate_ && superlayer_.expired()) return std::nullopt;
   // A change in the middle of an animation starts from what is on screen.
   for (const auto& e : animations_) {

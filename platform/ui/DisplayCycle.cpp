@@ -1,5 +1,6 @@
 #include "platform/ui/DisplayCycle.h"
 
+#include "platform/dispatch/MainThread.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/Window.h"
@@ -15,6 +16,7 @@ bool& scheduled() {
 }  // namespace
 
 void DisplayCycle::schedule() {
+  assertMainThread("DisplayCycle::schedule");
   if (scheduled()) return;
   scheduled() = true;
   RunLoop::main().post([] {
@@ -24,6 +26,7 @@ void DisplayCycle::schedule() {
 }
 
 void DisplayCycle::run() {
+  assertMainThread("DisplayCycle::run");
   for (const auto& window : ApplicationWindows::shared().windows()) window->updateTree();
 }
 
