@@ -121,6 +121,7 @@ void Layer::setMasksToBounds(bool masks) { props_.masksToBounds = masks; }
 
 void Layer::setContents(std::shared_ptr<Image> contents) {
   props_.contents = std::move(contents);
+  backingStore_.reset();  // contents from elsewhere: what display() drew is not shown any more
   needsDisplay_ = false;
 }
 

@@ -192,13 +192,21 @@ void Layer::display() {
   if (isEmpty(b) || !(b.size.width > 0 && b.size.height > 0) || !std::isfinite(b.size.width) ||
       !std::isfinite(b.size.height)) {
     props_.contents = nullptr;
+    backingStore_.reset();
     return;
   }
-  auto context = Context::create(b.size, props_.contentsScale, false);
-  if (!context) return;
-  cairo_translate(context->cairo(), -b.origin.x, -b.origin.y);
-  drawInContext(*context);
-  props_.contents = context->makeImage();
+  const bool fits = backingStore_ && backingStore_->fits(b.size, props_.contentsScale);
+  if (fits) props_.contents = nullptr;  // our hold on the last drawing; others may keep theirs
+  if (fits && !backingStore_->isShared()) {
+    backingStore_->clear();
+  } else {
+    auto fresh = Context::create(b.size, props_.contentsScale, false);
+    if (!fresh) return;
+    backingStore_ = std::move(fresh);
+  }
+  cairo_translate(backingStore_->cairo(), -b.origin.x, -b.origin.y);
+  drawInContext(*backingStore_);
+  props_.contents = backingStore_->shareImage();
 }
 
 void Layer::drawInContext(Context& context) {
