@@ -272,7 +272,7 @@ std::shared_ptr<Image> renderLayer(Layer& layer, const RenderOptions& options) {
   }
   cairo_translate(context->cairo(), -b.origin.x, -b.origin.y);
   renderLayerInContext(layer, *context, time);
-  return context->makeImage();
+  return context->shareImage();  // the context goes; its pixels stay with the image
 }
 
 }  // namespace platform
