@@ -2,7 +2,7 @@
 // holds 15 rows of 345 x 44 labels whose texts change every frame; each frame sets the texts,
 // lays out and renders the window through platform::renderView. "baseline_ms" is the same picture
 // drawn with bare Cairo and Pango onto one reused surface (white page, 15 text layouts) in the
-// same run, and "ratio" the one over the other.
+// same run, and "ratio" the one over the other. BM_RedrawRow times one row's redraw alone.
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 #include <pango/pangocairo.h>
@@ -127,9 +127,57 @@ void BM_RelabelFrame(benchmark::State& state) {
   table.window->setHidden(true);
 }
 
+// One row redrawn alone: a 345 x 44 label at scale 2 gets a new text and displays its layer.
+// "baseline_us" draws the same text with bare Cairo and Pango onto one reused surface of the row.
+void BM_RedrawRow(benchmark::State& state) {
+  auto label = platform::Label::create(makeRect(0, 0, kLabelWidth, kRowHeight));
+  label->setFont(platform::Font::systemFont(kFontSize));
+  std::int64_t frame = 0;
+  const auto start = SteadyClock::now();
+  for (auto _ : state) {
+    label->setText(rowText(3, frame++));
+    label->layer()->displayIfNeeded();
+    benchmark::DoNotOptimize(label->layer()->contents());
+  }
+  const double subjectNs = elapsedNs(start, state.iterations());
+
+  const int w = static_cast<int>(kLabelWidth * 2), h = static_cast<int>(kRowHeight * 2);
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+  cairo_t* cr = cairo_create(surface);
+  cairo_scale(cr, 2, 2);
+  PangoLayout* layout = pango_cairo_create_layout(cr);
+  pango_cairo_context_set_resolution(pango_layout_get_context(layout), 72);
+  PangoFontDescription* font = pango_font_description_from_string(platform::Font::kSystemFamily);
+  pango_font_description_set_absolute_size(font, kFontSize * PANGO_SCALE);
+  pango_layout_set_font_description(layout, font);
+  const std::int64_t rounds = std::max<std::int64_t>(state.iterations(), 100);
+  const auto baselineStart = SteadyClock::now();
+  for (std::int64_t i = 0; i < rounds; ++i) {
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_CLEAR);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    const std::string text = rowText(3, i);
+    pango_layout_set_text(layout, text.c_str(), static_cast<int>(text.size()));
+    cairo_move_to(cr, 0, 12);
+    pango_cairo_show_layout(cr, layout);
+    cairo_surface_flush(surface);
+    benchmark::DoNotOptimize(cairo_image_surface_get_data(surface));
+  }
+  const double baselineNs = elapsedNs(baselineStart, rounds);
+  pango_font_description_free(font);
+  g_object_unref(layout);
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
+  state.counters["row_us"] = subjectNs * 1e-3;
+  state.counters["baseline_us"] = baselineNs * 1e-3;
+  state.counters["ratio"] = subjectNs / baselineNs;
+}
+
 }  // namespace
 
 BENCHMARK(BM_RelabelFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RedrawRow)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
   platform::RunLoop::bindMainToCurrentThread();
