@@ -51,7 +51,7 @@ void WIImageCache::cleanDiskNow() {
   const platform::FileManager& files = *fileManager_;
   const std::vector<FileEntry> entries = files.enumerate(diskCachePath_, /*skipHidden=*/true);
   const platform::TimeInterval expiration =
-      platform::Clock::current().now() - static_cast<platform::TimeInterval>(maxCacheAge_);
+      platform::dateNow() - static_cast<platform::TimeInterval>(maxCacheAge_);
 
   // A file exactly at the expiration instant has expired.
   std::vector<const FileEntry*> kept;

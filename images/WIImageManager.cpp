@@ -9,6 +9,7 @@
 #include "images/WIImageDownloaderOperation.h"
 #include "images/WIImageDownloaderTypes.h"
 #include "platform/dispatch/DispatchQueue.h"
+#include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/Error.h"
 
 namespace sprout {
@@ -110,6 +111,12 @@ struct WIImageManager::Load {
   WIImageDownloaderProgressBlock progress;
   WIImageCompletionWithFinishedBlock completed;
   std::shared_ptr<TransformSequence> transforms = std::make_shared<TransformSequence>();
+
+  // The caller's blocks may be the last owners of views, which die on the main thread only.
+  ~Load() {
+    if (platform::RunLoop::isMainThread() || (!progress && !completed)) return;
+    platform::runOnMainAsync([progress = std::move(progress), completed = std::move(completed)] {});
+  }
 };
 
 std::shared_ptr<WIImageManager> WIImageManager::sharedManager() {

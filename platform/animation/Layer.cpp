@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/dispatch/MainThread.h"
 #include "platform/foundation/Log.h"
+#include "platform/graphics/Context.h"
 #include "platform/graphics/Image.h"
 
 namespace platform {
@@ -80,9 +82,7 @@ void Layer::setAnchorPoint(const Point& anchor) {
   setAnimatable("anchorPoint", props_.anchorPoint, anchor);
 }
 
-void Layer::setZPosition(double z) {
-  setAnimatable("zPosition", props_.zPosition, z);
-}
+void Layer::setZPosition(double z) { setAnimatable("zPosition", props_.zPosition, z); }
 
 void Layer::setTransform(const Transform3D& transform) {
   setAnimatable("transform", props_.transform, transform);
@@ -97,9 +97,7 @@ void Layer::setFrame(const Rect& frame) {
   setBounds({props_.bounds.origin, f.size});
 }
 
-void Layer::setOpacity(double opacity) {
-  setAnimatable("opacity", props_.opacity, opacity);
-}
+void Layer::setOpacity(double opacity) { setAnimatable("opacity", props_.opacity, opacity); }
 
 void Layer::setHidden(bool hidden) { props_.hidden = hidden; }
 
@@ -123,6 +121,7 @@ void Layer::setMasksToBounds(bool masks) { props_.masksToBounds = masks; }
 
 void Layer::setContents(std::shared_ptr<Image> contents) {
   props_.contents = std::move(contents);
+  backingStore_.reset();  // contents from elsewhere: what display() drew is not shown any more
   needsDisplay_ = false;
 }
 
@@ -175,6 +174,7 @@ void Layer::replaceSublayer(const Layer* old, std::shared_ptr<Layer> replacement
 }
 
 void Layer::insertAt(std::shared_ptr<Layer> layer, std::size_t index) {
+  assertMainThread("Layer::insertSublayer");
   if (layer.get() == this || isDescendantOf(layer.get())) {
     log(LogLevel::Error, "Layer", "cannot add a layer to itself or to its own descendant");
     return;

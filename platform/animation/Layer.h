@@ -178,6 +178,9 @@ class Layer : public std::enable_shared_from_this<Layer> {
   // Subclasses that draw more than background, contents and border draw it here, in bounds
   // coordinates, on the presentation copy.
   virtual void renderContent(cairo_t* cr) const;
+  // Whether everything renderContent draws stays inside the bounds, so a painter may skip the
+  // layer when its bounds lie outside what it clips to.
+  virtual bool drawsWithinBounds() const { return true; }
 
  protected:
   Layer();
@@ -215,6 +218,9 @@ class Layer : public std::enable_shared_from_this<Layer> {
   std::weak_ptr<Layer> superlayer_;
   std::vector<std::shared_ptr<Layer>> sublayers_;
   LayerDelegate* delegate_ = nullptr;
+  // The surface display() draws into, kept while its size holds; the contents image shares its
+  // pixels, and it is drawn again only once nobody holds that image any more.
+  std::unique_ptr<Context> backingStore_;
   bool needsDisplay_ = false;
   bool isPresentation_ = false;
   std::vector<std::shared_ptr<AnimationEntry>> animations_;

@@ -11,6 +11,7 @@
 #include "platform/animation/LayerDelegate.h"
 #include "platform/animation/Transaction.h"
 #include "platform/dispatch/Clock.h"
+#include "platform/dispatch/MainThread.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/graphics/Context.h"
 
@@ -35,6 +36,7 @@ Layer::~Layer() {
 
 void Layer::addAnimation(const std::shared_ptr<Animation>& animation, std::string key) {
   if (!animation || isPresentation_) return;
+  assertMainThread("Layer::addAnimation");
   if (key.empty()) key = "animation-" + std::to_string(++nextAnimationKey_);
   removeAnimationForKey(key);
   auto entry = std::make_shared<AnimationEntry>();
@@ -143,7 +145,9 @@ std::shared_ptr<Layer> Layer::presentationLayer() const {
 }
 
 std::optional<AnimationValue> Layer::willChange(std::string_view key) const {
-  if (isPresentation_ || Transaction::disableActions()) return std::nullopt;
+  if (isPresentation_) return std::nullopt;
+  assertMainThread("Layer property change");
+  if (Transaction::disableActions()) return std::nullopt;
   if (!delegate_ && superlayer_.expired()) return std::nullopt;
   // A change in the middle of an animation starts from what is on screen.
   for (const auto& e : animations_) {
@@ -188,13 +192,21 @@ void Layer::display() {
   if (isEmpty(b) || !(b.size.width > 0 && b.size.height > 0) || !std::isfinite(b.size.width) ||
       !std::isfinite(b.size.height)) {
     props_.contents = nullptr;
+    backingStore_.reset();
     return;
   }
-  auto context = Context::create(b.size, props_.contentsScale, false);
-  if (!context) return;
-  cairo_translate(context->cairo(), -b.origin.x, -b.origin.y);
-  drawInContext(*context);
-  props_.contents = context->makeImage();
+  const bool fits = backingStore_ && backingStore_->fits(b.size, props_.contentsScale);
+  if (fits) props_.contents = nullptr;  // our hold on the last drawing; others may keep theirs
+  if (fits && !backingStore_->isShared()) {
+    backingStore_->clear();
+  } else {
+    auto fresh = Context::create(b.size, props_.contentsScale, false);
+    if (!fresh) return;
+    backingStore_ = std::move(fresh);
+  }
+  cairo_translate(backingStore_->cairo(), -b.origin.x, -b.origin.y);
+  drawInContext(*backingStore_);
+  props_.contents = backingStore_->shareImage();
 }
 
 void Layer::drawInContext(Context& context) {

@@ -63,6 +63,7 @@ class ShapeLayer : public Layer {
   std::optional<AnimationValue> valueForKeyPath(std::string_view keyPath) const override;
   bool setValueForKeyPath(std::string_view keyPath, const AnimationValue& value) override;
   void renderContent(cairo_t* cr) const override;
+  bool drawsWithinBounds() const override { return false; }  // a path may go anywhere
 
  protected:
   ShapeLayer() = default;

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/dispatch/MainThread.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/Log.h"
 
@@ -31,7 +32,8 @@ struct Frame {
 };
 
 std::vector<Frame>& frames() {
-  static std::vector<Frame> stack;  // main thread only
+  assertMainThread("Transaction");
+  static std::vector<Frame> stack;
   return stack;
 }
 

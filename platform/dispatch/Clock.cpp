@@ -44,7 +44,10 @@ bool Clock::isVirtual() { return registry().isVirtual.load(std::memory_order_acq
 
 TimeInterval RealClock::now() const {
   using namespace std::chrono;
-  return duration<double>(system_clock::now().time_since_epoch()).count();
+  static const auto anchor = [] {
+    return std::pair{steady_clock::now(), system_clock::now().time_since_epoch()};
+  }();
+  return duration<double>(anchor.second + (steady_clock::now() - anchor.first)).count();
 }
 
 VirtualClock::VirtualClock(TimeInterval start) : now_(start) {}
@@ -59,6 +62,10 @@ void VirtualClock::advance(TimeInterval dt) {
 
 void VirtualClock::set(TimeInterval time) { now_.store(time, std::memory_order_release); }
 
-TimeInterval dateNow() { return Clock::current().now(); }
+TimeInterval dateNow() {
+  if (Clock::isVirtual()) return Clock::current().now();
+  using namespace std::chrono;
+  return duration<double>(system_clock::now().time_since_epoch()).count();
+}
 
 }  // namespace platform

@@ -21,6 +21,9 @@ class Clock {
   static bool isVirtual();                               // Clock::current() is a VirtualClock
 };
 
+// Monotonic: the wall time when the process started plus steady time since, so timers and
+// intervals never jump when the system's wall clock is set. Compare with real dates through
+// dateNow() instead.
 class RealClock : public Clock {
  public:
   TimeInterval now() const override;
@@ -37,6 +40,8 @@ class VirtualClock : public Clock {
   std::atomic<TimeInterval> now_;
 };
 
+// The wall-clock date, for what is compared with dates from outside (HTTP expiry, cookies, file
+// modification dates): the system clock under the real clock, the virtual time under a virtual one.
 TimeInterval dateNow();
 
 }  // namespace platform

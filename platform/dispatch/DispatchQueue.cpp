@@ -6,7 +6,9 @@
 #include <chrono>
 
 #include "platform/dispatch/Clock.h"
+#include "platform/dispatch/DeadlockDetector.h"
 #include "platform/dispatch/DelayedTaskThread.h"
+#include "platform/dispatch/MainThread.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/dispatch/WorkerPool.h"
 
@@ -23,11 +25,25 @@ struct DispatchQueue::Gate {
   std::mutex mutex;
   std::condition_variable opened;
   bool open = false;
+  bool mainWaits = false;  // the main thread waits here, as the deadlock check knows
 
   void release() {
     std::lock_guard lock(mutex);
     open = true;
+    if (mainWaits) DeadlockDetector::mainUnblocked();
+    mainWaits = false;
     opened.notify_all();
+  }
+  // The main thread's wait on `queue`, told to the deadlock check if it really has to wait.
+  void waitAsMain(const DispatchQueue* queue) {
+    {
+      std::lock_guard lock(mutex);
+      if (!open) {
+        mainWaits = true;
+        DeadlockDetector::mainBlocks(queue);
+      }
+    }
+    wait();
   }
   void wait() {
     WorkerPool::ScopedBlocking blocking;
@@ -216,7 +232,11 @@ void DispatchQueue::syncOnQueue(const std::function<void()>& task, bool barrier)
   }
   auto gate = std::make_shared<Gate>();
   enqueue(Item{nullptr, barrier, gate});
-  gate->wait();
+  if (kThreadChecks && RunLoop::isMainThread()) {
+    gate->waitAsMain(this);
+  } else {
+    gate->wait();
+  }
   struct Finish {
     DispatchQueue* queue;
     bool barrier;
@@ -229,12 +249,17 @@ void DispatchQueue::syncOnQueue(const std::function<void()>& task, bool barrier)
 void DispatchQueue::syncOnMain(const std::function<void()>& task) {
   if (RunLoop::isMainThread()) return task();
   auto gate = std::make_shared<Gate>();
+  DeadlockDetector::WaitingOnMainScope waiting(tCurrentQueues);
   // The caller blocks until the gate opens, so the task reference outlives the posted call.
-  RunLoop::main().post([gate, &task] {
+  RunLoop::main().post([gate, &task, &waiting] {
     struct Open {
       Gate* gate;
-      ~Open() { gate->release(); }
-    } open{gate.get()};
+      DeadlockDetector::WaitingOnMainScope* waiting;
+      ~Open() {
+        waiting->end();
+        gate->release();
+      }
+    } open{gate.get(), &waiting};
     task();
   });
   gate->wait();

@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+typedef struct _cairo_surface cairo_surface_t;
+
 namespace platform {
 
 enum class AlphaInfo {
@@ -38,11 +40,20 @@ class Bitmap {
   static std::shared_ptr<const Bitmap> create(int width, int height,
                                               std::vector<std::uint32_t> pixels,
                                               AlphaInfo alphaInfo, ColorModel colorModel);
+  // Takes a reference to a Cairo ARGB32 or RGB24 image surface (RGB24 with its top bytes already
+  // 0xFF) and reads its pixels in place: no copy. Nobody may draw into the surface while the
+  // bitmap lives. nullptr when the surface is no image surface of 4 bytes a pixel.
+  static std::shared_ptr<const Bitmap> wrapSurface(cairo_surface_t* surface, AlphaInfo alphaInfo);
+  ~Bitmap();
+  Bitmap(const Bitmap&) = delete;
+  Bitmap& operator=(const Bitmap&) = delete;
 
   int width() const { return width_; }
   int height() const { return height_; }
-  const std::uint32_t* pixels() const { return pixels_.data(); }
-  std::size_t byteCount() const { return pixels_.size() * sizeof(std::uint32_t); }
+  const std::uint32_t* pixels() const { return data_; }
+  std::size_t byteCount() const {
+    return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4;
+  }
   std::size_t stride() const { return static_cast<std::size_t>(width_) * 4; }
   AlphaInfo alphaInfo() const { return alphaInfo_; }
   ColorModel colorModel() const { return colorModel_; }
@@ -50,7 +61,7 @@ class Bitmap {
   // ARGB premultiplied; 0 (transparent) outside the bitmap.
   std::uint32_t pixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
-    return pixels_[static_cast<std::size_t>(y) * width_ + x];
+    return data_[static_cast<std::size_t>(y) * width_ + x];
   }
 
  private:
@@ -59,7 +70,9 @@ class Bitmap {
 
   int width_;
   int height_;
-  std::vector<std::uint32_t> pixels_;
+  std::vector<std::uint32_t> pixels_;  // empty when the pixels live in surface_
+  cairo_surface_t* surface_ = nullptr;
+  const std::uint32_t* data_;
   AlphaInfo alphaInfo_;
   ColorModel colorModel_;
 };

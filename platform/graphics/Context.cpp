@@ -128,4 +128,37 @@ std::shared_ptr<const Bitmap> Context::makeBitmap() const {
 
 std::shared_ptr<Image> Context::makeImage() const { return Image::create(makeBitmap(), scale_); }
 
+std::shared_ptr<Image> Context::shareImage() {
+  cairo_surface_flush(surface_);
+  if (isOpaque()) {  // RGB24 leaves the top byte undefined; bitmaps promise 0xFF
+    auto* p = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(surface_));
+    const std::size_t count =
+        static_cast<std::size_t>(cairo_image_surface_get_stride(surface_) / 4) *
+        static_cast<std::size_t>(pixelHeight());
+    for (std::size_t i = 0; i < count; ++i) p[i] |= 0xFF000000u;
+    cairo_surface_mark_dirty(surface_);
+  }
+  auto bitmap = Bitmap::wrapSurface(surface_, alphaInfo_);
+  if (!bitmap) return makeImage();
+  shared_ = bitmap;
+  return Image::create(std::move(bitmap), scale_);
+}
+
+bool Context::fits(Size points, double scale) const {
+  if (scale == 0) scale = Screen::main().scale();
+  return scale == scale_ && std::ceil(points.width * scale - 1e-6) == pixelWidth() &&
+         std::ceil(points.height * scale - 1e-6) == pixelHeight();
+}
+
+void Context::clear() {
+  cairo_destroy(cr_);
+  cairo_surface_flush(surface_);
+  std::memset(cairo_image_surface_get_data(surface_), 0,
+              static_cast<std::size_t>(cairo_image_surface_get_stride(surface_)) *
+                  static_cast<std::size_t>(pixelHeight()));
+  cairo_surface_mark_dirty(surface_);
+  cr_ = cairo_create(surface_);
+  cairo_scale(cr_, scale_, scale_);
+}
+
 }  // namespace platform

@@ -40,6 +40,16 @@ class Context {
   std::shared_ptr<const Bitmap> makeBitmap() const;
   std::shared_ptr<Image> makeImage() const;  // at the context's scale, orientation Up
 
+  // For a backing store drawn again and again: the image reads the surface in place (no copy).
+  // Draw again only after isShared() turns false, i.e. once every bitmap shared is gone.
+  std::shared_ptr<Image> shareImage();
+  bool isShared() const { return !shared_.expired(); }
+  // Whether create(points, scale, …) would make a surface of this one's pixel size and scale.
+  bool fits(Size points, double scale) const;
+  // Back to the state create() leaves: every pixel transparent (black when opaque), a fresh
+  // drawing state at the context's scale.
+  void clear();
+
  private:
   Context(cairo_surface_t* surface, double scale, AlphaInfo alphaInfo);
 
@@ -47,6 +57,7 @@ class Context {
   cairo_t* cr_;
   double scale_;
   AlphaInfo alphaInfo_;
+  std::weak_ptr<const Bitmap> shared_;
 };
 
 }  // namespace platform

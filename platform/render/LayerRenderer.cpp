@@ -93,7 +93,7 @@ class Painter {
     cairo_matrix_t matrix;
     cairo_matrix_init(&matrix, m.m11, m.m12, m.m21, m.m22, m.m41, m.m42);
     cairo_transform(cr_, &matrix);
-    paintBody(model, *pres);
+    if (!isOutsideClip(model, *pres)) paintBody(model, *pres);
     cairo_restore(cr_);
   }
 
@@ -132,13 +132,42 @@ class Painter {
   }
 
  private:
+  // Nothing of a layer can show when its bounds miss the clip, it draws only inside them and
+  // either has no sublayers or clips them to its bounds. The clip's extents are a box around it
+  // in the layer's coordinates, so the test never skips a layer that would show.
+  bool isOutsideClip(const Layer& model, const Layer& pres) const {
+    const LayerProperties& p = pres.properties();
+    if (!pres.drawsWithinBounds() || (!p.masksToBounds && !model.sublayers().empty())) return false;
+    // Centred or filling contents may reach past the bounds.
+    if (p.contents && !p.masksToBounds && p.contentsGravity != ContentsGravity::Resize &&
+        p.contentsGravity != ContentsGravity::ResizeAspect) {
+      return false;
+    }
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    cairo_clip_extents(cr_, &x0, &y0, &x1, &y1);
+    const Rect b = standardize(p.bounds);
+    return maxX(b) <= x0 || minX(b) >= x1 || maxY(b) <= y0 || minY(b) >= y1;
+  }
+
+  // In zPosition order, equal ones in tree order. Most trees keep every zPosition at 0, so the
+  // common case neither copies nor sorts; the rest sort in one scratch buffer shared by the
+  // whole paint (each level uses the stretch past its parent's).
   void paintSublayers(const Layer& model) {
-    std::vector<const Layer*> order;
-    for (const auto& s : model.sublayers()) order.push_back(s.get());
-    std::stable_sort(order.begin(), order.end(), [](const Layer* a, const Layer* b) {
-      return a->zPosition() < b->zPosition();
+    const auto& sublayers = model.sublayers();
+    const bool flat = std::all_of(sublayers.begin(), sublayers.end(), [&](const auto& s) {
+      return s->zPosition() == sublayers.front()->zPosition();
     });
-    for (const Layer* s : order) paintPlaced(*s);
+    if (flat) {
+      for (const auto& s : sublayers) paintPlaced(*s);
+      return;
+    }
+    const std::size_t start = order_.size();
+    for (const auto& s : sublayers) order_.push_back(s.get());
+    std::stable_sort(
+        order_.begin() + static_cast<std::ptrdiff_t>(start), order_.end(),
+        [](const Layer* a, const Layer* b) { return a->zPosition() < b->zPosition(); });
+    for (std::size_t i = start; i < start + sublayers.size(); ++i) paintPlaced(*order_[i]);
+    order_.resize(start);
   }
 
   void paintContents(const LayerProperties& p) {
@@ -173,6 +202,7 @@ class Painter {
   Context& context_;
   cairo_t* cr_;
   TimeInterval time_;
+  std::vector<const Layer*> order_;
 };
 
 // Blurs the pixels already drawn under the layer's bounds, in device space, and puts them back
@@ -242,7 +272,7 @@ std::shared_ptr<Image> renderLayer(Layer& layer, const RenderOptions& options) {
   }
   cairo_translate(context->cairo(), -b.origin.x, -b.origin.y);
   renderLayerInContext(layer, *context, time);
-  return context->makeImage();
+  return context->shareImage();  // the context goes; its pixels stay with the image
 }
 
 }  // namespace platform

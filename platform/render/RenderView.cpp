@@ -27,7 +27,7 @@ std::shared_ptr<Image> renderScreen(const RenderOptions& options) {
     window->updateTree();
     renderSublayerInContext(*window->layer(), *context, time);
   }
-  return context->makeImage();
+  return context->shareImage();  // the context goes; its pixels stay with the image
 }
 
 }  // namespace platform

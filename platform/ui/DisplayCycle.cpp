@@ -1,5 +1,6 @@
 #include "platform/ui/DisplayCycle.h"
 
+#include "platform/dispatch/MainThread.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/Window.h"
@@ -35,6 +36,7 @@ DisplayCycle::PassScope::~PassScope() {
 }
 
 void DisplayCycle::schedule() {
+  assertMainThread("DisplayCycle::schedule");
   if (state().scheduled) return;
   state().scheduled = true;
   RunLoop::main().post([] {
@@ -44,6 +46,7 @@ void DisplayCycle::schedule() {
 }
 
 void DisplayCycle::run() {
+  assertMainThread("DisplayCycle::run");
   State& s = state();
   if (s.depth > 0) {
     s.deferred = true;

@@ -7,6 +7,7 @@
 #include <string>
 #include <typeinfo>
 
+#include "platform/dispatch/MainThread.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Context.h"
 #include "platform/ui/DisplayCycle.h"
@@ -84,6 +85,7 @@ View::View(const Rect& frame, std::shared_ptr<Layer> layer)
 }
 
 View::~View() {
+  assertMainThread("View destruction");
   layer_->setDelegate(nullptr);
   // Subviews outlive us only if someone else holds them; they are then without a superview.
   for (const auto& s : subviews_) s->superview_.reset();
@@ -221,6 +223,7 @@ void View::exchangeSubviewAtIndex(std::size_t a, std::size_t b) {
 }
 
 void View::insertAt(const std::shared_ptr<View>& view, std::size_t index) {
+  assertMainThread("View::insertSubview");
   if (view.get() == this || isDescendantOfView(view.get())) {
     log(LogLevel::Error, "View", "cannot add a view to itself or to its own descendant");
     return;
@@ -272,6 +275,7 @@ void View::insertAt(const std::shared_ptr<View>& view, std::size_t index) {
 }
 
 void View::removeFromSuperview() {
+  assertMainThread("View::removeFromSuperview");
   auto parent = superview();
   if (!parent) return;
   auto me = self<View>();
@@ -328,6 +332,7 @@ void View::resizeSubviews(const Size& oldSize) {
 }
 
 void View::setNeedsLayout() {
+  assertMainThread("View::setNeedsLayout");
   needsLayout_ = true;
   markAncestorsSubtreeDirty();
   DisplayCycle::schedule();
@@ -397,6 +402,7 @@ void View::sizeToFit() {
 }
 
 void View::setNeedsDisplay() {
+  assertMainThread("View::setNeedsDisplay");
   layer_->setNeedsDisplay();
   DisplayCycle::schedule();
 }

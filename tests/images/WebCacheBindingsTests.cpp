@@ -301,5 +301,27 @@ TEST_F(WebCacheBindingsTest, OlderEntryPointsForwardWithTheShorterCompletion) {
   EXPECT_EQ(slow.calls, 0);
 }
 
+// A completion that holds its view strongly may be its last owner: the view must still die on
+// the main thread (views are main-thread only; debug builds abort otherwise), not on the thread
+// that finished the download.
+TEST_F(WebCacheBindingsTest, AViewHeldOnlyByItsCompletionDiesOnTheMainThread) {
+  auto view = ImageView::create();
+  auto button = platform::Button::create();
+  std::weak_ptr<ImageView> watchView = view;
+  std::weak_ptr<platform::Button> watchButton = button;
+  int calls = 0;
+  wi_setImageWithURL(view, url("/w40.png"),
+                     [view, &calls](const ImagePtr&, const OptionalError&, WIImageCacheType,
+                                    const OptionalURL&) { ++calls; });
+  wi_setImageWithURL(button, url("/w30.png"), platform::ControlStateNormal,
+                     [button, &calls](const ImagePtr&, const OptionalError&, WIImageCacheType,
+                                      const OptionalURL&) { ++calls; });
+  view.reset();
+  button.reset();
+  ASSERT_TRUE(runMainUntil([&] { return calls == 2; }));
+  // Whatever still holds the blocks lets go of them once the loads are over, on main or not.
+  ASSERT_TRUE(runMainUntil([&] { return watchView.expired() && watchButton.expired(); }));
+}
+
 }  // namespace
 }  // namespace sprout::test

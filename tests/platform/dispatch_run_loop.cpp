@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <utility>
@@ -205,6 +206,24 @@ TEST(DispatchRunLoopRealClock, RunUntilWakesForTheNextTimer) {
   bool fired = false;
   loop.scheduleTimer(0.002, false, [&](Timer&) { fired = true; });
   EXPECT_TRUE(loop.runUntil([&] { return fired; }, 20));
+}
+
+// Timers read a clock that never goes back; dates compared with the outside world stay the
+// wall clock's, or the virtual time under test.
+TEST(DispatchRunLoopRealClock, TimeNeverGoesBackAndDatesFollowTheWallClock) {
+  RealClock clock;
+  TimeInterval last = clock.now();
+  for (int i = 0; i < 10000; ++i) {
+    const TimeInterval now = clock.now();
+    ASSERT_GE(now, last);
+    last = now;
+  }
+  const TimeInterval wall =
+      std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
+  EXPECT_NEAR(dateNow(), wall, 1.0);
+  EXPECT_NEAR(clock.now(), wall, 60.0);  // anchored to the wall clock when the process started
+  ScopedVirtualClock virtualClock{1'000.0};
+  EXPECT_EQ(dateNow(), 1'000.0);
 }
 
 TEST_F(DispatchRunLoop, MainQueueSyncRunsInlineOnMainAndWaitsElsewhere) {
