@@ -45,6 +45,24 @@ TEST_F(HTTP2Test, ConcurrentLoadsShareOneConnection) {
   EXPECT_EQ(h2_->acceptedConnections(), 1);
 }
 
+TEST_F(HTTP2Test, LoadsToAnHTTP1ServerOverTLSStillRunSideBySide) {
+  // Waiting for a shared connection must end once the server turns out to speak HTTP/1.1 only,
+  // not when the first load ends.
+  auto https = TestHTTPServer::start(/*https=*/true);
+  https->serveStall("/hang", "x", 100);
+  std::vector<std::shared_ptr<platform::URLSessionDataTask>> tasks;
+  for (int i = 0; i < 3; ++i) {
+    tasks.push_back(
+        session_->dataTaskWithRequest(platform::URLRequest(urlOf(https->url("/hang")))));
+    tasks.back()->setAllowsInvalidCertificates(true);
+    tasks.back()->resume();
+  }
+  EXPECT_TRUE(https->waitForRequests(3, std::chrono::seconds(20)));
+  EXPECT_EQ(https->peakConnections(), 3);
+  for (const auto& task : tasks) task->cancel();
+  EXPECT_TRUE(delegate_->waitForCompletions(3));
+}
+
 TEST_F(HTTP2Test, ARequestRefusedByGoawayIsSentOnceMoreOnANewConnection) {
   h2_->setConnectionBehaviours({Behaviour::Refuse});
   auto task = startLoad("/refused-once");
