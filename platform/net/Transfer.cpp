@@ -322,13 +322,14 @@ std::size_t Transfer::onBody(const char* bytes, std::size_t length) {
     challengeBody_.insert(challengeBody_.end(), bytes, bytes + std::min(room, length));
     return length;
   }
-  if (revalidated_ || redirectTarget_) return length;  // a 304 or a hop has no body of its own
+  // Counted even where it is thrown away, so an endless redirect body cannot run for ever.
   bytesReceived_ += static_cast<std::int64_t>(length);
   if (bytesReceived_ > static_cast<std::int64_t>(plan_.maxBodySize)) {
     abortError_ =
         makeURLError(URLError::DataLengthExceedsMaximum, effectiveURL(), "body over the limit");
     return 0;
   }
+  if (revalidated_ || redirectTarget_) return length;  // a 304 or a hop has no body of its own
   if (storable_ && !cacheOverflow_) {
     if (cacheBody_.size() + length > maxCacheBody_) {
       cacheOverflow_ = true;

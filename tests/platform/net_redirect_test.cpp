@@ -120,12 +120,45 @@ TEST_F(RedirectTest, CredentialsAndTheCallersCookieStayWithTheirOrigin) {
   EXPECT_EQ(away->header("Cookie"), std::nullopt);
 }
 
-TEST_F(RedirectTest, ARedirectWithoutAUsableLocationIsTheAnswer) {
-  redirect(*server_, "/nowhere", 302, "ftp://127.0.0.1/file");
+TEST_F(RedirectTest, AnAnsweredChallengesCredentialIsNotOfferedToAnotherHost) {
+  // Once the password is in, the page sends the client on to another host.
+  server_->handle("/guarded", [this](const RecordedRequest& request, Reply& reply) {
+    if (!request.header("Authorization")) {
+      reply.status = 401;
+      reply.headers = {{"WWW-Authenticate", "Basic realm=\"school\""}};
+      return;
+    }
+    reply.status = 302;
+    reply.headers = {{"Location", otherHost(*server_, "/echo")}};
+  });
+  delegate_->challengeAnswer = [](const platform::URLAuthenticationChallenge&) {
+    return RecordingDelegate::Answer{
+        RecordingDelegate::Disposition::UseCredential,
+        platform::URLCredential("parent", "secret", platform::URLCredentialPersistence::None)};
+  };
   session_ = makeSession();
-  const TaskLog log = delegate_->log(load(*session_, request("/nowhere")));
-  EXPECT_EQ(log.status(), 302);
-  EXPECT_FALSE(log.completions.back());
+  EXPECT_EQ(delegate_->log(load(*session_, request("/guarded"))).body, "GET ");
+  ASSERT_TRUE(server_->lastRequest("/guarded")->header("Authorization"));
+  EXPECT_EQ(server_->lastRequest("/echo")->header("Authorization"), std::nullopt);
+}
+
+TEST_F(RedirectTest, AHopsBodyIsDroppedButStillCapped) {
+  redirect(*server_, "/nowhere", 302, "ftp://127.0.0.1/file");
+  server_->handle("/heavy", [](const RecordedRequest&, Reply& reply) {
+    reply.status = 302;
+    reply.headers = {{"Location", "/echo"}};
+    reply.body = std::string(5000, 'z');
+  });
+  session_ = makeSession([](auto& c) { c.setMaximumResponseBodySize(1000); });
+  // A Location that leads nowhere loadable leaves the redirect itself as the answer.
+  const TaskLog nowhere = delegate_->log(load(*session_, request("/nowhere")));
+  EXPECT_EQ(nowhere.status(), 302);
+  EXPECT_FALSE(nowhere.completions.back());
+
+  const TaskLog heavy = delegate_->log(load(*session_, request("/heavy")));
+  EXPECT_EQ(heavy.errorCode(), platform::URLError::DataLengthExceedsMaximum);
+  EXPECT_TRUE(heavy.responses.empty());
+  EXPECT_EQ(server_->requestCount("/echo"), 0u);
 }
 
 }  // namespace
