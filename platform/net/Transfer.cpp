@@ -407,6 +407,9 @@ Transfer::Outcome Transfer::followRedirect() {
     curl_easy_setopt(easy_, CURLOPT_HTTPAUTH, CURLAUTH_NONE);
     curl_easy_setopt(easy_, CURLOPT_USERNAME, static_cast<const char*>(nullptr));
     curl_easy_setopt(easy_, CURLOPT_PASSWORD, static_cast<const char*>(nullptr));
+    // Nor is a trust granted to one server's certificate.
+    trustOverridden_ = false;
+    configureAttempt();
   }
   plan_.request = HTTPRedirect::nextRequest(plan_.request, head_.status()->statusCode, target);
   if (!configureHop()) {

@@ -142,6 +142,26 @@ TEST_F(RedirectTest, AnAnsweredChallengesCredentialIsNotOfferedToAnotherHost) {
   EXPECT_EQ(server_->lastRequest("/echo")->header("Authorization"), std::nullopt);
 }
 
+TEST_F(RedirectTest, TrustGrantedToOneServerDoesNotCoverTheNext) {
+  auto first = TestHTTPServer::start(/*https=*/true);
+  auto second = TestHTTPServer::start(/*https=*/true);
+  redirect(*first, "/go", 302, second->url("/landing"));
+  second->serve("/landing", "landed");
+  delegate_->challengeAnswer = [](const platform::URLAuthenticationChallenge& challenge) {
+    return RecordingDelegate::Answer{
+        RecordingDelegate::Disposition::UseCredential,
+        platform::URLCredential::forTrust(*challenge.protectionSpace().serverTrust())};
+  };
+  session_ = makeSession();
+  const TaskLog log =
+      delegate_->log(load(*session_, platform::URLRequest(urlOf(first->url("/go")))));
+  EXPECT_EQ(log.body, "landed");
+  ASSERT_EQ(log.challenges.size(), 2u);
+  EXPECT_EQ(log.challenges[0].protectionSpace().port(), first->port());
+  EXPECT_EQ(log.challenges[1].protectionSpace().port(), second->port());
+  session_.reset();
+}
+
 TEST_F(RedirectTest, AHopsBodyIsDroppedButStillCapped) {
   redirect(*server_, "/nowhere", 302, "ftp://127.0.0.1/file");
   server_->handle("/heavy", [](const RecordedRequest&, Reply& reply) {
