@@ -181,10 +181,17 @@ bool TestHTTP2Server::Impl::respond(SSL* ssl, std::uint32_t stream, Behaviour be
     case Behaviour::Answer:
       return sendFrame(ssl, kHeaders, kEndHeaders, stream, head) &&
              sendFrame(ssl, kData, kEndStream, stream, body);
-    case Behaviour::Refuse:
+    case Behaviour::Refuse: {
       // Last stream processed: none. The request was never seen, so it is safe to send again.
+      // Then a lingering close, as servers do, so the GOAWAY is read rather than lost to a reset.
       sendFrame(ssl, kGoaway, 0, 0, word(0) + word(0));
+      SSL_shutdown(ssl);
+      ::shutdown(SSL_get_fd(ssl), SHUT_WR);
+      char sink[512];
+      while (SSL_read(ssl, sink, sizeof sink) > 0) {
+      }
       return false;
+    }
     case Behaviour::ResetMidBody:
       return sendFrame(ssl, kHeaders, kEndHeaders, stream, head) &&
              sendFrame(ssl, kData, 0, stream, half) &&
