@@ -10,6 +10,7 @@
 #include "platform/net/HTTPCookie.h"
 #include "platform/net/HTTPCookieStorage.h"
 #include "platform/net/HTTPHeaderValues.h"
+#include "platform/net/HTTPRedirect.h"
 #include "platform/net/HTTPResponseHeadParser.h"
 #include "platform/net/HTTPURLResponse.h"
 #include "platform/net/URLCacheEntryCodec.h"
@@ -44,6 +45,14 @@ void exerciseResponse(const HTTPResponseHeadParser& parser) {
   storage->cookieHeaderForURL(kURL);
   for (const std::string& value : parser.setCookieValues()) {
     HTTPCookie::parseSetCookie(value, kURL, 0);
+  }
+  auto location = parser.fields().find("Location");
+  if (location != parser.fields().end()) {
+    // Where a redirect leads must itself be a URL the client can parse again.
+    if (auto target = HTTPRedirect::resolve(kURL, location->second)) {
+      if (!URL::parse(target->absoluteString())) __builtin_trap();
+      HTTPRedirect::nextRequest(request, status.statusCode, *target);
+    }
   }
 }
 

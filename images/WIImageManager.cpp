@@ -29,6 +29,7 @@ bool isTransientFailure(long code) {
     case URLError::DataNotAllowed:
     case URLError::CannotFindHost:
     case URLError::CannotConnectToHost:
+    case URLError::NetworkConnectionLost:  // a dropped connection says nothing about the URL
       return true;
     default:
       return false;

@@ -77,24 +77,24 @@ bool readExtension(GifFileType* gif, std::optional<GraphicsControlBlock>& contro
   return true;
 }
 
-// Advances to the next image descriptor (read) past any extensions. False at the trailer or on an
-// error (then gif->Error is set).
-bool nextImage(GifFileType* gif, std::optional<GraphicsControlBlock>& control) {
+enum class Next { Image, End, Error };
+
+// Advances to the next image descriptor (read) past any extensions. End at the trailer, and also
+// where the data ends or stops making sense between two records: a missing trailer or stray bytes
+// after the last frame are common on the web and every browser shows the frames before them.
+// Error: a record started but is broken or cut (gif->Error says how).
+Next nextImage(GifFileType* gif, std::optional<GraphicsControlBlock>& control) {
   for (;;) {
     GifRecordType type = UNDEFINED_RECORD_TYPE;
-    if (DGifGetRecordType(gif, &type) == GIF_ERROR) return false;
+    if (DGifGetRecordType(gif, &type) == GIF_ERROR) return Next::End;
     switch (type) {
       case IMAGE_DESC_RECORD_TYPE:
-        return DGifGetImageDesc(gif) == GIF_OK;
+        return DGifGetImageDesc(gif) == GIF_OK ? Next::Image : Next::Error;
       case EXTENSION_RECORD_TYPE:
-        if (!readExtension(gif, control)) return false;
+        if (!readExtension(gif, control)) return Next::Error;
         break;
-      case TERMINATE_RECORD_TYPE:
-        gif->Error = 0;
-        return false;
       default:
-        gif->Error = D_GIF_ERR_WRONG_RECORD;
-        return false;
+        return Next::End;
     }
   }
 }
@@ -148,7 +148,8 @@ void GifDecoder::scan() {
     return;
   }
   std::optional<GraphicsControlBlock> control;
-  while (nextImage(gif.get(), control)) {
+  Next next = Next::Image;
+  while ((next = nextImage(gif.get(), control)) == Next::Image) {
     const GifImageDesc& desc = gif->Image;
     GifFrame frame{desc.Left,           desc.Top, desc.Width, desc.Height, DISPOSAL_UNSPECIFIED,
                    NO_TRANSPARENT_COLOR};
@@ -171,7 +172,8 @@ void GifDecoder::scan() {
     if (!admitFrame(properties, work)) return;
     gifFrames_.push_back(frame);
   }
-  if (gif->Error != 0) {
+  if (next == Next::End && !frames_.empty()) return;
+  if (gif->Error != 0 && gif->Error != D_GIF_ERR_WRONG_RECORD) {
     status_ = gifError(gif->Error);
   } else if (frames_.empty()) {
     status_ = imageError(ImageError::Corrupt, "corrupt GIF data: no frames");
@@ -256,7 +258,7 @@ ImageDecoder::FrameResult GifDecoder::decode(std::size_t index) {
   }
   while (drawn_ <= index) {
     std::optional<GraphicsControlBlock> control;
-    if (!nextImage(gif_.get(), control)) {
+    if (nextImage(gif_.get(), control) != Next::Image) {
       const int code = gif_->Error != 0 ? gif_->Error : D_GIF_ERR_EOF_TOO_SOON;
       gif_.reset();
       return failure(gifError(code));

@@ -23,10 +23,10 @@ long urlErrorCodeForCurl(CURLcode result) {
     case CURLE_RECV_ERROR:
     case CURLE_SEND_ERROR:
     case CURLE_GOT_NOTHING:
+    case CURLE_HTTP2:  // HTTP/2 framing and stream errors end the connection or the stream
+    case CURLE_HTTP2_STREAM:
       return URLError::NetworkConnectionLost;
     case CURLE_WEIRD_SERVER_REPLY:
-    case CURLE_HTTP2:
-    case CURLE_HTTP2_STREAM:
     case CURLE_HTTP3:
     case CURLE_RANGE_ERROR:
       return URLError::BadServerResponse;

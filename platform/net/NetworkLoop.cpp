@@ -114,7 +114,10 @@ void NetworkLoop::post(Command command) {
 
 bool NetworkLoop::isNetworkThread() { return tIsNetworkThread; }
 
-NetworkLoop::NetworkLoop() : multi_(curl_multi_init()) {}
+NetworkLoop::NetworkLoop() : multi_(curl_multi_init()) {
+  // Loads to one HTTP/2 server share its connection (the transfers ask to wait for it).
+  if (multi_) curl_multi_setopt(multi_, CURLMOPT_PIPELINING, CURLPIPE_MULTIPLEX);
+}
 
 NetworkLoop::~NetworkLoop() {
   transfers_.clear();

@@ -8,6 +8,7 @@
 #include "platform/net/HTTPCachePolicy.h"
 #include "platform/net/HTTPCookieStorage.h"
 #include "platform/net/HTTPHeaderValues.h"
+#include "platform/net/HTTPRedirect.h"
 #include "platform/net/URLErrors.h"
 #include "platform/net/URLSessionDataTask.h"
 
@@ -40,10 +41,6 @@ std::optional<AuthenticationChallengeInfo> pickChallenge(const HTTPURLResponse& 
   return basic;
 }
 
-bool isRedirectHop(long status, const HTTPHeaderFields& fields) {
-  return status >= 300 && status < 400 && status != 304 && fields.count("Location") > 0;
-}
-
 }  // namespace
 
 Transfer::Transfer(std::shared_ptr<URLSessionDataTask> task, TransferPlan plan)
@@ -72,19 +69,16 @@ bool Transfer::prepare() {
 }
 
 bool Transfer::configureRequest() {
-  const URLRequest& request = plan_.request;
   bool ok = true;
   auto set = [&](CURLoption option, auto value) {
     ok = ok && curl_easy_setopt(easy_, option, value) == CURLE_OK;
   };
-  set(CURLOPT_URL, request.url().absoluteString().c_str());
   set(CURLOPT_PRIVATE, static_cast<void*>(this));
   set(CURLOPT_NOSIGNAL, 1L);
   set(CURLOPT_ERRORBUFFER, errorBuffer_);
   set(CURLOPT_PROTOCOLS_STR, "http,https,file");
-  set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  set(CURLOPT_FOLLOWLOCATION, 1L);
-  set(CURLOPT_MAXREDIRS, plan_.maxRedirects);
+  // Redirects are followed here, hop by hop, so each hop gets its own cookies and headers.
+  set(CURLOPT_FOLLOWLOCATION, 0L);
   set(CURLOPT_ACCEPT_ENCODING, "");  // every coding libcurl can decode, decoded transparently
   set(CURLOPT_HEADERFUNCTION, &Transfer::headerCallback);
   set(CURLOPT_HEADERDATA, static_cast<void*>(this));
@@ -101,13 +95,35 @@ bool Transfer::configureRequest() {
   set(CURLOPT_LOW_SPEED_TIME, std::max(1L, (idleMs + 999) / 1000));
   set(CURLOPT_TIMEOUT_MS, static_cast<long>(plan_.resourceTimeout.count()));
   set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(plan_.maxBodySize));
+  if (!plan_.trustedRootsFile.empty()) set(CURLOPT_CAINFO, plan_.trustedRootsFile.c_str());
+  if (!plan_.trustedRootsDirectory.empty()) {
+    set(CURLOPT_CAPATH, plan_.trustedRootsDirectory.c_str());
+  }
+  return ok && configureHop();
+}
+
+// What belongs to the URL being loaded now: the first one or a redirect's target.
+bool Transfer::configureHop() {
+  const URLRequest& request = plan_.request;
+  bool ok = true;
+  auto set = [&](CURLoption option, auto value) {
+    ok = ok && curl_easy_setopt(easy_, option, value) == CURLE_OK;
+  };
+  set(CURLOPT_URL, request.url().absoluteString().c_str());
+  set(CURLOPT_FRESH_CONNECT, 0L);  // a retry's new connection may serve the next hop
+  // Concurrent loads to one host wait for its HTTP/2 connection rather than opening their own.
+  // Only TLS offers HTTP/2 here; over plain HTTP the wait would last until a load ends.
+  const bool tls = request.url().scheme() == "https" || request.url().scheme() == "HTTPS";
+  set(CURLOPT_PIPEWAIT, tls ? 1L : 0L);
   // A proxy from the environment is honoured, but never for this machine itself.
   const std::string host = request.url().host();
-  if (host == "localhost" || host == "::1" || host.rfind("127.", 0) == 0) {
-    set(CURLOPT_NOPROXY, "*");
-  }
+  const bool loopback = host == "localhost" || host == "::1" || host.rfind("127.", 0) == 0;
+  set(CURLOPT_NOPROXY, loopback ? "*" : static_cast<const char*>(nullptr));
 
   const std::string& method = request.HTTPMethod();
+  set(CURLOPT_HTTPGET, 1L);  // back to a plain GET before this hop's method
+  set(CURLOPT_CUSTOMREQUEST, static_cast<const char*>(nullptr));
+  body_.clear();
   if (method == "HEAD") {
     set(CURLOPT_NOBODY, 1L);
   } else if (method != "GET" || request.HTTPBody()) {
@@ -121,7 +137,13 @@ bool Transfer::configureRequest() {
       set(CURLOPT_POSTFIELDS, "");
     }
   }
+  return ok && configureHeaders();
+}
 
+bool Transfer::configureHeaders() {
+  const URLRequest& request = plan_.request;
+  if (headerList_) curl_slist_free_all(headerList_);
+  headerList_ = nullptr;
   // Exactly the caller's fields ("Name;" is libcurl's spelling of an empty value), and a bare
   // "Name:" to remove a field libcurl would add on its own.
   for (const auto& [name, value] : request.allHTTPHeaderFields()) {
@@ -130,14 +152,20 @@ bool Transfer::configureRequest() {
     line += value;
     headerList_ = curl_slist_append(headerList_, line.c_str());
   }
+  // The storage's cookies for this very URL, read now so a cookie the last hop set goes along.
+  if (plan_.cookies && !request.valueForHTTPHeaderField("Cookie")) {
+    if (auto cookie = plan_.cookies->cookieHeaderForURL(request.url())) {
+      headerList_ = curl_slist_append(headerList_, ("Cookie: " + *cookie).c_str());
+    }
+  }
   if (!request.valueForHTTPHeaderField("Accept")) {
     headerList_ = curl_slist_append(headerList_, "Accept:");
   }
   if (!request.valueForHTTPHeaderField("Expect")) {
     headerList_ = curl_slist_append(headerList_, "Expect:");
   }
-  set(CURLOPT_HTTPHEADER, headerList_);
-  return ok && headerList_ != nullptr;
+  return headerList_ != nullptr &&
+         curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headerList_) == CURLE_OK;
 }
 
 // Options that change between attempts (after a credential or a trust decision).
@@ -162,6 +190,7 @@ void Transfer::resetAttempt() {
   challengeResponse_.reset();
   challengeBody_.clear();
   pending_ = PendingChallenge::None;
+  redirectTarget_.reset();
   errorBuffer_[0] = '\0';
   touch();
 }
@@ -205,7 +234,15 @@ void Transfer::onHeadComplete() {
       plan_.cookies->storeCookiesFromResponse(head_.setCookieValues(), *url);
     }
   }
-  if (status < 200 || isRedirectHop(status, head_.fields())) return;  // libcurl goes on
+  if (status < 200) return;  // libcurl goes on
+  if (HTTPRedirect::isRedirect(status, head_.fields())) {
+    auto location = head_.fields().find("Location");
+    if (auto current = URL::parse(effectiveURL())) {
+      redirectTarget_ = HTTPRedirect::resolve(*current, location->second);
+    }
+    // A Location that leads nowhere loadable leaves the redirect itself as the answer.
+    if (redirectTarget_) return;
+  }
   // libcurl may answer a 401 itself (Digest's first round); the first body byte or the end of
   // the transfer shows which head was final.
   if (status == 401 || status == 407) return;
@@ -213,7 +250,7 @@ void Transfer::onHeadComplete() {
 }
 
 void Transfer::ensureResponse() {
-  if (responseDelivered_ || holdingChallenge_) return;
+  if (responseDelivered_ || holdingChallenge_ || redirectTarget_) return;
   if (!head_.hasStatus()) {
     if (!plan_.request.url().isFileURL()) return;
     curl_off_t length = -1;
@@ -285,13 +322,14 @@ std::size_t Transfer::onBody(const char* bytes, std::size_t length) {
     challengeBody_.insert(challengeBody_.end(), bytes, bytes + std::min(room, length));
     return length;
   }
-  if (revalidated_) return length;  // a 304 has no body of its own
+  // Counted even where it is thrown away, so an endless redirect body cannot run for ever.
   bytesReceived_ += static_cast<std::int64_t>(length);
   if (bytesReceived_ > static_cast<std::int64_t>(plan_.maxBodySize)) {
     abortError_ =
         makeURLError(URLError::DataLengthExceedsMaximum, effectiveURL(), "body over the limit");
     return 0;
   }
+  if (revalidated_ || redirectTarget_) return length;  // a 304 or a hop has no body of its own
   if (storable_ && !cacheOverflow_) {
     if (cacheBody_.size() + length > maxCacheBody_) {
       cacheOverflow_ = true;
@@ -315,9 +353,18 @@ Transfer::Outcome Transfer::finish(CURLcode result) {
       trustFailure_ = errorBuffer_;
       return postChallenge(PendingChallenge::Trust);
     }
+    if (mayRetryOnNewConnection(result)) {
+      // An HTTP/2 server that went away (GOAWAY, an idle close) before answering never saw
+      // the request; libcurl does not send it again by itself.
+      retriedOnNewConnection_ = true;
+      curl_easy_setopt(easy_, CURLOPT_FRESH_CONNECT, 1L);
+      resetAttempt();
+      return Outcome::Restart;
+    }
     complete(errorFor(result));
     return Outcome::Finished;
   }
+  if (redirectTarget_) return followRedirect();
   ensureResponse();
   if (abortError_) {
     complete(abortError_);
@@ -333,6 +380,44 @@ Transfer::Outcome Transfer::finish(CURLcode result) {
   }
   complete(std::nullopt);
   return Outcome::Finished;
+}
+
+// libcurl reports a stream the server refused or dropped unanswered (a GOAWAY, an idle close
+// racing the request) as an HTTP/2 framing or stream error before any byte of a response.
+bool Transfer::mayRetryOnNewConnection(CURLcode result) const {
+  if (retriedOnNewConnection_ || head_.hasStatus() || bytesReceived_ > 0) return false;
+  if (result != CURLE_HTTP2 && result != CURLE_HTTP2_STREAM) return false;
+  long headerBytes = 0;
+  curl_easy_getinfo(easy_, CURLINFO_HEADER_SIZE, &headerBytes);
+  // A request that may have been processed is sent again only if doing so twice is harmless.
+  const std::string& method = plan_.request.HTTPMethod();
+  const bool idempotent = method == "GET" || method == "HEAD" || method == "PUT" ||
+                          method == "DELETE" || method == "OPTIONS";
+  return headerBytes == 0 && idempotent;
+}
+
+Transfer::Outcome Transfer::followRedirect() {
+  if (++redirectCount_ > plan_.maxRedirects) {
+    complete(makeURLError(URLError::HTTPTooManyRedirects, effectiveURL(), "too many redirects"));
+    return Outcome::Finished;
+  }
+  const URL target = *redirectTarget_;
+  if (HTTPRedirect::crossesOrigin(plan_.request.url(), target)) {
+    // A credential given for one server is not offered to another.
+    curl_easy_setopt(easy_, CURLOPT_HTTPAUTH, CURLAUTH_NONE);
+    curl_easy_setopt(easy_, CURLOPT_USERNAME, static_cast<const char*>(nullptr));
+    curl_easy_setopt(easy_, CURLOPT_PASSWORD, static_cast<const char*>(nullptr));
+    // Nor is a trust granted to one server's certificate.
+    trustOverridden_ = false;
+    configureAttempt();
+  }
+  plan_.request = HTTPRedirect::nextRequest(plan_.request, head_.status()->statusCode, target);
+  if (!configureHop()) {
+    complete(makeURLError(URLError::Unknown, target.absoluteString(), "cannot follow redirect"));
+    return Outcome::Finished;
+  }
+  resetAttempt();
+  return Outcome::Restart;
 }
 
 Transfer::Outcome Transfer::postChallenge(PendingChallenge kind) {

@@ -24,15 +24,17 @@ class URLSessionDataTask;
 struct TransferPlan {
   explicit TransferPlan(URLRequest requestToSend) : request(std::move(requestToSend)) {}
 
-  URLRequest request;                           // as sent: validators and cookies included
+  URLRequest request;  // as sent, validators included; cookies are added per hop
   std::optional<URLCache::Entry> revalidating;  // the stale entry a 304 confirms
   std::shared_ptr<URLCache> cache;              // null: nothing from this load is cached
-  std::shared_ptr<HTTPCookieStorage> cookies;   // null: Set-Cookie is ignored
+  std::shared_ptr<HTTPCookieStorage> cookies;   // null: no cookies are sent or stored
   std::chrono::milliseconds idleTimeout{60000};
   std::chrono::milliseconds resourceTimeout{0};
   std::size_t maxBodySize = 0;
   long maxRedirects = 0;
   bool allowsInvalidCertificates = false;
+  std::string trustedRootsFile;       // empty: the system's own
+  std::string trustedRootsDirectory;  // empty: the system's own
 };
 
 // The network-thread side of one data task: its libcurl easy handle, the parsing of what comes
@@ -74,6 +76,10 @@ class Transfer {
                               curl_off_t ulnow);
 
   bool configureRequest();
+  bool configureHop();
+  bool configureHeaders();
+  Outcome followRedirect();
+  bool mayRetryOnNewConnection(CURLcode result) const;
   void configureAttempt();
   void resetAttempt();
   std::size_t onHeaderLine(std::string_view line);
@@ -110,6 +116,9 @@ class Transfer {
   std::size_t maxCacheBody_ = 0;
   Data cacheBody_;
   std::shared_ptr<HTTPURLResponse> revalidated_;
+  std::optional<URL> redirectTarget_;  // where the head just read sends us
+  long redirectCount_ = 0;
+  bool retriedOnNewConnection_ = false;
 
   PendingChallenge pending_ = PendingChallenge::None;
   bool holdingChallenge_ = false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <type_traits>
 
 #include "platform/dispatch/Clock.h"
@@ -49,6 +50,11 @@ std::string lowercase(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return text;
+}
+
+std::string environmentValue(const char* name) {
+  const char* value = std::getenv(name);  // NOLINT(concurrency-mt-unsafe): read on the caller
+  return value ? value : "";
 }
 
 }  // namespace
@@ -146,11 +152,7 @@ void URLSessionDataTask::start() {
 
   if (request_.HTTPShouldHandleCookies() && configuration.HTTPShouldSetCookies() &&
       configuration.cookieStorage() && scheme != "file") {
-    plan.cookies = configuration.cookieStorage();
-    if (!plan.request.valueForHTTPHeaderField("Cookie")) {
-      if (auto cookie = plan.cookies->cookieHeaderForURL(url))
-        plan.request.setValue(*cookie, "Cookie");
-    }
+    plan.cookies = configuration.cookieStorage();  // the transfer picks them for each hop
   }
   const TimeInterval idle = request_.hasExplicitTimeoutInterval()
                                 ? request_.timeoutInterval()
@@ -162,6 +164,9 @@ void URLSessionDataTask::start() {
   plan.maxBodySize = configuration.maximumResponseBodySize();
   plan.maxRedirects = configuration.maximumRedirects();
   plan.allowsInvalidCertificates = allowsInvalidCertificates_.load();
+  // Like other programs on Linux: a private CA is trusted through the usual variables.
+  plan.trustedRootsFile = environmentValue("SSL_CERT_FILE");
+  plan.trustedRootsDirectory = environmentValue("SSL_CERT_DIR");
   NetworkLoop::post([self = shared_from_this(), plan = std::move(plan)](NetworkLoop& loop) mutable {
     loop.add(std::make_unique<Transfer>(self, std::move(plan)));
   });

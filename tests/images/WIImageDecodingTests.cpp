@@ -195,6 +195,34 @@ TEST_F(WIImageGIFTest, LaterFramesAreCompositedOverEarlierOnes) {
   EXPECT_EQ(second->pixel(3, 3), kOpaqueRed);
 }
 
+TEST_F(WIImageGIFTest, AMissingTrailerOrStrayBytesAfterTheLastFrameStillShowEveryFrame) {
+  const Data whole = gifData(4, 4, {{10, 0}, {10, 1}, {10, 2}});
+  ASSERT_EQ(whole.back(), 0x3B);  // the trailer
+  const Data noTrailer(whole.begin(), whole.end() - 1);
+  Data stray = noTrailer;
+  const Data secondHeader = gifData(4, 4, {{10, 3}});
+  stray.insert(stray.end(), secondHeader.begin(), secondHeader.end());
+
+  for (const Data* data : {&noTrailer, static_cast<const Data*>(&stray)}) {
+    auto source = platform::ImageSource::create(*data);
+    ASSERT_NE(source, nullptr);
+    EXPECT_FALSE(source->status());
+    EXPECT_EQ(source->count(), 3u);
+    auto image = wi_animatedGIFWithData(*data);
+    ASSERT_NE(image, nullptr);
+    ASSERT_EQ(image->images().size(), 3u);
+    EXPECT_EQ(image->images()[0]->bitmap()->pixel(0, 0), kOpaqueRed);
+    EXPECT_EQ(image->images()[2]->bitmap()->pixel(0, 0), kOpaqueGreen);
+  }
+
+  // Cut inside the last frame: that frame is missing, so the whole picture is still refused.
+  const Data cutInFrame(whole.begin(), whole.end() - 4);
+  EXPECT_EQ(wi_animatedGIFWithData(cutInFrame), nullptr);
+  // A header and nothing else is no picture either.
+  const Data headerOnly(whole.begin(), whole.begin() + 13 + 12);
+  EXPECT_EQ(wi_animatedGIFWithData(headerOnly), nullptr);
+}
+
 TEST_F(WIImageGIFTest, NamedAnimationsPreferTheDoubleScaleFile) {
   TemporaryHome folder;
   auto write = [&](const std::string& name, const Data& data) {

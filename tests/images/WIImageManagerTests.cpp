@@ -240,6 +240,26 @@ TEST_F(WIImageManagerTest, RemembersURLsThatFailedForGoodButNotTransientFailures
   EXPECT_EQ(server_->requestCount("/slow.png"), 2u);
 }
 
+TEST_F(WIImageManagerTest, ALostConnectionDoesNotMarkTheURLAsFailed) {
+  // A server restart cuts the body short: the next load of the same URL goes to the network.
+  const std::string& picture = redPNG();
+  server_->serveReset("/cut.png", picture.substr(0, picture.size() / 2), picture.size());
+  Deliveries cut, again;
+  load("/cut.png", cut);
+  ASSERT_TRUE(cut.waitFor(1));
+  ASSERT_TRUE(cut.at(0).error);
+  EXPECT_EQ(cut.at(0).error->code, platform::URLError::NetworkConnectionLost);
+  ASSERT_TRUE(waitUntilIdle());
+  EXPECT_FALSE(isFailed("/cut.png"));
+
+  server_->serve("/cut.png", picture, "image/png");
+  load("/cut.png", again);
+  ASSERT_TRUE(again.waitFor(1));
+  EXPECT_TRUE(again.at(0).image);
+  EXPECT_FALSE(again.at(0).error);
+  EXPECT_EQ(server_->requestCount("/cut.png"), 2u);
+}
+
 TEST_F(WIImageManagerTest, AnswersFromMemoryThenDiskThenNetwork) {
   server_->serve("/a.png", redPNG(), "image/png");
   const std::string key = manager_->cacheKeyForURL(url("/a.png"));
