@@ -10,6 +10,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Context.h"
 #include "platform/ui/DisplayCycle.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
@@ -49,6 +50,7 @@ ContentsGravity gravityFor(ViewContentMode mode) {
 }
 
 void willMoveSubtreeToWindow(View& view, const std::shared_ptr<Window>& window) {
+  view.resignOnLeavingWindow();
   view.willMoveToWindow(window);
   for (const auto& s : std::vector<std::shared_ptr<View>>(view.subviews())) {
     willMoveSubtreeToWindow(*s, window);
@@ -121,8 +123,9 @@ Color View::tintColor() const {
 }
 
 void View::setTintColor(std::optional<Color> color) {
+  const Color old = tintColor();
   tint_ = color;
-  notifyTintChange();
+  if (!(tintColor() == old)) notifyTintChange();
 }
 
 void View::notifyTintChange() {
@@ -228,6 +231,7 @@ void View::insertAt(const std::shared_ptr<View>& view, std::size_t index) {
     return;
   }
   auto oldSuper = view->superview();
+  const Color oldTint = view->tintColor();
   if (oldSuper.get() == this) {  // a change of order only
     subviews_.erase(std::find(subviews_.begin(), subviews_.end(), view));
   } else {
@@ -251,7 +255,8 @@ void View::insertAt(const std::shared_ptr<View>& view, std::size_t index) {
     if (oldWindow != newWindow) didMoveSubtreeToWindow(*view);
     view->didMoveToSuperview();
     didAddSubview(view);
-    if (!view->ownTint()) view->notifyTintChange();
+    // Only a subtree whose inherited tint really changed hears of it.
+    if (!view->ownTint() && !(view->tintColor() == oldTint)) view->notifyTintChange();
     if (view->needsLayout_ || view->subtreeNeedsLayout_) view->markAncestorsSubtreeDirty();
     setNeedsLayout();
     return;
@@ -270,6 +275,7 @@ void View::removeFromSuperview() {
   if (!parent) return;
   auto me = self<View>();
   const auto oldWindow = window();
+  const Color oldTint = tintColor();
   parent->willRemoveSubview(me);
   willMoveToSuperview(nullptr);
   if (oldWindow) willMoveSubtreeToWindow(*this, nullptr);
@@ -279,7 +285,7 @@ void View::removeFromSuperview() {
   superview_.reset();
   if (oldWindow) didMoveSubtreeToWindow(*this);
   didMoveToSuperview();
-  if (!tint_) notifyTintChange();
+  if (!tint_ && !(tintColor() == oldTint)) notifyTintChange();
 }
 
 bool View::isDescendantOfView(const View* view) const {
@@ -421,7 +427,9 @@ Rect View::convertRectFrom(const Rect& r, const View* view) const {
 }
 
 std::shared_ptr<View> View::hitTest(const Point& p, const Event* event) {
-  if (isHidden() || !userInteractionEnabled_ || alpha() < 0.01) return nullptr;
+  if (isHidden() || !userInteractionEnabled_ || alpha() < 0.01 || animationsBlockingTouches_ > 0) {
+    return nullptr;
+  }
   if (!pointInside(p, event)) return nullptr;
   for (auto it = subviews_.rbegin(); it != subviews_.rend(); ++it) {
     const auto& s = *it;
@@ -432,6 +440,25 @@ std::shared_ptr<View> View::hitTest(const Point& p, const Event* event) {
 
 bool View::pointInside(const Point& p, const Event* /*event*/) const {
   return contains(bounds(), p);
+}
+
+void View::addGestureRecognizer(const std::shared_ptr<GestureRecognizer>& recognizer) {
+  if (!recognizer) return;
+  if (auto owner = recognizer->view()) {
+    if (owner.get() == this) return;
+    owner->removeGestureRecognizer(recognizer.get());
+  }
+  gestureRecognizers_.push_back(recognizer);
+  recognizer->attachToView(self<View>());
+}
+
+void View::removeGestureRecognizer(const GestureRecognizer* recognizer) {
+  auto it = std::find_if(gestureRecognizers_.begin(), gestureRecognizers_.end(),
+                         [recognizer](const auto& r) { return r.get() == recognizer; });
+  if (it == gestureRecognizers_.end()) return;
+  const auto removed = *it;  // alive until it has let go of its gesture
+  gestureRecognizers_.erase(it);
+  removed->detachFromView();
 }
 
 std::shared_ptr<Responder> View::nextResponder() const {

@@ -17,6 +17,7 @@
 namespace platform {
 
 class Context;
+class GestureRecognizer;
 class ViewController;
 class Window;
 
@@ -129,6 +130,15 @@ class View : public Responder, public LayerDelegate {
   virtual std::shared_ptr<View> hitTest(const Point& p, const Event* event);
   virtual bool pointInside(const Point& p, const Event* event) const;
 
+  // Recognizers see the touches of this view and its subviews before the views do (the window's
+  // router hands them over). A recognizer belongs to one view: adding it here takes it from the
+  // other.
+  void addGestureRecognizer(const std::shared_ptr<GestureRecognizer>& recognizer);
+  void removeGestureRecognizer(const GestureRecognizer* recognizer);
+  const std::vector<std::shared_ptr<GestureRecognizer>>& gestureRecognizers() const {
+    return gestureRecognizers_;
+  }
+
   std::shared_ptr<Responder> nextResponder() const override;
   // The controller whose root view this is.
   std::shared_ptr<ViewController> viewController() const { return viewController_.lock(); }
@@ -198,6 +208,7 @@ class View : public Responder, public LayerDelegate {
   std::weak_ptr<View> superview_;
   std::vector<std::shared_ptr<View>> subviews_;
   std::weak_ptr<ViewController> viewController_;
+  std::vector<std::shared_ptr<GestureRecognizer>> gestureRecognizers_;
   std::optional<Color> tint_;
   ViewContentMode contentMode_ = ViewContentMode::ScaleToFill;
   unsigned autoresizingMask_ = ViewAutoresizingNone;
@@ -209,6 +220,7 @@ class View : public Responder, public LayerDelegate {
   bool subtreeNeedsLayout_ = false;  // some descendant needs layout
   bool inLayout_ = false;            // layoutSubviews is running (a nested loop may ask again)
   bool accessibilityElement_ = false;
+  int animationsBlockingTouches_ = 0;  // running block animations without user interaction
   long tag_ = 0;
   std::string accessibilityLabel_;
   std::string accessibilityHint_;
