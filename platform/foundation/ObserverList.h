@@ -70,8 +70,9 @@ class ObserverList {
     return Subscription(core_, id);
   }
 
+  // Every observer gets the same arguments, so none is moved from.
   template <class... Values>
-  void notify(const Values&... values) {
+  void notify(Values&&... values) {
     // A local owner keeps the entries alive should an observer destroy the list.
     const std::shared_ptr<Core> core = core_;
     ++core->depth;

@@ -34,8 +34,6 @@ DisplayCycle::PassScope::~PassScope() {
   }
 }
 
-bool DisplayCycle::isInPass() { return state().depth > 0; }
-
 void DisplayCycle::schedule() {
   if (state().scheduled) return;
   state().scheduled = true;

@@ -14,7 +14,6 @@ class DisplayCycle {
   static void schedule();
   // Runs the pass now (tests, render), or after the pass in progress.
   static void run();
-  static bool isInPass();
 
   // Marks a pass (or a direct layoutIfNeeded or updateTree) in progress for its lifetime.
   class PassScope {

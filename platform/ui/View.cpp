@@ -227,7 +227,8 @@ void View::insertAt(const std::shared_ptr<View>& view, std::size_t index) {
   }
   auto me = std::static_pointer_cast<View>(weak_from_this().lock());
   if (!me) {
-    log(LogLevel::Error, "View", "views join a tree only once a shared_ptr owns them");
+    log(LogLevel::Error, "View",
+        "views join a tree only once a shared_ptr owns them (build subviews in didInit)");
     return;
   }
   auto oldSuper = view->superview();

@@ -25,7 +25,7 @@ TEST(ObserverListTest, OldAndNewValuesInSubscriptionOrderUntilTheTokenGoes) {
 
   second.reset();
   Subscription moved = std::move(first);
-  EXPECT_FALSE(first.isActive());
+  EXPECT_FALSE(first.isActive());  // NOLINT(bugprone-use-after-move): moved-from is empty
   EXPECT_TRUE(moved.isActive());
   calls.clear();
   offset.notify(Point{0, 40}, Point{0, 10});
@@ -60,6 +60,15 @@ TEST(ObserverListTest, ChangesDuringANotificationTakeEffectSafely) {
   calls.clear();
   list.notify(3);
   EXPECT_EQ(calls, (std::vector<std::string>{"nested 3", "late 3"}));
+}
+
+TEST(ObserverListTest, ObserversMayShareAMutableArgument) {
+  ObserverList<std::vector<int>&> list;
+  auto a = list.subscribe([](std::vector<int>& v) { v.push_back(1); });
+  auto b = list.subscribe([](std::vector<int>& v) { v.push_back(2); });
+  std::vector<int> seen;
+  list.notify(seen);
+  EXPECT_EQ(seen, (std::vector<int>{1, 2}));
 }
 
 TEST(ObserverListTest, EitherSideMayDieFirst) {
