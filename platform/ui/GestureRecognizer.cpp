@@ -247,7 +247,9 @@ void GestureRecognizer::setState(State next) {
     }
   }
   held_.reset();
+  const State old = state_;
   state_ = next;
+  stateObservers_.notify(old, next);
   if (starting && state_ != State::Failed) {
     failOthers();
     cancelTouchesInViews();
@@ -284,7 +286,9 @@ void GestureRecognizer::fireActions() {
 
 void GestureRecognizer::resetIfDone() {
   if (!isTerminal() || !touches_.empty()) return;
+  const State old = state_;
   state_ = State::Possible;
+  stateObservers_.notify(old, State::Possible);
   held_.reset();
   if (engaged_) {
     engaged_ = false;

@@ -53,7 +53,8 @@ class Rows : public TableViewDataSource, public TableViewDelegate {
 
 class UILists : public ui_test::UITest {
  protected:
-  std::shared_ptr<Window> window = Window::create();
+  UILists() { window->makeKeyAndVisible(); }
+  std::shared_ptr<Window> window = Window::create(makeRect(0, 0, 375, 667));
   TouchDriver fingers{window};
 };
 

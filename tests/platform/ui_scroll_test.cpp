@@ -49,7 +49,7 @@ class Recorder : public ScrollViewDelegate {
 class UIScroll : public ui_test::UITest {
  protected:
   UIScroll() {
-    window = Window::create();
+    window->makeKeyAndVisible();
     scroll = ScrollView::create(makeRect(0, 0, 375, 667));
     scroll->setContentSize({375, 2000});
     window->addSubview(scroll);
@@ -71,13 +71,17 @@ class UIScroll : public ui_test::UITest {
     fingers.end();
   }
 
-  std::shared_ptr<Window> window;
+  std::shared_ptr<Window> window = Window::create(makeRect(0, 0, 375, 667));
   std::shared_ptr<ScrollView> scroll;
   std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
   TouchDriver fingers{window};
 };
 
 TEST_F(UIScroll, DraggingMovesTheContentWithTheFingerAndAFlickDecelerates) {
+  using State = GestureRecognizer::State;
+  std::vector<State> states;
+  auto watching = scroll->panGestureRecognizer()->stateObservers().subscribe(
+      [&](State, State now) { states.push_back(now); });
   drag({100, 500}, {0, -300}, 10, false);
   EXPECT_TRUE(scroll->isDragging());
   EXPECT_TRUE(scroll->isTracking());
@@ -88,6 +92,10 @@ TEST_F(UIScroll, DraggingMovesTheContentWithTheFingerAndAFlickDecelerates) {
   fingers.end();
   EXPECT_FALSE(scroll->isDragging());
   EXPECT_TRUE(scroll->isDecelerating());
+  ASSERT_GE(states.size(), 4u);
+  EXPECT_EQ(states.front(), State::Began);
+  EXPECT_EQ(states[states.size() - 2], State::Ended);
+  EXPECT_EQ(states.back(), State::Possible);
   EXPECT_GT(recorder->velocity.y, 0);  // towards larger offsets, in points per millisecond
   EXPECT_LT(recorder->velocity.y, 100);
   advance(0.1);
@@ -97,9 +105,9 @@ TEST_F(UIScroll, DraggingMovesTheContentWithTheFingerAndAFlickDecelerates) {
   const double maxY = scroll->maximumContentOffset().y;
   EXPECT_GE(scroll->contentOffset().y, 0);
   EXPECT_LE(scroll->contentOffset().y, maxY);
-  EXPECT_EQ(recorder->log, (std::vector<std::string>{"willBeginDragging", "willEndDragging",
-                                                      "didEndDragging+", "willBeginDecelerating",
-                                                      "didEndDecelerating"}));
+  EXPECT_EQ(recorder->log,
+            (std::vector<std::string>{"willBeginDragging", "willEndDragging", "didEndDragging+",
+                                      "willBeginDecelerating", "didEndDecelerating"}));
 }
 
 TEST_F(UIScroll, PullingPastTheTopRubberBandsAndSpringsBackToTheInset) {
@@ -191,8 +199,8 @@ TEST_F(UIScroll, ObserversSeeEveryChangeWithOldAndNewValues) {
   std::vector<std::pair<Size, Size>> sizes;
   auto o = scroll->contentOffsetObservers().subscribe(
       [&](Point a, Point b) { offsets.emplace_back(a, b); });
-  auto s = scroll->contentSizeObservers().subscribe(
-      [&](Size a, Size b) { sizes.emplace_back(a, b); });
+  auto s =
+      scroll->contentSizeObservers().subscribe([&](Size a, Size b) { sizes.emplace_back(a, b); });
   scroll->setContentOffset({0, 5});
   scroll->setContentOffset({0, 5});  // to itself: still reported
   scroll->setContentSize({375, 900});

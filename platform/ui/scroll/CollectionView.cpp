@@ -12,8 +12,7 @@ std::shared_ptr<CollectionView> CollectionView::create(
   return Object::make<CollectionView>(frame, std::move(layout));
 }
 
-CollectionView::CollectionView(const Rect& frame,
-                               std::shared_ptr<CollectionViewFlowLayout> layout)
+CollectionView::CollectionView(const Rect& frame, std::shared_ptr<CollectionViewFlowLayout> layout)
     : ScrollView(frame),
       layout_(layout ? std::move(layout) : std::make_shared<CollectionViewFlowLayout>()) {
   setBackgroundColor(Color::black());
@@ -23,13 +22,14 @@ CollectionView::~CollectionView() = default;
 
 void CollectionView::didInit() {
   ScrollView::didInit();
-  tap_ = Object::make<TapGestureRecognizer>();
+  tap_ = TapGestureRecognizer::create();
   tap_->setCancelsTouchesInView(false);
   std::weak_ptr<CollectionView> weak = self<CollectionView>();
   tap_->addTarget([weak](GestureRecognizer&) {
     if (auto me = weak.lock()) me->handleTap();
   });
   addGestureRecognizer(tap_);
+  setNeedsLayout();  // the first layout loads the data
 }
 
 std::shared_ptr<CollectionViewDelegate> CollectionView::collectionDelegate() const {
@@ -190,8 +190,7 @@ void CollectionView::layoutSubviews() {
       const SupplementaryKey key{a->kind, a->indexPath.section};
       if (auto it = visibleSupplementary_.find(key); it != visibleSupplementary_.end()) {
         view = it->second;
-      } else if (auto sup = ds ? ds->viewForSupplementaryElementOfKind(*this, a->kind,
-                                                                        a->indexPath)
+      } else if (auto sup = ds ? ds->viewForSupplementaryElementOfKind(*this, a->kind, a->indexPath)
                                : nullptr) {
         visibleSupplementary_.emplace(key, sup);
         view = sup;
@@ -240,7 +239,8 @@ void CollectionView::scrollToItemAtIndexPath(const IndexPath& indexPath, unsigne
   if (position & CollectionViewScrollPositionCenteredVertically) {
     target.y = r.origin.y + r.size.height / 2 - s.height / 2;
   }
-  if (position & CollectionViewScrollPositionBottom) target.y = r.origin.y + r.size.height - s.height;
+  if (position & CollectionViewScrollPositionBottom)
+    target.y = r.origin.y + r.size.height - s.height;
   if (position & CollectionViewScrollPositionLeft) target.x = r.origin.x;
   if (position & CollectionViewScrollPositionCenteredHorizontally) {
     target.x = r.origin.x + r.size.width / 2 - s.width / 2;
@@ -255,8 +255,8 @@ void CollectionView::scrollToItemAtIndexPath(const IndexPath& indexPath, unsigne
   setContentOffset(target, animated);
 }
 
-void CollectionView::selectItemAtIndexPath(const std::optional<IndexPath>& indexPath,
-                                           bool animated, unsigned position) {
+void CollectionView::selectItemAtIndexPath(const std::optional<IndexPath>& indexPath, bool animated,
+                                           unsigned position) {
   if (!allowsMultipleSelection_ || !indexPath) {
     for (const auto& p : std::vector<IndexPath>(selected_)) deselectItemAtIndexPath(p, animated);
   }
@@ -280,8 +280,7 @@ void CollectionView::handleTap() {
   auto path = indexPathForItemAtPoint(tap_->locationInView(this));
   if (!path) return;
   auto d = collectionDelegate();
-  const bool wasSelected =
-      std::find(selected_.begin(), selected_.end(), *path) != selected_.end();
+  const bool wasSelected = std::find(selected_.begin(), selected_.end(), *path) != selected_.end();
   if (allowsMultipleSelection_ && wasSelected) {
     deselectItemAtIndexPath(*path, false);
     if (d) d->didDeselectItemAtIndexPath(*this, *path);

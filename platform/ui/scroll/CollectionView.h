@@ -38,9 +38,7 @@ class CollectionView : public ScrollView {
                                                 std::shared_ptr<CollectionViewFlowLayout> layout);
   ~CollectionView() override;
 
-  const std::shared_ptr<CollectionViewFlowLayout>& collectionViewLayout() const {
-    return layout_;
-  }
+  const std::shared_ptr<CollectionViewFlowLayout>& collectionViewLayout() const { return layout_; }
   void setCollectionViewLayout(std::shared_ptr<CollectionViewFlowLayout> layout);
   std::shared_ptr<CollectionViewDataSource> dataSource() const { return dataSource_.lock(); }
   void setDataSource(const std::shared_ptr<CollectionViewDataSource>& ds) { dataSource_ = ds; }

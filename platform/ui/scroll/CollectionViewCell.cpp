@@ -18,8 +18,7 @@ void CollectionViewCell::didInit() {
   CollectionReusableView::didInit();
   contentView_ = View::create(bounds());
   contentView_->setBackgroundColor(Color::clear());
-  contentView_->setAutoresizingMask(ViewAutoresizingFlexibleWidth |
-                                    ViewAutoresizingFlexibleHeight);
+  contentView_->setAutoresizingMask(ViewAutoresizingFlexibleWidth | ViewAutoresizingFlexibleHeight);
   addSubview(contentView_);
 }
 

@@ -12,8 +12,10 @@ namespace platform {
 
 class CollectionView;
 
-inline constexpr const char* kCollectionElementKindSectionHeader = "UICollectionElementKindSectionHeader";
-inline constexpr const char* kCollectionElementKindSectionFooter = "UICollectionElementKindSectionFooter";
+inline constexpr const char* kCollectionElementKindSectionHeader =
+    "UICollectionElementKindSectionHeader";
+inline constexpr const char* kCollectionElementKindSectionFooter =
+    "UICollectionElementKindSectionFooter";
 
 enum class CollectionViewScrollDirection { Vertical = 0, Horizontal = 1 };
 

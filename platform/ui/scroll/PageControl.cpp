@@ -51,9 +51,7 @@ void PageControl::setCurrentPageIndicatorTintColor(const Color& c) {
   refresh();
 }
 
-void PageControl::refresh() {
-  setNeedsDisplay();
-}
+void PageControl::refresh() { setNeedsDisplay(); }
 
 Size PageControl::sizeForNumberOfPages(long pages) {
   if (pages <= 0) return {0, kHeight};

@@ -25,9 +25,8 @@ class PickerView::Column : public TableViewDataSource, public TableViewDelegate 
     auto ds = owner_.dataSource();
     auto d = owner_.delegate();
     rows_ = ds ? std::max(0L, ds->numberOfRowsInComponent(owner_, component_)) : 0;
-    rowHeight_ = std::max(
-        1.0, (d ? d->rowHeightForComponent(owner_, component_) : std::nullopt)
-                 .value_or(kDefaultRowHeight));
+    rowHeight_ = std::max(1.0, (d ? d->rowHeightForComponent(owner_, component_) : std::nullopt)
+                                   .value_or(kDefaultRowHeight));
     table_->setRowHeight(rowHeight_);
     selected_ = rows_ == 0 ? -1 : std::clamp(selected_, 0L, rows_ - 1);
     fitInsets();
@@ -143,6 +142,11 @@ PickerView::PickerView(const Rect& frame) : View(frame) {
   setOpaque(false);
 }
 
+void PickerView::didInit() {
+  View::didInit();
+  setNeedsLayout();  // the first layout loads the wheels
+}
+
 PickerView::~PickerView() {
   for (const auto& c : columns_) {
     c->table()->setDataSource(nullptr);
@@ -249,8 +253,8 @@ long PickerView::selectedRowInComponent(long component) const {
 
 std::shared_ptr<View> PickerView::viewForRow(long row, long component) const {
   if (component < 0 || component >= numberOfComponents()) return nullptr;
-  auto cell = columns_[static_cast<std::size_t>(component)]->table()->cellForRowAtIndexPath(
-      {0, row});
+  auto cell =
+      columns_[static_cast<std::size_t>(component)]->table()->cellForRowAtIndexPath({0, row});
   if (!cell) return nullptr;
   if (auto custom = cell->associatedObject<View>("pickerRowView")) return custom;
   return cell;

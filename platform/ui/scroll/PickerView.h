@@ -81,6 +81,7 @@ class PickerView : public View {
  protected:
   friend class Object;
   explicit PickerView(const Rect& frame);
+  void didInit() override;
 
  private:
   class Column;

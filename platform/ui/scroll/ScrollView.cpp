@@ -67,7 +67,7 @@ ScrollView::~ScrollView() {
 
 void ScrollView::didInit() {
   View::didInit();
-  pan_ = Object::make<PanGestureRecognizer>();
+  pan_ = PanGestureRecognizer::create();
   std::weak_ptr<ScrollView> weak = self<ScrollView>();
   pan_->addTarget([weak](GestureRecognizer& g) {
     if (auto me = weak.lock()) me->handlePan(g);
@@ -106,8 +106,8 @@ void ScrollView::setContentOffset(const Point& offset, bool animated) {
   motion->animation = true;
   const Point from = contentOffset();
   const double t0 = now();
-  for (auto [axis, a, b] : {std::tuple{&motion->x, from.x, offset.x},
-                            std::tuple{&motion->y, from.y, offset.y}}) {
+  for (auto [axis, a, b] :
+       {std::tuple{&motion->x, from.x, offset.x}, std::tuple{&motion->y, from.y, offset.y}}) {
     axis->kind = AxisMotion::Kind::Ease;
     axis->start = a;
     axis->target = b;
@@ -132,9 +132,7 @@ void ScrollView::boundsDidChange(const Rect& oldBounds) {
   if (auto d = delegate()) d->scrollViewDidScroll(*this);
 }
 
-Point ScrollView::minimumContentOffset() const {
-  return {-contentInset_.left, -contentInset_.top};
-}
+Point ScrollView::minimumContentOffset() const { return {-contentInset_.left, -contentInset_.top}; }
 
 Point ScrollView::maximumContentOffset() const {
   const Size s = bounds().size;
@@ -235,8 +233,8 @@ void ScrollView::endDrag() {
   const double t0 = now();
   motion->x = planRelease(p.x, v.x, lo.x, hi.x, target.x, !(target.x == natural.x), t0);
   motion->y = planRelease(p.y, v.y, lo.y, hi.y, target.y, !(target.y == natural.y), t0);
-  const bool decelerate = motion->x.kind != AxisMotion::Kind::Still ||
-                          motion->y.kind != AxisMotion::Kind::Still;
+  const bool decelerate =
+      motion->x.kind != AxisMotion::Kind::Still || motion->y.kind != AxisMotion::Kind::Still;
   if (auto d = delegate()) d->scrollViewDidEndDragging(*this, decelerate);
   if (!decelerate) return;
   if (auto d = delegate()) d->scrollViewWillBeginDecelerating(*this);
@@ -244,7 +242,7 @@ void ScrollView::endDrag() {
 }
 
 ScrollView::AxisMotion ScrollView::planRelease(double pos, double vel, double low, double high,
-                                   double target, bool chosen, double t0) const {
+                                               double target, bool chosen, double t0) const {
   AxisMotion m;
   m.t0 = t0;
   m.start = pos;
@@ -280,12 +278,11 @@ void ScrollView::startMotion(std::unique_ptr<Motion> motion) {
   decelerating_ = !motion_->animation;
   if (ticker_) return;
   std::weak_ptr<ScrollView> weak = self<ScrollView>();
-  ticker_ = RunLoop::main().scheduleTimer(
-      kFrameInterval, true,
-      [weak](Timer&) {
-        if (auto me = weak.lock()) me->tick();
-      },
-      {RunLoopMode::Common});
+  ticker_ = RunLoop::main().scheduleTimer(kFrameInterval, true,
+                                          [weak](Timer&) {
+                                            if (auto me = weak.lock()) me->tick();
+                                          },
+                                          {RunLoopMode::Common});
 }
 
 void ScrollView::stopMotion() {
@@ -412,7 +409,7 @@ void ScrollView::applyZoom(double scale, const Point& anchorInBounds) {
   const double ratio = scale / zoomScale_;
   zoomScale_ = scale;
   const Size unscaled = view->bounds().size;
-  view->setTransform(AffineTransform::makeScale(scale, scale));
+  view->setTransform(AffineTransform::scale(scale, scale));
   view->setCenter({unscaled.width * scale / 2, unscaled.height * scale / 2});
   setContentSize({unscaled.width * scale, unscaled.height * scale});
   const Point anchored{(before.x + anchorInBounds.x) * ratio - anchorInBounds.x,
@@ -453,7 +450,7 @@ void ScrollView::setMaximumZoomScale(double s) {
   maximumZoomScale_ = s;
   // Zooming is possible only where the scale may change: then the pinch joins the view.
   if (maximumZoomScale_ > minimumZoomScale_ && !pinch_) {
-    pinch_ = Object::make<PinchGestureRecognizer>();
+    pinch_ = PinchGestureRecognizer::create();
     std::weak_ptr<ScrollView> weak = self<ScrollView>();
     pinch_->addTarget([weak](GestureRecognizer& g) {
       if (auto me = weak.lock()) me->handlePinch(g);

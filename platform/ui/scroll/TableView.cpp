@@ -35,13 +35,14 @@ TableView::~TableView() = default;
 
 void TableView::didInit() {
   ScrollView::didInit();
-  tap_ = Object::make<TapGestureRecognizer>();
+  tap_ = TapGestureRecognizer::create();
   tap_->setCancelsTouchesInView(false);
   std::weak_ptr<TableView> weak = self<TableView>();
   tap_->addTarget([weak](GestureRecognizer&) {
     if (auto me = weak.lock()) me->handleTap();
   });
   addGestureRecognizer(tap_);
+  setNeedsLayout();  // the first layout loads the data
 }
 
 std::shared_ptr<TableViewDelegate> TableView::tableDelegate() const {
@@ -80,8 +81,7 @@ void TableView::registerCell(const std::string& reuseIdentifier, CellFactory fac
   factories_[reuseIdentifier] = std::move(factory);
 }
 
-std::shared_ptr<TableViewCell> TableView::dequeueReusableCellWithIdentifier(
-    const std::string& id) {
+std::shared_ptr<TableViewCell> TableView::dequeueReusableCellWithIdentifier(const std::string& id) {
   auto& waiting = pool_[id];
   if (!waiting.empty()) {
     auto cell = std::move(waiting.back());
@@ -103,10 +103,9 @@ std::size_t TableView::cellCount() const {
 
 std::shared_ptr<View> TableView::sectionSupplement(long section, bool header, double height) {
   auto d = tableDelegate();
-  std::shared_ptr<View> view =
-      d ? (header ? d->viewForHeaderInSection(*this, section)
-                  : d->viewForFooterInSection(*this, section))
-        : nullptr;
+  std::shared_ptr<View> view = d ? (header ? d->viewForHeaderInSection(*this, section)
+                                           : d->viewForFooterInSection(*this, section))
+                                 : nullptr;
   if (view || height <= 0) return view;
   auto ds = dataSource();
   auto title = ds ? (header ? ds->titleForHeaderInSection(*this, section)
@@ -310,8 +309,8 @@ void TableView::reloadData() {
   reloadHooks().notify(*this);
 }
 
-void TableView::scrollToRowAtIndexPath(const IndexPath& indexPath,
-                                       TableViewScrollPosition position, bool animated) {
+void TableView::scrollToRowAtIndexPath(const IndexPath& indexPath, TableViewScrollPosition position,
+                                       bool animated) {
   const Rect r = rectForRowAtIndexPath(indexPath);
   if (r.size.height <= 0 && r.origin.y == 0 && indexPath.row != 0) return;
   const double h = bounds().size.height;
@@ -367,8 +366,7 @@ void TableView::handleTap() {
   auto path = indexPathForRowAtPoint(tap_->locationInView(this));
   if (!path) return;
   auto d = tableDelegate();
-  const bool wasSelected =
-      std::find(selected_.begin(), selected_.end(), *path) != selected_.end();
+  const bool wasSelected = std::find(selected_.begin(), selected_.end(), *path) != selected_.end();
   if (allowsMultipleSelection_ && wasSelected) {
     deselectRowAtIndexPath(*path, false);
     if (d) d->didDeselectRowAtIndexPath(*this, *path);

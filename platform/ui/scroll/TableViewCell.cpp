@@ -31,8 +31,7 @@ TableViewCell::~TableViewCell() = default;
 void TableViewCell::didInit() {
   View::didInit();
   contentView_ = View::create(bounds());
-  contentView_->setAutoresizingMask(ViewAutoresizingFlexibleWidth |
-                                    ViewAutoresizingFlexibleHeight);
+  contentView_->setAutoresizingMask(ViewAutoresizingFlexibleWidth | ViewAutoresizingFlexibleHeight);
   contentView_->setBackgroundColor(Color::clear());
   addSubview(contentView_);
 }
@@ -182,8 +181,8 @@ void TableViewCell::drawRect(Context& context, const Rect& rect) {
     auto* cr = context.cairo();
     cairo_save(cr);
     cairo_set_line_width(cr, 2);
-    const Color c = accessoryType_ == TableViewCellAccessoryType::Checkmark ? tintColor()
-                                                                           : kSeparator;
+    const Color c =
+        accessoryType_ == TableViewCellAccessoryType::Checkmark ? tintColor() : kSeparator;
     cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a);
     if (accessoryType_ == TableViewCellAccessoryType::Checkmark) {
       cairo_move_to(cr, cx - 6, cy);

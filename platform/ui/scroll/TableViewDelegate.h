@@ -47,20 +47,17 @@ class TableViewDelegate : public ScrollViewDelegate {
                                                          long /*section*/) {
     return std::nullopt;
   }
-  virtual std::shared_ptr<View> viewForHeaderInSection(TableView& /*tableView*/,
-                                                       long /*section*/) {
+  virtual std::shared_ptr<View> viewForHeaderInSection(TableView& /*tableView*/, long /*section*/) {
     return nullptr;
   }
-  virtual std::shared_ptr<View> viewForFooterInSection(TableView& /*tableView*/,
-                                                       long /*section*/) {
+  virtual std::shared_ptr<View> viewForFooterInSection(TableView& /*tableView*/, long /*section*/) {
     return nullptr;
   }
   virtual void willDisplayCell(TableView& /*tableView*/, TableViewCell& /*cell*/,
                                const IndexPath& /*indexPath*/) {}
-  virtual void didSelectRowAtIndexPath(TableView& /*tableView*/, const IndexPath& /*indexPath*/) {
+  virtual void didSelectRowAtIndexPath(TableView& /*tableView*/, const IndexPath& /*indexPath*/) {}
+  virtual void didDeselectRowAtIndexPath(TableView& /*tableView*/, const IndexPath& /*indexPath*/) {
   }
-  virtual void didDeselectRowAtIndexPath(TableView& /*tableView*/,
-                                         const IndexPath& /*indexPath*/) {}
 };
 
 }  // namespace platform
