@@ -255,7 +255,9 @@ void GestureRecognizer::setState(State next) {
     }
   }
   held_.reset();
+  const State old = state_;
   state_ = next;
+  stateObservers_.notify(old, next);
   if (starting && state_ != State::Failed) {
     failOthers();
     cancelTouchesInViews();
@@ -292,7 +294,9 @@ void GestureRecognizer::fireActions() {
 
 void GestureRecognizer::resetIfDone() {
   if (!isTerminal() || !touches_.empty()) return;
+  const State old = state_;
   state_ = State::Possible;
+  stateObservers_.notify(old, State::Possible);
   held_.reset();
   if (engaged_) {
     engaged_ = false;

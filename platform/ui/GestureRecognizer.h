@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/foundation/ObserverList.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/GestureRecognizerDelegate.h"
 #include "platform/ui/Object.h"
@@ -38,6 +39,9 @@ class GestureRecognizer : public Object {
   ~GestureRecognizer() override;
 
   State state() const { return state_; }
+  // Told of every change of state with (old, new), before the targets run, the return to
+  // Possible included.
+  ObserverList<State, State>& stateObservers() { return stateObservers_; }
   std::shared_ptr<View> view() const { return view_.lock(); }
 
   // Targets run in the order they were added on every state change but Possible and Failed
@@ -100,6 +104,7 @@ class GestureRecognizer : public Object {
   std::shared_ptr<Window> window() const;
 
   State state_ = State::Possible;
+  ObserverList<State, State> stateObservers_;
   std::weak_ptr<View> view_;
   std::vector<std::pair<std::uint64_t, Action>> targets_;
   std::uint64_t nextTarget_ = 1;
