@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <set>
 
-#include "platform/ui/TapGestureRecognizer.h"
-
 namespace platform {
 
 std::shared_ptr<CollectionView> CollectionView::create(
@@ -22,13 +20,9 @@ CollectionView::~CollectionView() = default;
 
 void CollectionView::didInit() {
   ScrollView::didInit();
-  tap_ = TapGestureRecognizer::create();
-  tap_->setCancelsTouchesInView(false);
-  std::weak_ptr<CollectionView> weak = self<CollectionView>();
-  tap_->addTarget([weak](GestureRecognizer&) {
-    if (auto me = weak.lock()) me->handleTap();
+  tap_ = addSelectionTap(*this, [](View& list, const Point& where) {
+    static_cast<CollectionView&>(list).handleTap(where);
   });
-  addGestureRecognizer(tap_);
   setNeedsLayout();  // the first layout loads the data
 }
 
@@ -122,11 +116,7 @@ void CollectionView::reloadData() {
       counts_.push_back(std::max(0L, ds->numberOfItemsInSection(*this, s)));
     }
   }
-  selected_.erase(std::remove_if(selected_.begin(), selected_.end(),
-                                 [this](const IndexPath& p) {
-                                   return p.row >= numberOfItemsInSection(p.section);
-                                 }),
-                  selected_.end());
+  selected_.keepWithin([this](long section) { return numberOfItemsInSection(section); });
   relayout();
   reloadHooks().notify(*this);
 }
@@ -180,8 +170,7 @@ void CollectionView::layoutSubviews() {
       if (auto it = visible_.find(a->indexPath); it != visible_.end()) {
         view = it->second;
       } else if (auto cell = ds ? ds->cellForItemAtIndexPath(*this, a->indexPath) : nullptr) {
-        cell->setSelected(std::find(selected_.begin(), selected_.end(), a->indexPath) !=
-                          selected_.end());
+        cell->setSelected(selected_.contains(a->indexPath));
         if (auto d = collectionDelegate()) d->willDisplayCell(*this, *cell, a->indexPath);
         visible_.emplace(a->indexPath, cell);
         view = cell;
@@ -258,12 +247,11 @@ void CollectionView::scrollToItemAtIndexPath(const IndexPath& indexPath, unsigne
 void CollectionView::selectItemAtIndexPath(const std::optional<IndexPath>& indexPath, bool animated,
                                            unsigned position) {
   if (!allowsMultipleSelection_ || !indexPath) {
-    for (const auto& p : std::vector<IndexPath>(selected_)) deselectItemAtIndexPath(p, animated);
+    for (const auto& p : std::vector<IndexPath>(selected_.paths()))
+      deselectItemAtIndexPath(p, animated);
   }
   if (!indexPath || indexPath->row >= numberOfItemsInSection(indexPath->section)) return;
-  if (std::find(selected_.begin(), selected_.end(), *indexPath) == selected_.end()) {
-    selected_.push_back(*indexPath);
-  }
+  selected_.add(*indexPath);
   if (auto cell = cellForItemAtIndexPath(*indexPath)) cell->setSelected(true);
   if (position != CollectionViewScrollPositionNone) {
     scrollToItemAtIndexPath(*indexPath, position, animated);
@@ -271,28 +259,21 @@ void CollectionView::selectItemAtIndexPath(const std::optional<IndexPath>& index
 }
 
 void CollectionView::deselectItemAtIndexPath(const IndexPath& indexPath, bool /*animated*/) {
-  selected_.erase(std::remove(selected_.begin(), selected_.end(), indexPath), selected_.end());
+  selected_.remove(indexPath);
   if (auto cell = cellForItemAtIndexPath(indexPath)) cell->setSelected(false);
 }
 
-void CollectionView::handleTap() {
+void CollectionView::handleTap(const Point& where) {
   if (!allowsSelection_ || isDecelerating()) return;
-  auto path = indexPathForItemAtPoint(tap_->locationInView(this));
+  auto path = indexPathForItemAtPoint(where);
   if (!path) return;
   auto d = collectionDelegate();
-  const bool wasSelected = std::find(selected_.begin(), selected_.end(), *path) != selected_.end();
-  if (allowsMultipleSelection_ && wasSelected) {
-    deselectItemAtIndexPath(*path, false);
-    if (d) d->didDeselectItemAtIndexPath(*this, *path);
-    return;
+  const auto change = selected_.tap(*path, allowsMultipleSelection_);
+  for (const auto& p : change.deselect) {
+    deselectItemAtIndexPath(p, false);
+    if (d) d->didDeselectItemAtIndexPath(*this, p);
   }
-  if (!allowsMultipleSelection_) {
-    for (const auto& p : std::vector<IndexPath>(selected_)) {
-      if (p == *path) continue;
-      deselectItemAtIndexPath(p, false);
-      if (d) d->didDeselectItemAtIndexPath(*this, p);
-    }
-  }
+  if (!change.select) return;
   selectItemAtIndexPath(*path, false, CollectionViewScrollPositionNone);
   if (d) d->didSelectItemAtIndexPath(*this, *path);
 }

@@ -12,6 +12,7 @@
 #include "platform/ui/scroll/CollectionViewCell.h"
 #include "platform/ui/scroll/CollectionViewDelegate.h"
 #include "platform/ui/scroll/CollectionViewFlowLayout.h"
+#include "platform/ui/scroll/IndexPathSelection.h"
 #include "platform/ui/scroll/ScrollView.h"
 
 namespace platform {
@@ -74,7 +75,7 @@ class CollectionView : public ScrollView {
   void selectItemAtIndexPath(const std::optional<IndexPath>& indexPath, bool animated,
                              unsigned position);
   void deselectItemAtIndexPath(const IndexPath& indexPath, bool animated);
-  const std::vector<IndexPath>& indexPathsForSelectedItems() const { return selected_; }
+  const std::vector<IndexPath>& indexPathsForSelectedItems() const { return selected_.paths(); }
 
   std::size_t cellCount() const;
   void layoutSubviews() override;
@@ -89,7 +90,7 @@ class CollectionView : public ScrollView {
   using SupplementaryKey = std::pair<std::string, long>;  // kind, section
   void relayout();
   void recycleCell(const IndexPath& path);
-  void handleTap();
+  void handleTap(const Point& where);
 
   std::shared_ptr<CollectionViewFlowLayout> layout_;
   std::weak_ptr<CollectionViewDataSource> dataSource_;
@@ -101,7 +102,7 @@ class CollectionView : public ScrollView {
   std::map<std::string, std::vector<std::shared_ptr<CollectionReusableView>>> supplementaryPool_;
   std::map<std::string, CellFactory> factories_;
   std::map<std::string, SupplementaryFactory> supplementaryFactories_;
-  std::vector<IndexPath> selected_;
+  IndexPathSelection selected_;
   bool allowsSelection_ = true, allowsMultipleSelection_ = false;
   bool loaded_ = false;
 };

@@ -86,15 +86,19 @@ void ScrollView::setScrollEnabled(bool enabled) {
 
 void ScrollView::setContentOffset(const Point& offset) {
   stopMotion();
+  moveOffset(offset);
+  if (auto d = delegate()) d->scrollViewDidScroll(*this);
+}
+
+void ScrollView::moveOffset(const Point& next) {
   const Point old = contentOffset();
   Rect b = bounds();
-  b.origin = offset;
+  b.origin = next;
   settingOffset_ = true;
   setBounds(b);
   settingOffset_ = false;
   contentOffsetDidChange();
-  offsetObservers_.notify(old, offset);
-  if (auto d = delegate()) d->scrollViewDidScroll(*this);
+  offsetObservers_.notify(old, next);
 }
 
 void ScrollView::setContentOffset(const Point& offset, bool animated) {
@@ -197,15 +201,7 @@ void ScrollView::drag() {
   // The overshoot is measured from the edge, so rubber-banding follows the finger's total path.
   if (canScrollHorizontally()) raw.x -= t.x;
   if (canScrollVertically()) raw.y -= t.y;
-  const Point next = rubberBandedOffset(raw);
-  Rect b = bounds();
-  const Point old = b.origin;
-  b.origin = next;
-  settingOffset_ = true;
-  setBounds(b);
-  settingOffset_ = false;
-  contentOffsetDidChange();
-  offsetObservers_.notify(old, next);
+  moveOffset(rubberBandedOffset(raw));
   if (auto d = delegate()) d->scrollViewDidScroll(*this);
 }
 
@@ -336,14 +332,7 @@ void ScrollView::tick() {
   bool doneX = false, doneY = false;
   const Point next{axisPosition(motion_->x, lo.x, hi.x, t, &doneX),
                    axisPosition(motion_->y, lo.y, hi.y, t, &doneY)};
-  const Point old = contentOffset();
-  Rect b = bounds();
-  b.origin = next;
-  settingOffset_ = true;
-  setBounds(b);
-  settingOffset_ = false;
-  contentOffsetDidChange();
-  offsetObservers_.notify(old, next);
+  moveOffset(next);
   // An observer may have set the offset itself, which ends the motion.
   if (!motion_) return;
   if (auto d = delegate()) d->scrollViewDidScroll(*this);

@@ -107,6 +107,8 @@ class ScrollView : public View {
   struct Motion;
   static AxisMotion springTo(double position, double edgeValue, int edge, double velocity,
                              double t0);
+  // Moves the bounds origin and tells the observers, leaving any motion running.
+  void moveOffset(const Point& next);
   void handlePan(GestureRecognizer& recognizer);
   void handlePinch(GestureRecognizer& recognizer);
   void beginDrag();

@@ -4,7 +4,6 @@
 #include <set>
 
 #include "platform/ui/Label.h"
-#include "platform/ui/TapGestureRecognizer.h"
 
 namespace platform {
 namespace {
@@ -35,13 +34,9 @@ TableView::~TableView() = default;
 
 void TableView::didInit() {
   ScrollView::didInit();
-  tap_ = TapGestureRecognizer::create();
-  tap_->setCancelsTouchesInView(false);
-  std::weak_ptr<TableView> weak = self<TableView>();
-  tap_->addTarget([weak](GestureRecognizer&) {
-    if (auto me = weak.lock()) me->handleTap();
+  tap_ = addSelectionTap(*this, [](View& list, const Point& where) {
+    static_cast<TableView&>(list).handleTap(where);
   });
-  addGestureRecognizer(tap_);
   setNeedsLayout();  // the first layout loads the data
 }
 
@@ -262,7 +257,7 @@ void TableView::placeCell(const IndexPath& path) {
   cell->setHidden(false);
   cell->setFrame(frame);
   cell->setShowsSeparator(separatorStyle_ != TableViewCellSeparatorStyle::None);
-  cell->setSelected(std::find(selected_.begin(), selected_.end(), path) != selected_.end());
+  cell->setSelected(selected_.contains(path));
   if (auto d = tableDelegate()) d->willDisplayCell(*this, *cell, path);
   visible_.emplace(path, std::move(cell));
 }
@@ -300,11 +295,7 @@ void TableView::reloadData() {
   std::vector<IndexPath> all = indexPathsForVisibleRows();
   for (const auto& path : all) recycle(path);
   computeGeometry();
-  selected_.erase(std::remove_if(selected_.begin(), selected_.end(),
-                                 [this](const IndexPath& p) {
-                                   return p.row >= numberOfRowsInSection(p.section);
-                                 }),
-                  selected_.end());
+  selected_.keepWithin([this](long section) { return numberOfRowsInSection(section); });
   setNeedsLayout();
   reloadHooks().notify(*this);
 }
@@ -339,12 +330,11 @@ void TableView::scrollToRowAtIndexPath(const IndexPath& indexPath, TableViewScro
 void TableView::selectRowAtIndexPath(const std::optional<IndexPath>& indexPath, bool animated,
                                      TableViewScrollPosition position) {
   if (!allowsMultipleSelection_ || !indexPath) {
-    for (const auto& p : std::vector<IndexPath>(selected_)) deselectRowAtIndexPath(p, animated);
+    for (const auto& p : std::vector<IndexPath>(selected_.paths()))
+      deselectRowAtIndexPath(p, animated);
   }
   if (!indexPath || indexPath->row >= numberOfRowsInSection(indexPath->section)) return;
-  if (std::find(selected_.begin(), selected_.end(), *indexPath) == selected_.end()) {
-    selected_.push_back(*indexPath);
-  }
+  selected_.add(*indexPath);
   if (auto cell = cellForRowAtIndexPath(*indexPath)) cell->setSelected(true, animated);
   if (position != TableViewScrollPosition::None) {
     scrollToRowAtIndexPath(*indexPath, position, animated);
@@ -352,33 +342,26 @@ void TableView::selectRowAtIndexPath(const std::optional<IndexPath>& indexPath, 
 }
 
 void TableView::deselectRowAtIndexPath(const IndexPath& indexPath, bool animated) {
-  selected_.erase(std::remove(selected_.begin(), selected_.end(), indexPath), selected_.end());
+  selected_.remove(indexPath);
   if (auto cell = cellForRowAtIndexPath(indexPath)) cell->setSelected(false, animated);
 }
 
 std::optional<IndexPath> TableView::indexPathForSelectedRow() const {
-  if (selected_.empty()) return std::nullopt;
-  return selected_.front();
+  if (selected_.paths().empty()) return std::nullopt;
+  return selected_.paths().front();
 }
 
-void TableView::handleTap() {
+void TableView::handleTap(const Point& where) {
   if (!allowsSelection_ || isDecelerating()) return;
-  auto path = indexPathForRowAtPoint(tap_->locationInView(this));
+  auto path = indexPathForRowAtPoint(where);
   if (!path) return;
   auto d = tableDelegate();
-  const bool wasSelected = std::find(selected_.begin(), selected_.end(), *path) != selected_.end();
-  if (allowsMultipleSelection_ && wasSelected) {
-    deselectRowAtIndexPath(*path, false);
-    if (d) d->didDeselectRowAtIndexPath(*this, *path);
-    return;
+  const auto change = selected_.tap(*path, allowsMultipleSelection_);
+  for (const auto& p : change.deselect) {
+    deselectRowAtIndexPath(p, false);
+    if (d) d->didDeselectRowAtIndexPath(*this, p);
   }
-  if (!allowsMultipleSelection_) {
-    for (const auto& p : std::vector<IndexPath>(selected_)) {
-      if (p == *path) continue;
-      deselectRowAtIndexPath(p, false);
-      if (d) d->didDeselectRowAtIndexPath(*this, p);
-    }
-  }
+  if (!change.select) return;
   selectRowAtIndexPath(*path, false, TableViewScrollPosition::None);
   if (d) d->didSelectRowAtIndexPath(*this, *path);
 }

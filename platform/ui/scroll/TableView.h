@@ -9,6 +9,7 @@
 
 #include "platform/foundation/ObserverList.h"
 #include "platform/ui/scroll/IndexPath.h"
+#include "platform/ui/scroll/IndexPathSelection.h"
 #include "platform/ui/scroll/ScrollView.h"
 #include "platform/ui/scroll/TableViewCell.h"
 #include "platform/ui/scroll/TableViewDelegate.h"
@@ -81,7 +82,7 @@ class TableView : public ScrollView {
                             TableViewScrollPosition position);
   void deselectRowAtIndexPath(const IndexPath& indexPath, bool animated);
   std::optional<IndexPath> indexPathForSelectedRow() const;
-  const std::vector<IndexPath>& indexPathsForSelectedRows() const { return selected_; }
+  const std::vector<IndexPath>& indexPathsForSelectedRows() const { return selected_.paths(); }
 
   // Cells made or reused and still alive (for tests of reuse).
   std::size_t cellCount() const;
@@ -105,7 +106,7 @@ class TableView : public ScrollView {
   std::shared_ptr<View> sectionSupplement(long section, bool header, double height);
   void recycle(const IndexPath& path);
   void placeCell(const IndexPath& path);
-  void handleTap();
+  void handleTap(const Point& where);
   std::pair<IndexPath, IndexPath> visibleRange() const;
 
   TableViewStyle style_;
@@ -121,7 +122,7 @@ class TableView : public ScrollView {
   std::map<IndexPath, std::shared_ptr<TableViewCell>> visible_;
   std::map<std::string, std::vector<std::shared_ptr<TableViewCell>>> pool_;
   std::map<std::string, CellFactory> factories_;
-  std::vector<IndexPath> selected_;
+  IndexPathSelection selected_;
   bool loaded_ = false;
 };
 
