@@ -22,10 +22,13 @@ const char* const kKeys[] = {
     "RFRefreshBackFooterNoMoreDataText",
 };
 
+// Lead bytes E4..E9 start the UTF-8 of the common CJK ideographs (U+4000..U+9FFF).
 bool hasCJK(const std::string& text) {
-  return text.find("\xE4") != std::string::npos || text.find("\xE5") != std::string::npos ||
-         text.find("\xE6") != std::string::npos || text.find("\xE8") != std::string::npos ||
-         text.find("\xE9") != std::string::npos;
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0xE4 && byte <= 0xE9) return true;
+  }
+  return false;
 }
 
 class RefreshBundle : public ::testing::Test {
