@@ -9,12 +9,12 @@
 #include "catalog/Scenes.h"
 #include "platform/dispatch/Clock.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/graphics/Context.h"
 #include "platform/render/RenderView.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
-#include "ui/components/ComponentImages.h"
 #include "ui/components/likebutton/LKLikeButton.h"
 #include "ui/components/qr/QRUtil.h"
 #include "ui/components/qr/QRView.h"
@@ -150,8 +150,8 @@ void sceneLikeButton(Catalog& catalog) {
   SceneClock clock;
   auto box = platform::View::create(makeRect(0, 0, 120, 120));
   box->setBackgroundColor(Color::whiteColor());
-  auto button = sprout::LKLikeButton::likeButtonWithImage(sprout::componentImageNamed("like_heart"),
-                                                          makeRect(45, 45, 30, 30));
+  auto button = sprout::LKLikeButton::likeButtonWithImage(
+      platform::Bundle::main()->imageNamed("like_heart"), makeRect(45, 45, 30, 30));
   button->setFrame(box->bounds());
   box->addSubview(button);
 
