@@ -53,7 +53,7 @@ std::string Bundle::mainResourcesPath() {
   // getenv only races with setenv, which the app never calls while it runs.
   const char* env = std::getenv("SPROUT_RESOURCES");  // NOLINT(concurrency-mt-unsafe)
   if (env != nullptr && *env != '\0') return env;
-  const std::string installed = installedResources();
+  std::string installed = installedResources();
   if (!installed.empty() && isDirectory(installed)) return installed;
   return sourceResources();
 }
@@ -106,6 +106,10 @@ std::shared_ptr<Bundle> Bundle::bundleNamed(const std::string& name) const {
 }
 
 std::vector<std::string> Bundle::localizations() const {
+  {
+    std::lock_guard lock(mutex_);
+    if (localizations_) return *localizations_;
+  }
   std::vector<std::string> names;
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(path_, error)) {
@@ -115,6 +119,9 @@ std::vector<std::string> Bundle::localizations() const {
     }
   }
   std::sort(names.begin(), names.end());
+  // A bundle's folders are fixed while the program runs: every text lookup asks for them.
+  std::lock_guard lock(mutex_);
+  localizations_ = names;
   return names;
 }
 

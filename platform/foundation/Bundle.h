@@ -33,7 +33,7 @@ class Bundle {
   // The sub-bundle "<name>.bundle"; nullptr when missing.
   std::shared_ptr<Bundle> bundleNamed(const std::string& name) const;
 
-  // The names of the "xx.lproj" folders, sorted ("en", "zh-Hans" ...).
+  // The names of the "xx.lproj" folders, sorted ("en", "zh-Hans" ...), as first read.
   std::vector<std::string> localizations() const;
   // The localization used for this process's preferred languages: the first language (and then
   // its shorter forms, "zh-Hans-CN" → "zh-Hans" → "zh") that the bundle has, else the development
@@ -66,6 +66,7 @@ class Bundle {
   mutable std::mutex mutex_;
   mutable std::map<std::string, std::shared_ptr<const std::map<std::string, std::string>>> tables_;
   mutable std::map<std::string, std::shared_ptr<Image>> images_;
+  mutable std::optional<std::vector<std::string>> localizations_;
 };
 
 }  // namespace platform

@@ -93,8 +93,9 @@ std::shared_ptr<Image> Image::imageWithRenderingMode(ImageRenderingMode mode) co
 
 std::shared_ptr<Image> Image::imageFilledWithColor(const Color& color) const {
   const std::uint32_t ink = color.premultipliedARGB();
-  std::vector<std::uint32_t> pixels(bitmap_->pixels(),
-                                    bitmap_->pixels() + bitmap_->width() * bitmap_->height());
+  const std::size_t count =
+      static_cast<std::size_t>(bitmap_->width()) * static_cast<std::size_t>(bitmap_->height());
+  std::vector<std::uint32_t> pixels(bitmap_->pixels(), bitmap_->pixels() + count);
   for (std::uint32_t& p : pixels) {
     // Every channel of the premultiplied ink scaled by the pixel's coverage.
     const std::uint32_t coverage = pixels::alpha(p);
