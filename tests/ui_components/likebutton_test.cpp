@@ -226,6 +226,9 @@ TEST_F(LikeButton, SwitchingOnAndOff) {
   button->setImageColorOff(Color::blue());
   EXPECT_EQ(button->imageShape()->fillColor(), Color::blue());
   EXPECT_FALSE(button->imageShape()->hasAnimations());
+  button->lineArray()[0]->setStrokeEnd(0.5);  // the rays' ends never animate by themselves
+  EXPECT_FALSE(button->lineArray()[0]->hasAnimations());
+  button->lineArray()[0]->setStrokeEnd(0);
   button->setSelected(true);
   EXPECT_EQ(button->imageShape()->fillColor(), Color::red());
   button->setLineColor(Color::green());

@@ -29,15 +29,6 @@ constexpr double kMaskHoleRadius = 0.1;
 constexpr double kPressedOpacity = 0.4;
 constexpr int kRayCount = 5;
 
-// A change these layers should show at once, with no implicit animation.
-template <class Change>
-void withoutActions(Change change) {
-  platform::Transaction::begin();
-  platform::Transaction::setDisableActions(true);
-  change();
-  platform::Transaction::commit();
-}
-
 // A layer placed over `frame` of its superlayer, drawing in the frame's own coordinates.
 template <class L>
 std::shared_ptr<L> placed(std::shared_ptr<L> layer, const Rect& bounds, Point center) {
@@ -116,6 +107,7 @@ void LKLikeButton::initRays() {
     line->setPath(ray);
     line->setLineCap(platform::LineCap::Round);
     line->setLineJoin(platform::LineJoin::Round);
+    line->setActions({{"strokeStart", nullptr}, {"strokeEnd", nullptr}});
     line->setStrokeStart(0);
     line->setStrokeEnd(0);
     line->setOpacity(0);
@@ -129,6 +121,7 @@ void LKLikeButton::initImageShape() {
   imageShape_ = placed(ShapeLayer::create(), imageFrame_, imageCenter());
   imageShape_->setPath(Path::rect(imageFrame_));
   imageShape_->setFillColor(imageColorOff_);
+  imageShape_->setActions({{"fillColor", nullptr}});  // recolours at once
   // The image's opaque pixels let the colour through.
   if (image_) {
     auto stencil = placed(Layer::create(), imageFrame_, imageCenter());
@@ -147,7 +140,7 @@ const std::shared_ptr<Layer>& LKLikeButton::imageLayer() {
 }
 
 void LKLikeButton::showState(bool on) {
-  withoutActions([&] { imageShape_->setFillColor(on ? imageColorOn_ : imageColorOff_); });
+  imageShape_->setFillColor(on ? imageColorOn_ : imageColorOff_);
   if (imageLayer_) imageLayer_->setContents(on ? imageOn_ : imageOff_);
 }
 
@@ -201,12 +194,12 @@ void LKLikeButton::setLineColor(const Color& color) {
 
 void LKLikeButton::setImageColorOn(const Color& color) {
   imageColorOn_ = color;
-  if (isSelected()) withoutActions([&] { imageShape_->setFillColor(color); });
+  if (isSelected()) imageShape_->setFillColor(color);
 }
 
 void LKLikeButton::setImageColorOff(const Color& color) {
   imageColorOff_ = color;
-  if (!isSelected()) withoutActions([&] { imageShape_->setFillColor(color); });
+  if (!isSelected()) imageShape_->setFillColor(color);
 }
 
 void LKLikeButton::setImageOn(std::shared_ptr<platform::Image> image) {
