@@ -21,6 +21,8 @@ const std::vector<SceneEntry>& scenes() {
       {"Remote pictures", catalog::sceneRemoteImageGrid},
       {"Image views bound to remote pictures", catalog::sceneImageViewBindings},
       {"Progress HUD", catalog::sceneProgressHUD},
+      {"QR scanner overlay", catalog::sceneQRScannerOverlay},
+      {"Like button burst", catalog::sceneLikeButton},
   };
   return kScenes;
 }
