@@ -11,5 +11,7 @@ void sceneDiskCacheReport(Catalog& catalog);
 void sceneRemoteImageGrid(Catalog& catalog);
 void sceneImageViewBindings(Catalog& catalog);
 void sceneProgressHUD(Catalog& catalog);
+void sceneRefresh(Catalog& catalog);
+void scenePlatformLists(Catalog& catalog);
 
 }  // namespace catalog
