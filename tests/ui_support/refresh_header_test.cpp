@@ -1,4 +1,7 @@
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -336,6 +339,33 @@ TEST_F(HeaderTest, TextsFollowTheFirstPreferredLanguage) {
     setLanguages(languages);
     auto h = RFRefreshNormalHeader::headerWithRefreshingBlock(nullptr);
     EXPECT_EQ(h->stateLabel()->text(), idle) << (languages.empty() ? "none" : languages[0]);
+  }
+}
+
+TEST_F(HeaderTest, TheAppsOwnTextForAKeyWinsInEveryLanguage) {
+  // A main bundle of the app's own: the refresh bundle beside one text of its own.
+  const std::filesystem::path app = std::filesystem::path(home_) / "app-resources";
+  std::filesystem::create_directories(app);
+  std::filesystem::create_directory_symlink(
+      std::filesystem::path(SPROUT_SOURCE_DIR) / "resources/RFRefresh.bundle",
+      app / "RFRefresh.bundle");
+  std::ofstream(app / "Localizable.strings") << "\"RFRefreshHeaderIdleText\" = \"往下拉\";\n";
+  const char* saved = std::getenv("SPROUT_RESOURCES");
+  const std::string restore = saved ? saved : "";
+  ::setenv("SPROUT_RESOURCES", app.c_str(), 1);
+  for (const char* language : {"en-GB", "zh-Hans-CN", "zh-HK"}) {
+    setLanguages({language});
+    auto h = RFRefreshNormalHeader::headerWithRefreshingBlock(nullptr);
+    EXPECT_EQ(h->stateLabel()->text(), "往下拉") << language;
+    EXPECT_EQ(h->stateTitles().at(RFRefreshStatePulling),
+              std::string(language) == "en-GB"   ? "Let go to refresh"
+              : std::string(language) == "zh-HK" ? "放手就重新整理"
+                                                 : "松手就刷新");
+  }
+  if (saved) {
+    ::setenv("SPROUT_RESOURCES", restore.c_str(), 1);
+  } else {
+    ::unsetenv("SPROUT_RESOURCES");
   }
 }
 
