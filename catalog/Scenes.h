@@ -13,5 +13,7 @@ void sceneImageViewBindings(Catalog& catalog);
 void sceneProgressHUD(Catalog& catalog);
 void sceneQRScannerOverlay(Catalog& catalog);
 void sceneLikeButton(Catalog& catalog);
+void sceneRefresh(Catalog& catalog);
+void scenePlatformLists(Catalog& catalog);
 
 }  // namespace catalog

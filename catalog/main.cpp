@@ -23,6 +23,8 @@ const std::vector<SceneEntry>& scenes() {
       {"Progress HUD", catalog::sceneProgressHUD},
       {"QR scanner overlay", catalog::sceneQRScannerOverlay},
       {"Like button burst", catalog::sceneLikeButton},
+      {"Pull to refresh", catalog::sceneRefresh},
+      {"Tables, grids and pickers", catalog::scenePlatformLists},
   };
   return kScenes;
 }
