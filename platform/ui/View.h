@@ -163,6 +163,10 @@ class View : public Responder, public LayerDelegate {
   void setIsAccessibilityElement(bool v) { accessibilityElement_ = v; }
   const std::string& accessibilityLabel() const { return accessibilityLabel_; }
   void setAccessibilityLabel(std::string label) { accessibilityLabel_ = std::move(label); }
+  const std::string& accessibilityIdentifier() const { return accessibilityIdentifier_; }
+  void setAccessibilityIdentifier(std::string identifier) {
+    accessibilityIdentifier_ = std::move(identifier);
+  }
   const std::string& accessibilityHint() const { return accessibilityHint_; }
   void setAccessibilityHint(std::string hint) { accessibilityHint_ = std::move(hint); }
 
@@ -192,6 +196,7 @@ class View : public Responder, public LayerDelegate {
   bool accessibilityElement_ = false;
   long tag_ = 0;
   std::string accessibilityLabel_;
+  std::string accessibilityIdentifier_;
   std::string accessibilityHint_;
 };
 

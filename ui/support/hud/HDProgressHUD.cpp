@@ -47,6 +47,7 @@ std::shared_ptr<HDProgressHUD> HDProgressHUD::create(const platform::Rect& frame
   hud->isInitializing_ = true;
   hud->View::setUserInteractionEnabled(false);
   hud->setAlpha(0);
+  hud->setAccessibilityIdentifier("HDProgressHUD");
   hud->setAccessibilityLabel("HDProgressHUD");
   hud->setIsAccessibilityElement(true);
   hud->loadBundleImages();
@@ -180,8 +181,17 @@ void HDProgressHUD::setOffsetFromCenter(const HDProgressHUDOffset& offset) {
 
 void HDProgressHUD::resetOffsetFromCenter() { setOffsetFromCenter({}); }
 
+// On this instance (it overrides the view's colour), through the main thread like the other
+// setters: layout reads the field there.
 void HDProgressHUD::setBackgroundColor(const Color& color) {
-  if (!isInitializing_) backgroundColor_ = color;
+  auto apply = [this, &color] {
+    if (!isInitializing_) backgroundColor_ = color;
+  };
+  if (platform::RunLoop::isMainThread()) {
+    apply();
+  } else {
+    platform::runOnMainSync(apply);
+  }
 }
 
 void HDProgressHUD::setStatus(const Status& status) {
