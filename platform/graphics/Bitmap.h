@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/graphics/PixelBuffer.h"
+
 namespace platform {
 
 enum class AlphaInfo {
@@ -38,11 +40,22 @@ class Bitmap {
   static std::shared_ptr<const Bitmap> create(int width, int height,
                                               std::vector<std::uint32_t> pixels,
                                               AlphaInfo alphaInfo, ColorModel colorModel);
+  // Takes over a buffer of exactly width * height words (see PixelBuffer); nullptr otherwise.
+  static std::shared_ptr<const Bitmap> adopt(int width, int height,
+                                             std::unique_ptr<PixelBuffer> buffer,
+                                             AlphaInfo alphaInfo, ColorModel colorModel);
+  // The same pixels under another description, shared rather than copied (the source stays
+  // alive as long as the new bitmap does).
+  static std::shared_ptr<const Bitmap> sharingPixels(const std::shared_ptr<const Bitmap>& source,
+                                                     AlphaInfo alphaInfo, ColorModel colorModel);
+
+  Bitmap(const Bitmap&) = delete;  // the words may live in this very object
+  Bitmap& operator=(const Bitmap&) = delete;
 
   int width() const { return width_; }
   int height() const { return height_; }
-  const std::uint32_t* pixels() const { return pixels_.data(); }
-  std::size_t byteCount() const { return pixels_.size() * sizeof(std::uint32_t); }
+  const std::uint32_t* pixels() const { return words_; }
+  std::size_t byteCount() const { return wordCount_ * sizeof(std::uint32_t); }
   std::size_t stride() const { return static_cast<std::size_t>(width_) * 4; }
   AlphaInfo alphaInfo() const { return alphaInfo_; }
   ColorModel colorModel() const { return colorModel_; }
@@ -50,7 +63,7 @@ class Bitmap {
   // ARGB premultiplied; 0 (transparent) outside the bitmap.
   std::uint32_t pixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
-    return pixels_[static_cast<std::size_t>(y) * width_ + x];
+    return words_[static_cast<std::size_t>(y) * width_ + x];
   }
 
  private:
@@ -60,6 +73,10 @@ class Bitmap {
   int width_;
   int height_;
   std::vector<std::uint32_t> pixels_;
+  // Storage other than pixels_: a PixelBuffer, or the bitmap whose pixels these are.
+  std::shared_ptr<const void> owner_;
+  const std::uint32_t* words_ = nullptr;
+  std::size_t wordCount_ = 0;
   AlphaInfo alphaInfo_;
   ColorModel colorModel_;
 };
