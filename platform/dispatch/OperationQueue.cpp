@@ -12,6 +12,15 @@
 #include "platform/foundation/Log.h"
 
 namespace platform {
+namespace {
+
+// Set while a worker finishes an operation that ran on it: that worker goes on with the queue's
+// next operation itself instead of handing it to another thread (which would wake up 70-200 us
+// later, every item of a serial queue's backlog paying it).
+thread_local const OperationQueue* tFinishingOn = nullptr;
+thread_local std::shared_ptr<Operation> tContinuation;
+
+}  // namespace
 
 OperationQueue::OperationQueue(std::string name, bool onMainLoop)
     : onMainLoop_(onMainLoop), name_(std::move(name)) {}
@@ -106,6 +115,10 @@ void OperationQueue::schedule() {
     }
   }
   for (auto& operation : starting) {
+    if (tFinishingOn == this && !tContinuation) {
+      tContinuation = std::move(operation);
+      continue;
+    }
     auto job = [self = shared_from_this(), operation = std::move(operation)] {
       self->run(operation);
     };
@@ -118,15 +131,22 @@ void OperationQueue::schedule() {
   }
 }
 
-void OperationQueue::run(const std::shared_ptr<Operation>& operation) {
-  {
-    // finish() takes it back; one that already finished (started by hand) must not pin us.
-    std::lock_guard lock(operation->mutex_);
-    if (!operation->isFinished()) operation->runningIn_ = shared_from_this();
+void OperationQueue::run(std::shared_ptr<Operation> operation) {
+  while (operation) {
+    {
+      // finish() takes it back; one that already finished (started by hand) must not pin us.
+      std::lock_guard lock(operation->mutex_);
+      if (!operation->isFinished()) operation->runningIn_ = shared_from_this();
+    }
+    operation->start();
+    // A synchronous operation is over when start() returns, whatever start() did.
+    if (operation->isAsynchronous()) return;
+    const OperationQueue* const outer = tFinishingOn;
+    tFinishingOn = onMainLoop_ ? nullptr : this;
+    operation->finish();
+    tFinishingOn = outer;
+    operation = std::exchange(tContinuation, nullptr);
   }
-  operation->start();
-  // A synchronous operation is over when start() returns, whatever start() did.
-  if (!operation->isAsynchronous()) operation->finish();
 }
 
 void OperationQueue::operationFinished(Operation* operation) {

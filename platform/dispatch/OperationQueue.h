@@ -14,7 +14,8 @@ namespace platform {
 
 // Starts ready operations in order of priority, then of addition, never more at once than
 // maxConcurrentOperationCount (an asynchronous operation holds its slot until it finishes).
-// Operations run on the shared WorkerPool, never on the caller's thread; mainQueue() runs them
+// Operations run on the shared WorkerPool, never on the caller's thread (a worker that finishes a
+// synchronous operation goes straight on with the next one it frees); mainQueue() runs them
 // one at a time on RunLoop::main(). The queue lets go of an operation once it finishes. While an
 // operation is starting or running the queue keeps itself alive; operations still waiting (for a
 // dependency, or while suspended) when the last owner lets go of the queue never start.
@@ -54,7 +55,8 @@ class OperationQueue : public std::enable_shared_from_this<OperationQueue> {
   void schedule();
   std::shared_ptr<Operation> nextToStartLocked() const;
   std::size_t limitLocked() const;
-  void run(const std::shared_ptr<Operation>& operation);
+  // Runs `operation`, then, on a worker, whatever its finishing started next on this queue.
+  void run(std::shared_ptr<Operation> operation);
   void operationFinished(Operation* operation);
 
   const bool onMainLoop_;
