@@ -118,8 +118,7 @@ class WIImagePrefetcherTest : public ::testing::Test {
   // Posted starts and the cache's answers to them have run: their requests are on the way.
   void settle() {
     platform::RunLoop::main().runPending();
-    cache_->ioQueue()->sync([] {});
-    platform::RunLoop::main().runPending();
+    drainImageQueues(*cache_);
   }
 
   void serveThroughTurnstile(const std::string& path) {
