@@ -19,6 +19,8 @@ namespace {
 // later, every item of a serial queue's backlog paying it).
 thread_local const OperationQueue* tFinishingOn = nullptr;
 thread_local std::shared_ptr<Operation> tContinuation;
+// Set while a worker starts an asynchronous operation in the slot another one just freed.
+thread_local bool tStartingInline = false;
 
 }  // namespace
 
@@ -100,7 +102,7 @@ std::shared_ptr<Operation> OperationQueue::nextToStartLocked() const {
   return best;
 }
 
-void OperationQueue::schedule() {
+void OperationQueue::schedule(bool finishingAsynchronous) {
   std::vector<std::shared_ptr<Operation>> starting;
   {
     std::lock_guard lock(mutex_);
@@ -117,6 +119,16 @@ void OperationQueue::schedule() {
   for (auto& operation : starting) {
     if (tFinishingOn == this && !tContinuation) {
       tContinuation = std::move(operation);
+      continue;
+    }
+    // An asynchronous operation's start() only launches its work, so a worker that freed a slot
+    // (an asynchronous operation finishing on it) starts the next one itself: no thread hop
+    // between one download ending and the next beginning. Never nested.
+    if (!onMainLoop_ && finishingAsynchronous && !tStartingInline && WorkerPool::isWorkerThread() &&
+        operation->isAsynchronous()) {
+      tStartingInline = true;
+      run(std::move(operation));
+      tStartingInline = false;
       continue;
     }
     auto job = [self = shared_from_this(), operation = std::move(operation)] {
@@ -166,7 +178,7 @@ void OperationQueue::operationFinished(Operation* operation) {
     }
   }
   if (wakeMainLoop) RunLoop::main().post([] {});
-  schedule();
+  schedule(released->isAsynchronous());
 }
 
 int OperationQueue::maxConcurrentOperationCount() const {

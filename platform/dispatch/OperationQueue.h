@@ -52,7 +52,8 @@ class OperationQueue : public std::enable_shared_from_this<OperationQueue> {
   friend class Operation;
   OperationQueue(std::string name, bool onMainLoop);
   bool enqueueLocked(std::shared_ptr<Operation> operation);
-  void schedule();
+  // `finishingAsynchronous`: called as an asynchronous operation finished on this thread.
+  void schedule(bool finishingAsynchronous = false);
   std::shared_ptr<Operation> nextToStartLocked() const;
   std::size_t limitLocked() const;
   // Runs `operation`, then, on a worker, whatever its finishing started next on this queue.
