@@ -102,7 +102,7 @@ std::shared_ptr<Operation> OperationQueue::nextToStartLocked() const {
   return best;
 }
 
-void OperationQueue::schedule(bool finishingAsynchronous) {
+void OperationQueue::schedule(Freed freed) {
   std::vector<std::shared_ptr<Operation>> starting;
   {
     std::lock_guard lock(mutex_);
@@ -117,15 +117,15 @@ void OperationQueue::schedule(bool finishingAsynchronous) {
     }
   }
   for (auto& operation : starting) {
-    if (tFinishingOn == this && !tContinuation) {
+    if (freed == Freed::BySynchronous && tFinishingOn == this && !tContinuation) {
       tContinuation = std::move(operation);
       continue;
     }
     // An asynchronous operation's start() only launches its work, so a worker that freed a slot
     // (an asynchronous operation finishing on it) starts the next one itself: no thread hop
     // between one download ending and the next beginning. Never nested.
-    if (!onMainLoop_ && finishingAsynchronous && !tStartingInline && WorkerPool::isWorkerThread() &&
-        operation->isAsynchronous()) {
+    if (!onMainLoop_ && freed == Freed::ByAsynchronous && !tStartingInline &&
+        WorkerPool::isWorkerThread() && operation->isAsynchronous()) {
       tStartingInline = true;
       run(std::move(operation));
       tStartingInline = false;
@@ -150,13 +150,15 @@ void OperationQueue::run(std::shared_ptr<Operation> operation) {
       std::lock_guard lock(operation->mutex_);
       if (!operation->isFinished()) operation->runningIn_ = shared_from_this();
     }
-    operation->start();
-    // A synchronous operation is over when start() returns, whatever start() did.
-    if (operation->isAsynchronous()) return;
+    // A synchronous operation is over when start() returns, whatever start() did (the default
+    // start() finishes it itself): either way the slot it frees goes to this thread's next run.
+    const bool synchronous = !operation->isAsynchronous();
     const OperationQueue* const outer = tFinishingOn;
-    tFinishingOn = onMainLoop_ ? nullptr : this;
-    operation->finish();
+    if (synchronous && !onMainLoop_) tFinishingOn = this;
+    operation->start();
+    if (synchronous) operation->finish();
     tFinishingOn = outer;
+    if (!synchronous) return;
     operation = std::exchange(tContinuation, nullptr);
   }
 }
@@ -178,7 +180,7 @@ void OperationQueue::operationFinished(Operation* operation) {
     }
   }
   if (wakeMainLoop) RunLoop::main().post([] {});
-  schedule(released->isAsynchronous());
+  schedule(released->isAsynchronous() ? Freed::ByAsynchronous : Freed::BySynchronous);
 }
 
 int OperationQueue::maxConcurrentOperationCount() const {

@@ -52,8 +52,9 @@ class OperationQueue : public std::enable_shared_from_this<OperationQueue> {
   friend class Operation;
   OperationQueue(std::string name, bool onMainLoop);
   bool enqueueLocked(std::shared_ptr<Operation> operation);
-  // `finishingAsynchronous`: called as an asynchronous operation finished on this thread.
-  void schedule(bool finishingAsynchronous = false);
+  // What freed a slot when an operation finishing on this thread schedules.
+  enum class Freed { Nothing, BySynchronous, ByAsynchronous };
+  void schedule(Freed freed = Freed::Nothing);
   std::shared_ptr<Operation> nextToStartLocked() const;
   std::size_t limitLocked() const;
   // Runs `operation`, then, on a worker, whatever its finishing started next on this queue.
