@@ -21,6 +21,11 @@ thread_local const OperationQueue* tFinishingOn = nullptr;
 thread_local std::shared_ptr<Operation> tContinuation;
 // Set while a worker starts an asynchronous operation in the slot another one just freed.
 thread_local bool tStartingInline = false;
+// The queues whose operations this thread is running, outermost first (an operation started in a
+// freed slot runs inside the one that freed it).
+constexpr int kMaxNesting = 8;
+thread_local const OperationQueue* tRunning[kMaxNesting] = {};
+thread_local int tDepth = 0;
 
 }  // namespace
 
@@ -31,6 +36,13 @@ OperationQueue::~OperationQueue() = default;
 
 std::shared_ptr<OperationQueue> OperationQueue::create(std::string name) {
   return std::shared_ptr<OperationQueue>(new OperationQueue(std::move(name), false));
+}
+
+bool OperationQueue::isCurrent() const {
+  for (int i = 0; i < std::min(tDepth, kMaxNesting); ++i) {
+    if (tRunning[i] == this) return true;
+  }
+  return false;
 }
 
 std::shared_ptr<OperationQueue> OperationQueue::mainQueue() {
@@ -155,8 +167,11 @@ void OperationQueue::run(std::shared_ptr<Operation> operation) {
     const bool synchronous = !operation->isAsynchronous();
     const OperationQueue* const outer = tFinishingOn;
     if (synchronous && !onMainLoop_) tFinishingOn = this;
+    if (tDepth < kMaxNesting) tRunning[tDepth] = this;
+    ++tDepth;
     operation->start();
     if (synchronous) operation->finish();
+    --tDepth;
     tFinishingOn = outer;
     if (!synchronous) return;
     operation = std::exchange(tContinuation, nullptr);

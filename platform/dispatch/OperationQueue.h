@@ -47,6 +47,8 @@ class OperationQueue : public std::enable_shared_from_this<OperationQueue> {
   bool waitUntilAllOperationsAreFinished(double timeoutSeconds);  // false when time ran out
   std::string name() const;
   void setName(std::string name);
+  // True on a thread running one of this queue's operations (inside its start()).
+  bool isCurrent() const;
 
  private:
   friend class Operation;

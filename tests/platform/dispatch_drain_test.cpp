@@ -66,4 +66,18 @@ TEST(OperationQueueDrainTest, ASerialBacklogRunsOnTheThreadAlreadyRunning) {
   EXPECT_TRUE(quickRan);
 }
 
+TEST(OperationQueueDrainTest, KnowsWhetherItsOperationIsRunningOnThisThread) {
+  auto queue = OperationQueue::create("current");
+  auto other = OperationQueue::create("other");
+  std::atomic<bool> inside{false}, otherInside{true};
+  queue->addOperation([&] {
+    inside = queue->isCurrent();
+    otherInside = other->isCurrent();
+  });
+  ASSERT_TRUE(queue->waitUntilAllOperationsAreFinished(30));
+  EXPECT_TRUE(inside);
+  EXPECT_FALSE(otherInside);
+  EXPECT_FALSE(queue->isCurrent());
+}
+
 }  // namespace
