@@ -179,6 +179,10 @@ class View : public Responder, public LayerDelegate {
   void setIsAccessibilityElement(bool v) { accessibilityElement_ = v; }
   const std::string& accessibilityLabel() const { return accessibilityLabel_; }
   void setAccessibilityLabel(std::string label) { accessibilityLabel_ = std::move(label); }
+  const std::string& accessibilityIdentifier() const { return accessibilityIdentifier_; }
+  void setAccessibilityIdentifier(std::string identifier) {
+    accessibilityIdentifier_ = std::move(identifier);
+  }
   const std::string& accessibilityHint() const { return accessibilityHint_; }
   void setAccessibilityHint(std::string hint) { accessibilityHint_ = std::move(hint); }
 
@@ -223,6 +227,7 @@ class View : public Responder, public LayerDelegate {
   int animationsBlockingTouches_ = 0;  // running block animations without user interaction
   long tag_ = 0;
   std::string accessibilityLabel_;
+  std::string accessibilityIdentifier_;
   std::string accessibilityHint_;
 };
 
