@@ -181,6 +181,7 @@ void PickerView::rebuild() {
   }
   placeColumns();
   for (const auto& c : columns_) c->reload();
+  setNeedsDisplay();  // the band sits at the new wheels' row height
 }
 
 void PickerView::placeColumns() {
