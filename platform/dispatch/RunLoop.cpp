@@ -41,7 +41,25 @@ bool RunLoop::isMainThread() { return gMainThread.load() == std::this_thread::ge
 
 RunLoopMode RunLoop::currentMode() const { return mode_.load(); }
 
-void RunLoop::setCurrentMode(RunLoopMode mode) { mode_.store(mode); }
+void RunLoop::setCurrentMode(RunLoopMode mode) {
+  baseMode_ = mode;
+  if (modeScopes_.empty()) mode_.store(mode);
+}
+
+std::uint64_t RunLoop::enterMode(RunLoopMode mode) {
+  const std::uint64_t ticket = nextModeTicket_++;
+  modeScopes_.emplace_back(ticket, mode);
+  mode_.store(mode);
+  return ticket;
+}
+
+void RunLoop::leaveMode(std::uint64_t ticket) {
+  auto it = std::find_if(modeScopes_.begin(), modeScopes_.end(),
+                         [ticket](const auto& scope) { return scope.first == ticket; });
+  if (it == modeScopes_.end()) return;
+  modeScopes_.erase(it);
+  mode_.store(modeScopes_.empty() ? baseMode_ : modeScopes_.back().second);
+}
 
 void RunLoop::post(std::function<void()> task) {
   {

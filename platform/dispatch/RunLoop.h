@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 #include "platform/dispatch/RunLoopMode.h"
 #include "platform/dispatch/Timer.h"
@@ -38,7 +39,13 @@ class RunLoop {
   static bool isMainThread();
 
   RunLoopMode currentMode() const;
+  // The mode the loop falls back to when no mode scope is open.
   void setCurrentMode(RunLoopMode mode);
+  // Counted mode scopes (loop's thread only): the loop runs in the mode of the latest scope still
+  // open, so an inner scope that ends never resets an outer one's mode (two nested scroll views
+  // both tracking). enterMode returns a ticket for leaveMode; see RunLoopModeScope.
+  std::uint64_t enterMode(RunLoopMode mode);
+  void leaveMode(std::uint64_t ticket);
 
   void post(std::function<void()> task);  // thread-safe; runs on the loop's thread, FIFO
 
@@ -101,6 +108,9 @@ class RunLoop {
   std::uint64_t nextSequence_ = 1;
   std::uint64_t nextPerformId_ = 1;
   std::atomic<RunLoopMode> mode_{RunLoopMode::Default};
+  RunLoopMode baseMode_ = RunLoopMode::Default;
+  std::vector<std::pair<std::uint64_t, RunLoopMode>> modeScopes_;  // loop's thread only
+  std::uint64_t nextModeTicket_ = 1;
 };
 
 }  // namespace platform

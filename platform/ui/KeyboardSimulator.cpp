@@ -18,6 +18,7 @@ void KeyboardSimulator::show(double height, TimeInterval duration, int curve) {
 
 void KeyboardSimulator::hide(TimeInterval duration, int curve) {
   if (!visible_) return;
+  shownForResponder_ = false;
   const Rect screen = Screen::main().bounds();
   slide(makeRect(0, maxY(screen), width(screen), frame_.size.height), duration, curve, false);
 }
@@ -45,7 +46,18 @@ void KeyboardSimulator::slide(const Rect& to, TimeInterval duration, int curve, 
       RunLoopMode::Common);
 }
 
+void KeyboardSimulator::firstResponderChanged(bool requiresKeyboard) {
+  if (requiresKeyboard && !visible_) {
+    show();
+    shownForResponder_ = true;
+  } else if (!requiresKeyboard && visible_ && shownForResponder_) {
+    hide();
+    shownForResponder_ = false;
+  }
+}
+
 void KeyboardSimulator::reset() {
+  shownForResponder_ = false;
   RunLoop::main().cancelPerform(pendingDid_);
   pendingDid_ = 0;
   visible_ = false;

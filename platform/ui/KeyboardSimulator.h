@@ -35,12 +35,17 @@ class KeyboardSimulator {
   // Where the keyboard is (or is going), in screen coordinates; off the bottom when hidden.
   Rect frame() const { return frame_; }
   void reset();  // hidden, no notifications (tests)
+  // Told by Responder whenever the first responder changes: shows the keyboard for one that
+  // requires it and hides a keyboard it had shown that way once none does (a keyboard shown by
+  // hand stays).
+  void firstResponderChanged(bool requiresKeyboard);
 
  private:
   KeyboardSimulator() = default;
   void slide(const Rect& to, TimeInterval duration, int curve, bool showing);
 
   bool visible_ = false;
+  bool shownForResponder_ = false;
   Rect frame_ = kRectZero;
   std::uint64_t pendingDid_ = 0;
 };

@@ -1,11 +1,28 @@
 #include "platform/ui/Responder.h"
 
+#include "platform/ui/ApplicationWindows.h"
+#include "platform/ui/KeyboardSimulator.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
+
 namespace platform {
 namespace {
 
-std::weak_ptr<Responder>& firstResponder() {
-  static std::weak_ptr<Responder> current;  // main thread only
-  return current;
+std::weak_ptr<Responder>& lastFirstResponder() {
+  static std::weak_ptr<Responder> last;  // main thread only
+  return last;
+}
+
+// While one responder takes over from another the keyboard hears only the outcome, so it does
+// not slide down and straight back up between two text fields.
+bool& handingOver() {
+  static bool flag = false;
+  return flag;
+}
+
+std::shared_ptr<Window> windowOf(const Responder& responder) {
+  auto view = dynamic_cast<const View*>(&responder);
+  return view ? view->window() : nullptr;
 }
 
 }  // namespace
@@ -14,23 +31,57 @@ std::shared_ptr<Responder> Responder::nextResponder() const { return nullptr; }
 
 bool Responder::becomeFirstResponder() {
   if (isFirstResponder()) return true;
-  if (!canBecomeFirstResponder()) return false;
-  if (auto current = firstResponder().lock()) {
-    if (!current->resignFirstResponder()) return false;
+  auto window = windowOf(*this);
+  if (!window || !canBecomeFirstResponder()) return false;
+  if (auto current = window->firstResponder()) {
+    handingOver() = true;
+    const bool resigned = current->resignFirstResponder();
+    handingOver() = false;
+    if (!resigned) return false;
   }
-  firstResponder() = self<Responder>();
+  auto me = self<Responder>();
+  window->firstResponder_ = me;
+  firstIn_ = window;
+  lastFirstResponder() = me;
+  // The keyboard serves the key window.
+  if (window->isKeyWindow()) KeyboardSimulator::shared().firstResponderChanged(requiresKeyboard());
   return true;
 }
 
 bool Responder::resignFirstResponder() {
   if (!canResignFirstResponder()) return false;
-  if (isFirstResponder()) firstResponder().reset();
+  giveUp();
   return true;
 }
 
-bool Responder::isFirstResponder() const { return firstResponder().lock().get() == this; }
+void Responder::resignOnLeavingWindow() {
+  if (!isFirstResponder()) return;
+  if (!resignFirstResponder()) giveUp();
+}
 
-std::shared_ptr<Responder> Responder::currentFirstResponder() { return firstResponder().lock(); }
+void Responder::giveUp() {
+  if (!isFirstResponder()) return;
+  auto window = firstIn_.lock();
+  window->firstResponder_.reset();
+  firstIn_.reset();
+  if (lastFirstResponder().lock().get() == this) lastFirstResponder().reset();
+  if (!handingOver() && window->isKeyWindow()) {
+    KeyboardSimulator::shared().firstResponderChanged(false);
+  }
+}
+
+bool Responder::isFirstResponder() const {
+  auto window = firstIn_.lock();
+  return window && window->firstResponder().get() == this;
+}
+
+std::shared_ptr<Responder> Responder::currentFirstResponder() {
+  if (auto key = ApplicationWindows::shared().keyWindow()) {
+    if (auto first = key->firstResponder()) return first;
+  }
+  auto last = lastFirstResponder().lock();
+  return last && last->isFirstResponder() ? last : nullptr;
+}
 
 void Responder::touchesBegan(const TouchSet& touches, const Event& event) {
   if (auto next = nextResponder()) next->touchesBegan(touches, event);

@@ -7,19 +7,26 @@
 
 namespace platform {
 
+class Window;
+
 // A link in the chain events travel along when an object does not handle them: view → its
-// controller (if it is the controller's root view) → superview → ... → window. One responder in
-// the process is the first responder (the one that receives typing).
+// controller (if it is the controller's root view) → superview → ... → window. Each window has
+// at most one first responder (the one that receives typing); only a responder in a window can
+// become it, and a view whose subtree leaves its window resigns.
 class Responder : public Object {
  public:
   virtual std::shared_ptr<Responder> nextResponder() const;
 
   virtual bool canBecomeFirstResponder() const { return false; }
   virtual bool canResignFirstResponder() const { return true; }
-  // Asks the current first responder to resign first; false when either refuses.
+  // Whether the software keyboard comes up while this is the first responder.
+  virtual bool requiresKeyboard() const { return false; }
+  // Asks the window's current first responder to resign first; false when either refuses or
+  // this responder is in no window.
   virtual bool becomeFirstResponder();
   virtual bool resignFirstResponder();
   bool isFirstResponder() const;
+  // The key window's first responder, else the one that became first responder last.
   static std::shared_ptr<Responder> currentFirstResponder();
 
   // By default each passes the touches on to the next responder.
@@ -28,8 +35,16 @@ class Responder : public Object {
   virtual void touchesEnded(const TouchSet& touches, const Event& event);
   virtual void touchesCancelled(const TouchSet& touches, const Event& event);
 
+  // For View: leaving the window ends first-responder status even if the responder would refuse.
+  void resignOnLeavingWindow();
+
  protected:
   Responder() = default;
+
+ private:
+  void giveUp();
+
+  std::weak_ptr<Window> firstIn_;
 };
 
 }  // namespace platform

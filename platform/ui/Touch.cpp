@@ -1,5 +1,8 @@
 #include "platform/ui/Touch.h"
 
+#include <algorithm>
+
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 
@@ -16,6 +19,19 @@ void Touch::update(TouchPhase phase, Point locationInWindow, TimeInterval timest
   previous_ = location_;
   location_ = locationInWindow;
   timestamp_ = timestamp;
+}
+
+std::vector<std::shared_ptr<GestureRecognizer>> Touch::gestureRecognizers() const {
+  std::vector<std::shared_ptr<GestureRecognizer>> alive;
+  for (const auto& weak : recognizers_) {
+    if (auto r = weak.lock()) alive.push_back(std::move(r));
+  }
+  return alive;
+}
+
+void Touch::setGestureRecognizers(
+    const std::vector<std::shared_ptr<GestureRecognizer>>& recognizers) {
+  recognizers_.assign(recognizers.begin(), recognizers.end());
 }
 
 Point Touch::locationInView(const View* view) const {

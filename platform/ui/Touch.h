@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/foundation/Types.h"
@@ -8,6 +9,7 @@
 
 namespace platform {
 
+class GestureRecognizer;
 class View;
 class Window;
 
@@ -28,14 +30,25 @@ class Touch {
   Point locationInView(const View* view) const;
   Point previousLocationInView(const View* view) const;
 
+  // The recognizers of the view and its ancestors when the touch began, nearest first; a
+  // recognizer whose delegate declines the touch is left out.
+  std::vector<std::shared_ptr<GestureRecognizer>> gestureRecognizers() const;
+  // A recognizer that recognized took the touch from its view, which has had touchesCancelled.
+  bool isCancelledInView() const { return cancelledInView_; }
+
   // For whoever drives events (the window, tests).
   void setView(const std::shared_ptr<View>& view) { view_ = view; }
+  void setGestureRecognizers(const std::vector<std::shared_ptr<GestureRecognizer>>& recognizers);
+  void setCancelledInView() { cancelledInView_ = true; }
   void update(TouchPhase phase, Point locationInWindow, TimeInterval timestamp);
   void setTapCount(int n) { tapCount_ = n; }
 
  private:
   std::weak_ptr<View> view_;
   std::weak_ptr<Window> window_;
+  // Weak: recognizers keep their touches while they follow them, and their views own them.
+  std::vector<std::weak_ptr<GestureRecognizer>> recognizers_;
+  bool cancelledInView_ = false;
   Point location_;
   Point previous_;
   TouchPhase phase_ = TouchPhase::Began;
@@ -45,10 +58,12 @@ class Touch {
 
 using TouchSet = std::vector<std::shared_ptr<Touch>>;
 
-// The touches that changed together.
+// The touches that changed together (`touches`), and every finger down at that moment, in the
+// order they touched down (`allTouches`; the window's router fills it in).
 struct Event {
   TouchSet touches;
   TimeInterval timestamp = 0;
+  TouchSet allTouches;
 };
 
 }  // namespace platform

@@ -1,30 +1,43 @@
 #include "platform/ui/TouchDriver.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "platform/dispatch/Clock.h"
 #include "platform/ui/Window.h"
 
 namespace platform {
+namespace {
+
+const std::shared_ptr<Touch> kNoTouch;
+
+bool isDown(const std::shared_ptr<Touch>& t) {
+  return t && t->phase() != TouchPhase::Ended && t->phase() != TouchPhase::Cancelled;
+}
+
+}  // namespace
 
 TouchDriver::TouchDriver(std::shared_ptr<Window> window) : window_(std::move(window)) {}
 
-std::shared_ptr<View> TouchDriver::begin(const Point& p) {
-  const TimeInterval now = Clock::current().now();
-  touch_ = std::make_shared<Touch>(window_, p, now);
-  Event probe{{touch_}, now};
-  auto hit = window_->hitTest(p, &probe);
-  touch_->setView(hit);
-  last_ = p;
-  if (hit) window_->sendEvent(probe);
-  return hit;
+std::shared_ptr<View> TouchDriver::begin(Finger finger, const Point& p) {
+  send({{finger, TouchPhase::Began, p}});
+  auto t = touch(finger);
+  return t ? t->view() : nullptr;
 }
 
-void TouchDriver::move(const Point& p) { send(TouchPhase::Moved, p); }
+void TouchDriver::move(Finger finger, const Point& p) { send({{finger, TouchPhase::Moved, p}}); }
 
-void TouchDriver::end() { send(TouchPhase::Ended, last_); }
+void TouchDriver::end(Finger finger) {
+  auto it = last_.find(finger);
+  if (it != last_.end()) send({{finger, TouchPhase::Ended, it->second}});
+}
 
-void TouchDriver::end(const Point& p) { send(TouchPhase::Ended, p); }
+void TouchDriver::end(const Point& p) { send({{0, TouchPhase::Ended, p}}); }
 
-void TouchDriver::cancel() { send(TouchPhase::Cancelled, last_); }
+void TouchDriver::cancel(Finger finger) {
+  auto it = last_.find(finger);
+  if (it != last_.end()) send({{finger, TouchPhase::Cancelled, it->second}});
+}
 
 std::shared_ptr<View> TouchDriver::tap(const Point& p) {
   auto hit = begin(p);
@@ -32,14 +45,46 @@ std::shared_ptr<View> TouchDriver::tap(const Point& p) {
   return hit;
 }
 
-void TouchDriver::send(TouchPhase phase, const Point& p) {
-  if (!touch_ || touch_->phase() == TouchPhase::Ended || touch_->phase() == TouchPhase::Cancelled) {
-    return;
-  }
+const std::shared_ptr<Touch>& TouchDriver::touch(Finger finger) const {
+  auto it = fingers_.find(finger);
+  return it == fingers_.end() ? kNoTouch : it->second;
+}
+
+void TouchDriver::send(const std::vector<Change>& changes) {
   const TimeInterval now = Clock::current().now();
-  touch_->update(phase, p, now);
-  last_ = p;
-  window_->sendEvent(Event{{touch_}, now});
+  Event event;
+  event.timestamp = now;
+  for (const Change& c : changes) {
+    auto& slot = fingers_[c.finger];
+    if (c.phase == TouchPhase::Began) {
+      if (isDown(slot)) continue;  // already down
+      slot = std::make_shared<Touch>(window_, c.location, now);
+      const bool again = lastLift_ >= 0 && now - lastLift_ <= kDoubleTapInterval &&
+                         std::hypot(c.location.x - lastLiftAt_.x, c.location.y - lastLiftAt_.y) <=
+                             kDoubleTapDistance;
+      slot->setTapCount(again ? lastTapCount_ + 1 : 1);
+    } else {
+      if (!isDown(slot)) continue;
+      slot->update(c.phase, c.location, now);
+      if (c.phase == TouchPhase::Ended) {
+        lastLift_ = now;
+        lastLiftAt_ = c.location;
+        lastTapCount_ = slot->tapCount();
+      }
+    }
+    last_[c.finger] = c.location;
+    event.touches.push_back(slot);
+  }
+  if (event.touches.empty()) return;
+  // Fingers that stay down are part of the event as stationary.
+  for (auto& [finger, t] : fingers_) {
+    if (!isDown(t) ||
+        std::find(event.touches.begin(), event.touches.end(), t) != event.touches.end()) {
+      continue;
+    }
+    t->update(TouchPhase::Stationary, last_[finger], now);
+  }
+  window_->sendEvent(event);
 }
 
 }  // namespace platform

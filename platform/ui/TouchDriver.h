@@ -1,7 +1,10 @@
 #pragma once
 
+#include <map>
 #include <memory>
+#include <vector>
 
+#include "platform/foundation/Types.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/Touch.h"
 
@@ -10,29 +13,51 @@ namespace platform {
 class View;
 class Window;
 
-// Plays one finger on a window, the way the system would: the touch lands on the view hit
-// testing finds, and every phase goes to that view through Window::sendEvent. For tests and the
-// catalog; timestamps come from the clock.
+// Plays fingers on a window the way the system would: every change goes through
+// Window::sendEvent (which hit-tests the fingers that come down), stamped with the clock's time.
+// Fingers are named by the caller's ids; the single-finger calls play finger 0. A finger that
+// comes down within kDoubleTapInterval of the last one lifting, near where it lifted, counts the
+// taps up. For tests and the catalog.
 class TouchDriver {
  public:
+  using Finger = int;
+  struct Change {
+    Finger finger;
+    TouchPhase phase;  // Began, Moved, Stationary, Ended or Cancelled
+    Point location;    // window coordinates
+  };
+
   explicit TouchDriver(std::shared_ptr<Window> window);
 
-  // Points are in the window's coordinates. begin returns the view touched (nullptr: none).
-  std::shared_ptr<View> begin(const Point& p);
-  void move(const Point& p);
-  void end();
+  // Finger 0. begin returns the view touched (nullptr: none).
+  std::shared_ptr<View> begin(const Point& p) { return begin(0, p); }
+  void move(const Point& p) { move(0, p); }
+  void end() { end(0); }
   void end(const Point& p);
-  void cancel();
+  void cancel() { cancel(0); }
   // begin and end at one point.
   std::shared_ptr<View> tap(const Point& p);
-  const std::shared_ptr<Touch>& touch() const { return touch_; }
+  const std::shared_ptr<Touch>& touch() const { return touch(0); }
+
+  // Any finger; moving or lifting a finger that is not down does nothing.
+  std::shared_ptr<View> begin(Finger finger, const Point& p);
+  void move(Finger finger, const Point& p);
+  void end(Finger finger);
+  void cancel(Finger finger);
+  // Several fingers changing in one event (the others down are stationary).
+  void send(const std::vector<Change>& changes);
+  const std::shared_ptr<Touch>& touch(Finger finger) const;
+
+  static constexpr TimeInterval kDoubleTapInterval = 0.35;
+  static constexpr double kDoubleTapDistance = 45;
 
  private:
-  void send(TouchPhase phase, const Point& p);
-
   std::shared_ptr<Window> window_;
-  std::shared_ptr<Touch> touch_;
-  Point last_;
+  std::map<Finger, std::shared_ptr<Touch>> fingers_;
+  std::map<Finger, Point> last_;
+  TimeInterval lastLift_ = -1;
+  Point lastLiftAt_;
+  int lastTapCount_ = 0;
 };
 
 }  // namespace platform

@@ -1,10 +1,16 @@
 #include "platform/ui/View.h"
 
+#include <cxxabi.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <typeinfo>
 
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Context.h"
 #include "platform/ui/DisplayCycle.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
@@ -44,10 +50,19 @@ ContentsGravity gravityFor(ViewContentMode mode) {
 }
 
 void willMoveSubtreeToWindow(View& view, const std::shared_ptr<Window>& window) {
+  view.resignOnLeavingWindow();
   view.willMoveToWindow(window);
   for (const auto& s : std::vector<std::shared_ptr<View>>(view.subviews())) {
     willMoveSubtreeToWindow(*s, window);
   }
+}
+
+std::string className(const View& view) {
+  const char* mangled = typeid(view).name();
+  int status = 0;
+  std::unique_ptr<char, void (*)(void*)> demangled(
+      abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
+  return status == 0 && demangled ? demangled.get() : mangled;
 }
 
 void didMoveSubtreeToWindow(View& view) {
@@ -59,9 +74,7 @@ void didMoveSubtreeToWindow(View& view) {
 
 }  // namespace
 
-std::shared_ptr<View> View::create(const Rect& frame) {
-  return std::shared_ptr<View>(new View(frame));
-}
+std::shared_ptr<View> View::create(const Rect& frame) { return make<View>(frame); }
 
 View::View(const Rect& frame, std::shared_ptr<Layer> layer)
     : layer_(layer ? std::move(layer) : Layer::create()) {
@@ -77,15 +90,24 @@ View::~View() {
 }
 
 void View::setFrame(const Rect& frame) {
-  const Size old = bounds().size;
+  const Rect old = bounds();
   layer_->setFrame(standardize(frame));
-  if (!(old == bounds().size)) boundsSizeDidChange(old);
+  if (!(old == bounds())) boundsChanged(old);
 }
 
 void View::setBounds(const Rect& bounds) {
-  const Size old = this->bounds().size;
+  const Rect old = this->bounds();
   layer_->setBounds(bounds);
-  if (!(old == bounds.size)) boundsSizeDidChange(old);
+  if (!(old == this->bounds())) boundsChanged(old);
+}
+
+void View::boundsChanged(const Rect& oldBounds) {
+  if (!(oldBounds.size == bounds().size)) {
+    boundsSizeDidChange(oldBounds.size);
+  } else {
+    setNeedsLayout();  // what the view shows of its content moved
+  }
+  boundsDidChange(oldBounds);
 }
 
 void View::boundsSizeDidChange(const Size& oldSize) {
@@ -101,8 +123,9 @@ Color View::tintColor() const {
 }
 
 void View::setTintColor(std::optional<Color> color) {
+  const Color old = tintColor();
   tint_ = color;
-  notifyTintChange();
+  if (!(tintColor() == old)) notifyTintChange();
 }
 
 void View::notifyTintChange() {
@@ -204,10 +227,12 @@ void View::insertAt(const std::shared_ptr<View>& view, std::size_t index) {
   }
   auto me = std::static_pointer_cast<View>(weak_from_this().lock());
   if (!me) {
-    log(LogLevel::Error, "View", "views join a tree only once a shared_ptr owns them");
+    log(LogLevel::Error, "View",
+        "views join a tree only once a shared_ptr owns them (build subviews in didInit)");
     return;
   }
   auto oldSuper = view->superview();
+  const Color oldTint = view->tintColor();
   if (oldSuper.get() == this) {  // a change of order only
     subviews_.erase(std::find(subviews_.begin(), subviews_.end(), view));
   } else {
@@ -231,7 +256,9 @@ void View::insertAt(const std::shared_ptr<View>& view, std::size_t index) {
     if (oldWindow != newWindow) didMoveSubtreeToWindow(*view);
     view->didMoveToSuperview();
     didAddSubview(view);
-    if (!view->ownTint()) view->notifyTintChange();
+    // Only a subtree whose inherited tint really changed hears of it.
+    if (!view->ownTint() && !(view->tintColor() == oldTint)) view->notifyTintChange();
+    if (view->needsLayout_ || view->subtreeNeedsLayout_) view->markAncestorsSubtreeDirty();
     setNeedsLayout();
     return;
   }
@@ -249,6 +276,7 @@ void View::removeFromSuperview() {
   if (!parent) return;
   auto me = self<View>();
   const auto oldWindow = window();
+  const Color oldTint = tintColor();
   parent->willRemoveSubview(me);
   willMoveToSuperview(nullptr);
   if (oldWindow) willMoveSubtreeToWindow(*this, nullptr);
@@ -258,7 +286,7 @@ void View::removeFromSuperview() {
   superview_.reset();
   if (oldWindow) didMoveSubtreeToWindow(*this);
   didMoveToSuperview();
-  if (!tint_) notifyTintChange();
+  if (!tint_ && !(tintColor() == oldTint)) notifyTintChange();
 }
 
 bool View::isDescendantOfView(const View* view) const {
@@ -301,18 +329,63 @@ void View::resizeSubviews(const Size& oldSize) {
 
 void View::setNeedsLayout() {
   needsLayout_ = true;
+  markAncestorsSubtreeDirty();
   DisplayCycle::schedule();
 }
 
+void View::markAncestorsSubtreeDirty() {
+  // A marked ancestor has marked ancestors already.
+  for (View* v = superview_.lock().get(); v && !v->subtreeNeedsLayout_;) {
+    v->subtreeNeedsLayout_ = true;
+    v = v->superview_.lock().get();  // the tree holds every ancestor while we walk
+  }
+}
+
+void View::invalidateIntrinsicContentSize() {
+  if (auto parent = superview()) parent->setNeedsLayout();
+}
+
 void View::layoutIfNeeded() {
-  if (needsLayout_) {
+  DisplayCycle::PassScope pass;
+  std::shared_ptr<View> top;
+  for (auto v = superview(); v; v = v->superview()) {
+    if (v->needsLayout_) top = v;
+  }
+  if (top) {
+    top->layoutSubtree();
+  } else {
+    layoutSubtree();
+  }
+}
+
+void View::layoutSubtree() {
+  if (needsLayout_) layoutSelf();
+  if (!subtreeNeedsLayout_) return;
+  subtreeNeedsLayout_ = false;
+  for (const auto& s : std::vector<std::shared_ptr<View>>(subviews_)) {
+    if (s->needsLayout_ || s->subtreeNeedsLayout_) s->layoutSubtree();
+  }
+}
+
+void View::layoutSelf() {
+  if (inLayout_) return;  // asked again from a nested loop: the loop below runs it
+  inLayout_ = true;
+  for (int pass = 0; needsLayout_; ++pass) {
+    if (pass == kMaxLayoutPasses) {
+      needsLayout_ = false;
+      log(LogLevel::Warning, "View",
+          className(*this) + " still needs layout after " + std::to_string(kMaxLayoutPasses) +
+              " passes in a row; its layoutSubviews keeps asking for another");
+      break;
+    }
     needsLayout_ = false;
+    applyEngineLayout();
     auto vc = viewController();
     if (vc) vc->viewWillLayoutSubviews();
     layoutSubviews();
     if (vc) vc->viewDidLayoutSubviews();
   }
-  for (const auto& s : std::vector<std::shared_ptr<View>>(subviews_)) s->layoutIfNeeded();
+  inLayout_ = false;
 }
 
 Size View::sizeThatFits(const Size& /*size*/) const { return bounds().size; }
@@ -333,6 +406,7 @@ void View::drawRect(Context& /*context*/, const Rect& /*rect*/) {}
 void View::drawLayer(Layer& /*layer*/, Context& context) { drawRect(context, bounds()); }
 
 void View::updateTree() {
+  DisplayCycle::PassScope pass;
   layoutIfNeeded();
   layer_->displayTreeIfNeeded();
 }
@@ -354,7 +428,9 @@ Rect View::convertRectFrom(const Rect& r, const View* view) const {
 }
 
 std::shared_ptr<View> View::hitTest(const Point& p, const Event* event) {
-  if (isHidden() || !userInteractionEnabled_ || alpha() < 0.01) return nullptr;
+  if (isHidden() || !userInteractionEnabled_ || alpha() < 0.01 || animationsBlockingTouches_ > 0) {
+    return nullptr;
+  }
   if (!pointInside(p, event)) return nullptr;
   for (auto it = subviews_.rbegin(); it != subviews_.rend(); ++it) {
     const auto& s = *it;
@@ -365,6 +441,25 @@ std::shared_ptr<View> View::hitTest(const Point& p, const Event* event) {
 
 bool View::pointInside(const Point& p, const Event* /*event*/) const {
   return contains(bounds(), p);
+}
+
+void View::addGestureRecognizer(const std::shared_ptr<GestureRecognizer>& recognizer) {
+  if (!recognizer) return;
+  if (auto owner = recognizer->view()) {
+    if (owner.get() == this) return;
+    owner->removeGestureRecognizer(recognizer.get());
+  }
+  gestureRecognizers_.push_back(recognizer);
+  recognizer->attachToView(self<View>());
+}
+
+void View::removeGestureRecognizer(const GestureRecognizer* recognizer) {
+  auto it = std::find_if(gestureRecognizers_.begin(), gestureRecognizers_.end(),
+                         [recognizer](const auto& r) { return r.get() == recognizer; });
+  if (it == gestureRecognizers_.end()) return;
+  const auto removed = *it;  // alive until it has let go of its gesture
+  gestureRecognizers_.erase(it);
+  removed->detachFromView();
 }
 
 std::shared_ptr<Responder> View::nextResponder() const {

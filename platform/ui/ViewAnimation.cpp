@@ -8,7 +8,9 @@
 #include "platform/animation/BasicAnimation.h"
 #include "platform/animation/SpringAnimation.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/View.h"
+#include "platform/ui/Window.h"
 
 namespace platform {
 namespace {
@@ -67,6 +69,18 @@ TimingFunction curveFunction(unsigned options) {
   }
 }
 
+// Per view and key, where its running block animation is heading (the model value it was made
+// for), so a later block without "begin from current state" can start from there. Kept on the
+// view (its layer copies the animations it is given); the id makes a replaced animation's stop
+// leave its successor's entry alone.
+using Targets = std::map<std::string, std::pair<std::uint64_t, AnimationValue>>;
+constexpr const char* kTargetsKey = "platform.view.animationTargets";
+
+std::uint64_t nextTargetId() {
+  static std::uint64_t id = 0;  // main thread only
+  return ++id;
+}
+
 bool viewAnimates(const std::string& key) {
   return key == "position" || key == "bounds" || key == "transform" || key == "opacity" ||
          key == "backgroundColor" || key == "cornerRadius" || key == "borderWidth" ||
@@ -79,8 +93,13 @@ void runBlock(BlockContext context, const std::function<void()>& animations,
   group->completion = std::move(completion);
   context.group = group;
   const TimeInterval delay = context.delay;
+  const bool layOut = context.options & ViewAnimationOptionLayoutSubviews;
   blocks().push_back(std::move(context));
   if (animations) animations();
+  // Layout the block's changes called for happens inside it, so the frames it sets animate too.
+  if (layOut) {
+    for (const auto& window : ApplicationWindows::shared().windows()) window->layoutIfNeeded();
+  }
   blocks().pop_back();
   group->superseded.clear();
   group->closed = true;
@@ -139,8 +158,7 @@ bool View::areAnimationsEnabled() { return animationsEnabled(); }
 
 void View::setAnimationsEnabled(bool enabled) { animationsEnabled() = enabled; }
 
-std::optional<std::shared_ptr<Animation>> View::actionForLayer(Layer& layer,
-                                                               const std::string& key,
+std::optional<std::shared_ptr<Animation>> View::actionForLayer(Layer& layer, const std::string& key,
                                                                const AnimationValue& from) {
   // Outside blocks a view's own layer never animates by itself.
   if (blocks().empty() || !animationsEnabled()) return std::shared_ptr<Animation>();
@@ -159,7 +177,13 @@ std::optional<std::shared_ptr<Animation>> View::actionForLayer(Layer& layer,
     animation = BasicAnimation::create(key);
     animation->setTimingFunction(curveFunction(block.options));
   }
-  animation->setFromValue(from);
+  // Without "begin from current state" a property caught mid-flight starts from where its running
+  // animation was heading, not from what is on screen.
+  auto& targets = associatedOrMake<Targets>(kTargetsKey);
+  auto previous = targets.find(key);
+  const bool fromTarget = !(block.options & ViewAnimationOptionBeginFromCurrentState) &&
+                          previous != targets.end() && layer.animationForKey(key);
+  animation->setFromValue(fromTarget ? previous->second.second : from);
   animation->setDuration(block.duration);
   if (block.delay > 0) {
     animation->setBeginTime(currentMediaTime() + block.delay);
@@ -172,7 +196,21 @@ std::optional<std::shared_ptr<Animation>> View::actionForLayer(Layer& layer,
   if (slot) *slot = true;
   slot = std::make_shared<bool>(false);
   ++group->pending;
-  animation->setStopHandler([group, replacedByOwnBlock = slot](Animation&, bool finished) {
+  const std::uint64_t targetId = nextTargetId();
+  if (auto target = layer.valueForKeyPath(key)) targets[key] = {targetId, *target};
+  // Without "allow user interaction" the view takes no touches until the animation stops.
+  const bool blocksTouches = !(block.options & ViewAnimationOptionAllowUserInteraction);
+  if (blocksTouches) ++animationsBlockingTouches_;
+  std::weak_ptr<View> weakSelf = self<View>();
+  animation->setStopHandler([group, replacedByOwnBlock = slot, blocksTouches, weakSelf, key,
+                             targetId](Animation&, bool finished) {
+    if (auto view = weakSelf.lock()) {
+      if (blocksTouches) --view->animationsBlockingTouches_;
+      if (auto* mine = view->associated<Targets>(kTargetsKey)) {
+        auto it = mine->find(key);
+        if (it != mine->end() && it->second.first == targetId) mine->erase(it);
+      }
+    }
     --group->pending;
     group->finished = group->finished && (finished || *replacedByOwnBlock);
     group->fireIfDone();

@@ -1,8 +1,9 @@
 #include "platform/ui/Window.h"
 
-#include <map>
+#include <algorithm>
 
 #include "platform/ui/ApplicationWindows.h"
+#include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ViewController.h"
 
@@ -10,10 +11,11 @@ namespace platform {
 
 std::shared_ptr<Window> Window::create() { return create(Screen::main().bounds()); }
 
-std::shared_ptr<Window> Window::create(const Rect& frame) {
-  auto window = std::shared_ptr<Window>(new Window(frame));
-  ApplicationWindows::shared().add(window);
-  return window;
+std::shared_ptr<Window> Window::create(const Rect& frame) { return make<Window>(frame); }
+
+void Window::didInit() {
+  View::didInit();
+  ApplicationWindows::shared().add(self<Window>());
 }
 
 Window::Window(const Rect& frame) : View(frame) { layer()->setHidden(true); }
@@ -67,33 +69,118 @@ void Window::layoutSubviews() {
   if (root_ && root_->isViewLoaded()) root_->view()->setFrame(bounds());
 }
 
-void Window::sendEvent(const Event& event) {
-  // Touches go to their views in groups, one call per view and phase.
-  std::map<std::pair<View*, TouchPhase>, TouchSet> groups;
-  std::map<View*, std::shared_ptr<View>> keep;
-  for (const auto& touch : event.touches) {
-    auto view = touch->view();
-    if (!view) continue;
-    keep[view.get()] = view;
-    groups[{view.get(), touch->phase()}].push_back(touch);
+void Window::sendEvent(const Event& incoming) {
+  auto keep = self<Window>();
+  beginTouches(incoming);
+  if (!activeTouches_.empty() && !tracking_) {
+    tracking_ = std::make_unique<RunLoopModeScope>(RunLoopMode::Tracking);
   }
-  for (const auto& [key, touches] : groups) {
-    View* view = key.first;
-    switch (key.second) {
-      case TouchPhase::Began:
-        view->touchesBegan(touches, event);
-        break;
-      case TouchPhase::Moved:
-        view->touchesMoved(touches, event);
-        break;
-      case TouchPhase::Ended:
-        view->touchesEnded(touches, event);
-        break;
-      case TouchPhase::Cancelled:
-        view->touchesCancelled(touches, event);
-        break;
-      case TouchPhase::Stationary:
-        break;
+  Event event = incoming;
+  event.allTouches = activeTouches_;
+  deliverToRecognizers(event);
+  deliverToViews(event);
+  std::erase_if(activeTouches_, [](const auto& t) {
+    return t->phase() == TouchPhase::Ended || t->phase() == TouchPhase::Cancelled;
+  });
+  if (activeTouches_.empty()) tracking_.reset();
+}
+
+void Window::beginTouches(const Event& event) {
+  for (const auto& touch : event.touches) {
+    if (touch->phase() != TouchPhase::Began) continue;
+    if (std::find(activeTouches_.begin(), activeTouches_.end(), touch) != activeTouches_.end()) {
+      continue;
+    }
+    activeTouches_.push_back(touch);
+    auto view = touch->view();
+    if (!view) {
+      view = hitTest(touch->locationInView(nullptr), &event);
+      touch->setView(view);
+    }
+    std::vector<std::shared_ptr<GestureRecognizer>> recognizers;
+    for (auto v = view; v; v = v->superview()) {
+      for (const auto& r :
+           std::vector<std::shared_ptr<GestureRecognizer>>(v->gestureRecognizers())) {
+        if (r->shouldReceiveTouch(*touch)) recognizers.push_back(r);
+      }
+    }
+    touch->setGestureRecognizers(std::move(recognizers));
+  }
+}
+
+namespace {
+
+constexpr TouchPhase kPhaseOrder[] = {TouchPhase::Began, TouchPhase::Moved, TouchPhase::Ended,
+                                      TouchPhase::Cancelled};
+
+}  // namespace
+
+void Window::deliverToRecognizers(const Event& event) {
+  std::vector<std::shared_ptr<GestureRecognizer>> order;
+  for (const auto& touch : event.touches) {
+    for (const auto& r : touch->gestureRecognizers()) {
+      if (std::find(order.begin(), order.end(), r) == order.end()) order.push_back(r);
+    }
+  }
+  // Those waiting for others to fail come last, so a touch that makes a requirement fail lets
+  // the waiting one settle before it sees that touch as the start of a new gesture.
+  std::stable_partition(order.begin(), order.end(),
+                        [](const auto& r) { return !r->hasFailureRequirements(); });
+  for (const auto& recognizer : order) {
+    for (TouchPhase phase : kPhaseOrder) {
+      TouchSet mine;
+      for (const auto& touch : event.touches) {
+        const auto list = touch->gestureRecognizers();
+        if (touch->phase() == phase &&
+            std::find(list.begin(), list.end(), recognizer) != list.end()) {
+          mine.push_back(touch);
+        }
+      }
+      recognizer->deliver(phase, mine, event);
+    }
+  }
+}
+
+void Window::deliverToViews(const Event& event) {
+  // Views in the order their first touch came down, not in address order.
+  TouchSet order;
+  for (const auto& touch : activeTouches_) {
+    const auto& changed = event.touches;
+    if (std::find(changed.begin(), changed.end(), touch) != changed.end()) order.push_back(touch);
+  }
+  for (const auto& touch : event.touches) {
+    if (std::find(order.begin(), order.end(), touch) == order.end()) order.push_back(touch);
+  }
+  std::vector<std::shared_ptr<View>> views;
+  TouchSet byFirstTouch = activeTouches_;
+  byFirstTouch.insert(byFirstTouch.end(), order.begin(), order.end());
+  for (const auto& touch : byFirstTouch) {
+    auto view = touch->view();
+    if (view && std::find(views.begin(), views.end(), view) == views.end()) views.push_back(view);
+  }
+  for (const auto& view : views) {
+    for (TouchPhase phase : kPhaseOrder) {
+      TouchSet touches;
+      for (const auto& touch : order) {
+        if (touch->phase() == phase && !touch->isCancelledInView() && touch->view() == view) {
+          touches.push_back(touch);
+        }
+      }
+      if (touches.empty()) continue;
+      switch (phase) {
+        case TouchPhase::Began:
+          view->touchesBegan(touches, event);
+          break;
+        case TouchPhase::Moved:
+          view->touchesMoved(touches, event);
+          break;
+        case TouchPhase::Ended:
+          view->touchesEnded(touches, event);
+          break;
+        default:
+          view->touchesCancelled(touches, event);
+          break;
+      }
     }
   }
 }

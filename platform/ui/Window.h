@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/dispatch/RunLoopModeScope.h"
 #include "platform/ui/View.h"
 
 namespace platform {
@@ -35,21 +36,40 @@ class Window : public View {
   std::shared_ptr<ViewController> rootViewController() const { return root_; }
   void setRootViewController(std::shared_ptr<ViewController> controller);
 
-  // Delivers the touches of an event to the views they began in (hit testing has placed them).
+  // The one router of touches. A touch that begins is hit-tested (unless it already has a view)
+  // and takes the enabled recognizers of that view and its ancestors that accept it. Each event
+  // goes first to those recognizers, then to the views, one call per view and phase, views in the
+  // order their first touch came down. While any finger is down the main run loop is held in
+  // tracking mode.
   virtual void sendEvent(const Event& event);
+  // The fingers down on this window, in the order they came down.
+  const TouchSet& activeTouches() const { return activeTouches_; }
+
+  // The window's first responder (nullptr: none). Responder keeps it; one per window.
+  std::shared_ptr<Responder> firstResponder() const { return firstResponder_.lock(); }
 
   bool isWindow() const override { return true; }
   std::shared_ptr<Responder> nextResponder() const override { return nullptr; }
 
  protected:
+  friend class Object;
   explicit Window(const Rect& frame);
+  void didInit() override;  // joins the application's windows
   void layoutSubviews() override;
 
  private:
   friend class ApplicationWindows;
+  friend class Responder;
+  void beginTouches(const Event& event);
+  void deliverToRecognizers(const Event& event);
+  void deliverToViews(const Event& event);
+
   WindowLevel level_ = kWindowLevelNormal;
   std::uint64_t shownOrder_ = 0;
   std::shared_ptr<ViewController> root_;
+  TouchSet activeTouches_;
+  std::unique_ptr<RunLoopModeScope> tracking_;
+  std::weak_ptr<Responder> firstResponder_;
 };
 
 }  // namespace platform

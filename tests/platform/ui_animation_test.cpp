@@ -72,9 +72,11 @@ TEST_F(UIViewAnimation, ReplacedOrRemovedAnimationsCompleteUnfinished) {
   View::animateWithDuration(
       1, [&] { view->setAlpha(0); }, record);
   advance(0.5);
-  // A new animation of the same property takes over from what is on screen.
+  // A new animation of the same property that begins from the current state takes over from
+  // what is on screen.
   View::animateWithDuration(
-      1, 0, ViewAnimationOptionCurveLinear, [&] { view->setAlpha(1); }, record);
+      1, 0, ViewAnimationOptionCurveLinear | ViewAnimationOptionBeginFromCurrentState,
+      [&] { view->setAlpha(1); }, record);
   const TimeInterval t = clock.now() - start;
   EXPECT_NEAR(shownAlpha(t), 0.5, 1e-3);
   advance(0);

@@ -237,6 +237,8 @@ TEST_F(UIView, ResponderChainFirstResponderAndTint) {
   EXPECT_EQ(log, (std::vector<std::string>{"outer began 10", "outer ended"}));
 
   auto a = Field::create(), b = Field::create();
+  outer->addSubview(a);
+  outer->addSubview(b);
   EXPECT_FALSE(plain->becomeFirstResponder());
   EXPECT_TRUE(a->becomeFirstResponder());
   EXPECT_TRUE(a->isFirstResponder());

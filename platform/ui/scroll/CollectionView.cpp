@@ -1,0 +1,300 @@
+#include "platform/ui/scroll/CollectionView.h"
+
+#include <algorithm>
+#include <set>
+
+#include "platform/ui/TapGestureRecognizer.h"
+
+namespace platform {
+
+std::shared_ptr<CollectionView> CollectionView::create(
+    const Rect& frame, std::shared_ptr<CollectionViewFlowLayout> layout) {
+  return Object::make<CollectionView>(frame, std::move(layout));
+}
+
+CollectionView::CollectionView(const Rect& frame, std::shared_ptr<CollectionViewFlowLayout> layout)
+    : ScrollView(frame),
+      layout_(layout ? std::move(layout) : std::make_shared<CollectionViewFlowLayout>()) {
+  setBackgroundColor(Color::black());
+}
+
+CollectionView::~CollectionView() = default;
+
+void CollectionView::didInit() {
+  ScrollView::didInit();
+  tap_ = TapGestureRecognizer::create();
+  tap_->setCancelsTouchesInView(false);
+  std::weak_ptr<CollectionView> weak = self<CollectionView>();
+  tap_->addTarget([weak](GestureRecognizer&) {
+    if (auto me = weak.lock()) me->handleTap();
+  });
+  addGestureRecognizer(tap_);
+  setNeedsLayout();  // the first layout loads the data
+}
+
+std::shared_ptr<CollectionViewDelegate> CollectionView::collectionDelegate() const {
+  return std::dynamic_pointer_cast<CollectionViewDelegate>(delegate());
+}
+
+ObserverList<CollectionView&>& CollectionView::reloadHooks() {
+  static ObserverList<CollectionView&> hooks;
+  return hooks;
+}
+
+void CollectionView::setCollectionViewLayout(std::shared_ptr<CollectionViewFlowLayout> layout) {
+  if (!layout) return;
+  layout_ = std::move(layout);
+  relayout();
+}
+
+void CollectionView::registerCell(const std::string& reuseIdentifier, CellFactory factory) {
+  factories_[reuseIdentifier] = std::move(factory);
+}
+
+void CollectionView::registerSupplementaryView(const std::string& kind,
+                                               const std::string& reuseIdentifier,
+                                               SupplementaryFactory factory) {
+  supplementaryFactories_[kind + "\n" + reuseIdentifier] = std::move(factory);
+}
+
+std::shared_ptr<CollectionViewCell> CollectionView::dequeueReusableCellWithReuseIdentifier(
+    const std::string& id, const IndexPath& /*indexPath*/) {
+  auto& waiting = pool_[id];
+  if (!waiting.empty()) {
+    auto cell = std::move(waiting.back());
+    waiting.pop_back();
+    cell->prepareForReuse();
+    return cell;
+  }
+  auto factory = factories_.find(id);
+  if (factory == factories_.end()) return nullptr;
+  auto cell = factory->second();
+  if (cell) cell->setReuseIdentifier(id);
+  return cell;
+}
+
+std::shared_ptr<CollectionReusableView> CollectionView::dequeueReusableSupplementaryView(
+    const std::string& kind, const std::string& id, const IndexPath& /*indexPath*/) {
+  const std::string key = kind + "\n" + id;
+  auto& waiting = supplementaryPool_[key];
+  if (!waiting.empty()) {
+    auto view = std::move(waiting.back());
+    waiting.pop_back();
+    view->prepareForReuse();
+    return view;
+  }
+  auto factory = supplementaryFactories_.find(key);
+  if (factory == supplementaryFactories_.end()) return nullptr;
+  auto view = factory->second();
+  if (view) view->setReuseIdentifier(key);
+  return view;
+}
+
+std::size_t CollectionView::cellCount() const {
+  std::size_t n = visible_.size();
+  for (const auto& [id, cells] : pool_) n += cells.size();
+  return n;
+}
+
+long CollectionView::numberOfItemsInSection(long section) const {
+  if (section < 0 || section >= numberOfSections()) return 0;
+  return counts_[static_cast<std::size_t>(section)];
+}
+
+void CollectionView::relayout() {
+  layout_->prepare(*this);
+  setContentSize(layout_->collectionViewContentSize());
+  setNeedsLayout();
+}
+
+void CollectionView::reloadData() {
+  loaded_ = true;
+  for (const auto& path : indexPathsForVisibleItems()) recycleCell(path);
+  for (auto& [key, view] : visibleSupplementary_) {
+    view->setHidden(true);
+    supplementaryPool_[view->reuseIdentifier()].push_back(std::move(view));
+  }
+  visibleSupplementary_.clear();
+  counts_.clear();
+  if (auto ds = dataSource()) {
+    const long sections = std::max(0L, ds->numberOfSectionsInCollectionView(*this));
+    for (long s = 0; s < sections; ++s) {
+      counts_.push_back(std::max(0L, ds->numberOfItemsInSection(*this, s)));
+    }
+  }
+  selected_.erase(std::remove_if(selected_.begin(), selected_.end(),
+                                 [this](const IndexPath& p) {
+                                   return p.row >= numberOfItemsInSection(p.section);
+                                 }),
+                  selected_.end());
+  relayout();
+  reloadHooks().notify(*this);
+}
+
+void CollectionView::boundsSizeDidChange(const Size& oldSize) {
+  ScrollView::boundsSizeDidChange(oldSize);
+  if (loaded_) relayout();
+}
+
+void CollectionView::recycleCell(const IndexPath& path) {
+  auto it = visible_.find(path);
+  if (it == visible_.end()) return;
+  auto cell = std::move(it->second);
+  visible_.erase(it);
+  cell->setHidden(true);
+  pool_[cell->reuseIdentifier()].push_back(std::move(cell));
+}
+
+void CollectionView::layoutSubviews() {
+  ScrollView::layoutSubviews();
+  // The first layout loads the data, as the platform does.
+  if (!loaded_) reloadData();
+  auto ds = dataSource();
+  const auto inView = layout_->layoutAttributesForElementsInRect(bounds());
+  std::set<IndexPath> wantedCells;
+  std::set<SupplementaryKey> wantedSupplementary;
+  for (const auto* a : inView) {
+    if (a->isCell()) {
+      wantedCells.insert(a->indexPath);
+    } else {
+      wantedSupplementary.insert({a->kind, a->indexPath.section});
+    }
+  }
+  std::vector<IndexPath> leaving;
+  for (const auto& [path, cell] : visible_) {
+    if (!wantedCells.count(path)) leaving.push_back(path);
+  }
+  for (const auto& p : leaving) recycleCell(p);
+  for (auto it = visibleSupplementary_.begin(); it != visibleSupplementary_.end();) {
+    if (wantedSupplementary.count(it->first)) {
+      ++it;
+      continue;
+    }
+    it->second->setHidden(true);
+    supplementaryPool_[it->second->reuseIdentifier()].push_back(std::move(it->second));
+    it = visibleSupplementary_.erase(it);
+  }
+  for (const auto* a : inView) {
+    std::shared_ptr<View> view;
+    if (a->isCell()) {
+      if (auto it = visible_.find(a->indexPath); it != visible_.end()) {
+        view = it->second;
+      } else if (auto cell = ds ? ds->cellForItemAtIndexPath(*this, a->indexPath) : nullptr) {
+        cell->setSelected(std::find(selected_.begin(), selected_.end(), a->indexPath) !=
+                          selected_.end());
+        if (auto d = collectionDelegate()) d->willDisplayCell(*this, *cell, a->indexPath);
+        visible_.emplace(a->indexPath, cell);
+        view = cell;
+      }
+    } else {
+      const SupplementaryKey key{a->kind, a->indexPath.section};
+      if (auto it = visibleSupplementary_.find(key); it != visibleSupplementary_.end()) {
+        view = it->second;
+      } else if (auto sup = ds ? ds->viewForSupplementaryElementOfKind(*this, a->kind, a->indexPath)
+                               : nullptr) {
+        visibleSupplementary_.emplace(key, sup);
+        view = sup;
+      }
+    }
+    if (!view) continue;
+    if (view->superview().get() != this) insertSubview(view, 0);
+    view->setHidden(false);
+    if (!(view->frame() == a->frame)) view->setFrame(a->frame);
+  }
+}
+
+std::optional<IndexPath> CollectionView::indexPathForItemAtPoint(const Point& p) const {
+  for (const auto* a : layout_->layoutAttributesForElementsInRect(makeRect(p.x, p.y, 1, 1))) {
+    if (a->isCell() && contains(a->frame, p)) return a->indexPath;
+  }
+  return std::nullopt;
+}
+
+std::shared_ptr<CollectionViewCell> CollectionView::cellForItemAtIndexPath(
+    const IndexPath& indexPath) const {
+  auto it = visible_.find(indexPath);
+  return it == visible_.end() ? nullptr : it->second;
+}
+
+std::vector<std::shared_ptr<CollectionViewCell>> CollectionView::visibleCells() const {
+  std::vector<std::shared_ptr<CollectionViewCell>> cells;
+  for (const auto& [path, cell] : visible_) cells.push_back(cell);
+  return cells;
+}
+
+std::vector<IndexPath> CollectionView::indexPathsForVisibleItems() const {
+  std::vector<IndexPath> paths;
+  for (const auto& [path, cell] : visible_) paths.push_back(path);
+  return paths;
+}
+
+void CollectionView::scrollToItemAtIndexPath(const IndexPath& indexPath, unsigned position,
+                                             bool animated) {
+  const auto* a = layout_->layoutAttributesForItemAtIndexPath(indexPath);
+  if (!a) return;
+  const Rect r = a->frame;
+  const Size s = bounds().size;
+  Point target = contentOffset();
+  if (position & CollectionViewScrollPositionTop) target.y = r.origin.y;
+  if (position & CollectionViewScrollPositionCenteredVertically) {
+    target.y = r.origin.y + r.size.height / 2 - s.height / 2;
+  }
+  if (position & CollectionViewScrollPositionBottom)
+    target.y = r.origin.y + r.size.height - s.height;
+  if (position & CollectionViewScrollPositionLeft) target.x = r.origin.x;
+  if (position & CollectionViewScrollPositionCenteredHorizontally) {
+    target.x = r.origin.x + r.size.width / 2 - s.width / 2;
+  }
+  if (position & CollectionViewScrollPositionRight) target.x = r.origin.x + r.size.width - s.width;
+  if (position == CollectionViewScrollPositionNone) {
+    scrollRectToVisible(r, animated);
+    return;
+  }
+  const Point lo = minimumContentOffset(), hi = maximumContentOffset();
+  target = {std::clamp(target.x, lo.x, hi.x), std::clamp(target.y, lo.y, hi.y)};
+  setContentOffset(target, animated);
+}
+
+void CollectionView::selectItemAtIndexPath(const std::optional<IndexPath>& indexPath, bool animated,
+                                           unsigned position) {
+  if (!allowsMultipleSelection_ || !indexPath) {
+    for (const auto& p : std::vector<IndexPath>(selected_)) deselectItemAtIndexPath(p, animated);
+  }
+  if (!indexPath || indexPath->row >= numberOfItemsInSection(indexPath->section)) return;
+  if (std::find(selected_.begin(), selected_.end(), *indexPath) == selected_.end()) {
+    selected_.push_back(*indexPath);
+  }
+  if (auto cell = cellForItemAtIndexPath(*indexPath)) cell->setSelected(true);
+  if (position != CollectionViewScrollPositionNone) {
+    scrollToItemAtIndexPath(*indexPath, position, animated);
+  }
+}
+
+void CollectionView::deselectItemAtIndexPath(const IndexPath& indexPath, bool /*animated*/) {
+  selected_.erase(std::remove(selected_.begin(), selected_.end(), indexPath), selected_.end());
+  if (auto cell = cellForItemAtIndexPath(indexPath)) cell->setSelected(false);
+}
+
+void CollectionView::handleTap() {
+  if (!allowsSelection_ || isDecelerating()) return;
+  auto path = indexPathForItemAtPoint(tap_->locationInView(this));
+  if (!path) return;
+  auto d = collectionDelegate();
+  const bool wasSelected = std::find(selected_.begin(), selected_.end(), *path) != selected_.end();
+  if (allowsMultipleSelection_ && wasSelected) {
+    deselectItemAtIndexPath(*path, false);
+    if (d) d->didDeselectItemAtIndexPath(*this, *path);
+    return;
+  }
+  if (!allowsMultipleSelection_) {
+    for (const auto& p : std::vector<IndexPath>(selected_)) {
+      if (p == *path) continue;
+      deselectItemAtIndexPath(p, false);
+      if (d) d->didDeselectItemAtIndexPath(*this, p);
+    }
+  }
+  selectItemAtIndexPath(*path, false, CollectionViewScrollPositionNone);
+  if (d) d->didSelectItemAtIndexPath(*this, *path);
+}
+
+}  // namespace platform

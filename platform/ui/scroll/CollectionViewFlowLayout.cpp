@@ -1,0 +1,154 @@
+#include "platform/ui/scroll/CollectionViewFlowLayout.h"
+
+#include <algorithm>
+
+#include "platform/ui/scroll/CollectionView.h"
+
+namespace platform {
+namespace {
+
+// Lengths along the scroll axis ("main") and across it ("cross").
+struct Axes {
+  bool vertical;
+  double main(Size s) const { return vertical ? s.height : s.width; }
+  double cross(Size s) const { return vertical ? s.width : s.height; }
+  double mainLead(EdgeInsets i) const { return vertical ? i.top : i.left; }
+  double mainTrail(EdgeInsets i) const { return vertical ? i.bottom : i.right; }
+  double crossLead(EdgeInsets i) const { return vertical ? i.left : i.top; }
+  double crossTrail(EdgeInsets i) const { return vertical ? i.right : i.bottom; }
+  Rect rect(double mainPos, double crossPos, double mainLen, double crossLen) const {
+    return vertical ? makeRect(crossPos, mainPos, crossLen, mainLen)
+                    : makeRect(mainPos, crossPos, mainLen, crossLen);
+  }
+};
+
+constexpr double kFit = 1e-6;  // rounding slack when a line is exactly full
+
+}  // namespace
+
+void CollectionViewFlowLayout::prepare(CollectionView& cv) {
+  items_.clear();
+  sections_.clear();
+  const long count = cv.numberOfSections();
+  double pos = 0;
+  for (long s = 0; s < count; ++s) {
+    Section sec;
+    pos = placeSection(cv, s, pos, sec);
+    sections_.push_back(std::move(sec));
+  }
+  const Axes ax{scrollDirection == CollectionViewScrollDirection::Vertical};
+  const Size b = cv.bounds().size;
+  contentSize_ = ax.vertical ? Size{b.width, pos} : Size{pos, b.height};
+}
+
+double CollectionViewFlowLayout::placeSection(CollectionView& cv, long s, double start,
+                                              Section& sec) {
+  const Axes ax{scrollDirection == CollectionViewScrollDirection::Vertical};
+  auto flow = std::dynamic_pointer_cast<CollectionViewDelegateFlowLayout>(cv.delegate());
+  const EdgeInsets inset =
+      (flow ? flow->insetForSectionAtIndex(cv, s) : std::nullopt).value_or(sectionInset);
+  const double lineGap = (flow ? flow->minimumLineSpacingForSectionAtIndex(cv, s) : std::nullopt)
+                             .value_or(minimumLineSpacing);
+  const double itemGap =
+      (flow ? flow->minimumInteritemSpacingForSectionAtIndex(cv, s) : std::nullopt)
+          .value_or(minimumInteritemSpacing);
+  const double crossTotal = ax.cross(cv.bounds().size);
+  const double lead = ax.crossLead(inset);
+  const double room = std::max(0.0, crossTotal - lead - ax.crossTrail(inset));
+
+  double pos = start;
+  const Size header = (flow ? flow->referenceSizeForHeaderInSection(cv, s) : std::nullopt)
+                          .value_or(headerReferenceSize);
+  if (ax.main(header) > 0) {
+    sec.header = CollectionViewLayoutAttributes{
+        {s, 0}, ax.rect(pos, 0, ax.main(header), crossTotal), kCollectionElementKindSectionHeader};
+    pos += ax.main(header);
+  }
+  pos += ax.mainLead(inset);
+  sec.firstItem = items_.size();
+  const long n = cv.numberOfItemsInSection(s);
+  sec.itemCount = static_cast<std::size_t>(std::max(0L, n));
+  std::vector<Size> line;
+  long lineStart = 0;
+  auto flush = [&](long end) {
+    if (line.empty()) return;
+    double used = 0, thickness = 0;
+    for (const Size& z : line) {
+      used += ax.cross(z);
+      thickness = std::max(thickness, ax.main(z));
+    }
+    // Full lines reach both edges; a lone item sits in the middle.
+    const double gap = line.size() > 1 ? (room - used) / static_cast<double>(line.size() - 1) : 0;
+    double c = line.size() > 1 ? lead : lead + (room - used) / 2;
+    for (long i = lineStart; i < end; ++i) {
+      const Size z = line[static_cast<std::size_t>(i - lineStart)];
+      const double m = pos + (thickness - ax.main(z)) / 2;
+      items_.push_back({{s, i}, ax.rect(m, c, ax.main(z), ax.cross(z)), {}});
+      c += ax.cross(z) + std::max(gap, itemGap);
+    }
+    pos += thickness;
+    line.clear();
+    lineStart = end;
+  };
+  double filled = 0;
+  for (long i = 0; i < n; ++i) {
+    Size z = (flow ? flow->sizeForItemAtIndexPath(cv, {s, i}) : std::nullopt).value_or(itemSize);
+    z = {std::max(0.0, z.width), std::max(0.0, z.height)};
+    const double need = (line.empty() ? 0 : itemGap) + ax.cross(z);
+    if (!line.empty() && filled + need > room + kFit) {
+      flush(i);
+      pos += lineGap;
+      filled = 0;
+    }
+    filled += line.empty() ? ax.cross(z) : need;
+    line.push_back(z);
+  }
+  flush(n);
+  pos += ax.mainTrail(inset);
+  const Size footer = (flow ? flow->referenceSizeForFooterInSection(cv, s) : std::nullopt)
+                          .value_or(footerReferenceSize);
+  if (ax.main(footer) > 0) {
+    sec.footer = CollectionViewLayoutAttributes{
+        {s, 0}, ax.rect(pos, 0, ax.main(footer), crossTotal), kCollectionElementKindSectionFooter};
+    pos += ax.main(footer);
+  }
+  sec.extent = ax.rect(start, 0, pos - start, crossTotal);
+  return pos;
+}
+
+std::vector<const CollectionViewLayoutAttributes*>
+CollectionViewFlowLayout::layoutAttributesForElementsInRect(const Rect& rect) const {
+  std::vector<const CollectionViewLayoutAttributes*> found;
+  auto meets = [&](const Rect& f) { return intersects(f, rect); };
+  for (const auto& sec : sections_) {
+    if (!meets(sec.extent)) continue;
+    for (std::size_t i = 0; i < sec.itemCount; ++i) {
+      const auto& a = items_[sec.firstItem + i];
+      if (meets(a.frame)) found.push_back(&a);
+    }
+  }
+  for (const auto& sec : sections_) {
+    if (sec.header && meets(sec.header->frame)) found.push_back(&*sec.header);
+    if (sec.footer && meets(sec.footer->frame)) found.push_back(&*sec.footer);
+  }
+  return found;
+}
+
+const CollectionViewLayoutAttributes* CollectionViewFlowLayout::layoutAttributesForItemAtIndexPath(
+    const IndexPath& path) const {
+  if (path.section < 0 || path.section >= static_cast<long>(sections_.size())) return nullptr;
+  const auto& sec = sections_[static_cast<std::size_t>(path.section)];
+  if (path.row < 0 || path.row >= static_cast<long>(sec.itemCount)) return nullptr;
+  return &items_[sec.firstItem + static_cast<std::size_t>(path.row)];
+}
+
+const CollectionViewLayoutAttributes*
+CollectionViewFlowLayout::layoutAttributesForSupplementaryView(const std::string& kind,
+                                                               long section) const {
+  if (section < 0 || section >= static_cast<long>(sections_.size())) return nullptr;
+  const auto& sec = sections_[static_cast<std::size_t>(section)];
+  const auto& a = kind == kCollectionElementKindSectionHeader ? sec.header : sec.footer;
+  return a ? &*a : nullptr;
+}
+
+}  // namespace platform

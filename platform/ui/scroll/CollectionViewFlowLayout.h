@@ -1,0 +1,69 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/Geometry.h"
+#include "platform/ui/scroll/IndexPath.h"
+
+namespace platform {
+
+class CollectionView;
+
+inline constexpr const char* kCollectionElementKindSectionHeader =
+    "UICollectionElementKindSectionHeader";
+inline constexpr const char* kCollectionElementKindSectionFooter =
+    "UICollectionElementKindSectionFooter";
+
+enum class CollectionViewScrollDirection { Vertical = 0, Horizontal = 1 };
+
+// Where one element of a collection goes. An empty kind is a cell.
+struct CollectionViewLayoutAttributes {
+  IndexPath indexPath;
+  Rect frame;
+  std::string kind;
+  bool isCell() const { return kind.empty(); }
+};
+
+// Items in lines (rows when scrolling vertically, columns when horizontally), each section after
+// the previous one with its header, insets and footer. Full lines spread their items to both
+// edges; a line of one item centres it. Sizes come from the collection's delegate when it is a
+// CollectionViewDelegateFlowLayout and answers, else from these properties.
+class CollectionViewFlowLayout {
+ public:
+  CollectionViewScrollDirection scrollDirection = CollectionViewScrollDirection::Vertical;
+  Size itemSize{50, 50};
+  double minimumLineSpacing = 10;
+  double minimumInteritemSpacing = 10;
+  EdgeInsets sectionInset;
+  Size headerReferenceSize;
+  Size footerReferenceSize;
+
+  // Computes every element's place for the collection's current data and bounds.
+  void prepare(CollectionView& collectionView);
+  Size collectionViewContentSize() const { return contentSize_; }
+  // Elements meeting `rect`, cells in index order, then headers and footers.
+  std::vector<const CollectionViewLayoutAttributes*> layoutAttributesForElementsInRect(
+      const Rect& rect) const;
+  const CollectionViewLayoutAttributes* layoutAttributesForItemAtIndexPath(
+      const IndexPath& path) const;
+  const CollectionViewLayoutAttributes* layoutAttributesForSupplementaryView(
+      const std::string& kind, long section) const;
+
+ private:
+  struct Section {
+    std::size_t firstItem = 0;  // into items_
+    std::size_t itemCount = 0;
+    Rect extent;  // header to footer, along the scroll axis
+    std::optional<CollectionViewLayoutAttributes> header, footer;
+  };
+  double placeSection(CollectionView& cv, long section, double start, Section& sec);
+
+  std::vector<CollectionViewLayoutAttributes> items_;
+  std::vector<Section> sections_;
+  Size contentSize_;
+};
+
+}  // namespace platform

@@ -1,0 +1,386 @@
+#include "platform/ui/scroll/TableView.h"
+
+#include <algorithm>
+#include <set>
+
+#include "platform/ui/Label.h"
+#include "platform/ui/TapGestureRecognizer.h"
+
+namespace platform {
+namespace {
+
+constexpr double kPlainHeaderHeight = 22;
+constexpr double kGroupedHeaderHeight = 28;
+constexpr double kGroupedFooterHeight = 17.5;
+
+}  // namespace
+
+std::shared_ptr<TableView> TableView::create(const Rect& frame, TableViewStyle style) {
+  return Object::make<TableView>(frame, style);
+}
+
+TableView::TableView(const Rect& frame, TableViewStyle style)
+    : ScrollView(frame),
+      style_(style),
+      sectionHeaderHeight_(style == TableViewStyle::Grouped ? kGroupedHeaderHeight
+                                                            : kPlainHeaderHeight),
+      sectionFooterHeight_(style == TableViewStyle::Grouped ? kGroupedFooterHeight
+                                                            : kPlainHeaderHeight) {
+  setBackgroundColor(style == TableViewStyle::Grouped ? Color::rgba(0.937, 0.937, 0.957, 1)
+                                                      : Color::whiteColor());
+  setAlwaysBounceVertical(true);
+}
+
+TableView::~TableView() = default;
+
+void TableView::didInit() {
+  ScrollView::didInit();
+  tap_ = TapGestureRecognizer::create();
+  tap_->setCancelsTouchesInView(false);
+  std::weak_ptr<TableView> weak = self<TableView>();
+  tap_->addTarget([weak](GestureRecognizer&) {
+    if (auto me = weak.lock()) me->handleTap();
+  });
+  addGestureRecognizer(tap_);
+  setNeedsLayout();  // the first layout loads the data
+}
+
+std::shared_ptr<TableViewDelegate> TableView::tableDelegate() const {
+  return std::dynamic_pointer_cast<TableViewDelegate>(delegate());
+}
+
+ObserverList<TableView&>& TableView::reloadHooks() {
+  static ObserverList<TableView&> hooks;
+  return hooks;
+}
+
+void TableView::setSeparatorStyle(TableViewCellSeparatorStyle s) {
+  separatorStyle_ = s;
+  for (const auto& [path, cell] : visible_) {
+    cell->setShowsSeparator(s != TableViewCellSeparatorStyle::None);
+  }
+}
+
+void TableView::setTableHeaderView(std::shared_ptr<View> view) {
+  if (tableHeaderView_) tableHeaderView_->removeFromSuperview();
+  tableHeaderView_ = std::move(view);
+  if (tableHeaderView_) addSubview(tableHeaderView_);
+  computeGeometry();
+  setNeedsLayout();
+}
+
+void TableView::setTableFooterView(std::shared_ptr<View> view) {
+  if (tableFooterView_) tableFooterView_->removeFromSuperview();
+  tableFooterView_ = std::move(view);
+  if (tableFooterView_) addSubview(tableFooterView_);
+  computeGeometry();
+  setNeedsLayout();
+}
+
+void TableView::registerCell(const std::string& reuseIdentifier, CellFactory factory) {
+  factories_[reuseIdentifier] = std::move(factory);
+}
+
+std::shared_ptr<TableViewCell> TableView::dequeueReusableCellWithIdentifier(const std::string& id) {
+  auto& waiting = pool_[id];
+  if (!waiting.empty()) {
+    auto cell = std::move(waiting.back());
+    waiting.pop_back();
+    cell->prepareForReuse();
+    return cell;
+  }
+  auto factory = factories_.find(id);
+  return factory == factories_.end() ? nullptr : factory->second(id);
+}
+
+std::size_t TableView::cellCount() const {
+  std::size_t n = visible_.size();
+  for (const auto& [id, cells] : pool_) n += cells.size();
+  return n;
+}
+
+// --- Geometry -------------------------------------------------------------------------------
+
+std::shared_ptr<View> TableView::sectionSupplement(long section, bool header, double height) {
+  auto d = tableDelegate();
+  std::shared_ptr<View> view = d ? (header ? d->viewForHeaderInSection(*this, section)
+                                           : d->viewForFooterInSection(*this, section))
+                                 : nullptr;
+  if (view || height <= 0) return view;
+  auto ds = dataSource();
+  auto title = ds ? (header ? ds->titleForHeaderInSection(*this, section)
+                            : ds->titleForFooterInSection(*this, section))
+                  : std::nullopt;
+  if (!title) return nullptr;
+  auto label = Label::create();
+  label->setText(*title);
+  label->setFont(header ? Font::boldSystemFont(15) : Font::systemFont(13));
+  label->setTextColor(Color::rgba(0.43, 0.43, 0.45, 1));
+  auto box = View::create();
+  box->setBackgroundColor(style_ == TableViewStyle::Plain ? Color::rgba(0.97, 0.97, 0.97, 1)
+                                                          : Color::clear());
+  label->setFrame(makeRect(15, 0, bounds().size.width - 30, height));
+  label->setAutoresizingMask(ViewAutoresizingFlexibleWidth);
+  box->addSubview(label);
+  return box;
+}
+
+void TableView::computeGeometry() {
+  for (auto& s : sections_) {
+    if (s.header) s.header->removeFromSuperview();
+    if (s.footer) s.footer->removeFromSuperview();
+  }
+  sections_.clear();
+  auto ds = dataSource();
+  auto d = tableDelegate();
+  double y = tableHeaderView_ ? tableHeaderView_->frame().size.height : 0;
+  const long count = ds ? std::max(0L, ds->numberOfSectionsInTableView(*this)) : 0;
+  sections_.reserve(static_cast<std::size_t>(count));
+  for (long s = 0; s < count; ++s) {
+    Section sec;
+    sec.top = y;
+    auto hasTitle = [&](bool header) {
+      return ds && (header ? ds->titleForHeaderInSection(*this, s)
+                           : ds->titleForFooterInSection(*this, s))
+                       .has_value();
+    };
+    auto height = [&](bool header) {
+      auto asked = d ? (header ? d->heightForHeaderInSection(*this, s)
+                               : d->heightForFooterInSection(*this, s))
+                     : std::nullopt;
+      if (asked) return std::max(0.0, *asked);
+      const double standard = header ? sectionHeaderHeight_ : sectionFooterHeight_;
+      return style_ == TableViewStyle::Grouped || hasTitle(header) ? standard : 0.0;
+    };
+    sec.headerHeight = height(true);
+    sec.footerHeight = height(false);
+    const long rows = std::max(0L, ds->numberOfRowsInSection(*this, s));
+    sec.rowTops.resize(static_cast<std::size_t>(rows) + 1);
+    double r = y + sec.headerHeight;
+    for (long i = 0; i < rows; ++i) {
+      sec.rowTops[static_cast<std::size_t>(i)] = r;
+      auto h = d ? d->heightForRowAtIndexPath(*this, {s, i}) : std::nullopt;
+      r += std::max(0.0, h.value_or(rowHeight_));
+    }
+    sec.rowTops.back() = r;
+    y = r + sec.footerHeight;
+    sec.header = sectionSupplement(s, true, sec.headerHeight);
+    sec.footer = sectionSupplement(s, false, sec.footerHeight);
+    for (const auto& v : {sec.header, sec.footer}) {
+      if (v) addSubview(v);
+    }
+    sections_.push_back(std::move(sec));
+  }
+  if (tableFooterView_) {
+    Rect f = tableFooterView_->frame();
+    f.origin = {0, y};
+    tableFooterView_->setFrame(f);
+    y += f.size.height;
+  }
+  if (tableHeaderView_) {
+    Rect f = tableHeaderView_->frame();
+    f.origin = {0, 0};
+    tableHeaderView_->setFrame(f);
+  }
+  setContentSize({bounds().size.width, y});
+}
+
+long TableView::numberOfRowsInSection(long section) const {
+  if (section < 0 || section >= numberOfSections()) return 0;
+  return static_cast<long>(sections_[static_cast<std::size_t>(section)].rowTops.size()) - 1;
+}
+
+Rect TableView::rectForRowAtIndexPath(const IndexPath& p) const {
+  if (p.row < 0 || p.row >= numberOfRowsInSection(p.section)) return {};
+  const auto& tops = sections_[static_cast<std::size_t>(p.section)].rowTops;
+  const auto i = static_cast<std::size_t>(p.row);
+  return makeRect(0, tops[i], bounds().size.width, tops[i + 1] - tops[i]);
+}
+
+Rect TableView::rectForHeaderInSection(long section) const {
+  if (section < 0 || section >= numberOfSections()) return {};
+  const auto& s = sections_[static_cast<std::size_t>(section)];
+  return makeRect(0, s.top, bounds().size.width, s.headerHeight);
+}
+
+std::optional<IndexPath> TableView::indexPathForRowAtPoint(const Point& p) const {
+  // The last section starting at or above the point.
+  auto sec = std::upper_bound(sections_.begin(), sections_.end(), p.y,
+                              [](double y, const Section& s) { return y < s.top; });
+  if (sec == sections_.begin()) return std::nullopt;
+  --sec;
+  const auto& tops = sec->rowTops;
+  if (tops.size() < 2 || p.y < tops.front() || p.y >= tops.back()) return std::nullopt;
+  const auto row = std::upper_bound(tops.begin(), tops.end(), p.y) - tops.begin() - 1;
+  return IndexPath{sec - sections_.begin(), static_cast<long>(row)};
+}
+
+// --- Cells ----------------------------------------------------------------------------------
+
+std::shared_ptr<TableViewCell> TableView::cellForRowAtIndexPath(const IndexPath& p) const {
+  auto it = visible_.find(p);
+  return it == visible_.end() ? nullptr : it->second;
+}
+
+std::vector<std::shared_ptr<TableViewCell>> TableView::visibleCells() const {
+  std::vector<std::shared_ptr<TableViewCell>> cells;
+  cells.reserve(visible_.size());
+  for (const auto& [path, cell] : visible_) cells.push_back(cell);
+  return cells;
+}
+
+std::vector<IndexPath> TableView::indexPathsForVisibleRows() const {
+  std::vector<IndexPath> paths;
+  paths.reserve(visible_.size());
+  for (const auto& [path, cell] : visible_) paths.push_back(path);
+  return paths;
+}
+
+void TableView::recycle(const IndexPath& path) {
+  auto it = visible_.find(path);
+  if (it == visible_.end()) return;
+  auto cell = std::move(it->second);
+  visible_.erase(it);
+  // Hidden rather than removed: a reused cell stays in the tree and costs no move.
+  cell->setHidden(true);
+  pool_[cell->reuseIdentifier()].push_back(std::move(cell));
+}
+
+void TableView::placeCell(const IndexPath& path) {
+  const Rect frame = rectForRowAtIndexPath(path);
+  if (auto it = visible_.find(path); it != visible_.end()) {
+    if (!(it->second->frame() == frame)) it->second->setFrame(frame);
+    return;
+  }
+  auto ds = dataSource();
+  auto cell = ds ? ds->cellForRowAtIndexPath(*this, path) : nullptr;
+  if (!cell) return;
+  // A cell the data source made anew joins the tree; a reused one only comes back into view.
+  if (cell->superview().get() != this) {
+    insertSubview(cell, 0);
+  }
+  cell->setHidden(false);
+  cell->setFrame(frame);
+  cell->setShowsSeparator(separatorStyle_ != TableViewCellSeparatorStyle::None);
+  cell->setSelected(std::find(selected_.begin(), selected_.end(), path) != selected_.end());
+  if (auto d = tableDelegate()) d->willDisplayCell(*this, *cell, path);
+  visible_.emplace(path, std::move(cell));
+}
+
+void TableView::layoutSubviews() {
+  ScrollView::layoutSubviews();
+  // The first layout loads the data, as the platform does.
+  if (!loaded_) reloadData();
+  const double top = contentOffset().y, bottom = top + bounds().size.height;
+  std::set<IndexPath> wanted;
+  for (std::size_t s = 0; s < sections_.size(); ++s) {
+    const auto& sec = sections_[s];
+    if (sec.rowTops.back() + sec.footerHeight <= top) continue;
+    if (sec.top >= bottom) break;
+    const auto& tops = sec.rowTops;
+    auto first = std::upper_bound(tops.begin(), tops.end() - 1, top);
+    if (first != tops.begin()) --first;
+    for (auto r = first; r + 1 != tops.end() && *r < bottom; ++r) {
+      if (*(r + 1) > top) wanted.insert({static_cast<long>(s), r - tops.begin()});
+    }
+    const double w = bounds().size.width;
+    if (sec.header) sec.header->setFrame(makeRect(0, sec.top, w, sec.headerHeight));
+    if (sec.footer) sec.footer->setFrame(makeRect(0, tops.back(), w, sec.footerHeight));
+  }
+  std::vector<IndexPath> leaving;
+  for (const auto& [path, cell] : visible_) {
+    if (!wanted.count(path)) leaving.push_back(path);
+  }
+  for (const auto& path : leaving) recycle(path);
+  for (const auto& path : wanted) placeCell(path);
+}
+
+void TableView::reloadData() {
+  loaded_ = true;
+  std::vector<IndexPath> all = indexPathsForVisibleRows();
+  for (const auto& path : all) recycle(path);
+  computeGeometry();
+  selected_.erase(std::remove_if(selected_.begin(), selected_.end(),
+                                 [this](const IndexPath& p) {
+                                   return p.row >= numberOfRowsInSection(p.section);
+                                 }),
+                  selected_.end());
+  setNeedsLayout();
+  reloadHooks().notify(*this);
+}
+
+void TableView::scrollToRowAtIndexPath(const IndexPath& indexPath, TableViewScrollPosition position,
+                                       bool animated) {
+  const Rect r = rectForRowAtIndexPath(indexPath);
+  if (r.size.height <= 0 && r.origin.y == 0 && indexPath.row != 0) return;
+  const double h = bounds().size.height;
+  Point target = contentOffset();
+  switch (position) {
+    case TableViewScrollPosition::Top:
+      target.y = r.origin.y;
+      break;
+    case TableViewScrollPosition::Middle:
+      target.y = r.origin.y + r.size.height / 2 - h / 2;
+      break;
+    case TableViewScrollPosition::Bottom:
+      target.y = r.origin.y + r.size.height - h;
+      break;
+    case TableViewScrollPosition::None:
+      scrollRectToVisible(r, animated);
+      return;
+  }
+  const Point lo = minimumContentOffset(), hi = maximumContentOffset();
+  target.y = std::clamp(target.y, lo.y, hi.y);
+  setContentOffset(target, animated);
+}
+
+// --- Selection ------------------------------------------------------------------------------
+
+void TableView::selectRowAtIndexPath(const std::optional<IndexPath>& indexPath, bool animated,
+                                     TableViewScrollPosition position) {
+  if (!allowsMultipleSelection_ || !indexPath) {
+    for (const auto& p : std::vector<IndexPath>(selected_)) deselectRowAtIndexPath(p, animated);
+  }
+  if (!indexPath || indexPath->row >= numberOfRowsInSection(indexPath->section)) return;
+  if (std::find(selected_.begin(), selected_.end(), *indexPath) == selected_.end()) {
+    selected_.push_back(*indexPath);
+  }
+  if (auto cell = cellForRowAtIndexPath(*indexPath)) cell->setSelected(true, animated);
+  if (position != TableViewScrollPosition::None) {
+    scrollToRowAtIndexPath(*indexPath, position, animated);
+  }
+}
+
+void TableView::deselectRowAtIndexPath(const IndexPath& indexPath, bool animated) {
+  selected_.erase(std::remove(selected_.begin(), selected_.end(), indexPath), selected_.end());
+  if (auto cell = cellForRowAtIndexPath(indexPath)) cell->setSelected(false, animated);
+}
+
+std::optional<IndexPath> TableView::indexPathForSelectedRow() const {
+  if (selected_.empty()) return std::nullopt;
+  return selected_.front();
+}
+
+void TableView::handleTap() {
+  if (!allowsSelection_ || isDecelerating()) return;
+  auto path = indexPathForRowAtPoint(tap_->locationInView(this));
+  if (!path) return;
+  auto d = tableDelegate();
+  const bool wasSelected = std::find(selected_.begin(), selected_.end(), *path) != selected_.end();
+  if (allowsMultipleSelection_ && wasSelected) {
+    deselectRowAtIndexPath(*path, false);
+    if (d) d->didDeselectRowAtIndexPath(*this, *path);
+    return;
+  }
+  if (!allowsMultipleSelection_) {
+    for (const auto& p : std::vector<IndexPath>(selected_)) {
+      if (p == *path) continue;
+      deselectRowAtIndexPath(p, false);
+      if (d) d->didDeselectRowAtIndexPath(*this, p);
+    }
+  }
+  selectRowAtIndexPath(*path, false, TableViewScrollPosition::None);
+  if (d) d->didSelectRowAtIndexPath(*this, *path);
+}
+
+}  // namespace platform

@@ -1,0 +1,278 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/ui/Label.h"
+#include "platform/ui/TouchDriver.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/scroll/CollectionView.h"
+#include "platform/ui/scroll/PageControl.h"
+#include "platform/ui/scroll/PickerView.h"
+#include "platform/ui/scroll/TableView.h"
+#include "ui_support.h"
+
+namespace platform {
+namespace {
+
+// Sections of given lengths; rows 60 high in section 1 when asked.
+class Rows : public TableViewDataSource, public TableViewDelegate {
+ public:
+  explicit Rows(std::vector<long> lengths) : lengths(std::move(lengths)) {}
+  long numberOfSectionsInTableView(TableView&) override {
+    return static_cast<long>(lengths.size());
+  }
+  long numberOfRowsInSection(TableView&, long s) override {
+    return lengths[static_cast<std::size_t>(s)];
+  }
+  std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView& t, const IndexPath& p) override {
+    auto cell = t.dequeueReusableCellWithIdentifier("row");
+    if (!cell) {
+      cell = TableViewCell::create(TableViewCellStyle::Default, "row");
+      ++made;
+    }
+    cell->textLabel()->setText(std::to_string(p.section) + "." + std::to_string(p.row));
+    return cell;
+  }
+  std::optional<std::string> titleForHeaderInSection(TableView&, long s) override {
+    if (!titled) return std::nullopt;
+    return "Section " + std::to_string(s);
+  }
+  std::optional<double> heightForRowAtIndexPath(TableView&, const IndexPath& p) override {
+    if (tallSection1 && p.section == 1) return 60.0;
+    return std::nullopt;
+  }
+  void didSelectRowAtIndexPath(TableView&, const IndexPath& p) override { picked.push_back(p); }
+
+  std::vector<long> lengths;
+  bool titled = false;
+  bool tallSection1 = false;
+  int made = 0;
+  std::vector<IndexPath> picked;
+};
+
+class UILists : public ui_test::UITest {
+ protected:
+  UILists() { window->makeKeyAndVisible(); }
+  std::shared_ptr<Window> window = Window::create(makeRect(0, 0, 375, 667));
+  TouchDriver fingers{window};
+};
+
+TEST_F(UILists, TableGeometryFollowsSectionsHeadersAndRowHeights) {
+  auto rows = std::make_shared<Rows>(std::vector<long>{3, 0, 2});
+  rows->titled = true;
+  rows->tallSection1 = true;
+  auto table = TableView::create(makeRect(0, 0, 320, 480));
+  table->setDataSource(rows);
+  table->setDelegate(rows);
+  table->reloadData();
+  // Plain style: a titled section gets a 22-point header; rows are 44 unless asked.
+  EXPECT_EQ(table->rectForRowAtIndexPath({0, 0}), makeRect(0, 22, 320, 44));
+  EXPECT_EQ(table->rectForHeaderInSection(1), makeRect(0, 22 + 132, 320, 22));
+  EXPECT_EQ(table->rectForRowAtIndexPath({2, 1}), makeRect(0, 22 + 132 + 22 + 22 + 44, 320, 44));
+  EXPECT_EQ(table->contentSize().height, 22 + 132 + 22 + 22 + 88);
+  EXPECT_EQ(table->indexPathForRowAtPoint({10, 22 + 50}), (IndexPath{0, 1}));
+  EXPECT_FALSE(table->indexPathForRowAtPoint({10, 5}).has_value());  // a header
+  EXPECT_FALSE(table->indexPathForRowAtPoint({10, 5000}).has_value());
+  EXPECT_EQ(table->numberOfRowsInSection(2), 2);
+  EXPECT_EQ(table->numberOfRowsInSection(7), 0);
+}
+
+TEST_F(UILists, ReuseKeepsTheCellCountBoundedOverTenThousandRows) {
+  auto rows = std::make_shared<Rows>(std::vector<long>{10000});
+  auto table = TableView::create(makeRect(0, 0, 375, 667));
+  window->addSubview(table);
+  table->setDataSource(rows);
+  table->layoutIfNeeded();  // the first layout loads the data
+  EXPECT_EQ(table->contentSize().height, 440000);
+  const std::size_t onScreen = table->visibleCells().size();
+  EXPECT_EQ(onScreen, 16u);  // 667 / 44, and the one cut at the bottom
+  for (double y = 0; y < 440000 - 667; y += 667) {
+    table->setContentOffset({0, y});
+    table->layoutIfNeeded();
+  }
+  EXPECT_LE(table->cellCount(), 2 * onScreen);
+  EXPECT_LE(rows->made, static_cast<int>(2 * onScreen));
+  auto last = table->indexPathsForVisibleRows().back();
+  EXPECT_GE(last.row, 9980);
+  auto cell = table->cellForRowAtIndexPath(last);
+  ASSERT_TRUE(cell);
+  EXPECT_EQ(cell->textLabel()->text(), "0." + std::to_string(last.row));
+  EXPECT_FALSE(cell->isHidden());
+}
+
+TEST_F(UILists, ReloadRecountsRunsHooksAndATapSelects) {
+  auto rows = std::make_shared<Rows>(std::vector<long>{3});
+  auto table = TableView::create(makeRect(0, 0, 320, 480));
+  window->addSubview(table);
+  table->setDataSource(rows);
+  table->setDelegate(rows);
+  std::vector<double> heightsSeenByHooks;
+  auto hook = TableView::reloadHooks().subscribe(
+      [&](TableView& t) { heightsSeenByHooks.push_back(t.contentSize().height); });
+  table->reloadData();
+  rows->lengths = {5};
+  table->reloadData();
+  EXPECT_EQ(heightsSeenByHooks, (std::vector<double>{132, 220}));
+  table->layoutIfNeeded();
+  fingers.tap({100, 44 * 2 + 10});
+  ASSERT_EQ(rows->picked.size(), 1u);
+  EXPECT_EQ(rows->picked[0], (IndexPath{0, 2}));
+  EXPECT_EQ(table->indexPathForSelectedRow(), (IndexPath{0, 2}));
+  EXPECT_TRUE(table->cellForRowAtIndexPath({0, 2})->isSelected());
+  table->scrollToRowAtIndexPath({0, 4}, TableViewScrollPosition::Top, false);
+  EXPECT_EQ(table->contentOffset().y, 0);  // 220 fits: nowhere to scroll
+}
+
+// Items of a fixed size in sections with insets and headers.
+class Items : public CollectionViewDataSource, public CollectionViewDelegateFlowLayout {
+ public:
+  long numberOfSectionsInCollectionView(CollectionView&) override { return sections; }
+  long numberOfItemsInSection(CollectionView&, long) override { return items; }
+  std::shared_ptr<CollectionViewCell> cellForItemAtIndexPath(CollectionView& cv,
+                                                             const IndexPath& p) override {
+    return cv.dequeueReusableCellWithReuseIdentifier("item", p);
+  }
+  void didSelectItemAtIndexPath(CollectionView&, const IndexPath& p) override {
+    picked.push_back(p);
+  }
+  long sections = 1;
+  long items = 7;
+  std::vector<IndexPath> picked;
+};
+
+TEST_F(UILists, FlowLayoutFillsLinesEdgeToEdgeInEitherDirection) {
+  auto layout = std::make_shared<CollectionViewFlowLayout>();
+  layout->itemSize = {100, 80};
+  layout->sectionInset = {10, 10, 10, 10};
+  layout->minimumLineSpacing = 5;
+  layout->headerReferenceSize = {0, 30};
+  auto items = std::make_shared<Items>();
+  items->sections = 2;
+  auto cv = CollectionView::create(makeRect(0, 0, 340, 600), layout);
+  cv->setDataSource(items);
+  cv->setDelegate(items);
+  cv->registerCell("item", [] { return CollectionViewCell::create(); });
+  cv->reloadData();
+  // Room 320 across: three items a line, spread to both edges (gap 10).
+  auto frame = [&](long s, long i) {
+    return layout->layoutAttributesForItemAtIndexPath({s, i})->frame;
+  };
+  EXPECT_EQ(frame(0, 0), makeRect(10, 40, 100, 80));
+  EXPECT_EQ(frame(0, 2), makeRect(230, 40, 100, 80));
+  EXPECT_EQ(frame(0, 3), makeRect(10, 125, 100, 80));
+  // A line of one item sits in the middle.
+  EXPECT_EQ(frame(0, 6), makeRect(120, 210, 100, 80));
+  const double sectionLength = 30 + 10 + 3 * 80 + 2 * 5 + 10;
+  EXPECT_EQ(frame(1, 0).origin.y, sectionLength + 40);
+  EXPECT_EQ(cv->contentSize(), (Size{340, 2 * sectionLength}));
+  EXPECT_EQ(cv->indexPathForItemAtPoint({240, 50}), (IndexPath{0, 2}));
+  EXPECT_FALSE(cv->indexPathForItemAtPoint({115, 50}).has_value());  // between items
+
+  layout->scrollDirection = CollectionViewScrollDirection::Horizontal;
+  layout->headerReferenceSize = {0, 0};
+  cv->setFrame(makeRect(0, 0, 300, 190));
+  cv->reloadData();
+  // Columns of two (room 170 down), filled top to bottom.
+  EXPECT_EQ(frame(0, 0), makeRect(10, 10, 100, 80));
+  EXPECT_EQ(frame(0, 1), makeRect(10, 100, 100, 80));
+  EXPECT_EQ(frame(0, 2), makeRect(115, 10, 100, 80));
+  EXPECT_EQ(cv->contentSize().height, 190);
+}
+
+TEST_F(UILists, CollectionShowsOnlyItemsInViewAndSelectsOnTap) {
+  auto layout = std::make_shared<CollectionViewFlowLayout>();
+  layout->itemSize = {100, 100};
+  layout->minimumLineSpacing = 0;
+  layout->minimumInteritemSpacing = 0;
+  auto items = std::make_shared<Items>();
+  items->items = 3000;
+  auto cv = CollectionView::create(makeRect(0, 0, 300, 500), layout);
+  window->addSubview(cv);
+  cv->setDataSource(items);
+  cv->setDelegate(items);
+  cv->registerCell("item", [] { return CollectionViewCell::create(); });
+  cv->layoutIfNeeded();
+  EXPECT_EQ(cv->visibleCells().size(), 15u);
+  for (double y = 0; y < 100000 - 500; y += 500) {
+    cv->setContentOffset({0, y});
+    cv->layoutIfNeeded();
+  }
+  EXPECT_LE(cv->cellCount(), 36u);
+  cv->setContentOffset({0, 0});
+  cv->layoutIfNeeded();
+  fingers.tap({150, 250});
+  ASSERT_EQ(items->picked.size(), 1u);
+  EXPECT_EQ(items->picked[0], (IndexPath{0, 7}));
+  cv->scrollToItemAtIndexPath({0, 2999}, CollectionViewScrollPositionBottom, false);
+  EXPECT_EQ(cv->contentOffset().y, 100000 - 500);
+}
+
+class Wheels : public PickerViewDataSource, public PickerViewDelegate {
+ public:
+  long numberOfComponentsInPickerView(PickerView&) override { return 2; }
+  long numberOfRowsInComponent(PickerView&, long c) override { return c == 0 ? 100 : 24; }
+  std::optional<std::string> titleForRow(PickerView&, long row, long c) override {
+    return std::to_string(c) + ":" + std::to_string(row);
+  }
+  std::optional<double> widthForComponent(PickerView&, long c) override {
+    return c == 0 ? 140.0 : 60.0;
+  }
+  void didSelectRow(PickerView&, long row, long c) override { picked.emplace_back(row, c); }
+  std::vector<std::pair<long, long>> picked;
+};
+
+TEST_F(UILists, PickerSelectsAtOnceInCodeAndReportsOnlyTheUsersChoices) {
+  auto wheels = std::make_shared<Wheels>();
+  auto picker = PickerView::create(makeRect(0, 100, 320, 216));
+  window->addSubview(picker);
+  picker->setDataSource(wheels);
+  picker->setDelegate(wheels);
+  picker->layoutIfNeeded();
+  ASSERT_EQ(picker->numberOfComponents(), 2);
+  EXPECT_EQ(picker->rowSizeForComponent(0), (Size{140, PickerView::kDefaultRowHeight}));
+  EXPECT_EQ(picker->selectedRowInComponent(0), 0);
+  picker->selectRow(50, 0, true);
+  EXPECT_EQ(picker->selectedRowInComponent(0), 50);  // before the scroll has moved
+  advance(1);
+  EXPECT_TRUE(wheels->picked.empty());
+  auto table = picker->tableForComponent(0);
+  EXPECT_EQ(table->contentOffset().y, 50 * 32 - (216 - 32) / 2.0);
+  // The user drags the wheel up by about three rows and lets go: it settles on a whole row.
+  const double x = table->frame().origin.x + 70;
+  fingers.begin({x, 250});
+  for (int i = 1; i <= 10; ++i) {
+    advance(1.0 / 60);
+    fingers.move({x, 250 - 10.0 * i});
+  }
+  advance(0.3);
+  fingers.end();
+  advance(5);
+  ASSERT_EQ(wheels->picked.size(), 1u);
+  const long row = wheels->picked[0].first;
+  EXPECT_GT(row, 50);
+  EXPECT_LT(row, 55);
+  EXPECT_EQ(picker->selectedRowInComponent(0), row);
+  EXPECT_EQ(table->contentOffset().y, row * 32 - (216 - 32) / 2.0);
+}
+
+TEST_F(UILists, PageControlStepsByHalvesAndSizesItsDots) {
+  auto pages = PageControl::create(makeRect(0, 0, 200, 37));
+  window->addSubview(pages);
+  pages->setNumberOfPages(5);
+  pages->setCurrentPage(9);
+  EXPECT_EQ(pages->currentPage(), 4);
+  int changes = 0;
+  pages->addTarget([&](Control&) { ++changes; }, ControlEventValueChanged);
+  fingers.tap({20, 18});
+  EXPECT_EQ(pages->currentPage(), 3);
+  fingers.tap({180, 18});
+  fingers.tap({180, 18});
+  EXPECT_EQ(pages->currentPage(), 4);  // already at the last page the second time
+  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(PageControl::sizeForNumberOfPages(5), (Size{5 * 7 + 4 * 9, 37}));
+  EXPECT_EQ(PageControl::sizeForNumberOfPages(0).width, 0);
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ui/PanGestureRecognizer.h"
+#include "platform/ui/TouchDriver.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/scroll/ScrollPhysics.h"
+#include "platform/ui/scroll/ScrollView.h"
+#include "ui_support.h"
+
+namespace platform {
+namespace {
+
+namespace sp = scroll_physics;
+
+// Records what the scroll view tells its delegate, in order.
+class Recorder : public ScrollViewDelegate {
+ public:
+  void scrollViewDidScroll(ScrollView&) override { ++scrolls; }
+  void scrollViewWillBeginDragging(ScrollView&) override { log.push_back("willBeginDragging"); }
+  void scrollViewWillEndDragging(ScrollView&, Point v, Point* target) override {
+    log.push_back("willEndDragging");
+    velocity = v;
+    proposed = *target;
+    if (replaceTarget) *target = *replaceTarget;
+  }
+  void scrollViewDidEndDragging(ScrollView&, bool decelerate) override {
+    log.push_back(decelerate ? "didEndDragging+" : "didEndDragging");
+  }
+  void scrollViewWillBeginDecelerating(ScrollView&) override {
+    log.push_back("willBeginDecelerating");
+  }
+  void scrollViewDidEndDecelerating(ScrollView&) override { log.push_back("didEndDecelerating"); }
+  void scrollViewDidEndScrollingAnimation(ScrollView&) override {
+    log.push_back("didEndScrollingAnimation");
+  }
+
+  std::vector<std::string> log;
+  int scrolls = 0;
+  Point velocity;
+  Point proposed;
+  std::optional<Point> replaceTarget;
+};
+
+class UIScroll : public ui_test::UITest {
+ protected:
+  UIScroll() {
+    window->makeKeyAndVisible();
+    scroll = ScrollView::create(makeRect(0, 0, 375, 667));
+    scroll->setContentSize({375, 2000});
+    window->addSubview(scroll);
+    scroll->setDelegate(recorder);
+  }
+
+  // A finger dragged by `delta` in `steps` moves a frame apart, then lifted where it is.
+  void drag(Point from, Point delta, int steps, bool lift = true) {
+    fingers.begin(from);
+    for (int i = 1; i <= steps; ++i) {
+      advance(ScrollView::kFrameInterval);
+      fingers.move({from.x + delta.x * i / steps, from.y + delta.y * i / steps});
+    }
+    if (lift) fingers.end();
+  }
+  // Holds still long enough for the release to carry no speed.
+  void holdAndLift() {
+    advance(0.2);
+    fingers.end();
+  }
+
+  std::shared_ptr<Window> window = Window::create(makeRect(0, 0, 375, 667));
+  std::shared_ptr<ScrollView> scroll;
+  std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
+  TouchDriver fingers{window};
+};
+
+TEST_F(UIScroll, DraggingMovesTheContentWithTheFingerAndAFlickDecelerates) {
+  using State = GestureRecognizer::State;
+  std::vector<State> states;
+  auto watching = scroll->panGestureRecognizer()->stateObservers().subscribe(
+      [&](State, State now) { states.push_back(now); });
+  drag({100, 500}, {0, -300}, 10, false);
+  EXPECT_TRUE(scroll->isDragging());
+  EXPECT_TRUE(scroll->isTracking());
+  const double dragged = scroll->contentOffset().y;
+  // The pan starts after a little travel; from then on the content follows the finger exactly.
+  EXPECT_GT(dragged, 250);
+  EXPECT_LE(dragged, 300);
+  fingers.end();
+  EXPECT_FALSE(scroll->isDragging());
+  EXPECT_TRUE(scroll->isDecelerating());
+  ASSERT_GE(states.size(), 4u);
+  EXPECT_EQ(states.front(), State::Began);
+  EXPECT_EQ(states[states.size() - 2], State::Ended);
+  EXPECT_EQ(states.back(), State::Possible);
+  EXPECT_GT(recorder->velocity.y, 0);  // towards larger offsets, in points per millisecond
+  EXPECT_LT(recorder->velocity.y, 100);
+  advance(0.1);
+  EXPECT_GT(scroll->contentOffset().y, dragged);
+  advance(10);
+  EXPECT_FALSE(scroll->isDecelerating());
+  const double maxY = scroll->maximumContentOffset().y;
+  EXPECT_GE(scroll->contentOffset().y, 0);
+  EXPECT_LE(scroll->contentOffset().y, maxY);
+  EXPECT_EQ(recorder->log,
+            (std::vector<std::string>{"willBeginDragging", "willEndDragging", "didEndDragging+",
+                                      "willBeginDecelerating", "didEndDecelerating"}));
+}
+
+TEST_F(UIScroll, PullingPastTheTopRubberBandsAndSpringsBackToTheInset) {
+  scroll->setContentInset({64, 0, 0, 0});
+  scroll->setContentOffset({0, -64});
+  drag({100, 100}, {0, 300}, 10, false);
+  const double pulled = -64 - scroll->contentOffset().y;
+  // Past the edge the content lags behind the finger, more the further it goes.
+  EXPECT_GT(pulled, 50);
+  EXPECT_LT(pulled, 250);
+  holdAndLift();
+  EXPECT_TRUE(scroll->isDecelerating());
+  advance(0.05);
+  EXPECT_GT(scroll->contentOffset().y, -64 - pulled);
+  advance(3);
+  EXPECT_EQ(scroll->contentOffset(), (Point{0, -64}));
+  EXPECT_FALSE(scroll->isDecelerating());
+  EXPECT_EQ(recorder->log.back(), "didEndDecelerating");
+}
+
+TEST_F(UIScroll, WithoutBouncingTheContentStopsAtItsEdges) {
+  scroll->setBounces(false);
+  drag({100, 100}, {0, 300}, 10);
+  EXPECT_EQ(scroll->contentOffset().y, 0);
+  // A hard flick towards the end stops exactly there.
+  drag({100, 600}, {0, -500}, 3);
+  advance(10);
+  EXPECT_EQ(scroll->contentOffset().y, scroll->maximumContentOffset().y);
+}
+
+TEST_F(UIScroll, ShortContentScrollsOnlyWhenAskedToBounce) {
+  scroll->setContentSize({375, 300});
+  drag({100, 100}, {0, 200}, 10);
+  EXPECT_EQ(scroll->contentOffset().y, 0);
+  scroll->setAlwaysBounceVertical(true);
+  drag({100, 100}, {0, 200}, 10, false);
+  EXPECT_LT(scroll->contentOffset().y, -20);
+  holdAndLift();
+  advance(3);
+  EXPECT_EQ(scroll->contentOffset().y, 0);
+}
+
+TEST_F(UIScroll, PagingSettlesOnPageBoundaries) {
+  scroll->setFrame(makeRect(0, 0, 300, 400));
+  scroll->setContentSize({1500, 400});
+  scroll->setPagingEnabled(true);
+  // Slow drags: the nearest page.
+  drag({250, 200}, {-100, 0}, 20, false);
+  holdAndLift();
+  advance(3);
+  EXPECT_EQ(scroll->contentOffset().x, 0);
+  drag({250, 200}, {-200, 0}, 20, false);
+  holdAndLift();
+  advance(3);
+  EXPECT_EQ(scroll->contentOffset().x, 300);
+  // A quick flick: the next page even after a short way.
+  drag({250, 200}, {-60, 0}, 3);
+  advance(3);
+  EXPECT_EQ(scroll->contentOffset().x, 600);
+  // Never past the last page.
+  scroll->setContentOffset({1200, 0});
+  drag({250, 200}, {-150, 0}, 3);
+  advance(3);
+  EXPECT_EQ(scroll->contentOffset().x, 1200);
+}
+
+TEST_F(UIScroll, TheDelegateMayChooseWhereTheContentComesToRest) {
+  recorder->replaceTarget = Point{0, 700};
+  drag({100, 600}, {0, -300}, 5);
+  EXPECT_GT(recorder->proposed.y, scroll->contentOffset().y);
+  advance(10);
+  EXPECT_EQ(scroll->contentOffset(), (Point{0, 700}));
+}
+
+TEST_F(UIScroll, SettingTheOffsetStopsTheMovementAndNeverWaitsForTheInset) {
+  drag({100, 600}, {0, -300}, 5);
+  ASSERT_TRUE(scroll->isDecelerating());
+  scroll->setContentOffset({0, 10});
+  EXPECT_FALSE(scroll->isDecelerating());
+  advance(5);
+  EXPECT_EQ(scroll->contentOffset(), (Point{0, 10}));
+  EXPECT_EQ(recorder->log.back(), "willBeginDecelerating");
+  scroll->setContentInset({100, 0, 50, 0});
+  EXPECT_EQ(scroll->contentOffset(), (Point{0, 10}));
+}
+
+TEST_F(UIScroll, ObserversSeeEveryChangeWithOldAndNewValues) {
+  std::vector<std::pair<Point, Point>> offsets;
+  std::vector<std::pair<Size, Size>> sizes;
+  auto o = scroll->contentOffsetObservers().subscribe(
+      [&](Point a, Point b) { offsets.emplace_back(a, b); });
+  auto s =
+      scroll->contentSizeObservers().subscribe([&](Size a, Size b) { sizes.emplace_back(a, b); });
+  scroll->setContentOffset({0, 5});
+  scroll->setContentOffset({0, 5});  // to itself: still reported
+  scroll->setContentSize({375, 900});
+  ASSERT_EQ(offsets.size(), 2u);
+  EXPECT_EQ(offsets[0].first, (Point{0, 0}));
+  EXPECT_EQ(offsets[1].first, (Point{0, 5}));
+  EXPECT_EQ(offsets[1].second, (Point{0, 5}));
+  ASSERT_EQ(sizes.size(), 1u);
+  EXPECT_EQ(sizes[0].first, (Size{375, 2000}));
+  // Bounds moved by hand count as scrolling too.
+  Rect b = scroll->bounds();
+  b.origin.y = 40;
+  scroll->setBounds(b);
+  EXPECT_EQ(offsets.back().second, (Point{0, 40}));
+  EXPECT_EQ(recorder->scrolls, 3);
+}
+
+TEST_F(UIScroll, AnimatedScrollsEaseToTheirTargetAndSayWhenTheyEnd) {
+  scroll->setContentOffset({0, 600}, true);
+  EXPECT_EQ(scroll->contentOffset().y, 0);
+  advance(ScrollView::kScrollAnimationDuration / 2);
+  EXPECT_NEAR(scroll->contentOffset().y, 300, 40);
+  advance(ScrollView::kScrollAnimationDuration);
+  EXPECT_EQ(scroll->contentOffset().y, 600);
+  EXPECT_EQ(recorder->log, (std::vector<std::string>{"didEndScrollingAnimation"}));
+  scroll->scrollRectToVisible(makeRect(0, 1500, 10, 100), false);
+  EXPECT_EQ(scroll->contentOffset().y, 1600 - 667);
+  scroll->scrollRectToVisible(makeRect(0, 1000, 10, 100), false);  // already visible
+  EXPECT_EQ(scroll->contentOffset().y, 1600 - 667);
+  scroll->scrollRectToVisible(makeRect(0, 100, 10, 100), false);
+  EXPECT_EQ(scroll->contentOffset().y, 100);
+}
+
+TEST(ScrollPhysics, DecelerationAndSpringsComeToRestWhereTheySay) {
+  const double end = sp::projectedEnd(0, 1000, sp::kNormalDecelerationRate);
+  EXPECT_NEAR(end, 499.5, 0.5);
+  const double t = sp::decayDuration(0, end, sp::kNormalDecelerationRate);
+  EXPECT_GT(t, 1);
+  EXPECT_NEAR(sp::decayTowards(0, end, sp::kNormalDecelerationRate, t), end, 1.5);
+  EXPECT_NEAR(sp::decayVelocity(0, end, sp::kNormalDecelerationRate, 0), 1000, 1e-6);
+  EXPECT_FALSE(sp::springSettled(100, 0, 0));
+  EXPECT_TRUE(sp::springSettled(100, 0, 2));
+  // Critically damped: no overshoot when released at rest.
+  for (double s = 0; s < 2; s += 0.01) EXPECT_GE(sp::springPosition(0, 100, 0, s), 0);
+  EXPECT_LT(std::abs(sp::rubberBand(1000, 600)), 600);
+  EXPECT_LT(sp::rubberBand(-100, 600), 0);
+  EXPECT_EQ(sp::pageTarget(140, 0, 300, 0, 1200), 0);
+  EXPECT_EQ(sp::pageTarget(160, 0, 300, 0, 1200), 300);
+  EXPECT_EQ(sp::pageTarget(20, 1000, 300, 0, 1200), 300);
+  EXPECT_EQ(sp::pageTarget(1190, 1000, 300, 0, 1200), 1200);
+  EXPECT_EQ(sp::pageTarget(50, 0, 0, 0, 1200), 50);
+}
+
+}  // namespace
+}  // namespace platform
