@@ -87,14 +87,22 @@ bool GestureRecognizer::shouldReceiveTouch(const Touch& touch) {
   return !d || d->gestureRecognizerShouldReceiveTouch(*this, touch);
 }
 
-void GestureRecognizer::deliver(TouchPhase phase, const TouchSet& touches, const Event& event) {
-  if (touches.empty() || view_.expired()) return;  // taken off its view meanwhile
+void GestureRecognizer::deliver(TouchPhase phase, const TouchSet& offered, const Event& event) {
+  if (offered.empty() || view_.expired()) return;  // taken off its view meanwhile
   auto keep = std::static_pointer_cast<GestureRecognizer>(shared_from_this());
+  TouchSet touches;
   if (phase == TouchPhase::Began) {
     // One holding its recognition for a requirement takes no new gesture meanwhile.
     if (isTerminal() || held_ || !enabled_) return;
+    touches = offered;
     touches_.insert(touches_.end(), touches.begin(), touches.end());
     engage();
+  } else {
+    // Only the touches it took when they began.
+    for (const auto& t : offered) {
+      if (std::find(touches_.begin(), touches_.end(), t) != touches_.end()) touches.push_back(t);
+    }
+    if (touches.empty()) return;
   }
   if (!touches_.empty()) {
     lastLocation_ = centroid(touches_, nullptr);
