@@ -109,7 +109,33 @@ void Label::drawRect(Context& context, const Rect& /*rect*/) {
   const Size s = layout_.size();
   Color color = highlighted_ ? highlightedTextColor_ : textColor_;
   if (!enabled_) color = color.withAlpha(color.a * 0.5);
-  layout_.draw(context.cairo(), {b.origin.x, b.origin.y + (b.size.height - s.height) / 2}, color);
+  const Point origin{b.origin.x, b.origin.y + (b.size.height - s.height) / 2};
+  if (shadowColor_) {
+    layout_.draw(context.cairo(), {origin.x + shadowOffset_.width, origin.y + shadowOffset_.height},
+                 *shadowColor_);
+  }
+  layout_.draw(context.cairo(), origin, color);
+}
+
+AttributedString Label::attributedText() const {
+  return AttributedString{text_, font_, textColor_, alignment_};
+}
+
+void Label::setAttributedText(const AttributedString& text) {
+  if (text.font) setFont(*text.font);
+  if (text.foregroundColor) setTextColor(*text.foregroundColor);
+  if (text.alignment) setTextAlignment(*text.alignment);
+  setText(text.string);
+}
+
+void Label::setShadowColor(std::optional<Color> color) {
+  shadowColor_ = color;
+  setNeedsDisplay();
+}
+
+void Label::setShadowOffset(const Size& offset) {
+  shadowOffset_ = offset;
+  setNeedsDisplay();
 }
 
 }  // namespace platform

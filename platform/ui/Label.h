@@ -1,8 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "platform/ui/AttributedString.h"
 #include "platform/ui/Font.h"
 #include "platform/ui/TextLayout.h"
 #include "platform/ui/View.h"
@@ -34,6 +36,15 @@ class Label : public View {
   void setNumberOfLines(int lines);
   LineBreakMode lineBreakMode() const { return lineBreakMode_; }
   void setLineBreakMode(LineBreakMode mode);
+  // The text with the label's font, colour and alignment; setting it applies the attributes the
+  // string carries (and the text).
+  AttributedString attributedText() const;
+  void setAttributedText(const AttributedString& text);
+  // Drawn under the text at the offset (no shadow while unset).
+  const std::optional<Color>& shadowColor() const { return shadowColor_; }
+  void setShadowColor(std::optional<Color> color);
+  Size shadowOffset() const { return shadowOffset_; }
+  void setShadowOffset(const Size& offset);
 
   // Rounded up to whole points. A one-line label reports its full width whatever `size` says.
   Size sizeThatFits(const Size& size) const override;
@@ -58,6 +69,8 @@ class Label : public View {
   Color highlightedTextColor_ = Color::black();
   TextAlignment alignment_ = TextAlignment::Natural;
   LineBreakMode lineBreakMode_ = LineBreakMode::ByTruncatingTail;
+  std::optional<Color> shadowColor_;
+  Size shadowOffset_{0, -1};
   int numberOfLines_ = 1;
   bool highlighted_ = false;
   bool enabled_ = true;

@@ -79,6 +79,13 @@ class PickerView::Column : public TableViewDataSource, public TableViewDelegate 
     const auto& label = cell->textLabel();
     label->setFont(Font::systemFont(21));
     label->setTextAlignment(TextAlignment::Center);
+    label->setTextColor(Color::black());
+    // An attributed title wins over a plain one; a reused row starts from the defaults.
+    if (auto attributed =
+            d ? d->attributedTitleForRow(owner_, path.row, component_) : std::nullopt) {
+      label->setAttributedText(*attributed);
+      return cell;
+    }
     label->setText((d ? d->titleForRow(owner_, path.row, component_) : std::nullopt)
                        .value_or(std::string("?")));
     return cell;
