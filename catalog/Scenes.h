@@ -13,5 +13,10 @@ void sceneImageViewBindings(Catalog& catalog);
 void sceneProgressHUD(Catalog& catalog);
 void sceneQRScannerOverlay(Catalog& catalog);
 void sceneLikeButton(Catalog& catalog);
+void sceneBannerCarousel(Catalog& catalog);
+void sceneDotPageControl(Catalog& catalog);
+void sceneSegmentPager(Catalog& catalog);
+void sceneMarqueeLabel(Catalog& catalog);
+void sceneDatePickerLeaveForm(Catalog& catalog);
 
 }  // namespace catalog

@@ -23,6 +23,11 @@ const std::vector<SceneEntry>& scenes() {
       {"Progress HUD", catalog::sceneProgressHUD},
       {"QR scanner overlay", catalog::sceneQRScannerOverlay},
       {"Like button burst", catalog::sceneLikeButton},
+      {"Banner carousel", catalog::sceneBannerCarousel},
+      {"Dot page control", catalog::sceneDotPageControl},
+      {"Segment pager", catalog::sceneSegmentPager},
+      {"Marquee label", catalog::sceneMarqueeLabel},
+      {"Day-and-time picker on the leave form", catalog::sceneDatePickerLeaveForm},
   };
   return kScenes;
 }

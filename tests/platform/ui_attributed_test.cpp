@@ -48,6 +48,9 @@ TEST_F(UIAttributed, PickerRowsPreferAttributedTitlesAndReusedRowsLoseTheirAttri
   EXPECT_EQ(label(2)->text(), "今天 2");
   EXPECT_EQ(label(2)->textColor(), Color::red());
   EXPECT_EQ(label(2)->textAlignment(), TextAlignment::Right);
+  // The title spans the row: narrow wheels have no room for a table cell's margins.
+  auto cell = picker->tableForComponent(0)->cellForRowAtIndexPath({0, 2});
+  EXPECT_EQ(label(2)->frame(), cell->contentView()->bounds());
   EXPECT_EQ(label(1)->text(), "plain 1");
   EXPECT_EQ(label(1)->textColor(), Color::black());
   EXPECT_EQ(label(1)->textAlignment(), TextAlignment::Center);

@@ -8,6 +8,24 @@
 #include "platform/ui/scroll/TableView.h"
 
 namespace platform {
+namespace {
+
+// A wheel's row: the title spans the whole row, as narrow wheels (hours, minutes) need, rather
+// than sitting inside a table cell's side margins.
+class PickerRowCell : public TableViewCell {
+ public:
+  static std::shared_ptr<TableViewCell> create() { return Object::make<PickerRowCell>(); }
+  void layoutSubviews() override {
+    TableViewCell::layoutSubviews();
+    if (const auto& label = textLabel()) label->setFrame(contentView()->bounds());
+  }
+
+ protected:
+  friend class Object;
+  PickerRowCell() : TableViewCell(TableViewCellStyle::Default, "row") {}
+};
+
+}  // namespace
 
 // One wheel: a table whose rows come from the picker's data source and whose resting places are
 // whole rows in the middle band.
@@ -59,7 +77,7 @@ class PickerView::Column : public TableViewDataSource, public TableViewDelegate 
                                                        const IndexPath& path) override {
     auto cell = table.dequeueReusableCellWithIdentifier("row");
     if (!cell) {
-      cell = TableViewCell::create(TableViewCellStyle::Default, "row");
+      cell = PickerRowCell::create();
       cell->setBackgroundColor(Color::clear());
       cell->setSelectionStyle(TableViewCellSelectionStyle::None);
     }

@@ -178,6 +178,7 @@ std::optional<platform::AttributedString> DTDatePickerViewController::attributed
     platform::PickerView&, long row, long component) {
   platform::AttributedString title;
   title.foregroundColor = mainColor_;
+  title.font = platform::Font::systemFont(kTitleFontSize);  // the day fits its 140 points
   char text[16];
   switch (component) {
     case kDay:

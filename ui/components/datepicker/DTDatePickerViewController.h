@@ -28,6 +28,7 @@ class DTDatePickerViewController : public platform::ViewController,
   static constexpr long kRepeats = 200;
   static constexpr long kDayStartRow = 3000;  // the day of `date`
   static constexpr long kEdgeRows = 30;       // default limits: this many rows from either end
+  static constexpr double kTitleFontSize = 17;
 
   static std::shared_ptr<DTDatePickerViewController> create();
 
