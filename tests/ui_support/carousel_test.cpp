@@ -231,5 +231,46 @@ TEST_F(Carousel, RemoteBannersLoadFromTheServerAndTheListKeepsStringsAndURLs) {
   EXPECT_EQ(server->requestCount("/b0.png"), 1u);
 }
 
+TEST_F(Carousel, AVerticalStripReCentresOnlyWhileItsOwnAxisIsAtTheStart) {
+  auto view = BCCarouselView::carouselViewWithFrame(
+      makeRect(0, 0, 375, 180),
+      std::vector<BCCarouselView::ImagePath>{solidImage({4, 4}, Color::red()),
+                                             solidImage({4, 4}, Color::red())});
+  view->setScrollDirection(platform::CollectionViewScrollDirection::Vertical);
+  window->addSubview(view);
+  view->layoutIfNeeded();
+  EXPECT_EQ(view->mainView()->contentOffset(), (platform::Point{0, 100 * 180}));
+  advance(2.5);
+  EXPECT_EQ(view->currentIndex(), 101);
+  view->setNeedsLayout();
+  view->layoutIfNeeded();  // x is 0 as always: no jump back to the middle
+  EXPECT_EQ(view->currentIndex(), 101);
+}
+
+TEST_F(Carousel, NamedBannersAndFilesInTheAppShowAndOtherStringsStayEmpty) {
+  const std::string file = platform::FileManager::documentsDirectory() + "/banner.png";
+  const auto png = platform::encodePNG(*solidImage({8, 6}, Color::red()));
+  std::ofstream(file, std::ios::binary)
+      .write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
+  auto view = BCCarouselView::carouselViewWithFrame(
+      makeRect(0, 0, 375, 180),
+      std::vector<BCCarouselView::ImagePath>{std::string("like_heart"), file,
+                                             std::string("/etc/hostname"), std::string("")});
+  view->setInfiniteLoop(false);
+  window->addSubview(view);
+  auto imageAt = [&](long i) {
+    view->mainView()->scrollToItemAtIndexPath({0, i}, platform::CollectionViewScrollPositionNone,
+                                              false);
+    view->layoutIfNeeded();
+    auto cell = std::static_pointer_cast<BCCollectionViewCell>(
+        view->mainView()->cellForItemAtIndexPath({0, i}));
+    return cell ? cell->imageView()->image() : nullptr;
+  };
+  ASSERT_NE(imageAt(0), nullptr);
+  EXPECT_EQ(imageAt(1)->size(), (platform::Size{8, 6}));
+  EXPECT_EQ(imageAt(2), nullptr);
+  EXPECT_EQ(imageAt(3), nullptr);
+}
+
 }  // namespace
 }  // namespace sprout
