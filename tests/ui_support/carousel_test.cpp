@@ -272,5 +272,26 @@ TEST_F(Carousel, NamedBannersAndFilesInTheAppShowAndOtherStringsStayEmpty) {
   EXPECT_EQ(imageAt(3), nullptr);
 }
 
+TEST_F(Carousel, TextOnlyCellsShowTheirTitlesOverAClearStripAndKeepTheirFirstLooks) {
+  auto view = BCCarouselView::create(makeRect(0, 0, 375, 40));
+  view->setOnlyDisplayText(true);
+  view->setTitlesGroup({"通知一", "通知二"});
+  EXPECT_EQ(view->backgroundColor(), Color::clear());
+  EXPECT_EQ(view->imagePathsGroup().size(), 2u);
+  EXPECT_EQ(view->pageControl(), nullptr);
+  window->addSubview(view);
+  view->layoutIfNeeded();
+  auto cell = std::static_pointer_cast<BCCollectionViewCell>(
+      view->mainView()->cellForItemAtIndexPath({0, 100}));
+  ASSERT_NE(cell, nullptr);
+  cell->layoutIfNeeded();
+  EXPECT_EQ(cell->titleLabel()->frame(), makeRect(0, 0, 375, 40));
+  EXPECT_EQ(cell->titleLabel()->text(), "   通知一");
+  EXPECT_EQ(cell->imageView()->image(), nullptr);
+  view->setTitleLabelTextColor(Color::red());  // cells already shown keep their colour
+  advance(2.5);
+  EXPECT_EQ(cell->titleLabel()->textColor(), Color::whiteColor());
+}
+
 }  // namespace
 }  // namespace sprout
