@@ -105,8 +105,9 @@ void BM_CarouselTurningFrame(benchmark::State& state) {
     options.time = virtualClock->now();
     benchmark::DoNotOptimize(platform::renderView(*window, options));
   }
-  const double subjectNs = std::chrono::duration<double, std::nano>(SteadyClock::now() - start)
-                               .count() / static_cast<double>(state.iterations());
+  const double subjectNs =
+      std::chrono::duration<double, std::nano>(SteadyClock::now() - start).count() /
+      static_cast<double>(state.iterations());
   report(state, subjectNs, baselineNs);
   carousel->removeFromSuperview();
 }
@@ -141,8 +142,9 @@ void BM_PickerWheelScrollFrame(benchmark::State& state) {
     options.time = virtualClock->now();
     benchmark::DoNotOptimize(platform::renderView(*window, options));
   }
-  const double subjectNs = std::chrono::duration<double, std::nano>(SteadyClock::now() - start)
-                               .count() / static_cast<double>(state.iterations());
+  const double subjectNs =
+      std::chrono::duration<double, std::nano>(SteadyClock::now() - start).count() /
+      static_cast<double>(state.iterations());
   report(state, subjectNs, baselineNs);
   picker->quitPicking();
 }
