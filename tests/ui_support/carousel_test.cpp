@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "images/WIImageCache.h"
+#include "images/WIImageManager.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/URL.h"
 #include "platform/graphics/ImageEncoder.h"
@@ -291,6 +293,18 @@ TEST_F(Carousel, TextOnlyCellsShowTheirTitlesOverAClearStripAndKeepTheirFirstLoo
   view->setTitleLabelTextColor(Color::red());  // cells already shown keep their colour
   advance(2.5);
   EXPECT_EQ(cell->titleLabel()->textColor(), Color::whiteColor());
+}
+
+TEST_F(Carousel, ClearingTheCacheEmptiesTheSharedManagersDisk) {
+  const auto& cache = WIImageManager::sharedManager()->imageCache();
+  cache->storeImageDataToDisk(platform::encodePNG(*solidImage({4, 4}, Color::red())),
+                              "http://127.0.0.1/banner-to-forget.png");
+  ASSERT_TRUE(loop.runUntil(
+      [&] { return cache->diskImageExistsWithKey("http://127.0.0.1/banner-to-forget.png"); }, 10));
+  make(2)->clearCache();
+  EXPECT_TRUE(loop.runUntil(
+      [&] { return !cache->diskImageExistsWithKey("http://127.0.0.1/banner-to-forget.png"); }, 10));
+  EXPECT_EQ(cache->getDiskCount(), 0u);
 }
 
 }  // namespace
