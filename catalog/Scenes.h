@@ -15,5 +15,10 @@ void sceneQRScannerOverlay(Catalog& catalog);
 void sceneLikeButton(Catalog& catalog);
 void sceneRefresh(Catalog& catalog);
 void scenePlatformLists(Catalog& catalog);
+void sceneBannerCarousel(Catalog& catalog);
+void sceneDotPageControl(Catalog& catalog);
+void sceneSegmentPager(Catalog& catalog);
+void sceneMarqueeLabel(Catalog& catalog);
+void sceneDatePickerLeaveForm(Catalog& catalog);
 
 }  // namespace catalog

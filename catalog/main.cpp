@@ -25,6 +25,11 @@ const std::vector<SceneEntry>& scenes() {
       {"Like button burst", catalog::sceneLikeButton},
       {"Pull to refresh", catalog::sceneRefresh},
       {"Tables, grids and pickers", catalog::scenePlatformLists},
+      {"Banner carousel", catalog::sceneBannerCarousel},
+      {"Dot page control", catalog::sceneDotPageControl},
+      {"Segment pager", catalog::sceneSegmentPager},
+      {"Marquee label", catalog::sceneMarqueeLabel},
+      {"Day-and-time picker on the leave form", catalog::sceneDatePickerLeaveForm},
   };
   return kScenes;
 }

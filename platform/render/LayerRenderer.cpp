@@ -102,6 +102,17 @@ class Painter {
     const LayerProperties& p = pres.properties();
     if (p.hidden || p.opacity <= 0) return;
     const bool group = p.opacity < 1 || model.mask();
+    // Nothing shows outside a still mask's frame, so its groups need only that much surface
+    // (without a clip, each group is as large as the whole target).
+    const Layer* mask = model.mask().get();
+    const bool clipToMask = mask && mask->animationKeys().empty();
+    if (clipToMask) {
+      cairo_save(cr_);
+      const Rect m = mask->frame();
+      cairo_new_path(cr_);
+      cairo_rectangle(cr_, m.origin.x, m.origin.y, m.size.width, m.size.height);
+      cairo_clip(cr_);
+    }
     if (group) cairo_push_group(cr_);
     if (p.backdropBlurRadius > 0) paintBackdrop(p);
     if (!p.backgroundColor.isClear()) {
@@ -129,6 +140,7 @@ class Painter {
       cairo_stroke(cr_);
     }
     if (group) finishGroup(model, p.opacity);
+    if (clipToMask) cairo_restore(cr_);
   }
 
  private:
