@@ -5,6 +5,7 @@
 #include "images/UIViewWebCacheOperation.h"
 #include "images/WIImageManager.h"
 #include "platform/dispatch/DispatchQueue.h"
+#include "platform/foundation/BindWeak.h"
 
 namespace sprout {
 
@@ -34,9 +35,7 @@ void wi_setImageWithURL(const std::shared_ptr<ImageView>& imageView, const Optio
   imageView->setAssociatedValue(kImageURLKey, url);
   std::weak_ptr<ImageView> weakView = imageView;
   if (!(options & WIImageDelayPlaceholder)) {
-    wi_onMainSoon([weakView, placeholder] {
-      if (auto view = weakView.lock()) view->setImage(placeholder);
-    });
+    wi_onMainSoon(platform::bindWeak(weakView, &ImageView::setImage, placeholder));
   }
   if (!url) {
     wi_onMainSoon([weakView] {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/dispatch/DispatchQueue.h"
+#include "platform/foundation/BindWeak.h"
 
 namespace sprout {
 
@@ -154,20 +155,10 @@ std::optional<platform::URLCredential> WIImageDownloader::credentialForOperation
 
 std::shared_ptr<WIImageDownloaderOperation> WIImageDownloader::makeOperation(
     const platform::URL& url, WIImageDownloaderOptions options, std::uint64_t downloadId) {
-  std::weak_ptr<WIImageDownloader> weak = weak_from_this();
-  auto progress = [weak, url, downloadId](long received, long expected) {
-    if (auto self = weak.lock()) self->reportProgress(url, downloadId, received, expected);
-  };
-  auto completed = [weak, url, downloadId](const ImagePtr& image,
-                                           const std::optional<platform::Data>& data,
-                                           const OptionalError& error, bool finished) {
-    if (auto self = weak.lock()) {
-      self->reportCompletion(url, downloadId, image, data, error, finished);
-    }
-  };
-  auto cancelled = [weak, url, downloadId] {
-    if (auto self = weak.lock()) self->removeCallbacks(url, downloadId);
-  };
+  const std::weak_ptr<WIImageDownloader> weak = weak_from_this();
+  auto progress = platform::bindWeak(weak, &WIImageDownloader::reportProgress, url, downloadId);
+  auto completed = platform::bindWeak(weak, &WIImageDownloader::reportCompletion, url, downloadId);
+  auto cancelled = platform::bindWeak(weak, &WIImageDownloader::removeCallbacks, url, downloadId);
   WIImageDownloaderOperationFactory factory;
   bool decompress;
   std::size_t maximumLength;

@@ -27,7 +27,7 @@ Color colorFor(ActivityIndicatorViewStyle style) {
 
 std::shared_ptr<ActivityIndicatorView> ActivityIndicatorView::create(
     ActivityIndicatorViewStyle style) {
-  return std::shared_ptr<ActivityIndicatorView>(new ActivityIndicatorView(style));
+  return make<ActivityIndicatorView>(style);
 }
 
 ActivityIndicatorView::ActivityIndicatorView(ActivityIndicatorViewStyle style)

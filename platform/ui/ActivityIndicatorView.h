@@ -30,6 +30,7 @@ class ActivityIndicatorView : public View {
   void drawRect(Context& context, const Rect& rect) override;
 
  protected:
+  friend class Object;
   explicit ActivityIndicatorView(ActivityIndicatorViewStyle style);
 
  private:

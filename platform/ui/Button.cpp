@@ -32,7 +32,7 @@ void store(std::map<unsigned, T>& values, unsigned state, std::optional<T> value
 std::shared_ptr<Button> Button::create(ButtonType type) { return create(kRectZero, type); }
 
 std::shared_ptr<Button> Button::create(const Rect& frame, ButtonType type) {
-  return std::shared_ptr<Button>(new Button(frame, type));
+  return make<Button>(frame, type);
 }
 
 Button::Button(const Rect& frame, ButtonType type) : Control(frame), type_(type) {

@@ -57,6 +57,7 @@ class Button : public Control {
   void tintColorDidChange() override { refresh(); }
 
  protected:
+  friend class Object;
   Button(const Rect& frame, ButtonType type);
   void stateDidChange() override { refresh(); }
 

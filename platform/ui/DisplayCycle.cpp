@@ -7,24 +7,56 @@
 namespace platform {
 namespace {
 
-bool& scheduled() {
-  static bool flag = false;  // main thread only
-  return flag;
+// Main thread only.
+struct State {
+  bool scheduled = false;
+  bool deferred = false;  // a pass was asked for while one was in progress
+  int depth = 0;
+};
+
+State& state() {
+  static State s;
+  return s;
 }
+
+// Passes that keep asking for another (a drawRect that dirties layout, say) yield to the loop.
+constexpr int kMaxRoundsPerRun = 4;
 
 }  // namespace
 
+DisplayCycle::PassScope::PassScope() { ++state().depth; }
+
+DisplayCycle::PassScope::~PassScope() {
+  // A direct layoutIfNeeded is no full pass: one asked for inside it runs on the next turn.
+  if (--state().depth == 0 && state().deferred) {
+    state().deferred = false;
+    schedule();
+  }
+}
+
 void DisplayCycle::schedule() {
-  if (scheduled()) return;
-  scheduled() = true;
+  if (state().scheduled) return;
+  state().scheduled = true;
   RunLoop::main().post([] {
-    scheduled() = false;
+    state().scheduled = false;
     run();
   });
 }
 
 void DisplayCycle::run() {
-  for (const auto& window : ApplicationWindows::shared().windows()) window->updateTree();
+  State& s = state();
+  if (s.depth > 0) {
+    s.deferred = true;
+    return;
+  }
+  for (int round = 0; round < kMaxRoundsPerRun; ++round) {
+    ++s.depth;
+    for (const auto& window : ApplicationWindows::shared().windows()) window->updateTree();
+    --s.depth;
+    if (!s.deferred) return;
+    s.deferred = false;
+  }
+  schedule();
 }
 
 }  // namespace platform

@@ -10,9 +10,7 @@ constexpr const char* kAnimatedImageKey = "ImageViewAnimatedImage";
 
 }  // namespace
 
-std::shared_ptr<ImageView> ImageView::create(const Rect& frame) {
-  return std::shared_ptr<ImageView>(new ImageView(frame));
-}
+std::shared_ptr<ImageView> ImageView::create(const Rect& frame) { return make<ImageView>(frame); }
 
 std::shared_ptr<ImageView> ImageView::create(std::shared_ptr<Image> image,
                                              std::shared_ptr<Image> highlightedImage) {

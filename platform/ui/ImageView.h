@@ -44,6 +44,7 @@ class ImageView : public View {
   Size intrinsicContentSize() const override;
 
  protected:
+  friend class Object;
   explicit ImageView(const Rect& frame);
 
  private:

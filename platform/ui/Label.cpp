@@ -7,9 +7,7 @@
 
 namespace platform {
 
-std::shared_ptr<Label> Label::create(const Rect& frame) {
-  return std::shared_ptr<Label>(new Label(frame));
-}
+std::shared_ptr<Label> Label::create(const Rect& frame) { return make<Label>(frame); }
 
 Label::Label(const Rect& frame) : View(frame) {
   setContentMode(ViewContentMode::Redraw);

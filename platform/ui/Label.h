@@ -45,6 +45,7 @@ class Label : public View {
   void drawRect(Context& context, const Rect& rect) override;
 
  protected:
+  friend class Object;
   explicit Label(const Rect& frame);
 
  private:

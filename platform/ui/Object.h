@@ -4,17 +4,33 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <type_traits>
+#include <utility>
 
 namespace platform {
 
-// The root of the interface objects: shared ownership (create() hands out shared_ptrs) and
-// associated values, the per-object storage that categories of other layers keep on platform
-// objects. A value is stored as given: a std::shared_ptr holds strongly, a std::weak_ptr weakly.
+// The root of the interface objects: shared ownership and associated values, the per-object
+// storage that categories of other layers keep on platform objects. A value is stored as given: a
+// std::shared_ptr holds strongly, a std::weak_ptr weakly.
+//
+// Objects are made with make<T>(...) (the classes' create() factories go through it): it
+// constructs T owned by a shared_ptr and then calls didInit(). A constructor cannot reach
+// shared_from_this, so whatever needs the object owned (adding subviews, handing out weak
+// references) belongs in didInit, where an override calls its base's didInit first and so reuses
+// its set-up. A class with a non-public constructor declares `friend class platform::Object;`.
 class Object : public std::enable_shared_from_this<Object> {
  public:
   virtual ~Object();
   Object(const Object&) = delete;
   Object& operator=(const Object&) = delete;
+
+  template <class T, class... Args>
+  static std::shared_ptr<T> make(Args&&... args) {
+    static_assert(std::is_base_of_v<Object, T>, "make builds platform objects");
+    std::shared_ptr<T> object(new T(std::forward<Args>(args)...));
+    static_cast<Object&>(*object).didInit();
+    return object;
+  }
 
   // An empty std::any removes the entry.
   void setAssociatedValue(const std::string& key, std::any value);
@@ -45,6 +61,8 @@ class Object : public std::enable_shared_from_this<Object> {
 
  protected:
   Object();
+  // Runs once, right after construction, with the object already owned by a shared_ptr.
+  virtual void didInit() {}
   // shared_from_this for a subclass; only valid once the object is owned by a shared_ptr (after
   // its constructor).
   template <class T>

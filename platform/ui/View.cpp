@@ -1,6 +1,11 @@
 #include "platform/ui/View.h"
 
+#include <cxxabi.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <typeinfo>
 
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Context.h"
@@ -50,6 +55,14 @@ void willMoveSubtreeToWindow(View& view, const std::shared_ptr<Window>& window) 
   }
 }
 
+std::string className(const View& view) {
+  const char* mangled = typeid(view).name();
+  int status = 0;
+  std::unique_ptr<char, void (*)(void*)> demangled(
+      abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
+  return status == 0 && demangled ? demangled.get() : mangled;
+}
+
 void didMoveSubtreeToWindow(View& view) {
   view.didMoveToWindow();
   for (const auto& s : std::vector<std::shared_ptr<View>>(view.subviews())) {
@@ -59,9 +72,7 @@ void didMoveSubtreeToWindow(View& view) {
 
 }  // namespace
 
-std::shared_ptr<View> View::create(const Rect& frame) {
-  return std::shared_ptr<View>(new View(frame));
-}
+std::shared_ptr<View> View::create(const Rect& frame) { return make<View>(frame); }
 
 View::View(const Rect& frame, std::shared_ptr<Layer> layer)
     : layer_(layer ? std::move(layer) : Layer::create()) {
@@ -77,15 +88,24 @@ View::~View() {
 }
 
 void View::setFrame(const Rect& frame) {
-  const Size old = bounds().size;
+  const Rect old = bounds();
   layer_->setFrame(standardize(frame));
-  if (!(old == bounds().size)) boundsSizeDidChange(old);
+  if (!(old == bounds())) boundsChanged(old);
 }
 
 void View::setBounds(const Rect& bounds) {
-  const Size old = this->bounds().size;
+  const Rect old = this->bounds();
   layer_->setBounds(bounds);
-  if (!(old == bounds.size)) boundsSizeDidChange(old);
+  if (!(old == this->bounds())) boundsChanged(old);
+}
+
+void View::boundsChanged(const Rect& oldBounds) {
+  if (!(oldBounds.size == bounds().size)) {
+    boundsSizeDidChange(oldBounds.size);
+  } else {
+    setNeedsLayout();  // what the view shows of its content moved
+  }
+  boundsDidChange(oldBounds);
 }
 
 void View::boundsSizeDidChange(const Size& oldSize) {
@@ -204,7 +224,8 @@ void View::insertAt(const std::shared_ptr<View>& view, std::size_t index) {
   }
   auto me = std::static_pointer_cast<View>(weak_from_this().lock());
   if (!me) {
-    log(LogLevel::Error, "View", "views join a tree only once a shared_ptr owns them");
+    log(LogLevel::Error, "View",
+        "views join a tree only once a shared_ptr owns them (build subviews in didInit)");
     return;
   }
   auto oldSuper = view->superview();
@@ -232,6 +253,7 @@ void View::insertAt(const std::shared_ptr<View>& view, std::size_t index) {
     view->didMoveToSuperview();
     didAddSubview(view);
     if (!view->ownTint()) view->notifyTintChange();
+    if (view->needsLayout_ || view->subtreeNeedsLayout_) view->markAncestorsSubtreeDirty();
     setNeedsLayout();
     return;
   }
@@ -301,18 +323,63 @@ void View::resizeSubviews(const Size& oldSize) {
 
 void View::setNeedsLayout() {
   needsLayout_ = true;
+  markAncestorsSubtreeDirty();
   DisplayCycle::schedule();
 }
 
+void View::markAncestorsSubtreeDirty() {
+  // A marked ancestor has marked ancestors already.
+  for (View* v = superview_.lock().get(); v && !v->subtreeNeedsLayout_;) {
+    v->subtreeNeedsLayout_ = true;
+    v = v->superview_.lock().get();  // the tree holds every ancestor while we walk
+  }
+}
+
+void View::invalidateIntrinsicContentSize() {
+  if (auto parent = superview()) parent->setNeedsLayout();
+}
+
 void View::layoutIfNeeded() {
-  if (needsLayout_) {
+  DisplayCycle::PassScope pass;
+  std::shared_ptr<View> top;
+  for (auto v = superview(); v; v = v->superview()) {
+    if (v->needsLayout_) top = v;
+  }
+  if (top) {
+    top->layoutSubtree();
+  } else {
+    layoutSubtree();
+  }
+}
+
+void View::layoutSubtree() {
+  if (needsLayout_) layoutSelf();
+  if (!subtreeNeedsLayout_) return;
+  subtreeNeedsLayout_ = false;
+  for (const auto& s : std::vector<std::shared_ptr<View>>(subviews_)) {
+    if (s->needsLayout_ || s->subtreeNeedsLayout_) s->layoutSubtree();
+  }
+}
+
+void View::layoutSelf() {
+  if (inLayout_) return;  // asked again from a nested loop: the loop below runs it
+  inLayout_ = true;
+  for (int pass = 0; needsLayout_; ++pass) {
+    if (pass == kMaxLayoutPasses) {
+      needsLayout_ = false;
+      log(LogLevel::Warning, "View",
+          className(*this) + " still needs layout after " + std::to_string(kMaxLayoutPasses) +
+              " passes in a row; its layoutSubviews keeps asking for another");
+      break;
+    }
     needsLayout_ = false;
+    applyEngineLayout();
     auto vc = viewController();
     if (vc) vc->viewWillLayoutSubviews();
     layoutSubviews();
     if (vc) vc->viewDidLayoutSubviews();
   }
-  for (const auto& s : std::vector<std::shared_ptr<View>>(subviews_)) s->layoutIfNeeded();
+  inLayout_ = false;
 }
 
 Size View::sizeThatFits(const Size& /*size*/) const { return bounds().size; }
@@ -333,6 +400,7 @@ void View::drawRect(Context& /*context*/, const Rect& /*rect*/) {}
 void View::drawLayer(Layer& /*layer*/, Context& context) { drawRect(context, bounds()); }
 
 void View::updateTree() {
+  DisplayCycle::PassScope pass;
   layoutIfNeeded();
   layer_->displayTreeIfNeeded();
 }

@@ -21,8 +21,8 @@ class ViewController;
 class Window;
 
 // A rectangle of the interface, backed by a layer that holds its geometry and looks (main thread
-// only). Create with create(); subclasses also construct through shared_ptr and must not touch
-// the view tree from their constructors (add subviews lazily or after construction).
+// only). Made with create() or Object::make; a subclass builds its subviews in didInit (a
+// constructor cannot: the view is not owned yet).
 class View : public Responder, public LayerDelegate {
  public:
   static std::shared_ptr<View> create(const Rect& frame = {});
@@ -94,12 +94,18 @@ class View : public Responder, public LayerDelegate {
   virtual void didAddSubview(const std::shared_ptr<View>& /*subview*/) {}
   virtual void willRemoveSubview(const std::shared_ptr<View>& /*subview*/) {}
 
-  // Layout: setNeedsLayout marks the view and schedules a layout pass on the main run loop;
-  // layoutIfNeeded runs layoutSubviews now for this view and marked descendants.
+  // Layout: setNeedsLayout marks the view, marks its ancestors as holding a dirty subtree (the
+  // pass walks only marked branches) and schedules a pass on the main run loop. layoutIfNeeded
+  // lays out now, from the topmost ancestor that needs layout down, so a child's call also
+  // applies its dirty parent. A view whose layoutSubviews keeps asking for layout is laid out at
+  // most kMaxLayoutPasses times in a row, then left with a warning naming its class.
   void setNeedsLayout();
   bool needsLayout() const { return needsLayout_; }
   void layoutIfNeeded();
   virtual void layoutSubviews() {}
+  static constexpr int kMaxLayoutPasses = 8;
+  // The view's own size changed: its superview, which places it, lays out again.
+  void invalidateIntrinsicContentSize();
   virtual Size sizeThatFits(const Size& size) const;
   void sizeToFit();
   // (-1, -1) when the view has no size of its own.
@@ -167,12 +173,23 @@ class View : public Responder, public LayerDelegate {
   void setAccessibilityHint(std::string hint) { accessibilityHint_ = std::move(hint); }
 
  protected:
+  friend class Object;
   explicit View(const Rect& frame = {}, std::shared_ptr<Layer> layer = nullptr);
   // After the bounds' size changed: autoresizing, layout and redraw as the content mode asks.
   virtual void boundsSizeDidChange(const Size& oldSize);
+  // After any change of the bounds, the origin included (a scroll offset is a bounds origin);
+  // runs after boundsSizeDidChange. A moved origin alone also asks for layout.
+  virtual void boundsDidChange(const Rect& /*oldBounds*/) {}
 
  private:
   void insertAt(const std::shared_ptr<View>& view, std::size_t index);
+  void boundsChanged(const Rect& oldBounds);
+  void markAncestorsSubtreeDirty();
+  void layoutSubtree();
+  void layoutSelf();
+  // Where what the layout engine computes (constraints) is applied, before layoutSubviews and
+  // whether or not an override calls its base. Nothing to apply yet.
+  void applyEngineLayout() {}
   void resizeSubviews(const Size& oldSize);
   void notifyTintChange();
   std::optional<Color> ownTint() const { return tint_; }
@@ -189,6 +206,8 @@ class View : public Responder, public LayerDelegate {
   bool multipleTouchEnabled_ = false;
   bool opaque_ = true;
   bool needsLayout_ = false;
+  bool subtreeNeedsLayout_ = false;  // some descendant needs layout
+  bool inLayout_ = false;            // layoutSubviews is running (a nested loop may ask again)
   bool accessibilityElement_ = false;
   long tag_ = 0;
   std::string accessibilityLabel_;

@@ -10,9 +10,7 @@
 
 namespace platform {
 
-std::shared_ptr<ViewController> ViewController::create() {
-  return std::shared_ptr<ViewController>(new ViewController());
-}
+std::shared_ptr<ViewController> ViewController::create() { return make<ViewController>(); }
 
 ViewController::~ViewController() = default;
 

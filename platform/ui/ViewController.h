@@ -68,6 +68,7 @@ class ViewController : public Responder {
   std::shared_ptr<Responder> nextResponder() const override;
 
  protected:
+  friend class Object;
   ViewController() = default;
 
  private:

@@ -19,7 +19,7 @@ Color tintFor(BlurEffectStyle style) {
 
 std::shared_ptr<VisualEffectView> VisualEffectView::create(BlurEffectStyle style,
                                                            const Rect& frame) {
-  return std::shared_ptr<VisualEffectView>(new VisualEffectView(style, frame));
+  return make<VisualEffectView>(style, frame);
 }
 
 VisualEffectView::VisualEffectView(BlurEffectStyle style, const Rect& frame)

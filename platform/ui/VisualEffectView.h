@@ -21,6 +21,7 @@ class VisualEffectView : public View {
   static constexpr double kBlurRadius = 20;
 
  protected:
+  friend class Object;
   VisualEffectView(BlurEffectStyle style, const Rect& frame);
 
  private:

@@ -10,10 +10,11 @@ namespace platform {
 
 std::shared_ptr<Window> Window::create() { return create(Screen::main().bounds()); }
 
-std::shared_ptr<Window> Window::create(const Rect& frame) {
-  auto window = std::shared_ptr<Window>(new Window(frame));
-  ApplicationWindows::shared().add(window);
-  return window;
+std::shared_ptr<Window> Window::create(const Rect& frame) { return make<Window>(frame); }
+
+void Window::didInit() {
+  View::didInit();
+  ApplicationWindows::shared().add(self<Window>());
 }
 
 Window::Window(const Rect& frame) : View(frame) { layer()->setHidden(true); }

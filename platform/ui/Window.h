@@ -42,7 +42,9 @@ class Window : public View {
   std::shared_ptr<Responder> nextResponder() const override { return nullptr; }
 
  protected:
+  friend class Object;
   explicit Window(const Rect& frame);
+  void didInit() override;  // joins the application's windows
   void layoutSubviews() override;
 
  private:

@@ -22,7 +22,7 @@ std::shared_ptr<BasicAnimation> strokeAnimation(const char* keyPath, double from
 
 std::shared_ptr<HDIndefiniteAnimatedView> HDIndefiniteAnimatedView::create(
     const platform::Rect& frame) {
-  std::shared_ptr<HDIndefiniteAnimatedView> view(new HDIndefiniteAnimatedView());
+  auto view = make<HDIndefiniteAnimatedView>();
   view->setFrame(frame);
   return view;
 }

@@ -21,6 +21,7 @@ class HDIndefiniteAnimatedView : public HDAnimatedArcView {
   static constexpr double kEndAngle = M_PI / 2 + 5 * M_PI;  // two turns further on
 
  protected:
+  friend class platform::Object;
   HDIndefiniteAnimatedView() = default;
   std::shared_ptr<platform::ShapeLayer> makeAnimatedLayer() const override;
 };

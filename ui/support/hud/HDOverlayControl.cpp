@@ -3,7 +3,7 @@
 namespace sprout {
 
 std::shared_ptr<HDOverlayControl> HDOverlayControl::create(const platform::Rect& frame) {
-  return std::shared_ptr<HDOverlayControl>(new HDOverlayControl(frame));
+  return make<HDOverlayControl>(frame);
 }
 
 void HDOverlayControl::touchesBegan(const platform::TouchSet& touches,

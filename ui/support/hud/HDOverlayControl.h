@@ -18,6 +18,7 @@ class HDOverlayControl : public platform::Control {
   void touchesBegan(const platform::TouchSet& touches, const platform::Event& event) override;
 
  protected:
+  friend class platform::Object;
   explicit HDOverlayControl(const platform::Rect& frame) : Control(frame) {}
 
  private:

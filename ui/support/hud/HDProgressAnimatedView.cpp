@@ -6,7 +6,7 @@ namespace sprout {
 
 std::shared_ptr<HDProgressAnimatedView> HDProgressAnimatedView::create(
     const platform::Rect& frame) {
-  std::shared_ptr<HDProgressAnimatedView> view(new HDProgressAnimatedView());
+  auto view = make<HDProgressAnimatedView>();
   view->setFrame(frame);
   return view;
 }

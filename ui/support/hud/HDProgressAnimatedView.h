@@ -21,6 +21,7 @@ class HDProgressAnimatedView : public HDAnimatedArcView {
   const std::shared_ptr<platform::ShapeLayer>& ringAnimatedLayer() { return animatedLayer(); }
 
  protected:
+  friend class platform::Object;
   HDProgressAnimatedView() = default;
   std::shared_ptr<platform::ShapeLayer> makeAnimatedLayer() const override;
 

@@ -43,18 +43,20 @@ platform::Rect HDProgressHUD::appWindowBounds() {
 }
 
 std::shared_ptr<HDProgressHUD> HDProgressHUD::create(const platform::Rect& frame) {
-  std::shared_ptr<HDProgressHUD> hud(new HDProgressHUD(frame));
-  hud->isInitializing_ = true;
-  hud->View::setUserInteractionEnabled(false);
-  hud->setAlpha(0);
-  hud->setAccessibilityLabel("HDProgressHUD");
-  hud->setIsAccessibilityElement(true);
-  hud->loadBundleImages();
-  hud->isInitializing_ = false;
-  return hud;
+  return make<HDProgressHUD>(frame);
 }
 
 HDProgressHUD::HDProgressHUD(const platform::Rect& frame) : View(frame) {}
+
+void HDProgressHUD::didInit() {
+  View::didInit();
+  View::setUserInteractionEnabled(false);
+  setAlpha(0);
+  setAccessibilityLabel("HDProgressHUD");
+  setIsAccessibilityElement(true);
+  loadBundleImages();
+  isInitializing_ = false;  // the appearance setters take their arguments from here on
+}
 
 HDProgressHUD::~HDProgressHUD() {
   platform::NotificationCenter::defaultCenter().removeObserver(this);

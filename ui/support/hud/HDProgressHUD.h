@@ -165,7 +165,9 @@ class HDProgressHUD : public platform::View {
   ~HDProgressHUD() override;
 
  protected:
+  friend class platform::Object;
   explicit HDProgressHUD(const platform::Rect& frame);
+  void didInit() override;
 
  private:
   // Each queued operation holds the HUD weakly and does nothing once it is gone.
@@ -205,8 +207,8 @@ class HDProgressHUD : public platform::View {
   template <class T>
   static void store(T HDProgressHUD::*field, T value);
 
-  bool isInitializing_ = false;
-  bool retired_ = false;  // no longer the shared instance: queued work skips it
+  bool isInitializing_ = true;  // until didInit ends
+  bool retired_ = false;        // no longer the shared instance: queued work skips it
   HDProgressHUDStyle defaultStyle_ = HDProgressHUDStyle::Light;
   HDProgressHUDMaskType defaultMaskType_ = HDProgressHUDMaskType::None;
   HDProgressHUDAnimationType defaultAnimationType_ = HDProgressHUDAnimationType::Flat;

@@ -1,0 +1,85 @@
+// What a layout pass costs when one view of a large screen asks for layout. A window holds 50
+// cells of 21 views each (1,051 views); one label deep in one cell is marked and the window is
+// laid out: "MarkedBranches" is the pass, which walks only the branches marked dirty.
+// "WalkEveryView" is the baseline: the same pass plus the walk of every view of the tree that the
+// pass made before it had subtree marks.
+#include <benchmark/benchmark.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/dispatch/RunLoop.h"
+#include "platform/ui/ApplicationWindows.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
+
+namespace {
+
+using platform::makeRect;
+using platform::View;
+
+constexpr int kCells = 50;
+constexpr int kViewsPerCell = 21;  // the cell, a content view and 19 parts
+
+struct Screen {
+  std::shared_ptr<platform::Window> window = platform::Window::create(makeRect(0, 0, 375, 3000));
+  std::shared_ptr<View> dirtyLeaf;
+
+  Screen() {
+    for (int c = 0; c < kCells; ++c) {
+      auto cell = View::create(makeRect(0, c * 44.0, 375, 44));
+      auto content = View::create(makeRect(0, 0, 375, 44));
+      cell->addSubview(content);
+      for (int p = 0; p < kViewsPerCell - 2; ++p) {
+        content->addSubview(View::create(makeRect(p * 10.0, 0, 10, 44)));
+      }
+      window->addSubview(cell);
+    }
+    dirtyLeaf = window->subviews()[kCells / 2]->subviews()[0]->subviews()[7];
+    window->layoutIfNeeded();
+  }
+  ~Screen() {
+    platform::ApplicationWindows::shared().reset();
+    platform::RunLoop::main().runPending();
+  }
+};
+
+void MarkedBranches(benchmark::State& state) {
+  Screen screen;
+  for (auto _ : state) {
+    screen.dirtyLeaf->setNeedsLayout();
+    screen.window->layoutIfNeeded();
+  }
+  state.counters["views"] = kCells * kViewsPerCell + 1;
+}
+BENCHMARK(MarkedBranches);
+
+// The walk the pass made before: every view, each taking a copy of its subview list to recurse.
+void visit(const View& view, int& count) {
+  ++count;
+  for (const auto& s : std::vector<std::shared_ptr<View>>(view.subviews())) visit(*s, count);
+}
+
+void WalkEveryView(benchmark::State& state) {
+  Screen screen;
+  for (auto _ : state) {
+    screen.dirtyLeaf->setNeedsLayout();
+    int count = 0;
+    visit(*screen.window, count);
+    benchmark::DoNotOptimize(count);
+    screen.window->layoutIfNeeded();
+  }
+  state.counters["views"] = kCells * kViewsPerCell + 1;
+}
+BENCHMARK(WalkEveryView);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  platform::RunLoop::bindMainToCurrentThread();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
