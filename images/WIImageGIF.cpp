@@ -5,6 +5,7 @@
 
 #include "images/WIImageMultiFormat.h"
 #include "images/WIImageTypes.h"
+#include "platform/foundation/Bundle.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Path.h"
 #include "platform/graphics/Context.h"
@@ -87,17 +88,7 @@ float wi_frameDurationAtIndex(std::size_t index, const ImageSource& source) {
   return frameDuration;
 }
 
-std::string WIImageResourceDirectory() {
-  // getenv only races with setenv, which the app never calls while it runs.
-  const char* env = std::getenv("SPROUT_RESOURCES");  // NOLINT(concurrency-mt-unsafe)
-  if (env != nullptr && *env != '\0') {
-    return env;
-  }
-  const std::string source = __FILE__;  // <repo>/images/WIImageGIF.cpp
-  const auto cut = source.rfind("/images/");
-  if (cut == std::string::npos) return "resources";
-  return source.substr(0, cut) + "/resources";
-}
+std::string WIImageResourceDirectory() { return platform::Bundle::mainResourcesPath(); }
 
 std::shared_ptr<Image> wi_animatedGIFNamed(const std::string& name) {
   const auto& files = platform::FileManager::defaultManager();

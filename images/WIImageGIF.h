@@ -25,8 +25,7 @@ float wi_frameDurationAtIndex(std::size_t index, const platform::ImageSource& so
 // folder; when neither exists, the still image "<name>" or "<name>.png" from the same folder.
 std::shared_ptr<platform::Image> wi_animatedGIFNamed(const std::string& name);
 
-// The folder named resources are read from: $SPROUT_RESOURCES, else the source tree's resources/.
-// A stand-in until the platform has a bundle of its own.
+// The folder named resources are read from: the main bundle's (platform::Bundle::main()).
 std::string WIImageResourceDirectory();
 
 // Aspect fill: every frame scaled to cover `size` and centred on the axis that overflows.

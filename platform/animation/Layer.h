@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -131,6 +132,13 @@ class Layer : public std::enable_shared_from_this<Layer> {
   void removeFromSuperlayer();
   bool isDescendantOf(const Layer* ancestor) const;
 
+  // Per-key actions, asked after the delegate: a key mapped to nullptr (the platform's null) turns
+  // the implicit animation of that key off; a key mapped to an animation runs that animation.
+  const std::map<std::string, std::shared_ptr<Animation>>& actions() const { return actions_; }
+  void setActions(std::map<std::string, std::shared_ptr<Animation>> actions) {
+    actions_ = std::move(actions);
+  }
+
   // Not owned: the view that owns this layer clears it when it goes away.
   LayerDelegate* delegate() const { return delegate_; }
   void setDelegate(LayerDelegate* delegate) { delegate_ = delegate; }
@@ -215,6 +223,7 @@ class Layer : public std::enable_shared_from_this<Layer> {
   std::weak_ptr<Layer> superlayer_;
   std::vector<std::shared_ptr<Layer>> sublayers_;
   LayerDelegate* delegate_ = nullptr;
+  std::map<std::string, std::shared_ptr<Animation>> actions_;
   bool needsDisplay_ = false;
   bool isPresentation_ = false;
   std::vector<std::shared_ptr<AnimationEntry>> animations_;

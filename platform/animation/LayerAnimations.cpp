@@ -162,6 +162,7 @@ std::shared_ptr<Animation> Layer::actionForKey(const std::string& key, const Ani
   if (delegate_) {
     if (auto answer = delegate_->actionForLayer(*this, key, from)) return *answer;
   }
+  if (auto it = actions_.find(key); it != actions_.end()) return it->second;
   if (superlayer_.expired() || !isImplicitlyAnimatable(key)) return nullptr;
   auto action = BasicAnimation::create(key);
   action->setFromValue(from);

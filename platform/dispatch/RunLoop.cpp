@@ -59,20 +59,48 @@ std::shared_ptr<Timer> RunLoop::scheduleTimer(TimeInterval interval, bool repeat
 
 std::uint64_t RunLoop::performAfter(TimeInterval delay, std::function<void()> fn,
                                     RunLoopMode mode) {
+  return performAfter(delay, std::move(fn), nullptr, mode);
+}
+
+std::uint64_t RunLoop::performAfter(TimeInterval delay, std::function<void()> fn,
+                                    const void* target, RunLoopMode mode) {
   std::uint64_t id;
   {
     std::lock_guard lock(mutex_);
     id = nextPerformId_++;
+    if (target != nullptr) performTargets_.emplace(target, id);
   }
-  auto call = [this, id, fn = std::move(fn)](Timer&) {
+  auto call = [this, id, target, fn = std::move(fn)](Timer&) {
     {
       std::lock_guard lock(mutex_);
       performs_.erase(id);
+      if (target != nullptr) eraseTargetLocked(target, id);
     }
     fn();
   };
   addTimer(delay, false, std::move(call), maskOf({mode}), id);
   return id;
+}
+
+void RunLoop::eraseTargetLocked(const void* target, std::uint64_t id) {
+  auto [first, last] = performTargets_.equal_range(target);
+  for (auto it = first; it != last; ++it) {
+    if (it->second == id) {
+      performTargets_.erase(it);
+      return;
+    }
+  }
+}
+
+void RunLoop::cancelPerforms(const void* target) {
+  std::vector<std::uint64_t> ids;
+  {
+    std::lock_guard lock(mutex_);
+    auto [first, last] = performTargets_.equal_range(target);
+    for (auto it = first; it != last; ++it) ids.push_back(it->second);
+    performTargets_.erase(first, last);
+  }
+  for (std::uint64_t id : ids) cancelPerform(id);
 }
 
 void RunLoop::cancelPerform(std::uint64_t id) {
@@ -83,6 +111,12 @@ void RunLoop::cancelPerform(std::uint64_t id) {
     if (it == performs_.end()) return;
     timer = it->second.lock();
     performs_.erase(it);
+    for (auto t = performTargets_.begin(); t != performTargets_.end(); ++t) {
+      if (t->second == id) {
+        performTargets_.erase(t);
+        break;
+      }
+    }
   }
   if (timer) timer->invalidate();
 }
@@ -294,6 +328,7 @@ void RunLoop::invalidateAllTimers() {
     }
     timers_.clear();
     performs_.clear();
+    performTargets_.clear();
     ++wakeups_;
   }
   for (const auto& timer : dropped) timer->releaseCallback();

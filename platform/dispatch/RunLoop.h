@@ -51,6 +51,11 @@ class RunLoop {
   std::uint64_t performAfter(TimeInterval delay, std::function<void()> fn,
                              RunLoopMode mode = RunLoopMode::Default);
   void cancelPerform(std::uint64_t id);  // unknown or already fired ids are ignored
+  // A delayed call registered under a target key (any address that stands for its owner, never
+  // dereferenced), so that every call still pending for that target can be cancelled at once.
+  std::uint64_t performAfter(TimeInterval delay, std::function<void()> fn, const void* target,
+                             RunLoopMode mode = RunLoopMode::Default);
+  void cancelPerforms(const void* target);
 
   // Drivers, for the loop's thread only. runUntil checks pred after every task and timer and
   // sleeps on a condition variable in between: until a post, the next timer (real clock only;
@@ -87,6 +92,7 @@ class RunLoop {
   bool runOneUnit();
   void waitForWork(std::chrono::steady_clock::time_point deadline, std::uint64_t seenWakeups);
   void insertLocked(const std::shared_ptr<Timer>& timer);
+  void eraseTargetLocked(const void* target, std::uint64_t id);
   void eraseLocked(Timer& timer);
   void rescheduleLocked(Timer& timer);
   void timerInvalidated(Timer& timer);
@@ -98,6 +104,7 @@ class RunLoop {
   std::deque<std::function<void()>> tasks_;
   std::map<TimerKey, std::shared_ptr<Timer>> timers_;
   std::map<std::uint64_t, std::weak_ptr<Timer>> performs_;
+  std::multimap<const void*, std::uint64_t> performTargets_;  // only calls given a target
   std::uint64_t nextSequence_ = 1;
   std::uint64_t nextPerformId_ = 1;
   std::atomic<RunLoopMode> mode_{RunLoopMode::Default};

@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <mutex>
+
+#include <nlohmann/json.hpp>
 
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Log.h"
@@ -12,6 +15,7 @@ namespace platform {
 namespace {
 
 constexpr char kTag[] = "UserDefaults";
+constexpr char kDateKey[] = "$date";
 
 std::string preferencesPath() {
   const std::string preferences =
@@ -32,6 +36,16 @@ std::optional<double> numberFrom(const nlohmann::json& value) {
 }
 
 }  // namespace
+
+struct UserDefaults::State {
+  std::mutex mutex;
+  nlohmann::json values = nlohmann::json::object();
+  std::string path;
+  bool dirty = false;
+};
+
+UserDefaults::UserDefaults() : state_(std::make_unique<State>()) {}
+UserDefaults::~UserDefaults() = default;
 
 UserDefaults& UserDefaults::standard() {
   static UserDefaults* defaults = [] {
@@ -55,31 +69,55 @@ void UserDefaults::reload() {
       log(LogLevel::Warning, kTag, "ignoring corrupt defaults file " + path);
     }
   }
-  std::lock_guard lock(mutex_);
-  path_ = path;
-  values_ = std::move(values);
-  dirty_ = false;
+  std::lock_guard lock(state_->mutex);
+  state_->path = path;
+  state_->values = std::move(values);
+  state_->dirty = false;
 }
 
 std::optional<nlohmann::json> UserDefaults::objectForKey(const std::string& key) const {
-  std::lock_guard lock(mutex_);
-  auto it = values_.find(key);
-  if (it == values_.end()) return std::nullopt;
+  std::lock_guard lock(state_->mutex);
+  auto it = state_->values.find(key);
+  if (it == state_->values.end()) return std::nullopt;
   return *it;
 }
 
 void UserDefaults::setObject(const std::string& key, nlohmann::json value) {
-  std::lock_guard lock(mutex_);
-  values_[key] = std::move(value);
-  dirty_ = true;
+  std::lock_guard lock(state_->mutex);
+  state_->values[key] = std::move(value);
+  state_->dirty = true;
   writeLocked();
 }
 
 void UserDefaults::removeObject(const std::string& key) {
-  std::lock_guard lock(mutex_);
-  if (values_.erase(key) == 0) return;
-  dirty_ = true;
+  std::lock_guard lock(state_->mutex);
+  if (state_->values.erase(key) == 0) return;
+  state_->dirty = true;
   writeLocked();
+}
+
+void UserDefaults::setString(const std::string& key, const std::string& value) {
+  setObject(key, value);
+}
+void UserDefaults::setInteger(const std::string& key, long value) { setObject(key, value); }
+void UserDefaults::setBool(const std::string& key, bool value) { setObject(key, value); }
+void UserDefaults::setDouble(const std::string& key, double value) { setObject(key, value); }
+
+void UserDefaults::setDate(const std::string& key, const Date& date) {
+  const double seconds = date.timeIntervalSinceReferenceDate();
+  if (!std::isfinite(seconds)) {
+    log(LogLevel::Warning, kTag, "not storing a date that is not finite under " + key);
+    return;
+  }
+  setObject(key, nlohmann::json{{kDateKey, seconds}});
+}
+
+std::optional<Date> UserDefaults::dateForKey(const std::string& key) const {
+  const auto value = objectForKey(key);
+  if (!value || !value->is_object() || value->size() != 1) return std::nullopt;
+  const auto it = value->find(kDateKey);
+  if (it == value->end() || !it->is_number()) return std::nullopt;
+  return Date::fromTimeIntervalSinceReferenceDate(it->get<double>());
 }
 
 std::string UserDefaults::stringForKey(const std::string& key) const {
@@ -126,25 +164,26 @@ double UserDefaults::doubleForKey(const std::string& key) const {
 }
 
 bool UserDefaults::synchronize() {
-  std::lock_guard lock(mutex_);
-  return !dirty_ || writeLocked();
+  std::lock_guard lock(state_->mutex);
+  return !state_->dirty || writeLocked();
 }
 
 std::string UserDefaults::filePath() const {
-  std::lock_guard lock(mutex_);
-  return path_;
+  std::lock_guard lock(state_->mutex);
+  return state_->path;
 }
 
 bool UserDefaults::writeLocked() {
   // Invalid UTF-8 in a stored string is replaced rather than failing the whole write.
-  const std::string text = values_.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+  const std::string text =
+      state_->values.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
   FileManager& files = FileManager::defaultManager();
-  files.createDirectory(deletingLastPathComponent(path_), true);
-  if (auto error = files.writeAtomically(path_, Data(text.begin(), text.end()))) {
+  files.createDirectory(deletingLastPathComponent(state_->path), true);
+  if (auto error = files.writeAtomically(state_->path, Data(text.begin(), text.end()))) {
     log(LogLevel::Warning, kTag, error->localizedDescription());
     return false;
   }
-  dirty_ = false;
+  state_->dirty = false;
   return true;
 }
 

@@ -52,6 +52,9 @@ class Bitmap {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
     return pixels_[static_cast<std::size_t>(y) * width_ + x];
   }
+  // The pixels of the rectangle (in pixels, clipped to the bitmap) as a bitmap of their own with
+  // the same declared alpha and colour model; nullptr when nothing of it lies inside.
+  std::shared_ptr<const Bitmap> cropped(int x, int y, int width, int height) const;
 
  private:
   Bitmap(int width, int height, std::vector<std::uint32_t> pixels, AlphaInfo alphaInfo,

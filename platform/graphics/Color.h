@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace platform {
+
+class Image;
 
 // Device RGB with straight (not premultiplied) alpha, components in 0..1.
 struct Color {
@@ -10,6 +13,8 @@ struct Color {
   double g = 0;
   double b = 0;
   double a = 0;
+  // Non-zero for a pattern colour: the number of its tile image (see withPatternImage).
+  std::uint32_t pattern = 0;
 
   bool operator==(const Color&) const = default;
 
@@ -31,7 +36,13 @@ struct Color {
   static constexpr Color yellow() { return {1, 1, 0, 1}; }
   static constexpr Color orange() { return {1, 0.5, 0, 1}; }
 
-  constexpr Color withAlpha(double alpha) const { return {r, g, b, alpha}; }
+  constexpr Color withAlpha(double alpha) const { return {r, g, b, alpha, pattern}; }
+  // A colour that paints `image` tiled from the origin of the drawing, at the image's scale;
+  // opaque black where something can only use components. The tile is kept for the life of the
+  // process (one per image, however often it is asked for). Black for a null image.
+  static Color withPatternImage(const std::shared_ptr<Image>& image);
+  std::shared_ptr<Image> patternImage() const;  // nullptr for a plain colour
+  constexpr bool isPattern() const { return pattern != 0; }
   constexpr bool isClear() const { return a <= 0; }
 
   // Cairo's ARGB32 layout: premultiplied, 8 bits per channel, rounded.

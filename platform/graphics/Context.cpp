@@ -103,10 +103,38 @@ void Context::fillRect(Rect rect, Color color) {
   rect = standardize(rect);
   if (isEmpty(rect)) return;
   cairo_save(cr_);
-  cairo_set_source_rgba(cr_, color.r, color.g, color.b, color.a);
+  setSourceColor(cr_, color);
   cairo_rectangle(cr_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
   cairo_fill(cr_);
   cairo_restore(cr_);
+}
+
+void Context::setSourceColor(cairo_t* cr, const Color& color) {
+  const auto tile = color.patternImage();
+  const auto bitmap = tile ? tile->displayedBitmap() : nullptr;
+  if (!bitmap || bitmap->width() == 0 || bitmap->height() == 0) {
+    cairo_set_source_rgba(cr, color.r, color.g, color.b, color.a);
+    return;
+  }
+  // A copy the pattern owns: the source may outlive this call inside the caller's state.
+  cairo_surface_t* surface =
+      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, bitmap->width(), bitmap->height());
+  cairo_surface_flush(surface);
+  unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  for (int y = 0; y < bitmap->height(); ++y) {
+    std::memcpy(data + static_cast<std::size_t>(y) * stride,
+                bitmap->pixels() + static_cast<std::size_t>(y) * bitmap->width(), bitmap->stride());
+  }
+  cairo_surface_mark_dirty(surface);
+  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(surface);
+  cairo_surface_destroy(surface);
+  cairo_matrix_t matrix;
+  cairo_matrix_init_scale(&matrix, tile->scale(), tile->scale());  // points → tile pixels
+  cairo_pattern_set_matrix(pattern, &matrix);
+  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_REPEAT);
+  cairo_set_source(cr, pattern);
+  cairo_pattern_destroy(pattern);
 }
 
 std::shared_ptr<const Bitmap> Context::makeBitmap() const {

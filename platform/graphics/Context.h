@@ -35,7 +35,10 @@ class Context {
   // Fills `rectInPoints` with the image as displayed: its orientation applied (turns and
   // mirrors), stretched to the rect, sampled smoothly.
   void drawImage(const Image& image, Rect rectInPoints);
+  // Plain colours fill flat; pattern colours tile their image from the user-space origin.
   void fillRect(Rect rect, Color color);
+  // Makes `color` the source of `cr` for the next fill or stroke, as fillRect paints it.
+  static void setSourceColor(cairo_t* cr, const Color& color);
 
   std::shared_ptr<const Bitmap> makeBitmap() const;
   std::shared_ptr<Image> makeImage() const;  // at the context's scale, orientation Up

@@ -33,7 +33,7 @@ void roundedRectPath(cairo_t* cr, const Rect& r, double radius) {
   cairo_close_path(cr);
 }
 
-void setColor(cairo_t* cr, const Color& c) { cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a); }
+void setColor(cairo_t* cr, const Color& c) { Context::setSourceColor(cr, c); }
 
 Rect gravityRect(const Rect& b, Size s, ContentsGravity g) {
   const double bw = b.size.width, bh = b.size.height;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
@@ -33,9 +34,47 @@ std::vector<std::shared_ptr<Window>> ApplicationWindows::visibleWindows() const 
   return out;
 }
 
-Rect ApplicationWindows::statusBarFrame() const {
-  if (statusBarHidden_) return kRectZero;
-  return makeRect(0, 0, Screen::main().bounds().size.width, 20);
+Rect ApplicationWindows::frameFor(bool hidden, InterfaceOrientation orientation) const {
+  if (hidden) return kRectZero;
+  const Size screen = Screen::main().bounds().size;
+  const bool landscape = orientation == InterfaceOrientation::LandscapeLeft ||
+                         orientation == InterfaceOrientation::LandscapeRight;
+  return makeRect(0, 0, landscape ? screen.height : screen.width, 20);
+}
+
+Rect ApplicationWindows::statusBarFrame() const { return frameFor(statusBarHidden_, orientation_); }
+
+void ApplicationWindows::setStatusBarHidden(bool hidden) { changeStatusBar(hidden, orientation_); }
+
+void ApplicationWindows::setStatusBarOrientation(InterfaceOrientation o) {
+  changeStatusBar(statusBarHidden_, o);
+}
+
+void ApplicationWindows::changeStatusBar(bool hidden, InterfaceOrientation orientation) {
+  auto& center = NotificationCenter::defaultCenter();
+  const InterfaceOrientation oldOrientation = orientation_;
+  const Rect oldFrame = statusBarFrame();
+  const Rect newFrame = frameFor(hidden, orientation);
+  const bool turns = orientation != oldOrientation;
+  const bool moves = !(newFrame == oldFrame);
+  if (turns) {
+    center.post(kApplicationWillChangeStatusBarOrientationNotification, nullptr,
+                {{kApplicationStatusBarOrientationUserInfoKey, orientation}});
+  }
+  if (moves) {
+    center.post(kApplicationWillChangeStatusBarFrameNotification, nullptr,
+                {{kApplicationStatusBarFrameUserInfoKey, newFrame}});
+  }
+  statusBarHidden_ = hidden;
+  orientation_ = orientation;
+  if (moves) {
+    center.post(kApplicationDidChangeStatusBarFrameNotification, nullptr,
+                {{kApplicationStatusBarFrameUserInfoKey, oldFrame}});
+  }
+  if (turns) {
+    center.post(kApplicationDidChangeStatusBarOrientationNotification, nullptr,
+                {{kApplicationStatusBarOrientationUserInfoKey, oldOrientation}});
+  }
 }
 
 void ApplicationWindows::updateStatusBarAppearance() {
@@ -44,7 +83,7 @@ void ApplicationWindows::updateStatusBarAppearance() {
   auto top = key->rootViewController();
   while (top->presentedViewController()) top = top->presentedViewController();
   statusBarStyle_ = top->preferredStatusBarStyle();
-  statusBarHidden_ = top->prefersStatusBarHidden();
+  setStatusBarHidden(top->prefersStatusBarHidden());
 }
 
 void ApplicationWindows::reset() {

@@ -10,6 +10,21 @@ namespace platform {
 
 class Window;
 
+inline constexpr char kApplicationWillChangeStatusBarOrientationNotification[] =
+    "UIApplicationWillChangeStatusBarOrientationNotification";
+inline constexpr char kApplicationDidChangeStatusBarOrientationNotification[] =
+    "UIApplicationDidChangeStatusBarOrientationNotification";
+inline constexpr char kApplicationWillChangeStatusBarFrameNotification[] =
+    "UIApplicationWillChangeStatusBarFrameNotification";
+inline constexpr char kApplicationDidChangeStatusBarFrameNotification[] =
+    "UIApplicationDidChangeStatusBarFrameNotification";
+// InterfaceOrientation: the new one in the will-change notification, the old one in the did.
+inline constexpr char kApplicationStatusBarOrientationUserInfoKey[] =
+    "UIApplicationStatusBarOrientationUserInfoKey";
+// Rect: the new frame in the will-change notification, the old one in the did.
+inline constexpr char kApplicationStatusBarFrameUserInfoKey[] =
+    "UIApplicationStatusBarFrameUserInfoKey";
+
 enum class StatusBarStyle { Default = 0, LightContent = 1 };
 enum class InterfaceOrientation {
   Unknown = 0,
@@ -45,10 +60,14 @@ class ApplicationWindows {
   StatusBarStyle statusBarStyle() const { return statusBarStyle_; }
   void setStatusBarStyle(StatusBarStyle style) { statusBarStyle_ = style; }
   bool isStatusBarHidden() const { return statusBarHidden_; }
-  void setStatusBarHidden(bool hidden) { statusBarHidden_ = hidden; }
+  // Changes post the will/did frame notifications around the change.
+  void setStatusBarHidden(bool hidden);
   InterfaceOrientation statusBarOrientation() const { return orientation_; }
-  void setStatusBarOrientation(InterfaceOrientation o) { orientation_ = o; }
-  // Zero when hidden; otherwise a 20-point strip across the top of the screen.
+  // A change posts the will/did orientation notifications around it, and the frame ones inside
+  // them when the frame changes with it.
+  void setStatusBarOrientation(InterfaceOrientation o);
+  // Zero when hidden; otherwise a 20-point strip across the top of the screen as the interface
+  // is turned (in landscape, as wide as the screen is high).
   Rect statusBarFrame() const;
   // Takes the style and visibility the key window's frontmost controller prefers.
   void updateStatusBarAppearance();
@@ -62,6 +81,9 @@ class ApplicationWindows {
   void add(const std::shared_ptr<Window>& window);
   void shown(Window& window);
   void setKey(const std::shared_ptr<Window>& window);
+  Rect frameFor(bool hidden, InterfaceOrientation orientation) const;
+  // Applies a change of visibility and orientation with its notifications.
+  void changeStatusBar(bool hidden, InterfaceOrientation orientation);
 
   std::vector<std::weak_ptr<Window>> windows_;
   std::weak_ptr<Window> keyWindow_;

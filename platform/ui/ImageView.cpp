@@ -54,8 +54,26 @@ void ImageView::setHighlightedAnimationImages(std::vector<std::shared_ptr<Image>
   highlightedAnimationImages_ = std::move(images);
 }
 
+std::shared_ptr<Image> ImageView::drawn(const std::shared_ptr<Image>& image) {
+  if (!image || image->renderingMode() != ImageRenderingMode::AlwaysTemplate) return image;
+  const Color tint = tintColor();
+  if (image != tintedSource_ || !(tint == tintedColor_)) {
+    tintedSource_ = image;
+    tintedColor_ = tint;
+    tinted_ = image->imageFilledWithColor(tint);
+  }
+  return tinted_;
+}
+
+void ImageView::tintColorDidChange() {
+  const bool animating = isAnimating();
+  updateContents();
+  if (animating) startAnimating();  // frames again, in the new colour
+}
+
 void ImageView::updateContents() {
-  std::shared_ptr<Image> shown = highlighted_ && highlightedImage_ ? highlightedImage_ : image_;
+  std::shared_ptr<Image> shown =
+      drawn(highlighted_ && highlightedImage_ ? highlightedImage_ : image_);
   layer()->removeAnimationForKey(kAnimatedImageKey);
   if (shown && shown->isAnimated()) {
     play(shown->images(), shown->duration(), kRepeatForever, kAnimatedImageKey);
@@ -69,7 +87,12 @@ void ImageView::play(const std::vector<std::shared_ptr<Image>>& frames, TimeInte
                      double repeatCount, const std::string& key) {
   std::vector<AnimationValue> values;
   for (const auto& f : frames) {
-    if (f) values.emplace_back(f);
+    if (!f) continue;
+    if (f->renderingMode() == ImageRenderingMode::AlwaysTemplate) {
+      values.emplace_back(f->imageFilledWithColor(tintColor()));
+    } else {
+      values.emplace_back(f);
+    }
   }
   if (values.empty()) return;
   auto animation = KeyframeAnimation::create("contents");

@@ -12,6 +12,7 @@ namespace platform {
 // images play as a discrete keyframe animation of the contents on the clock: each frame gets an
 // equal share of animationDuration (0: a thirtieth of a second per frame), repeated
 // animationRepeatCount times (0: for ever). An animated image plays the same way by itself.
+// Template images (ImageRenderingMode::AlwaysTemplate) show their alpha in the view's tint colour.
 class ImageView : public View {
  public:
   static std::shared_ptr<ImageView> create(const Rect& frame = {});
@@ -42,6 +43,7 @@ class ImageView : public View {
 
   Size sizeThatFits(const Size& size) const override;
   Size intrinsicContentSize() const override;
+  void tintColorDidChange() override;
 
  protected:
   friend class Object;
@@ -49,6 +51,8 @@ class ImageView : public View {
 
  private:
   void updateContents();
+  // What is drawn for `image`: itself, or for a template its alpha in the tint colour.
+  std::shared_ptr<Image> drawn(const std::shared_ptr<Image>& image);
   void play(const std::vector<std::shared_ptr<Image>>& frames, TimeInterval duration,
             double repeatCount, const std::string& key);
 
@@ -59,6 +63,10 @@ class ImageView : public View {
   std::vector<std::shared_ptr<Image>> highlightedAnimationImages_;
   TimeInterval animationDuration_ = 0;
   int animationRepeatCount_ = 0;
+  // The last template drawn and its tinted copy, so redrawing in the same colour costs nothing.
+  std::shared_ptr<Image> tintedSource_;
+  std::shared_ptr<Image> tinted_;
+  Color tintedColor_;
 };
 
 }  // namespace platform

@@ -22,9 +22,34 @@ void Label::changed() {
 }
 
 void Label::setText(std::string text) {
-  if (text == text_) return;
+  if (text == text_ && !attributed_) return;
   text_ = std::move(text);
+  attributed_.reset();
   changed();
+}
+
+AttributedString Label::attributedText() const {
+  if (attributed_) return *attributed_;
+  AttributedString plain(text_, TextAttributes{font_, textColor_});
+  plain.setAlignment(alignment_);
+  return plain;
+}
+
+void Label::setAttributedText(AttributedString text) {
+  text_ = text.string();
+  if (text.alignment()) alignment_ = *text.alignment();
+  attributed_ = std::move(text);
+  changed();
+}
+
+void Label::setShadowColor(std::optional<Color> color) {
+  shadowColor_ = color;
+  setNeedsDisplay();
+}
+
+void Label::setShadowOffset(const Size& offset) {
+  shadowOffset_ = offset;
+  setNeedsDisplay();
 }
 
 void Label::setFont(const Font& font) {
@@ -68,7 +93,11 @@ void Label::setLineBreakMode(LineBreakMode mode) {
 }
 
 void Label::configure(double width, double height) const {
-  layout_.setText(text_);
+  if (attributed_) {
+    layout_.setAttributedText(*attributed_);
+  } else {
+    layout_.setText(text_);
+  }
   layout_.setFont(font_);
   layout_.setAlignment(alignment_);
   layout_.setLineBreakMode(lineBreakMode_);
@@ -109,7 +138,24 @@ void Label::drawRect(Context& context, const Rect& /*rect*/) {
   const Size s = layout_.size();
   Color color = highlighted_ ? highlightedTextColor_ : textColor_;
   if (!enabled_) color = color.withAlpha(color.a * 0.5);
-  layout_.draw(context.cairo(), {b.origin.x, b.origin.y + (b.size.height - s.height) / 2}, color);
+  const Point origin{b.origin.x, b.origin.y + (b.size.height - s.height) / 2};
+  cairo_t* cr = context.cairo();
+  if (!shadowColor_ || shadowColor_->isClear()) {
+    layout_.draw(cr, origin, color);
+    return;
+  }
+  // The text once into a group; its coverage, shifted, paints the shadow, then the text on top.
+  cairo_push_group(cr);
+  layout_.draw(cr, origin, color);
+  cairo_pattern_t* text = cairo_pop_group(cr);
+  cairo_save(cr);
+  Context::setSourceColor(cr, *shadowColor_);
+  cairo_translate(cr, shadowOffset_.width, shadowOffset_.height);
+  cairo_mask(cr, text);
+  cairo_restore(cr);
+  cairo_set_source(cr, text);
+  cairo_paint(cr);
+  cairo_pattern_destroy(text);
 }
 
 }  // namespace platform

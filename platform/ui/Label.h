@@ -1,8 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "platform/ui/AttributedString.h"
 #include "platform/ui/Font.h"
 #include "platform/ui/TextLayout.h"
 #include "platform/ui/View.h"
@@ -12,12 +14,24 @@ namespace platform {
 // Read-only text. Lines wrap at the label's width and stop at numberOfLines (0: as many as fit);
 // left-over text ends in an ellipsis under the truncating line break modes. The text block is
 // centred vertically in the bounds. Measuring (sizeThatFits) and drawing use one layout.
+// Attributed text draws its runs in their fonts and colours (the label's font and text colour
+// fill in what a run leaves unset). A shadow, when it has a colour, is the drawn text again in
+// that colour, shifted by the offset, behind the text.
 class Label : public View {
  public:
   static std::shared_ptr<Label> create(const Rect& frame = {});
 
   const std::string& text() const { return text_; }
+  // Plain text; ends any attributed text.
   void setText(std::string text);
+  // The attributed text, or the plain text in the label's font and colour.
+  AttributedString attributedText() const;
+  // Its text becomes text(); its paragraph alignment, when it has one, textAlignment().
+  void setAttributedText(AttributedString text);
+  std::optional<Color> shadowColor() const { return shadowColor_; }
+  void setShadowColor(std::optional<Color> color);
+  Size shadowOffset() const { return shadowOffset_; }
+  void setShadowOffset(const Size& offset);
   const Font& font() const { return font_; }
   void setFont(const Font& font);
   Color textColor() const { return textColor_; }
@@ -53,6 +67,9 @@ class Label : public View {
   void changed();
 
   std::string text_;
+  std::optional<AttributedString> attributed_;
+  std::optional<Color> shadowColor_;
+  Size shadowOffset_{0, -1};
   Font font_ = Font::systemFont(17);
   Color textColor_ = Color::black();
   Color highlightedTextColor_ = Color::black();

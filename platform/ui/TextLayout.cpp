@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/ui/AttributedString.h"
+
 namespace platform {
 namespace {
 
@@ -83,7 +85,15 @@ TextLayout::TextLayout() : layout_(pango_layout_new(sharedContext())) {}
 
 TextLayout::~TextLayout() { g_object_unref(layout_); }
 
+void TextLayout::setAttributedText(const AttributedString& text) {
+  if (attributed_ && *attributed_ == text) return;
+  setText(text.string());
+  if (text_ == text.string()) attributed_ = std::make_unique<AttributedString>(text);
+  dirty_ = true;
+}
+
 void TextLayout::setText(const std::string& text) {
+  if (attributed_) attributed_.reset(), dirty_ = true;
   if (text == text_) return;
   if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
     text_ = text;
@@ -127,6 +137,7 @@ void TextLayout::apply() {
   PangoFontDescription* d = describe(font_);
   pango_layout_set_font_description(layout_, d);
   pango_font_description_free(d);
+  applyRuns();
   const bool single = numberOfLines_ == 1;
   const bool ellipsize = truncates(mode_);
   // A single line that clips rather than truncates is laid out unbounded and clipped later.
@@ -153,6 +164,35 @@ void TextLayout::apply() {
   if (alignment_ == TextAlignment::Right) a = PANGO_ALIGN_RIGHT;
   pango_layout_set_alignment(layout_, a);
   pango_layout_set_justify(layout_, alignment_ == TextAlignment::Justified);
+}
+
+void TextLayout::applyRuns() {
+  if (!attributed_) {
+    pango_layout_set_attributes(layout_, nullptr);
+    return;
+  }
+  PangoAttrList* list = pango_attr_list_new();
+  auto channel = [](double v) { return static_cast<guint16>(std::clamp(v, 0.0, 1.0) * 65535); };
+  for (const AttributedString::Run& run : attributed_->runs()) {
+    const auto start = static_cast<guint>(run.location);
+    const auto end = static_cast<guint>(run.location + run.length);
+    auto add = [&](PangoAttribute* attribute) {
+      attribute->start_index = start;
+      attribute->end_index = end;
+      pango_attr_list_insert(list, attribute);
+    };
+    if (run.attributes.font) {
+      PangoFontDescription* font = describe(*run.attributes.font);
+      add(pango_attr_font_desc_new(font));
+      pango_font_description_free(font);
+    }
+    if (const auto& c = run.attributes.foregroundColor) {
+      add(pango_attr_foreground_new(channel(c->r), channel(c->g), channel(c->b)));
+      add(pango_attr_foreground_alpha_new(std::max<guint16>(1, channel(c->a))));
+    }
+  }
+  pango_layout_set_attributes(layout_, list);
+  pango_attr_list_unref(list);
 }
 
 // Lines past numberOfLines, or past the height bound, are not shown (a paragraph break can

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/graphics/Color.h"
@@ -10,6 +11,8 @@ typedef struct _cairo cairo_t;
 typedef struct _PangoLayout PangoLayout;
 
 namespace platform {
+
+class AttributedString;
 
 enum class TextAlignment { Left = 0, Center = 1, Right = 2, Justified = 3, Natural = 4 };
 enum class LineBreakMode {
@@ -34,6 +37,9 @@ class TextLayout {
   TextLayout& operator=(const TextLayout&) = delete;
 
   void setText(const std::string& text);  // invalid UTF-8 is repaired
+  // Text with runs of fonts and colours; the layout's font and draw colour fill in what a run
+  // leaves unset. Text that needs repair loses its runs.
+  void setAttributedText(const AttributedString& text);
   void setFont(const Font& font);
   void setAlignment(TextAlignment alignment);
   void setLineBreakMode(LineBreakMode mode);
@@ -57,10 +63,12 @@ class TextLayout {
 
  private:
   void apply();
+  void applyRuns();
   int visibleLines();
 
   PangoLayout* layout_;
   std::string text_;
+  std::unique_ptr<AttributedString> attributed_;
   Font font_;
   TextAlignment alignment_ = TextAlignment::Natural;
   LineBreakMode mode_ = LineBreakMode::ByWordWrapping;

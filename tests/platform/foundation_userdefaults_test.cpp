@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Path.h"

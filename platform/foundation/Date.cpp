@@ -1,0 +1,9 @@
+#include "platform/foundation/Date.h"
+
+#include "platform/dispatch/Clock.h"
+
+namespace platform {
+
+Date Date::now() { return fromTimeIntervalSince1970(Clock::current().now()); }
+
+}  // namespace platform
