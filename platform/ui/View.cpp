@@ -9,6 +9,7 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Context.h"
+#include "platform/layout/LayoutEngine.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ViewController.h"
@@ -252,6 +253,7 @@ void View::insertAt(const std::shared_ptr<View>& view, std::size_t index) {
     if (oldWindow != newWindow) didMoveSubtreeToWindow(*view);
     view->didMoveToSuperview();
     didAddSubview(view);
+    LayoutEngine::noteTreeChange(this);
     if (!view->ownTint()) view->notifyTintChange();
     if (view->needsLayout_ || view->subtreeNeedsLayout_) view->markAncestorsSubtreeDirty();
     setNeedsLayout();
@@ -280,6 +282,7 @@ void View::removeFromSuperview() {
   superview_.reset();
   if (oldWindow) didMoveSubtreeToWindow(*this);
   didMoveToSuperview();
+  LayoutEngine::noteTreeChange(parent.get());
   if (!tint_) notifyTintChange();
 }
 
@@ -336,8 +339,11 @@ void View::markAncestorsSubtreeDirty() {
 }
 
 void View::invalidateIntrinsicContentSize() {
+  LayoutEngine::noteTreeChange(nullptr);  // the engine reads the size again
   if (auto parent = superview()) parent->setNeedsLayout();
 }
+
+void View::applyEngineLayout() { LayoutEngine::applyLayout(*this); }
 
 void View::layoutIfNeeded() {
   DisplayCycle::PassScope pass;
