@@ -397,6 +397,21 @@ void LayoutEngine::placeConstraint(const std::shared_ptr<LayoutConstraint>& c) {
     p->slot.broken = true;
     return;
   }
+  // Positions are measured in the coordinates of the view holding the constraint, which
+  // matters once a multiplier scales one.
+  auto container = c->installedView();
+  auto measured = [&](long attribute, double factor) {
+    if (!container || attribute == LayoutAttributeWidth || attribute == LayoutAttributeHeight ||
+        attribute == LayoutAttributeNotAnAttribute) {
+      return;
+    }
+    Item& origin = item(container);
+    e.add(isHorizontalLayoutAttribute(attribute) ? origin.left : origin.top, -factor);
+  };
+  if (ok && c->multiplier() != 1.0) {
+    measured(c->firstAttribute(), 1.0);
+    if (c->secondItem()) measured(c->secondAttribute(), -c->multiplier());
+  }
   e.constant -= c->constant();
   const auto relation = static_cast<SolverRelation>(c->relation() < 0 ? -1 : c->relation() > 0);
   place(p->slot, e, relation, c->priority(), c->description());
