@@ -37,8 +37,9 @@ struct Color {
   static constexpr Color orange() { return {1, 0.5, 0, 1}; }
 
   constexpr Color withAlpha(double alpha) const { return {r, g, b, alpha, pattern}; }
-  // A colour that paints `image` tiled from the origin of the drawing, at the image's scale;
-  // opaque black where something can only use components. The tile is kept for the life of the
+  // A colour that paints `image` tiled from the origin of the drawing, at the image's scale, as
+  // the tile is (its components, alpha included, are unused); opaque black where something can
+  // only use components. The tile is kept for the life of the
   // process (one per image, however often it is asked for). Black for a null image.
   static Color withPatternImage(const std::shared_ptr<Image>& image);
   std::shared_ptr<Image> patternImage() const;  // nullptr for a plain colour

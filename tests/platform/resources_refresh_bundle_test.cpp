@@ -34,8 +34,8 @@ bool hasCJK(const std::string& text) {
 class RefreshBundle : public ::testing::Test {
  protected:
   ~RefreshBundle() override { Locale::setPreferredLanguagesForTesting(std::nullopt); }
-  std::shared_ptr<Bundle> bundle_ =
-      Bundle::bundleWithPath(std::string(SPROUT_SOURCE_DIR) + "/resources/RFRefresh.bundle");
+  // Found the way the refresh views find it: by name in the main bundle.
+  std::shared_ptr<Bundle> bundle_ = Bundle::main()->bundleNamed("RFRefresh");
 };
 
 TEST_F(RefreshBundle, EveryKeyHasItsOwnTextInEveryLanguage) {
@@ -81,6 +81,10 @@ TEST_F(RefreshBundle, UserLanguagesPickTheTexts) {
   }
   Locale::setPreferredLanguagesForTesting(std::vector<std::string>{"zh-Hans-CN"});
   EXPECT_EQ(bundle_->localizedString("RFRefreshHeaderIdleText"), "下拉刷新");
+  // A language folder opened as a bundle of its own reads its table whatever the user prefers.
+  auto traditional = Bundle::bundleWithPath(*bundle_->pathForResource("zh-Hant", "lproj"));
+  ASSERT_TRUE(traditional);
+  EXPECT_EQ(traditional->localizedString("RFRefreshHeaderIdleText"), "下拉重新整理");
   EXPECT_EQ(bundle_->localizedString("NoSuchKey", "default"), "default");
 }
 
