@@ -24,10 +24,10 @@ Global& global() {
   return g;
 }
 
-std::shared_ptr<View> rootOf(View& view) {
-  auto top = std::static_pointer_cast<View>(view.shared_from_this());
-  for (auto up = top->superview(); up; up = up->superview()) top = up;
-  return top;
+View& rootOf(View& view) {
+  View* top = &view;
+  for (auto up = top->superview(); up; up = up->superview()) top = up.get();
+  return *top;
 }
 
 bool differs(double a, double b) { return !(std::fabs(a - b) <= 1e-9); }  // NaN: never set
@@ -62,7 +62,7 @@ void LayoutEngine::noteChange(View* view) {
   auto& g = global();
   ++g.generation;
   g.inUse = true;
-  if (view) rootOf(*view)->setNeedsLayout();
+  if (view) rootOf(*view).setNeedsLayout();
 }
 
 void LayoutEngine::noteTreeChange(View* view) {
@@ -73,13 +73,13 @@ void LayoutEngine::noteTreeChange(View* view) {
 
 void LayoutEngine::applyLayout(View& view) {
   if (!global().inUse) return;
-  auto root = rootOf(view);
-  auto& engine = root->associatedOrMake<std::shared_ptr<LayoutEngine>>(kEngineKey);
+  View& root = rootOf(view);
+  auto& engine = root.associatedOrMake<std::shared_ptr<LayoutEngine>>(kEngineKey);
   if (!engine) engine = std::make_shared<LayoutEngine>();
   auto keep = engine;  // applying frames may run code that replaces the root's values
   keep->changed_ = false;
-  keep->update(*root);
-  keep->applyFrames(*root, keep->changed_, view);
+  keep->update(root);
+  keep->applyFrames(root, keep->changed_, view);
 }
 
 void LayoutEngine::update(View& root) {
@@ -121,7 +121,9 @@ void LayoutEngine::collect(View& root) {
   order_.clear();
   active_.clear();
   inTree_.clear();
-  std::vector<std::shared_ptr<View>> stack{std::static_pointer_cast<View>(root.shared_from_this())};
+  auto top = std::static_pointer_cast<View>(root.weak_from_this().lock());
+  if (!top) return;  // not owned yet: nothing to lay out
+  std::vector<std::shared_ptr<View>> stack{top};
   while (!stack.empty()) {
     auto v = std::move(stack.back());
     stack.pop_back();
@@ -135,7 +137,7 @@ void LayoutEngine::collect(View& root) {
 LayoutEngine::Item& LayoutEngine::item(const std::shared_ptr<Object>& object) {
   auto& slot = items_[object.get()];
   if (!slot || slot->object.lock() != object) {
-    if (slot) unpin(*slot);
+    if (slot) drop(*slot);  // a gone object's address, now another's
     slot = std::make_unique<Item>();
     slot->object = object;
     slot->left = solver_.makeVariable();
@@ -150,49 +152,9 @@ LayoutEngine::Item& LayoutEngine::item(const std::shared_ptr<Object>& object) {
 void LayoutEngine::sync(View& root) {
   ++sweep_;
   collect(root);
-  // Who takes part: the items of the constraints, views placed by constraints, their ancestors.
-  std::vector<std::shared_ptr<Object>> members;
   std::vector<std::shared_ptr<LayoutConstraint>> usable;
-  for (const auto& c : active_) {
-    auto first = c->firstItem(), second = c->secondItem();
-    auto v1 = LayoutConstraint::viewOfItem(first);
-    auto v2 = second ? LayoutConstraint::viewOfItem(second) : v1;
-    if (!v1 || !v2 || !inTree_.count(v1.get()) || !inTree_.count(v2.get())) continue;
-    usable.push_back(c);
-    members.push_back(first);
-    if (second) members.push_back(second);
-  }
-  for (const auto& weak : order_) {
-    auto v = weak.lock();
-    if (v && !translatesAutoresizingMaskIntoConstraints(*v)) members.push_back(v);
-  }
-  for (std::size_t i = 0; i < members.size(); ++i) {
-    Item& it = item(members[i]);
-    if (it.participating) continue;
-    it.participating = true;
-    auto view = LayoutConstraint::viewOfItem(members[i]);
-    if (auto guide = std::dynamic_pointer_cast<LayoutGuide>(members[i])) {
-      members.push_back(view);
-    } else if (auto super = view->superview()) {
-      members.push_back(super);
-    }
-  }
-  for (const auto& weak : order_) {  // parents come first, so a superview's item exists
-    auto v = weak.lock();
-    if (!v) continue;
-    auto it = items_.find(v.get());
-    if (it == items_.end() || it->second->seen != sweep_) continue;
-    Item& i = *it->second;
-    const bool held = v.get() == &root || translatesAutoresizingMaskIntoConstraints(*v);
-    if (v.get() == &root) {
-      pinRoot(i, root);
-    } else if (held) {
-      pinToSuperview(i, *v, *items_[v->superview().get()]);
-    } else {
-      unpin(i);
-    }
-    if (!held) placeIntrinsicSize(i, *v);
-  }
+  std::vector<std::shared_ptr<Object>> members = participants(usable);
+  holdViews(root);
   for (const auto& m : members) {
     if (auto guide = std::dynamic_pointer_cast<LayoutGuide>(m)) placeGuide(item(m), *guide);
   }
@@ -211,35 +173,94 @@ void LayoutEngine::sync(View& root) {
   for (const auto& c : usable) placeConstraint(c);
   active_.clear();  // the views own their constraints; the engine only reads them
   for (auto it = items_.begin(); it != items_.end();) {
-    Item& i = *it->second;
-    if (i.seen == sweep_) {
-      i.participating = false;  // recomputed next time
+    if (it->second->seen == sweep_) {
+      it->second->participating = false;  // recomputed next time
       ++it;
       continue;
     }
-    unpin(i);
-    for (Slot* s : {&i.hugWidth, &i.compressWidth, &i.hugHeight, &i.compressHeight, &i.guideLeft,
-                    &i.guideWidth, &i.guideEdge, &i.guideLength}) {
-      unplace(*s);
-    }
+    drop(*it->second);
     it = items_.erase(it);
   }
 }
 
-void LayoutEngine::pinRoot(Item& i, View& root) {
+// Who takes part: the items of the usable constraints (both in this tree), the views placed by
+// constraints, and the ancestors of all of them.
+std::vector<std::shared_ptr<Object>> LayoutEngine::participants(
+    std::vector<std::shared_ptr<LayoutConstraint>>& usable) {
+  std::vector<std::shared_ptr<Object>> members;
+  for (const auto& c : active_) {
+    auto first = c->firstItem(), second = c->secondItem();
+    auto v1 = LayoutConstraint::viewOfItem(first);
+    auto v2 = second ? LayoutConstraint::viewOfItem(second) : v1;
+    if (!v1 || !v2 || !inTree_.count(v1.get()) || !inTree_.count(v2.get())) continue;
+    usable.push_back(c);
+    members.push_back(first);
+    if (second) members.push_back(second);
+  }
+  for (const auto& weak : order_) {
+    auto v = weak.lock();
+    if (v && !translatesAutoresizingMaskIntoConstraints(*v)) members.push_back(v);
+  }
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    Item& it = item(members[i]);
+    if (it.participating) continue;
+    it.participating = true;
+    auto view = LayoutConstraint::viewOfItem(members[i]);
+    if (!view) continue;
+    if (std::dynamic_pointer_cast<LayoutGuide>(members[i])) {
+      members.push_back(view);
+    } else if (auto super = view->superview()) {
+      members.push_back(super);
+    }
+  }
+  return members;
+}
+
+// The root and views that translate their masks are held at their frames; the others get their
+// intrinsic sizes.
+void LayoutEngine::holdViews(View& root) {
+  for (const auto& weak : order_) {  // parents first, so a superview's item is ready
+    auto v = weak.lock();
+    if (!v) continue;
+    auto it = items_.find(v.get());
+    if (it == items_.end() || it->second->seen != sweep_) continue;
+    Item& i = *it->second;
+    if (v.get() == &root) {
+      pinRoot(i);
+      continue;
+    }
+    auto super = items_.find(v->superview().get());
+    if (!translatesAutoresizingMaskIntoConstraints(*v)) {
+      unpin(i);
+      placeIntrinsicSize(i, *v);
+    } else if (super != items_.end()) {
+      pinToSuperview(i, *super->second);
+    }
+  }
+}
+
+void LayoutEngine::drop(Item& i) {
+  unpin(i);
+  for (Slot* s : {&i.hugWidth, &i.compressWidth, &i.hugHeight, &i.compressHeight, &i.guideLeft,
+                  &i.guideWidth, &i.guideEdge, &i.guideLength}) {
+    unplace(*s);
+  }
+}
+
+void LayoutEngine::pinRoot(Item& i) {
   if (i.pinned && i.pinnedAsRoot) return;
   unpin(i);
   i.pinned = i.pinnedAsRoot = true;
-  for (SolverVariable v : {i.left, i.top, i.width, i.height})
+  for (SolverVariable v : {i.left, i.top, i.width, i.height}) {
     solver_.addEditVariable(v, kPinStrength);
+  }
   double unused = NAN;
   suggest(i.left, 0, unused);
   unused = NAN;
   suggest(i.top, 0, unused);
-  (void)root;
 }
 
-void LayoutEngine::pinToSuperview(Item& i, View& view, Item& super) {
+void LayoutEngine::pinToSuperview(Item& i, Item& super) {
   if (i.pinned && !i.pinnedAsRoot) return;
   unpin(i);
   i.pinned = true;
@@ -253,7 +274,6 @@ void LayoutEngine::pinToSuperview(Item& i, View& view, Item& super) {
   y.add(i.top, 1).add(super.top, -1).add(i.offsetY, -1);
   place(i.pinX, x, SolverRelation::Equal, kSolverRequired, "autoresizing x");
   place(i.pinY, y, SolverRelation::Equal, kSolverRequired, "autoresizing y");
-  (void)view;
 }
 
 void LayoutEngine::unpin(Item& i) {

@@ -53,8 +53,12 @@ class LayoutEngine {
   void sync(View& root);
   void collect(View& root);
   Item& item(const std::shared_ptr<Object>& object);
-  void pinRoot(Item& item, View& root);
-  void pinToSuperview(Item& item, View& view, Item& super);
+  std::vector<std::shared_ptr<Object>> participants(
+      std::vector<std::shared_ptr<LayoutConstraint>>& usable);
+  void holdViews(View& root);
+  void drop(Item& item);
+  void pinRoot(Item& item);
+  void pinToSuperview(Item& item, Item& super);
   void unpin(Item& item);
   void placeIntrinsicSize(Item& item, View& view);
   void placeGuide(Item& item, LayoutGuide& guide);
