@@ -159,7 +159,8 @@ TEST_F(LayoutConstraintTest, MarginsGuidesAndAutoresizedNeighbours) {
   root->setFrame(makeRect(0, 0, 320, 480));
   auto v = constrainedChild(root);
   auto top = topLayoutGuide(*controller), bottom = bottomLayoutGuide(*controller);
-  top->setLength(20);
+  EXPECT_EQ(top->length(), 20);  // the status bar's height
+  EXPECT_EQ(bottom->length(), 0);
   bottom->setLength(44);
   auto fixed = View::create(makeRect(0, 0, 50, 30));  // placed by its frame
   fixed->setAutoresizingMask(ViewAutoresizingFlexibleLeftMargin);
