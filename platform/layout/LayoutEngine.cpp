@@ -88,12 +88,10 @@ void LayoutEngine::update(View& root) {
     sync(root);
   }
   // Frames held by their autoresizing masks may have moved since the last pass.
-  for (const auto& weak : order_) {
+  for (const auto& [weak, item] : pinned_) {
     auto view = weak.lock();
     if (!view) continue;
-    auto it = items_.find(view.get());
-    if (it == items_.end() || !it->second->pinned) continue;
-    Item& i = *it->second;
+    Item& i = *item;
     if (i.pinnedAsRoot) {
       const Rect b = view->bounds();
       suggest(i.width, b.size.width, i.last[2]);
@@ -219,6 +217,7 @@ std::vector<std::shared_ptr<Object>> LayoutEngine::participants(
 // The root and views that translate their masks are held at their frames; the others get their
 // intrinsic sizes.
 void LayoutEngine::holdViews(View& root) {
+  pinned_.clear();
   for (const auto& weak : order_) {  // parents first, so a superview's item is ready
     auto v = weak.lock();
     if (!v) continue;
@@ -227,6 +226,7 @@ void LayoutEngine::holdViews(View& root) {
     Item& i = *it->second;
     if (v.get() == &root) {
       pinRoot(i);
+      pinned_.emplace_back(v, &i);
       continue;
     }
     auto super = items_.find(v->superview().get());
@@ -235,6 +235,7 @@ void LayoutEngine::holdViews(View& root) {
       placeIntrinsicSize(i, *v);
     } else if (super != items_.end()) {
       pinToSuperview(i, *super->second);
+      pinned_.emplace_back(v, &i);
     }
   }
 }
@@ -484,24 +485,32 @@ void LayoutEngine::unplace(Slot& slot) {
 // Frames from the solution, relative to each superview's solved place. With `everyView` false
 // only the subviews of the view being laid out are re-asserted.
 void LayoutEngine::applyFrames(View& root, bool everyView, View& laidOut) {
+  if (!everyView) {
+    for (const auto& v : std::vector<std::shared_ptr<View>>(laidOut.subviews())) applyFrame(*v);
+    return;
+  }
   for (const auto& weak : order_) {
     auto v = weak.lock();
-    if (!v || v.get() == &root || translatesAutoresizingMaskIntoConstraints(*v)) continue;
-    auto super = v->superview();
-    if (!super || (!everyView && super.get() != &laidOut)) continue;
-    auto mine = items_.find(v.get()), theirs = items_.find(super.get());
-    if (mine == items_.end() || theirs == items_.end()) continue;
-    const Item &i = *mine->second, &s = *theirs->second;
-    const Rect sb = super->bounds();
-    const Rect frame =
-        makeRect(solver_.value(i.left) - solver_.value(s.left) + sb.origin.x,
-                 solver_.value(i.top) - solver_.value(s.top) + sb.origin.y,
-                 std::max(0.0, solver_.value(i.width)), std::max(0.0, solver_.value(i.height)));
-    const Rect now = v->frame();
-    if (differs(frame.origin.x, now.origin.x) || differs(frame.origin.y, now.origin.y) ||
-        differs(frame.size.width, now.size.width) || differs(frame.size.height, now.size.height)) {
-      v->setFrame(frame);
-    }
+    if (v && v.get() != &root) applyFrame(*v);
+  }
+}
+
+void LayoutEngine::applyFrame(View& v) {
+  if (translatesAutoresizingMaskIntoConstraints(v)) return;
+  auto super = v.superview();
+  if (!super) return;
+  auto mine = items_.find(&v), theirs = items_.find(super.get());
+  if (mine == items_.end() || theirs == items_.end()) return;
+  const Item &i = *mine->second, &s = *theirs->second;
+  const Rect sb = super->bounds();
+  const Rect frame =
+      makeRect(solver_.value(i.left) - solver_.value(s.left) + sb.origin.x,
+               solver_.value(i.top) - solver_.value(s.top) + sb.origin.y,
+               std::max(0.0, solver_.value(i.width)), std::max(0.0, solver_.value(i.height)));
+  const Rect now = v.frame();
+  if (differs(frame.origin.x, now.origin.x) || differs(frame.origin.y, now.origin.y) ||
+      differs(frame.size.width, now.size.width) || differs(frame.size.height, now.size.height)) {
+    v.setFrame(frame);
   }
 }
 

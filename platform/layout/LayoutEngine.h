@@ -5,6 +5,7 @@
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "platform/layout/LayoutSolver.h"
@@ -70,11 +71,13 @@ class LayoutEngine {
   void unplace(Slot& slot);
   void suggest(SolverVariable v, double value, double& last);
   void applyFrames(View& root, bool everyView, View& laidOut);
+  void applyFrame(View& view);
 
   LayoutSolver solver_;
   std::unordered_map<const Object*, std::unique_ptr<Item>> items_;
   std::unordered_map<const LayoutConstraint*, std::unique_ptr<Placed>> placed_;
-  std::vector<std::weak_ptr<View>> order_;  // the tree's views, parents first
+  std::vector<std::weak_ptr<View>> order_;                     // the tree's views, parents first
+  std::vector<std::pair<std::weak_ptr<View>, Item*>> pinned_;  // held at their frames
   std::vector<std::shared_ptr<LayoutConstraint>> active_;
   std::unordered_set<const View*> inTree_;
   std::uint64_t generation_ = 0;
