@@ -273,8 +273,10 @@ void LayoutEngine::pinToSuperview(Item& i, Item& super) {
   LinearExpression x, y;
   x.add(i.left, 1).add(super.left, -1).add(i.offsetX, -1);
   y.add(i.top, 1).add(super.top, -1).add(i.offsetY, -1);
-  place(i.pinX, x, SolverRelation::Equal, kSolverRequired, "autoresizing x");
-  place(i.pinY, y, SolverRelation::Equal, kSolverRequired, "autoresizing y");
+  place(i.pinX, x, SolverRelation::Equal, kSolverRequired,
+        [] { return std::string("autoresizing x"); });
+  place(i.pinY, y, SolverRelation::Equal, kSolverRequired,
+        [] { return std::string("autoresizing y"); });
 }
 
 void LayoutEngine::unpin(Item& i) {
@@ -306,8 +308,10 @@ void LayoutEngine::placeIntrinsicSize(Item& i, View& view) {
     LinearExpression e;
     e.add(v, 1).constant = -value;
     place(compress, e, SolverRelation::GreaterThanOrEqual,
-          contentCompressionResistancePriority(view, a), "compression resistance");
-    place(hug, e, SolverRelation::LessThanOrEqual, contentHuggingPriority(view, a), "hugging");
+          contentCompressionResistancePriority(view, a),
+          [] { return std::string("compression resistance"); });
+    place(hug, e, SolverRelation::LessThanOrEqual, contentHuggingPriority(view, a),
+          [] { return std::string("hugging"); });
   };
   axis(size.width, i.width, LayoutAxis::Horizontal, i.hugWidth, i.compressWidth);
   axis(size.height, i.height, LayoutAxis::Vertical, i.hugHeight, i.compressHeight);
@@ -326,10 +330,14 @@ void LayoutEngine::placeGuide(Item& g, LayoutGuide& guide) {
     edge.add(g.top, 1).add(g.height, 1).add(v.top, -1).add(v.height, -1);
   }
   length.add(g.height, 1).constant = -guide.length();
-  place(g.guideLeft, left, SolverRelation::Equal, kSolverRequired, "guide left");
-  place(g.guideWidth, width, SolverRelation::Equal, kSolverRequired, "guide width");
-  place(g.guideEdge, edge, SolverRelation::Equal, kSolverRequired, "guide edge");
-  place(g.guideLength, length, SolverRelation::Equal, kSolverRequired, "guide length");
+  place(g.guideLeft, left, SolverRelation::Equal, kSolverRequired,
+        [] { return std::string("guide left"); });
+  place(g.guideWidth, width, SolverRelation::Equal, kSolverRequired,
+        [] { return std::string("guide width"); });
+  place(g.guideEdge, edge, SolverRelation::Equal, kSolverRequired,
+        [] { return std::string("guide edge"); });
+  place(g.guideLength, length, SolverRelation::Equal, kSolverRequired,
+        [] { return std::string("guide length"); });
 }
 
 // The attribute of an item as an expression of its variables, times `factor`, added to `e`.
@@ -435,11 +443,11 @@ void LayoutEngine::placeConstraint(const std::shared_ptr<LayoutConstraint>& c) {
   }
   e.constant -= c->constant();
   const auto relation = static_cast<SolverRelation>(c->relation() < 0 ? -1 : c->relation() > 0);
-  place(p->slot, e, relation, c->priority(), c->description());
+  place(p->slot, e, relation, c->priority(), [&c] { return c->description(); });
 }
 
 void LayoutEngine::place(Slot& slot, const LinearExpression& e, SolverRelation relation,
-                         double strength, const std::string& what) {
+                         double strength, const Describe& what) {
   if (slot.ref && !slot.broken && slot.strength == strength) {
     if (!differs(slot.constant, e.constant)) return;
     changed_ = true;
@@ -453,7 +461,7 @@ void LayoutEngine::place(Slot& slot, const LinearExpression& e, SolverRelation r
     slot.removals = removals_;
     slot.constant = e.constant;
     log(LogLevel::Warning, "LayoutEngine",
-        "unable to satisfy the required constraints at once; breaking " + what);
+        "unable to satisfy the required constraints at once; breaking " + what());
     return;
   }
   if (slot.ref && slot.broken && slot.strength == strength && !differs(slot.constant, e.constant) &&
@@ -469,7 +477,7 @@ void LayoutEngine::place(Slot& slot, const LinearExpression& e, SolverRelation r
   changed_ = true;
   if (slot.broken) {
     log(LogLevel::Warning, "LayoutEngine",
-        "unable to satisfy the required constraints at once; breaking " + what);
+        "unable to satisfy the required constraints at once; breaking " + what());
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -66,8 +67,10 @@ class LayoutEngine {
   void placeConstraint(const std::shared_ptr<LayoutConstraint>& c);
   bool expressionFor(const std::shared_ptr<Object>& object, long attribute, double factor,
                      LinearExpression& e);
+  // `what` names the constraint in a log line, only if one is written.
+  using Describe = std::function<std::string()>;
   void place(Slot& slot, const LinearExpression& e, SolverRelation relation, double strength,
-             const std::string& what);
+             const Describe& what);
   void unplace(Slot& slot);
   void suggest(SolverVariable v, double value, double& last);
   void applyFrames(View& root, bool everyView, View& laidOut);

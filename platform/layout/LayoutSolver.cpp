@@ -347,8 +347,9 @@ bool LayoutSolver::shiftMarker(Symbol marker, double shift) {
 }
 
 bool LayoutSolver::anyDummyRowOff() const {
-  for (const auto& [symbol, row] : rows_) {
-    if (kind(symbol) == Kind::Dummy && !nearZero(row.constant())) return true;
+  for (Symbol symbol : dummyRows_) {
+    auto it = rows_.find(symbol);
+    if (it != rows_.end() && !nearZero(it->second.constant())) return true;
   }
   return false;
 }
@@ -488,6 +489,7 @@ void LayoutSolver::pivot(Symbol leaving, Symbol entering) {
 }
 
 void LayoutSolver::setRow(Symbol basic, SolverRow row) {
+  if (kind(basic) == Kind::Dummy) dummyRows_.insert(basic);
   for (const auto& term : row.terms()) columns_[term.first].insert(basic);
   rows_[basic] = std::move(row);
 }
