@@ -346,11 +346,18 @@ bool LayoutEngine::expressionFor(const std::shared_ptr<Object>& object, long att
   Item& i = item(object);
   EdgeInsets m{};
   if (auto view = std::dynamic_pointer_cast<View>(object)) m = layoutMargins(*view);
+  auto term = [&](SolverVariable v, double coefficient) {
+    if (coefficient != 0) e.add(v, factor * coefficient);
+  };
   auto horizontal = [&](double l, double w, double c) {
-    e.add(i.left, factor * l).add(i.width, factor * w).constant += factor * c;
+    term(i.left, l);
+    term(i.width, w);
+    e.constant += factor * c;
   };
   auto vertical = [&](double t, double h, double c) {
-    e.add(i.top, factor * t).add(i.height, factor * h).constant += factor * c;
+    term(i.top, t);
+    term(i.height, h);
+    e.constant += factor * c;
   };
   switch (attribute) {
     case 1:

@@ -118,6 +118,7 @@ std::optional<Error> LayoutSolver::add(const SolverConstraintRef& constraint, do
 SolverRow LayoutSolver::createRow(const SolverConstraint& c, double constant, Entry& entry) {
   SolverRow row(constant);
   for (const auto& t : c.expression.terms) {
+    if (t.coefficient == 0.0) continue;
     auto basic = rows_.find(t.variable.id);
     if (basic != rows_.end()) {
       row.insert(basic->second, t.coefficient);

@@ -2,6 +2,7 @@
 // margins, guides, autoresizing and broken constraints.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <string>
 #include <vector>
@@ -179,6 +180,53 @@ TEST_F(LayoutConstraintTest, MarginsGuidesAndAutoresizedNeighbours) {
   root->layoutIfNeeded();
   EXPECT_NEAR(fixed->frame().origin.x, 300, 1e-6);
   expectFrame(*v, 16, 20, 280, 200);
+}
+
+TEST_F(LayoutConstraintTest, TreeChangesAreFollowed) {
+  auto root = View::create(makeRect(0, 0, 320, 480));
+  auto panel = constrainedChild(root), a = constrainedChild(panel);
+  auto b = View::create();
+  setTranslatesAutoresizingMaskIntoConstraints(*b, false);
+  C::activateConstraints(
+      {make(panel, LayoutAttributeLeft, LayoutRelationEqual, root, LayoutAttributeLeft, 1, 40),
+       make(panel, LayoutAttributeTop, LayoutRelationEqual, root, LayoutAttributeTop, 1, 50),
+       make(panel, LayoutAttributeWidth, LayoutRelationEqual, nullptr,
+            LayoutAttributeNotAnAttribute, 1, 200),
+       make(panel, LayoutAttributeHeight, LayoutRelationEqual, nullptr,
+            LayoutAttributeNotAnAttribute, 1, 100),
+       make(a, LayoutAttributeLeft, LayoutRelationEqual, panel, LayoutAttributeCenterX),
+       make(a, LayoutAttributeTop, LayoutRelationEqual, panel, LayoutAttributeTop, 1, 5),
+       make(a, LayoutAttributeRight, LayoutRelationEqual, panel, LayoutAttributeRight),
+       make(a, LayoutAttributeHeight, LayoutRelationEqual, nullptr, LayoutAttributeNotAnAttribute,
+            1, 10)});
+  root->layoutIfNeeded();
+  expectFrame(*a, 100, 5, 100, 10);  // in the panel's coordinates
+  // A view whose width was set before it joined: laid out once it is in the tree.
+  make(b, LayoutAttributeWidth, LayoutRelationEqual, nullptr, LayoutAttributeNotAnAttribute, 1, 30)
+      ->setActive(true);
+  panel->addSubview(b);
+  C::activateConstraints(
+      {make(b, LayoutAttributeRight, LayoutRelationEqual, a, LayoutAttributeLeft, 1, -2)});
+  root->layoutIfNeeded();
+  EXPECT_NEAR(b->frame().origin.x, 68, 1e-6);
+  EXPECT_NEAR(b->frame().size.width, 30, 1e-6);
+  // A free-standing neighbour, placed by its frame and mask inside the constrained panel.
+  auto fixed = View::create(makeRect(10, 60, 20, 20));
+  fixed->setAutoresizingMask(ViewAutoresizingFlexibleLeftMargin);
+  panel->addSubview(fixed);
+  C::activateConstraints(
+      {make(a, LayoutAttributeBottom, LayoutRelationLessThanOrEqual, fixed, LayoutAttributeTop)});
+  root->layoutIfNeeded();
+  expectFrame(*a, 100, 5, 100, 10);
+  // Removed from the tree, a view's constraints with its old relatives stop counting.
+  a->removeFromSuperview();
+  root->layoutIfNeeded();
+  EXPECT_FALSE(std::isnan(b->frame().origin.x));
+  EXPECT_NEAR(panel->frame().size.width, 200, 1e-6);
+  panel->addSubview(a);
+  root->layoutIfNeeded();
+  expectFrame(*a, 100, 5, 100, 10);
+  EXPECT_NEAR(b->frame().origin.x, 68, 1e-6);
 }
 
 TEST_F(LayoutConstraintTest, ImpossibleRequiredConstraintsAreBrokenAndLogged) {
