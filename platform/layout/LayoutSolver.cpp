@@ -444,6 +444,10 @@ LayoutSolver::Symbol LayoutSolver::leavingRow(Symbol entering) const {
 }
 
 bool LayoutSolver::dualOptimize() {
+  // Rounding could in principle make the dual pivots circle; a bound turns that into a failure
+  // the caller recovers from instead of a hang.
+  const std::size_t limit = 64 + 4 * rows_.size();
+  std::size_t pivots = 0;
   while (!infeasible_.empty()) {
     const Symbol leaving = infeasible_.back();
     infeasible_.pop_back();
@@ -452,7 +456,7 @@ bool LayoutSolver::dualOptimize() {
       continue;
     }
     const Symbol entering = dualEnteringSymbol(it->second);
-    if (entering == 0) {
+    if (entering == 0 || ++pivots > limit) {
       infeasible_.clear();
       return false;
     }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -227,6 +228,60 @@ TEST_F(LayoutConstraintTest, TreeChangesAreFollowed) {
   root->layoutIfNeeded();
   expectFrame(*a, 100, 5, 100, 10);
   EXPECT_NEAR(b->frame().origin.x, 68, 1e-6);
+}
+
+// Random constraints, priorities, constants and tree moves: every pass ends with finite frames
+// and no crash, however contradictory the constraints get.
+TEST_F(LayoutConstraintTest, RandomChangesKeepFramesFinite) {
+  CapturedLog log;
+  std::mt19937 random(11);
+  auto root = View::create(makeRect(0, 0, 320, 480));
+  std::vector<std::shared_ptr<View>> views{root};
+  for (int i = 0; i < 8; ++i) {
+    auto v = i % 3 == 2 ? View::create(makeRect(5, 5, 40, 40)) : View::create();
+    if (i % 3 != 2) setTranslatesAutoresizingMaskIntoConstraints(*v, false);
+    views[random() % views.size()]->addSubview(v);
+    views.push_back(v);
+  }
+  std::vector<std::shared_ptr<C>> made;
+  for (int step = 0; step < 300; ++step) {
+    const auto pick = [&] { return views[1 + random() % (views.size() - 1)]; };
+    switch (random() % 6) {
+      case 0:
+      case 1: {
+        auto a = pick(), b = random() % 4 ? pick() : nullptr;
+        const long aa = 1 + random() % 20, ba = 1 + random() % 20;
+        auto c = make(a, static_cast<LayoutAttribute>(aa),
+                      static_cast<LayoutRelation>(static_cast<long>(random() % 3) - 1), b,
+                      static_cast<LayoutAttribute>(b ? ba : 0), (random() % 4) * 0.5,
+                      static_cast<double>(random() % 200) - 50);
+        c->setPriority(random() % 2 ? 1000.0f : static_cast<float>(1 + random() % 999));
+        c->setActive(true);
+        made.push_back(c);
+        break;
+      }
+      case 2:
+        if (!made.empty()) made[random() % made.size()]->setActive(false);
+        break;
+      case 3:
+        if (!made.empty()) made[random() % made.size()]->setConstant(random() % 100);
+        break;
+      case 4: {
+        auto v = pick(), to = views[random() % views.size()];
+        if (!to->isDescendantOfView(v.get())) to->addSubview(v);
+        break;
+      }
+      default:
+        root->setFrame(makeRect(0, 0, 200 + random() % 300, 300 + random() % 300));
+    }
+    root->layoutIfNeeded();
+    for (const auto& v : views) {
+      const Rect f = v->frame();
+      ASSERT_TRUE(std::isfinite(f.origin.x) && std::isfinite(f.origin.y) &&
+                  std::isfinite(f.size.width) && std::isfinite(f.size.height))
+          << "step " << step;
+    }
+  }
 }
 
 TEST_F(LayoutConstraintTest, ImpossibleRequiredConstraintsAreBrokenAndLogged) {
