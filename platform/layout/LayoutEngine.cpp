@@ -479,7 +479,9 @@ void LayoutEngine::place(Slot& slot, const LinearExpression& e, SolverRelation r
   slot.ref = makeSolverConstraint(e, relation, strength);
   slot.constant = e.constant;
   slot.strength = strength;
-  slot.broken = solver_.addConstraint(slot.ref).has_value();
+  // An internal error still leaves the constraint in (the solution just may not be optimal).
+  const auto error = solver_.addConstraint(slot.ref);
+  slot.broken = error && error->code != SolverError::Internal;
   slot.removals = removals_;
   changed_ = true;
   if (slot.broken) {

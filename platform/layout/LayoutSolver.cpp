@@ -398,6 +398,7 @@ bool LayoutSolver::optimize(const std::vector<SolverRow*>& levels) {
   for (std::size_t pivots = 0;; ++pivots) {
     const Symbol entering = enteringSymbol(levels, pivots > steepLimit);
     if (entering == 0) return true;
+    if (pivots > 16 * steepLimit) return false;  // rounding gone wrong: stop, feasible
     const Symbol leaving = leavingRow(entering);
     if (leaving == 0) return false;
     pivot(leaving, entering);
