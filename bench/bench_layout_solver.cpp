@@ -85,7 +85,7 @@ Grid makeGrid() {
       }
     }
   }
-  g.spacing = g.constraints[5];  // the second box's spacing from the first
+  g.spacing = g.constraints[10];  // the second box's spacing from the first
   g.lastRight = x[kColumns - 1];
   return g;
 }
@@ -208,7 +208,7 @@ ViewGrid makeViewGrid() {
       relate(v, platform::LayoutAttributeBottom, g.root, platform::LayoutAttributeBottom, -8);
     }
   }
-  g.spacing = all[1];
+  g.spacing = all[1];  // the first box's distance from the top: every row moves
   g.constraints = all.size();
   LayoutConstraint::activateConstraints(all);
   return g;
