@@ -20,5 +20,6 @@ void sceneDotPageControl(Catalog& catalog);
 void sceneSegmentPager(Catalog& catalog);
 void sceneMarqueeLabel(Catalog& catalog);
 void sceneDatePickerLeaveForm(Catalog& catalog);
+void sceneConstraintLayout(Catalog& catalog);
 
 }  // namespace catalog

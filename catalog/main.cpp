@@ -30,6 +30,7 @@ const std::vector<SceneEntry>& scenes() {
       {"Segment pager", catalog::sceneSegmentPager},
       {"Marquee label", catalog::sceneMarqueeLabel},
       {"Day-and-time picker on the leave form", catalog::sceneDatePickerLeaveForm},
+      {"Constraint layout", catalog::sceneConstraintLayout},
   };
   return kScenes;
 }
