@@ -222,6 +222,7 @@ class Layer : public std::enable_shared_from_this<Layer> {
   // pixels, and it is drawn again only once nobody holds that image any more.
   std::unique_ptr<Context> backingStore_;
   bool needsDisplay_ = false;
+  bool drewNothing_ = false;  // the delegate said the last drawing left the surface untouched
   bool isPresentation_ = false;
   std::vector<std::shared_ptr<AnimationEntry>> animations_;
   std::uint64_t nextAnimationKey_ = 0;

@@ -205,12 +205,18 @@ void Layer::display() {
     backingStore_ = std::move(fresh);
   }
   cairo_translate(backingStore_->cairo(), -b.origin.x, -b.origin.y);
+  drewNothing_ = false;
   drawInContext(*backingStore_);
+  if (drewNothing_) {  // nothing to show: no image to hold and composite
+    props_.contents = nullptr;
+    backingStore_.reset();
+    return;
+  }
   props_.contents = backingStore_->shareImage();
 }
 
 void Layer::drawInContext(Context& context) {
-  if (delegate_) delegate_->drawLayer(*this, context);
+  if (delegate_ && !delegate_->drawLayer(*this, context)) drewNothing_ = true;
 }
 
 }  // namespace platform

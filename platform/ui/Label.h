@@ -43,6 +43,9 @@ class Label : public View {
   bool isTruncated();
 
   void drawRect(Context& context, const Rect& rect) override;
+  // The backing holds only the text's ink (not the label's full width) and is kept until the
+  // text, font, colour or size changes.
+  bool displayLayer(Layer& layer) override;
 
  protected:
   friend class Object;
@@ -50,6 +53,7 @@ class Label : public View {
 
  private:
   void configure(double width, double height) const;
+  Point textOrigin(const Rect& bounds) const;
   void changed();
 
   std::string text_;
