@@ -182,7 +182,12 @@ void Layer::displayIfNeeded() {
 void Layer::displayTreeIfNeeded() {
   displayIfNeeded();
   if (mask_) mask_->displayTreeIfNeeded();
-  for (const auto& s : std::vector<std::shared_ptr<Layer>>(sublayers_)) s->displayTreeIfNeeded();
+  // By index, holding each sublayer while it displays: a display that edits the tree may make
+  // this pass miss a layer (the next pass gets it), but nothing is copied for every frame.
+  for (std::size_t i = 0; i < sublayers_.size(); ++i) {
+    const std::shared_ptr<Layer> sublayer = sublayers_[i];
+    sublayer->displayTreeIfNeeded();
+  }
 }
 
 void Layer::display() {
