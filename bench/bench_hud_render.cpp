@@ -7,9 +7,10 @@
 // borrows is the spinner's trimmed arc and the mask's turn, computed before timing. Before
 // timing, several frames of both are compared pixel for pixel; a mismatch fails the benchmark.
 // "ratio" is the one over the other, "frame_budget_ratio" the frame over 1/60 s; both sides are
-// timed in the drawing thread's CPU time. "allocs_per_frame" counts the C++ allocations of a
-// frame (layout, presentation copies of animated layers, the image handed out). Status text
-// measurement is timed with the HUD's layout cache against laying the text out afresh.
+// timed in the drawing thread's CPU time, frame about, so both see the same machine.
+// "allocs_per_frame" counts the C++ allocations of a frame (layout, presentation copies of animated
+// layers, the image handed out). Status text measurement is timed with the HUD's layout cache
+// against laying the text out afresh.
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 #include <pango/pangocairo.h>
@@ -460,30 +461,34 @@ std::int64_t mismatchedPixels(BareNotices& bare, double t0) {
 }
 
 void timeAgainstBaseline(benchmark::State& state, bool withHUD) {
-  const double t0 = stage->clock->now();
+  const double t0Clock = stage->clock->now();
   BareNotices bare;
   if (withHUD) {
-    auto hud = readHUD(bare.pangoContext(), t0);
+    auto hud = readHUD(bare.pangoContext(), t0Clock);
     if (!hud) return state.SkipWithError("the HUD is not up");
     bare.setHUD(std::move(hud));
   }
-  if (const std::int64_t differing = mismatchedPixels(bare, t0)) {
+  if (const std::int64_t differing = mismatchedPixels(bare, t0Clock)) {
     return state.SkipWithError(
         ("pictures differ in " + std::to_string(differing) + " pixels").c_str());
   }
-  std::int64_t frame = 0;
-  const std::int64_t allocatedBefore = allocations.load();
-  const double start = threadCpuNs();
+  // Frame by frame in turns, so both see the same machine (other work, caches, clock speed).
+  std::int64_t frame = 0, allocated = 0;
+  double subjectNs = 0, bareNs = 0;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(platform::renderView(*stage->window, frameOptions(t0, frame++)));
+    const std::int64_t allocatedBefore = allocations.load();
+    const double t0 = threadCpuNs();
+    benchmark::DoNotOptimize(platform::renderView(*stage->window, frameOptions(t0Clock, frame)));
+    const double t1 = threadCpuNs();
+    allocated += allocations.load() - allocatedBefore;
+    bare.drawFrame(frame++);
+    subjectNs += t1 - t0;
+    bareNs += threadCpuNs() - t1;
   }
-  const double subjectNs = (threadCpuNs() - start) / static_cast<double>(state.iterations());
-  state.counters["allocs_per_frame"] = static_cast<double>(allocations.load() - allocatedBefore) /
-                                       static_cast<double>(state.iterations());
-  const std::int64_t frames = std::max<std::int64_t>(state.iterations(), 60);
-  const double bareStart = threadCpuNs();
-  for (std::int64_t f = 0; f < frames; ++f) bare.drawFrame(f);
-  const double bareNs = (threadCpuNs() - bareStart) / static_cast<double>(frames);
+  const auto frames = static_cast<double>(state.iterations());
+  subjectNs /= frames;
+  bareNs /= frames;
+  state.counters["allocs_per_frame"] = static_cast<double>(allocated) / frames;
   state.counters["frame_ms"] = subjectNs * 1e-6;
   state.counters["baseline_ms"] = bareNs * 1e-6;
   state.counters["ratio"] = subjectNs / bareNs;

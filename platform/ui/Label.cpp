@@ -167,14 +167,30 @@ bool Label::displayLayer(Layer& layer) {
   const long width = static_cast<long>(wpx), height = static_cast<long>(hpx);
   const bool centred = alignment_ == TextAlignment::Center;
   const bool right = alignment_ == TextAlignment::Right;
+  // Left and right crops grow to a multiple of kGrain pixels (within the bounds), so texts of
+  // similar length draw into one kept surface.
+  constexpr long kGrain = 32;
+  if (right) {
+    x0 = width - (std::max(1L, width - x0) + kGrain - 1) / kGrain * kGrain;
+  } else if (!centred) {
+    x1 = (std::max(1L, x1) + kGrain - 1) / kGrain * kGrain;
+  }
   widen(x0, x1, width, centred, right);
   widen(y0, y1, height, true, false);
   if (x1 <= x0 || y1 <= y0) return false;
-  auto context = Context::create({(x1 - x0) / scale, (y1 - y0) / scale}, scale, false);
-  if (!context) return false;
-  cairo_translate(context->cairo(), -b.origin.x - x0 / scale, -b.origin.y - y0 / scale);
-  drawRect(*context, b);
-  layer.setContents(context->shareImage());
+  // The surface is kept for the next text of the same pixel size, unless its image is still
+  // held (by a rendered frame, say): then the next drawing takes a new one.
+  const Size size{(x1 - x0) / scale, (y1 - y0) / scale};
+  layer.setContents(nullptr);  // the layer's hold on the last drawing
+  if (textStore_ && textStore_->fits(size, scale) && !textStore_->isShared()) {
+    textStore_->clear();
+  } else {
+    textStore_ = Context::create(size, scale, false);
+    if (!textStore_) return false;
+  }
+  cairo_translate(textStore_->cairo(), -b.origin.x - x0 / scale, -b.origin.y - y0 / scale);
+  drawRect(*textStore_, b);
+  layer.setContents(textStore_->shareImage());
   layer.setContentsGravity(centred ? ContentsGravity::Center
                            : right ? ContentsGravity::Right
                                    : ContentsGravity::Left);

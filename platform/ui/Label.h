@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/graphics/Context.h"
 #include "platform/ui/Font.h"
 #include "platform/ui/TextLayout.h"
 #include "platform/ui/View.h"
@@ -65,7 +66,8 @@ class Label : public View {
   int numberOfLines_ = 1;
   bool highlighted_ = false;
   bool enabled_ = true;
-  mutable TextLayout layout_;  // measuring reconfigures it, hence mutable
+  mutable TextLayout layout_;           // measuring reconfigures it, hence mutable
+  std::unique_ptr<Context> textStore_;  // what the backing image of the text is drawn into
 };
 
 }  // namespace platform
