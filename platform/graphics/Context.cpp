@@ -183,12 +183,16 @@ bool Context::fits(Size points, double scale) const {
 }
 
 void Context::clear() {
-  cairo_destroy(cr_);
   cairo_surface_flush(surface_);
   std::memset(cairo_image_surface_get_data(surface_), 0,
               static_cast<std::size_t>(cairo_image_surface_get_stride(surface_)) *
                   static_cast<std::size_t>(pixelHeight()));
   cairo_surface_mark_dirty(surface_);
+  resetState();
+}
+
+void Context::resetState() {
+  cairo_destroy(cr_);
   cr_ = cairo_create(surface_);
   cairo_scale(cr_, scale_, scale_);
 }

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <typeindex>
 #include <typeinfo>
+#include <unordered_map>
 
 #include "platform/dispatch/MainThread.h"
 #include "platform/foundation/Log.h"
@@ -413,9 +415,36 @@ void View::setNeedsDisplay() {
   DisplayCycle::schedule();
 }
 
-void View::drawRect(Context& /*context*/, const Rect& /*rect*/) {}
+// A view whose drawRect is View's own draws nothing: its layer gets no backing image to fill
+// and composite (a screen-sized one for a full-window view). Which classes draw is learnt from
+// their first drawing; overrides draw without calling View::drawRect.
+namespace {
 
-void View::drawLayer(Layer& /*layer*/, Context& context) { drawRect(context, bounds()); }
+thread_local bool reachedPlainDrawRect = false;
+
+std::unordered_map<std::type_index, bool>& drawsByClass() {
+  static std::unordered_map<std::type_index, bool> known;  // main thread only
+  return known;
+}
+
+}  // namespace
+
+void View::drawRect(Context& /*context*/, const Rect& /*rect*/) { reachedPlainDrawRect = true; }
+
+bool View::drawLayer(Layer& /*layer*/, Context& context) {
+  reachedPlainDrawRect = false;
+  drawRect(context, bounds());
+  drawsByClass().emplace(std::type_index(typeid(*this)), !reachedPlainDrawRect);
+  return !reachedPlainDrawRect;
+}
+
+bool View::displayLayer(Layer& layer) {
+  auto known = drawsByClass().find(std::type_index(typeid(*this)));
+  if (known == drawsByClass().end()) return false;  // draws once through drawLayer to learn
+  if (known->second) return false;
+  layer.setContents(nullptr);
+  return true;
+}
 
 void View::updateTree() {
   DisplayCycle::PassScope pass;

@@ -170,7 +170,8 @@ class View : public Responder, public LayerDelegate {
 
   std::optional<std::shared_ptr<Animation>> actionForLayer(Layer& layer, const std::string& key,
                                                            const AnimationValue& from) override;
-  void drawLayer(Layer& layer, Context& context) override;
+  bool displayLayer(Layer& layer) override;
+  bool drawLayer(Layer& layer, Context& context) override;
 
   virtual bool isWindow() const { return false; }
 
