@@ -3,7 +3,7 @@
 # pkg-config file (sprout.pc).
 include(CMakePackageConfigHelpers)
 
-set(SPROUT_LAYERS platform images ui_support app)
+set(SPROUT_LAYERS platform images ui_support ui_components app)
 set(SPROUT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Sprout)
 
 install(TARGETS ${SPROUT_LAYERS} EXPORT SproutTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
