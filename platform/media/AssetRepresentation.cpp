@@ -44,11 +44,18 @@ std::shared_ptr<Image> AssetRepresentation::fullScreenImage() const {
   if (video_) return Asset::videoPlaceholder(Asset::kThumbnailPixels);
   auto data = FileManager::defaultManager().contentsAtPath(path_);
   if (!data) return nullptr;
+  // The shown size from the header alone, so the decode is asked for no more than the screen.
+  auto source = ImageSource::create(*data);
+  auto props = source ? source->propertiesAt(0) : std::nullopt;
+  if (!props || props->width <= 0 || props->height <= 0) return nullptr;
+  const bool turned = swapsWidthAndHeight(orientationFromExif(props->exifOrientation.value_or(1)));
+  const double w = turned ? props->height : props->width;
+  const double h = turned ? props->width : props->height;
   const Screen& screen = Screen::main();
-  const Size points = screen.bounds().size;
-  const int longest =
-      static_cast<int>(std::ceil(std::max(points.width, points.height) * screen.scale()));
-  return decodeImageFitting(*data, longest, false);
+  const Size px{screen.bounds().size.width * screen.scale(),
+                screen.bounds().size.height * screen.scale()};
+  const double fit = std::min({1.0, px.width / w, px.height / h});
+  return decodeImageFitting(*data, static_cast<int>(std::lround(std::max(w, h) * fit)), false);
 }
 
 }  // namespace platform
