@@ -21,6 +21,8 @@ const std::vector<SceneEntry>& scenes() {
       {"Remote pictures", catalog::sceneRemoteImageGrid},
       {"Image views bound to remote pictures", catalog::sceneImageViewBindings},
       {"Progress HUD", catalog::sceneProgressHUD},
+      {"Still camera", catalog::sceneStillCamera},
+      {"Circular progress", catalog::sceneCircularProgress},
   };
   return kScenes;
 }
