@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/graphics/Context.h"
+#include "platform/graphics/ExifOrientation.h"
 #include "platform/graphics/ImageOrientation.h"
 #include "platform/graphics/ImageSource.h"
 
@@ -36,7 +37,9 @@ int scaleDenominator(unsigned width, unsigned height, int wanted, bool square) {
   return 1;
 }
 
-std::shared_ptr<const Bitmap> decodeJpegScaled(const Data& data, int wanted, bool square) {
+// Reads the EXIF orientation from the same pass (APP1 kept while the header is read).
+std::shared_ptr<const Bitmap> decodeJpegScaled(const Data& data, int wanted, bool square,
+                                               int* exifOrientation) {
   jpeg_decompress_struct info{};
   JpegFailure failure{};
   info.err = jpeg_std_error(&failure.manager);
@@ -49,10 +52,15 @@ std::shared_ptr<const Bitmap> decodeJpegScaled(const Data& data, int wanted, boo
   }
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, data.data(), static_cast<unsigned long>(data.size()));
+  jpeg_save_markers(&info, JPEG_APP0 + 1, 0xFFFF);
   if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK || info.image_width > 65535 ||
       info.image_height > 65535) {
     jpeg_destroy_decompress(&info);
     return nullptr;
+  }
+  for (auto* marker = info.marker_list; marker; marker = marker->next) {
+    if (marker->marker != JPEG_APP0 + 1) continue;
+    if (auto o = exifOrientationFromApp1(marker->data, marker->data_length)) *exifOrientation = *o;
   }
   info.scale_num = 1;
   info.scale_denom = scaleDenominator(info.image_width, info.image_height, wanted, square);
@@ -91,9 +99,10 @@ int jpegExifOrientation(const Data& data) {
 std::shared_ptr<Image> decodeImageFitting(const Data& data, int maxPixelSide, bool squareCrop) {
   if (data.empty() || maxPixelSide <= 0) return nullptr;
   const bool jpeg = sniffImageFormat(data.data(), data.size()) == ImageFormat::JPEG;
-  auto stored = jpeg ? decodeJpegScaled(data, maxPixelSide, squareCrop) : decodeWhole(data);
+  int exif = 1;
+  auto stored = jpeg ? decodeJpegScaled(data, maxPixelSide, squareCrop, &exif) : decodeWhole(data);
   if (!stored) return nullptr;
-  auto upright = orientBitmap(stored, orientationFromExif(jpeg ? jpegExifOrientation(data) : 1));
+  auto upright = orientBitmap(stored, orientationFromExif(exif));
   const double w = upright->width(), h = upright->height();
   double scale = std::min(1.0, maxPixelSide / std::max(w, h));
   int outW = std::max(1, static_cast<int>(w * scale + 0.5));

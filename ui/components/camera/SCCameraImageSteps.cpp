@@ -21,7 +21,9 @@ std::shared_ptr<platform::Image> SCCameraCutImage(const platform::Image* image, 
   const double y1 = std::min<double>(frame.height(), std::ceil(h));
   if (!(x1 > x0) || !(y1 > y0)) return nullptr;
   const int cw = static_cast<int>(x1 - x0), ch = static_cast<int>(y1 - y0);
-  auto context = platform::Context::createBitmap(ch, cw, frame.alphaInfo());
+  // Every pixel is written (operator SOURCE) and the frame's pixels are opaque already, so the
+  // result needs no pass to make it so; it keeps the surface's pixels instead of a copy.
+  auto context = platform::Context::createBitmap(ch, cw, platform::AlphaInfo::PremultipliedFirst);
   if (!context) return nullptr;
   // The crop is read in place from the frame's pixels: no copy before the turn.
   const auto* first = reinterpret_cast<const unsigned char*>(frame.pixels()) +
@@ -38,7 +40,7 @@ std::shared_ptr<platform::Image> SCCameraCutImage(const platform::Image* image, 
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
   cairo_paint(cr);
   cairo_surface_destroy(crop);
-  return context->makeImage();
+  return context->shareImage();
 }
 
 std::shared_ptr<platform::Image> SCCameraFixOrientation(const platform::Image* image,
