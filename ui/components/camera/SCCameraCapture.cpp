@@ -1,6 +1,7 @@
 // Taking a still and what follows it: the photo enters the list on the main thread.
 #include "images/WIImageMultiFormat.h"
 #include "platform/dispatch/DispatchQueue.h"
+#include "platform/dispatch/RunLoop.h"
 #include "platform/graphics/ImageEncoder.h"
 #include "ui/components/camera/SCCameraImageSteps.h"
 #include "ui/components/camera/SCCameraViewController.h"
@@ -22,6 +23,24 @@ std::shared_ptr<SCCamera> makeRecord(const std::optional<platform::Data>& jpeg, 
   return record;
 }
 
+// What the capture queue holds of the controller is let go on the main thread: views die there.
+class MainThreadHandle {
+ public:
+  explicit MainThreadHandle(std::shared_ptr<SCCameraViewController> controller)
+      : controller_(std::move(controller)) {}
+  MainThreadHandle(const MainThreadHandle&) = default;
+  MainThreadHandle& operator=(const MainThreadHandle&) = delete;
+  ~MainThreadHandle() {
+    if (controller_ && !platform::RunLoop::isMainThread()) {
+      platform::DispatchQueue::main()->async([last = std::move(controller_)] {});
+    }
+  }
+  const std::shared_ptr<SCCameraViewController>& get() const { return controller_; }
+
+ private:
+  std::shared_ptr<SCCameraViewController> controller_;
+};
+
 }  // namespace
 
 void SCCameraViewController::Captureimage() {
@@ -42,7 +61,7 @@ void SCCameraViewController::Captureimage() {
   const double viewHeight = view()->frame().size.height;
   const auto orientation = platform::Device::current().orientation();
   ++pendingCaptures_;
-  auto self = this->self<SCCameraViewController>();
+  MainThreadHandle self(this->self<SCCameraViewController>());
   captureOutput_->captureStillImageAsynchronously(
       videoConnection,
       [self, viewHeight, orientation](std::shared_ptr<platform::SampleBuffer> buffer,
@@ -50,9 +69,9 @@ void SCCameraViewController::Captureimage() {
         auto record = makeRecord(
             platform::CaptureStillImageOutput::jpegStillImageNSDataRepresentation(buffer),
             viewHeight, orientation);
-        platform::DispatchQueue::main()->async([self, record] {
-          --self->pendingCaptures_;
-          if (record) self->addPhoto(record);
+        platform::DispatchQueue::main()->async([camera = self.get(), record] {
+          --camera->pendingCaptures_;
+          if (record) camera->addPhoto(record);
         });
       });
 }
