@@ -11,6 +11,7 @@ void sceneDiskCacheReport(Catalog& catalog);
 void sceneRemoteImageGrid(Catalog& catalog);
 void sceneImageViewBindings(Catalog& catalog);
 void sceneProgressHUD(Catalog& catalog);
+void scenePhotoGridAndBrowser(Catalog& catalog);
 void sceneStillCamera(Catalog& catalog);
 void sceneCircularProgress(Catalog& catalog);
 

@@ -21,6 +21,7 @@ const std::vector<SceneEntry>& scenes() {
       {"Remote pictures", catalog::sceneRemoteImageGrid},
       {"Image views bound to remote pictures", catalog::sceneImageViewBindings},
       {"Progress HUD", catalog::sceneProgressHUD},
+      {"Photo grid and browser page", catalog::scenePhotoGridAndBrowser},
       {"Still camera", catalog::sceneStillCamera},
       {"Circular progress", catalog::sceneCircularProgress},
   };

@@ -1,4 +1,5 @@
-// The still camera on the simulated back camera, and the circular progress ring. Time runs on a
+// The photo library's thumbnail grid and browser page, the still camera on the simulated back
+// camera, and the circular progress ring. Time runs on a
 // virtual clock so the focus square and the ring's animation are caught at chosen frames; the
 // photos live in a temporary photo library that goes when the scene ends.
 #include <cairo.h>
@@ -24,8 +25,12 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/TouchDriver.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/scroll/CollectionViewFlowLayout.h"
+#include "ui/components/browser/PPImagePickerSelectView.h"
+#include "ui/components/browser/PPPhotoPickerBrowserPhotoScrollView.h"
 #include "ui/components/camera/SCCameraImageView.h"
 #include "ui/components/camera/SCCameraViewController.h"
+#include "ui/components/photopicker/PPPhotoPickerCollectionView.h"
 #include "ui/components/progress/CPCircularProgressView.h"
 
 namespace catalog {
@@ -191,6 +196,57 @@ void sceneStillCamera(Catalog& catalog) {
                 "Four shots as the strip's 80 x 80 thumbnails with their \"X.png\" "
                 "delete badges",
                 strip.get());
+}
+
+void scenePhotoGridAndBrowser(Catalog& catalog) {
+  CameraStage stage(catalog);
+  for (int i = 0; i < 30; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "IMG_%04d.JPG", i + 1);
+    stage.addPhoto(name, i % 3 == 0 ? 1200 : 1600, i % 3 == 0 ? 1600 : 1200, (i % 7) / 6.0);
+  }
+  std::vector<std::shared_ptr<sprout::PPPhotoAssets>> records;
+  for (const auto& group : platform::AssetsLibrary::listGroups()) {
+    group->enumerateAssets([&](const std::shared_ptr<platform::Asset>& a, std::size_t, bool&) {
+      if (a) records.push_back(sprout::PPPhotoAssets::create(a));
+    });
+  }
+  auto layout = std::make_shared<platform::CollectionViewFlowLayout>();
+  layout->itemSize = {77, 77};
+  layout->minimumLineSpacing = 4;
+  layout->minimumInteritemSpacing = 4;
+  layout->footerReferenceSize = {320, 44};
+  auto grid = sprout::PPPhotoPickerCollectionView::create(makeRect(0, 0, 320, 568), layout);
+  grid->setBackgroundColor(Color::whiteColor());
+  grid->setMaxCount(9);
+  grid->setStatus(1);
+  grid->setDataArray(records);
+  stage.window()->addSubview(grid);
+  grid->layoutIfNeeded();
+  for (long i : {1, 4, 6}) grid->tickBtnTouched(i);
+  stage.frames(2);
+  stage.capture("album-grid",
+                "An album of 30 photos in the thumbnail grid, three of them ticked "
+                "(limit 9)");
+  grid->setContentOffset({0, grid->contentSize().height - 568});
+  stage.frames(2);
+  stage.capture("album-grid-footer", "The grid scrolled to its end: the footer counts the photos");
+  grid->removeFromSuperview();
+
+  auto page = sprout::PPPhotoPickerBrowserPhotoScrollView::create();
+  page->setFrame(makeRect(0, 0, 320, 568));
+  stage.window()->addSubview(page);
+  page->setPhoto(sprout::PPPhotoPickerBrowserPhoto::photoAnyImageObjWith(records[1]));
+  auto bar = sprout::PPImagePickerSelectView::create();
+  bar->selectBtn()->setSelected(true);
+  stage.window()->addSubview(bar);
+  stage.frames(2);
+  stage.capture("browser-page",
+                "The browser's page on the second photo, fitted to the screen, "
+                "with the top bar: back, and the tick on");
+  page->handleImageViewDoubleTap(page->photoImageView()->center());
+  stage.frames(40);
+  stage.capture("browser-page-zoomed", "After a double tap: zoomed in to twice the fitting scale");
 }
 
 void sceneCircularProgress(Catalog& catalog) {
