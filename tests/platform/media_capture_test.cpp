@@ -5,8 +5,10 @@
 
 #include "platform/dispatch/RunLoop.h"
 #include "platform/graphics/ImageSource.h"
+#include "platform/media/AssetsLibrary.h"
 #include "platform/media/CaptureSession.h"
 #include "platform/media/CaptureVideoPreviewLayer.h"
+#include "platform/media/ImagePickerController.h"
 #include "platform/media/ScaledDecode.h"
 #include "platform/render/Render.h"
 #include "tests/platform/media_support.h"
@@ -197,6 +199,56 @@ TEST_F(CaptureTest, ThePreviewFillsItsBoxAndMapsPointsIntoTheSensorFrame) {
   const Point outside = layer->captureDevicePointOfInterestForPoint({-50, 500});
   EXPECT_EQ(outside.x, 1.0);
   EXPECT_EQ(outside.y, 1.0);
+}
+
+class PickerRecorder : public ImagePickerControllerDelegate {
+ public:
+  void didFinishPickingMediaWithInfo(ImagePickerController&, const Dictionary& info) override {
+    auto it = info.find(kImagePickerControllerOriginalImage);
+    if (it != info.end()) images.push_back(std::any_cast<std::shared_ptr<Image>>(it->second));
+  }
+  void imagePickerControllerDidCancel(ImagePickerController&) override { ++cancels; }
+  std::vector<std::shared_ptr<Image>> images;
+  int cancels = 0;
+};
+
+TEST_F(CaptureTest, TheSystemCameraPickerIsThereOnlyWithACameraAndHandsOverItsShot) {
+  EXPECT_TRUE(ImagePickerController::isSourceTypeAvailable(ImagePickerSourceType::Camera));
+  EXPECT_TRUE(
+      ImagePickerController::isSourceTypeAvailable(ImagePickerSourceType::SavedPhotosAlbum));
+  AssetsLibrary::setAuthorizationStatus(AuthorizationStatus::Denied);
+  EXPECT_FALSE(
+      ImagePickerController::isSourceTypeAvailable(ImagePickerSourceType::SavedPhotosAlbum));
+  AssetsLibrary::setAuthorizationStatus(AuthorizationStatus::Authorized);
+
+  auto recorder = std::make_shared<PickerRecorder>();
+  std::weak_ptr<ImagePickerController> weak;
+  {
+    auto picker = ImagePickerController::create();
+    weak = picker;
+    picker->setSourceType(ImagePickerSourceType::Camera);
+    picker->setDelegate(recorder);
+    picker->takePicture();
+    picker->takePicture();  // one at a time
+    EXPECT_TRUE(picker->isTakingPicture());
+    picker->cancel();
+  }
+  EXPECT_TRUE(weak.lock());  // kept until the shot is delivered
+  RunLoop::main().runUntil([&] { return !recorder->images.empty() && !weak.lock(); });
+  ASSERT_EQ(recorder->images.size(), 1u);
+  EXPECT_EQ(recorder->images[0]->orientation(), ImageOrientation::Right);
+  EXPECT_EQ(recorder->images[0]->size().width, 1080);
+  EXPECT_EQ(recorder->cancels, 1);
+  EXPECT_FALSE(weak.lock());
+
+  CaptureDevice::setDevices({});
+  EXPECT_FALSE(ImagePickerController::isSourceTypeAvailable(ImagePickerSourceType::Camera));
+  auto none = ImagePickerController::create();
+  none->setSourceType(ImagePickerSourceType::Camera);
+  none->setDelegate(recorder);
+  none->takePicture();
+  RunLoop::main().runUntil([&] { return !none->isTakingPicture(); });
+  EXPECT_EQ(recorder->images.size(), 1u);
 }
 
 }  // namespace
