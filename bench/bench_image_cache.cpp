@@ -9,10 +9,14 @@
 #include <webp/decode.h>
 #include <webp/encode.h>
 
+#include <malloc.h>
+
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -25,6 +29,7 @@
 #include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/graphics/ImageSource.h"
+#include "platform/graphics/PixelBuffer.h"
 
 namespace {
 
@@ -353,12 +358,41 @@ void BM_Decode_wi_imageWithData(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(data.size()));
 }
 
+long statusKilobytes(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::strlen(field)));
+  }
+  return 0;
+}
+
+// The memory a large opaque PNG costs on its way to a force-decoded image, as a multiple of its
+// final bitmap (the baseline is the bitmap itself: 1.0 means nothing but the result was held).
+void BM_LargePNG_PeakMemory(benchmark::State& state) {
+  const int side = static_cast<int>(state.range(0));
+  const Data png = encodePng(side, /*alpha=*/false);
+  double worst = 0;
+  for (auto _ : state) {
+    platform::PixelBuffer::drainPool();
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";  // VmHWM starts again from VmRSS
+    const long before = statusKilobytes("VmRSS:");
+    auto image = sprout::decodedImageWithImage(sprout::wi_imageWithData(png));
+    const double grown = static_cast<double>(statusKilobytes("VmHWM:") - before) * 1024.0;
+    worst = std::max(worst, grown / static_cast<double>(image->bitmap()->byteCount()));
+  }
+  state.counters["peak_over_bitmap"] = worst;
+  state.counters["bitmap_mb"] = static_cast<double>(side) * side * 4 / (1 << 20);
+}
+
 BENCHMARK(BM_MemoryHit_imageFromMemoryCacheForKey);
 BENCHMARK(BM_MemoryHit_queryDiskCacheToCompletion);
 BENCHMARK(BM_DiskHit_diskImageForKey)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Decode_wi_imageWithData)
     ->DenseRange(0, kFormatCount - 1)
     ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LargePNG_PeakMemory)->Arg(8192)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void setUp(Fixture& f) {
   std::string pattern = (std::filesystem::temp_directory_path() / "sprout-bench-XXXXXX").string();

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "images/WIImageDecodeQueue.h"
 #include "images/WIImageForceDecode.h"
 #include "images/WIImageKeyScale.h"
 #include "images/WIImageMultiFormat.h"
@@ -200,13 +201,24 @@ std::shared_ptr<platform::Operation> WIImageCache::queryDiskCacheForKey(
     if (!hit) {
       // Only a cancellation flag: the token is never queued.
       token = platform::BlockOperation::create([] {});
-      ioQueue_->async(
-          [self = shared_from_this(), token, key, generation = memoryGeneration_, done] {
-            if (token->isCancelled()) return;
-            ImagePtr image = self->diskImageForKey(key);
-            self->fillMemoryFromDisk(key, image, generation);
-            DispatchQueue::main()->async([done, image] { done(image, WIImageCacheTypeDisk); });
-          });
+      // The file is read on the I/O queue, in order with the writes and removals queued before
+      // it; the decode runs on the concurrent decode queue, so disk hits decode on all cores.
+      // The generation taken now still decides whether the result may fill the memory cache.
+      ioQueue_->async([self = shared_from_this(), token, key, generation = memoryGeneration_,
+                       done] {
+        if (token->isCancelled()) return;
+        auto data = self->diskImageDataBySearchingAllPathsForKey(key);
+        if (!data) {
+          DispatchQueue::main()->async([done] { done(nullptr, WIImageCacheTypeDisk); });
+          return;
+        }
+        WIImageDecodeQueue()->async([self, token, key, generation, done, data = std::move(*data)] {
+          if (token->isCancelled()) return;
+          ImagePtr image = self->imageFromDiskData(key, data);
+          self->fillMemoryFromDisk(key, image, generation);
+          DispatchQueue::main()->async([done, image] { done(image, WIImageCacheTypeDisk); });
+        });
+      });
     }
   }
   if (hit) done(hit, WIImageCacheTypeMemory);
@@ -256,8 +268,11 @@ std::optional<Data> WIImageCache::diskImageDataBySearchingAllPathsForKey(
 
 ImagePtr WIImageCache::diskImageForKey(const std::string& key) const {
   auto data = diskImageDataBySearchingAllPathsForKey(key);
-  if (!data) return nullptr;
-  auto decoded = wi_decodeImageData(*data, WIImageDefaultDecodeLimits());
+  return data ? imageFromDiskData(key, *data) : nullptr;
+}
+
+ImagePtr WIImageCache::imageFromDiskData(const std::string& key, const Data& data) const {
+  auto decoded = wi_decodeImageData(data, WIImageDefaultDecodeLimits());
   if (!decoded || !*decoded.value) {
     platform::log(platform::LogLevel::Info, kLogTag,
                   "cached file for " + key + " is not an image: " +

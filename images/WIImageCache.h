@@ -82,7 +82,9 @@ class WIImageCache : public std::enable_shared_from_this<WIImageCache> {
 
   // Memory hit or empty key: `done` runs before this returns and the result is nullptr. Else the
   // disk is read on the I/O queue and `done` is posted to the main queue (a miss as a null image
-  // of type Disk); cancelling the returned token before the I/O queue reaches it drops `done`.
+  // of type Disk); cancelling the returned token before the I/O queue reaches it, or before the
+  // read bytes are decoded, drops `done`. Hits decode side by side, so their answers may come in
+  // another order than the queries.
   std::shared_ptr<platform::Operation> queryDiskCacheForKey(const std::string& key,
                                                             WIImageQueryCompletedBlock done);
 
@@ -134,6 +136,8 @@ class WIImageCache : public std::enable_shared_from_this<WIImageCache> {
   const std::shared_ptr<platform::DispatchQueue>& ioQueue() const { return ioQueue_; }
 
  private:
+  // diskImageForKey for bytes already read.
+  ImagePtr imageFromDiskData(const std::string& key, const platform::Data& data) const;
   WIImageCache(const std::string& ns, std::string diskCachePath);
   void observeApplication();
   std::optional<platform::Data> encodeForDisk(const platform::Image& image,

@@ -116,6 +116,7 @@ class WIImageDownloader : public std::enable_shared_from_this<WIImageDownloader>
   // The queued operation running `task`, or null.
   std::shared_ptr<WIImageDownloaderOperation> operationWithTask(
       const platform::URLSessionDataTask& task) const;
+  void forgetTask(const platform::URLSessionDataTask& task);
 
   // Session events, forwarded to the operation that owns the task.
   void didReceiveResponse(platform::URLSession& session,
@@ -190,6 +191,12 @@ class WIImageDownloader : public std::enable_shared_from_this<WIImageDownloader>
 
   // Barrier queue only.
   std::unordered_map<platform::URL, CallbackList> URLCallbacks_;
+  // Which operation owns a task, found once by scanning the queue and kept until the task
+  // completes: every session event asks, and the queue may hold hundreds of operations.
+  mutable std::mutex taskOwnersMutex_;
+  mutable std::unordered_map<const platform::URLSessionDataTask*,
+                             std::weak_ptr<WIImageDownloaderOperation>>
+      taskOwners_;
   std::atomic<std::uint64_t> nextDownloadId_{1};
 };
 

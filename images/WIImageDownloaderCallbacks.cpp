@@ -82,11 +82,29 @@ void WIImageDownloader::cancelCallback(const platform::URL& url, std::uint64_t d
 
 std::shared_ptr<WIImageDownloaderOperation> WIImageDownloader::operationWithTask(
     const platform::URLSessionDataTask& task) const {
+  {
+    std::lock_guard lock(taskOwnersMutex_);
+    auto it = taskOwners_.find(&task);
+    if (it != taskOwners_.end()) {
+      auto operation = it->second.lock();
+      if (operation && operation->ownsTask(task)) return operation;
+      taskOwners_.erase(it);
+    }
+  }
   for (const auto& queued : downloadQueue_->operations()) {
     auto operation = std::dynamic_pointer_cast<WIImageDownloaderOperation>(queued);
-    if (operation && operation->ownsTask(task)) return operation;
+    if (operation && operation->ownsTask(task)) {
+      std::lock_guard lock(taskOwnersMutex_);
+      taskOwners_[&task] = operation;
+      return operation;
+    }
   }
   return nullptr;
+}
+
+void WIImageDownloader::forgetTask(const platform::URLSessionDataTask& task) {
+  std::lock_guard lock(taskOwnersMutex_);
+  taskOwners_.erase(&task);
 }
 
 // Events for a task no queued operation owns (it was cancelled, or has ended) reach nobody:
@@ -122,9 +140,9 @@ void WIImageDownloader::willCacheResponse(platform::URLSession& session,
 void WIImageDownloader::didCompleteWithError(
     platform::URLSession& session, const std::shared_ptr<platform::URLSessionDataTask>& task,
     const std::optional<platform::Error>& error) {
-  if (auto operation = operationWithTask(*task)) {
-    operation->didCompleteWithError(session, task, error);
-  }
+  auto operation = operationWithTask(*task);
+  forgetTask(*task);  // its last event
+  if (operation) operation->didCompleteWithError(session, task, error);
 }
 
 void WIImageDownloader::didReceiveChallenge(

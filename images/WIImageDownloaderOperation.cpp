@@ -104,6 +104,12 @@ void WIImageDownloaderOperation::runOnDelegateQueue(void (WIImageDownloaderOpera
 
 void WIImageDownloaderOperation::start() {
   if (isFinished()) return;
+  // Started in the slot a download just freed on the delegate queue: begin here, not behind
+  // every event queued meanwhile.
+  if (delegateQueue_->isCurrent()) {
+    begin();
+    return;
+  }
   runOnDelegateQueue(&WIImageDownloaderOperation::begin);
 }
 

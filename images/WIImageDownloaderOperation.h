@@ -32,8 +32,9 @@ namespace sprout {
 //
 // Threads: all download state is touched only on the session's delegate queue (the
 // operation's own serial queue when it makes its own session). start() and cancel() may be called
-// from any thread; they hand their work to that queue. Progress and the final completion run on
-// the delegate queue; partial images reach the completion block on the main thread.
+// from any thread; they hand their work to that queue. Progress runs on the delegate queue; partial
+// images reach the completion block on the main thread; the final image is decoded, and reported,
+// on the image decode queue, the operation having finished once its body was complete.
 class WIImageDownloaderOperation : public platform::Operation,
                                    public platform::URLSessionDataDelegate,
                                    public WIImageOperation {

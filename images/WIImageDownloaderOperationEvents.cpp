@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "images/WIImageDecodeQueue.h"
 #include "images/WIImageDownloaderOperation.h"
 #include "images/WIImageForceDecode.h"
 #include "images/WIImageMultiFormat.h"
@@ -151,6 +152,7 @@ void WIImageDownloaderOperation::didCompleteWithError(
     }
   }
   setCompletionBlock(nullptr);
+  // The body is complete: the download slot is free while the picture decodes elsewhere.
   done();
 }
 
@@ -165,16 +167,21 @@ void WIImageDownloaderOperation::deliverFinalImage(
     completed(nullptr, std::nullopt, Error::make(kWIImageErrorDomain, 0, kNilDataErrorText), true);
     return;
   }
-  ImagePtr image = finishImage(wi_imageWithData(*imageData_));
-  const bool empty = !image || image->size().width <= 0 || image->size().height <= 0;
-  if (empty) {
-    completed(nullptr, std::nullopt, Error::make(kWIImageErrorDomain, 0, kZeroPixelsErrorText),
-              true);
-    return;
-  }
-  // Handed over, not copied: the operation is done with the bytes.
-  const std::optional<platform::Data> data = std::exchange(imageData_, std::nullopt);
-  completed(image, data, std::nullopt, true);
+  // Decoded on the concurrent decode queue, not here: this queue serves every download of the
+  // session, and a decode costs far more than moving the bytes. Partial images were delivered
+  // (synchronously) before the body was complete, so the final image cannot overtake them.
+  WIImageDecodeQueue()->async(
+      [self = self(), completed, data = std::exchange(imageData_, std::nullopt)]() mutable {
+        ImagePtr image = self->finishImage(wi_imageWithData(*data));
+        const bool empty = !image || image->size().width <= 0 || image->size().height <= 0;
+        if (empty) {
+          completed(nullptr, std::nullopt,
+                    Error::make(kWIImageErrorDomain, 0, kZeroPixelsErrorText), true);
+          return;
+        }
+        // Handed over, not copied: the operation is done with the bytes.
+        completed(image, std::move(data), std::nullopt, true);
+      });
 }
 
 bool WIImageDownloaderOperation::cachedResponseExists() const {

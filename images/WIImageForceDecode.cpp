@@ -63,6 +63,15 @@ std::shared_ptr<Image> decodedImageWithImage(const std::shared_ptr<Image>& image
       drawableModel(bitmap->colorModel()) == bitmap->colorModel()) {
     return Image::create(bitmap, image->scale(), image->orientation());
   }
+  // Any other opaque source (grey, palette, RGB without a skipped byte) is redrawn into the same
+  // words too: only the description changes, so the pixels are shared, never copied. A copy
+  // would double the peak memory of a large picture.
+  if (bitmap->alphaInfo() == AlphaInfo::None || bitmap->alphaInfo() == AlphaInfo::NoneSkipFirst ||
+      bitmap->alphaInfo() == AlphaInfo::NoneSkipLast) {
+    return Image::create(
+        Bitmap::sharingPixels(bitmap, AlphaInfo::NoneSkipLast, drawableModel(bitmap->colorModel())),
+        image->scale(), image->orientation());
+  }
   auto drawn = redraw(*bitmap);
   if (!drawn) return image;
   return Image::create(std::move(drawn), image->scale(), image->orientation());

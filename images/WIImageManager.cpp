@@ -211,8 +211,20 @@ void WIImageManager::diskImageExistsForURL(const OptionalURL& url,
 }
 
 bool WIImageManager::isFailedURL(const platform::URL& url) const {
+  // Nearly always empty: then no URL needs hashing.
+  if (failedURLCount_.load(std::memory_order_acquire) == 0) return false;
   std::lock_guard lock(failedURLsMutex_);
   return failedURLs_.count(url) != 0;
+}
+
+void WIImageManager::setFailed(const platform::URL& url, bool failed) {
+  std::lock_guard lock(failedURLsMutex_);
+  if (failed) {
+    failedURLs_.insert(url);
+  } else {
+    failedURLs_.erase(url);
+  }
+  failedURLCount_.store(failedURLs_.size(), std::memory_order_release);
 }
 
 std::shared_ptr<WIImageOperation> WIImageManager::downloadImageWithURL(
@@ -237,9 +249,21 @@ std::shared_ptr<WIImageOperation> WIImageManager::downloadImageWithURL(
     std::lock_guard lock(runningOperationsMutex_);
     runningOperations_.push_back(operation);
   }
+  std::string key = cacheKeyForURL(url);
+  // A memory hit needs nothing of a load's machinery (no steps to carry, no cancel block, no
+  // query token): answered here, before the call returns, as the query would have answered it.
+  if (!(options & WIImageRefreshCached)) {
+    if (ImagePtr hit = imageCache_->imageFromMemoryCacheForKey(key)) {
+      platform::runOnMainSync([&] {
+        if (completed) completed(hit, std::nullopt, WIImageCacheTypeMemory, true, url);
+      });
+      removeRunning(operation);
+      return operation;
+    }
+  }
   auto load = std::make_shared<Load>(Load{.operation = operation,
                                           .url = *url,
-                                          .key = cacheKeyForURL(url),
+                                          .key = std::move(key),
                                           .options = options,
                                           .progress = std::move(progress),
                                           .completed = std::move(completed)});
@@ -316,46 +340,52 @@ void WIImageManager::downloadCompleted(const std::shared_ptr<Load>& load, bool h
                                        const ImagePtr& downloaded, const std::optional<Data>& data,
                                        const OptionalError& error, bool finished) {
   auto operation = load->operation.lock();
+  // What follows the caller's completion once the download has ended (run at once when nothing is
+  // delivered): the handle leaves the running list and lets go of the download token.
+  std::function<void()> after;
+  if (finished && operation) {
+    after = [self = shared_from_this(), operation] {
+      self->removeRunning(operation);
+      operation->setCancelBlock(nullptr);
+    };
+  }
   if (operation && !operation->isCancelled()) {
     if (error) {
-      deliver(*load, nullptr, error, WIImageCacheTypeNone, finished);
+      // Remembered after the caller heard of it, so a retry from the completion still loads.
       if (!isTransientFailure(error->code)) {
-        std::lock_guard lock(failedURLsMutex_);
-        failedURLs_.insert(load->url);
+        after = [self = shared_from_this(), url = load->url, then = std::move(after)] {
+          self->setFailed(url, true);
+          if (then) then();
+        };
       }
+      deliverLater(load, nullptr, error, WIImageCacheTypeNone, finished, std::move(after));
     } else {
-      downloadSucceeded(load, hadCached, downloaded, data, finished);
+      downloadSucceeded(load, hadCached, downloaded, data, finished, std::move(after));
     }
+    return;
   }
-  if (finished && operation) {
-    removeRunning(operation);
-    // Lets go of the download token (and what it keeps) while the caller still holds the handle.
-    operation->setCancelBlock(nullptr);
-  }
+  if (after) after();
 }
 
 void WIImageManager::downloadSucceeded(const std::shared_ptr<Load>& load, bool hadCached,
                                        const ImagePtr& downloaded, const std::optional<Data>& data,
-                                       bool finished) {
+                                       bool finished, std::function<void()> after) {
   const WIImageOptions options = load->options;
-  if (options & WIImageRetryFailed) {
-    std::lock_guard lock(failedURLsMutex_);
-    failedURLs_.erase(load->url);
-  }
-  // Refreshing and the URL cache answered unchanged: the caller has its image already.
-  if ((options & WIImageRefreshCached) && hadCached && !downloaded) return;
-
+  if (options & WIImageRetryFailed) setFailed(load->url, false);
   auto delegate = this->delegate();
   const bool transformable =
       downloaded && (!downloaded->isAnimated() || (options & WIImageTransformAnimatedImage));
-  if (transformable && delegate && delegate->respondsToTransformDownloadedImage()) {
-    transformLater(load, delegate, downloaded, data, finished);
+  // Refreshing and the URL cache answered unchanged: the caller has its image already.
+  const bool nothingNew = (options & WIImageRefreshCached) && hadCached && !downloaded;
+  if (nothingNew || (transformable && delegate && delegate->respondsToTransformDownloadedImage())) {
+    if (!nothingNew) transformLater(load, delegate, downloaded, data, finished);
+    if (after) after();
     return;
   }
   if (downloaded && finished) {
     storeDownloaded(downloaded, false, data, load->key, !(options & WIImageCacheMemoryOnly));
   }
-  deliver(*load, downloaded, std::nullopt, WIImageCacheTypeNone, finished);
+  deliverLater(load, downloaded, std::nullopt, WIImageCacheTypeNone, finished, std::move(after));
 }
 
 void WIImageManager::transformLater(const std::shared_ptr<Load>& load,
@@ -372,7 +402,7 @@ void WIImageManager::transformLater(const std::shared_ptr<Load>& load,
       self->storeDownloaded(transformed, recalculate, recalculate ? std::nullopt : data, load->key,
                             !(load->options & WIImageCacheMemoryOnly));
     }
-    self->deliver(*load, transformed, std::nullopt, WIImageCacheTypeNone, finished);
+    deliverLater(load, transformed, std::nullopt, WIImageCacheTypeNone, finished, nullptr);
   });
 }
 
@@ -394,12 +424,32 @@ void WIImageManager::storeDownloaded(const ImagePtr& image, bool recalculate,
 }
 
 void WIImageManager::deliver(const Load& load, const ImagePtr& image, const OptionalError& error,
-                             WIImageCacheType cacheType, bool finished) const {
+                             WIImageCacheType cacheType, bool finished) {
   platform::runOnMainSync([&] {
     auto operation = load.operation.lock();
     if (!operation || operation->isCancelled() || !load.completed) return;
     load.completed(image, error, cacheType, finished, load.url);
   });
+}
+
+void WIImageManager::deliverLater(const std::shared_ptr<Load>& load, const ImagePtr& image,
+                                  const OptionalError& error, WIImageCacheType cacheType,
+                                  bool finished, std::function<void()> after) {
+  // Whoever keeps the handle alive now (the running list, a transform step) would have kept it
+  // through a synchronous delivery: the posted one holds it as long.
+  auto task = [load, handle = load->operation.lock(), image, error, cacheType, finished,
+               after = std::move(after)] {
+    deliver(*load, image, error, cacheType, finished);
+    if (after) after();
+  };
+  if (platform::RunLoop::isMainThread()) {
+    task();
+    return;
+  }
+  // Posted, not waited for: the decode threads that get here go on to the next picture at once.
+  // A load's deliveries reach here one after another (partial images synchronously from the
+  // session's queue, transforms in sequence), and the main queue keeps their order.
+  platform::runOnMainAsync(std::move(task));
 }
 
 void WIImageManager::saveImageToCache(const ImagePtr& image, const OptionalURL& url) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -85,7 +87,7 @@ class WIImageManager : public std::enable_shared_from_this<WIImageManager> {
                          const OptionalError& error, bool finished);
   void downloadSucceeded(const std::shared_ptr<Load>& load, bool hadCached,
                          const ImagePtr& downloaded, const std::optional<platform::Data>& data,
-                         bool finished);
+                         bool finished, std::function<void()> after);
   void transformLater(const std::shared_ptr<Load>& load,
                       const std::shared_ptr<WIImageManagerDelegate>& delegate,
                       const ImagePtr& downloaded, const std::optional<platform::Data>& data,
@@ -93,9 +95,16 @@ class WIImageManager : public std::enable_shared_from_this<WIImageManager> {
   void storeDownloaded(const ImagePtr& image, bool recalculate,
                        const std::optional<platform::Data>& data, const std::string& key,
                        bool toDisk);
-  // On the main thread, to a handle that is alive and not cancelled.
-  void deliver(const Load& load, const ImagePtr& image, const OptionalError& error,
-               WIImageCacheType cacheType, bool finished) const;
+  // On the main thread (inline there, else waiting for it), to a handle that is alive and not
+  // cancelled.
+  static void deliver(const Load& load, const ImagePtr& image, const OptionalError& error,
+                      WIImageCacheType cacheType, bool finished);
+  // The same without waiting: posted to the main queue from any other thread; `after` runs
+  // next on the main thread whether or not the caller heard anything.
+  static void deliverLater(const std::shared_ptr<Load>& load, const ImagePtr& image,
+                           const OptionalError& error, WIImageCacheType cacheType, bool finished,
+                           std::function<void()> after);
+  void setFailed(const platform::URL& url, bool failed);
   void removeRunning(const std::shared_ptr<WIImageCombinedOperation>& operation);
 
   const std::shared_ptr<WIImageCache> imageCache_;
@@ -107,6 +116,7 @@ class WIImageManager : public std::enable_shared_from_this<WIImageManager> {
 
   mutable std::mutex failedURLsMutex_;
   std::unordered_set<platform::URL> failedURLs_;
+  std::atomic<std::size_t> failedURLCount_{0};  // lets a lookup skip the lock and the hash
   mutable std::mutex runningOperationsMutex_;
   std::vector<std::shared_ptr<WIImageCombinedOperation>> runningOperations_;
 

@@ -51,7 +51,8 @@ Result<std::shared_ptr<Image>> wi_decodeImageData(const Data& data, const Decode
   if (data.empty()) return R::failure(Error::make(kWIImageErrorDomain, 0, "no image data"));
   if (wi_contentTypeForImageData(data) == "image/gif") return wi_decodeAnimatedGIF(data, limits);
   // WebP is included here: the platform decoder reads it like any other format.
-  auto source = ImageSource::create(data, limits);
+  // Read in place: the source lives only for this call, and the bytes outlive it.
+  auto source = ImageSource::createViewing(data, limits);
   if (!source) return R::failure(Error::make(kWIImageErrorDomain, 0, "unrecognised image data"));
   return wi_decodeImageFrom(*source, /*applyOrientation=*/true);
 }
@@ -66,7 +67,7 @@ std::shared_ptr<Image> wi_imageWithData(const Data& data) {
 }
 
 ImageOrientation wi_imageOrientationFromImageData(const Data& data) {
-  auto source = ImageSource::create(data, WIImageDefaultDecodeLimits());
+  auto source = ImageSource::createViewing(data, WIImageDefaultDecodeLimits());
   return source ? orientationOfFirstFrame(*source) : ImageOrientation::Up;
 }
 

@@ -1,11 +1,9 @@
 #include "images/WIImagePrefetcher.h"
 
-#include <atomic>
 #include <limits>
 #include <utility>
 
 #include "platform/dispatch/Clock.h"
-#include "platform/dispatch/RunLoop.h"
 
 namespace sprout {
 
@@ -74,24 +72,16 @@ std::vector<OptionalURL> WIImagePrefetcher::prefetchURLs() const {
   return urls_;
 }
 
-void WIImagePrefetcher::onQueue(const std::function<void()>& task) {
+void WIImagePrefetcher::onQueue(std::function<void()> task) {
   auto queue = prefetcherQueue();
   if (queue->isCurrent()) {
     task();
-  } else if (platform::RunLoop::isMainThread()) {
-    // The manager answers some loads by waiting for the main thread, and those run on the queue:
-    // blocking the main thread on the queue would wait for ever, so the main loop runs meanwhile.
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    queue->async([&task, done] {
-      task();
-      done->store(true);
-      platform::RunLoop::main().post([] {});
-    });
-    while (!platform::RunLoop::main().runUntil([&] { return done->load(); }, 60.0)) {
-    }
-  } else {
-    queue->sync(task);
+    return;
   }
+  // Queued, never waited for: waiting would need the main loop to run inside the caller (the
+  // manager answers some loads through the main thread), and with it the caller's other work,
+  // re-entrantly. The queue is serial, so calls still take effect in the order they were made.
+  queue->async([self = shared_from_this(), task = std::move(task)] { task(); });
 }
 
 void WIImagePrefetcher::prefetchURLs(const std::vector<std::string>& urls,
@@ -106,7 +96,8 @@ void WIImagePrefetcher::prefetchURLs(const std::vector<std::string>& urls,
 void WIImagePrefetcher::prefetchURLs(std::vector<OptionalURL> urls,
                                      WIImagePrefetcherProgressBlock progress,
                                      WIImagePrefetcherCompletionBlock completion) {
-  onQueue([&] {
+  onQueue([this, urls = std::move(urls), progress = std::move(progress),
+           completion = std::move(completion)]() mutable {
     cancelOnQueue();
     startedTime_ = platform::Clock::current().now();
     {

@@ -56,7 +56,9 @@ class WIImagePrefetcher : public std::enable_shared_from_this<WIImagePrefetcher>
   platform::TimeInterval startedTime() const { return startedTime_.load(); }
 
   // Cancels what runs, then loads `urls` with at most maxConcurrentDownloads at once. An empty list
-  // completes at once with (0, 0). A URL that ends without an image counts as skipped.
+  // completes at once with (0, 0). A URL that ends without an image counts as skipped. Called off
+  // the prefetcher queue (which must be serial), this and cancelPrefetching are queued there in
+  // call order and return at once.
   void prefetchURLs(std::vector<OptionalURL> urls,
                     WIImagePrefetcherProgressBlock progress = nullptr,
                     WIImagePrefetcherCompletionBlock completion = nullptr);
@@ -71,7 +73,8 @@ class WIImagePrefetcher : public std::enable_shared_from_this<WIImagePrefetcher>
  private:
   explicit WIImagePrefetcher(std::shared_ptr<WIImageManager> manager);
 
-  void onQueue(const std::function<void()>& task);
+  // Runs `task` at once on the prefetcher queue, else queues it there without waiting.
+  void onQueue(std::function<void()> task);
   void cancelOnQueue();
   void startPrefetchingAtIndex(std::size_t index);
   // On the thread the manager answers on: hops to the prefetcher's queue.

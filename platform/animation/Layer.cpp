@@ -88,7 +88,17 @@ void Layer::setTransform(const Transform3D& transform) {
   setAnimatable("transform", props_.transform, transform);
 }
 
-Rect Layer::frame() const { return transformToSuperlayer().apply(props_.bounds); }
+Rect Layer::frame() const {
+  // Untransformed, the frame is exact: going through the bounds origin (a scroll offset) would
+  // round the size.
+  if (props_.transform.isIdentity()) {
+    const Size& s = props_.bounds.size;
+    return {{props_.position.x - props_.anchorPoint.x * s.width,
+             props_.position.y - props_.anchorPoint.y * s.height},
+            s};
+  }
+  return transformToSuperlayer().apply(props_.bounds);
+}
 
 void Layer::setFrame(const Rect& frame) {
   const Rect f = standardize(frame);

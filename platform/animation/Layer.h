@@ -231,6 +231,7 @@ class Layer : public std::enable_shared_from_this<Layer> {
   std::unique_ptr<Context> backingStore_;
   std::map<std::string, std::shared_ptr<Animation>> actions_;
   bool needsDisplay_ = false;
+  bool drewNothing_ = false;  // the delegate said the last drawing left the surface untouched
   bool isPresentation_ = false;
   std::vector<std::shared_ptr<AnimationEntry>> animations_;
   std::uint64_t nextAnimationKey_ = 0;

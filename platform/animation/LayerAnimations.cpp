@@ -183,7 +183,12 @@ void Layer::displayIfNeeded() {
 void Layer::displayTreeIfNeeded() {
   displayIfNeeded();
   if (mask_) mask_->displayTreeIfNeeded();
-  for (const auto& s : std::vector<std::shared_ptr<Layer>>(sublayers_)) s->displayTreeIfNeeded();
+  // By index, holding each sublayer while it displays: a display that edits the tree may make
+  // this pass miss a layer (the next pass gets it), but nothing is copied for every frame.
+  for (std::size_t i = 0; i < sublayers_.size(); ++i) {
+    const std::shared_ptr<Layer> sublayer = sublayers_[i];
+    sublayer->displayTreeIfNeeded();
+  }
 }
 
 void Layer::display() {
@@ -206,12 +211,18 @@ void Layer::display() {
     backingStore_ = std::move(fresh);
   }
   cairo_translate(backingStore_->cairo(), -b.origin.x, -b.origin.y);
+  drewNothing_ = false;
   drawInContext(*backingStore_);
+  if (drewNothing_) {  // nothing to show: no image to hold and composite
+    props_.contents = nullptr;
+    backingStore_.reset();
+    return;
+  }
   props_.contents = backingStore_->shareImage();
 }
 
 void Layer::drawInContext(Context& context) {
-  if (delegate_) delegate_->drawLayer(*this, context);
+  if (delegate_ && !delegate_->drawLayer(*this, context)) drewNothing_ = true;
 }
 
 }  // namespace platform

@@ -26,8 +26,9 @@ class LayerDelegate {
   }
   // Fills the layer's contents itself; return false to let the layer draw through drawLayer.
   virtual bool displayLayer(Layer& /*layer*/) { return false; }
-  // Draws the layer's contents; the context is in the layer's bounds coordinates.
-  virtual void drawLayer(Layer& /*layer*/, Context& /*context*/) {}
+  // Draws the layer's contents; the context is in the layer's bounds coordinates. Returns
+  // false when it drew nothing at all: the layer then keeps no backing image.
+  virtual bool drawLayer(Layer& /*layer*/, Context& /*context*/) { return true; }
 };
 
 }  // namespace platform

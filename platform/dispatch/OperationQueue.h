@@ -14,7 +14,8 @@ namespace platform {
 
 // Starts ready operations in order of priority, then of addition, never more at once than
 // maxConcurrentOperationCount (an asynchronous operation holds its slot until it finishes).
-// Operations run on the shared WorkerPool, never on the caller's thread; mainQueue() runs them
+// Operations run on the shared WorkerPool, never on the caller's thread (a worker that finishes a
+// synchronous operation goes straight on with the next one it frees); mainQueue() runs them
 // one at a time on RunLoop::main(). The queue lets go of an operation once it finishes. While an
 // operation is starting or running the queue keeps itself alive; operations still waiting (for a
 // dependency, or while suspended) when the last owner lets go of the queue never start.
@@ -46,15 +47,20 @@ class OperationQueue : public std::enable_shared_from_this<OperationQueue> {
   bool waitUntilAllOperationsAreFinished(double timeoutSeconds);  // false when time ran out
   std::string name() const;
   void setName(std::string name);
+  // True on a thread running one of this queue's operations (inside its start()).
+  bool isCurrent() const;
 
  private:
   friend class Operation;
   OperationQueue(std::string name, bool onMainLoop);
   bool enqueueLocked(std::shared_ptr<Operation> operation);
-  void schedule();
+  // What freed a slot when an operation finishing on this thread schedules.
+  enum class Freed { Nothing, BySynchronous, ByAsynchronous };
+  void schedule(Freed freed = Freed::Nothing);
   std::shared_ptr<Operation> nextToStartLocked() const;
   std::size_t limitLocked() const;
-  void run(const std::shared_ptr<Operation>& operation);
+  // Runs `operation`, then, on a worker, whatever its finishing started next on this queue.
+  void run(std::shared_ptr<Operation> operation);
   void operationFinished(Operation* operation);
 
   const bool onMainLoop_;

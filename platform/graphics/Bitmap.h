@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/graphics/PixelBuffer.h"
+
 typedef struct _cairo_surface cairo_surface_t;
 
 namespace platform {
@@ -40,20 +42,27 @@ class Bitmap {
   static std::shared_ptr<const Bitmap> create(int width, int height,
                                               std::vector<std::uint32_t> pixels,
                                               AlphaInfo alphaInfo, ColorModel colorModel);
+  // Takes over a buffer of exactly width * height words (see PixelBuffer); nullptr otherwise.
+  static std::shared_ptr<const Bitmap> adopt(int width, int height,
+                                             std::unique_ptr<PixelBuffer> buffer,
+                                             AlphaInfo alphaInfo, ColorModel colorModel);
+  // The same pixels under another description, shared rather than copied (the source stays
+  // alive as long as the new bitmap does).
+  static std::shared_ptr<const Bitmap> sharingPixels(const std::shared_ptr<const Bitmap>& source,
+                                                     AlphaInfo alphaInfo, ColorModel colorModel);
+
   // Takes a reference to a Cairo ARGB32 or RGB24 image surface (RGB24 with its top bytes already
   // 0xFF) and reads its pixels in place: no copy. Nobody may draw into the surface while the
   // bitmap lives. nullptr when the surface is no image surface of 4 bytes a pixel.
   static std::shared_ptr<const Bitmap> wrapSurface(cairo_surface_t* surface, AlphaInfo alphaInfo);
-  ~Bitmap();
-  Bitmap(const Bitmap&) = delete;
+
+  Bitmap(const Bitmap&) = delete;  // the words may live in this very object
   Bitmap& operator=(const Bitmap&) = delete;
 
   int width() const { return width_; }
   int height() const { return height_; }
-  const std::uint32_t* pixels() const { return data_; }
-  std::size_t byteCount() const {
-    return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_) * 4;
-  }
+  const std::uint32_t* pixels() const { return words_; }
+  std::size_t byteCount() const { return wordCount_ * sizeof(std::uint32_t); }
   std::size_t stride() const { return static_cast<std::size_t>(width_) * 4; }
   AlphaInfo alphaInfo() const { return alphaInfo_; }
   ColorModel colorModel() const { return colorModel_; }
@@ -61,7 +70,7 @@ class Bitmap {
   // ARGB premultiplied; 0 (transparent) outside the bitmap.
   std::uint32_t pixel(int x, int y) const {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return 0;
-    return data_[static_cast<std::size_t>(y) * width_ + x];
+    return words_[static_cast<std::size_t>(y) * width_ + x];
   }
   // The pixels of the rectangle (in pixels, clipped to the bitmap) as a bitmap of their own with
   // the same declared alpha and colour model; nullptr when nothing of it lies inside.
@@ -73,9 +82,12 @@ class Bitmap {
 
   int width_;
   int height_;
-  std::vector<std::uint32_t> pixels_;  // empty when the pixels live in surface_
-  cairo_surface_t* surface_ = nullptr;
-  const std::uint32_t* data_;
+  std::vector<std::uint32_t> pixels_;
+  // Storage other than pixels_: a PixelBuffer, a Cairo surface, or the bitmap whose pixels these
+  // are.
+  std::shared_ptr<const void> owner_;
+  const std::uint32_t* words_ = nullptr;
+  std::size_t wordCount_ = 0;
   AlphaInfo alphaInfo_;
   ColorModel colorModel_;
 };

@@ -143,10 +143,14 @@ std::shared_ptr<const Bitmap> Context::makeBitmap() const {
   const int height = pixelHeight();
   const int stride = cairo_image_surface_get_stride(surface_);
   const unsigned char* data = cairo_image_surface_get_data(surface_);
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+  // Copied row by row straight into place: no zero fill first (a layer's display makes one of
+  // these for every redraw).
+  std::vector<std::uint32_t> pixels;
+  pixels.reserve(static_cast<std::size_t>(width) * height);
   for (int y = 0; y < height; ++y) {
-    std::memcpy(pixels.data() + static_cast<std::size_t>(y) * width,
-                data + static_cast<std::size_t>(y) * stride, static_cast<std::size_t>(width) * 4);
+    const auto* row =
+        reinterpret_cast<const std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
+    pixels.insert(pixels.end(), row, row + width);
   }
   if (isOpaque()) {
     for (std::uint32_t& p : pixels) p |= 0xFF000000u;  // RGB24 leaves the top byte undefined
@@ -179,12 +183,16 @@ bool Context::fits(Size points, double scale) const {
 }
 
 void Context::clear() {
-  cairo_destroy(cr_);
   cairo_surface_flush(surface_);
   std::memset(cairo_image_surface_get_data(surface_), 0,
               static_cast<std::size_t>(cairo_image_surface_get_stride(surface_)) *
                   static_cast<std::size_t>(pixelHeight()));
   cairo_surface_mark_dirty(surface_);
+  resetState();
+}
+
+void Context::resetState() {
+  cairo_destroy(cr_);
   cr_ = cairo_create(surface_);
   cairo_scale(cr_, scale_, scale_);
 }

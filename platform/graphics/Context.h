@@ -52,6 +52,8 @@ class Context {
   // Back to the state create() leaves: every pixel transparent (black when opaque), a fresh
   // drawing state at the context's scale.
   void clear();
+  // Only the fresh drawing state: the pixels stay as they are.
+  void resetState();
 
  private:
   Context(cairo_surface_t* surface, double scale, AlphaInfo alphaInfo);

@@ -114,6 +114,16 @@ std::shared_ptr<ImageSource> ImageSource::create(Data data, DecodeLimits limits)
   return source;
 }
 
+std::shared_ptr<ImageSource> ImageSource::createViewing(std::span<const std::uint8_t> bytes,
+                                                        DecodeLimits limits) {
+  const ImageFormat format = sniffImageFormat(bytes.data(), bytes.size());
+  if (format == ImageFormat::Unknown) return nullptr;
+  std::shared_ptr<ImageSource> source(new ImageSource({}, limits, format));
+  source->decoder_ = ImageDecoder::make(format, bytes, source->limits_);
+  if (!source->decoder_) return nullptr;
+  return source;
+}
+
 ImageSource::ImageSource(Data data, DecodeLimits limits, ImageFormat format)
     : data_(std::move(data)), limits_(limits), format_(format) {}
 

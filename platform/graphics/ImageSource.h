@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <span>
 
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Types.h"
@@ -44,6 +45,10 @@ class ImageSource {
   // nullptr when the bytes are no image format we know. A recognised but broken image still gets a
   // source: count() tells how many frames are usable and status() why there are not more.
   static std::shared_ptr<ImageSource> create(Data data, DecodeLimits limits = {});
+  // Reads `bytes` in place, without a copy: they must outlive the source (decoding within one
+  // call, where the caller holds the bytes).
+  static std::shared_ptr<ImageSource> createViewing(std::span<const std::uint8_t> bytes,
+                                                    DecodeLimits limits = {});
   ~ImageSource();
   ImageSource(const ImageSource&) = delete;
   ImageSource& operator=(const ImageSource&) = delete;
@@ -59,7 +64,9 @@ class ImageSource {
  private:
   ImageSource(Data data, DecodeLimits limits, ImageFormat format);
 
-  const Data data_;  // the decoder reads these bytes in place; declared first so it outlives it
+  // The decoder reads these bytes in place (or the caller's, viewed); declared first so they
+  // outlive it.
+  const Data data_;
   const DecodeLimits limits_;
   const ImageFormat format_;
   mutable std::mutex mutex_;  // decoders keep state between frames

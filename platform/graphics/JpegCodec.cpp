@@ -70,18 +70,21 @@ struct JpegHeader {
   int exifOrientation;  // 0 when absent
 };
 
-bool readHeader(ImageDecoder::Bytes bytes, JpegFailure* failure, JpegHeader* header) {
-  jpeg_decompress_struct cinfo{};  // zeroed: destroying it before create is then harmless
-  prepare(&cinfo, failure);
-  if (setjmp(failure->jump)) {
-    jpeg_destroy_decompress(&cinfo);
-    return false;
-  }
-  jpeg_create_decompress(&cinfo);
-  cinfo.progress = &failure->progress;
-  jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
-  jpeg_save_markers(&cinfo, kApp1, 0xFFFF);
-  jpeg_read_header(&cinfo, TRUE);
+// Reads the header into `cinfo` (zeroed by the caller, who destroys it in every case) and leaves
+// it there, ready to decompress: the header is parsed once per decode, not once more for pixels.
+bool readHeader(ImageDecoder::Bytes bytes, JpegFailure* failure, jpeg_decompress_struct* cinfo,
+                bool saveMarkers) {
+  prepare(cinfo, failure);
+  if (setjmp(failure->jump)) return false;
+  jpeg_create_decompress(cinfo);
+  cinfo->progress = &failure->progress;
+  jpeg_mem_src(cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
+  if (saveMarkers) jpeg_save_markers(cinfo, kApp1, 0xFFFF);
+  jpeg_read_header(cinfo, TRUE);
+  return true;
+}
+
+void describe(const jpeg_decompress_struct& cinfo, JpegHeader* header) {
   header->width = cinfo.image_width;
   header->height = cinfo.image_height;
   header->colorSpace = cinfo.jpeg_color_space;
@@ -95,8 +98,6 @@ bool readHeader(ImageDecoder::Bytes bytes, JpegFailure* failure, JpegHeader* hea
       break;
     }
   }
-  jpeg_destroy_decompress(&cinfo);
-  return true;
 }
 
 bool isCmyk(J_COLOR_SPACE space) { return space == JCS_CMYK || space == JCS_YCCK; }
@@ -116,21 +117,14 @@ void cmykRowToARGB(const JSAMPLE* cmyk, std::uint32_t* out, JDIMENSION width, bo
   }
 }
 
-// Decodes into `out` (width * height words); `cmykRow` holds width * 4 bytes for CMYK sources.
-// `memoryLimit` bounds libjpeg's own buffers (progressive files keep every coefficient).
-bool readPixels(ImageDecoder::Bytes bytes, const JpegHeader* header, long memoryLimit,
+// Decodes the header read into `cinfo` into `out` (width * height words); `cmykRow` holds
+// width * 4 bytes for CMYK sources. `memoryLimit` bounds libjpeg's own buffers (progressive
+// files keep every coefficient).
+bool readPixels(jpeg_decompress_struct* cinfoPointer, const JpegHeader* header, long memoryLimit,
                 JpegFailure* failure, std::uint32_t* out, JSAMPLE* cmykRow) {
-  jpeg_decompress_struct cinfo{};
-  prepare(&cinfo, failure);
-  if (setjmp(failure->jump)) {
-    jpeg_destroy_decompress(&cinfo);
-    return false;
-  }
-  jpeg_create_decompress(&cinfo);
-  cinfo.progress = &failure->progress;
+  jpeg_decompress_struct& cinfo = *cinfoPointer;
+  if (setjmp(failure->jump)) return false;
   cinfo.mem->max_memory_to_use = memoryLimit;
-  jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
-  jpeg_read_header(&cinfo, TRUE);
   const bool cmyk = isCmyk(cinfo.jpeg_color_space);
   // Written straight into the ARGB32 words: B, G, R, A bytes on little-endian machines.
   const J_COLOR_SPACE native =
@@ -147,7 +141,10 @@ bool readPixels(ImageDecoder::Bytes bytes, const JpegHeader* header, long memory
     if (jpeg_read_scanlines(&cinfo, &target, 1) != 1) break;
     if (cmyk) cmykRowToARGB(cmykRow, row, header->width, cinfo.saw_Adobe_marker);
   }
-  jpeg_destroy_decompress(&cinfo);
+  // The storage is not pre-filled: rows never produced are opaque black.
+  const std::size_t produced = static_cast<std::size_t>(cinfo.output_scanline) * header->width;
+  std::fill(out + produced, out + static_cast<std::size_t>(header->height) * header->width,
+            0xFF000000u);
   return true;
 }
 
@@ -168,12 +165,16 @@ class JpegDecoder final : public ImageDecoder {
  public:
   using ImageDecoder::ImageDecoder;
 
+  ~JpegDecoder() override { release(); }
+
   void readInfo() {
-    JpegFailure failure{};
-    if (!readHeader(bytes_, &failure, &header_)) {
-      status_ = jpegError(failure);
+    state_ = std::make_unique<State>();
+    if (!readHeader(bytes_, &state_->failure, &state_->cinfo, /*saveMarkers=*/true)) {
+      status_ = jpegError(state_->failure);
+      release();
       return;
     }
+    describe(state_->cinfo, &header_);
     FrameProperties frame = frameOfSize(header_.width, header_.height);
     if (header_.exifOrientation != 0) frame.exifOrientation = header_.exifOrientation;
     frames_.push_back(frame);
@@ -182,14 +183,25 @@ class JpegDecoder final : public ImageDecoder {
   FrameResult decode(std::size_t) override {
     if (auto error = checkSize(header_.width, header_.height)) return failure(*error);
     const std::size_t width = header_.width;
-    std::vector<std::uint32_t> pixels(width * header_.height, 0xFF000000u);
+    auto pixels = PixelBuffer::allocate(width * header_.height);
+    if (!pixels) return failure(imageError(ImageError::TooLarge, "cannot hold the pixels"));
     std::vector<JSAMPLE> cmykRow(isCmyk(header_.colorSpace) ? width * 4 : 0);
-    JpegFailure failure{};
-    if (!readPixels(bytes_, &header_, memoryLimit(), &failure, pixels.data(), cmykRow.data())) {
-      return ImageDecoder::failure(jpegError(failure));
+    // The header read when the source was made serves the first decode; another reads it anew.
+    if (!state_) {
+      state_ = std::make_unique<State>();
+      if (!readHeader(bytes_, &state_->failure, &state_->cinfo, /*saveMarkers=*/false)) {
+        const Error error = jpegError(state_->failure);
+        release();
+        return failure(error);
+      }
     }
-    return success(Bitmap::create(static_cast<int>(width), static_cast<int>(header_.height),
-                                  std::move(pixels), AlphaInfo::NoneSkipLast, colorModel()));
+    const bool read = readPixels(&state_->cinfo, &header_, memoryLimit(), &state_->failure,
+                                 pixels->data(), cmykRow.data());
+    const Error error = read ? Error{} : jpegError(state_->failure);
+    release();
+    if (!read) return failure(error);
+    return success(Bitmap::adopt(static_cast<int>(width), static_cast<int>(header_.height),
+                                 std::move(pixels), AlphaInfo::NoneSkipLast, colorModel()));
   }
 
  private:
@@ -206,7 +218,20 @@ class JpegDecoder final : public ImageDecoder {
     return ColorModel::RGB;
   }
 
+  // libjpeg's state between reading the header and the pixels: plain C data at a fixed address,
+  // since the error manager is found from the decompressor by pointer.
+  struct State {
+    jpeg_decompress_struct cinfo{};  // zeroed: destroying it before create is then harmless
+    JpegFailure failure{};
+  };
+
+  void release() {
+    if (state_) jpeg_destroy_decompress(&state_->cinfo);
+    state_.reset();
+  }
+
   JpegHeader header_{};
+  std::unique_ptr<State> state_;
 };
 
 }  // namespace

@@ -116,20 +116,24 @@ class PngDecoder final : public ImageDecoder {
     if (auto error = checkSize(header_.width, header_.height)) return failure(*error);
     const std::size_t width = header_.width;
     const std::size_t height = header_.height;
-    std::vector<std::uint32_t> pixels(width * height);
+    // Uninitialised: libpng writes every row (a cut file is an error, not a partial picture), and
+    // the pixels are converted in place, so the peak is the final bitmap plus the row pointers.
+    auto pixels = PixelBuffer::allocate(width * height);
+    if (!pixels) return failure(imageError(ImageError::TooLarge, "cannot hold the pixels"));
     std::vector<png_bytep> rows(height);
     for (std::size_t y = 0; y < height; ++y) {
-      rows[y] = reinterpret_cast<png_bytep>(pixels.data() + y * width);
+      rows[y] = reinterpret_cast<png_bytep>(pixels->data() + y * width);
     }
     PngInput in = input();
     if (!readRGBA(&in, &header_, rows.data())) return failure(pngError(in));
-    for (std::uint32_t& word : pixels) {
+    std::uint32_t* words = pixels->data();
+    for (std::size_t i = 0, n = width * height; i < n; ++i) {
       std::uint8_t rgba[4];
-      std::memcpy(rgba, &word, 4);
-      word = pixels::packStraight(rgba[0], rgba[1], rgba[2], rgba[3]);
+      std::memcpy(rgba, &words[i], 4);
+      words[i] = pixels::packStraight(rgba[0], rgba[1], rgba[2], rgba[3]);
     }
-    return success(Bitmap::create(static_cast<int>(width), static_cast<int>(height),
-                                  std::move(pixels), alphaInfo(), colorModel()));
+    return success(Bitmap::adopt(static_cast<int>(width), static_cast<int>(height),
+                                 std::move(pixels), alphaInfo(), colorModel()));
   }
 
  private:

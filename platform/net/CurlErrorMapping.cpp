@@ -63,6 +63,27 @@ long urlErrorCodeForCurl(CURLcode result) {
   }
 }
 
+namespace {
+
+bool reachedServer(CURL* easy) {
+  char* address = nullptr;
+  return easy && curl_easy_getinfo(easy, CURLINFO_PRIMARY_IP, &address) == CURLE_OK && address &&
+         address[0] != '\0';
+}
+
+}  // namespace
+
+TransferErrorCode urlErrorForTransfer(CURLcode result, CURL* easy, const char* errorBuffer) {
+  std::string detail = errorBuffer && errorBuffer[0] ? errorBuffer : curl_easy_strerror(result);
+  if (result == CURLE_UNSUPPORTED_PROTOCOL && reachedServer(easy)) {
+    return {URLError::BadServerResponse, "not an HTTP response: " + detail};
+  }
+  if (result == CURLE_OUT_OF_MEMORY && reachedServer(easy)) {
+    return {URLError::BadServerResponse, "response header too large"};
+  }
+  return {urlErrorCodeForCurl(result), std::move(detail)};
+}
+
 bool isServerTrustFailure(CURLcode result) {
   return result == CURLE_PEER_FAILED_VERIFICATION || result == CURLE_SSL_ISSUER_ERROR ||
          result == CURLE_SSL_INVALIDCERTSTATUS;

@@ -517,9 +517,8 @@ std::string Transfer::effectiveURL() const {
 }
 
 Error Transfer::errorFor(CURLcode result) const {
-  const std::string detail =
-      errorBuffer_[0] ? std::string(errorBuffer_) : curl_easy_strerror(result);
-  return makeURLError(urlErrorCodeForCurl(result), effectiveURL(), detail);
+  const TransferErrorCode mapped = urlErrorForTransfer(result, easy_, errorBuffer_);
+  return makeURLError(mapped.code, effectiveURL(), mapped.detail);
 }
 
 void Transfer::complete(std::optional<Error> error) { task_->completeWith(std::move(error)); }

@@ -13,6 +13,8 @@
 #include "platform/graphics/Image.h"
 #include "platform/render/BoxBlur.h"
 #include "platform/render/Render.h"
+#include "platform/render/RenderTarget.h"
+#include "platform/ui/Screen.h"
 
 namespace platform {
 namespace {
@@ -102,7 +104,13 @@ class Painter {
     const LayerProperties& p = pres.properties();
     if (p.hidden || p.opacity <= 0) return;
     const bool group = p.opacity < 1 || model.mask();
-    if (group) cairo_push_group(cr_);
+    if (group) {
+      // A group is a surface the size of the clip: bound it by what the layer can draw, so a
+      // small masked or fading layer does not cost a screen-sized surface.
+      cairo_save(cr_);
+      clipToDrawnArea(model, pres);
+      cairo_push_group(cr_);
+    }
     if (p.backdropBlurRadius > 0) paintBackdrop(p);
     if (!p.backgroundColor.isClear()) {
       cairo_new_path(cr_);
@@ -128,7 +136,10 @@ class Painter {
       setColor(cr_, p.borderColor);
       cairo_stroke(cr_);
     }
-    if (group) finishGroup(model, p.opacity);
+    if (group) {
+      finishGroup(model, p.opacity);
+      cairo_restore(cr_);
+    }
   }
 
  private:
@@ -137,16 +148,68 @@ class Painter {
   // in the layer's coordinates, so the test never skips a layer that would show.
   bool isOutsideClip(const Layer& model, const Layer& pres) const {
     const LayerProperties& p = pres.properties();
-    if (!pres.drawsWithinBounds() || (!p.masksToBounds && !model.sublayers().empty())) return false;
-    // Centred or filling contents may reach past the bounds.
-    if (p.contents && !p.masksToBounds && p.contentsGravity != ContentsGravity::Resize &&
-        p.contentsGravity != ContentsGravity::ResizeAspect) {
-      return false;
-    }
+    if (!drawsOnlyInBounds(model, pres)) return false;
     double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     cairo_clip_extents(cr_, &x0, &y0, &x1, &y1);
     const Rect b = standardize(p.bounds);
     return maxX(b) <= x0 || minX(b) >= x1 || maxY(b) <= y0 || minY(b) >= y1;
+  }
+
+  // Whether nothing of the layer (its sublayers included) shows outside its bounds.
+  static bool drawsOnlyInBounds(const Layer& model, const Layer& pres) {
+    const LayerProperties& p = pres.properties();
+    if (!pres.drawsWithinBounds() || (!p.masksToBounds && !model.sublayers().empty())) return false;
+    if (!p.contents || p.masksToBounds) return true;
+    if (p.contentsGravity == ContentsGravity::Resize ||
+        p.contentsGravity == ContentsGravity::ResizeAspect) {
+      return true;
+    }
+    // Other gravities keep the contents' size, which may reach past the bounds.
+    const Image& image = *p.contents;
+    const double k = image.scale() / p.contentsScale;
+    const Size size = image.size();
+    return contains(p.bounds,
+                    gravityRect(p.bounds, {size.width * k, size.height * k}, p.contentsGravity));
+  }
+
+  // Clips to whole device pixels around what the layer can draw: its bounds, or its mask's
+  // frame, since nothing shows outside the mask. Whole pixels cut nothing that is drawn inside;
+  // a layer that may draw anywhere gets no clip.
+  void clipToDrawnArea(const Layer& model, const Layer& pres) {
+    // Only where the group's pixels line up with the target's: a group of another origin under
+    // a turn or a fractional scale would sample what it holds at other positions.
+    cairo_matrix_t ctm;
+    cairo_get_matrix(cr_, &ctm);
+    if (ctm.xy != 0 || ctm.yx != 0 || ctm.xx != std::round(ctm.xx) ||
+        ctm.yy != std::round(ctm.yy)) {
+      return;
+    }
+    Rect area;
+    if (const auto& mask = model.mask()) {
+      std::shared_ptr<Layer> copy = mask->hasAnimations() ? mask->presentationAt(time_) : nullptr;
+      const Layer& maskPres = copy ? *copy : *mask;
+      if (!drawsOnlyInBounds(*mask, maskPres)) return;
+      area = maskPres.frame();
+    } else if (drawsOnlyInBounds(model, pres)) {
+      area = standardize(pres.properties().bounds);
+    } else {
+      return;
+    }
+    double x[4] = {minX(area), maxX(area), minX(area), maxX(area)};
+    double y[4] = {minY(area), minY(area), maxY(area), maxY(area)};
+    for (int i = 0; i < 4; ++i) cairo_user_to_device(cr_, &x[i], &y[i]);
+    const double x0 = std::floor(*std::min_element(x, x + 4));
+    const double y0 = std::floor(*std::min_element(y, y + 4));
+    const double x1 = std::ceil(*std::max_element(x, x + 4));
+    const double y1 = std::ceil(*std::max_element(y, y + 4));
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1))
+      return;
+    cairo_save(cr_);
+    cairo_identity_matrix(cr_);
+    cairo_new_path(cr_);
+    cairo_rectangle(cr_, x0, y0, x1 - x0, y1 - y0);
+    cairo_restore(cr_);  // the path stays, in device space
+    cairo_clip(cr_);
   }
 
   // In zPosition order, equal ones in tree order. Most trees keep every zPosition at 0, so the
@@ -248,6 +311,37 @@ void Painter::paintBackdrop(const LayerProperties& p) {
   cairo_surface_destroy(copy);
 }
 
+// Whether painting `layer` leaves every pixel of `rect` (its bounds coordinates) opaque whatever
+// was there before: it or a sublayer fills the rect with an opaque colour, reached through plain
+// translations with nothing (opacity, a mask, animations) mixing it with what lies below.
+bool paintsOver(const Layer& layer, const Rect& rect, int depth) {
+  const LayerProperties& p = layer.properties();
+  if (layer.hasAnimations() || p.hidden || p.opacity < 1 || layer.mask()) return false;
+  if (p.backgroundColor.a >= 1 && p.cornerRadius <= 0 && contains(standardize(p.bounds), rect)) {
+    return true;
+  }
+  if (depth == 0 || (p.masksToBounds && (p.cornerRadius > 0 || !contains(p.bounds, rect)))) {
+    return false;
+  }
+  for (const auto& sublayer : layer.sublayers()) {
+    const Transform3D m = sublayer->transformToSuperlayer();
+    if (m.m11 != 1 || m.m22 != 1 || m.m12 != 0 || m.m21 != 0) continue;
+    if (paintsOver(*sublayer, offsetBy(rect, -m.m41, -m.m42), depth - 1)) return true;
+  }
+  return false;
+}
+
+// Whether whole pixels hold `size` at `scale`, so a fill of it reaches every pixel fully.
+bool fillsWholePixels(Size size, double scale) {
+  return std::floor(size.width * scale) == size.width * scale &&
+         std::floor(size.height * scale) == size.height * scale;
+}
+
+RenderTarget& defaultTarget() {
+  thread_local RenderTarget target;
+  return target;
+}
+
 }  // namespace
 
 void renderLayerInContext(Layer& layer, Context& context, TimeInterval time) {
@@ -262,17 +356,32 @@ void renderSublayerInContext(Layer& layer, Context& context, TimeInterval time) 
 }
 
 std::shared_ptr<Image> renderLayer(Layer& layer, const RenderOptions& options) {
+  return renderLayer(layer, defaultTarget(), options);
+}
+
+std::shared_ptr<Image> renderLayer(Layer& layer, RenderTarget& target,
+                                   const RenderOptions& options) {
   const TimeInterval time = options.time.value_or(Clock::current().now());
-  const Rect b = standardize(layer.presentationAt(time)->bounds());
+  layer.displayTreeIfNeeded();
+  // Only an animated root needs a presentation copy, like every layer below it.
+  std::shared_ptr<Layer> copy = layer.hasAnimations() ? layer.presentationAt(time) : nullptr;
+  const Layer& pres = copy ? *copy : layer;
+  const Rect b = standardize(pres.bounds());
   if (!std::isfinite(b.size.width) || !std::isfinite(b.size.height)) return nullptr;
-  auto context = Context::create(b.size, options.scale, false);
+  const double scale = options.scale == 0 ? Screen::main().scale() : options.scale;
+  // Erasing a screenful costs about as much as drawing a simple one: skipped when the
+  // background or the tree paints over every pixel anyway.
+  constexpr int kDepth = 3;  // a window, its root view and that view's subviews
+  const bool erase = !fillsWholePixels(b.size, scale) ||
+                     !(options.background.a >= 1 || paintsOver(layer, b, kDepth));
+  Context* context = target.begin(b.size, scale, erase);
   if (!context) return nullptr;
   if (!options.background.isClear()) {
     context->fillRect(makeRect(0, 0, b.size.width, b.size.height), options.background);
   }
   cairo_translate(context->cairo(), -b.origin.x, -b.origin.y);
-  renderLayerInContext(layer, *context, time);
-  return context->shareImage();  // the context goes; its pixels stay with the image
+  Painter(*context, time).paintBody(layer, pres);
+  return target.finish();  // the image shares the target's pixels
 }
 
 }  // namespace platform

@@ -11,6 +11,7 @@ namespace platform {
 class Context;
 class Image;
 class Layer;
+class RenderTarget;
 
 struct RenderOptions {
   double scale = 0;                   // pixels per point; 0 = the main screen's
@@ -21,7 +22,12 @@ struct RenderOptions {
 // Draws `layer` and its sublayers as a person would see them at the chosen time, in the layer's
 // own bounds coordinates (its position and transform are ignored, its opacity is not), into an
 // image of the bounds' size. Layers that need display are displayed first, as showing them would.
+// The image shares the pixels of the thread's render target (see RenderTarget): rendering again
+// reuses them once the image is gone.
 std::shared_ptr<Image> renderLayer(Layer& layer, const RenderOptions& options = {});
+// The same into a target the caller keeps.
+std::shared_ptr<Image> renderLayer(Layer& layer, RenderTarget& target,
+                                   const RenderOptions& options = {});
 
 // The same into an existing context, at its current transform (the layer's bounds coordinates).
 void renderLayerInContext(Layer& layer, Context& context, TimeInterval time);

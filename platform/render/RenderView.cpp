@@ -4,6 +4,7 @@
 
 #include "platform/dispatch/Clock.h"
 #include "platform/graphics/Context.h"
+#include "platform/render/RenderTarget.h"
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
@@ -11,15 +12,33 @@
 
 namespace platform {
 
+namespace {
+
+RenderTarget& screenTarget() {
+  thread_local RenderTarget target;
+  return target;
+}
+
+}  // namespace
+
 std::shared_ptr<Image> renderView(View& view, const RenderOptions& options) {
   view.updateTree();  // laying out and drawing are part of showing
   return renderLayer(*view.layer(), options);
 }
 
+std::shared_ptr<Image> renderView(View& view, RenderTarget& target, const RenderOptions& options) {
+  view.updateTree();
+  return renderLayer(*view.layer(), target, options);
+}
+
 std::shared_ptr<Image> renderScreen(const RenderOptions& options) {
+  return renderScreen(screenTarget(), options);
+}
+
+std::shared_ptr<Image> renderScreen(RenderTarget& target, const RenderOptions& options) {
   const TimeInterval time = options.time.value_or(Clock::current().now());
   const Rect screen = Screen::main().bounds();
-  auto context = Context::create(screen.size, options.scale, false);
+  Context* context = target.begin(screen.size, options.scale, true);
   if (!context) return nullptr;
   if (!options.background.isClear()) context->fillRect(screen, options.background);
   cairo_translate(context->cairo(), -screen.origin.x, -screen.origin.y);
@@ -27,7 +46,7 @@ std::shared_ptr<Image> renderScreen(const RenderOptions& options) {
     window->updateTree();
     renderSublayerInContext(*window->layer(), *context, time);
   }
-  return context->shareImage();  // the context goes; its pixels stay with the image
+  return target.finish();  // the image shares the target's pixels
 }
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/graphics/Context.h"
 #include "platform/ui/AttributedString.h"
 #include "platform/ui/Font.h"
 #include "platform/ui/TextLayout.h"
@@ -57,6 +58,9 @@ class Label : public View {
   bool isTruncated();
 
   void drawRect(Context& context, const Rect& rect) override;
+  // The backing holds only the text's ink (not the label's full width) and is kept until the
+  // text, font, colour or size changes.
+  bool displayLayer(Layer& layer) override;
 
  protected:
   friend class Object;
@@ -64,6 +68,7 @@ class Label : public View {
 
  private:
   void configure(double width, double height) const;
+  Point textOrigin(const Rect& bounds) const;
   void changed();
 
   std::string text_;
@@ -78,7 +83,8 @@ class Label : public View {
   int numberOfLines_ = 1;
   bool highlighted_ = false;
   bool enabled_ = true;
-  mutable TextLayout layout_;  // measuring reconfigures it, hence mutable
+  mutable TextLayout layout_;           // measuring reconfigures it, hence mutable
+  std::unique_ptr<Context> textStore_;  // what the backing image of the text is drawn into
 };
 
 }  // namespace platform

@@ -247,10 +247,8 @@ int TextLayout::unknownGlyphCount() {
   return pango_layout_get_unknown_glyphs_count(layout_);
 }
 
-void TextLayout::draw(cairo_t* cr, const Point& origin, const Color& color) {
-  if (text_.empty()) return;
+Rect TextLayout::clipRect(const Point& origin, double* textX) {
   const Size shown = size();
-  cairo_save(cr);
   double x = origin.x;
   if (pango_layout_get_width(layout_) < 0 && bounded(width_)) {
     // Laid out unbounded: align the single line within the width ourselves, then clip.
@@ -262,13 +260,36 @@ void TextLayout::draw(cairo_t* cr, const Point& origin, const Color& color) {
       if (alignment_ == TextAlignment::Right) x += width_ - natural;
     }
   }
-  cairo_rectangle(cr, origin.x, origin.y, bounded(width_) ? width_ : shown.width + x - origin.x,
+  *textX = x;
+  return makeRect(origin.x, origin.y, bounded(width_) ? width_ : shown.width + x - origin.x,
                   shown.height);
+}
+
+void TextLayout::draw(cairo_t* cr, const Point& origin, const Color& color) {
+  if (text_.empty()) return;
+  double x = 0;
+  const Rect clip = clipRect(origin, &x);
+  cairo_save(cr);
+  cairo_rectangle(cr, clip.origin.x, clip.origin.y, clip.size.width, clip.size.height);
   cairo_clip(cr);
   cairo_move_to(cr, x, origin.y);
   cairo_set_source_rgba(cr, color.r, color.g, color.b, color.a);
   pango_cairo_show_layout(cr, layout_);
   cairo_restore(cr);
+}
+
+Rect TextLayout::inkRect(const Point& origin) {
+  if (text_.empty()) return kRectZero;
+  double x = 0;
+  const Rect clip = clipRect(origin, &x);
+  PangoRectangle ink;
+  pango_layout_get_extents(layout_, &ink, nullptr);
+  const Rect glyphs = makeRect(x + ink.x / static_cast<double>(PANGO_SCALE),
+                               origin.y + ink.y / static_cast<double>(PANGO_SCALE),
+                               ink.width / static_cast<double>(PANGO_SCALE),
+                               ink.height / static_cast<double>(PANGO_SCALE));
+  const Rect drawn = intersection(clip, glyphs);
+  return isNull(drawn) ? kRectZero : drawn;
 }
 
 Size TextLayout::measure(const std::string& text, const Font& font, const Size& constraint,

@@ -56,6 +56,9 @@ class TextLayout {
   // Draws the visible lines with their top-left corner at `origin`. Alignment applies across the
   // bounding width, or across the text's own width when there is none.
   void draw(cairo_t* cr, const Point& origin, const Color& color);
+  // Where draw() at `origin` may leave ink: the glyphs' ink within what draw() clips to. Empty
+  // when nothing is drawn.
+  Rect inkRect(const Point& origin);
 
   // The size text takes within `constraint` (like a bounding-rect query).
   static Size measure(const std::string& text, const Font& font, const Size& constraint,
@@ -65,6 +68,8 @@ class TextLayout {
   void apply();
   void applyRuns();
   int visibleLines();
+  // The clip draw() uses and where its first line starts.
+  Rect clipRect(const Point& origin, double* textX);
 
   PangoLayout* layout_;
   std::string text_;

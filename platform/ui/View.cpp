@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <typeindex>
 #include <typeinfo>
+#include <unordered_map>
 
 #include "platform/dispatch/MainThread.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Context.h"
+#include "platform/layout/LayoutEngine.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Screen.h"
@@ -259,6 +262,7 @@ void View::insertAt(const std::shared_ptr<View>& view, std::size_t index) {
     if (oldWindow != newWindow) didMoveSubtreeToWindow(*view);
     view->didMoveToSuperview();
     didAddSubview(view);
+    LayoutEngine::noteTreeChange(this);
     // Only a subtree whose inherited tint really changed hears of it.
     if (!view->ownTint() && !(view->tintColor() == oldTint)) view->notifyTintChange();
     if (view->needsLayout_ || view->subtreeNeedsLayout_) view->markAncestorsSubtreeDirty();
@@ -290,6 +294,7 @@ void View::removeFromSuperview() {
   superview_.reset();
   if (oldWindow) didMoveSubtreeToWindow(*this);
   didMoveToSuperview();
+  LayoutEngine::noteTreeChange(parent.get());
   if (!tint_ && !(tintColor() == oldTint)) notifyTintChange();
 }
 
@@ -347,8 +352,11 @@ void View::markAncestorsSubtreeDirty() {
 }
 
 void View::invalidateIntrinsicContentSize() {
+  LayoutEngine::noteTreeChange(nullptr);  // the engine reads the size again
   if (auto parent = superview()) parent->setNeedsLayout();
 }
+
+void View::applyEngineLayout() { LayoutEngine::applyLayout(*this); }
 
 void View::layoutIfNeeded() {
   DisplayCycle::PassScope pass;
@@ -407,9 +415,36 @@ void View::setNeedsDisplay() {
   DisplayCycle::schedule();
 }
 
-void View::drawRect(Context& /*context*/, const Rect& /*rect*/) {}
+// A view whose drawRect is View's own draws nothing: its layer gets no backing image to fill
+// and composite (a screen-sized one for a full-window view). Which classes draw is learnt from
+// their first drawing; overrides draw without calling View::drawRect.
+namespace {
 
-void View::drawLayer(Layer& /*layer*/, Context& context) { drawRect(context, bounds()); }
+thread_local bool reachedPlainDrawRect = false;
+
+std::unordered_map<std::type_index, bool>& drawsByClass() {
+  static std::unordered_map<std::type_index, bool> known;  // main thread only
+  return known;
+}
+
+}  // namespace
+
+void View::drawRect(Context& /*context*/, const Rect& /*rect*/) { reachedPlainDrawRect = true; }
+
+bool View::drawLayer(Layer& /*layer*/, Context& context) {
+  reachedPlainDrawRect = false;
+  drawRect(context, bounds());
+  drawsByClass().emplace(std::type_index(typeid(*this)), !reachedPlainDrawRect);
+  return !reachedPlainDrawRect;
+}
+
+bool View::displayLayer(Layer& layer) {
+  auto known = drawsByClass().find(std::type_index(typeid(*this)));
+  if (known == drawsByClass().end()) return false;  // draws once through drawLayer to learn
+  if (known->second) return false;
+  layer.setContents(nullptr);
+  return true;
+}
 
 void View::updateTree() {
   DisplayCycle::PassScope pass;

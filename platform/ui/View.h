@@ -170,7 +170,8 @@ class View : public Responder, public LayerDelegate {
 
   std::optional<std::shared_ptr<Animation>> actionForLayer(Layer& layer, const std::string& key,
                                                            const AnimationValue& from) override;
-  void drawLayer(Layer& layer, Context& context) override;
+  bool displayLayer(Layer& layer) override;
+  bool drawLayer(Layer& layer, Context& context) override;
 
   virtual bool isWindow() const { return false; }
 
@@ -179,6 +180,10 @@ class View : public Responder, public LayerDelegate {
   void setIsAccessibilityElement(bool v) { accessibilityElement_ = v; }
   const std::string& accessibilityLabel() const { return accessibilityLabel_; }
   void setAccessibilityLabel(std::string label) { accessibilityLabel_ = std::move(label); }
+  const std::string& accessibilityIdentifier() const { return accessibilityIdentifier_; }
+  void setAccessibilityIdentifier(std::string identifier) {
+    accessibilityIdentifier_ = std::move(identifier);
+  }
   const std::string& accessibilityHint() const { return accessibilityHint_; }
   void setAccessibilityHint(std::string hint) { accessibilityHint_ = std::move(hint); }
 
@@ -198,8 +203,8 @@ class View : public Responder, public LayerDelegate {
   void layoutSubtree();
   void layoutSelf();
   // Where what the layout engine computes (constraints) is applied, before layoutSubviews and
-  // whether or not an override calls its base. Nothing to apply yet.
-  void applyEngineLayout() {}
+  // whether or not an override calls its base.
+  void applyEngineLayout();
   void resizeSubviews(const Size& oldSize);
   void notifyTintChange();
   std::optional<Color> ownTint() const { return tint_; }
@@ -223,6 +228,7 @@ class View : public Responder, public LayerDelegate {
   int animationsBlockingTouches_ = 0;  // running block animations without user interaction
   long tag_ = 0;
   std::string accessibilityLabel_;
+  std::string accessibilityIdentifier_;
   std::string accessibilityHint_;
 };
 

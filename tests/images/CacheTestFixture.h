@@ -54,10 +54,7 @@ class WIImageCacheTest : public ::testing::Test {
     platform::Clock::setCurrent(nullptr);
   }
 
-  static void drain(const WIImageCache& cache) {
-    cache.ioQueue()->sync([] {});
-    platform::RunLoop::main().runPending();
-  }
+  static void drain(const WIImageCache& cache) { test::drainImageQueues(cache); }
 
   const platform::FileManager& files() const { return platform::FileManager::defaultManager(); }
 

@@ -1,5 +1,9 @@
 #include "tests/images/ImageTestSupport.h"
 
+#include "images/WIImageCache.h"
+#include "images/WIImageDecodeQueue.h"
+#include "platform/dispatch/RunLoop.h"
+
 #include <gif_lib.h>
 #include <png.h>
 #include <stdlib.h>  // mkdtemp
@@ -234,6 +238,12 @@ Data pngDeclaring(std::uint32_t width, std::uint32_t height) {
 
 bool runMainUntil(const std::function<bool()>& pred) {
   return platform::RunLoop::main().runUntil(pred, 30.0);
+}
+
+void drainImageQueues(const WIImageCache& cache) {
+  cache.ioQueue()->sync([] {});
+  WIImageDecodeQueue()->barrierSync([] {});
+  platform::RunLoop::main().runPending();
 }
 
 }  // namespace sprout::test

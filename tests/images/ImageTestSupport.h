@@ -11,6 +11,10 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 
+namespace sprout {
+class WIImageCache;
+}
+
 namespace sprout::test {
 
 // A fresh home folder for one test, removed afterwards; FileManager is pointed at it meanwhile.
@@ -58,6 +62,10 @@ platform::Data gifData(int width, int height, const std::vector<GifFrame>& frame
 
 // A valid PNG signature and header that declares an absurd size, then nothing.
 platform::Data pngDeclaring(std::uint32_t width, std::uint32_t height);
+
+// Everything `cache` was asked so far has been answered: its disk reads and writes done, the
+// decodes they started finished, and the answers run on the main thread.
+void drainImageQueues(const WIImageCache& cache);
 
 // Pumps the main loop until `pred` holds (bounded); true when it did.
 bool runMainUntil(const std::function<bool()>& pred);

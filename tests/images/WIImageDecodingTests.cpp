@@ -308,6 +308,8 @@ TEST(WIImageForceDecodeTest, RedrawsOpaqueImagesOnly) {
   EXPECT_EQ(decoded->orientation(), ImageOrientation::Left);
   EXPECT_EQ(decoded->bitmap()->alphaInfo(), AlphaInfo::NoneSkipLast);
   EXPECT_EQ(decoded->bitmap()->colorModel(), ColorModel::RGB);
+  // The same words under a new description: a large picture never costs twice its pixels.
+  EXPECT_EQ(decoded->bitmap()->pixels(), opaqueBitmap->pixels());
   for (int y = 0; y < 2; ++y) {
     for (int x = 0; x < 3; ++x)
       EXPECT_EQ(decoded->bitmap()->pixel(x, y), opaqueBitmap->pixel(x, y));
@@ -341,6 +343,7 @@ TEST(WIImageForceDecodeTest, ConvertsUndrawableColourModelsToRGB) {
     ASSERT_NE(decoded, source);
     EXPECT_EQ(decoded->bitmap()->colorModel(), ColorModel::RGB);
     EXPECT_EQ(decoded->bitmap()->pixel(3, 2), source->bitmap()->pixel(3, 2));
+    EXPECT_EQ(decoded->bitmap()->pixels(), source->bitmap()->pixels());
   }
   // A colour model that can be drawn into is kept.
   auto lab =

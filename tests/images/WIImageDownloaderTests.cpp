@@ -2,10 +2,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+#include "images/WIImageDecodeQueue.h"
 #include "images/WIImageDownloader.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/net/URLSession.h"
@@ -298,6 +301,41 @@ TEST_F(WIImageDownloaderTest, BuildsEachOperationFromItsSettings) {
   EXPECT_TRUE(plain->lastCall().image);
   EXPECT_EQ(requests.size(), 2u);
   EXPECT_EQ(downloader_->session()->configuration().timeoutIntervalForRequest(), 15.0);
+}
+
+// A picture decodes off the session's delegate queue, with its download slot already free: with
+// one slot, a caller still busy with the first picture does not hold up the second, which
+// downloads and decodes beside it (decoding on the delegate queue would wait for ever here).
+TEST_F(WIImageDownloaderTest, PicturesDecodeSideBySideWithTheirSlotsFree) {
+  downloader_->setMaxConcurrentDownloads(1);
+  serveImage("/first.jpg");
+  serveImage("/second.jpg");
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool secondDone = false, firstSawSecond = false;
+  downloader_->downloadImageWithURL(url("/first.jpg"), kNoOptions, nullptr,
+                                    [&](const ImagePtr& image, const std::optional<platform::Data>&,
+                                        const OptionalError&, bool finished) {
+                                      if (!finished || !image) return;
+                                      std::unique_lock lock(mutex);
+                                      firstSawSecond =
+                                          changed.wait_for(lock, std::chrono::seconds(30),
+                                                           [&] { return secondDone; });
+                                      changed.notify_all();
+                                    });
+  downloader_->downloadImageWithURL(url("/second.jpg"), kNoOptions, nullptr,
+                                    [&](const ImagePtr& image, const std::optional<platform::Data>&,
+                                        const OptionalError&, bool finished) {
+                                      if (!finished || !image) return;
+                                      std::lock_guard lock(mutex);
+                                      secondDone = true;
+                                      changed.notify_all();
+                                    });
+  ASSERT_TRUE(downloader_->downloadQueue()->waitUntilAllOperationsAreFinished(30));
+  WIImageDecodeQueue()->barrierSync([] {});
+  std::lock_guard lock(mutex);
+  EXPECT_TRUE(secondDone);
+  EXPECT_TRUE(firstSawSecond);
 }
 
 }  // namespace

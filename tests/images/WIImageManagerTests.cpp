@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -8,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "images/WIImageDecodeQueue.h"
 #include "images/WIImageManager.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/Error.h"
@@ -136,17 +138,17 @@ class WIImageManagerTest : public ::testing::Test {
   // downloader.
   void settle() {
     RunLoop::main().runPending();
-    cache_->ioQueue()->sync([] {});
-    RunLoop::main().runPending();
+    drainImageQueues(*cache_);
   }
-  // A download operation finishes only after its report returned, so once none is left the
-  // manager has done everything that follows a report. The main loop runs meanwhile.
+  // A download operation finishes once its body is complete; its picture may still be decoding.
+  // The main loop runs meanwhile.
   bool downloadsEnded() {
     return downloader_->downloadQueue()->waitUntilAllOperationsAreFinished(30);
   }
+  // Every load has ended: downloaded, decoded and reported.
   bool waitUntilIdle() {
     settle();
-    return downloadsEnded() && !manager_->isRunning();
+    return downloadsEnded() && runMainUntil([&] { return !manager_->isRunning(); });
   }
   bool isFailed(const std::string& path) const { return manager_->failedURLs().count(url(path)); }
   // A route that answers with `body` once hold_ opens.
@@ -505,6 +507,48 @@ TEST_F(WIImageManagerTest, CancelAllStopsEveryLoad) {
         finished = done && image && !error && type == WIImageCacheTypeNone;
       });
   EXPECT_TRUE(runMainUntil([&] { return finished; }));
+}
+
+// Downloads end, decode and are stored without waiting for the main thread (which may be busy
+// drawing); only the callers' completions wait for it, in order, still on the main thread.
+TEST_F(WIImageManagerTest, DecodedPicturesWaitForTheMainThreadOnlyToBeDelivered) {
+  Deliveries a, b;
+  server_->serve("/m1.png", redPNG(), "image/png");
+  server_->serve("/m2.png", redPNG(), "image/png");
+  load("/m1.png", a);
+  load("/m2.png", b);
+  settle();  // both disk misses answered: the downloads are on their way
+  // The main loop stays still from here until both pictures are in the cache.
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool stored = false;
+  std::atomic<bool> watched{false};
+  std::thread watcher([&] {
+    EXPECT_TRUE(downloader_->downloadQueue()->waitUntilAllOperationsAreFinished(30));
+    WIImageDecodeQueue()->barrierSync([] {});
+    {
+      std::lock_guard lock(mutex);
+      stored = cache_->imageFromMemoryCacheForKey(url("/m1.png").absoluteString()) &&
+               cache_->imageFromMemoryCacheForKey(url("/m2.png").absoluteString());
+      changed.notify_all();
+    }
+    watched = true;
+  });
+  bool storedWhileMainWasStill = false;
+  {
+    std::unique_lock lock(mutex);
+    storedWhileMainWasStill =
+        changed.wait_for(lock, std::chrono::seconds(30), [&] { return stored; });
+  }
+  const std::size_t deliveredEarly = a.size() + b.size();
+  runMainUntil([&] { return watched.load(); });  // frees a watcher stuck behind the main thread
+  watcher.join();
+  EXPECT_TRUE(storedWhileMainWasStill);
+  EXPECT_EQ(deliveredEarly, 0u);  // nothing reached a caller off the main thread
+  ASSERT_TRUE(a.waitFor(1) && b.waitFor(1));
+  EXPECT_TRUE(a.at(0).onMain && b.at(0).onMain);
+  EXPECT_TRUE(a.at(0).image && b.at(0).image);
+  EXPECT_TRUE(waitUntilIdle());
 }
 
 }  // namespace

@@ -118,8 +118,7 @@ class WIImagePrefetcherTest : public ::testing::Test {
   // Posted starts and the cache's answers to them have run: their requests are on the way.
   void settle() {
     platform::RunLoop::main().runPending();
-    cache_->ioQueue()->sync([] {});
-    platform::RunLoop::main().runPending();
+    drainImageQueues(*cache_);
   }
 
   void serveThroughTurnstile(const std::string& path) {
@@ -246,37 +245,46 @@ TEST_F(WIImagePrefetcherTest, PrefetchingAgainCancelsTheEarlierRun) {
   for (const auto& entry : delegate->prefetched()) EXPECT_TRUE(entry.onQueue);
 }
 
-// The manager answers an unusable URL (and a memory hit) by waiting for the main thread, so a start
-// running on the prefetcher's own queue needs the main thread while a call from the main thread
-// waits for that queue.
-TEST_F(WIImagePrefetcherTest, AQueueOfItsOwnNeverDeadlocksTheMainThread) {
+// The manager answers an unusable URL (and a memory hit) through the main thread, so a start on
+// the prefetcher's own queue needs the main thread: a call from the main thread neither waits for
+// that queue (a deadlock) nor runs the main loop inside itself (other main-thread work, a HUD or a
+// view's completion, would run re-entrantly inside the caller).
+TEST_F(WIImagePrefetcherTest, AQueueOfItsOwnNeitherBlocksNorReentersTheMainThread) {
   auto prefetcher = WIImagePrefetcher::create(manager_);
   prefetcher->setMaxConcurrentDownloads(1);
-  prefetcher->setPrefetcherQueue(platform::DispatchQueue::createSerial("prefetch-main-wait"));
-  std::mutex mutex;
-  std::condition_variable changed;
-  bool returned = false;
-  std::thread watchdog([&] {
-    std::unique_lock lock(mutex);
-    if (!changed.wait_for(lock, std::chrono::seconds(30), [&] { return returned; })) {
-      std::fprintf(stderr, "the main thread and the prefetcher queue wait for each other\n");
-      std::abort();
-    }
-  });
+  auto queue = platform::DispatchQueue::createSerial("prefetch-main-wait");
+  prefetcher->setPrefetcherQueue(queue);
+  // Everything queued there so far has run (the main loop serves it meanwhile).
+  auto drainQueue = [&] {
+    auto reached = std::make_shared<std::atomic<bool>>(false);
+    queue->async([reached] {
+      reached->store(true);
+      platform::runOnMainAsync([] {});
+    });
+    ASSERT_TRUE(runMainUntil([&] { return reached->load(); }));
+    settle();
+  };
+  bool otherMainWorkRan = false;
+  platform::RunLoop::main().post([&] { otherMainWorkRan = true; });
   std::atomic<bool> completed{false};
   prefetcher->prefetchURLs(std::vector<OptionalURL>(4), nullptr,
                            [&](std::size_t, std::size_t) { completed = true; });
-  prefetcher->cancelPrefetching();  // the next start is queued ahead of it
-  {
-    std::lock_guard lock(mutex);
-    returned = true;
-  }
-  changed.notify_all();
-  watchdog.join();
+  prefetcher->cancelPrefetching();  // queued behind the start, in call order
+  EXPECT_FALSE(otherMainWorkRan);
+  drainQueue();
+  EXPECT_TRUE(otherMainWorkRan);
   EXPECT_EQ(prefetcher->requestedCount(), 0u);
   EXPECT_TRUE(prefetcher->prefetchURLs().empty());
-  settle();
-  EXPECT_EQ(prefetcher->requestedCount(), 0u);
+  EXPECT_FALSE(completed);
+
+  // Queued calls keep their order: the second list replaces the first.
+  std::atomic<bool> secondDone{false};
+  prefetcher->prefetchURLs(std::vector<OptionalURL>(2), nullptr,
+                           [&](std::size_t, std::size_t) { completed = true; });
+  prefetcher->prefetchURLs(std::vector<OptionalURL>{}, nullptr,
+                           [&](std::size_t f, std::size_t s) { secondDone = f == 0 && s == 0; });
+  drainQueue();
+  EXPECT_TRUE(secondDone);
   EXPECT_FALSE(completed);
 }
 

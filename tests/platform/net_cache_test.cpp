@@ -175,11 +175,37 @@ TEST(URLCacheTest, ACorruptFileIsAMissAndIsRemoved) {
   ASSERT_EQ(files.size(), 1u);
   {
     std::ofstream damage(files[0].path, std::ios::binary | std::ios::trunc);
-    damage << "SPRURLC1\xff\xff\xff\x7f{not json";
+    damage << "SPRURLC2\xff\xff\xff\x7f{not json";
   }
   auto cache = URLCache::create(0, 1 << 20, path);
   EXPECT_FALSE(cache->cachedResponseForRequest(request));
   EXPECT_FALSE(platform::FileManager::defaultManager().fileExists(files[0].path));
+}
+
+// A file cut short on disk (a crash while the disk was full, a copy that stopped) would otherwise
+// be served as a shorter body: the image behind it would fail to decode until its max-age ran out.
+TEST_F(CacheSessionTest, AFileCutShortOnDiskIsDroppedAndFetchedAgain) {
+  const std::string body(5000, 'j');
+  server_->serveValidated("/cut", body, "\"c\"", std::nullopt, "max-age=600", "image/jpeg");
+  session_ = makeSession();
+  ASSERT_EQ(delegate_->log(load(*session_, request("/cut"))).body, body);
+  auto files =
+      platform::FileManager::defaultManager().enumerate(folder_.path() + "/URLCache", true);
+  ASSERT_EQ(files.size(), 1u);
+  const platform::Data whole =
+      *platform::FileManager::defaultManager().contentsAtPath(files[0].path);
+  platform::FileManager::defaultManager().writeAtomically(
+      files[0].path, platform::Data(whole.begin(), whole.end() - 700));
+
+  // A cache that did not see the write (a later run of the app) reads the file afresh.
+  cache_ = URLCache::create(0, 4 << 20, folder_.path() + "/URLCache");
+  session_ = makeSession();
+  const TaskLog again = delegate_->log(load(*session_, request("/cut")));
+  EXPECT_EQ(again.body, body);
+  EXPECT_EQ(server_->requestCount("/cut"), 2u);
+  const platform::Data rewritten =
+      *platform::FileManager::defaultManager().contentsAtPath(files[0].path);
+  EXPECT_EQ(rewritten.size(), whole.size());
 }
 
 }  // namespace

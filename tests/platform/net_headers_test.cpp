@@ -224,6 +224,17 @@ TEST(URLCacheEntryCodecTest, RoundTripsAndRejectsDamage) {
   Data wrongMagic = bytes;
   wrongMagic[0] = 'X';
   EXPECT_FALSE(decodeURLCacheEntry(wrongMagic));
+  // The body is checked against its stored length and checksum.
+  EXPECT_FALSE(decodeURLCacheEntry(Data(bytes.begin(), bytes.end() - 1)));
+  Data longer = bytes;
+  longer.push_back(0);
+  EXPECT_FALSE(decodeURLCacheEntry(longer));
+  Data flipped = bytes;
+  flipped.back() ^= 0x10;
+  EXPECT_FALSE(decodeURLCacheEntry(flipped));
+  entry.cached = CachedURLResponse(entry.cached.response(), Data{});
+  ASSERT_TRUE(decodeURLCacheEntry(encodeURLCacheEntry(entry)));
+  EXPECT_TRUE(decodeURLCacheEntry(encodeURLCacheEntry(entry))->cached.data().empty());
 }
 
 }  // namespace

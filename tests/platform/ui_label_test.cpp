@@ -4,6 +4,8 @@
 #include <limits>
 #include <string>
 
+#include "platform/animation/Layer.h"
+#include "platform/graphics/Context.h"
 #include "platform/render/Render.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/TextLayout.h"
@@ -128,6 +130,68 @@ TEST_F(UILabel, ChineseTextRendersWithTheCJKFont) {
   ASSERT_FALSE(isNull(ink));
   EXPECT_GT(width(ink), 40);
   EXPECT_GT(height(ink), 10);
+}
+
+// The backing holds the text's ink only, yet the label shows exactly the pixels a full-size
+// backing would, for every alignment; sizes off the pixel grid keep the full-size backing.
+TEST_F(UILabel, BackingHoldsTheInkAndShowsTheSamePixels) {
+  const double scale = 2;
+  for (TextAlignment alignment :
+       {TextAlignment::Natural, TextAlignment::Center, TextAlignment::Right}) {
+    auto label = Label::create(makeRect(0, 0, 200, 31));
+    label->layer()->setContentsScale(scale);
+    label->setFont(Font::systemFont(15));
+    label->setTextColor(Color::hex(0x224466));
+    label->setTextAlignment(alignment);
+    label->setText("家长开放日 9:30");
+    label->updateTree();
+    const Bitmap& backing = *label->layer()->contents()->bitmap();
+    EXPECT_LT(backing.width(), 200 * scale * 0.75);
+    EXPECT_LT(backing.height(), 31 * scale);
+
+    auto full = Context::create({200, 31}, scale, false);
+    label->drawRect(*full, label->bounds());
+    auto expected = full->makeImage();
+    RenderOptions options;
+    options.scale = scale;
+    auto shown = renderLayer(*label->layer(), options);
+    const std::size_t count = static_cast<std::size_t>(400 * 62);
+    int differing = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      differing += shown->bitmap()->pixels()[i] != expected->bitmap()->pixels()[i];
+    }
+    EXPECT_EQ(differing, 0) << "alignment " << static_cast<int>(alignment);
+  }
+  auto odd = Label::create(makeRect(0, 0, 100.25, 20));
+  odd->layer()->setContentsScale(scale);
+  odd->setText("9:30");
+  odd->updateTree();
+  EXPECT_EQ(odd->layer()->contents()->bitmap()->width(), 201);
+}
+
+TEST_F(UILabel, KeepsItsBackingUntilItsLooksChangeAndPlainViewsHaveNone) {
+  auto label = Label::create(makeRect(0, 0, 100, 20));
+  label->setText("通知");
+  label->updateTree();
+  const auto drawn = label->layer()->contents();
+  ASSERT_TRUE(drawn);
+  label->setText("通知");
+  label->setFont(label->font());
+  label->setTextColor(label->textColor());
+  EXPECT_FALSE(label->layer()->needsDisplay());
+  label->setTextColor(Color::red());
+  EXPECT_TRUE(label->layer()->needsDisplay());
+  label->setText("");
+  label->updateTree();
+  EXPECT_FALSE(label->layer()->contents());  // no text, nothing to hold
+
+  // A view that draws nothing has no image to fill and composite, whatever asks it to display.
+  auto plain = View::create(makeRect(0, 0, 375, 667));
+  plain->setBackgroundColor(Color::whiteColor());
+  plain->setNeedsDisplay();
+  plain->updateTree();
+  EXPECT_FALSE(plain->layer()->contents());
+  EXPECT_FALSE(plain->layer()->needsDisplay());
 }
 
 }  // namespace

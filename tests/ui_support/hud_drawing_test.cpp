@@ -164,6 +164,12 @@ TEST_F(HUDDrawing, DarkPanelWithRoundedCornersAndTintedImages) {
     brightest = std::max(brightest, pixel(*image, p.x, p.y).r);
   }
   EXPECT_GT(brightest, 0.8);
+  // Faded in, the panel stands at exactly its layout transform (scaling by 1.3 and back by
+  // 1 / 1.3 would leave it a hair off, resampling all it holds), and neither the full-window
+  // HUD view nor the panel holds an image: they draw nothing themselves.
+  EXPECT_TRUE(hud()->hudView()->layer()->presentationAt(clock.now())->transform().isIdentity());
+  EXPECT_FALSE(hud()->layer()->contents());
+  EXPECT_FALSE(hud()->hudView()->layer()->contents());
 
   // Badges are tinted with the style's foreground.
   auto success = HDProgressHUDBundleImage("success");

@@ -272,6 +272,8 @@ TEST_F(HUDShow, CallsFromAnotherThreadRunOnTheMainQueueInOrder) {
     HDProgressHUD::setDefaultStyle(HDProgressHUDStyle::Dark);
     HDProgressHUD::showWithStatus("a");
     HDProgressHUD::showProgress(0.0f, "b");
+    // The panel colour too goes through the main thread, where layout reads it.
+    hud()->setBackgroundColor(platform::Color::red());
     platform::RunLoop::main().post([&] { done = true; });
   });
   ASSERT_TRUE(loop.runUntil([&] { return done; }, 30));
@@ -280,6 +282,8 @@ TEST_F(HUDShow, CallsFromAnotherThreadRunOnTheMainQueueInOrder) {
   EXPECT_EQ(hud()->defaultStyle(), HDProgressHUDStyle::Dark);
   EXPECT_EQ(hud()->statusLabel()->text(), "b");
   EXPECT_EQ(hud()->activityCount(), 2u);
+  EXPECT_EQ(hud()->backgroundColor(), platform::Color::red());
+  EXPECT_EQ(hud()->accessibilityIdentifier(), "HDProgressHUD");
 }
 
 }  // namespace

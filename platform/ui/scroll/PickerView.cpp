@@ -8,6 +8,24 @@
 #include "platform/ui/scroll/TableView.h"
 
 namespace platform {
+namespace {
+
+// A wheel's row: the title spans the whole row, as narrow wheels (hours, minutes) need, rather
+// than sitting inside a table cell's side margins.
+class PickerRowCell : public TableViewCell {
+ public:
+  static std::shared_ptr<TableViewCell> create() { return Object::make<PickerRowCell>(); }
+  void layoutSubviews() override {
+    TableViewCell::layoutSubviews();
+    if (const auto& label = textLabel()) label->setFrame(contentView()->bounds());
+  }
+
+ protected:
+  friend class Object;
+  PickerRowCell() : TableViewCell(TableViewCellStyle::Default, "row") {}
+};
+
+}  // namespace
 
 // One wheel: a table whose rows come from the picker's data source and whose resting places are
 // whole rows in the middle band.
@@ -59,7 +77,7 @@ class PickerView::Column : public TableViewDataSource, public TableViewDelegate 
                                                        const IndexPath& path) override {
     auto cell = table.dequeueReusableCellWithIdentifier("row");
     if (!cell) {
-      cell = TableViewCell::create(TableViewCellStyle::Default, "row");
+      cell = PickerRowCell::create();
       cell->setBackgroundColor(Color::clear());
       cell->setSelectionStyle(TableViewCellSelectionStyle::None);
     }
@@ -79,6 +97,13 @@ class PickerView::Column : public TableViewDataSource, public TableViewDelegate 
     const auto& label = cell->textLabel();
     label->setFont(Font::systemFont(21));
     label->setTextAlignment(TextAlignment::Center);
+    label->setTextColor(Color::black());
+    // An attributed title wins over a plain one; a reused row starts from the defaults.
+    if (auto attributed =
+            d ? d->attributedTitleForRow(owner_, path.row, component_) : std::nullopt) {
+      label->setAttributedText(*attributed);
+      return cell;
+    }
     label->setText((d ? d->titleForRow(owner_, path.row, component_) : std::nullopt)
                        .value_or(std::string("?")));
     return cell;
@@ -181,6 +206,7 @@ void PickerView::rebuild() {
   }
   placeColumns();
   for (const auto& c : columns_) c->reload();
+  setNeedsDisplay();  // the band sits at the new wheels' row height
 }
 
 void PickerView::placeColumns() {

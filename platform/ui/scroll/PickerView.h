@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/AttributedString.h"
 #include "platform/ui/View.h"
 
 namespace platform {
@@ -19,7 +20,8 @@ class PickerViewDataSource {
   virtual long numberOfRowsInComponent(PickerView& pickerView, long component) = 0;
 };
 
-// Every method optional. A row shows the delegate's view, else its title.
+// Every method optional. A row shows the delegate's view, else its attributed title, else its
+// title.
 class PickerViewDelegate {
  public:
   virtual ~PickerViewDelegate() = default;
@@ -31,6 +33,10 @@ class PickerViewDelegate {
   }
   virtual std::optional<std::string> titleForRow(PickerView& /*p*/, long /*row*/,
                                                  long /*component*/) {
+    return std::nullopt;
+  }
+  virtual std::optional<AttributedString> attributedTitleForRow(PickerView& /*p*/, long /*row*/,
+                                                                long /*component*/) {
     return std::nullopt;
   }
   // `reusing` is a view this component showed before and no longer shows.

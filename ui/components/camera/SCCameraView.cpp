@@ -60,8 +60,8 @@ void SCCameraView::willMoveToWindow(const std::shared_ptr<platform::Window>& new
   }
 }
 
-void SCCameraView::drawRect(platform::Context& context, const platform::Rect& rect) {
-  View::drawRect(context, rect);
+// The base drawRect is not called: it would mark this class as drawing nothing.
+void SCCameraView::drawRect(platform::Context& context, const platform::Rect&) {
   if (!isPlayerEnd_) return;
   const double s = side();
   const platform::Rect square = platform::makeRect(point_.x - s / 2, point_.y - s / 2, s, s);

@@ -52,6 +52,7 @@ void HDProgressHUD::didInit() {
   View::didInit();
   View::setUserInteractionEnabled(false);
   setAlpha(0);
+  setAccessibilityIdentifier("HDProgressHUD");
   setAccessibilityLabel("HDProgressHUD");
   setIsAccessibilityElement(true);
   loadBundleImages();
@@ -182,8 +183,17 @@ void HDProgressHUD::setOffsetFromCenter(const HDProgressHUDOffset& offset) {
 
 void HDProgressHUD::resetOffsetFromCenter() { setOffsetFromCenter({}); }
 
+// On this instance (it overrides the view's colour), through the main thread like the other
+// setters: layout reads the field there.
 void HDProgressHUD::setBackgroundColor(const Color& color) {
-  if (!isInitializing_) backgroundColor_ = color;
+  auto apply = [this, &color] {
+    if (!isInitializing_) backgroundColor_ = color;
+  };
+  if (platform::RunLoop::isMainThread()) {
+    apply();
+  } else {
+    platform::runOnMainSync(apply);
+  }
 }
 
 void HDProgressHUD::setStatus(const Status& status) {

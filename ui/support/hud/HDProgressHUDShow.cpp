@@ -21,7 +21,6 @@ using platform::View;
 namespace {
 
 constexpr double kFadeInStartScale = 1.3;
-constexpr float kFadeInScale = 1 / 1.3f;
 constexpr float kFadeOutScale = 0.8f;
 
 std::size_t utf16Length(const std::string& text) {
@@ -239,13 +238,16 @@ void HDProgressHUD::showStatus(const Status& status) {
 void HDProgressHUD::fadeIn() {
   post(kHDProgressHUDWillAppearNotification, true);
   auto panel = hudView();
-  panel->setTransform(panel->transform().scaledBy(kFadeInStartScale, kFadeInStartScale));
+  // The fade ends on exactly the transform it started from: scaling back by 1 / 1.3 in floats
+  // would leave the panel a hair off 1, and everything in it resampled on every frame.
+  const platform::AffineTransform shown = panel->transform();
+  panel->setTransform(shown.scaledBy(kFadeInStartScale, kFadeInStartScale));
   setAlpha(0);
   panel->setAlpha(0);
 
   const std::uint64_t generation = ++fadeGeneration_;
-  auto steps = [this, panel] {
-    panel->setTransform(panel->transform().scaledBy(kFadeInScale, kFadeInScale));
+  auto steps = [this, panel, shown] {
+    panel->setTransform(shown);
     setAlpha(1);
     panel->setAlpha(1);
   };

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "platform/foundation/Date.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/ViewController.h"
+#include "ui/components/datepicker/DTDatePickerViewController.h"
+
+namespace sprout {
+
+// The leave form, as far as the date picker concerns it: a choice button that opens the picker
+// (with the last picked date, if any) and then shows the picked moment as "yyyy-M-d H:m".
+class SPLeavesViewController : public platform::ViewController,
+                               public DTDatePickerViewControllerDelegate {
+ public:
+  static std::shared_ptr<SPLeavesViewController> create();
+
+  const std::shared_ptr<platform::Button>& chooseButton() const { return chooseButton_; }
+  const std::optional<platform::Date>& selectedDate() const { return selectedDate_; }
+  // Presents a new picker over the form and returns it.
+  std::shared_ptr<DTDatePickerViewController> choose();
+
+  void viewDidLoad() override;
+  void dtDatePickerPickedDate(const platform::Date& date) override;
+
+  static constexpr const char* kPromptTitle = "请选择请假时间";
+
+ protected:
+  friend class platform::Object;
+  SPLeavesViewController() = default;
+
+ private:
+  std::shared_ptr<platform::Label> caption_;
+  std::shared_ptr<platform::Button> chooseButton_;
+  std::optional<platform::Date> selectedDate_;
+};
+
+}  // namespace sprout

@@ -1,0 +1,160 @@
+#include <string>
+#include <vector>
+
+#include "platform/ui/scroll/CollectionView.h"
+#include "platform/ui/scroll/CollectionViewFlowLayout.h"
+#include "refresh_test_support.h"
+#include "ui/support/refresh/RFRefreshComponent.h"
+#include "ui/support/refresh/RFRefreshLabel.h"
+#include "ui/support/refresh/RFScrollViewRefresh.h"
+#include "ui/support/refresh/RFViewGeometry.h"
+
+namespace sprout {
+namespace {
+
+// Counts what reaches the hooks.
+class Counting : public RFRefreshComponent {
+ public:
+  int offsets = 0, sizes = 0, pans = 0;
+
+ protected:
+  friend class platform::Object;
+  using RFRefreshComponent::RFRefreshComponent;
+  void scrollViewContentOffsetDidChange(const std::optional<RFOffsetChange>&) override {
+    ++offsets;
+  }
+  void scrollViewContentSizeDidChange(const std::optional<RFSizeChange>&) override { ++sizes; }
+  void scrollViewPanStateDidChange(const std::optional<RFPanStateChange>&) override { ++pans; }
+};
+
+class ComponentTest : public refresh_test::RefreshTest {
+ protected:
+  ComponentTest() {
+    scroll->setContentSize({375, 2000});
+    window->addSubview(scroll);
+    scroll->addSubview(component);
+  }
+  void dragAndLift() {
+    dragBy({100, 400}, -100, 5);
+    holdAndLift();
+    advance(1);
+  }
+  std::shared_ptr<platform::ScrollView> scroll =
+      platform::ScrollView::create(platform::makeRect(0, 0, 375, 667));
+  std::shared_ptr<Counting> component = platform::Object::make<Counting>(platform::Rect{});
+};
+
+TEST_F(ComponentTest, AttachingTakesTheWidthAndInsetAndWatchesUntilItLeaves) {
+  EXPECT_EQ(component->state(), RFRefreshStateIdle);
+  EXPECT_EQ(component->frame().size.width, 375);
+  EXPECT_EQ(component->backgroundColor(), platform::Color::clear());
+  EXPECT_EQ(component->pan(), scroll->panGestureRecognizer());
+  dragAndLift();
+  EXPECT_GT(component->offsets, 0);
+  EXPECT_GE(component->pans, 3);  // began, ended, back to possible
+  scroll->setContentSize({375, 2100});
+  EXPECT_EQ(component->sizes, 1);
+
+  component->setHidden(true);  // sizes still, offsets and pans no more
+  const int offsets = component->offsets, pans = component->pans;
+  dragAndLift();
+  scroll->setContentSize({375, 2200});
+  EXPECT_EQ(component->offsets, offsets);
+  EXPECT_EQ(component->pans, pans);
+  EXPECT_EQ(component->sizes, 2);
+
+  component->setHidden(false);
+  component->setUserInteractionEnabled(false);  // nothing at all
+  dragAndLift();
+  scroll->setContentSize({375, 2300});
+  EXPECT_EQ(component->offsets, offsets);
+  EXPECT_EQ(component->sizes, 2);
+
+  component->setUserInteractionEnabled(true);
+  component->removeFromSuperview();
+  EXPECT_EQ(component->pan(), nullptr);
+  scroll->setContentSize({375, 2400});
+  EXPECT_EQ(component->sizes, 2);
+}
+
+TEST_F(ComponentTest, StateChangesAskForLayoutOnlyOnTheNextTurnAndCallbacksNeverRunInline) {
+  component->layoutIfNeeded();
+  std::vector<std::string> log;
+  component->setRefreshingBlock([&] { log.push_back("block"); });
+  component->setState(RFRefreshStateRefreshing);
+  EXPECT_FALSE(component->needsLayout());
+  drain();
+  EXPECT_FALSE(component->needsLayout());  // the pass ran in that turn
+  component->beginRefreshingWithCompletionBlock([&] { log.push_back("completion"); });
+  EXPECT_TRUE(log.empty());
+  component->endRefreshing();  // the base ends at once
+  EXPECT_EQ(component->state(), RFRefreshStateIdle);
+}
+
+TEST_F(ComponentTest, ADeferredCallbackOfAGoneComponentDoesNothing) {
+  int called = 0;
+  auto loose = platform::Object::make<Counting>(platform::Rect{});
+  loose->setRefreshingBlock([&] { ++called; });
+  loose->beginRefreshing();
+  loose->setState(RFRefreshStateRefreshing);
+  loose.reset();
+  drain();
+  advance(1);
+  EXPECT_EQ(called, 0);
+}
+
+TEST_F(ComponentTest, TotalDataCountAndTheReloadHook) {
+  auto rows = std::make_shared<refresh_test::Rows>(std::vector<long>{3, 0, 2});
+  auto table = platform::TableView::create(platform::makeRect(0, 0, 375, 667));
+  table->setDataSource(rows);
+  table->reloadData();
+  EXPECT_EQ(rf_totalDataCount(*table), 5);
+  EXPECT_EQ(rf_totalDataCount(*scroll), 0);
+  rows->counts.clear();
+  table->reloadData();
+  EXPECT_EQ(rf_totalDataCount(*table), 0);
+
+  std::vector<long> totals;
+  setRf_reloadDataBlock(*table, [&](long total) { totals.push_back(total); });
+  rows->counts = {4, 1};
+  table->reloadData();
+  auto other = platform::TableView::create(platform::makeRect(0, 0, 375, 667));
+  other->reloadData();  // has no block
+  EXPECT_EQ(totals, std::vector<long>{5});
+  setRf_reloadDataBlock(*table, nullptr);
+  table->reloadData();
+  EXPECT_EQ(totals, std::vector<long>{5});
+}
+
+TEST_F(ComponentTest, GeometryShorthandsWriteWholeStructuresThrough) {
+  std::vector<double> offsets;
+  auto watch = scroll->contentOffsetObservers().subscribe(
+      [&](platform::Point, platform::Point now) { offsets.push_back(now.y); });
+  setRf_offsetY(*scroll, 120.5);
+  setRf_insetB(*scroll, 44);
+  setRf_contentH(*scroll, 900);
+  EXPECT_EQ(offsets, std::vector<double>{120.5});
+  EXPECT_EQ(rf_insetB(*scroll), 44);
+  EXPECT_EQ(rf_contentH(*scroll), 900);
+  EXPECT_EQ(rf_contentW(*scroll), 375);
+  setRf_y(*component, -7.25);
+  setRf_h(*component, 33);
+  EXPECT_EQ(component->frame(), platform::makeRect(0, -7.25, 375, 33));
+}
+
+TEST_F(ComponentTest, TheLabelStyle) {
+  auto label = rf_label();
+  EXPECT_TRUE(label->font().isBold());
+  EXPECT_EQ(label->font().pointSize(), 14);
+  EXPECT_EQ(label->textColor(), platform::Color::rgba(90 / 255.0, 90 / 255.0, 90 / 255.0, 1));
+  EXPECT_EQ(label->textAlignment(), platform::TextAlignment::Center);
+  EXPECT_EQ(rf_textWith(*label), 0);
+  label->setText("Refreshing");
+  const double w = rf_textWith(*label);
+  label->setText("Refreshing more");
+  EXPECT_GT(w, 40);
+  EXPECT_GT(rf_textWith(*label), w);
+}
+
+}  // namespace
+}  // namespace sprout

@@ -1,0 +1,309 @@
+#include <string>
+#include <vector>
+
+#include "platform/ui/scroll/TableView.h"
+#include "refresh_test_support.h"
+#include "ui/support/refresh/RFRefreshAutoNormalFooter.h"
+#include "ui/support/refresh/RFRefreshBackNormalFooter.h"
+#include "ui/support/refresh/RFRefreshLabel.h"
+#include "ui/support/refresh/RFScrollViewRefresh.h"
+#include "ui/support/refresh/RFViewGeometry.h"
+
+namespace sprout {
+namespace {
+
+using platform::Point;
+
+// A 600-point scroll view with content 1000 high (or as given) and no insets.
+class FooterTest : public refresh_test::RefreshTest {
+ protected:
+  FooterTest() {
+    scroll->setContentSize({375, 1000});
+    window->addSubview(scroll);
+  }
+  // The offset at which the state first became `state` while a drag ran.
+  std::optional<double> offsetWhenEntering(RFRefreshComponent& c, RFRefreshState state) {
+    return entered_[&c][state];
+  }
+  void watch(RFRefreshComponent& c) {
+    subscriptions_.push_back(
+        scroll->contentOffsetObservers().subscribe([this, &c](Point, Point now) {
+          auto& slot = entered_[&c][c.state()];
+          if (!slot) slot = now.y;
+        }));
+  }
+  // Drags the content up by `dy` (finger up) from the middle of the view, and keeps the finger.
+  void pushUp(double dy, int steps = 20) { dragBy({180, 500}, -dy, steps); }
+
+  std::shared_ptr<platform::ScrollView> scroll =
+      platform::ScrollView::create(platform::makeRect(0, 0, 375, 600));
+  std::vector<std::string> log;
+
+ private:
+  std::map<RFRefreshComponent*, std::map<RFRefreshState, std::optional<double>>> entered_;
+  std::vector<platform::Subscription> subscriptions_;
+};
+
+TEST_F(FooterTest, AnAutomaticFooterStartsAtItsThresholdOnlyWhileTheContentMovesUp) {
+  auto footer =
+      RFRefreshAutoNormalFooter::footerWithRefreshingBlock([this] { log.push_back("more"); });
+  setRf_footer(*scroll, footer);
+  EXPECT_EQ(footer->frame(), platform::makeRect(0, 1000, 375, 44));
+  EXPECT_EQ(scroll->contentInset().bottom, 44);
+  EXPECT_EQ(footer->stateLabel()->text(), "Tap or scroll on to load more");
+  watch(*footer);
+
+  // Down past the threshold first (automatic start off), then back the other way: nothing.
+  footer->setAutomaticallyRefresh(false);
+  pushUp(520);
+  ASSERT_GT(scroll->contentOffset().y, 444);
+  footer->setAutomaticallyRefresh(true);
+  moveFingerTo(finger_.y + 60);
+  EXPECT_LT(scroll->contentOffset().y, 444);
+  EXPECT_EQ(footer->state(), RFRefreshStateIdle);
+  holdAndLift();  // released short of the end
+  advance(2);
+  EXPECT_EQ(footer->state(), RFRefreshStateIdle);
+
+  // Moving up it starts at the first offset at or past 444.
+  setRf_offsetY(*scroll, 0);
+  std::optional<double> startedAt;
+  auto timing = scroll->contentOffsetObservers().subscribe([&](Point, Point) {
+    if (footer->state() == RFRefreshStateRefreshing && !startedAt) startedAt = clock.now();
+  });
+  pushUp(600, 30);
+  ASSERT_EQ(footer->state(), RFRefreshStateRefreshing);
+  EXPECT_GE(*offsetWhenEntering(*footer, RFRefreshStateRefreshing), 444);
+  EXPECT_LT(*offsetWhenEntering(*footer, RFRefreshStateRefreshing), 444 + 600.0 / 30 + 1);
+  EXPECT_EQ(footer->stateLabel()->text(), "Loading more…");
+  EXPECT_TRUE(footer->loadingView()->isAnimating());
+  fingers.end();
+  ASSERT_TRUE(startedAt);
+  advance(*startedAt + 0.49 - clock.now());
+  EXPECT_TRUE(log.empty());
+  advance(0.02);
+  EXPECT_EQ(log, std::vector<std::string>{"more"});
+  footer->endRefreshing();
+  EXPECT_EQ(footer->state(), RFRefreshStateIdle);
+  EXPECT_FALSE(footer->loadingView()->isAnimating());
+}
+
+TEST_F(FooterTest, AHalfTriggerStartsHalfAFooterEarlier) {
+  auto footer = RFRefreshAutoNormalFooter::footerWithRefreshingBlock(nullptr);
+  footer->setTriggerAutomaticallyRefreshPercent(0.5);
+  EXPECT_EQ(footer->appearencePercentTriggerAutoRefresh(), 0.5);
+  setRf_footer(*scroll, footer);
+  watch(*footer);
+  pushUp(600, 60);
+  ASSERT_TRUE(offsetWhenEntering(*footer, RFRefreshStateRefreshing));
+  EXPECT_GE(*offsetWhenEntering(*footer, RFRefreshStateRefreshing), 422);
+  EXPECT_LT(*offsetWhenEntering(*footer, RFRefreshStateRefreshing), 433);
+  holdAndLift();
+}
+
+TEST_F(FooterTest, ShortContentStartsOnlyWhenTheFingerLifts) {
+  scroll->setContentSize({375, 300});
+  auto footer = RFRefreshAutoNormalFooter::footerWithRefreshingBlock(nullptr);
+  setRf_footer(*scroll, footer);
+  EXPECT_EQ(footer->frame().origin.y, 300);
+  pushUp(80);
+  EXPECT_EQ(footer->state(), RFRefreshStateIdle);
+  holdAndLift();
+  EXPECT_EQ(footer->state(), RFRefreshStateRefreshing);
+  // Pulled down instead: no start.
+  footer->endRefreshing();
+  advance(2);
+  dragBy({180, 200}, 80);
+  holdAndLift();
+  EXPECT_EQ(footer->state(), RFRefreshStateIdle);
+}
+
+TEST_F(FooterTest, TheDelayedCallbackIsOffOnceTheRefreshEndedOrTheFooterHid) {
+  auto footer =
+      RFRefreshAutoNormalFooter::footerWithRefreshingBlock([this] { log.push_back("more"); });
+  setRf_footer(*scroll, footer);
+  footer->beginRefreshing();
+  footer->endRefreshing();
+  advance(1);
+  footer->beginRefreshing();
+  footer->endRefreshingWithNoMoreData();
+  advance(1);
+  footer->resetNoMoreData();
+  footer->beginRefreshing();
+  footer->setHidden(true);
+  advance(1);
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(footer->state(), RFRefreshStateIdle);  // hiding ends the refresh
+}
+
+TEST_F(FooterTest, NoMoreDataStopsStartsUntilReset) {
+  auto footer = RFRefreshAutoNormalFooter::footerWithRefreshingBlock(nullptr);
+  setRf_footer(*scroll, footer);
+  footer->endRefreshingWithNoMoreData();
+  EXPECT_EQ(footer->stateLabel()->text(), "That is all for now");
+  pushUp(600);
+  holdAndLift();
+  EXPECT_EQ(footer->state(), RFRefreshStateNoMoreData);
+  advance(2);
+  window->layoutIfNeeded();
+  const Point label = footer->convertPointTo({187, 22}, nullptr);
+  fingers.tap(label);  // tapping does nothing either
+  EXPECT_EQ(footer->state(), RFRefreshStateNoMoreData);
+  footer->resetNoMoreData();
+  advance(0.5);
+  fingers.tap(label);
+  EXPECT_EQ(footer->state(), RFRefreshStateRefreshing);
+}
+
+TEST_F(FooterTest, WithTheRefreshingTitleHiddenTheSpinnerIsCentredAndTheLabelEmpty) {
+  auto footer = RFRefreshAutoNormalFooter::footerWithRefreshingBlock(nullptr);
+  footer->setRefreshingTitleHidden(true);
+  setRf_footer(*scroll, footer);
+  footer->beginRefreshing();
+  window->layoutIfNeeded();
+  EXPECT_EQ(footer->stateLabel()->text(), "");
+  EXPECT_EQ(footer->loadingView()->center(), (Point{187.5, 22}));
+  footer->setRefreshingTitleHidden(false);
+  footer->endRefreshing();
+  footer->setNeedsLayout();
+  window->layoutIfNeeded();
+  EXPECT_DOUBLE_EQ(footer->loadingView()->center().x,
+                   187.5 - rf_textWith(*footer->stateLabel()) * 0.5 - 25);
+}
+
+TEST_F(FooterTest, AutomaticHidingFollowsReloadsAndInsetsBalance) {
+  auto rows = std::make_shared<refresh_test::Rows>(std::vector<long>{10});
+  auto table = platform::TableView::create(platform::makeRect(0, 0, 375, 600));
+  table->setDataSource(rows);
+  table->setContentInset({0, 0, 10, 0});
+  window->addSubview(table);
+  table->reloadData();
+  auto footer = RFRefreshAutoNormalFooter::footerWithRefreshingBlock(nullptr);
+  footer->setAutomaticallyHidden(true);
+  setRf_footer(*table, footer);
+  EXPECT_EQ(table->contentInset().bottom, 54);
+  rows->counts = {0};
+  table->reloadData();
+  EXPECT_TRUE(footer->isHidden());
+  EXPECT_EQ(table->contentInset().bottom, 10);
+  rows->counts = {3, 2};
+  table->reloadData();
+  EXPECT_FALSE(footer->isHidden());
+  EXPECT_EQ(table->contentInset().bottom, 54);
+  EXPECT_EQ(footer->frame().origin.y, table->contentSize().height);
+
+  // A height changed meanwhile: leaving gives back what was added, not the new height.
+  setRf_h(*footer, 60);
+  setRf_footer(*table, nullptr);
+  EXPECT_EQ(table->contentInset().bottom, 10);
+  EXPECT_FALSE(rf_reloadDataBlock(*table));
+  rows->counts = {0};
+  table->reloadData();  // the removed footer is left alone
+  EXPECT_FALSE(footer->isHidden());
+}
+
+TEST_F(FooterTest, MovedIntoAPlainViewAFooterGivesItsInsetBack) {
+  auto footer = RFRefreshAutoNormalFooter::footerWithRefreshingBlock(nullptr);
+  setRf_footer(*scroll, footer);
+  EXPECT_EQ(scroll->contentInset().bottom, 44);
+  auto plain = platform::View::create(platform::makeRect(0, 0, 100, 100));
+  plain->addSubview(footer);
+  EXPECT_EQ(scroll->contentInset().bottom, 0);
+  EXPECT_EQ(footer->scrollView(), nullptr);
+}
+
+TEST_F(FooterTest, ASpringBackFooterPullsPastItsHeightAndGivesTheInsetBack) {
+  auto footer =
+      RFRefreshBackNormalFooter::footerWithRefreshingBlock([this] { log.push_back("more"); });
+  setRf_footer(*scroll, footer);
+  EXPECT_EQ(footer->heightForContentBreakView(), 400);
+  EXPECT_EQ(footer->frame(), platform::makeRect(0, 1000, 375, 44));
+  EXPECT_EQ(scroll->contentInset().bottom, 0);
+  watch(*footer);
+  pushUp(700, 30);
+  ASSERT_EQ(footer->state(), RFRefreshStatePulling);
+  EXPECT_GT(*offsetWhenEntering(*footer, RFRefreshStatePulling), 444);
+  EXPECT_EQ(footer->stateLabel()->text(), "Let go to load more");
+  holdAndLift();
+  advance(platform::ScrollView::kFrameInterval);
+  EXPECT_EQ(footer->state(), RFRefreshStateRefreshing);
+  EXPECT_EQ(scroll->contentInset().bottom, 44);
+  EXPECT_EQ(scroll->contentOffset().y, 444);
+  EXPECT_EQ(footer->lastBottomDelta(), 44);
+  advance(0.3);
+  EXPECT_EQ(log, std::vector<std::string>{"more"});
+  EXPECT_EQ(scroll->contentOffset().y, 444);  // the spring-back was stopped
+
+  footer->endRefreshing();
+  EXPECT_EQ(footer->state(), RFRefreshStateRefreshing);
+  drain();
+  EXPECT_EQ(scroll->contentInset().bottom, 0);
+  EXPECT_EQ(scroll->contentOffset().y, 400);  // nothing new: back to the end
+  EXPECT_EQ(footer->stateLabel()->text(), "Pull up to load more");
+}
+
+TEST_F(FooterTest, NewRowsKeepTheSpringBackFooterWhereItWas) {
+  auto rows = std::make_shared<refresh_test::Rows>(std::vector<long>{20});
+  auto table = platform::TableView::create(platform::makeRect(0, 0, 375, 600));
+  table->setRowHeight(50);
+  table->setDataSource(rows);
+  window->addSubview(table);
+  table->reloadData();
+  auto footer = RFRefreshBackNormalFooter::footerWithRefreshingBlock(nullptr);
+  setRf_footer(*table, footer);
+  footer->beginRefreshing();
+  EXPECT_EQ(footer->lastRefreshCount(), 20);
+  EXPECT_EQ(table->contentOffset().y, 444);
+  rows->counts = {30};
+  table->reloadData();
+  EXPECT_EQ(footer->frame().origin.y, 1500);
+  footer->endRefreshing();
+  drain();
+  advance(1);
+  EXPECT_EQ(table->contentInset().bottom, 0);
+  EXPECT_EQ(table->contentOffset().y, 444);
+}
+
+TEST_F(FooterTest, ShortContentAndNoMoreDataForTheSpringBackFooter) {
+  scroll->setContentSize({375, 300});
+  auto footer = RFRefreshBackNormalFooter::footerWithRefreshingBlock(nullptr);
+  setRf_footer(*scroll, footer);
+  EXPECT_EQ(footer->heightForContentBreakView(), -300);
+  EXPECT_EQ(footer->happenOffsetY(), 0);
+  EXPECT_EQ(footer->frame().origin.y, 600);
+  footer->beginRefreshing();
+  EXPECT_EQ(scroll->contentInset().bottom, 344);
+  EXPECT_EQ(scroll->contentOffset().y, 44);
+  footer->endRefreshingWithNoMoreData();
+  drain();
+  advance(1);
+  EXPECT_EQ(scroll->contentInset().bottom, 0);
+  EXPECT_EQ(footer->stateLabel()->text(), "That is all for now");
+  EXPECT_TRUE(footer->arrowView()->isHidden());
+  footer->setAutomaticallyChangeAlpha(true);
+  pushUp(300);
+  EXPECT_EQ(footer->state(), RFRefreshStateNoMoreData);
+  EXPECT_GT(footer->pullingPercent(), 1);
+  EXPECT_EQ(footer->alpha(), footer->pullingPercent());
+  holdAndLift();
+  advance(2);
+  EXPECT_EQ(footer->state(), RFRefreshStateNoMoreData);
+}
+
+TEST_F(FooterTest, TheSpringBackEndCompletionLeavesALaterRefreshAlone) {
+  auto footer = RFRefreshBackNormalFooter::footerWithRefreshingBlock(nullptr);
+  setRf_footer(*scroll, footer);
+  footer->beginRefreshing();
+  advance(0.3);
+  footer->endRefreshing();
+  drain();
+  EXPECT_EQ(footer->state(), RFRefreshStateIdle);
+  footer->beginRefreshing();  // before the 0.4 s end completes
+  advance(1);
+  EXPECT_TRUE(footer->arrowView()->isHidden());
+  EXPECT_TRUE(footer->loadingView()->isAnimating());
+  EXPECT_EQ(footer->loadingView()->alpha(), 0.0);
+}
+
+}  // namespace
+}  // namespace sprout

@@ -1,0 +1,115 @@
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "platform/graphics/Bitmap.h"
+#include "refresh_test_support.h"
+#include "ui/support/refresh/RFRefreshAutoGifFooter.h"
+#include "ui/support/refresh/RFRefreshBackGifFooter.h"
+#include "ui/support/refresh/RFRefreshGifHeader.h"
+#include "ui/support/refresh/RFScrollViewRefresh.h"
+#include "ui/support/refresh/RFViewGeometry.h"
+
+namespace sprout {
+namespace {
+
+using Images = RFRefreshGifImages::Images;
+
+Images frames(int count, int height = 40) {
+  Images out;
+  for (int i = 0; i < count; ++i) {
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(30 * height), 0xFF000000u + i);
+    out.push_back(platform::Image::create(platform::Bitmap::create(
+        30, height, std::move(pixels), platform::AlphaInfo::First, platform::ColorModel::RGB)));
+  }
+  return out;
+}
+
+class GifTest : public refresh_test::RefreshTest {
+ protected:
+  GifTest() {
+    scroll->setContentSize({375, 1000});
+    window->addSubview(scroll);
+  }
+  std::shared_ptr<platform::ScrollView> scroll =
+      platform::ScrollView::create(platform::makeRect(0, 0, 375, 600));
+};
+
+TEST_F(GifTest, ThePullPicksTheIdleFrame) {
+  EXPECT_EQ(RFRefreshGifImages::frameIndex(10, 0.35), 3u);
+  EXPECT_EQ(RFRefreshGifImages::frameIndex(10, 1.0), 9u);
+  EXPECT_EQ(RFRefreshGifImages::frameIndex(10, 7.5), 9u);
+  EXPECT_EQ(RFRefreshGifImages::frameIndex(10, -0.2), 0u);
+  EXPECT_EQ(RFRefreshGifImages::frameIndex(10, std::nan("")), 0u);
+  EXPECT_EQ(RFRefreshGifImages::frameIndex(0, 0.5), 0u);
+
+  auto header = RFRefreshGifHeader::headerWithRefreshingBlock(nullptr);
+  const Images idle = frames(10);
+  header->setImages(idle, RFRefreshStateIdle);
+  EXPECT_DOUBLE_EQ(header->images().duration(RFRefreshStateIdle), 1.0);
+  setRf_header(*scroll, header);
+  // A real pull: 0.35 of the header's 54 points past the edge.
+  dragBy({180, 200}, 30, 3);
+  moveFingerTo(fingerYForOffset(*scroll, -0.35 * 54 - 1e-6, 0));
+  EXPECT_NEAR(header->pullingPercent(), 0.35, 1e-6);
+  EXPECT_EQ(header->gifView()->image(), idle[3]);
+  holdAndLift();
+}
+
+TEST_F(GifTest, TallerImagesGrowTheViewAndOneImageIsShownStill) {
+  auto header = RFRefreshGifHeader::headerWithRefreshingBlock(nullptr);
+  header->setImages(frames(3, 60), RFRefreshStatePulling);
+  EXPECT_EQ(header->frame().size.height, 60);
+  header->setImages(frames(3, 20), RFRefreshStateIdle);
+  EXPECT_EQ(header->frame().size.height, 60);  // never shrinks
+  const Images one = frames(1);
+  header->setImages(one, RFRefreshStateRefreshing);
+  header->setState(RFRefreshStateRefreshing);
+  EXPECT_EQ(header->gifView()->image(), one.back());
+  EXPECT_FALSE(header->gifView()->isAnimating());
+  header->setState(RFRefreshStatePulling);
+  EXPECT_TRUE(header->gifView()->isAnimating());
+  EXPECT_DOUBLE_EQ(header->gifView()->animationDuration(), 0.3);
+  header->setState(RFRefreshStateIdle);
+  EXPECT_FALSE(header->gifView()->isAnimating());
+}
+
+TEST_F(GifTest, AnAutomaticImageFooterShowsOnlyWhileLoading) {
+  auto footer = RFRefreshAutoGifFooter::footerWithRefreshingBlock(nullptr);
+  footer->setImages(frames(4), RFRefreshStateRefreshing);
+  setRf_footer(*scroll, footer);
+  EXPECT_TRUE(footer->gifView()->isHidden());
+  footer->beginRefreshing();
+  EXPECT_FALSE(footer->gifView()->isHidden());
+  EXPECT_TRUE(footer->gifView()->isAnimating());
+  footer->endRefreshingWithNoMoreData();
+  EXPECT_TRUE(footer->gifView()->isHidden());
+  EXPECT_FALSE(footer->gifView()->isAnimating());
+  window->layoutIfNeeded();
+  EXPECT_EQ(footer->gifView()->contentMode(), platform::ViewContentMode::Right);
+  EXPECT_LT(footer->gifView()->frame().size.width, 375.0 / 2 - 20);
+}
+
+TEST_F(GifTest, EmptyImagesZeroDurationsAndNoHeightAreHarmless) {
+  auto footer = RFRefreshBackGifFooter::footerWithRefreshingBlock(nullptr);
+  footer->setImages({}, RFRefreshStateIdle);
+  footer->setImages(frames(2), 0, RFRefreshStatePulling);
+  EXPECT_EQ(footer->images().images(RFRefreshStateIdle), nullptr);
+  setRf_h(*footer, 0);
+  setRf_footer(*scroll, footer);
+  footer->setPullingPercent(0.5);
+  footer->setState(RFRefreshStatePulling);
+  EXPECT_TRUE(footer->gifView()->isAnimating());
+  advance(1);
+  footer->setState(RFRefreshStateNoMoreData);
+  EXPECT_TRUE(footer->gifView()->isHidden());
+  dragBy({180, 500}, -700, 20);
+  EXPECT_FALSE(std::isnan(footer->pullingPercent()));
+  holdAndLift();
+  advance(1);
+  window->layoutIfNeeded();
+  EXPECT_GE(footer->gifView()->frame().size.width, 0);
+}
+
+}  // namespace
+}  // namespace sprout

@@ -1,0 +1,373 @@
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Bundle.h"
+#include "platform/render/RenderView.h"
+#include "refresh_test_support.h"
+#include "ui/support/refresh/RFRefreshLabel.h"
+#include "ui/support/refresh/RFRefreshNormalHeader.h"
+#include "ui/support/refresh/RFScrollViewRefresh.h"
+#include "ui/support/refresh/RFViewGeometry.h"
+
+namespace sprout {
+namespace {
+
+using platform::Point;
+
+// A list under a 64-point bar: top inset 64, resting at offset -64, a normal header on top.
+class HeaderTest : public refresh_test::RefreshTest {
+ protected:
+  HeaderTest() {
+    table->setDataSource(rows);
+    table->setContentInset({64, 0, 0, 0});
+    window->addSubview(table);
+    table->reloadData();
+    table->setContentOffset({0, -64});
+    header = RFRefreshNormalHeader::headerWithRefreshingBlock([this] { log.push_back("block"); });
+    setRf_header(*table, header);
+    window->layoutIfNeeded();
+  }
+
+  // Pulls from rest until the content stands at `target` (past the top edge).
+  void pullTo(double target) {
+    dragBy({180, 200}, 40, 4);
+    moveFingerTo(fingerYForOffset(*table, target, -64));
+  }
+
+  std::shared_ptr<refresh_test::Rows> rows =
+      std::make_shared<refresh_test::Rows>(std::vector<long>{30});
+  std::shared_ptr<platform::TableView> table =
+      platform::TableView::create(platform::makeRect(0, 0, 375, 667));
+  std::shared_ptr<RFRefreshNormalHeader> header;
+  std::vector<std::string> log;
+};
+
+TEST_F(HeaderTest, PullingStartsPastItsHeightBeyondTheInsetAndEndsAtExactlyThatLine) {
+  EXPECT_EQ(header->frame(), platform::makeRect(0, -54, 375, 54));
+  EXPECT_TRUE(table->alwaysBounceVertical());
+  std::vector<std::pair<double, RFRefreshState>> seen;
+  auto watch = table->contentOffsetObservers().subscribe(
+      [&](Point, Point now) { seen.emplace_back(now.y, header->state()); });
+  dragBy({180, 200}, 160, 16);  // a finger drag: the content follows by rubber-banding
+  ASSERT_FALSE(seen.empty());
+  for (const auto& [offset, state] : seen) {
+    EXPECT_EQ(state, offset < -118 ? RFRefreshStatePulling : RFRefreshStateIdle) << offset;
+  }
+  ASSERT_LT(seen.back().first, -118);
+  EXPECT_DOUBLE_EQ(header->pullingPercent(), (-64 - seen.back().first) / 54);
+  EXPECT_EQ(header->stateLabel()->text(), "Let go to refresh");
+
+  // Back up to the line: a hair below it stays Pulling, a hair above is Idle again. (Rubber-banded
+  // offsets are not exact enough to land on the line itself.)
+  moveFingerTo(fingerYForOffset(*table, -118 - 1e-7, -64));
+  ASSERT_LT(table->contentOffset().y, -118);
+  EXPECT_EQ(header->state(), RFRefreshStatePulling);
+  moveFingerTo(fingerYForOffset(*table, -118 + 1e-7, -64));
+  ASSERT_GE(table->contentOffset().y, -118);
+  ASSERT_LT(table->contentOffset().y, -118 + 1e-6);
+  EXPECT_EQ(header->state(), RFRefreshStateIdle);
+  EXPECT_NEAR(header->pullingPercent(), 1.0, 1e-8);
+  holdAndLift();
+}
+
+TEST_F(HeaderTest, ReleasingWhilePullingRefreshesAfterAMainQueueTurnAndCallsBackInOrder) {
+  struct Target {
+    void refresh(RFRefreshComponent&) { log->push_back("action"); }
+    std::vector<std::string>* log;
+  };
+  auto target = std::make_shared<Target>(Target{&log});
+  header->setRefreshingTarget(target, &Target::refresh);
+  header->setBeginRefreshingCompletionBlock([this] { log.push_back("completion"); });
+  pullTo(-150);
+  ASSERT_EQ(header->state(), RFRefreshStatePulling);
+  // The inset as the state turned Refreshing: the header moves nothing inside that change.
+  std::optional<double> insetAtStart;
+  auto watch = table->contentOffsetObservers().subscribe([&](Point, Point) {
+    if (header->state() == RFRefreshStateRefreshing && !insetAtStart) {
+      insetAtStart = table->contentInset().top;
+    }
+  });
+  holdAndLift();
+  advance(platform::ScrollView::kFrameInterval);  // the first movement after the release
+  EXPECT_EQ(header->state(), RFRefreshStateRefreshing);
+  EXPECT_EQ(insetAtStart, 64);
+  EXPECT_EQ(table->contentInset().top, 118);
+  EXPECT_EQ(table->contentOffset().y, -118);
+  EXPECT_EQ(header->insetTDelta(), -54);
+  EXPECT_EQ(header->stateLabel()->text(), "Refreshing…");
+  EXPECT_TRUE(header->arrowView()->isHidden());
+  EXPECT_TRUE(header->loadingView()->isAnimating());
+  advance(0.2);
+  EXPECT_TRUE(log.empty());
+  advance(0.1);
+  EXPECT_EQ(log, (std::vector<std::string>{"block", "action", "completion"}));
+
+  // A gone target is skipped.
+  target.reset();
+  log.clear();
+  header->endRefreshing();
+  advance(1);
+  header->beginRefreshing();
+  advance(1);
+  EXPECT_EQ(log, (std::vector<std::string>{"block", "completion"}));
+}
+
+TEST_F(HeaderTest, ReleasingShortOfTheLineSpringsBackWithoutRefreshing) {
+  pullTo(-100);
+  holdAndLift();
+  advance(2);
+  EXPECT_EQ(header->state(), RFRefreshStateIdle);
+  EXPECT_EQ(table->contentOffset().y, -64);
+  EXPECT_EQ(table->contentInset().top, 64);
+  EXPECT_TRUE(log.empty());
+  EXPECT_LT(header->pullingPercent(), 1.0);
+}
+
+TEST_F(HeaderTest, WhileRefreshingTheInsetFollowsTheOffsetBetweenTheInsetAndTheHeader) {
+  header->beginRefreshing();
+  drain();
+  advance(0.3);
+  ASSERT_EQ(table->contentInset().top, 118);
+  std::vector<std::pair<double, double>> seen;  // offset, inset
+  auto watch = table->contentOffsetObservers().subscribe(
+      [&](Point, Point now) { seen.emplace_back(now.y, table->contentInset().top); });
+  dragBy({180, 400}, -120, 12);  // content up, past the list's top
+  holdAndLift();
+  dragBy({180, 200}, 300, 12);  // and far down
+  holdAndLift();
+  bool sawMiddle = false, sawCap = false, sawFloor = false;
+  for (const auto& [offset, inset] : seen) {
+    EXPECT_EQ(inset, std::min(std::max(-offset, 64.0), 118.0)) << offset;
+    sawMiddle |= inset > 64 && inset < 118;
+    sawFloor |= inset == 64;
+    sawCap |= inset == 118 && offset < -118;
+  }
+  EXPECT_TRUE(sawMiddle && sawFloor && sawCap);
+}
+
+TEST_F(HeaderTest, EndingRestoresTheInsetStoresTheDateAndShowsIt) {
+  EXPECT_EQ(header->lastUpdatedTimeLabel()->text(), "Last refreshed: not yet");
+  int ended = 0;
+  header->beginRefreshing();
+  drain();
+  advance(0.3);
+  header->endRefreshingWithCompletionBlock([&] { ++ended; });
+  EXPECT_EQ(header->state(), RFRefreshStateRefreshing);  // on the next main-queue turn
+  drain();
+  EXPECT_EQ(header->state(), RFRefreshStateIdle);
+  EXPECT_EQ(table->contentInset().top, 64);
+  EXPECT_EQ(table->contentOffset().y, -64);  // slides back inside the restored edge
+  const auto stored =
+      platform::UserDefaults::standard().dateForKey("RFRefreshHeaderLastUpdatedTimeKey");
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(stored->timeIntervalSince1970(), refresh_test::kFixedNow + 0.3);
+  EXPECT_EQ(header->lastUpdatedTime(), stored);
+  EXPECT_EQ(header->lastUpdatedTimeLabel()->text(), "Last refreshed: today 10:30");
+  EXPECT_EQ(header->stateLabel()->text(), "Pull down to refresh");
+  EXPECT_EQ(ended, 0);
+  advance(0.4);
+  EXPECT_EQ(ended, 1);
+  EXPECT_EQ(header->pullingPercent(), 0.0);
+  EXPECT_FALSE(header->arrowView()->isHidden());
+  EXPECT_FALSE(header->loadingView()->isAnimating());
+}
+
+TEST_F(HeaderTest, LastUpdatedTextsForTodayThisYearAnotherYearAndABlock) {
+  auto& defaults = platform::UserDefaults::standard();
+  const auto at = [](double sinceNow) {
+    return platform::Date::fromTimeIntervalSince1970(refresh_test::kFixedNow + sinceNow);
+  };
+  const std::string key = "otherKey";
+  defaults.setDate(key, at(-10 * 60));
+  header->setLastUpdatedTimeKey(key);
+  EXPECT_EQ(header->lastUpdatedTimeLabel()->text(), "Last refreshed: today 10:20");
+  defaults.setDate(key, at(-11 * 3600));  // 23:30 the day before
+  header->setLastUpdatedTimeKey(key);
+  EXPECT_EQ(header->lastUpdatedTimeLabel()->text(), "Last refreshed: 01-14 23:30");
+  defaults.setDate(key, at(-15 * 86400));
+  header->setLastUpdatedTimeKey(key);
+  EXPECT_EQ(header->lastUpdatedTimeLabel()->text(), "Last refreshed: 2026-12-31 10:30");
+  header->setLastUpdatedTimeText([](std::optional<platform::Date> d) {
+    return d ? std::string("some time") : std::string("never");
+  });
+  header->setLastUpdatedTimeKey("missing");
+  EXPECT_EQ(header->lastUpdatedTimeLabel()->text(), "never");
+}
+
+TEST_F(HeaderTest, LabelsShareTheHeightAndTheArrowSitsLeftOfTheWidestText) {
+  window->layoutIfNeeded();
+  EXPECT_EQ(header->stateLabel()->frame(), platform::makeRect(0, 0, 375, 27));
+  EXPECT_EQ(header->lastUpdatedTimeLabel()->frame(), platform::makeRect(0, 27, 375, 27));
+  const double widest =
+      std::max(rf_textWith(*header->stateLabel()), rf_textWith(*header->lastUpdatedTimeLabel()));
+  EXPECT_DOUBLE_EQ(header->arrowView()->center().x, 187.5 - widest * 0.5 - 25);
+  EXPECT_EQ(header->arrowView()->center().y, 27);
+  EXPECT_EQ(header->arrowView()->tintColor(), header->stateLabel()->textColor());
+  EXPECT_EQ(header->arrowView()->bounds().size, rf_arrowImage()->size());
+
+  header->lastUpdatedTimeLabel()->setHidden(true);
+  header->setNeedsLayout();
+  window->layoutIfNeeded();
+  EXPECT_EQ(header->stateLabel()->frame(), platform::makeRect(0, 0, 375, 54));
+  EXPECT_DOUBLE_EQ(header->arrowView()->center().x,
+                   187.5 - rf_textWith(*header->stateLabel()) * 0.5 - 25);
+
+  auto old = header->loadingView();
+  header->setActivityIndicatorViewStyle(platform::ActivityIndicatorViewStyle::WhiteLarge);
+  EXPECT_EQ(old->superview(), nullptr);
+  EXPECT_NE(header->loadingView(), old);
+  EXPECT_EQ(header->loadingView()->activityIndicatorViewStyle(),
+            platform::ActivityIndicatorViewStyle::WhiteLarge);
+}
+
+TEST_F(HeaderTest, TheArrowTurnsJustShortOfAHalfTurnWhenPulling) {
+  pullTo(-130);
+  advance(0.3);
+  const auto t = header->arrowView()->transform();
+  EXPECT_DOUBLE_EQ(std::atan2(t.b, t.a), 0.000001 - M_PI);
+  moveFingerTo(fingerYForOffset(*table, -100, -64));
+  advance(0.3);
+  EXPECT_TRUE(header->arrowView()->transform().isIdentity());
+  holdAndLift();
+}
+
+TEST_F(HeaderTest, OffItsWindowARefreshWaitsForTheFirstDrawAndStillRestoresTheInset) {
+  header->removeFromSuperview();
+  auto loose = platform::TableView::create(platform::makeRect(0, 0, 375, 667));
+  loose->setContentInset({20, 0, 0, 0});
+  setRf_header(*loose, header);
+  header->beginRefreshing();
+  EXPECT_EQ(header->state(), RFRefreshStateWillRefresh);
+  EXPECT_TRUE(header->isRefreshing());
+  platform::renderView(*loose);
+  EXPECT_EQ(header->state(), RFRefreshStateRefreshing);
+  header->beginRefreshing();  // off the window while refreshing: stays Refreshing
+  EXPECT_EQ(header->state(), RFRefreshStateRefreshing);
+  drain();
+  EXPECT_EQ(loose->contentInset().top, 74);
+  advance(0.3);
+  EXPECT_EQ(log, std::vector<std::string>{"block"});
+  header->endRefreshing();
+  drain();
+  EXPECT_EQ(loose->contentInset().top, 20);
+  EXPECT_TRUE(header->lastUpdatedTime());
+}
+
+TEST_F(HeaderTest, AlphaFollowsThePullOnlyWhenAskedAndNotWhileRefreshing) {
+  header->setPullingPercent(0.3);
+  EXPECT_EQ(header->alpha(), 1.0);
+  header->setAutomaticallyChangeAlpha(true);
+  EXPECT_TRUE(header->isAutoChangeAlpha());
+  EXPECT_DOUBLE_EQ(header->alpha(), 0.3);
+  header->setPullingPercent(0.6);
+  EXPECT_DOUBLE_EQ(header->alpha(), 0.6);
+  header->beginRefreshing();
+  header->setPullingPercent(0.2);
+  header->setAutomaticallyChangeAlpha(false);
+  EXPECT_EQ(header->alpha(), 1.0);
+  header->setAutomaticallyChangeAlpha(true);
+  EXPECT_EQ(header->alpha(), 1.0);
+}
+
+TEST_F(HeaderTest, HiddenOrNonInteractiveHeadersIgnoreTheScrolling) {
+  header->setHidden(true);
+  pullTo(-150);
+  EXPECT_EQ(header->state(), RFRefreshStateIdle);
+  EXPECT_EQ(header->pullingPercent(), 0);
+  holdAndLift();
+  advance(2);
+  header->setHidden(false);
+  header->setUserInteractionEnabled(false);
+  pullTo(-150);
+  EXPECT_EQ(header->state(), RFRefreshStateIdle);
+  holdAndLift();
+  advance(2);
+  EXPECT_TRUE(log.empty());
+}
+
+TEST_F(HeaderTest, TheScrollViewHoldsItsHeaderWeaklyAndReplacesIt) {
+  setRf_header(*table, header);  // already there: nothing happens
+  EXPECT_EQ(header->scrollView(), table);
+  auto second = RFRefreshNormalHeader::headerWithRefreshingBlock(nullptr);
+  setRf_header(*table, second);
+  EXPECT_EQ(header->superview(), nullptr);
+  EXPECT_EQ(header->pan(), nullptr);  // no longer watching
+  EXPECT_EQ(table->subviews().front(), second);
+  EXPECT_EQ(rf_header(*table), second);
+  second.reset();
+  setRf_header(*table, nullptr);
+  EXPECT_EQ(rf_header(*table), nullptr);
+  setRf_header(*table, header);
+  header->removeFromSuperview();
+  header.reset();
+  EXPECT_EQ(rf_header(*table), nullptr);  // gone with the component
+}
+
+TEST_F(HeaderTest, MovedIntoAPlainViewItLetsGoOfTheScrollView) {
+  auto plain = platform::View::create(platform::makeRect(0, 0, 100, 100));
+  plain->addSubview(header);
+  EXPECT_EQ(header->scrollView(), nullptr);
+  EXPECT_EQ(header->pan(), nullptr);
+  pullTo(-150);
+  EXPECT_EQ(header->state(), RFRefreshStateIdle);
+  holdAndLift();
+}
+
+TEST_F(HeaderTest, AHeaderWithoutHeightNeverComputesNotANumber) {
+  setRf_h(*header, 0);
+  pullTo(-150);
+  EXPECT_FALSE(std::isnan(header->pullingPercent()));
+  EXPECT_EQ(header->pullingPercent(), 1.0);
+  EXPECT_EQ(header->state(), RFRefreshStatePulling);
+  holdAndLift();
+}
+
+TEST_F(HeaderTest, TextsFollowTheFirstPreferredLanguage) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"en-GB"}, "Pull down to refresh"},
+      {{"zh-Hans-CN"}, "下拉刷新"},
+      {{"zh-HK"}, "下拉重新整理"},
+      {{"zh-Hant-TW", "en"}, "下拉重新整理"},
+      {{"fr-FR", "zh-Hans"}, "Pull down to refresh"},
+      {{}, "Pull down to refresh"}};
+  for (const auto& [languages, idle] : cases) {
+    setLanguages(languages);
+    auto h = RFRefreshNormalHeader::headerWithRefreshingBlock(nullptr);
+    EXPECT_EQ(h->stateLabel()->text(), idle) << (languages.empty() ? "none" : languages[0]);
+  }
+}
+
+TEST_F(HeaderTest, TheAppsOwnTextForAKeyWinsInEveryLanguage) {
+  // A main bundle of the app's own: the refresh bundle beside one text of its own.
+  const std::filesystem::path app = std::filesystem::path(home_) / "app-resources";
+  std::filesystem::create_directories(app);
+  std::filesystem::create_directory_symlink(
+      std::filesystem::path(SPROUT_SOURCE_DIR) / "resources/RFRefresh.bundle",
+      app / "RFRefresh.bundle");
+  std::ofstream(app / "Localizable.strings") << "\"RFRefreshHeaderIdleText\" = \"往下拉\";\n";
+  const char* saved = std::getenv("SPROUT_RESOURCES");
+  const std::string restore = saved ? saved : "";
+  ::setenv("SPROUT_RESOURCES", app.c_str(), 1);
+  for (const char* language : {"en-GB", "zh-Hans-CN", "zh-HK"}) {
+    setLanguages({language});
+    auto h = RFRefreshNormalHeader::headerWithRefreshingBlock(nullptr);
+    EXPECT_EQ(h->stateLabel()->text(), "往下拉") << language;
+    EXPECT_EQ(h->stateTitles().at(RFRefreshStatePulling),
+              std::string(language) == "en-GB"   ? "Let go to refresh"
+              : std::string(language) == "zh-HK" ? "放手就重新整理"
+                                                 : "松手就刷新");
+  }
+  if (saved) {
+    ::setenv("SPROUT_RESOURCES", restore.c_str(), 1);
+  } else {
+    ::unsetenv("SPROUT_RESOURCES");
+  }
+}
+
+}  // namespace
+}  // namespace sprout

@@ -1,0 +1,125 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/dispatch/RunLoop.h"
+#include "platform/dispatch/ScopedVirtualClock.h"
+#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Locale.h"
+#include "platform/foundation/TimeZone.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/ApplicationWindows.h"
+#include "platform/ui/PanGestureRecognizer.h"
+#include "platform/ui/TouchDriver.h"
+#include "platform/ui/Window.h"
+#include "platform/ui/scroll/ScrollPhysics.h"
+#include "platform/ui/scroll/TableView.h"
+#include "ui/support/refresh/RFRefreshBundle.h"
+
+namespace sprout::refresh_test {
+
+// 2027-01-15 10:30 in Shanghai (02:30 UTC), seconds since 1970.
+inline constexpr double kFixedNow = 1'799'980'200.0;
+
+// Rows for a table: sections of the given lengths.
+class Rows : public platform::TableViewDataSource {
+ public:
+  explicit Rows(std::vector<long> counts) : counts(std::move(counts)) {}
+  long numberOfSectionsInTableView(platform::TableView&) override {
+    return static_cast<long>(counts.size());
+  }
+  long numberOfRowsInSection(platform::TableView&, long section) override {
+    return counts[static_cast<std::size_t>(section)];
+  }
+  std::shared_ptr<platform::TableViewCell> cellForRowAtIndexPath(
+      platform::TableView& table, const platform::IndexPath&) override {
+    auto cell = table.dequeueReusableCellWithIdentifier("row");
+    return cell ? cell
+                : platform::TableViewCell::create(platform::TableViewCellStyle::Default, "row");
+  }
+  std::vector<long> counts;
+};
+
+// A 375 x 667 key window on a virtual clock in Shanghai's time zone, in English, with a fresh
+// home folder for the user defaults, and a finger to drag with.
+class RefreshTest : public ::testing::Test {
+ protected:
+  RefreshTest() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "sprout-refresh-XXXXXX").string();
+    home_ = ::mkdtemp(pattern.data());
+    platform::FileManager::setHomeDirectory(home_);
+    platform::UserDefaults::resetStandardForTesting();
+    platform::TimeZone::setDefaultTimeZone(platform::TimeZone::named("Asia/Shanghai"));
+    setLanguages({"en-GB"});
+    window->makeKeyAndVisible();
+  }
+  ~RefreshTest() override {
+    loop.runPending();
+    platform::ApplicationWindows::shared().reset();
+    platform::Locale::setPreferredLanguagesForTesting(std::nullopt);
+    rf_resetRefreshBundleForTesting();
+    platform::TimeZone::setDefaultTimeZone(std::nullopt);
+    platform::FileManager::setHomeDirectory("");
+    platform::UserDefaults::resetStandardForTesting();
+    std::error_code ignored;
+    std::filesystem::remove_all(home_, ignored);
+  }
+
+  void setLanguages(std::vector<std::string> languages) {
+    platform::Locale::setPreferredLanguagesForTesting(std::move(languages));
+    rf_resetRefreshBundleForTesting();
+  }
+
+  void advance(double dt) { loop.advance(dt); }
+  void drain() { loop.runPending(); }
+
+  // A finger put down at `from` and moved by `dy` in `steps` frames; it stays down.
+  void dragBy(platform::Point from, double dy, int steps = 10) {
+    fingers.begin(from);
+    finger_ = from;
+    for (int i = 1; i <= steps; ++i) {
+      advance(platform::ScrollView::kFrameInterval);
+      moveFingerTo(from.y + dy * i / steps);
+    }
+  }
+  void moveFingerTo(double y) {
+    finger_.y = y;
+    fingers.move(finger_);
+  }
+  // Lifted after holding still, so the release carries no speed.
+  void holdAndLift() {
+    advance(0.2);
+    fingers.end();
+  }
+
+  // The finger position (the finger being down and the pan under way) that puts the content
+  // `target` points of offset, past the top edge by rubber-banding.
+  double fingerYForOffset(platform::ScrollView& scroll, double target, double dragStart) {
+    const double edge = scroll.minimumContentOffset().y;
+    const double shown = edge - target;  // > 0: how far past the edge
+    const double h = scroll.bounds().size.height;
+    const double overshoot = (1.0 / (1.0 - shown / h) - 1.0) * h / 0.55;
+    const double anchor = finger_.y - scroll.panGestureRecognizer()->translationInView(&scroll).y;
+    // raw = dragStart - translation and raw = edge - overshoot.
+    return anchor + (dragStart - (edge - overshoot));
+  }
+
+  platform::RunLoop& loop = platform::RunLoop::main();
+  platform::ScopedVirtualClock clock{kFixedNow};
+  std::shared_ptr<platform::Window> window =
+      platform::Window::create(platform::makeRect(0, 0, 375, 667));
+  platform::TouchDriver fingers{window};
+
+  std::string home_;
+  platform::Point finger_;
+};
+
+}  // namespace sprout::refresh_test

@@ -1,0 +1,149 @@
+#include "ui/support/refresh/RFRefreshBackFooter.h"
+
+#include <algorithm>
+
+#include "ui/support/refresh/RFScrollViewRefresh.h"
+#include "ui/support/refresh/RFViewGeometry.h"
+
+namespace sprout {
+
+using platform::ScrollView;
+
+double RFRefreshBackFooter::heightForContentBreakView() const {
+  auto scroll = scrollView();
+  if (!scroll) return 0;
+  const double visible =
+      rf_h(*scroll) - scrollViewOriginalInset_.bottom - scrollViewOriginalInset_.top;
+  return rf_contentH(*scroll) - visible;
+}
+
+double RFRefreshBackFooter::happenOffsetY() const {
+  const double deltaH = heightForContentBreakView();
+  return deltaH > 0 ? deltaH - scrollViewOriginalInset_.top : -scrollViewOriginalInset_.top;
+}
+
+void RFRefreshBackFooter::place() {
+  auto scroll = scrollView();
+  if (!scroll) return;
+  const double contentHeight = rf_contentH(*scroll) + ignoredScrollViewContentInsetBottom();
+  const double scrollHeight = rf_h(*scroll) - scrollViewOriginalInset_.top -
+                              scrollViewOriginalInset_.bottom +
+                              ignoredScrollViewContentInsetBottom();
+  setRf_y(*this, std::max(contentHeight, scrollHeight));
+}
+
+void RFRefreshBackFooter::willMoveToSuperview(const std::shared_ptr<platform::View>& newSuperview) {
+  RFRefreshFooter::willMoveToSuperview(newSuperview);
+  if (newSuperview && newSuperview == scrollView()) place();
+}
+
+void RFRefreshBackFooter::scrollViewContentSizeDidChange(
+    const std::optional<RFSizeChange>& change) {
+  RFRefreshFooter::scrollViewContentSizeDidChange(change);
+  place();
+}
+
+void RFRefreshBackFooter::scrollViewContentOffsetDidChange(
+    const std::optional<RFOffsetChange>& change) {
+  RFRefreshFooter::scrollViewContentOffsetDidChange(change);
+  auto scroll = scrollView();
+  if (!scroll || state() == RFRefreshStateRefreshing) return;
+  scrollViewOriginalInset_ = scroll->contentInset();
+  const double currentOffsetY = rf_offsetY(*scroll);
+  const double happen = happenOffsetY();
+  if (currentOffsetY <= happen) return;  // out of sight
+  const double percent = pullRatio(currentOffsetY - happen, rf_h(*this));
+  if (state() == RFRefreshStateNoMoreData) {
+    setPullingPercent(percent);
+    return;
+  }
+  if (scroll->isDragging()) {
+    setPullingPercent(percent);
+    const double normal2pullingOffsetY = happen + rf_h(*this);
+    if (state() == RFRefreshStateIdle && currentOffsetY > normal2pullingOffsetY) {
+      setState(RFRefreshStatePulling);
+    } else if (state() == RFRefreshStatePulling && currentOffsetY <= normal2pullingOffsetY) {
+      setState(RFRefreshStateIdle);
+    }
+  } else if (state() == RFRefreshStatePulling) {
+    beginRefreshing();
+  } else if (percent < 1) {
+    setPullingPercent(percent);
+  }
+}
+
+void RFRefreshBackFooter::setState(RFRefreshState state) {
+  const RFRefreshState old = this->state();
+  if (state == old) return;
+  RFRefreshFooter::setState(state);
+  auto scroll = scrollView();
+  if (!scroll) return;
+  if (state == RFRefreshStateRefreshing) {
+    startRefreshingAnimation(*scroll);
+  } else if ((state == RFRefreshStateIdle || state == RFRefreshStateNoMoreData) &&
+             old == RFRefreshStateRefreshing) {
+    endRefreshingAnimation(*scroll);
+  }
+}
+
+void RFRefreshBackFooter::startRefreshingAnimation(ScrollView& scroll) {
+  lastRefreshCount_ = rf_totalDataCount(scroll);
+  std::weak_ptr<RFRefreshBackFooter> weak = self<RFRefreshBackFooter>();
+  View::animateWithDuration(
+      kFastAnimationDuration,
+      [&] {
+        double bottom = rf_h(*this) + scrollViewOriginalInset_.bottom;
+        const double deltaH = heightForContentBreakView();
+        if (deltaH < 0) bottom -= deltaH;  // short content: the inset covers the gap too
+        lastBottomDelta_ = bottom - rf_insetB(scroll);
+        setRf_insetB(scroll, bottom);
+        setRf_offsetY(scroll, happenOffsetY() + rf_h(*this));
+      },
+      [weak](bool) {
+        if (auto me = weak.lock()) me->executeRefreshingCallback();
+      });
+}
+
+void RFRefreshBackFooter::endRefreshingAnimation(ScrollView& scroll) {
+  std::weak_ptr<RFRefreshBackFooter> weak = self<RFRefreshBackFooter>();
+  const bool newRows =
+      heightForContentBreakView() > 0 && rf_totalDataCount(scroll) != lastRefreshCount_;
+  View::animateWithDuration(
+      kSlowAnimationDuration,
+      [&] {
+        setRf_insetB(scroll, rf_insetB(scroll) - lastBottomDelta_);
+        // The platform never moves the offset for an inset: without new rows the content
+        // springs back inside its end here; with new rows it stays, showing them.
+        const double end = scroll.maximumContentOffset().y;
+        if (!newRows && !scroll.isTracking() && rf_offsetY(scroll) > end) {
+          setRf_offsetY(scroll, end);
+        }
+        if (isAutomaticallyChangeAlpha()) setAlpha(0.0);
+      },
+      [weak](bool) {
+        auto me = weak.lock();
+        if (!me) return;
+        me->setPullingPercent(0.0);
+        if (auto completion = me->endRefreshingCompletionBlock()) completion();
+      });
+  // Stops any movement, so the new rows stay in view.
+  if (newRows) setRf_offsetY(scroll, rf_offsetY(scroll));
+}
+
+void RFRefreshBackFooter::didDetachFromScrollView(ScrollView& scroll) {
+  RFRefreshFooter::didDetachFromScrollView(scroll);
+  // Leaving mid-refresh gives back what the refresh added.
+  if (state() == RFRefreshStateRefreshing)
+    setRf_insetB(scroll, rf_insetB(scroll) - lastBottomDelta_);
+  lastBottomDelta_ = 0;
+}
+
+void RFRefreshBackFooter::endRefreshing() {
+  postToMain([](RFRefreshComponent& me) { me.setState(RFRefreshStateIdle); });
+}
+
+void RFRefreshBackFooter::endRefreshingWithNoMoreData() {
+  postToMain([](RFRefreshComponent& me) { me.setState(RFRefreshStateNoMoreData); });
+}
+
+}  // namespace sprout

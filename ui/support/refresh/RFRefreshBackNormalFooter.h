@@ -1,0 +1,42 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/ui/ActivityIndicatorView.h"
+#include "platform/ui/ImageView.h"
+#include "ui/support/refresh/RFRefreshBackStateFooter.h"
+
+namespace sprout {
+
+// The spring-back state footer with an arrow (turned the other way from the header's) and a
+// spinner while loading.
+class RFRefreshBackNormalFooter : public RFRefreshBackStateFooter {
+ public:
+  static std::shared_ptr<RFRefreshBackNormalFooter> footerWithRefreshingBlock(
+      RFRefreshComponentRefreshingBlock block) {
+    return makeWithBlock<RFRefreshBackNormalFooter>(std::move(block));
+  }
+
+  const std::shared_ptr<platform::ImageView>& arrowView();
+  const std::shared_ptr<platform::ActivityIndicatorView>& loadingView();
+  platform::ActivityIndicatorViewStyle activityIndicatorViewStyle() const { return style_; }
+  // The indicator is made anew in the new style; the old one leaves the footer.
+  void setActivityIndicatorViewStyle(platform::ActivityIndicatorViewStyle style);
+
+  void setState(RFRefreshState state) override;
+
+  static constexpr double kArrowRotation = 0.000001 - 3.14159265358979323846;
+
+ protected:
+  friend class platform::Object;
+  using RFRefreshBackStateFooter::RFRefreshBackStateFooter;
+  void prepare() override;
+  void placeSubviews() override;
+
+ private:
+  std::shared_ptr<platform::ImageView> arrowView_;
+  std::shared_ptr<platform::ActivityIndicatorView> loadingView_;
+  platform::ActivityIndicatorViewStyle style_ = platform::ActivityIndicatorViewStyle::Gray;
+};
+
+}  // namespace sprout
