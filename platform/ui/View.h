@@ -115,6 +115,8 @@ class View : public Responder, public LayerDelegate {
   // Drawing: views that draw override drawRect and call setNeedsDisplay when their looks change;
   // the next display pass (or render) draws into the layer's contents at the screen's scale.
   void setNeedsDisplay();
+  // An override never calls this one: reaching it is how a class is known to draw nothing, and a
+  // class that draws nothing gets no backing image (nor further drawRect calls).
   virtual void drawRect(Context& context, const Rect& rect);
   // Lays out and draws this subtree now (what the display pass does for every window).
   void updateTree();

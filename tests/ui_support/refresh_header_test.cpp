@@ -258,6 +258,18 @@ TEST_F(HeaderTest, OffItsWindowARefreshWaitsForTheFirstDrawAndStillRestoresTheIn
   EXPECT_TRUE(header->lastUpdatedTime());
 }
 
+TEST_F(HeaderTest, EveryHeaderOffItsWindowStartsItsRefreshAtItsOwnFirstDraw) {
+  // The draw hook runs for every instance, not only the first of its class to draw.
+  for (int i = 0; i < 2; ++i) {
+    auto loose = platform::TableView::create(platform::makeRect(0, 0, 375, 667));
+    auto another = RFRefreshNormalHeader::headerWithRefreshingBlock([] {});
+    setRf_header(*loose, another);
+    another->beginRefreshing();
+    platform::renderView(*loose);
+    EXPECT_EQ(another->state(), RFRefreshStateRefreshing) << "header " << i;
+  }
+}
+
 TEST_F(HeaderTest, AlphaFollowsThePullOnlyWhenAskedAndNotWhileRefreshing) {
   header->setPullingPercent(0.3);
   EXPECT_EQ(header->alpha(), 1.0);

@@ -163,7 +163,7 @@ void TableViewCell::layoutSubviews() {
   }
 }
 
-void TableViewCell::drawRect(Context& context, const Rect& rect) {
+void TableViewCell::drawRect(Context& context, const Rect& /*rect*/) {
   const Rect b = bounds();
   if (showsSelection()) context.fillRect(b, kSelectedBackground);
   if (showsSeparator_) {
@@ -196,7 +196,6 @@ void TableViewCell::drawRect(Context& context, const Rect& rect) {
     cairo_stroke(cr);
     cairo_restore(cr);
   }
-  View::drawRect(context, rect);
 }
 
 }  // namespace platform

@@ -173,7 +173,6 @@ void SGSegmentControl::layoutSubviews() {
 }
 
 void SGSegmentControl::drawRect(platform::Context& context, const Rect& rect) {
-  View::drawRect(context, rect);
   // No colour or no width: no border at all.
   if (!borderColor_ || borderWidth_ <= 0) return;
   cairo_t* cr = context.cairo();

@@ -115,8 +115,9 @@ void RFRefreshComponent::endRefreshingWithCompletionBlock(std::function<void()> 
   endRefreshing();
 }
 
-void RFRefreshComponent::drawRect(platform::Context& context, const platform::Rect& rect) {
-  View::drawRect(context, rect);
+void RFRefreshComponent::drawRect(platform::Context& /*context*/, const platform::Rect& /*rect*/) {
+  // Not View::drawRect: that would mark the class as drawing nothing, and this hook must run on
+  // every draw.
   if (state_ == RFRefreshStateWillRefresh) setState(RFRefreshStateRefreshing);
 }
 
