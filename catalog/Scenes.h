@@ -21,5 +21,8 @@ void sceneSegmentPager(Catalog& catalog);
 void sceneMarqueeLabel(Catalog& catalog);
 void sceneDatePickerLeaveForm(Catalog& catalog);
 void sceneConstraintLayout(Catalog& catalog);
+void scenePhotoGridAndBrowser(Catalog& catalog);
+void sceneStillCamera(Catalog& catalog);
+void sceneCircularProgress(Catalog& catalog);
 
 }  // namespace catalog

@@ -31,6 +31,9 @@ const std::vector<SceneEntry>& scenes() {
       {"Marquee label", catalog::sceneMarqueeLabel},
       {"Day-and-time picker on the leave form", catalog::sceneDatePickerLeaveForm},
       {"Constraint layout", catalog::sceneConstraintLayout},
+      {"Photo grid and browser page", catalog::scenePhotoGridAndBrowser},
+      {"Still camera", catalog::sceneStillCamera},
+      {"Circular progress", catalog::sceneCircularProgress},
   };
   return kScenes;
 }

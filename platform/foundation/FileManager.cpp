@@ -163,6 +163,7 @@ void FileManager::setHomeDirectory(std::string path) {
 std::string FileManager::cachesDirectory() { return homeSubdirectory("Caches"); }
 std::string FileManager::documentsDirectory() { return homeSubdirectory("Documents"); }
 std::string FileManager::libraryDirectory() { return homeSubdirectory("Library"); }
+std::string FileManager::photosDirectory() { return homeSubdirectory("Photos"); }
 
 bool FileManager::fileExists(const std::string& path, bool* isDirectory) const {
   struct stat st {};

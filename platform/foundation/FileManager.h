@@ -35,6 +35,8 @@ class FileManager {
   static std::string cachesDirectory();
   static std::string documentsDirectory();
   static std::string libraryDirectory();
+  // The photo library: one sub-folder per album.
+  static std::string photosDirectory();
 
   bool fileExists(const std::string& path, bool* isDirectory = nullptr) const;
   // With intermediates, an existing directory is success; without, it is a failure.

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/media/CaptureSession.h"
+#include "platform/media/CaptureVideoPreviewLayer.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/scroll/CollectionView.h"
+#include "ui/components/camera/PPCameraImageView.h"
+#include "ui/components/camera/SCCamera.h"
+#include "ui/components/camera/SCCameraImageView.h"
+#include "ui/components/camera/SCCameraView.h"
+
+namespace sprout {
+
+// The app's own still camera: a live preview in a 3:4 box under a 40-point top bar, a focus
+// square where the preview is touched, flash and camera switches, and the photos taken, upright
+// and cut to what the box showed. Single-shot mode (cameraType 0) previews each photo with
+// retake / use; multi-shot mode (1) adds it to a strip.
+class SCCameraViewController : public platform::ViewController,
+                               public SCCameraViewDelegate,
+                               public SCCameraImageViewDelegate,
+                               public PPCameraImageViewDelegate {
+ public:
+  using Callback = std::function<void(const std::vector<std::shared_ptr<SCCamera>>&)>;
+
+  static std::shared_ptr<SCCameraViewController> create();
+
+  std::shared_ptr<SCCameraView> caramView() const { return caramView_.lock(); }
+  std::vector<std::shared_ptr<SCCamera>>& images() { return images_; }
+  const std::shared_ptr<platform::CaptureSession>& session() const { return session_; }
+  const std::shared_ptr<platform::CaptureStillImageOutput>& captureOutput() const {
+    return captureOutput_;
+  }
+  const std::shared_ptr<platform::CaptureDevice>& device() const { return device_; }
+  const std::shared_ptr<platform::CaptureDeviceInput>& input() const { return input_; }
+  const std::shared_ptr<platform::CaptureVideoPreviewLayer>& preview() const { return preview_; }
+  std::int64_t flashCameraState() const { return flashCameraState_; }
+  const std::shared_ptr<platform::Button>& flashBtn() const { return flashBtn_; }
+  std::int64_t maxCount() const { return maxCount_; }
+  void setMaxCount(std::int64_t n) { maxCount_ = n; }
+  std::int64_t cameraType() const { return cameraType_; }
+  void setCameraType(std::int64_t type) { cameraType_ = type; }
+  const Callback& callback() const { return callback_; }
+  void setCallback(Callback callback) { callback_ = std::move(callback); }
+  // Shots taken but not yet back from the camera.
+  int pendingCaptures() const { return pendingCaptures_; }
+  std::shared_ptr<PPCameraImageView> previewView() const { return previewView_.lock(); }
+
+  void viewDidLoad() override;
+  void initialize();
+  static std::shared_ptr<platform::CaptureDevice> cameraWithPosition(
+      platform::CaptureDevicePosition position);
+  void changeCameraDevice();
+  // Runs `block` with the device locked inside a session configuration; nothing for a null block
+  // or when the lock fails.
+  void flashLightModel(const std::function<void()>& block);
+  void flashCameraDevice();
+  void cameraDidSelected(SCCameraView& view) override;
+  void Captureimage();
+  std::shared_ptr<platform::Image> cutImage(const std::shared_ptr<platform::Image>& image);
+  std::shared_ptr<platform::Image> fixOrientation(const std::shared_ptr<platform::Image>& image);
+  void displayImage(const std::shared_ptr<platform::Image>& image);
+
+  void ppCameraImageViewSendBtnTouched() override;
+  void ppCameraImageViewCancleBtnTouched() override;
+  void doneAction();
+  void cancel();
+
+ protected:
+  friend class platform::Object;
+  SCCameraViewController() = default;
+  // The screen around the preview; here the flash button the capture side titles.
+  virtual void setup();
+
+ private:
+  void addPhoto(const std::shared_ptr<SCCamera>& record);
+
+  std::weak_ptr<SCCameraView> caramView_;
+  std::shared_ptr<platform::CollectionView> collectionView_;
+  std::vector<std::shared_ptr<SCCamera>> images_;
+  std::shared_ptr<platform::CaptureSession> session_;
+  std::shared_ptr<platform::CaptureStillImageOutput> captureOutput_;
+  std::shared_ptr<platform::CaptureDevice> device_;
+  std::shared_ptr<platform::CaptureDeviceInput> input_;
+  std::shared_ptr<platform::CaptureVideoPreviewLayer> preview_;
+  std::int64_t flashCameraState_ = 0;
+  std::shared_ptr<platform::Button> flashBtn_;
+  std::int64_t maxCount_ = 0;
+  std::int64_t cameraType_ = 0;
+  Callback callback_;
+  int pendingCaptures_ = 0;
+  std::weak_ptr<PPCameraImageView> previewView_;
+};
+
+}  // namespace sprout

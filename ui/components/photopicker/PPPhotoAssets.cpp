@@ -1,0 +1,71 @@
+#include "ui/components/photopicker/PPPhotoAssets.h"
+
+#include <sstream>
+#include <vector>
+
+#include "platform/graphics/ImageEncoder.h"
+#include "platform/ui/Device.h"
+
+namespace sprout {
+namespace {
+
+std::vector<long> versionNumbers(const std::string& version) {
+  std::vector<long> numbers;
+  std::istringstream in(version);
+  std::string part;
+  while (std::getline(in, part, '.')) {
+    char* end = nullptr;
+    const long n = std::strtol(part.c_str(), &end, 10);
+    numbers.push_back(end == part.c_str() ? 0 : n);
+  }
+  return numbers;
+}
+
+}  // namespace
+
+std::shared_ptr<PPPhotoAssets> PPPhotoAssets::create(std::shared_ptr<platform::Asset> asset) {
+  auto record = std::make_shared<PPPhotoAssets>();
+  record->asset_ = std::move(asset);
+  return record;
+}
+
+bool PPPhotoAssets::isVideoType() const {
+  return asset_ && asset_->type() == platform::kAssetTypeVideo;
+}
+
+bool PPPhotoAssets::prefersSquareThumbnail(const std::string& systemVersion) {
+  auto numbers = versionNumbers(systemVersion);
+  numbers.resize(std::max<std::size_t>(numbers.size(), 2), 0);
+  return numbers < std::vector<long>{9, 0};
+}
+
+std::shared_ptr<platform::Image> PPPhotoAssets::thumbImage() const {
+  if (!asset_) return nullptr;
+  return prefersSquareThumbnail(platform::Device::current().systemVersion())
+             ? asset_->thumbnail()
+             : asset_->aspectRatioThumbnail();
+}
+
+std::shared_ptr<platform::Image> PPPhotoAssets::compressionImage() const {
+  auto full = originImage();
+  if (!full) return nullptr;
+  auto jpeg = platform::encodeJPEG(*full, 0.1);
+  return jpeg ? platform::Image::fromData(*jpeg) : nullptr;
+}
+
+std::shared_ptr<platform::Image> PPPhotoAssets::originImage() const {
+  return asset_ ? asset_->defaultRepresentation()->fullScreenImage() : nullptr;
+}
+
+std::shared_ptr<platform::Image> PPPhotoAssets::fullResolutionImage() const {
+  if (!asset_) return nullptr;
+  auto rep = asset_->defaultRepresentation();
+  return platform::Image::create(rep->fullResolutionImage(), rep->scale(), rep->orientation());
+}
+
+std::optional<platform::URL> PPPhotoAssets::assetURL() const {
+  if (!asset_) return std::nullopt;
+  return asset_->defaultRepresentation()->url();
+}
+
+}  // namespace sprout
