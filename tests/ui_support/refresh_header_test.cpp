@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/foundation/Bundle.h"
+#include "platform/layout/LayoutConstraint.h"
 #include "platform/render/RenderView.h"
 #include "refresh_test_support.h"
 #include "ui/support/refresh/RFRefreshLabel.h"
@@ -268,6 +269,19 @@ TEST_F(HeaderTest, EveryHeaderOffItsWindowStartsItsRefreshAtItsOwnFirstDraw) {
     platform::renderView(*loose);
     EXPECT_EQ(another->state(), RFRefreshStateRefreshing) << "header " << i;
   }
+}
+
+TEST_F(HeaderTest, ALabelWithConstraintsOfItsOwnIsLeftToThem) {
+  auto label = header->stateLabel();
+  label->setFrame(platform::makeRect(5, 5, 100, 20));
+  platform::LayoutConstraint::create(label, platform::LayoutAttributeWidth,
+                                     platform::LayoutRelationEqual, nullptr,
+                                     platform::LayoutAttributeNotAnAttribute, 1, 100)
+      ->setActive(true);
+  header->setNeedsLayout();
+  window->layoutIfNeeded();
+  EXPECT_EQ(label->frame(), platform::makeRect(5, 5, 100, 20));
+  EXPECT_EQ(header->lastUpdatedTimeLabel()->frame(), platform::makeRect(0, 27, 375, 27));
 }
 
 TEST_F(HeaderTest, AlphaFollowsThePullOnlyWhenAskedAndNotWhileRefreshing) {

@@ -35,6 +35,7 @@ void RFRefreshAutoGifFooter::prepare() {
 void RFRefreshAutoGifFooter::placeSubviews() {
   RFRefreshAutoStateFooter::placeSubviews();
   auto& view = *gifView();
+  if (!rf_placesItself(view)) return;  // its constraints place it
   view.setFrame(bounds());
   if (isRefreshingTitleHidden()) {
     view.setContentMode(platform::ViewContentMode::Center);

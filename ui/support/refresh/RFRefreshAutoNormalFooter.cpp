@@ -31,7 +31,7 @@ void RFRefreshAutoNormalFooter::placeSubviews() {
   RFRefreshAutoStateFooter::placeSubviews();
   double centerX = rf_w(*this) * 0.5;
   if (!isRefreshingTitleHidden()) centerX -= rf_textWith(*stateLabel()) * 0.5 + labelLeftInset();
-  loadingView()->setCenter({centerX, rf_h(*this) * 0.5});
+  if (rf_placesItself(*loadingView())) loadingView()->setCenter({centerX, rf_h(*this) * 0.5});
 }
 
 void RFRefreshAutoNormalFooter::setState(RFRefreshState state) {

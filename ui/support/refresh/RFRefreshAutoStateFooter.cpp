@@ -1,4 +1,5 @@
 #include "ui/support/refresh/RFRefreshAutoStateFooter.h"
+#include "ui/support/refresh/RFViewGeometry.h"
 
 #include "platform/ui/TapGestureRecognizer.h"
 #include "ui/support/refresh/RFRefreshBundle.h"
@@ -45,7 +46,7 @@ void RFRefreshAutoStateFooter::prepare() {
 
 void RFRefreshAutoStateFooter::placeSubviews() {
   RFRefreshAutoFooter::placeSubviews();
-  stateLabel()->setFrame(bounds());
+  if (rf_placesItself(*stateLabel())) stateLabel()->setFrame(bounds());
 }
 
 void RFRefreshAutoStateFooter::setState(RFRefreshState state) {

@@ -41,6 +41,7 @@ void RFRefreshBackGifFooter::setPullingPercent(double percent) {
 void RFRefreshBackGifFooter::placeSubviews() {
   RFRefreshBackStateFooter::placeSubviews();
   auto& view = *gifView();
+  if (!rf_placesItself(view)) return;  // its constraints place it
   view.setFrame(bounds());
   if (stateLabel()->isHidden()) {
     view.setContentMode(platform::ViewContentMode::Center);

@@ -1,4 +1,5 @@
 #include "ui/support/refresh/RFRefreshBackStateFooter.h"
+#include "ui/support/refresh/RFViewGeometry.h"
 
 #include "ui/support/refresh/RFRefreshBundle.h"
 #include "ui/support/refresh/RFRefreshLabel.h"
@@ -36,7 +37,7 @@ void RFRefreshBackStateFooter::prepare() {
 
 void RFRefreshBackStateFooter::placeSubviews() {
   RFRefreshBackFooter::placeSubviews();
-  stateLabel()->setFrame(bounds());
+  if (rf_placesItself(*stateLabel())) stateLabel()->setFrame(bounds());
 }
 
 void RFRefreshBackStateFooter::setState(RFRefreshState state) {

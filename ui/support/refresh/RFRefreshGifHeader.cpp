@@ -41,6 +41,7 @@ void RFRefreshGifHeader::setPullingPercent(double percent) {
 void RFRefreshGifHeader::placeSubviews() {
   RFRefreshStateHeader::placeSubviews();
   auto& view = *gifView();
+  if (!rf_placesItself(view)) return;  // its constraints place it
   view.setFrame(bounds());
   if (stateLabel()->isHidden() && lastUpdatedTimeLabel()->isHidden()) {
     view.setContentMode(platform::ViewContentMode::Center);

@@ -53,9 +53,11 @@ void RFRefreshNormalHeader::placeSubviews() {
   const platform::Point center{arrowCenterX, rf_h(*this) * 0.5};
   auto image = arrowView()->image();
   // The bounds, not the frame: the arrow may be turned.
-  arrowView()->setBounds({{0, 0}, image ? image->size() : platform::Size{}});
-  arrowView()->setCenter(center);
-  loadingView()->setCenter(center);
+  if (rf_placesItself(*arrowView())) {
+    arrowView()->setBounds({{0, 0}, image ? image->size() : platform::Size{}});
+    arrowView()->setCenter(center);
+  }
+  if (rf_placesItself(*loadingView())) loadingView()->setCenter(center);
   arrowView()->setTintColor(stateLabel()->textColor());
 }
 

@@ -73,14 +73,16 @@ void RFRefreshStateHeader::placeSubviews() {
   RFRefreshHeader::placeSubviews();
   if (stateLabel()->isHidden()) return;
   if (lastUpdatedTimeLabel()->isHidden()) {
-    stateLabel()->setFrame(bounds());
+    if (rf_placesItself(*stateLabel())) stateLabel()->setFrame(bounds());
     return;
   }
   const double w = rf_w(*this), h = rf_h(*this);
   const double stateLabelH = h * 0.5;
-  stateLabel()->setFrame({{0, 0}, {w, stateLabelH}});
+  if (rf_placesItself(*stateLabel())) stateLabel()->setFrame({{0, 0}, {w, stateLabelH}});
   // The rest of the height below the state label.
-  lastUpdatedTimeLabel()->setFrame({{0, stateLabelH}, {w, h - stateLabelH}});
+  if (rf_placesItself(*lastUpdatedTimeLabel())) {
+    lastUpdatedTimeLabel()->setFrame({{0, stateLabelH}, {w, h - stateLabelH}});
+  }
 }
 
 void RFRefreshStateHeader::setState(RFRefreshState state) {

@@ -1,6 +1,10 @@
 #include "ui/support/refresh/RFViewGeometry.h"
 
+#include "platform/layout/ViewLayout.h"
+
 namespace sprout {
+
+bool rf_placesItself(const platform::View& view) { return platform::constraints(view).empty(); }
 
 using platform::EdgeInsets;
 using platform::Point;

@@ -10,6 +10,10 @@ namespace sprout {
 // size. A setter writes the whole structure back through the platform setter (the offset without
 // animation), so observers see every change.
 
+// Whether the refresh views place `view` themselves: only while it carries no layout constraints
+// of its own.
+bool rf_placesItself(const platform::View& view);
+
 double rf_x(const platform::View& view);
 double rf_y(const platform::View& view);
 double rf_w(const platform::View& view);
