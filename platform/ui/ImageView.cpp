@@ -30,6 +30,7 @@ void ImageView::setImage(std::shared_ptr<Image> image) {
   if (image == image_) return;
   image_ = std::move(image);
   updateContents();
+  invalidateIntrinsicContentSize();  // constraints size an image view by its image
 }
 
 void ImageView::setHighlightedImage(std::shared_ptr<Image> image) {

@@ -19,6 +19,7 @@ Label::Label(const Rect& frame) : View(frame) {
 void Label::changed() {
   setNeedsDisplay();
   setNeedsLayout();
+  invalidateIntrinsicContentSize();  // constraints size a label by its text
 }
 
 void Label::setText(std::string text) {

@@ -10,6 +10,7 @@
 #include "platform/dispatch/MainThread.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Context.h"
+#include "platform/layout/LayoutEngine.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Screen.h"
@@ -259,6 +260,7 @@ void View::insertAt(const std::shared_ptr<View>& view, std::size_t index) {
     if (oldWindow != newWindow) didMoveSubtreeToWindow(*view);
     view->didMoveToSuperview();
     didAddSubview(view);
+    LayoutEngine::noteTreeChange(this);
     // Only a subtree whose inherited tint really changed hears of it.
     if (!view->ownTint() && !(view->tintColor() == oldTint)) view->notifyTintChange();
     if (view->needsLayout_ || view->subtreeNeedsLayout_) view->markAncestorsSubtreeDirty();
@@ -290,6 +292,7 @@ void View::removeFromSuperview() {
   superview_.reset();
   if (oldWindow) didMoveSubtreeToWindow(*this);
   didMoveToSuperview();
+  LayoutEngine::noteTreeChange(parent.get());
   if (!tint_ && !(tintColor() == oldTint)) notifyTintChange();
 }
 
@@ -347,8 +350,11 @@ void View::markAncestorsSubtreeDirty() {
 }
 
 void View::invalidateIntrinsicContentSize() {
+  LayoutEngine::noteTreeChange(nullptr);  // the engine reads the size again
   if (auto parent = superview()) parent->setNeedsLayout();
 }
+
+void View::applyEngineLayout() { LayoutEngine::applyLayout(*this); }
 
 void View::layoutIfNeeded() {
   DisplayCycle::PassScope pass;

@@ -198,8 +198,8 @@ class View : public Responder, public LayerDelegate {
   void layoutSubtree();
   void layoutSelf();
   // Where what the layout engine computes (constraints) is applied, before layoutSubviews and
-  // whether or not an override calls its base. Nothing to apply yet.
-  void applyEngineLayout() {}
+  // whether or not an override calls its base.
+  void applyEngineLayout();
   void resizeSubviews(const Size& oldSize);
   void notifyTintChange();
   std::optional<Color> ownTint() const { return tint_; }

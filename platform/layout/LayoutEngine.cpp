@@ -1,0 +1,473 @@
+#include "platform/layout/LayoutEngine.h"
+
+#include <cmath>
+
+#include "platform/foundation/Log.h"
+#include "platform/layout/LayoutConstraint.h"
+#include "platform/layout/LayoutGuide.h"
+#include "platform/layout/ViewLayout.h"
+#include "platform/layout/ViewLayoutState.h"
+#include "platform/ui/View.h"
+
+namespace platform {
+namespace {
+
+constexpr char kEngineKey[] = "platform.layout.engine";
+constexpr double kPinStrength = kSolverRequired;  // an edit: just below required
+
+struct Global {
+  std::uint64_t generation = 1;
+  bool inUse = false;  // no engine work at all until something uses constraints
+};
+Global& global() {
+  static Global g;  // main thread only
+  return g;
+}
+
+std::shared_ptr<View> rootOf(View& view) {
+  auto top = std::static_pointer_cast<View>(view.shared_from_this());
+  for (auto up = top->superview(); up; up = up->superview()) top = up;
+  return top;
+}
+
+bool differs(double a, double b) { return !(std::fabs(a - b) <= 1e-9); }  // NaN: never set
+
+}  // namespace
+
+struct LayoutEngine::Item {
+  std::weak_ptr<Object> object;
+  SolverVariable left, top, width, height;
+  std::uint64_t seen = 0;
+  bool participating = false;
+  // Held at its frame: edit variables (the root's own, or offsets from the superview).
+  bool pinned = false;
+  bool pinnedAsRoot = false;
+  SolverVariable offsetX, offsetY;
+  Slot pinX, pinY;
+  double last[4] = {NAN, NAN, NAN, NAN};
+  Slot hugWidth, compressWidth, hugHeight, compressHeight;
+  Slot guideLeft, guideWidth, guideEdge, guideLength;
+};
+
+struct LayoutEngine::Placed {
+  std::weak_ptr<LayoutConstraint> constraint;
+  Slot slot;
+  std::uint64_t seen = 0;
+};
+
+LayoutEngine::LayoutEngine() = default;
+LayoutEngine::~LayoutEngine() = default;
+
+void LayoutEngine::noteChange(View* view) {
+  auto& g = global();
+  ++g.generation;
+  g.inUse = true;
+  if (view) rootOf(*view)->setNeedsLayout();
+}
+
+void LayoutEngine::noteTreeChange(View* view) {
+  auto& g = global();
+  ++g.generation;
+  if (g.inUse && view) view->setNeedsLayout();
+}
+
+void LayoutEngine::applyLayout(View& view) {
+  if (!global().inUse) return;
+  auto root = rootOf(view);
+  auto& engine = root->associatedOrMake<std::shared_ptr<LayoutEngine>>(kEngineKey);
+  if (!engine) engine = std::make_shared<LayoutEngine>();
+  auto keep = engine;  // applying frames may run code that replaces the root's values
+  keep->changed_ = false;
+  keep->update(*root);
+  keep->applyFrames(*root, keep->changed_, view);
+}
+
+void LayoutEngine::update(View& root) {
+  if (generation_ != global().generation) {
+    generation_ = global().generation;
+    sync(root);
+  }
+  // Frames held by their autoresizing masks may have moved since the last pass.
+  for (const auto& weak : order_) {
+    auto view = weak.lock();
+    if (!view) continue;
+    auto it = items_.find(view.get());
+    if (it == items_.end() || !it->second->pinned) continue;
+    Item& i = *it->second;
+    if (i.pinnedAsRoot) {
+      const Rect b = view->bounds();
+      suggest(i.width, b.size.width, i.last[2]);
+      suggest(i.height, b.size.height, i.last[3]);
+      continue;
+    }
+    auto super = view->superview();
+    if (!super) continue;
+    const Rect f = view->frame(), sb = super->bounds();
+    suggest(i.offsetX, f.origin.x - sb.origin.x, i.last[0]);
+    suggest(i.offsetY, f.origin.y - sb.origin.y, i.last[1]);
+    suggest(i.width, f.size.width, i.last[2]);
+    suggest(i.height, f.size.height, i.last[3]);
+  }
+}
+
+void LayoutEngine::suggest(SolverVariable v, double value, double& last) {
+  if (!differs(value, last)) return;
+  last = value;
+  solver_.suggestValue(v, value);
+  changed_ = true;
+}
+
+void LayoutEngine::collect(View& root) {
+  order_.clear();
+  active_.clear();
+  inTree_.clear();
+  std::vector<std::shared_ptr<View>> stack{std::static_pointer_cast<View>(root.shared_from_this())};
+  while (!stack.empty()) {
+    auto v = std::move(stack.back());
+    stack.pop_back();
+    inTree_.insert(v.get());
+    for (const auto& c : constraints(*v)) active_.push_back(c);
+    for (auto it = v->subviews().rbegin(); it != v->subviews().rend(); ++it) stack.push_back(*it);
+    order_.push_back(std::move(v));
+  }
+}
+
+LayoutEngine::Item& LayoutEngine::item(const std::shared_ptr<Object>& object) {
+  auto& slot = items_[object.get()];
+  if (!slot || slot->object.lock() != object) {
+    if (slot) unpin(*slot);
+    slot = std::make_unique<Item>();
+    slot->object = object;
+    slot->left = solver_.makeVariable();
+    slot->top = solver_.makeVariable();
+    slot->width = solver_.makeVariable();
+    slot->height = solver_.makeVariable();
+  }
+  slot->seen = sweep_;
+  return *slot;
+}
+
+void LayoutEngine::sync(View& root) {
+  ++sweep_;
+  collect(root);
+  // Who takes part: the items of the constraints, views placed by constraints, their ancestors.
+  std::vector<std::shared_ptr<Object>> members;
+  std::vector<std::shared_ptr<LayoutConstraint>> usable;
+  for (const auto& c : active_) {
+    auto first = c->firstItem(), second = c->secondItem();
+    auto v1 = LayoutConstraint::viewOfItem(first);
+    auto v2 = second ? LayoutConstraint::viewOfItem(second) : v1;
+    if (!v1 || !v2 || !inTree_.count(v1.get()) || !inTree_.count(v2.get())) continue;
+    usable.push_back(c);
+    members.push_back(first);
+    if (second) members.push_back(second);
+  }
+  for (const auto& weak : order_) {
+    auto v = weak.lock();
+    if (v && !translatesAutoresizingMaskIntoConstraints(*v)) members.push_back(v);
+  }
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    Item& it = item(members[i]);
+    if (it.participating) continue;
+    it.participating = true;
+    auto view = LayoutConstraint::viewOfItem(members[i]);
+    if (auto guide = std::dynamic_pointer_cast<LayoutGuide>(members[i])) {
+      members.push_back(view);
+    } else if (auto super = view->superview()) {
+      members.push_back(super);
+    }
+  }
+  for (const auto& weak : order_) {  // parents come first, so a superview's item exists
+    auto v = weak.lock();
+    if (!v) continue;
+    auto it = items_.find(v.get());
+    if (it == items_.end() || it->second->seen != sweep_) continue;
+    Item& i = *it->second;
+    const bool held = v.get() == &root || translatesAutoresizingMaskIntoConstraints(*v);
+    if (v.get() == &root) {
+      pinRoot(i, root);
+    } else if (held) {
+      pinToSuperview(i, *v, *items_[v->superview().get()]);
+    } else {
+      unpin(i);
+    }
+    if (!held) placeIntrinsicSize(i, *v);
+  }
+  for (const auto& m : members) {
+    if (auto guide = std::dynamic_pointer_cast<LayoutGuide>(m)) placeGuide(item(m), *guide);
+  }
+  // What is no longer met has left the tree or was deactivated; going first lets a broken
+  // constraint try again once room was made.
+  std::unordered_set<const LayoutConstraint*> present;
+  for (const auto& c : usable) present.insert(c.get());
+  for (auto it = placed_.begin(); it != placed_.end();) {
+    if (present.count(it->first) && it->second->constraint.lock()) {
+      ++it;
+      continue;
+    }
+    unplace(it->second->slot);
+    it = placed_.erase(it);
+  }
+  for (const auto& c : usable) placeConstraint(c);
+  active_.clear();  // the views own their constraints; the engine only reads them
+  for (auto it = items_.begin(); it != items_.end();) {
+    Item& i = *it->second;
+    if (i.seen == sweep_) {
+      i.participating = false;  // recomputed next time
+      ++it;
+      continue;
+    }
+    unpin(i);
+    for (Slot* s : {&i.hugWidth, &i.compressWidth, &i.hugHeight, &i.compressHeight, &i.guideLeft,
+                    &i.guideWidth, &i.guideEdge, &i.guideLength}) {
+      unplace(*s);
+    }
+    it = items_.erase(it);
+  }
+}
+
+void LayoutEngine::pinRoot(Item& i, View& root) {
+  if (i.pinned && i.pinnedAsRoot) return;
+  unpin(i);
+  i.pinned = i.pinnedAsRoot = true;
+  for (SolverVariable v : {i.left, i.top, i.width, i.height})
+    solver_.addEditVariable(v, kPinStrength);
+  double unused = NAN;
+  suggest(i.left, 0, unused);
+  unused = NAN;
+  suggest(i.top, 0, unused);
+  (void)root;
+}
+
+void LayoutEngine::pinToSuperview(Item& i, View& view, Item& super) {
+  if (i.pinned && !i.pinnedAsRoot) return;
+  unpin(i);
+  i.pinned = true;
+  i.offsetX = solver_.makeVariable();
+  i.offsetY = solver_.makeVariable();
+  for (SolverVariable v : {i.offsetX, i.offsetY, i.width, i.height}) {
+    solver_.addEditVariable(v, kPinStrength);
+  }
+  LinearExpression x, y;
+  x.add(i.left, 1).add(super.left, -1).add(i.offsetX, -1);
+  y.add(i.top, 1).add(super.top, -1).add(i.offsetY, -1);
+  place(i.pinX, x, SolverRelation::Equal, kSolverRequired, "autoresizing x");
+  place(i.pinY, y, SolverRelation::Equal, kSolverRequired, "autoresizing y");
+  (void)view;
+}
+
+void LayoutEngine::unpin(Item& i) {
+  if (!i.pinned) return;
+  if (i.pinnedAsRoot) {
+    solver_.removeEditVariable(i.left);
+    solver_.removeEditVariable(i.top);
+  } else {
+    solver_.removeEditVariable(i.offsetX);
+    solver_.removeEditVariable(i.offsetY);
+    unplace(i.pinX);
+    unplace(i.pinY);
+  }
+  solver_.removeEditVariable(i.width);
+  solver_.removeEditVariable(i.height);
+  i.pinned = i.pinnedAsRoot = false;
+  for (double& l : i.last) l = NAN;
+  changed_ = true;
+}
+
+void LayoutEngine::placeIntrinsicSize(Item& i, View& view) {
+  const Size size = view.intrinsicContentSize();
+  auto axis = [&](double value, SolverVariable v, LayoutAxis a, Slot& hug, Slot& compress) {
+    if (value < 0) {
+      unplace(hug);
+      unplace(compress);
+      return;
+    }
+    LinearExpression e;
+    e.add(v, 1).constant = -value;
+    place(compress, e, SolverRelation::GreaterThanOrEqual,
+          contentCompressionResistancePriority(view, a), "compression resistance");
+    place(hug, e, SolverRelation::LessThanOrEqual, contentHuggingPriority(view, a), "hugging");
+  };
+  axis(size.width, i.width, LayoutAxis::Horizontal, i.hugWidth, i.compressWidth);
+  axis(size.height, i.height, LayoutAxis::Vertical, i.hugHeight, i.compressHeight);
+}
+
+void LayoutEngine::placeGuide(Item& g, LayoutGuide& guide) {
+  auto view = guide.owningView();
+  if (!view || !items_.count(view.get())) return;
+  Item& v = *items_[view.get()];
+  LinearExpression left, width, edge, length;
+  left.add(g.left, 1).add(v.left, -1);
+  width.add(g.width, 1).add(v.width, -1);
+  if (guide.edge() == LayoutGuide::Edge::Top) {
+    edge.add(g.top, 1).add(v.top, -1);
+  } else {  // its bottom is the view's bottom
+    edge.add(g.top, 1).add(g.height, 1).add(v.top, -1).add(v.height, -1);
+  }
+  length.add(g.height, 1).constant = -guide.length();
+  place(g.guideLeft, left, SolverRelation::Equal, kSolverRequired, "guide left");
+  place(g.guideWidth, width, SolverRelation::Equal, kSolverRequired, "guide width");
+  place(g.guideEdge, edge, SolverRelation::Equal, kSolverRequired, "guide edge");
+  place(g.guideLength, length, SolverRelation::Equal, kSolverRequired, "guide length");
+}
+
+// The attribute of an item as an expression of its variables, times `factor`, added to `e`.
+bool LayoutEngine::expressionFor(const std::shared_ptr<Object>& object, long attribute,
+                                 double factor, LinearExpression& e) {
+  Item& i = item(object);
+  EdgeInsets m{};
+  if (auto view = std::dynamic_pointer_cast<View>(object)) m = layoutMargins(*view);
+  auto horizontal = [&](double l, double w, double c) {
+    e.add(i.left, factor * l).add(i.width, factor * w).constant += factor * c;
+  };
+  auto vertical = [&](double t, double h, double c) {
+    e.add(i.top, factor * t).add(i.height, factor * h).constant += factor * c;
+  };
+  switch (attribute) {
+    case 1:
+    case 5:
+      horizontal(1, 0, 0);
+      return true;  // left, leading
+    case 2:
+    case 6:
+      horizontal(1, 1, 0);
+      return true;  // right, trailing
+    case 3:
+      vertical(1, 0, 0);
+      return true;  // top
+    case 4:
+    case 11:
+      vertical(1, 1, 0);
+      return true;  // bottom, baseline
+    case 7:
+      horizontal(0, 1, 0);
+      return true;  // width
+    case 8:
+      vertical(0, 1, 0);
+      return true;  // height
+    case 9:
+      horizontal(1, 0.5, 0);
+      return true;  // centerX
+    case 10:
+      vertical(1, 0.5, 0);
+      return true;  // centerY
+    case 13:
+    case 17:
+      horizontal(1, 0, m.left);
+      return true;
+    case 14:
+    case 18:
+      horizontal(1, 1, -m.right);
+      return true;
+    case 15:
+      vertical(1, 0, m.top);
+      return true;
+    case 16:
+      vertical(1, 1, -m.bottom);
+      return true;
+    case 19:
+      horizontal(1, 0.5, (m.left - m.right) / 2);
+      return true;
+    case 20:
+      vertical(1, 0.5, (m.top - m.bottom) / 2);
+      return true;
+    default:
+      return false;
+  }
+}
+
+void LayoutEngine::placeConstraint(const std::shared_ptr<LayoutConstraint>& c) {
+  auto& p = placed_[c.get()];
+  if (!p || p->constraint.lock() != c) {
+    if (p) unplace(p->slot);
+    p = std::make_unique<Placed>();
+    p->constraint = c;
+  }
+  p->seen = sweep_;
+  // first - multiplier * second - constant (relation) 0
+  LinearExpression e;
+  bool ok = expressionFor(c->firstItem(), c->firstAttribute(), 1.0, e);
+  if (ok && c->secondItem() && c->secondAttribute() != LayoutAttributeNotAnAttribute) {
+    ok = expressionFor(c->secondItem(), c->secondAttribute(), -c->multiplier(), e);
+  }
+  if (!ok) {
+    if (!p->slot.broken)
+      log(LogLevel::Warning, "LayoutEngine", "unknown attribute in " + c->description());
+    unplace(p->slot);
+    p->slot.broken = true;
+    return;
+  }
+  e.constant -= c->constant();
+  const auto relation = static_cast<SolverRelation>(c->relation() < 0 ? -1 : c->relation() > 0);
+  place(p->slot, e, relation, c->priority(), c->description());
+}
+
+void LayoutEngine::place(Slot& slot, const LinearExpression& e, SolverRelation relation,
+                         double strength, const std::string& what) {
+  if (slot.ref && !slot.broken && slot.strength == strength) {
+    if (!differs(slot.constant, e.constant)) return;
+    changed_ = true;
+    if (!solver_.setConstant(slot.ref, e.constant)) {
+      slot.constant = e.constant;
+      return;
+    }
+    solver_.removeConstraint(slot.ref);
+    ++removals_;
+    slot.broken = true;
+    slot.removals = removals_;
+    slot.constant = e.constant;
+    log(LogLevel::Warning, "LayoutEngine",
+        "unable to satisfy the required constraints at once; breaking " + what);
+    return;
+  }
+  if (slot.ref && slot.broken && slot.strength == strength && !differs(slot.constant, e.constant) &&
+      slot.removals == removals_) {
+    return;  // nothing made room since it broke: logged once
+  }
+  unplace(slot);
+  slot.ref = makeSolverConstraint(e, relation, strength);
+  slot.constant = e.constant;
+  slot.strength = strength;
+  slot.broken = solver_.addConstraint(slot.ref).has_value();
+  slot.removals = removals_;
+  changed_ = true;
+  if (slot.broken) {
+    log(LogLevel::Warning, "LayoutEngine",
+        "unable to satisfy the required constraints at once; breaking " + what);
+  }
+}
+
+void LayoutEngine::unplace(Slot& slot) {
+  if (slot.ref && !slot.broken) {
+    solver_.removeConstraint(slot.ref);
+    ++removals_;
+    changed_ = true;
+  }
+  slot = Slot{};
+}
+
+// Frames from the solution, relative to each superview's solved place. With `everyView` false
+// only the subviews of the view being laid out are re-asserted.
+void LayoutEngine::applyFrames(View& root, bool everyView, View& laidOut) {
+  for (const auto& weak : order_) {
+    auto v = weak.lock();
+    if (!v || v.get() == &root || translatesAutoresizingMaskIntoConstraints(*v)) continue;
+    auto super = v->superview();
+    if (!super || (!everyView && super.get() != &laidOut)) continue;
+    auto mine = items_.find(v.get()), theirs = items_.find(super.get());
+    if (mine == items_.end() || theirs == items_.end()) continue;
+    const Item &i = *mine->second, &s = *theirs->second;
+    const Rect sb = super->bounds();
+    const Rect frame =
+        makeRect(solver_.value(i.left) - solver_.value(s.left) + sb.origin.x,
+                 solver_.value(i.top) - solver_.value(s.top) + sb.origin.y,
+                 std::max(0.0, solver_.value(i.width)), std::max(0.0, solver_.value(i.height)));
+    const Rect now = v->frame();
+    if (differs(frame.origin.x, now.origin.x) || differs(frame.origin.y, now.origin.y) ||
+        differs(frame.size.width, now.size.width) || differs(frame.size.height, now.size.height)) {
+      v->setFrame(frame);
+    }
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/layout/LayoutSolver.h"
+
+namespace platform {
+
+class LayoutConstraint;
+class LayoutGuide;
+class Object;
+class View;
+
+// Turns the active constraints of one view tree into frames. One engine lives on the root of
+// each tree that uses constraints and keeps its solver between passes: a pass hands it only
+// what changed (a constant, a size, an added or removed constraint) and re-solves incrementally.
+//
+// In the solver every placed view has left, top, width and height in the root's coordinates.
+// Views that translate their autoresizing mask are held at their frames (edit variables at the
+// strength just below required, relative to their superview), views that do not get their
+// intrinsic content size as hugging and compression-resistance preferences. A required
+// constraint that cannot hold with the others is broken: left out and logged.
+class LayoutEngine {
+ public:
+  // The layout pass's step before `view` lays out its subviews.
+  static void applyLayout(View& view);
+  // Something the engine reads changed at `view` (or somewhere, when null): the tree is solved
+  // again in its next layout pass.
+  static void noteChange(View* view);
+  // The tree changed shape (or a size of its own) at `view`: re-read, if constraints are in use.
+  static void noteTreeChange(View* view);
+
+  LayoutEngine();
+  ~LayoutEngine();
+
+ private:
+  struct Slot {
+    SolverConstraintRef ref;
+    double constant = 0;
+    double strength = 0;
+    bool broken = false;
+    std::uint64_t removals = 0;  // the engine's count of removals when it broke
+  };
+  struct Item;
+  struct Placed;
+
+  void update(View& root);
+  void sync(View& root);
+  void collect(View& root);
+  Item& item(const std::shared_ptr<Object>& object);
+  void pinRoot(Item& item, View& root);
+  void pinToSuperview(Item& item, View& view, Item& super);
+  void unpin(Item& item);
+  void placeIntrinsicSize(Item& item, View& view);
+  void placeGuide(Item& item, LayoutGuide& guide);
+  void placeConstraint(const std::shared_ptr<LayoutConstraint>& c);
+  bool expressionFor(const std::shared_ptr<Object>& object, long attribute, double factor,
+                     LinearExpression& e);
+  void place(Slot& slot, const LinearExpression& e, SolverRelation relation, double strength,
+             const std::string& what);
+  void unplace(Slot& slot);
+  void suggest(SolverVariable v, double value, double& last);
+  void applyFrames(View& root, bool everyView, View& laidOut);
+
+  LayoutSolver solver_;
+  std::unordered_map<const Object*, std::unique_ptr<Item>> items_;
+  std::unordered_map<const LayoutConstraint*, std::unique_ptr<Placed>> placed_;
+  std::vector<std::weak_ptr<View>> order_;  // the tree's views, parents first
+  std::vector<std::shared_ptr<LayoutConstraint>> active_;
+  std::unordered_set<const View*> inTree_;
+  std::uint64_t generation_ = 0;
+  std::uint64_t sweep_ = 0;
+  std::uint64_t removals_ = 0;
+  bool changed_ = false;
+};
+
+}  // namespace platform

@@ -1,0 +1,40 @@
+#include "platform/layout/LayoutGuide.h"
+
+#include "platform/layout/LayoutEngine.h"
+#include "platform/ui/View.h"
+#include "platform/ui/ViewController.h"
+
+namespace platform {
+namespace {
+
+std::shared_ptr<LayoutGuide> guide(ViewController& controller, const char* key,
+                                   std::shared_ptr<LayoutGuide> (*make)(std::shared_ptr<View>)) {
+  auto view = controller.view();
+  auto existing = controller.associatedObject<LayoutGuide>(key);
+  if (existing && existing->owningView() == view) return existing;
+  auto made = make(view);
+  controller.setAssociatedValue(key, made);
+  return made;
+}
+
+}  // namespace
+
+void LayoutGuide::setLength(double length) {
+  if (length == length_) return;
+  length_ = length;
+  LayoutEngine::noteChange(owningView().get());
+}
+
+std::shared_ptr<LayoutGuide> topLayoutGuide(ViewController& controller) {
+  return guide(controller, "platform.layout.topLayoutGuide", [](std::shared_ptr<View> view) {
+    return Object::make<LayoutGuide>(LayoutGuide::Edge::Top, std::move(view));
+  });
+}
+
+std::shared_ptr<LayoutGuide> bottomLayoutGuide(ViewController& controller) {
+  return guide(controller, "platform.layout.bottomLayoutGuide", [](std::shared_ptr<View> view) {
+    return Object::make<LayoutGuide>(LayoutGuide::Edge::Bottom, std::move(view));
+  });
+}
+
+}  // namespace platform

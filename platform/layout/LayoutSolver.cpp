@@ -1,0 +1,511 @@
+#include "platform/layout/LayoutSolver.h"
+
+#include <cmath>
+#include <limits>
+
+namespace platform {
+namespace {
+
+Error solverError(long code, const char* what) {
+  return Error::make(kLayoutSolverErrorDomain, code, what);
+}
+
+bool isRequired(double strength) { return strength >= kSolverRequired; }
+
+}  // namespace
+
+LayoutSolver::LayoutSolver() : kinds_(1, Kind::Dummy), columns_(1) {}
+LayoutSolver::~LayoutSolver() = default;
+
+LayoutSolver::Symbol LayoutSolver::newSymbol(Kind kind) {
+  kinds_.push_back(kind);
+  columns_.emplace_back();
+  return static_cast<Symbol>(kinds_.size() - 1);
+}
+
+SolverVariable LayoutSolver::makeVariable() { return SolverVariable{newSymbol(Kind::External)}; }
+
+double LayoutSolver::value(SolverVariable variable) const {
+  auto it = rows_.find(variable.id);
+  return it == rows_.end() ? 0.0 : it->second.constant();
+}
+
+SolverRow& LayoutSolver::level(double strength) {
+  auto it = objective_.begin();
+  while (it != objective_.end() && it->strength > strength) ++it;
+  if (it == objective_.end() || it->strength != strength) {
+    it = objective_.insert(it, Level{strength, SolverRow()});
+  }
+  return it->row;
+}
+
+std::vector<SolverRow*> LayoutSolver::objectiveLevels() {
+  std::vector<SolverRow*> levels;
+  levels.reserve(objective_.size());
+  for (auto& l : objective_) levels.push_back(&l.row);
+  return levels;
+}
+
+std::optional<Error> LayoutSolver::validate(const SolverConstraint& c) const {
+  if (!(c.strength > 0) || std::isnan(c.strength)) {
+    return solverError(SolverError::BadStrength, "a strength must be a positive number");
+  }
+  if (!std::isfinite(c.expression.constant)) {
+    return solverError(SolverError::BadValue, "the constant is not a finite number");
+  }
+  for (const auto& t : c.expression.terms) {
+    if (t.variable.id == 0 || t.variable.id >= kinds_.size() ||
+        kinds_[t.variable.id] != Kind::External) {
+      return solverError(SolverError::UnknownVariable, "the variable is not this solver's");
+    }
+    if (!std::isfinite(t.coefficient)) {
+      return solverError(SolverError::BadValue, "a coefficient is not a finite number");
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<Error> LayoutSolver::addConstraint(const SolverConstraintRef& constraint) {
+  if (!constraint) return solverError(SolverError::UnknownConstraint, "no constraint");
+  return add(constraint, constraint->expression.constant, isRequired(constraint->strength));
+}
+
+bool LayoutSolver::hasConstraint(const SolverConstraintRef& constraint) const {
+  return constraint && constraints_.count(constraint.get()) > 0;
+}
+
+std::optional<Error> LayoutSolver::add(const SolverConstraintRef& constraint, double constant,
+                                       bool required) {
+  if (constraints_.count(constraint.get())) {
+    return solverError(SolverError::DuplicateConstraint, "the constraint was already added");
+  }
+  if (auto error = validate(*constraint)) return error;
+  Entry entry;
+  entry.constraint = constraint;
+  entry.constant = constant;
+  entry.required = required;
+  entry.level = std::min(constraint->strength, kSolverRequired);
+  SolverRow row = createRow(*constraint, constant, entry);
+  Symbol subject = chooseSubject(row, entry);
+  if (subject == 0 && allDummies(row)) {
+    if (!nearZero(row.constant())) {
+      return solverError(SolverError::UnsatisfiableConstraint,
+                         "the required constraint contradicts the required ones present");
+    }
+    subject = entry.marker;  // implied by the others: keep its marker as a zero row
+  }
+  if (subject == 0) {
+    if (!addWithArtificialVariable(row)) {
+      // The trial pivots moved the solution; return to the optimum without the constraint.
+      optimize(objectiveLevels());
+      return solverError(SolverError::UnsatisfiableConstraint,
+                         "the required constraint contradicts the required ones present");
+    }
+  } else {
+    row.solveFor(subject);
+    substitute(subject, row);
+    setRow(subject, std::move(row));
+  }
+  constraints_[constraint.get()] = std::move(entry);
+  if (!optimize(objectiveLevels())) {
+    return solverError(SolverError::Internal, "the objective became unbounded");
+  }
+  return std::nullopt;
+}
+
+// The constraint "expression + constant relation 0" over the current basis, with its marker
+// (slack or dummy) and, when preferred, its error symbols entered into the objective.
+SolverRow LayoutSolver::createRow(const SolverConstraint& c, double constant, Entry& entry) {
+  SolverRow row(constant);
+  for (const auto& t : c.expression.terms) {
+    auto basic = rows_.find(t.variable.id);
+    if (basic != rows_.end()) {
+      row.insert(basic->second, t.coefficient);
+    } else {
+      row.insert(t.variable.id, t.coefficient);
+    }
+  }
+  if (c.relation != SolverRelation::Equal) {
+    // expr <= 0 becomes expr + slack = 0; expr >= 0 becomes expr - slack = 0.
+    const double coefficient = c.relation == SolverRelation::LessThanOrEqual ? 1.0 : -1.0;
+    entry.marker = newSymbol(Kind::Slack);
+    entry.markerCoefficient = coefficient;
+    row.insert(entry.marker, coefficient);
+    if (!entry.required) {
+      entry.other = newSymbol(Kind::Error);
+      row.insert(entry.other, -coefficient);
+      level(entry.level).insert(entry.other, 1.0);
+    }
+  } else if (entry.required) {
+    entry.marker = newSymbol(Kind::Dummy);
+    entry.markerCoefficient = 1.0;
+    row.insert(entry.marker, 1.0);
+  } else {
+    entry.marker = newSymbol(Kind::Error);
+    entry.other = newSymbol(Kind::Error);
+    entry.markerCoefficient = -1.0;
+    row.insert(entry.marker, -1.0);
+    row.insert(entry.other, 1.0);
+    SolverRow& objective = level(entry.level);
+    objective.insert(entry.marker, 1.0);
+    objective.insert(entry.other, 1.0);
+  }
+  if (row.constant() < 0) row.reverseSign();  // restricted rows keep constants >= 0
+  return row;
+}
+
+LayoutSolver::Symbol LayoutSolver::chooseSubject(const SolverRow& row, const Entry& entry) const {
+  for (const auto& [symbol, coefficient] : row.terms()) {
+    if (kind(symbol) == Kind::External) return symbol;
+  }
+  if (pivotable(entry.marker) && row.coefficientFor(entry.marker) < 0) return entry.marker;
+  if (entry.other != 0 && pivotable(entry.other) && row.coefficientFor(entry.other) < 0) {
+    return entry.other;
+  }
+  // A row already satisfied by the current solution can take any restricted symbol as subject:
+  // it enters at zero, so no other row's value moves and no trial optimisation is needed.
+  if (nearZero(row.constant())) {
+    for (const auto& [symbol, coefficient] : row.terms()) {
+      if (pivotable(symbol)) return symbol;
+    }
+  }
+  return 0;
+}
+
+bool LayoutSolver::allDummies(const SolverRow& row) const {
+  for (const auto& [symbol, coefficient] : row.terms()) {
+    if (kind(symbol) != Kind::Dummy) return false;
+  }
+  return true;
+}
+
+// Finds a feasible basis containing the row by minimising an artificial variable equal to it;
+// the row is satisfiable exactly when that minimum is zero.
+bool LayoutSolver::addWithArtificialVariable(const SolverRow& row) {
+  const Symbol art = newSymbol(Kind::Slack);
+  setRow(art, row);
+  artificial_ = std::make_unique<SolverRow>(row);
+  optimize({artificial_.get()});
+  const bool success = nearZero(artificial_->constant());
+  artificial_.reset();
+  auto it = rows_.find(art);
+  if (it != rows_.end()) {
+    SolverRow basic = std::move(it->second);
+    rows_.erase(it);
+    if (!success || basic.isConstant()) return success;
+    Symbol entering = 0;
+    for (const auto& [symbol, coefficient] : basic.terms()) {
+      if (pivotable(symbol)) {
+        entering = symbol;
+        break;
+      }
+    }
+    if (entering == 0) return false;
+    basic.solveFor(art, entering);
+    substitute(entering, basic);
+    setRow(entering, std::move(basic));
+  }
+  for (Symbol user : users(art)) {
+    auto r = rows_.find(user);
+    if (r != rows_.end()) r->second.remove(art);
+  }
+  columns_[art].clear();
+  for (auto& l : objective_) l.row.remove(art);
+  return success;
+}
+
+std::optional<Error> LayoutSolver::removeConstraint(const SolverConstraintRef& constraint) {
+  auto it = constraint ? constraints_.find(constraint.get()) : constraints_.end();
+  if (it == constraints_.end()) {
+    return solverError(SolverError::UnknownConstraint, "the constraint is not in the solver");
+  }
+  const Entry entry = std::move(it->second);
+  constraints_.erase(it);
+  removeEntry(entry);
+  if (!optimize(objectiveLevels())) {
+    return solverError(SolverError::Internal, "the objective became unbounded");
+  }
+  return std::nullopt;
+}
+
+void LayoutSolver::removeEntry(const Entry& entry) {
+  removeErrorEffects(entry);
+  auto row = rows_.find(entry.marker);
+  if (row != rows_.end()) {
+    rows_.erase(row);
+    return;
+  }
+  // Make the marker basic so that its row, which is the constraint, can simply be dropped. A
+  // constraint implied by others left no row and nothing to remove.
+  const Symbol leaving = markerLeavingRow(entry.marker);
+  if (leaving == 0) return;
+  SolverRow r = std::move(rows_[leaving]);
+  rows_.erase(leaving);
+  r.solveFor(leaving, entry.marker);
+  substitute(entry.marker, r);
+}
+
+void LayoutSolver::removeErrorEffects(const Entry& entry) {
+  if (entry.required) return;
+  SolverRow& objective = level(entry.level);
+  for (Symbol error : {entry.marker, entry.other}) {
+    if (error == 0 || kind(error) != Kind::Error) continue;
+    auto basic = rows_.find(error);
+    if (basic != rows_.end()) {
+      objective.insert(basic->second, -1.0);
+    } else {
+      objective.insert(error, -1.0);
+    }
+  }
+  std::erase_if(objective_, [](const Level& l) { return l.row.isConstant(); });
+}
+
+// The row to pivot the marker into: the restricted row that limits it most, then any other
+// restricted row, then an unrestricted one.
+LayoutSolver::Symbol LayoutSolver::markerLeavingRow(Symbol marker) const {
+  constexpr double kMax = std::numeric_limits<double>::max();
+  double r1 = kMax, r2 = kMax;
+  Symbol first = 0, second = 0, third = 0;
+  for (Symbol symbol : users(marker)) {
+    auto it = rows_.find(symbol);
+    if (it == rows_.end()) continue;
+    const SolverRow& row = it->second;
+    const double c = row.coefficientFor(marker);
+    if (c == 0.0) continue;
+    if (kind(symbol) == Kind::External) {
+      if (third == 0 || symbol < third) third = symbol;
+    } else if (c < 0.0) {
+      const double r = -row.constant() / c;
+      if (r < r1 || (r == r1 && symbol < first)) r1 = r, first = symbol;
+    } else {
+      const double r = row.constant() / c;
+      if (r < r2 || (r == r2 && symbol < second)) r2 = r, second = symbol;
+    }
+  }
+  return first ? first : second ? second : third;
+}
+
+std::optional<Error> LayoutSolver::setConstant(const SolverConstraintRef& constraint,
+                                               double constant) {
+  auto it = constraint ? constraints_.find(constraint.get()) : constraints_.end();
+  if (it == constraints_.end()) {
+    return solverError(SolverError::UnknownConstraint, "the constraint is not in the solver");
+  }
+  if (!std::isfinite(constant)) {
+    return solverError(SolverError::BadValue, "the constant is not a finite number");
+  }
+  Entry& entry = it->second;
+  const double old = entry.constant;
+  if (constant == old) return std::nullopt;
+  // With the constant moved by d, the old tableau holds once the marker is read as
+  // marker + d / coefficient: only constants change, then dual pivots restore feasibility.
+  const double shift = (constant - old) / entry.markerCoefficient;
+  infeasible_.clear();
+  if (shiftMarker(entry.marker, shift)) {
+    entry.constant = constant;
+    if (!anyDummyRowOff() && dualOptimize()) return std::nullopt;
+    infeasible_.clear();
+    shiftMarker(entry.marker, -shift);
+    entry.constant = old;
+    if (!dualOptimize()) return solverError(SolverError::Internal, "lost feasibility");
+    return solverError(SolverError::UnsatisfiableConstraint,
+                       "the new constant contradicts the required constraints");
+  }
+  // Implied by the others, the constraint left no trace in the tableau: rebuild it.
+  const Entry saved = entry;
+  constraints_.erase(it);
+  removeEntry(saved);
+  if (auto error = add(saved.constraint, constant, saved.required)) {
+    add(saved.constraint, old, saved.required);
+    return error;
+  }
+  return std::nullopt;
+}
+
+// Rewrites the tableau for marker_old = marker_new + shift. False if the marker occurs nowhere.
+bool LayoutSolver::shiftMarker(Symbol marker, double shift) {
+  auto basic = rows_.find(marker);
+  if (basic != rows_.end()) {
+    if (basic->second.addToConstant(-shift) < 0.0 && kind(marker) != Kind::External) {
+      infeasible_.push_back(marker);
+    }
+    return true;
+  }
+  bool found = false;
+  for (Symbol symbol : users(marker)) {
+    auto it = rows_.find(symbol);
+    if (it == rows_.end()) continue;
+    SolverRow& row = it->second;
+    const double c = row.coefficientFor(marker);
+    if (c == 0.0) continue;
+    found = true;
+    if (row.addToConstant(c * shift) < 0.0 && kind(symbol) != Kind::External) {
+      infeasible_.push_back(symbol);
+    }
+  }
+  return found;
+}
+
+bool LayoutSolver::anyDummyRowOff() const {
+  for (const auto& [symbol, row] : rows_) {
+    if (kind(symbol) == Kind::Dummy && !nearZero(row.constant())) return true;
+  }
+  return false;
+}
+
+std::optional<Error> LayoutSolver::addEditVariable(SolverVariable variable, double strength) {
+  if (edits_.count(variable.id)) {
+    return solverError(SolverError::DuplicateEditVariable, "the variable is already edited");
+  }
+  auto constraint =
+      makeSolverConstraint(LinearExpression{}.add(variable, 1.0), SolverRelation::Equal,
+                           std::min(strength, kSolverRequired));
+  if (auto error = add(constraint, 0.0, false)) return error;
+  edits_[variable.id] = std::move(constraint);
+  return std::nullopt;
+}
+
+std::optional<Error> LayoutSolver::removeEditVariable(SolverVariable variable) {
+  auto it = edits_.find(variable.id);
+  if (it == edits_.end()) {
+    return solverError(SolverError::UnknownEditVariable, "the variable is not edited");
+  }
+  auto constraint = std::move(it->second);
+  edits_.erase(it);
+  return removeConstraint(constraint);
+}
+
+bool LayoutSolver::hasEditVariable(SolverVariable variable) const {
+  return edits_.count(variable.id) > 0;
+}
+
+std::optional<Error> LayoutSolver::suggestValue(SolverVariable variable, double value) {
+  auto it = edits_.find(variable.id);
+  if (it == edits_.end()) {
+    return solverError(SolverError::UnknownEditVariable, "the variable is not edited");
+  }
+  return setConstant(it->second, -value);  // the edit reads "variable - value == 0"
+}
+
+// Primal simplex on a lexicographic objective: a symbol may enter when the first level at
+// which its cost is non-zero has it negative.
+bool LayoutSolver::optimize(const std::vector<SolverRow*>& levels) {
+  // The steepest cost takes few pivots; should degenerate pivots run on for long, the lowest
+  // symbol first (Bland's rule) guarantees that the search ends.
+  const std::size_t steepLimit = 64 + rows_.size();
+  for (std::size_t pivots = 0;; ++pivots) {
+    const Symbol entering = enteringSymbol(levels, pivots > steepLimit);
+    if (entering == 0) return true;
+    const Symbol leaving = leavingRow(entering);
+    if (leaving == 0) return false;
+    pivot(leaving, entering);
+  }
+}
+
+LayoutSolver::Symbol LayoutSolver::enteringSymbol(const std::vector<SolverRow*>& levels,
+                                                  bool lowestFirst) const {
+  for (std::size_t i = 0; i < levels.size(); ++i) {
+    Symbol best = 0;
+    double bestCost = -kSolverEpsilon;
+    for (const auto& [symbol, coefficient] : levels[i]->terms()) {
+      if (coefficient >= bestCost || kind(symbol) == Kind::Dummy) continue;
+      bool free = true;  // no stronger level cares about this symbol
+      for (std::size_t j = 0; j < i && free; ++j)
+        free = nearZero(levels[j]->coefficientFor(symbol));
+      if (!free) continue;
+      if (lowestFirst) return symbol;  // terms are sorted: the lowest such symbol
+      best = symbol;
+      bestCost = coefficient;
+    }
+    if (best != 0) return best;
+  }
+  return 0;
+}
+
+LayoutSolver::Symbol LayoutSolver::leavingRow(Symbol entering) const {
+  double best = std::numeric_limits<double>::max();
+  Symbol leaving = 0;
+  for (Symbol symbol : users(entering)) {
+    if (kind(symbol) == Kind::External) continue;
+    auto it = rows_.find(symbol);
+    if (it == rows_.end()) continue;
+    const SolverRow& row = it->second;
+    const double c = row.coefficientFor(entering);
+    if (c >= 0.0) continue;
+    const double ratio = -row.constant() / c;
+    if (ratio < best - kSolverEpsilon || (ratio <= best + kSolverEpsilon && symbol < leaving)) {
+      best = ratio;
+      leaving = symbol;
+    }
+  }
+  return leaving;
+}
+
+bool LayoutSolver::dualOptimize() {
+  while (!infeasible_.empty()) {
+    const Symbol leaving = infeasible_.back();
+    infeasible_.pop_back();
+    auto it = rows_.find(leaving);
+    if (it == rows_.end() || it->second.constant() >= 0.0 || nearZero(it->second.constant())) {
+      continue;
+    }
+    const Symbol entering = dualEnteringSymbol(it->second);
+    if (entering == 0) {
+      infeasible_.clear();
+      return false;
+    }
+    pivot(leaving, entering);
+  }
+  return true;
+}
+
+// The symbol whose cost vector, divided by its coefficient in the row, is lexicographically
+// smallest: entering it keeps every level optimal.
+LayoutSolver::Symbol LayoutSolver::dualEnteringSymbol(const SolverRow& row) const {
+  Symbol best = 0;
+  std::vector<double> bestRatios, ratios(objective_.size());
+  for (const auto& [symbol, coefficient] : row.terms()) {
+    if (coefficient <= 0.0 || kind(symbol) == Kind::Dummy) continue;
+    for (std::size_t i = 0; i < objective_.size(); ++i) {
+      ratios[i] = objective_[i].row.coefficientFor(symbol) / coefficient;
+    }
+    bool better = best == 0;
+    for (std::size_t i = 0; i < ratios.size() && !better; ++i) {
+      if (ratios[i] < bestRatios[i] - kSolverEpsilon) better = true;
+      if (ratios[i] > bestRatios[i] + kSolverEpsilon) break;
+    }
+    if (better) best = symbol, bestRatios = ratios;
+  }
+  return best;
+}
+
+void LayoutSolver::pivot(Symbol leaving, Symbol entering) {
+  SolverRow row = std::move(rows_[leaving]);
+  rows_.erase(leaving);
+  row.solveFor(leaving, entering);
+  substitute(entering, row);
+  setRow(entering, std::move(row));
+}
+
+void LayoutSolver::setRow(Symbol basic, SolverRow row) {
+  for (const auto& term : row.terms()) columns_[term.first].insert(basic);
+  rows_[basic] = std::move(row);
+}
+
+// Replaces `symbol` everywhere by `row`; afterwards no row mentions the symbol.
+void LayoutSolver::substitute(Symbol symbol, const SolverRow& row) {
+  const std::unordered_set<Symbol> mentioning = std::move(columns_[symbol]);
+  columns_[symbol].clear();
+  std::vector<Symbol> added;
+  for (Symbol basic : mentioning) {
+    auto it = rows_.find(basic);
+    added.clear();
+    if (it == rows_.end() || !it->second.substitute(symbol, row, &added)) continue;
+    for (Symbol s : added) columns_[s].insert(basic);
+    if (kind(basic) != Kind::External && it->second.constant() < 0.0) infeasible_.push_back(basic);
+  }
+  for (auto& l : objective_) l.row.substitute(symbol, row);
+  if (artificial_) artificial_->substitute(symbol, row);
+}
+
+}  // namespace platform

@@ -1,0 +1,91 @@
+#include "platform/layout/SolverRow.h"
+
+#include <algorithm>
+
+namespace platform {
+
+std::vector<SolverRow::Term>::iterator SolverRow::find(Symbol symbol) {
+  return std::lower_bound(terms_.begin(), terms_.end(), symbol,
+                          [](const Term& t, Symbol s) { return t.first < s; });
+}
+
+double SolverRow::coefficientFor(Symbol symbol) const {
+  auto it = std::lower_bound(terms_.begin(), terms_.end(), symbol,
+                             [](const Term& t, Symbol s) { return t.first < s; });
+  return it != terms_.end() && it->first == symbol ? it->second : 0.0;
+}
+
+void SolverRow::insert(Symbol symbol, double coefficient) {
+  auto it = find(symbol);
+  if (it != terms_.end() && it->first == symbol) {
+    it->second += coefficient;
+    if (nearZero(it->second)) terms_.erase(it);
+  } else if (!nearZero(coefficient)) {
+    terms_.insert(it, {symbol, coefficient});
+  }
+}
+
+void SolverRow::insert(const SolverRow& other, double coefficient, std::vector<Symbol>* added) {
+  constant_ += other.constant_ * coefficient;
+  if (other.terms_.size() == 1) {  // the common case: a single term needs no merge buffer
+    const Symbol s = other.terms_[0].first;
+    if (added && coefficientFor(s) == 0.0) added->push_back(s);
+    insert(s, other.terms_[0].second * coefficient);
+    return;
+  }
+  // One scratch buffer per thread: merging trades buffers with it instead of allocating.
+  thread_local std::vector<Term> merged;
+  merged.clear();
+  merged.reserve(terms_.size() + other.terms_.size());
+  auto a = terms_.begin();
+  auto b = other.terms_.begin();
+  while (a != terms_.end() || b != other.terms_.end()) {
+    if (b == other.terms_.end() || (a != terms_.end() && a->first < b->first)) {
+      merged.push_back(*a++);
+    } else if (a == terms_.end() || b->first < a->first) {
+      merged.emplace_back(b->first, b->second * coefficient);
+      if (added) added->push_back(b->first);
+      ++b;
+    } else {
+      const double sum = a->second + b->second * coefficient;
+      if (!nearZero(sum)) merged.emplace_back(a->first, sum);
+      ++a;
+      ++b;
+    }
+  }
+  terms_.swap(merged);
+}
+
+void SolverRow::remove(Symbol symbol) {
+  auto it = find(symbol);
+  if (it != terms_.end() && it->first == symbol) terms_.erase(it);
+}
+
+void SolverRow::reverseSign() {
+  constant_ = -constant_;
+  for (auto& t : terms_) t.second = -t.second;
+}
+
+void SolverRow::solveFor(Symbol symbol) {
+  auto it = find(symbol);
+  const double factor = -1.0 / it->second;
+  terms_.erase(it);
+  constant_ *= factor;
+  for (auto& t : terms_) t.second *= factor;
+}
+
+void SolverRow::solveFor(Symbol lhs, Symbol rhs) {
+  insert(lhs, -1.0);
+  solveFor(rhs);
+}
+
+bool SolverRow::substitute(Symbol symbol, const SolverRow& row, std::vector<Symbol>* added) {
+  auto it = find(symbol);
+  if (it == terms_.end() || it->first != symbol) return false;
+  const double coefficient = it->second;
+  terms_.erase(it);
+  insert(row, coefficient, added);
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,227 @@
+// Visual format strings: "H:|-8-[title]-[button(44)]-|", "V:[bar(==height@750)]-0-|".
+#include <cctype>
+#include <cstdlib>
+#include <optional>
+
+#include "platform/layout/LayoutConstraint.h"
+#include "platform/ui/View.h"
+
+namespace platform {
+namespace {
+
+constexpr char kVisualFormatErrorDomain[] = "platform.LayoutConstraint.VisualFormat";
+constexpr double kStandardSpacing = 8;       // between two views
+constexpr double kStandardEdgeSpacing = 20;  // between a view and its superview's edge
+
+struct Predicate {
+  LayoutRelation relation = LayoutRelationEqual;
+  double constant = 0;
+  std::shared_ptr<View> view;  // a size relative to another view's
+  LayoutPriority priority = kLayoutPriorityRequired;
+};
+
+using List = std::vector<std::shared_ptr<LayoutConstraint>>;
+
+class Parser {
+ public:
+  Parser(const std::string& format, const std::map<std::string, double>& metrics,
+         const std::map<std::string, std::shared_ptr<View>>& views)
+      : text_(format), metrics_(metrics), views_(views) {}
+
+  Result<List> parse();
+
+ private:
+  std::optional<Error> fail(const std::string& why) {
+    std::string message = "Unable to parse constraint format: " + why + "\n" + text_ + "\n" +
+                          std::string(pos_, ' ') + "^";
+    return Error::make(kVisualFormatErrorDomain, 1, message);
+  }
+  bool eat(char c) {
+    if (pos_ < text_.size() && text_[pos_] == c) return ++pos_, true;
+    return false;
+  }
+  bool at(char c) const { return pos_ < text_.size() && text_[pos_] == c; }
+  std::string name();
+  std::optional<Error> number(double& out, bool allowViews, std::shared_ptr<View>* view);
+  std::optional<Error> predicate(Predicate& p, bool allowViews);
+  std::optional<Error> predicates(std::vector<Predicate>& out, bool allowViews);
+  std::optional<Error> connection(std::vector<Predicate>& out, bool toEdge);
+  void relate(const std::shared_ptr<Object>& a, LayoutAttribute aa,
+              const std::shared_ptr<Object>& b, LayoutAttribute ba, const Predicate& p,
+              bool reversed);
+
+  std::string text_;
+  const std::map<std::string, double>& metrics_;
+  const std::map<std::string, std::shared_ptr<View>>& views_;
+  std::size_t pos_ = 0;
+  bool vertical_ = false;
+  List out_;
+};
+
+std::string Parser::name() {
+  const std::size_t start = pos_;
+  while (pos_ < text_.size() &&
+         (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_')) {
+    ++pos_;
+  }
+  return text_.substr(start, pos_ - start);
+}
+
+std::optional<Error> Parser::number(double& out, bool allowViews, std::shared_ptr<View>* view) {
+  if (pos_ < text_.size() && (std::isdigit(static_cast<unsigned char>(text_[pos_])) ||
+                              text_[pos_] == '.' || text_[pos_] == '-')) {
+    char* end = nullptr;
+    out = std::strtod(text_.c_str() + pos_, &end);
+    if (end == text_.c_str() + pos_) return fail("expected a number");
+    pos_ = static_cast<std::size_t>(end - text_.c_str());
+    return std::nullopt;
+  }
+  const std::size_t start = pos_;
+  const std::string n = name();
+  if (n.empty()) return fail("expected a number or a metric name");
+  if (auto m = metrics_.find(n); m != metrics_.end()) {
+    out = m->second;
+    return std::nullopt;
+  }
+  if (auto v = views_.find(n); allowViews && view && v != views_.end()) {
+    *view = v->second;
+    return std::nullopt;
+  }
+  pos_ = start;
+  return fail("\"" + n + "\" is not a key in the metrics dictionary");
+}
+
+std::optional<Error> Parser::predicate(Predicate& p, bool allowViews) {
+  if (text_.compare(pos_, 2, "==") == 0) {
+    pos_ += 2;
+  } else if (text_.compare(pos_, 2, "<=") == 0) {
+    pos_ += 2, p.relation = LayoutRelationLessThanOrEqual;
+  } else if (text_.compare(pos_, 2, ">=") == 0) {
+    pos_ += 2, p.relation = LayoutRelationGreaterThanOrEqual;
+  }
+  if (auto e = number(p.constant, allowViews, &p.view)) return e;
+  if (eat('@')) {
+    double priority = 0;
+    if (auto e = number(priority, false, nullptr)) return e;
+    if (priority < 1 || priority > 1000) return fail("a priority must be within 1 to 1000");
+    p.priority = static_cast<LayoutPriority>(priority);
+  }
+  return std::nullopt;
+}
+
+std::optional<Error> Parser::predicates(std::vector<Predicate>& out, bool allowViews) {
+  if (!eat('(')) {
+    Predicate p;
+    if (auto e = predicate(p, allowViews)) return e;
+    out.push_back(p);
+    return std::nullopt;
+  }
+  do {
+    Predicate p;
+    if (auto e = predicate(p, allowViews)) return e;
+    out.push_back(p);
+  } while (eat(','));
+  if (!eat(')')) return fail("expected ')'");
+  return std::nullopt;
+}
+
+// "" (adjacent), "-" (standard) or "-predicates-".
+std::optional<Error> Parser::connection(std::vector<Predicate>& out, bool toEdge) {
+  if (!eat('-')) {
+    out.push_back(Predicate{});
+    return std::nullopt;
+  }
+  if (at('[') || at('|')) {
+    Predicate standard;
+    standard.constant = toEdge || at('|') ? kStandardEdgeSpacing : kStandardSpacing;
+    out.push_back(standard);
+    return std::nullopt;
+  }
+  if (auto e = predicates(out, false)) return e;
+  if (!eat('-')) return fail("expected '-' after a spacing");
+  return std::nullopt;
+}
+
+// a.aa relation b.ba + constant; `reversed` reads the spacing the other way round.
+void Parser::relate(const std::shared_ptr<Object>& a, LayoutAttribute aa,
+                    const std::shared_ptr<Object>& b, LayoutAttribute ba, const Predicate& p,
+                    bool reversed) {
+  auto c =
+      LayoutConstraint::create(a, aa, p.relation, b, ba, 1, reversed ? -p.constant : p.constant);
+  c->setPriority(p.priority);
+  out_.push_back(std::move(c));
+}
+
+Result<List> Parser::parse() {
+  if (text_.compare(0, 2, "V:") == 0) {
+    vertical_ = true, pos_ = 2;
+  } else if (text_.compare(0, 2, "H:") == 0) {
+    pos_ = 2;
+  }
+  const LayoutAttribute lead = vertical_ ? LayoutAttributeTop : LayoutAttributeLeading;
+  const LayoutAttribute trail = vertical_ ? LayoutAttributeBottom : LayoutAttributeTrailing;
+  const LayoutAttribute size = vertical_ ? LayoutAttributeHeight : LayoutAttributeWidth;
+  std::shared_ptr<View> previous;
+  std::vector<Predicate> pending;  // the spacing before the next view
+  bool edgeBefore = eat('|');
+  if (edgeBefore) {
+    if (auto e = connection(pending, true)) return Result<List>::failure(*e);
+  }
+  while (eat('[')) {
+    const std::size_t nameAt = pos_;
+    const std::string n = name();
+    auto found = views_.find(n);
+    if (n.empty() || found == views_.end() || !found->second) {
+      pos_ = nameAt;
+      return Result<List>::failure(*fail("\"" + n + "\" is not a key in the views dictionary"));
+    }
+    auto view = found->second;
+    if (at('(')) {
+      std::vector<Predicate> sizes;
+      if (auto e = predicates(sizes, true)) return Result<List>::failure(*e);
+      for (const auto& p : sizes) {
+        relate(view, size, p.view, p.view ? size : LayoutAttributeNotAnAttribute, p, false);
+      }
+    }
+    if (!eat(']')) return Result<List>::failure(*fail("expected ']'"));
+    for (const auto& p : pending) {
+      if (previous) {
+        relate(view, lead, previous, trail, p, false);
+      } else {
+        auto super = view->superview();
+        if (!super) return Result<List>::failure(*fail("'|' needs a view with a superview"));
+        relate(view, lead, super, lead, p, false);
+      }
+    }
+    pending.clear();
+    previous = view;
+    if (at('-') || at('[')) {
+      if (auto e = connection(pending, false)) return Result<List>::failure(*e);
+    } else if (at('|')) {
+      pending.push_back(Predicate{});  // flush with the edge
+    }
+  }
+  if (eat('|')) {
+    if (!previous) return Result<List>::failure(*fail("expected a view"));
+    auto super = previous->superview();
+    if (!super) return Result<List>::failure(*fail("'|' needs a view with a superview"));
+    for (const auto& p : pending) relate(super, trail, previous, trail, p, false);
+    pending.clear();
+  }
+  if (!previous) return Result<List>::failure(*fail("expected a view"));
+  if (pos_ != text_.size() || !pending.empty()) {
+    return Result<List>::failure(*fail("unexpected text"));
+  }
+  return Result<List>::success(std::move(out_));
+}
+
+}  // namespace
+
+Result<std::vector<std::shared_ptr<LayoutConstraint>>>
+LayoutConstraint::constraintsWithVisualFormat(
+    const std::string& format, unsigned /*options*/, const std::map<std::string, double>& metrics,
+    const std::map<std::string, std::shared_ptr<View>>& views) {
+  return Parser(format, metrics, views).parse();
+}
+
+}  // namespace platform

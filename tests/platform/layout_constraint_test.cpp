@@ -1,0 +1,241 @@
+// Platform constraints laid out by the layout pass: activation, frames, intrinsic sizes,
+// margins, guides, autoresizing and broken constraints.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/Log.h"
+#include "platform/layout/LayoutConstraint.h"
+#include "platform/layout/LayoutGuide.h"
+#include "platform/layout/ViewLayout.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/View.h"
+#include "platform/ui/ViewController.h"
+#include "ui_support.h"
+
+namespace platform {
+namespace {
+
+using C = LayoutConstraint;
+
+std::shared_ptr<C> make(const std::shared_ptr<Object>& a, LayoutAttribute aa, LayoutRelation r,
+                        const std::shared_ptr<Object>& b, LayoutAttribute ba, double m = 1,
+                        double c = 0) {
+  return C::create(a, aa, r, b, ba, m, c);
+}
+
+std::shared_ptr<View> constrainedChild(const std::shared_ptr<View>& parent) {
+  auto v = View::create();
+  setTranslatesAutoresizingMaskIntoConstraints(*v, false);
+  parent->addSubview(v);
+  return v;
+}
+
+void expectFrame(const View& v, double x, double y, double w, double h) {
+  const Rect f = v.frame();
+  EXPECT_NEAR(f.origin.x, x, 1e-6);
+  EXPECT_NEAR(f.origin.y, y, 1e-6);
+  EXPECT_NEAR(f.size.width, w, 1e-6);
+  EXPECT_NEAR(f.size.height, h, 1e-6);
+}
+
+struct CapturedLog {
+  std::vector<std::string> lines;
+  CapturedLog() {
+    setLogSink([this](LogLevel, std::string_view tag, std::string_view message) {
+      lines.push_back(std::string(tag) + ": " + std::string(message));
+    });
+  }
+  ~CapturedLog() { setLogSink(nullptr); }
+};
+
+class LayoutConstraintTest : public ui_test::UITest {};
+
+TEST_F(LayoutConstraintTest, ActivationInstallsOnTheClosestCommonAncestor) {
+  auto root = View::create(makeRect(0, 0, 320, 480));
+  auto box = View::create(), row = View::create(), a = View::create(), b = View::create();
+  root->addSubview(box);
+  root->addSubview(row);
+  row->addSubview(a);
+  row->addSubview(b);
+  auto between = make(a, LayoutAttributeLeft, LayoutRelationEqual, b, LayoutAttributeRight);
+  auto across = make(a, LayoutAttributeTop, LayoutRelationEqual, box, LayoutAttributeBottom);
+  auto own = make(a, LayoutAttributeWidth, LayoutRelationEqual, nullptr,
+                  LayoutAttributeNotAnAttribute, 1, 40);
+  C::activateConstraints({between, across, own});
+  EXPECT_EQ(between->installedView(), row);
+  EXPECT_EQ(across->installedView(), root);
+  EXPECT_EQ(own->installedView(), a);
+  EXPECT_EQ(constraints(*row).size(), 1u);
+  between->setActive(false);
+  EXPECT_TRUE(constraints(*row).empty());
+  EXPECT_FALSE(between->installedView());
+
+  CapturedLog log;  // no shared ancestor: stays inactive, with a reason
+  auto stranger = View::create();
+  auto apart = make(a, LayoutAttributeLeft, LayoutRelationEqual, stranger, LayoutAttributeLeft);
+  apart->setActive(true);
+  EXPECT_FALSE(apart->isActive());
+  ASSERT_FALSE(log.lines.empty());
+  EXPECT_NE(log.lines.back().find("no common ancestor"), std::string::npos);
+}
+
+TEST_F(LayoutConstraintTest, TheLayoutPassSolvesFramesAndFollowsChanges) {
+  auto root = View::create(makeRect(0, 0, 320, 480));
+  auto v = constrainedChild(root);
+  auto left = make(v, LayoutAttributeLeft, LayoutRelationEqual, root, LayoutAttributeLeft, 1, 10);
+  auto right =
+      make(v, LayoutAttributeRight, LayoutRelationEqual, root, LayoutAttributeRight, 1, -30);
+  auto top = make(v, LayoutAttributeTop, LayoutRelationEqual, root, LayoutAttributeCenterY);
+  auto height =
+      make(v, LayoutAttributeHeight, LayoutRelationEqual, root, LayoutAttributeHeight, 0.25);
+  C::activateConstraints({left, right, top, height});
+  root->layoutIfNeeded();
+  expectFrame(*v, 10, 240, 280, 120);
+
+  right->setConstant(-110);  // a constant edited while active
+  root->layoutIfNeeded();
+  expectFrame(*v, 10, 240, 200, 120);
+
+  root->setFrame(makeRect(0, 0, 400, 600));  // the container resizes
+  root->layoutIfNeeded();
+  expectFrame(*v, 10, 300, 280, 150);
+
+  auto narrow = make(v, LayoutAttributeWidth, LayoutRelationLessThanOrEqual, nullptr,
+                     LayoutAttributeNotAnAttribute, 1, 100);
+  narrow->setPriority(kLayoutPriorityDefaultHigh);  // beats no required one: right edge holds
+  narrow->setActive(true);
+  root->layoutIfNeeded();
+  expectFrame(*v, 10, 300, 280, 150);
+  right->setActive(false);  // now it decides
+  root->layoutIfNeeded();
+  expectFrame(*v, 10, 300, 100, 150);
+  narrow->setActive(false);
+  right->setActive(true);
+  root->layoutIfNeeded();
+  expectFrame(*v, 10, 300, 280, 150);
+}
+
+TEST_F(LayoutConstraintTest, IntrinsicSizesHugAndResistAtTheirPriorities) {
+  auto root = View::create(makeRect(0, 0, 320, 480));
+  auto label = Label::create();
+  setTranslatesAutoresizingMaskIntoConstraints(*label, false);
+  root->addSubview(label);
+  label->setText("Pick-up at four");
+  const Size natural = label->intrinsicContentSize();
+  ASSERT_GT(natural.width, 20);
+  C::activateConstraints(
+      {make(label, LayoutAttributeLeft, LayoutRelationEqual, root, LayoutAttributeLeft, 1, 5),
+       make(label, LayoutAttributeTop, LayoutRelationEqual, root, LayoutAttributeTop, 1, 6)});
+  root->layoutIfNeeded();
+  expectFrame(*label, 5, 6, natural.width, natural.height);
+
+  auto squeeze = make(label, LayoutAttributeWidth, LayoutRelationEqual, nullptr,
+                      LayoutAttributeNotAnAttribute, 1, 10);
+  squeeze->setPriority(500);  // under compression resistance (750)
+  squeeze->setActive(true);
+  auto stretch = make(label, LayoutAttributeHeight, LayoutRelationEqual, nullptr,
+                      LayoutAttributeNotAnAttribute, 1, 100);
+  stretch->setPriority(500);  // over hugging (250)
+  stretch->setActive(true);
+  root->layoutIfNeeded();
+  expectFrame(*label, 5, 6, natural.width, 100);
+  squeeze->setPriority(kLayoutPriorityRequired);
+  root->layoutIfNeeded();
+  EXPECT_NEAR(label->frame().size.width, 10, 1e-6);
+
+  squeeze->setActive(false);
+  label->setText("Pick-up at four, or at five on Fridays");  // a longer text grows the label
+  root->layoutIfNeeded();
+  EXPECT_NEAR(label->frame().size.width, label->intrinsicContentSize().width, 1e-6);
+  EXPECT_GT(label->frame().size.width, natural.width);
+}
+
+TEST_F(LayoutConstraintTest, MarginsGuidesAndAutoresizedNeighbours) {
+  auto controller = ViewController::create();
+  auto root = controller->view();
+  root->setFrame(makeRect(0, 0, 320, 480));
+  auto v = constrainedChild(root);
+  auto top = topLayoutGuide(*controller), bottom = bottomLayoutGuide(*controller);
+  top->setLength(20);
+  bottom->setLength(44);
+  auto fixed = View::create(makeRect(0, 0, 50, 30));  // placed by its frame
+  fixed->setAutoresizingMask(ViewAutoresizingFlexibleLeftMargin);
+  root->addSubview(fixed);
+  fixed->setFrame(makeRect(260, 100, 50, 30));
+  C::activateConstraints(
+      {make(v, LayoutAttributeLeft, LayoutRelationEqual, root, LayoutAttributeLeftMargin),
+       make(v, LayoutAttributeRight, LayoutRelationEqual, fixed, LayoutAttributeLeft, 1, -4),
+       make(v, LayoutAttributeTop, LayoutRelationEqual, top, LayoutAttributeBottom),
+       make(v, LayoutAttributeBottom, LayoutRelationEqual, bottom, LayoutAttributeTop)});
+  root->layoutIfNeeded();
+  expectFrame(*v, 8, 20, 248, 416);
+  setLayoutMargins(*root, EdgeInsets{0, 16, 0, 16});
+  bottom->setLength(260);                    // a keyboard came up
+  root->setFrame(makeRect(0, 0, 360, 480));  // and the neighbour moved with its mask
+  root->layoutIfNeeded();
+  EXPECT_NEAR(fixed->frame().origin.x, 300, 1e-6);
+  expectFrame(*v, 16, 20, 280, 200);
+}
+
+TEST_F(LayoutConstraintTest, ImpossibleRequiredConstraintsAreBrokenAndLogged) {
+  CapturedLog log;
+  auto root = View::create(makeRect(0, 0, 320, 480));
+  auto v = constrainedChild(root);
+  auto first = make(v, LayoutAttributeWidth, LayoutRelationEqual, nullptr,
+                    LayoutAttributeNotAnAttribute, 1, 100);
+  auto second = make(v, LayoutAttributeWidth, LayoutRelationEqual, nullptr,
+                     LayoutAttributeNotAnAttribute, 1, 200);
+  second->setIdentifier("too-wide");
+  C::activateConstraints({first, second});
+  root->layoutIfNeeded();
+  EXPECT_NEAR(v->frame().size.width, 100, 1e-6);
+  bool reported = false;
+  for (const auto& line : log.lines) reported |= line.find("too-wide") != std::string::npos;
+  EXPECT_TRUE(reported);
+  first->setActive(false);  // the broken one takes over once it can hold
+  root->layoutIfNeeded();
+  EXPECT_NEAR(v->frame().size.width, 200, 1e-6);
+}
+
+}  // namespace
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+TEST_F(LayoutConstraintTest, VisualFormatPinsEdgesSpacingsAndSizes) {
+  auto root = View::create(makeRect(0, 0, 320, 480));
+  auto bar = constrainedChild(root), page = constrainedChild(root);
+  const std::map<std::string, std::shared_ptr<View>> views{{"toorBar", bar}, {"pageLabel", page}};
+  const std::map<std::string, double> metrics{{"SCPickerPageCtrlH", 30}};
+  std::vector<std::shared_ptr<C>> all;
+  for (const char* format :
+       {"H:|-0-[toorBar]-0-|", "V:[toorBar(44)]-0-|", "V:[pageLabel(SCPickerPageCtrlH)]-20-|",
+        "H:|-[pageLabel(>=40@750)]"}) {
+    auto result = C::constraintsWithVisualFormat(format, 0, metrics, views);
+    ASSERT_TRUE(result) << format << ": " << result.error->localizedDescription();
+    all.insert(all.end(), result.value->begin(), result.value->end());
+  }
+  C::activateConstraints(all);
+  root->layoutIfNeeded();
+  expectFrame(*bar, 0, 436, 320, 44);
+  EXPECT_NEAR(page->frame().origin.x, 20, 1e-6);  // the standard spacing to an edge
+  EXPECT_NEAR(page->frame().origin.y, 480 - 20 - 30, 1e-6);
+  EXPECT_NEAR(page->frame().size.height, 30, 1e-6);
+
+  for (const char* bad : {"H:|-0-[nobody]-0-|", "V:[toorBar(unknownMetric)]", "H:[toorBar",
+                          "H:|-0-[toorBar]-x", "", "H:[toorBar(@2000)]"}) {
+    auto result = C::constraintsWithVisualFormat(bad, 0, metrics, views);
+    ASSERT_FALSE(result) << bad;
+    EXPECT_NE(result.error->localizedDescription().find("Unable to parse constraint format"),
+              std::string::npos);
+  }
+  auto orphan = View::create();  // '|' needs a superview
+  EXPECT_FALSE(C::constraintsWithVisualFormat("H:|[o]", 0, {}, {{"o", orphan}}));
+}
+
+}  // namespace
+}  // namespace platform
