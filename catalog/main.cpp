@@ -5,6 +5,7 @@
 #include "catalog/Catalog.h"
 #include "catalog/Scenes.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/ui/StartupHooks.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ const std::vector<SceneEntry>& scenes() {
 
 int main(int argc, char** argv) {
   platform::RunLoop::bindMainToCurrentThread();
+  platform::runStartupHooks();
   std::string output = argc > 1 ? argv[1] : "out/catalog";
   catalog::Catalog catalog(output);
   const auto& all = scenes();
