@@ -97,6 +97,8 @@ class BarButtonItem : public Object {
  protected:
   friend class Object;
   BarButtonItem() = default;
+  // For subclasses' factories.
+  void setSystemItem(std::optional<BarButtonSystemItem> item) { systemItem_ = item; }
 
  private:
   void changed() { changed_.notify(); }

@@ -124,18 +124,20 @@ bool TextField::resignFirstResponder() {
 
 void TextField::didBecomeFirstResponder() {
   editing_ = true;
-  auto me = self<TextField>();
+  auto keepAlive = self<TextField>();  // the delegate may let go of the field
   if (auto d = delegate()) d->textFieldDidBeginEditing(*this);
   sendActionsForControlEvents(ControlEventEditingDidBegin);
-  NotificationCenter::defaultCenter().post(kTextFieldTextDidBeginEditingNotification, me);
+  NotificationCenter::defaultCenter().post(kTextFieldTextDidBeginEditingNotification,
+                                           shared_from_this());
 }
 
 void TextField::didResignFirstResponder() {
   editing_ = false;
-  auto me = self<TextField>();
+  auto keepAlive = self<TextField>();  // the delegate may let go of the field
   if (auto d = delegate()) d->textFieldDidEndEditing(*this);
   sendActionsForControlEvents(ControlEventEditingDidEnd);
-  NotificationCenter::defaultCenter().post(kTextFieldTextDidEndEditingNotification, me);
+  NotificationCenter::defaultCenter().post(kTextFieldTextDidEndEditingNotification,
+                                           shared_from_this());
 }
 
 void TextField::replace(TextRange range, const std::string& replacement) {
@@ -143,7 +145,7 @@ void TextField::replace(TextRange range, const std::string& replacement) {
   text_.replace(range.location, range.length, replacement);
   refreshLabel();
   sendActionsForControlEvents(ControlEventEditingChanged);
-  NotificationCenter::defaultCenter().post(kTextFieldTextDidChangeNotification, self<TextField>());
+  NotificationCenter::defaultCenter().post(kTextFieldTextDidChangeNotification, shared_from_this());
 }
 
 void TextField::insertText(const std::string& text) {

@@ -19,7 +19,8 @@ enum class TextBorderStyle { None = 0, Line = 1, Bezel = 2, RoundedRect = 3 };
 // (its accessory view on top). Beginning and ending editing ask the delegate, tell it, send the
 // editing control events and post the begin/end notifications with the field as object; typing
 // (insertText, deleteBackward) asks the delegate about the change, then sends editing-changed and
-// posts the change notification. Text set in code posts nothing. While empty it shows the
+// posts the change notification (the notifications carry the field as their Object). Text set in
+// code posts nothing. While empty it shows the
 // placeholder in light grey.
 class TextField : public Control {
  public:

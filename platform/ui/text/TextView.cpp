@@ -87,17 +87,19 @@ bool TextView::resignFirstResponder() {
 void TextView::didBecomeFirstResponder() {
   if (!editable_) return;  // selecting text in a read-only view is not editing
   editing_ = true;
-  auto me = self<TextView>();
+  auto keepAlive = self<TextView>();  // the delegate may let go of the view
   if (auto d = delegate()) d->textViewDidBeginEditing(*this);
-  NotificationCenter::defaultCenter().post(kTextViewTextDidBeginEditingNotification, me);
+  NotificationCenter::defaultCenter().post(kTextViewTextDidBeginEditingNotification,
+                                           shared_from_this());
 }
 
 void TextView::didResignFirstResponder() {
   if (!editing_) return;
   editing_ = false;
-  auto me = self<TextView>();
+  auto keepAlive = self<TextView>();  // the delegate may let go of the view
   if (auto d = delegate()) d->textViewDidEndEditing(*this);
-  NotificationCenter::defaultCenter().post(kTextViewTextDidEndEditingNotification, me);
+  NotificationCenter::defaultCenter().post(kTextViewTextDidEndEditingNotification,
+                                           shared_from_this());
 }
 
 void TextView::replace(TextRange range, const std::string& replacement) {
@@ -106,9 +108,9 @@ void TextView::replace(TextRange range, const std::string& replacement) {
   if (!editing_) return;
   text_.replace(range.location, range.length, replacement);
   refresh();
-  auto me = self<TextView>();
+  auto keepAlive = self<TextView>();  // the delegate may let go of the view
   if (auto d = delegate()) d->textViewDidChange(*this);
-  NotificationCenter::defaultCenter().post(kTextViewTextDidChangeNotification, me);
+  NotificationCenter::defaultCenter().post(kTextViewTextDidChangeNotification, shared_from_this());
 }
 
 void TextView::insertText(const std::string& text) {
