@@ -36,14 +36,20 @@ class KeyboardTest : public ::testing::Test {
     window->setRootViewController(root);
     window->makeKeyAndVisible();
     manager = KBKeyboardManager::sharedManager();
+    forgetKeyboard();
     restoreDefaults();
+  }
+
+  // Ends whatever keyboard an earlier test left the manager remembering.
+  static void forgetKeyboard() {
+    auto& center = platform::NotificationCenter::defaultCenter();
+    center.post(platform::kKeyboardWillHideNotification);
+    center.post(platform::kKeyboardDidHideNotification);
   }
 
   ~KeyboardTest() override {
     if (auto first = platform::Responder::currentFirstResponder()) first->resignOnLeavingWindow();
-    auto& center = platform::NotificationCenter::defaultCenter();
-    center.post(platform::kKeyboardWillHideNotification);
-    center.post(platform::kKeyboardDidHideNotification);
+    forgetKeyboard();
     platform::KeyboardSimulator::shared().reset();
     platform::RunLoop::main().runPending();
     restoreDefaults();
