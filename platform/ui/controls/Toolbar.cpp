@@ -99,10 +99,17 @@ void Toolbar::refreshBackground() {
 
 Size Toolbar::sizeThatFits(const Size& size) const { return {size.width, kHeight}; }
 
+bool Toolbar::isFlexible(std::size_t index) const {
+  const auto& item = items_[index];
+  if (item->isFlexibleSpace()) return true;
+  return item->customView() &&
+         (item->customView()->autoresizingMask() & ViewAutoresizingFlexibleWidth) != 0;
+}
+
 double Toolbar::itemWidth(std::size_t index) const {
   const auto& item = items_[index];
   if (item->isFixedSpace()) return item->width();
-  if (item->isFlexibleSpace()) return 0;
+  if (isFlexible(index)) return 0;
   const auto& view = itemViews_[index];
   if (item->customView()) return width(view->frame());
   if (item->width() > 0) return item->width();
@@ -115,7 +122,7 @@ void Toolbar::layoutSubviews() {
   std::size_t flexible = 0;
   for (std::size_t i = 0; i < items_.size(); ++i) {
     used += itemWidth(i);
-    if (items_[i]->isFlexibleSpace()) ++flexible;
+    if (isFlexible(i)) ++flexible;
     if (i > 0 && itemViews_[i] && itemViews_[i - 1]) used += kItemSpacing;
   }
   const double share =
@@ -123,7 +130,7 @@ void Toolbar::layoutSubviews() {
   double x = kEdgeMargin;
   for (std::size_t i = 0; i < items_.size(); ++i) {
     if (i > 0 && itemViews_[i] && itemViews_[i - 1]) x += kItemSpacing;
-    const double iw = items_[i]->isFlexibleSpace() ? share : itemWidth(i);
+    const double iw = isFlexible(i) ? share : itemWidth(i);
     if (const auto& view = itemViews_[i]) {
       const bool fill = !std::dynamic_pointer_cast<ToolbarButton>(view)
                             ? (view->autoresizingMask() & ViewAutoresizingFlexibleHeight) != 0

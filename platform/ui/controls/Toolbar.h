@@ -14,9 +14,10 @@ namespace platform {
 // A bar of items, 44 points high. Each item that is not a space gets a view: its custom view,
 // a ToolbarButton for an image, a ToolbarTextButton for a title or a system item. Layout, left to
 // right from kEdgeMargin: item views at their fitting width with kItemSpacing between two
-// neighbours, fixed spaces at their width, and what is left shared by the flexible spaces (none
-// left: the views run on). Views are centred vertically; a custom view with a flexible height
-// fills the bar. The items keep their views up to date while they are in the bar.
+// neighbours, fixed spaces at their width, and what is left shared by the flexible spaces and
+// the custom views with a flexible width (none left: the views run on). Views are centred
+// vertically; a custom view with a flexible height fills the bar. The items keep their views up to
+// date while they are in the bar.
 class Toolbar : public View {
  public:
   static std::shared_ptr<Toolbar> create(const Rect& frame = {});
@@ -52,6 +53,7 @@ class Toolbar : public View {
   void refreshItemViews();
   void refreshBackground();
   double itemWidth(std::size_t index) const;
+  bool isFlexible(std::size_t index) const;
 
   std::vector<std::shared_ptr<BarButtonItem>> items_;
   std::vector<std::shared_ptr<View>> itemViews_;  // one per item, nullptr for spaces
