@@ -11,5 +11,6 @@ void sceneDiskCacheReport(Catalog& catalog);
 void sceneRemoteImageGrid(Catalog& catalog);
 void sceneImageViewBindings(Catalog& catalog);
 void sceneProgressHUD(Catalog& catalog);
+void sceneKeyboardAvoidance(Catalog& catalog);
 
 }  // namespace catalog

@@ -22,6 +22,7 @@ const std::vector<SceneEntry>& scenes() {
       {"Remote pictures", catalog::sceneRemoteImageGrid},
       {"Image views bound to remote pictures", catalog::sceneImageViewBindings},
       {"Progress HUD", catalog::sceneProgressHUD},
+      {"Keyboard avoidance and toolbar", catalog::sceneKeyboardAvoidance},
   };
   return kScenes;
 }

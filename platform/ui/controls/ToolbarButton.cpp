@@ -1,5 +1,6 @@
 #include "platform/ui/controls/ToolbarButton.h"
 
+#include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/controls/ToolbarTextButton.h"
 
@@ -27,6 +28,11 @@ void ToolbarButton::refreshFromItem() {
   setImage(item->image(), ControlStateNormal);
   setEnabled(item->isEnabled());
   setTintColor(item->tintColor());
+  // A disabled item's image is drawn greyed out, like a disabled title.
+  if (item->image()) {
+    imageView()->setTintColor(item->isEnabled() ? std::nullopt
+                                                : std::optional<Color>(Color::white(0.5, 0.6)));
+  }
   setAccessibilityLabel(item->accessibilityLabel());
   setContentEdgeInsets({0, 4, 0, 4});
 }
