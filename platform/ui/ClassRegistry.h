@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <typeindex>
 #include <vector>
 
@@ -40,9 +41,14 @@ class ClassRegistry {
   template <class T>
   const ObjectClass& add(const std::string& name) {
     if (const ObjectClass* known = named(name)) return *known;
-    return insert(std::make_unique<ObjectClass>(
-        name, std::type_index(typeid(T)),
-        [](const Object& o) { return dynamic_cast<const T*>(&o) != nullptr; }));
+    return insert(
+        std::make_unique<ObjectClass>(name, std::type_index(typeid(T)), [](const Object& o) {
+          if constexpr (std::is_base_of_v<T, Object>) {
+            return true;  // every object is one
+          } else {
+            return dynamic_cast<const T*>(&o) != nullptr;
+          }
+        }));
   }
   // nullptr when no class has that name.
   const ObjectClass* named(const std::string& name) const;

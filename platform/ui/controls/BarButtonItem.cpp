@@ -98,6 +98,7 @@ void BarButtonItem::setEnabled(bool enabled) {
 }
 
 void BarButtonItem::setTintColor(std::optional<Color> color) {
+  if (tint_ == color) return;
   tint_ = color;
   changed();
 }

@@ -39,11 +39,11 @@ void Toolbar::rebuildItemViews() {
     std::shared_ptr<View> view;
     if (item->customView()) {
       view = item->customView();
+      addSubview(view);
     } else if (!item->isSpace()) {
-      view = item->image() ? std::static_pointer_cast<View>(ToolbarButton::create(item))
-                           : std::static_pointer_cast<View>(ToolbarTextButton::create(item));
+      view = item->image() ? std::static_pointer_cast<View>(ToolbarButton::create(item, this))
+                           : std::static_pointer_cast<View>(ToolbarTextButton::create(item, this));
     }
-    if (view) addSubview(view);
     itemViews_.push_back(view);
     // An item standing twice is watched once.
     if (watched.insert(item.get()).second) {

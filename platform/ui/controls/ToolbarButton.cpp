@@ -6,9 +6,11 @@
 
 namespace platform {
 
-std::shared_ptr<ToolbarButton> ToolbarButton::create(const std::shared_ptr<BarButtonItem>& item) {
+std::shared_ptr<ToolbarButton> ToolbarButton::create(const std::shared_ptr<BarButtonItem>& item,
+                                                     View* bar) {
   auto button = make<ToolbarButton>();
   button->item_ = item;
+  if (bar) bar->addSubview(button);
   button->refreshFromItem();
   return button;
 }
@@ -25,22 +27,23 @@ void ToolbarButton::didInit() {
 void ToolbarButton::refreshFromItem() {
   auto item = this->item();
   if (!item) return;
-  setImage(item->image(), ControlStateNormal);
-  setEnabled(item->isEnabled());
   setTintColor(item->tintColor());
   // A disabled item's image is drawn greyed out, like a disabled title.
   if (item->image()) {
     imageView()->setTintColor(item->isEnabled() ? std::nullopt
                                                 : std::optional<Color>(Color::white(0.5, 0.6)));
   }
+  setImage(item->image(), ControlStateNormal);
+  setEnabled(item->isEnabled());
   setAccessibilityLabel(item->accessibilityLabel());
   setContentEdgeInsets({0, 4, 0, 4});
 }
 
 std::shared_ptr<ToolbarTextButton> ToolbarTextButton::create(
-    const std::shared_ptr<BarButtonItem>& item) {
+    const std::shared_ptr<BarButtonItem>& item, View* bar) {
   auto button = make<ToolbarTextButton>();
   button->item_ = item;
+  if (bar) bar->addSubview(button);
   button->refreshFromItem();
   return button;
 }

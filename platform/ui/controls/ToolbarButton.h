@@ -11,7 +11,10 @@ namespace platform {
 // "UIToolbarButton"). A tap sends the item's action.
 class ToolbarButton : public Button {
  public:
-  static std::shared_ptr<ToolbarButton> create(const std::shared_ptr<BarButtonItem>& item);
+  // Added to `bar` (when given) before it takes the item's looks, so it draws them once in the
+  // bar's tint.
+  static std::shared_ptr<ToolbarButton> create(const std::shared_ptr<BarButtonItem>& item,
+                                               View* bar = nullptr);
   std::shared_ptr<BarButtonItem> item() const { return item_.lock(); }
   // Takes the item's image, title, enabled state, tint and label again.
   virtual void refreshFromItem();

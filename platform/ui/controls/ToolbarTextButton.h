@@ -10,7 +10,10 @@ namespace platform {
 // calls this class "UIToolbarTextButton"); a done-style item shows it in bold.
 class ToolbarTextButton : public ToolbarButton {
  public:
-  static std::shared_ptr<ToolbarTextButton> create(const std::shared_ptr<BarButtonItem>& item);
+  // Added to `bar` (when given) before it takes the item's looks, so it draws them once in the
+  // bar's tint.
+  static std::shared_ptr<ToolbarTextButton> create(const std::shared_ptr<BarButtonItem>& item,
+                                                   View* bar = nullptr);
   void refreshFromItem() override;
 
  protected:

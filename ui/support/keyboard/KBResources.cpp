@@ -3,11 +3,16 @@
 namespace sprout {
 
 std::shared_ptr<platform::Bundle> keyboardManagerBundle() {
-  auto main = platform::Bundle::main();
-  if (auto path = main->pathForResource("KBKeyboardManager", "bundle")) {
-    if (auto bundle = platform::Bundle::bundleWithPath(*path)) return bundle;
+  // Looked up once per main bundle: every toolbar asks for its arrows.
+  static std::shared_ptr<platform::Bundle> main, found;  // main thread only
+  auto current = platform::Bundle::main();
+  if (current == main && found) return found;
+  main = current;
+  found = current;
+  if (auto path = current->pathForResource("KBKeyboardManager", "bundle")) {
+    if (auto bundle = platform::Bundle::bundleWithPath(*path)) found = bundle;
   }
-  return main;
+  return found;
 }
 
 std::string keyboardManagerText(const std::string& key) {
