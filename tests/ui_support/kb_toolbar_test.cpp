@@ -267,3 +267,29 @@ TEST_F(KeyboardTest, TitleSitsBetweenTheButtonsWithSixteenPointMargins) {
 
 }  // namespace
 }  // namespace sprout::kb_test
+
+namespace sprout::kb_test {
+namespace {
+
+TEST_F(KeyboardTest, TextViewGetsItsBarAfterTheKeyboardAndTheKeyboardTakesItsHeight) {
+  auto notes = platform::TextView::create(platform::makeRect(20, 100, 280, 100));
+  root->view()->addSubview(notes);
+  notes->becomeFirstResponder();
+  // The keyboard came up before the text view said it was editing: bare at first.
+  EXPECT_DOUBLE_EQ(manager->keyboardSize().height, 216);
+  settle();  // the bar goes on, the keyboard is reloaded with it
+  ASSERT_TRUE(barOf(*notes));
+  EXPECT_DOUBLE_EQ(manager->keyboardSize().height, 260);
+}
+
+TEST_F(KeyboardTest, OverriddenAppearanceReachesTheFieldAndItsBar) {
+  manager->setOverrideKeyboardAppearance(true);
+  manager->setKeyboardAppearance(platform::KeyboardAppearanceDark);
+  auto field = addField(*root->view(), platform::makeRect(20, 100, 280, 30));
+  field->becomeFirstResponder();
+  EXPECT_EQ(field->keyboardAppearance(), platform::KeyboardAppearanceDark);
+  EXPECT_EQ(barOf(*field)->barStyle(), platform::BarStyle::Black);
+}
+
+}  // namespace
+}  // namespace sprout::kb_test
