@@ -243,10 +243,12 @@ TEST_F(KeyboardTest, TitleSitsBetweenTheButtonsWithSixteenPointMargins) {
   EXPECT_DOUBLE_EQ(height(title), 44);
   // The title button without an action is disabled and grey.
   EXPECT_FALSE(bar->titleItem()->titleButton()->isEnabled());
+  EXPECT_FALSE(bar->titleItem()->isEnabled());
   EXPECT_EQ(bar->titleItem()->titleButton()->currentTitleColor(), platform::Color::lightGray());
   int taps = 0;
   setTitleTarget(*field, [&](platform::View&) { ++taps; });
   EXPECT_TRUE(bar->titleItem()->titleButton()->isEnabled());
+  EXPECT_TRUE(bar->titleItem()->isEnabled());
   bar->titleItem()->titleButton()->sendActionsForControlEvents(platform::ControlEventTouchUpInside);
   EXPECT_EQ(taps, 1);
 

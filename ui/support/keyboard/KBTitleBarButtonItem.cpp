@@ -56,7 +56,9 @@ void KBTitleBarButtonItem::setTitle(std::optional<std::string> title) {
 
 void KBTitleBarButtonItem::setTitleInvocation(KBInvocation invocation) {
   titleInvocation_ = std::move(invocation);
-  titleButton_->setEnabled(static_cast<bool>(titleInvocation_));
+  const bool tappable = static_cast<bool>(titleInvocation_);
+  setEnabled(tappable);
+  titleButton_->setEnabled(tappable);
 }
 
 }  // namespace sprout

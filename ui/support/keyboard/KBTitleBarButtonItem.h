@@ -27,7 +27,9 @@ class KBTitleBarButtonItem : public KBBarButtonItem {
   void setSelectableTextColor(const platform::Color& color);
   void setTitle(std::optional<std::string> title);
   const KBInvocation& titleInvocation() const { return titleInvocation_; }
+  // With an action the item and its button are enabled; without one both are disabled.
   void setTitleInvocation(KBInvocation invocation);
+  void setTitleTarget(KBInvocation action) { setTitleInvocation(std::move(action)); }
 
   static const platform::Color kSelectableBlue;
 

@@ -47,7 +47,7 @@ void KBToolbar::tintColorDidChange() {
 
 void KBToolbar::setTitleFont(std::optional<platform::Font> font) {
   titleFont_ = std::move(font);
-  if (auto item = titleItem(); item && titleFont_) item->setFont(*titleFont_);
+  if (auto item = titleItem()) item->setFont(titleFont_.value_or(platform::Font::systemFont(13)));
 }
 
 void KBToolbar::setTitle(std::optional<std::string> title) {

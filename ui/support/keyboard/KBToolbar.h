@@ -22,11 +22,13 @@ class KBToolbar : public platform::Toolbar {
   static std::shared_ptr<KBToolbar> create(const platform::Rect& frame = {});
 
   const std::optional<platform::Font>& titleFont() const { return titleFont_; }
+  // No font means the system font of 13 points.
   void setTitleFont(std::optional<platform::Font> font);
   const std::optional<std::string>& title() const { return title_; }
   void setTitle(std::optional<std::string> title);
   const KBInvocation& titleInvocation() const { return titleInvocation_; }
   void setTitleInvocation(KBInvocation invocation);
+  void setTitleTarget(KBInvocation action) { setTitleInvocation(std::move(action)); }
 
   const std::optional<std::string>& doneTitle() const { return doneTitle_; }
   void setDoneTitle(std::optional<std::string> title) { doneTitle_ = std::move(title); }
