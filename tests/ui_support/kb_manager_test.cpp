@@ -183,3 +183,31 @@ TEST_F(KeyboardTest, DoesNothingWithoutAKeyWindow) {
 
 }  // namespace
 }  // namespace sprout::kb_test
+
+namespace sprout::kb_test {
+namespace {
+
+bool hasLine(const std::vector<std::string>& log, const std::string& part) {
+  for (const auto& line : log) {
+    if (line.find(part) != std::string::npos) return true;
+  }
+  return false;
+}
+
+TEST_F(KeyboardTest, LogsWhatItMovesAndRestores) {
+  manager->setEnableAutoToolbar(false);
+  auto field = addField(*root->view(), platform::makeRect(20, 400, 280, 30));
+  auto& log = captureLog();
+  field->becomeFirstResponder();
+  EXPECT_TRUE(hasLine(log, "KBKeyboardManager: ****** textFieldViewDidBeginEditing: started"));
+  EXPECT_TRUE(hasLine(log, "<ViewController 0x"));
+  EXPECT_TRUE(hasLine(log, "beginning Frame: {{0, 0}, {320, 568}}"));
+  EXPECT_TRUE(hasLine(log, "KBKeyboardManager: Need to move: 88.00"));
+  EXPECT_TRUE(hasLine(log, "KBKeyboardManager: Moving Upward"));
+  EXPECT_TRUE(hasLine(log, "frame to : {{0, -88}, {320, 568}}"));
+  field->resignFirstResponder();
+  EXPECT_TRUE(hasLine(log, "frame to : {{0, 0}, {320, 568}}"));
+}
+
+}  // namespace
+}  // namespace sprout::kb_test

@@ -10,6 +10,7 @@
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/text/TextView.h"
 #include "ui/support/keyboard/KBKeyboardManager.h"
+#include "ui/support/keyboard/KBLogText.h"
 #include "ui/support/keyboard/KBTextInput.h"
 #include "ui/support/keyboard/KBViewAdditions.h"
 
@@ -35,12 +36,6 @@ Rect frameIn(const platform::View& view, const platform::View* to) {
   auto parent = view.superview();
   if (!parent) return view.frame();
   return parent->convertRectTo(view.frame(), to);
-}
-
-std::string fmt(const char* pattern, double value) {
-  char text[96];
-  std::snprintf(text, sizeof text, pattern, value);
-  return text;
 }
 
 double now() {
@@ -74,7 +69,9 @@ int KBKeyboardManager::guidePosition() {
 }
 
 void KBKeyboardManager::restoreLastScrollView(const std::shared_ptr<ScrollView>& scroll) {
-  showLog("Restoring " + KBDescription(*scroll) + " contentInset and contentOffset");
+  showLog("Restoring " + KBDescription(*scroll) +
+          " contentInset to : " + describe(startingContentInsets_) +
+          " and contentOffset to : " + describe(startingContentOffset_));
   const EdgeInsets insets = startingContentInsets_, indicators = startingScrollIndicatorInsets_;
   animate([scroll, insets, indicators] {
     scroll->setContentInset(insets);
@@ -103,7 +100,7 @@ void KBKeyboardManager::adjustFrame() {
   const int guide = guidePosition();
   double move = maxY(fieldRect) - (windowHeight - keyboardHeight);
   if (guide != 2) move = std::min(minY(fieldRect) - (statusBarHeight + 5), move);
-  showLog(fmt("Need to move: %.2f", move));
+  showLog(formatNumber("Need to move: %.2f", move));
 
   auto scroll = enclosingScrollView(*field);
   while (scroll && !scroll->isScrollEnabled()) scroll = enclosingScrollView(*scroll);
@@ -119,7 +116,9 @@ void KBKeyboardManager::adjustFrame() {
     startingContentInsets_ = scroll->contentInset();
     startingScrollIndicatorInsets_ = scroll->scrollIndicatorInsets();
     startingContentOffset_ = scroll->contentOffset();
-    showLog("Saving " + KBDescription(*scroll) + " contentInset and contentOffset");
+    showLog(std::string(last ? "Saving New " : "Saving ") + KBDescription(*scroll) +
+            " contentInset: " + describe(startingContentInsets_) +
+            " and contentOffset : " + describe(startingContentOffset_));
   }
   if (lastScrollView()) scrollToShow(move, *window);
 
@@ -162,9 +161,9 @@ void KBKeyboardManager::scrollToShow(double& move, const platform::Window& windo
     } else {
       move -= shouldOffsetY - offsetY;
     }
-    showLog(fmt("Adjusting %.2f to ", offsetY - shouldOffsetY) + KBDescription(*sv) +
+    showLog(formatNumber("Adjusting %.2f to ", offsetY - shouldOffsetY) + KBDescription(*sv) +
             " ContentOffset");
-    showLog(fmt("Remaining Move: %.2f", move));
+    showLog(formatNumber("Remaining Move: %.2f", move));
     const double x = sv->contentOffset().x;
     animate([sv, x, shouldOffsetY] { sv->setContentOffset({x, shouldOffsetY}); });
     lastView = sv;
@@ -177,7 +176,8 @@ void KBKeyboardManager::scrollToShow(double& move, const platform::Window& windo
   insets.bottom = std::max(startingContentInsets_.bottom, bottom);
   EdgeInsets indicators = last->scrollIndicatorInsets();
   indicators.bottom = insets.bottom;
-  showLog(KBDescription(*last) + fmt(" new ContentInset bottom: %.2f", insets.bottom));
+  showLog(KBDescription(*last) + " old ContentInset : " + describe(last->contentInset()));
+  showLog(KBDescription(*last) + " new ContentInset : " + describe(insets));
   animate([last, insets, indicators] {
     last->setContentInset(insets);
     last->setScrollIndicatorInsets(indicators);
@@ -199,7 +199,9 @@ void KBKeyboardManager::adjustTextView(platform::View& field, const platform::Wi
   EdgeInsets insets = text->contentInset();
   insets.bottom = fieldHeight - h;
   isTextViewContentInsetChanged_ = true;
-  showLog(KBDescription(*text) + fmt(" New UITextView.contentInset bottom: %.2f", insets.bottom));
+  showLog(KBDescription(*text) +
+          " Old UITextView.contentInset : " + describe(text->contentInset()));
+  showLog(KBDescription(*text) + " New UITextView.contentInset : " + describe(insets));
   animate([text, insets] {
     text->setContentInset(insets);
     text->setScrollIndicatorInsets(insets);
@@ -212,8 +214,8 @@ void KBKeyboardManager::moveRootView(double move, platform::ViewController& root
   const Rect rootRect = root.view()->frame();
   const bool sheet = isSheet(root);
   if (sheet) {
-    showLog(fmt("Found Special case for Model Presentation Style: %.0f",
-                static_cast<double>(root.modalPresentationStyle())));
+    showLog(formatNumber("Found Special case for Model Presentation Style: %.0f",
+                         static_cast<double>(root.modalPresentationStyle())));
   }
   Rect target = rootRect;
   if (move >= 0) {
@@ -256,7 +258,7 @@ void KBKeyboardManager::setRootViewFrame(Rect frame) {
     view->setFrame(frame);
     if (relayout) layoutNow(view);
   });
-  showLog("Set " + KBDescription(*controller) + " frame");
+  showLog("Set " + KBDescription(*controller) + " frame to : " + describe(frame));
 }
 
 void KBKeyboardManager::restoreOnHide() {
@@ -268,14 +270,18 @@ void KBKeyboardManager::restoreOnHide() {
       last->setContentInset(insets);
       last->setScrollIndicatorInsets(indicators);
       if (restoreOffset) last->setContentOffset(offset);
-      // No offset is left beyond the end of the content, in the whole chain.
-      for (auto sv = last; sv; sv = enclosingScrollView(*sv)) {
-        const double limit =
-            std::max(sv->contentSize().height, height(sv->frame())) - height(sv->frame());
-        if (limit < sv->contentOffset().y) sv->setContentOffset({sv->contentOffset().x, limit});
-      }
     });
-    showLog("Restoring " + KBDescription(*last) + " contentInset and contentOffset");
+    showLog("Restoring " + KBDescription(*last) + " contentInset to : " + describe(insets) +
+            " and contentOffset to : " + describe(offset));
+    // No offset is left beyond the end of the content, in the whole chain.
+    for (auto sv = last; sv; sv = enclosingScrollView(*sv)) {
+      const double limit =
+          std::max(sv->contentSize().height, height(sv->frame())) - height(sv->frame());
+      if (limit >= sv->contentOffset().y) continue;
+      const platform::Point clamped{sv->contentOffset().x, limit};
+      animate([sv, clamped] { sv->setContentOffset(clamped); });
+      showLog("Restoring " + KBDescription(*sv) + " contentOffset to : " + describe(clamped));
+    }
   }
   auto root = rootViewController();
   auto constraint = layoutGuideConstraint_.lock();
@@ -286,7 +292,7 @@ void KBKeyboardManager::restoreOnHide() {
     const Rect begin = topViewBeginRect_;
     const bool relayout = layoutIfNeededOnUpdate_;
     if (!constraint) {
-      showLog("Restoring " + KBDescription(*root) + " frame");
+      showLog("Restoring " + KBDescription(*root) + " frame to : " + describe(begin));
       movedDistance_ = 0;
     }
     animate([view, begin, relayout, constraint, initial] {

@@ -11,6 +11,7 @@
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/text/TextView.h"
 #include "ui/support/keyboard/KBKeyboardManager.h"
+#include "ui/support/keyboard/KBLogText.h"
 #include "ui/support/keyboard/KBNotificationInfo.h"
 #include "ui/support/keyboard/KBTextInput.h"
 #include "ui/support/keyboard/KBToolbarAddition.h"
@@ -33,13 +34,6 @@ bool sameSize(const platform::Size& a, const platform::Size& b) {
 }
 
 bool isZero(const Rect& r) { return r == platform::kRectZero; }
-
-std::string describe(const Rect& r) {
-  char text[96];
-  std::snprintf(text, sizeof text, "{{%g, %g}, {%g, %g}}", r.origin.x, r.origin.y, r.size.width,
-                r.size.height);
-  return text;
-}
 
 }  // namespace
 
@@ -121,7 +115,8 @@ void KBKeyboardManager::restoreTextViewInsets() {
   auto text = std::dynamic_pointer_cast<platform::TextView>(textFieldView());
   if (!isTextViewContentInsetChanged_ || !text) return;
   isTextViewContentInsetChanged_ = false;
-  showLog("Restoring " + KBDescription(*text) + " textView.contentInset");
+  showLog("Restoring " + KBDescription(*text) +
+          " textView.contentInset to : " + describe(startingTextViewContentInsets_));
   const auto insets = startingTextViewContentInsets_;
   const auto indicators = startingTextViewScrollIndicatorInsets_;
   animate([text, insets, indicators] {
