@@ -12,5 +12,6 @@ void sceneRemoteImageGrid(Catalog& catalog);
 void sceneImageViewBindings(Catalog& catalog);
 void sceneProgressHUD(Catalog& catalog);
 void sceneKeyboardAvoidance(Catalog& catalog);
+void sceneConstraintLayout(Catalog& catalog);
 
 }  // namespace catalog

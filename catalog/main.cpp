@@ -23,6 +23,7 @@ const std::vector<SceneEntry>& scenes() {
       {"Image views bound to remote pictures", catalog::sceneImageViewBindings},
       {"Progress HUD", catalog::sceneProgressHUD},
       {"Keyboard avoidance and toolbar", catalog::sceneKeyboardAvoidance},
+      {"Constraint layout", catalog::sceneConstraintLayout},
   };
   return kScenes;
 }

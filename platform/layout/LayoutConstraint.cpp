@@ -26,14 +26,21 @@ std::shared_ptr<LayoutConstraint> LayoutConstraint::create(
     LayoutRelation relation, const std::shared_ptr<Object>& secondItem,
     LayoutAttribute secondAttribute, double multiplier, double constant) {
   auto c = Object::make<LayoutConstraint>();
-  c->firstItem_ = firstItem;
-  c->firstAttribute_ = firstAttribute;
-  c->relation_ = relation;
-  c->secondItem_ = secondItem;
-  c->secondAttribute_ = secondItem ? secondAttribute : LayoutAttributeNotAnAttribute;
-  c->multiplier_ = std::isfinite(multiplier) ? multiplier : 1.0;
-  c->constant_ = std::isfinite(constant) ? constant : 0.0;
+  c->setUp(firstItem, firstAttribute, relation, secondItem, secondAttribute, multiplier, constant);
   return c;
+}
+
+void LayoutConstraint::setUp(const std::shared_ptr<Object>& firstItem,
+                             LayoutAttribute firstAttribute, LayoutRelation relation,
+                             const std::shared_ptr<Object>& secondItem,
+                             LayoutAttribute secondAttribute, double multiplier, double constant) {
+  firstItem_ = firstItem;
+  firstAttribute_ = firstAttribute;
+  relation_ = relation;
+  secondItem_ = secondItem;
+  secondAttribute_ = secondItem ? secondAttribute : LayoutAttributeNotAnAttribute;
+  multiplier_ = std::isfinite(multiplier) ? multiplier : 1.0;
+  constant_ = std::isfinite(constant) ? constant : 0.0;
 }
 
 void LayoutConstraint::activateConstraints(

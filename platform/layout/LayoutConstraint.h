@@ -72,6 +72,10 @@ class LayoutConstraint : public Object {
  protected:
   friend class Object;
   LayoutConstraint() = default;
+  // What create() sets, for subclasses made with Object::make.
+  void setUp(const std::shared_ptr<Object>& firstItem, LayoutAttribute firstAttribute,
+             LayoutRelation relation, const std::shared_ptr<Object>& secondItem,
+             LayoutAttribute secondAttribute, double multiplier, double constant);
 
  private:
   std::weak_ptr<Object> firstItem_;

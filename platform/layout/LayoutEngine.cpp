@@ -24,10 +24,10 @@ Global& global() {
   return g;
 }
 
-std::shared_ptr<View> rootOf(View& view) {
-  auto top = std::static_pointer_cast<View>(view.shared_from_this());
-  for (auto up = top->superview(); up; up = up->superview()) top = up;
-  return top;
+View& rootOf(View& view) {
+  View* top = &view;
+  for (auto up = top->superview(); up; up = up->superview()) top = up.get();
+  return *top;
 }
 
 bool differs(double a, double b) { return !(std::fabs(a - b) <= 1e-9); }  // NaN: never set
@@ -62,7 +62,7 @@ void LayoutEngine::noteChange(View* view) {
   auto& g = global();
   ++g.generation;
   g.inUse = true;
-  if (view) rootOf(*view)->setNeedsLayout();
+  if (view) rootOf(*view).setNeedsLayout();
 }
 
 void LayoutEngine::noteTreeChange(View* view) {
@@ -73,13 +73,13 @@ void LayoutEngine::noteTreeChange(View* view) {
 
 void LayoutEngine::applyLayout(View& view) {
   if (!global().inUse) return;
-  auto root = rootOf(view);
-  auto& engine = root->associatedOrMake<std::shared_ptr<LayoutEngine>>(kEngineKey);
+  View& root = rootOf(view);
+  auto& engine = root.associatedOrMake<std::shared_ptr<LayoutEngine>>(kEngineKey);
   if (!engine) engine = std::make_shared<LayoutEngine>();
   auto keep = engine;  // applying frames may run code that replaces the root's values
   keep->changed_ = false;
-  keep->update(*root);
-  keep->applyFrames(*root, keep->changed_, view);
+  keep->update(root);
+  keep->applyFrames(root, keep->changed_, view);
 }
 
 void LayoutEngine::update(View& root) {
@@ -88,12 +88,10 @@ void LayoutEngine::update(View& root) {
     sync(root);
   }
   // Frames held by their autoresizing masks may have moved since the last pass.
-  for (const auto& weak : order_) {
+  for (const auto& [weak, item] : pinned_) {
     auto view = weak.lock();
     if (!view) continue;
-    auto it = items_.find(view.get());
-    if (it == items_.end() || !it->second->pinned) continue;
-    Item& i = *it->second;
+    Item& i = *item;
     if (i.pinnedAsRoot) {
       const Rect b = view->bounds();
       suggest(i.width, b.size.width, i.last[2]);
@@ -121,7 +119,9 @@ void LayoutEngine::collect(View& root) {
   order_.clear();
   active_.clear();
   inTree_.clear();
-  std::vector<std::shared_ptr<View>> stack{std::static_pointer_cast<View>(root.shared_from_this())};
+  auto top = std::static_pointer_cast<View>(root.weak_from_this().lock());
+  if (!top) return;  // not owned yet: nothing to lay out
+  std::vector<std::shared_ptr<View>> stack{top};
   while (!stack.empty()) {
     auto v = std::move(stack.back());
     stack.pop_back();
@@ -135,7 +135,7 @@ void LayoutEngine::collect(View& root) {
 LayoutEngine::Item& LayoutEngine::item(const std::shared_ptr<Object>& object) {
   auto& slot = items_[object.get()];
   if (!slot || slot->object.lock() != object) {
-    if (slot) unpin(*slot);
+    if (slot) drop(*slot);  // a gone object's address, now another's
     slot = std::make_unique<Item>();
     slot->object = object;
     slot->left = solver_.makeVariable();
@@ -150,49 +150,9 @@ LayoutEngine::Item& LayoutEngine::item(const std::shared_ptr<Object>& object) {
 void LayoutEngine::sync(View& root) {
   ++sweep_;
   collect(root);
-  // Who takes part: the items of the constraints, views placed by constraints, their ancestors.
-  std::vector<std::shared_ptr<Object>> members;
   std::vector<std::shared_ptr<LayoutConstraint>> usable;
-  for (const auto& c : active_) {
-    auto first = c->firstItem(), second = c->secondItem();
-    auto v1 = LayoutConstraint::viewOfItem(first);
-    auto v2 = second ? LayoutConstraint::viewOfItem(second) : v1;
-    if (!v1 || !v2 || !inTree_.count(v1.get()) || !inTree_.count(v2.get())) continue;
-    usable.push_back(c);
-    members.push_back(first);
-    if (second) members.push_back(second);
-  }
-  for (const auto& weak : order_) {
-    auto v = weak.lock();
-    if (v && !translatesAutoresizingMaskIntoConstraints(*v)) members.push_back(v);
-  }
-  for (std::size_t i = 0; i < members.size(); ++i) {
-    Item& it = item(members[i]);
-    if (it.participating) continue;
-    it.participating = true;
-    auto view = LayoutConstraint::viewOfItem(members[i]);
-    if (auto guide = std::dynamic_pointer_cast<LayoutGuide>(members[i])) {
-      members.push_back(view);
-    } else if (auto super = view->superview()) {
-      members.push_back(super);
-    }
-  }
-  for (const auto& weak : order_) {  // parents come first, so a superview's item exists
-    auto v = weak.lock();
-    if (!v) continue;
-    auto it = items_.find(v.get());
-    if (it == items_.end() || it->second->seen != sweep_) continue;
-    Item& i = *it->second;
-    const bool held = v.get() == &root || translatesAutoresizingMaskIntoConstraints(*v);
-    if (v.get() == &root) {
-      pinRoot(i, root);
-    } else if (held) {
-      pinToSuperview(i, *v, *items_[v->superview().get()]);
-    } else {
-      unpin(i);
-    }
-    if (!held) placeIntrinsicSize(i, *v);
-  }
+  std::vector<std::shared_ptr<Object>> members = participants(usable);
+  holdViews(root);
   for (const auto& m : members) {
     if (auto guide = std::dynamic_pointer_cast<LayoutGuide>(m)) placeGuide(item(m), *guide);
   }
@@ -211,35 +171,97 @@ void LayoutEngine::sync(View& root) {
   for (const auto& c : usable) placeConstraint(c);
   active_.clear();  // the views own their constraints; the engine only reads them
   for (auto it = items_.begin(); it != items_.end();) {
-    Item& i = *it->second;
-    if (i.seen == sweep_) {
-      i.participating = false;  // recomputed next time
+    if (it->second->seen == sweep_) {
+      it->second->participating = false;  // recomputed next time
       ++it;
       continue;
     }
-    unpin(i);
-    for (Slot* s : {&i.hugWidth, &i.compressWidth, &i.hugHeight, &i.compressHeight, &i.guideLeft,
-                    &i.guideWidth, &i.guideEdge, &i.guideLength}) {
-      unplace(*s);
-    }
+    drop(*it->second);
     it = items_.erase(it);
   }
 }
 
-void LayoutEngine::pinRoot(Item& i, View& root) {
+// Who takes part: the items of the usable constraints (both in this tree), the views placed by
+// constraints, and the ancestors of all of them.
+std::vector<std::shared_ptr<Object>> LayoutEngine::participants(
+    std::vector<std::shared_ptr<LayoutConstraint>>& usable) {
+  std::vector<std::shared_ptr<Object>> members;
+  for (const auto& c : active_) {
+    auto first = c->firstItem(), second = c->secondItem();
+    auto v1 = LayoutConstraint::viewOfItem(first);
+    auto v2 = second ? LayoutConstraint::viewOfItem(second) : v1;
+    if (!v1 || !v2 || !inTree_.count(v1.get()) || !inTree_.count(v2.get())) continue;
+    usable.push_back(c);
+    members.push_back(first);
+    if (second) members.push_back(second);
+  }
+  for (const auto& weak : order_) {
+    auto v = weak.lock();
+    if (v && !translatesAutoresizingMaskIntoConstraints(*v)) members.push_back(v);
+  }
+  for (std::size_t i = 0; i < members.size(); ++i) {
+    Item& it = item(members[i]);
+    if (it.participating) continue;
+    it.participating = true;
+    auto view = LayoutConstraint::viewOfItem(members[i]);
+    if (!view) continue;
+    if (std::dynamic_pointer_cast<LayoutGuide>(members[i])) {
+      members.push_back(view);
+    } else if (auto super = view->superview()) {
+      members.push_back(super);
+    }
+  }
+  return members;
+}
+
+// The root and views that translate their masks are held at their frames; the others get their
+// intrinsic sizes.
+void LayoutEngine::holdViews(View& root) {
+  pinned_.clear();
+  for (const auto& weak : order_) {  // parents first, so a superview's item is ready
+    auto v = weak.lock();
+    if (!v) continue;
+    auto it = items_.find(v.get());
+    if (it == items_.end() || it->second->seen != sweep_) continue;
+    Item& i = *it->second;
+    if (v.get() == &root) {
+      pinRoot(i);
+      pinned_.emplace_back(v, &i);
+      continue;
+    }
+    auto super = items_.find(v->superview().get());
+    if (!translatesAutoresizingMaskIntoConstraints(*v)) {
+      unpin(i);
+      placeIntrinsicSize(i, *v);
+    } else if (super != items_.end()) {
+      pinToSuperview(i, *super->second);
+      pinned_.emplace_back(v, &i);
+    }
+  }
+}
+
+void LayoutEngine::drop(Item& i) {
+  unpin(i);
+  for (Slot* s : {&i.hugWidth, &i.compressWidth, &i.hugHeight, &i.compressHeight, &i.guideLeft,
+                  &i.guideWidth, &i.guideEdge, &i.guideLength}) {
+    unplace(*s);
+  }
+}
+
+void LayoutEngine::pinRoot(Item& i) {
   if (i.pinned && i.pinnedAsRoot) return;
   unpin(i);
   i.pinned = i.pinnedAsRoot = true;
-  for (SolverVariable v : {i.left, i.top, i.width, i.height})
+  for (SolverVariable v : {i.left, i.top, i.width, i.height}) {
     solver_.addEditVariable(v, kPinStrength);
+  }
   double unused = NAN;
   suggest(i.left, 0, unused);
   unused = NAN;
   suggest(i.top, 0, unused);
-  (void)root;
 }
 
-void LayoutEngine::pinToSuperview(Item& i, View& view, Item& super) {
+void LayoutEngine::pinToSuperview(Item& i, Item& super) {
   if (i.pinned && !i.pinnedAsRoot) return;
   unpin(i);
   i.pinned = true;
@@ -251,9 +273,10 @@ void LayoutEngine::pinToSuperview(Item& i, View& view, Item& super) {
   LinearExpression x, y;
   x.add(i.left, 1).add(super.left, -1).add(i.offsetX, -1);
   y.add(i.top, 1).add(super.top, -1).add(i.offsetY, -1);
-  place(i.pinX, x, SolverRelation::Equal, kSolverRequired, "autoresizing x");
-  place(i.pinY, y, SolverRelation::Equal, kSolverRequired, "autoresizing y");
-  (void)view;
+  place(i.pinX, x, SolverRelation::Equal, kSolverRequired,
+        [] { return std::string("autoresizing x"); });
+  place(i.pinY, y, SolverRelation::Equal, kSolverRequired,
+        [] { return std::string("autoresizing y"); });
 }
 
 void LayoutEngine::unpin(Item& i) {
@@ -285,8 +308,10 @@ void LayoutEngine::placeIntrinsicSize(Item& i, View& view) {
     LinearExpression e;
     e.add(v, 1).constant = -value;
     place(compress, e, SolverRelation::GreaterThanOrEqual,
-          contentCompressionResistancePriority(view, a), "compression resistance");
-    place(hug, e, SolverRelation::LessThanOrEqual, contentHuggingPriority(view, a), "hugging");
+          contentCompressionResistancePriority(view, a),
+          [] { return std::string("compression resistance"); });
+    place(hug, e, SolverRelation::LessThanOrEqual, contentHuggingPriority(view, a),
+          [] { return std::string("hugging"); });
   };
   axis(size.width, i.width, LayoutAxis::Horizontal, i.hugWidth, i.compressWidth);
   axis(size.height, i.height, LayoutAxis::Vertical, i.hugHeight, i.compressHeight);
@@ -305,10 +330,14 @@ void LayoutEngine::placeGuide(Item& g, LayoutGuide& guide) {
     edge.add(g.top, 1).add(g.height, 1).add(v.top, -1).add(v.height, -1);
   }
   length.add(g.height, 1).constant = -guide.length();
-  place(g.guideLeft, left, SolverRelation::Equal, kSolverRequired, "guide left");
-  place(g.guideWidth, width, SolverRelation::Equal, kSolverRequired, "guide width");
-  place(g.guideEdge, edge, SolverRelation::Equal, kSolverRequired, "guide edge");
-  place(g.guideLength, length, SolverRelation::Equal, kSolverRequired, "guide length");
+  place(g.guideLeft, left, SolverRelation::Equal, kSolverRequired,
+        [] { return std::string("guide left"); });
+  place(g.guideWidth, width, SolverRelation::Equal, kSolverRequired,
+        [] { return std::string("guide width"); });
+  place(g.guideEdge, edge, SolverRelation::Equal, kSolverRequired,
+        [] { return std::string("guide edge"); });
+  place(g.guideLength, length, SolverRelation::Equal, kSolverRequired,
+        [] { return std::string("guide length"); });
 }
 
 // The attribute of an item as an expression of its variables, times `factor`, added to `e`.
@@ -317,11 +346,18 @@ bool LayoutEngine::expressionFor(const std::shared_ptr<Object>& object, long att
   Item& i = item(object);
   EdgeInsets m{};
   if (auto view = std::dynamic_pointer_cast<View>(object)) m = layoutMargins(*view);
+  auto term = [&](SolverVariable v, double coefficient) {
+    if (coefficient != 0) e.add(v, factor * coefficient);
+  };
   auto horizontal = [&](double l, double w, double c) {
-    e.add(i.left, factor * l).add(i.width, factor * w).constant += factor * c;
+    term(i.left, l);
+    term(i.width, w);
+    e.constant += factor * c;
   };
   auto vertical = [&](double t, double h, double c) {
-    e.add(i.top, factor * t).add(i.height, factor * h).constant += factor * c;
+    term(i.top, t);
+    term(i.height, h);
+    e.constant += factor * c;
   };
   switch (attribute) {
     case 1:
@@ -397,13 +433,28 @@ void LayoutEngine::placeConstraint(const std::shared_ptr<LayoutConstraint>& c) {
     p->slot.broken = true;
     return;
   }
+  // Positions are measured in the coordinates of the view holding the constraint, which
+  // matters once a multiplier scales one.
+  auto container = c->installedView();
+  auto measured = [&](long attribute, double factor) {
+    if (!container || attribute == LayoutAttributeWidth || attribute == LayoutAttributeHeight ||
+        attribute == LayoutAttributeNotAnAttribute) {
+      return;
+    }
+    Item& origin = item(container);
+    e.add(isHorizontalLayoutAttribute(attribute) ? origin.left : origin.top, -factor);
+  };
+  if (ok && c->multiplier() != 1.0) {
+    measured(c->firstAttribute(), 1.0);
+    if (c->secondItem()) measured(c->secondAttribute(), -c->multiplier());
+  }
   e.constant -= c->constant();
   const auto relation = static_cast<SolverRelation>(c->relation() < 0 ? -1 : c->relation() > 0);
-  place(p->slot, e, relation, c->priority(), c->description());
+  place(p->slot, e, relation, c->priority(), [&c] { return c->description(); });
 }
 
 void LayoutEngine::place(Slot& slot, const LinearExpression& e, SolverRelation relation,
-                         double strength, const std::string& what) {
+                         double strength, const Describe& what) {
   if (slot.ref && !slot.broken && slot.strength == strength) {
     if (!differs(slot.constant, e.constant)) return;
     changed_ = true;
@@ -417,7 +468,7 @@ void LayoutEngine::place(Slot& slot, const LinearExpression& e, SolverRelation r
     slot.removals = removals_;
     slot.constant = e.constant;
     log(LogLevel::Warning, "LayoutEngine",
-        "unable to satisfy the required constraints at once; breaking " + what);
+        "unable to satisfy the required constraints at once; breaking " + what());
     return;
   }
   if (slot.ref && slot.broken && slot.strength == strength && !differs(slot.constant, e.constant) &&
@@ -428,12 +479,14 @@ void LayoutEngine::place(Slot& slot, const LinearExpression& e, SolverRelation r
   slot.ref = makeSolverConstraint(e, relation, strength);
   slot.constant = e.constant;
   slot.strength = strength;
-  slot.broken = solver_.addConstraint(slot.ref).has_value();
+  // An internal error still leaves the constraint in (the solution just may not be optimal).
+  const auto error = solver_.addConstraint(slot.ref);
+  slot.broken = error && error->code != SolverError::Internal;
   slot.removals = removals_;
   changed_ = true;
   if (slot.broken) {
     log(LogLevel::Warning, "LayoutEngine",
-        "unable to satisfy the required constraints at once; breaking " + what);
+        "unable to satisfy the required constraints at once; breaking " + what());
   }
 }
 
@@ -449,24 +502,32 @@ void LayoutEngine::unplace(Slot& slot) {
 // Frames from the solution, relative to each superview's solved place. With `everyView` false
 // only the subviews of the view being laid out are re-asserted.
 void LayoutEngine::applyFrames(View& root, bool everyView, View& laidOut) {
+  if (!everyView) {
+    for (const auto& v : std::vector<std::shared_ptr<View>>(laidOut.subviews())) applyFrame(*v);
+    return;
+  }
   for (const auto& weak : order_) {
     auto v = weak.lock();
-    if (!v || v.get() == &root || translatesAutoresizingMaskIntoConstraints(*v)) continue;
-    auto super = v->superview();
-    if (!super || (!everyView && super.get() != &laidOut)) continue;
-    auto mine = items_.find(v.get()), theirs = items_.find(super.get());
-    if (mine == items_.end() || theirs == items_.end()) continue;
-    const Item &i = *mine->second, &s = *theirs->second;
-    const Rect sb = super->bounds();
-    const Rect frame =
-        makeRect(solver_.value(i.left) - solver_.value(s.left) + sb.origin.x,
-                 solver_.value(i.top) - solver_.value(s.top) + sb.origin.y,
-                 std::max(0.0, solver_.value(i.width)), std::max(0.0, solver_.value(i.height)));
-    const Rect now = v->frame();
-    if (differs(frame.origin.x, now.origin.x) || differs(frame.origin.y, now.origin.y) ||
-        differs(frame.size.width, now.size.width) || differs(frame.size.height, now.size.height)) {
-      v->setFrame(frame);
-    }
+    if (v && v.get() != &root) applyFrame(*v);
+  }
+}
+
+void LayoutEngine::applyFrame(View& v) {
+  if (translatesAutoresizingMaskIntoConstraints(v)) return;
+  auto super = v.superview();
+  if (!super) return;
+  auto mine = items_.find(&v), theirs = items_.find(super.get());
+  if (mine == items_.end() || theirs == items_.end()) return;
+  const Item &i = *mine->second, &s = *theirs->second;
+  const Rect sb = super->bounds();
+  const Rect frame =
+      makeRect(solver_.value(i.left) - solver_.value(s.left) + sb.origin.x,
+               solver_.value(i.top) - solver_.value(s.top) + sb.origin.y,
+               std::max(0.0, solver_.value(i.width)), std::max(0.0, solver_.value(i.height)));
+  const Rect now = v.frame();
+  if (differs(frame.origin.x, now.origin.x) || differs(frame.origin.y, now.origin.y) ||
+      differs(frame.size.width, now.size.width) || differs(frame.size.height, now.size.height)) {
+    v.setFrame(frame);
   }
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "platform/layout/LayoutSolver.h"
@@ -53,24 +55,32 @@ class LayoutEngine {
   void sync(View& root);
   void collect(View& root);
   Item& item(const std::shared_ptr<Object>& object);
-  void pinRoot(Item& item, View& root);
-  void pinToSuperview(Item& item, View& view, Item& super);
+  std::vector<std::shared_ptr<Object>> participants(
+      std::vector<std::shared_ptr<LayoutConstraint>>& usable);
+  void holdViews(View& root);
+  void drop(Item& item);
+  void pinRoot(Item& item);
+  void pinToSuperview(Item& item, Item& super);
   void unpin(Item& item);
   void placeIntrinsicSize(Item& item, View& view);
   void placeGuide(Item& item, LayoutGuide& guide);
   void placeConstraint(const std::shared_ptr<LayoutConstraint>& c);
   bool expressionFor(const std::shared_ptr<Object>& object, long attribute, double factor,
                      LinearExpression& e);
+  // `what` names the constraint in a log line, only if one is written.
+  using Describe = std::function<std::string()>;
   void place(Slot& slot, const LinearExpression& e, SolverRelation relation, double strength,
-             const std::string& what);
+             const Describe& what);
   void unplace(Slot& slot);
   void suggest(SolverVariable v, double value, double& last);
   void applyFrames(View& root, bool everyView, View& laidOut);
+  void applyFrame(View& view);
 
   LayoutSolver solver_;
   std::unordered_map<const Object*, std::unique_ptr<Item>> items_;
   std::unordered_map<const LayoutConstraint*, std::unique_ptr<Placed>> placed_;
-  std::vector<std::weak_ptr<View>> order_;  // the tree's views, parents first
+  std::vector<std::weak_ptr<View>> order_;                     // the tree's views, parents first
+  std::vector<std::pair<std::weak_ptr<View>, Item*>> pinned_;  // held at their frames
   std::vector<std::shared_ptr<LayoutConstraint>> active_;
   std::unordered_set<const View*> inTree_;
   std::uint64_t generation_ = 0;

@@ -1,6 +1,9 @@
 #include "platform/layout/LayoutGuide.h"
 
+#include <algorithm>
+
 #include "platform/layout/LayoutEngine.h"
+#include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/View.h"
 #include "platform/ui/ViewController.h"
 
@@ -27,13 +30,15 @@ void LayoutGuide::setLength(double length) {
 
 std::shared_ptr<LayoutGuide> topLayoutGuide(ViewController& controller) {
   return guide(controller, "platform.layout.topLayoutGuide", [](std::shared_ptr<View> view) {
-    return Object::make<LayoutGuide>(LayoutGuide::Edge::Top, std::move(view));
+    const Rect bar = ApplicationWindows::shared().statusBarFrame();
+    const double thickness = std::min(bar.size.width, bar.size.height);
+    return Object::make<LayoutGuide>(LayoutGuide::Edge::Top, std::move(view), thickness);
   });
 }
 
 std::shared_ptr<LayoutGuide> bottomLayoutGuide(ViewController& controller) {
   return guide(controller, "platform.layout.bottomLayoutGuide", [](std::shared_ptr<View> view) {
-    return Object::make<LayoutGuide>(LayoutGuide::Edge::Bottom, std::move(view));
+    return Object::make<LayoutGuide>(LayoutGuide::Edge::Bottom, std::move(view), 0.0);
   });
 }
 

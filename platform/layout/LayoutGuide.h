@@ -26,14 +26,16 @@ class LayoutGuide : public Object {
   friend class Object;
   friend std::shared_ptr<LayoutGuide> topLayoutGuide(ViewController& controller);
   friend std::shared_ptr<LayoutGuide> bottomLayoutGuide(ViewController& controller);
-  LayoutGuide(Edge edge, std::shared_ptr<View> view) : owningView_(view), edge_(edge) {}
+  LayoutGuide(Edge edge, std::shared_ptr<View> view, double length)
+      : owningView_(view), edge_(edge), length_(length) {}
 
   std::weak_ptr<View> owningView_;
   Edge edge_;
   double length_ = 0;
 };
 
-// The controller's guides, made on first use for its (loaded) view.
+// The controller's guides, made on first use for its (loaded) view: the top one as tall as the
+// status bar then is, the bottom one empty.
 std::shared_ptr<LayoutGuide> topLayoutGuide(ViewController& controller);
 std::shared_ptr<LayoutGuide> bottomLayoutGuide(ViewController& controller);
 

@@ -118,6 +118,7 @@ std::optional<Error> LayoutSolver::add(const SolverConstraintRef& constraint, do
 SolverRow LayoutSolver::createRow(const SolverConstraint& c, double constant, Entry& entry) {
   SolverRow row(constant);
   for (const auto& t : c.expression.terms) {
+    if (t.coefficient == 0.0) continue;
     auto basic = rows_.find(t.variable.id);
     if (basic != rows_.end()) {
       row.insert(basic->second, t.coefficient);
@@ -347,8 +348,9 @@ bool LayoutSolver::shiftMarker(Symbol marker, double shift) {
 }
 
 bool LayoutSolver::anyDummyRowOff() const {
-  for (const auto& [symbol, row] : rows_) {
-    if (kind(symbol) == Kind::Dummy && !nearZero(row.constant())) return true;
+  for (Symbol symbol : dummyRows_) {
+    auto it = rows_.find(symbol);
+    if (it != rows_.end() && !nearZero(it->second.constant())) return true;
   }
   return false;
 }
@@ -396,6 +398,7 @@ bool LayoutSolver::optimize(const std::vector<SolverRow*>& levels) {
   for (std::size_t pivots = 0;; ++pivots) {
     const Symbol entering = enteringSymbol(levels, pivots > steepLimit);
     if (entering == 0) return true;
+    if (pivots > 16 * steepLimit) return false;  // rounding gone wrong: stop, feasible
     const Symbol leaving = leavingRow(entering);
     if (leaving == 0) return false;
     pivot(leaving, entering);
@@ -442,6 +445,10 @@ LayoutSolver::Symbol LayoutSolver::leavingRow(Symbol entering) const {
 }
 
 bool LayoutSolver::dualOptimize() {
+  // Rounding could in principle make the dual pivots circle; a bound turns that into a failure
+  // the caller recovers from instead of a hang.
+  const std::size_t limit = 64 + 4 * rows_.size();
+  std::size_t pivots = 0;
   while (!infeasible_.empty()) {
     const Symbol leaving = infeasible_.back();
     infeasible_.pop_back();
@@ -450,7 +457,7 @@ bool LayoutSolver::dualOptimize() {
       continue;
     }
     const Symbol entering = dualEnteringSymbol(it->second);
-    if (entering == 0) {
+    if (entering == 0 || ++pivots > limit) {
       infeasible_.clear();
       return false;
     }
@@ -488,6 +495,7 @@ void LayoutSolver::pivot(Symbol leaving, Symbol entering) {
 }
 
 void LayoutSolver::setRow(Symbol basic, SolverRow row) {
+  if (kind(basic) == Kind::Dummy) dummyRows_.insert(basic);
   for (const auto& term : row.terms()) columns_[term.first].insert(basic);
   rows_[basic] = std::move(row);
 }

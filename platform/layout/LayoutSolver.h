@@ -103,6 +103,8 @@ class LayoutSolver {
   std::unordered_map<const SolverConstraint*, Entry> constraints_;
   std::unordered_map<Symbol, SolverConstraintRef> edits_;  // by variable
   std::vector<Symbol> infeasible_;
+  // Rows of constraints implied by others (basic dummies, which must stay zero); a superset.
+  std::unordered_set<Symbol> dummyRows_;
 };
 
 }  // namespace platform

@@ -27,7 +27,8 @@ void SolverRow::insert(Symbol symbol, double coefficient) {
 
 void SolverRow::insert(const SolverRow& other, double coefficient, std::vector<Symbol>* added) {
   constant_ += other.constant_ * coefficient;
-  if (other.terms_.size() == 1) {  // the common case: a single term needs no merge buffer
+  if (nearZero(coefficient)) return;  // adds no terms (and none with a zero coefficient)
+  if (other.terms_.size() == 1) {     // the common case: a single term needs no merge buffer
     const Symbol s = other.terms_[0].first;
     if (added && coefficientFor(s) == 0.0) added->push_back(s);
     insert(s, other.terms_[0].second * coefficient);
@@ -43,8 +44,11 @@ void SolverRow::insert(const SolverRow& other, double coefficient, std::vector<S
     if (b == other.terms_.end() || (a != terms_.end() && a->first < b->first)) {
       merged.push_back(*a++);
     } else if (a == terms_.end() || b->first < a->first) {
-      merged.emplace_back(b->first, b->second * coefficient);
-      if (added) added->push_back(b->first);
+      const double product = b->second * coefficient;
+      if (!nearZero(product)) {
+        merged.emplace_back(b->first, product);
+        if (added) added->push_back(b->first);
+      }
       ++b;
     } else {
       const double sum = a->second + b->second * coefficient;

@@ -2,7 +2,9 @@
 // margins, guides, autoresizing and broken constraints.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -159,7 +161,8 @@ TEST_F(LayoutConstraintTest, MarginsGuidesAndAutoresizedNeighbours) {
   root->setFrame(makeRect(0, 0, 320, 480));
   auto v = constrainedChild(root);
   auto top = topLayoutGuide(*controller), bottom = bottomLayoutGuide(*controller);
-  top->setLength(20);
+  EXPECT_EQ(top->length(), 20);  // the status bar's height
+  EXPECT_EQ(bottom->length(), 0);
   bottom->setLength(44);
   auto fixed = View::create(makeRect(0, 0, 50, 30));  // placed by its frame
   fixed->setAutoresizingMask(ViewAutoresizingFlexibleLeftMargin);
@@ -178,6 +181,107 @@ TEST_F(LayoutConstraintTest, MarginsGuidesAndAutoresizedNeighbours) {
   root->layoutIfNeeded();
   EXPECT_NEAR(fixed->frame().origin.x, 300, 1e-6);
   expectFrame(*v, 16, 20, 280, 200);
+}
+
+TEST_F(LayoutConstraintTest, TreeChangesAreFollowed) {
+  auto root = View::create(makeRect(0, 0, 320, 480));
+  auto panel = constrainedChild(root), a = constrainedChild(panel);
+  auto b = View::create();
+  setTranslatesAutoresizingMaskIntoConstraints(*b, false);
+  C::activateConstraints(
+      {make(panel, LayoutAttributeLeft, LayoutRelationEqual, root, LayoutAttributeLeft, 1, 40),
+       make(panel, LayoutAttributeTop, LayoutRelationEqual, root, LayoutAttributeTop, 1, 50),
+       make(panel, LayoutAttributeWidth, LayoutRelationEqual, nullptr,
+            LayoutAttributeNotAnAttribute, 1, 200),
+       make(panel, LayoutAttributeHeight, LayoutRelationEqual, nullptr,
+            LayoutAttributeNotAnAttribute, 1, 100),
+       make(a, LayoutAttributeLeft, LayoutRelationEqual, panel, LayoutAttributeCenterX),
+       make(a, LayoutAttributeTop, LayoutRelationEqual, panel, LayoutAttributeTop, 1, 5),
+       make(a, LayoutAttributeRight, LayoutRelationEqual, panel, LayoutAttributeRight),
+       make(a, LayoutAttributeHeight, LayoutRelationEqual, nullptr, LayoutAttributeNotAnAttribute,
+            1, 10)});
+  root->layoutIfNeeded();
+  expectFrame(*a, 100, 5, 100, 10);  // in the panel's coordinates
+  // A view whose width was set before it joined: laid out once it is in the tree.
+  make(b, LayoutAttributeWidth, LayoutRelationEqual, nullptr, LayoutAttributeNotAnAttribute, 1, 30)
+      ->setActive(true);
+  panel->addSubview(b);
+  C::activateConstraints(
+      {make(b, LayoutAttributeRight, LayoutRelationEqual, a, LayoutAttributeLeft, 1, -2)});
+  root->layoutIfNeeded();
+  EXPECT_NEAR(b->frame().origin.x, 68, 1e-6);
+  EXPECT_NEAR(b->frame().size.width, 30, 1e-6);
+  // A free-standing neighbour, placed by its frame and mask inside the constrained panel.
+  auto fixed = View::create(makeRect(10, 60, 20, 20));
+  fixed->setAutoresizingMask(ViewAutoresizingFlexibleLeftMargin);
+  panel->addSubview(fixed);
+  C::activateConstraints(
+      {make(a, LayoutAttributeBottom, LayoutRelationLessThanOrEqual, fixed, LayoutAttributeTop)});
+  root->layoutIfNeeded();
+  expectFrame(*a, 100, 5, 100, 10);
+  // Removed from the tree, a view's constraints with its old relatives stop counting.
+  a->removeFromSuperview();
+  root->layoutIfNeeded();
+  EXPECT_FALSE(std::isnan(b->frame().origin.x));
+  EXPECT_NEAR(panel->frame().size.width, 200, 1e-6);
+  panel->addSubview(a);
+  root->layoutIfNeeded();
+  expectFrame(*a, 100, 5, 100, 10);
+  EXPECT_NEAR(b->frame().origin.x, 68, 1e-6);
+}
+
+// Random constraints, priorities, constants and tree moves: every pass ends with finite frames
+// and no crash, however contradictory the constraints get.
+TEST_F(LayoutConstraintTest, RandomChangesKeepFramesFinite) {
+  CapturedLog log;
+  std::mt19937 random(11);
+  auto root = View::create(makeRect(0, 0, 320, 480));
+  std::vector<std::shared_ptr<View>> views{root};
+  for (int i = 0; i < 8; ++i) {
+    auto v = i % 3 == 2 ? View::create(makeRect(5, 5, 40, 40)) : View::create();
+    if (i % 3 != 2) setTranslatesAutoresizingMaskIntoConstraints(*v, false);
+    views[random() % views.size()]->addSubview(v);
+    views.push_back(v);
+  }
+  std::vector<std::shared_ptr<C>> made;
+  for (int step = 0; step < 300; ++step) {
+    const auto pick = [&] { return views[1 + random() % (views.size() - 1)]; };
+    switch (random() % 6) {
+      case 0:
+      case 1: {
+        auto a = pick(), b = random() % 4 ? pick() : nullptr;
+        const long aa = 1 + random() % 20, ba = 1 + random() % 20;
+        auto c = make(a, static_cast<LayoutAttribute>(aa),
+                      static_cast<LayoutRelation>(static_cast<long>(random() % 3) - 1), b,
+                      static_cast<LayoutAttribute>(b ? ba : 0), (random() % 4) * 0.5,
+                      static_cast<double>(random() % 200) - 50);
+        c->setPriority(random() % 2 ? 1000.0f : static_cast<float>(1 + random() % 999));
+        c->setActive(true);
+        made.push_back(c);
+        break;
+      }
+      case 2:
+        if (!made.empty()) made[random() % made.size()]->setActive(false);
+        break;
+      case 3:
+        if (!made.empty()) made[random() % made.size()]->setConstant(random() % 100);
+        break;
+      case 4: {
+        auto v = pick(), to = views[random() % views.size()];
+        if (!to->isDescendantOfView(v.get())) to->addSubview(v);
+        break;
+      }
+      default:
+        root->setFrame(makeRect(0, 0, 200 + random() % 300, 300 + random() % 300));
+    }
+    root->layoutIfNeeded();
+    for (const auto& v : views) {
+      const Rect f = v->frame();
+      ASSERT_TRUE(std::isfinite(f.origin.x) && std::isfinite(f.origin.y) &&
+                  std::isfinite(f.size.width) && std::isfinite(f.size.height))
+          << "step " << step;
+    }
+  }
 }
 
 TEST_F(LayoutConstraintTest, ImpossibleRequiredConstraintsAreBrokenAndLogged) {

@@ -160,6 +160,22 @@ TEST(LayoutSolver, ChangingTheConstantOfAnImpliedConstraint) {
   EXPECT_DOUBLE_EQ(s.value(x), 6);
 }
 
+TEST(LayoutSolver, ZeroCoefficientsAreNoTerms) {
+  LayoutSolver s;
+  auto x = s.makeVariable(), y = s.makeVariable(), w = s.makeVariable(), z = s.makeVariable();
+  // x is basic, in terms of y and w (both free).
+  ASSERT_FALSE(s.addConstraint(
+      makeSolverConstraint(LinearExpression{{{x, 1}, {y, -1}, {w, -1}}, -4}, R::Equal)));
+  // x times zero: only z = 7 remains, and y and w stay free.
+  ASSERT_FALSE(s.addConstraint(
+      makeSolverConstraint(LinearExpression{{{x, 0.0}, {z, 1}, {y, -0.0}}, -7}, R::Equal)));
+  EXPECT_DOUBLE_EQ(s.value(z), 7);
+  ASSERT_FALSE(s.addConstraint(fix(y, R::Equal, 1)));
+  ASSERT_FALSE(s.addConstraint(fix(w, R::Equal, 2)));
+  EXPECT_DOUBLE_EQ(s.value(x), 7);
+  EXPECT_DOUBLE_EQ(s.value(z), 7);
+}
+
 TEST(LayoutSolver, BadInputIsAnErrorNotACrash) {
   LayoutSolver s, other;
   auto x = s.makeVariable();
