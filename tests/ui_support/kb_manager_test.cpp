@@ -179,6 +179,17 @@ TEST_F(KeyboardTest, DoesNothingWithoutAKeyWindow) {
       platform::kTextFieldTextDidBeginEditingNotification, orphan);
   manager->adjustFrame();
   EXPECT_DOUBLE_EQ(loose->frame().origin.y, 0);
+  // A key window seen while the field has none is remembered for a moment without one, but
+  // not kept alive.
+  auto other = platform::Window::create(kScreen);
+  other->makeKeyAndVisible();
+  EXPECT_EQ(manager->keyWindow(), other);
+  platform::ApplicationWindows::shared().reset();
+  EXPECT_EQ(manager->keyWindow(), other);
+  std::weak_ptr<platform::Window> gone = other;
+  other.reset();
+  EXPECT_TRUE(gone.expired());
+  EXPECT_EQ(manager->keyWindow(), nullptr);
 }
 
 }  // namespace
