@@ -3,16 +3,16 @@
 namespace sprout {
 
 std::shared_ptr<platform::Bundle> keyboardManagerBundle() {
-  // Looked up once per main bundle: every toolbar asks for its arrows.
-  static std::shared_ptr<platform::Bundle> main, found;  // main thread only
-  auto current = platform::Bundle::main();
-  if (current == main && found) return found;
-  main = current;
-  found = current;
-  if (auto path = current->pathForResource("KBKeyboardManager", "bundle")) {
-    if (auto bundle = platform::Bundle::bundleWithPath(*path)) found = bundle;
+  // Found once, like a class's bundle: every toolbar asks for its arrows, and finding the main
+  // bundle reads the file system. Until it is found the main bundle stands in.
+  static std::shared_ptr<platform::Bundle> found;  // main thread only
+  if (found) return found;
+  auto main = platform::Bundle::main();
+  if (auto path = main->pathForResource("KBKeyboardManager", "bundle")) {
+    found = platform::Bundle::bundleWithPath(*path);
+    if (found) return found;
   }
-  return found;
+  return main;
 }
 
 std::string keyboardManagerText(const std::string& key) {
