@@ -46,7 +46,7 @@ void AlertController::addAction(std::shared_ptr<AlertAction> action) {
 }
 
 void AlertController::addTextFieldWithConfigurationHandler(
-    std::function<void(TextField&)> configure) {
+    const std::function<void(TextField&)>& configure) {
   if (style_ != AlertControllerStyle::Alert) return;  // action sheets take no text
   auto field = AlertControllerTextField::create();
   field->setBorderStyle(TextBorderStyle::Line);

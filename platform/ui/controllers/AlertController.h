@@ -29,7 +29,7 @@ class AlertController : public ViewController {
   AlertControllerStyle preferredStyle() const { return style_; }
   void addAction(std::shared_ptr<AlertAction> action);
   const std::vector<std::shared_ptr<AlertAction>>& actions() const { return actions_; }
-  void addTextFieldWithConfigurationHandler(std::function<void(TextField&)> configure);
+  void addTextFieldWithConfigurationHandler(const std::function<void(TextField&)>& configure);
   std::vector<std::shared_ptr<TextField>> textFields() const;
   void chooseAction(std::size_t index);
 

@@ -26,9 +26,9 @@ class NavigationContainerView : public View {
 }  // namespace
 
 std::shared_ptr<NavigationController> NavigationController::create(
-    std::shared_ptr<ViewController> root) {
+    const std::shared_ptr<ViewController>& root) {
   auto nav = make<NavigationController>();
-  if (root) nav->pushViewController(std::move(root), false);
+  if (root) nav->pushViewController(root, false);
   return nav;
 }
 
@@ -113,7 +113,7 @@ void NavigationController::show(const std::shared_ptr<ViewController>& incoming,
   }
 }
 
-void NavigationController::pushViewController(std::shared_ptr<ViewController> controller,
+void NavigationController::pushViewController(const std::shared_ptr<ViewController>& controller,
                                               bool animated) {
   if (!controller || std::find(stack_.begin(), stack_.end(), controller) != stack_.end()) return;
   auto outgoing = topViewController();

@@ -16,13 +16,13 @@ class NavigationBar;
 class NavigationController : public ViewController {
  public:
   static std::shared_ptr<NavigationController> create(
-      std::shared_ptr<ViewController> root = nullptr);
+      const std::shared_ptr<ViewController>& root = nullptr);
   ~NavigationController() override;
 
   const std::vector<std::shared_ptr<ViewController>>& viewControllers() const { return stack_; }
   void setViewControllers(std::vector<std::shared_ptr<ViewController>> controllers,
                           bool animated = false);
-  void pushViewController(std::shared_ptr<ViewController> controller, bool animated);
+  void pushViewController(const std::shared_ptr<ViewController>& controller, bool animated);
   // nullptr when only the root is left.
   std::shared_ptr<ViewController> popViewControllerAnimated(bool animated);
   std::vector<std::shared_ptr<ViewController>> popToRootViewControllerAnimated(bool animated);

@@ -29,7 +29,6 @@ namespace {
 
 using platform::ClassRegistry;
 using platform::Notification;
-using platform::Rect;
 
 // The manager switches itself on before any app code runs.
 [[maybe_unused]] const bool kSwitchedOnAtStartup = platform::StartupHooks::add(
@@ -226,7 +225,7 @@ void KBKeyboardManager::logEnd(const char* what, double startTime) const {
   showLog(text);
 }
 
-void KBKeyboardManager::animate(std::function<void()> changes) const {
+void KBKeyboardManager::animate(const std::function<void()>& changes) const {
   platform::View::animate(animationDuration_, 0,
                           animationCurve_ | platform::ViewAnimationOptionBeginFromCurrentState,
                           changes);

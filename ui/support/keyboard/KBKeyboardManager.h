@@ -163,7 +163,7 @@ class KBKeyboardManager : public platform::Object, public platform::GestureRecog
   void applyPopGestureRule();
   bool resolve(bool flag, const platform::ClassSet& enabled, const platform::ClassSet& disabled);
   void readDuration(const platform::Notification* n);
-  void animate(std::function<void()> changes) const;
+  void animate(const std::function<void()>& changes) const;
   void restoreTextViewInsets();
   void restoreOnHide();
   void restoreLastScrollView(const std::shared_ptr<platform::ScrollView>& scroll);

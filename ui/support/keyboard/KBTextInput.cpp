@@ -25,8 +25,11 @@ std::shared_ptr<platform::View> inputAccessoryViewOf(const platform::View& view)
 }
 
 void setInputAccessoryViewOf(platform::View& view, std::shared_ptr<platform::View> accessory) {
-  if (auto* field = asField(view)) field->setInputAccessoryView(std::move(accessory));
-  if (auto* text = asText(view)) text->setInputAccessoryView(std::move(accessory));
+  if (auto* field = asField(view)) {
+    field->setInputAccessoryView(std::move(accessory));
+  } else if (auto* text = asText(view)) {
+    text->setInputAccessoryView(std::move(accessory));
+  }
 }
 
 std::optional<platform::KeyboardAppearance> keyboardAppearanceOf(const platform::View& view) {

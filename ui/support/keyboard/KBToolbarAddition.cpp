@@ -178,22 +178,21 @@ std::shared_ptr<KBBarButtonItem> flexibleBarButtonItem() {
   return *kItem;
 }
 
-void addRightButtonOnKeyboardWithImage(View& view, std::shared_ptr<platform::Image> image,
-                                       KBAction action, KBTitleText titleText) {
+void addRightButtonOnKeyboardWithImage(View& view, const std::shared_ptr<platform::Image>& image,
+                                       KBAction action, const KBTitleText& titleText) {
   if (!takesInputAccessoryView(view)) return;
   Items items{titleItem(view, titleText), flexibleBarButtonItem(),
               imageDoneItem(image, std::move(action))};
   install(view, std::move(items), std::nullopt, image);
 }
 
-void addRightButtonOnKeyboardWithImage(View& view, std::shared_ptr<platform::Image> image,
+void addRightButtonOnKeyboardWithImage(View& view, const std::shared_ptr<platform::Image>& image,
                                        KBAction action, ShouldShowPlaceholder show) {
-  addRightButtonOnKeyboardWithImage(view, std::move(image), std::move(action),
-                                    placeholderTitle(view, show));
+  addRightButtonOnKeyboardWithImage(view, image, std::move(action), placeholderTitle(view, show));
 }
 
 void addRightButtonOnKeyboardWithText(View& view, const std::string& text, KBAction action,
-                                      KBTitleText titleText) {
+                                      const KBTitleText& titleText) {
   if (!takesInputAccessoryView(view)) return;
   Items items{titleItem(view, titleText), flexibleBarButtonItem(),
               KBBarButtonItem::create(text, BarButtonItemStyle::Done, std::move(action))};
@@ -205,7 +204,7 @@ void addRightButtonOnKeyboardWithText(View& view, const std::string& text, KBAct
   addRightButtonOnKeyboardWithText(view, text, std::move(action), placeholderTitle(view, show));
 }
 
-void addDoneOnKeyboardWithTarget(View& view, KBAction action, KBTitleText titleText) {
+void addDoneOnKeyboardWithTarget(View& view, KBAction action, const KBTitleText& titleText) {
   if (!takesInputAccessoryView(view)) return;
   Items items{titleItem(view, titleText), flexibleBarButtonItem(),
               KBBarButtonItem::create(BarButtonSystemItem::Done, std::move(action))};
@@ -218,7 +217,7 @@ void addDoneOnKeyboardWithTarget(View& view, KBAction action, ShouldShowPlacehol
 
 void addLeftRightOnKeyboardWithTarget(View& view, const std::string& leftButtonTitle,
                                       const std::string& rightButtonTitle, KBAction leftAction,
-                                      KBAction rightAction, KBTitleText titleText) {
+                                      KBAction rightAction, const KBTitleText& titleText) {
   if (!takesInputAccessoryView(view)) return;
   Items left{
       KBBarButtonItem::create(leftButtonTitle, BarButtonItemStyle::Plain, std::move(leftAction))};
@@ -236,7 +235,7 @@ void addLeftRightOnKeyboardWithTarget(View& view, const std::string& leftButtonT
 }
 
 void addCancelDoneOnKeyboardWithTarget(View& view, KBAction cancelAction, KBAction doneAction,
-                                       KBTitleText titleText) {
+                                       const KBTitleText& titleText) {
   if (!takesInputAccessoryView(view)) return;
   Items left{KBBarButtonItem::create(BarButtonSystemItem::Cancel, std::move(cancelAction))};
   auto right = KBBarButtonItem::create(BarButtonSystemItem::Done, std::move(doneAction));
@@ -251,7 +250,7 @@ void addCancelDoneOnKeyboardWithTarget(View& view, KBAction cancelAction, KBActi
 
 void addPreviousNextDoneOnKeyboardWithTarget(View& view, KBAction previousAction,
                                              KBAction nextAction, KBAction doneAction,
-                                             KBTitleText titleText) {
+                                             const KBTitleText& titleText) {
   if (!takesInputAccessoryView(view)) return;
   auto right = KBBarButtonItem::create(BarButtonSystemItem::Done, std::move(doneAction));
   install(view,
@@ -270,13 +269,14 @@ void addPreviousNextDoneOnKeyboardWithTarget(View& view, KBAction previousAction
 void addPreviousNextRightOnKeyboardWithTarget(View& view,
                                               std::shared_ptr<platform::Image> rightButtonImage,
                                               KBAction previousAction, KBAction nextAction,
-                                              KBAction rightButtonAction, KBTitleText titleText) {
+                                              KBAction rightButtonAction,
+                                              const KBTitleText& titleText) {
   if (!takesInputAccessoryView(view)) return;
   auto right = imageDoneItem(rightButtonImage, std::move(rightButtonAction));
   install(view,
           withTitleAndRight(previousNextItems(std::move(previousAction), std::move(nextAction)),
                             view, titleText, right),
-          std::nullopt, rightButtonImage);
+          std::nullopt, std::move(rightButtonImage));
 }
 
 void addPreviousNextRightOnKeyboardWithTarget(View& view,
@@ -291,7 +291,8 @@ void addPreviousNextRightOnKeyboardWithTarget(View& view,
 
 void addPreviousNextRightOnKeyboardWithTarget(View& view, const std::string& rightButtonTitle,
                                               KBAction previousAction, KBAction nextAction,
-                                              KBAction rightButtonAction, KBTitleText titleText) {
+                                              KBAction rightButtonAction,
+                                              const KBTitleText& titleText) {
   if (!takesInputAccessoryView(view)) return;
   auto right = KBBarButtonItem::create(rightButtonTitle, BarButtonItemStyle::Done,
                                        std::move(rightButtonAction));

@@ -46,37 +46,42 @@ void setCustomDoneTarget(platform::View& view, KBInvocation action);
 // The one flexible space item every toolbar shares.
 std::shared_ptr<KBBarButtonItem> flexibleBarButtonItem();
 
-void addRightButtonOnKeyboardWithImage(platform::View& view, std::shared_ptr<platform::Image> image,
-                                       KBAction action, KBTitleText titleText);
-void addRightButtonOnKeyboardWithImage(platform::View& view, std::shared_ptr<platform::Image> image,
+void addRightButtonOnKeyboardWithImage(platform::View& view,
+                                       const std::shared_ptr<platform::Image>& image,
+                                       KBAction action, const KBTitleText& titleText);
+void addRightButtonOnKeyboardWithImage(platform::View& view,
+                                       const std::shared_ptr<platform::Image>& image,
                                        KBAction action, ShouldShowPlaceholder show);
 void addRightButtonOnKeyboardWithText(platform::View& view, const std::string& text,
-                                      KBAction action, KBTitleText titleText = std::nullopt);
+                                      KBAction action, const KBTitleText& titleText = std::nullopt);
 void addRightButtonOnKeyboardWithText(platform::View& view, const std::string& text,
                                       KBAction action, ShouldShowPlaceholder show);
 void addDoneOnKeyboardWithTarget(platform::View& view, KBAction action,
-                                 KBTitleText titleText = std::nullopt);
+                                 const KBTitleText& titleText = std::nullopt);
 void addDoneOnKeyboardWithTarget(platform::View& view, KBAction action, ShouldShowPlaceholder show);
 void addLeftRightOnKeyboardWithTarget(platform::View& view, const std::string& leftButtonTitle,
                                       const std::string& rightButtonTitle, KBAction leftAction,
-                                      KBAction rightAction, KBTitleText titleText = std::nullopt);
+                                      KBAction rightAction,
+                                      const KBTitleText& titleText = std::nullopt);
 void addLeftRightOnKeyboardWithTarget(platform::View& view, const std::string& leftButtonTitle,
                                       const std::string& rightButtonTitle, KBAction leftAction,
                                       KBAction rightAction, ShouldShowPlaceholder show);
 void addCancelDoneOnKeyboardWithTarget(platform::View& view, KBAction cancelAction,
-                                       KBAction doneAction, KBTitleText titleText = std::nullopt);
+                                       KBAction doneAction,
+                                       const KBTitleText& titleText = std::nullopt);
 void addCancelDoneOnKeyboardWithTarget(platform::View& view, KBAction cancelAction,
                                        KBAction doneAction, ShouldShowPlaceholder show);
 void addPreviousNextDoneOnKeyboardWithTarget(platform::View& view, KBAction previousAction,
                                              KBAction nextAction, KBAction doneAction,
-                                             KBTitleText titleText = std::nullopt);
+                                             const KBTitleText& titleText = std::nullopt);
 void addPreviousNextDoneOnKeyboardWithTarget(platform::View& view, KBAction previousAction,
                                              KBAction nextAction, KBAction doneAction,
                                              ShouldShowPlaceholder show);
 void addPreviousNextRightOnKeyboardWithTarget(platform::View& view,
                                               std::shared_ptr<platform::Image> rightButtonImage,
                                               KBAction previousAction, KBAction nextAction,
-                                              KBAction rightButtonAction, KBTitleText titleText);
+                                              KBAction rightButtonAction,
+                                              const KBTitleText& titleText);
 void addPreviousNextRightOnKeyboardWithTarget(platform::View& view,
                                               std::shared_ptr<platform::Image> rightButtonImage,
                                               KBAction previousAction, KBAction nextAction,
@@ -86,7 +91,7 @@ void addPreviousNextRightOnKeyboardWithTarget(platform::View& view,
                                               const std::string& rightButtonTitle,
                                               KBAction previousAction, KBAction nextAction,
                                               KBAction rightButtonAction,
-                                              KBTitleText titleText = std::nullopt);
+                                              const KBTitleText& titleText = std::nullopt);
 void addPreviousNextRightOnKeyboardWithTarget(platform::View& view,
                                               const std::string& rightButtonTitle,
                                               KBAction previousAction, KBAction nextAction,
