@@ -122,6 +122,11 @@ Rect ViewController::presentationFrame(ModalPresentationStyle style, const Rect&
   return makeRect(0, top, w, h - top);
 }
 
+void ViewController::setTitle(std::string title) {
+  title_ = std::move(title);
+  if (navigationItem_) navigationItem_->setTitle(title_);
+}
+
 std::shared_ptr<NavigationItem> ViewController::navigationItem() {
   if (!navigationItem_) {
     navigationItem_ = NavigationItem::create(title_);

@@ -53,7 +53,8 @@ class ViewController : public Responder {
   bool isVisible() const { return appearance_ == Appearance::Appeared; }
 
   const std::string& title() const { return title_; }
-  void setTitle(std::string title) { title_ = std::move(title); }
+  // Also the title of its navigation item.
+  void setTitle(std::string title);
 
   // How it is shown when presented: full screen fills the window; a page sheet spans the width
   // below kSheetTopMargin; a form sheet is at most kFormSheetSize, centred (on a phone-sized

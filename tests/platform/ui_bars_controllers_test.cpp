@@ -110,6 +110,8 @@ TEST_F(BarsTest, NavigationStackMovesChildrenAndShowsTheTopItem) {
   EXPECT_EQ(second->navigationController(), nav);
   EXPECT_EQ(second->log, (std::vector<std::string>{"will:nav", "appeared", "did:nav"}));
   EXPECT_EQ(root->log.back(), "disappeared");
+  second->setTitle("Renamed");
+  EXPECT_EQ(nav->navigationBar()->titleLabel()->text(), "Renamed");
   EXPECT_TRUE(nav->navigationBar()->leftView());  // the back button
   EXPECT_TRUE(nav->navigationBar()->rightView());
 
