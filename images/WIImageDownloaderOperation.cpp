@@ -152,6 +152,10 @@ void WIImageDownloaderOperation::begin() {
       std::lock_guard lock(stateMutex_);
       dataTask_ = task;
     }
+    // Our callbacks only hand work on, except a partial image's wait for the main thread: the
+    // network thread may deliver the others itself, saving a thread hand-over per event.
+    task->setDeliversOnNetworkThreadWhenIdle(
+        !hasOption(options_, WIImageDownloaderProgressiveDownload));
     task->resume();
     if (progressBlock_) progressBlock_(0, platform::URLResponse::kUnknownLength);
     postNotification(kWIImageDownloadStartNotification);

@@ -21,6 +21,9 @@ thread_local const OperationQueue* tFinishingOn = nullptr;
 thread_local std::shared_ptr<Operation> tContinuation;
 // Set while a worker starts an asynchronous operation in the slot another one just freed.
 thread_local bool tStartingInline = false;
+// Set while a thread outside the pool runs an operation through addOperationRunningHereIfIdle: it
+// may start the asynchronous operation whose slot it frees, as a worker would.
+thread_local int tRunningHere = 0;
 // The queues whose operations this thread is running, outermost first (an operation started in a
 // freed slot runs inside the one that freed it).
 constexpr int kMaxNesting = 8;
@@ -63,6 +66,28 @@ void OperationQueue::addOperation(std::shared_ptr<Operation> operation) {
 
 void OperationQueue::addOperation(std::function<void()> block) {
   addOperation(BlockOperation::create(std::move(block)));
+}
+
+bool OperationQueue::addOperationRunningHereIfIdle(std::function<void()> block) {
+  auto operation = BlockOperation::create(std::move(block));
+  bool here = false;
+  {
+    std::lock_guard lock(mutex_);
+    const bool waiting = std::any_of(operations_.begin(), operations_.end(),
+                                     [](const auto& queued) { return !queued->startedByQueue_; });
+    here = !onMainLoop_ && !suspended_ && !waiting && running_ < limitLocked();
+    if (!enqueueLocked(operation)) return false;
+    if (here) {
+      operation->startedByQueue_ = true;
+      ++running_;
+    }
+  }
+  if (!here) {
+    schedule();
+    return false;
+  }
+  runHere(operation);
+  return true;
 }
 
 void OperationQueue::addOperations(const std::vector<std::shared_ptr<Operation>>& operations,
@@ -137,7 +162,7 @@ void OperationQueue::schedule(Freed freed) {
     // (an asynchronous operation finishing on it) starts the next one itself: no thread hop
     // between one download ending and the next beginning. Never nested.
     if (!onMainLoop_ && freed == Freed::ByAsynchronous && !tStartingInline &&
-        WorkerPool::isWorkerThread() && operation->isAsynchronous()) {
+        (WorkerPool::isWorkerThread() || tRunningHere > 0) && operation->isAsynchronous()) {
       tStartingInline = true;
       run(std::move(operation));
       tStartingInline = false;
@@ -176,6 +201,23 @@ void OperationQueue::run(std::shared_ptr<Operation> operation) {
     if (!synchronous) return;
     operation = std::exchange(tContinuation, nullptr);
   }
+}
+
+// One operation on the caller's thread; what its end frees goes to the pool as usual.
+void OperationQueue::runHere(const std::shared_ptr<Operation>& operation) {
+  {
+    std::lock_guard lock(operation->mutex_);
+    if (!operation->isFinished()) operation->runningIn_ = shared_from_this();
+  }
+  if (tDepth < kMaxNesting) tRunning[tDepth] = this;
+  ++tDepth;
+  ++tRunningHere;
+  const OperationQueue* const outer = std::exchange(tFinishingOn, nullptr);
+  operation->start();
+  operation->finish();
+  tFinishingOn = outer;
+  --tRunningHere;
+  --tDepth;
 }
 
 void OperationQueue::operationFinished(Operation* operation) {

@@ -32,6 +32,11 @@ class OperationQueue : public std::enable_shared_from_this<OperationQueue> {
   // Adding an operation that is finished, executing or already queued is ignored.
   void addOperation(std::shared_ptr<Operation> operation);
   void addOperation(std::function<void()> block);
+  // Like addOperation(block), but when the queue could start it at once (not the main queue, not
+  // suspended, a free slot and nothing added before it still waiting) it runs on the calling
+  // thread before this returns, as the queue's operation. Returns whether it ran here. For
+  // callers whose own thread is already awake, to spare the work a hand-over to a worker.
+  bool addOperationRunningHereIfIdle(std::function<void()> block);
   void addOperations(const std::vector<std::shared_ptr<Operation>>& operations,
                      bool waitUntilFinished);
   int maxConcurrentOperationCount() const;
@@ -61,6 +66,7 @@ class OperationQueue : public std::enable_shared_from_this<OperationQueue> {
   std::size_t limitLocked() const;
   // Runs `operation`, then, on a worker, whatever its finishing started next on this queue.
   void run(std::shared_ptr<Operation> operation);
+  void runHere(const std::shared_ptr<Operation>& operation);
   void operationFinished(Operation* operation);
 
   const bool onMainLoop_;

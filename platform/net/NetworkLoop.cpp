@@ -15,6 +15,7 @@ namespace {
 constexpr int kMaxPollMs = 1000;
 
 thread_local bool tIsNetworkThread = false;
+thread_local NetworkLoop* tRunningLoop = nullptr;
 
 // The one running loop, its thread, and how many sessions want it.
 struct Engine {
@@ -54,8 +55,12 @@ void NetworkLoop::retainForSession() {
   {
     std::lock_guard lock(e.mutex);
     if (++e.sessions > 1 || e.exiting || e.loop) return;
-    unjoined = std::move(e.unjoined);
-    e.unjoined.clear();
+    // A delegate running on a stopping loop's thread may start the next session: that thread
+    // cannot join itself, so the stopped threads wait for a later start or for exit.
+    if (!tIsNetworkThread) {
+      unjoined = std::move(e.unjoined);
+      e.unjoined.clear();
+    }
     auto loop = std::make_shared<NetworkLoop>();
     e.loop = loop;
     e.thread = std::thread([loop] {
@@ -114,6 +119,12 @@ void NetworkLoop::post(Command command) {
 
 bool NetworkLoop::isNetworkThread() { return tIsNetworkThread; }
 
+bool NetworkLoop::deferToEndOfRound(std::function<void()> deliver) {
+  if (!tRunningLoop) return false;
+  tRunningLoop->deferred_.push_back(std::move(deliver));
+  return true;
+}
+
 NetworkLoop::NetworkLoop() : multi_(curl_multi_init()) {
   // Loads to one HTTP/2 server share its connection (the transfers ask to wait for it).
   if (multi_) curl_multi_setopt(multi_, CURLMOPT_PIPELINING, CURLPIPE_MULTIPLEX);
@@ -145,6 +156,7 @@ void NetworkLoop::run() {
     log(LogLevel::Error, "URLSession", "cannot create the libcurl multi handle");
     return;
   }
+  tRunningLoop = this;
   for (;;) {
     runCommands();
     {
@@ -155,9 +167,21 @@ void NetworkLoop::run() {
     curl_multi_perform(multi_, &running);
     collectFinished();
     expireIdleTransfers();
+    runDeferred();
     curl_multi_poll(multi_, nullptr, 0, pollTimeoutMs(), nullptr);
   }
   shutdown();
+  tRunningLoop = nullptr;
+}
+
+// What the deferred work defers in turn (a delegate cancelling another task, say) runs too: the
+// loop must not wait with deliveries outstanding.
+void NetworkLoop::runDeferred() {
+  while (!deferred_.empty()) {
+    std::vector<std::function<void()>> batch;
+    batch.swap(deferred_);
+    for (auto& deliver : batch) deliver();
+  }
 }
 
 void NetworkLoop::runCommands() {
@@ -273,6 +297,7 @@ void NetworkLoop::setPaused(Transfer& transfer, bool paused) {
 }
 
 void NetworkLoop::shutdown() {
+  runDeferred();  // events already queued for delegates still reach them
   for (auto& [identifier, transfer] : transfers_) detach(*transfer);
   std::map<std::uint64_t, std::unique_ptr<Transfer>> doomed;
   doomed.swap(transfers_);

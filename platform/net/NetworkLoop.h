@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace platform {
 
@@ -31,6 +32,10 @@ class NetworkLoop {
   // no session exists, so nothing could be waiting for it).
   static void post(Command command);
   static bool isNetworkThread();
+  // On the network thread: runs `deliver` once the current round has served every transfer (and
+  // before the loop waits again), so what a round produces leaves in one hand-over per task.
+  // Elsewhere: returns false and does nothing.
+  static bool deferToEndOfRound(std::function<void()> deliver);
 
   NetworkLoop();
   ~NetworkLoop();
@@ -54,6 +59,7 @@ class NetworkLoop {
   void runCommands();
   void collectFinished();
   void expireIdleTransfers();
+  void runDeferred();
   int pollTimeoutMs();
   void shutdown();
 
@@ -62,6 +68,7 @@ class NetworkLoop {
   std::deque<Command> commands_;
   bool stopRequested_ = false;
 
+  std::vector<std::function<void()>> deferred_;  // network thread only
   std::map<std::uint64_t, std::unique_ptr<Transfer>> transfers_;
   std::map<CURL*, Transfer*> byHandle_;
   Clock::time_point nextIdleCheck_ = Clock::time_point::max();

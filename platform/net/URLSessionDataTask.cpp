@@ -206,14 +206,35 @@ bool URLSessionDataTask::answerFromCache(TransferPlan& plan) {
 
 void URLSessionDataTask::post(TaskEvent event) {
   std::unique_lock lock(mutex_);
-  events_.push_back(std::move(event));
+  if (event.kind == TaskEvent::Kind::Data && !events_.empty() &&
+      events_.back().kind == TaskEvent::Kind::Data) {
+    // Bytes not yet delivered travel as one chunk: one delegate call (and one progress report)
+    // for what arrived in one round rather than one per 16 KB read.
+    Data& pending = events_.back().data;
+    pending.insert(pending.end(), event.data.begin(), event.data.end());
+  } else {
+    events_.push_back(std::move(event));
+  }
   if (!drainScheduled_ && !blocked_) scheduleDrainLocked(lock);
 }
 
+// On the network thread the drain waits for the end of the round, so the head, the bytes and the
+// end a round reads reach the delegate together.
 void URLSessionDataTask::scheduleDrainLocked(std::unique_lock<std::mutex>& lock) {
   drainScheduled_ = true;
   lock.unlock();
-  session_->delegateQueue()->addOperation([self = shared_from_this()] { self->drain(); });
+  auto self = shared_from_this();
+  if (!NetworkLoop::deferToEndOfRound([self] { self->dispatchDrain(); })) dispatchDrain();
+}
+
+void URLSessionDataTask::dispatchDrain() {
+  auto drainer = [self = shared_from_this()] { self->drain(); };
+  const auto& queue = session_->delegateQueue();
+  if (deliversOnNetworkThread_.load() && NetworkLoop::isNetworkThread()) {
+    queue->addOperationRunningHereIfIdle(std::move(drainer));
+  } else {
+    queue->addOperation(std::move(drainer));
+  }
 }
 
 void URLSessionDataTask::drain() {

@@ -246,5 +246,76 @@ TEST(DispatchOperationQueue, AQueueLetGoOfOutlivesItsRunningOperation) {
   EXPECT_TRUE(RunLoop::main().runUntil([&] { return watch.expired(); }, 20));
 }
 
+// A caller whose own thread is awake runs the block there when the queue is idle, as the queue's
+// operation; when anything added before it still waits, it queues behind that and never runs
+// here, so the queue's order holds. The main queue never runs on a foreign thread.
+TEST(DispatchOperationQueue, RunsHereOnlyWhenIdleAndInOrder) {
+  auto queue = OperationQueue::create("test.here");
+  queue->setMaxConcurrentOperationCount(1);
+  const auto caller = std::this_thread::get_id();
+  std::thread::id ranOn;
+  bool current = false;
+  EXPECT_TRUE(queue->addOperationRunningHereIfIdle([&] {
+    ranOn = std::this_thread::get_id();
+    current = queue->isCurrent();
+  }));
+  EXPECT_EQ(ranOn, caller);
+  EXPECT_TRUE(current);
+  EXPECT_EQ(queue->operationCount(), 0u);
+
+  // Busy: an asynchronous operation holds the one slot and another waits behind it.
+  Journal journal;
+  auto download = std::make_shared<AsyncOperation>();
+  queue->addOperation(download);
+  ASSERT_TRUE(RunLoop::main().runUntil([&] { return download->isExecuting(); }, 20));
+  queue->addOperation(journal.op("first"));
+  EXPECT_FALSE(queue->addOperationRunningHereIfIdle(
+      [&] { journal.waiter.update([&] { journal.entries.push_back("second"); }); }));
+  EXPECT_TRUE(journal.read().empty());
+  download->complete();
+  ASSERT_TRUE(queue->waitUntilAllOperationsAreFinished(20));
+  EXPECT_EQ(journal.read(), (std::vector<std::string>{"first", "second"}));
+
+  // Suspended: queued, not run.
+  queue->setSuspended(true);
+  std::atomic<bool> ran{false};
+  EXPECT_FALSE(queue->addOperationRunningHereIfIdle([&] { ran = true; }));
+  EXPECT_FALSE(ran);
+  queue->setSuspended(false);
+  ASSERT_TRUE(queue->waitUntilAllOperationsAreFinished(20));
+  EXPECT_TRUE(ran);
+
+  std::atomic<bool> onMain{false};
+  std::thread other([&] {
+    EXPECT_FALSE(OperationQueue::mainQueue()->addOperationRunningHereIfIdle(
+        [&] { onMain = RunLoop::isMainThread(); }));
+  });
+  other.join();
+  ASSERT_TRUE(OperationQueue::mainQueue()->waitUntilAllOperationsAreFinished(20));
+  EXPECT_TRUE(onMain);
+}
+
+// An asynchronous operation finishing inside a block run here frees its slot to the next one,
+// which starts on this thread too (no hand-over), just as on a worker.
+TEST(DispatchOperationQueue, ASlotFreedWhileRunningHereStartsTheNextHere) {
+  auto delegateQueue = OperationQueue::create("test.delegate");
+  delegateQueue->setMaxConcurrentOperationCount(1);
+  auto downloads = OperationQueue::create("test.downloads");
+  downloads->setMaxConcurrentOperationCount(1);
+  auto first = std::make_shared<AsyncOperation>();
+  auto second = std::make_shared<AsyncOperation>();
+  downloads->addOperation(first);
+  ASSERT_TRUE(RunLoop::main().runUntil([&] { return first->isExecuting(); }, 20));
+  downloads->addOperation(second);
+  std::thread outside([&] {
+    EXPECT_TRUE(delegateQueue->addOperationRunningHereIfIdle([&] { first->complete(); }));
+    // Started before the block returned, on this very thread.
+    EXPECT_TRUE(second->started);
+  });
+  outside.join();
+  second->complete();
+  ASSERT_TRUE(downloads->waitUntilAllOperationsAreFinished(20));
+}
+
 }  // namespace
 }  // namespace platform
