@@ -20,6 +20,7 @@ void sceneDotPageControl(Catalog& catalog);
 void sceneSegmentPager(Catalog& catalog);
 void sceneMarqueeLabel(Catalog& catalog);
 void sceneDatePickerLeaveForm(Catalog& catalog);
+void sceneKeyboardAvoidance(Catalog& catalog);
 void sceneConstraintLayout(Catalog& catalog);
 void scenePhotoGridAndBrowser(Catalog& catalog);
 void sceneStillCamera(Catalog& catalog);

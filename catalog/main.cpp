@@ -5,6 +5,7 @@
 #include "catalog/Catalog.h"
 #include "catalog/Scenes.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/ui/StartupHooks.h"
 
 namespace {
 
@@ -30,6 +31,7 @@ const std::vector<SceneEntry>& scenes() {
       {"Segment pager", catalog::sceneSegmentPager},
       {"Marquee label", catalog::sceneMarqueeLabel},
       {"Day-and-time picker on the leave form", catalog::sceneDatePickerLeaveForm},
+      {"Keyboard avoidance and toolbar", catalog::sceneKeyboardAvoidance},
       {"Constraint layout", catalog::sceneConstraintLayout},
       {"Photo grid and browser page", catalog::scenePhotoGridAndBrowser},
       {"Still camera", catalog::sceneStillCamera},
@@ -42,6 +44,7 @@ const std::vector<SceneEntry>& scenes() {
 
 int main(int argc, char** argv) {
   platform::RunLoop::bindMainToCurrentThread();
+  platform::runStartupHooks();
   std::string output = argc > 1 ? argv[1] : "out/catalog";
   catalog::Catalog catalog(output);
   const auto& all = scenes();

@@ -13,7 +13,14 @@ KeyboardSimulator& KeyboardSimulator::shared() {
 
 void KeyboardSimulator::show(double height, TimeInterval duration, int curve) {
   const Rect screen = Screen::main().bounds();
-  slide(makeRect(0, maxY(screen) - height, width(screen), height), duration, curve, true);
+  const double top = hardware_ ? maxY(screen) : maxY(screen) - height;
+  slide(makeRect(0, top, width(screen), height), duration, curve, true);
+}
+
+void KeyboardSimulator::showForResponder(double accessoryHeight) {
+  accessoryHeight_ = accessoryHeight;
+  show(kKeyboardHeight + accessoryHeight);
+  shownForResponder_ = true;
 }
 
 void KeyboardSimulator::hide(TimeInterval duration, int curve) {
@@ -46,18 +53,27 @@ void KeyboardSimulator::slide(const Rect& to, TimeInterval duration, int curve, 
       RunLoopMode::Common);
 }
 
-void KeyboardSimulator::firstResponderChanged(bool requiresKeyboard) {
+void KeyboardSimulator::firstResponderChanged(bool requiresKeyboard, double accessoryHeight) {
   if (requiresKeyboard && !visible_) {
-    show();
-    shownForResponder_ = true;
+    showForResponder(accessoryHeight);
+  } else if (requiresKeyboard && shownForResponder_ && accessoryHeight != accessoryHeight_) {
+    showForResponder(accessoryHeight);
   } else if (!requiresKeyboard && visible_ && shownForResponder_) {
     hide();
     shownForResponder_ = false;
   }
 }
 
+void KeyboardSimulator::reloadInputViews(double accessoryHeight) {
+  if (visible_ && shownForResponder_ && accessoryHeight != accessoryHeight_) {
+    showForResponder(accessoryHeight);
+  }
+}
+
 void KeyboardSimulator::reset() {
   shownForResponder_ = false;
+  hardware_ = false;
+  accessoryHeight_ = 0;
   RunLoop::main().cancelPerform(pendingDid_);
   pendingDid_ = 0;
   visible_ = false;

@@ -43,9 +43,24 @@ bool Responder::becomeFirstResponder() {
   window->firstResponder_ = me;
   firstIn_ = window;
   lastFirstResponder() = me;
-  // The keyboard serves the key window.
-  if (window->isKeyWindow()) KeyboardSimulator::shared().firstResponderChanged(requiresKeyboard());
-  return true;
+  const bool announceFirst = announcesEditingBeforeKeyboard();
+  if (announceFirst) didBecomeFirstResponder();
+  // The keyboard serves the key window; the hook may have given up the focus again.
+  if (isFirstResponder() && window->isKeyWindow()) {
+    auto accessory = inputAccessoryView();
+    KeyboardSimulator::shared().firstResponderChanged(
+        requiresKeyboard(), accessory ? accessory->frame().size.height : 0);
+  }
+  if (!announceFirst && isFirstResponder()) didBecomeFirstResponder();
+  return isFirstResponder();
+}
+
+void Responder::reloadInputViews() {
+  if (!isFirstResponder() || !requiresKeyboard()) return;
+  auto window = firstIn_.lock();
+  if (!window || !window->isKeyWindow()) return;
+  auto accessory = inputAccessoryView();
+  KeyboardSimulator::shared().reloadInputViews(accessory ? accessory->frame().size.height : 0);
 }
 
 bool Responder::resignFirstResponder() {
@@ -65,6 +80,7 @@ void Responder::giveUp() {
   window->firstResponder_.reset();
   firstIn_.reset();
   if (lastFirstResponder().lock().get() == this) lastFirstResponder().reset();
+  didResignFirstResponder();
   if (!handingOver() && window->isKeyWindow()) {
     KeyboardSimulator::shared().firstResponderChanged(false);
   }

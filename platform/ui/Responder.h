@@ -7,6 +7,7 @@
 
 namespace platform {
 
+class View;
 class Window;
 
 // A link in the chain events travel along when an object does not handle them: view → its
@@ -21,6 +22,10 @@ class Responder : public Object {
   virtual bool canResignFirstResponder() const { return true; }
   // Whether the software keyboard comes up while this is the first responder.
   virtual bool requiresKeyboard() const { return false; }
+  // The bar shown on top of the keyboard while this is the first responder.
+  virtual std::shared_ptr<View> inputAccessoryView() const { return nullptr; }
+  // Tells the keyboard that the accessory view changed (it slides to its new height).
+  virtual void reloadInputViews();
   // Asks the window's current first responder to resign first; false when either refuses or
   // this responder is in no window.
   virtual bool becomeFirstResponder();
@@ -40,6 +45,13 @@ class Responder : public Object {
 
  protected:
   Responder() = default;
+  // Run when this became the window's first responder: before the keyboard hears of it when
+  // announcesEditingBeforeKeyboard() is true (a text field's begin-editing precedes the
+  // keyboard's will-show), after it otherwise (a text view's follows it).
+  virtual void didBecomeFirstResponder() {}
+  virtual bool announcesEditingBeforeKeyboard() const { return true; }
+  // Run when it stopped being first responder, before the keyboard hears of it.
+  virtual void didResignFirstResponder() {}
 
  private:
   void giveUp();

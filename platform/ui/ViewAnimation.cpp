@@ -160,8 +160,11 @@ void View::setAnimationsEnabled(bool enabled) { animationsEnabled() = enabled; }
 
 std::optional<std::shared_ptr<Animation>> View::actionForLayer(Layer& layer, const std::string& key,
                                                                const AnimationValue& from) {
-  // Outside blocks a view's own layer never animates by itself.
-  if (blocks().empty() || !animationsEnabled()) return std::shared_ptr<Animation>();
+  // Outside blocks a view's own layer never animates by itself; nor does a view being made
+  // inside a block (it is not owned yet, and had nothing on screen to animate from).
+  if (blocks().empty() || !animationsEnabled() || weak_from_this().expired()) {
+    return std::shared_ptr<Animation>();
+  }
   const BlockContext& block = blocks().back();
   if (block.disabled || block.duration <= 0 || !viewAnimates(key)) {
     return std::shared_ptr<Animation>();

@@ -7,6 +7,8 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controllers/NavigationItem.h"
 
 namespace platform {
 
@@ -75,7 +77,7 @@ void ViewController::presentViewController(std::shared_ptr<ViewController> contr
   controller->presentedAnimated_ = animated;
   auto view = controller->view();  // loaded before it hears that it will appear
   controller->beginAppearanceTransition(true, animated);
-  view->setFrame(window->bounds());
+  view->setFrame(presentationFrame(controller->presentationStyle_, window->bounds()));
   view->setAutoresizingMask(ViewAutoresizingFlexibleWidth | ViewAutoresizingFlexibleHeight);
   window->addSubview(view);
   controller->endAppearanceTransition();
@@ -106,10 +108,44 @@ void ViewController::setNeedsStatusBarAppearanceUpdate() {
   ApplicationWindows::shared().updateStatusBarAppearance();
 }
 
+Rect ViewController::presentationFrame(ModalPresentationStyle style, const Rect& windowBounds) {
+  const double w = width(windowBounds), h = height(windowBounds);
+  if (style != ModalPresentationStyle::PageSheet && style != ModalPresentationStyle::FormSheet) {
+    return windowBounds;
+  }
+  const double top = std::min(kSheetTopMargin, h);
+  if (style == ModalPresentationStyle::FormSheet && w > kFormSheetSize.width &&
+      h - 2 * top > kFormSheetSize.height) {
+    return makeRect((w - kFormSheetSize.width) / 2, (h - kFormSheetSize.height) / 2,
+                    kFormSheetSize.width, kFormSheetSize.height);
+  }
+  return makeRect(0, top, w, h - top);
+}
+
+std::shared_ptr<NavigationItem> ViewController::navigationItem() {
+  if (!navigationItem_) {
+    navigationItem_ = NavigationItem::create(title_);
+  }
+  return navigationItem_;
+}
+
+std::shared_ptr<NavigationController> ViewController::navigationController() const {
+  for (auto c = parent_.lock(); c; c = c->parent_.lock()) {
+    if (auto nav = std::dynamic_pointer_cast<NavigationController>(c)) return nav;
+  }
+  return nullptr;
+}
+
 void ViewController::addChildViewController(std::shared_ptr<ViewController> child) {
   if (!child || child.get() == this) return;
-  child->removeFromParentViewController();
-  child->parent_ = self<ViewController>();
+  if (child->parent_.lock().get() == this) return;
+  if (child->parent_.lock()) {
+    child->willMoveToParentViewController(nullptr);
+    child->removeFromParentViewController();
+  }
+  auto me = self<ViewController>();
+  child->willMoveToParentViewController(me);
+  child->parent_ = me;
   children_.push_back(std::move(child));
 }
 
@@ -117,10 +153,12 @@ void ViewController::removeFromParentViewController() {
   auto parent = parent_.lock();
   parent_.reset();
   if (!parent) return;
+  auto keep = self<ViewController>();  // the parent's list may hold the last reference
   auto& list = parent->children_;
   list.erase(
       std::remove_if(list.begin(), list.end(), [this](const auto& c) { return c.get() == this; }),
       list.end());
+  didMoveToParentViewController(nullptr);
 }
 
 std::shared_ptr<Responder> ViewController::nextResponder() const {

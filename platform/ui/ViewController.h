@@ -10,8 +10,22 @@
 
 namespace platform {
 
+class NavigationController;
+class NavigationItem;
 class View;
 class Window;
+
+enum class ModalPresentationStyle {
+  FullScreen = 0,
+  PageSheet = 1,
+  FormSheet = 2,
+  CurrentContext = 3,
+  Custom = 4,
+  OverFullScreen = 5,
+  OverCurrentContext = 6,
+  Popover = 7,
+  None = -1,
+};
 
 // Owns a screenful of views: loads its view on first use, hears when it appears and disappears,
 // and presents other controllers over itself. Presentation has no transition animation; the
@@ -41,8 +55,22 @@ class ViewController : public Responder {
   const std::string& title() const { return title_; }
   void setTitle(std::string title) { title_ = std::move(title); }
 
-  // Presents `controller` over this one (or over what this one already presents), filling the
-  // window. The completion runs from the main run loop.
+  // How it is shown when presented: full screen fills the window; a page sheet spans the width
+  // below kSheetTopMargin; a form sheet is at most kFormSheetSize, centred (on a phone-sized
+  // window both sheets are the page sheet).
+  ModalPresentationStyle modalPresentationStyle() const { return presentationStyle_; }
+  void setModalPresentationStyle(ModalPresentationStyle style) { presentationStyle_ = style; }
+  static Rect presentationFrame(ModalPresentationStyle style, const Rect& windowBounds);
+  static constexpr double kSheetTopMargin = 40;
+  static constexpr Size kFormSheetSize{540, 620};
+
+  // The bar contents it shows when it is in a navigation controller (made on first use).
+  std::shared_ptr<NavigationItem> navigationItem();
+  // The nearest navigation controller among its parents.
+  std::shared_ptr<NavigationController> navigationController() const;
+
+  // Presents `controller` over this one (or over what this one already presents), sized by its
+  // presentation style. The completion runs from the main run loop.
   void presentViewController(std::shared_ptr<ViewController> controller, bool animated,
                              std::function<void()> completion = nullptr);
   // Dismisses what this controller presents, or this controller if it is presented.
@@ -62,8 +90,13 @@ class ViewController : public Responder {
   const std::vector<std::shared_ptr<ViewController>>& childViewControllers() const {
     return children_;
   }
+  // Adding a child tells it willMoveToParentViewController(this); the container calls
+  // didMoveToParentViewController once the child's view is in place. Removing tells it
+  // didMoveToParentViewController(nullptr); the container calls willMove...(nullptr) before.
   void addChildViewController(std::shared_ptr<ViewController> child);
   void removeFromParentViewController();
+  virtual void willMoveToParentViewController(const std::shared_ptr<ViewController>& /*parent*/) {}
+  virtual void didMoveToParentViewController(const std::shared_ptr<ViewController>& /*parent*/) {}
 
   std::shared_ptr<Responder> nextResponder() const override;
 
@@ -82,6 +115,8 @@ class ViewController : public Responder {
   std::weak_ptr<ViewController> presenting_;
   std::weak_ptr<ViewController> parent_;
   std::vector<std::shared_ptr<ViewController>> children_;
+  std::shared_ptr<NavigationItem> navigationItem_;
+  ModalPresentationStyle presentationStyle_ = ModalPresentationStyle::FullScreen;
   Appearance appearance_ = Appearance::Disappeared;
   bool transitionAnimated_ = false;
   bool presentedAnimated_ = false;

@@ -1,0 +1,129 @@
+#include "platform/ui/text/TextView.h"
+
+#include <algorithm>
+
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/TapGestureRecognizer.h"
+
+namespace platform {
+
+std::shared_ptr<TextView> TextView::create(const Rect& frame) { return make<TextView>(frame); }
+
+TextView::TextView(const Rect& frame) : ScrollView(frame) {}
+
+TextView::~TextView() = default;
+
+void TextView::didInit() {
+  ScrollView::didInit();
+  setBackgroundColor(Color::whiteColor());
+  label_ = Label::create();
+  label_->setNumberOfLines(0);
+  label_->setLineBreakMode(LineBreakMode::ByWordWrapping);
+  label_->setUserInteractionEnabled(false);
+  label_->setBackgroundColor(Color::clear());
+  addSubview(label_);
+  std::weak_ptr<TextView> weak = self<TextView>();
+  tap_ = TapGestureRecognizer::create([weak](GestureRecognizer& recognizer) {
+    auto view = weak.lock();
+    if (view && recognizer.state() == GestureRecognizerState::Ended) view->becomeFirstResponder();
+  });
+  tap_->setCancelsTouchesInView(false);
+  addGestureRecognizer(tap_);
+  refresh();
+}
+
+void TextView::setText(std::string text) {
+  text_ = std::move(text);
+  refresh();
+}
+
+void TextView::setFont(const Font& font) {
+  font_ = font;
+  refresh();
+}
+
+void TextView::setTextColor(const Color& color) {
+  textColor_ = color;
+  refresh();
+}
+
+void TextView::setEditable(bool editable) {
+  editable_ = editable;
+  if (!canBecomeFirstResponder() && isFirstResponder()) resignOnLeavingWindow();
+}
+
+void TextView::refresh() {
+  label_->setText(text_);
+  label_->setFont(font_);
+  label_->setTextColor(textColor_);
+  setNeedsLayout();
+}
+
+void TextView::layoutSubviews() {
+  ScrollView::layoutSubviews();
+  const double w = std::max(0.0, width(bounds()) - 2 * kTextInsetX);
+  const Size fit = label_->sizeThatFits({w, 0});
+  label_->setFrame(makeRect(kTextInsetX, kTextInsetY, w, fit.height));
+  const Size content{width(bounds()), fit.height + 2 * kTextInsetY};
+  if (!(contentSize().width == content.width && contentSize().height == content.height)) {
+    setContentSize(content);
+  }
+}
+
+bool TextView::becomeFirstResponder() {
+  if (isFirstResponder()) return true;
+  if (!canBecomeFirstResponder() || !window()) return false;
+  if (auto d = delegate(); d && !d->textViewShouldBeginEditing(*this).value_or(true)) return false;
+  return ScrollView::becomeFirstResponder();
+}
+
+bool TextView::resignFirstResponder() {
+  if (!isFirstResponder()) return ScrollView::resignFirstResponder();
+  if (auto d = delegate(); d && !d->textViewShouldEndEditing(*this).value_or(true)) return false;
+  return ScrollView::resignFirstResponder();
+}
+
+void TextView::didBecomeFirstResponder() {
+  if (!editable_) return;  // selecting text in a read-only view is not editing
+  editing_ = true;
+  auto keepAlive = self<TextView>();  // the delegate may let go of the view
+  if (auto d = delegate()) d->textViewDidBeginEditing(*this);
+  NotificationCenter::defaultCenter().post(kTextViewTextDidBeginEditingNotification,
+                                           shared_from_this());
+}
+
+void TextView::didResignFirstResponder() {
+  if (!editing_) return;
+  editing_ = false;
+  auto keepAlive = self<TextView>();  // the delegate may let go of the view
+  if (auto d = delegate()) d->textViewDidEndEditing(*this);
+  NotificationCenter::defaultCenter().post(kTextViewTextDidEndEditingNotification,
+                                           shared_from_this());
+}
+
+void TextView::replace(TextRange range, const std::string& replacement) {
+  if (auto d = delegate(); d && !d->textView(*this, range, replacement).value_or(true)) return;
+  // The delegate may have ended editing (return on the last field): nothing is typed then.
+  if (!editing_) return;
+  text_.replace(range.location, range.length, replacement);
+  refresh();
+  auto keepAlive = self<TextView>();  // the delegate may let go of the view
+  if (auto d = delegate()) d->textViewDidChange(*this);
+  NotificationCenter::defaultCenter().post(kTextViewTextDidChangeNotification, shared_from_this());
+}
+
+void TextView::insertText(const std::string& text) {
+  if (!editing_) return;
+  replace({text_.size(), 0}, text);
+}
+
+void TextView::deleteBackward() {
+  if (!editing_ || text_.empty()) return;
+  std::size_t i = text_.size();
+  while (i > 0 && (static_cast<unsigned char>(text_[--i]) & 0xC0) == 0x80) {
+  }
+  replace({i, text_.size() - i}, "");
+}
+
+}  // namespace platform

@@ -1,0 +1,297 @@
+#include <gtest/gtest.h>
+
+#include "kb_test_support.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/TouchDriver.h"
+#include "platform/ui/controllers/NavigationBar.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "platform/ui/controls/ToolbarButton.h"
+#include "ui/support/keyboard/KBPreviousNextView.h"
+#include "ui/support/keyboard/KBTitleBarButtonItem.h"
+#include "ui/support/keyboard/KBToolbar.h"
+#include "ui/support/keyboard/KBToolbarAddition.h"
+
+namespace sprout::kb_test {
+namespace {
+
+using platform::makeRect;
+using platform::TextField;
+
+std::shared_ptr<KBToolbar> barOf(const platform::View& field) {
+  return std::dynamic_pointer_cast<KBToolbar>(field.inputAccessoryView());
+}
+
+// Enabled states of the previous (item 0) and next (item 2) buttons.
+std::pair<bool, bool> arrows(const platform::View& field) {
+  auto bar = barOf(field);
+  return {bar->items()[0]->isEnabled(), bar->items()[2]->isEnabled()};
+}
+
+class RefusingDelegate : public platform::TextFieldDelegate {
+ public:
+  std::optional<bool> textFieldShouldEndEditing(TextField&) override { return false; }
+};
+
+TEST_F(KeyboardTest, OneFieldGetsDoneAndSeveralGetPreviousNextDone) {
+  auto a = addField(*root->view(), makeRect(20, 100, 280, 30), "Child's name");
+  a->becomeFirstResponder();
+  ASSERT_TRUE(barOf(*a));
+  EXPECT_EQ(barOf(*a)->tag(), -1002);
+  EXPECT_EQ(barOf(*a)->items().size(), 3u);
+  EXPECT_EQ(barOf(*a)->title(), "Child's name");
+  // The keyboard carries the toolbar: 216 + 44.
+  EXPECT_DOUBLE_EQ(manager->keyboardSize().height, 260);
+
+  auto b = addField(*root->view(), makeRect(20, 150, 280, 30), "Class");
+  auto c = addField(*root->view(), makeRect(20, 200, 280, 30), "Reason");
+  b->becomeFirstResponder();
+  for (const auto& f : {a, b, c}) {
+    ASSERT_TRUE(barOf(*f));
+    EXPECT_EQ(barOf(*f)->tag(), -1005);
+    EXPECT_EQ(barOf(*f)->items().size(), 7u);
+  }
+  EXPECT_EQ(arrows(*a), std::make_pair(false, true));
+  EXPECT_EQ(arrows(*b), std::make_pair(true, true));
+  EXPECT_EQ(arrows(*c), std::make_pair(true, false));
+  // The one flexible item stands twice in every bar.
+  EXPECT_EQ(barOf(*a)->items()[3], barOf(*a)->items()[5]);
+  EXPECT_EQ(barOf(*a)->items()[3], barOf(*b)->items()[3]);
+
+  // Hiding fields down to one: the current field's bar becomes a done bar again.
+  a->setHidden(true);
+  c->setHidden(true);
+  b->resignFirstResponder();
+  b->becomeFirstResponder();
+  EXPECT_EQ(barOf(*b)->tag(), -1002);
+
+  // With previous/next hidden, every field gets done only.
+  a->setHidden(false);
+  manager->setShouldHidePreviousNext(true);
+  a->becomeFirstResponder();
+  EXPECT_EQ(barOf(*a)->tag(), -1002);
+
+  // Switched off: the manager takes its bars off again.
+  manager->setEnableAutoToolbar(false);
+  EXPECT_EQ(a->inputAccessoryView(), nullptr);
+}
+
+TEST_F(KeyboardTest, AScreensOwnAccessoryViewIsLeftAlone) {
+  auto a = addField(*root->view(), makeRect(20, 100, 280, 30));
+  auto b = addField(*root->view(), makeRect(20, 150, 280, 30));
+  auto own = KBToolbar::create();
+  own->setItems({KBBarButtonItem::create("X", platform::BarButtonItemStyle::Plain),
+                 KBBarButtonItem::create(platform::BarButtonSystemItem::FixedSpace),
+                 KBBarButtonItem::create("Y", platform::BarButtonItemStyle::Plain),
+                 flexibleBarButtonItem()});
+  b->setInputAccessoryView(own);
+  a->becomeFirstResponder();
+  EXPECT_EQ(b->inputAccessoryView(), own);
+  EXPECT_EQ(own->title(), std::nullopt);  // not titled
+  manager->reloadInputViews();            // nor are its buttons touched
+  EXPECT_TRUE(own->items()[0]->isEnabled());
+  EXPECT_TRUE(own->items()[2]->isEnabled());
+  EXPECT_EQ(arrows(*a), std::make_pair(false, true));
+  manager->setEnableAutoToolbar(false);
+  EXPECT_EQ(b->inputAccessoryView(), own);
+}
+
+TEST_F(KeyboardTest, RightButtonFollowsTheSettingsAndBarsAreStyled) {
+  auto a = addField(*root->view(), makeRect(20, 100, 280, 30), "Name");
+  a->becomeFirstResponder();
+  manager->setToolbarDoneBarButtonItemText("Finish");
+  manager->addToolbarIfRequired();
+  EXPECT_EQ(barOf(*a)->doneTitle(), "Finish");
+  EXPECT_EQ(barOf(*a)->items().back()->title(), "Finish");
+  manager->setToolbarDoneBarButtonItemText(std::nullopt);
+  manager->addToolbarIfRequired();
+  EXPECT_EQ(barOf(*a)->doneTitle(), std::nullopt);
+  EXPECT_EQ(barOf(*a)->items().back()->systemItem(), platform::BarButtonSystemItem::Done);
+
+  manager->setToolbarTintColor(platform::Color::red());
+  manager->setPlaceholderFont(platform::Font::systemFont(11));
+  manager->addToolbarIfRequired();
+  EXPECT_EQ(barOf(*a)->tintColor(), platform::Color::red());
+  EXPECT_EQ(barOf(*a)->titleItem()->font(), platform::Font::systemFont(11));
+  a->setKeyboardAppearance(platform::KeyboardAppearanceDark);
+  manager->addToolbarIfRequired();
+  EXPECT_EQ(barOf(*a)->barStyle(), platform::BarStyle::Black);
+  EXPECT_EQ(barOf(*a)->tintColor(), platform::Color::whiteColor());
+  EXPECT_EQ(barOf(*a)->titleItem()->selectableTextColor(), platform::Color::yellow());
+
+  setShouldHidePlaceholderText(*a, true);
+  manager->addToolbarIfRequired();
+  EXPECT_EQ(barOf(*a)->title(), std::nullopt);
+  setShouldHidePlaceholderText(*a, false);
+  setPlaceholderText(*a, "Your child's name");
+  EXPECT_EQ(barOf(*a)->title(), "Your child's name");
+}
+
+TEST_F(KeyboardTest, ToolbarButtonsMoveTheFocusAndRunTheFieldsActions) {
+  auto a = addField(*root->view(), makeRect(20, 100, 280, 30));
+  auto b = addField(*root->view(), makeRect(20, 150, 280, 30));
+  int nexts = 0, dones = 0;
+  setCustomNextTarget(*a, [&](platform::View& sender) { nexts += &sender == a.get(); });
+  setCustomDoneTarget(*b, [&](platform::View& sender) { dones += &sender == b.get(); });
+  a->becomeFirstResponder();
+  settle();
+  const auto clicks = platform::Device::current().inputClickCount();
+  // Tap the next arrow on the keyboard's bar, as a finger would.
+  auto bar = barOf(*a);
+  bar->setFrame(makeRect(0, 0, 320, 44));
+  window->addSubview(bar);
+  bar->layoutIfNeeded();
+  platform::TouchDriver finger(window);
+  finger.tap({platform::midX(bar->viewForItemAtIndex(2)->frame()), 22});
+  EXPECT_TRUE(b->isFirstResponder());
+  EXPECT_EQ(nexts, 1);
+  EXPECT_EQ(platform::Device::current().inputClickCount(), clicks + 1);
+  EXPECT_FALSE(manager->canGoNext());
+  EXPECT_FALSE(manager->goNext());
+  EXPECT_TRUE(manager->canGoPrevious());
+
+  platform::KeyboardSimulator::shared();
+  auto done = barOf(*b)->items().back();
+  done->sendAction();
+  EXPECT_FALSE(b->isFirstResponder());
+  EXPECT_EQ(dones, 1);
+
+  // A field that refuses to resign keeps the focus.
+  auto refusing = std::make_shared<RefusingDelegate>();
+  a->becomeFirstResponder();
+  a->setDelegate(refusing);
+  EXPECT_FALSE(manager->resignFirstResponder());
+  EXPECT_TRUE(a->isFirstResponder());
+  a->setDelegate(nullptr);
+}
+
+TEST_F(KeyboardTest, TapOutsideResignsButNotOnControlsOrTheNavigationBar) {
+  auto content = platform::ViewController::create();
+  auto nav = platform::NavigationController::create(content);
+  window->setRootViewController(nav);
+  auto field = addField(*content->view(), makeRect(20, 100, 280, 30));
+  auto button = platform::Button::create(makeRect(20, 300, 100, 40));
+  content->view()->addSubview(button);
+  manager->setShouldResignOnTouchOutside(true);
+  field->becomeFirstResponder();
+  EXPECT_EQ(manager->tapGesture()->view(), window);
+  platform::TouchDriver finger(window);
+  finger.tap({60, 320});  // the button
+  EXPECT_TRUE(field->isFirstResponder());
+  nav->view()->layoutIfNeeded();
+  finger.tap({160, 40});  // the navigation bar
+  EXPECT_TRUE(field->isFirstResponder());
+  auto refusing = std::make_shared<RefusingDelegate>();
+  field->setDelegate(refusing);
+  finger.tap({160, 450});
+  EXPECT_TRUE(field->isFirstResponder());  // refused: the focus stays
+  field->setDelegate(nullptr);
+  platform::RunLoop::main().advance(0.5);
+  finger.tap({160, 450});
+  EXPECT_FALSE(field->isFirstResponder());
+  EXPECT_EQ(manager->tapGesture()->view(), nullptr);
+}
+
+TEST_F(KeyboardTest, ResponderListFollowsTheManageBehaviour) {
+  auto form = platform::View::create(makeRect(0, 0, 320, 568));
+  root->view()->addSubview(form);
+  // Subview order c, a, b; tags 3, 1, 2; positions: b left of a on one row, c above both.
+  auto c = addField(*form, makeRect(20, 100, 100, 30));
+  auto a = addField(*form, makeRect(200, 200, 100, 30));
+  auto b = addField(*form, makeRect(20, 200, 100, 30));
+  c->setTag(3);
+  a->setTag(1);
+  b->setTag(2);
+  a->becomeFirstResponder();
+  EXPECT_EQ(manager->responderViews(), (ViewList{c, a, b}));
+  manager->setToolbarManageBehaviour(KBKeyboardManager::ByTag);
+  EXPECT_EQ(manager->responderViews(), (ViewList{a, b, c}));
+  manager->setToolbarManageBehaviour(KBKeyboardManager::ByPosition);
+  EXPECT_EQ(manager->responderViews(), (ViewList{c, b, a}));
+  manager->setToolbarManageBehaviour(7);
+  EXPECT_TRUE(manager->responderViews().empty());
+  EXPECT_FALSE(manager->canGoNext());  // a field not in the list
+
+  // Inside a previous/next view the whole subtree is one list in reading order.
+  manager->setToolbarManageBehaviour(KBKeyboardManager::BySubviews);
+  auto group = KBPreviousNextView::create(makeRect(0, 300, 320, 200));
+  root->view()->addSubview(group);
+  auto left = platform::View::create(makeRect(0, 0, 160, 200));
+  auto right = platform::View::create(makeRect(160, 0, 160, 200));
+  group->addSubview(right);
+  group->addSubview(left);
+  auto r1 = addField(*right, makeRect(10, 10, 100, 30));
+  auto l1 = addField(*left, makeRect(10, 10, 100, 30));
+  auto l2 = addField(*left, makeRect(10, 60, 100, 30));
+  l2->becomeFirstResponder();
+  EXPECT_EQ(manager->responderViews(), (ViewList{l1, r1, l2}));
+}
+
+TEST_F(KeyboardTest, TitleSitsBetweenTheButtonsWithSixteenPointMargins) {
+  auto bar = KBToolbar::create(makeRect(0, 0, 320, 10));
+  EXPECT_DOUBLE_EQ(height(bar->frame()), 44);
+  auto field = platform::TextField::create(makeRect(0, 0, 100, 30));
+  addPreviousNextDoneOnKeyboardWithTarget(*field, nullptr, nullptr, nullptr, KBTitleText("Name"));
+  bar = barOf(*field);
+  bar->setFrame(makeRect(0, 0, 320, 44));
+  bar->layoutIfNeeded();
+  const auto next = bar->viewForItemAtIndex(2)->frame();
+  const auto done = bar->viewForItemAtIndex(6)->frame();
+  const auto title = bar->titleItem()->customView()->frame();
+  EXPECT_DOUBLE_EQ(minX(title), maxX(next) + 16);
+  EXPECT_DOUBLE_EQ(maxX(title), minX(done) - 16);
+  EXPECT_DOUBLE_EQ(height(title), 44);
+  // The title button without an action is disabled and grey.
+  EXPECT_FALSE(bar->titleItem()->titleButton()->isEnabled());
+  EXPECT_FALSE(bar->titleItem()->isEnabled());
+  EXPECT_EQ(bar->titleItem()->titleButton()->currentTitleColor(), platform::Color::lightGray());
+  int taps = 0;
+  setTitleTarget(*field, [&](platform::View&) { ++taps; });
+  EXPECT_TRUE(bar->titleItem()->titleButton()->isEnabled());
+  EXPECT_TRUE(bar->titleItem()->isEnabled());
+  bar->titleItem()->titleButton()->sendActionsForControlEvents(platform::ControlEventTouchUpInside);
+  EXPECT_EQ(taps, 1);
+
+  // Too narrow for a title: its width stays at zero instead of going negative.
+  bar->setFrame(makeRect(0, 0, 150, 44));
+  bar->layoutIfNeeded();
+  EXPECT_DOUBLE_EQ(width(bar->titleItem()->customView()->frame()), 0);
+
+  // Previous/next enabling leaves a done-only bar alone; a view without accessory is unchanged.
+  auto single = platform::TextField::create();
+  addDoneOnKeyboardWithTarget(*single, nullptr);
+  setEnablePrevious(*single, false, false);
+  EXPECT_TRUE(barOf(*single)->items()[2]->isEnabled());
+  auto plain = platform::View::create();
+  addDoneOnKeyboardWithTarget(*plain, nullptr);
+  EXPECT_EQ(plain->inputAccessoryView(), nullptr);
+}
+
+}  // namespace
+}  // namespace sprout::kb_test
+
+namespace sprout::kb_test {
+namespace {
+
+TEST_F(KeyboardTest, TextViewGetsItsBarAfterTheKeyboardAndTheKeyboardTakesItsHeight) {
+  auto notes = platform::TextView::create(platform::makeRect(20, 100, 280, 100));
+  root->view()->addSubview(notes);
+  notes->becomeFirstResponder();
+  // The keyboard came up before the text view said it was editing: bare at first.
+  EXPECT_DOUBLE_EQ(manager->keyboardSize().height, 216);
+  settle();  // the bar goes on, the keyboard is reloaded with it
+  ASSERT_TRUE(barOf(*notes));
+  EXPECT_DOUBLE_EQ(manager->keyboardSize().height, 260);
+}
+
+TEST_F(KeyboardTest, OverriddenAppearanceReachesTheFieldAndItsBar) {
+  manager->setOverrideKeyboardAppearance(true);
+  manager->setKeyboardAppearance(platform::KeyboardAppearanceDark);
+  auto field = addField(*root->view(), platform::makeRect(20, 100, 280, 30));
+  field->becomeFirstResponder();
+  EXPECT_EQ(field->keyboardAppearance(), platform::KeyboardAppearanceDark);
+  EXPECT_EQ(barOf(*field)->barStyle(), platform::BarStyle::Black);
+}
+
+}  // namespace
+}  // namespace sprout::kb_test
