@@ -327,11 +327,10 @@ void PPPhotoPickerAssetsViewController::sendBtnTouched() {
 void PPPhotoPickerAssetsViewController::cancelBtnTouched() { dismissPicker(true); }
 
 void PPPhotoPickerAssetsViewController::dismissPicker(bool animated) {
-  if (auto nav = navigationController()) {
-    nav->dismissViewControllerAnimated(animated);
-  } else {
-    dismissViewControllerAnimated(animated);
-  }
+  // The picker is the outermost controller holding this one (navigation stack, entry screen).
+  std::shared_ptr<platform::ViewController> outer = self<platform::ViewController>();
+  while (auto parent = outer->parentViewController()) outer = parent;
+  outer->dismissViewControllerAnimated(animated);
 }
 
 void PPPhotoPickerAssetsViewController::pickerCollectionViewDidCameraSelect(

@@ -142,11 +142,10 @@ void PPPhotoPickerGroupViewController::openAlbum(const std::shared_ptr<PPPhotoPi
 }
 
 void PPPhotoPickerGroupViewController::cancelBtnTouched() {
-  if (auto nav = navigationController()) {
-    nav->dismissViewControllerAnimated(true);
-  } else {
-    dismissViewControllerAnimated(true);
-  }
+  // The picker is the outermost controller holding this one.
+  std::shared_ptr<platform::ViewController> outer = self<platform::ViewController>();
+  while (auto parent = outer->parentViewController()) outer = parent;
+  outer->dismissViewControllerAnimated(true);
 }
 
 long PPPhotoPickerGroupViewController::numberOfRowsInSection(platform::TableView&, long) {
