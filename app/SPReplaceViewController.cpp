@@ -27,7 +27,10 @@ void SPReplaceViewController::viewDidLoad() {
       },
       platform::ControlEventTouchUpInside);
   view()->addSubview(headButton_);
-  cameraButton_ = platform::Button::create(makeRect((width - 60) / 2, 230, 60, 44));
+  // The white shutter picture on a dark disc, so it shows on the light form.
+  cameraButton_ = platform::Button::create(makeRect((width - 56) / 2, 230, 56, 56));
+  cameraButton_->setBackgroundColor(platform::Color::darkGray());
+  cameraButton_->layer()->setCornerRadius(28);
   cameraButton_->setImage(platform::Bundle::main()->imageNamed("paizhao.png"),
                           platform::ControlStateNormal);
   cameraButton_->imageView()->setContentMode(platform::ViewContentMode::ScaleAspectFit);

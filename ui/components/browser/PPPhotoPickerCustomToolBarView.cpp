@@ -2,7 +2,6 @@
 
 #include "platform/foundation/Bundle.h"
 #include "platform/ui/Button.h"
-#include "platform/ui/TextLayout.h"
 
 namespace sprout {
 
@@ -67,13 +66,15 @@ std::shared_ptr<platform::BarButtonItem> PPPhotoPickerCustomToolBarView::createS
   button->setImage(std::move(image), platform::ControlStateNormal);
   button->setTitle(title, platform::ControlStateNormal);
   button->setTitleColor(titleColor, platform::ControlStateNormal);
-  button->setImageEdgeInsets({13, 0, 13, 82});
+  // This platform's insets shrink the image's and the title's own rects (not the content area),
+  // so the switch is laid out directly: its 16-point picture at the left, centred, the title
+  // 4 points after it.
   button->setContentHorizontalAlignment(platform::ControlContentHorizontalAlignment::Left);
-  const double titleWidth =
-      title.empty()
-          ? 0
-          : platform::TextLayout::measure(title, button->titleLabel()->font(), {1e9, 1e9}).width;
-  button->setTitleEdgeInsets({12, 0, 12, 100 - titleWidth - 25});
+  button->titleLabel()->setFont(platform::Font::systemFont(14));
+  button->setTitleEdgeInsets({0, 4, 0, -4});
+  // 100 points, or wider when the size text needs it.
+  const double fitting = button->sizeThatFits({0, 0}).width + 8;
+  if (fitting > 100) button->setFrame(platform::makeRect(0, 0, fitting, 44));
   button->addTarget([action = std::move(action)](platform::Control&) { action(); },
                     platform::ControlEventTouchUpInside);
   return platform::BarButtonItem::create(button);

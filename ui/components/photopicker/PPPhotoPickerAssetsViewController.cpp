@@ -10,6 +10,7 @@
 #include "platform/layout/ViewLayout.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/controllers/AlertController.h"
+#include "platform/ui/controllers/NavigationBar.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/scroll/CollectionViewFlowLayout.h"
@@ -69,6 +70,7 @@ void PPPhotoPickerAssetsViewController::setAssetsGroup(
   if (!group || group->groupName().empty()) return;
   assetsGroup_ = group;
   setTitle(group->groupName());
+  navigationItem()->setTitle(group->groupName());
 }
 
 void PPPhotoPickerAssetsViewController::setTopShowPhotoPicker(bool show) {
@@ -223,6 +225,19 @@ void PPPhotoPickerAssetsViewController::updateGridLimit() {
   const long elsewhere = static_cast<long>(selectAssets_.size()) -
                          static_cast<long>(collectionView()->selectAssets().size());
   collectionView()->setMaxCount(std::max(0L, limit - elsewhere));
+}
+
+// Sized by the navigation controller after loading: the grid sits below its bar.
+void PPPhotoPickerAssetsViewController::viewDidLayoutSubviews() {
+  if (!collectionView_ || !collectionView_->superview()) return;
+  platform::Rect frame = view()->bounds();
+  if (auto nav = navigationController(); nav && !nav->isNavigationBarHidden()) {
+    const auto bar = nav->navigationBar()->frame();
+    const double top = std::min(frame.size.height, bar.origin.y + bar.size.height);
+    frame.origin.y += top;
+    frame.size.height -= top;
+  }
+  collectionView_->setFrame(frame);
 }
 
 void PPPhotoPickerAssetsViewController::viewWillAppear(bool) { collectionView()->reloadData(); }

@@ -54,6 +54,7 @@ class PPPhotoPickerAssetsViewController : public platform::ViewController,
 
   void viewDidLoad() override;
   void viewWillAppear(bool animated) override;
+  void viewDidLayoutSubviews() override;
   void viewDidDisappear(bool animated) override;
 
   void updateToolbar();

@@ -8,6 +8,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/controllers/NavigationBar.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
 #include "ui/components/photopicker/PPPhotoPickerAssetsViewController.h"
@@ -48,6 +49,7 @@ PPPhotoPickerGroupViewController::~PPPhotoPickerGroupViewController() {
 
 void PPPhotoPickerGroupViewController::viewDidLoad() {
   setTitle("选择相册");
+  navigationItem()->setTitle("选择相册");
   std::weak_ptr<PPPhotoPickerGroupViewController> weak = self<PPPhotoPickerGroupViewController>();
   navigationItem()->setRightBarButtonItem(platform::BarButtonItem::create(
       platform::BarButtonSystemItem::Cancel, [weak](platform::BarButtonItem&) {
@@ -63,9 +65,18 @@ void PPPhotoPickerGroupViewController::viewDidLoad() {
   getImgs();
 }
 
-// The navigation controller sizes the view after loading it; the list follows.
+// The navigation controller sizes the view after loading it; the list follows, below the bar.
 void PPPhotoPickerGroupViewController::viewDidLayoutSubviews() {
-  if (auto table = tableView_.lock()) table->setFrame(view()->bounds());
+  auto table = tableView_.lock();
+  if (!table) return;
+  platform::Rect frame = view()->bounds();
+  if (auto nav = navigationController(); nav && !nav->isNavigationBarHidden()) {
+    const auto bar = nav->navigationBar()->frame();
+    const double top = std::min(frame.size.height, bar.origin.y + bar.size.height);
+    frame.origin.y += top;
+    frame.size.height -= top;
+  }
+  table->setFrame(frame);
 }
 
 void PPPhotoPickerGroupViewController::showRefusal() {
