@@ -227,9 +227,14 @@ TEST_F(BrowserScreen, ADragSetsThePageFromItsTargetAndPreloadsTheNeighbourOnTheM
   b->scrollViewWillEndDragging(*pager, {0, 0}, &target);
   EXPECT_EQ(b->currentPage(), 5);
   EXPECT_TRUE(runUntil([&] { return owner->items[6]->hasPhotoImage(); }));
+  for (const auto& item : owner->items) item->photoImage();  // as if every page had been seen
   pager->setContentOffset(target);
   b->scrollViewDidEndDecelerating(*pager);
   EXPECT_EQ(owner->pages, std::vector<unsigned long>{5});
+  // Only the current page and its neighbours keep their full-screen pictures.
+  for (std::size_t i = 0; i < owner->items.size(); ++i) {
+    EXPECT_EQ(owner->items[i]->hasPhotoImage(), i >= 4 && i <= 6) << i;
+  }
   // A drag that ends where it began changes nothing.
   platform::Point same{5 * w, 0};
   b->scrollViewWillEndDragging(*pager, {0, 0}, &same);

@@ -269,6 +269,7 @@ void PPPhotoPickerBrowserViewController::scrollViewDidEndDecelerating(platform::
     d->photoBrowserDidCurrentPage(*this, static_cast<unsigned long>(std::max(0L, currentPage_)));
   }
   if (auto pager = collectionView_.lock()) beginDraggingContentOffsetX_ = pager->contentOffset().x;
+  releaseDistantImages();
   updateSelectBtn();
   updateBrowserToolbar();
 }
@@ -296,6 +297,19 @@ void PPPhotoPickerBrowserViewController::fillImage(long index) {
       if (!item->hasPhotoImage()) item->setPhotoImage(image);
     });
   });
+}
+
+// At most the current page and its two neighbours keep a full-screen picture; library photos
+// further away are read again when their page comes back. Pictures handed in are kept.
+void PPPhotoPickerBrowserViewController::releaseDistantImages() {
+  const auto& items = photos();
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const auto& item = items[i];
+    if (item && item->asset() && item->asset()->asset() &&
+        std::abs(static_cast<long>(i) - currentPage_) > 1) {
+      item->setPhotoImage(nullptr);
+    }
+  }
 }
 
 void PPPhotoPickerBrowserViewController::prepareLeftAndRighImage() {

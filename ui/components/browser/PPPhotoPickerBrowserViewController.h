@@ -132,6 +132,7 @@ class PPPhotoPickerBrowserViewController : public platform::ViewController,
   void setupTopView();
   void setupBrowserToolbar();
   void fillImage(long index);
+  void releaseDistantImages();
 
   std::weak_ptr<PPPhotoPickerBrowserViewControllerDataSource> dataSource_;
   std::weak_ptr<PPPhotoPickerBrowserViewControllerDelegate> delegate_;
