@@ -8,6 +8,7 @@
 #include "platform/ui/controllers/NavigationController.h"
 #include "tests/ui_components/components_support.h"
 #include "ui/components/photopicker/PPPhotoPickerAssetsViewController.h"
+#include "ui/components/photopicker/PPPhotoPickerImageView.h"
 
 namespace sprout {
 namespace {
@@ -137,6 +138,17 @@ TEST_F(AlbumGrid, PreviewShowsTheSelectionAndTheBrowserHandsItsTicksBack) {
   EXPECT_TRUE(screen->selectAssets().empty());
   EXPECT_TRUE(screen->isOriginal());
   EXPECT_FALSE(screen->sendBtn()->isEnabled());
+  // The grid's ticks follow at once.
+  screen->pickerCollectionCellTouchedIndexPath({0, 1});
+  loop.runPending();
+  screen->browser()->selectedButtonTapped();
+  screen->browser()->back();
+  advance(1);
+  auto cell = screen->collectionView()->cellForItemAtIndexPath({0, 1});
+  ASSERT_TRUE(cell);
+  EXPECT_TRUE(std::dynamic_pointer_cast<PPPhotoPickerImageView>(cell->contentView()->subviews()[0])
+                  ->isMaskViewFlag());
+  EXPECT_TRUE(screen->sendBtn()->isEnabled());
 }
 
 TEST_F(AlbumGrid, SendPostsTheSelectionAndClosesThePicker) {

@@ -319,6 +319,7 @@ void PPPhotoPickerAssetsViewController::photoBrowserWillExit(
   selectAssets_ = browser.selectedAssets();
   collectionView()->setIsRecoderSelectPicker(true);
   collectionView()->setSelectAssets(selectAssets_);
+  collectionView()->reloadData();  // a presentation's end does not make this screen reappear
   isOriginal_ = browser.isOriginal();
   updateToolbar();
   if (!assets_.empty()) updateGridLimit();
