@@ -24,6 +24,7 @@ void sceneKeyboardAvoidance(Catalog& catalog);
 void sceneConstraintLayout(Catalog& catalog);
 void scenePhotoGridAndBrowser(Catalog& catalog);
 void sceneStillCamera(Catalog& catalog);
+void scenePhotoPicker(Catalog& catalog);
 void sceneCircularProgress(Catalog& catalog);
 
 }  // namespace catalog

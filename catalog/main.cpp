@@ -35,6 +35,7 @@ const std::vector<SceneEntry>& scenes() {
       {"Constraint layout", catalog::sceneConstraintLayout},
       {"Photo grid and browser page", catalog::scenePhotoGridAndBrowser},
       {"Still camera", catalog::sceneStillCamera},
+      {"Photo picker and the pick-up form", catalog::scenePhotoPicker},
       {"Circular progress", catalog::sceneCircularProgress},
   };
   return kScenes;

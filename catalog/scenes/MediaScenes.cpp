@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "app/SPReplaceViewController.h"
 #include "catalog/Scenes.h"
 #include "platform/dispatch/Clock.h"
 #include "platform/dispatch/RunLoop.h"
@@ -30,7 +31,9 @@
 #include "ui/components/browser/PPPhotoPickerBrowserPhotoScrollView.h"
 #include "ui/components/camera/SCCameraImageView.h"
 #include "ui/components/camera/SCCameraViewController.h"
+#include "ui/components/photopicker/PPPhotoPickerAssetsViewController.h"
 #include "ui/components/photopicker/PPPhotoPickerCollectionView.h"
+#include "ui/components/photopicker/PPPhotoPickerViewController.h"
 #include "ui/components/progress/CPCircularProgressView.h"
 
 namespace catalog {
@@ -114,9 +117,10 @@ class CameraStage {
     auto image = view ? platform::renderView(*view, options) : platform::renderScreen(options);
     catalog_.addFrame(slug, *image, what);
   }
-  // A photo written into the library's camera-roll album; its path.
-  std::string addPhoto(const std::string& name, int width, int height, double hue) {
-    const std::string album = home_ + "/Photos/" + platform::kSavedPhotosAlbumName;
+  // A photo written into the library's camera-roll album (or another); its path.
+  std::string addPhoto(const std::string& name, int width, int height, double hue,
+                       const std::string& albumName = platform::kSavedPhotosAlbumName) {
+    const std::string album = home_ + "/Photos/" + albumName;
     platform::FileManager::defaultManager().createDirectory(album);
     const std::string path = album + "/" + name;
     auto jpeg = platform::encodeJPEG(*playground(width, height, hue), 0.88);
@@ -143,13 +147,11 @@ void sceneStillCamera(Catalog& catalog) {
   auto camera = sprout::SCCameraViewController::create();
   stage.root()->presentViewController(camera, false);
   camera->view()->setBackgroundColor(Color::black());
-  camera->flashBtn()->setImage(platform::Bundle::main()->imageNamed("shanguangdeng2.png"),
-                               platform::ControlStateNormal);
   camera->device()->setTestPattern(1920, 1080);
   stage.frames(2);
   stage.capture("camera-test-pattern",
                 "The camera on the back camera's test pattern: the 3:4 preview box under the "
-                "40-point top bar, flash \"关闭\"");
+                "40-point top bar (flash \"关闭\", camera switch), \"取消\" and the shutter below");
 
   platform::TouchDriver finger(stage.window());
   finger.tap({210, 230});
@@ -247,6 +249,72 @@ void scenePhotoGridAndBrowser(Catalog& catalog) {
   page->handleImageViewDoubleTap(page->photoImageView()->center());
   stage.frames(40);
   stage.capture("browser-page-zoomed", "After a double tap: zoomed in to twice the fitting scale");
+}
+
+void scenePhotoPicker(Catalog& catalog) {
+  CameraStage stage(catalog);
+  for (int i = 0; i < 14; ++i) {
+    stage.addPhoto("IMG_" + std::to_string(100 + i) + ".JPG", i % 4 == 0 ? 1200 : 1600,
+                   i % 4 == 0 ? 1600 : 1200, (i % 5) / 4.0);
+  }
+  for (int i = 0; i < 5; ++i) {
+    stage.addPhoto("T" + std::to_string(i) + ".JPG", 1600, 1200, i / 4.0, "春游");
+  }
+  auto picker = sprout::PPPhotoPickerViewController::create(0);
+  picker->setMaxCount(9);
+  picker->showPickerVc(stage.root());
+  stage.loop().runPending();
+  stage.frames(2);
+  stage.capture(
+      "album-list",
+      "The album list \"选择相册\": albums newest-listed first with poster, name and count");
+
+  auto list = picker->groupVc();
+  long roll = 0;
+  for (std::size_t i = 0; i < list->groups().size(); ++i) {
+    if (list->groups()[i]->groupName() == platform::kSavedPhotosAlbumName)
+      roll = static_cast<long>(i);
+  }
+  list->didSelectRowAtIndexPath(*list->tableView(), {0, roll});
+  stage.frames(30);
+  auto grid = std::dynamic_pointer_cast<sprout::PPPhotoPickerAssetsViewController>(
+      picker->navigation()->topViewController());
+  if (!grid) return;
+  stage.loop().runPending();
+  grid->view()->layoutIfNeeded();
+  for (long i : {0, 3, 5}) grid->collectionView()->tickBtnTouched(i);
+  stage.frames(2);
+  stage.capture("album-grid-screen",
+                "The camera roll's grid with three photos ticked: \"预览\" and \"发送(3)\" below");
+
+  grid->pickerCollectionCellTouchedIndexPath({0, 3});
+  stage.frames(30);
+  if (auto browser = grid->browser()) {
+    browser->customToolBarIsOriginalBtnTouched();
+    stage.frames(2);
+    stage.capture("browser-bars",
+                  "The browser on the fourth photo (\"4 / 14\"), ticked, with the original-size "
+                  "switch on showing the file size and \"发送 (3)\"");
+    browser->back();
+    stage.frames(30);
+  }
+  picker->dismissViewControllerAnimated(false);
+  stage.loop().runPending();
+
+  auto form = sprout::SPReplaceViewController::create();
+  stage.window()->setRootViewController(form);
+  stage.window()->layoutIfNeeded();
+  auto formPicker = form->choosePhoto();
+  stage.loop().runPending();
+  auto formGrid = std::dynamic_pointer_cast<sprout::PPPhotoPickerAssetsViewController>(
+      formPicker->navigation()->topViewController());
+  if (!formGrid) return;
+  stage.loop().runPending();
+  formGrid->collectionView()->tickBtnTouched(2);
+  formGrid->sendBtnTouched();
+  stage.frames(30);
+  stage.capture("pick-up-form",
+                "The proxy pick-up form after a pick: the photo on the round head-photo button");
 }
 
 void sceneCircularProgress(Catalog& catalog) {

@@ -37,6 +37,7 @@ class PPPhotoPickerBrowserPhoto : public std::enable_shared_from_this<PPPhotoPic
   // Read from the record on first use when none is stored.
   std::shared_ptr<platform::Image> photoImage();
   void setPhotoImage(std::shared_ptr<platform::Image> image) { photoImage_ = std::move(image); }
+  bool hasPhotoImage() const { return photoImage_ != nullptr; }
   std::shared_ptr<platform::Image> thumbImage();
   void setThumbImage(std::shared_ptr<platform::Image> image) { thumbImage_ = std::move(image); }
   const std::shared_ptr<platform::Button>& loadOriginButton() const { return loadOriginButton_; }

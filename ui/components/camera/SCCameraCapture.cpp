@@ -83,12 +83,12 @@ void SCCameraViewController::addPhoto(const std::shared_ptr<SCCamera>& record) {
     displayImage(record->photoImage());
   } else if (cameraType_ == 1) {
     images_.push_back(record);
-    if (collectionView_) {
-      collectionView_->reloadData();
-      const long count = collectionView_->numberOfItemsInSection(0);
+    if (auto strip = collectionView()) {
+      strip->reloadData();
+      const long count = strip->numberOfItemsInSection(0);
       if (count > 0) {
-        collectionView_->selectItemAtIndexPath(platform::IndexPath{0, count - 1}, true,
-                                               platform::CollectionViewScrollPositionRight);
+        strip->selectItemAtIndexPath(platform::IndexPath{0, count - 1}, true,
+                                     platform::CollectionViewScrollPositionRight);
       }
     }
   }

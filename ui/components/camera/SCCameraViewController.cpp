@@ -44,18 +44,6 @@ void SCCameraViewController::initialize() {
   view()->layer()->insertSublayer(preview_, 0);
 }
 
-void SCCameraViewController::setup() {
-  flashBtn_ = platform::Button::create(platform::makeRect(10, 0, 80, 40));
-  flashBtn_->setTitle("关闭", platform::ControlStateNormal);
-  std::weak_ptr<SCCameraViewController> weak = self<SCCameraViewController>();
-  flashBtn_->addTarget(
-      [weak](platform::Control&) {
-        if (auto camera = weak.lock()) camera->flashCameraDevice();
-      },
-      platform::ControlEventTouchUpInside);
-  view()->addSubview(flashBtn_);
-}
-
 std::shared_ptr<platform::CaptureDevice> SCCameraViewController::cameraWithPosition(
     CaptureDevicePosition position) {
   for (const auto& device :

@@ -8,8 +8,11 @@
 #include "platform/media/CaptureSession.h"
 #include "platform/media/CaptureVideoPreviewLayer.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/View.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/scroll/CollectionView.h"
+#include "platform/ui/scroll/CollectionViewDelegate.h"
+#include "ui/components/browser/PPPhotoPickerBrowserViewController.h"
 #include "ui/components/camera/PPCameraImageView.h"
 #include "ui/components/camera/SCCamera.h"
 #include "ui/components/camera/SCCameraImageView.h"
@@ -24,7 +27,10 @@ namespace sprout {
 class SCCameraViewController : public platform::ViewController,
                                public SCCameraViewDelegate,
                                public SCCameraImageViewDelegate,
-                               public PPCameraImageViewDelegate {
+                               public PPCameraImageViewDelegate,
+                               public platform::CollectionViewDataSource,
+                               public platform::CollectionViewDelegate,
+                               public PPPhotoPickerBrowserViewControllerDataSource {
  public:
   using Callback = std::function<void(const std::vector<std::shared_ptr<SCCamera>>&)>;
 
@@ -52,6 +58,31 @@ class SCCameraViewController : public platform::ViewController,
   std::shared_ptr<PPCameraImageView> previewView() const { return previewView_.lock(); }
 
   void viewDidLoad() override;
+  // The status bar is hidden while the camera is up.
+  bool prefersStatusBarHidden() const override { return true; }
+  // Presents the camera from `from`, animated; nothing for no controller.
+  void showPickerVc(const std::shared_ptr<platform::ViewController>& from);
+  std::shared_ptr<platform::Button> setupButtonWithImageName(const std::string& name, double x);
+  // The thumbnail strip of multi-shot mode, made on first use.
+  std::shared_ptr<platform::CollectionView> collectionView();
+  std::shared_ptr<platform::View> topView() const { return topView_.lock(); }
+  std::shared_ptr<platform::View> controlView() const { return controlView_.lock(); }
+  const std::shared_ptr<platform::Button>& shutterBtn() const { return shutterBtn_; }
+  const std::shared_ptr<platform::Button>& cancelBtn() const { return cancelBtn_; }
+  const std::shared_ptr<platform::Button>& doneBtn() const { return doneBtn_; }
+  const std::shared_ptr<platform::Button>& switchBtn() const { return switchBtn_; }
+  // The shutter: refused with an alert once the photos taken and on their way reach the limit.
+  void stillImage();
+  void deleteImageView(SCCameraImageView& view) override;
+  long numberOfItemsInSection(platform::CollectionView&, long section) override;
+  std::shared_ptr<platform::CollectionViewCell> cellForItemAtIndexPath(
+      platform::CollectionView& cv, const platform::IndexPath& path) override;
+  void didSelectItemAtIndexPath(platform::CollectionView& cv,
+                                const platform::IndexPath& path) override;
+  long photoBrowserNumberOfItemsInSection(PPPhotoPickerBrowserViewController&,
+                                          unsigned long section) override;
+  std::shared_ptr<PPPhotoPickerBrowserPhoto> photoBrowserPhotoAtIndexPath(
+      PPPhotoPickerBrowserViewController&, const platform::IndexPath& path) override;
   void initialize();
   static std::shared_ptr<platform::CaptureDevice> cameraWithPosition(
       platform::CaptureDevicePosition position);
@@ -95,6 +126,8 @@ class SCCameraViewController : public platform::ViewController,
   Callback callback_;
   int pendingCaptures_ = 0;
   std::weak_ptr<PPCameraImageView> previewView_;
+  std::weak_ptr<platform::View> topView_, controlView_;
+  std::shared_ptr<platform::Button> shutterBtn_, cancelBtn_, doneBtn_, switchBtn_;
 };
 
 }  // namespace sprout

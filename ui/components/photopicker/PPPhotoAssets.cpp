@@ -29,6 +29,13 @@ std::shared_ptr<PPPhotoAssets> PPPhotoAssets::create(std::shared_ptr<platform::A
   return record;
 }
 
+std::shared_ptr<PPPhotoAssets> PPPhotoAssets::createWithImage(
+    std::shared_ptr<platform::Image> image) {
+  auto record = std::make_shared<PPPhotoAssets>();
+  record->image_ = std::move(image);
+  return record;
+}
+
 bool PPPhotoAssets::isVideoType() const {
   return asset_ && asset_->type() == platform::kAssetTypeVideo;
 }
@@ -40,7 +47,7 @@ bool PPPhotoAssets::prefersSquareThumbnail(const std::string& systemVersion) {
 }
 
 std::shared_ptr<platform::Image> PPPhotoAssets::thumbImage() const {
-  if (!asset_) return nullptr;
+  if (!asset_) return image_;
   return prefersSquareThumbnail(platform::Device::current().systemVersion())
              ? asset_->thumbnail()
              : asset_->aspectRatioThumbnail();
@@ -54,11 +61,11 @@ std::shared_ptr<platform::Image> PPPhotoAssets::compressionImage() const {
 }
 
 std::shared_ptr<platform::Image> PPPhotoAssets::originImage() const {
-  return asset_ ? asset_->defaultRepresentation()->fullScreenImage() : nullptr;
+  return asset_ ? asset_->defaultRepresentation()->fullScreenImage() : image_;
 }
 
 std::shared_ptr<platform::Image> PPPhotoAssets::fullResolutionImage() const {
-  if (!asset_) return nullptr;
+  if (!asset_) return image_;
   auto rep = asset_->defaultRepresentation();
   return platform::Image::create(rep->fullResolutionImage(), rep->scale(), rep->orientation());
 }

@@ -16,6 +16,10 @@ namespace sprout {
 class PPPhotoAssets {
  public:
   static std::shared_ptr<PPPhotoAssets> create(std::shared_ptr<platform::Asset> asset = nullptr);
+  // A picture that is not in the library (a camera shot): it has images but no URL, so it never
+  // matches another record.
+  static std::shared_ptr<PPPhotoAssets> createWithImage(std::shared_ptr<platform::Image> image);
+  const std::shared_ptr<platform::Image>& image() const { return image_; }
 
   const std::shared_ptr<platform::Asset>& asset() const { return asset_; }
   void setAsset(std::shared_ptr<platform::Asset> asset) { asset_ = std::move(asset); }
@@ -37,6 +41,7 @@ class PPPhotoAssets {
 
  private:
   std::shared_ptr<platform::Asset> asset_;
+  std::shared_ptr<platform::Image> image_;
   bool storedVideoType_ = false;
 };
 

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "app/SPReplaceViewController.h"
+#include "platform/dispatch/RunLoop.h"
+#include "platform/dispatch/ScopedVirtualClock.h"
+#include "platform/media/AssetsLibrary.h"
+#include "platform/media/CaptureDevice.h"
+#include "platform/ui/ApplicationWindows.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/TouchDriver.h"
+#include "platform/ui/Window.h"
+#include "tests/platform/media_support.h"
+#include "ui/components/photopicker/PPPhotoPickerAssetsViewController.h"
+
+namespace sprout {
+namespace {
+
+using platform::makeRect;
+
+class ReplaceForm : public ::testing::Test {
+ protected:
+  ReplaceForm() {
+    platform::Screen::main().setBounds(makeRect(0, 0, 320, 568));
+    platform::Screen::main().setScale(1);
+    platform::CaptureDevice::resetDevices();
+    platform::Device::current().resetForTesting();
+    window->setRootViewController(form);
+    window->makeKeyAndVisible();
+    window->layoutIfNeeded();
+  }
+  ~ReplaceForm() override {
+    loop.runPending();
+    platform::ApplicationWindows::shared().reset();
+    platform::CaptureDevice::resetDevices();
+    platform::Screen::main().setBounds(saved);
+  }
+  platform::Point centre(const platform::View& v) {
+    const auto r = v.convertRectTo(v.bounds(), nullptr);
+    return {r.origin.x + r.size.width / 2, r.origin.y + r.size.height / 2};
+  }
+  std::uint32_t headPixel() {
+    auto image = form->headButton()->backgroundImageForState(platform::ControlStateNormal);
+    if (!image) return 0;
+    const auto& bitmap = image->bitmap();
+    return bitmap->pixel(bitmap->width() / 5, bitmap->height() / 5);
+  }
+
+  platform::Rect saved = platform::Screen::main().bounds();
+  platform::ScopedVirtualClock clock;
+  platform::RunLoop& loop = platform::RunLoop::main();
+  platform::media_test::ScopedPhotoHome home;
+  std::shared_ptr<platform::Window> window = platform::Window::create(makeRect(0, 0, 320, 568));
+  std::shared_ptr<SPReplaceViewController> form = SPReplaceViewController::create();
+};
+
+TEST_F(ReplaceForm, PicksOnePhotoFromTheLibraryAndShowsItOnTheHeadButton) {
+  const std::string roll = home.album(platform::kSavedPhotosAlbumName);
+  platform::media_test::writePhoto(roll + "/a.jpg", 120, 90, 0x20A040);
+  platform::media_test::writePhoto(roll + "/b.jpg", 120, 90, 0xE02020);
+  platform::TouchDriver touches(window);
+  touches.tap(centre(*form->headButton()));
+  loop.runPending();
+  auto picker =
+      std::dynamic_pointer_cast<PPPhotoPickerViewController>(form->presentedViewController());
+  ASSERT_TRUE(picker);
+  auto grid = std::dynamic_pointer_cast<PPPhotoPickerAssetsViewController>(
+      picker->navigation()->topViewController());
+  ASSERT_TRUE(grid);  // the camera roll opened by itself
+  loop.runPending();
+  window->layoutIfNeeded();
+  ASSERT_EQ(grid->collectionView()->dataArray().size(), 2u);
+  grid->collectionView()->tickBtnTouched(1);
+  touches.tap(centre(*grid->sendBtn()));
+  loop.runPending();
+  loop.advance(1);
+  EXPECT_EQ(form->presentedViewController(), nullptr);
+  ASSERT_EQ(form->photos().size(), 1u);
+  EXPECT_TRUE(platform::media_test::near(headPixel(), 0xE02020));
+  EXPECT_EQ(form->headButton()->titleForState(platform::ControlStateNormal), "");
+  EXPECT_DOUBLE_EQ(form->headButton()->layer()->cornerRadius(), 60);
+}
+
+TEST_F(ReplaceForm, TakesAPhotoWithTheCameraAndShowsIt) {
+  platform::TouchDriver touches(window);
+  touches.tap(centre(*form->cameraButton()));
+  loop.runPending();
+  auto camera = std::dynamic_pointer_cast<SCCameraViewController>(form->presentedViewController());
+  ASSERT_TRUE(camera);
+  touches.tap(centre(*camera->shutterBtn()));
+  ASSERT_TRUE(loop.runUntil([&] { return camera->previewView() != nullptr; }, 20.0));
+  camera->ppCameraImageViewSendBtnTouched();
+  loop.advance(1);
+  EXPECT_EQ(form->presentedViewController(), nullptr);
+  ASSERT_EQ(form->photos().size(), 1u);
+  EXPECT_EQ(form->headButton()->backgroundImageForState(platform::ControlStateNormal),
+            form->photos()[0]);
+}
+
+TEST_F(ReplaceForm, NothingUsableChangesNothing) {
+  form->view();
+  form->pickerViewControllerDoneAsstes({}, false);
+  form->pickerViewControllerDoneAsstes({PPPhotoAssets::create()}, true);
+  form->cameraDidTake({});
+  EXPECT_TRUE(form->photos().empty());
+  EXPECT_FALSE(form->headButton()->backgroundImageForState(platform::ControlStateNormal));
+}
+
+}  // namespace
+}  // namespace sprout

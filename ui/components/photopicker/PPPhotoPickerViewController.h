@@ -1,0 +1,69 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/ui/ViewController.h"
+#include "platform/ui/controllers/NavigationController.h"
+#include "ui/components/photopicker/PPPhotoAssets.h"
+#include "ui/components/photopicker/PPPhotoPickerGroupViewController.h"
+
+namespace sprout {
+
+class PPPhotoPickerViewControllerDelegate {
+ public:
+  virtual ~PPPhotoPickerViewControllerDelegate() = default;
+  virtual void pickerViewControllerDoneAsstes(
+      const std::vector<std::shared_ptr<PPPhotoAssets>>& assets, bool isOriginal) = 0;
+};
+
+// Where the app starts a photo pick: hosts the album list in a navigation stack, and turns the
+// picker's "PICKER_TAKE_DONE" into one result for its delegate (or, without one, its block) on
+// the next turn of the main queue, then closes. An empty selection is not delivered.
+class PPPhotoPickerViewController : public platform::ViewController {
+ public:
+  using Records = std::vector<std::shared_ptr<PPPhotoAssets>>;
+  using CallBack = std::function<void(const Records&)>;
+
+  static std::shared_ptr<PPPhotoPickerViewController> create(long showType = 0);
+  ~PPPhotoPickerViewController() override;
+
+  bool topShowPhotoPicker() const { return topShowPhotoPicker_; }
+  void setTopShowPhotoPicker(bool v);
+  bool isOriginal() const { return isOriginal_; }
+  void setDelegate(const std::shared_ptr<PPPhotoPickerViewControllerDelegate>& d) { delegate_ = d; }
+  long status() const { return status_; }
+  void setStatus(long status);
+  long showType() const { return showType_; }
+  void setShowType(long type) { showType_ = type; }
+  void setCallBack(CallBack callBack) { callBack_ = std::move(callBack); }
+  long maxCount() const { return maxCount_; }
+  void setMaxCount(long n);
+  void setSelectPickers(const Records& records);
+  const std::shared_ptr<PPPhotoPickerGroupViewController>& groupVc() const { return groupVc_; }
+  const std::shared_ptr<platform::NavigationController>& navigation() const { return nav_; }
+
+  void viewDidLoad() override;
+  void showPickerVc(const std::shared_ptr<platform::ViewController>& from);
+  void done(const platform::Dictionary& userInfo);
+
+ protected:
+  friend class platform::Object;
+  PPPhotoPickerViewController() = default;
+  void didInit() override;
+
+ private:
+  bool topShowPhotoPicker_ = false;
+  bool isOriginal_ = false;
+  std::weak_ptr<PPPhotoPickerViewControllerDelegate> delegate_;
+  long status_ = 0;
+  long showType_ = 0;
+  CallBack callBack_;
+  long maxCount_ = 0;
+  Records selectPickers_;
+  std::shared_ptr<PPPhotoPickerGroupViewController> groupVc_;
+  std::shared_ptr<platform::NavigationController> nav_;
+};
+
+}  // namespace sprout
