@@ -21,13 +21,9 @@ std::shared_ptr<Layer> GradientLayer::makeCopy() const {
   return copy;
 }
 
-void GradientLayer::setStartPoint(const Point& p) {
-  setAnimatable("startPoint", start_, p);
-}
+void GradientLayer::setStartPoint(const Point& p) { setAnimatable("startPoint", start_, p); }
 
-void GradientLayer::setEndPoint(const Point& p) {
-  setAnimatable("endPoint", end_, p);
-}
+void GradientLayer::setEndPoint(const Point& p) { setAnimatable("endPoint", end_, p); }
 
 std::optional<AnimationValue> GradientLayer::valueForKeyPath(std::string_view k) const {
   if (k == "startPoint") return start_;

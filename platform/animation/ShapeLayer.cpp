@@ -23,17 +23,11 @@ void ShapeLayer::setStrokeColor(const Color& color) {
   setAnimatable("strokeColor", shape_.strokeColor, color);
 }
 
-void ShapeLayer::setLineWidth(double width) {
-  setAnimatable("lineWidth", shape_.lineWidth, width);
-}
+void ShapeLayer::setLineWidth(double width) { setAnimatable("lineWidth", shape_.lineWidth, width); }
 
-void ShapeLayer::setStrokeStart(double v) {
-  setAnimatable("strokeStart", shape_.strokeStart, v);
-}
+void ShapeLayer::setStrokeStart(double v) { setAnimatable("strokeStart", shape_.strokeStart, v); }
 
-void ShapeLayer::setStrokeEnd(double v) {
-  setAnimatable("strokeEnd", shape_.strokeEnd, v);
-}
+void ShapeLayer::setStrokeEnd(double v) { setAnimatable("strokeEnd", shape_.strokeEnd, v); }
 
 std::optional<AnimationValue> ShapeLayer::valueForKeyPath(std::string_view k) const {
   if (k == "strokeStart") return shape_.strokeStart;

@@ -29,7 +29,8 @@ class Rows : public PickerViewDataSource, public PickerViewDelegate {
   }
   std::optional<AttributedString> attributedTitleForRow(PickerView&, long row, long) override {
     if (row % 2) return std::nullopt;
-    AttributedString title("今天 " + std::to_string(row), TextAttributes{std::nullopt, Color::red()});
+    AttributedString title("今天 " + std::to_string(row),
+                           TextAttributes{std::nullopt, Color::red()});
     title.setAlignment(TextAlignment::Right);
     return title;
   }
