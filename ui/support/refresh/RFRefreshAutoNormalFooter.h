@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/ui/ActivityIndicatorView.h"
+#include "ui/support/refresh/RFArrowAndIndicator.h"
 #include "ui/support/refresh/RFRefreshAutoStateFooter.h"
 
 namespace sprout {
@@ -20,10 +21,14 @@ class RFRefreshAutoNormalFooter : public RFRefreshAutoStateFooter {
     return makeWithTarget<RFRefreshAutoNormalFooter>(target, action);
   }
 
-  const std::shared_ptr<platform::ActivityIndicatorView>& loadingView();
-  platform::ActivityIndicatorViewStyle activityIndicatorViewStyle() const { return style_; }
+  const std::shared_ptr<platform::ActivityIndicatorView>& loadingView() {
+    return parts_.loadingView();
+  }
+  platform::ActivityIndicatorViewStyle activityIndicatorViewStyle() const { return parts_.style(); }
   // The indicator is made anew in the new style; the old one leaves the footer.
-  void setActivityIndicatorViewStyle(platform::ActivityIndicatorViewStyle style);
+  void setActivityIndicatorViewStyle(platform::ActivityIndicatorViewStyle style) {
+    parts_.setStyle(style);
+  }
 
   void setState(RFRefreshState state) override;
 
@@ -34,8 +39,7 @@ class RFRefreshAutoNormalFooter : public RFRefreshAutoStateFooter {
   void placeSubviews() override;
 
  private:
-  std::shared_ptr<platform::ActivityIndicatorView> loadingView_;
-  platform::ActivityIndicatorViewStyle style_ = platform::ActivityIndicatorViewStyle::Gray;
+  RFArrowAndIndicator parts_{*this};
 };
 
 }  // namespace sprout

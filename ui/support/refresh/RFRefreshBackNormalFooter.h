@@ -4,6 +4,7 @@
 
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/ImageView.h"
+#include "ui/support/refresh/RFArrowAndIndicator.h"
 #include "ui/support/refresh/RFRefreshBackStateFooter.h"
 
 namespace sprout {
@@ -17,11 +18,15 @@ class RFRefreshBackNormalFooter : public RFRefreshBackStateFooter {
     return makeWithBlock<RFRefreshBackNormalFooter>(std::move(block));
   }
 
-  const std::shared_ptr<platform::ImageView>& arrowView();
-  const std::shared_ptr<platform::ActivityIndicatorView>& loadingView();
-  platform::ActivityIndicatorViewStyle activityIndicatorViewStyle() const { return style_; }
+  const std::shared_ptr<platform::ImageView>& arrowView() { return parts_.arrowView(); }
+  const std::shared_ptr<platform::ActivityIndicatorView>& loadingView() {
+    return parts_.loadingView();
+  }
+  platform::ActivityIndicatorViewStyle activityIndicatorViewStyle() const { return parts_.style(); }
   // The indicator is made anew in the new style; the old one leaves the footer.
-  void setActivityIndicatorViewStyle(platform::ActivityIndicatorViewStyle style);
+  void setActivityIndicatorViewStyle(platform::ActivityIndicatorViewStyle style) {
+    parts_.setStyle(style);
+  }
 
   void setState(RFRefreshState state) override;
 
@@ -34,9 +39,7 @@ class RFRefreshBackNormalFooter : public RFRefreshBackStateFooter {
   void placeSubviews() override;
 
  private:
-  std::shared_ptr<platform::ImageView> arrowView_;
-  std::shared_ptr<platform::ActivityIndicatorView> loadingView_;
-  platform::ActivityIndicatorViewStyle style_ = platform::ActivityIndicatorViewStyle::Gray;
+  RFArrowAndIndicator parts_{*this};
 };
 
 }  // namespace sprout

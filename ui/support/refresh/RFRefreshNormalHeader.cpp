@@ -10,34 +10,9 @@ namespace sprout {
 
 using platform::AffineTransform;
 
-const std::shared_ptr<platform::ImageView>& RFRefreshNormalHeader::arrowView() {
-  if (!arrowView_) {
-    arrowView_ = platform::ImageView::create(rf_arrowImage());
-    addSubview(arrowView_);
-  }
-  return arrowView_;
-}
-
-const std::shared_ptr<platform::ActivityIndicatorView>& RFRefreshNormalHeader::loadingView() {
-  if (!loadingView_) {
-    loadingView_ = platform::ActivityIndicatorView::create(style_);
-    loadingView_->setHidesWhenStopped(true);
-    addSubview(loadingView_);
-  }
-  return loadingView_;
-}
-
-void RFRefreshNormalHeader::setActivityIndicatorViewStyle(
-    platform::ActivityIndicatorViewStyle style) {
-  style_ = style;
-  if (loadingView_) loadingView_->removeFromSuperview();
-  loadingView_.reset();
-  setNeedsLayout();
-}
-
 void RFRefreshNormalHeader::prepare() {
   RFRefreshStateHeader::prepare();
-  style_ = platform::ActivityIndicatorViewStyle::Gray;
+  parts_.setStyle(platform::ActivityIndicatorViewStyle::Gray);
 }
 
 void RFRefreshNormalHeader::placeSubviews() {
@@ -51,13 +26,8 @@ void RFRefreshNormalHeader::placeSubviews() {
     arrowCenterX -= textWidth * 0.5 + labelLeftInset();
   }
   const platform::Point center{arrowCenterX, rf_h(*this) * 0.5};
-  auto image = arrowView()->image();
-  // The bounds, not the frame: the arrow may be turned.
-  if (rf_placesItself(*arrowView())) {
-    arrowView()->setBounds({{0, 0}, image ? image->size() : platform::Size{}});
-    arrowView()->setCenter(center);
-  }
-  if (rf_placesItself(*loadingView())) loadingView()->setCenter(center);
+  parts_.placeArrow(center);  // by its bounds, not its frame: the arrow may be turned
+  parts_.placeIndicator(center);
   arrowView()->setTintColor(stateLabel()->textColor());
 }
 

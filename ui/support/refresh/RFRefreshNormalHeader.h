@@ -4,6 +4,7 @@
 
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/ImageView.h"
+#include "ui/support/refresh/RFArrowAndIndicator.h"
 #include "ui/support/refresh/RFRefreshStateHeader.h"
 
 namespace sprout {
@@ -22,11 +23,15 @@ class RFRefreshNormalHeader : public RFRefreshStateHeader {
     return makeWithTarget<RFRefreshNormalHeader>(target, action);
   }
 
-  const std::shared_ptr<platform::ImageView>& arrowView();
-  const std::shared_ptr<platform::ActivityIndicatorView>& loadingView();
-  platform::ActivityIndicatorViewStyle activityIndicatorViewStyle() const { return style_; }
+  const std::shared_ptr<platform::ImageView>& arrowView() { return parts_.arrowView(); }
+  const std::shared_ptr<platform::ActivityIndicatorView>& loadingView() {
+    return parts_.loadingView();
+  }
+  platform::ActivityIndicatorViewStyle activityIndicatorViewStyle() const { return parts_.style(); }
   // The indicator is made anew in the new style; the old one leaves the header.
-  void setActivityIndicatorViewStyle(platform::ActivityIndicatorViewStyle style);
+  void setActivityIndicatorViewStyle(platform::ActivityIndicatorViewStyle style) {
+    parts_.setStyle(style);
+  }
 
   void setState(RFRefreshState state) override;
 
@@ -40,9 +45,7 @@ class RFRefreshNormalHeader : public RFRefreshStateHeader {
   void placeSubviews() override;
 
  private:
-  std::shared_ptr<platform::ImageView> arrowView_;
-  std::shared_ptr<platform::ActivityIndicatorView> loadingView_;
-  platform::ActivityIndicatorViewStyle style_ = platform::ActivityIndicatorViewStyle::Gray;
+  RFArrowAndIndicator parts_{*this};
 };
 
 }  // namespace sprout
