@@ -12,28 +12,12 @@
 #include <cstdio>
 #include <string>
 
+#include "resources/ArtworkWriter.h"
+
 namespace {
 
 constexpr double kBadgeSide = 28;
 constexpr double kMaskSide = 60;
-
-struct Canvas {
-  cairo_surface_t* surface;
-  cairo_t* cr;
-  Canvas(double points, int scale)
-      : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32,
-                                           static_cast<int>(std::lround(points * scale)),
-                                           static_cast<int>(std::lround(points * scale)))),
-        cr(cairo_create(surface)) {
-    cairo_scale(cr, scale, scale);
-  }
-  ~Canvas() {
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
-  }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
-};
 
 // The ring every badge sits in.
 void badgeRing(cairo_t* cr) {
@@ -95,18 +79,6 @@ void drawAngleMask(cairo_surface_t* surface) {
   cairo_surface_mark_dirty(surface);
 }
 
-bool write(cairo_surface_t* surface, const std::string& folder, const char* name,
-           const std::string& suffix) {
-  std::string path = folder;
-  path.append("/").append(name).append(suffix);
-  if (cairo_surface_write_to_png(surface, path.c_str()) != CAIRO_STATUS_SUCCESS) {
-    std::fprintf(stderr, "sprout-make-hud-images: cannot write %s\n", path.c_str());
-    return false;
-  }
-  std::printf("%s\n", path.c_str());
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -120,13 +92,13 @@ int main(int argc, char** argv) {
   for (int scale : {2, 3}) {
     const std::string suffix = "@" + std::to_string(scale) + "x.png";
     for (const Badge& badge : badges) {
-      Canvas canvas(kBadgeSide, scale);
-      badge.draw(canvas.cr);
-      ok = write(canvas.surface, folder, badge.name, suffix) && ok;
+      ok = sprout_artwork::writeArtwork(folder + "/" + badge.name + suffix, kBadgeSide, kBadgeSide,
+                                        scale, badge.draw) &&
+           ok;
     }
-    Canvas mask(kMaskSide, scale);
-    drawAngleMask(mask.surface);
-    ok = write(mask.surface, folder, "angle-mask", suffix) && ok;
+    ok = sprout_artwork::writeArtwork(folder + "/angle-mask" + suffix, kMaskSide, kMaskSide, scale,
+                                      [](cairo_t* cr) { drawAngleMask(cairo_get_target(cr)); }) &&
+         ok;
   }
   return ok ? 0 : 1;
 }

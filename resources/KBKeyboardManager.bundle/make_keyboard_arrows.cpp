@@ -2,10 +2,9 @@
 // for previous and next) and 12 × 20 points (left and right). The toolbar draws them as
 // templates in its tint, so only their alpha counts.
 // Usage: sprout-make-keyboard-arrows [output folder]   (default: this folder)
-#include <cairo.h>
-
-#include <cstdio>
 #include <string>
+
+#include "resources/ArtworkWriter.h"
 
 namespace {
 
@@ -24,25 +23,17 @@ constexpr Arrow kArrows[] = {
 };
 
 bool write(const Arrow& arrow, int scale, const std::string& folder) {
-  cairo_surface_t* surface =
-      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(arrow.width * scale),
-                                 static_cast<int>(arrow.height * scale));
-  cairo_t* cr = cairo_create(surface);
-  cairo_scale(cr, scale, scale);
-  cairo_set_source_rgba(cr, 0, 0, 0, 1);
-  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-  cairo_set_line_width(cr, 2.4);
-  cairo_move_to(cr, arrow.x0, arrow.y0);
-  cairo_line_to(cr, arrow.x1, arrow.y1);
-  cairo_line_to(cr, arrow.x2, arrow.y2);
-  cairo_stroke(cr);
-  cairo_destroy(cr);
   const std::string path = folder + "/" + arrow.name + "@" + std::to_string(scale) + "x.png";
-  const bool ok = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
-  cairo_surface_destroy(surface);
-  std::printf("%s%s\n", ok ? "" : "cannot write ", path.c_str());
-  return ok;
+  return sprout_artwork::writeArtwork(path, arrow.width, arrow.height, scale, [&](cairo_t* cr) {
+    cairo_set_source_rgba(cr, 0, 0, 0, 1);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_set_line_width(cr, 2.4);
+    cairo_move_to(cr, arrow.x0, arrow.y0);
+    cairo_line_to(cr, arrow.x1, arrow.y1);
+    cairo_line_to(cr, arrow.x2, arrow.y2);
+    cairo_stroke(cr);
+  });
 }
 
 }  // namespace

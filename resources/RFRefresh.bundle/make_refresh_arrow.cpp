@@ -3,11 +3,9 @@
 // template in their text colour, so only its alpha counts; it is drawn in that grey anyway so it
 // reads right where it is shown as it is.
 // Usage: sprout-make-refresh-arrow [output folder]   (default: this folder)
-#include <cairo.h>
-
-#include <cmath>
-#include <cstdio>
 #include <string>
+
+#include "resources/ArtworkWriter.h"
 
 namespace {
 
@@ -34,20 +32,8 @@ int main(int argc, char** argv) {
   const std::string folder = argc > 1 ? argv[1] : SPROUT_REFRESH_BUNDLE_DIR;
   bool ok = true;
   for (int scale : {2, 3}) {
-    cairo_surface_t* surface = cairo_image_surface_create(
-        CAIRO_FORMAT_ARGB32, static_cast<int>(kWidth * scale), static_cast<int>(kHeight * scale));
-    cairo_t* cr = cairo_create(surface);
-    cairo_scale(cr, scale, scale);
-    drawArrow(cr);
-    cairo_destroy(cr);
     const std::string path = folder + "/arrow@" + std::to_string(scale) + "x.png";
-    if (cairo_surface_write_to_png(surface, path.c_str()) != CAIRO_STATUS_SUCCESS) {
-      std::fprintf(stderr, "sprout-make-refresh-arrow: cannot write %s\n", path.c_str());
-      ok = false;
-    } else {
-      std::printf("%s\n", path.c_str());
-    }
-    cairo_surface_destroy(surface);
+    ok = sprout_artwork::writeArtwork(path, kWidth, kHeight, scale, drawArrow) && ok;
   }
   return ok ? 0 : 1;
 }

@@ -11,31 +11,23 @@
 //   icon_pic_break.png        60 x 60   a picture that did not load
 // Names with ".png" are looked up as they stand (scale 1); the others at the screen's scale.
 // Usage: sprout-make-media-artwork [output folder]   (default: the resources folder)
-#include <cairo.h>
-
 #include <cmath>
 #include <cstdio>
 #include <functional>
 #include <string>
+
+#include "resources/ArtworkWriter.h"
 
 namespace {
 
 using Draw = std::function<void(cairo_t*, double w, double h)>;
 
 bool write(const std::string& path, double w, double h, int scale, const Draw& draw) {
-  cairo_surface_t* surface =
-      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(std::lround(w * scale)),
-                                 static_cast<int>(std::lround(h * scale)));
-  cairo_t* cr = cairo_create(surface);
-  cairo_scale(cr, scale, scale);
-  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-  draw(cr, w, h);
-  cairo_destroy(cr);
-  const bool ok = cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
-  cairo_surface_destroy(surface);
-  if (!ok) std::fprintf(stderr, "cannot write %s\n", path.c_str());
-  return ok;
+  return sprout_artwork::writeArtwork(path, w, h, scale, [&](cairo_t* cr) {
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    draw(cr, w, h);
+  });
 }
 
 void circle(cairo_t* cr, double cx, double cy, double r) {

@@ -10,25 +10,9 @@
 #include <cstdio>
 #include <string>
 
-namespace {
+#include "resources/ArtworkWriter.h"
 
-struct Canvas {
-  cairo_surface_t* surface;
-  cairo_t* cr;
-  Canvas(double width, double height, int scale)
-      : surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32,
-                                           static_cast<int>(std::lround(width * scale)),
-                                           static_cast<int>(std::lround(height * scale)))),
-        cr(cairo_create(surface)) {
-    cairo_scale(cr, scale, scale);
-  }
-  ~Canvas() {
-    cairo_destroy(cr);
-    cairo_surface_destroy(surface);
-  }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
-};
+namespace {
 
 constexpr double kLineWidth = 280;
 constexpr double kLineHeight = 2;
@@ -71,16 +55,6 @@ void drawHeart(cairo_t* cr) {
   cairo_fill(cr);
 }
 
-bool save(Canvas& canvas, const std::string& path) {
-  cairo_surface_flush(canvas.surface);
-  if (cairo_surface_write_to_png(canvas.surface, path.c_str()) != CAIRO_STATUS_SUCCESS) {
-    std::fprintf(stderr, "could not write %s\n", path.c_str());
-    return false;
-  }
-  std::printf("wrote %s\n", path.c_str());
-  return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -88,12 +62,12 @@ int main(int argc, char** argv) {
   bool ok = true;
   for (int scale = 2; scale <= 3; ++scale) {
     const std::string suffix = "@" + std::to_string(scale) + "x.png";
-    Canvas line(kLineWidth, kLineHeight, scale);
-    drawScanLine(line.cr);
-    ok = save(line, folder + "/qr_scan_line" + suffix) && ok;
-    Canvas heart(kHeartSide, kHeartSide, scale);
-    drawHeart(heart.cr);
-    ok = save(heart, folder + "/like_heart" + suffix) && ok;
+    ok = sprout_artwork::writeArtwork(folder + "/qr_scan_line" + suffix, kLineWidth, kLineHeight,
+                                      scale, drawScanLine) &&
+         ok;
+    ok = sprout_artwork::writeArtwork(folder + "/like_heart" + suffix, kHeartSide, kHeartSide,
+                                      scale, drawHeart) &&
+         ok;
   }
   return ok ? 0 : 1;
 }
