@@ -75,6 +75,10 @@ TEST_F(Segments, EqualItemsShareTheScreenWidthAndMeasuredOnesFollowTheirTitles) 
   EXPECT_EQ(measured->items()[2]->frame(), makeRect(w0 + 40, 0, w2, 44));
   EXPECT_DOUBLE_EQ(measured->scrollView()->contentSize().width, w0 + 40 + w2);
   EXPECT_EQ(SGSegmentItem::caculateTextWidth(" \n ", font), 0);
+  // White space beyond ASCII is trimmed too: ideographic, no-break and line-separator spaces.
+  EXPECT_EQ(SGSegmentItem::caculateTextWidth("\u3000\u2028", font), 0);
+  EXPECT_DOUBLE_EQ(SGSegmentItem::caculateTextWidth("\u3000食谱\u00a0\n", font),
+                   SGSegmentItem::caculateTextWidth("食谱", font));
 
   // An empty list leaves no items.
   measured->setTitles({});
@@ -136,6 +140,15 @@ TEST_F(Segments, SelectionsOutsideTheItemsAreStoredAndOtherwiseIgnored) {
   const auto line = control->lineLayer()->frame();
   control->scrollToRate(0.7);  // names no item: nothing follows
   EXPECT_EQ(control->lineLayer()->frame(), line);
+  EXPECT_TRUE(control->items()[0]->isSelected());
+}
+
+TEST_F(Segments, AClickOnSomethingThatIsNoItemSelectsTheNotFoundIndexAndIsIgnored) {
+  auto control = strip({"一", "二"});
+  auto stranger = SGSegmentItem::create(makeRect(0, 0, 50, 44));
+  control->segmentItemClicked(*stranger);
+  EXPECT_EQ(control->selectIndex(), SGSegmentControl::kNotFound);
+  EXPECT_EQ(selections->seen.size(), 1u);
   EXPECT_TRUE(control->items()[0]->isSelected());
 }
 
@@ -228,6 +241,62 @@ TEST_F(Pages, ADragGivesTheBarRatesUntilTheFingerLiftsAndTheTargetPicksThePage) 
   platform::Point target{1.99 * 375, 0};
   pager->scrollViewWillEndDragging(*pager->scrollView(), {}, &target);
   EXPECT_EQ(pager->segmentControl()->selectIndex(), 1);
+}
+
+// Records what it is told about moving between parents, and whether its view was in the pages
+// by then.
+class MovingPage : public platform::ViewController {
+ public:
+  static std::shared_ptr<MovingPage> create(std::string title) {
+    auto page = platform::Object::make<MovingPage>();
+    page->setTitle(std::move(title));
+    return page;
+  }
+  void willMoveToParentViewController(const std::shared_ptr<ViewController>& parent) override {
+    log.push_back(parent ? "will" : "will leave");
+  }
+  void didMoveToParentViewController(const std::shared_ptr<ViewController>& parent) override {
+    const bool shown = isViewLoaded() && view()->superview();
+    log.push_back(std::string(parent ? "did" : "did leave") + (shown ? " (shown)" : ""));
+  }
+  std::vector<std::string> log;
+
+ protected:
+  friend class platform::Object;
+  MovingPage() = default;
+};
+
+TEST_F(Pages, TheSelectedPageIsToldItMovedToThePagerBeforeItsViewIsShown) {
+  auto first = MovingPage::create("一"), second = MovingPage::create("二");
+  pager->setViewControllers({first, second});
+  EXPECT_EQ(first->log, (std::vector<std::string>{"will", "did"}));
+  pager->selectNext();
+  EXPECT_EQ(first->log, (std::vector<std::string>{"will", "did", "did leave (shown)"}));
+  EXPECT_EQ(second->log, (std::vector<std::string>{"will", "did"}));
+  // A tap on something that is no item leaves the bar on the not-found index: no next page.
+  auto stranger = SGSegmentItem::create(makeRect(0, 0, 50, 44));
+  pager->segmentControl()->segmentItemClicked(*stranger);
+  pager->selectNext();
+  pager->selectPrevious();
+  EXPECT_EQ(pager->childViewControllers(),
+            (std::vector<std::shared_ptr<platform::ViewController>>{second}));
+}
+
+TEST_F(Pages, TheBarSettingsAreKeptAndPassedOn) {
+  EXPECT_EQ(pager->segmentLineWidth(), 0);
+  EXPECT_FALSE(pager->segmentHighlightColor().has_value());
+  pager->setSegmentLineWidth(3);
+  pager->setSegmentHighlightColor(Color::rgba(0, 0, 1));
+  pager->setSegmentBorderColor(Color::black());
+  pager->setSegmentTitleFont(platform::Font::systemFont(13));
+  EXPECT_EQ(pager->segmentLineWidth(), 3);
+  EXPECT_EQ(pager->segmentHighlightColor(), Color::rgba(0, 0, 1));
+  EXPECT_EQ(pager->segmentBorderColor(), Color::black());
+  const auto& bar = *pager->segmentControl();
+  EXPECT_EQ(bar.lineWidth(), 3);
+  EXPECT_EQ(bar.highlightColor(), Color::rgba(0, 0, 1));
+  EXPECT_EQ(bar.borderColor(), Color::black());
+  EXPECT_EQ(bar.titleFont().pointSize(), 13);
 }
 
 TEST_F(Pages, NewControllersReplaceTheOldAndAnUntitledOneGetsAnEmptyTitle) {

@@ -116,8 +116,8 @@ void SGSegmentControl::setSelectIndex(long index, bool animation) {
 void SGSegmentControl::segmentItemClicked(SGSegmentItem& item) {
   const auto it = std::find_if(items_.begin(), items_.end(),
                                [&](const auto& candidate) { return candidate.get() == &item; });
-  // Not one of ours: the not-found index, which names no item and is ignored.
-  const long index = it == items_.end() ? -1 : static_cast<long>(it - items_.begin());
+  // Not one of ours: the not-found index, beyond every item, so it is stored and ignored.
+  const long index = it == items_.end() ? kNotFound : static_cast<long>(it - items_.begin());
   setSelectIndex(index, false);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +26,8 @@ class SGSegmentControlDelegate {
 class SGSegmentControl : public platform::View {
  public:
   static std::shared_ptr<SGSegmentControl> create(const platform::Rect& frame = {});
+  // The index a tap on something that is not one of the items selects: beyond every item.
+  static constexpr long kNotFound = std::numeric_limits<long>::max();
 
   // Rebuilds the items from the titles and selects the first.
   void load();
@@ -43,6 +46,7 @@ class SGSegmentControl : public platform::View {
   // 0: equal widths over the screen; 1: widths measured from the titles.
   long segmentType() const { return segmentType_; }
   void setSegmentType(long type) { segmentType_ = type; }
+  const std::shared_ptr<platform::Image>& backgroundImage() const { return backgroundImage_; }
   void setBackgroundImage(std::shared_ptr<platform::Image> image) {
     backgroundImage_ = std::move(image);
   }
@@ -50,9 +54,13 @@ class SGSegmentControl : public platform::View {
   void setLineWidth(double w) { lineWidth_ = w; }
   platform::Color highlightColor() const { return highlightColor_; }
   void setHighlightColor(const platform::Color& c);
+  platform::Color titleColor() const { return titleColor_; }
   void setTitleColor(const platform::Color& c) { titleColor_ = c; }
+  const platform::Font& titleFont() const { return titleFont_; }
   void setTitleFont(const platform::Font& f) { titleFont_ = f; }
+  std::optional<platform::Color> borderColor() const { return borderColor_; }
   void setBorderColor(std::optional<platform::Color> c) { borderColor_ = c; }
+  double borderWidth() const { return borderWidth_; }
   void setBorderWidth(double w) { borderWidth_ = w; }
 
   const std::shared_ptr<platform::ScrollView>& scrollView() const { return scrollView_; }

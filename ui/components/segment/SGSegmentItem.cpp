@@ -1,5 +1,9 @@
 #include "ui/components/segment/SGSegmentItem.h"
 
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
+
+#include <cstdint>
 #include <limits>
 
 #include "platform/graphics/Context.h"
@@ -8,11 +12,30 @@
 namespace sprout {
 namespace {
 
+// Trims Unicode white space and line breaks (the ideographic space of a Chinese title too) from
+// both ends; a byte that is not UTF-8 counts as text.
 std::string trimmed(const std::string& text) {
-  const char* space = " \t\n\r\v\f";
-  const auto first = text.find_first_not_of(space);
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(space) - first + 1);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  const auto length = static_cast<int32_t>(text.size());
+  int32_t begin = 0, end = length;
+  for (int32_t i = 0; i < length;) {
+    UChar32 c;
+    const int32_t at = i;
+    U8_NEXT(bytes, i, length, c);
+    if (c < 0 || !u_isUWhiteSpace(c)) {
+      begin = at;
+      break;
+    }
+    begin = i;
+  }
+  while (end > begin) {
+    UChar32 c;
+    int32_t i = end;
+    U8_PREV(bytes, 0, i, c);
+    if (c < 0 || !u_isUWhiteSpace(c)) break;
+    end = i;
+  }
+  return text.substr(static_cast<std::size_t>(begin), static_cast<std::size_t>(end - begin));
 }
 
 }  // namespace

@@ -87,7 +87,8 @@ void SGSegmentViewController::sgSegmentSelectAtIndex(long index, bool animation)
   auto page = selected->view();
   page->removeFromSuperview();
   page->setFrame(pageFrame(index));
-  addChildViewController(selected);
+  addChildViewController(selected);  // tells it that it will move here
+  selected->didMoveToParentViewController(self<SGSegmentViewController>());
   scrollView_->addSubview(page);
   if (index + 1 < static_cast<long>(viewControllers_.size())) {
     auto next = viewControllers_[static_cast<std::size_t>(index + 1)]->view();
@@ -103,8 +104,11 @@ void SGSegmentViewController::sgSegmentSelectAtIndex(long index, bool animation)
 }
 
 void SGSegmentViewController::selectNext() {
-  const long next = segmentControl()->selectIndex() + 1;
-  if (next < static_cast<long>(viewControllers_.size())) segmentControl_->setSelectIndex(next);
+  // Compared without adding, so the bar's not-found index cannot overflow.
+  const long index = segmentControl()->selectIndex();
+  if (index < static_cast<long>(viewControllers_.size()) - 1) {
+    segmentControl_->setSelectIndex(index + 1);
+  }
 }
 
 void SGSegmentViewController::selectPrevious() {
@@ -135,29 +139,40 @@ void SGSegmentViewController::scrollViewDidEndScrollingAnimation(platform::Scrol
   scrollView.setUserInteractionEnabled(true);
 }
 
-void SGSegmentViewController::setSegmentType(long type) { segmentControl()->setSegmentType(type); }
+void SGSegmentViewController::setSegmentType(long type) {
+  segmentType_ = type;
+  segmentControl()->setSegmentType(type);
+}
 void SGSegmentViewController::setSegmentBackgroundImage(std::shared_ptr<platform::Image> image) {
+  segmentBackgroundImage_ = image;
   segmentControl()->setBackgroundImage(std::move(image));
 }
 void SGSegmentViewController::setSegmentBackgroundColor(const platform::Color& color) {
+  segmentBackgroundColor_ = color;
   segmentControl()->setBackgroundColor(color);
 }
 void SGSegmentViewController::setSegmentLineWidth(double width) {
+  segmentLineWidth_ = width;
   segmentControl()->setLineWidth(width);
 }
 void SGSegmentViewController::setSegmentHighlightColor(const platform::Color& color) {
+  segmentHighlightColor_ = color;
   segmentControl()->setHighlightColor(color);
 }
 void SGSegmentViewController::setSegmentBorderColor(const platform::Color& color) {
+  segmentBorderColor_ = color;
   segmentControl()->setBorderColor(color);
 }
 void SGSegmentViewController::setSegmentBorderWidth(double width) {
+  segmentBorderWidth_ = width;
   segmentControl()->setBorderWidth(width);
 }
 void SGSegmentViewController::setSegmentTitleColor(const platform::Color& color) {
+  segmentTitleColor_ = color;
   segmentControl()->setTitleColor(color);
 }
 void SGSegmentViewController::setSegmentTitleFont(const platform::Font& font) {
+  segmentTitleFont_ = font;
   segmentControl()->setTitleFont(font);
 }
 

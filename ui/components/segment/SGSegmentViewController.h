@@ -32,14 +32,27 @@ class SGSegmentViewController : public platform::ViewController,
   void selectNext();
   void selectPrevious();
 
+  // Each setter keeps its value and passes it on to the bar; each getter gives the value kept
+  // (zero or nothing until it was set).
+  long segmentType() const { return segmentType_; }
   void setSegmentType(long type);
+  const std::shared_ptr<platform::Image>& segmentBackgroundImage() const {
+    return segmentBackgroundImage_;
+  }
   void setSegmentBackgroundImage(std::shared_ptr<platform::Image> image);
+  std::optional<platform::Color> segmentBackgroundColor() const { return segmentBackgroundColor_; }
   void setSegmentBackgroundColor(const platform::Color& color);
+  double segmentLineWidth() const { return segmentLineWidth_; }
   void setSegmentLineWidth(double width);
+  std::optional<platform::Color> segmentHighlightColor() const { return segmentHighlightColor_; }
   void setSegmentHighlightColor(const platform::Color& color);
+  std::optional<platform::Color> segmentBorderColor() const { return segmentBorderColor_; }
   void setSegmentBorderColor(const platform::Color& color);
+  double segmentBorderWidth() const { return segmentBorderWidth_; }
   void setSegmentBorderWidth(double width);
+  std::optional<platform::Color> segmentTitleColor() const { return segmentTitleColor_; }
   void setSegmentTitleColor(const platform::Color& color);
+  const std::optional<platform::Font>& segmentTitleFont() const { return segmentTitleFont_; }
   void setSegmentTitleFont(const platform::Font& font);
 
   void viewDidLoad() override;
@@ -67,6 +80,15 @@ class SGSegmentViewController : public platform::ViewController,
   std::shared_ptr<platform::ScrollView> scrollView_;
   platform::Subscription offsetObservation_;
   double beginOffsetX_ = 0;
+  long segmentType_ = 0;
+  std::shared_ptr<platform::Image> segmentBackgroundImage_;
+  std::optional<platform::Color> segmentBackgroundColor_;
+  double segmentLineWidth_ = 0;
+  std::optional<platform::Color> segmentHighlightColor_;
+  std::optional<platform::Color> segmentBorderColor_;
+  double segmentBorderWidth_ = 0;
+  std::optional<platform::Color> segmentTitleColor_;
+  std::optional<platform::Font> segmentTitleFont_;
 };
 
 }  // namespace sprout
