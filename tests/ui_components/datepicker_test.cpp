@@ -85,6 +85,7 @@ class DatePicker : public components_test::ComponentTest {
 TEST_F(DatePicker, WheelsTheirStartRowsAndTitles) {
   open();
   auto& p = *picker->pickerView();
+  EXPECT_EQ(picker->modalPresentationStyle(), platform::ModalPresentationStyle::OverCurrentContext);
   EXPECT_EQ(p.numberOfComponents(), 3);
   EXPECT_EQ(p.numberOfRowsInComponent(0), 6000);
   EXPECT_EQ(p.numberOfRowsInComponent(1), 4800);

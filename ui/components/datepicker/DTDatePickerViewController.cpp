@@ -28,7 +28,10 @@ std::shared_ptr<DTDatePickerViewController> DTDatePickerViewController::create()
   return platform::Object::make<DTDatePickerViewController>();
 }
 
-DTDatePickerViewController::DTDatePickerViewController() = default;
+// Shown over the presenting screen, which stays visible beneath the dimmed margin.
+DTDatePickerViewController::DTDatePickerViewController() {
+  setModalPresentationStyle(platform::ModalPresentationStyle::OverCurrentContext);
+}
 
 void DTDatePickerViewController::setMinuteStep(unsigned long step) {
   if (step < 1 || step > 60) return;
