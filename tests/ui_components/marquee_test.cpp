@@ -118,6 +118,25 @@ TEST_F(Marquee, TheMaskFadesTheRightEdgeAtRestAndBothWhileMoving) {
   EXPECT_EQ(label->layer()->mask(), nullptr);
 }
 
+TEST_F(Marquee, NewBoundsRestartThePassEvenWhenOnlyTheirOriginMoves) {
+  auto label = make(-100);
+  loop.advance(3);
+  ASSERT_GT(offsetAt(*label, clock.now()), 0);
+  const double width = label->bounds().size.width;
+  label->setBounds(makeRect(5, 0, width, 30));
+  EXPECT_EQ(offsetAt(*label, clock.now() + 1), 0);  // waiting again
+  EXPECT_GT(offsetAt(*label, clock.now() + 2), 0);
+}
+
+TEST_F(Marquee, AtRestOnlyTheTwoNamedDirectionsDropAFade) {
+  auto label = make(-100);
+  const double a = 7 / label->bounds().size.width;
+  label->setScrollDirection(2);  // moves like direction 0, but keeps both fades at rest
+  loop.advance(0.5);
+  EXPECT_FALSE(label->isScrolling());
+  EXPECT_EQ(maskLocations(*label), (std::vector<double>{0, a, 1 - a, 1}));
+}
+
 TEST_F(Marquee, NoPassForASpeedThatIsNotPositiveAndNoMaskWithoutAWidth) {
   auto label = make(-100);
   label->setScrollSpeed(0);

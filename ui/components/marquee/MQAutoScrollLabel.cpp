@@ -113,8 +113,9 @@ platform::Size MQAutoScrollLabel::intrinsicContentSize() const {
   return {0, mainLabel()->intrinsicContentSize().height};
 }
 
-void MQAutoScrollLabel::boundsSizeDidChange(const platform::Size& oldSize) {
-  View::boundsSizeDidChange(oldSize);
+// Any new bounds, a moved origin included, lays the copies out again and restarts the pass.
+void MQAutoScrollLabel::boundsDidChange(const Rect& oldBounds) {
+  View::boundsDidChange(oldBounds);
   refreshLabels();
   applyGradientMaskForFadeLength(fadeLength_, scrolling_);
 }
@@ -230,7 +231,7 @@ void MQAutoScrollLabel::applyGradientMaskForFadeLength(double fadeLength, bool e
   if (!enableFade) {
     if (scrollDirection_ == kDirectionRight) {
       locations = {0, 0, 1, 1};
-    } else {
+    } else if (scrollDirection_ == kDirectionLeft) {
       locations[1] = 0;
     }
   }

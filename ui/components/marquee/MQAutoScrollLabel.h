@@ -73,7 +73,7 @@ class MQAutoScrollLabel : public platform::View {
   friend class platform::Object;
   explicit MQAutoScrollLabel(const platform::Rect& frame) : View(frame) {}
   void didInit() override;
-  void boundsSizeDidChange(const platform::Size& oldSize) override;
+  void boundsDidChange(const platform::Rect& oldBounds) override;
 
  private:
   void commonInit();
