@@ -245,8 +245,18 @@ long PPPhotoPickerBrowserViewController::getDraggingDirect() {
 
 void PPPhotoPickerBrowserViewController::scrollViewDidScroll(platform::ScrollView& scrollView) {
   const double w = scrollView.frame().size.width;
-  if (w <= 0) return;
-  setPageLabelPage(static_cast<long>(std::trunc(scrollView.contentOffset().x / w + 0.5)));
+  if (w > 0) {
+    setPageLabelPage(static_cast<long>(std::trunc(scrollView.contentOffset().x / w + 0.5)));
+  }
+  // A pager left narrower than the screen (a turn, a smaller container) is widened back.
+  if (auto pager = collectionView_.lock()) {
+    const double screenWidth = platform::Screen::main().bounds().size.width;
+    platform::Rect frame = pager->frame();
+    if (frame.size.width < screenWidth) {
+      frame.size.width = screenWidth;
+      pager->setFrame(frame);
+    }
+  }
   draggingDirect_ = getDraggingDirect();
 }
 

@@ -105,6 +105,8 @@ class PPPhotoPickerBrowserViewController : public platform::ViewController,
   long getDraggingDirect();
 
   void viewDidLoad() override;
+  // Full screen: the status bar hides while the browser is up and comes back when it goes.
+  bool prefersStatusBarHidden() const override { return true; }
   void viewWillAppear(bool animated) override;
   void viewDidAppear(bool animated) override;
   void viewWillDisappear(bool animated) override;
