@@ -1,5 +1,6 @@
 #include <cstdio>
 
+#include "platform/foundation/Log.h"
 #include "platform/media/AssetsLibrary.h"
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/controllers/AlertController.h"
@@ -195,6 +196,14 @@ TEST_F(BrowserScreen, SingleTapsToggleTheSharedBarAlphaAndCloseTheBareViewer) {
   EXPECT_DOUBLE_EQ(again->imagePickerSelectView()->alpha(), 1);
   again->dismissViewControllerAnimated(false);
   loop.runPending();
+  // A long press is only noted.
+  std::vector<std::string> logged;
+  platform::setLogSink(
+      [&](platform::LogLevel, std::string_view, std::string_view m) { logged.emplace_back(m); });
+  again->pickerPhotoScrollViewDidLongPressed(*again->cellScrollView());
+  platform::setLogSink(nullptr);
+  EXPECT_EQ(logged, std::vector<std::string>{"long pressed"});
+  EXPECT_EQ(again->presentedViewController(), nullptr);
   auto bare = open(1, 9, 1);
   EXPECT_EQ(bare->imagePickerSelectView(), nullptr);
   EXPECT_EQ(bare->browserToolbar(), nullptr);

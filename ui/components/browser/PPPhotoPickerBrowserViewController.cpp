@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/dispatch/DispatchQueue.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/layout/LayoutConstraint.h"
 #include "platform/layout/ViewLayout.h"
@@ -410,6 +411,10 @@ void PPPhotoPickerBrowserViewController::pickerPhotoScrollViewDidSingleClick(
     if (bar) bar->setAlpha(alpha);
     if (toolbar) toolbar->setAlpha(alpha);
   });
+}
+
+void PPPhotoPickerBrowserViewController::longPressAction() {
+  platform::log(platform::LogLevel::Info, "photobrowser", "long pressed");
 }
 
 std::string PPPhotoPickerBrowserViewController::getFileSizeByBt(long long bytes) {

@@ -122,6 +122,11 @@ class PPPhotoPickerBrowserViewController : public platform::ViewController,
   void scrollViewDidEndDecelerating(platform::ScrollView& scrollView) override;
 
   void pickerPhotoScrollViewDidSingleClick(PPPhotoPickerBrowserPhotoScrollView&) override;
+  void pickerPhotoScrollViewDidLongPressed(PPPhotoPickerBrowserPhotoScrollView&) override {
+    longPressAction();
+  }
+  // Only noted: nothing is offered on a long press.
+  void longPressAction();
   void customToolBarIsOriginalBtnTouched() override;
   void customToolBarSendBtnTouched() override;
 
