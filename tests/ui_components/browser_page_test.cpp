@@ -1,6 +1,8 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/media/AssetsLibrary.h"
+#include "platform/ui/ApplicationWindows.h"
+#include "platform/ui/Button.h"
 #include "tests/ui_components/components_support.h"
 #include "ui/components/browser/PPImagePickerSelectView.h"
 #include "ui/components/browser/PPPhotoPickerBrowserPhotoScrollView.h"
@@ -91,6 +93,27 @@ TEST_F(BrowserPage, ZoomLimitsFollowThePictureSize) {
   EXPECT_NEAR(page->maxScale(), 568.0 / 300, 1e-9);
   EXPECT_NEAR(page->minScale(), 0.32, 1e-9);
   EXPECT_EQ(page->photoImageView()->contentMode(), platform::ViewContentMode::ScaleAspectFill);
+}
+
+TEST_F(BrowserPage, TheLoadOriginButtonSitsAboveTheBottomByTheStatusBar) {
+  auto container = platform::View::create(kScreen);
+  window->addSubview(container);
+  container->addSubview(page);
+  auto item = Item::photoAnyImageObjWith(photo(64, 48));
+  auto button = platform::Button::create();
+  item->setLoadOriginButton(button);
+  page->setPhoto(item);
+  EXPECT_EQ(button->superview(), container);
+  EXPECT_EQ(button->tag(), PPPhotoPickerBrowserPhotoScrollView::kLoadOriginButtonTag);
+  EXPECT_EQ(button->frame(), makeRect(86, 568 - 20 - 42, 148, 32));
+  platform::ApplicationWindows::shared().setStatusBarHidden(true);
+  auto again = Item::photoAnyImageObjWith(photo(64, 48));
+  auto second = platform::Button::create();
+  again->setLoadOriginButton(second);
+  page->setPhoto(again);
+  EXPECT_EQ(button->superview(), nullptr);  // the old one leaves
+  EXPECT_EQ(second->frame(), makeRect(86, 568 - 42, 148, 32));
+  platform::ApplicationWindows::shared().setStatusBarHidden(false);
 }
 
 TEST_F(BrowserPage, DoubleTapsZoomInAndOutAroundThePicture) {

@@ -1,6 +1,8 @@
 #include <cstdio>
 
+#include "platform/foundation/Log.h"
 #include "platform/media/AssetsLibrary.h"
+#include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/controllers/AlertController.h"
 #include "tests/ui_components/components_support.h"
 #include "ui/components/browser/PPPhotoPickerBrowserViewController.h"
@@ -194,6 +196,14 @@ TEST_F(BrowserScreen, SingleTapsToggleTheSharedBarAlphaAndCloseTheBareViewer) {
   EXPECT_DOUBLE_EQ(again->imagePickerSelectView()->alpha(), 1);
   again->dismissViewControllerAnimated(false);
   loop.runPending();
+  // A long press is only noted.
+  std::vector<std::string> logged;
+  platform::setLogSink(
+      [&](platform::LogLevel, std::string_view, std::string_view m) { logged.emplace_back(m); });
+  again->pickerPhotoScrollViewDidLongPressed(*again->cellScrollView());
+  platform::setLogSink(nullptr);
+  EXPECT_EQ(logged, std::vector<std::string>{"long pressed"});
+  EXPECT_EQ(again->presentedViewController(), nullptr);
   auto bare = open(1, 9, 1);
   EXPECT_EQ(bare->imagePickerSelectView(), nullptr);
   EXPECT_EQ(bare->browserToolbar(), nullptr);
@@ -203,18 +213,36 @@ TEST_F(BrowserScreen, SingleTapsToggleTheSharedBarAlphaAndCloseTheBareViewer) {
 }
 
 TEST_F(BrowserScreen, BackAndSendDismissAndTellTheDelegate) {
+  auto& app = platform::ApplicationWindows::shared();
+  EXPECT_FALSE(app.isStatusBarHidden());
   auto b = open(0);
+  EXPECT_TRUE(app.isStatusBarHidden());  // full screen while it is up
   b->customToolBarIsOriginalBtnTouched();
   EXPECT_TRUE(b->isOriginal());
   b->customToolBarSendBtnTouched();
   loop.runPending();
   EXPECT_EQ(owner->sends, std::vector<bool>{true});
   EXPECT_EQ(root->presentedViewController(), nullptr);
+  EXPECT_FALSE(app.isStatusBarHidden());
   auto c = open(0);
   c->back();
   advance(1);
   EXPECT_EQ(owner->exits, 1);
   EXPECT_EQ(root->presentedViewController(), nullptr);
+  EXPECT_FALSE(app.isStatusBarHidden());
+}
+
+TEST_F(BrowserScreen, ScrollingNamesThePageAndWidensAPagerNarrowerThanTheScreen) {
+  auto b = open(0);
+  auto pager = b->collectionView();
+  EXPECT_EQ(pager->frame().size.width, 340);  // a page and its gap
+  pager->setContentOffset({2 * 340 + 160, 0});
+  EXPECT_EQ(label(*b), "3 / 10");  // rounds at half a page
+  pager->setContentOffset({2 * 340 + 180, 0});
+  EXPECT_EQ(label(*b), "4 / 10");
+  pager->setFrame(platform::makeRect(0, 0, 200, 568));
+  pager->setContentOffset({0, 0});
+  EXPECT_EQ(pager->frame().size.width, 320);
 }
 
 TEST_F(BrowserScreen, ADragSetsThePageFromItsTargetAndPreloadsTheNeighbourOnTheMainThread) {

@@ -122,6 +122,15 @@ TEST_F(AlbumGrid, ASelectionAtTheLimitLeavesNothingToTick) {
   EXPECT_EQ(screen->collectionView()->maxCount(), 0);
   screen->collectionView()->tickBtnTouched(1);
   EXPECT_EQ(screen->selectAssets().size(), 2u);
+  // The refusal is an alert with one plain button and no cancel button.
+  auto alert =
+      std::dynamic_pointer_cast<platform::AlertController>(screen->presentedViewController());
+  ASSERT_TRUE(alert);
+  EXPECT_EQ(alert->title(), "提醒");
+  EXPECT_EQ(alert->message(), "您最多只能选择9张图片");
+  ASSERT_EQ(alert->actions().size(), 1u);
+  EXPECT_EQ(alert->actions()[0]->title(), "好的");
+  EXPECT_EQ(alert->actions()[0]->style(), platform::AlertActionStyle::Default);
 }
 
 TEST_F(AlbumGrid, PreviewShowsTheSelectionAndTheBrowserHandsItsTicksBack) {

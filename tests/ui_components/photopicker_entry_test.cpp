@@ -86,6 +86,17 @@ TEST_F(PickerEntry, WithoutADelegateTheBlockGetsItAndAMissingFlagIsNo) {
   EXPECT_EQ(got.size(), 1u);
 }
 
+TEST_F(PickerEntry, TheDelegateReachesTheAlbumListUntilThePickerGoes) {
+  std::shared_ptr<PPPhotoPickerGroupViewController> list;
+  {
+    auto picker = Picker::create();
+    picker->setDelegate(receiver);
+    list = picker->groupVc();
+    EXPECT_EQ(list->delegate(), receiver);
+  }
+  EXPECT_EQ(list->delegate(), nullptr);  // the list outlives the picker without its receiver
+}
+
 TEST_F(PickerEntry, AnEmptySelectionIsNotDeliveredAndLimitsBelowOneAreIgnored) {
   auto picker = Picker::create();
   picker->setDelegate(receiver);

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/LongPressGestureRecognizer.h"
 #include "platform/ui/Screen.h"
 #include "ui/components/browser/PPPhotoPickerBrowserPhotoScrollView.h"
@@ -13,7 +14,6 @@ using platform::Rect;
 
 namespace {
 
-constexpr double kStatusBarHeight = 20;
 constexpr double kWideAspect = 1.7777777777777777;  // 16:9
 
 double centred(double outer, double inner) {
@@ -88,10 +88,12 @@ void PPPhotoPickerBrowserPhotoScrollView::layoutPhotoLoadOriginButton() {
   }
   if (!photo_ || !photo_->loadOriginButton()) return;
   const platform::Size screen = platform::Screen::main().bounds().size;
+  // Above the bottom by the status bar's height as it is now (none while it is hidden).
+  const double statusBar = platform::ApplicationWindows::shared().statusBarFrame().size.height;
   const auto& button = photo_->loadOriginButton();
   button->setTag(kLoadOriginButtonTag);
-  button->setFrame(platform::makeRect((screen.width - 148) * 0.5,
-                                      screen.height - kStatusBarHeight - 42, 148, 32));
+  button->setFrame(
+      platform::makeRect((screen.width - 148) * 0.5, screen.height - statusBar - 42, 148, 32));
   parent->addSubview(button);
   parent->bringSubviewToFront(button.get());
 }

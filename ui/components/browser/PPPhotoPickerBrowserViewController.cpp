@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/dispatch/DispatchQueue.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/layout/LayoutConstraint.h"
 #include "platform/layout/ViewLayout.h"
@@ -245,8 +246,18 @@ long PPPhotoPickerBrowserViewController::getDraggingDirect() {
 
 void PPPhotoPickerBrowserViewController::scrollViewDidScroll(platform::ScrollView& scrollView) {
   const double w = scrollView.frame().size.width;
-  if (w <= 0) return;
-  setPageLabelPage(static_cast<long>(std::trunc(scrollView.contentOffset().x / w + 0.5)));
+  if (w > 0) {
+    setPageLabelPage(static_cast<long>(std::trunc(scrollView.contentOffset().x / w + 0.5)));
+  }
+  // A pager left narrower than the screen (a turn, a smaller container) is widened back.
+  if (auto pager = collectionView_.lock()) {
+    const double screenWidth = platform::Screen::main().bounds().size.width;
+    platform::Rect frame = pager->frame();
+    if (frame.size.width < screenWidth) {
+      frame.size.width = screenWidth;
+      pager->setFrame(frame);
+    }
+  }
   draggingDirect_ = getDraggingDirect();
 }
 
@@ -400,6 +411,10 @@ void PPPhotoPickerBrowserViewController::pickerPhotoScrollViewDidSingleClick(
     if (bar) bar->setAlpha(alpha);
     if (toolbar) toolbar->setAlpha(alpha);
   });
+}
+
+void PPPhotoPickerBrowserViewController::longPressAction() {
+  platform::log(platform::LogLevel::Info, "photobrowser", "long pressed");
 }
 
 std::string PPPhotoPickerBrowserViewController::getFileSizeByBt(long long bytes) {

@@ -105,6 +105,8 @@ class PPPhotoPickerBrowserViewController : public platform::ViewController,
   long getDraggingDirect();
 
   void viewDidLoad() override;
+  // Full screen: the status bar hides while the browser is up and comes back when it goes.
+  bool prefersStatusBarHidden() const override { return true; }
   void viewWillAppear(bool animated) override;
   void viewDidAppear(bool animated) override;
   void viewWillDisappear(bool animated) override;
@@ -120,6 +122,11 @@ class PPPhotoPickerBrowserViewController : public platform::ViewController,
   void scrollViewDidEndDecelerating(platform::ScrollView& scrollView) override;
 
   void pickerPhotoScrollViewDidSingleClick(PPPhotoPickerBrowserPhotoScrollView&) override;
+  void pickerPhotoScrollViewDidLongPressed(PPPhotoPickerBrowserPhotoScrollView&) override {
+    longPressAction();
+  }
+  // Only noted: nothing is offered on a long press.
+  void longPressAction();
   void customToolBarIsOriginalBtnTouched() override;
   void customToolBarSendBtnTouched() override;
 

@@ -118,7 +118,8 @@ std::shared_ptr<PPPhotoPickerCollectionView> PPPhotoPickerAssetsViewController::
     if (!me) return;
     auto alert =
         platform::AlertController::create(title, message, platform::AlertControllerStyle::Alert);
-    alert->addAction(platform::AlertAction::create(button, platform::AlertActionStyle::Cancel));
+    // One plain button: the refusal has no cancel button.
+    alert->addAction(platform::AlertAction::create(button, platform::AlertActionStyle::Default));
     me->presentViewController(alert, true);
   });
   return collectionView_;

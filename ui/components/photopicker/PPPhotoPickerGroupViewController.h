@@ -9,6 +9,7 @@
 #include "platform/ui/scroll/TableViewDelegate.h"
 #include "ui/components/photopicker/PPPhotoAssets.h"
 #include "ui/components/photopicker/PPPhotoPickerGroup.h"
+#include "ui/components/photopicker/PPPhotoPickerViewControllerDelegate.h"
 
 namespace sprout {
 
@@ -28,6 +29,9 @@ class PPPhotoPickerGroupViewController : public platform::ViewController,
 
   bool topShowPhotoPicker() const { return topShowPhotoPicker_; }
   void setTopShowPhotoPicker(bool v) { topShowPhotoPicker_ = v; }
+  // Kept for the entry screen; the list itself never calls it.
+  std::shared_ptr<PPPhotoPickerViewControllerDelegate> delegate() const { return delegate_.lock(); }
+  void setDelegate(const std::shared_ptr<PPPhotoPickerViewControllerDelegate>& d) { delegate_ = d; }
   long status() const { return status_; }
   void setStatus(long status) { status_ = status; }
   long showType() const { return showType_; }
@@ -65,6 +69,7 @@ class PPPhotoPickerGroupViewController : public platform::ViewController,
   void openAlbum(const std::shared_ptr<PPPhotoPickerGroup>& group, long showType, bool animated);
 
   bool topShowPhotoPicker_ = false;
+  std::weak_ptr<PPPhotoPickerViewControllerDelegate> delegate_;
   long status_ = 0;
   long showType_ = 0;
   long maxCount_ = 0;

@@ -23,6 +23,7 @@ void PPPhotoPickerViewController::didInit() {
 
 PPPhotoPickerViewController::~PPPhotoPickerViewController() {
   platform::NotificationCenter::defaultCenter().removeObserver(this);
+  if (groupVc_) groupVc_->setDelegate(nullptr);
 }
 
 void PPPhotoPickerViewController::viewDidLoad() {
@@ -43,6 +44,12 @@ void PPPhotoPickerViewController::viewDidLoad() {
 void PPPhotoPickerViewController::setTopShowPhotoPicker(bool v) {
   topShowPhotoPicker_ = v;
   groupVc_->setTopShowPhotoPicker(v);
+}
+
+void PPPhotoPickerViewController::setDelegate(
+    const std::shared_ptr<PPPhotoPickerViewControllerDelegate>& d) {
+  delegate_ = d;
+  groupVc_->setDelegate(d);
 }
 
 void PPPhotoPickerViewController::setStatus(long status) {

@@ -8,15 +8,9 @@
 #include "platform/ui/controllers/NavigationController.h"
 #include "ui/components/photopicker/PPPhotoAssets.h"
 #include "ui/components/photopicker/PPPhotoPickerGroupViewController.h"
+#include "ui/components/photopicker/PPPhotoPickerViewControllerDelegate.h"
 
 namespace sprout {
-
-class PPPhotoPickerViewControllerDelegate {
- public:
-  virtual ~PPPhotoPickerViewControllerDelegate() = default;
-  virtual void pickerViewControllerDoneAsstes(
-      const std::vector<std::shared_ptr<PPPhotoAssets>>& assets, bool isOriginal) = 0;
-};
 
 // Where the app starts a photo pick: hosts the album list in a navigation stack, and turns the
 // picker's "PICKER_TAKE_DONE" into one result for its delegate (or, without one, its block) on
@@ -32,7 +26,8 @@ class PPPhotoPickerViewController : public platform::ViewController {
   bool topShowPhotoPicker() const { return topShowPhotoPicker_; }
   void setTopShowPhotoPicker(bool v);
   bool isOriginal() const { return isOriginal_; }
-  void setDelegate(const std::shared_ptr<PPPhotoPickerViewControllerDelegate>& d) { delegate_ = d; }
+  std::shared_ptr<PPPhotoPickerViewControllerDelegate> delegate() const { return delegate_.lock(); }
+  void setDelegate(const std::shared_ptr<PPPhotoPickerViewControllerDelegate>& d);
   long status() const { return status_; }
   void setStatus(long status);
   long showType() const { return showType_; }
