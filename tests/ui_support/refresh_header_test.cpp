@@ -325,6 +325,12 @@ TEST_F(HeaderTest, TheScrollViewHoldsItsHeaderWeaklyAndReplacesIt) {
   EXPECT_EQ(header->pan(), nullptr);  // no longer watching
   EXPECT_EQ(table->subviews().front(), second);
   EXPECT_EQ(rf_header(*table), second);
+  // The second names reach the same place.
+  EXPECT_EQ(sprout::header(*table), second);
+  sprout::setHeader(*table, header);
+  EXPECT_EQ(rf_header(*table), header);
+  sprout::setHeader(*table, second);
+  EXPECT_EQ(sprout::footer(*table), nullptr);
   second.reset();
   setRf_header(*table, nullptr);
   EXPECT_EQ(rf_header(*table), nullptr);
