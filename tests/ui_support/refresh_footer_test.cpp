@@ -302,7 +302,25 @@ TEST_F(FooterTest, TheSpringBackEndCompletionLeavesALaterRefreshAlone) {
   advance(1);
   EXPECT_TRUE(footer->arrowView()->isHidden());
   EXPECT_TRUE(footer->loadingView()->isAnimating());
-  EXPECT_EQ(footer->loadingView()->alpha(), 0.0);
+  EXPECT_EQ(footer->loadingView()->alpha(), 1.0);  // the new refresh's spinner is seen
+}
+
+TEST_F(FooterTest, ASpringBackFooterTakenOffItsScrollViewStillEndsItsRefresh) {
+  auto footer = RFRefreshBackNormalFooter::footerWithRefreshingBlock(nullptr);
+  setRf_footer(*scroll, footer);
+  footer->beginRefreshing();
+  advance(0.3);
+  EXPECT_EQ(scroll->contentInset().bottom, 44);
+  setRf_footer(*scroll, nullptr);
+  EXPECT_EQ(scroll->contentInset().bottom, 0);
+  bool ended = false;
+  footer->endRefreshingWithCompletionBlock([&] { ended = true; });
+  drain();
+  EXPECT_EQ(footer->state(), RFRefreshStateIdle);
+  advance(0.5);
+  EXPECT_TRUE(ended);
+  EXPECT_EQ(footer->pullingPercent(), 0);
+  EXPECT_EQ(scroll->contentInset().bottom, 0);
 }
 
 }  // namespace

@@ -90,6 +90,26 @@ TEST_F(GifTest, AnAutomaticImageFooterShowsOnlyWhileLoading) {
   EXPECT_LT(footer->gifView()->frame().size.width, 375.0 / 2 - 20);
 }
 
+TEST_F(GifTest, ASpringBackImageFooterShowsNothingNewForAStateWithoutImages) {
+  auto footer = RFRefreshBackGifFooter::footerWithRefreshingBlock(nullptr);
+  const Images pulling = frames(3);
+  footer->setImages(pulling, RFRefreshStatePulling);
+  setRf_footer(*scroll, footer);
+  footer->endRefreshingWithNoMoreData();
+  drain();
+  EXPECT_TRUE(footer->gifView()->isHidden());
+  footer->beginRefreshing();  // no images for Refreshing: still hidden
+  EXPECT_EQ(footer->state(), RFRefreshStateRefreshing);
+  EXPECT_TRUE(footer->gifView()->isHidden());
+  footer->endRefreshing();
+  drain();
+  advance(1);
+  EXPECT_FALSE(footer->gifView()->isHidden());  // Idle shows it again
+  footer->setState(RFRefreshStatePulling);
+  EXPECT_TRUE(footer->gifView()->isAnimating());
+  EXPECT_EQ(footer->gifView()->animationImages(), pulling);
+}
+
 TEST_F(GifTest, EmptyImagesZeroDurationsAndNoHeightAreHarmless) {
   auto footer = RFRefreshBackGifFooter::footerWithRefreshingBlock(nullptr);
   footer->setImages({}, RFRefreshStateIdle);

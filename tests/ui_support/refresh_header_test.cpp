@@ -178,6 +178,32 @@ TEST_F(HeaderTest, EndingRestoresTheInsetStoresTheDateAndShowsIt) {
   EXPECT_FALSE(header->loadingView()->isAnimating());
 }
 
+TEST_F(HeaderTest, AHeaderReplacedMidRefreshGivesTheTopInsetBack) {
+  header->beginRefreshing();
+  drain();
+  advance(0.3);
+  EXPECT_EQ(table->contentInset().top, 64 + 54);
+  auto next = RFRefreshNormalHeader::headerWithRefreshingBlock(nullptr);
+  setRf_header(*table, next);
+  EXPECT_EQ(table->contentInset().top, 64);
+  EXPECT_EQ(next->scrollViewOriginalInset().top, 64);
+  header->endRefreshing();  // ends off the table: nothing more to give back
+  drain();
+  advance(1);
+  EXPECT_EQ(header->state(), RFRefreshStateIdle);
+  EXPECT_EQ(table->contentInset().top, 64);
+
+  // Put back and refreshed again, it owes only what this refresh added.
+  setRf_header(*table, header);
+  header->beginRefreshing();
+  drain();
+  advance(0.3);
+  header->endRefreshing();
+  drain();
+  advance(1);
+  EXPECT_EQ(table->contentInset().top, 64);
+}
+
 TEST_F(HeaderTest, LastUpdatedTextsForTodayThisYearAnotherYearAndABlock) {
   auto& defaults = platform::UserDefaults::standard();
   const auto at = [](double sinceNow) {
@@ -325,6 +351,12 @@ TEST_F(HeaderTest, TheScrollViewHoldsItsHeaderWeaklyAndReplacesIt) {
   EXPECT_EQ(header->pan(), nullptr);  // no longer watching
   EXPECT_EQ(table->subviews().front(), second);
   EXPECT_EQ(rf_header(*table), second);
+  // The second names reach the same place.
+  EXPECT_EQ(sprout::header(*table), second);
+  sprout::setHeader(*table, header);
+  EXPECT_EQ(rf_header(*table), header);
+  sprout::setHeader(*table, second);
+  EXPECT_EQ(sprout::footer(*table), nullptr);
   second.reset();
   setRf_header(*table, nullptr);
   EXPECT_EQ(rf_header(*table), nullptr);

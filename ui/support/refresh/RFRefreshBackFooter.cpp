@@ -77,12 +77,12 @@ void RFRefreshBackFooter::setState(RFRefreshState state) {
   if (state == old) return;
   RFRefreshFooter::setState(state);
   auto scroll = scrollView();
-  if (!scroll) return;
   if (state == RFRefreshStateRefreshing) {
-    startRefreshingAnimation(*scroll);
+    if (scroll) startRefreshingAnimation(*scroll);
   } else if ((state == RFRefreshStateIdle || state == RFRefreshStateNoMoreData) &&
              old == RFRefreshStateRefreshing) {
-    endRefreshingAnimation(*scroll);
+    // Also off its scroll view: whoever waits for the end still hears of it.
+    endRefreshingAnimation(scroll.get());
   }
 }
 
@@ -104,20 +104,14 @@ void RFRefreshBackFooter::startRefreshingAnimation(ScrollView& scroll) {
       });
 }
 
-void RFRefreshBackFooter::endRefreshingAnimation(ScrollView& scroll) {
+void RFRefreshBackFooter::endRefreshingAnimation(ScrollView* scrollView) {
   std::weak_ptr<RFRefreshBackFooter> weak = self<RFRefreshBackFooter>();
-  const bool newRows =
-      heightForContentBreakView() > 0 && rf_totalDataCount(scroll) != lastRefreshCount_;
+  const bool newRows = scrollView && heightForContentBreakView() > 0 &&
+                       rf_totalDataCount(*scrollView) != lastRefreshCount_;
   View::animateWithDuration(
       kSlowAnimationDuration,
       [&] {
-        setRf_insetB(scroll, rf_insetB(scroll) - lastBottomDelta_);
-        // The platform never moves the offset for an inset: without new rows the content
-        // springs back inside its end here; with new rows it stays, showing them.
-        const double end = scroll.maximumContentOffset().y;
-        if (!newRows && !scroll.isTracking() && rf_offsetY(scroll) > end) {
-          setRf_offsetY(scroll, end);
-        }
+        if (scrollView) giveInsetBack(*scrollView, newRows);
         if (isAutomaticallyChangeAlpha()) setAlpha(0.0);
       },
       [weak](bool) {
@@ -127,7 +121,15 @@ void RFRefreshBackFooter::endRefreshingAnimation(ScrollView& scroll) {
         if (auto completion = me->endRefreshingCompletionBlock()) completion();
       });
   // Stops any movement, so the new rows stay in view.
-  if (newRows) setRf_offsetY(scroll, rf_offsetY(scroll));
+  if (newRows) setRf_offsetY(*scrollView, rf_offsetY(*scrollView));
+}
+
+void RFRefreshBackFooter::giveInsetBack(ScrollView& scroll, bool newRows) {
+  setRf_insetB(scroll, rf_insetB(scroll) - lastBottomDelta_);
+  // The platform never moves the offset for an inset: without new rows the content springs
+  // back inside its end here; with new rows it stays, showing them.
+  const double end = scroll.maximumContentOffset().y;
+  if (!newRows && !scroll.isTracking() && rf_offsetY(scroll) > end) setRf_offsetY(scroll, end);
 }
 
 void RFRefreshBackFooter::didDetachFromScrollView(ScrollView& scroll) {

@@ -39,7 +39,8 @@ class RFRefreshBackFooter : public RFRefreshFooter {
  private:
   void place();
   void startRefreshingAnimation(platform::ScrollView& scrollView);
-  void endRefreshingAnimation(platform::ScrollView& scrollView);
+  void endRefreshingAnimation(platform::ScrollView* scrollView);
+  void giveInsetBack(platform::ScrollView& scrollView, bool newRows);
 
   long lastRefreshCount_ = 0;
   double lastBottomDelta_ = 0;

@@ -56,8 +56,11 @@ void RFRefreshBackGifFooter::setState(RFRefreshState state) {
   if (state == this->state()) return;
   RFRefreshBackStateFooter::setState(state);
   if (state == RFRefreshStatePulling || state == RFRefreshStateRefreshing) {
-    gifView()->setHidden(false);
-    images_.play(*gifView(), state);
+    // A state without images leaves the view as it was (hidden after no more data, too).
+    if (images_.images(state)) {
+      gifView()->setHidden(false);
+      images_.play(*gifView(), state);
+    }
   } else if (state == RFRefreshStateIdle) {
     gifView()->setHidden(false);
   } else if (state == RFRefreshStateNoMoreData) {

@@ -37,9 +37,11 @@ void RFRefreshBackNormalFooter::setState(RFRefreshState state) {
         kSlowAnimationDuration, [this] { loadingView()->setAlpha(0.0); },
         [weak](bool) {
           auto me = weak.lock();
-          // As the header: a state entered since then keeps what it set.
-          if (!me || me->state() != RFRefreshStateIdle) return;
+          if (!me) return;
+          // The fade belonged to the refresh that ended: a refresh begun since then must not
+          // spin unseen. Otherwise, as the header, a state entered since keeps what it set.
           me->loadingView()->setAlpha(1.0);
+          if (me->state() != RFRefreshStateIdle) return;
           me->loadingView()->stopAnimating();
           me->arrowView()->setHidden(false);
         });

@@ -106,6 +106,7 @@ void RFRefreshHeader::endRefreshingAnimation() {
       [&] {
         if (scroll) {
           setRf_insetT(*scroll, rf_insetT(*scroll) + insetTDelta_);
+          insetTDelta_ = 0;  // given back: nothing is owed until the next refresh
           // The platform never moves the offset for an inset, so the content is brought back
           // inside its new edge here, unless a finger holds it.
           const double edge = -rf_insetT(*scroll);
@@ -119,6 +120,13 @@ void RFRefreshHeader::endRefreshingAnimation() {
         me->setPullingPercent(0.0);
         if (auto completion = me->endRefreshingCompletionBlock()) completion();
       });
+}
+
+void RFRefreshHeader::didDetachFromScrollView(ScrollView& scroll) {
+  RFRefreshComponent::didDetachFromScrollView(scroll);
+  // Off the scroll view the end of the refresh can no longer reach it.
+  if (insetTDelta_ != 0) setRf_insetT(scroll, rf_insetT(scroll) + insetTDelta_);
+  insetTDelta_ = 0;
 }
 
 void RFRefreshHeader::endRefreshing() {

@@ -40,6 +40,8 @@ class RFRefreshHeader : public RFRefreshComponent {
   void prepare() override;
   void placeSubviews() override;
   void scrollViewContentOffsetDidChange(const std::optional<RFOffsetChange>& change) override;
+  // Leaving mid-refresh gives back the top inset the refresh added.
+  void didDetachFromScrollView(platform::ScrollView& scrollView) override;
 
  private:
   void followWhileRefreshing(platform::ScrollView& scrollView);

@@ -58,6 +58,22 @@ void setRf_footer(platform::ScrollView& scrollView,
   replaceComponent(scrollView, kFooterKey, footer);
 }
 
+std::shared_ptr<RFRefreshHeader> header(platform::ScrollView& scrollView) {
+  return rf_header(scrollView);
+}
+
+void setHeader(platform::ScrollView& scrollView, const std::shared_ptr<RFRefreshHeader>& header) {
+  setRf_header(scrollView, header);
+}
+
+std::shared_ptr<RFRefreshFooter> footer(platform::ScrollView& scrollView) {
+  return rf_footer(scrollView);
+}
+
+void setFooter(platform::ScrollView& scrollView, const std::shared_ptr<RFRefreshFooter>& footer) {
+  setRf_footer(scrollView, footer);
+}
+
 long rf_totalDataCount(platform::ScrollView& scrollView) {
   long total = 0;
   if (auto* table = dynamic_cast<platform::TableView*>(&scrollView)) {

@@ -17,6 +17,11 @@ std::shared_ptr<RFRefreshHeader> rf_header(platform::ScrollView& scrollView);
 void setRf_header(platform::ScrollView& scrollView, const std::shared_ptr<RFRefreshHeader>& header);
 std::shared_ptr<RFRefreshFooter> rf_footer(platform::ScrollView& scrollView);
 void setRf_footer(platform::ScrollView& scrollView, const std::shared_ptr<RFRefreshFooter>& footer);
+// Second names for the same two.
+std::shared_ptr<RFRefreshHeader> header(platform::ScrollView& scrollView);
+void setHeader(platform::ScrollView& scrollView, const std::shared_ptr<RFRefreshHeader>& header);
+std::shared_ptr<RFRefreshFooter> footer(platform::ScrollView& scrollView);
+void setFooter(platform::ScrollView& scrollView, const std::shared_ptr<RFRefreshFooter>& footer);
 
 // Rows over every section of a table, items of a collection; 0 for other scroll views.
 long rf_totalDataCount(platform::ScrollView& scrollView);
