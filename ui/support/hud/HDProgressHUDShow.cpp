@@ -351,7 +351,7 @@ void HDProgressHUD::registerNotifications() {
     }
   };
   for (const char* name :
-       {kApplicationDidChangeStatusBarOrientationNotification,
+       {static_cast<const char*>(platform::kApplicationDidChangeStatusBarOrientationNotification),
         platform::kKeyboardWillHideNotification, platform::kKeyboardDidHideNotification,
         platform::kKeyboardWillShowNotification, platform::kKeyboardDidShowNotification,
         static_cast<const char*>(platform::kApplicationDidBecomeActiveNotification)}) {
