@@ -142,6 +142,19 @@ Size Button::titleSize() const {
   return titleLabel_->sizeThatFits({0, 0});
 }
 
+Size Button::titleSizeWithin(const Size& room) const {
+  if (!titleLabel_ || titleLabel_->numberOfLines() == 1) {
+    Size t = titleSize();
+    t.width = std::min(t.width, room.width);
+    return t;
+  }
+  if (titleLabel_->text().empty()) return {};
+  // A title of several lines wraps at the room beside the image, as many lines as the label
+  // allows and the content's height holds.
+  Size t = titleLabel_->sizeThatFits(room);
+  return {std::min(t.width, room.width), std::min(t.height, room.height)};
+}
+
 void Button::setContentEdgeInsets(const EdgeInsets& insets) {
   contentInsets_ = insets;
   setNeedsLayout();
@@ -175,8 +188,8 @@ void Button::layoutSubviews() {
   if (backgroundView_) backgroundView_->setFrame(bounds());
   const auto image = currentImage();
   Size i = image ? image->size() : Size{};
-  Size t = titleSize();
-  t.width = std::min(t.width, std::max(0.0, content.size.width - i.width));
+  const Size t =
+      titleSizeWithin({std::max(0.0, content.size.width - i.width), content.size.height});
   const double total = i.width + t.width;
   double x = content.origin.x + (content.size.width - total) / 2;
   if (contentHorizontalAlignment() == ControlContentHorizontalAlignment::Left) x = content.origin.x;

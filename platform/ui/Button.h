@@ -18,7 +18,8 @@ enum class ButtonType { Custom = 0, System = 1 };
 // A control with a title, an image and a background image per state. A state without its own
 // value shows the normal state's. The image sits left of the title, the pair placed by the
 // content alignments within the bounds less contentEdgeInsets; titleEdgeInsets and
-// imageEdgeInsets then shift each rect. The background image fills the bounds.
+// imageEdgeInsets then shift each rect. A title label allowed several lines (numberOfLines other
+// than 1) wraps within the width left beside the image. The background image fills the bounds.
 class Button : public Control {
  public:
   static std::shared_ptr<Button> create(ButtonType type = ButtonType::Custom);
@@ -67,6 +68,9 @@ class Button : public Control {
   void refresh();
   std::shared_ptr<ImageView> backgroundView();
   Size titleSize() const;
+  // The title's size when laid out in `room`: one line cut to its width, or wrapped within it
+  // when the title label takes several lines.
+  Size titleSizeWithin(const Size& room) const;
 
   ButtonType type_;
   PerState<std::string> titles_;

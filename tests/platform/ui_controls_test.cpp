@@ -119,6 +119,42 @@ TEST_F(UIControls, ButtonStatesTitlesImagesAndActions) {
   EXPECT_EQ(events, (std::vector<std::string>{"up-"}));
 }
 
+TEST_F(UIControls, ButtonTitlesWrapOnlyWhenTheirLabelTakesSeveralLines) {
+  const std::string text =
+      "Choose the day and the time the child comes back to school after the leave";
+  auto make = [&](int lines) {
+    auto button = Button::create(makeRect(0, 0, 120, 60), ButtonType::System);
+    button->setImage(solidImage(20, 20, Color::red()), ControlStateNormal);
+    button->titleLabel()->setNumberOfLines(lines);
+    button->titleLabel()->setTextAlignment(TextAlignment::Center);
+    button->setTitle(text, ControlStateNormal);
+    button->layoutIfNeeded();
+    return button;
+  };
+  const double lineHeight = make(1)->titleLabel()->sizeThatFits({}).height;
+
+  // One line: as before, cut to the 100 points beside the image, one line high.
+  const Rect single = make(1)->titleLabel()->frame();
+  EXPECT_DOUBLE_EQ(single.size.width, 100);
+  EXPECT_DOUBLE_EQ(single.size.height, lineHeight);
+
+  // Three lines: wrapped within those 100 points, three lines high, centred in the button.
+  auto wrapped = make(3);
+  const Rect three = wrapped->titleLabel()->frame();
+  EXPECT_LE(three.size.width, 100);
+  EXPECT_NEAR(three.size.height, 3 * lineHeight, 2);
+  EXPECT_NEAR(midY(three), 30, 1e-9);
+  EXPECT_DOUBLE_EQ(minX(three), maxX(wrapped->imageView()->frame()));
+  EXPECT_TRUE(wrapped->titleLabel()->isTruncated());  // the rest did not fit in three
+
+  // As many lines as the height holds, never taller than the content.
+  auto unlimited = make(0);
+  unlimited->setContentEdgeInsets({10, 0, 10, 0});
+  unlimited->layoutIfNeeded();
+  EXPECT_LE(unlimited->titleLabel()->frame().size.height, 40);
+  EXPECT_GT(unlimited->titleLabel()->frame().size.height, lineHeight);
+}
+
 TEST_F(UIControls, ImageViewsPlayFramesOnTheClock) {
   auto frames = std::vector<std::shared_ptr<Image>>{solidImage(2, 2, Color::red()),
                                                     solidImage(2, 2, Color::green()),

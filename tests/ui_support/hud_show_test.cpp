@@ -87,7 +87,10 @@ TEST_F(HUDShow, SpinnerThenSuccessAppearsOnceAndDismissesItself) {
   EXPECT_EQ(posted[1].status, "提交成功");   // the success image replaced it in place
   EXPECT_EQ(hud()->indefiniteAnimatedView()->superview(), nullptr);
   EXPECT_FALSE(hud()->imageView()->isHidden());
-  EXPECT_NE(hud()->imageView()->image(), nullptr);
+  // The bundle's badge is a template, shown as it is in the style's colour.
+  EXPECT_EQ(hud()->successImage()->renderingMode(), platform::ImageRenderingMode::AlwaysTemplate);
+  EXPECT_EQ(hud()->imageView()->image(), hud()->successImage());
+  EXPECT_EQ(hud()->imageView()->tintColor(), platform::Color::black());
   EXPECT_EQ(hud()->activityCount(), 1u);  // the image show leaves the count alone
   ASSERT_NE(hud()->fadeOutTimer(), nullptr);
 
@@ -176,6 +179,51 @@ TEST_F(HUDShow, DismissingAHiddenHUDPostsNothing) {
   drain();
   advance(5);
   EXPECT_TRUE(posted.empty()) << ::testing::PrintToString(names());
+}
+
+TEST_F(HUDShow, AssistiveToolsHearTheFadesEnd) {
+  using platform::AccessibilityNotification;
+  HDProgressHUD::showWithStatus("加载中...");
+  drain();
+  EXPECT_TRUE(said.empty());  // not before the fade-in ends
+  advance(1);
+  ASSERT_EQ(said.size(), 2u);
+  // Screen changed without an argument, then the status spoken, both after "did appear".
+  EXPECT_EQ(said[0].kind, AccessibilityNotification::ScreenChanged);
+  EXPECT_EQ(said[0].argument, std::nullopt);
+  EXPECT_EQ(said[1].kind, AccessibilityNotification::Announcement);
+  EXPECT_EQ(said[1].argument, "加载中...");
+  EXPECT_EQ(said[1].afterPosted, 2u);
+  EXPECT_NEAR(said[1].at, 0.15, 1e-6);
+
+  // A HUD already up changes its content silently.
+  HDProgressHUD::showErrorWithStatus("失败");
+  drain();
+  advance(1);
+  EXPECT_EQ(said.size(), 2u);
+
+  // The fade-out's end says the screen changed, after "did disappear".
+  HDProgressHUD::dismiss();
+  drain();
+  advance(1);
+  ASSERT_EQ(said.size(), 3u);
+  EXPECT_EQ(said[2].kind, AccessibilityNotification::ScreenChanged);
+  EXPECT_EQ(said[2].argument, std::nullopt);
+  EXPECT_EQ(posted.back().name, kDidDisappear);
+  EXPECT_EQ(said[2].afterPosted, posted.size());
+
+  // Without fades both come at once; a show without text announces nothing in particular.
+  HDProgressHUD::setFadeInAnimationDuration(0);
+  HDProgressHUD::setFadeOutAnimationDuration(0);
+  HDProgressHUD::show();
+  drain();
+  ASSERT_EQ(said.size(), 5u);
+  EXPECT_EQ(said[4].kind, AccessibilityNotification::Announcement);
+  EXPECT_EQ(said[4].argument, std::nullopt);
+  HDProgressHUD::dismiss();
+  drain();
+  ASSERT_EQ(said.size(), 6u);
+  EXPECT_EQ(said[5].kind, AccessibilityNotification::ScreenChanged);
 }
 
 TEST_F(HUDShow, FadesTakeTheirDurationsAndTheDismissalDelay) {

@@ -12,6 +12,7 @@
 #include "platform/dispatch/ScopedVirtualClock.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/KeyboardSimulator.h"
 #include "platform/ui/Screen.h"
@@ -39,6 +40,14 @@ struct Posted {
   double at = 0;  // seconds since the test began
 };
 
+// One accessibility post as it arrived, after how many HUD notifications.
+struct Said {
+  platform::AccessibilityNotification kind;
+  std::optional<std::string> argument;
+  std::size_t afterPosted = 0;
+  double at = 0;
+};
+
 // A 320 x 568 portrait app on the virtual clock: a white screen in a key window that is the app
 // delegate's, every HUD notification recorded, and a fresh shared HUD afterwards.
 class HUDTest : public ::testing::Test {
@@ -60,6 +69,10 @@ class HUDTest : public ::testing::Test {
       tokens.push_back(platform::NotificationCenter::defaultCenter().addObserver(
           name, nullptr, [this](const platform::Notification& n) { record(n); }));
     }
+    accessibility = platform::Accessibility::observers().subscribe(
+        [this](platform::AccessibilityNotification kind, const std::optional<std::string>& arg) {
+          said.push_back({kind, arg, posted.size(), elapsed()});
+        });
   }
 
   ~HUDTest() override {
@@ -91,6 +104,8 @@ class HUDTest : public ::testing::Test {
   std::shared_ptr<platform::Window> window;
   std::shared_ptr<platform::View> content;
   std::vector<Posted> posted;
+  std::vector<Said> said;
+  platform::Subscription accessibility;
 
  private:
   void record(const platform::Notification& n) {

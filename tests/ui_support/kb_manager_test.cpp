@@ -108,6 +108,8 @@ TEST_F(KeyboardTest, MovesTheRootViewByTheOverlapAndPutsItBack) {
 TEST_F(KeyboardTest, PerFieldDistanceReplacesTheManagersOnlyWhenSet) {
   manager->setEnableAutoToolbar(false);
   auto field = addField(*root->view(), makeRect(20, 400, 280, 30));
+  setKeyboardDistanceFromTextField(*field, 0.1);  // kept in single precision
+  EXPECT_EQ(keyboardDistanceFromTextField(*field), static_cast<double>(0.1f));
   setKeyboardDistanceFromTextField(*field, -5);  // stored as 0
   EXPECT_EQ(keyboardDistanceFromTextField(*field), 0.0);
   field->becomeFirstResponder();

@@ -3,11 +3,14 @@
 #include "kb_test_support.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Device.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/TextLayout.h"
 #include "platform/ui/TouchDriver.h"
 #include "platform/ui/controllers/NavigationBar.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/ToolbarButton.h"
 #include "ui/support/keyboard/KBPreviousNextView.h"
+#include "ui/support/keyboard/KBTextView.h"
 #include "ui/support/keyboard/KBTitleBarButtonItem.h"
 #include "ui/support/keyboard/KBToolbar.h"
 #include "ui/support/keyboard/KBToolbarAddition.h"
@@ -87,10 +90,12 @@ TEST_F(KeyboardTest, AScreensOwnAccessoryViewIsLeftAlone) {
   b->setInputAccessoryView(own);
   a->becomeFirstResponder();
   EXPECT_EQ(b->inputAccessoryView(), own);
-  EXPECT_EQ(own->title(), std::nullopt);  // not titled
-  manager->reloadInputViews();            // nor are its buttons touched
+  EXPECT_EQ(own->title(), std::nullopt);      // not titled
+  EXPECT_TRUE(own->items()[2]->isEnabled());  // nor are its arrows set while editing
+  // Reloading is the screen's own call: its bar's arrows follow the field's place (last of two).
+  manager->reloadInputViews();
   EXPECT_TRUE(own->items()[0]->isEnabled());
-  EXPECT_TRUE(own->items()[2]->isEnabled());
+  EXPECT_FALSE(own->items()[2]->isEnabled());
   EXPECT_EQ(arrows(*a), std::make_pair(false, true));
   manager->setEnableAutoToolbar(false);
   EXPECT_EQ(b->inputAccessoryView(), own);
@@ -125,6 +130,13 @@ TEST_F(KeyboardTest, RightButtonFollowsTheSettingsAndBarsAreStyled) {
   setShouldHidePlaceholderText(*a, false);
   setPlaceholderText(*a, "Your child's name");
   EXPECT_EQ(barOf(*a)->title(), "Your child's name");
+
+  // A placeholder text view has a placeholder even before one is set: its bar is retitled.
+  auto notes = KBTextView::create(makeRect(20, 200, 280, 100));
+  addDoneOnKeyboardWithTarget(*notes, nullptr, ShouldShowPlaceholder{true});
+  EXPECT_EQ(barOf(*notes)->title(), std::nullopt);
+  setPlaceholderText(*notes, "Notes for the teacher");
+  EXPECT_EQ(barOf(*notes)->title(), "Notes for the teacher");
 }
 
 TEST_F(KeyboardTest, ToolbarButtonsMoveTheFocusAndRunTheFieldsActions) {
@@ -251,6 +263,20 @@ TEST_F(KeyboardTest, TitleSitsBetweenTheButtonsWithSixteenPointMargins) {
   EXPECT_TRUE(bar->titleItem()->isEnabled());
   bar->titleItem()->titleButton()->sendActionsForControlEvents(platform::ControlEventTouchUpInside);
   EXPECT_EQ(taps, 1);
+
+  // A long title takes up to three centred lines in the space between the buttons.
+  bar->setTitle("Please tell the teacher the reason for the leave and the day the child returns");
+  bar->layoutIfNeeded();
+  auto button = bar->titleItem()->titleButton();
+  button->layoutIfNeeded();
+  const auto label = button->titleLabel();
+  const double line = platform::TextLayout::measure("Name", label->font(), {0, 0},
+                                                    platform::LineBreakMode::ByTruncatingTail, 1)
+                          .height;
+  EXPECT_EQ(label->textAlignment(), platform::TextAlignment::Center);
+  EXPECT_LE(width(label->frame()), width(title));
+  EXPECT_GT(height(label->frame()), 2 * line);
+  EXPECT_LE(height(label->frame()), std::min(44.0, 3 * line + 1));
 
   // Too narrow for a title: its width stays at zero instead of going negative.
   bar->setFrame(makeRect(0, 0, 150, 44));

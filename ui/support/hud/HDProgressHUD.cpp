@@ -65,9 +65,15 @@ HDProgressHUD::~HDProgressHUD() {
 }
 
 void HDProgressHUD::loadBundleImages() {
-  infoImage_ = HDProgressHUDBundleImage("info");
-  successImage_ = HDProgressHUDBundleImage("success");
-  errorImage_ = HDProgressHUDBundleImage("error");
+  // Templates: a show draws them in the style's colour.
+  auto load = [](const char* name) {
+    auto image = HDProgressHUDBundleImage(name);
+    return image ? image->imageWithRenderingMode(platform::ImageRenderingMode::AlwaysTemplate)
+                 : nullptr;
+  };
+  infoImage_ = load("info");
+  successImage_ = load("success");
+  errorImage_ = load("error");
 }
 
 std::shared_ptr<HDProgressHUD> HDProgressHUD::sharedView() {

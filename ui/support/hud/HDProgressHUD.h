@@ -186,7 +186,7 @@ class HDProgressHUD : public platform::View {
   void runDismiss(platform::TimeInterval delay);
   void runPopActivity();
   void showStatus(const Status& status);
-  void fadeIn();
+  void fadeIn(const Status& status);
   void finishFadeOut();
   void setStatusText(const Status& status);
   void setFadeOutTimer(std::shared_ptr<platform::Timer> timer);

@@ -4,6 +4,7 @@
 
 #include "platform/animation/Transaction.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ApplicationWindows.h"
@@ -196,8 +197,14 @@ void HDProgressHUD::runShowImage(const std::shared_ptr<Image>& image, const Stat
   progress_ = -1;
   cancelRingLayerAnimation();
   cancelIndefiniteAnimatedViewAnimation();
+  // The image view draws templates in its tint, so the image itself is never redrawn.
+  std::shared_ptr<Image> shown = image;
+  if (image && image->renderingMode() != platform::ImageRenderingMode::AlwaysTemplate) {
+    shown = image->imageWithRenderingMode(platform::ImageRenderingMode::AlwaysTemplate);
+  }
   auto view = imageView();
-  view->setImage(image ? imageWithTintColor(*image, foregroundColorForStyle()) : nullptr);
+  view->setTintColor(foregroundColorForStyle());
+  view->setImage(std::move(shown));
   view->setHidden(false);
   setStatusText(status);
   showStatus(status);
@@ -232,10 +239,10 @@ void HDProgressHUD::showStatus(const Status& status) {
   }
   overlay->setBackgroundColor(platform::Color::clear());
   // A HUD that is already fully up only changes its content.
-  if (alpha() != 1.0 || hudView()->alpha() != 1.0) fadeIn();
+  if (alpha() != 1.0 || hudView()->alpha() != 1.0) fadeIn(status);
 }
 
-void HDProgressHUD::fadeIn() {
+void HDProgressHUD::fadeIn(const Status& status) {
   post(kHDProgressHUDWillAppearNotification, true);
   auto panel = hudView();
   // The fade ends on exactly the transform it started from: scaling back by 1 / 1.3 in floats
@@ -252,11 +259,15 @@ void HDProgressHUD::fadeIn() {
     panel->setAlpha(1);
   };
   std::weak_ptr<HDProgressHUD> weak = std::static_pointer_cast<HDProgressHUD>(shared_from_this());
-  auto completion = [weak, generation](bool /*finished*/) {
+  auto completion = [weak, generation, status](bool /*finished*/) {
     auto hud = weak.lock();
-    if (!hud || hud->fadeGeneration_ != generation) return;
-    hud->registerNotifications();
-    hud->post(kHDProgressHUDDidAppearNotification, true);
+    if (hud && hud->fadeGeneration_ == generation) {
+      hud->registerNotifications();
+      hud->post(kHDProgressHUDDidAppearNotification, true);
+    }
+    // Whatever became of the HUD, the screen did change and the status is worth saying.
+    platform::Accessibility::post(platform::AccessibilityNotification::ScreenChanged);
+    platform::Accessibility::post(platform::AccessibilityNotification::Announcement, status);
   };
   if (fadeInDuration_ > 0) {
     View::animateWithDuration(fadeInDuration_, 0,
@@ -311,6 +322,7 @@ void HDProgressHUD::finishFadeOut() {
   if (auto key = platform::ApplicationWindows::shared().keyWindow()) {
     if (auto root = key->rootViewController()) root->setNeedsStatusBarAppearanceUpdate();
   }
+  platform::Accessibility::post(platform::AccessibilityNotification::ScreenChanged);
 }
 
 void HDProgressHUD::setStatusText(const Status& status) {
@@ -339,7 +351,7 @@ void HDProgressHUD::registerNotifications() {
     }
   };
   for (const char* name :
-       {kApplicationDidChangeStatusBarOrientationNotification,
+       {static_cast<const char*>(platform::kApplicationDidChangeStatusBarOrientationNotification),
         platform::kKeyboardWillHideNotification, platform::kKeyboardDidHideNotification,
         platform::kKeyboardWillShowNotification, platform::kKeyboardDidShowNotification,
         static_cast<const char*>(platform::kApplicationDidBecomeActiveNotification)}) {

@@ -39,8 +39,4 @@ inline constexpr const char* kHDProgressHUDDidTouchDownInsideNotification =
     "HDProgressHUDDidTouchDownInsideNotification";
 inline constexpr const char* kHDProgressHUDStatusUserInfoKey = "HDProgressHUDStatusUserInfoKey";
 
-// The platform has no such constant of its own; the HUD follows it while visible.
-inline constexpr const char* kApplicationDidChangeStatusBarOrientationNotification =
-    "UIApplicationDidChangeStatusBarOrientationNotification";
-
 }  // namespace sprout

@@ -155,8 +155,8 @@ void KBKeyboardManager::reloadInputViews() {
   logStart("reloadInputViews");
   const auto list = responderViews();
   for (std::size_t i = 0; i < list.size(); ++i) {
-    // Only the manager's previous/next toolbars: a screen's own bar is the screen's business.
-    if (!managerToolbar(*list[i], kPreviousNextToolbarTag)) continue;
+    // Any bar with arrows in the builders' places, a screen's own included: this is offered to
+    // screens whose fields changed while editing.
     const bool next = i == 0 ? list.size() > 1 : i + 1 < list.size();
     setEnablePrevious(*list[i], i != 0, next);
   }

@@ -54,6 +54,10 @@ void setReturnKeyTypeOf(platform::View& view, platform::ReturnKeyType type) {
   if (auto* text = asText(view)) text->setReturnKeyType(type);
 }
 
+bool hasPlaceholder(const platform::View& view) {
+  return asField(view) || dynamic_cast<const KBTextView*>(&view);
+}
+
 std::optional<std::string> placeholderOf(const platform::View& view) {
   if (auto* field = asField(view)) return field->placeholder();
   if (auto* text = dynamic_cast<const KBTextView*>(&view)) return text->placeholder();

@@ -18,6 +18,8 @@ std::optional<platform::KeyboardAppearance> keyboardAppearanceOf(const platform:
 void setKeyboardAppearanceOf(platform::View& view, platform::KeyboardAppearance appearance);
 std::optional<platform::ReturnKeyType> returnKeyTypeOf(const platform::View& view);
 void setReturnKeyTypeOf(platform::View& view, platform::ReturnKeyType type);
+// Text fields and placeholder text views have a placeholder, set or not.
+bool hasPlaceholder(const platform::View& view);
 // A text field's placeholder, or a placeholder text view's.
 std::optional<std::string> placeholderOf(const platform::View& view);
 bool isTextView(const platform::View& view);

@@ -39,7 +39,7 @@ void store(View& view, const char* key, KBInvocation invocation) {
 }
 
 void refreshAccessoryTitle(View& view) {
-  if (!placeholderOf(view)) return;
+  if (!hasPlaceholder(view)) return;
   if (auto bar = std::dynamic_pointer_cast<KBToolbar>(inputAccessoryViewOf(view))) {
     bar->setTitle(drawingPlaceholderText(view));
   }

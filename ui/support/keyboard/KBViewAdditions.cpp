@@ -23,7 +23,9 @@ void setKeyboardDistanceFromTextField(platform::View& view, std::optional<double
     view.removeAssociatedValue(kDistanceKey);
     return;
   }
-  view.setAssociatedValue(kDistanceKey, std::max(*distance, 0.0));
+  // Kept in single precision, as the per-field setting always was.
+  view.setAssociatedValue(kDistanceKey,
+                          static_cast<double>(static_cast<float>(std::max(*distance, 0.0))));
 }
 
 bool shouldRestoreScrollViewContentOffset(const platform::ScrollView& view) {
