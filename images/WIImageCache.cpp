@@ -134,9 +134,8 @@ void WIImageCache::storeImage(const ImagePtr& image, bool recalculate,
     memCache_->setObject(key, image, costForImage(*image));
   }
   if (!toDisk) return;
-  ioQueue_->async([self = shared_from_this(), image, recalculate, imageData, key] {
-    std::optional<Data> data = imageData;
-    if (recalculate || !data) data = self->encodeForDisk(*image, imageData);
+  ioQueue_->async([self = shared_from_this(), image, recalculate, data = imageData, key]() mutable {
+    if (recalculate || !data) data = self->encodeForDisk(*image, data);
     self->storeImageDataToDisk(data, key);
   });
 }

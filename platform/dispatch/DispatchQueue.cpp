@@ -46,8 +46,11 @@ struct DispatchQueue::Gate {
     wait();
   }
   void wait() {
-    WorkerPool::ScopedBlocking blocking;
     std::unique_lock lock(mutex);
+    if (open) return;  // nothing to wait for: the pool need not make up for this thread
+    lock.unlock();
+    WorkerPool::ScopedBlocking blocking;
+    lock.lock();
     opened.wait(lock, [this] { return open; });
   }
 };

@@ -54,7 +54,10 @@ void WorkerPool::submit(std::function<void()> task, QueuePriority priority, bool
     ++queuedBounded_;
   }
   maybeSpawnLocked();
-  work_.notify_one();
+  const bool wake = idle_ > 0;
+  // Woken after the lock is let go, so the thread does not wake only to wait for it.
+  lock.unlock();
+  if (wake) work_.notify_one();
 }
 
 std::size_t WorkerPool::boundedCapacityLocked() const {
@@ -119,16 +122,17 @@ void WorkerPool::workerMain() {
     bool bounded = false;
     if (takeLocked(&task, &bounded)) {
       if (bounded) ++runningBounded_;
+      // Work left that this thread cannot take now goes to an idle peer; what a finishing task
+      // frees, this thread takes itself on its next turn (a peer woken for it would find nothing).
+      const bool more = idle_ > 0 && hasTakeableLocked();
       lock.unlock();
+      if (more) work_.notify_one();
       tRunningBounded = bounded;
       task();
       task = nullptr;  // captures die outside the lock
       tRunningBounded = false;
       lock.lock();
-      if (bounded) {
-        --runningBounded_;
-        if (queuedBounded_ > 0) work_.notify_one();
-      }
+      if (bounded) --runningBounded_;
       continue;
     }
     if (stopping_) break;
@@ -178,6 +182,7 @@ WorkerPool::ScopedBlocking::ScopedBlocking() {
   std::lock_guard lock(pool.mutex_);
   ++pool.blockedBounded_;
   counted_ = true;
+  if (pool.queuedBounded_ == 0) return;  // nothing waits for the share this thread hands over
   pool.maybeSpawnLocked();
   pool.work_.notify_one();
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -108,6 +109,37 @@ TEST(DispatchQueue, SyncFromBusyWorkersNeverStarves) {
   }
   ASSERT_TRUE(waiter.waitFor([&] { return finished == kTasks; }));
   serial->sync([&] { EXPECT_EQ(total, kTasks * (kTasks - 1) / 2); });
+}
+
+TEST(DispatchQueue, SyncThatNeedNotWaitKeepsTheWidthOfConcurrentWork) {
+  // Concurrent work runs on as many threads as the machine has cores. A task that syncs onto an
+  // idle queue of its own never waits, so it must not hand its share to a queued task: that would
+  // put more decodes on the cores than there are cores.
+  const int width = std::max(4, static_cast<int>(std::thread::hardware_concurrency()));
+  const int tasks = 4 * width;
+  std::vector<std::shared_ptr<DispatchQueue>> own;
+  for (int i = 0; i < tasks; ++i) own.push_back(DispatchQueue::createSerial("test.own"));
+  Waiter waiter;
+  std::atomic<int> running{0};
+  std::atomic<int> most{0};
+  int finished = 0;
+  for (int i = 0; i < tasks; ++i) {
+    DispatchQueue::global()->async([&, i] {
+      const int now = running.fetch_add(1) + 1;
+      int seen = most.load();
+      while (now > seen && !most.compare_exchange_weak(seen, now)) {
+      }
+      volatile unsigned sink = 0;
+      for (int round = 0; round < 200; ++round) {
+        own[i]->sync([&] { sink = sink + 1; });
+        for (int spin = 0; spin < 2000; ++spin) sink = sink + spin;
+      }
+      running.fetch_sub(1);
+      waiter.update([&] { ++finished; });
+    });
+  }
+  ASSERT_TRUE(waiter.waitFor([&] { return finished == tasks; }, 60));
+  EXPECT_LE(most.load(), width);
 }
 
 TEST(DispatchQueue, SerialQueueGetsAThreadWhileConcurrentWorkWaits) {
