@@ -248,10 +248,12 @@ ImagePtr WIImageDownloaderOperation::scaledImageForKey(const std::string& key,
   return image ? WIImageApplyKeyScale(key, image) : nullptr;
 }
 
-void WIImageDownloaderOperation::postNotification(const char* name) {
+void WIImageDownloaderOperation::postNotification(const char* name, const char* then) {
   std::shared_ptr<void> object = self();
-  platform::runOnMainAsync([name, object = std::move(object)] {
-    platform::NotificationCenter::defaultCenter().post(name, object);
+  platform::runOnMainAsync([name, then, object = std::move(object)] {
+    auto& center = platform::NotificationCenter::defaultCenter();
+    center.post(name, object);
+    if (then) center.post(then, object);
   });
 }
 

@@ -142,7 +142,8 @@ class WIImageDownloaderOperation : public platform::Operation,
   void deliverFinalImage(const WIImageDownloaderCompletedBlock& completed);
   bool cachedResponseExists() const;
   ImagePtr finishImage(const ImagePtr& image) const;
-  void postNotification(const char* name);
+  // Posted on the main queue; a second name follows the first in the same main-queue task.
+  void postNotification(const char* name, const char* then = nullptr);
 
   const platform::URLRequest request_;
   const WIImageDownloaderOptions options_;

@@ -141,8 +141,8 @@ void WIImageDownloaderOperation::didCompleteWithError(
     std::lock_guard lock(stateMutex_);
     dataTask_.reset();
   }
-  postNotification(kWIImageDownloadStopNotification);
-  if (!error) postNotification(kWIImageDownloadFinishNotification);
+  postNotification(kWIImageDownloadStopNotification,
+                   error ? nullptr : kWIImageDownloadFinishNotification);
   const WIImageDownloaderCompletedBlock completed = completedBlock_;
   if (completed) {
     if (error) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cassert>
 #include <chrono>
 
@@ -19,20 +20,42 @@ namespace {
 // queue from inside a task nests).
 thread_local std::vector<const DispatchQueue*> tCurrentQueues;
 
+constexpr int kSpins = 256;  // about ten microseconds
+
+inline void cpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#elif defined(__aarch64__)
+  asm volatile("yield");
+#endif
+}
+
 }  // namespace
 
 struct DispatchQueue::Gate {
   std::mutex mutex;
   std::condition_variable opened;
   bool open = false;
+  std::atomic<bool> opening{false};  // `open` as seen without the mutex
   bool mainWaits = false;  // the main thread waits here, as the deadlock check knows
 
   void release() {
     std::lock_guard lock(mutex);
     open = true;
+    opening.store(true, std::memory_order_release);
     if (mainWaits) DeadlockDetector::mainUnblocked();
     mainWaits = false;
     opened.notify_all();
+  }
+  // A queue's blocks are short: a waiter that sleeps at once turns each hand-over into a wake-up,
+  // and while it waits for a core every later caller waits behind it. Looking again for a few
+  // microseconds first lets a queue in steady use hand over without sleeping.
+  void waitForQueue() {
+    for (int spin = 0; spin < kSpins; ++spin) {
+      if (opening.load(std::memory_order_acquire)) return;
+      cpuRelax();
+    }
+    wait();
   }
   // The main thread's wait on `queue`, told to the deadlock check if it really has to wait.
   void waitAsMain(const DispatchQueue* queue) {
@@ -206,24 +229,33 @@ void DispatchQueue::launch(std::vector<Item> items) {
 }
 
 void DispatchQueue::runItem(Item& item) {
-  {
-    CurrentScope scope(this);
-    item.task();
+  for (;;) {
+    {
+      CurrentScope scope(this);
+      item.task();
+    }
+    item.task = nullptr;
+    std::vector<Item> runnable = finishItem(item.barrier);
+    // A serial queue's next block runs on this thread, as it would have on the one woken for it.
+    if (kind_ == Kind::Serial && runnable.size() == 1 && !runnable.front().gate) {
+      item = std::move(runnable.front());
+      continue;
+    }
+    launch(std::move(runnable));
+    return;
   }
-  item.task = nullptr;
-  itemFinished(item.barrier);
 }
 
-void DispatchQueue::itemFinished(bool barrier) {
+std::vector<DispatchQueue::Item> DispatchQueue::finishItem(bool barrier) {
   std::vector<Item> runnable;
-  {
-    std::lock_guard lock(mutex_);
-    --running_;
-    if (barrier) barrierRunning_ = false;
-    takeRunnableLocked(&runnable);
-  }
-  launch(std::move(runnable));
+  std::lock_guard lock(mutex_);
+  --running_;
+  if (barrier) barrierRunning_ = false;
+  takeRunnableLocked(&runnable);
+  return runnable;
 }
+
+void DispatchQueue::itemFinished(bool barrier) { launch(finishItem(barrier)); }
 
 void DispatchQueue::syncOnQueue(const std::function<void()>& task, bool barrier) {
   if (isCurrent()) {
@@ -238,7 +270,7 @@ void DispatchQueue::syncOnQueue(const std::function<void()>& task, bool barrier)
   if (kThreadChecks && RunLoop::isMainThread()) {
     gate->waitAsMain(this);
   } else {
-    gate->wait();
+    gate->waitForQueue();
   }
   struct Finish {
     DispatchQueue* queue;

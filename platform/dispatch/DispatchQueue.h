@@ -63,6 +63,7 @@ class DispatchQueue : public std::enable_shared_from_this<DispatchQueue> {
   void takeRunnableLocked(std::vector<Item>* out);
   void launch(std::vector<Item> items);
   void runItem(Item& item);
+  std::vector<Item> finishItem(bool barrier);  // what may start now that one has finished
   void itemFinished(bool barrier);
   void syncOnQueue(const std::function<void()>& task, bool barrier);
   void syncOnMain(const std::function<void()>& task);

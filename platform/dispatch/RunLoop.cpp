@@ -62,11 +62,15 @@ void RunLoop::leaveMode(std::uint64_t ticket) {
 }
 
 void RunLoop::post(std::function<void()> task) {
+  bool wasEmpty;
   {
     std::lock_guard lock(mutex_);
+    wasEmpty = tasks_.empty();
     tasks_.push_back(std::move(task));
   }
-  wake_.notify_all();
+  // The loop only sleeps with no task queued, so one that finds tasks queued was woken for the
+  // first of them: a busy loop's posters make no system call.
+  if (wasEmpty) wake_.notify_all();
 }
 
 std::shared_ptr<Timer> RunLoop::scheduleTimer(TimeInterval interval, bool repeats,

@@ -277,6 +277,11 @@ void Transfer::ensureResponse() {
     return;
   }
   storable_ = plan_.cache && HTTPCachePolicy::isStorable(task_->originalRequest(), *response);
+  // The announced length is kept in one allocation instead of one per doubling.
+  const std::int64_t announced = response->expectedContentLength();
+  if (storable_ && announced > 0 && static_cast<std::uint64_t>(announced) <= maxCacheBody_) {
+    cacheBody_.reserve(static_cast<std::size_t>(announced));
+  }
   deliverResponse(response);
 }
 
@@ -338,7 +343,7 @@ std::size_t Transfer::onBody(const char* bytes, std::size_t length) {
       cacheBody_.insert(cacheBody_.end(), bytes, bytes + length);
     }
   }
-  task_->post(TaskEvent::makeData(Data(bytes, bytes + length)));
+  task_->postData(reinterpret_cast<const std::uint8_t*>(bytes), length);
   return length;
 }
 

@@ -206,16 +206,30 @@ bool URLSessionDataTask::answerFromCache(TransferPlan& plan) {
 
 void URLSessionDataTask::post(TaskEvent event) {
   std::unique_lock lock(mutex_);
-  if (event.kind == TaskEvent::Kind::Data && !events_.empty() &&
-      events_.back().kind == TaskEvent::Kind::Data) {
-    // Bytes not yet delivered travel as one chunk: one delegate call (and one progress report)
-    // for what arrived in one round rather than one per 16 KB read.
-    Data& pending = events_.back().data;
-    pending.insert(pending.end(), event.data.begin(), event.data.end());
+  Data* pending = event.kind == TaskEvent::Kind::Data ? pendingDataLocked() : nullptr;
+  if (pending) {
+    pending->insert(pending->end(), event.data.begin(), event.data.end());
   } else {
     events_.push_back(std::move(event));
   }
   if (!drainScheduled_ && !blocked_) scheduleDrainLocked(lock);
+}
+
+void URLSessionDataTask::postData(const std::uint8_t* bytes, std::size_t length) {
+  std::unique_lock lock(mutex_);
+  if (Data* pending = pendingDataLocked()) {
+    pending->insert(pending->end(), bytes, bytes + length);
+  } else {
+    events_.push_back(TaskEvent::makeData(Data(bytes, bytes + length)));
+  }
+  if (!drainScheduled_ && !blocked_) scheduleDrainLocked(lock);
+}
+
+// Bytes not yet delivered travel as one chunk: one delegate call (and one progress report) for
+// what arrived in one round rather than one per 16 KB read.
+Data* URLSessionDataTask::pendingDataLocked() {
+  if (events_.empty() || events_.back().kind != TaskEvent::Kind::Data) return nullptr;
+  return &events_.back().data;
 }
 
 // On the network thread the drain waits for the end of the round, so the head, the bytes and the

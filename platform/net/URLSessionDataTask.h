@@ -71,6 +71,9 @@ class URLSessionDataTask : public std::enable_shared_from_this<URLSessionDataTas
 
   // Queues an event for the delegate queue (any thread).
   void post(TaskEvent event);
+  // Bytes as read from the wire: appended to the chunk not yet delivered, if there is one.
+  void postData(const std::uint8_t* bytes, std::size_t length);
+  Data* pendingDataLocked();
   // True exactly once: whoever wins delivers the completion.
   bool claimCompletion();
   void completeWith(std::optional<Error> error);

@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/dispatch/DispatchQueue.h"
 #include "platform/dispatch/OperationQueue.h"
 
 namespace {
@@ -64,6 +65,41 @@ TEST(OperationQueueDrainTest, ASerialBacklogRunsOnTheThreadAlreadyRunning) {
   });
   ASSERT_TRUE(wide->waitUntilAllOperationsAreFinished(60));
   EXPECT_TRUE(quickRan);
+}
+
+// The same for a serial dispatch queue: blocks queued behind a running one follow it on its
+// thread, and a sync() queued behind them still waits for all of them.
+TEST(DispatchQueueDrainTest, ASerialBacklogRunsOnTheThreadAlreadyRunning) {
+  auto queue = platform::DispatchQueue::createSerial("drain");
+  std::mutex mutex;
+  std::condition_variable opened;
+  bool open = false;
+  std::vector<int> order;
+  std::set<std::thread::id> threads;
+  for (int i = 0; i < 20; ++i) {
+    queue->async([&, i] {
+      std::unique_lock lock(mutex);
+      if (i == 0) opened.wait(lock, [&] { return open; });
+      order.push_back(i);
+      threads.insert(std::this_thread::get_id());
+    });
+  }
+  std::thread waiter([&] {
+    queue->sync([&] {
+      std::lock_guard lock(mutex);
+      order.push_back(20);
+    });
+  });
+  {
+    std::lock_guard lock(mutex);
+    open = true;
+  }
+  opened.notify_all();
+  waiter.join();
+  std::vector<int> expected(21);
+  for (int i = 0; i < 21; ++i) expected[i] = i;
+  EXPECT_EQ(order, expected);
+  EXPECT_EQ(threads.size(), 1u);
 }
 
 TEST(OperationQueueDrainTest, KnowsWhetherItsOperationIsRunningOnThisThread) {
