@@ -54,7 +54,9 @@ void WorkerPool::submit(std::function<void()> task, QueuePriority priority, bool
     ++queuedBounded_;
   }
   maybeSpawnLocked();
-  const bool wake = idle_ > 0;
+  // Bounded work beyond the pool's width waits for a running worker to finish, which then takes
+  // it itself: an idle thread woken for it would find nothing it may take.
+  const bool wake = idle_ > 0 && hasTakeableLocked();
   // Woken after the lock is let go, so the thread does not wake only to wait for it.
   lock.unlock();
   if (wake) work_.notify_one();
