@@ -58,11 +58,14 @@ std::shared_ptr<platform::Image> banner(double hue) {
   return context->makeImage();
 }
 
-// One frame: the clock steps, timers and animations run, the window is laid out and drawn.
-double framesNs(platform::Window& window, benchmark::State* state, std::int64_t frames) {
+// One frame: `step` moves the component (when given), the clock steps, timers and animations
+// run, the window is laid out and drawn.
+double framesNs(platform::Window& window, benchmark::State* state, std::int64_t frames,
+                const std::function<void()>& step = nullptr) {
   platform::RenderOptions options;
   options.scale = 2;
   auto one = [&] {
+    if (step) step();
     platform::RunLoop::main().advance(kFrame);
     window.layoutIfNeeded();
     options.time = virtualClock->now();
@@ -94,20 +97,10 @@ void BM_CarouselTurningFrame(benchmark::State& state) {
   carousel->setTitlesGroup({"春季亲子运动会", "家长开放日", "园所通知"});
   window->rootViewController()->view()->addSubview(carousel);
   window->layoutIfNeeded();
-  platform::RenderOptions options;
-  options.scale = 2;
   std::int64_t frame = 0;
-  const auto start = SteadyClock::now();
-  for (auto _ : state) {
+  const double subjectNs = framesNs(*window, &state, 0, [&] {
     if (frame++ % 18 == 0) carousel->automaticScroll();
-    platform::RunLoop::main().advance(kFrame);
-    window->layoutIfNeeded();
-    options.time = virtualClock->now();
-    benchmark::DoNotOptimize(platform::renderView(*window, options));
-  }
-  const double subjectNs =
-      std::chrono::duration<double, std::nano>(SteadyClock::now() - start).count() /
-      static_cast<double>(state.iterations());
+  });
   report(state, subjectNs, baselineNs);
   carousel->removeFromSuperview();
 }
@@ -131,20 +124,10 @@ void BM_PickerWheelScrollFrame(benchmark::State& state) {
   const double baselineNs = framesNs(*window, nullptr, 30);  // the picker at rest
   auto table = picker->pickerView()->tableForComponent(0);
   double offset = table->contentOffset().y;
-  const auto start = SteadyClock::now();
-  platform::RenderOptions options;
-  options.scale = 2;
-  for (auto _ : state) {
+  const double subjectNs = framesNs(*window, &state, 0, [&] {
     offset += 7;  // a steady drag, about a row every five frames
     table->setContentOffset({0, offset});
-    platform::RunLoop::main().advance(kFrame);
-    window->layoutIfNeeded();
-    options.time = virtualClock->now();
-    benchmark::DoNotOptimize(platform::renderView(*window, options));
-  }
-  const double subjectNs =
-      std::chrono::duration<double, std::nano>(SteadyClock::now() - start).count() /
-      static_cast<double>(state.iterations());
+  });
   report(state, subjectNs, baselineNs);
   picker->quitPicking();
 }

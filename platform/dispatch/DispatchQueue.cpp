@@ -35,14 +35,12 @@ inline void cpuRelax() {
 struct DispatchQueue::Gate {
   std::mutex mutex;
   std::condition_variable opened;
-  bool open = false;
-  std::atomic<bool> opening{false};  // `open` as seen without the mutex
+  std::atomic<bool> open{false};  // set under the mutex; also read without it while spinning
   bool mainWaits = false;  // the main thread waits here, as the deadlock check knows
 
   void release() {
     std::lock_guard lock(mutex);
-    open = true;
-    opening.store(true, std::memory_order_release);
+    open.store(true, std::memory_order_release);
     if (mainWaits) DeadlockDetector::mainUnblocked();
     mainWaits = false;
     opened.notify_all();
@@ -52,7 +50,7 @@ struct DispatchQueue::Gate {
   // microseconds first lets a queue in steady use hand over without sleeping.
   void waitForQueue() {
     for (int spin = 0; spin < kSpins; ++spin) {
-      if (opening.load(std::memory_order_acquire)) return;
+      if (open.load(std::memory_order_acquire)) return;
       cpuRelax();
     }
     wait();
@@ -74,7 +72,7 @@ struct DispatchQueue::Gate {
     lock.unlock();
     WorkerPool::ScopedBlocking blocking;
     lock.lock();
-    opened.wait(lock, [this] { return open; });
+    opened.wait(lock, [this] { return open.load(); });
   }
 };
 

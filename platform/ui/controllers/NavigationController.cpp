@@ -62,6 +62,15 @@ const std::shared_ptr<NavigationBar>& NavigationController::navigationBar() {
   return bar_;
 }
 
+Rect NavigationController::boundsBelowBar(Rect bounds) {
+  if (barHidden_) return bounds;
+  const Rect bar = navigationBar()->frame();
+  const double top = std::min(bounds.size.height, bar.origin.y + bar.size.height);
+  bounds.origin.y += top;
+  bounds.size.height -= top;
+  return bounds;
+}
+
 void NavigationController::layoutBar() {
   if (!bar_ || !isViewLoaded()) return;
   const Rect b = view()->bounds();

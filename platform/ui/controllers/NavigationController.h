@@ -33,6 +33,8 @@ class NavigationController : public ViewController {
   const std::shared_ptr<NavigationBar>& navigationBar();
   bool isNavigationBarHidden() const { return barHidden_; }
   void setNavigationBarHidden(bool hidden, bool animated = false);
+  // What of `bounds` (a shown controller's view bounds) lies below the bar, while it is shown.
+  Rect boundsBelowBar(Rect bounds);
 
   void loadView() override;
   void viewWillAppear(bool animated) override;

@@ -10,7 +10,6 @@
 #include "platform/layout/ViewLayout.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/controllers/AlertController.h"
-#include "platform/ui/controllers/NavigationBar.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/scroll/CollectionViewFlowLayout.h"
@@ -231,14 +230,8 @@ void PPPhotoPickerAssetsViewController::updateGridLimit() {
 // Sized by the navigation controller after loading: the grid sits below its bar.
 void PPPhotoPickerAssetsViewController::viewDidLayoutSubviews() {
   if (!collectionView_ || !collectionView_->superview()) return;
-  platform::Rect frame = view()->bounds();
-  if (auto nav = navigationController(); nav && !nav->isNavigationBarHidden()) {
-    const auto bar = nav->navigationBar()->frame();
-    const double top = std::min(frame.size.height, bar.origin.y + bar.size.height);
-    frame.origin.y += top;
-    frame.size.height -= top;
-  }
-  collectionView_->setFrame(frame);
+  auto nav = navigationController();
+  collectionView_->setFrame(nav ? nav->boundsBelowBar(view()->bounds()) : view()->bounds());
 }
 
 void PPPhotoPickerAssetsViewController::viewWillAppear(bool) { collectionView()->reloadData(); }

@@ -8,7 +8,6 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Screen.h"
-#include "platform/ui/controllers/NavigationBar.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
 #include "ui/components/photopicker/PPPhotoPickerAssetsViewController.h"
@@ -69,14 +68,8 @@ void PPPhotoPickerGroupViewController::viewDidLoad() {
 void PPPhotoPickerGroupViewController::viewDidLayoutSubviews() {
   auto table = tableView_.lock();
   if (!table) return;
-  platform::Rect frame = view()->bounds();
-  if (auto nav = navigationController(); nav && !nav->isNavigationBarHidden()) {
-    const auto bar = nav->navigationBar()->frame();
-    const double top = std::min(frame.size.height, bar.origin.y + bar.size.height);
-    frame.origin.y += top;
-    frame.size.height -= top;
-  }
-  table->setFrame(frame);
+  auto nav = navigationController();
+  table->setFrame(nav ? nav->boundsBelowBar(view()->bounds()) : view()->bounds());
 }
 
 void PPPhotoPickerGroupViewController::showRefusal() {
