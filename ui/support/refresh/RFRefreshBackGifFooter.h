@@ -9,7 +9,7 @@
 
 namespace sprout {
 
-// The spring-back state footer with caller-supplied images: a frame chosen by the pull, ann//
+// The spring-back state footer with caller-supplied images: a frame chosen by the pull, an
 // animation while pulled far enough and while loading.
 class RFRefreshBackGifFooter : public RFRefreshBackStateFooter {
  public:

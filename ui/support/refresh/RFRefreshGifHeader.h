@@ -9,7 +9,7 @@
 
 namespace sprout {
 
-// The state header with caller-supplied images instead of the arrow: a frame chosen by the pull,n//
+// The state header with caller-supplied images instead of the arrow: a frame chosen by the pull,
 // an animation while pulled far enough and while refreshing.
 class RFRefreshGifHeader : public RFRefreshStateHeader {
  public:
