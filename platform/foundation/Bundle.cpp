@@ -34,10 +34,11 @@ std::string installedResources() {
 }
 
 std::string sourceResources() {
-  const std::string source = __FILE__;  // <repo>/platform/foundation/Bundle.cpp
-  const auto cut = source.rfind("/platform/foundation/");
-  if (cut == std::string::npos) return "resources";
-  return source.substr(0, cut) + "/resources";
+#ifdef SPROUT_SOURCE_RESOURCES
+  return SPROUT_SOURCE_RESOURCES;
+#else
+  return "resources";
+#endif
 }
 
 bool sameTag(std::string_view a, std::string_view b) {
