@@ -183,17 +183,30 @@ bool GestureRecognizer::canRecognizeWith(GestureRecognizer& other) {
   return theirs && theirs->gestureRecognizerShouldRecognizeSimultaneously(other, *this);
 }
 
+std::vector<std::shared_ptr<GestureRecognizer>> GestureRecognizer::requirements() const {
+  std::vector<std::shared_ptr<GestureRecognizer>> list;
+  for (const auto& weak : requiredToFail_) {
+    if (auto r = weak.lock()) list.push_back(std::move(r));
+  }
+  if (!engaged_) return list;
+  const auto mine = window();
+  for (auto& other : engagedAlive()) {
+    if (other.get() == this || other->window() != mine || !shouldRequireFailureOf(*other)) continue;
+    if (std::find(list.begin(), list.end(), other) == list.end()) list.push_back(std::move(other));
+  }
+  return list;
+}
+
 bool GestureRecognizer::waitsForFailure() const {
-  return std::any_of(requiredToFail_.begin(), requiredToFail_.end(), [](const auto& weak) {
-    auto r = weak.lock();
-    return r && r->engaged_ && r->state_ == State::Possible;
-  });
+  const auto list = requirements();
+  return std::any_of(list.begin(), list.end(),
+                     [](const auto& r) { return r->engaged_ && r->state_ == State::Possible; });
 }
 
 bool GestureRecognizer::requirementRecognized() const {
-  return std::any_of(requiredToFail_.begin(), requiredToFail_.end(), [](const auto& weak) {
-    auto r = weak.lock();
-    return r && r->engaged_ && r->state_ != State::Possible && r->state_ != State::Failed;
+  const auto list = requirements();
+  return std::any_of(list.begin(), list.end(), [](const auto& r) {
+    return r->engaged_ && r->state_ != State::Possible && r->state_ != State::Failed;
   });
 }
 
@@ -268,6 +281,9 @@ void GestureRecognizer::setState(State next) {
     auto dependants = dependants_;
     for (const auto& weak : dependants) {
       if (auto r = weak.lock()) r->requirementSettled();
+    }
+    for (const auto& r : engagedAlive()) {
+      if (r.get() != this && r->held_ && r->shouldRequireFailureOf(*this)) r->requirementSettled();
     }
   }
   resetIfDone();

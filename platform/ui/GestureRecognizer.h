@@ -84,6 +84,9 @@ class GestureRecognizer : public Object {
   virtual void touchesCancelled(const TouchSet& touches, const Event& event);
   // Back to Possible: subclasses clear their own per-gesture state (and call the base).
   virtual void reset();
+  // Asked of another recognizer taking part in the same gesture: true makes this one wait for
+  // it to fail, as requireGestureRecognizerToFail would, for this gesture only.
+  virtual bool shouldRequireFailureOf(const GestureRecognizer& /*other*/) const { return false; }
   // The touches it is following, in the order they began.
   const TouchSet& trackedTouches() const { return touches_; }
   static Point centroid(const TouchSet& touches, const View* view);
@@ -91,6 +94,8 @@ class GestureRecognizer : public Object {
  private:
   bool isTerminal() const;
   bool isUnderWay() const;
+  // The recognizers this one waits on now: those it was told to, and those it asks for.
+  std::vector<std::shared_ptr<GestureRecognizer>> requirements() const;
   bool canRecognizeWith(GestureRecognizer& other);
   bool waitsForFailure() const;
   bool requirementRecognized() const;

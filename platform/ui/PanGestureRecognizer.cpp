@@ -90,7 +90,8 @@ void PanGestureRecognizer::touchesMoved(const TouchSet& /*touches*/, const Event
   if (state() == State::Possible) {
     if (n < minimumTouches_ || n > maximumTouches_) return;
     const Point t = translationInView(nullptr);
-    if (std::hypot(t.x, t.y) > kStartThreshold) setState(State::Began);
+    if (std::hypot(t.x, t.y) <= kStartThreshold) return;
+    setState(shouldBeginWithTranslation(t) ? State::Began : State::Failed);
   } else if (state() == State::Began || state() == State::Changed) {
     setState(State::Changed);
   }

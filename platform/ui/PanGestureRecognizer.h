@@ -37,6 +37,9 @@ class PanGestureRecognizer : public GestureRecognizer {
   void touchesMoved(const TouchSet& touches, const Event& event) override;
   void touchesEnded(const TouchSet& touches, const Event& event) override;
   void reset() override;
+  // Asked once the fingers have moved past the threshold by `translation` (window coordinates):
+  // false makes the pan fail instead of beginning, leaving the gesture to others.
+  virtual bool shouldBeginWithTranslation(const Point& /*translation*/) { return true; }
 
  private:
   Point toView(const Point& windowPoint, const View* view) const;

@@ -234,6 +234,61 @@ TEST_F(UIScroll, AnimatedScrollsEaseToTheirTargetAndSayWhenTheyEnd) {
   EXPECT_EQ(scroll->contentOffset().y, 100);
 }
 
+// A pager of three 375-wide pages holding `inner` on its first page.
+std::shared_ptr<ScrollView> pagerAround(const std::shared_ptr<ScrollView>& inner, Window& window) {
+  auto outer = ScrollView::create(makeRect(0, 0, 375, 667));
+  outer->setContentSize({3 * 375, 667});
+  outer->setPagingEnabled(true);
+  window.addSubview(outer);
+  outer->addSubview(inner);
+  return outer;
+}
+
+TEST_F(UIScroll, NestedScrollViewsShareAGestureByItsDirection) {
+  auto outer = pagerAround(scroll, *window);  // the page scrolls only up and down
+  drag({300, 300}, {-100, 0}, 3);
+  advance(3);
+  EXPECT_EQ(outer->contentOffset(), (Point{375, 0}));
+  EXPECT_EQ(scroll->contentOffset(), (Point{0, 0}));
+  EXPECT_TRUE(recorder->log.empty());  // the page never began a drag
+  outer->setContentOffset({0, 0});
+  drag({100, 500}, {0, -200}, 10, false);
+  holdAndLift();
+  advance(3);
+  EXPECT_GT(scroll->contentOffset().y, 150);
+  EXPECT_EQ(outer->contentOffset(), (Point{0, 0}));
+  // With nothing around it, a scroll view takes a pan whichever way it goes.
+  window->addSubview(scroll);
+  recorder->log.clear();
+  drag({300, 300}, {-100, 0}, 3);
+  EXPECT_EQ(recorder->log.front(), "willBeginDragging");
+}
+
+TEST_F(UIScroll, AnInnerScrollViewGivesWayOnlyAtTheEdgeItIsPushedAgainst) {
+  scroll->setContentSize({750, 667});  // a page zoomed in to twice its width
+  auto outer = pagerAround(scroll, *window);
+  drag({300, 300}, {-200, 0}, 20, false);
+  holdAndLift();
+  advance(3);
+  EXPECT_GT(scroll->contentOffset().x, 150);
+  EXPECT_EQ(outer->contentOffset().x, 0);
+  drag({300, 300}, {-300, 0}, 20, false);  // past its edge: it bounces back to it
+  holdAndLift();
+  advance(3);
+  EXPECT_EQ(scroll->contentOffset().x, 375);
+  EXPECT_EQ(outer->contentOffset().x, 0);
+  drag({300, 300}, {-100, 0}, 3);  // resting on that edge, the pager turns
+  advance(3);
+  EXPECT_EQ(outer->contentOffset().x, 375);
+  EXPECT_EQ(scroll->contentOffset().x, 375);
+  outer->setContentOffset({0, 0});
+  drag({100, 300}, {100, 0}, 10, false);  // the other way there is room: the page moves
+  holdAndLift();
+  advance(3);
+  EXPECT_LT(scroll->contentOffset().x, 300);
+  EXPECT_EQ(outer->contentOffset().x, 0);
+}
+
 TEST(ScrollPhysics, DecelerationAndSpringsComeToRestWhereTheySay) {
   const double end = sp::projectedEnd(0, 1000, sp::kNormalDecelerationRate);
   EXPECT_NEAR(end, 499.5, 0.5);

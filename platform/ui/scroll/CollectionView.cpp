@@ -51,36 +51,40 @@ void CollectionView::registerSupplementaryView(const std::string& kind,
   supplementaryFactories_[kind + "\n" + reuseIdentifier] = std::move(factory);
 }
 
+// A view handed out for an element already has the element's frame, so that what the data
+// source builds inside it from its bounds is laid out at the size it shows.
 std::shared_ptr<CollectionViewCell> CollectionView::dequeueReusableCellWithReuseIdentifier(
-    const std::string& id, const IndexPath& /*indexPath*/) {
-  auto& waiting = pool_[id];
-  if (!waiting.empty()) {
-    auto cell = std::move(waiting.back());
+    const std::string& id, const IndexPath& indexPath) {
+  std::shared_ptr<CollectionViewCell> cell;
+  if (auto& waiting = pool_[id]; !waiting.empty()) {
+    cell = std::move(waiting.back());
     waiting.pop_back();
     cell->prepareForReuse();
-    return cell;
+  } else if (auto factory = factories_.find(id); factory != factories_.end()) {
+    cell = factory->second();
+    if (cell) cell->setReuseIdentifier(id);
   }
-  auto factory = factories_.find(id);
-  if (factory == factories_.end()) return nullptr;
-  auto cell = factory->second();
-  if (cell) cell->setReuseIdentifier(id);
+  const auto* a = cell ? layout_->layoutAttributesForItemAtIndexPath(indexPath) : nullptr;
+  if (a && !(cell->frame() == a->frame)) cell->setFrame(a->frame);
   return cell;
 }
 
 std::shared_ptr<CollectionReusableView> CollectionView::dequeueReusableSupplementaryView(
-    const std::string& kind, const std::string& id, const IndexPath& /*indexPath*/) {
+    const std::string& kind, const std::string& id, const IndexPath& indexPath) {
   const std::string key = kind + "\n" + id;
-  auto& waiting = supplementaryPool_[key];
-  if (!waiting.empty()) {
-    auto view = std::move(waiting.back());
+  std::shared_ptr<CollectionReusableView> view;
+  if (auto& waiting = supplementaryPool_[key]; !waiting.empty()) {
+    view = std::move(waiting.back());
     waiting.pop_back();
     view->prepareForReuse();
-    return view;
+  } else if (auto factory = supplementaryFactories_.find(key);
+             factory != supplementaryFactories_.end()) {
+    view = factory->second();
+    if (view) view->setReuseIdentifier(key);
   }
-  auto factory = supplementaryFactories_.find(key);
-  if (factory == supplementaryFactories_.end()) return nullptr;
-  auto view = factory->second();
-  if (view) view->setReuseIdentifier(key);
+  const auto* a =
+      view ? layout_->layoutAttributesForSupplementaryView(kind, indexPath.section) : nullptr;
+  if (a && !(view->frame() == a->frame)) view->setFrame(a->frame);
   return view;
 }
 

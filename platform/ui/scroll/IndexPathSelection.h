@@ -35,6 +35,8 @@ class IndexPathSelection {
 };
 
 // A tap recognizer on `list` that leaves its touches to the cells and reports where it landed.
+// It gives way to the cells' contents: a recognizer of a view inside the list that takes part in
+// the gesture must fail first, and a touch a control inside tracked selects nothing.
 std::shared_ptr<TapGestureRecognizer> addSelectionTap(
     View& list, std::function<void(View& list, const Point& where)> onTap);
 

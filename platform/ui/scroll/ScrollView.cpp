@@ -38,6 +38,20 @@ namespace {
 
 double now() { return Clock::current().now(); }
 
+// A scroll view's own pan, which asks the view whether it takes the movement.
+class ScrollPan : public PanGestureRecognizer {
+ public:
+  explicit ScrollPan(std::function<bool(const Point&)> accepts) : accepts_(std::move(accepts)) {}
+
+ protected:
+  bool shouldBeginWithTranslation(const Point& translation) override {
+    return !accepts_ || accepts_(translation);
+  }
+
+ private:
+  std::function<bool(const Point&)> accepts_;
+};
+
 }  // namespace
 
 ScrollView::AxisMotion ScrollView::springTo(double position, double edgeValue, int edge,
@@ -67,8 +81,11 @@ ScrollView::~ScrollView() {
 
 void ScrollView::didInit() {
   View::didInit();
-  pan_ = PanGestureRecognizer::create();
   std::weak_ptr<ScrollView> weak = self<ScrollView>();
+  pan_ = std::make_shared<ScrollPan>([weak](const Point&) {
+    auto me = weak.lock();
+    return me && me->takesPan(me->pan_->translationInView(me.get()));
+  });
   pan_->addTarget([weak](GestureRecognizer& g) {
     if (auto me = weak.lock()) me->handlePan(g);
   });
@@ -151,6 +168,30 @@ bool ScrollView::canScrollHorizontally() const {
 
 bool ScrollView::canScrollVertically() const {
   return alwaysBounceVertical_ || maximumContentOffset().y > minimumContentOffset().y;
+}
+
+// Nested scroll views share a gesture by its direction: the inner one leaves a movement to an
+// enclosing one that can go that way when it cannot scroll along that axis itself, or rests on
+// the edge the movement pushes against. Alone, a scroll view takes every pan.
+bool ScrollView::takesPan(const Point& translation) const {
+  const bool horizontal = std::abs(translation.x) > std::abs(translation.y);
+  const double t = horizontal ? translation.x : translation.y;
+  const double at = horizontal ? contentOffset().x : contentOffset().y;
+  const double lo = horizontal ? minimumContentOffset().x : minimumContentOffset().y;
+  const double hi = horizontal ? maximumContentOffset().x : maximumContentOffset().y;
+  constexpr double kEdgeSlack = 0.5;
+  // A finger moving towards lower coordinates moves the content towards higher offsets.
+  const bool atEdge = t < 0 ? at >= hi - kEdgeSlack : at <= lo + kEdgeSlack;
+  const bool canScroll = horizontal ? canScrollHorizontally() : canScrollVertically();
+  if (canScroll && !atEdge) return true;
+  for (auto v = superview(); v; v = v->superview()) {
+    auto outer = std::dynamic_pointer_cast<ScrollView>(v);
+    if (outer && outer->isScrollEnabled() &&
+        (horizontal ? outer->canScrollHorizontally() : outer->canScrollVertically())) {
+      return false;
+    }
+  }
+  return true;
 }
 
 Point ScrollView::clampedOffset(const Point& p) const {

@@ -18,7 +18,9 @@ class GestureRecognizer;
 // under the finger (rubber-banding past the edges when it bounces); on release the content
 // decelerates, springs back to its edges or settles on a page, all played on the clock by a
 // timer in the common modes, so tests advance a virtual clock through it. Setting the offset
-// directly stops any such movement. Main thread only.
+// directly stops any such movement. Inside another scroll view, a movement along an axis it
+// cannot scroll, or against an edge it rests on, goes to the enclosing one if that one can go
+// that way. Main thread only.
 class ScrollView : public View {
  public:
   static std::shared_ptr<ScrollView> create(const Rect& frame = {});
@@ -116,6 +118,7 @@ class ScrollView : public View {
   void endDrag();
   bool canScrollHorizontally() const;
   bool canScrollVertically() const;
+  bool takesPan(const Point& translation) const;
   Point clampedOffset(const Point& p) const;
   Point rubberBandedOffset(const Point& raw) const;
   AxisMotion planRelease(double pos, double vel, double low, double high, double target,

@@ -133,8 +133,7 @@ void PPPhotoPickerBrowserPhotoScrollView::loadWebPicture(const platform::URL& ur
     placeholder = photoImageView_->image();
   }
   photoImageView_->setContentMode(platform::ViewContentMode::ScaleAspectFit);
-  photoImageView_->setFrame(
-      PPPhotoRect::setMaxMinZoomScalesForCurrentBoundWithImageView(photoImageView_));
+  setShownFrame(PPPhotoRect::setMaxMinZoomScalesForCurrentBoundWithImageView(photoImageView_));
   if (!photoImageView_->image()) setProgress(0.01);
   std::weak_ptr<PPPhotoPickerBrowserPhotoScrollView> weak =
       self<PPPhotoPickerBrowserPhotoScrollView>();

@@ -93,6 +93,8 @@ class PPPhotoPickerBrowserPhotoScrollView : public platform::ScrollView,
   void addObservers();
   void loadWebPicture(const platform::URL& url);
   void zoomLongPicture(platform::Point point);
+  // Places the picture where it shows as `frame` at the zoom it has: its bounds stay unscaled.
+  void setShownFrame(const platform::Rect& frame);
 
   std::shared_ptr<PPPhotoPickerBrowserPhotoView> tapView_;
   double maxScale_ = 1, minScale_ = 1, zoomScaleFromInit_ = 1;

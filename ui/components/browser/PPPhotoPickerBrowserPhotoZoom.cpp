@@ -75,8 +75,19 @@ void PPPhotoPickerBrowserPhotoScrollView::setMaxMinZoomScalesForCurrentBounds() 
   setZoomScale(minScale_);
   zoomScaleFromInit_ = minScale_;
   const Rect f = photoImageView_->frame();
-  photoImageView_->setFrame(platform::makeRect(0, 0, f.size.width, f.size.height));
+  setShownFrame(platform::makeRect(0, 0, f.size.width, f.size.height));
   setNeedsLayout();
+}
+
+void PPPhotoPickerBrowserPhotoScrollView::setShownFrame(const Rect& frame) {
+  const platform::AffineTransform t = photoImageView_->transform();
+  const double sx = std::hypot(t.a, t.b), sy = std::hypot(t.c, t.d);
+  if (!(sx > 0) || !(sy > 0)) return;
+  Rect bounds = photoImageView_->bounds();
+  bounds.size = {frame.size.width / sx, frame.size.height / sy};
+  photoImageView_->setBounds(bounds);
+  photoImageView_->setCenter(
+      {frame.origin.x + frame.size.width / 2, frame.origin.y + frame.size.height / 2});
 }
 
 void PPPhotoPickerBrowserPhotoScrollView::layoutPhotoLoadOriginButton() {
@@ -113,7 +124,7 @@ void PPPhotoPickerBrowserPhotoScrollView::layoutSubviews() {
   const Rect centredFrame =
       platform::makeRect(centred(bounds().size.width, f.size.width),
                          centred(bounds().size.height, f.size.height), f.size.width, f.size.height);
-  if (centredFrame != f) photoImageView_->setFrame(centredFrame);
+  if (centredFrame != f) setShownFrame(centredFrame);
 }
 
 void PPPhotoPickerBrowserPhotoScrollView::scrollViewDidZoom(platform::ScrollView&) {
@@ -193,7 +204,7 @@ void PPPhotoPickerBrowserPhotoScrollView::zoomLongPicture(Point p) {
   platform::View::animateWithDuration(0.3, [weak, w, h, bw, bh, fw, p] {
     auto page = weak.lock();
     if (!page) return;
-    page->photoImageView_->setFrame(platform::makeRect(centred(bw, w), centred(bh, h), w, h));
+    page->setShownFrame(platform::makeRect(centred(bw, w), centred(bh, h), w, h));
     page->setContentSize({w, h});
     const double x = (p.x + page->contentOffset().x) * w / fw - bw;
     page->setContentOffset({std::max(0.0, std::min(x, w - bw)), 0});
