@@ -168,7 +168,7 @@ class KBKeyboardManager : public platform::Object, public platform::GestureRecog
   void restoreOnHide();
   void restoreLastScrollView(const std::shared_ptr<platform::ScrollView>& scroll);
   void scrollToShow(double& move, const platform::Window& window);
-  void moveRootView(double move, platform::ViewController& root, const platform::Window& w,
+  void moveRootView(double move, platform::ViewController* root, const platform::Window& w,
                     double keyboardHeight, double statusBarHeight);
   void adjustTextView(platform::View& field, const platform::Window& window, double keyboardHeight,
                       double statusBarHeight);
@@ -177,8 +177,19 @@ class KBKeyboardManager : public platform::Object, public platform::GestureRecog
   void addDoneToolbar(platform::View& field);
   void styleToolbar(platform::View& field);
   std::string localized(const std::string& key) const;
-  void logStart(const char* what) const;
-  void logEnd(const char* what, double startTime) const;
+  // Brackets one handler's work with its "started" and "ended" lines, however it returns.
+  class LoggedScope {
+   public:
+    LoggedScope(const KBKeyboardManager& manager, const char* what);
+    ~LoggedScope();
+    LoggedScope(const LoggedScope&) = delete;
+    LoggedScope& operator=(const LoggedScope&) = delete;
+
+   private:
+    const KBKeyboardManager& manager_;
+    const char* what_;
+    double started_;
+  };
 
   bool enable_ = false;
   double keyboardDistance_ = 10.0;
