@@ -24,8 +24,9 @@ namespace sprout {
 
 // Keeps the field being edited visible above the keyboard, gives every field a previous / next /
 // done toolbar and, when asked, ends editing on a tap outside the field — with no code in the
-// screens: it is switched on at start-up and reacts to the keyboard, editing and status-bar
-// notifications. One shared instance wires itself to them. Main thread only.
+// screens: the app's start-up switches it on (setEnable(true) on the shared instance; linking
+// this library turns nothing on by itself) and from then on it reacts to the keyboard, editing
+// and status-bar notifications. One shared instance wires itself to them. Main thread only.
 //
 // The geometry (adjustFrame, setRootViewFrame, the restoration on hide) is in
 // KBKeyboardManagerAvoidance.cpp, the automatic toolbars in KBKeyboardManagerToolbar.cpp.
