@@ -6,7 +6,6 @@
 #include "platform/dispatch/DispatchQueue.h"
 #include "platform/net/HTTPURLResponse.h"
 #include "platform/ui/ViewTypes.h"
-#include "ui/support/refresh/RFRefreshBackNormalFooter.h"
 #include "ui/support/refresh/RFRefreshHeader.h"
 #include "ui/support/refresh/RFRefreshNormalHeader.h"
 #include "ui/support/refresh/RFScrollViewRefresh.h"
@@ -48,54 +47,30 @@ void SPListViewController::viewDidLoad() {
   setRf_header(*tableView_, RFRefreshNormalHeader::headerWithRefreshingBlock([weak] {
     if (auto me = weak.lock()) me->loadRequest();
   }));
-  auto footer = RFRefreshBackNormalFooter::footerWithRefreshingBlock([weak] {
-    if (auto me = weak.lock()) me->loadMore();
-  });
-  footer->setHidden(true);  // nothing to add to before the first page
-  setRf_footer(*tableView_, footer);
 }
 
 void SPListViewController::loadRequest() {
   SPHUDTool::showLoadingWithString(kLoadingStatus);
-  ++generation_;
-  requestPage(1);
-}
-
-void SPListViewController::loadMore() { requestPage(pagesLoaded_ + 1); }
-
-void SPListViewController::requestPage(long page) {
-  const std::string& base = listURL_.absoluteString();
-  const std::string separator = listURL_.query().empty() ? "?" : "&";
-  auto url = platform::URL::parse(base + separator + "page=" + std::to_string(page));
   std::weak_ptr<SPListViewController> weak = self<SPListViewController>();
-  const long generation = generation_;
   auto task = session_->dataTaskWithRequest(
-      platform::URLRequest(url.value_or(listURL_)),
-      [weak, page, generation](std::optional<platform::Data> body,
-                               std::shared_ptr<const platform::URLResponse> response,
-                               std::optional<platform::Error> error) {
+      platform::URLRequest(listURL_), [weak](std::optional<platform::Data> body,
+                                             std::shared_ptr<const platform::URLResponse> response,
+                                             std::optional<platform::Error> error) {
         // The session answers on its own queue; the screen belongs to the main thread.
-        platform::DispatchQueue::main()->async([weak, page, generation, body = std::move(body),
+        platform::DispatchQueue::main()->async([weak, body = std::move(body),
                                                 response = std::move(response),
                                                 error = std::move(error)]() mutable {
           if (auto me = weak.lock()) {
-            me->finishLoad(page, generation, std::move(body), std::move(response),
-                           std::move(error));
+            me->finishLoad(std::move(body), std::move(response), std::move(error));
           }
         });
       });
   task->resume();
 }
 
-void SPListViewController::finishLoad(long page, long generation,
-                                      std::optional<platform::Data> body,
+void SPListViewController::finishLoad(std::optional<platform::Data> body,
                                       std::shared_ptr<const platform::URLResponse> response,
                                       std::optional<platform::Error> error) {
-  auto footer = rf_footer(*tableView());
-  if (page > 1 && generation != generation_) {  // the list was refreshed meanwhile
-    if (footer && footer->isRefreshing()) footer->endRefreshing();
-    return;
-  }
   auto http = std::dynamic_pointer_cast<const platform::HTTPURLResponse>(response);
   if (!error && http && http->statusCode() != 200) {
     error = platform::Error::make(kErrorDomain, kHTTPStatusCode,
@@ -110,33 +85,12 @@ void SPListViewController::finishLoad(long page, long generation,
   if (error) {
     SPHUDTool::showError(kFailureStatus);
   } else {
-    showPage(page, std::move(*parsed.value));
+    items_ = std::move(*parsed.value);
+    tableView()->reloadData();
+    SPHUDTool::dismiss();
   }
-  if (page == 1) {
-    // Stopped on failure too, so the header never stays refreshing until the next success.
-    if (auto header = rf_header(*tableView())) header->endRefreshing();
-  } else if (error && footer) {
-    footer->endRefreshing();  // a failed page may be pulled for again
-  }
-}
-
-void SPListViewController::showPage(long page, std::vector<SPListItem> rows) {
-  auto footer = rf_footer(*tableView());
-  if (page == 1) {
-    items_ = std::move(rows);
-    pagesLoaded_ = 1;
-    if (footer) footer->resetNoMoreData();
-  } else if (rows.empty()) {
-    if (footer) footer->endRefreshingWithNoMoreData();
-  } else {
-    items_.insert(items_.end(), std::make_move_iterator(rows.begin()),
-                  std::make_move_iterator(rows.end()));
-    pagesLoaded_ = page;
-    if (footer) footer->endRefreshing();
-  }
-  if (footer) footer->setHidden(items_.empty());
-  tableView()->reloadData();
-  if (page == 1) SPHUDTool::dismiss();
+  // Stopped on failure too, so the header never stays refreshing until the next success.
+  if (auto header = rf_header(*tableView())) header->endRefreshing();
 }
 
 platform::Result<std::vector<SPListItem>> SPListViewController::parseList(

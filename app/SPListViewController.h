@@ -19,11 +19,8 @@ struct SPListItem {
   std::string detail;
 };
 
-// A list screen: a table with a pull-down refresh header whose refreshing block loads the list,
-// and a footer that, pulled up past the end, loads the next page. The list comes in pages of JSON
-// from `listURL` with "page=N" added to its query (1 first): each an array of {"title": text,
-// "detail": text}. An empty page means the list is complete: the footer then says so and loads no
-// more until the next refresh.
+// A list screen: a table with a pull-down refresh header whose refreshing block loads the list.
+// The list is JSON from `listURL`: an array of {"title": text, "detail": text}.
 class SPListViewController : public platform::ViewController, public platform::TableViewDataSource {
  public:
   static std::shared_ptr<SPListViewController> create(platform::URL listURL);
@@ -33,12 +30,9 @@ class SPListViewController : public platform::ViewController, public platform::T
   // The failure of the last load, if it failed.
   const std::optional<platform::Error>& lastError() const { return lastError_; }
 
-  // Shows the loading HUD and requests the list's first page; the table fills and the header
-  // stops refreshing when it arrives. A failure shows an error HUD and stops the header too.
+  // Shows the loading HUD and requests the list; the table fills and the header stops refreshing
+  // when it arrives. A failure shows an error HUD and stops the header too.
   void loadRequest();
-  // Requests the page after the last one loaded, for the footer; its rows go below the others.
-  void loadMore();
-  long pagesLoaded() const { return pagesLoaded_; }
 
   // Turns the body into rows; bad JSON or a wrong shape is an error.
   static platform::Result<std::vector<SPListItem>> parseList(const platform::Data& body);
@@ -57,9 +51,7 @@ class SPListViewController : public platform::ViewController, public platform::T
   void viewDidLoad() override;
 
  private:
-  void requestPage(long page);
-  void showPage(long page, std::vector<SPListItem> rows);
-  void finishLoad(long page, long generation, std::optional<platform::Data> body,
+  void finishLoad(std::optional<platform::Data> body,
                   std::shared_ptr<const platform::URLResponse> response,
                   std::optional<platform::Error> error);
 
@@ -68,9 +60,6 @@ class SPListViewController : public platform::ViewController, public platform::T
   std::shared_ptr<platform::TableView> tableView_;
   std::vector<SPListItem> items_;
   std::optional<platform::Error> lastError_;
-  long pagesLoaded_ = 0;
-  // Counts first-page requests: a later page asked for before a refresh is dropped when it comes.
-  long generation_ = 0;
 };
 
 }  // namespace sprout
