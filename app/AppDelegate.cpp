@@ -1,5 +1,7 @@
 #include "app/AppDelegate.h"
 
+#include "app/AppStartup.h"
+
 #include "platform/ui/Screen.h"
 #include "platform/ui/ViewController.h"
 
@@ -10,6 +12,7 @@ std::shared_ptr<AppDelegate> AppDelegate::create() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
+  startAppServices();
   platform::ApplicationWindows::shared().setDelegate(shared_from_this());
   if (window_) return;
   window_ = platform::Window::create(platform::Screen::main().bounds());

@@ -18,8 +18,9 @@ class AppDelegate : public platform::ApplicationDelegate,
   std::shared_ptr<platform::Window> window() const override { return window_; }
   void setWindow(std::shared_ptr<platform::Window> window) { window_ = std::move(window); }
 
-  // Launch: becomes the application's delegate and, unless a window was set already, makes one
-  // the size of the main screen, with a root view controller, and shows it as the key window.
+  // Launch: turns on the app's services (startAppServices), becomes the application's delegate
+  // and, unless a window was set already, makes one the size of the main screen, with a root
+  // view controller, and shows it as the key window.
   void applicationDidFinishLaunching();
 
  private:

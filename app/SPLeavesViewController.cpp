@@ -30,6 +30,7 @@ void SPLeavesViewController::viewDidLoad() {
       },
       platform::ControlEventTouchUpInside);
   view()->addSubview(chooseButton_);
+  addFields();
 }
 
 std::shared_ptr<DTDatePickerViewController> SPLeavesViewController::choose() {

@@ -2,10 +2,10 @@
 #include <string>
 #include <vector>
 
+#include "app/AppStartup.h"
 #include "catalog/Catalog.h"
 #include "catalog/Scenes.h"
 #include "platform/dispatch/RunLoop.h"
-#include "platform/ui/StartupHooks.h"
 
 namespace {
 
@@ -45,7 +45,8 @@ const std::vector<SceneEntry>& scenes() {
 
 int main(int argc, char** argv) {
   platform::RunLoop::bindMainToCurrentThread();
-  platform::runStartupHooks();
+  // As the app's launch does, before any screen exists.
+  sprout::startAppServices();
   std::string output = argc > 1 ? argv[1] : "out/catalog";
   catalog::Catalog catalog(output);
   const auto& all = scenes();

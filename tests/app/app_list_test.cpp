@@ -10,6 +10,7 @@
 #include "platform/dispatch/RunLoop.h"
 #include "platform/dispatch/ScopedVirtualClock.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/render/RenderView.h"
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/TouchDriver.h"
 #include "platform/ui/Window.h"
@@ -74,14 +75,34 @@ class ListScreen : public ::testing::Test {
   platform::ObserverToken token;
 };
 
+// Pixels of the app's window inside `r` (window points) with ink on them: text on white.
+int inked(const std::shared_ptr<platform::Window>& window, const platform::Rect& r) {
+  platform::RenderOptions options;
+  options.scale = 1;
+  options.background = platform::Color::whiteColor();
+  auto image = platform::renderView(*window, options);
+  const auto& bitmap = *image->bitmap();
+  int ink = 0;
+  for (int y = static_cast<int>(minY(r)); y < static_cast<int>(maxY(r)); ++y) {
+    for (int x = static_cast<int>(minX(r)); x < static_cast<int>(maxX(r)); ++x) {
+      const auto p = bitmap.pixel(x, y);
+      ink += ((p >> 16) & 0xFF) < 0xA0 && ((p >> 8) & 0xFF) < 0xA0 && (p & 0xFF) < 0xA0;
+    }
+  }
+  return ink;
+}
+
 TEST_F(ListScreen, PullingDownLoadsTheListAndStopsTheHeader) {
   auto screen = show("/notices");
   auto table = screen->tableView();
   auto header = std::dynamic_pointer_cast<RFRefreshNormalHeader>(rf_header(*table));
   ASSERT_TRUE(header);
+  const platform::Rect firstRow = platform::makeRect(0, 0, 320, 60);
+  EXPECT_EQ(inked(app->window(), firstRow), 0);  // nothing loaded, nothing drawn
   pullToRefresh();
   ASSERT_EQ(header->state(), RFRefreshStateRefreshing);
   loop.advance(0.3);  // the header's slide, then its block
+  EXPECT_GT(inked(app->window(), header->convertRectTo(header->bounds(), nullptr)), 50);
   ASSERT_TRUE(loop.runUntil([&] { return screen->items().size() == 3; }));
   EXPECT_EQ(server->requestCount("/notices"), 1u);
   EXPECT_EQ(screen->items()[0].title, "春季运动会报名开始啦");
@@ -89,9 +110,13 @@ TEST_F(ListScreen, PullingDownLoadsTheListAndStopsTheHeader) {
   EXPECT_EQ(table->numberOfRowsInSection(0), 3);
   loop.runPending();
   EXPECT_EQ(header->state(), RFRefreshStateIdle);
-  loop.advance(1);
+  loop.advance(1);  // the header slides back, the HUD fades
   EXPECT_EQ(statuses.front(), SPListViewController::kLoadingStatus);
   EXPECT_FALSE(screen->lastError());
+  EXPECT_EQ(table->contentOffset().y, 0);
+  EXPECT_EQ(table->contentInset().top, 0);
+  EXPECT_GT(inked(app->window(), firstRow), 50);  // the first notice is drawn at the top
+  EXPECT_EQ(inked(app->window(), platform::makeRect(0, 200, 320, 200)), 0);  // under three rows
 }
 
 TEST_F(ListScreen, AFailedLoadShowsAnErrorAndStillStopsTheHeader) {

@@ -128,6 +128,36 @@ TEST_F(UIScroll, PullingPastTheTopRubberBandsAndSpringsBackToTheInset) {
   EXPECT_EQ(recorder->log.back(), "didEndDecelerating");
 }
 
+// An inset added while the content springs back from past its end moves where it settles, with
+// no jump. Rows that arrive meanwhile put the end below it: the content stays where it is.
+TEST_F(UIScroll, ContentGrowingUnderABounceAtTheEndLeavesItWhereItIs) {
+  const double end = scroll->maximumContentOffset().y;
+  scroll->setContentOffset({0, end});
+  drag({100, 600}, {0, -300}, 10, false);
+  holdAndLift();
+  advance(0.05);
+  ASSERT_GT(scroll->contentOffset().y, end + 20);
+  const double before = scroll->contentOffset().y;
+  scroll->setContentInset({0, 0, 44, 0});
+  advance(ScrollView::kFrameInterval);
+  EXPECT_LT(std::abs(scroll->contentOffset().y - before), 10) << "no jump";
+  advance(3);
+  EXPECT_EQ(scroll->contentOffset().y, end + 44);
+
+  drag({100, 600}, {0, -300}, 10, false);
+  holdAndLift();
+  advance(0.05);
+  const double at = scroll->contentOffset().y;
+  ASSERT_GT(at, end + 64);
+  scroll->setContentSize({375, 3000});
+  advance(ScrollView::kFrameInterval);
+  EXPECT_FALSE(scroll->isDecelerating());
+  advance(3);
+  EXPECT_LE(scroll->contentOffset().y, at);
+  EXPECT_GT(scroll->contentOffset().y, at - 30);
+  EXPECT_EQ(recorder->log.back(), "didEndDecelerating");
+}
+
 TEST_F(UIScroll, WithoutBouncingTheContentStopsAtItsEdges) {
   scroll->setBounces(false);
   drag({100, 100}, {0, 300}, 10);

@@ -209,6 +209,44 @@ TEST(CMConstraintMaker, UninstallReinstallAndRemake) {
   EXPECT_EQ(CMViewConstraint::installedConstraintsForView(*t.box).size(), 2u);
 }
 
+TEST(CMConstraintMaker, AReinstallWhoseItemDiedRelatesToTheViewsAsTheyAreNow) {
+  auto root = View::create(platform::makeRect(0, 0, 320, 480));
+  auto v = View::create();
+  auto s2 = View::create(platform::makeRect(40, 40, 200, 200));
+  root->addSubview(s2);
+  std::shared_ptr<CMViewConstraint> c;
+  std::shared_ptr<CMLayoutConstraint> old;
+  {
+    auto s = View::create(platform::makeRect(0, 0, 100, 100));
+    root->addSubview(s);
+    s->addSubview(v);
+    c = single(cm_makeConstraints(v, [](CMConstraintMaker& make) { make.left()->equalTo(10); })[0]);
+    old = c->layoutConstraint();
+    EXPECT_EQ(old->secondItem(), s);
+    c->uninstall();
+    s2->addSubview(v);
+    s->removeFromSuperview();
+  }
+  ASSERT_EQ(old->secondItem(), nullptr);  // its superview is gone
+  c->install();
+  ASSERT_NE(c->layoutConstraint(), old);
+  EXPECT_TRUE(c->layoutConstraint()->isActive());
+  EXPECT_EQ(c->layoutConstraint()->secondItem(), s2);
+  EXPECT_EQ(c->installedView(), s2);
+  EXPECT_EQ(platform::constraints(*s2).size(), 1u);
+  EXPECT_EQ(CMViewConstraint::installedConstraintsForView(*v).size(), 1u);
+  v->setFrame(platform::makeRect(0, 0, 50, 20));
+  root->layoutIfNeeded();
+  EXPECT_EQ(v->frame().origin.x, 10);
+
+  // A second uninstall and install still reuses the fresh one while its items live.
+  auto fresh = c->layoutConstraint();
+  c->uninstall();
+  c->install();
+  EXPECT_EQ(c->layoutConstraint(), fresh);
+  EXPECT_EQ(platform::constraints(*s2).size(), 1u);
+}
+
 TEST(CMConstraint, AbstractOperationsRaiseNamingThemselves) {
   struct Bare : CMConstraint {};
   auto bare = std::make_shared<Bare>();

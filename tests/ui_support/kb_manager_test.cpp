@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <set>
+
 #include "kb_test_support.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/TouchDriver.h"
@@ -33,13 +36,17 @@ TEST_F(KeyboardTest, StartsEnabledWithItsDefaultsAndLogsWhatEnablingDoes) {
             (std::vector<std::string>{"TableView", "CollectionView", "KBPreviousNextView"}));
   EXPECT_EQ(manager->registeredClasses().size(), 2u);
 
-  auto& log = captureLog();
+  auto& all = captureLog();
   manager->setEnable(true);
   manager->setEnable(false);
   manager->setEnable(false);
   manager->setEnable(true);
   manager->setKeyboardDistanceFromTextField(-5);
   manager->setShouldResignOnTouchOutside(true);
+  std::vector<std::string> log;  // without the hide handler's brackets (disabling runs it)
+  for (const auto& line : all) {
+    if (line.find("******") == std::string::npos) log.push_back(line);
+  }
   EXPECT_EQ(log, (std::vector<std::string>{
                      "KBKeyboardManager: Already enabled", "KBKeyboardManager: Disabled",
                      "KBKeyboardManager: Already disabled", "KBKeyboardManager: Enabled",
@@ -48,10 +55,11 @@ TEST_F(KeyboardTest, StartsEnabledWithItsDefaultsAndLogsWhatEnablingDoes) {
   EXPECT_DOUBLE_EQ(manager->keyboardDistanceFromTextField(), 0);
   EXPECT_TRUE(manager->tapGesture()->isEnabled());
   // Silent without debugging.
-  log.clear();
+  all.clear();
   manager->setEnableDebugging(false);
   manager->setEnable(true);
-  EXPECT_TRUE(log.empty());
+  manager->setEnable(false);
+  EXPECT_TRUE(all.empty());
 }
 
 TEST_F(KeyboardTest, ReadsTheKeyboardFrameDurationAndCurve) {
@@ -220,6 +228,76 @@ TEST_F(KeyboardTest, LogsWhatItMovesAndRestores) {
   EXPECT_TRUE(hasLine(log, "frame to : {{0, -88}, {320, 568}}"));
   field->resignFirstResponder();
   EXPECT_TRUE(hasLine(log, "frame to : {{0, 0}, {320, 568}}"));
+}
+
+TEST_F(KeyboardTest, WithoutARootControllerNothingMovesAndTheLogSaysWhy) {
+  auto bare = platform::Window::create(kScreen);  // no root view controller
+  bare->makeKeyAndVisible();
+  auto field = addField(*bare, platform::makeRect(20, 500, 280, 30));
+  auto& log = captureLog();
+  field->becomeFirstResponder();
+  settle();
+  ASSERT_TRUE(manager->isKeyboardShowing());
+  EXPECT_TRUE(hasLine(log, "KBKeyboardManager: Moving Upward"));
+  EXPECT_TRUE(hasLine(log, "KBKeyboardManager: The key window has no root view controller"));
+  EXPECT_FALSE(hasLine(log, "frame to :"));
+  EXPECT_EQ(field->frame(), platform::makeRect(20, 500, 280, 30));
+  EXPECT_EQ(bare->frame(), kScreen);
+  EXPECT_EQ(root->view()->frame(), kScreen);  // another window's controller is not touched
+  EXPECT_EQ(manager->movedDistance(), 0);
+  field->resignFirstResponder();
+  settle();
+  EXPECT_EQ(field->frame(), platform::makeRect(20, 500, 280, 30));
+}
+
+// Every handler's "started" line is closed by its own "ended: <seconds> seconds" line, nested
+// like the calls, whichever way the handler returned.
+TEST_F(KeyboardTest, EveryHandlerBracketsItsWorkInTheLog) {
+  auto field = addField(*root->view(), platform::makeRect(20, 400, 280, 30));
+  auto& log = captureLog();
+  field->becomeFirstResponder();
+  settle();
+  auto& app = platform::ApplicationWindows::shared();
+  app.setStatusBarHidden(true);
+  app.setStatusBarHidden(false);
+  app.setStatusBarOrientation(platform::InterfaceOrientation::LandscapeLeft);
+  app.setStatusBarOrientation(platform::InterfaceOrientation::Portrait);
+  field->resignFirstResponder();
+  settle();
+  manager->setEnable(false);  // runs the hide handler with no notification
+  manager->keyboardDidShow(nullptr);
+  manager->setEnable(true);
+
+  const std::string prefix = "KBKeyboardManager: ****** ";
+  std::vector<std::string> open;
+  std::set<std::string> closed;
+  for (const auto& line : log) {
+    if (line.rfind(prefix, 0) != 0) continue;
+    const std::string rest = line.substr(prefix.size());
+    const auto space = rest.find(' ');
+    const std::string name = rest.substr(0, space), what = rest.substr(space + 1);
+    if (what == "started ******") {
+      open.push_back(name);
+      continue;
+    }
+    ASSERT_EQ(what.rfind("ended: ", 0), 0u) << line;
+    ASSERT_EQ(what.substr(what.size() - 15), " seconds ******") << line;
+    const std::string seconds = what.substr(7, what.size() - 7 - 15);
+    char* end = nullptr;
+    EXPECT_GE(std::strtod(seconds.c_str(), &end), 0) << line;
+    EXPECT_EQ(*end, '\0') << line;
+    ASSERT_FALSE(open.empty()) << line;
+    EXPECT_EQ(open.back(), name) << line;
+    open.pop_back();
+    closed.insert(name);
+  }
+  EXPECT_TRUE(open.empty());
+  for (const char* handler :
+       {"keyboardWillShow:", "keyboardDidShow:", "keyboardWillHide:", "keyboardDidHide:",
+        "textFieldViewDidBeginEditing:", "textFieldViewDidEndEditing:",
+        "willChangeStatusBarOrientation:", "didChangeStatusBarFrame:", "adjustFrame"}) {
+    EXPECT_TRUE(closed.count(handler)) << handler;
+  }
 }
 
 }  // namespace

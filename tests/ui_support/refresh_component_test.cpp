@@ -5,6 +5,8 @@
 #include "platform/ui/scroll/CollectionViewFlowLayout.h"
 #include "refresh_test_support.h"
 #include "ui/support/refresh/RFRefreshComponent.h"
+#include "ui/support/refresh/RFRefreshFooter.h"
+#include "ui/support/refresh/RFRefreshHeader.h"
 #include "ui/support/refresh/RFRefreshLabel.h"
 #include "ui/support/refresh/RFScrollViewRefresh.h"
 #include "ui/support/refresh/RFViewGeometry.h"
@@ -75,6 +77,57 @@ TEST_F(ComponentTest, AttachingTakesTheWidthAndInsetAndWatchesUntilItLeaves) {
   EXPECT_EQ(component->pan(), nullptr);
   scroll->setContentSize({375, 2400});
   EXPECT_EQ(component->sizes, 2);
+}
+
+TEST_F(ComponentTest, ReplacingTheHeaderOrFooterIsAnnouncedWithTheOldAndTheNewOne) {
+  using Header = std::shared_ptr<RFRefreshHeader>;
+  using Footer = std::shared_ptr<RFRefreshFooter>;
+  std::vector<std::pair<Header, Header>> headers;
+  std::vector<std::pair<Footer, Footer>> footers;
+  // What an observer sees: the slot already holds the new one, which is the first subview.
+  bool newOneInPlace = true;
+  auto watchHeaders = rf_headerObservers(*scroll).subscribe([&](Header old, Header now) {
+    headers.emplace_back(old, now);
+    newOneInPlace = newOneInPlace && rf_header(*scroll) == now &&
+                    (!now || scroll->subviews().front() == now) && (!old || !old->superview());
+  });
+  auto watchFooters = rf_footerObservers(*scroll).subscribe(
+      [&](Footer old, Footer now) { footers.emplace_back(old, now); });
+
+  std::weak_ptr<RFRefreshHeader> firstGone;
+  {
+    auto first = RFRefreshHeader::headerWithRefreshingBlock([] {});
+    firstGone = first;
+    setRf_header(*scroll, first);
+    setRf_header(*scroll, first);  // the same one again: nothing to tell
+    ASSERT_EQ(headers.size(), 1u);
+    EXPECT_EQ(headers[0], std::make_pair(Header(), first));
+    auto second = RFRefreshHeader::headerWithRefreshingBlock([] {});
+    setRf_header(*scroll, second);
+    ASSERT_EQ(headers.size(), 2u);
+    // The old one is announced though the tree that owned it has let it go.
+    EXPECT_EQ(headers[1], std::make_pair(first, second));
+    setHeader(*scroll, nullptr);
+    ASSERT_EQ(headers.size(), 3u);
+    EXPECT_EQ(headers[2], std::make_pair(second, Header()));
+    headers.clear();
+  }
+  EXPECT_TRUE(firstGone.expired());  // observers hold nothing afterwards
+  EXPECT_TRUE(newOneInPlace);
+  EXPECT_TRUE(footers.empty());  // each key has its own observers
+
+  auto footer = RFRefreshFooter::footerWithRefreshingBlock([] {});
+  setRf_footer(*scroll, footer);
+  watchFooters.reset();  // stops listening
+  setFooter(*scroll, nullptr);
+  ASSERT_EQ(footers.size(), 1u);
+  EXPECT_EQ(footers[0], std::make_pair(Footer(), footer));
+  EXPECT_TRUE(headers.empty());
+
+  // Another scroll view's slots are its own.
+  auto other = platform::ScrollView::create(platform::makeRect(0, 0, 100, 100));
+  setRf_header(*other, RFRefreshHeader::headerWithRefreshingBlock([] {}));
+  EXPECT_TRUE(headers.empty());
 }
 
 TEST_F(ComponentTest, StateChangesAskForLayoutOnlyOnTheNextTurnAndCallbacksNeverRunInline) {

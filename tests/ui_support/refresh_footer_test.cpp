@@ -6,6 +6,7 @@
 #include "ui/support/refresh/RFRefreshAutoNormalFooter.h"
 #include "ui/support/refresh/RFRefreshBackNormalFooter.h"
 #include "ui/support/refresh/RFRefreshLabel.h"
+#include "ui/support/refresh/RFRefreshNormalHeader.h"
 #include "ui/support/refresh/RFScrollViewRefresh.h"
 #include "ui/support/refresh/RFViewGeometry.h"
 
@@ -288,6 +289,32 @@ TEST_F(FooterTest, ShortContentAndNoMoreDataForTheSpringBackFooter) {
   holdAndLift();
   advance(2);
   EXPECT_EQ(footer->state(), RFRefreshStateNoMoreData);
+}
+
+// Rows that arrive while the header refreshes (its inset above the content) must not leave the
+// footer resting in sight under short content once the header is done.
+TEST_F(FooterTest, UnderShortContentTheSpringBackFooterFollowsTheHeadersInset) {
+  scroll->setContentSize({375, 0});
+  auto header = RFRefreshNormalHeader::headerWithRefreshingBlock(nullptr);
+  setRf_header(*scroll, header);
+  auto footer = RFRefreshBackNormalFooter::footerWithRefreshingBlock(nullptr);
+  setRf_footer(*scroll, footer);
+  EXPECT_EQ(footer->frame().origin.y, 600);
+  header->beginRefreshing();
+  advance(1);
+  ASSERT_GT(scroll->contentInset().top, 0);
+  scroll->setContentSize({375, 300});  // the rows arrive
+  EXPECT_EQ(footer->frame().origin.y, 600 - scroll->contentInset().top);
+  header->endRefreshing();
+  drain();
+  advance(1);
+  ASSERT_EQ(scroll->contentInset().top, 0);
+  EXPECT_EQ(footer->frame().origin.y, 600);  // below the visible area again
+  // Pulled up, it still starts where it should.
+  pushUp(200);
+  holdAndLift();
+  advance(0.1);
+  EXPECT_EQ(footer->state(), RFRefreshStateRefreshing);
 }
 
 TEST_F(FooterTest, TheSpringBackEndCompletionLeavesALaterRefreshAlone) {

@@ -18,7 +18,7 @@ struct ScrollView::AxisMotion {
   enum class Kind { Still, Decay, Spring, Ease };
   Kind kind = Kind::Still;
   double start = 0;
-  double target = 0;    // Decay and Ease: where it ends; Spring: unused (the edge is live)
+  double target = 0;    // Decay and Ease: where it ends; Spring: the edge at t0
   double offset = 0;    // Spring: distance from the edge at t0
   double velocity = 0;  // Spring: velocity at t0
   int edge = 0;         // Spring: −1 the minimum offset, +1 the maximum, 0 a fixed target
@@ -356,10 +356,21 @@ double ScrollView::axisPosition(AxisMotion& m, double low, double high, double t
       return *done ? m.target : pos;
     }
     case AxisMotion::Kind::Spring: {
-      // The edge is read live: an inset changed meanwhile moves where the content settles.
+      // The edge is read live: an inset or a content size changed meanwhile moves where the
+      // content settles. It goes on from where it is, without a jump; an edge that moved past it
+      // (rows arrived under a bounce at the end) leaves nothing to come back from.
       const double rest = m.edge < 0 ? low : m.edge > 0 ? high : m.target;
-      *done = sp::springSettled(m.offset, m.velocity, dt);
-      return *done ? rest : sp::springPosition(rest, m.offset, m.velocity, dt);
+      if (m.edge != 0 && rest != m.target) {
+        const double at = sp::springPosition(m.target, m.offset, m.velocity, dt);
+        if (m.edge > 0 ? at <= rest : at >= rest) {
+          *done = true;
+          return at;
+        }
+        m = springTo(at, rest, m.edge, sp::springVelocity(m.offset, m.velocity, dt), t);
+      }
+      const double since = t - m.t0;
+      *done = sp::springSettled(m.offset, m.velocity, since);
+      return *done ? rest : sp::springPosition(rest, m.offset, m.velocity, since);
     }
   }
   *done = true;

@@ -21,6 +21,13 @@ InstalledSet& installedSet(platform::View& view) {
   return *set;
 }
 
+// Every item the constraint was made with still exists (a missing second attribute means it was
+// made without a second item).
+bool itemsAlive(const CMLayoutConstraint& c) {
+  if (!c.firstItem()) return false;
+  return c.secondAttribute() == platform::LayoutAttributeNotAnAttribute || c.secondItem();
+}
+
 }  // namespace
 
 std::shared_ptr<CMViewConstraint> CMViewConstraint::create(CMViewAttribute firstViewAttribute) {
@@ -152,11 +159,18 @@ void CMViewConstraint::enterInstalledSet(bool enter) {
 
 void CMViewConstraint::install() {
   if (hasBeenInstalled()) return;
-  if (layoutConstraint_) {  // uninstalled before: the same platform constraint comes back
+  if (layoutConstraint_ && itemsAlive(*layoutConstraint_)) {
+    // Uninstalled before: the same platform constraint comes back.
     layoutConstraint_->setActive(true);
-    if (layoutConstraint_->isActive()) enterInstalledSet(true);
-    return;
+    if (layoutConstraint_->isActive()) {
+      enterInstalledSet(true);
+      return;
+    }
   }
+  // An item of the old one is gone (or it cannot be active again): it is never reused, the
+  // operands are taken afresh from the views as they are now.
+  layoutConstraint_.reset();
+  installedView_.reset();
   auto firstView = first_.view();
   if (!firstView) return;
   std::shared_ptr<platform::Object> secondItem = second_ ? second_->item() : nullptr;

@@ -9,7 +9,6 @@
 #include "platform/ui/Device.h"
 #include "platform/ui/KeyboardSimulator.h"
 #include "platform/ui/Screen.h"
-#include "platform/ui/StartupHooks.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/Toolbar.h"
 #include "platform/ui/text/TextField.h"
@@ -29,10 +28,6 @@ namespace {
 
 using platform::ClassRegistry;
 using platform::Notification;
-
-// The manager switches itself on before any app code runs.
-[[maybe_unused]] const bool kSwitchedOnAtStartup = platform::StartupHooks::add(
-    "KBKeyboardManager", [] { KBKeyboardManager::sharedManager()->setEnable(true); });
 
 // Last known key window; held weakly, so a closed window is not kept alive by the cache.
 std::weak_ptr<platform::Window>& keyWindowCache() {
@@ -214,15 +209,17 @@ void KBKeyboardManager::showLog(const std::string& message) const {
     platform::log(platform::LogLevel::Info, "KBKeyboardManager", "KBKeyboardManager: " + message);
 }
 
-void KBKeyboardManager::logStart(const char* what) const {
-  showLog(std::string("****** ") + what + " started ******");
+KBKeyboardManager::LoggedScope::LoggedScope(const KBKeyboardManager& manager, const char* what)
+    : manager_(manager), what_(what), started_(secondsNow()) {
+  manager_.showLog(std::string("****** ") + what_ + " started ******");
 }
 
-void KBKeyboardManager::logEnd(const char* what, double startTime) const {
+KBKeyboardManager::LoggedScope::~LoggedScope() {
+  if (!manager_.enableDebugging()) return;
   char text[160];
-  std::snprintf(text, sizeof text, "****** %s ended: %g seconds ******", what,
-                secondsNow() - startTime);
-  showLog(text);
+  std::snprintf(text, sizeof text, "****** %s ended: %g seconds ******", what_,
+                secondsNow() - started_);
+  manager_.showLog(text);
 }
 
 void KBKeyboardManager::animate(const std::function<void()>& changes) const {

@@ -24,8 +24,9 @@ namespace sprout {
 
 // Keeps the field being edited visible above the keyboard, gives every field a previous / next /
 // done toolbar and, when asked, ends editing on a tap outside the field — with no code in the
-// screens: it is switched on at start-up and reacts to the keyboard, editing and status-bar
-// notifications. One shared instance wires itself to them. Main thread only.
+// screens: the app's start-up switches it on (setEnable(true) on the shared instance; linking
+// this library turns nothing on by itself) and from then on it reacts to the keyboard, editing
+// and status-bar notifications. One shared instance wires itself to them. Main thread only.
 //
 // The geometry (adjustFrame, setRootViewFrame, the restoration on hide) is in
 // KBKeyboardManagerAvoidance.cpp, the automatic toolbars in KBKeyboardManagerToolbar.cpp.
@@ -168,7 +169,7 @@ class KBKeyboardManager : public platform::Object, public platform::GestureRecog
   void restoreOnHide();
   void restoreLastScrollView(const std::shared_ptr<platform::ScrollView>& scroll);
   void scrollToShow(double& move, const platform::Window& window);
-  void moveRootView(double move, platform::ViewController& root, const platform::Window& w,
+  void moveRootView(double move, platform::ViewController* root, const platform::Window& w,
                     double keyboardHeight, double statusBarHeight);
   void adjustTextView(platform::View& field, const platform::Window& window, double keyboardHeight,
                       double statusBarHeight);
@@ -177,8 +178,19 @@ class KBKeyboardManager : public platform::Object, public platform::GestureRecog
   void addDoneToolbar(platform::View& field);
   void styleToolbar(platform::View& field);
   std::string localized(const std::string& key) const;
-  void logStart(const char* what) const;
-  void logEnd(const char* what, double startTime) const;
+  // Brackets one handler's work with its "started" and "ended" lines, however it returns.
+  class LoggedScope {
+   public:
+    LoggedScope(const KBKeyboardManager& manager, const char* what);
+    ~LoggedScope();
+    LoggedScope(const LoggedScope&) = delete;
+    LoggedScope& operator=(const LoggedScope&) = delete;
+
+   private:
+    const KBKeyboardManager& manager_;
+    const char* what_;
+    double started_;
+  };
 
   bool enable_ = false;
   double keyboardDistance_ = 10.0;

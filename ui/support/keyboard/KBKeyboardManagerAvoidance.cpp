@@ -1,7 +1,6 @@
 // Moving things out of the keyboard's way and back: scroll views first, then a layout-guide
 // constraint, then the root controller's view.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 
 #include "platform/layout/LayoutGuide.h"
@@ -36,10 +35,6 @@ Rect frameIn(const platform::View& view, const platform::View* to) {
   auto parent = view.superview();
   if (!parent) return view.frame();
   return parent->convertRectTo(view.frame(), to);
-}
-
-double now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 bool isSheet(const platform::ViewController& c) {
@@ -85,8 +80,7 @@ void KBKeyboardManager::restoreLastScrollView(const std::shared_ptr<ScrollView>&
 void KBKeyboardManager::adjustFrame() {
   auto field = textFieldView();
   if (!field) return;
-  const double started = now();
-  logStart("adjustFrame");
+  const LoggedScope logged(*this, "adjustFrame");
   // Without a window there is nothing to measure against.
   auto window = keyWindow();
   if (!window) return;
@@ -134,9 +128,9 @@ void KBKeyboardManager::adjustFrame() {
     });
   } else {
     if (isTextView(*field)) adjustTextView(*field, *window, keyboardHeight, statusBarHeight);
-    if (root) moveRootView(move, *root, *window, keyboardHeight, statusBarHeight);
+    // Without a controller the frame step still runs, to say why nothing moves.
+    moveRootView(move, root.get(), *window, keyboardHeight, statusBarHeight);
   }
-  logEnd("adjustFrame", started);
 }
 
 void KBKeyboardManager::scrollToShow(double& move, const platform::Window& window) {
@@ -208,14 +202,14 @@ void KBKeyboardManager::adjustTextView(platform::View& field, const platform::Wi
   });
 }
 
-void KBKeyboardManager::moveRootView(double move, platform::ViewController& root,
+void KBKeyboardManager::moveRootView(double move, platform::ViewController* root,
                                      const platform::Window& window, double /*keyboardHeight*/,
                                      double statusBarHeight) {
-  const Rect rootRect = root.view()->frame();
-  const bool sheet = isSheet(root);
+  const Rect rootRect = root ? root->view()->frame() : platform::kRectZero;
+  const bool sheet = root && isSheet(*root);
   if (sheet) {
     showLog(formatNumber("Found Special case for Model Presentation Style: %.0f",
-                         static_cast<double>(root.modalPresentationStyle())));
+                         static_cast<double>(root->modalPresentationStyle())));
   }
   Rect target = rootRect;
   if (move >= 0) {
@@ -236,7 +230,8 @@ void KBKeyboardManager::moveRootView(double move, platform::ViewController& root
     showLog("Moving Downward");
   }
   setRootViewFrame(target);
-  movedDistance_ = topViewBeginRect_.origin.y - target.origin.y;
+  // Nothing moved without a controller, so the moved distance stays what it was.
+  if (root) movedDistance_ = topViewBeginRect_.origin.y - target.origin.y;
 }
 
 void KBKeyboardManager::setRootViewFrame(Rect frame) {

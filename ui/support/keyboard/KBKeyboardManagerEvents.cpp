@@ -1,5 +1,4 @@
 // The keyboard manager's reactions to notifications, taps and toolbar buttons.
-#include <chrono>
 #include <cstdio>
 
 #include "platform/ui/ApplicationWindows.h"
@@ -71,9 +70,7 @@ void KBKeyboardManager::readDuration(const Notification* n) {
 }
 
 void KBKeyboardManager::textFieldViewDidBeginEditing(const Notification& n) {
-  const double started =
-      std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-  logStart("textFieldViewDidBeginEditing:");
+  const LoggedScope logged(*this, "textFieldViewDidBeginEditing:");
   auto field = std::dynamic_pointer_cast<platform::View>(
       std::static_pointer_cast<platform::Object>(n.object));
   textFieldView_ = field;
@@ -108,7 +105,6 @@ void KBKeyboardManager::textFieldViewDidBeginEditing(const Notification& n) {
     if (isZero(topViewBeginRect_)) captureRootView();
     if (keyboardShowing_ && !isAlertViewTextField(*field)) adjustFrame();
   }
-  logEnd("textFieldViewDidBeginEditing:", started);
 }
 
 void KBKeyboardManager::restoreTextViewInsets() {
@@ -126,18 +122,17 @@ void KBKeyboardManager::restoreTextViewInsets() {
 }
 
 void KBKeyboardManager::textFieldViewDidEndEditing(const Notification& /*n*/) {
+  const LoggedScope logged(*this, "textFieldViewDidEndEditing:");
   if (auto window = tapGesture_->view()) window->removeGestureRecognizer(tapGesture_.get());
   restoreTextViewInsets();
   textFieldView_.reset();
 }
 
 void KBKeyboardManager::keyboardWillShow(const Notification* n) {
+  const LoggedScope logged(*this, "keyboardWillShow:");
   if (n) kbShowNotification_ = *n;
   keyboardShowing_ = true;
   if (!privateIsEnabled()) return;
-  const double started =
-      std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-  logStart("keyboardWillShow:");
   if (textFieldView() && isZero(topViewBeginRect_)) captureRootView();
   if (n) {
     const auto curve = numberValue(*n, platform::kKeyboardAnimationCurveUserInfoKey).value_or(0);
@@ -153,10 +148,10 @@ void KBKeyboardManager::keyboardWillShow(const Notification* n) {
   kbSize_ = isNull(visible) ? platform::Size{width(screen), 0} : visible.size;
   auto field = textFieldView();
   if (!sameSize(kbSize_, old) && field && !isAlertViewTextField(*field)) adjustFrame();
-  logEnd("keyboardWillShow:", started);
 }
 
 void KBKeyboardManager::keyboardDidShow(const Notification* /*n*/) {
+  const LoggedScope logged(*this, "keyboardDidShow:");
   if (!privateIsEnabled()) return;
   auto field = textFieldView();
   if (!field) return;
@@ -171,6 +166,7 @@ void KBKeyboardManager::keyboardDidShow(const Notification* /*n*/) {
 }
 
 void KBKeyboardManager::keyboardWillHide(const Notification* n) {
+  const LoggedScope logged(*this, "keyboardWillHide:");
   if (n) kbShowNotification_.reset();
   // The keyboard is going whether or not this screen is handled.
   keyboardShowing_ = false;
@@ -180,14 +176,17 @@ void KBKeyboardManager::keyboardWillHide(const Notification* n) {
 }
 
 void KBKeyboardManager::keyboardDidHide(const Notification* /*n*/) {
+  const LoggedScope logged(*this, "keyboardDidHide:");
   topViewBeginRect_ = platform::kRectZero;
 }
 
 void KBKeyboardManager::willChangeStatusBarOrientation(const Notification& /*n*/) {
+  const LoggedScope logged(*this, "willChangeStatusBarOrientation:");
   restoreTextViewInsets();
 }
 
 void KBKeyboardManager::didChangeStatusBarFrame(const Notification& n) {
+  const LoggedScope logged(*this, "didChangeStatusBarFrame:");
   const platform::Size old = statusBarFrame_.size;
   statusBarFrame_ =
       rectValue(n, platform::kApplicationStatusBarFrameUserInfoKey).value_or(platform::kRectZero);

@@ -1,6 +1,5 @@
 // The toolbars the manager puts on fields: previous / next / done for a list of fields, done
 // alone for one, told apart from a screen's own accessory views by their tags.
-#include <chrono>
 #include <cstdio>
 
 #include "ui/support/keyboard/KBKeyboardManager.h"
@@ -17,10 +16,6 @@ constexpr long kPreviousNextToolbarTag = -1005;
 std::shared_ptr<KBToolbar> managerToolbar(const platform::View& field, long tag) {
   auto bar = std::dynamic_pointer_cast<KBToolbar>(inputAccessoryViewOf(field));
   return bar && bar->tag() == tag ? bar : nullptr;
-}
-
-double now() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 std::string countLine(std::size_t n) {
@@ -124,8 +119,7 @@ void KBKeyboardManager::styleToolbar(platform::View& field) {
 }
 
 void KBKeyboardManager::addToolbarIfRequired() {
-  const double started = now();
-  logStart("addToolbarIfRequired");
+  const LoggedScope logged(*this, "addToolbarIfRequired");
   const auto list = responderViews();
   showLog(countLine(list.size()));
   if (list.size() != 1 && !hidePreviousNext_) {
@@ -133,12 +127,10 @@ void KBKeyboardManager::addToolbarIfRequired() {
   } else if (auto field = textFieldView()) {
     addDoneToolbar(*field);
   }
-  logEnd("addToolbarIfRequired", started);
 }
 
 void KBKeyboardManager::removeToolbarIfRequired() {
-  const double started = now();
-  logStart("removeToolbarIfRequired");
+  const LoggedScope logged(*this, "removeToolbarIfRequired");
   const auto list = responderViews();
   showLog(countLine(list.size()));
   for (const auto& field : list) {
@@ -147,12 +139,10 @@ void KBKeyboardManager::removeToolbarIfRequired() {
       setInputAccessoryViewOf(*field, nullptr);
     }
   }
-  logEnd("removeToolbarIfRequired", started);
 }
 
 void KBKeyboardManager::reloadInputViews() {
-  const double started = now();
-  logStart("reloadInputViews");
+  const LoggedScope logged(*this, "reloadInputViews");
   const auto list = responderViews();
   for (std::size_t i = 0; i < list.size(); ++i) {
     // Any bar with arrows in the builders' places, a screen's own included: this is offered to
@@ -160,7 +150,6 @@ void KBKeyboardManager::reloadInputViews() {
     const bool next = i == 0 ? list.size() > 1 : i + 1 < list.size();
     setEnablePrevious(*list[i], i != 0, next);
   }
-  logEnd("reloadInputViews", started);
 }
 
 }  // namespace sprout

@@ -48,7 +48,11 @@ void RFRefreshBackFooter::scrollViewContentOffsetDidChange(
   RFRefreshFooter::scrollViewContentOffsetDidChange(change);
   auto scroll = scrollView();
   if (!scroll || state() == RFRefreshStateRefreshing) return;
+  const double oldTop = scrollViewOriginalInset_.top;
   scrollViewOriginalInset_ = scroll->contentInset();
+  // A header gives and takes back a top inset while it refreshes; under short content the
+  // footer's resting place follows it, or it would stay in sight after the header is done.
+  if (scrollViewOriginalInset_.top != oldTop) place();
   const double currentOffsetY = rf_offsetY(*scroll);
   const double happen = happenOffsetY();
   if (currentOffsetY <= happen) return;  // out of sight

@@ -9,24 +9,38 @@ namespace sprout {
 
 namespace {
 
-constexpr char kHeaderKey[] = "rf_header";
-constexpr char kFooterKey[] = "rf_footer";
+constexpr char kRefreshStateKey[] = "rf_header, rf_footer";
 constexpr char kReloadDataBlockKey[] = "rf_reloadDataBlock";
 
-// Replaces the component stored weakly under `key`: the old one leaves the tree, the new one goes
-// in at the back.
+// What the refresh extension keeps per scroll view: its two components, weakly (the subview list
+// owns them), and who watches each slot.
+struct RefreshSlots {
+  std::weak_ptr<RFRefreshHeader> header;
+  std::weak_ptr<RFRefreshFooter> footer;
+  RFHeaderObservers headerObservers;
+  RFFooterObservers footerObservers;
+};
+
+RefreshSlots& slots(platform::ScrollView& scrollView) {
+  // Held through a shared_ptr: an observer list can be neither copied nor moved.
+  auto& held = scrollView.associatedOrMake<std::shared_ptr<RefreshSlots>>(kRefreshStateKey);
+  if (!held) held = std::make_shared<RefreshSlots>();
+  return *held;
+}
+
+// Replaces the component in `slot`: the old one leaves the tree, the new one goes in at the back,
+// then the slot's observers hear of it.
 template <class T>
-void replaceComponent(platform::ScrollView& scrollView, const char* key,
+void replaceComponent(platform::ScrollView& scrollView, std::weak_ptr<T>& slot,
+                      platform::ObserverList<std::shared_ptr<T>, std::shared_ptr<T>>& observers,
                       const std::shared_ptr<T>& component) {
-  auto current = scrollView.associatedObject<T>(key);
+  // Held here so the old one is still there to be announced once the tree has let it go.
+  const std::shared_ptr<T> current = slot.lock();
   if (current == component) return;
   if (current) current->removeFromSuperview();
   if (component) scrollView.insertSubview(component, 0);
-  if (component) {
-    scrollView.setAssociatedValue(key, std::weak_ptr<T>(component));
-  } else {
-    scrollView.removeAssociatedValue(key);
-  }
+  slot = component;
+  observers.notify(current, component);
 }
 
 // Tables and collections tell every reload to the process-wide hooks; one subscription each
@@ -41,21 +55,31 @@ void installReloadHooks() {
 }  // namespace
 
 std::shared_ptr<RFRefreshHeader> rf_header(platform::ScrollView& scrollView) {
-  return scrollView.associatedObject<RFRefreshHeader>(kHeaderKey);
+  return slots(scrollView).header.lock();
 }
 
 void setRf_header(platform::ScrollView& scrollView,
                   const std::shared_ptr<RFRefreshHeader>& header) {
-  replaceComponent(scrollView, kHeaderKey, header);
+  auto& state = slots(scrollView);
+  replaceComponent(scrollView, state.header, state.headerObservers, header);
 }
 
 std::shared_ptr<RFRefreshFooter> rf_footer(platform::ScrollView& scrollView) {
-  return scrollView.associatedObject<RFRefreshFooter>(kFooterKey);
+  return slots(scrollView).footer.lock();
 }
 
 void setRf_footer(platform::ScrollView& scrollView,
                   const std::shared_ptr<RFRefreshFooter>& footer) {
-  replaceComponent(scrollView, kFooterKey, footer);
+  auto& state = slots(scrollView);
+  replaceComponent(scrollView, state.footer, state.footerObservers, footer);
+}
+
+RFHeaderObservers& rf_headerObservers(platform::ScrollView& scrollView) {
+  return slots(scrollView).headerObservers;
+}
+
+RFFooterObservers& rf_footerObservers(platform::ScrollView& scrollView) {
+  return slots(scrollView).footerObservers;
 }
 
 std::shared_ptr<RFRefreshHeader> header(platform::ScrollView& scrollView) {

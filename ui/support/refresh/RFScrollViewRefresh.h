@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/foundation/ObserverList.h"
 #include "platform/ui/scroll/ScrollView.h"
 
 namespace sprout {
@@ -17,6 +18,14 @@ std::shared_ptr<RFRefreshHeader> rf_header(platform::ScrollView& scrollView);
 void setRf_header(platform::ScrollView& scrollView, const std::shared_ptr<RFRefreshHeader>& header);
 std::shared_ptr<RFRefreshFooter> rf_footer(platform::ScrollView& scrollView);
 void setRf_footer(platform::ScrollView& scrollView, const std::shared_ptr<RFRefreshFooter>& footer);
+// Told (old, new) once a different header or footer has taken the scroll view's slot: the old one
+// has left the view tree and the new one is in it. Either may be null.
+using RFHeaderObservers =
+    platform::ObserverList<std::shared_ptr<RFRefreshHeader>, std::shared_ptr<RFRefreshHeader>>;
+using RFFooterObservers =
+    platform::ObserverList<std::shared_ptr<RFRefreshFooter>, std::shared_ptr<RFRefreshFooter>>;
+RFHeaderObservers& rf_headerObservers(platform::ScrollView& scrollView);
+RFFooterObservers& rf_footerObservers(platform::ScrollView& scrollView);
 // Second names for the same two.
 std::shared_ptr<RFRefreshHeader> header(platform::ScrollView& scrollView);
 void setHeader(platform::ScrollView& scrollView, const std::shared_ptr<RFRefreshHeader>& header);
