@@ -47,6 +47,11 @@ class CarouselJourney : public carousel_test::CarouselTest {
     auto image = shot();
     EXPECT_TRUE(near(at(*image, 187, 60), kBanners[banner]));
     EXPECT_TRUE(near(at(*image, 20, 60), kBanners[banner]));  // a whole page, not two halves
+    // The indicator (36 x 10 at 169.5, 160) draws three 7-point dots 16 apart; the current one
+    // is white.
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(near(at(*image, 171 + 16 * i, 165), Color::whiteColor()), i == banner) << i;
+    }
   }
   void swipe(double dx) {
     fingers.begin({187 - dx / 2, 90});
