@@ -139,6 +139,18 @@ TEST_F(LeaveFormJourney, TurnedWheelsAndConfirmPutTheMomentOnTheButtonAndBringIt
   EXPECT_EQ(again->pickerView()->selectedRowInComponent(Picker::kHour) % 24, 9);
   EXPECT_EQ(again->pickerView()->selectedRowInComponent(Picker::kMinute) % 12, 6);
   turn(*again, Picker::kHour, 1);
+  // The month buttons move the day by the length of the shown day's month.
+  const std::string january = again->monthAndYearLabel()->text();
+  auto tapButton = [&](const std::shared_ptr<platform::Button>& b) {
+    fingers.tap(b->convertPointTo({b->bounds().size.width / 2, 22}, nullptr));
+    loop.advance(1);
+  };
+  tapButton(again->monthNextButton());
+  EXPECT_EQ(again->pickerView()->selectedRowInComponent(Picker::kDay), 3031);  // 17 Feb
+  EXPECT_NE(again->monthAndYearLabel()->text(), january);
+  tapButton(again->monthPreviousButton());
+  EXPECT_EQ(again->pickerView()->selectedRowInComponent(Picker::kDay), 3003);  // 28 days back
+  EXPECT_EQ(again->monthAndYearLabel()->text(), january);
   fingers.tap({160, 60});
   loop.advance(0.5);
   EXPECT_EQ(form->presentedViewController(), nullptr);
