@@ -33,6 +33,20 @@ enum class InterfaceOrientation {
   LandscapeLeft = 4,
   LandscapeRight = 3
 };
+// The orientations a controller accepts, one bit per InterfaceOrientation value.
+enum InterfaceOrientationMask : unsigned {
+  InterfaceOrientationMaskPortrait = 1u << 1,
+  InterfaceOrientationMaskPortraitUpsideDown = 1u << 2,
+  InterfaceOrientationMaskLandscapeRight = 1u << 3,
+  InterfaceOrientationMaskLandscapeLeft = 1u << 4,
+  InterfaceOrientationMaskLandscape =
+      InterfaceOrientationMaskLandscapeLeft | InterfaceOrientationMaskLandscapeRight,
+  InterfaceOrientationMaskAll = InterfaceOrientationMaskPortrait |
+                                InterfaceOrientationMaskPortraitUpsideDown |
+                                InterfaceOrientationMaskLandscape,
+  InterfaceOrientationMaskAllButUpsideDown =
+      InterfaceOrientationMaskPortrait | InterfaceOrientationMaskLandscape,
+};
 
 // What the app's delegate offers the interface: its main window.
 class ApplicationDelegate {

@@ -1,6 +1,7 @@
 #include "platform/ui/ViewController.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/Log.h"
@@ -60,11 +61,38 @@ std::shared_ptr<Window> ViewController::hostWindow() const {
   return view_ ? view_->window() : nullptr;
 }
 
+const ViewController& ViewController::contextRoot() const {
+  const ViewController* c = this;
+  while (auto parent = c->parent_.lock()) c = parent.get();
+  return *c;
+}
+
+ViewController& ViewController::contextRoot() {
+  return const_cast<ViewController&>(std::as_const(*this).contextRoot());
+}
+
+std::shared_ptr<ViewController> ViewController::presentedViewController() const {
+  return contextRoot().presented_;
+}
+
+std::shared_ptr<ViewController> ViewController::presentingViewController() const {
+  return contextRoot().presenting_.lock();
+}
+
 void ViewController::presentViewController(std::shared_ptr<ViewController> controller,
                                            bool animated, std::function<void()> completion) {
   if (!controller || controller.get() == this) return;
+  if (auto& root = contextRoot(); &root != this) {
+    root.presentViewController(std::move(controller), animated, std::move(completion));
+    return;
+  }
   if (presented_) {  // stack on top of what is already shown
     presented_->presentViewController(std::move(controller), animated, std::move(completion));
+    return;
+  }
+  if (controller->presenting_.lock() || controller->parent_.lock()) {
+    log(LogLevel::Warning, "ViewController",
+        "cannot present a controller that is already presented or has a parent");
     return;
   }
   auto window = hostWindow();
@@ -87,25 +115,43 @@ void ViewController::presentViewController(std::shared_ptr<ViewController> contr
 
 void ViewController::dismissViewControllerAnimated(bool animated,
                                                    std::function<void()> completion) {
-  if (!presented_) {
-    if (auto presenting = presenting_.lock()) {
-      presenting->dismissViewControllerAnimated(animated, std::move(completion));
-    }
+  auto& root = contextRoot();
+  if (&root != this) {
+    root.dismissViewControllerAnimated(animated, std::move(completion));
     return;
   }
-  auto gone = std::move(presented_);
-  presented_.reset();
-  if (gone->presented_) gone->dismissViewControllerAnimated(false);
-  gone->beginAppearanceTransition(false, animated);
-  if (gone->isViewLoaded()) gone->view_->removeFromSuperview();
-  gone->endAppearanceTransition();
-  gone->presenting_.reset();
+  if (auto presenting = presenting_.lock()) {
+    presenting->dismissPresentedChain(animated);
+  } else if (presented_) {
+    dismissPresentedChain(animated);
+  } else {
+    return;
+  }
   ApplicationWindows::shared().updateStatusBarAppearance();
   if (completion) RunLoop::main().post(std::move(completion));
 }
 
+void ViewController::dismissPresentedChain(bool animated) {
+  std::vector<std::shared_ptr<ViewController>> gone;  // top first; holds them until all are off
+  for (auto c = presented_; c; c = c->presented_) gone.insert(gone.begin(), c);
+  presented_.reset();
+  for (const auto& c : gone) c->beginAppearanceTransition(false, animated && c == gone.front());
+  for (const auto& c : gone) {
+    if (c->isViewLoaded()) c->view_->removeFromSuperview();
+  }
+  for (const auto& c : gone) {
+    c->endAppearanceTransition();
+    c->presented_.reset();
+    c->presenting_.reset();
+  }
+}
+
 void ViewController::setNeedsStatusBarAppearanceUpdate() {
   ApplicationWindows::shared().updateStatusBarAppearance();
+}
+
+InterfaceOrientation ViewController::preferredInterfaceOrientationForPresentation() const {
+  return ApplicationWindows::shared().statusBarOrientation();
 }
 
 Rect ViewController::presentationFrame(ModalPresentationStyle style, const Rect& windowBounds) {

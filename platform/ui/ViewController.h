@@ -71,21 +71,40 @@ class ViewController : public Responder {
   std::shared_ptr<NavigationController> navigationController() const;
 
   // Presents `controller` over this one (or over what this one already presents), sized by its
-  // presentation style. The completion runs from the main run loop.
+  // presentation style. A child presents for the root of its parent chain, whose screen it is
+  // part of, so dismissing that root finds what the child showed. The completion runs from the
+  // main run loop.
   void presentViewController(std::shared_ptr<ViewController> controller, bool animated,
                              std::function<void()> completion = nullptr);
-  // Dismisses what this controller presents, or this controller if it is presented.
+  // A presented controller (or one in its parent chain) asked to dismiss goes away with
+  // everything presented over it, so nothing it showed is left in the window; one that is not
+  // presented takes away what it presents. The controllers go top first: each hears it will
+  // disappear, then their views leave the window, then each hears it did; only the top one is
+  // animated. The completion runs from the main run loop after all of that.
   void dismissViewControllerAnimated(bool animated, std::function<void()> completion = nullptr);
   void dismissViewController(bool animated, std::function<void()> completion = nullptr) {
     dismissViewControllerAnimated(animated, std::move(completion));
   }
-  std::shared_ptr<ViewController> presentedViewController() const { return presented_; }
-  std::shared_ptr<ViewController> presentingViewController() const { return presenting_.lock(); }
+  // Both answer for the root of the parent chain, as presentation does.
+  std::shared_ptr<ViewController> presentedViewController() const;
+  std::shared_ptr<ViewController> presentingViewController() const;
   bool wasPresentedAnimated() const { return presentedAnimated_; }
 
   virtual StatusBarStyle preferredStatusBarStyle() const { return StatusBarStyle::Default; }
   virtual bool prefersStatusBarHidden() const { return false; }
   void setNeedsStatusBarAppearanceUpdate();
+
+  // Turning with the device; the defaults are a phone's: it turns, to any orientation but upside
+  // down, presented in the orientation the interface has now, and the old per-orientation
+  // question answers portrait only.
+  virtual bool shouldAutorotate() const { return true; }
+  virtual InterfaceOrientationMask supportedInterfaceOrientations() const {
+    return InterfaceOrientationMaskAllButUpsideDown;
+  }
+  virtual InterfaceOrientation preferredInterfaceOrientationForPresentation() const;
+  virtual bool shouldAutorotateToInterfaceOrientation(InterfaceOrientation o) const {
+    return o == InterfaceOrientation::Portrait;
+  }
 
   std::shared_ptr<ViewController> parentViewController() const { return parent_.lock(); }
   const std::vector<std::shared_ptr<ViewController>>& childViewControllers() const {
@@ -109,6 +128,11 @@ class ViewController : public Responder {
   enum class Appearance { Disappeared, Appearing, Appeared, Disappearing };
 
   std::shared_ptr<Window> hostWindow() const;
+  // The root of the parent chain: the controller that presents for this one.
+  const ViewController& contextRoot() const;
+  ViewController& contextRoot();
+  // Takes everything this controller presents off the screen.
+  void dismissPresentedChain(bool animated);
 
   std::shared_ptr<View> view_;
   std::string title_;

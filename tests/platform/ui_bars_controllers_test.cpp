@@ -154,6 +154,102 @@ TEST_F(BarsTest, SheetsAndAlertsArePresentedWhereTheirStyleSays) {
   EXPECT_EQ(root->presentedViewController(), nullptr);
 }
 
+// Notes its appearance changes into a shared log as "<name> will-go <animated>" and so on.
+class Recorder : public ViewController {
+ public:
+  void viewWillAppear(bool a) override { note("will-show", a); }
+  void viewDidAppear(bool a) override { note("did-show", a); }
+  void viewWillDisappear(bool a) override { note("will-go", a); }
+  void viewDidDisappear(bool a) override { note("did-go", a); }
+  void note(const std::string& what, bool animated) {
+    if (log) log->push_back(name + " " + what + " " + (animated ? "1" : "0"));
+  }
+  std::string name;
+  std::vector<std::string>* log = nullptr;
+
+ protected:
+  friend class Object;
+  Recorder() = default;
+};
+
+TEST_F(BarsTest, DismissingAPresenterTakesEverythingItShowsOffScreen) {
+  std::vector<std::string> log;
+  auto make = [&](const std::string& name) {
+    auto c = Object::make<Recorder>();
+    c->name = name;
+    c->log = &log;
+    return c;
+  };
+  auto root = ViewController::create();
+  window->setRootViewController(root);
+  auto a = make("A");
+  auto nav = NavigationController::create(a);
+  root->presentViewController(nav, false);
+  // A child shows its screen through its container: the navigation controller presents B.
+  auto b = make("B"), c = make("C");
+  a->presentViewController(b, false);
+  b->presentViewController(c, false);
+  EXPECT_EQ(b->presentingViewController(), nav);
+  EXPECT_EQ(nav->presentedViewController(), b);
+  EXPECT_EQ(a->presentedViewController(), b);
+  EXPECT_EQ(c->view()->window(), window);
+
+  // Asked from inside the navigation stack, the presented navigation controller goes, and
+  // everything over it with it, top first; the completion comes after every callback.
+  log.clear();
+  a->dismissViewControllerAnimated(true, [&] { log.push_back("completion"); });
+  EXPECT_EQ(log, (std::vector<std::string>{"C will-go 1", "B will-go 0", "A will-go 0",
+                                           "C did-go 1", "B did-go 0", "A did-go 0"}));
+  loop.runPending();
+  EXPECT_EQ(log.back(), "completion");
+  EXPECT_EQ(window->subviews(), (std::vector<std::shared_ptr<View>>{root->view()}));
+  EXPECT_FALSE(root->presentedViewController());
+  EXPECT_FALSE(c->presentingViewController());
+  EXPECT_FALSE(b->presentedViewController());
+
+  // A controller in the middle takes what is over it along; what lies below stays.
+  root->presentViewController(nav, false);
+  a->presentViewController(b, false);
+  b->presentViewController(c, false);
+  log.clear();
+  b->dismissViewControllerAnimated(false);
+  EXPECT_EQ(log,
+            (std::vector<std::string>{"C will-go 0", "B will-go 0", "C did-go 0", "B did-go 0"}));
+  EXPECT_FALSE(c->view()->window());
+  EXPECT_EQ(nav->view()->window(), window);
+  EXPECT_FALSE(nav->presentedViewController());
+  // The window's root, which nobody presents, takes away what it presents.
+  log.clear();
+  root->dismissViewControllerAnimated(true);
+  EXPECT_EQ(log, (std::vector<std::string>{"A will-go 1", "A did-go 1"}));
+  EXPECT_FALSE(nav->view()->window());
+  root->dismissViewControllerAnimated(true);  // nothing left: nothing happens
+  EXPECT_EQ(log.size(), 2u);
+
+  // A child of another controller is not presented on its own.
+  root->presentViewController(b, false);
+  b->presentViewController(a, false);
+  EXPECT_EQ(b->presentedViewController(), nullptr);
+  EXPECT_FALSE(a->view()->window());
+  b->dismissViewControllerAnimated(false);
+  EXPECT_FALSE(b->view()->window());
+}
+
+TEST_F(BarsTest, ControllersTurnLikeAPhoneUnlessTheySayOtherwise) {
+  auto plain = ViewController::create();
+  EXPECT_TRUE(plain->shouldAutorotate());
+  EXPECT_EQ(plain->supportedInterfaceOrientations(), InterfaceOrientationMaskAllButUpsideDown);
+  EXPECT_EQ(plain->supportedInterfaceOrientations() & InterfaceOrientationMaskPortraitUpsideDown,
+            0u);
+  EXPECT_TRUE(plain->shouldAutorotateToInterfaceOrientation(InterfaceOrientation::Portrait));
+  EXPECT_FALSE(plain->shouldAutorotateToInterfaceOrientation(InterfaceOrientation::LandscapeLeft));
+  // Presented in the orientation the interface has when it comes up.
+  EXPECT_EQ(plain->preferredInterfaceOrientationForPresentation(), InterfaceOrientation::Portrait);
+  ApplicationWindows::shared().setStatusBarOrientation(InterfaceOrientation::LandscapeRight);
+  EXPECT_EQ(plain->preferredInterfaceOrientationForPresentation(),
+            InterfaceOrientation::LandscapeRight);
+}
+
 TEST_F(BarsTest, RegistryAnswersKindsByNameIncludingPrivateViews) {
   auto& registry = ClassRegistry::shared();
   auto table = TableViewController::create();

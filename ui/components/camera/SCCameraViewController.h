@@ -60,6 +60,17 @@ class SCCameraViewController : public platform::ViewController,
   void viewDidLoad() override;
   // The status bar is hidden while the camera is up.
   bool prefersStatusBarHidden() const override { return true; }
+  // The camera turns to every orientation and is presented upright.
+  bool shouldAutorotate() const override { return true; }
+  platform::InterfaceOrientationMask supportedInterfaceOrientations() const override {
+    return platform::InterfaceOrientationMaskAll;
+  }
+  platform::InterfaceOrientation preferredInterfaceOrientationForPresentation() const override {
+    return platform::InterfaceOrientation::Portrait;
+  }
+  bool shouldAutorotateToInterfaceOrientation(platform::InterfaceOrientation) const override {
+    return true;
+  }
   // Presents the camera from `from`, animated; nothing for no controller.
   void showPickerVc(const std::shared_ptr<platform::ViewController>& from);
   std::shared_ptr<platform::Button> setupButtonWithImageName(const std::string& name, double x);
