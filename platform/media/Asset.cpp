@@ -13,7 +13,8 @@ Asset::Asset(AssetLocation location, bool video) : location_(std::move(location)
 
 const URL& Asset::url() const {
   std::call_once(urlOnce_, [this] {
-    url_ = AssetsGroup::assetURL(location_.groupIndex, location_.fileIndex, location_.file);
+    url_ = std::make_unique<const URL>(
+        AssetsGroup::assetURL(location_.groupIndex, location_.fileIndex, location_.file));
   });
   return *url_;
 }
@@ -24,7 +25,7 @@ std::shared_ptr<Image> Asset::aspectRatioThumbnail() const { return thumbnailOf(
 
 std::shared_ptr<Image> Asset::thumbnailOf(bool square) const {
   if (video_) return videoPlaceholder(kThumbnailPixels);
-  auto file = PictureFile::open(location_.photosPath, location_.album, location_.file);
+  auto file = PictureFile::open(location_.photosPath(), location_.album, location_.file);
   if (!file) {
     log(LogLevel::Error, "media", file.error->localizedDescription());
     return nullptr;

@@ -45,7 +45,7 @@ class Asset {
   AssetLocation location_;
   bool video_;
   mutable std::once_flag urlOnce_;
-  mutable std::optional<URL> url_;
+  mutable std::unique_ptr<const URL> url_;  // held apart: an album's assets stay small
 };
 
 }  // namespace platform

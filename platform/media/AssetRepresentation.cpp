@@ -14,7 +14,7 @@ namespace platform {
 namespace {
 
 std::shared_ptr<PictureFile> openLogged(const AssetLocation& at) {
-  auto file = PictureFile::open(at.photosPath, at.album, at.file);
+  auto file = PictureFile::open(at.photosPath(), at.album, at.file);
   if (!file) log(LogLevel::Error, "media", file.error->localizedDescription());
   return file ? *file.value : nullptr;
 }

@@ -22,7 +22,7 @@ AssetsGroup::AssetsGroup(std::string name, AssetsGroupType type, std::size_t ind
     : name_(std::move(name)),
       type_(type),
       index_(index),
-      photosPath_(std::move(photosPath)),
+      photos_(std::make_shared<const std::string>(std::move(photosPath))),
       entries_(entries ? std::move(entries) : std::make_shared<const std::vector<Entry>>()) {}
 
 URL AssetsGroup::url() const {
@@ -74,8 +74,7 @@ void AssetsGroup::enumerateAssets(const EnumerationBlock& block) const {
 std::shared_ptr<Asset> AssetsGroup::assetAtFileIndex(std::size_t fileIndex) const {
   if (fileIndex >= entries_->size()) return nullptr;
   const Entry& e = (*entries_)[fileIndex];
-  return std::make_shared<Asset>(AssetLocation{photosPath_, name_, e.file, index_, fileIndex},
-                                 e.video);
+  return std::make_shared<Asset>(AssetLocation{photos_, name_, e.file, index_, fileIndex}, e.video);
 }
 
 }  // namespace platform

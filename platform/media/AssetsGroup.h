@@ -65,7 +65,7 @@ class AssetsGroup {
   std::string name_;
   AssetsGroupType type_;
   std::size_t index_;
-  std::string photosPath_;
+  std::shared_ptr<const std::string> photos_;
   Entries entries_;
   AssetsFilter filter_ = AssetsFilter::AllAssets;
 };
