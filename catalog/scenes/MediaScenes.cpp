@@ -127,6 +127,12 @@ class CameraStage {
     if (jpeg) platform::FileManager::defaultManager().writeAtomically(path, *jpeg);
     return path;
   }
+  // Lays the grid out and runs the main loop until every thumbnail it asked for has landed: they
+  // decode off the main thread.
+  void settle(sprout::PPPhotoPickerCollectionView& grid) {
+    grid.layoutIfNeeded();
+    loop().runUntil([&] { return grid.pendingThumbnails() == 0; }, 20);
+  }
   const std::shared_ptr<platform::Window>& window() const { return window_; }
   const std::shared_ptr<platform::ViewController>& root() const { return root_; }
 
@@ -226,11 +232,13 @@ void scenePhotoGridAndBrowser(Catalog& catalog) {
   stage.window()->addSubview(grid);
   grid->layoutIfNeeded();
   for (long i : {1, 4, 6}) grid->tickBtnTouched(i);
+  stage.settle(*grid);
   stage.frames(2);
   stage.capture("album-grid",
                 "An album of 30 photos in the thumbnail grid, three of them ticked "
                 "(limit 9)");
   grid->setContentOffset({0, grid->contentSize().height - 568});
+  stage.settle(*grid);
   stage.frames(2);
   stage.capture("album-grid-footer", "The grid scrolled to its end: the footer counts the photos");
   grid->removeFromSuperview();
@@ -283,6 +291,7 @@ void scenePhotoPicker(Catalog& catalog) {
   stage.loop().runPending();
   grid->view()->layoutIfNeeded();
   for (long i : {0, 3, 5}) grid->collectionView()->tickBtnTouched(i);
+  stage.settle(*grid->collectionView());
   stage.frames(2);
   stage.capture("album-grid-screen",
                 "The camera roll's grid with three photos ticked: \"预览\" and \"发送(3)\" below");

@@ -2,14 +2,22 @@
 
 #include <cmath>
 
-#include "platform/foundation/FileManager.h"
+#include "platform/foundation/Log.h"
 #include "platform/graphics/Context.h"
+#include "platform/media/AssetsGroup.h"
 #include "platform/media/ScaledDecode.h"
 
 namespace platform {
 
-Asset::Asset(std::string path, URL url, bool video)
-    : path_(std::move(path)), url_(std::move(url)), video_(video) {}
+Asset::Asset(AssetLocation location, bool video) : location_(std::move(location)), video_(video) {}
+
+const URL& Asset::url() const {
+  std::call_once(urlOnce_, [this] {
+    url_ = std::make_unique<const URL>(
+        AssetsGroup::assetURL(location_.groupIndex, location_.fileIndex, location_.file));
+  });
+  return *url_;
+}
 
 std::shared_ptr<Image> Asset::thumbnail() const { return thumbnailOf(true); }
 
@@ -17,12 +25,17 @@ std::shared_ptr<Image> Asset::aspectRatioThumbnail() const { return thumbnailOf(
 
 std::shared_ptr<Image> Asset::thumbnailOf(bool square) const {
   if (video_) return videoPlaceholder(kThumbnailPixels);
-  auto data = FileManager::defaultManager().contentsAtPath(path_);
-  return data ? decodeImageFitting(*data, kThumbnailPixels, square) : nullptr;
+  auto file = PictureFile::open(location_.photosPath(), location_.album, location_.file);
+  if (!file) {
+    log(LogLevel::Error, "media", file.error->localizedDescription());
+    return nullptr;
+  }
+  return decodeImageFitting(
+      **file.value, [](int, int) { return kThumbnailPixels; }, square);
 }
 
 std::shared_ptr<AssetRepresentation> Asset::defaultRepresentation() const {
-  return std::make_shared<AssetRepresentation>(path_, url_, video_);
+  return std::make_shared<AssetRepresentation>(location_, url(), video_);
 }
 
 std::shared_ptr<Image> Asset::videoPlaceholder(int pixels) {

@@ -8,17 +8,19 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageOrientation.h"
+#include "platform/media/AssetLocation.h"
 
 namespace platform {
 
 // One stored form of an asset: its file read on demand (nothing is cached, so holding a
-// representation costs no pixels).
+// representation costs no pixels). A file that cannot be read safely (a link, larger than any
+// picture) gives nullptr images, and its reason is logged.
 class AssetRepresentation {
  public:
-  AssetRepresentation(std::string path, URL url, bool video);
+  AssetRepresentation(AssetLocation location, URL url, bool video);
 
   const URL& url() const { return url_; }
-  std::string filename() const;
+  std::string filename() const { return location_.file; }
   // Bytes of the file; 0 when it went missing.
   std::int64_t size() const;
   double scale() const { return 1.0; }
@@ -30,7 +32,7 @@ class AssetRepresentation {
   std::shared_ptr<Image> fullScreenImage() const;
 
  private:
-  std::string path_;
+  AssetLocation location_;
   URL url_;
   bool video_;
 };

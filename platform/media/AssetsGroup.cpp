@@ -18,8 +18,12 @@ std::string upperExtension(const std::string& path) {
 }  // namespace
 
 AssetsGroup::AssetsGroup(std::string name, AssetsGroupType type, std::size_t index,
-                         std::vector<Entry> entries)
-    : name_(std::move(name)), type_(type), index_(index), entries_(std::move(entries)) {}
+                         std::string photosPath, Entries entries)
+    : name_(std::move(name)),
+      type_(type),
+      index_(index),
+      photos_(std::make_shared<const std::string>(std::move(photosPath))),
+      entries_(entries ? std::move(entries) : std::make_shared<const std::vector<Entry>>()) {}
 
 URL AssetsGroup::url() const {
   return *URL::parse("assets-library://group/?id=" + std::to_string(index_));
@@ -45,12 +49,12 @@ bool AssetsGroup::passes(const Entry& entry) const {
 
 std::size_t AssetsGroup::numberOfAssets() const {
   return static_cast<std::size_t>(
-      std::count_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return passes(e); }));
+      std::count_if(entries_->begin(), entries_->end(), [&](const Entry& e) { return passes(e); }));
 }
 
 std::shared_ptr<Image> AssetsGroup::posterImage() const {
-  for (std::size_t i = entries_.size(); i-- > 0;) {
-    if (passes(entries_[i])) return assetAtFileIndex(i)->thumbnail();
+  for (std::size_t i = entries_->size(); i-- > 0;) {
+    if (passes((*entries_)[i])) return assetAtFileIndex(i)->thumbnail();
   }
   return nullptr;
 }
@@ -59,8 +63,8 @@ void AssetsGroup::enumerateAssets(const EnumerationBlock& block) const {
   if (!block) return;
   bool stop = false;
   std::size_t index = 0;
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    if (!passes(entries_[i])) continue;
+  for (std::size_t i = 0; i < entries_->size(); ++i) {
+    if (!passes((*entries_)[i])) continue;
     block(assetAtFileIndex(i), index++, stop);
     if (stop) return;
   }
@@ -68,9 +72,9 @@ void AssetsGroup::enumerateAssets(const EnumerationBlock& block) const {
 }
 
 std::shared_ptr<Asset> AssetsGroup::assetAtFileIndex(std::size_t fileIndex) const {
-  if (fileIndex >= entries_.size()) return nullptr;
-  const Entry& e = entries_[fileIndex];
-  return std::make_shared<Asset>(e.path, assetURL(index_, fileIndex, e.path), e.video);
+  if (fileIndex >= entries_->size()) return nullptr;
+  const Entry& e = (*entries_)[fileIndex];
+  return std::make_shared<Asset>(AssetLocation{photos_, name_, e.file, index_, fileIndex}, e.video);
 }
 
 }  // namespace platform

@@ -28,12 +28,15 @@ enum class AssetsFilter { AllAssets, AllPhotos, AllVideos };
 class AssetsGroup {
  public:
   struct Entry {
-    std::string path;
+    std::string file;
     bool video = false;
   };
-  // `index` is the album's place in the library, the first part of its assets' URLs.
-  AssetsGroup(std::string name, AssetsGroupType type, std::size_t index,
-              std::vector<Entry> entries);
+  using Entries = std::shared_ptr<const std::vector<Entry>>;
+  // `index` is the album's place in the library, the first part of its assets' URLs; the album
+  // is the folder `name` under `photosPath`, its files `entries` (shared with the library's
+  // listing, which is never changed in place).
+  AssetsGroup(std::string name, AssetsGroupType type, std::size_t index, std::string photosPath,
+              Entries entries);
 
   const std::string& name() const { return name_; }
   AssetsGroupType type() const { return type_; }
@@ -62,7 +65,8 @@ class AssetsGroup {
   std::string name_;
   AssetsGroupType type_;
   std::size_t index_;
-  std::vector<Entry> entries_;
+  std::shared_ptr<const std::string> photos_;
+  Entries entries_;
   AssetsFilter filter_ = AssetsFilter::AllAssets;
 };
 

@@ -3,67 +3,19 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <set>
-#include <string_view>
 
 #include "platform/dispatch/DispatchQueue.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/graphics/ImageEncoder.h"
+#include "platform/media/LibraryFolder.h"
+#include "platform/media/LibraryIndex.h"
 
 namespace platform {
-namespace fs = std::filesystem;
 namespace {
 
 std::atomic<AuthorizationStatus> gStatus{AuthorizationStatus::Authorized};
-
-std::string lowerExtension(const fs::path& path) {
-  std::string ext = path.extension().string();
-  for (char& ch : ext) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  return ext;
-}
-
-// nullopt for files that are neither (they are not part of the library).
-std::optional<bool> isVideoFile(const fs::path& path) {
-  static const std::set<std::string> kPhotos = {".jpg",  ".jpeg", ".png", ".gif",
-                                                ".webp", ".tif",  ".tiff"};
-  static const std::set<std::string> kVideos = {".mp4", ".mov", ".m4v", ".3gp"};
-  const std::string ext = lowerExtension(path);
-  if (kPhotos.count(ext)) return false;
-  if (kVideos.count(ext)) return true;
-  return std::nullopt;
-}
-
-bool hidden(const fs::path& path) { return path.filename().string().starts_with('.'); }
-
-// Regular files only: a symbolic link could lead out of the library.
-std::vector<AssetsGroup::Entry> albumEntries(const fs::path& folder) {
-  std::vector<AssetsGroup::Entry> entries;
-  std::error_code ec;
-  for (const auto& item : fs::directory_iterator(folder, ec)) {
-    const auto status = item.symlink_status(ec);
-    if (ec || !fs::is_regular_file(status) || hidden(item.path())) continue;
-    if (auto video = isVideoFile(item.path())) entries.push_back({item.path().string(), *video});
-  }
-  std::sort(entries.begin(), entries.end(),
-            [](const auto& a, const auto& b) { return a.path < b.path; });
-  return entries;
-}
-
-std::vector<std::string> albumNames() {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (const auto& item : fs::directory_iterator(FileManager::photosDirectory(), ec)) {
-    if (fs::is_directory(item.symlink_status(ec)) && !hidden(item.path())) {
-      names.push_back(item.path().filename().string());
-    }
-  }
-  std::sort(names.begin(), names.end());
-  auto saved = std::find(names.begin(), names.end(), kSavedPhotosAlbumName);
-  if (saved != names.end()) std::rotate(saved, saved + 1, names.end());
-  return names;
-}
 
 // "id=<album>-<file>" of an asset URL; nullopt for anything else.
 std::optional<std::pair<std::size_t, std::size_t>> assetIndices(const URL& url) {
@@ -104,13 +56,15 @@ std::optional<Error> AssetsLibrary::accessError() {
 }
 
 std::vector<std::shared_ptr<AssetsGroup>> AssetsLibrary::listGroups() {
+  const std::string root = FileManager::photosDirectory();
+  auto albums = LibraryIndex::shared().albums(root);
   std::vector<std::shared_ptr<AssetsGroup>> groups;
-  const fs::path root = FileManager::photosDirectory();
-  const auto names = albumNames();
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    const auto type = names[i] == kSavedPhotosAlbumName ? AssetsGroupSavedPhotos : AssetsGroupAlbum;
-    groups.push_back(
-        std::make_shared<AssetsGroup>(names[i], type, i, albumEntries(root / names[i])));
+  groups.reserve(albums.size());
+  for (std::size_t i = 0; i < albums.size(); ++i) {
+    const auto type =
+        albums[i].name == kSavedPhotosAlbumName ? AssetsGroupSavedPhotos : AssetsGroupAlbum;
+    groups.push_back(std::make_shared<AssetsGroup>(std::move(albums[i].name), type, i, root,
+                                                   std::move(albums[i].entries)));
   }
   return groups;
 }
@@ -151,6 +105,34 @@ void AssetsLibrary::assetForURL(const URL& url, AssetBlock result, FailureBlock 
   });
 }
 
+// The first free IMG_NNNN.JPG after the album's photos; a name taken meanwhile moves it on.
+std::optional<Error> AssetsLibrary::saveInto(const Data& jpeg, std::string* savedName) {
+  const std::string root = FileManager::photosDirectory();
+  auto rootFd = LibraryFolder::openRoot(root);
+  if (!rootFd) return rootFd.error;
+  auto album = LibraryFolder::openAlbum(rootFd.value->get(), kSavedPhotosAlbumName, true);
+  if (!album) {
+    return Error::make(
+        kAssetsLibraryErrorDomain, kAssetsLibraryWriteFailedError,
+        "The saved-photos album cannot be written: " + album.error->localizedDescription());
+  }
+  std::size_t number = 1;
+  for (const auto& a : LibraryIndex::shared().albums(root)) {
+    if (a.name == kSavedPhotosAlbumName) number = a.entries->size() + 1;
+  }
+  for (int attempt = 0; attempt < 10000; ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "IMG_%04zu.JPG", number++);
+    auto error = LibraryFolder::writeNew(album.value->get(), name, jpeg);
+    if (error && error->domain == kPOSIXErrorDomain && error->code == EEXIST) continue;
+    LibraryIndex::shared().invalidate();
+    if (!error) *savedName = name;
+    return error;
+  }
+  return Error::make(kAssetsLibraryErrorDomain, kAssetsLibraryWriteFailedError,
+                     "The saved-photos album has no free name left");
+}
+
 void AssetsLibrary::writeImageToSavedPhotosAlbum(const std::shared_ptr<Image>& image,
                                                  WriteBlock completion) {
   std::optional<URL> url;
@@ -160,28 +142,14 @@ void AssetsLibrary::writeImageToSavedPhotosAlbum(const std::shared_ptr<Image>& i
     error = Error::make(kAssetsLibraryErrorDomain, kAssetsLibraryWriteFailedError,
                         "The image could not be encoded");
   }
+  std::string saved;
+  if (!error) error = saveInto(*jpeg, &saved);
   if (!error) {
-    const fs::path album = fs::path(FileManager::photosDirectory()) / kSavedPhotosAlbumName;
-    FileManager::defaultManager().createDirectory(album.string());
-    std::size_t number = albumEntries(album).size() + 1;
-    fs::path file;
-    do {
-      char name[32];
-      std::snprintf(name, sizeof name, "IMG_%04zu.JPG", number++);
-      file = album / name;
-    } while (fs::exists(file));
-    error = FileManager::defaultManager().writeAtomically(file.string(), *jpeg);
-    if (!error) {
-      for (const auto& group : listGroups()) {
-        if (group->type() != AssetsGroupSavedPhotos) continue;
-        for (std::size_t i = 0;; ++i) {
-          auto asset = group->assetAtFileIndex(i);
-          if (!asset) break;
-          if (asset->defaultRepresentation()->filename() == file.filename().string()) {
-            url = asset->url();
-          }
-        }
-      }
+    for (const auto& group : listGroups()) {
+      if (group->type() != AssetsGroupSavedPhotos) continue;
+      group->enumerateAssets([&](const std::shared_ptr<Asset>& asset, std::size_t, bool& stop) {
+        if (asset && asset->location().file == saved) url = asset->url(), stop = true;
+      });
     }
   }
   DispatchQueue::main()->async([completion = std::move(completion), url, error] {

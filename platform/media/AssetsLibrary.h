@@ -11,23 +11,21 @@
 #include "platform/graphics/Image.h"
 #include "platform/media/Asset.h"
 #include "platform/media/AssetsGroup.h"
+#include "platform/media/AssetsLibraryError.h"
 
 namespace platform {
 
 enum class AuthorizationStatus { NotDetermined = 0, Restricted = 1, Denied = 2, Authorized = 3 };
 
-inline constexpr char kAssetsLibraryErrorDomain[] = "ALAssetsLibraryErrorDomain";
-inline constexpr long kAssetsLibraryUnknownError = -3300;
-inline constexpr long kAssetsLibraryWriteFailedError = -3301;
-inline constexpr long kAssetsLibraryAccessUserDeniedError = -3311;
-inline constexpr long kAssetsLibraryAccessGloballyDeniedError = -3312;
 // The album that holds the camera's and the app's saved photos.
 inline constexpr char kSavedPhotosAlbumName[] = "相机胶卷";
 
 // The photo library over FileManager::photosDirectory(): each folder an album (the saved-photos
 // album "相机胶卷" enumerated last, the others by name), each image or video file an asset (by
-// extension; symbolic links and hidden files are not part of it). Results come on the main queue.
-// Main thread only.
+// extension; hidden files are not part of it). Nothing is ever read or written through a symbolic
+// link: a linked album or file is refused, and so is a save into a linked saved-photos album. The
+// listing is kept and read again when a folder changes. Results come on the main queue. Main
+// thread only.
 class AssetsLibrary {
  public:
   using GroupBlock = std::function<void(const std::shared_ptr<AssetsGroup>& group, bool& stop)>;
@@ -44,7 +42,8 @@ class AssetsLibrary {
   void enumerateGroupsWithTypes(unsigned types, GroupBlock block, FailureBlock failure) const;
   // The asset the URL names, or nullptr when it names none (any other URL included).
   void assetForURL(const URL& url, AssetBlock result, FailureBlock failure) const;
-  // Encodes `image` as JPEG into the saved-photos album under a fresh name.
+  // Encodes `image` as JPEG into the saved-photos album under a fresh name; fails when the album
+  // is not a folder of the library (a link included).
   void writeImageToSavedPhotosAlbum(const std::shared_ptr<Image>& image, WriteBlock completion);
 
   // The same, synchronously: what the asynchronous forms deliver.
@@ -53,6 +52,7 @@ class AssetsLibrary {
 
  private:
   static std::optional<Error> accessError();
+  static std::optional<Error> saveInto(const Data& jpeg, std::string* savedName);
 };
 
 }  // namespace platform

@@ -48,9 +48,16 @@ bool PPPhotoAssets::prefersSquareThumbnail(const std::string& systemVersion) {
 
 std::shared_ptr<platform::Image> PPPhotoAssets::thumbImage() const {
   if (!asset_) return image_;
-  return prefersSquareThumbnail(platform::Device::current().systemVersion())
-             ? asset_->thumbnail()
-             : asset_->aspectRatioThumbnail();
+  return thumbImage(asset_, prefersSquareThumbnail());
+}
+
+bool PPPhotoAssets::prefersSquareThumbnail() {
+  return prefersSquareThumbnail(platform::Device::current().systemVersion());
+}
+
+std::shared_ptr<platform::Image> PPPhotoAssets::thumbImage(
+    const std::shared_ptr<platform::Asset>& asset, bool square) {
+  return square ? asset->thumbnail() : asset->aspectRatioThumbnail();
 }
 
 std::shared_ptr<platform::Image> PPPhotoAssets::compressionImage() const {
@@ -72,7 +79,7 @@ std::shared_ptr<platform::Image> PPPhotoAssets::fullResolutionImage() const {
 
 std::optional<platform::URL> PPPhotoAssets::assetURL() const {
   if (!asset_) return std::nullopt;
-  return asset_->defaultRepresentation()->url();
+  return asset_->url();  // what the default representation answers, without making one
 }
 
 }  // namespace sprout

@@ -38,6 +38,11 @@ class PPPhotoAssets {
 
   // Versions compare by their numbers ("10.2" is after "9.0").
   static bool prefersSquareThumbnail(const std::string& systemVersion);
+  // For this device (main thread: it reads the device's version).
+  static bool prefersSquareThumbnail();
+  // The thumbnail of that kind, decoded on the calling thread (any thread).
+  static std::shared_ptr<platform::Image> thumbImage(const std::shared_ptr<platform::Asset>& asset,
+                                                     bool square);
 
  private:
   std::shared_ptr<platform::Asset> asset_;

@@ -196,6 +196,7 @@ void PPPhotoPickerAssetsViewController::setupAssets() {
           auto screen = weak.lock();
           if (!screen) return;
           Records records;
+          records.reserve(loaded.size());
           for (auto& asset : loaded) records.push_back(PPPhotoAssets::create(std::move(asset)));
           screen->showAssets(std::move(records));
         });

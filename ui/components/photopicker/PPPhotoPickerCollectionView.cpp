@@ -109,7 +109,7 @@ void PPPhotoPickerCollectionView::fillCell(PPPhotoPickerCollectionViewCell& cell
     content->addSubview(tick);
   }
   const auto& item = dataArray_.at(static_cast<std::size_t>(index));
-  thumb->setImage(item ? item->thumbImage() : nullptr);
+  thumbnails_.show(thumb, item);
   thumb->setMaskViewFlag(false);
   if (item && isSelected(*item)) thumb->setMaskViewFlag(true);
   tick->setTag(index);
@@ -185,9 +185,19 @@ void PPPhotoPickerCollectionView::showLimitAlert(long limit) const {
   }
 }
 
+// The one-time scroll comes before the standard layout makes cells: the cells at the top of a
+// long album, never shown, are neither made nor decoded.
 void PPPhotoPickerCollectionView::layoutSubviews() {
+  if (!firstLoadding_) {
+    if (!reloaded_) reloadData();
+    firstLayoutScroll();
+  }
   CollectionView::layoutSubviews();
-  firstLayoutScroll();
+}
+
+void PPPhotoPickerCollectionView::reloadData() {
+  CollectionView::reloadData();
+  reloaded_ = true;
 }
 
 void PPPhotoPickerCollectionView::firstLayoutScroll() {

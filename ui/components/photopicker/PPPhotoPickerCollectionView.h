@@ -13,6 +13,7 @@
 #include "ui/components/photopicker/PPPhotoPickerCollectionViewCell.h"
 #include "ui/components/photopicker/PPPhotoPickerCollectionViewDelegate.h"
 #include "ui/components/photopicker/PPPhotoPickerImageView.h"
+#include "ui/components/photopicker/PPPhotoPickerThumbnailLoader.h"
 
 namespace sprout {
 
@@ -20,7 +21,8 @@ namespace sprout {
 // records ticked in this album (matched by asset URL), refuses ticks past the limit with an
 // alert, tells its owner of every tick and tap, treats item 0 as the camera when asked, counts
 // its pictures in a footer and scrolls once on first layout (status 0: to the last item, 1: to
-// the top).
+// the top), before it makes any cell, so only the cells of the place shown are made. Thumbnails
+// decode off the main thread and land in their cells when ready.
 class PPPhotoPickerCollectionView : public platform::CollectionView,
                                     public platform::CollectionViewDataSource,
                                     public platform::CollectionViewDelegateFlowLayout,
@@ -57,6 +59,9 @@ class PPPhotoPickerCollectionView : public platform::CollectionView,
   void setAlertPresenter(AlertPresenter presenter) { alertPresenter_ = std::move(presenter); }
 
   void tickBtnTouched(long tag);
+  // Thumbnails asked for that have not landed yet.
+  std::size_t pendingThumbnails() const { return thumbnails_.pending(); }
+  std::size_t thumbnailDecodesStarted() const { return thumbnails_.decodesStarted(); }
 
   using platform::CollectionView::cellForItemAtIndexPath;
   using platform::CollectionView::numberOfItemsInSection;
@@ -73,6 +78,7 @@ class PPPhotoPickerCollectionView : public platform::CollectionView,
   bool gestureRecognizerShouldReceiveTouch(platform::GestureRecognizer& recognizer,
                                            const platform::Touch& touch) override;
   void layoutSubviews() override;
+  void reloadData() override;
 
  protected:
   friend class platform::Object;
@@ -90,12 +96,14 @@ class PPPhotoPickerCollectionView : public platform::CollectionView,
   bool topShowPhotoPicker_ = false;
   bool isRecoderSelectPicker_ = false;
   bool firstLoadding_ = false;
+  bool reloaded_ = false;
   unsigned long status_ = 0;
   std::vector<std::shared_ptr<PPPhotoAssets>> dataArray_;
   std::vector<std::shared_ptr<PPPhotoAssets>> selectAssets_;
   std::weak_ptr<PPPhotoPickerCollectionViewDelegate> collectionViewDelegate_;
   long maxCount_ = 0;
   AlertPresenter alertPresenter_;
+  PPPhotoPickerThumbnailLoader thumbnails_;
 };
 
 }  // namespace sprout

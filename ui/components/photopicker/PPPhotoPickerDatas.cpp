@@ -48,6 +48,7 @@ void PPPhotoPickerDatas::getGroupPhotosWithGroup(const std::shared_ptr<PPPhotoPi
                                                  AssetsBlock finished) {
   if (!group || !group->group()) return;
   std::vector<std::shared_ptr<platform::Asset>> assets;
+  assets.reserve(group->group()->numberOfAssets());
   group->group()->enumerateAssets(
       [&](const std::shared_ptr<platform::Asset>& asset, std::size_t, bool&) {
         if (asset) {

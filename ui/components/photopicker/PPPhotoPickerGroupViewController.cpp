@@ -91,7 +91,9 @@ void PPPhotoPickerGroupViewController::showRefusal() {
 std::shared_ptr<platform::TableView> PPPhotoPickerGroupViewController::tableView() {
   if (auto table = tableView_.lock()) return table;
   auto table = platform::TableView::create();
-  platform::setTranslatesAutoresizingMaskIntoConstraints(*table, false);
+  // The frame set here (and on each layout of this screen) holds: no constraint places the
+  // list, so handing it to the constraint engine would shrink it to nothing once the engine runs
+  // over this screen again (back from a grid).
   table->setDelegate(self<PPPhotoPickerGroupViewController>());
   table->registerCell(PPPhotoPickerGroupTableViewCell::kReuseIdentifier, [](const std::string& id) {
     return PPPhotoPickerGroupTableViewCell::create(id);

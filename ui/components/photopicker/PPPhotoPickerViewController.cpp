@@ -41,6 +41,18 @@ void PPPhotoPickerViewController::viewDidLoad() {
       });
 }
 
+void PPPhotoPickerViewController::viewWillAppear(bool animated) {
+  nav_->beginAppearanceTransition(true, animated);
+}
+
+void PPPhotoPickerViewController::viewDidAppear(bool) { nav_->endAppearanceTransition(); }
+
+void PPPhotoPickerViewController::viewWillDisappear(bool animated) {
+  nav_->beginAppearanceTransition(false, animated);
+}
+
+void PPPhotoPickerViewController::viewDidDisappear(bool) { nav_->endAppearanceTransition(); }
+
 void PPPhotoPickerViewController::setTopShowPhotoPicker(bool v) {
   topShowPhotoPicker_ = v;
   groupVc_->setTopShowPhotoPicker(v);

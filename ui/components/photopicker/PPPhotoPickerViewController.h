@@ -40,6 +40,12 @@ class PPPhotoPickerViewController : public platform::ViewController {
   const std::shared_ptr<platform::NavigationController>& navigation() const { return nav_; }
 
   void viewDidLoad() override;
+  // The hosted navigation stack hears this screen's appearance, so its screens hear theirs (a
+  // grid gives its selection back when it disappears).
+  void viewWillAppear(bool animated) override;
+  void viewDidAppear(bool animated) override;
+  void viewWillDisappear(bool animated) override;
+  void viewDidDisappear(bool animated) override;
   void showPickerVc(const std::shared_ptr<platform::ViewController>& from);
   void done(const platform::Dictionary& userInfo);
 
