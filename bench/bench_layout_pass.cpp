@@ -3,13 +3,22 @@
 // laid out: "MarkedBranches" is the pass, which walks only the branches marked dirty.
 // "WalkEveryView" is the baseline: the same pass plus the walk of every view of the tree that the
 // pass made before it had subtree marks.
+//
+// "CellReenters/*": one cell leaves the window and comes back (as a reused cell does), then the
+// window is laid out. "NoConstraintAnywhere" is the baseline, run first, before any constraint
+// exists in the process; "ConstraintInAnotherWindow" is the same with one active constraint in a
+// second window, which must not make this window's pass collect its tree ("ratio" = its time over
+// the baseline's, both from this run).
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
 
 #include "platform/dispatch/RunLoop.h"
+#include "platform/layout/LayoutConstraint.h"
+#include "platform/layout/ViewLayout.h"
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
@@ -73,6 +82,50 @@ void WalkEveryView(benchmark::State& state) {
   state.counters["views"] = kCells * kViewsPerCell + 1;
 }
 BENCHMARK(WalkEveryView);
+
+double nanosecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count();
+}
+
+// A cell leaves and re-enters the window, then the window is laid out; nanoseconds per round.
+double cellReentry(Screen& screen, benchmark::State& state) {
+  auto cell = screen.window->subviews()[kCells / 2];
+  const auto start = std::chrono::steady_clock::now();
+  for (auto _ : state) {
+    cell->removeFromSuperview();
+    screen.window->insertSubview(cell, kCells / 2);
+    screen.window->layoutIfNeeded();
+  }
+  return nanosecondsSince(start) / static_cast<double>(state.iterations());
+}
+
+double noConstraintNanoseconds = 0;  // the baseline, from this run
+
+void CellReenters_NoConstraintAnywhere(benchmark::State& state) {
+  Screen screen;
+  noConstraintNanoseconds = cellReentry(screen, state);
+  state.counters["views"] = kCells * kViewsPerCell + 1;
+}
+BENCHMARK(CellReenters_NoConstraintAnywhere);
+
+void CellReenters_ConstraintInAnotherWindow(benchmark::State& state) {
+  Screen screen;
+  auto other = platform::Window::create(makeRect(0, 0, 375, 667));
+  auto badge = View::create();
+  platform::setTranslatesAutoresizingMaskIntoConstraints(*badge, false);
+  other->addSubview(badge);
+  platform::LayoutConstraint::create(badge, platform::LayoutAttributeWidth,
+                                     platform::LayoutRelationEqual, nullptr,
+                                     platform::LayoutAttributeNotAnAttribute, 1, 30)
+      ->setActive(true);
+  other->layoutIfNeeded();
+  if (noConstraintNanoseconds == 0) state.SkipWithError("run with the baseline before it");
+  const double each = cellReentry(screen, state);
+  state.counters["ratio"] = each / noConstraintNanoseconds;
+  state.counters["views"] = kCells * kViewsPerCell + 1;
+  if (badge->frame().size.width != 30) state.SkipWithError("the other window was not laid out");
+}
+BENCHMARK(CellReenters_ConstraintInAnotherWindow);
 
 }  // namespace
 

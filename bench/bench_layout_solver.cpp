@@ -1,11 +1,25 @@
 // The constraint solver on a grid of 500 boxes: solving from scratch is the baseline that the
 // incremental re-solves are measured against ("speedup" = from-scratch time / re-solve time, both
 // from this run; "constraints_per_ms" = constraints solved, or kept solved, per millisecond).
+//
+// Then its worst shapes, each solved from scratch once in a fresh child process by this solver
+// and by its previous version (layout_solver_previous.h) in the same run: a chain of 2,000 views,
+// each after the previous (10,001 constraints), and 10,000 preferences in conflicting pairs at
+// priorities 1-999 with their 7,501 required bounds. "speedup" = previous time / time,
+// "peak_mb" = growth of the peak resident size while solving, "same" = 1 when both solutions
+// agree (a weighted sum of every variable, each rounded to a millionth).
 #include <benchmark/benchmark.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cmath>
+#include <fstream>
 #include <memory>
+#include <string>
 #include <vector>
+
+#include "bench/layout_solver_previous.h"
 
 #include "platform/layout/LayoutConstraint.h"
 #include "platform/layout/LayoutSolver.h"
@@ -249,6 +263,151 @@ void BM_LayoutPassAfterOneConstant(benchmark::State& state) {
   state.counters["speedup"] = baseline / each;
 }
 BENCHMARK(BM_LayoutPassAfterOneConstant)->Unit(benchmark::kMicrosecond);
+
+// ---- The worst shapes ----
+
+// Required or preferred `sum(terms) + constant (relation) 0`.
+SolverConstraintRef relation(std::vector<std::pair<SolverVariable, double>> terms, double constant,
+                             SolverRelation r, double strength = platform::kSolverRequired) {
+  return equal(std::move(terms), constant, strength, r);
+}
+
+struct Shape {
+  std::vector<SolverConstraintRef> constraints;
+  std::vector<SolverVariable> variables;  // what is compared
+};
+
+// Views left to right, 8 apart from the container's edge and from each other, each at least 10
+// wide and preferring 40 at its own priority, the last one's right edge at most 95,000: the
+// weakest preferences give way.
+template <class Solver>
+Shape chain(Solver& s, int views) {
+  Shape shape;
+  auto add = [&](SolverConstraintRef c) { shape.constraints.push_back(std::move(c)); };
+  SolverVariable previousX, previousW;
+  for (int i = 0; i < views; ++i) {
+    const SolverVariable x{s.makeVariable().id}, y{s.makeVariable().id}, w{s.makeVariable().id},
+        h{s.makeVariable().id};
+    const double priority = 1 + 998.0 * ((i * 7919) % views) / views;
+    if (i == 0) {
+      add(relation({{x, 1}}, -8, SolverRelation::Equal));
+    } else {
+      add(relation({{x, 1}, {previousX, -1}, {previousW, -1}}, -8, SolverRelation::Equal));
+    }
+    add(relation({{w, 1}}, -10, SolverRelation::GreaterThanOrEqual));
+    add(relation({{w, 1}}, -40, SolverRelation::Equal, priority));
+    add(relation({{y, 1}}, -8, SolverRelation::Equal));
+    add(relation({{h, 1}}, -30, SolverRelation::Equal, 750));
+    shape.variables.insert(shape.variables.end(), {x, y, w, h});
+    previousX = x;
+    previousW = w;
+  }
+  add(relation({{previousX, 1}, {previousW, 1}}, -(views * 47.5), SolverRelation::LessThanOrEqual));
+  return shape;
+}
+
+// Boxes on a line of 1,000 that each prefer two places and two widths at four priorities; a
+// preference of each pair loses, and some lose to the line's end.
+template <class Solver>
+Shape conflictingPairs(Solver& s, int boxes) {
+  Shape shape;
+  auto add = [&](SolverConstraintRef c) { shape.constraints.push_back(std::move(c)); };
+  for (int k = 0; k < boxes; ++k) {
+    const SolverVariable x{s.makeVariable().id}, w{s.makeVariable().id};
+    add(relation({{x, 1}}, 0, SolverRelation::GreaterThanOrEqual));
+    add(relation({{w, 1}}, 0, SolverRelation::GreaterThanOrEqual));
+    add(relation({{x, 1}, {w, 1}}, -1000, SolverRelation::LessThanOrEqual));
+    const int base = (k * 37) % 999;
+    auto priority = [&](int offset) { return 1.0 + (base + offset) % 999; };
+    add(relation({{x, 1}}, -((k * 13) % 700), SolverRelation::Equal, priority(0)));
+    add(relation({{x, 1}}, -((k * 29) % 900), SolverRelation::Equal, priority(250)));
+    add(relation({{w, 1}}, -(100 + (k * 17) % 500), SolverRelation::Equal, priority(500)));
+    add(relation({{w, 1}}, -((k * 31) % 400), SolverRelation::Equal, priority(750)));
+    shape.variables.insert(shape.variables.end(), {x, w});
+    if (k == 0) add(relation({{x, 1}}, -5, SolverRelation::Equal));
+  }
+  return shape;
+}
+
+long statusKilobytes(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string(field).size()));
+  }
+  return 0;
+}
+
+struct Solved {
+  double milliseconds = -1;
+  double peakMegabytes = 0;
+  double checksum = 0;  // the solution, summed with weights, to compare two solvers
+};
+
+// Builds and solves the shape in a fresh child process, so that neither solver's memory or heap
+// state touches the other's figures.
+template <class Solver>
+Solved solveInChild(Shape (*build)(Solver&, int), int size) {
+  int fds[2];
+  if (pipe(fds) != 0) return {};
+  const pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    Solved out;
+    {
+      auto solver = std::make_unique<Solver>();
+      Shape shape = build(*solver, size);
+      std::ofstream("/proc/self/clear_refs") << "5";  // VmHWM starts again from VmRSS
+      const long before = statusKilobytes("VmRSS:");
+      const auto start = std::chrono::steady_clock::now();
+      for (const auto& c : shape.constraints) solver->addConstraint(c);
+      for (std::size_t i = 0; i < shape.variables.size(); ++i) {
+        out.checksum += std::round(solver->value(shape.variables[i]) * 1e6) * (1 + i % 7);
+      }
+      out.milliseconds = millisecondsSince(start);
+      out.peakMegabytes = static_cast<double>(statusKilobytes("VmHWM:") - before) / 1024.0;
+    }
+    const ssize_t written = write(fds[1], &out, sizeof out);
+    _exit(written == sizeof out ? 0 : 1);
+  }
+  close(fds[1]);
+  Solved in;
+  if (child < 0 || read(fds[0], &in, sizeof in) != sizeof in) in = Solved{};
+  close(fds[0]);
+  if (child > 0) waitpid(child, nullptr, 0);
+  return in;
+}
+
+void compareShapes(benchmark::State& state, Shape (*now)(LayoutSolver&, int),
+                   Shape (*before)(platform::previous_solver::LayoutSolver&, int), int size,
+                   double constraints) {
+  Solved mine, previous;
+  for (auto _ : state) {
+    mine = solveInChild(now, size);
+    previous = solveInChild(before, size);
+  }
+  if (mine.milliseconds < 0 || previous.milliseconds < 0) state.SkipWithError("a child failed");
+  state.counters["ms"] = mine.milliseconds;
+  state.counters["peak_mb"] = mine.peakMegabytes;
+  state.counters["previous_ms"] = previous.milliseconds;
+  state.counters["previous_peak_mb"] = previous.peakMegabytes;
+  state.counters["speedup"] = previous.milliseconds / mine.milliseconds;
+  state.counters["constraints_per_ms"] = constraints / mine.milliseconds;
+  state.counters["same"] =
+      std::fabs(mine.checksum - previous.checksum) <= 1e-6 * std::fabs(previous.checksum) + 1;
+}
+
+void BM_ChainOf2000Views(benchmark::State& state) {
+  compareShapes(state, chain<LayoutSolver>, chain<platform::previous_solver::LayoutSolver>, 2000,
+                10001);
+}
+BENCHMARK(BM_ChainOf2000Views)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_ConflictingPairs(benchmark::State& state) {
+  compareShapes(state, conflictingPairs<LayoutSolver>,
+                conflictingPairs<platform::previous_solver::LayoutSolver>, 2500, 17501);
+}
+BENCHMARK(BM_ConflictingPairs)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

@@ -100,7 +100,7 @@ void LayoutConstraint::setActive(bool active) {
   ViewLayoutState::of(*target).constraints.push_back(self);
   installedView_ = target;
   active_ = true;
-  LayoutEngine::noteChange(target.get());
+  LayoutEngine::noteConstraintInstalled(*target);
 }
 
 void LayoutConstraint::setDescriptionProvider(DescriptionProvider p) { provider() = std::move(p); }

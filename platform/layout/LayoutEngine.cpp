@@ -12,16 +12,11 @@
 namespace platform {
 namespace {
 
-constexpr char kEngineKey[] = "platform.layout.engine";
 constexpr double kPinStrength = kSolverRequired;  // an edit: just below required
 
-struct Global {
-  std::uint64_t generation = 1;
-  bool inUse = false;  // no engine work at all until something uses constraints
-};
-Global& global() {
-  static Global g;  // main thread only
-  return g;
+const std::string& engineKey() {
+  static const std::string key = "platform.layout.engine";  // built on first use, not at load
+  return key;
 }
 
 View& rootOf(View& view) {
@@ -58,33 +53,81 @@ struct LayoutEngine::Placed {
 LayoutEngine::LayoutEngine() = default;
 LayoutEngine::~LayoutEngine() = default;
 
-void LayoutEngine::noteChange(View* view) {
-  auto& g = global();
-  ++g.generation;
-  g.inUse = true;
-  if (view) rootOf(*view).setNeedsLayout();
+LayoutEngine* LayoutEngine::find(View& root) {
+  auto* engine = root.associated<std::shared_ptr<LayoutEngine>>(engineKey());
+  return engine ? engine->get() : nullptr;
 }
 
-void LayoutEngine::noteTreeChange(View* view) {
-  auto& g = global();
-  ++g.generation;
-  if (g.inUse && view) view->setNeedsLayout();
+LayoutEngine& LayoutEngine::make(View& root) {
+  auto& engine = root.associatedOrMake<std::shared_ptr<LayoutEngine>>(engineKey());
+  if (!engine) engine = std::make_shared<LayoutEngine>();
+  return *engine;
 }
+
+bool LayoutEngine::dirtyIfHolding(View& root) {
+  LayoutEngine* engine = find(root);
+  if (!engine || !engine->holds_) return false;
+  engine->dirty_ = true;
+  return true;
+}
+
+void LayoutEngine::noteConstraintInstalled(View& view) {
+  View& root = rootOf(view);
+  LayoutEngine& engine = make(root);
+  engine.holds_ = engine.dirty_ = true;
+  root.setNeedsLayout();
+}
+
+void LayoutEngine::noteChange(View* view) {
+  if (!view) return;
+  View& root = rootOf(*view);
+  if (dirtyIfHolding(root)) root.setNeedsLayout();
+}
+
+void LayoutEngine::noteSubtreeLeft(View& oldParent, View& child) {
+  if (!dirtyIfHolding(rootOf(oldParent))) return;
+  oldParent.setNeedsLayout();
+  // The subtree may carry some of those constraints: it is read when it is laid out on its own,
+  // and makes the tree it joins read itself.
+  LayoutEngine& carried = make(child);
+  carried.holds_ = carried.dirty_ = true;
+}
+
+void LayoutEngine::noteSubtreeJoined(View& parent, View& child) {
+  bool carries = false;
+  if (LayoutEngine* own = find(child)) {
+    carries = own->holds_;
+    child.removeAssociatedValue(engineKey());  // no longer a root: its engine has no tree
+  }
+  View& root = rootOf(parent);
+  if (carries) {
+    LayoutEngine& engine = make(root);
+    engine.holds_ = engine.dirty_ = true;
+  } else if (!dirtyIfHolding(root)) {
+    return;
+  }
+  parent.setNeedsLayout();
+}
+
+void LayoutEngine::noteContentSizeChange(View& view) { dirtyIfHolding(rootOf(view)); }
 
 void LayoutEngine::applyLayout(View& view) {
-  if (!global().inUse) return;
   View& root = rootOf(view);
-  auto& engine = root.associatedOrMake<std::shared_ptr<LayoutEngine>>(kEngineKey);
-  if (!engine) engine = std::make_shared<LayoutEngine>();
-  auto keep = engine;  // applying frames may run code that replaces the root's values
+  auto* slot = root.associated<std::shared_ptr<LayoutEngine>>(engineKey());
+  if (!slot || !*slot || !(*slot)->holds_) return;
+  auto keep = *slot;  // applying frames may run code that replaces the root's values
   keep->changed_ = false;
   keep->update(root);
+  if (!keep->holds_) {  // the last constraint left the tree: so does the engine
+    root.removeAssociatedValue(engineKey());
+    return;
+  }
   keep->applyFrames(root, keep->changed_, view);
 }
 
 void LayoutEngine::update(View& root) {
-  if (generation_ != global().generation) {
-    generation_ = global().generation;
+  if (dirty_) {
+    dirty_ = false;
     sync(root);
   }
   // Frames held by their autoresizing masks may have moved since the last pass.
@@ -150,6 +193,7 @@ LayoutEngine::Item& LayoutEngine::item(const std::shared_ptr<Object>& object) {
 void LayoutEngine::sync(View& root) {
   ++sweep_;
   collect(root);
+  holds_ = !active_.empty();
   std::vector<std::shared_ptr<LayoutConstraint>> usable;
   std::vector<std::shared_ptr<Object>> members = participants(usable);
   holdViews(root);
@@ -181,23 +225,27 @@ void LayoutEngine::sync(View& root) {
   }
 }
 
-// Who takes part: the items of the usable constraints (both in this tree), the views placed by
-// constraints, and the ancestors of all of them.
+// Who takes part: the items of the usable constraints (both in this tree), the views those
+// constraints place, and the ancestors of all of them.
 std::vector<std::shared_ptr<Object>> LayoutEngine::participants(
     std::vector<std::shared_ptr<LayoutConstraint>>& usable) {
   std::vector<std::shared_ptr<Object>> members;
+  constrained_.clear();
+  auto name = [&](const std::shared_ptr<Object>& item) {
+    members.push_back(item);
+    // Only a view named by a constraint of its own is placed by them; one that merely opted out
+    // of its mask keeps the frame it was given.
+    auto view = std::dynamic_pointer_cast<View>(item);
+    if (view && !translatesAutoresizingMaskIntoConstraints(*view)) constrained_.insert(view.get());
+  };
   for (const auto& c : active_) {
     auto first = c->firstItem(), second = c->secondItem();
     auto v1 = LayoutConstraint::viewOfItem(first);
     auto v2 = second ? LayoutConstraint::viewOfItem(second) : v1;
     if (!v1 || !v2 || !inTree_.count(v1.get()) || !inTree_.count(v2.get())) continue;
     usable.push_back(c);
-    members.push_back(first);
-    if (second) members.push_back(second);
-  }
-  for (const auto& weak : order_) {
-    auto v = weak.lock();
-    if (v && !translatesAutoresizingMaskIntoConstraints(*v)) members.push_back(v);
+    name(first);
+    if (second) name(second);
   }
   for (std::size_t i = 0; i < members.size(); ++i) {
     Item& it = item(members[i]);
@@ -230,10 +278,11 @@ void LayoutEngine::holdViews(View& root) {
       continue;
     }
     auto super = items_.find(v->superview().get());
-    if (!translatesAutoresizingMaskIntoConstraints(*v)) {
+    if (constrained_.count(v.get())) {
       unpin(i);
       placeIntrinsicSize(i, *v);
     } else if (super != items_.end()) {
+      unplaceIntrinsicSize(i);
       pinToSuperview(i, *super->second);
       pinned_.emplace_back(v, &i);
     }
@@ -315,6 +364,10 @@ void LayoutEngine::placeIntrinsicSize(Item& i, View& view) {
   };
   axis(size.width, i.width, LayoutAxis::Horizontal, i.hugWidth, i.compressWidth);
   axis(size.height, i.height, LayoutAxis::Vertical, i.hugHeight, i.compressHeight);
+}
+
+void LayoutEngine::unplaceIntrinsicSize(Item& i) {
+  for (Slot* s : {&i.hugWidth, &i.compressWidth, &i.hugHeight, &i.compressHeight}) unplace(*s);
 }
 
 void LayoutEngine::placeGuide(Item& g, LayoutGuide& guide) {
@@ -513,7 +566,7 @@ void LayoutEngine::applyFrames(View& root, bool everyView, View& laidOut) {
 }
 
 void LayoutEngine::applyFrame(View& v) {
-  if (translatesAutoresizingMaskIntoConstraints(v)) return;
+  if (!constrained_.count(&v)) return;
   auto super = v.superview();
   if (!super) return;
   auto mine = items_.find(&v), theirs = items_.find(super.get());

@@ -19,23 +19,33 @@ class Object;
 class View;
 
 // Turns the active constraints of one view tree into frames. One engine lives on the root of
-// each tree that uses constraints and keeps its solver between passes: a pass hands it only
+// each tree that holds constraints and keeps its solver between passes: a pass hands it only
 // what changed (a constant, a size, an added or removed constraint) and re-solves incrementally.
+// A tree without constraints has no engine and its passes never reach one; a change in one tree
+// makes only that tree's engine read its tree again.
 //
 // In the solver every placed view has left, top, width and height in the root's coordinates.
-// Views that translate their autoresizing mask are held at their frames (edit variables at the
-// strength just below required, relative to their superview), views that do not get their
-// intrinsic content size as hugging and compression-resistance preferences. A required
-// constraint that cannot hold with the others is broken: left out and logged.
+// A view that some constraint names and that does not translate its autoresizing mask is placed
+// by the constraints, with its intrinsic content size as hugging and compression-resistance
+// preferences. Every other view the solution needs (the root, ancestors, neighbours named by
+// constraints) is held at its frame: edit variables at the strength just below required,
+// relative to its superview. A required constraint that cannot hold with the others is broken:
+// left out and logged.
 class LayoutEngine {
  public:
   // The layout pass's step before `view` lays out its subviews.
   static void applyLayout(View& view);
-  // Something the engine reads changed at `view` (or somewhere, when null): the tree is solved
-  // again in its next layout pass.
+  // A constraint was installed on `view`: its tree holds constraints from now on.
+  static void noteConstraintInstalled(View& view);
+  // Something the engine reads changed at `view` (a constant, a priority, a margin...): its tree
+  // is solved again in its next layout pass, if it holds constraints.
   static void noteChange(View* view);
-  // The tree changed shape (or a size of its own) at `view`: re-read, if constraints are in use.
-  static void noteTreeChange(View* view);
+  // The subtree at `child` left the tree of `oldParent` (it may already be in another tree).
+  static void noteSubtreeLeft(View& oldParent, View& child);
+  // The subtree at `child` joined the tree of `parent`.
+  static void noteSubtreeJoined(View& parent, View& child);
+  // The view's intrinsic content size changed.
+  static void noteContentSizeChange(View& view);
 
   LayoutEngine();
   ~LayoutEngine();
@@ -51,6 +61,11 @@ class LayoutEngine {
   struct Item;
   struct Placed;
 
+  static LayoutEngine* find(View& root);
+  static LayoutEngine& make(View& root);
+  // Marks the engine of the tree at `root` for a fresh read, if that tree holds constraints.
+  static bool dirtyIfHolding(View& root);
+
   void update(View& root);
   void sync(View& root);
   void collect(View& root);
@@ -63,6 +78,7 @@ class LayoutEngine {
   void pinToSuperview(Item& item, Item& super);
   void unpin(Item& item);
   void placeIntrinsicSize(Item& item, View& view);
+  void unplaceIntrinsicSize(Item& item);
   void placeGuide(Item& item, LayoutGuide& guide);
   void placeConstraint(const std::shared_ptr<LayoutConstraint>& c);
   bool expressionFor(const std::shared_ptr<Object>& object, long attribute, double factor,
@@ -83,7 +99,9 @@ class LayoutEngine {
   std::vector<std::pair<std::weak_ptr<View>, Item*>> pinned_;  // held at their frames
   std::vector<std::shared_ptr<LayoutConstraint>> active_;
   std::unordered_set<const View*> inTree_;
-  std::uint64_t generation_ = 0;
+  std::unordered_set<const View*> constrained_;  // placed by constraints, not held at frames
+  bool holds_ = false;  // the tree holds constraints (or may: not read since it last might)
+  bool dirty_ = true;   // the tree must be read again
   std::uint64_t sweep_ = 0;
   std::uint64_t removals_ = 0;
   bool changed_ = false;

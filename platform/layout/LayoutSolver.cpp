@@ -14,20 +14,23 @@ bool isRequired(double strength) { return strength >= kSolverRequired; }
 
 }  // namespace
 
-LayoutSolver::LayoutSolver() : kinds_(1, Kind::Dummy), columns_(1) {}
+LayoutSolver::LayoutSolver() : kinds_(1, Kind::Dummy), seen_(1, 0) { rows_.grow(0); }
 LayoutSolver::~LayoutSolver() = default;
 
 LayoutSolver::Symbol LayoutSolver::newSymbol(Kind kind) {
   kinds_.push_back(kind);
-  columns_.emplace_back();
-  return static_cast<Symbol>(kinds_.size() - 1);
+  seen_.push_back(0);
+  const auto symbol = static_cast<Symbol>(kinds_.size() - 1);
+  rows_.grow(symbol);
+  return symbol;
 }
 
 SolverVariable LayoutSolver::makeVariable() { return SolverVariable{newSymbol(Kind::External)}; }
 
 double LayoutSolver::value(SolverVariable variable) const {
-  auto it = rows_.find(variable.id);
-  return it == rows_.end() ? 0.0 : it->second.constant();
+  if (variable.id == 0 || variable.id >= kinds_.size()) return 0.0;
+  const SolverRow* row = rows_.find(variable.id);
+  return row ? row->constant() : 0.0;
 }
 
 SolverRow& LayoutSolver::level(double strength) {
@@ -119,9 +122,8 @@ SolverRow LayoutSolver::createRow(const SolverConstraint& c, double constant, En
   SolverRow row(constant);
   for (const auto& t : c.expression.terms) {
     if (t.coefficient == 0.0) continue;
-    auto basic = rows_.find(t.variable.id);
-    if (basic != rows_.end()) {
-      row.insert(basic->second, t.coefficient);
+    if (const SolverRow* basic = rows_.find(t.variable.id)) {
+      row.insert(*basic, t.coefficient);
     } else {
       row.insert(t.variable.id, t.coefficient);
     }
@@ -189,10 +191,8 @@ bool LayoutSolver::addWithArtificialVariable(const SolverRow& row) {
   optimize({artificial_.get()});
   const bool success = nearZero(artificial_->constant());
   artificial_.reset();
-  auto it = rows_.find(art);
-  if (it != rows_.end()) {
-    SolverRow basic = std::move(it->second);
-    rows_.erase(it);
+  if (rows_.find(art)) {
+    SolverRow basic = rows_.take(art);
     if (!success || basic.isConstant()) return success;
     Symbol entering = 0;
     for (const auto& [symbol, coefficient] : basic.terms()) {
@@ -206,11 +206,9 @@ bool LayoutSolver::addWithArtificialVariable(const SolverRow& row) {
     substitute(entering, basic);
     setRow(entering, std::move(basic));
   }
-  for (Symbol user : users(art)) {
-    auto r = rows_.find(user);
-    if (r != rows_.end()) r->second.remove(art);
+  for (Symbol user : rows_.takeUsers(art)) {
+    if (SolverRow* r = rows_.find(user)) r->remove(art);
   }
-  columns_[art].clear();
   for (auto& l : objective_) l.row.remove(art);
   return success;
 }
@@ -231,17 +229,15 @@ std::optional<Error> LayoutSolver::removeConstraint(const SolverConstraintRef& c
 
 void LayoutSolver::removeEntry(const Entry& entry) {
   removeErrorEffects(entry);
-  auto row = rows_.find(entry.marker);
-  if (row != rows_.end()) {
-    rows_.erase(row);
+  if (rows_.find(entry.marker)) {
+    rows_.take(entry.marker);
     return;
   }
   // Make the marker basic so that its row, which is the constraint, can simply be dropped. A
   // constraint implied by others left no row and nothing to remove.
   const Symbol leaving = markerLeavingRow(entry.marker);
   if (leaving == 0) return;
-  SolverRow r = std::move(rows_[leaving]);
-  rows_.erase(leaving);
+  SolverRow r = rows_.take(leaving);
   r.solveFor(leaving, entry.marker);
   substitute(entry.marker, r);
 }
@@ -251,9 +247,8 @@ void LayoutSolver::removeErrorEffects(const Entry& entry) {
   SolverRow& objective = level(entry.level);
   for (Symbol error : {entry.marker, entry.other}) {
     if (error == 0 || kind(error) != Kind::Error) continue;
-    auto basic = rows_.find(error);
-    if (basic != rows_.end()) {
-      objective.insert(basic->second, -1.0);
+    if (const SolverRow* basic = rows_.find(error)) {
+      objective.insert(*basic, -1.0);
     } else {
       objective.insert(error, -1.0);
     }
@@ -268,9 +263,7 @@ LayoutSolver::Symbol LayoutSolver::markerLeavingRow(Symbol marker) const {
   double r1 = kMax, r2 = kMax;
   Symbol first = 0, second = 0, third = 0;
   for (Symbol symbol : users(marker)) {
-    auto it = rows_.find(symbol);
-    if (it == rows_.end()) continue;
-    const SolverRow& row = it->second;
+    const SolverRow& row = *rows_.find(symbol);
     const double c = row.coefficientFor(marker);
     if (c == 0.0) continue;
     if (kind(symbol) == Kind::External) {
@@ -325,18 +318,15 @@ std::optional<Error> LayoutSolver::setConstant(const SolverConstraintRef& constr
 
 // Rewrites the tableau for marker_old = marker_new + shift. False if the marker occurs nowhere.
 bool LayoutSolver::shiftMarker(Symbol marker, double shift) {
-  auto basic = rows_.find(marker);
-  if (basic != rows_.end()) {
-    if (basic->second.addToConstant(-shift) < 0.0 && kind(marker) != Kind::External) {
+  if (SolverRow* basic = rows_.find(marker)) {
+    if (basic->addToConstant(-shift) < 0.0 && kind(marker) != Kind::External) {
       infeasible_.push_back(marker);
     }
     return true;
   }
   bool found = false;
   for (Symbol symbol : users(marker)) {
-    auto it = rows_.find(symbol);
-    if (it == rows_.end()) continue;
-    SolverRow& row = it->second;
+    SolverRow& row = *rows_.find(symbol);
     const double c = row.coefficientFor(marker);
     if (c == 0.0) continue;
     found = true;
@@ -349,8 +339,8 @@ bool LayoutSolver::shiftMarker(Symbol marker, double shift) {
 
 bool LayoutSolver::anyDummyRowOff() const {
   for (Symbol symbol : dummyRows_) {
-    auto it = rows_.find(symbol);
-    if (it != rows_.end() && !nearZero(it->second.constant())) return true;
+    const SolverRow* row = rows_.find(symbol);
+    if (row && !nearZero(row->constant())) return true;
   }
   return false;
 }
@@ -405,22 +395,29 @@ bool LayoutSolver::optimize(const std::vector<SolverRow*>& levels) {
   }
 }
 
+// One walk over the levels, strongest first: a symbol a stronger level already costs (either
+// way) is not free at the weaker ones.
 LayoutSolver::Symbol LayoutSolver::enteringSymbol(const std::vector<SolverRow*>& levels,
                                                   bool lowestFirst) const {
-  for (std::size_t i = 0; i < levels.size(); ++i) {
+  if (++stamp_ == 0) {  // wrapped: no stamp may look current
+    std::fill(seen_.begin(), seen_.end(), 0);
+    stamp_ = 1;
+  }
+  for (const SolverRow* level : levels) {
     Symbol best = 0;
     double bestCost = -kSolverEpsilon;
-    for (const auto& [symbol, coefficient] : levels[i]->terms()) {
-      if (coefficient >= bestCost || kind(symbol) == Kind::Dummy) continue;
-      bool free = true;  // no stronger level cares about this symbol
-      for (std::size_t j = 0; j < i && free; ++j)
-        free = nearZero(levels[j]->coefficientFor(symbol));
-      if (!free) continue;
+    for (const auto& [symbol, coefficient] : level->terms()) {
+      if (coefficient >= bestCost || seen_[symbol] == stamp_ || kind(symbol) == Kind::Dummy) {
+        continue;
+      }
       if (lowestFirst) return symbol;  // terms are sorted: the lowest such symbol
       best = symbol;
       bestCost = coefficient;
     }
     if (best != 0) return best;
+    for (const auto& [symbol, coefficient] : level->terms()) {
+      if (!nearZero(coefficient)) seen_[symbol] = stamp_;
+    }
   }
   return 0;
 }
@@ -430,9 +427,7 @@ LayoutSolver::Symbol LayoutSolver::leavingRow(Symbol entering) const {
   Symbol leaving = 0;
   for (Symbol symbol : users(entering)) {
     if (kind(symbol) == Kind::External) continue;
-    auto it = rows_.find(symbol);
-    if (it == rows_.end()) continue;
-    const SolverRow& row = it->second;
+    const SolverRow& row = *rows_.find(symbol);
     const double c = row.coefficientFor(entering);
     if (c >= 0.0) continue;
     const double ratio = -row.constant() / c;
@@ -452,11 +447,9 @@ bool LayoutSolver::dualOptimize() {
   while (!infeasible_.empty()) {
     const Symbol leaving = infeasible_.back();
     infeasible_.pop_back();
-    auto it = rows_.find(leaving);
-    if (it == rows_.end() || it->second.constant() >= 0.0 || nearZero(it->second.constant())) {
-      continue;
-    }
-    const Symbol entering = dualEnteringSymbol(it->second);
+    const SolverRow* row = rows_.find(leaving);
+    if (!row || row->constant() >= 0.0 || nearZero(row->constant())) continue;
+    const Symbol entering = dualEnteringSymbol(*row);
     if (entering == 0 || ++pivots > limit) {
       infeasible_.clear();
       return false;
@@ -487,8 +480,7 @@ LayoutSolver::Symbol LayoutSolver::dualEnteringSymbol(const SolverRow& row) cons
 }
 
 void LayoutSolver::pivot(Symbol leaving, Symbol entering) {
-  SolverRow row = std::move(rows_[leaving]);
-  rows_.erase(leaving);
+  SolverRow row = rows_.take(leaving);
   row.solveFor(leaving, entering);
   substitute(entering, row);
   setRow(entering, std::move(row));
@@ -496,21 +488,19 @@ void LayoutSolver::pivot(Symbol leaving, Symbol entering) {
 
 void LayoutSolver::setRow(Symbol basic, SolverRow row) {
   if (kind(basic) == Kind::Dummy) dummyRows_.insert(basic);
-  for (const auto& term : row.terms()) columns_[term.first].insert(basic);
-  rows_[basic] = std::move(row);
+  rows_.set(basic, std::move(row));
 }
 
 // Replaces `symbol` everywhere by `row`; afterwards no row mentions the symbol.
 void LayoutSolver::substitute(Symbol symbol, const SolverRow& row) {
-  const std::unordered_set<Symbol> mentioning = std::move(columns_[symbol]);
-  columns_[symbol].clear();
-  std::vector<Symbol> added;
-  for (Symbol basic : mentioning) {
-    auto it = rows_.find(basic);
-    added.clear();
-    if (it == rows_.end() || !it->second.substitute(symbol, row, &added)) continue;
-    for (Symbol s : added) columns_[s].insert(basic);
-    if (kind(basic) != Kind::External && it->second.constant() < 0.0) infeasible_.push_back(basic);
+  for (Symbol basic : rows_.takeUsers(symbol)) {
+    SolverRow* r = rows_.find(basic);
+    added_.clear();
+    cancelled_.clear();
+    if (!r || !r->substitute(symbol, row, &added_, &cancelled_)) continue;
+    for (Symbol s : added_) rows_.noteAdded(s, basic);
+    for (Symbol s : cancelled_) rows_.noteRemoved(s, basic);
+    if (kind(basic) != Kind::External && r->constant() < 0.0) infeasible_.push_back(basic);
   }
   for (auto& l : objective_) l.row.substitute(symbol, row);
   if (artificial_) artificial_->substitute(symbol, row);

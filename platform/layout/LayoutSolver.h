@@ -9,6 +9,7 @@
 
 #include "platform/foundation/Error.h"
 #include "platform/layout/SolverRow.h"
+#include "platform/layout/SolverTableau.h"
 #include "platform/layout/SolverTypes.h"
 
 namespace platform {
@@ -86,8 +87,7 @@ class LayoutSolver {
   void pivot(Symbol leaving, Symbol entering);
   void substitute(Symbol symbol, const SolverRow& row);
   void setRow(Symbol basic, SolverRow row);
-  // The basic symbols whose rows may contain `symbol` (a superset: entries go stale lazily).
-  const std::unordered_set<Symbol>& users(Symbol symbol) const { return columns_[symbol]; }
+  const std::vector<Symbol>& users(Symbol symbol) const { return rows_.users(symbol); }
 
   Symbol newSymbol(Kind kind);
   Kind kind(Symbol s) const { return kinds_[s]; }
@@ -96,15 +96,19 @@ class LayoutSolver {
   std::vector<SolverRow*> objectiveLevels();
 
   std::vector<Kind> kinds_;  // by symbol; symbol 0 is "none"
-  std::unordered_map<Symbol, SolverRow> rows_;
-  std::vector<std::unordered_set<Symbol>> columns_;  // by symbol: which rows mention it
-  std::vector<Level> objective_;                     // strongest first
+  SolverTableau rows_;
+  std::vector<Level> objective_;  // strongest first
   std::unique_ptr<SolverRow> artificial_;
   std::unordered_map<const SolverConstraint*, Entry> constraints_;
   std::unordered_map<Symbol, SolverConstraintRef> edits_;  // by variable
   std::vector<Symbol> infeasible_;
   // Rows of constraints implied by others (basic dummies, which must stay zero); a superset.
   std::unordered_set<Symbol> dummyRows_;
+  // Scratch of the pivots: stamps by symbol, symbols a substitution added to or cancelled out of
+  // a row.
+  mutable std::vector<std::uint32_t> seen_;
+  mutable std::uint32_t stamp_ = 0;
+  std::vector<Symbol> added_, cancelled_;
 };
 
 }  // namespace platform

@@ -25,16 +25,21 @@ void SolverRow::insert(Symbol symbol, double coefficient) {
   }
 }
 
-void SolverRow::insert(const SolverRow& other, double coefficient, std::vector<Symbol>* added) {
+void SolverRow::insert(const SolverRow& other, double coefficient, std::vector<Symbol>* added,
+                       std::vector<Symbol>* removed) {
   constant_ += other.constant_ * coefficient;
   if (nearZero(coefficient)) return;  // adds no terms (and none with a zero coefficient)
   if (other.terms_.size() == 1) {     // the common case: a single term needs no merge buffer
     const Symbol s = other.terms_[0].first;
-    if (added && coefficientFor(s) == 0.0) added->push_back(s);
+    const bool had = coefficientFor(s) != 0.0;
     insert(s, other.terms_[0].second * coefficient);
+    const bool has = coefficientFor(s) != 0.0;
+    if (added && !had && has) added->push_back(s);
+    if (removed && had && !has) removed->push_back(s);
     return;
   }
-  // One scratch buffer per thread: merging trades buffers with it instead of allocating.
+  // One scratch buffer per thread, copied back so that the row keeps a buffer of its own size
+  // (trading buffers would leave every row with the largest merge's capacity).
   thread_local std::vector<Term> merged;
   merged.clear();
   merged.reserve(terms_.size() + other.terms_.size());
@@ -52,12 +57,16 @@ void SolverRow::insert(const SolverRow& other, double coefficient, std::vector<S
       ++b;
     } else {
       const double sum = a->second + b->second * coefficient;
-      if (!nearZero(sum)) merged.emplace_back(a->first, sum);
+      if (!nearZero(sum)) {
+        merged.emplace_back(a->first, sum);
+      } else if (removed) {
+        removed->push_back(a->first);
+      }
       ++a;
       ++b;
     }
   }
-  terms_.swap(merged);
+  terms_.assign(merged.begin(), merged.end());
 }
 
 void SolverRow::remove(Symbol symbol) {
@@ -83,12 +92,13 @@ void SolverRow::solveFor(Symbol lhs, Symbol rhs) {
   solveFor(rhs);
 }
 
-bool SolverRow::substitute(Symbol symbol, const SolverRow& row, std::vector<Symbol>* added) {
+bool SolverRow::substitute(Symbol symbol, const SolverRow& row, std::vector<Symbol>* added,
+                           std::vector<Symbol>* removed) {
   auto it = find(symbol);
   if (it == terms_.end() || it->first != symbol) return false;
   const double coefficient = it->second;
   terms_.erase(it);
-  insert(row, coefficient, added);
+  insert(row, coefficient, added, removed);
   return true;
 }
 

@@ -25,8 +25,9 @@ class SolverRow {
   // Adds coefficient * symbol; a term that cancels out disappears.
   void insert(Symbol symbol, double coefficient = 1);
   // this += coefficient * other, constant included. Symbols this row did not have before are
-  // appended to `added` when given.
-  void insert(const SolverRow& other, double coefficient = 1, std::vector<Symbol>* added = nullptr);
+  // appended to `added`, symbols that cancelled out to `removed`, when given.
+  void insert(const SolverRow& other, double coefficient = 1, std::vector<Symbol>* added = nullptr,
+              std::vector<Symbol>* removed = nullptr);
   void remove(Symbol symbol);
   void reverseSign();
   // Reads the row as "0 = row" and rewrites it as "symbol = row'" (symbol leaves the terms).
@@ -34,7 +35,8 @@ class SolverRow {
   // Reads the row as "lhs = row" and rewrites it as "rhs = row'".
   void solveFor(Symbol lhs, Symbol rhs);
   // Replaces `symbol` by `row`; false when the symbol did not occur.
-  bool substitute(Symbol symbol, const SolverRow& row, std::vector<Symbol>* added = nullptr);
+  bool substitute(Symbol symbol, const SolverRow& row, std::vector<Symbol>* added = nullptr,
+                  std::vector<Symbol>* removed = nullptr);
 
  private:
   std::vector<Term>::iterator find(Symbol symbol);

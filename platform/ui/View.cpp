@@ -262,7 +262,8 @@ void View::insertAt(const std::shared_ptr<View>& view, std::size_t index) {
     if (oldWindow != newWindow) didMoveSubtreeToWindow(*view);
     view->didMoveToSuperview();
     didAddSubview(view);
-    LayoutEngine::noteTreeChange(this);
+    if (oldSuper) LayoutEngine::noteSubtreeLeft(*oldSuper, *view);
+    LayoutEngine::noteSubtreeJoined(*this, *view);
     // Only a subtree whose inherited tint really changed hears of it.
     if (!view->ownTint() && !(view->tintColor() == oldTint)) view->notifyTintChange();
     if (view->needsLayout_ || view->subtreeNeedsLayout_) view->markAncestorsSubtreeDirty();
@@ -294,7 +295,7 @@ void View::removeFromSuperview() {
   superview_.reset();
   if (oldWindow) didMoveSubtreeToWindow(*this);
   didMoveToSuperview();
-  LayoutEngine::noteTreeChange(parent.get());
+  LayoutEngine::noteSubtreeLeft(*parent, *this);
   if (!tint_ && !(tintColor() == oldTint)) notifyTintChange();
 }
 
@@ -352,7 +353,7 @@ void View::markAncestorsSubtreeDirty() {
 }
 
 void View::invalidateIntrinsicContentSize() {
-  LayoutEngine::noteTreeChange(nullptr);  // the engine reads the size again
+  LayoutEngine::noteContentSizeChange(*this);  // the engine reads the size again
   if (auto parent = superview()) parent->setNeedsLayout();
 }
 

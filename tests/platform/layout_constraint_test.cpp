@@ -284,6 +284,115 @@ TEST_F(LayoutConstraintTest, RandomChangesKeepFramesFinite) {
   }
 }
 
+// A list that opted out of its mask but is placed by its frame, beside a bar placed by
+// constraints: the list keeps every frame it is given, until constraints of its own place it.
+TEST_F(LayoutConstraintTest, AViewThatOptedOutWithoutConstraintsKeepsItsFrame) {
+  auto root = View::create(makeRect(0, 0, 320, 480));
+  auto list = constrainedChild(root), bar = constrainedChild(root);
+  list->setFrame(makeRect(0, 64, 320, 416));
+  auto barHeight = make(bar, LayoutAttributeHeight, LayoutRelationEqual, nullptr,
+                        LayoutAttributeNotAnAttribute, 1, 44);
+  C::activateConstraints(
+      {make(bar, LayoutAttributeLeft, LayoutRelationEqual, root, LayoutAttributeLeft),
+       make(bar, LayoutAttributeRight, LayoutRelationEqual, root, LayoutAttributeRight),
+       make(bar, LayoutAttributeBottom, LayoutRelationEqual, root, LayoutAttributeBottom),
+       barHeight});
+  root->layoutIfNeeded();
+  expectFrame(*bar, 0, 436, 320, 44);
+  expectFrame(*list, 0, 64, 320, 416);
+
+  list->setFrame(makeRect(0, 0, 320, 480));  // given another frame, e.g. after Back
+  barHeight->setConstant(49);                // and the tree is solved again
+  root->setNeedsLayout();
+  root->layoutIfNeeded();
+  expectFrame(*list, 0, 0, 320, 480);
+  expectFrame(*bar, 0, 431, 320, 49);
+
+  // Constraints of its own place it; without them again it stays where they left it.
+  auto own = std::vector<std::shared_ptr<C>>{
+      make(list, LayoutAttributeLeft, LayoutRelationEqual, root, LayoutAttributeLeft, 1, 10),
+      make(list, LayoutAttributeTop, LayoutRelationEqual, root, LayoutAttributeTop, 1, 20),
+      make(list, LayoutAttributeRight, LayoutRelationEqual, root, LayoutAttributeRight, 1, -10),
+      make(list, LayoutAttributeBottom, LayoutRelationEqual, bar, LayoutAttributeTop)};
+  C::activateConstraints(own);
+  root->layoutIfNeeded();
+  expectFrame(*list, 10, 20, 300, 411);
+  C::deactivateConstraints(own);
+  root->layoutIfNeeded();
+  expectFrame(*list, 10, 20, 300, 411);
+  list->setFrame(makeRect(5, 5, 50, 50));
+  barHeight->setConstant(44);
+  root->layoutIfNeeded();
+  expectFrame(*list, 5, 5, 50, 50);
+  expectFrame(*bar, 0, 436, 320, 44);
+}
+
+// Each tree reads itself again only for its own changes, yet a subtree that carries constraints
+// into another tree, or leaves one, is followed wherever it goes.
+TEST_F(LayoutConstraintTest, ConstraintsFollowSubtreesBetweenTrees) {
+  auto first = View::create(makeRect(0, 0, 320, 480)),
+       second = View::create(makeRect(0, 0, 200, 100));
+  auto card = View::create(makeRect(0, 0, 200, 100));
+  auto title = constrainedChild(card);
+  auto inset =
+      make(title, LayoutAttributeLeft, LayoutRelationEqual, card, LayoutAttributeLeft, 1, 10);
+  C::activateConstraints(
+      {inset, make(title, LayoutAttributeTop, LayoutRelationEqual, card, LayoutAttributeTop),
+       make(title, LayoutAttributeWidth, LayoutRelationEqual, nullptr,
+            LayoutAttributeNotAnAttribute, 1, 50),
+       make(title, LayoutAttributeHeight, LayoutRelationEqual, nullptr,
+            LayoutAttributeNotAnAttribute, 1, 20)});
+  first->addSubview(card);  // built apart, then shown
+  first->layoutIfNeeded();
+  expectFrame(*title, 10, 0, 50, 20);
+
+  second->addSubview(card);  // straight from one tree into another without constraints
+  inset->setConstant(30);
+  second->layoutIfNeeded();
+  expectFrame(*title, 30, 0, 50, 20);
+  card->removeFromSuperview();  // on its own
+  inset->setConstant(40);
+  card->layoutIfNeeded();
+  expectFrame(*title, 40, 0, 50, 20);
+
+  // A constraint held by the tree, naming a view of a subtree that is away, counts again when
+  // the subtree comes back, with what changed meanwhile.
+  first->addSubview(card);
+  auto below = constrainedChild(first);
+  auto gap =
+      make(below, LayoutAttributeTop, LayoutRelationEqual, title, LayoutAttributeBottom, 1, 5);
+  C::activateConstraints(
+      {gap, make(below, LayoutAttributeLeft, LayoutRelationEqual, first, LayoutAttributeLeft),
+       make(below, LayoutAttributeWidth, LayoutRelationEqual, nullptr,
+            LayoutAttributeNotAnAttribute, 1, 10),
+       make(below, LayoutAttributeHeight, LayoutRelationEqual, nullptr,
+            LayoutAttributeNotAnAttribute, 1, 10)});
+  first->layoutIfNeeded();
+  EXPECT_NEAR(below->frame().origin.y, 25, 1e-6);
+  card->removeFromSuperview();
+  first->layoutIfNeeded();
+  gap->setConstant(8);
+  inset->setConstant(10);
+  card->setFrame(makeRect(0, 100, 200, 100));
+  first->addSubview(card);
+  first->layoutIfNeeded();
+  EXPECT_NEAR(below->frame().origin.y, 128, 1e-6);
+  expectFrame(*title, 10, 0, 50, 20);
+
+  // With its last constraint gone the tree keeps its frames, and a new constraint is obeyed.
+  for (const auto& v : {first, card, title, below}) {
+    const auto installed = constraints(*v);  // a copy: deactivating edits the list
+    C::deactivateConstraints(installed);
+  }
+  first->layoutIfNeeded();
+  EXPECT_NEAR(below->frame().origin.y, 128, 1e-6);
+  make(below, LayoutAttributeWidth, LayoutRelationEqual, nullptr, LayoutAttributeNotAnAttribute, 1,
+       70)
+      ->setActive(true);
+  first->layoutIfNeeded();
+  EXPECT_NEAR(below->frame().size.width, 70, 1e-6);
+}
+
 TEST_F(LayoutConstraintTest, ImpossibleRequiredConstraintsAreBrokenAndLogged) {
   CapturedLog log;
   auto root = View::create(makeRect(0, 0, 320, 480));
