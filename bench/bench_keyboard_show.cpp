@@ -14,7 +14,6 @@
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/KeyboardSimulator.h"
 #include "platform/ui/Screen.h"
-#include "platform/ui/StartupHooks.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/scroll/ScrollView.h"
@@ -33,7 +32,6 @@ struct Form {
   std::vector<std::shared_ptr<platform::TextField>> fields;
 
   Form() {
-    platform::runStartupHooks();
     platform::Screen::main().setBounds(makeRect(0, 0, 320, 568));
     window = platform::Window::create(makeRect(0, 0, 320, 568));
     auto root = platform::ViewController::create();

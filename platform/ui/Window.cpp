@@ -5,7 +5,6 @@
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Screen.h"
-#include "platform/ui/StartupHooks.h"
 #include "platform/ui/ViewController.h"
 
 namespace platform {
@@ -15,8 +14,6 @@ std::shared_ptr<Window> Window::create() { return create(Screen::main().bounds()
 std::shared_ptr<Window> Window::create(const Rect& frame) { return make<Window>(frame); }
 
 void Window::didInit() {
-  // No screen exists before the process's start-up work has run.
-  StartupHooks::run();
   View::didInit();
   ApplicationWindows::shared().add(self<Window>());
 }

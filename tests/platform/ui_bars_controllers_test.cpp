@@ -6,7 +6,6 @@
 
 #include "platform/ui/ClassRegistry.h"
 #include "platform/ui/Label.h"
-#include "platform/ui/StartupHooks.h"
 #include "platform/ui/TouchDriver.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/controllers/AlertController.h"
@@ -275,14 +274,6 @@ TEST_F(BarsTest, RegistryAnswersKindsByNameIncludingPrivateViews) {
   EXPECT_EQ(order, (std::vector<std::string>{"TableView", "CollectionView", "ScrollView"}));
   EXPECT_TRUE(set.matches(*TableView::create()));
   EXPECT_FALSE(set.matches(*View::create()));
-}
-
-TEST_F(BarsTest, StartupHooksHaveRunAndLateOnesRunAtOnce) {
-  EXPECT_TRUE(StartupHooks::haveRun());
-  int runs = 0;
-  StartupHooks::add("late", [&] { ++runs; });
-  StartupHooks::run();
-  EXPECT_EQ(runs, 1);
 }
 
 }  // namespace
