@@ -156,7 +156,7 @@ std::string describe(const Form& form, const sprout::KBKeyboardManager& manager)
   char text[200];
   std::snprintf(text, sizeof text,
                 "\nkeyboard %.0f pt (216 + 44 bar), form scrolled by %.0f, bottom inset %.0f",
-                manager.keyboardSize().height, form.scroll->contentOffset().y,
+                manager.avoidance().keyboardSize().height, form.scroll->contentOffset().y,
                 form.scroll->contentInset().bottom);
   return text;
 }

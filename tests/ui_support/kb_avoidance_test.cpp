@@ -27,14 +27,14 @@ TEST_F(AvoidanceTest, ScrollViewAbsorbsTheMoveAndGrowsItsBottomInset) {
   // move = min(500 - 25, 530 - (568 - 226)) = 188, taken by the scroll view alone.
   EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 188);
   EXPECT_DOUBLE_EQ(root->view()->frame().origin.y, 0);
-  EXPECT_EQ(manager->lastScrollView(), scroll);
+  EXPECT_EQ(manager->avoidance().lastScrollView(), scroll);
   // The inset uses the keyboard without the field distance.
   EXPECT_DOUBLE_EQ(scroll->contentInset().bottom, 216);
   EXPECT_DOUBLE_EQ(scroll->scrollIndicatorInsets().bottom, 216);
 
   field->resignFirstResponder();
   EXPECT_DOUBLE_EQ(scroll->contentInset().bottom, 0);
-  EXPECT_EQ(manager->lastScrollView(), nullptr);
+  EXPECT_EQ(manager->avoidance().lastScrollView(), nullptr);
   // The offset stays (it is inside the content) unless the scroll view asks for it back.
   EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 188);
   settle();
@@ -69,7 +69,7 @@ TEST_F(AvoidanceTest, InnerScrollViewFirstThenTheOuterOneTakesTheRest) {
   // move = min(310 - 25, 490 - 342) = 148; inner: min(148, 10) = 10; outer: 138.
   EXPECT_DOUBLE_EQ(inner->contentOffset().y, 10);
   EXPECT_DOUBLE_EQ(outer->contentOffset().y, 138);
-  EXPECT_EQ(manager->lastScrollView(), inner);
+  EXPECT_EQ(manager->avoidance().lastScrollView(), inner);
   EXPECT_DOUBLE_EQ(outer->contentInset().bottom, 0);  // only the innermost gets the inset
   EXPECT_GT(inner->contentInset().bottom, 0);
 
@@ -156,7 +156,7 @@ TEST_F(AvoidanceTest, NavigationControllerIsCapturedAtTheBottomOfTheWindow) {
   window->setRootViewController(nav);
   auto field = addField(*content->view(), makeRect(20, 400, 280, 30));
   field->becomeFirstResponder();
-  EXPECT_EQ(manager->rootViewController(), nav);
+  EXPECT_EQ(manager->avoidance().rootViewController(), nav);
   EXPECT_DOUBLE_EQ(nav->view()->frame().origin.y, -88);
   field->resignFirstResponder();
   EXPECT_DOUBLE_EQ(nav->view()->frame().origin.y, 0);

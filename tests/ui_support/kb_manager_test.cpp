@@ -27,7 +27,7 @@ TEST_F(KeyboardTest, StartsEnabledWithItsDefaultsAndLogsWhatEnablingDoes) {
   EXPECT_TRUE(manager->shouldPlayInputClicks());
   EXPECT_FALSE(manager->shouldResignOnTouchOutside());
   EXPECT_FALSE(manager->tapGesture()->isEnabled());
-  EXPECT_DOUBLE_EQ(manager->animationDuration(), 0.25);
+  EXPECT_DOUBLE_EQ(manager->avoidance().animationDuration(), 0.25);
   std::vector<std::string> allowed;
   for (const auto* cls : manager->toolbarPreviousNextAllowedClasses()) {
     allowed.push_back(cls->name());
@@ -67,8 +67,8 @@ TEST_F(KeyboardTest, ReadsTheKeyboardFrameDurationAndCurve) {
   auto field = addField(*root->view(), makeRect(20, 400, 280, 30));
   field->becomeFirstResponder();
   EXPECT_TRUE(manager->isKeyboardShowing());
-  EXPECT_DOUBLE_EQ(manager->keyboardSize().height, 216);
-  EXPECT_EQ(manager->animationCurve(), 7u << 16);
+  EXPECT_DOUBLE_EQ(manager->avoidance().keyboardSize().height, 216);
+  EXPECT_EQ(manager->avoidance().animationCurve(), 7u << 16);
 
   // A duration of 0 keeps the last one; a hardware keyboard's frame lies off the screen.
   platform::Dictionary info;
@@ -77,8 +77,8 @@ TEST_F(KeyboardTest, ReadsTheKeyboardFrameDurationAndCurve) {
   info[platform::kKeyboardAnimationCurveUserInfoKey] = 7;
   platform::NotificationCenter::defaultCenter().post(platform::kKeyboardWillShowNotification,
                                                      nullptr, info);
-  EXPECT_DOUBLE_EQ(manager->animationDuration(), 0.25);
-  EXPECT_DOUBLE_EQ(manager->keyboardSize().height, 0);
+  EXPECT_DOUBLE_EQ(manager->avoidance().animationDuration(), 0.25);
+  EXPECT_DOUBLE_EQ(manager->avoidance().keyboardSize().height, 0);
   // With nothing covering the field, the root view is back where it began.
   EXPECT_DOUBLE_EQ(root->view()->frame().origin.y, 0);
 }
@@ -90,7 +90,7 @@ TEST_F(KeyboardTest, MovesTheRootViewByTheOverlapAndPutsItBack) {
   field->becomeFirstResponder();
   EXPECT_DOUBLE_EQ(root->view()->frame().origin.y, -88);
   EXPECT_DOUBLE_EQ(manager->movedDistance(), 88);
-  EXPECT_EQ(manager->topViewBeginRect(), makeRect(0, 0, 320, 568));
+  EXPECT_EQ(manager->avoidance().topViewBeginRect(), makeRect(0, 0, 320, 568));
 
   // A field near the bottom: the view never goes up further than the keyboard.
   auto low = addField(*root->view(), makeRect(20, 530, 280, 30));
@@ -105,7 +105,7 @@ TEST_F(KeyboardTest, MovesTheRootViewByTheOverlapAndPutsItBack) {
   EXPECT_DOUBLE_EQ(manager->movedDistance(), 0);
   EXPECT_FALSE(manager->isKeyboardShowing());
   settle();
-  EXPECT_EQ(manager->topViewBeginRect(), platform::kRectZero);
+  EXPECT_EQ(manager->avoidance().topViewBeginRect(), platform::kRectZero);
 
   // Without the limit the whole overlap is applied.
   manager->setPreventShowingBottomBlankSpace(false);
@@ -144,7 +144,10 @@ TEST_F(KeyboardTest, NeverMovesATableViewControllersField) {
       platform::ClassRegistry::shared().named("TableViewController"));
   field->becomeFirstResponder();
   EXPECT_DOUBLE_EQ(table->view()->frame().origin.y, 0);
-  EXPECT_FALSE(manager->privateIsEnabled());
+  // Not handled at all: no editing cycle is captured and no tap-outside recogniser is attached.
+  EXPECT_EQ(manager->avoidance().topViewBeginRect(), platform::kRectZero);
+  EXPECT_EQ(manager->avoidance().rootViewController(), nullptr);
+  EXPECT_EQ(manager->tapGesture()->view(), nullptr);
   EXPECT_TRUE(manager->isKeyboardShowing());
   // Hidden while this screen is not handled: the manager still knows the keyboard is gone.
   field->resignFirstResponder();
@@ -170,7 +173,7 @@ TEST_F(KeyboardTest, StatusBarChangeWhileMovedKeepsTheUnmovedPlace) {
   field->becomeFirstResponder();
   ASSERT_DOUBLE_EQ(root->view()->frame().origin.y, -88);
   platform::ApplicationWindows::shared().setStatusBarHidden(true);
-  EXPECT_EQ(manager->topViewBeginRect(), makeRect(0, 0, 320, 568));
+  EXPECT_EQ(manager->avoidance().topViewBeginRect(), makeRect(0, 0, 320, 568));
   field->resignFirstResponder();
   EXPECT_DOUBLE_EQ(root->view()->frame().origin.y, 0);
 }

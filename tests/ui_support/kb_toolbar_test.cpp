@@ -44,7 +44,7 @@ TEST_F(KeyboardTest, OneFieldGetsDoneAndSeveralGetPreviousNextDone) {
   EXPECT_EQ(barOf(*a)->items().size(), 3u);
   EXPECT_EQ(barOf(*a)->title(), "Child's name");
   // The keyboard carries the toolbar: 216 + 44.
-  EXPECT_DOUBLE_EQ(manager->keyboardSize().height, 260);
+  EXPECT_DOUBLE_EQ(manager->avoidance().keyboardSize().height, 260);
 
   auto b = addField(*root->view(), makeRect(20, 150, 280, 30), "Class");
   auto c = addField(*root->view(), makeRect(20, 200, 280, 30), "Reason");
@@ -304,10 +304,10 @@ TEST_F(KeyboardTest, TextViewGetsItsBarAfterTheKeyboardAndTheKeyboardTakesItsHei
   root->view()->addSubview(notes);
   notes->becomeFirstResponder();
   // The keyboard came up before the text view said it was editing: bare at first.
-  EXPECT_DOUBLE_EQ(manager->keyboardSize().height, 216);
+  EXPECT_DOUBLE_EQ(manager->avoidance().keyboardSize().height, 216);
   settle();  // the bar goes on, the keyboard is reloaded with it
   ASSERT_TRUE(barOf(*notes));
-  EXPECT_DOUBLE_EQ(manager->keyboardSize().height, 260);
+  EXPECT_DOUBLE_EQ(manager->avoidance().keyboardSize().height, 260);
 }
 
 TEST_F(KeyboardTest, OverriddenAppearanceReachesTheFieldAndItsBar) {

@@ -1,39 +1,25 @@
 #include "ui/support/keyboard/KBKeyboardManager.h"
 
-#include <chrono>
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
 
-#include "platform/foundation/Log.h"
-#include "platform/ui/ApplicationWindows.h"
-#include "platform/ui/Device.h"
 #include "platform/ui/KeyboardSimulator.h"
-#include "platform/ui/Screen.h"
-#include "platform/ui/controllers/NavigationController.h"
-#include "platform/ui/controls/Toolbar.h"
 #include "platform/ui/text/TextField.h"
 #include "platform/ui/text/TextView.h"
 #include "ui/support/keyboard/KBBarButtonItem.h"
-#include "ui/support/keyboard/KBNotificationInfo.h"
+#include "ui/support/keyboard/KBKeyWindow.h"
+#include "ui/support/keyboard/KBLoggedScope.h"
 #include "ui/support/keyboard/KBPreviousNextView.h"
 #include "ui/support/keyboard/KBResources.h"
-#include "ui/support/keyboard/KBTextInput.h"
 #include "ui/support/keyboard/KBTextView.h"
 #include "ui/support/keyboard/KBTitleBarButtonItem.h"
 #include "ui/support/keyboard/KBToolbar.h"
-#include "ui/support/keyboard/KBToolbarAddition.h"
 
 namespace sprout {
 namespace {
 
 using platform::ClassRegistry;
 using platform::Notification;
-
-// Last known key window; held weakly, so a closed window is not kept alive by the cache.
-std::weak_ptr<platform::Window>& keyWindowCache() {
-  static std::weak_ptr<platform::Window> cache;  // main thread only
-  return cache;
-}
 
 void registerKeyboardClasses() {
   auto& registry = ClassRegistry::shared();
@@ -42,11 +28,6 @@ void registerKeyboardClasses() {
   registry.add<KBBarButtonItem>("KBBarButtonItem");
   registry.add<KBTitleBarButtonItem>("KBTitleBarButtonItem");
   registry.add<KBTextView>("KBTextView");
-}
-
-double secondsNow() {
-  using namespace std::chrono;
-  return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
 }  // namespace
@@ -59,12 +40,21 @@ std::shared_ptr<KBKeyboardManager> KBKeyboardManager::sharedManager() {
 
 KBKeyboardManager::~KBKeyboardManager() {
   // Put back what was moved; the notification tokens end the observations.
-  if (enable_) restoreOnHide();
+  if (settings_.enable) avoidance_.restore();
 }
 
 void KBKeyboardManager::didInit() {
   Object::didInit();
   registerKeyboardClasses();
+  std::weak_ptr<KBKeyboardManager> weak = self<KBKeyboardManager>();
+  auto action = [weak](void (KBKeyboardManager::*method)(platform::Object&)) {
+    return [weak, method](platform::BarButtonItem& sender) {
+      if (auto self = weak.lock()) ((*self).*method)(sender);
+    };
+  };
+  toolbar_.setActions({action(&KBKeyboardManager::previousAction),
+                       action(&KBKeyboardManager::nextAction),
+                       action(&KBKeyboardManager::doneAction)});
   static bool wired = false;  // only the first manager ever made listens
   if (!wired) {
     wired = true;
@@ -105,10 +95,11 @@ void KBKeyboardManager::startUp() {
   });
   tapGesture_->setCancelsTouchesInView(false);
   tapGesture_->setDelegate(self<KBKeyboardManager>());
-  tapGesture_->setEnabled(resignOnTouchOutside_);
-  disabledDistance_ = {registry.named("TableViewController")};
-  previousNextAllowed_ = {registry.named("TableView"), registry.named("CollectionView"),
-                          registry.named("KBPreviousNextView")};
+  tapGesture_->setEnabled(settings_.shouldResignOnTouchOutside);
+  settings_.disabledDistanceHandlingClasses = {registry.named("TableViewController")};
+  settings_.toolbarPreviousNextAllowedClasses = {registry.named("TableView"),
+                                                 registry.named("CollectionView"),
+                                                 registry.named("KBPreviousNextView")};
 }
 
 void KBKeyboardManager::registerTextFieldViewClass(const platform::ObjectClass* cls,
@@ -125,47 +116,44 @@ void KBKeyboardManager::registerTextFieldViewClass(const platform::ObjectClass* 
   }));
 }
 
-std::string KBKeyboardManager::localized(const std::string& key) const {
-  return keyboardManagerText(key);
-}
-
 void KBKeyboardManager::setEnable(bool enable) {
-  if (!enable && enable_) {
+  if (!enable && settings_.enable) {
     keyboardWillHide(nullptr);  // puts back what was moved while still counted as enabled
     // The editing cycle ends with it: enabling again captures the screen afresh, so the root
     // view is never restored to a frame taken while it was moved, nor left moved.
-    topViewBeginRect_ = platform::kRectZero;
-    enable_ = false;
-    showLog(localized("disabled"));
+    avoidance_.endCycle();
+    settings_.enable = false;
+    showLog(keyboardManagerText("disabled"));
   } else if (!enable) {
-    showLog(localized("already disabled"));
-  } else if (enable_) {
-    showLog(localized("already enabled"));
+    showLog(keyboardManagerText("already disabled"));
+  } else if (settings_.enable) {
+    showLog(keyboardManagerText("already enabled"));
   } else {
-    enable_ = true;
+    settings_.enable = true;
     if (kbShowNotification_) {
       auto remembered = *kbShowNotification_;
       keyboardWillShow(&remembered);
     }
-    showLog(localized("enabled"));
+    showLog(keyboardManagerText("enabled"));
   }
 }
 
 void KBKeyboardManager::setKeyboardDistanceFromTextField(double distance) {
-  keyboardDistance_ = std::max(distance, 0.0);
+  settings_.keyboardDistanceFromTextField = std::max(distance, 0.0);
   char text[64];
-  std::snprintf(text, sizeof text, "keyboardDistanceFromTextField: %.2f", keyboardDistance_);
+  std::snprintf(text, sizeof text, "keyboardDistanceFromTextField: %.2f",
+                settings_.keyboardDistanceFromTextField);
   showLog(text);
 }
 
 void KBKeyboardManager::setShouldResignOnTouchOutside(bool resign) {
   showLog(std::string("shouldResignOnTouchOutside: ") + (resign ? "Yes" : "No"));
-  resignOnTouchOutside_ = resign;
+  settings_.shouldResignOnTouchOutside = resign;
   if (tapGesture_) tapGesture_->setEnabled(privateShouldResignOnTouchOutside());
 }
 
 void KBKeyboardManager::setEnableAutoToolbar(bool enable) {
-  enableAutoToolbar_ = enable;
+  settings_.enableAutoToolbar = enable;
   showLog(std::string("enableAutoToolbar: ") + (enable ? "Yes" : "No"));
   if (privateIsEnableAutoToolbar()) {
     addToolbarIfRequired();
@@ -186,46 +174,24 @@ bool KBKeyboardManager::resolve(bool flag, const platform::ClassSet& enabled,
 }
 
 bool KBKeyboardManager::privateIsEnabled() {
-  return resolve(enable_, enabledDistance_, disabledDistance_);
+  return resolve(settings_.enable, settings_.enabledDistanceHandlingClasses,
+                 settings_.disabledDistanceHandlingClasses);
 }
 bool KBKeyboardManager::privateIsEnableAutoToolbar() {
-  return resolve(enableAutoToolbar_, enabledToolbar_, disabledToolbar_);
+  return resolve(settings_.enableAutoToolbar, settings_.enabledToolbarClasses,
+                 settings_.disabledToolbarClasses);
 }
 bool KBKeyboardManager::privateShouldResignOnTouchOutside() {
-  return resolve(resignOnTouchOutside_, enabledTouchResign_, disabledTouchResign_);
+  return resolve(settings_.shouldResignOnTouchOutside, settings_.enabledTouchResignedClasses,
+                 settings_.disabledTouchResignedClasses);
 }
 
 std::shared_ptr<platform::Window> KBKeyboardManager::keyWindow() const {
-  if (auto field = textFieldView()) {
-    if (auto window = field->window()) return window;
-  }
-  auto key = platform::ApplicationWindows::shared().keyWindow();
-  if (key && key != keyWindowCache().lock()) keyWindowCache() = key;
-  return keyWindowCache().lock();
+  return keyboardKeyWindow(textFieldView().get());
 }
 
 void KBKeyboardManager::showLog(const std::string& message) const {
-  if (debugging_)
-    platform::log(platform::LogLevel::Info, "KBKeyboardManager", "KBKeyboardManager: " + message);
-}
-
-KBKeyboardManager::LoggedScope::LoggedScope(const KBKeyboardManager& manager, const char* what)
-    : manager_(manager), what_(what), started_(secondsNow()) {
-  manager_.showLog(std::string("****** ") + what_ + " started ******");
-}
-
-KBKeyboardManager::LoggedScope::~LoggedScope() {
-  if (!manager_.enableDebugging()) return;
-  char text[160];
-  std::snprintf(text, sizeof text, "****** %s ended: %g seconds ******", what_,
-                secondsNow() - started_);
-  manager_.showLog(text);
-}
-
-void KBKeyboardManager::animate(const std::function<void()>& changes) const {
-  platform::View::animate(animationDuration_, 0,
-                          animationCurve_ | platform::ViewAnimationOptionBeginFromCurrentState,
-                          changes);
+  keyboardShowLog(settings_, message);
 }
 
 }  // namespace sprout

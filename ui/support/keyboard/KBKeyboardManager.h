@@ -6,18 +6,13 @@
 #include <vector>
 
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/graphics/Color.h"
 #include "platform/graphics/Geometry.h"
-#include "platform/graphics/Image.h"
-#include "platform/layout/LayoutConstraint.h"
-#include "platform/ui/ClassRegistry.h"
-#include "platform/ui/Font.h"
 #include "platform/ui/GestureRecognizerDelegate.h"
 #include "platform/ui/TapGestureRecognizer.h"
-#include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
-#include "platform/ui/scroll/ScrollView.h"
-#include "platform/ui/text/TextInputTypes.h"
+#include "ui/support/keyboard/KBAutoToolbar.h"
+#include "ui/support/keyboard/KBKeyboardAvoidance.h"
+#include "ui/support/keyboard/KBKeyboardSettings.h"
 #include "ui/support/keyboard/KBViewHierarchy.h"
 
 namespace sprout {
@@ -28,8 +23,10 @@ namespace sprout {
 // this library turns nothing on by itself) and from then on it reacts to the keyboard, editing
 // and status-bar notifications. One shared instance wires itself to them. Main thread only.
 //
-// The geometry (adjustFrame, setRootViewFrame, the restoration on hide) is in
-// KBKeyboardManagerAvoidance.cpp, the automatic toolbars in KBKeyboardManagerToolbar.cpp.
+// This class is the front: it reacts to the notifications and decides what happens. The state
+// lives in three parts that share nothing but the settings value: KBKeyboardSettings (what it is
+// told), KBKeyboardAvoidance (moving views out of the keyboard's way and everything saved to put
+// them back) and KBAutoToolbar (the toolbars it puts on fields).
 class KBKeyboardManager : public platform::Object, public platform::GestureRecognizerDelegate {
  public:
   enum ToolbarManageBehaviour : long { BySubviews = 0, ByTag = 1, ByPosition = 2 };
@@ -37,60 +34,82 @@ class KBKeyboardManager : public platform::Object, public platform::GestureRecog
   static std::shared_ptr<KBKeyboardManager> sharedManager();
   ~KBKeyboardManager() override;
 
-  bool isEnabled() const { return enable_; }
+  bool isEnabled() const { return settings_.enable; }
   void setEnable(bool enable);
-  double keyboardDistanceFromTextField() const { return keyboardDistance_; }
+  double keyboardDistanceFromTextField() const { return settings_.keyboardDistanceFromTextField; }
   void setKeyboardDistanceFromTextField(double distance);
-  bool preventShowingBottomBlankSpace() const { return preventBlankSpace_; }
-  void setPreventShowingBottomBlankSpace(bool v) { preventBlankSpace_ = v; }
-  bool overrideKeyboardAppearance() const { return overrideAppearance_; }
-  void setOverrideKeyboardAppearance(bool v) { overrideAppearance_ = v; }
-  platform::KeyboardAppearance keyboardAppearance() const { return appearance_; }
-  void setKeyboardAppearance(platform::KeyboardAppearance v) { appearance_ = v; }
-  bool isEnableAutoToolbar() const { return enableAutoToolbar_; }
+  bool preventShowingBottomBlankSpace() const { return settings_.preventShowingBottomBlankSpace; }
+  void setPreventShowingBottomBlankSpace(bool v) { settings_.preventShowingBottomBlankSpace = v; }
+  bool overrideKeyboardAppearance() const { return settings_.overrideKeyboardAppearance; }
+  void setOverrideKeyboardAppearance(bool v) { settings_.overrideKeyboardAppearance = v; }
+  platform::KeyboardAppearance keyboardAppearance() const { return settings_.keyboardAppearance; }
+  void setKeyboardAppearance(platform::KeyboardAppearance v) { settings_.keyboardAppearance = v; }
+  bool isEnableAutoToolbar() const { return settings_.enableAutoToolbar; }
   void setEnableAutoToolbar(bool enable);
-  long toolbarManageBehaviour() const { return manageBehaviour_; }
-  void setToolbarManageBehaviour(long behaviour) { manageBehaviour_ = behaviour; }
-  bool shouldToolbarUsesTextFieldTintColor() const { return useFieldTint_; }
-  void setShouldToolbarUsesTextFieldTintColor(bool v) { useFieldTint_ = v; }
-  std::optional<platform::Color> toolbarTintColor() const { return toolbarTint_; }
-  void setToolbarTintColor(std::optional<platform::Color> color) { toolbarTint_ = color; }
-  bool shouldHidePreviousNext() const { return hidePreviousNext_; }
-  void setShouldHidePreviousNext(bool v) { hidePreviousNext_ = v; }
-  std::shared_ptr<platform::Image> toolbarDoneBarButtonItemImage() const { return doneImage_; }
-  void setToolbarDoneBarButtonItemImage(std::shared_ptr<platform::Image> image) {
-    doneImage_ = std::move(image);
+  long toolbarManageBehaviour() const { return settings_.toolbarManageBehaviour; }
+  void setToolbarManageBehaviour(long v) { settings_.toolbarManageBehaviour = v; }
+  bool shouldToolbarUsesTextFieldTintColor() const {
+    return settings_.shouldToolbarUsesTextFieldTintColor;
   }
-  std::optional<std::string> toolbarDoneBarButtonItemText() const { return doneText_; }
-  void setToolbarDoneBarButtonItemText(std::optional<std::string> text) {
-    doneText_ = std::move(text);
+  void setShouldToolbarUsesTextFieldTintColor(bool v) {
+    settings_.shouldToolbarUsesTextFieldTintColor = v;
   }
-  bool shouldShowTextFieldPlaceholder() const { return showPlaceholder_; }
-  void setShouldShowTextFieldPlaceholder(bool v) { showPlaceholder_ = v; }
-  std::optional<platform::Font> placeholderFont() const { return placeholderFont_; }
-  void setPlaceholderFont(std::optional<platform::Font> font) { placeholderFont_ = font; }
-  bool shouldResignOnTouchOutside() const { return resignOnTouchOutside_; }
+  std::optional<platform::Color> toolbarTintColor() const { return settings_.toolbarTintColor; }
+  void setToolbarTintColor(std::optional<platform::Color> v) { settings_.toolbarTintColor = v; }
+  bool shouldHidePreviousNext() const { return settings_.shouldHidePreviousNext; }
+  void setShouldHidePreviousNext(bool v) { settings_.shouldHidePreviousNext = v; }
+  std::shared_ptr<platform::Image> toolbarDoneBarButtonItemImage() const {
+    return settings_.toolbarDoneBarButtonItemImage;
+  }
+  void setToolbarDoneBarButtonItemImage(std::shared_ptr<platform::Image> v) {
+    settings_.toolbarDoneBarButtonItemImage = std::move(v);
+  }
+  std::optional<std::string> toolbarDoneBarButtonItemText() const {
+    return settings_.toolbarDoneBarButtonItemText;
+  }
+  void setToolbarDoneBarButtonItemText(std::optional<std::string> v) {
+    settings_.toolbarDoneBarButtonItemText = std::move(v);
+  }
+  bool shouldShowTextFieldPlaceholder() const { return settings_.shouldShowTextFieldPlaceholder; }
+  void setShouldShowTextFieldPlaceholder(bool v) { settings_.shouldShowTextFieldPlaceholder = v; }
+  std::optional<platform::Font> placeholderFont() const { return settings_.placeholderFont; }
+  void setPlaceholderFont(std::optional<platform::Font> v) { settings_.placeholderFont = v; }
+  bool shouldResignOnTouchOutside() const { return settings_.shouldResignOnTouchOutside; }
   void setShouldResignOnTouchOutside(bool resign);
-  bool shouldPlayInputClicks() const { return playInputClicks_; }
-  void setShouldPlayInputClicks(bool v) { playInputClicks_ = v; }
-  bool layoutIfNeededOnUpdate() const { return layoutIfNeededOnUpdate_; }
-  void setLayoutIfNeededOnUpdate(bool v) { layoutIfNeededOnUpdate_ = v; }
-  bool shouldFixInteractivePopGestureRecognizer() const { return fixPopGesture_; }
-  void setShouldFixInteractivePopGestureRecognizer(bool v) { fixPopGesture_ = v; }
-  bool enableDebugging() const { return debugging_; }
-  void setEnableDebugging(bool v) { debugging_ = v; }
+  bool shouldPlayInputClicks() const { return settings_.shouldPlayInputClicks; }
+  void setShouldPlayInputClicks(bool v) { settings_.shouldPlayInputClicks = v; }
+  bool layoutIfNeededOnUpdate() const { return settings_.layoutIfNeededOnUpdate; }
+  void setLayoutIfNeededOnUpdate(bool v) { settings_.layoutIfNeededOnUpdate = v; }
+  bool shouldFixInteractivePopGestureRecognizer() const {
+    return settings_.shouldFixInteractivePopGestureRecognizer;
+  }
+  void setShouldFixInteractivePopGestureRecognizer(bool v) {
+    settings_.shouldFixInteractivePopGestureRecognizer = v;
+  }
+  bool enableDebugging() const { return settings_.enableDebugging; }
+  void setEnableDebugging(bool v) { settings_.enableDebugging = v; }
 
   // Per-controller refinements of the switches (sets enumerate in insertion order).
-  platform::ClassSet& disabledDistanceHandlingClasses() { return disabledDistance_; }
-  platform::ClassSet& enabledDistanceHandlingClasses() { return enabledDistance_; }
-  platform::ClassSet& disabledToolbarClasses() { return disabledToolbar_; }
-  platform::ClassSet& enabledToolbarClasses() { return enabledToolbar_; }
-  platform::ClassSet& toolbarPreviousNextAllowedClasses() { return previousNextAllowed_; }
-  platform::ClassSet& disabledTouchResignedClasses() { return disabledTouchResign_; }
-  platform::ClassSet& enabledTouchResignedClasses() { return enabledTouchResign_; }
+  platform::ClassSet& disabledDistanceHandlingClasses() {
+    return settings_.disabledDistanceHandlingClasses;
+  }
+  platform::ClassSet& enabledDistanceHandlingClasses() {
+    return settings_.enabledDistanceHandlingClasses;
+  }
+  platform::ClassSet& disabledToolbarClasses() { return settings_.disabledToolbarClasses; }
+  platform::ClassSet& enabledToolbarClasses() { return settings_.enabledToolbarClasses; }
+  platform::ClassSet& toolbarPreviousNextAllowedClasses() {
+    return settings_.toolbarPreviousNextAllowedClasses;
+  }
+  platform::ClassSet& disabledTouchResignedClasses() {
+    return settings_.disabledTouchResignedClasses;
+  }
+  platform::ClassSet& enabledTouchResignedClasses() {
+    return settings_.enabledTouchResignedClasses;
+  }
 
   bool isKeyboardShowing() const { return keyboardShowing_; }
-  double movedDistance() const { return movedDistance_; }
+  double movedDistance() const { return avoidance_.movedDistance(); }
 
   void registerTextFieldViewClass(const platform::ObjectClass* cls,
                                   const std::string& didBeginEditingNotificationName,
@@ -127,30 +146,15 @@ class KBKeyboardManager : public platform::Object, public platform::GestureRecog
   bool gestureRecognizerShouldReceiveTouch(platform::GestureRecognizer& recognizer,
                                            const platform::Touch& touch) override;
 
-  bool privateIsEnabled();
-  bool privateIsEnableAutoToolbar();
-  bool privateShouldResignOnTouchOutside();
-
-  // Geometry (KBKeyboardManagerAvoidance.cpp).
+  // Moving out of the keyboard's way, and the automatic toolbars: each for the current field.
   void adjustFrame();
   void setRootViewFrame(platform::Rect frame);
-  // Automatic toolbars (KBKeyboardManagerToolbar.cpp).
   void addToolbarIfRequired();
   void removeToolbarIfRequired();
   void reloadInputViews();
 
-  void showLog(const std::string& message) const;
-
-  // The editing cycle, for tests and the catalog.
-  std::shared_ptr<platform::View> textFieldView() const { return textFieldView_.lock(); }
-  std::shared_ptr<platform::ViewController> rootViewController() const {
-    return rootViewController_.lock();
-  }
-  platform::Rect topViewBeginRect() const { return topViewBeginRect_; }
-  platform::Size keyboardSize() const { return kbSize_; }
-  double animationDuration() const { return animationDuration_; }
-  unsigned animationCurve() const { return animationCurve_; }
-  std::shared_ptr<platform::ScrollView> lastScrollView() const { return lastScrollView_.lock(); }
+  // What the editing cycle saved and the keyboard's size and motion, for tests and the catalog.
+  const KBKeyboardAvoidance& avoidance() const { return avoidance_; }
   const std::shared_ptr<platform::TapGestureRecognizer>& tapGesture() const { return tapGesture_; }
 
  protected:
@@ -160,79 +164,24 @@ class KBKeyboardManager : public platform::Object, public platform::GestureRecog
 
  private:
   void startUp();
-  void captureRootView();
-  void applyPopGestureRule();
+  std::shared_ptr<platform::View> textFieldView() const { return textFieldView_.lock(); }
+  // The switches as they hold for the current field's controller.
+  bool privateIsEnabled();
+  bool privateIsEnableAutoToolbar();
+  bool privateShouldResignOnTouchOutside();
   bool resolve(bool flag, const platform::ClassSet& enabled, const platform::ClassSet& disabled);
-  void readDuration(const platform::Notification* n);
-  void animate(const std::function<void()>& changes) const;
-  void restoreTextViewInsets();
-  void restoreOnHide();
-  void restoreLastScrollView(const std::shared_ptr<platform::ScrollView>& scroll);
-  void scrollToShow(double& move, const platform::Window& window);
-  void moveRootView(double move, platform::ViewController* root, const platform::Window& w,
-                    double keyboardHeight, double statusBarHeight);
-  void adjustTextView(platform::View& field, const platform::Window& window, double keyboardHeight,
-                      double statusBarHeight);
-  int guidePosition();
-  void addPreviousNextToolbars(const ViewList& list);
-  void addDoneToolbar(platform::View& field);
-  void styleToolbar(platform::View& field);
-  std::string localized(const std::string& key) const;
-  // Brackets one handler's work with its "started" and "ended" lines, however it returns.
-  class LoggedScope {
-   public:
-    LoggedScope(const KBKeyboardManager& manager, const char* what);
-    ~LoggedScope();
-    LoggedScope(const LoggedScope&) = delete;
-    LoggedScope& operator=(const LoggedScope&) = delete;
+  void addToolbarForBeginEditing(const std::shared_ptr<platform::View>& field);
+  void showLog(const std::string& message) const;
 
-   private:
-    const KBKeyboardManager& manager_;
-    const char* what_;
-    double started_;
-  };
-
-  bool enable_ = false;
-  double keyboardDistance_ = 10.0;
-  bool preventBlankSpace_ = true;
-  bool overrideAppearance_ = false;
-  platform::KeyboardAppearance appearance_ = platform::KeyboardAppearanceDefault;
-  bool enableAutoToolbar_ = true;
-  long manageBehaviour_ = BySubviews;
-  bool useFieldTint_ = false;
-  std::optional<platform::Color> toolbarTint_;
-  bool hidePreviousNext_ = false;
-  std::shared_ptr<platform::Image> doneImage_;
-  std::optional<std::string> doneText_;
-  bool showPlaceholder_ = true;
-  std::optional<platform::Font> placeholderFont_;
-  bool resignOnTouchOutside_ = false;
-  bool playInputClicks_ = true;
-  bool layoutIfNeededOnUpdate_ = false;
-  bool fixPopGesture_ = true;
-  bool debugging_ = false;
-  platform::ClassSet disabledDistance_, enabledDistance_, disabledToolbar_, enabledToolbar_;
-  platform::ClassSet previousNextAllowed_, disabledTouchResign_, enabledTouchResign_;
-  platform::ClassSet registeredClasses_;
+  KBKeyboardSettings settings_;
+  KBKeyboardAvoidance avoidance_{settings_};
+  KBAutoToolbar toolbar_{settings_};
   bool keyboardShowing_ = false;
-  double movedDistance_ = 0;
-
   std::optional<platform::Notification> kbShowNotification_;
-  platform::Size kbSize_;
   platform::Rect statusBarFrame_;
   std::weak_ptr<platform::View> textFieldView_;
-  std::weak_ptr<platform::ViewController> rootViewController_;
-  platform::Rect topViewBeginRect_;
-  std::weak_ptr<platform::LayoutConstraint> layoutGuideConstraint_;
-  double layoutGuideConstraintInitialConstant_ = 0;
   std::shared_ptr<platform::TapGestureRecognizer> tapGesture_;
-  std::weak_ptr<platform::ScrollView> lastScrollView_;
-  platform::EdgeInsets startingContentInsets_, startingScrollIndicatorInsets_;
-  platform::Point startingContentOffset_;
-  platform::EdgeInsets startingTextViewContentInsets_, startingTextViewScrollIndicatorInsets_;
-  bool isTextViewContentInsetChanged_ = false;
-  double animationDuration_ = 0.25;
-  unsigned animationCurve_ = 0;
+  platform::ClassSet registeredClasses_;
   std::vector<platform::ObserverToken> observers_;
 };
 

@@ -5,12 +5,11 @@
 #include "platform/ui/Control.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/KeyboardSimulator.h"
-#include "platform/ui/Screen.h"
 #include "platform/ui/controllers/NavigationBar.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/text/TextView.h"
 #include "ui/support/keyboard/KBKeyboardManager.h"
-#include "ui/support/keyboard/KBLogText.h"
+#include "ui/support/keyboard/KBLoggedScope.h"
 #include "ui/support/keyboard/KBNotificationInfo.h"
 #include "ui/support/keyboard/KBTextInput.h"
 #include "ui/support/keyboard/KBToolbarAddition.h"
@@ -32,56 +31,30 @@ bool sameSize(const platform::Size& a, const platform::Size& b) {
   return a.width == b.width && a.height == b.height;
 }
 
-bool isZero(const Rect& r) { return r == platform::kRectZero; }
-
 }  // namespace
 
-void KBKeyboardManager::applyPopGestureRule() {
-  auto root = rootViewController();
-  if (!fixPopGesture_ || !root) return;
-  if (!std::dynamic_pointer_cast<platform::NavigationController>(root) || isSheet(*root)) return;
-  auto window = keyWindow();
-  if (!window) return;
-  topViewBeginRect_.origin = {0, height(window->frame()) - height(root->view()->frame())};
-}
-
-void KBKeyboardManager::captureRootView() {
-  auto field = textFieldView();
-  if (!field) return;
-  auto controller = viewController(*field);
-  auto guide = controller ? KBLayoutGuideConstraint(*controller) : nullptr;
-  layoutGuideConstraint_ = guide;
-  layoutGuideConstraintInitialConstant_ = guide ? guide->constant() : 0;
-  auto root = topMostController(*field);
-  if (!root) {
-    if (auto window = keyWindow()) root = topMostController(*window);
-  }
-  rootViewController_ = root;
-  if (!root) return;
-  topViewBeginRect_ = root->view()->frame();
-  applyPopGestureRule();
-  showLog("Saving " + KBDescription(*root) + " beginning Frame: " + describe(topViewBeginRect_));
-}
-
-void KBKeyboardManager::readDuration(const Notification* n) {
-  if (!n) return;
-  const double d = numberValue(*n, platform::kKeyboardAnimationDurationUserInfoKey).value_or(0);
-  if (d != 0) animationDuration_ = d;
-}
-
 void KBKeyboardManager::textFieldViewDidBeginEditing(const Notification& n) {
-  const LoggedScope logged(*this, "textFieldViewDidBeginEditing:");
+  const KBLoggedScope logged(settings_, "textFieldViewDidBeginEditing:");
   auto field = std::dynamic_pointer_cast<platform::View>(
       std::static_pointer_cast<platform::Object>(n.object));
   textFieldView_ = field;
   if (!field) return;
-  if (overrideAppearance_) {
+  if (settings_.overrideKeyboardAppearance) {
     auto appearance = keyboardAppearanceOf(*field);
-    if (appearance && *appearance != appearance_) {
-      setKeyboardAppearanceOf(*field, appearance_);
+    if (appearance && *appearance != settings_.keyboardAppearance) {
+      setKeyboardAppearanceOf(*field, settings_.keyboardAppearance);
       field->reloadInputViews();
     }
   }
+  addToolbarForBeginEditing(field);
+  if (privateIsEnabled()) {
+    if (auto window = field->window()) window->addGestureRecognizer(tapGesture_);
+    if (!avoidance_.inCycle()) avoidance_.capture(field);
+    if (keyboardShowing_ && !isAlertViewTextField(*field)) adjustFrame();
+  }
+}
+
+void KBKeyboardManager::addToolbarForBeginEditing(const std::shared_ptr<platform::View>& field) {
   if (!privateIsEnableAutoToolbar()) {
     removeToolbarIfRequired();
   } else if (isTextView(*field) && !field->inputAccessoryView()) {
@@ -90,7 +63,8 @@ void KBKeyboardManager::textFieldViewDidBeginEditing(const Notification& n) {
     std::weak_ptr<platform::View> weakField = field;
     std::weak_ptr<KBKeyboardManager> weak = self<KBKeyboardManager>();
     platform::View::animate(
-        0.00001, 0, animationCurve_ | platform::ViewAnimationOptionBeginFromCurrentState,
+        0.00001, 0,
+        avoidance_.animationCurve() | platform::ViewAnimationOptionBeginFromCurrentState,
         [weak] {
           if (auto self = weak.lock()) self->addToolbarIfRequired();
         },
@@ -100,58 +74,28 @@ void KBKeyboardManager::textFieldViewDidBeginEditing(const Notification& n) {
   } else {
     addToolbarIfRequired();
   }
-  if (privateIsEnabled()) {
-    if (auto window = field->window()) window->addGestureRecognizer(tapGesture_);
-    if (isZero(topViewBeginRect_)) captureRootView();
-    if (keyboardShowing_ && !isAlertViewTextField(*field)) adjustFrame();
-  }
-}
-
-void KBKeyboardManager::restoreTextViewInsets() {
-  auto text = std::dynamic_pointer_cast<platform::TextView>(textFieldView());
-  if (!isTextViewContentInsetChanged_ || !text) return;
-  isTextViewContentInsetChanged_ = false;
-  showLog("Restoring " + KBDescription(*text) +
-          " textView.contentInset to : " + describe(startingTextViewContentInsets_));
-  const auto insets = startingTextViewContentInsets_;
-  const auto indicators = startingTextViewScrollIndicatorInsets_;
-  animate([text, insets, indicators] {
-    text->setContentInset(insets);
-    text->setScrollIndicatorInsets(indicators);
-  });
 }
 
 void KBKeyboardManager::textFieldViewDidEndEditing(const Notification& /*n*/) {
-  const LoggedScope logged(*this, "textFieldViewDidEndEditing:");
+  const KBLoggedScope logged(settings_, "textFieldViewDidEndEditing:");
   if (auto window = tapGesture_->view()) window->removeGestureRecognizer(tapGesture_.get());
-  restoreTextViewInsets();
+  avoidance_.restoreTextView(textFieldView());
   textFieldView_.reset();
 }
 
 void KBKeyboardManager::keyboardWillShow(const Notification* n) {
-  const LoggedScope logged(*this, "keyboardWillShow:");
+  const KBLoggedScope logged(settings_, "keyboardWillShow:");
   if (n) kbShowNotification_ = *n;
   keyboardShowing_ = true;
   if (!privateIsEnabled()) return;
-  if (textFieldView() && isZero(topViewBeginRect_)) captureRootView();
-  if (n) {
-    const auto curve = numberValue(*n, platform::kKeyboardAnimationCurveUserInfoKey).value_or(0);
-    animationCurve_ = static_cast<unsigned>(curve) << 16;
-  }
-  readDuration(n);
-  const platform::Size old = kbSize_;
-  const Rect screen = platform::Screen::main().bounds();
-  const Rect end =
-      n ? rectValue(*n, platform::kKeyboardFrameEndUserInfoKey).value_or(platform::kRectNull)
-        : platform::kRectNull;
-  const Rect visible = platform::intersection(end, screen);
-  kbSize_ = isNull(visible) ? platform::Size{width(screen), 0} : visible.size;
   auto field = textFieldView();
-  if (!sameSize(kbSize_, old) && field && !isAlertViewTextField(*field)) adjustFrame();
+  if (field && !avoidance_.inCycle()) avoidance_.capture(field);
+  const bool resized = avoidance_.readKeyboardWillShow(n);
+  if (resized && field && !isAlertViewTextField(*field)) adjustFrame();
 }
 
 void KBKeyboardManager::keyboardDidShow(const Notification* /*n*/) {
-  const LoggedScope logged(*this, "keyboardDidShow:");
+  const KBLoggedScope logged(settings_, "keyboardDidShow:");
   if (!privateIsEnabled()) return;
   auto field = textFieldView();
   if (!field) return;
@@ -166,42 +110,31 @@ void KBKeyboardManager::keyboardDidShow(const Notification* /*n*/) {
 }
 
 void KBKeyboardManager::keyboardWillHide(const Notification* n) {
-  const LoggedScope logged(*this, "keyboardWillHide:");
+  const KBLoggedScope logged(settings_, "keyboardWillHide:");
   if (n) kbShowNotification_.reset();
   // The keyboard is going whether or not this screen is handled.
   keyboardShowing_ = false;
   if (!privateIsEnabled()) return;
-  readDuration(n);
-  restoreOnHide();
+  avoidance_.readDuration(n);
+  avoidance_.restore();
 }
 
 void KBKeyboardManager::keyboardDidHide(const Notification* /*n*/) {
-  const LoggedScope logged(*this, "keyboardDidHide:");
-  topViewBeginRect_ = platform::kRectZero;
+  const KBLoggedScope logged(settings_, "keyboardDidHide:");
+  avoidance_.endCycle();
 }
 
 void KBKeyboardManager::willChangeStatusBarOrientation(const Notification& /*n*/) {
-  const LoggedScope logged(*this, "willChangeStatusBarOrientation:");
-  restoreTextViewInsets();
+  const KBLoggedScope logged(settings_, "willChangeStatusBarOrientation:");
+  avoidance_.restoreTextView(textFieldView());
 }
 
 void KBKeyboardManager::didChangeStatusBarFrame(const Notification& n) {
-  const LoggedScope logged(*this, "didChangeStatusBarFrame:");
+  const KBLoggedScope logged(settings_, "didChangeStatusBarFrame:");
   const platform::Size old = statusBarFrame_.size;
   statusBarFrame_ =
       rectValue(n, platform::kApplicationStatusBarFrameUserInfoKey).value_or(platform::kRectZero);
-  if (privateIsEnabled()) {
-    auto root = rootViewController();
-    if (root && !(root->view()->frame() == topViewBeginRect_)) {
-      // The place to restore to is where the view would be unmoved, not where it is now.
-      Rect begin = root->view()->frame();
-      begin.origin.y += movedDistance_;
-      topViewBeginRect_ = begin;
-      applyPopGestureRule();
-      showLog("Saving " + KBDescription(*root) +
-              " beginning Frame: " + describe(topViewBeginRect_));
-    }
-  }
+  if (privateIsEnabled()) avoidance_.recaptureRootFrame(textFieldView());
   auto field = textFieldView();
   if (keyboardShowing_ && field && !sameSize(old, statusBarFrame_.size) &&
       !isAlertViewTextField(*field)) {
@@ -211,7 +144,7 @@ void KBKeyboardManager::didChangeStatusBarFrame(const Notification& n) {
 
 void KBKeyboardManager::reloadLayoutIfNeeded() {
   auto field = textFieldView();
-  if (privateIsEnabled() && field && keyboardShowing_ && !isZero(topViewBeginRect_) &&
+  if (privateIsEnabled() && field && keyboardShowing_ && avoidance_.inCycle() &&
       !isAlertViewTextField(*field)) {
     adjustFrame();
   }

@@ -1,8 +1,11 @@
-// Moving between fields and ending editing.
+// Moving between fields, ending editing, and the operations handed to the parts for the current
+// field.
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/ui/Device.h"
 #include "ui/support/keyboard/KBKeyboardManager.h"
+#include "ui/support/keyboard/KBLoggedScope.h"
 #include "ui/support/keyboard/KBToolbarAddition.h"
 
 namespace sprout {
@@ -12,6 +15,12 @@ std::optional<std::size_t> indexOf(const ViewList& list, const platform::View* v
   auto it = std::find_if(list.begin(), list.end(), [&](const auto& v) { return v.get() == view; });
   if (it == list.end()) return std::nullopt;
   return static_cast<std::size_t>(it - list.begin());
+}
+
+std::string countLine(std::size_t n) {
+  char text[64];
+  std::snprintf(text, sizeof text, "Found %zu responder sibling(s)", n);
+  return text;
 }
 
 }  // namespace
@@ -30,11 +39,11 @@ bool KBKeyboardManager::resignFirstResponder() {
 ViewList KBKeyboardManager::responderViews() {
   auto field = textFieldView();
   if (!field) return {};
-  for (const auto* cls : previousNextAllowed_) {
+  for (const auto* cls : settings_.toolbarPreviousNextAllowedClasses) {
     if (auto container = superviewOfClassType(*field, cls)) return deepResponderViews(*container);
   }
   auto siblings = responderSiblings(*field);
-  switch (manageBehaviour_) {
+  switch (settings_.toolbarManageBehaviour) {
     case BySubviews:
       return siblings;
     case ByTag:
@@ -60,7 +69,7 @@ bool KBKeyboardManager::canGoNext() {
 namespace {
 
 // Moves the focus to the neighbour `step` away; the focus stays put when it refuses.
-bool goBy(KBKeyboardManager& manager, const std::shared_ptr<platform::View>& field,
+bool goBy(const KBKeyboardSettings& settings, const std::shared_ptr<platform::View>& field,
           const ViewList& list, long step) {
   auto index = indexOf(list, field.get());
   if (!index) return false;
@@ -70,7 +79,7 @@ bool goBy(KBKeyboardManager& manager, const std::shared_ptr<platform::View>& fie
   const bool moved = neighbour->becomeFirstResponder();
   if (!moved) {
     field->becomeFirstResponder();
-    manager.showLog("Refuses to become first responder: " + KBDescription(*neighbour));
+    keyboardShowLog(settings, "Refuses to become first responder: " + KBDescription(*neighbour));
   }
   return moved;
 }
@@ -79,16 +88,16 @@ bool goBy(KBKeyboardManager& manager, const std::shared_ptr<platform::View>& fie
 
 bool KBKeyboardManager::goPrevious() {
   auto field = textFieldView();
-  return field && goBy(*this, field, responderViews(), -1);
+  return field && goBy(settings_, field, responderViews(), -1);
 }
 
 bool KBKeyboardManager::goNext() {
   auto field = textFieldView();
-  return field && goBy(*this, field, responderViews(), +1);
+  return field && goBy(settings_, field, responderViews(), +1);
 }
 
 void KBKeyboardManager::previousAction(platform::Object& /*sender*/) {
-  if (playInputClicks_) platform::Device::current().playInputClick();
+  if (settings_.shouldPlayInputClicks) platform::Device::current().playInputClick();
   if (!canGoPrevious()) return;
   auto field = textFieldView();
   if (goPrevious() && field) {
@@ -97,7 +106,7 @@ void KBKeyboardManager::previousAction(platform::Object& /*sender*/) {
 }
 
 void KBKeyboardManager::nextAction(platform::Object& /*sender*/) {
-  if (playInputClicks_) platform::Device::current().playInputClick();
+  if (settings_.shouldPlayInputClicks) platform::Device::current().playInputClick();
   if (!canGoNext()) return;
   auto field = textFieldView();
   if (goNext() && field) {
@@ -106,11 +115,36 @@ void KBKeyboardManager::nextAction(platform::Object& /*sender*/) {
 }
 
 void KBKeyboardManager::doneAction(platform::Object& /*sender*/) {
-  if (playInputClicks_) platform::Device::current().playInputClick();
+  if (settings_.shouldPlayInputClicks) platform::Device::current().playInputClick();
   auto field = textFieldView();
   if (resignFirstResponder() && field) {
     if (auto after = doneInvocation(*field)) after(*field);
   }
+}
+
+void KBKeyboardManager::adjustFrame() { avoidance_.adjust(textFieldView()); }
+
+void KBKeyboardManager::setRootViewFrame(platform::Rect frame) {
+  avoidance_.setRootViewFrame(textFieldView(), frame);
+}
+
+void KBKeyboardManager::addToolbarIfRequired() {
+  const KBLoggedScope logged(settings_, "addToolbarIfRequired");
+  const auto list = responderViews();
+  showLog(countLine(list.size()));
+  toolbar_.add(list, textFieldView().get());
+}
+
+void KBKeyboardManager::removeToolbarIfRequired() {
+  const KBLoggedScope logged(settings_, "removeToolbarIfRequired");
+  const auto list = responderViews();
+  showLog(countLine(list.size()));
+  toolbar_.remove(list);
+}
+
+void KBKeyboardManager::reloadInputViews() {
+  const KBLoggedScope logged(settings_, "reloadInputViews");
+  toolbar_.reload(responderViews());
 }
 
 }  // namespace sprout
