@@ -121,6 +121,8 @@ int main(int argc, char** argv) {
   if (port <= 0) return 1;
   // Bound and listening already: connections wait in the backlog until the thread accepts.
   std::thread listener([&server] { server.listen_after_bind(); });
+  // A stop() before the loop runs would be missed, and the join below would never return.
+  while (!server.is_running()) std::this_thread::yield();
   std::printf("port %d\n", port);
   std::fflush(stdout);
   // The benchmark holds our stdin open for as long as it needs us.
