@@ -14,6 +14,7 @@
 #include <stdlib.h>  // mkdtemp
 
 #include <malloc.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -164,12 +165,13 @@ void releaseFreeMemory() {
 }
 
 // Loads every URL through `manager` and runs the main loop until all have finished.
-double loadAll(sprout::WIImageManager& manager, const std::vector<std::string>& urls) {
+double loadAll(sprout::WIImageManager& manager, const std::vector<std::string>& urls,
+               sprout::WIImageOptions options = {}) {
   int finished = 0, failed = 0;
   const auto start = Clock::now();
   for (const auto& url : urls) {
     manager.downloadImageWithURL(
-        url, sprout::WIImageOptions{}, nullptr,
+        url, options, nullptr,
         [&](const ImagePtr& image, const sprout::OptionalError&, sprout::WIImageCacheType,
             bool done, const sprout::OptionalURL&) {
           if (!done) return;
@@ -215,11 +217,18 @@ long newConnections(const Fixture& f) {
 
 struct Pass {
   double seconds = 0, cpu = 0;
-  long connections = 0;
+  long connections = 0, faults = 0;
 };
 
+long minorFaults() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_minflt;
+}
+
 // One cold pass of the pipeline; `cache` is left holding what it kept.
-Pass pipelinePass(Fixture& f, const std::shared_ptr<sprout::WIImageCache>& cache) {
+Pass pipelinePass(Fixture& f, const std::shared_ptr<sprout::WIImageCache>& cache,
+                  sprout::WIImageOptions options = {}) {
   auto downloader = sprout::WIImageDownloader::create();
   Pass pass;
   {
@@ -227,8 +236,10 @@ Pass pipelinePass(Fixture& f, const std::shared_ptr<sprout::WIImageCache>& cache
     releaseFreeMemory();
     f.server->control("/reset");
     const double cpuBefore = processCPUSeconds();
-    pass.seconds = loadAll(*manager, f.urls);
+    const long faultsBefore = minorFaults();
+    pass.seconds = loadAll(*manager, f.urls, options);
     pass.cpu = processCPUSeconds() - cpuBefore;
+    pass.faults = minorFaults() - faultsBefore;
   }
   closeDownloader(downloader);
   pass.connections = newConnections(f);
@@ -240,8 +251,10 @@ Pass barePass(Fixture& f, bare::DecodePool& pool, bare::PixelBudget& budget, int
   releaseFreeMemory();
   f.server->control("/reset");
   const double cpuBefore = processCPUSeconds();
+  const long faultsBefore = minorFaults();
   pass.seconds = bare::loadAll(f.urls, concurrency, pool, budget);
   pass.cpu = processCPUSeconds() - cpuBefore;
+  pass.faults = minorFaults() - faultsBefore;
   pass.connections = newConnections(f);
   return pass;
 }
@@ -280,7 +293,7 @@ void BM_ColdLoad_200(benchmark::State& state) {
     state.counters["bare_kept"] = static_cast<double>(kept.count());
     dropCache(cache);
   }
-  Pass subject, baseline;
+  Pass subject, baseline, memoryOnly;
   for (auto _ : state) {
     {
       auto cache = freshCache(f);
@@ -289,6 +302,7 @@ void BM_ColdLoad_200(benchmark::State& state) {
       subject.seconds += pass.seconds;
       subject.cpu += pass.cpu;
       subject.connections += pass.connections;
+      subject.faults += pass.faults;
       dropCache(cache);
     }
     bare::PixelBudget kept(budgetPixels);
@@ -296,6 +310,13 @@ void BM_ColdLoad_200(benchmark::State& state) {
     baseline.seconds += pass.seconds;
     baseline.cpu += pass.cpu;
     baseline.connections += pass.connections;
+    baseline.faults += pass.faults;
+    // The pipeline without its disk writes, to tell their share of the cost.
+    auto cache = freshCache(f);
+    const Pass unstored = pipelinePass(f, cache, sprout::WIImageCacheMemoryOnly);
+    memoryOnly.seconds += unstored.seconds;
+    memoryOnly.cpu += unstored.cpu;
+    dropCache(cache);
   }
   const auto passes = static_cast<double>(state.iterations());
   report(state, subject.seconds, baseline.seconds);
@@ -306,6 +327,10 @@ void BM_ColdLoad_200(benchmark::State& state) {
   state.counters["bare_cpu_ms"] = baseline.cpu / passes * 1e3;
   state.counters["connections"] = static_cast<double>(subject.connections) / passes;
   state.counters["bare_connections"] = static_cast<double>(baseline.connections) / passes;
+  state.counters["page_faults"] = static_cast<double>(subject.faults) / passes;
+  state.counters["bare_page_faults"] = static_cast<double>(baseline.faults) / passes;
+  state.counters["memory_only_throughput_ratio"] = baseline.seconds / memoryOnly.seconds;
+  state.counters["memory_only_cpu_ms"] = memoryOnly.cpu / passes * 1e3;
   state.counters["cores"] = bare::coreCount();
 }
 
