@@ -1,55 +1,55 @@
-// The web image pipeline (WIImageManager over the image cache and the downloader) against what it
-// stands on, over a loopback HTTP server serving 200 distinct photo-like JPEGs of 800 x 600 (about
-// 120 KB each). Every figure has its baselines measured in the same run:
-// - the parallel bare pipeline: libcurl's multi interface at the downloader's concurrency, each
-//   complete body decoded on a pool of one thread per core (disk: file read + decode on that pool);
-// - the serial bare pipeline: the same with every decode on the transfer thread (disk: one thread).
-// The pipeline keeps what it decodes (its memory cache holds every picture of a pass), and fresh
-// memory for 200 bitmaps costs page faults that a loop reusing one freed buffer never pays; so the
-// parallel bare pipeline keeps its bitmaps for the pass too. "throughput_ratio" is the share of
-// that throughput the pipeline reaches (bare time over subject time), "discarding_throughput_ratio"
-// the same against the parallel bare pipeline that drops each bitmap at once, and
-// "serial_throughput_ratio" against the serial bare pipeline.
+// The web image pipeline (WIImageManager over the image cache and the downloader) against the
+// bare pipeline of bench/BarePipeline.h (libcurl's multi interface at the downloader's
+// concurrency, libjpeg-turbo on one thread per core, holding the pixels the memory cache holds),
+// over 200 distinct photo-like JPEGs of 800 x 600 (about 120 KB each) served by a loopback HTTP
+// server in a process of its own (bench/image_server.cpp).
+//
+// Cold passes are cold on both sides: each starts from memory given back to the system, on new
+// connections (the pipeline gets a new downloader, the bare side a new multi handle; the server
+// counts the connections to prove it) and a new cache. Each pipeline pass is followed at once by
+// its bare pass, so a change in the machine's load weighs on both alike. "throughput_ratio" is
+// the share of the bare throughput the pipeline reaches (bare time over pipeline time, summed
+// over the passes; "median_pair_throughput_ratio" the median of the pass-by-pass ratios).
+// "cpu_ratio" compares the CPU time of this process during the passes, and a third pass of the
+// pipeline that keeps nothing on disk ("memory_only_...") tells the disk cache's share.
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
-#include <httplib.h>
 #include <stdlib.h>  // mkdtemp
 
 #include <malloc.h>
+#include <sys/resource.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <deque>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
+#include <unordered_map>
 #include <vector>
 
+#include "BarePipeline.h"
 #include "images/WIImageCache.h"
 #include "images/WIImageDownloader.h"
 #include "images/WIImageManager.h"
+#include "platform/dispatch/OperationQueue.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageEncoder.h"
-#include "platform/graphics/ImageSource.h"
 #include "platform/graphics/PixelBuffer.h"
 
 namespace {
 
+using bare::Clock;
+using bare::secondsSince;
 using platform::Data;
 using sprout::ImagePtr;
-using Clock = std::chrono::steady_clock;
 
 constexpr int kImageCount = 200;
 constexpr int kWidth = 800;
@@ -57,15 +57,11 @@ constexpr int kHeight = 600;
 constexpr std::size_t kTargetBytes = std::size_t{120} * 1024;
 constexpr int kConcurrentLoads = 1000;
 
-// CPU time of every thread of the process (the loopback server's included, the same for all).
+// CPU time of every thread of this process (the server's are in its own).
 double processCPUSeconds() {
   timespec now{};
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
-double secondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 std::uint32_t nextRandom(std::uint32_t& state) {
@@ -136,67 +132,11 @@ double qualityForTarget() {
   return best;
 }
 
-// One thread per core, taking jobs in order: what an application decoding on all cores has.
-class DecodePool {
- public:
-  explicit DecodePool(unsigned threads) {
-    for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this] { work(); });
-  }
-  ~DecodePool() {
-    {
-      std::lock_guard lock(mutex_);
-      stopping_ = true;
-    }
-    wake_.notify_all();
-    for (auto& worker : workers_) worker.join();
-  }
-  void post(std::function<void()> job) {
-    {
-      std::lock_guard lock(mutex_);
-      jobs_.push_back(std::move(job));
-    }
-    wake_.notify_one();
-  }
-
- private:
-  void work() {
-    for (;;) {
-      std::function<void()> job;
-      {
-        std::unique_lock lock(mutex_);
-        wake_.wait(lock, [&] { return stopping_ || !jobs_.empty(); });
-        if (jobs_.empty()) return;
-        job = std::move(jobs_.front());
-        jobs_.pop_front();
-      }
-      job();
-    }
-  }
-
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  std::deque<std::function<void()>> jobs_;
-  bool stopping_ = false;
-  std::vector<std::thread> workers_;
-};
-
-unsigned coreCount() { return std::max(1u, std::thread::hardware_concurrency()); }
-
-// What the benchmarks share: the pictures, the server and one downloader (as the app has one).
 struct Fixture {
   std::string home;
-  std::vector<std::string> bodies;
   std::vector<std::string> urls;
-  httplib::Server server;
-  std::thread serverThread;
-  int port = 0;
-  std::atomic<long> requests{0};
-  std::atomic<long> singleRequests{0};
-  // The one picture that a thousand loads ask for is held back until they all wait for it.
-  std::mutex singleMutex;
-  std::condition_variable singleReleased;
-  bool singleOpen = false;
-  std::shared_ptr<sprout::WIImageDownloader> downloader;
+  std::vector<std::vector<unsigned char>> bodies;
+  std::unique_ptr<bare::ServerProcess> server;
   int cacheGeneration = 0;
 };
 Fixture* fixture = nullptr;
@@ -205,10 +145,30 @@ std::shared_ptr<sprout::WIImageCache> freshCache(Fixture& f) {
   return sprout::WIImageCache::create("pipeline" + std::to_string(++f.cacheGeneration));
 }
 
+// Disk folders of caches that are done with, removed only between benchmarks: a pass that creates
+// its 200 files just after the previous pass deleted 200 makes ext4 skip over the freshly freed
+// inodes one by one, a cost no application starting cold pays.
+std::vector<std::string> spentFolders;
+
 void dropCache(const std::shared_ptr<sprout::WIImageCache>& cache) {
   cache->ioQueue()->sync([] {});
   platform::RunLoop::main().runPending();
-  platform::FileManager::defaultManager().removeItem(cache->diskCachePath());
+  spentFolders.push_back(cache->diskCachePath());
+}
+
+void removeSpentFolders() {
+  for (const auto& folder : spentFolders)
+    platform::FileManager::defaultManager().removeItem(folder);
+  spentFolders.clear();
+}
+
+// Ends a downloader's session, and with the last session the network thread and every
+// connection it kept: the next downloader starts on new ones.
+void closeDownloader(std::shared_ptr<sprout::WIImageDownloader>& downloader) {
+  downloader->cancelAllDownloads();
+  downloader->downloadQueue()->waitUntilAllOperationsAreFinished(30);
+  downloader.reset();
+  platform::RunLoop::main().runPending();
 }
 
 // Gives what the allocator and the pixel-buffer pool hold free back to the system, so a pass does
@@ -219,12 +179,13 @@ void releaseFreeMemory() {
 }
 
 // Loads every URL through `manager` and runs the main loop until all have finished.
-double loadAll(sprout::WIImageManager& manager, const std::vector<std::string>& urls) {
+double loadAll(sprout::WIImageManager& manager, const std::vector<std::string>& urls,
+               sprout::WIImageOptions options = {}) {
   int finished = 0, failed = 0;
   const auto start = Clock::now();
   for (const auto& url : urls) {
     manager.downloadImageWithURL(
-        url, sprout::WIImageOptions{}, nullptr,
+        url, options, nullptr,
         [&](const ImagePtr& image, const sprout::OptionalError&, sprout::WIImageCacheType,
             bool done, const sprout::OptionalURL&) {
           if (!done) return;
@@ -243,84 +204,6 @@ double loadAll(sprout::WIImageManager& manager, const std::vector<std::string>& 
   return seconds;
 }
 
-std::size_t appendBody(char* bytes, std::size_t size, std::size_t count, void* out) {
-  static_cast<Data*>(out)->insert(static_cast<Data*>(out)->end(), bytes, bytes + size * count);
-  return size * count;
-}
-
-using Kept = std::vector<std::shared_ptr<const platform::Bitmap>>;
-
-// Counts decodes finished on the pool, so the transfer loop can wait for the last one.
-struct DecodeTally {
-  std::mutex mutex;
-  std::condition_variable changed;
-  std::size_t finished = 0;
-};
-
-void decodeBody(Data body, std::size_t index, Kept* keep) {
-  auto source = platform::ImageSource::create(std::move(body));
-  auto frame =
-      source ? source->frameAt(0) : platform::Result<std::shared_ptr<const platform::Bitmap>>{};
-  if (!frame || !*frame.value) std::abort();
-  if (keep) (*keep)[index] = *frame.value;
-}
-
-// The bare pipeline: libcurl's multi interface with as many transfers at once as the downloader
-// runs, each body decoded as soon as it is complete, on `pool` when given (else on this thread).
-// With `keep` the bitmaps are kept, as a screen of pictures keeps them.
-double bareLoadAll(const std::vector<std::string>& urls, int concurrency, DecodePool* pool,
-                   Kept* keep = nullptr) {
-  const auto start = Clock::now();
-  if (keep) keep->assign(urls.size(), nullptr);
-  CURLM* multi = curl_multi_init();
-  curl_multi_setopt(multi, CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(concurrency));
-  std::vector<Data> bodies(urls.size());
-  DecodeTally tally;
-  std::size_t next = 0, done = 0;
-  auto add = [&](std::size_t i) {
-    CURL* easy = curl_easy_init();
-    curl_easy_setopt(easy, CURLOPT_URL, urls[i].c_str());
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendBody);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &bodies[i]);
-    curl_easy_setopt(easy, CURLOPT_PRIVATE, reinterpret_cast<void*>(i));
-    curl_multi_add_handle(multi, easy);
-  };
-  for (; next < urls.size() && next < static_cast<std::size_t>(concurrency); ++next) add(next);
-  while (done < urls.size()) {
-    int running = 0;
-    curl_multi_perform(multi, &running);
-    int queued = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
-      if (message->msg != CURLMSG_DONE) continue;
-      void* index = nullptr;
-      curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &index);
-      const auto at = reinterpret_cast<std::size_t>(index);
-      Data body = std::move(bodies[at]);
-      if (pool) {
-        pool->post([body = std::move(body), at, keep, &tally]() mutable {
-          decodeBody(std::move(body), at, keep);
-          std::lock_guard lock(tally.mutex);
-          ++tally.finished;
-          tally.changed.notify_all();
-        });
-      } else {
-        decodeBody(std::move(body), at, keep);
-      }
-      curl_multi_remove_handle(multi, message->easy_handle);
-      curl_easy_cleanup(message->easy_handle);
-      ++done;
-      if (next < urls.size()) add(next++);
-    }
-    if (done < urls.size()) curl_multi_poll(multi, nullptr, 0, 100, nullptr);
-  }
-  curl_multi_cleanup(multi);
-  if (pool) {
-    std::unique_lock lock(tally.mutex);
-    tally.changed.wait(lock, [&] { return tally.finished == urls.size(); });
-  }
-  return secondsSince(start);
-}
-
 // Per-iteration times of subject and baseline, as "ratio" (time over baseline time) and
 // "throughput_ratio" (its inverse), with the baseline's own time per iteration.
 void report(benchmark::State& state, double subjectSeconds, double baselineSeconds,
@@ -335,175 +218,245 @@ void report(benchmark::State& state, double subjectSeconds, double baselineSecon
   state.counters["throughput_ratio"] = baselineSeconds / subjectSeconds;
 }
 
-// The downloader alone (no cache, no manager), to tell the manager's share of the cost from the
-// download's.
-double downloaderLoadAll(sprout::WIImageDownloader& downloader,
-                         const std::vector<std::string>& urls) {
-  int finished = 0;
-  const auto start = Clock::now();
-  for (const auto& url : urls) {
-    downloader.downloadImageWithURL(platform::URL::parse(url), sprout::WIImageDownloaderOptions{},
-                                    nullptr,
-                                    [&finished](const ImagePtr&, const std::optional<Data>&,
-                                                const sprout::OptionalError&, bool done) {
-                                      if (done)
-                                        platform::runOnMainAsync([&finished] { ++finished; });
-                                    });
+// Connections the server saw since the last call; a cold pass must have opened some.
+long newConnections(const Fixture& f) {
+  const long seen = std::stol(f.server->control("/connections"));
+  f.server->control("/reset");
+  if (seen == 0) {
+    std::fprintf(stderr, "bench: a cold pass opened no connection of its own\n");
+    std::abort();
   }
-  platform::RunLoop::main().runUntil([&] { return finished == static_cast<int>(urls.size()); },
-                                     120);
-  return secondsSince(start);
+  return seen;
+}
+
+struct Pass {
+  double seconds = 0, cpu = 0;
+  long connections = 0, faults = 0;
+};
+
+long minorFaults() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_minflt;
+}
+
+// One cold pass of the pipeline; `cache` is left holding what it kept.
+Pass pipelinePass(Fixture& f, const std::shared_ptr<sprout::WIImageCache>& cache,
+                  sprout::WIImageOptions options = {}) {
+  auto downloader = sprout::WIImageDownloader::create();
+  Pass pass;
+  {
+    auto manager = sprout::WIImageManager::create(cache, downloader);
+    releaseFreeMemory();
+    f.server->control("/reset");
+    const double cpuBefore = processCPUSeconds();
+    const long faultsBefore = minorFaults();
+    pass.seconds = loadAll(*manager, f.urls, options);
+    pass.cpu = processCPUSeconds() - cpuBefore;
+    pass.faults = minorFaults() - faultsBefore;
+  }
+  closeDownloader(downloader);
+  pass.connections = newConnections(f);
+  return pass;
+}
+
+Pass barePass(Fixture& f, bare::DecodePool& pool, bare::PixelBudget& budget, int concurrency) {
+  Pass pass;
+  releaseFreeMemory();
+  f.server->control("/reset");
+  const double cpuBefore = processCPUSeconds();
+  const long faultsBefore = minorFaults();
+  pass.seconds = bare::loadAll(f.urls, concurrency, pool, budget);
+  pass.cpu = processCPUSeconds() - cpuBefore;
+  pass.faults = minorFaults() - faultsBefore;
+  pass.connections = newConnections(f);
+  return pass;
+}
+
+// Every picture both sides kept must have the same pixels.
+void comparePixels(const Fixture& f, sprout::WIImageCache& cache, const bare::PixelBudget& kept) {
+  std::size_t compared = 0;
+  for (std::size_t i = 0; i < f.urls.size(); ++i) {
+    const std::uint32_t* barePixels = kept.find(i);
+    ImagePtr image = cache.imageFromMemoryCacheForKey(f.urls[i]);
+    if (!barePixels || !image) continue;
+    const auto& bitmap = *image->bitmap();
+    if (bitmap.width() != kWidth || bitmap.height() != kHeight ||
+        std::memcmp(bitmap.pixels(), barePixels, std::size_t{kWidth} * kHeight * 4) != 0) {
+      std::fprintf(stderr, "bench: picture %zu differs from the bare decode\n", i);
+      std::abort();
+    }
+    ++compared;
+  }
+  if (compared == 0) std::abort();
 }
 
 void BM_ColdLoad_200(benchmark::State& state) {
   auto& f = *fixture;
-  const int concurrency = f.downloader->maxConcurrentDownloads();
-  double subject = 0, subjectCPU = 0, baseline = 0, discarding = 0, serial = 0, baselineCPU = 0;
-  // Each pass of the pipeline is followed at once by the bare passes it is compared with, so a
-  // change in the machine's load between passes weighs on both sides alike.
-  DecodePool pool(coreCount());
+  const int concurrency = sprout::WIImageDownloader::create()->maxConcurrentDownloads();
+  const std::size_t budgetPixels = sprout::WIImageCache::kDefaultMaxMemoryCost;
+  bare::DecodePool pool(bare::coreCount());
+  {
+    // Untimed: the pictures both sides keep are the same, and the same number of them.
+    auto cache = freshCache(f);
+    pipelinePass(f, cache);
+    bare::PixelBudget kept(budgetPixels);
+    barePass(f, pool, kept, concurrency);
+    comparePixels(f, *cache, kept);
+    state.counters["kept"] = static_cast<double>(cache->memCache().count());
+    state.counters["bare_kept"] = static_cast<double>(kept.count());
+    dropCache(cache);
+  }
+  Pass subject, baseline, memoryOnly;
+  std::vector<double> pairRatios;  // bare time over pipeline time, pass by pass
+  double lastSubject = 0;
   for (auto _ : state) {
     {
       auto cache = freshCache(f);
-      auto manager = sprout::WIImageManager::create(cache, f.downloader);
-      releaseFreeMemory();
-      const double cpuBefore = processCPUSeconds();
-      const double seconds = loadAll(*manager, f.urls);
-      subjectCPU += processCPUSeconds() - cpuBefore;
-      state.SetIterationTime(seconds);
-      subject += seconds;
+      const Pass pass = pipelinePass(f, cache);
+      lastSubject = pass.seconds;
+      state.SetIterationTime(pass.seconds);
+      subject.seconds += pass.seconds;
+      subject.cpu += pass.cpu;
+      subject.connections += pass.connections;
+      subject.faults += pass.faults;
       dropCache(cache);
     }
-    Kept kept;
-    releaseFreeMemory();
-    const double cpuBefore = processCPUSeconds();
-    baseline += bareLoadAll(f.urls, concurrency, &pool, &kept);
-    baselineCPU += processCPUSeconds() - cpuBefore;
-    kept.clear();
-    releaseFreeMemory();
-    discarding += bareLoadAll(f.urls, concurrency, &pool);
+    bare::PixelBudget kept(budgetPixels);
+    const Pass pass = barePass(f, pool, kept, concurrency);
+    pairRatios.push_back(pass.seconds / lastSubject);
+    baseline.seconds += pass.seconds;
+    baseline.cpu += pass.cpu;
+    baseline.connections += pass.connections;
+    baseline.faults += pass.faults;
+    // The pipeline without its disk writes, to tell their share of the cost.
+    auto cache = freshCache(f);
+    const Pass unstored = pipelinePass(f, cache, sprout::WIImageCacheMemoryOnly);
+    memoryOnly.seconds += unstored.seconds;
+    memoryOnly.cpu += unstored.cpu;
+    dropCache(cache);
   }
+  const auto passes = static_cast<double>(state.iterations());
+  report(state, subject.seconds, baseline.seconds);
   // Where all cores are busy, throughput follows CPU work: the share of the bare pipeline's CPU
   // time the pipeline spends per pass (1.0 = the same work).
-  state.counters["cpu_ratio"] = subjectCPU / baselineCPU;
-  for (std::int64_t i = 0; i < state.iterations(); ++i) {
-    serial += bareLoadAll(f.urls, concurrency, nullptr);
-  }
-  report(state, subject, baseline);
-  state.counters["discarding_throughput_ratio"] = discarding / subject;
-  state.counters["serial_throughput_ratio"] = serial / subject;
-  state.counters["cores"] = coreCount();
-  double downloaderOnly = 0;
-  for (std::int64_t i = 0; i < state.iterations(); ++i) {
-    downloaderOnly += downloaderLoadAll(*f.downloader, f.urls);
-  }
-  state.counters["downloader_ms"] = downloaderOnly / static_cast<double>(state.iterations()) * 1e3;
-  state.counters["images_per_s"] =
-      benchmark::Counter(static_cast<double>(kImageCount) * static_cast<double>(state.iterations()),
-                         benchmark::Counter::kIsRate);
-}
-
-// The image cache alone answering the same disk hits, to tell the manager's share of the cost
-// from the cache's.
-double cacheQueryAll(sprout::WIImageCache& cache, const std::vector<std::string>& keys) {
-  cache.clearMemory();
-  std::size_t answered = 0;
-  const auto start = Clock::now();
-  for (const auto& key : keys) {
-    cache.queryDiskCacheForKey(
-        key, [&answered](const ImagePtr&, sprout::WIImageCacheType) { ++answered; });
-  }
-  platform::RunLoop::main().runUntil([&] { return answered == keys.size(); }, 120);
-  return secondsSince(start);
+  state.counters["cpu_ratio"] = subject.cpu / baseline.cpu;
+  state.counters["cpu_ms"] = subject.cpu / passes * 1e3;
+  state.counters["bare_cpu_ms"] = baseline.cpu / passes * 1e3;
+  state.counters["connections"] = static_cast<double>(subject.connections) / passes;
+  state.counters["bare_connections"] = static_cast<double>(baseline.connections) / passes;
+  state.counters["page_faults"] = static_cast<double>(subject.faults) / passes;
+  state.counters["bare_page_faults"] = static_cast<double>(baseline.faults) / passes;
+  removeSpentFolders();
+  // A load spike on one pass moves the sums; the median of the pairs hardly moves.
+  std::sort(pairRatios.begin(), pairRatios.end());
+  state.counters["median_pair_throughput_ratio"] = pairRatios[pairRatios.size() / 2];
+  state.counters["memory_only_throughput_ratio"] = baseline.seconds / memoryOnly.seconds;
+  state.counters["memory_only_cpu_ms"] = memoryOnly.cpu / passes * 1e3;
+  state.counters["cores"] = bare::coreCount();
 }
 
 void BM_DiskHitLoad_200(benchmark::State& state) {
   auto& f = *fixture;
   auto cache = freshCache(f);
-  auto manager = sprout::WIImageManager::create(cache, f.downloader);
+  auto downloader = sprout::WIImageDownloader::create();
+  auto manager = sprout::WIImageManager::create(cache, downloader);
   loadAll(*manager, f.urls);
   cache->ioQueue()->sync([] {});
-  double subject = 0;
+  std::vector<std::string> paths;
+  for (const auto& url : f.urls) paths.push_back(cache->defaultCachePathForKey(url));
+  bare::DecodePool pool(bare::coreCount());
+  // Read and decode every file on the pool, keeping what the memory cache would keep.
+  auto barePass = [&] {
+    bare::PixelBudget kept(cache->maxMemoryCost());
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t finished = 0;
+    const auto start = Clock::now();
+    for (std::size_t at = 0; at < paths.size(); ++at) {
+      pool.post([&, at] {
+        std::ifstream file(paths[at], std::ios::binary);
+        const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(file)),
+                                               std::istreambuf_iterator<char>());
+        bare::decodeJPEG(bytes, at, kept);
+        std::lock_guard lock(mutex);
+        ++finished;
+        changed.notify_all();
+      });
+    }
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [&] { return finished == paths.size(); });
+    return secondsSince(start);
+  };
+  double subject = 0, baseline = 0;
   for (auto _ : state) {
     cache->clearMemory();
+    releaseFreeMemory();
     const double seconds = loadAll(*manager, f.urls);
     state.SetIterationTime(seconds);
     subject += seconds;
+    releaseFreeMemory();
+    baseline += barePass();
   }
-  std::vector<std::string> paths;
-  for (const auto& url : f.urls) paths.push_back(cache->defaultCachePathForKey(url));
-  const auto& files = platform::FileManager::defaultManager();
-  auto readAndDecode = [&files](const std::string& path) {
-    auto source = platform::ImageSource::create(*files.contentsAtPath(path));
-    auto frame = source->frameAt(0);
-    if (!frame || !*frame.value) std::abort();
-    return *frame.value;
-  };
-  const auto serialStart = Clock::now();
-  for (std::int64_t i = 0; i < state.iterations(); ++i) {
-    for (const auto& path : paths) benchmark::DoNotOptimize(readAndDecode(path));
-  }
-  const double serial = secondsSince(serialStart);
-  // One pass over every file on the pool; with `keep`, each pass keeps its bitmaps until it ends,
-  // as the pipeline's memory cache keeps them until it is cleared.
-  auto parallelPasses = [&](bool keep) {
-    DecodePool pool(coreCount());
-    double seconds = 0;
-    for (std::int64_t i = 0; i < state.iterations(); ++i) {
-      Kept kept(paths.size());
-      DecodeTally tally;
-      const auto start = Clock::now();
-      for (std::size_t at = 0; at < paths.size(); ++at) {
-        pool.post([&, at] {
-          auto bitmap = readAndDecode(paths[at]);
-          if (keep) kept[at] = std::move(bitmap);
-          std::lock_guard lock(tally.mutex);
-          ++tally.finished;
-          tally.changed.notify_all();
-        });
-      }
-      std::unique_lock lock(tally.mutex);
-      tally.changed.wait(lock, [&] { return tally.finished == paths.size(); });
-      seconds += secondsSince(start);
-    }
-    return seconds;
-  };
-  const double parallel = parallelPasses(true);
-  const double discarding = parallelPasses(false);
-  report(state, subject, parallel);
-  state.counters["discarding_throughput_ratio"] = discarding / subject;
-  state.counters["serial_throughput_ratio"] = serial / subject;
-  state.counters["cores"] = coreCount();
-  double cacheOnly = 0;
-  for (std::int64_t i = 0; i < state.iterations(); ++i) cacheOnly += cacheQueryAll(*cache, f.urls);
-  state.counters["cache_only_ms"] = cacheOnly / static_cast<double>(state.iterations()) * 1e3;
+  report(state, subject, baseline);
+  state.counters["cores"] = bare::coreCount();
+  manager.reset();
+  closeDownloader(downloader);
   dropCache(cache);
 }
 
+// A memory hit through the manager, asking every resident URL in turn, against a bare map from
+// the same URL strings to the same images under a mutex, and against the memory cache alone.
 void BM_MemoryHitLatency(benchmark::State& state) {
   auto& f = *fixture;
   auto cache = freshCache(f);
-  auto manager = sprout::WIImageManager::create(cache, f.downloader);
-  const std::string& url = f.urls.front();
-  loadAll(*manager, {url});
-  const auto parsed = platform::URL::parse(url);
-  ImagePtr found;
+  auto downloader = sprout::WIImageDownloader::create();
+  auto manager = sprout::WIImageManager::create(cache, downloader);
+  loadAll(*manager, f.urls);
+  std::vector<sprout::OptionalURL> resident;  // as callers hold them: no copy per ask
+  std::unordered_map<std::string, ImagePtr> map;
+  for (const auto& url : f.urls) {
+    if (ImagePtr image = cache->imageFromMemoryCacheForKey(url)) {
+      resident.push_back(platform::URL::parse(url));
+      map.emplace(url, image);
+    }
+  }
+  std::int64_t hits = 0;
   const sprout::WIImageCompletionWithFinishedBlock completion =
-      [&](const ImagePtr& image, const sprout::OptionalError&, sprout::WIImageCacheType, bool,
-          const sprout::OptionalURL&) { found = image; };
+      [&hits](const ImagePtr& image, const sprout::OptionalError&, sprout::WIImageCacheType type,
+              bool, const sprout::OptionalURL&) {
+        if (image && type == sprout::WIImageCacheTypeMemory) ++hits;
+      };
+  std::size_t at = 0;
   const auto start = Clock::now();
   for (auto _ : state) {
-    manager->downloadImageWithURL(parsed, sprout::WIImageOptions{}, nullptr, completion);
+    manager->downloadImageWithURL(resident[at], sprout::WIImageOptions{}, nullptr, completion);
+    if (++at == resident.size()) at = 0;
   }
   const double subject = secondsSince(start);
-  if (!found) std::abort();
-  // The bare lookup the hit stands on: the memory cache under the same key.
-  const std::string key = manager->cacheKeyForURL(parsed);
-  const auto baselineStart = Clock::now();
-  for (std::int64_t i = 0; i < state.iterations(); ++i) {
-    benchmark::DoNotOptimize(cache->imageFromMemoryCacheForKey(key));
-  }
-  report(state, subject, secondsSince(baselineStart), /*nanoseconds=*/true);
+  if (hits != state.iterations()) std::abort();  // every ask was a memory hit
+  std::mutex mutex;
+  auto timeLookups = [&](auto&& lookup) {
+    const auto begin = Clock::now();
+    std::size_t i = 0;
+    for (std::int64_t n = 0; n < state.iterations(); ++n) {
+      benchmark::DoNotOptimize(lookup(resident[i]));
+      if (++i == resident.size()) i = 0;
+    }
+    return secondsSince(begin);
+  };
+  const double baseline = timeLookups([&](const sprout::OptionalURL& url) {
+    std::lock_guard lock(mutex);
+    return map.find(url->absoluteString())->second;
+  });
+  const double cacheOnly = timeLookups([&](const sprout::OptionalURL& url) {
+    return cache->imageFromMemoryCacheForKey(url->absoluteString());
+  });
+  report(state, subject, baseline, /*nanoseconds=*/true);
+  state.counters["cache_only_ns"] = cacheOnly / static_cast<double>(state.iterations()) * 1e9;
+  state.counters["resident"] = static_cast<double>(resident.size());
+  manager.reset();
+  closeDownloader(downloader);
   dropCache(cache);
 }
 
@@ -519,19 +472,17 @@ long statusKilobytes(const char* field) {
 // Makes VmHWM start again from the current resident size, so it tells one iteration's peak.
 void resetPeakRSS() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
+// A thousand loads of one URL asked while its response is held back: one request, one decode.
 void BM_ConcurrentLoadsOfOneURL(benchmark::State& state) {
   auto& f = *fixture;
-  const std::string url = "http://127.0.0.1:" + std::to_string(f.port) + "/single.jpg";
+  const std::string url = f.server->base() + "/single.jpg";
+  auto downloader = sprout::WIImageDownloader::create();
   double subject = 0;
   long requests = 0, peakGrowth = 0;
   for (auto _ : state) {
     auto cache = freshCache(f);
-    auto manager = sprout::WIImageManager::create(cache, f.downloader);
-    f.singleRequests = 0;
-    {
-      std::lock_guard lock(f.singleMutex);
-      f.singleOpen = false;
-    }
+    auto manager = sprout::WIImageManager::create(cache, downloader);
+    f.server->control("/single/close");
     resetPeakRSS();
     const long rssBefore = statusKilobytes("VmRSS:");
     int finished = 0;
@@ -547,25 +498,26 @@ void BM_ConcurrentLoadsOfOneURL(benchmark::State& state) {
     // Every load has asked the downloader (each disk miss answered) before the body is sent.
     cache->ioQueue()->sync([] {});
     platform::RunLoop::main().runPending();
-    {
-      std::lock_guard lock(f.singleMutex);
-      f.singleOpen = true;
-    }
-    f.singleReleased.notify_all();
+    f.server->control("/single/open");
     platform::RunLoop::main().runUntil([&] { return finished == kConcurrentLoads; }, 120);
     const double seconds = secondsSince(start);
     state.SetIterationTime(seconds);
     subject += seconds;
     if (finished != kConcurrentLoads) std::abort();
-    requests = std::max(requests, f.singleRequests.load());
+    requests = std::max(requests, std::stol(f.server->control("/single/count")));
     peakGrowth = std::max(peakGrowth, statusKilobytes("VmHWM:") - rssBefore);
     dropCache(cache);
   }
-  const double baseline = bareLoadAll({url}, 1, nullptr) * static_cast<double>(state.iterations());
+  closeDownloader(downloader);
+  bare::DecodePool pool(1);
+  double baseline = 0;
+  for (std::int64_t i = 0; i < state.iterations(); ++i) {
+    bare::PixelBudget kept(std::size_t{kWidth} * kHeight);
+    baseline += bare::loadAll({url}, 1, pool, kept);
+  }
   report(state, subject, baseline);
   state.counters["requests"] = static_cast<double>(requests);
   state.counters["peak_rss_growth_mb"] = static_cast<double>(peakGrowth) / 1024.0;
-  state.counters["peak_rss_mb"] = static_cast<double>(statusKilobytes("VmHWM:")) / 1024.0;
 }
 
 // Returns what the allocator holds free to the system and forgets the peak, so the next pass's
@@ -577,14 +529,16 @@ long settleMemory() {
 }
 
 // The peak memory of a cold 200-picture pass that keeps every picture (as a screen of them does),
-// against the bare parallel pipeline keeping the same bitmaps.
+// against the bare pipeline keeping every bitmap too.
 void BM_PeakRSS_200(benchmark::State& state) {
   auto& f = *fixture;
   long subjectGrowth = 0, bareGrowth = 0;
+  bare::DecodePool pool(bare::coreCount());
   for (auto _ : state) {
     {
       auto cache = freshCache(f);
-      auto manager = sprout::WIImageManager::create(cache, f.downloader);
+      auto downloader = sprout::WIImageDownloader::create();
+      auto manager = sprout::WIImageManager::create(cache, downloader);
       std::vector<ImagePtr> kept;
       const long before = settleMemory();
       int finished = 0;
@@ -602,13 +556,14 @@ void BM_PeakRSS_200(benchmark::State& state) {
       cache->ioQueue()->sync([] {});
       subjectGrowth = std::max(subjectGrowth, statusKilobytes("VmHWM:") - before);
       kept.clear();
+      manager.reset();
+      closeDownloader(downloader);
       dropCache(cache);
     }
     {
-      DecodePool pool(coreCount());
-      Kept kept;
+      bare::PixelBudget kept(SIZE_MAX);
       const long before = settleMemory();
-      bareLoadAll(f.urls, f.downloader->maxConcurrentDownloads(), &pool, &kept);
+      bare::loadAll(f.urls, 6, pool, kept);
       bareGrowth = std::max(bareGrowth, statusKilobytes("VmHWM:") - before);
     }
   }
@@ -616,7 +571,6 @@ void BM_PeakRSS_200(benchmark::State& state) {
   state.counters["bare_peak_growth_mb"] = static_cast<double>(bareGrowth) / 1024.0;
   state.counters["rss_ratio"] =
       static_cast<double>(subjectGrowth) / static_cast<double>(bareGrowth);
-  state.counters["cores"] = coreCount();
 }
 
 BENCHMARK(BM_ConcurrentLoadsOfOneURL)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -625,58 +579,35 @@ BENCHMARK(BM_DiskHitLoad_200)->UseManualTime()->Iterations(5)->Unit(benchmark::k
 BENCHMARK(BM_MemoryHitLatency)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PeakRSS_200)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-void serve(Fixture& f) {
-  f.server.new_task_queue = [] { return new httplib::ThreadPool(16); };
-  f.server.Get(R"(/img/(\d+)\.jpg)",
-               [&f](const httplib::Request& request, httplib::Response& response) {
-                 ++f.requests;
-                 const std::size_t index = std::stoul(request.matches[1]);
-                 if (index >= f.bodies.size()) {
-                   response.status = 404;
-                   return;
-                 }
-                 response.set_content(f.bodies[index], "image/jpeg");
-               });
-  f.server.Get("/single.jpg", [&f](const httplib::Request&, httplib::Response& response) {
-    ++f.singleRequests;
-    std::unique_lock lock(f.singleMutex);
-    f.singleReleased.wait_for(lock, std::chrono::seconds(30), [&] { return f.singleOpen; });
-    response.set_content(f.bodies.back(), "image/jpeg");
-  });
-  f.port = f.server.bind_to_any_port("127.0.0.1");
-  // Bound and listening already: connections wait in the backlog until the thread accepts.
-  f.serverThread = std::thread([&f] { f.server.listen_after_bind(); });
-}
-
 void setUp(Fixture& f) {
   std::string pattern = (std::filesystem::temp_directory_path() / "sprout-bench-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) std::abort();
   f.home = pattern;
   platform::FileManager::setHomeDirectory(f.home);
+  const std::string served = f.home + "/served";
+  std::filesystem::create_directory(served);
   const double quality = qualityForTarget();
   std::size_t total = 0;
   for (int i = 0; i < kImageCount; ++i) {
     const Data jpeg = photoJPEG(static_cast<std::uint32_t>(i + 1), quality);
     if (jpeg.empty()) std::abort();
     total += jpeg.size();
-    f.bodies.emplace_back(jpeg.begin(), jpeg.end());
+    std::ofstream(served + "/" + std::to_string(i) + ".jpg", std::ios::binary)
+        .write(reinterpret_cast<const char*>(jpeg.data()),
+               static_cast<std::streamsize>(jpeg.size()));
   }
   std::fprintf(stderr, "bench: %d JPEGs of %dx%d, %.0f KB on average (quality %.2f), %u cores\n",
-               kImageCount, kWidth, kHeight, total / 1024.0 / kImageCount, quality, coreCount());
-  serve(f);
+               kImageCount, kWidth, kHeight, total / 1024.0 / kImageCount, quality,
+               bare::coreCount());
+  f.server = std::make_unique<bare::ServerProcess>(SPROUT_IMAGE_SERVER, served);
   for (int i = 0; i < kImageCount; ++i) {
-    f.urls.push_back("http://127.0.0.1:" + std::to_string(f.port) + "/img/" + std::to_string(i) +
-                     ".jpg");
+    f.urls.push_back(f.server->base() + "/img/" + std::to_string(i) + ".jpg");
   }
-  f.downloader = sprout::WIImageDownloader::create();
 }
 
 void tearDown(Fixture& f) {
-  f.downloader->cancelAllDownloads();
-  f.downloader->downloadQueue()->waitUntilAllOperationsAreFinished(30);
-  f.downloader.reset();
-  f.server.stop();
-  f.serverThread.join();
+  removeSpentFolders();
+  f.server.reset();
   platform::RunLoop::main().runPending();
   platform::FileManager::defaultManager().removeItem(f.home);
   platform::FileManager::setHomeDirectory("");

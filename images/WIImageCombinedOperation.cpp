@@ -5,7 +5,7 @@
 namespace sprout {
 
 std::shared_ptr<WIImageCombinedOperation> WIImageCombinedOperation::create() {
-  return std::shared_ptr<WIImageCombinedOperation>(new WIImageCombinedOperation());
+  return std::make_shared<WIImageCombinedOperation>(Key{});
 }
 
 bool WIImageCombinedOperation::isCancelled() const {

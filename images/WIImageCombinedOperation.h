@@ -29,8 +29,12 @@ class WIImageCombinedOperation : public WIImageOperation {
   void cancel() override;
 
  private:
-  WIImageCombinedOperation() = default;
+  struct Key {};  // lets create() use make_shared: one allocation for handle and count
 
+ public:
+  explicit WIImageCombinedOperation(Key) {}
+
+ private:
   mutable std::mutex mutex_;
   bool cancelled_ = false;
   WIImageNoParamsBlock cancelBlock_;

@@ -167,6 +167,7 @@ WIImageCacheKeyFilterBlock WIImageManager::cacheKeyFilter() const {
 void WIImageManager::setCacheKeyFilter(WIImageCacheKeyFilterBlock filter) {
   std::lock_guard lock(configMutex_);
   cacheKeyFilter_ = std::move(filter);
+  hasCacheKeyFilter_.store(static_cast<bool>(cacheKeyFilter_), std::memory_order_release);
 }
 
 std::unordered_set<platform::URL> WIImageManager::failedURLs() const {
@@ -249,21 +250,30 @@ std::shared_ptr<WIImageOperation> WIImageManager::downloadImageWithURL(
     std::lock_guard lock(runningOperationsMutex_);
     runningOperations_.push_back(operation);
   }
-  std::string key = cacheKeyForURL(url);
+  // Without a filter the key is the URL's text: looked up in place, copied only for a miss.
+  std::string filtered;
+  const bool filteredKey = hasCacheKeyFilter_.load(std::memory_order_acquire);
+  if (filteredKey) filtered = cacheKeyForURL(url);
+  const std::string& key = *(filteredKey ? &filtered : &url->absoluteString());
   // A memory hit needs nothing of a load's machinery (no steps to carry, no cancel block, no
   // query token): answered here, before the call returns, as the query would have answered it.
   if (!(options & WIImageRefreshCached)) {
     if (ImagePtr hit = imageCache_->imageFromMemoryCacheForKey(key)) {
-      platform::runOnMainSync([&] {
-        if (completed) completed(hit, std::nullopt, WIImageCacheTypeMemory, true, url);
-      });
+      if (completed) {
+        if (platform::RunLoop::isMainThread()) {
+          completed(hit, std::nullopt, WIImageCacheTypeMemory, true, url);
+        } else {
+          platform::runOnMainSync(
+              [&] { completed(hit, std::nullopt, WIImageCacheTypeMemory, true, url); });
+        }
+      }
       removeRunning(operation);
       return operation;
     }
   }
   auto load = std::make_shared<Load>(Load{.operation = operation,
                                           .url = *url,
-                                          .key = std::move(key),
+                                          .key = filteredKey ? std::move(filtered) : key,
                                           .options = options,
                                           .progress = std::move(progress),
                                           .completed = std::move(completed)});
@@ -459,8 +469,9 @@ void WIImageManager::saveImageToCache(const ImagePtr& image, const OptionalURL& 
 
 void WIImageManager::removeRunning(const std::shared_ptr<WIImageCombinedOperation>& operation) {
   std::lock_guard lock(runningOperationsMutex_);
-  auto it = std::find(runningOperations_.begin(), runningOperations_.end(), operation);
-  if (it != runningOperations_.end()) runningOperations_.erase(it);
+  // From the back: a memory hit removes the handle it has just added.
+  auto it = std::find(runningOperations_.rbegin(), runningOperations_.rend(), operation);
+  if (it != runningOperations_.rend()) runningOperations_.erase(std::next(it).base());
 }
 
 void WIImageManager::cancelAll() {

@@ -113,6 +113,8 @@ class WIImageManager : public std::enable_shared_from_this<WIImageManager> {
   mutable std::mutex configMutex_;  // delegate_ and cacheKeyFilter_
   std::weak_ptr<WIImageManagerDelegate> delegate_;
   WIImageCacheKeyFilterBlock cacheKeyFilter_;
+  // Lets a load key by the URL's own text without the lock or a copy when there is no filter.
+  std::atomic<bool> hasCacheKeyFilter_{false};
 
   mutable std::mutex failedURLsMutex_;
   std::unordered_set<platform::URL> failedURLs_;

@@ -121,7 +121,7 @@ bool OperationQueue::enqueueLocked(std::shared_ptr<Operation> operation) {
 std::size_t OperationQueue::limitLocked() const {
   if (onMainLoop_) return 1;
   if (maxConcurrent_ >= 0) return static_cast<std::size_t>(maxConcurrent_);
-  return std::max(2u, std::thread::hardware_concurrency());
+  return std::max<std::size_t>(2, WorkerPool::coreCount());
 }
 
 // The highest priority ready operation not yet started; the earliest added among equals.

@@ -1,5 +1,7 @@
 #include "platform/dispatch/WorkerPool.h"
 
+#include <sched.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -19,7 +21,16 @@ thread_local bool tRunningBounded = false;
 
 }  // namespace
 
-WorkerPool::WorkerPool() : target_(std::max<std::size_t>(4, std::thread::hardware_concurrency())) {}
+WorkerPool::WorkerPool() : target_(std::max<std::size_t>(4, coreCount())) {}
+
+std::size_t WorkerPool::coreCount() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof(set), &set) == 0 && CPU_COUNT(&set) > 0) {
+    return static_cast<std::size_t>(CPU_COUNT(&set));
+  }
+  return std::max(1u, std::thread::hardware_concurrency());
+}
 
 // Never destroyed; its threads are joined by the exit handler instead.
 WorkerPool& WorkerPool::shared() {

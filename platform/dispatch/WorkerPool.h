@@ -16,7 +16,7 @@ namespace platform {
 
 // The process-wide worker threads behind every DispatchQueue and OperationQueue.
 //
-// Bounded work (concurrent queues) runs on at most max(4, CPU count) threads that are not
+// Bounded work (concurrent queues) runs on at most max(4, coreCount()) threads that are not
 // blocked. Overcommit work (serial queues, operation queues: they bound their own concurrency)
 // always gets a thread, spawning one if none is idle, so a task waiting for another queue can
 // never starve it. Threads that stay idle for a while leave.
@@ -28,6 +28,9 @@ namespace platform {
 class WorkerPool {
  public:
   static WorkerPool& shared();
+  // The cores the calling thread may run on: fewer than the machine's under taskset or a cgroup
+  // cpuset, and then more threads than that would only take turns.
+  static std::size_t coreCount();
 
   void submit(std::function<void()> task, QueuePriority priority, bool overcommit);
   static bool isWorkerThread();

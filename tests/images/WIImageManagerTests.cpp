@@ -457,6 +457,41 @@ TEST_F(WIImageManagerTest, PartialImagesNeverOvertakeTheFinalOneThroughTransform
   EXPECT_EQ(calls.load(), static_cast<int>(all.size()));
 }
 
+// A memory hit is answered inside the call, as a load in the running list; a load still waiting
+// for the network stays there, whatever the hit's completion does.
+TEST_F(WIImageManagerTest, AMemoryHitRunsItsCompletionAsARunningLoad) {
+  server_->serve("/a.png", redPNG(), "image/png");
+  Deliveries first;
+  load("/a.png", first);
+  ASSERT_TRUE(first.waitFor(1));
+  ASSERT_TRUE(waitUntilIdle());
+  serveHeld("/held.png", redPNG());
+  Deliveries held;
+  auto waiting = load("/held.png", held);
+  settle();
+  ASSERT_TRUE(hold_.waitForWaiting(1));
+
+  std::vector<std::shared_ptr<WIImageCombinedOperation>> during;
+  int hits = 0;
+  auto hit =
+      manager_->downloadImageWithURL(url("/a.png"), WIImageOptions{}, nullptr,
+                                     [&](const ImagePtr& image, const OptionalError&,
+                                         WIImageCacheType type, bool finished, const OptionalURL&) {
+                                       if (image && type == WIImageCacheTypeMemory && finished)
+                                         ++hits;
+                                       during = manager_->runningOperations();
+                                     });
+  EXPECT_EQ(hits, 1);
+  ASSERT_EQ(during.size(), 2u);
+  EXPECT_EQ(during.front(), waiting);
+  EXPECT_TRUE(inRunning(*manager_, waiting));
+  EXPECT_FALSE(inRunning(*manager_, hit));
+  EXPECT_EQ(manager_->runningOperations().size(), 1u);
+  hold_.open();
+  ASSERT_TRUE(held.waitFor(1));
+  EXPECT_TRUE(held.at(0).image);
+}
+
 TEST_F(WIImageManagerTest, CacheKeyFilterChoosesTheKey) {
   manager_->setCacheKeyFilter([](const platform::URL& u) {
     const std::string& text = u.absoluteString();
@@ -477,6 +512,17 @@ TEST_F(WIImageManagerTest, CacheKeyFilterChoosesTheKey) {
   manager_->saveImageToCache(solidImage(2, 2, kOpaqueGreen), url("/saved.png?v=9"));
   EXPECT_TRUE(manager_->cachedImageExistsForURL(url("/saved.png")));
   settle();
+
+  // Without the filter the whole URL is the key again: another signature is another picture.
+  manager_->setCacheKeyFilter(nullptr);
+  Deliveries unfiltered;
+  load("/k.png?sig=3", unfiltered);
+  EXPECT_EQ(unfiltered.size(), 0u);
+  ASSERT_TRUE(unfiltered.waitFor(1));
+  EXPECT_EQ(unfiltered.at(0).cacheType, WIImageCacheTypeNone);
+  EXPECT_EQ(server_->requestCount("/k.png"), 2u);
+  ASSERT_TRUE(waitUntilIdle());
+  EXPECT_TRUE(cache_->imageFromMemoryCacheForKey(server_->url("/k.png?sig=3")));
 }
 
 TEST_F(WIImageManagerTest, CancelAllStopsEveryLoad) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <atomic>
@@ -9,6 +10,7 @@
 #include "platform/dispatch/DispatchQueue.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/dispatch/ScopedVirtualClock.h"
+#include "platform/dispatch/WorkerPool.h"
 
 namespace platform {
 namespace {
@@ -209,6 +211,23 @@ TEST(DispatchQueue, AsyncAfterOnTheRealClockNeedsNoMainLoop) {
 }
 
 #ifndef NDEBUG
+// A process held to fewer cores (taskset, a cpuset) must not size its pool by the machine.
+TEST(DispatchQueue, TheCoreCountIsTheCoresTheThreadMayRunOn) {
+  cpu_set_t all;
+  ASSERT_EQ(sched_getaffinity(0, sizeof(all), &all), 0);
+  EXPECT_EQ(platform::WorkerPool::coreCount(), static_cast<std::size_t>(CPU_COUNT(&all)));
+  int first = 0;
+  while (!CPU_ISSET(first, &all)) ++first;
+  std::size_t pinned = 0;
+  std::thread([&] {
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(first, &one);
+    if (sched_setaffinity(0, sizeof(one), &one) == 0) pinned = platform::WorkerPool::coreCount();
+  }).join();
+  EXPECT_EQ(pinned, 1u);
+}
+
 TEST(DispatchQueueDeathTest, SyncOntoTheQueueItIsAlreadyOnIsCaught) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   auto serial = DispatchQueue::createSerial("test.reentrant");
