@@ -1,3 +1,4 @@
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -315,6 +316,42 @@ TEST_F(FooterTest, UnderShortContentTheSpringBackFooterFollowsTheHeadersInset) {
   holdAndLift();
   advance(0.1);
   EXPECT_EQ(footer->state(), RFRefreshStateRefreshing);
+}
+
+TEST_F(FooterTest, TheSpringBackArrowTurnsTheOtherWayFromTheHeadersAndHidesWithNoMoreData) {
+  auto footer = RFRefreshBackNormalFooter::footerWithRefreshingBlock(nullptr);
+  setRf_footer(*scroll, footer);
+  window->layoutIfNeeded();
+  EXPECT_DOUBLE_EQ(footer->arrowView()->center().x,
+                   187.5 - rf_textWith(*footer->stateLabel()) * 0.5 - 25);
+  EXPECT_EQ(footer->arrowView()->tintColor(), footer->stateLabel()->textColor());
+  pushUp(700, 30);
+  ASSERT_EQ(footer->state(), RFRefreshStatePulling);
+  advance(0.3);
+  EXPECT_TRUE(footer->arrowView()->transform().isIdentity());
+  EXPECT_FALSE(footer->arrowView()->isHidden());
+  // Back down, a little at a time, until short of the line.
+  for (double y = -200; footer->state() == RFRefreshStatePulling && y < 500; y += 5) {
+    advance(platform::ScrollView::kFrameInterval);
+    moveFingerTo(y);
+  }
+  ASSERT_EQ(footer->state(), RFRefreshStateIdle);
+  advance(0.3);
+  const auto t = footer->arrowView()->transform();
+  EXPECT_DOUBLE_EQ(std::atan2(t.b, t.a), RFRefreshBackNormalFooter::kArrowRotation);
+  holdAndLift();
+  advance(1);
+  footer->beginRefreshing();
+  advance(1);
+  EXPECT_TRUE(footer->arrowView()->isHidden());
+  EXPECT_TRUE(footer->loadingView()->isAnimating());
+  footer->endRefreshingWithNoMoreData();
+  drain();
+  advance(1);
+  EXPECT_EQ(footer->state(), RFRefreshStateNoMoreData);
+  EXPECT_TRUE(footer->arrowView()->isHidden());
+  EXPECT_FALSE(footer->loadingView()->isAnimating());
+  EXPECT_EQ(footer->loadingView()->alpha(), 1.0);
 }
 
 TEST_F(FooterTest, TheSpringBackEndCompletionLeavesALaterRefreshAlone) {

@@ -3,10 +3,12 @@
 #include <vector>
 
 #include "platform/graphics/Bitmap.h"
+#include "platform/layout/LayoutConstraint.h"
 #include "refresh_test_support.h"
 #include "ui/support/refresh/RFRefreshAutoGifFooter.h"
 #include "ui/support/refresh/RFRefreshBackGifFooter.h"
 #include "ui/support/refresh/RFRefreshGifHeader.h"
+#include "ui/support/refresh/RFRefreshLabel.h"
 #include "ui/support/refresh/RFScrollViewRefresh.h"
 #include "ui/support/refresh/RFViewGeometry.h"
 
@@ -129,6 +131,61 @@ TEST_F(GifTest, EmptyImagesZeroDurationsAndNoHeightAreHarmless) {
   advance(1);
   window->layoutIfNeeded();
   EXPECT_GE(footer->gifView()->frame().size.width, 0);
+}
+
+TEST_F(GifTest, EachImageViewEndsTwentyPointsLeftOfItsTextOrIsCentredWithoutText) {
+  auto header = RFRefreshGifHeader::headerWithRefreshingBlock(nullptr);
+  auto autoFooter = RFRefreshAutoGifFooter::footerWithRefreshingBlock(nullptr);
+  auto backFooter = RFRefreshBackGifFooter::footerWithRefreshingBlock(nullptr);
+  EXPECT_EQ(header->labelLeftInset(), 20);
+  EXPECT_EQ(autoFooter->labelLeftInset(), 20);
+  EXPECT_EQ(backFooter->labelLeftInset(), 20);
+  setRf_header(*scroll, header);
+  setRf_footer(*scroll, backFooter);
+  auto other = platform::ScrollView::create(platform::makeRect(0, 0, 375, 600));
+  window->addSubview(other);
+  setRf_footer(*other, autoFooter);
+  window->layoutIfNeeded();
+
+  const double widest =
+      std::max(rf_textWith(*header->stateLabel()), rf_textWith(*header->lastUpdatedTimeLabel()));
+  EXPECT_EQ(header->gifView()->contentMode(), platform::ViewContentMode::Right);
+  EXPECT_EQ(header->gifView()->frame().size.height, rf_h(*header));
+  EXPECT_DOUBLE_EQ(rf_w(*header->gifView()), 187.5 - widest * 0.5 - 20);
+  EXPECT_DOUBLE_EQ(rf_w(*backFooter->gifView()),
+                   187.5 - rf_textWith(*backFooter->stateLabel()) * 0.5 - 20);
+  EXPECT_DOUBLE_EQ(rf_w(*autoFooter->gifView()),
+                   187.5 - rf_textWith(*autoFooter->stateLabel()) * 0.5 - 20);
+
+  // The time label alone still counts as text beside the images.
+  header->stateLabel()->setHidden(true);
+  header->setNeedsLayout();
+  window->layoutIfNeeded();
+  EXPECT_EQ(header->gifView()->contentMode(), platform::ViewContentMode::Right);
+  header->lastUpdatedTimeLabel()->setHidden(true);
+  backFooter->stateLabel()->setHidden(true);
+  autoFooter->setRefreshingTitleHidden(true);
+  for (platform::View* view :
+       {static_cast<platform::View*>(header.get()), static_cast<platform::View*>(backFooter.get()),
+        static_cast<platform::View*>(autoFooter.get())}) {
+    view->setNeedsLayout();
+  }
+  window->layoutIfNeeded();
+  for (const auto& gif : {header->gifView(), backFooter->gifView(), autoFooter->gifView()}) {
+    EXPECT_EQ(gif->contentMode(), platform::ViewContentMode::Center);
+    EXPECT_EQ(gif->frame().size.width, 375);
+  }
+
+  // An image view with constraints of its own is left to them.
+  auto gif = header->gifView();
+  gif->setFrame(platform::makeRect(5, 5, 100, 20));
+  platform::LayoutConstraint::create(gif, platform::LayoutAttributeWidth,
+                                     platform::LayoutRelationEqual, nullptr,
+                                     platform::LayoutAttributeNotAnAttribute, 1, 100)
+      ->setActive(true);
+  header->setNeedsLayout();
+  window->layoutIfNeeded();
+  EXPECT_EQ(gif->frame(), platform::makeRect(5, 5, 100, 20));
 }
 
 }  // namespace

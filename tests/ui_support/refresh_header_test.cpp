@@ -263,6 +263,33 @@ TEST_F(HeaderTest, TheArrowTurnsJustShortOfAHalfTurnWhenPulling) {
   holdAndLift();
 }
 
+TEST_F(HeaderTest, TheSpinnerFadesAfterARefreshAndARefreshBegunMeanwhileKeepsIt) {
+  pullTo(-150);
+  holdAndLift();
+  advance(1);
+  ASSERT_EQ(header->state(), RFRefreshStateRefreshing);
+  header->endRefreshing();
+  drain();
+  ASSERT_EQ(header->state(), RFRefreshStateIdle);
+  EXPECT_TRUE(header->arrowView()->transform().isIdentity());
+  EXPECT_TRUE(header->arrowView()->isHidden());  // until the spinner has faded
+  advance(1);
+  EXPECT_FALSE(header->loadingView()->isAnimating());
+  EXPECT_EQ(header->loadingView()->alpha(), 1.0);
+  EXPECT_FALSE(header->arrowView()->isHidden());
+
+  header->beginRefreshing();
+  advance(1);
+  header->endRefreshing();
+  drain();
+  header->beginRefreshing();  // before the fade of the last one ends
+  advance(1);
+  EXPECT_EQ(header->state(), RFRefreshStateRefreshing);
+  EXPECT_TRUE(header->loadingView()->isAnimating());
+  EXPECT_EQ(header->loadingView()->alpha(), 1.0);
+  EXPECT_TRUE(header->arrowView()->isHidden());
+}
+
 TEST_F(HeaderTest, OffItsWindowARefreshWaitsForTheFirstDrawAndStillRestoresTheInset) {
   header->removeFromSuperview();
   auto loose = platform::TableView::create(platform::makeRect(0, 0, 375, 667));

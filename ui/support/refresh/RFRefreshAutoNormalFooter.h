@@ -2,14 +2,13 @@
 
 #include <memory>
 
-#include "platform/ui/ActivityIndicatorView.h"
-#include "ui/support/refresh/RFArrowAndIndicator.h"
 #include "ui/support/refresh/RFRefreshAutoStateFooter.h"
+#include "ui/support/refresh/RFRefreshNormalFront.h"
 
 namespace sprout {
 
 // The automatic state footer with a spinner left of the title while loading.
-class RFRefreshAutoNormalFooter : public RFRefreshAutoStateFooter {
+class RFRefreshAutoNormalFooter : public RFRefreshNormalFront<RFRefreshAutoStateFooter> {
  public:
   static std::shared_ptr<RFRefreshAutoNormalFooter> footerWithRefreshingBlock(
       RFRefreshComponentRefreshingBlock block) {
@@ -21,25 +20,13 @@ class RFRefreshAutoNormalFooter : public RFRefreshAutoStateFooter {
     return makeWithTarget<RFRefreshAutoNormalFooter>(target, action);
   }
 
-  const std::shared_ptr<platform::ActivityIndicatorView>& loadingView() {
-    return parts_.loadingView();
-  }
-  platform::ActivityIndicatorViewStyle activityIndicatorViewStyle() const { return parts_.style(); }
-  // The indicator is made anew in the new style; the old one leaves the footer.
-  void setActivityIndicatorViewStyle(platform::ActivityIndicatorViewStyle style) {
-    parts_.setStyle(style);
-  }
-
   void setState(RFRefreshState state) override;
 
  protected:
   friend class platform::Object;
-  using RFRefreshAutoStateFooter::RFRefreshAutoStateFooter;
-  void prepare() override;
+  using Front = RFRefreshNormalFront<RFRefreshAutoStateFooter>;
+  using Front::Front;
   void placeSubviews() override;
-
- private:
-  RFArrowAndIndicator parts_{*this};
 };
 
 }  // namespace sprout

@@ -61,19 +61,8 @@ void RFRefreshBackFooter::scrollViewContentOffsetDidChange(
     setPullingPercent(percent);
     return;
   }
-  if (scroll->isDragging()) {
-    setPullingPercent(percent);
-    const double normal2pullingOffsetY = happen + rf_h(*this);
-    if (state() == RFRefreshStateIdle && currentOffsetY > normal2pullingOffsetY) {
-      setState(RFRefreshStatePulling);
-    } else if (state() == RFRefreshStatePulling && currentOffsetY <= normal2pullingOffsetY) {
-      setState(RFRefreshStateIdle);
-    }
-  } else if (state() == RFRefreshStatePulling) {
-    beginRefreshing();
-  } else if (percent < 1) {
-    setPullingPercent(percent);
-  }
+  const double normal2pullingOffsetY = happen + rf_h(*this);
+  followPull(scroll->isDragging(), percent, currentOffsetY - normal2pullingOffsetY);
 }
 
 void RFRefreshBackFooter::setState(RFRefreshState state) {
@@ -109,21 +98,11 @@ void RFRefreshBackFooter::startRefreshingAnimation(ScrollView& scroll) {
 }
 
 void RFRefreshBackFooter::endRefreshingAnimation(ScrollView* scrollView) {
-  std::weak_ptr<RFRefreshBackFooter> weak = self<RFRefreshBackFooter>();
   const bool newRows = scrollView && heightForContentBreakView() > 0 &&
                        rf_totalDataCount(*scrollView) != lastRefreshCount_;
-  View::animateWithDuration(
-      kSlowAnimationDuration,
-      [&] {
-        if (scrollView) giveInsetBack(*scrollView, newRows);
-        if (isAutomaticallyChangeAlpha()) setAlpha(0.0);
-      },
-      [weak](bool) {
-        auto me = weak.lock();
-        if (!me) return;
-        me->setPullingPercent(0.0);
-        if (auto completion = me->endRefreshingCompletionBlock()) completion();
-      });
+  animateRefreshEnd([&] {
+    if (scrollView) giveInsetBack(*scrollView, newRows);
+  });
   // Stops any movement, so the new rows stay in view.
   if (newRows) setRf_offsetY(*scrollView, rf_offsetY(*scrollView));
 }

@@ -1,42 +1,29 @@
 #pragma once
 
 #include <memory>
-#include <vector>
 
-#include "platform/ui/ImageView.h"
 #include "ui/support/refresh/RFRefreshBackStateFooter.h"
-#include "ui/support/refresh/RFRefreshGifImages.h"
+#include "ui/support/refresh/RFRefreshGifFront.h"
 
 namespace sprout {
 
 // The spring-back state footer with caller-supplied images: a frame chosen by the pull, an
 // animation while pulled far enough and while loading.
-class RFRefreshBackGifFooter : public RFRefreshBackStateFooter {
+class RFRefreshBackGifFooter : public RFRefreshGifFront<RFRefreshBackStateFooter> {
  public:
   static std::shared_ptr<RFRefreshBackGifFooter> footerWithRefreshingBlock(
       RFRefreshComponentRefreshingBlock block) {
     return makeWithBlock<RFRefreshBackGifFooter>(std::move(block));
   }
 
-  const std::shared_ptr<platform::ImageView>& gifView();
-  // Grows the view to the first image's height when it is taller; empty arrays are ignored.
-  void setImages(RFRefreshGifImages::Images images, double duration, RFRefreshState state);
-  // 0.1 s per image.
-  void setImages(RFRefreshGifImages::Images images, RFRefreshState state);
-  const RFRefreshGifImages& images() const { return images_; }
-
   void setPullingPercent(double percent) override;
   void setState(RFRefreshState state) override;
 
  protected:
   friend class platform::Object;
-  using RFRefreshBackStateFooter::RFRefreshBackStateFooter;
-  void prepare() override;
+  using Front = RFRefreshGifFront<RFRefreshBackStateFooter>;
+  using Front::Front;
   void placeSubviews() override;
-
- private:
-  std::shared_ptr<platform::ImageView> gifView_;
-  RFRefreshGifImages images_;
 };
 
 }  // namespace sprout

@@ -2,16 +2,15 @@
 
 #include <memory>
 
-#include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/ImageView.h"
-#include "ui/support/refresh/RFArrowAndIndicator.h"
 #include "ui/support/refresh/RFRefreshBackStateFooter.h"
+#include "ui/support/refresh/RFRefreshNormalFront.h"
 
 namespace sprout {
 
 // The spring-back state footer with an arrow (turned the other way from the header's) and a
 // spinner while loading.
-class RFRefreshBackNormalFooter : public RFRefreshBackStateFooter {
+class RFRefreshBackNormalFooter : public RFRefreshNormalFront<RFRefreshBackStateFooter> {
  public:
   static std::shared_ptr<RFRefreshBackNormalFooter> footerWithRefreshingBlock(
       RFRefreshComponentRefreshingBlock block) {
@@ -19,14 +18,6 @@ class RFRefreshBackNormalFooter : public RFRefreshBackStateFooter {
   }
 
   const std::shared_ptr<platform::ImageView>& arrowView() { return parts_.arrowView(); }
-  const std::shared_ptr<platform::ActivityIndicatorView>& loadingView() {
-    return parts_.loadingView();
-  }
-  platform::ActivityIndicatorViewStyle activityIndicatorViewStyle() const { return parts_.style(); }
-  // The indicator is made anew in the new style; the old one leaves the footer.
-  void setActivityIndicatorViewStyle(platform::ActivityIndicatorViewStyle style) {
-    parts_.setStyle(style);
-  }
 
   void setState(RFRefreshState state) override;
 
@@ -34,12 +25,9 @@ class RFRefreshBackNormalFooter : public RFRefreshBackStateFooter {
 
  protected:
   friend class platform::Object;
-  using RFRefreshBackStateFooter::RFRefreshBackStateFooter;
-  void prepare() override;
+  using Front = RFRefreshNormalFront<RFRefreshBackStateFooter>;
+  using Front::Front;
   void placeSubviews() override;
-
- private:
-  RFArrowAndIndicator parts_{*this};
 };
 
 }  // namespace sprout

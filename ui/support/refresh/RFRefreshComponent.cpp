@@ -121,6 +121,37 @@ void RFRefreshComponent::drawRect(platform::Context& /*context*/, const platform
   if (state_ == RFRefreshStateWillRefresh) setState(RFRefreshStateRefreshing);
 }
 
+void RFRefreshComponent::followPull(bool dragging, double percent, double pastLineBy) {
+  if (dragging) {
+    setPullingPercent(percent);
+    if (state() == RFRefreshStateIdle && pastLineBy > 0) {
+      setState(RFRefreshStatePulling);
+    } else if (state() == RFRefreshStatePulling && pastLineBy <= 0) {
+      setState(RFRefreshStateIdle);
+    }
+  } else if (state() == RFRefreshStatePulling) {
+    beginRefreshing();  // released past the line
+  } else if (percent < 1) {
+    setPullingPercent(percent);
+  }
+}
+
+void RFRefreshComponent::animateRefreshEnd(const std::function<void()>& giveBack) {
+  std::weak_ptr<RFRefreshComponent> weak = self<RFRefreshComponent>();
+  View::animateWithDuration(
+      kSlowAnimationDuration,
+      [&] {
+        giveBack();
+        if (isAutomaticallyChangeAlpha()) setAlpha(0.0);
+      },
+      [weak](bool) {
+        auto me = weak.lock();
+        if (!me) return;
+        me->setPullingPercent(0.0);
+        if (auto completion = me->endRefreshingCompletionBlock()) completion();
+      });
+}
+
 void RFRefreshComponent::setPullingPercent(double percent) {
   pullingPercent_ = percent;
   if (isRefreshing()) return;

@@ -90,6 +90,16 @@ class RFRefreshComponent : public platform::View {
   // Runs `task` after `delay` seconds on the main queue if this component still exists.
   void postToMainAfter(double delay, std::function<void(RFRefreshComponent&)> task);
 
+  // The pull of a header or spring-back footer in sight: while dragged, the pull is shown and the
+  // state turns Pulling once past the line (`pastLineBy` > 0) and Idle again once back; released
+  // while Pulling, it refreshes; released short of the line, the pull is shown as it springs back.
+  void followPull(bool dragging, double percent, double pastLineBy);
+
+  // The end of a refresh: `giveBack` runs inside the slow animation, which also fades the
+  // component out when its alpha follows the pull; then the pull is cleared and the end
+  // completion called, if the component still exists.
+  void animateRefreshEnd(const std::function<void()>& giveBack);
+
   // How far `distance` is in heights of `height`; a control without height counts as fully
   // pulled once pulled at all (never a division by zero).
   static double pullRatio(double distance, double height) {

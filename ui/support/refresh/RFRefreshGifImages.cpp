@@ -29,26 +29,4 @@ std::size_t RFRefreshGifImages::frameIndex(std::size_t count, double pullingPerc
   return static_cast<std::size_t>(std::floor(scaled));
 }
 
-bool RFRefreshGifImages::showPullFrame(platform::ImageView& view, double pullingPercent) const {
-  const Images* idle = images(RFRefreshStateIdle);
-  if (!idle) return false;
-  view.stopAnimating();
-  view.setImage((*idle)[frameIndex(idle->size(), pullingPercent)]);
-  return true;
-}
-
-bool RFRefreshGifImages::play(platform::ImageView& view, RFRefreshState state) const {
-  const Images* frames = images(state);
-  if (!frames) return false;
-  view.stopAnimating();
-  if (frames->size() == 1) {
-    view.setImage(frames->back());
-    return true;
-  }
-  view.setAnimationImages(*frames);
-  view.setAnimationDuration(duration(state));
-  view.startAnimating();
-  return true;
-}
-
 }  // namespace sprout

@@ -5,13 +5,11 @@
 #include <vector>
 
 #include "platform/graphics/Image.h"
-#include "platform/ui/ImageView.h"
 #include "ui/support/refresh/RFRefreshTypes.h"
 
 namespace sprout {
 
-// The images of the image-sequence refresh views, per state, and how they are shown: a frame
-// chosen by the pull, or a looping animation.
+// The images of the image-sequence refresh views and their animation durations, per state.
 class RFRefreshGifImages {
  public:
   using Images = std::vector<std::shared_ptr<platform::Image>>;
@@ -27,10 +25,6 @@ class RFRefreshGifImages {
 
   // The Idle frame for a pull (0 = none, 1 = its height), clamped into the images.
   static std::size_t frameIndex(std::size_t count, double pullingPercent);
-  // Shows the Idle frame for the pull; false when there is none to show.
-  bool showPullFrame(platform::ImageView& view, double pullingPercent) const;
-  // Plays the state's images (one image: shown still); false when the state has none.
-  bool play(platform::ImageView& view, RFRefreshState state) const;
 
  private:
   std::map<RFRefreshState, Images> images_;

@@ -50,18 +50,7 @@ void RFRefreshHeader::scrollViewContentOffsetDidChange(
   if (offsetY > happenOffsetY) return;  // out of sight
   const double normal2pullingOffsetY = happenOffsetY - rf_h(*this);
   const double percent = pullRatio(happenOffsetY - offsetY, rf_h(*this));
-  if (scroll->isDragging()) {
-    setPullingPercent(percent);
-    if (state() == RFRefreshStateIdle && offsetY < normal2pullingOffsetY) {
-      setState(RFRefreshStatePulling);
-    } else if (state() == RFRefreshStatePulling && offsetY >= normal2pullingOffsetY) {
-      setState(RFRefreshStateIdle);
-    }
-  } else if (state() == RFRefreshStatePulling) {
-    beginRefreshing();  // released past the threshold
-  } else if (percent < 1) {
-    setPullingPercent(percent);
-  }
+  followPull(scroll->isDragging(), percent, normal2pullingOffsetY - offsetY);
 }
 
 void RFRefreshHeader::setState(RFRefreshState state) {
@@ -100,26 +89,15 @@ void RFRefreshHeader::startRefreshingAnimation() {
 
 void RFRefreshHeader::endRefreshingAnimation() {
   auto scroll = scrollView();
-  std::weak_ptr<RFRefreshHeader> weak = self<RFRefreshHeader>();
-  View::animateWithDuration(
-      kSlowAnimationDuration,
-      [&] {
-        if (scroll) {
-          setRf_insetT(*scroll, rf_insetT(*scroll) + insetTDelta_);
-          insetTDelta_ = 0;  // given back: nothing is owed until the next refresh
-          // The platform never moves the offset for an inset, so the content is brought back
-          // inside its new edge here, unless a finger holds it.
-          const double edge = -rf_insetT(*scroll);
-          if (!scroll->isTracking() && rf_offsetY(*scroll) < edge) setRf_offsetY(*scroll, edge);
-        }
-        if (isAutomaticallyChangeAlpha()) setAlpha(0.0);
-      },
-      [weak](bool) {
-        auto me = weak.lock();
-        if (!me) return;
-        me->setPullingPercent(0.0);
-        if (auto completion = me->endRefreshingCompletionBlock()) completion();
-      });
+  animateRefreshEnd([&] {
+    if (!scroll) return;
+    setRf_insetT(*scroll, rf_insetT(*scroll) + insetTDelta_);
+    insetTDelta_ = 0;  // given back: nothing is owed until the next refresh
+    // The platform never moves the offset for an inset, so the content is brought back inside
+    // its new edge here, unless a finger holds it.
+    const double edge = -rf_insetT(*scroll);
+    if (!scroll->isTracking() && rf_offsetY(*scroll) < edge) setRf_offsetY(*scroll, edge);
+  });
 }
 
 void RFRefreshHeader::didDetachFromScrollView(ScrollView& scroll) {

@@ -2,16 +2,15 @@
 
 #include <memory>
 
-#include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/ImageView.h"
-#include "ui/support/refresh/RFArrowAndIndicator.h"
+#include "ui/support/refresh/RFRefreshNormalFront.h"
 #include "ui/support/refresh/RFRefreshStateHeader.h"
 
 namespace sprout {
 
 // The state header with an arrow that turns when the pull is far enough, and a spinner while it
 // refreshes, both left of the text.
-class RFRefreshNormalHeader : public RFRefreshStateHeader {
+class RFRefreshNormalHeader : public RFRefreshNormalFront<RFRefreshStateHeader> {
  public:
   static std::shared_ptr<RFRefreshNormalHeader> headerWithRefreshingBlock(
       RFRefreshComponentRefreshingBlock block) {
@@ -24,14 +23,6 @@ class RFRefreshNormalHeader : public RFRefreshStateHeader {
   }
 
   const std::shared_ptr<platform::ImageView>& arrowView() { return parts_.arrowView(); }
-  const std::shared_ptr<platform::ActivityIndicatorView>& loadingView() {
-    return parts_.loadingView();
-  }
-  platform::ActivityIndicatorViewStyle activityIndicatorViewStyle() const { return parts_.style(); }
-  // The indicator is made anew in the new style; the old one leaves the header.
-  void setActivityIndicatorViewStyle(platform::ActivityIndicatorViewStyle style) {
-    parts_.setStyle(style);
-  }
 
   void setState(RFRefreshState state) override;
 
@@ -40,12 +31,9 @@ class RFRefreshNormalHeader : public RFRefreshStateHeader {
 
  protected:
   friend class platform::Object;
-  using RFRefreshStateHeader::RFRefreshStateHeader;
-  void prepare() override;
+  using Front = RFRefreshNormalFront<RFRefreshStateHeader>;
+  using Front::Front;
   void placeSubviews() override;
-
- private:
-  RFArrowAndIndicator parts_{*this};
 };
 
 }  // namespace sprout
