@@ -1,6 +1,7 @@
 #include "platform/ui/TextLayout.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 #include <glib.h>
 #include <pango/pangocairo.h>
 
@@ -18,6 +19,10 @@ namespace {
 // One Pango context per thread, at 72 dpi and without hinting.
 PangoContext* sharedContext() {
   thread_local PangoContext* context = [] {
+    // Pango loads the font configuration on a thread of its own and hands it over through glib's
+    // futex locks, which ThreadSanitizer cannot see, so every later use of it looks like a race.
+    // Loaded here first, by the thread that lays text out, there is nothing left to hand over.
+    FcInit();
     PangoFontMap* map = pango_cairo_font_map_get_default();
     PangoContext* c = pango_font_map_create_context(map);
     pango_cairo_context_set_resolution(c, 72);
