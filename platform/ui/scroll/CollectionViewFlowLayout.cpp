@@ -83,34 +83,12 @@ double CollectionViewFlowLayout::placeSection(CollectionView& cv, long s, double
   sec.firstLine = lines_.size();
   const long n = cv.numberOfItemsInSection(s);
   sec.itemCount = static_cast<std::size_t>(std::max(0L, n));
+  // Item sizes waiting for their line, and the index of the first of them.
   std::vector<Size> line;
   long lineStart = 0;
   auto flush = [&](long end) {
     if (line.empty()) return;
-    double used = 0, thickness = 0;
-    for (const Size& z : line) {
-      used += ax.cross(z);
-      thickness = std::max(thickness, ax.main(z));
-    }
-    // Full lines reach both edges; a lone item sits in the middle.
-    const double gap = line.size() > 1 ? (room - used) / static_cast<double>(line.size() - 1) : 0;
-    double c = line.size() > 1 ? lead : lead + (room - used) / 2;
-    Line placed{pos, pos, items_.size(), line.size()};
-    for (long i = lineStart; i < end; ++i) {
-      const Size z = line[static_cast<std::size_t>(i - lineStart)];
-      const double m = pos + (thickness - ax.main(z)) / 2;
-      items_.push_back({{s, i}, ax.rect(m, c, ax.main(z), ax.cross(z)), {}});
-      c += ax.cross(z) + std::max(gap, itemGap);
-      placed.start = std::min(placed.start, m);
-      placed.end = std::max(placed.end, m + ax.main(z));
-    }
-    if (sec.lineCount > 0) {
-      const Line& last = lines_.back();
-      sec.linesInOrder = sec.linesInOrder && placed.start >= last.start && placed.end >= last.end;
-    }
-    lines_.push_back(placed);
-    ++sec.lineCount;
-    pos += thickness;
+    pos += placeLine(sec, {s, lineStart}, line, {pos, lead, room, itemGap});
     line.clear();
     lineStart = end;
   };
@@ -138,6 +116,37 @@ double CollectionViewFlowLayout::placeSection(CollectionView& cv, long s, double
   }
   sec.extent = ax.rect(start, 0, pos - start, crossTotal);
   return pos;
+}
+
+double CollectionViewFlowLayout::placeLine(Section& sec, const IndexPath& first,
+                                           const std::vector<Size>& line, const LinePlace& at) {
+  const Axes ax{scrollDirection == CollectionViewScrollDirection::Vertical};
+  double used = 0, thickness = 0;
+  for (const Size& z : line) {
+    used += ax.cross(z);
+    thickness = std::max(thickness, ax.main(z));
+  }
+  // Full lines reach both edges; a lone item sits in the middle.
+  const double gap = line.size() > 1 ? (at.room - used) / static_cast<double>(line.size() - 1) : 0;
+  double c = line.size() > 1 ? at.lead : at.lead + (at.room - used) / 2;
+  Line placed{at.pos, at.pos, items_.size(), line.size()};
+  for (std::size_t k = 0; k < line.size(); ++k) {
+    const Size z = line[k];
+    const double m = at.pos + (thickness - ax.main(z)) / 2;
+    items_.push_back({{first.section, first.row + static_cast<long>(k)},
+                      ax.rect(m, c, ax.main(z), ax.cross(z)),
+                      {}});
+    c += ax.cross(z) + std::max(gap, at.itemGap);
+    placed.start = std::min(placed.start, m);
+    placed.end = std::max(placed.end, m + ax.main(z));
+  }
+  if (sec.lineCount > 0) {
+    const Line& last = lines_.back();
+    sec.linesInOrder = sec.linesInOrder && placed.start >= last.start && placed.end >= last.end;
+  }
+  lines_.push_back(placed);
+  ++sec.lineCount;
+  return thickness;
 }
 
 std::vector<const CollectionViewLayoutAttributes*>

@@ -71,7 +71,14 @@ class CollectionViewFlowLayout {
     Rect extent;  // header to footer, along the scroll axis
     std::optional<CollectionViewLayoutAttributes> header, footer;
   };
+  // Where a line goes: its start along the axis, the lead and room across it, the least gap.
+  struct LinePlace {
+    double pos, lead, room, itemGap;
+  };
   double placeSection(CollectionView& cv, long section, double start, Section& sec);
+  // Places the items of one line (sizes in order, the first at `first`); answers its thickness.
+  double placeLine(Section& sec, const IndexPath& first, const std::vector<Size>& line,
+                   const LinePlace& at);
   void appendCellsInRect(const Section& sec, const Rect& rect,
                          std::vector<const CollectionViewLayoutAttributes*>& found) const;
 
