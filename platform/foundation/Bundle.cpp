@@ -1,10 +1,17 @@
 #include "platform/foundation/Bundle.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 #include "platform/foundation/FileManager.h"
@@ -46,6 +53,48 @@ bool sameTag(std::string_view a, std::string_view b) {
            return std::tolower(static_cast<unsigned char>(x)) ==
                   std::tolower(static_cast<unsigned char>(y));
          });
+}
+
+// A table file's bytes, read only when its size is within the parser's limit: the size is
+// checked on the open file before any byte is read, and the read stops one byte past the limit
+// in case the file grows meanwhile. nullopt with no error: missing or not a regular file.
+struct TableBytes {
+  std::optional<std::string> bytes;
+  std::optional<Error> error;
+};
+
+TableBytes readTableFile(const std::string& path) {
+  constexpr std::size_t kLimit = StringsTable::kMaxBytes;
+  auto tooLarge = [&] {
+    return TableBytes{std::nullopt, Error::make(kStringsErrorDomain, 0,
+                                                "strings table larger than " +
+                                                    std::to_string(kLimit) + " bytes, not read")};
+  };
+  // Non-blocking, so that a pipe in the bundle cannot hang the open.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return {};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return {};
+  }
+  if (static_cast<std::uint64_t>(st.st_size) > kLimit) {
+    ::close(fd);
+    return tooLarge();
+  }
+  std::string bytes(static_cast<std::size_t>(st.st_size) + 1, '\0');
+  std::size_t length = 0;
+  while (length <= kLimit) {
+    if (length == bytes.size()) bytes.resize(std::min(kLimit + 1, bytes.size() * 2 + 4096));
+    const ssize_t n = ::read(fd, bytes.data() + length, bytes.size() - length);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    length += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  if (length > kLimit) return tooLarge();
+  bytes.resize(length);
+  return {std::move(bytes), std::nullopt};
 }
 
 }  // namespace
@@ -154,9 +203,10 @@ std::shared_ptr<const std::map<std::string, std::string>> Bundle::loadTable(
     if (auto it = tables_.find(file); it != tables_.end()) return it->second;
   }
   auto table = std::make_shared<std::map<std::string, std::string>>();
-  if (auto bytes = FileManager::defaultManager().contentsAtPath(file)) {
-    const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-    auto parsed = StringsTable::parse(text);
+  auto read = readTableFile(file);
+  if (read.error) log(LogLevel::Warning, kTag, file + ": " + read.error->localizedDescription());
+  if (read.bytes) {
+    auto parsed = StringsTable::parse(*read.bytes);
     if (parsed) {
       *table = std::move(*parsed.value);
     } else {

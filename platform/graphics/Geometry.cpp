@@ -3,9 +3,14 @@
 #include <algorithm>
 
 namespace platform {
+namespace {
+
+bool isNullOrNaN(const Rect& r) { return isNull(r) || hasNaN(r); }
+
+}  // namespace
 
 Rect integral(const Rect& r) {
-  if (isNull(r)) return kRectNull;
+  if (isNullOrNaN(r)) return kRectNull;
   const Rect s = standardize(r);
   const double x = std::floor(s.origin.x);
   const double y = std::floor(s.origin.y);
@@ -13,7 +18,7 @@ Rect integral(const Rect& r) {
 }
 
 Rect intersection(const Rect& a, const Rect& b) {
-  if (isNull(a) || isNull(b)) return kRectNull;
+  if (isNullOrNaN(a) || isNullOrNaN(b)) return kRectNull;
   const double x1 = std::max(minX(a), minX(b));
   const double x2 = std::min(maxX(a), maxX(b));
   const double y1 = std::max(minY(a), minY(b));
@@ -23,8 +28,8 @@ Rect intersection(const Rect& a, const Rect& b) {
 }
 
 Rect unionRect(const Rect& a, const Rect& b) {
-  if (isNull(a)) return standardize(b);
-  if (isNull(b)) return standardize(a);
+  if (isNullOrNaN(a)) return isNullOrNaN(b) ? kRectNull : standardize(b);
+  if (isNullOrNaN(b)) return standardize(a);
   const double x1 = std::min(minX(a), minX(b));
   const double y1 = std::min(minY(a), minY(b));
   const double x2 = std::max(maxX(a), maxX(b));
@@ -33,12 +38,12 @@ Rect unionRect(const Rect& a, const Rect& b) {
 }
 
 bool contains(const Rect& r, const Point& p) {
-  if (isNull(r)) return false;
+  if (isNullOrNaN(r)) return false;
   return p.x >= minX(r) && p.x < maxX(r) && p.y >= minY(r) && p.y < maxY(r);
 }
 
 bool contains(const Rect& outer, const Rect& inner) {
-  if (isNull(outer) || isNull(inner)) return false;
+  if (isNullOrNaN(outer) || isNullOrNaN(inner)) return false;
   return minX(inner) >= minX(outer) && maxX(inner) <= maxX(outer) && minY(inner) >= minY(outer) &&
          maxY(inner) <= maxY(outer);
 }
@@ -49,7 +54,7 @@ bool intersects(const Rect& a, const Rect& b) {
 }
 
 Rect insetBy(const Rect& r, double dx, double dy) {
-  if (isNull(r)) return kRectNull;
+  if (isNullOrNaN(r) || std::isnan(dx) || std::isnan(dy)) return kRectNull;
   Rect s = standardize(r);
   s.origin.x += dx;
   s.origin.y += dy;
@@ -85,17 +90,19 @@ AffineTransform AffineTransform::invert() const {
 }
 
 Rect AffineTransform::apply(const Rect& r) const {
-  if (isNull(r)) return kRectNull;
+  if (isNullOrNaN(r)) return kRectNull;
   const Point corners[4] = {apply(Point{minX(r), minY(r)}), apply(Point{maxX(r), minY(r)}),
                             apply(Point{minX(r), maxY(r)}), apply(Point{maxX(r), maxY(r)})};
   double x1 = corners[0].x, x2 = corners[0].x, y1 = corners[0].y, y2 = corners[0].y;
   for (const Point& p : corners) {
+    if (std::isnan(p.x) || std::isnan(p.y)) return kRectNull;
     x1 = std::min(x1, p.x);
     x2 = std::max(x2, p.x);
     y1 = std::min(y1, p.y);
     y2 = std::max(y2, p.y);
   }
-  return Rect{{x1, y1}, {x2 - x1, y2 - y1}};
+  const Rect out{{x1, y1}, {x2 - x1, y2 - y1}};
+  return hasNaN(out) ? kRectNull : out;  // opposite infinities
 }
 
 }  // namespace platform

@@ -70,14 +70,30 @@ inline double maxY(const Rect& r) { return r.origin.y + std::fmax(r.size.height,
 inline double midX(const Rect& r) { return r.origin.x + r.size.width * 0.5; }
 inline double midY(const Rect& r) { return r.origin.y + r.size.height * 0.5; }
 
+inline bool isFinite(double v) { return std::isfinite(v); }
+inline bool isFinite(const Point& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+inline bool isFinite(const Size& s) { return std::isfinite(s.width) && std::isfinite(s.height); }
+inline bool isFinite(const EdgeInsets& i) {
+  return std::isfinite(i.top) && std::isfinite(i.left) && std::isfinite(i.bottom) &&
+         std::isfinite(i.right);
+}
+
+// A rect with a NaN in it stands nowhere: the set operations treat it as null, so it never
+// widens a union nor lets anything through an intersection.
+inline bool hasNaN(const Rect& r) {
+  return std::isnan(r.origin.x) || std::isnan(r.origin.y) || std::isnan(r.size.width) ||
+         std::isnan(r.size.height);
+}
+
 // Null rects and rects without area are empty.
 inline bool isEmpty(const Rect& r) { return isNull(r) || r.size.width == 0 || r.size.height == 0; }
 
 // Smallest rect with integral origin and size that contains `r`; null stays null.
 Rect integral(const Rect& r);
-// The common part of two rects, or the null rect when they do not meet (touching edges meet).
+// The common part of two rects, or the null rect when they do not meet (touching edges meet) or
+// either has a NaN.
 Rect intersection(const Rect& a, const Rect& b);
-// The smallest rect containing both; a null operand yields the other.
+// The smallest rect containing both; a null operand (or one with a NaN) yields the other.
 Rect unionRect(const Rect& a, const Rect& b);
 // Half-open: the max edges are outside.
 bool contains(const Rect& r, const Point& p);
@@ -119,7 +135,7 @@ struct AffineTransform {
   Size apply(const Size& s) const {
     return {a * s.width + c * s.height, b * s.width + d * s.height};
   }
-  // Bounding box of the transformed corners; null stays null.
+  // Bounding box of the transformed corners; null stays null, and a NaN anywhere gives null.
   Rect apply(const Rect& r) const;
 };
 

@@ -1,11 +1,15 @@
 #include "platform/ui/TextLayout.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 #include <glib.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <string>
+#include <vector>
 
 #include "platform/ui/AttributedString.h"
 
@@ -15,6 +19,10 @@ namespace {
 // One Pango context per thread, at 72 dpi and without hinting.
 PangoContext* sharedContext() {
   thread_local PangoContext* context = [] {
+    // Pango loads the font configuration on a thread of its own and hands it over through glib's
+    // futex locks, which ThreadSanitizer cannot see, so every later use of it looks like a race.
+    // Loaded here first, by the thread that lays text out, there is nothing left to hand over.
+    FcInit();
     PangoFontMap* map = pango_cairo_font_map_get_default();
     PangoContext* c = pango_font_map_create_context(map);
     pango_cairo_context_set_resolution(c, 72);
@@ -46,6 +54,41 @@ bool bounded(double v) { return v > 0 && v < 1e6; }
 bool truncates(LineBreakMode m) {
   return m == LineBreakMode::ByTruncatingHead || m == LineBreakMode::ByTruncatingTail ||
          m == LineBreakMode::ByTruncatingMiddle;
+}
+
+// Pango breaks a word longer than its line character by character, at a cost that grows with the
+// square of the word's length (a 64 KB word takes tens of seconds). So a zero-width space goes in
+// after every kLongWord characters that offer no break; words shorter than that, which is every
+// word of a real text, are laid out exactly as they stand. Answers the byte offsets (ascending)
+// before which a space goes.
+constexpr int kLongWord = 256;
+constexpr char kZeroWidthSpace[] = "\u200B";
+constexpr std::size_t kZeroWidthSpaceBytes = sizeof(kZeroWidthSpace) - 1;
+
+std::vector<std::size_t> longWordBreaks(const std::string& text) {
+  std::vector<std::size_t> breaks;
+  if (text.size() <= static_cast<std::size_t>(kLongWord)) return breaks;
+  const glong chars = g_utf8_strlen(text.data(), static_cast<gssize>(text.size()));
+  std::vector<PangoLogAttr> attrs(static_cast<std::size_t>(chars) + 1);
+  pango_get_log_attrs(text.data(), static_cast<int>(text.size()), -1, pango_language_get_default(),
+                      attrs.data(), static_cast<int>(attrs.size()));
+  int run = 0;
+  const char* at = text.data();
+  for (glong i = 0; i < chars; ++i, at = g_utf8_next_char(at)) {
+    if (attrs[static_cast<std::size_t>(i)].is_line_break) run = 0;
+    if (run == kLongWord) {
+      breaks.push_back(static_cast<std::size_t>(at - text.data()));
+      run = 0;
+    }
+    ++run;
+  }
+  return breaks;
+}
+
+// Where byte `index` of the text lands once the spaces are in.
+std::size_t shifted(const std::vector<std::size_t>& breaks, std::size_t index) {
+  const auto before = std::upper_bound(breaks.begin(), breaks.end(), index) - breaks.begin();
+  return index + static_cast<std::size_t>(before) * kZeroWidthSpaceBytes;
 }
 
 }  // namespace
@@ -133,15 +176,31 @@ void TextLayout::setBounds(double width, double height) {
 void TextLayout::apply() {
   if (!dirty_) return;
   dirty_ = false;
-  pango_layout_set_text(layout_, text_.c_str(), static_cast<int>(text_.size()));
-  PangoFontDescription* d = describe(font_);
-  pango_layout_set_font_description(layout_, d);
-  pango_font_description_free(d);
-  applyRuns();
   const bool single = numberOfLines_ == 1;
   const bool ellipsize = truncates(mode_);
   // A single line that clips rather than truncates is laid out unbounded and clipped later.
   const bool wrapWidth = bounded(width_) && !(single && !ellipsize);
+  breaks_.clear();
+  if (wrapWidth && !single && mode_ != LineBreakMode::ByCharWrapping) {
+    breaks_ = longWordBreaks(text_);
+  }
+  if (breaks_.empty()) {
+    pango_layout_set_text(layout_, text_.c_str(), static_cast<int>(text_.size()));
+  } else {
+    std::string spaced;
+    spaced.reserve(text_.size() + breaks_.size() * kZeroWidthSpaceBytes);
+    std::size_t from = 0;
+    for (const std::size_t at : breaks_) {
+      spaced.append(text_, from, at - from).append(kZeroWidthSpace);
+      from = at;
+    }
+    spaced.append(text_, from);
+    pango_layout_set_text(layout_, spaced.c_str(), static_cast<int>(spaced.size()));
+  }
+  PangoFontDescription* d = describe(font_);
+  pango_layout_set_font_description(layout_, d);
+  pango_font_description_free(d);
+  applyRuns();
   pango_layout_set_width(layout_, wrapWidth ? static_cast<int>(width_ * PANGO_SCALE) : -1);
   pango_layout_set_wrap(
       layout_, mode_ == LineBreakMode::ByCharWrapping ? PANGO_WRAP_CHAR : PANGO_WRAP_WORD_CHAR);
@@ -174,8 +233,8 @@ void TextLayout::applyRuns() {
   PangoAttrList* list = pango_attr_list_new();
   auto channel = [](double v) { return static_cast<guint16>(std::clamp(v, 0.0, 1.0) * 65535); };
   for (const AttributedString::Run& run : attributed_->runs()) {
-    const auto start = static_cast<guint>(run.location);
-    const auto end = static_cast<guint>(run.location + run.length);
+    const auto start = static_cast<guint>(shifted(breaks_, run.location));
+    const auto end = static_cast<guint>(shifted(breaks_, run.location + run.length));
     auto add = [&](PangoAttribute* attribute) {
       attribute->start_index = start;
       attribute->end_index = end;

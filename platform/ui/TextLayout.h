@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Geometry.h"
@@ -25,7 +26,8 @@ enum class LineBreakMode {
 };
 
 // One Pango layout of a text, used both to measure and to draw it, so the two always
-// agree. Lines wrap at the width (words first, then characters for words longer than a line);
+// agree. Lines wrap at the width (words first, then characters for words longer than a line; a
+// word of over 256 characters may also break after every 256th, which keeps its layout linear);
 // numberOfLines (0: no limit) and the height bound how many lines show, and a truncating line
 // break mode puts an ellipsis into the last one shown when text is left over. Hinting is off, so
 // the layout is the same at every drawing scale. Main thread, or one layout per thread.
@@ -74,6 +76,8 @@ class TextLayout {
   PangoLayout* layout_;
   std::string text_;
   std::unique_ptr<AttributedString> attributed_;
+  // Byte offsets of the text before which a zero-width space breaks an overlong word.
+  std::vector<std::size_t> breaks_;
   Font font_;
   TextAlignment alignment_ = TextAlignment::Natural;
   LineBreakMode mode_ = LineBreakMode::ByWordWrapping;

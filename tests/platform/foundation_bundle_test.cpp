@@ -1,12 +1,17 @@
 // Bundles over real folders: resources, sub-bundles, localizations, tables and scaled images.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "foundation_bundle_support.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Locale.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/StringsTable.h"
 #include "platform/graphics/Context.h"
 #include "platform/ui/Screen.h"
 
@@ -126,6 +131,45 @@ TEST_F(BundleTest, LocalizedStringsFallBackToTheRootThenTheValueThenTheKey) {
   setLogSink(nullptr);
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_NE(warnings[0].find("fr.lproj/Localizable.strings"), std::string::npos);
+}
+
+// Bytes this thread has read through read() and its kin, from the kernel's own count.
+std::uint64_t bytesReadByThisThread() {
+  std::ifstream io("/proc/thread-self/io");
+  std::string key;
+  std::uint64_t value = 0;
+  while (io >> key >> value) {
+    if (key == "rchar:") return value;
+  }
+  ADD_FAILURE() << "no rchar in /proc/thread-self/io";
+  return 0;
+}
+
+TEST_F(BundleTest, ATableOverTheLimitIsRefusedBeforeItsBytesAreRead) {
+  // Sparse: four times the limit costs no disk.
+  const std::string big = folder_.path() + "/de.lproj/Localizable.strings";
+  folder_.write("de.lproj/Localizable.strings", "\"title\" = \"Ziehen\";");
+  std::filesystem::resize_file(big, StringsTable::kMaxBytes * 4);
+  // Exactly at the limit is still read (and here rejected by the parser for its zero bytes).
+  folder_.write("it.lproj/Localizable.strings", "");
+  std::filesystem::resize_file(folder_.path() + "/it.lproj/Localizable.strings",
+                               StringsTable::kMaxBytes);
+  std::vector<std::string> warnings;
+  setLogSink([&](LogLevel, std::string_view, std::string_view message) {
+    warnings.emplace_back(message);
+  });
+  prefer({"de"});
+  const std::uint64_t before = bytesReadByThisThread();
+  EXPECT_EQ(bundle_->localizedString("title"), "root");
+  EXPECT_TRUE(bundle_->stringsTable("", "de").empty());
+  EXPECT_LT(bytesReadByThisThread() - before, 64u * 1024);
+  prefer({"it"});
+  EXPECT_EQ(bundle_->localizedString("title"), "root");
+  setLogSink(nullptr);
+  ASSERT_EQ(warnings.size(), 2u);
+  EXPECT_NE(warnings[0].find("de.lproj/Localizable.strings"), std::string::npos);
+  EXPECT_NE(warnings[0].find("larger than 16777216 bytes"), std::string::npos) << warnings[0];
+  EXPECT_EQ(warnings[1].find("larger than"), std::string::npos) << warnings[1];
 }
 
 TEST_F(BundleTest, ImagesByNameTakeTheScaleOfTheirFile) {

@@ -60,6 +60,34 @@ TEST(GraphicsGeometry, NullRectRules) {
   expectRect(offsetBy(makeRect(5, 5, -5, -5), 1, 2), 1, 2, 5, 5);
 }
 
+TEST(GraphicsGeometry, ANaNNeverWidensOrPassesThrough) {
+  const double nan = std::nan("");
+  const Rect a = makeRect(0, 0, 10, 10);
+  // In each field and on either side: std::max/std::min keep a NaN on one side only.
+  const Rect poisoned[] = {makeRect(nan, 0, 5, 5), makeRect(0, nan, 5, 5), makeRect(0, 0, nan, 5),
+                           makeRect(0, 0, 5, nan)};
+  for (const Rect& p : poisoned) {
+    EXPECT_TRUE(hasNaN(p));
+    EXPECT_TRUE(isNull(intersection(a, p)));
+    EXPECT_TRUE(isNull(intersection(p, a)));
+    EXPECT_FALSE(intersects(a, p));
+    EXPECT_FALSE(intersects(p, a));
+    EXPECT_EQ(unionRect(a, p), a);
+    EXPECT_EQ(unionRect(p, a), a);
+    EXPECT_TRUE(isNull(unionRect(p, kRectNull)));
+    EXPECT_TRUE(isNull(integral(p)));
+    EXPECT_TRUE(isNull(insetBy(p, 1, 1)));
+    EXPECT_TRUE(isNull(AffineTransform::scale(2, 2).apply(p)));
+    EXPECT_FALSE(contains(a, p));
+    EXPECT_FALSE(contains(p, Point{0, 0}));
+  }
+  EXPECT_FALSE(hasNaN(a));
+  EXPECT_TRUE(isNull(insetBy(a, nan, 0)));
+  // A transform that turns a corner into NaN (0 × infinity) gives nothing, not a partial box.
+  EXPECT_TRUE(isNull(AffineTransform{kInfinity, 0, 0, 1, 0, 0}.apply(makeRect(0, 0, 1, 1))));
+  EXPECT_TRUE(isNull(AffineTransform{1, 0, 0, 1, nan, 0}.apply(a)));
+}
+
 TEST(GraphicsGeometry, IntegralAndContainment) {
   expectRect(integral(makeRect(0.5, 1.2, 2.0, 2.9)), 0, 1, 3, 4);
   expectRect(integral(makeRect(-0.5, -1.5, 1.0, 1.0)), -1, -2, 2, 2);

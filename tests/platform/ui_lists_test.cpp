@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "platform/foundation/Log.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/TouchDriver.h"
 #include "platform/ui/Window.h"
@@ -136,9 +141,21 @@ class Items : public CollectionViewDataSource, public CollectionViewDelegateFlow
   void didSelectItemAtIndexPath(CollectionView&, const IndexPath& p) override {
     picked.push_back(p);
   }
+  void willDisplayCell(CollectionView&, CollectionViewCell&, const IndexPath&) override {
+    ++displayed;
+  }
+  std::optional<Size> sizeForItemAtIndexPath(CollectionView&, const IndexPath& p) override {
+    return sizer ? std::optional(sizer(p)) : std::nullopt;
+  }
+  std::optional<double> minimumLineSpacingForSectionAtIndex(CollectionView&, long) override {
+    return lineSpacing;
+  }
   long sections = 1;
   long items = 7;
+  std::function<Size(const IndexPath&)> sizer;
+  std::optional<double> lineSpacing;
   std::vector<IndexPath> picked;
+  int displayed = 0;
 };
 
 TEST_F(UILists, FlowLayoutFillsLinesEdgeToEdgeInEitherDirection) {
@@ -206,6 +223,125 @@ TEST_F(UILists, CollectionShowsOnlyItemsInViewAndSelectsOnTap) {
   EXPECT_EQ(items->picked[0], (IndexPath{0, 7}));
   cv->scrollToItemAtIndexPath({0, 2999}, CollectionViewScrollPositionBottom, false);
   EXPECT_EQ(cv->contentOffset().y, 100000 - 500);
+}
+
+TEST_F(UILists, NonFiniteOffsetsInsetsAndSizesAreRefused) {
+  auto layout = std::make_shared<CollectionViewFlowLayout>();
+  layout->itemSize = {100, 100};
+  layout->minimumLineSpacing = 0;
+  layout->minimumInteritemSpacing = 0;
+  auto items = std::make_shared<Items>();
+  items->items = 2000;
+  auto cv = CollectionView::create(makeRect(0, 0, 300, 500), layout);
+  window->addSubview(cv);
+  cv->setDataSource(items);
+  cv->setDelegate(items);
+  cv->registerCell("item", [] { return CollectionViewCell::create(); });
+  cv->setContentOffset({0, 1000});
+  cv->layoutIfNeeded();
+  const int shown = items->displayed;
+  ASSERT_EQ(cv->visibleCells().size(), 15u);
+  std::vector<std::string> warnings;
+  setLogSink([&](LogLevel, std::string_view, std::string_view message) {
+    warnings.emplace_back(message);
+  });
+  const double nan = std::nan("");
+  const double inf = std::numeric_limits<double>::infinity();
+  for (const Point bad : {Point{0, nan}, Point{nan, 0}, Point{0, inf}, Point{-inf, 0}}) {
+    cv->setContentOffset(bad);
+    cv->setContentOffset(bad, true);
+    advance(1);
+    cv->layoutIfNeeded();
+    EXPECT_EQ(cv->contentOffset(), (Point{0, 1000}));
+  }
+  EXPECT_EQ(items->displayed, shown);  // not one cell more was built
+  EXPECT_EQ(cv->visibleCells().size(), 15u);
+  cv->setContentInset({1, 2, 3, 4});
+  cv->setContentInset({nan, 0, 0, 0});
+  cv->setContentInset({0, 0, inf, 0});
+  EXPECT_EQ(cv->contentInset(), (EdgeInsets{1, 2, 3, 4}));
+  const Size size = cv->contentSize();
+  cv->setContentSize({inf, 10});
+  cv->setContentSize({10, nan});
+  EXPECT_EQ(cv->contentSize(), size);
+  setLogSink(nullptr);
+  ASSERT_EQ(warnings.size(), 12u);
+  EXPECT_EQ(warnings[0], "non-finite content offset refused");
+  EXPECT_EQ(warnings[8], "non-finite content inset refused");
+  EXPECT_EQ(warnings[11], "non-finite content size refused");
+  // Bounds moved from outside with a NaN origin show nothing rather than everything.
+  Rect moved = cv->bounds();
+  moved.origin.y = nan;
+  cv->setBounds(moved);
+  cv->layoutIfNeeded();
+  EXPECT_EQ(items->displayed, shown);
+  EXPECT_LE(cv->visibleCells().size(), 15u);
+  // A delegate's non-finite size counts as no answer: the layout's own item size.
+  items->sizer = [&](const IndexPath& p) { return p.row % 2 ? Size{nan, 50} : Size{50, inf}; };
+  cv->setBounds(makeRect(0, 0, 300, 500));
+  cv->reloadData();
+  EXPECT_EQ(layout->layoutAttributesForItemAtIndexPath({0, 1})->frame.size, (Size{100, 100}));
+  EXPECT_EQ(cv->contentSize(), (Size{300, 100 * 667}));
+}
+
+// Every cell meeting `rect`, by looking at each one.
+std::set<IndexPath> cellsByScan(const CollectionViewFlowLayout& layout, long sections, long items,
+                                const Rect& rect) {
+  std::set<IndexPath> found;
+  for (long s = 0; s < sections; ++s) {
+    for (long i = 0; i < items; ++i) {
+      const auto* a = layout.layoutAttributesForItemAtIndexPath({s, i});
+      if (a && intersects(a->frame, rect)) found.insert(a->indexPath);
+    }
+  }
+  return found;
+}
+
+TEST_F(UILists, FlowLayoutFindsTheItemsInARectAsAScanWould) {
+  auto layout = std::make_shared<CollectionViewFlowLayout>();
+  layout->headerReferenceSize = {20, 20};
+  layout->sectionInset = {7, 3, 7, 3};
+  auto items = std::make_shared<Items>();
+  items->sections = 3;
+  items->items = 400;
+  // Uneven sizes: lines of different counts and thicknesses, items centred within them.
+  items->sizer = [](const IndexPath& p) {
+    return Size{30.0 + static_cast<double>((p.row * 37) % 70),
+                20.0 + static_cast<double>((p.row * 53 + p.section) % 90)};
+  };
+  auto cv = CollectionView::create(makeRect(0, 0, 320, 480), layout);
+  cv->setDataSource(items);
+  cv->setDelegate(items);
+  cv->registerCell("item", [] { return CollectionViewCell::create(); });
+  // Overlapping lines (negative spacing) are out of order along the axis, and still found.
+  for (const auto direction :
+       {CollectionViewScrollDirection::Vertical, CollectionViewScrollDirection::Horizontal}) {
+    for (const double spacing : {4.0, 0.0, -60.0}) {
+      layout->scrollDirection = direction;
+      items->lineSpacing = spacing;
+      cv->reloadData();
+      const Size content = layout->collectionViewContentSize();
+      const double length =
+          direction == CollectionViewScrollDirection::Vertical ? content.height : content.width;
+      for (double at = -50; at < length + 50; at += 97.5) {
+        const bool vertical = direction == CollectionViewScrollDirection::Vertical;
+        for (const Rect rect : {vertical ? makeRect(0, at, 320, 480) : makeRect(at, 0, 320, 480),
+                                vertical ? makeRect(40, at, 90, 1) : makeRect(at, 40, 1, 90),
+                                vertical ? makeRect(0, at, 320, -120) : makeRect(at, 0, -120, 480),
+                                vertical ? makeRect(0, at, 320, 0) : makeRect(at, 0, 0, 480)}) {
+          std::set<IndexPath> found;
+          for (const auto* a : layout->layoutAttributesForElementsInRect(rect)) {
+            if (a->isCell()) {
+              EXPECT_TRUE(found.insert(a->indexPath).second);
+            }
+          }
+          ASSERT_EQ(found, cellsByScan(*layout, 3, 400, rect))
+              << "spacing " << spacing << " rect " << rect.origin.x << "," << rect.origin.y << " "
+              << rect.size.width << "x" << rect.size.height;
+        }
+      }
+    }
+  }
 }
 
 class Wheels : public PickerViewDataSource, public PickerViewDelegate {

@@ -1,12 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <any>
+#include <csignal>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/KeyboardSimulator.h"
+#include "platform/ui/TextLayout.h"
 #include "platform/ui/TouchDriver.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/text/TextField.h"
@@ -179,6 +187,150 @@ TEST_F(TextInputTest, TextViewTypesNewLinesAndReadOnlyViewsDoNotEdit) {
   EXPECT_TRUE(text->becomeFirstResponder());  // selectable
   EXPECT_FALSE(text->isEditing());
   EXPECT_TRUE(log.empty());  // no editing, and no keyboard for a read-only view
+}
+
+// Counts what the delegate is asked, and says yes.
+class Counting : public TextFieldDelegate, public TextViewDelegate {
+ public:
+  std::optional<bool> textField(TextField&, TextRange, const std::string&) override {
+    ++asked;
+    return true;
+  }
+  std::optional<bool> textView(TextView&, TextRange, const std::string&) override {
+    ++asked;
+    return true;
+  }
+  int asked = 0;
+};
+
+TEST_F(TextInputTest, ChangesPastTheLengthLimitAreRefusedWhole) {
+  auto field = TextField::create(makeRect(10, 100, 200, 30));
+  auto view = TextView::create(makeRect(10, 200, 200, 100));
+  window->addSubview(field);
+  window->addSubview(view);
+  auto delegate = std::make_shared<Counting>();
+  field->setDelegate(delegate);
+  view->setDelegate(delegate);
+  TouchDriver fingers(window);
+  const std::size_t limit = kMaxTextInputLength;
+  // The same rule for both: each is checked through its own typing calls.
+  auto check = [&](const std::string& (*text)(const std::shared_ptr<View>&),
+                   const std::shared_ptr<View>& input, const std::function<void(std::string)>& set,
+                   const std::function<void(std::string)>& type,
+                   const std::function<void()>& erase) {
+    // Text set in code keeps its whole characters up to the limit.
+    set(std::string(limit - 1, 'a') + "中");
+    EXPECT_EQ(text(input), std::string(limit - 1, 'a'));
+    log.clear();
+    delegate->asked = 0;
+    type("b");  // exactly at the limit
+    type("c");
+    type("中");
+    EXPECT_EQ(text(input).size(), limit);
+    EXPECT_EQ(delegate->asked, 1);
+    EXPECT_EQ(log.size(), 1u);
+    erase();
+    type("中");  // three bytes into the one that was freed: still too long
+    type("d");
+    EXPECT_EQ(text(input), std::string(limit - 1, 'a') + "d");
+    set("");
+    type(std::string(limit + 1, 'e'));  // a paste is refused whole, not cut
+    EXPECT_EQ(text(input), "");
+    type(std::string(limit, 'e'));
+    EXPECT_EQ(text(input).size(), limit);
+  };
+  fingers.tap({50, 115});
+  ASSERT_TRUE(field->isEditing());
+  check(
+      [](const std::shared_ptr<View>& v) -> const std::string& {
+        return static_cast<TextField&>(*v).text();
+      },
+      field, [&](std::string t) { field->setText(std::move(t)); },
+      [&](std::string t) { field->insertText(t); }, [&] { field->deleteBackward(); });
+  fingers.tap({50, 250});
+  ASSERT_TRUE(view->isEditing());
+  check(
+      [](const std::shared_ptr<View>& v) -> const std::string& {
+        return static_cast<TextView&>(*v).text();
+      },
+      view, [&](std::string t) { view->setText(std::move(t)); },
+      [&](std::string t) { view->insertText(t); }, [&] { view->deleteBackward(); });
+}
+
+TEST(TextLayoutLongWords, AnOverlongWordWrapsWithinTheWidthWithNothingDrawnExtra) {
+  auto lay = [](std::size_t letters, LineBreakMode mode) {
+    std::string word;
+    for (std::size_t i = 0; i < letters; ++i) word += static_cast<char>('a' + i % 26);
+    auto layout = std::make_unique<TextLayout>();
+    layout->setFont(Font::systemFont(12));
+    layout->setLineBreakMode(mode);
+    layout->setText(word);
+    layout->setBounds(300, -1);
+    return layout;
+  };
+  // Up to 256 letters a word wraps exactly as by characters.
+  auto shortWord = lay(256, LineBreakMode::ByWordWrapping);
+  auto shortChars = lay(256, LineBreakMode::ByCharWrapping);
+  EXPECT_GT(shortWord->lineCount(), 2);
+  EXPECT_EQ(shortWord->lineCount(), shortChars->lineCount());
+  EXPECT_EQ(shortWord->size(), shortChars->size());
+  // Past that it may also break after each 256th letter: at most one line more per 256.
+  auto longWord = lay(2000, LineBreakMode::ByWordWrapping);
+  const int byChars = lay(2000, LineBreakMode::ByCharWrapping)->lineCount();
+  EXPECT_GE(longWord->lineCount(), byChars);
+  EXPECT_LE(longWord->lineCount(), byChars + 2000 / 256);
+  EXPECT_LE(longWord->size().width, 300);
+  EXPECT_EQ(longWord->unknownGlyphCount(), 0);  // the breaks draw nothing, not even a box
+}
+
+// Run only as the child of the test below: pastes 4 MB, 16 KB at a time, as one word into a text
+// view and as words into a field, laying out after each paste. The alarm ends it if layout hangs.
+TEST_F(TextInputTest, DISABLED_PastingMegabytesLaysOutInBoundedTime) {
+  ::alarm(120);
+  int refusals = 0;
+  setLogSink([&](LogLevel, std::string_view, std::string_view) { ++refusals; });
+  auto field = TextField::create(makeRect(10, 100, 300, 30));
+  auto view = TextView::create(makeRect(10, 200, 300, 300));
+  window->addSubview(field);
+  window->addSubview(view);
+  TouchDriver fingers(window);
+  std::string word, words;
+  for (std::size_t i = 0; i < 16 * 1024; ++i) {
+    word += static_cast<char>('a' + i % 26);
+    words += i % 7 == 6 ? ' ' : static_cast<char>('a' + i % 26);
+  }
+  fingers.tap({50, 250});
+  ASSERT_TRUE(view->isEditing());
+  for (int i = 0; i < 256; ++i) {
+    view->insertText(word);
+    view->layoutIfNeeded();
+  }
+  EXPECT_EQ(view->text().size(), kMaxTextInputLength);
+  EXPECT_GT(view->contentSize().height, 1000);  // it wrapped, into lines of some 40 letters
+  fingers.tap({50, 115});
+  ASSERT_TRUE(field->isEditing());
+  for (int i = 0; i < 256; ++i) {
+    field->insertText(words);
+    field->layoutIfNeeded();
+    EXPECT_GT(field->sizeThatFits({0, 0}).width, 300);
+  }
+  EXPECT_EQ(field->text().size(), kMaxTextInputLength);
+  setLogSink(nullptr);
+  EXPECT_EQ(refusals, 2 * (256 - 4));
+}
+
+TEST(TextInputLimits, PastingMegabytesLaysOutInBoundedTime) {
+  // A fresh process, so that the alarm and a hang stay there.
+  const std::string exe = "/proc/self/exe";
+  std::string filter = "--gtest_filter=TextInputTest.DISABLED_PastingMegabytesLaysOutInBoundedTime";
+  std::string alsoDisabled = "--gtest_also_run_disabled_tests";
+  char* argv[] = {const_cast<char*>(exe.c_str()), filter.data(), alsoDisabled.data(), nullptr};
+  pid_t child = 0;
+  ASSERT_EQ(::posix_spawn(&child, exe.c_str(), nullptr, nullptr, argv, environ), 0);
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_FALSE(WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) << "layout hung";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
 }  // namespace

@@ -30,7 +30,8 @@ struct CollectionViewLayoutAttributes {
 // Items in lines (rows when scrolling vertically, columns when horizontally), each section after
 // the previous one with its header, insets and footer. Full lines spread their items to both
 // edges; a line of one item centres it. Sizes come from the collection's delegate when it is a
-// CollectionViewDelegateFlowLayout and answers, else from these properties.
+// CollectionViewDelegateFlowLayout and answers, else from these properties; a non-finite answer
+// counts as none, and a non-finite property as zero.
 class CollectionViewFlowLayout {
  public:
   CollectionViewScrollDirection scrollDirection = CollectionViewScrollDirection::Vertical;
@@ -53,15 +54,36 @@ class CollectionViewFlowLayout {
       const std::string& kind, long section) const;
 
  private:
+  // One line of items, with the span its frames cover along the scroll axis.
+  struct Line {
+    double start = 0, end = 0;
+    std::size_t firstItem = 0, itemCount = 0;  // into items_
+  };
   struct Section {
     std::size_t firstItem = 0;  // into items_
     std::size_t itemCount = 0;
+    std::size_t firstLine = 0;  // into lines_
+    std::size_t lineCount = 0;
+    // Lines follow each other along the axis (both ends never go back), so the ones in a rect
+    // are found by binary search; a negative line spacing can break that, and the section is
+    // then scanned.
+    bool linesInOrder = true;
     Rect extent;  // header to footer, along the scroll axis
     std::optional<CollectionViewLayoutAttributes> header, footer;
   };
+  // Where a line goes: its start along the axis, the lead and room across it, the least gap.
+  struct LinePlace {
+    double pos, lead, room, itemGap;
+  };
   double placeSection(CollectionView& cv, long section, double start, Section& sec);
+  // Places the items of one line (sizes in order, the first at `first`); answers its thickness.
+  double placeLine(Section& sec, const IndexPath& first, const std::vector<Size>& line,
+                   const LinePlace& at);
+  void appendCellsInRect(const Section& sec, const Rect& rect,
+                         std::vector<const CollectionViewLayoutAttributes*>& found) const;
 
   std::vector<CollectionViewLayoutAttributes> items_;
+  std::vector<Line> lines_;
   std::vector<Section> sections_;
   Size contentSize_;
 };

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "platform/dispatch/Clock.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/Log.h"
 #include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/PinchGestureRecognizer.h"
 #include "platform/ui/scroll/ScrollPhysics.h"
@@ -102,6 +104,7 @@ void ScrollView::setScrollEnabled(bool enabled) {
 }
 
 void ScrollView::setContentOffset(const Point& offset) {
+  if (!isFinite(offset)) return refuseNonFinite("content offset");
   stopMotion();
   moveOffset(offset);
   if (auto d = delegate()) d->scrollViewDidScroll(*this);
@@ -119,6 +122,7 @@ void ScrollView::moveOffset(const Point& next) {
 }
 
 void ScrollView::setContentOffset(const Point& offset, bool animated) {
+  if (!isFinite(offset)) return refuseNonFinite("content offset");
   if (!animated) {
     setContentOffset(offset);
     return;
@@ -139,9 +143,19 @@ void ScrollView::setContentOffset(const Point& offset, bool animated) {
 }
 
 void ScrollView::setContentSize(const Size& size) {
+  if (!isFinite(size)) return refuseNonFinite("content size");
   const Size old = contentSize_;
   contentSize_ = size;
   sizeObservers_.notify(old, size);
+}
+
+void ScrollView::setContentInset(const EdgeInsets& inset) {
+  if (!isFinite(inset)) return refuseNonFinite("content inset");
+  contentInset_ = inset;
+}
+
+void ScrollView::refuseNonFinite(const char* what) {
+  log(LogLevel::Warning, "ScrollView", std::string("non-finite ") + what + " refused");
 }
 
 void ScrollView::boundsDidChange(const Rect& oldBounds) {

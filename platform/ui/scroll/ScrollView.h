@@ -33,9 +33,10 @@ class ScrollView : public View {
   void setContentOffset(const Point& offset, bool animated);
   Size contentSize() const { return contentSize_; }
   void setContentSize(const Size& size);
-  // Setting the inset never moves the offset by itself.
+  // Setting the inset never moves the offset by itself. A non-finite offset, size or inset is
+  // refused with a warning: the old value stays.
   EdgeInsets contentInset() const { return contentInset_; }
-  void setContentInset(const EdgeInsets& inset) { contentInset_ = inset; }
+  void setContentInset(const EdgeInsets& inset);
   EdgeInsets scrollIndicatorInsets() const { return scrollIndicatorInsets_; }
   void setScrollIndicatorInsets(const EdgeInsets& insets) { scrollIndicatorInsets_ = insets; }
 
@@ -109,6 +110,7 @@ class ScrollView : public View {
   struct Motion;
   static AxisMotion springTo(double position, double edgeValue, int edge, double velocity,
                              double t0);
+  static void refuseNonFinite(const char* what);
   // Moves the bounds origin and tells the observers, leaving any motion running.
   void moveOffset(const Point& next);
   void handlePan(GestureRecognizer& recognizer);

@@ -1,7 +1,9 @@
 #include "platform/ui/text/TextField.h"
 
 #include <algorithm>
+#include <string>
 
+#include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Label.h"
 
@@ -45,6 +47,11 @@ void TextField::didInit() {
 }
 
 void TextField::setText(std::string text) {
+  if (text.size() > kMaxTextInputLength) {
+    log(LogLevel::Warning, "TextField",
+        "text cut to " + std::to_string(kMaxTextInputLength) + " bytes");
+    text = truncatedText(std::move(text), kMaxTextInputLength);
+  }
   text_ = std::move(text);
   refreshLabel();
 }
@@ -141,6 +148,11 @@ void TextField::didResignFirstResponder() {
 }
 
 void TextField::replace(TextRange range, const std::string& replacement) {
+  if (text_.size() - range.length + replacement.size() > kMaxTextInputLength) {
+    log(LogLevel::Warning, "TextField",
+        "change refused: the text would pass " + std::to_string(kMaxTextInputLength) + " bytes");
+    return;
+  }
   if (auto d = delegate(); d && !d->textField(*this, range, replacement).value_or(true)) return;
   text_.replace(range.location, range.length, replacement);
   refreshLabel();

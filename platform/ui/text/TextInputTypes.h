@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace platform {
 
@@ -45,5 +46,21 @@ struct TextRange {
   std::size_t length = 0;
   bool operator==(const TextRange&) const = default;
 };
+
+// The most text a field or a text view holds, in UTF-8 bytes: some 21,000 Chinese characters or
+// 65,000 Latin ones, far past what a person types into a form, and small enough that laying the
+// text out stays well under a second whatever it holds. A typed or pasted change that would make
+// the text longer is refused whole (nothing changes, the delegate is not asked, a warning is
+// logged); text set in code keeps its whole characters up to the limit.
+inline constexpr std::size_t kMaxTextInputLength = 64 * 1024;
+
+// `text` cut to at most `limit` bytes, never inside a UTF-8 character.
+inline std::string truncatedText(std::string text, std::size_t limit) {
+  if (text.size() <= limit) return text;
+  std::size_t cut = limit;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  text.resize(cut);
+  return text;
+}
 
 }  // namespace platform

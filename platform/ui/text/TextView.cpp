@@ -1,7 +1,9 @@
 #include "platform/ui/text/TextView.h"
 
 #include <algorithm>
+#include <string>
 
+#include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/TapGestureRecognizer.h"
@@ -34,6 +36,11 @@ void TextView::didInit() {
 }
 
 void TextView::setText(std::string text) {
+  if (text.size() > kMaxTextInputLength) {
+    log(LogLevel::Warning, "TextView",
+        "text cut to " + std::to_string(kMaxTextInputLength) + " bytes");
+    text = truncatedText(std::move(text), kMaxTextInputLength);
+  }
   text_ = std::move(text);
   refresh();
 }
@@ -103,6 +110,11 @@ void TextView::didResignFirstResponder() {
 }
 
 void TextView::replace(TextRange range, const std::string& replacement) {
+  if (text_.size() - range.length + replacement.size() > kMaxTextInputLength) {
+    log(LogLevel::Warning, "TextView",
+        "change refused: the text would pass " + std::to_string(kMaxTextInputLength) + " bytes");
+    return;
+  }
   if (auto d = delegate(); d && !d->textView(*this, range, replacement).value_or(true)) return;
   // The delegate may have ended editing (return on the last field): nothing is typed then.
   if (!editing_) return;

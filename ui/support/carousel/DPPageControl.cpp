@@ -164,8 +164,9 @@ void DPPageControl::changeActivity(bool active, long index) {
     if (auto abstract = std::dynamic_pointer_cast<DPAbstractDotView>(dot)) {
       abstract->changeActivityState(active);
     } else {
+      const platform::View& custom = *dot;  // typeid of a plain reference evaluates nothing
       platform::log(platform::LogLevel::Warning, "DPPageControl",
-                    "Custom view : " + std::string(typeid(*dot).name()) +
+                    "Custom view : " + std::string(typeid(custom).name()) +
                         " must implement an 'changeActivityState' method or you can subclass "
                         "DPAbstractDotView to help you.");
     }

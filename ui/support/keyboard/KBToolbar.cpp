@@ -78,7 +78,7 @@ void KBToolbar::layoutSubviews() {
       right = view->frame();
       break;
     }
-    if (typeid(*view) == typeid(platform::View)) {
+    if (const platform::View& plain = *view; typeid(plain) == typeid(platform::View)) {
       sawTitle = true;  // the title item's plain view
     } else if (platform::isKindOfClass(*view, kTextButton) ||
                platform::isKindOfClass(*view, kButton)) {
