@@ -292,6 +292,10 @@ Transform3D Layer::transformToSuperlayer() const {
   const Rect& b = props_.bounds;
   const Point anchor{b.origin.x + props_.anchorPoint.x * b.size.width,
                      b.origin.y + props_.anchorPoint.y * b.size.height};
+  // Most layers are only moved: no matrices to multiply for every layer of every frame.
+  if (props_.transform.isIdentity()) {
+    return Transform3D::translation(props_.position.x - anchor.x, props_.position.y - anchor.y);
+  }
   return Transform3D::translation(-anchor.x, -anchor.y)
       .concat(props_.transform)
       .concat(Transform3D::translation(props_.position.x, props_.position.y));
