@@ -437,7 +437,9 @@ void View::drawRect(Context& /*context*/, const Rect& /*rect*/) { reachedPlainDr
 bool View::drawLayer(Layer& /*layer*/, Context& context) {
   reachedPlainDrawRect = false;
   drawRect(context, bounds());
-  drawsByClass().emplace(std::type_index(typeid(*this)), !reachedPlainDrawRect);
+  // try_emplace: no node is made for a class already known (views drawn in place come here
+  // every frame).
+  drawsByClass().try_emplace(std::type_index(typeid(*this)), !reachedPlainDrawRect);
   return !reachedPlainDrawRect;
 }
 
