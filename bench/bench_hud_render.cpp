@@ -392,7 +392,8 @@ std::unique_ptr<BareHUD> readHUD(PangoContext* pc, double t0) {
   auto hud = sprout::HDProgressHUD::sharedView();
   auto status = findView<platform::Label>(hud);
   auto shape = findShape(hud->layer());
-  if (!status || !shape || !shape->mask()) return nullptr;
+  // Without its bundle (resources not found) the spinner has no mask image to read.
+  if (!status || !shape || !shape->mask() || !shape->mask()->contents()) return nullptr;
   auto panel = status->superview();
   h->panel = inWindow(*panel->layer());
   h->cornerRadius = panel->layer()->cornerRadius();
@@ -465,7 +466,7 @@ void timeAgainstBaseline(benchmark::State& state, bool withHUD) {
   BareNotices bare;
   if (withHUD) {
     auto hud = readHUD(bare.pangoContext(), t0Clock);
-    if (!hud) return state.SkipWithError("the HUD is not up");
+    if (!hud) return state.SkipWithError("the HUD is not up, or its images were not found");
     bare.setHUD(std::move(hud));
   }
   if (const std::int64_t differing = mismatchedPixels(bare, t0Clock)) {

@@ -1,6 +1,7 @@
 #include "platform/animation/Layer.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "platform/dispatch/MainThread.h"
 #include "platform/foundation/Log.h"
@@ -133,6 +134,7 @@ void Layer::setContents(std::shared_ptr<Image> contents) {
   props_.contents = std::move(contents);
   backingStore_.reset();  // contents from elsewhere: what display() drew is not shown any more
   needsDisplay_ = false;
+  drawsInPlace_ = false;
 }
 
 void Layer::setContentsScale(double scale) {
@@ -141,9 +143,22 @@ void Layer::setContentsScale(double scale) {
 
 void Layer::setContentsGravity(ContentsGravity gravity) { props_.contentsGravity = gravity; }
 
-void Layer::setBackdropBlurRadius(double radius) {
-  props_.backdropBlurRadius = std::max(0.0, radius);
+namespace {
+
+// Layers of every thread that blur their backdrop (presentation copies included).
+std::atomic<long> blurringLayers{0};
+
+}  // namespace
+
+bool Layer::anyBlursBackdrop() { return blurringLayers.load(std::memory_order_relaxed) > 0; }
+
+void Layer::setBackdropProperty(double radius) {
+  const bool had = props_.backdropBlurRadius > 0;
+  props_.backdropBlurRadius = radius;
+  if (had != (radius > 0)) blurringLayers.fetch_add(had ? -1 : 1, std::memory_order_relaxed);
 }
+
+void Layer::setBackdropBlurRadius(double radius) { setBackdropProperty(std::max(0.0, radius)); }
 
 void Layer::addSublayer(std::shared_ptr<Layer> layer) {
   if (!layer) return;
@@ -277,6 +292,10 @@ Transform3D Layer::transformToSuperlayer() const {
   const Rect& b = props_.bounds;
   const Point anchor{b.origin.x + props_.anchorPoint.x * b.size.width,
                      b.origin.y + props_.anchorPoint.y * b.size.height};
+  // Most layers are only moved: no matrices to multiply for every layer of every frame.
+  if (props_.transform.isIdentity()) {
+    return Transform3D::translation(props_.position.x - anchor.x, props_.position.y - anchor.y);
+  }
   return Transform3D::translation(-anchor.x, -anchor.y)
       .concat(props_.transform)
       .concat(Transform3D::translation(props_.position.x, props_.position.y));
@@ -331,7 +350,11 @@ std::shared_ptr<Layer> Layer::makeCopy() const {
 }
 
 void Layer::copyPropertiesFrom(const Layer& other) {
+  const double radius = other.props_.backdropBlurRadius;
+  setBackdropProperty(0);
   props_ = other.props_;
+  props_.backdropBlurRadius = 0;
+  setBackdropProperty(radius);
   name_ = other.name_;
 }
 

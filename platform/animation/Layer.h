@@ -111,6 +111,9 @@ class Layer : public std::enable_shared_from_this<Layer> {
   void setContentsGravity(ContentsGravity gravity);
   double backdropBlurRadius() const { return props_.backdropBlurRadius; }
   void setBackdropBlurRadius(double radius);
+  // Whether any layer alive blurs its backdrop: only then may drawing read pixels around what
+  // it covers, which a renderer leaving covered pixels unpainted must know.
+  static bool anyBlursBackdrop();
   bool needsDisplayOnBoundsChange() const { return props_.needsDisplayOnBoundsChange; }
   void setNeedsDisplayOnBoundsChange(bool v) { props_.needsDisplayOnBoundsChange = v; }
   const LayerProperties& properties() const { return props_; }
@@ -151,6 +154,16 @@ class Layer : public std::enable_shared_from_this<Layer> {
   void displayTreeIfNeeded();
   virtual void display();
   virtual void drawInContext(Context& context);
+  // Set by display() when the delegate draws in place: the layer keeps no contents, and a
+  // renderer calls drawInPlace where the contents would have been composited. Drawing text
+  // straight into the frame saves a bitmap per layer (allocated, cleared, drawn, composited).
+  bool drawsInPlace() const { return drawsInPlace_; }
+  // The delegate's drawing, in bounds coordinates, into `context` at its current transform.
+  void drawInPlace(Context& context) const;
+  // For a renderer that cannot draw in place (its pixels do not line up with the layer's): the
+  // contents display() would have made otherwise, made on first call and kept until the next
+  // display.
+  const std::shared_ptr<Image>& inPlaceContents();
 
   // Animations. The layer keeps a copy; adding under a key in use replaces (and stops) the old
   // one. An empty key gets a fresh unique key.
@@ -219,6 +232,9 @@ class Layer : public std::enable_shared_from_this<Layer> {
   void finishEntry(const std::shared_ptr<AnimationEntry>& entry);
   static void stopEntry(const std::shared_ptr<AnimationEntry>& entry, bool finished);
   Transform3D transformToRoot(const Layer** root) const;
+  // What display() does for a delegate that does not draw in place.
+  void displayContents();
+  void setBackdropProperty(double radius);  // keeps the count of blurring layers
 
   LayerProperties props_;
   std::string name_;
@@ -232,6 +248,8 @@ class Layer : public std::enable_shared_from_this<Layer> {
   std::map<std::string, std::shared_ptr<Animation>> actions_;
   bool needsDisplay_ = false;
   bool drewNothing_ = false;  // the delegate said the last drawing left the surface untouched
+  bool drawsInPlace_ = false;
+  bool inPlaceContentsMade_ = false;
   bool isPresentation_ = false;
   std::vector<std::shared_ptr<AnimationEntry>> animations_;
   std::uint64_t nextAnimationKey_ = 0;

@@ -32,6 +32,7 @@ TimeInterval currentMediaTime() { return Clock::current().now(); }
 
 Layer::~Layer() {
   for (const auto& entry : animations_) stopEntry(entry, false);
+  setBackdropProperty(0);
 }
 
 void Layer::addAnimation(const std::shared_ptr<Animation>& animation, std::string key) {
@@ -193,6 +194,25 @@ void Layer::displayTreeIfNeeded() {
 
 void Layer::display() {
   needsDisplay_ = false;
+  drawsInPlace_ = delegate_ && delegate_->drawsLayerInPlace(*this);
+  inPlaceContentsMade_ = false;
+  if (drawsInPlace_) {
+    props_.contents = nullptr;  // the backing stays for inPlaceContents to reuse
+    return;
+  }
+  displayContents();
+}
+
+const std::shared_ptr<Image>& Layer::inPlaceContents() {
+  if (drawsInPlace_ && !inPlaceContentsMade_) {
+    inPlaceContentsMade_ = true;
+    displayContents();
+    drawsInPlace_ = true;  // setting the contents ends drawing in place; this one does not
+  }
+  return props_.contents;
+}
+
+void Layer::displayContents() {
   if (delegate_ && delegate_->displayLayer(*this)) return;
   const Rect b = props_.bounds;
   if (isEmpty(b) || !(b.size.width > 0 && b.size.height > 0) || !std::isfinite(b.size.width) ||
@@ -223,6 +243,11 @@ void Layer::display() {
 
 void Layer::drawInContext(Context& context) {
   if (delegate_ && !delegate_->drawLayer(*this, context)) drewNothing_ = true;
+}
+
+void Layer::drawInPlace(Context& context) const {
+  // The delegate's interface takes the layer it draws for; drawing does not change the layer.
+  if (delegate_) delegate_->drawLayer(const_cast<Layer&>(*this), context);
 }
 
 }  // namespace platform

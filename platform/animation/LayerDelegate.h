@@ -29,6 +29,10 @@ class LayerDelegate {
   // Draws the layer's contents; the context is in the layer's bounds coordinates. Returns
   // false when it drew nothing at all: the layer then keeps no backing image.
   virtual bool drawLayer(Layer& /*layer*/, Context& /*context*/) { return true; }
+  // Whether drawLayer may run at render time, straight into whatever the layer is composited
+  // into, instead of into kept contents. Only for drawing that uses the over operator alone and is
+  // the same wherever it lands (see Layer::drawsInPlace).
+  virtual bool drawsLayerInPlace(Layer& /*layer*/) { return false; }
 };
 
 }  // namespace platform

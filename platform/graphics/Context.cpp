@@ -67,10 +67,12 @@ void Context::drawImage(const Image& image, Rect rect) {
   if (isEmpty(rect) || !std::isfinite(rect.size.width) || !std::isfinite(rect.size.height)) return;
   const Bitmap& bitmap = *image.bitmap();
   if (bitmap.width() == 0 || bitmap.height() == 0) return;
-  // Cairo only reads from a source surface; the const_cast never leads to a write.
+  // Cairo only reads from a source surface; the const_cast never leads to a write. Pixels
+  // without alpha (every word's alpha is 0xFF) are copied rather than blended.
   cairo_surface_t* source = cairo_image_surface_create_for_data(
       reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(bitmap.pixels())),
-      CAIRO_FORMAT_ARGB32, bitmap.width(), bitmap.height(), static_cast<int>(bitmap.stride()));
+      bitmap.hasAlpha() ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, bitmap.width(), bitmap.height(),
+      static_cast<int>(bitmap.stride()));
   const ImageOrientation orientation = image.orientation();
   const bool swap = swapsWidthAndHeight(orientation);
   const double shownWidth = swap ? bitmap.height() : bitmap.width();

@@ -110,11 +110,13 @@ class Painter {
       cairo_save(cr_);
       clipToDrawnArea(model, pres);
       cairo_push_group(cr_);
+      ++groups_;
     }
     if (p.backdropBlurRadius > 0) paintBackdrop(p);
     if (!p.backgroundColor.isClear()) {
       cairo_new_path(cr_);
       roundedRectPath(cr_, p.bounds, p.cornerRadius);
+      if (p.cornerRadius <= 0) cutCoveredPixels(model, p.bounds);
       setColor(cr_, p.backgroundColor);
       cairo_fill(cr_);
     }
@@ -124,7 +126,11 @@ class Painter {
       roundedRectPath(cr_, p.bounds, p.cornerRadius);
       cairo_clip(cr_);
     }
-    if (p.contents) paintContents(p);
+    if (model.drawsInPlace()) {
+      paintInPlace(model, p);
+    } else if (p.contents) {
+      paintContents(p);
+    }
     pres.renderContent(cr_);
     paintSublayers(model);
     cairo_restore(cr_);
@@ -242,8 +248,106 @@ class Painter {
     context_.drawImage(image, dest);
   }
 
+  // Whether nothing below `layer` shows through its bounds once it is painted: an opaque flat
+  // fill with nothing (opacity, a mask, animations, rounded corners) letting the pixels below
+  // mix in.
+  static bool coversOpaquely(const Layer& layer) {
+    const LayerProperties& p = layer.properties();
+    return !layer.hasAnimations() && !p.hidden && p.opacity >= 1 && !layer.mask() &&
+           p.backgroundColor.a >= 1 && !p.backgroundColor.patternImage() && p.cornerRadius <= 0;
+  }
+
+  // Takes out of the background path (a rectangle of `bounds`) the whole target pixels that an
+  // opaque sublayer paints over anyway: a table's rows cover the table, and filling the screen
+  // twice costs as much as the rows' text. Only while no layer blurs its backdrop (the one kind
+  // of drawing that reads pixels around those it covers).
+  void cutCoveredPixels(const Layer& model, const Rect& bounds) {
+    if (model.sublayers().empty() || Layer::anyBlursBackdrop()) return;
+    cairo_matrix_t ctm;
+    cairo_get_matrix(cr_, &ctm);
+    if (ctm.xy != 0 || ctm.yx != 0 || !(ctm.xx > 0) || !(ctm.yy > 0)) return;
+    cairo_region_t* covered = nullptr;
+    for (const auto& sublayer : model.sublayers()) {
+      if (!coversOpaquely(*sublayer)) continue;
+      const Transform3D m = sublayer->transformToSuperlayer();
+      if (m.m11 != 1 || m.m22 != 1 || m.m12 != 0 || m.m21 != 0) continue;
+      const Rect r = intersection(offsetBy(standardize(sublayer->bounds()), m.m41, m.m42),
+                                  standardize(bounds));
+      if (isNull(r) || isEmpty(r)) continue;
+      double x0 = minX(r), y0 = minY(r), x1 = maxX(r), y1 = maxY(r);
+      cairo_user_to_device(cr_, &x0, &y0);
+      cairo_user_to_device(cr_, &x1, &y1);
+      // Only pixels wholly inside: the edges' partly covered pixels keep their background.
+      const double left = std::ceil(x0), top = std::ceil(y0), right = std::floor(x1),
+                   bottom = std::floor(y1);
+      if (!(right > left && bottom > top) || !(right - left < 1e7 && bottom - top < 1e7) ||
+          !(std::fabs(left) < 1e7 && std::fabs(top) < 1e7)) {
+        continue;
+      }
+      if (!covered) covered = cairo_region_create();
+      const cairo_rectangle_int_t box{static_cast<int>(left), static_cast<int>(top),
+                                      static_cast<int>(right - left),
+                                      static_cast<int>(bottom - top)};
+      cairo_region_union_rectangle(covered, &box);
+    }
+    if (!covered) return;
+    // Each covered box, wound against the background's rectangle, becomes a hole in it.
+    cairo_save(cr_);
+    cairo_identity_matrix(cr_);
+    for (int i = 0, n = cairo_region_num_rectangles(covered); i < n; ++i) {
+      cairo_rectangle_int_t box;
+      cairo_region_get_rectangle(covered, i, &box);
+      cairo_move_to(cr_, box.x, box.y);
+      cairo_rel_line_to(cr_, 0, box.height);
+      cairo_rel_line_to(cr_, box.width, 0);
+      cairo_rel_line_to(cr_, 0, -box.height);
+      cairo_close_path(cr_);
+    }
+    cairo_restore(cr_);  // the path stays, in device space
+    cairo_region_destroy(covered);
+  }
+
+  // A layer whose delegate draws in place: straight into the target where the layer's pixels
+  // line up with the target's, else through the contents it would otherwise keep. Inside a group (a
+  // fading or masked layer) the pixels below may be partly transparent, where drawing the parts of
+  // the text one by one rounds differently from drawing them together first: there the contents
+  // keep the picture exactly as it was.
+  void paintInPlace(const Layer& model, const LayerProperties& p) {
+    const Rect& b = p.bounds;
+    if (groups_ == 0 && linesUp(b, p.contentsScale) && b.size == model.bounds().size) {
+      cairo_save(cr_);
+      cairo_new_path(cr_);
+      cairo_rectangle(cr_, b.origin.x, b.origin.y, b.size.width, b.size.height);
+      cairo_clip(cr_);  // all a bitmap of the bounds could have held
+      model.drawInPlace(context_);
+      cairo_restore(cr_);
+      return;
+    }
+    // The model's own drawing, placed in the presentation's bounds.
+    LayerProperties shown = p;
+    shown.contents = const_cast<Layer&>(model).inPlaceContents();
+    if (!shown.contents) return;
+    shown.contentsGravity = model.contentsGravity();
+    shown.contentsScale = model.contentsScale();
+    paintContents(shown);
+  }
+
+  // Whether `bounds` cover whole target pixels, one bitmap pixel each at `scale`: no turn,
+  // the scale itself, the corner on a pixel.
+  bool linesUp(const Rect& bounds, double scale) const {
+    cairo_matrix_t ctm;
+    cairo_get_matrix(cr_, &ctm);
+    if (ctm.xy != 0 || ctm.yx != 0 || ctm.xx != scale || ctm.yy != scale) return false;
+    const double w = bounds.size.width * scale, h = bounds.size.height * scale;
+    if (w != std::floor(w) || h != std::floor(h)) return false;
+    double x = bounds.origin.x, y = bounds.origin.y;
+    cairo_user_to_device(cr_, &x, &y);
+    return x == std::floor(x) && y == std::floor(y);
+  }
+
   void finishGroup(const Layer& model, double opacity) {
     cairo_pattern_t* content = cairo_pop_group(cr_);
+    --groups_;
     if (model.mask()) {
       cairo_push_group(cr_);
       paintPlaced(*model.mask());
@@ -266,6 +370,7 @@ class Painter {
   cairo_t* cr_;
   TimeInterval time_;
   std::vector<const Layer*> order_;
+  int groups_ = 0;  // groups pushed and not yet popped
 };
 
 // Blurs the pixels already drawn under the layer's bounds, in device space, and puts them back

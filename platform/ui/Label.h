@@ -58,13 +58,19 @@ class Label : public View {
   bool isTruncated();
 
   void drawRect(Context& context, const Rect& rect) override;
-  // The backing holds only the text's ink (not the label's full width) and is kept until the
-  // text, font, colour or size changes.
+  // Under ViewContentMode::Redraw (the default) plain text is drawn straight into the rendered
+  // frame. Otherwise the backing holds only the text's ink (not the label's full width)
+  // and is kept until the text, font, colour or size changes.
   bool displayLayer(Layer& layer) override;
 
  protected:
   friend class Object;
   explicit Label(const Rect& frame);
+  // Plain text without a shadow: a shadow (and runs of colours) paint pixels more than once,
+  // which over the frame rounds differently from over a clear bitmap.
+  bool drawsInPlace() const override {
+    return !attributed_ && (!shadowColor_ || shadowColor_->isClear());
+  }
 
  private:
   void configure(double width, double height) const;

@@ -141,8 +141,11 @@ void View::notifyTintChange() {
 }
 
 void View::setContentMode(ViewContentMode mode) {
+  const bool redraws = contentMode_ == ViewContentMode::Redraw;
   contentMode_ = mode;
   layer_->setContentsGravity(gravityFor(mode));
+  // Drawing in place or into kept contents is chosen when the layer displays.
+  if (redraws != (mode == ViewContentMode::Redraw) && drawsInPlace()) setNeedsDisplay();
 }
 
 std::shared_ptr<View> View::viewWithTag(long tag) {
@@ -435,8 +438,15 @@ void View::drawRect(Context& /*context*/, const Rect& /*rect*/) { reachedPlainDr
 bool View::drawLayer(Layer& /*layer*/, Context& context) {
   reachedPlainDrawRect = false;
   drawRect(context, bounds());
-  drawsByClass().emplace(std::type_index(typeid(*this)), !reachedPlainDrawRect);
+  // try_emplace: no node is made for a class already known (views drawn in place come here
+  // every frame).
+  drawsByClass().try_emplace(std::type_index(typeid(*this)), !reachedPlainDrawRect);
   return !reachedPlainDrawRect;
+}
+
+bool View::drawsLayerInPlace(Layer& /*layer*/) {
+  // Other content modes keep the drawing to stretch or place it when the bounds change.
+  return contentMode_ == ViewContentMode::Redraw && drawsInPlace();
 }
 
 bool View::displayLayer(Layer& layer) {

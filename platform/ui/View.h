@@ -174,6 +174,8 @@ class View : public Responder, public LayerDelegate {
                                                            const AnimationValue& from) override;
   bool displayLayer(Layer& layer) override;
   bool drawLayer(Layer& layer, Context& context) override;
+  // A view under ViewContentMode::Redraw whose class draws in place (see drawsInPlace).
+  bool drawsLayerInPlace(Layer& layer) override;
 
   virtual bool isWindow() const { return false; }
 
@@ -197,6 +199,10 @@ class View : public Responder, public LayerDelegate {
   // After any change of the bounds, the origin included (a scroll offset is a bounds origin);
   // runs after boundsSizeDidChange. A moved origin alone also asks for layout.
   virtual void boundsDidChange(const Rect& /*oldBounds*/) {}
+  // Whether drawRect may draw straight into the rendered frame rather than into a bitmap of the
+  // view's own: it paints with the over operator only, draws the same wherever it lands, and
+  // reads nothing but the view's state. A class whose drawRect is so says true.
+  virtual bool drawsInPlace() const { return false; }
 
  private:
   void insertAt(const std::shared_ptr<View>& view, std::size_t index);

@@ -132,13 +132,15 @@ TEST_F(UILabel, ChineseTextRendersWithTheCJKFont) {
   EXPECT_GT(height(ink), 10);
 }
 
-// The backing holds the text's ink only, yet the label shows exactly the pixels a full-size
-// backing would, for every alignment; sizes off the pixel grid keep the full-size backing.
+// A label that keeps a backing (any content mode but redraw) holds the text's ink only, yet
+// shows exactly the pixels a full-size backing would, for every alignment; sizes off the pixel
+// grid keep the full-size backing.
 TEST_F(UILabel, BackingHoldsTheInkAndShowsTheSamePixels) {
   const double scale = 2;
   for (TextAlignment alignment :
        {TextAlignment::Natural, TextAlignment::Center, TextAlignment::Right}) {
     auto label = Label::create(makeRect(0, 0, 200, 31));
+    label->setContentMode(ViewContentMode::Left);
     label->layer()->setContentsScale(scale);
     label->setFont(Font::systemFont(15));
     label->setTextColor(Color::hex(0x224466));
@@ -163,6 +165,7 @@ TEST_F(UILabel, BackingHoldsTheInkAndShowsTheSamePixels) {
     EXPECT_EQ(differing, 0) << "alignment " << static_cast<int>(alignment);
   }
   auto odd = Label::create(makeRect(0, 0, 100.25, 20));
+  odd->setContentMode(ViewContentMode::Left);
   odd->layer()->setContentsScale(scale);
   odd->setText("9:30");
   odd->updateTree();
@@ -171,6 +174,7 @@ TEST_F(UILabel, BackingHoldsTheInkAndShowsTheSamePixels) {
 
 TEST_F(UILabel, KeepsItsBackingUntilItsLooksChangeAndPlainViewsHaveNone) {
   auto label = Label::create(makeRect(0, 0, 100, 20));
+  label->setContentMode(ViewContentMode::Center);
   label->setText("通知");
   label->updateTree();
   const auto drawn = label->layer()->contents();

@@ -62,6 +62,9 @@ class TableViewCell : public View {
   friend class Object;
   TableViewCell(TableViewCellStyle style, std::string reuseIdentifier);
   void didInit() override;
+  // The selection fill, separator and accessory mark go straight into the frame: no bitmap of
+  // the whole row to keep and composite.
+  bool drawsInPlace() const override { return true; }
 
  private:
   bool showsSelection() const;
