@@ -10,13 +10,17 @@
 namespace platform {
 namespace {
 
-std::shared_ptr<LayoutGuide> guide(ViewController& controller, const char* key,
+using GuideKey = AssociatedKey<std::shared_ptr<LayoutGuide>>;
+constexpr GuideKey kTopGuideKey{"platform.layout.topLayoutGuide"};
+constexpr GuideKey kBottomGuideKey{"platform.layout.bottomLayoutGuide"};
+
+std::shared_ptr<LayoutGuide> guide(ViewController& controller, const GuideKey& key,
                                    std::shared_ptr<LayoutGuide> (*make)(std::shared_ptr<View>)) {
   auto view = controller.view();
-  auto existing = controller.associatedObject<LayoutGuide>(key);
-  if (existing && existing->owningView() == view) return existing;
+  const auto* existing = controller.associated(key);
+  if (existing && *existing && (*existing)->owningView() == view) return *existing;
   auto made = make(view);
-  controller.setAssociatedValue(key, made);
+  controller.setAssociated(key, made);
   return made;
 }
 
@@ -29,7 +33,7 @@ void LayoutGuide::setLength(double length) {
 }
 
 std::shared_ptr<LayoutGuide> topLayoutGuide(ViewController& controller) {
-  return guide(controller, "platform.layout.topLayoutGuide", [](std::shared_ptr<View> view) {
+  return guide(controller, kTopGuideKey, [](std::shared_ptr<View> view) {
     const Rect bar = ApplicationWindows::shared().statusBarFrame();
     const double thickness = std::min(bar.size.width, bar.size.height);
     return Object::make<LayoutGuide>(LayoutGuide::Edge::Top, std::move(view), thickness);
@@ -37,7 +41,7 @@ std::shared_ptr<LayoutGuide> topLayoutGuide(ViewController& controller) {
 }
 
 std::shared_ptr<LayoutGuide> bottomLayoutGuide(ViewController& controller) {
-  return guide(controller, "platform.layout.bottomLayoutGuide", [](std::shared_ptr<View> view) {
+  return guide(controller, kBottomGuideKey, [](std::shared_ptr<View> view) {
     return Object::make<LayoutGuide>(LayoutGuide::Edge::Bottom, std::move(view), 0.0);
   });
 }
