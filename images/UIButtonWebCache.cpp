@@ -14,12 +14,10 @@ using platform::Button;
 
 namespace {
 
-constexpr char kURLStorageKey[] = "imageURLStorage";
 using URLStorage = std::map<unsigned, platform::URL>;
+constexpr platform::AssociatedKey<URLStorage> kURLStorageKey{"imageURLStorage"};
 
-URLStorage& urlStorage(Button& button) {
-  return button.associatedOrMake<URLStorage>(kURLStorageKey);
-}
+URLStorage& urlStorage(Button& button) { return button.associatedOrMake(kURLStorageKey); }
 
 std::string imageOperationKey(unsigned state) {
   return "UIButtonImageOperation" + std::to_string(state);

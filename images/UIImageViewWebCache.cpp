@@ -15,14 +15,16 @@ using platform::ImageView;
 
 namespace {
 
-constexpr char kImageURLKey[] = "wi_imageURL";
-constexpr char kActivityIndicatorKey[] = "activityIndicator";
-constexpr char kShowActivityIndicatorKey[] = "showActivityIndicatorView";
-constexpr char kIndicatorStyleKey[] = "indicatorStyle";
+using platform::AssociatedKey;
+constexpr AssociatedKey<OptionalURL> kImageURLKey{"wi_imageURL"};
+constexpr AssociatedKey<std::shared_ptr<ActivityIndicatorView>> kActivityIndicatorKey{
+    "activityIndicator"};
+constexpr AssociatedKey<bool> kShowActivityIndicatorKey{"showActivityIndicatorView"};
+constexpr AssociatedKey<ActivityIndicatorViewStyle> kIndicatorStyleKey{"indicatorStyle"};
 
 template <class T>
-T associatedOr(platform::View& view, const char* key, T fallback) {
-  const T* value = view.associated<T>(key);
+T associatedOr(platform::View& view, const AssociatedKey<T>& key, T fallback) {
+  const T* value = view.associated(key);
   return value ? *value : fallback;
 }
 
@@ -32,7 +34,7 @@ void wi_setImageWithURL(const std::shared_ptr<ImageView>& imageView, const Optio
                         ImagePtr placeholder, WIImageOptions options,
                         WIImageDownloaderProgressBlock progress, WIImageCompletionBlock completed) {
   wi_cancelCurrentImageLoad(*imageView);
-  imageView->setAssociatedValue(kImageURLKey, url);
+  imageView->setAssociated(kImageURLKey, url);
   std::weak_ptr<ImageView> weakView = imageView;
   if (!(options & WIImageDelayPlaceholder)) {
     wi_onMainSoon(platform::bindWeak(weakView, &ImageView::setImage, placeholder));
@@ -144,7 +146,7 @@ void wi_cancelCurrentAnimationImagesLoad(ImageView& imageView) {
 }
 
 void setShowActivityIndicatorView(ImageView& imageView, bool show) {
-  imageView.setAssociatedValue(kShowActivityIndicatorKey, show);
+  imageView.setAssociated(kShowActivityIndicatorKey, show);
 }
 
 bool showActivityIndicatorView(ImageView& imageView) {
@@ -152,7 +154,7 @@ bool showActivityIndicatorView(ImageView& imageView) {
 }
 
 void setIndicatorStyle(ImageView& imageView, ActivityIndicatorViewStyle style) {
-  imageView.setAssociatedValue(kIndicatorStyleKey, style);
+  imageView.setAssociated(kIndicatorStyleKey, style);
 }
 
 ActivityIndicatorViewStyle getIndicatorStyle(ImageView& imageView) {
@@ -161,14 +163,15 @@ ActivityIndicatorViewStyle getIndicatorStyle(ImageView& imageView) {
 }
 
 std::shared_ptr<ActivityIndicatorView> activityIndicator(ImageView& imageView) {
-  return imageView.associatedObject<ActivityIndicatorView>(kActivityIndicatorKey);
+  return associatedOr<std::shared_ptr<ActivityIndicatorView>>(imageView, kActivityIndicatorKey,
+                                                              nullptr);
 }
 
 void setActivityIndicator(ImageView& imageView, std::shared_ptr<ActivityIndicatorView> indicator) {
   if (indicator) {
-    imageView.setAssociatedValue(kActivityIndicatorKey, std::move(indicator));
+    imageView.setAssociated(kActivityIndicatorKey, std::move(indicator));
   } else {
-    imageView.removeAssociatedValue(kActivityIndicatorKey);
+    imageView.removeAssociated(kActivityIndicatorKey);
   }
 }
 

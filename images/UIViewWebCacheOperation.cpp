@@ -9,13 +9,13 @@
 namespace sprout {
 namespace {
 
-constexpr char kOperationDictionaryKey[] = "wi_operationDictionary";
-
 // A slot holds one operation or, for animation images, a list; a list is all this needs.
 using OperationDictionary = std::map<std::string, WIImageOperationList>;
+constexpr platform::AssociatedKey<OperationDictionary> kOperationDictionaryKey{
+    "wi_operationDictionary"};
 
 OperationDictionary& operationDictionary(platform::View& view) {
-  return view.associatedOrMake<OperationDictionary>(kOperationDictionaryKey);
+  return view.associatedOrMake(kOperationDictionaryKey);
 }
 
 }  // namespace

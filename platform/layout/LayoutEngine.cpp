@@ -14,11 +14,6 @@ namespace {
 
 constexpr double kPinStrength = kSolverRequired;  // an edit: just below required
 
-const std::string& engineKey() {
-  static const std::string key = "platform.layout.engine";  // built on first use, not at load
-  return key;
-}
-
 View& rootOf(View& view) {
   View* top = &view;
   for (auto up = top->superview(); up; up = up->superview()) top = up.get();
@@ -53,15 +48,11 @@ struct LayoutEngine::Placed {
 LayoutEngine::LayoutEngine() = default;
 LayoutEngine::~LayoutEngine() = default;
 
-LayoutEngine* LayoutEngine::find(View& root) {
-  auto* engine = root.associated<std::shared_ptr<LayoutEngine>>(engineKey());
-  return engine ? engine->get() : nullptr;
-}
+LayoutEngine* LayoutEngine::find(View& root) { return root.layoutEngine_.get(); }
 
 LayoutEngine& LayoutEngine::make(View& root) {
-  auto& engine = root.associatedOrMake<std::shared_ptr<LayoutEngine>>(engineKey());
-  if (!engine) engine = std::make_shared<LayoutEngine>();
-  return *engine;
+  if (!root.layoutEngine_) root.layoutEngine_ = std::make_shared<LayoutEngine>();
+  return *root.layoutEngine_;
 }
 
 bool LayoutEngine::dirtyIfHolding(View& root) {
@@ -97,7 +88,7 @@ void LayoutEngine::noteSubtreeJoined(View& parent, View& child) {
   bool carries = false;
   if (LayoutEngine* own = find(child)) {
     carries = own->holds_;
-    child.removeAssociatedValue(engineKey());  // no longer a root: its engine has no tree
+    child.layoutEngine_.reset();  // no longer a root: its engine has no tree
   }
   View& root = rootOf(parent);
   if (carries) {
@@ -113,13 +104,12 @@ void LayoutEngine::noteContentSizeChange(View& view) { dirtyIfHolding(rootOf(vie
 
 void LayoutEngine::applyLayout(View& view) {
   View& root = rootOf(view);
-  auto* slot = root.associated<std::shared_ptr<LayoutEngine>>(engineKey());
-  if (!slot || !*slot || !(*slot)->holds_) return;
-  auto keep = *slot;  // applying frames may run code that replaces the root's values
+  if (!root.layoutEngine_ || !root.layoutEngine_->holds_) return;
+  auto keep = root.layoutEngine_;  // applying frames may run code that replaces the root's engine
   keep->changed_ = false;
   keep->update(root);
   if (!keep->holds_) {  // the last constraint left the tree: so does the engine
-    root.removeAssociatedValue(engineKey());
+    root.layoutEngine_.reset();
     return;
   }
   keep->applyFrames(root, keep->changed_, view);

@@ -10,13 +10,13 @@
 namespace platform {
 namespace {
 
-std::shared_ptr<LayoutGuide> guide(ViewController& controller, const char* key,
+// The guide kept in `held` while it still belongs to the controller's current view, else a new one.
+std::shared_ptr<LayoutGuide> guide(ViewController& controller, std::shared_ptr<LayoutGuide>& held,
                                    std::shared_ptr<LayoutGuide> (*make)(std::shared_ptr<View>)) {
   auto view = controller.view();
-  auto existing = controller.associatedObject<LayoutGuide>(key);
-  if (existing && existing->owningView() == view) return existing;
+  if (held && held->owningView() == view) return held;
   auto made = make(view);
-  controller.setAssociatedValue(key, made);
+  held = made;
   return made;
 }
 
@@ -29,7 +29,7 @@ void LayoutGuide::setLength(double length) {
 }
 
 std::shared_ptr<LayoutGuide> topLayoutGuide(ViewController& controller) {
-  return guide(controller, "platform.layout.topLayoutGuide", [](std::shared_ptr<View> view) {
+  return guide(controller, controller.topLayoutGuide_, [](std::shared_ptr<View> view) {
     const Rect bar = ApplicationWindows::shared().statusBarFrame();
     const double thickness = std::min(bar.size.width, bar.size.height);
     return Object::make<LayoutGuide>(LayoutGuide::Edge::Top, std::move(view), thickness);
@@ -37,7 +37,7 @@ std::shared_ptr<LayoutGuide> topLayoutGuide(ViewController& controller) {
 }
 
 std::shared_ptr<LayoutGuide> bottomLayoutGuide(ViewController& controller) {
-  return guide(controller, "platform.layout.bottomLayoutGuide", [](std::shared_ptr<View> view) {
+  return guide(controller, controller.bottomLayoutGuide_, [](std::shared_ptr<View> view) {
     return Object::make<LayoutGuide>(LayoutGuide::Edge::Bottom, std::move(view), 0.0);
   });
 }

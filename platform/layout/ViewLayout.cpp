@@ -9,8 +9,6 @@
 namespace platform {
 namespace {
 
-constexpr char kStateKey[] = "platform.layout.state";
-
 const ViewLayoutState& stateOrDefault(const View& view) {
   static const ViewLayoutState kDefault;
   const ViewLayoutState* state = ViewLayoutState::find(view);
@@ -21,17 +19,11 @@ int index(LayoutAxis axis) { return axis == LayoutAxis::Horizontal ? 0 : 1; }
 
 }  // namespace
 
-const ViewLayoutState* ViewLayoutState::find(const View& view) {
-  const std::any* value = view.associatedValue(kStateKey);
-  if (!value) return nullptr;
-  auto* state = std::any_cast<std::shared_ptr<ViewLayoutState>>(value);
-  return state ? state->get() : nullptr;
-}
+const ViewLayoutState* ViewLayoutState::find(const View& view) { return view.layoutState_.get(); }
 
 ViewLayoutState& ViewLayoutState::of(View& view) {
-  auto& state = view.associatedOrMake<std::shared_ptr<ViewLayoutState>>(kStateKey);
-  if (!state) state = std::make_shared<ViewLayoutState>();
-  return *state;
+  if (!view.layoutState_) view.layoutState_ = std::make_shared<ViewLayoutState>();
+  return *view.layoutState_;
 }
 
 const std::vector<std::shared_ptr<LayoutConstraint>>& constraints(const View& view) {

@@ -11,7 +11,7 @@ namespace platform {
 class LayoutConstraint;
 class View;
 
-// Per-view layout data, stored as one of the view's associated values.
+// Per-view layout data, held by the view itself (View keeps it opaque: ui sits below layout).
 struct ViewLayoutState {
   std::vector<std::shared_ptr<LayoutConstraint>> constraints;
   EdgeInsets margins{8, 8, 8, 8};

@@ -1,17 +1,27 @@
 #pragma once
 
-#include <any>
 #include <map>
 #include <memory>
-#include <string>
 #include <type_traits>
 #include <utility>
 
 namespace platform {
 
-// The root of the interface objects: shared ownership and associated values, the per-object
-// storage that categories of other layers keep on platform objects. A value is stored as given: a
-// std::shared_ptr holds strongly, a std::weak_ptr weakly.
+// Names one associated value of type T. Keys compare by address, so every value has exactly one
+// key object, declared once at namespace scope:
+//   inline constexpr AssociatedKey<std::weak_ptr<View>> kRowViewKey{"rowView"};
+// The label only says what the value is to a reader or a debugger; two keys with the same label are
+// still two keys. A key cannot be copied: a copy would be a different, empty key.
+template <class T>
+struct AssociatedKey {
+  explicit constexpr AssociatedKey(const char* name) : label(name) {}
+  AssociatedKey(const AssociatedKey&) = delete;
+  AssociatedKey& operator=(const AssociatedKey&) = delete;
+
+  const char* label;
+};
+
+// The root of the interface objects: shared ownership, and associated values.
 //
 // Objects are made with make<T>(...) (the classes' create() factories go through it): it
 // constructs T owned by a shared_ptr and then calls didInit(). A constructor cannot reach
@@ -32,31 +42,39 @@ class Object : public std::enable_shared_from_this<Object> {
     return object;
   }
 
-  // An empty std::any removes the entry.
-  void setAssociatedValue(const std::string& key, std::any value);
-  void removeAssociatedValue(const std::string& key);
-  bool hasAssociatedValue(const std::string& key) const;
-  const std::any* associatedValue(const std::string& key) const;
+  // Associated values: per-object storage for what another layer keeps on platform objects. The
+  // key fixes the value's type, so a wrong key or type does not compile. A value is stored as
+  // given: a std::shared_ptr holds strongly, a std::weak_ptr weakly.
 
-  // The stored value when it holds exactly a T, else nullptr.
+  // The value under `key`, or nullptr when none is set.
   template <class T>
-  T* associated(const std::string& key) {
-    auto it = associated_.find(key);
-    return it == associated_.end() ? nullptr : std::any_cast<T>(&it->second);
-  }
-  // A stored std::shared_ptr<T>, or the live target of a stored std::weak_ptr<T>.
-  // The value under `key`, made by default construction on first use.
-  template <class T>
-  T& associatedOrMake(const std::string& key) {
-    if (T* existing = associated<T>(key)) return *existing;
-    setAssociatedValue(key, T{});
-    return *associated<T>(key);
+  T* associated(const AssociatedKey<T>& key) {
+    auto it = associated_.find(&key);
+    return it == associated_.end() ? nullptr : &static_cast<Slot<T>&>(*it->second).value;
   }
   template <class T>
-  std::shared_ptr<T> associatedObject(const std::string& key) {
-    if (auto* strong = associated<std::shared_ptr<T>>(key)) return *strong;
-    if (auto* weak = associated<std::weak_ptr<T>>(key)) return weak->lock();
-    return nullptr;
+  const T* associated(const AssociatedKey<T>& key) const {
+    auto it = associated_.find(&key);
+    return it == associated_.end() ? nullptr : &static_cast<const Slot<T>&>(*it->second).value;
+  }
+  // The value under `key`, value-initialised in place on first use (T need not be copyable).
+  template <class T>
+  T& associatedOrMake(const AssociatedKey<T>& key) {
+    auto& slot = associated_[&key];
+    if (!slot) slot = std::make_unique<Slot<T>>();
+    return static_cast<Slot<T>&>(*slot).value;
+  }
+  template <class T>
+  void setAssociated(const AssociatedKey<T>& key, std::type_identity_t<T> value) {
+    associatedOrMake(key) = std::move(value);
+  }
+  // The old value is destroyed after it left the storage, so its destructor may use it again.
+  template <class T>
+  void removeAssociated(const AssociatedKey<T>& key) {
+    auto it = associated_.find(&key);
+    if (it == associated_.end()) return;
+    std::unique_ptr<SlotBase> gone = std::move(it->second);
+    associated_.erase(it);
   }
 
  protected:
@@ -75,7 +93,15 @@ class Object : public std::enable_shared_from_this<Object> {
   }
 
  private:
-  std::map<std::string, std::any> associated_;
+  struct SlotBase {
+    virtual ~SlotBase() = default;
+  };
+  template <class T>
+  struct Slot final : SlotBase {
+    T value{};
+  };
+
+  std::map<const void*, std::unique_ptr<SlotBase>> associated_;
 };
 
 }  // namespace platform

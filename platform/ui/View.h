@@ -18,7 +18,9 @@ namespace platform {
 
 class Context;
 class GestureRecognizer;
+class LayoutEngine;
 class ViewController;
+struct ViewLayoutState;
 class Window;
 
 // A rectangle of the interface, backed by a layer that holds its geometry and looks (main thread
@@ -205,6 +207,10 @@ class View : public Responder, public LayerDelegate {
   virtual bool drawsInPlace() const { return false; }
 
  private:
+  // The layout floor keeps its per-view state here; only it knows these types.
+  friend class LayoutEngine;
+  friend struct ViewLayoutState;
+
   void insertAt(const std::shared_ptr<View>& view, std::size_t index);
   void boundsChanged(const Rect& oldBounds);
   void markAncestorsSubtreeDirty();
@@ -238,6 +244,8 @@ class View : public Responder, public LayerDelegate {
   std::string accessibilityLabel_;
   std::string accessibilityIdentifier_;
   std::string accessibilityHint_;
+  std::shared_ptr<ViewLayoutState> layoutState_;  // constraints and settings, made on first set
+  std::shared_ptr<LayoutEngine> layoutEngine_;    // while this view is the root of a laid-out tree
 };
 
 }  // namespace platform

@@ -74,7 +74,7 @@ TimingFunction curveFunction(unsigned options) {
 // view (its layer copies the animations it is given); the id makes a replaced animation's stop
 // leave its successor's entry alone.
 using Targets = std::map<std::string, std::pair<std::uint64_t, AnimationValue>>;
-constexpr const char* kTargetsKey = "platform.view.animationTargets";
+constexpr AssociatedKey<Targets> kTargetsKey{"platform.view.animationTargets"};
 
 std::uint64_t nextTargetId() {
   static std::uint64_t id = 0;  // main thread only
@@ -182,7 +182,7 @@ std::optional<std::shared_ptr<Animation>> View::actionForLayer(Layer& layer, con
   }
   // Without "begin from current state" a property caught mid-flight starts from where its running
   // animation was heading, not from what is on screen.
-  auto& targets = associatedOrMake<Targets>(kTargetsKey);
+  auto& targets = associatedOrMake(kTargetsKey);
   auto previous = targets.find(key);
   const bool fromTarget = !(block.options & ViewAnimationOptionBeginFromCurrentState) &&
                           previous != targets.end() && layer.animationForKey(key);
@@ -209,7 +209,7 @@ std::optional<std::shared_ptr<Animation>> View::actionForLayer(Layer& layer, con
                              targetId](Animation&, bool finished) {
     if (auto view = weakSelf.lock()) {
       if (blocksTouches) --view->animationsBlockingTouches_;
-      if (auto* mine = view->associated<Targets>(kTargetsKey)) {
+      if (auto* mine = view->associated(kTargetsKey)) {
         auto it = mine->find(key);
         if (it != mine->end() && it->second.first == targetId) mine->erase(it);
       }

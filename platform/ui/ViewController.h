@@ -10,6 +10,7 @@
 
 namespace platform {
 
+class LayoutGuide;
 class NavigationController;
 class NavigationItem;
 class View;
@@ -127,6 +128,10 @@ class ViewController : public Responder {
  private:
   enum class Appearance { Disappeared, Appearing, Appeared, Disappearing };
 
+  // The layout floor makes these guides on first use; only it knows their type.
+  friend std::shared_ptr<LayoutGuide> topLayoutGuide(ViewController& controller);
+  friend std::shared_ptr<LayoutGuide> bottomLayoutGuide(ViewController& controller);
+
   std::shared_ptr<Window> hostWindow() const;
   // The root of the parent chain: the controller that presents for this one.
   const ViewController& contextRoot() const;
@@ -145,6 +150,7 @@ class ViewController : public Responder {
   Appearance appearance_ = Appearance::Disappeared;
   bool transitionAnimated_ = false;
   bool presentedAnimated_ = false;
+  std::shared_ptr<LayoutGuide> topLayoutGuide_, bottomLayoutGuide_;
 };
 
 }  // namespace platform

@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <any>
 #include <cmath>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/animation/KeyframeAnimation.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/ObserverList.h"
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
@@ -28,23 +29,59 @@ constexpr double kPi = 3.14159265358979323846;
 
 class UIControls : public ui_test::UITest {};
 
-TEST_F(UIControls, ObjectsKeepAssociatedValuesStrongOrWeak) {
+// Two keys share each label: keys are told apart by address, not by name.
+constexpr AssociatedKey<std::shared_ptr<int>> kStrongKey{"value"};
+constexpr AssociatedKey<std::weak_ptr<int>> kWeakKey{"value"};
+constexpr AssociatedKey<int> kCountKey{"count"};
+constexpr AssociatedKey<int> kOtherCountKey{"count"};
+constexpr AssociatedKey<ObserverList<>> kListKey{"list"};  // neither copyable nor movable
+
+template <class Key, class Value>
+concept Settable = requires(Object& object, const Key& key, Value value) {
+  object.setAssociated(key, std::move(value));
+};
+static_assert(Settable<AssociatedKey<int>, int>);
+static_assert(!Settable<AssociatedKey<int>, std::string>, "the key fixes the value's type");
+static_assert(!std::is_copy_constructible_v<AssociatedKey<int>>, "a copy would be another key");
+
+TEST_F(UIControls, ObjectsKeepTypedAssociatedValuesStrongOrWeak) {
   auto view = View::create();
   auto strong = std::make_shared<int>(1);
   auto weak = std::make_shared<int>(2);
-  view->setAssociatedValue("strong", strong);
-  view->setAssociatedValue("weak", std::weak_ptr<int>(weak));
-  view->setAssociatedValue("count", 3);
-  EXPECT_EQ(*view->associated<int>("count"), 3);
-  EXPECT_EQ(view->associated<double>("count"), nullptr);  // exact type only
-  EXPECT_EQ(view->associatedObject<int>("strong"), strong);
-  EXPECT_EQ(view->associatedObject<int>("weak"), weak);
+  view->setAssociated(kStrongKey, strong);
+  view->setAssociated(kWeakKey, weak);
+  view->setAssociated(kCountKey, 3);
+  EXPECT_EQ(*view->associated(kCountKey), 3);
+  EXPECT_EQ(view->associated(kOtherCountKey), nullptr);
+  EXPECT_EQ(*view->associated(kStrongKey), strong);
+  EXPECT_EQ(view->associated(kWeakKey)->lock(), weak);
+  std::weak_ptr<int> watch = strong;
   strong.reset();
   weak.reset();
-  EXPECT_NE(view->associatedObject<int>("strong"), nullptr);  // kept alive
-  EXPECT_EQ(view->associatedObject<int>("weak"), nullptr);    // let go
-  view->setAssociatedValue("count", std::any());
-  EXPECT_FALSE(view->hasAssociatedValue("count"));
+  EXPECT_FALSE(watch.expired());                       // kept alive
+  EXPECT_TRUE(view->associated(kWeakKey)->expired());  // let go
+  view->removeAssociated(kCountKey);
+  EXPECT_EQ(view->associated(kCountKey), nullptr);
+  view->removeAssociated(kStrongKey);
+  EXPECT_TRUE(watch.expired());
+}
+
+TEST_F(UIControls, AssociatedValuesAreMadeOnceAndLeaveBeforeTheyDie) {
+  auto view = View::create();
+  ObserverList<>& list = view->associatedOrMake(kListKey);
+  EXPECT_EQ(&view->associatedOrMake(kListKey), &list);
+  int heard = 0;
+  auto subscription = list.subscribe([&] { ++heard; });
+  view->associated(kListKey)->notify();
+  EXPECT_EQ(heard, 1);
+  // A value's destructor may look at its object again: the value is gone from it by then.
+  bool stillThere = true;
+  view->setAssociated(kStrongKey, std::shared_ptr<int>(new int(0), [&](int* gone) {
+                        stillThere = view->associated(kStrongKey) != nullptr;
+                        delete gone;
+                      }));
+  view->removeAssociated(kStrongKey);
+  EXPECT_FALSE(stillThere);
 }
 
 TEST_F(UIControls, ButtonStatesTitlesImagesAndActions) {

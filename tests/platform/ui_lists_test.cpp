@@ -113,9 +113,12 @@ TEST_F(UILists, ReloadRecountsRunsHooksAndATapSelects) {
   table->setDataSource(rows);
   table->setDelegate(rows);
   std::vector<double> heightsSeenByHooks;
-  auto hook = TableView::reloadHooks().subscribe(
+  auto hook = table->reloadHooks().subscribe(
       [&](TableView& t) { heightsSeenByHooks.push_back(t.contentSize().height); });
+  auto other = TableView::create(makeRect(0, 0, 320, 480));  // its reloads are its own
+  other->setDataSource(rows);
   table->reloadData();
+  other->reloadData();
   rows->lengths = {5};
   table->reloadData();
   EXPECT_EQ(heightsSeenByHooks, (std::vector<double>{132, 220}));
@@ -390,6 +393,41 @@ TEST_F(UILists, PickerSelectsAtOnceInCodeAndReportsOnlyTheUsersChoices) {
   EXPECT_LT(row, 55);
   EXPECT_EQ(picker->selectedRowInComponent(0), row);
   EXPECT_EQ(table->contentOffset().y, row * 32 - (216 - 32) / 2.0);
+}
+
+// The second wheel shows views of its own, tagged with their row.
+class ViewWheels : public Wheels {
+ public:
+  std::shared_ptr<View> viewForRow(PickerView&, long row, long c,
+                                   const std::shared_ptr<View>& reusing) override {
+    if (c != 1) return nullptr;
+    reused += reusing != nullptr;
+    auto view = reusing ? reusing : View::create();
+    view->setTag(row);
+    return view;
+  }
+  int reused = 0;
+};
+
+TEST_F(UILists, PickerRowsShowTheDelegatesViewsAndHandThemBackForReuse) {
+  auto wheels = std::make_shared<ViewWheels>();
+  auto picker = PickerView::create(makeRect(0, 100, 320, 216));
+  window->addSubview(picker);
+  picker->setDataSource(wheels);
+  picker->setDelegate(wheels);
+  picker->layoutIfNeeded();
+  ASSERT_NE(picker->viewForRow(2, 1), nullptr);
+  EXPECT_EQ(picker->viewForRow(2, 1)->tag(), 2);
+  EXPECT_NE(dynamic_cast<TableViewCell*>(picker->viewForRow(2, 0).get()), nullptr);
+  EXPECT_EQ(wheels->reused, 0);
+  picker->selectRow(20, 1, false);
+  picker->tableForComponent(1)->layoutIfNeeded();
+  EXPECT_GT(wheels->reused, 0);
+  auto shown = picker->viewForRow(20, 1);
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(shown->tag(), 20);
+  EXPECT_NE(shown->superview(), nullptr);
+  EXPECT_EQ(picker->viewForRow(2, 1), nullptr);  // off screen now
 }
 
 TEST_F(UILists, PageControlStepsByHalvesAndSizesItsDots) {

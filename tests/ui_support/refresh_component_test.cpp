@@ -177,6 +177,19 @@ TEST_F(ComponentTest, TotalDataCountAndTheReloadHook) {
   setRf_reloadDataBlock(*table, nullptr);
   table->reloadData();
   EXPECT_EQ(totals, std::vector<long>{5});
+
+  // A block may let itself go while it runs; the next one set is heard again.
+  int runs = 0;
+  setRf_reloadDataBlock(*table, [&](long) {
+    ++runs;
+    setRf_reloadDataBlock(*table, nullptr);
+  });
+  table->reloadData();
+  table->reloadData();
+  EXPECT_EQ(runs, 1);
+  setRf_reloadDataBlock(*table, [&](long total) { totals.push_back(total); });
+  table->reloadData();
+  EXPECT_EQ(totals, (std::vector<long>{5, 5}));
 }
 
 TEST_F(ComponentTest, GeometryShorthandsWriteWholeStructuresThrough) {

@@ -30,11 +30,6 @@ std::shared_ptr<CollectionViewDelegate> CollectionView::collectionDelegate() con
   return std::dynamic_pointer_cast<CollectionViewDelegate>(delegate());
 }
 
-ObserverList<CollectionView&>& CollectionView::reloadHooks() {
-  static ObserverList<CollectionView&> hooks;
-  return hooks;
-}
-
 void CollectionView::setCollectionViewLayout(std::shared_ptr<CollectionViewFlowLayout> layout) {
   if (!layout) return;
   layout_ = std::move(layout);

@@ -62,7 +62,7 @@ class CollectionView : public ScrollView {
 
   // Asks the data source again, lays the items out, updates contentSize, then runs the hooks.
   virtual void reloadData();
-  static ObserverList<CollectionView&>& reloadHooks();
+  ObserverList<CollectionView&>& reloadHooks() { return reloadHooks_; }
 
   long numberOfSections() const { return static_cast<long>(counts_.size()); }
   long numberOfItemsInSection(long section) const;
@@ -105,6 +105,7 @@ class CollectionView : public ScrollView {
   IndexPathSelection selected_;
   bool allowsSelection_ = true, allowsMultipleSelection_ = false;
   bool loaded_ = false;
+  ObserverList<CollectionView&> reloadHooks_;
 };
 
 }  // namespace platform

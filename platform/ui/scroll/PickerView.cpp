@@ -14,11 +14,14 @@ namespace {
 // than sitting inside a table cell's side margins.
 class PickerRowCell : public TableViewCell {
  public:
-  static std::shared_ptr<TableViewCell> create() { return Object::make<PickerRowCell>(); }
+  static std::shared_ptr<PickerRowCell> create() { return Object::make<PickerRowCell>(); }
   void layoutSubviews() override {
     TableViewCell::layoutSubviews();
     if (const auto& label = textLabel()) label->setFrame(contentView()->bounds());
   }
+
+  // The delegate's own view for this row, when it gave one (else the label shows the title).
+  std::shared_ptr<View> rowView;
 
  protected:
   friend class Object;
@@ -75,25 +78,26 @@ class PickerView::Column : public TableViewDataSource, public TableViewDelegate 
   long numberOfRowsInSection(TableView&, long) override { return rows_; }
   std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView& table,
                                                        const IndexPath& path) override {
-    auto cell = table.dequeueReusableCellWithIdentifier("row");
+    auto cell =
+        std::dynamic_pointer_cast<PickerRowCell>(table.dequeueReusableCellWithIdentifier("row"));
     if (!cell) {
       cell = PickerRowCell::create();
       cell->setBackgroundColor(Color::clear());
       cell->setSelectionStyle(TableViewCellSelectionStyle::None);
     }
     auto d = owner_.delegate();
-    auto old = cell->associatedObject<View>("pickerRowView");
+    auto old = cell->rowView;
     auto custom = d ? d->viewForRow(owner_, path.row, component_, old) : nullptr;
     if (old && old != custom) old->removeFromSuperview();
     if (custom) {
       custom->setFrame(cell->contentView()->bounds());
       custom->setAutoresizingMask(ViewAutoresizingFlexibleWidth | ViewAutoresizingFlexibleHeight);
       if (custom->superview() != cell->contentView()) cell->contentView()->addSubview(custom);
-      cell->setAssociatedValue("pickerRowView", std::shared_ptr<View>(custom));
+      cell->rowView = custom;
       if (auto& label = cell->textLabel()) label->setText("");
       return cell;
     }
-    cell->removeAssociatedValue("pickerRowView");
+    cell->rowView.reset();
     const auto& label = cell->textLabel();
     label->setFont(Font::systemFont(21));
     label->setTextAlignment(TextAlignment::Center);
@@ -282,7 +286,8 @@ std::shared_ptr<View> PickerView::viewForRow(long row, long component) const {
   auto cell =
       columns_[static_cast<std::size_t>(component)]->table()->cellForRowAtIndexPath({0, row});
   if (!cell) return nullptr;
-  if (auto custom = cell->associatedObject<View>("pickerRowView")) return custom;
+  auto* pickerCell = dynamic_cast<PickerRowCell*>(cell.get());
+  if (pickerCell && pickerCell->rowView) return pickerCell->rowView;
   return cell;
 }
 

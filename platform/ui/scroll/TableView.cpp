@@ -44,11 +44,6 @@ std::shared_ptr<TableViewDelegate> TableView::tableDelegate() const {
   return std::dynamic_pointer_cast<TableViewDelegate>(delegate());
 }
 
-ObserverList<TableView&>& TableView::reloadHooks() {
-  static ObserverList<TableView&> hooks;
-  return hooks;
-}
-
 void TableView::setSeparatorStyle(TableViewCellSeparatorStyle s) {
   separatorStyle_ = s;
   for (const auto& [path, cell] : visible_) {

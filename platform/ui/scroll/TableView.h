@@ -63,8 +63,8 @@ class TableView : public ScrollView {
 
   // Asks the data source again for everything, recomputes contentSize, then runs the reload hooks.
   virtual void reloadData();
-  // Runs after every reloadData of any table, in subscription order.
-  static ObserverList<TableView&>& reloadHooks();
+  // Runs after every reloadData of this table, in subscription order.
+  ObserverList<TableView&>& reloadHooks() { return reloadHooks_; }
 
   long numberOfSections() const { return static_cast<long>(sections_.size()); }
   long numberOfRowsInSection(long section) const;
@@ -124,6 +124,7 @@ class TableView : public ScrollView {
   std::map<std::string, CellFactory> factories_;
   IndexPathSelection selected_;
   bool loaded_ = false;
+  ObserverList<TableView&> reloadHooks_;
 };
 
 }  // namespace platform

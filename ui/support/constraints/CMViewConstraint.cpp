@@ -12,14 +12,10 @@
 namespace sprout {
 namespace {
 
-constexpr char kInstalledKey[] = "cm_installedConstraints";
 using InstalledSet = std::vector<std::shared_ptr<CMViewConstraint>>;
+constexpr platform::AssociatedKey<InstalledSet> kInstalledKey{"cm_installedConstraints"};
 
-InstalledSet& installedSet(platform::View& view) {
-  auto& set = view.associatedOrMake<std::shared_ptr<InstalledSet>>(kInstalledKey);
-  if (!set) set = std::make_shared<InstalledSet>();
-  return *set;
-}
+InstalledSet& installedSet(platform::View& view) { return view.associatedOrMake(kInstalledKey); }
 
 // Every item the constraint was made with still exists (a missing second attribute means it was
 // made without a second item).

@@ -7,7 +7,7 @@
 namespace sprout {
 namespace {
 
-constexpr char kKeyKey[] = "cm_key";
+constexpr platform::AssociatedKey<std::string> kKeyKey{"cm_key"};
 
 std::vector<CMConstraint::Ptr> run(const std::shared_ptr<platform::View>& view,
                                    const CMMakerBlock& block, bool update, bool remove) {
@@ -78,16 +78,15 @@ std::shared_ptr<platform::View> cm_closestCommonSuperview(
 }
 
 std::string cm_key(const platform::View& view) {
-  const std::any* value = view.associatedValue(kKeyKey);
-  const auto* key = value ? std::any_cast<std::string>(value) : nullptr;
+  const std::string* key = view.associated(kKeyKey);
   return key ? *key : std::string();
 }
 
 void setCm_key(platform::View& view, std::string key) {
   if (key.empty()) {
-    view.removeAssociatedValue(kKeyKey);
+    view.removeAssociated(kKeyKey);
   } else {
-    view.setAssociatedValue(kKeyKey, std::move(key));
+    view.setAssociated(kKeyKey, std::move(key));
   }
 }
 

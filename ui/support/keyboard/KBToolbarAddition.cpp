@@ -15,26 +15,26 @@ using platform::BarButtonSystemItem;
 using platform::View;
 using Items = std::vector<std::shared_ptr<platform::BarButtonItem>>;
 
-constexpr char kHideKey[] = "shouldHidePlaceholderText";
-constexpr char kPlaceholderKey[] = "placeholderText";
-constexpr char kTitleInvocationKey[] = "titleInvocation";
-constexpr char kPreviousKey[] = "previousInvocation";
-constexpr char kNextKey[] = "nextInvocation";
-constexpr char kDoneKey[] = "doneInvocation";
+using platform::AssociatedKey;
+constexpr AssociatedKey<bool> kHideKey{"shouldHidePlaceholderText"};
+constexpr AssociatedKey<std::string> kPlaceholderKey{"placeholderText"};
+constexpr AssociatedKey<KBInvocation> kTitleInvocationKey{"titleInvocation"};
+constexpr AssociatedKey<KBInvocation> kPreviousKey{"previousInvocation"};
+constexpr AssociatedKey<KBInvocation> kNextKey{"nextInvocation"};
+constexpr AssociatedKey<KBInvocation> kDoneKey{"doneInvocation"};
 constexpr char kDoneLabel[] = "Toolbar Done Button";
 constexpr double kArrowSpacing = 6;
 
-KBInvocation invocation(const View& view, const char* key) {
-  const std::any* value = view.associatedValue(key);
-  const KBInvocation* stored = value ? std::any_cast<KBInvocation>(value) : nullptr;
+KBInvocation invocation(const View& view, const AssociatedKey<KBInvocation>& key) {
+  const KBInvocation* stored = view.associated(key);
   return stored ? *stored : KBInvocation();
 }
 
-void store(View& view, const char* key, KBInvocation invocation) {
+void store(View& view, const AssociatedKey<KBInvocation>& key, KBInvocation invocation) {
   if (invocation) {
-    view.setAssociatedValue(key, std::move(invocation));
+    view.setAssociated(key, std::move(invocation));
   } else {
-    view.removeAssociatedValue(key);
+    view.removeAssociated(key);
   }
 }
 
@@ -108,27 +108,25 @@ Items withTitleAndRight(Items left, const View& view, const KBTitleText& text,
 }  // namespace
 
 bool shouldHidePlaceholderText(const View& view) {
-  const std::any* value = view.associatedValue(kHideKey);
-  const bool* hide = value ? std::any_cast<bool>(value) : nullptr;
+  const bool* hide = view.associated(kHideKey);
   return hide && *hide;
 }
 
 void setShouldHidePlaceholderText(View& view, bool hide) {
-  view.setAssociatedValue(kHideKey, hide);
+  view.setAssociated(kHideKey, hide);
   refreshAccessoryTitle(view);
 }
 
 std::optional<std::string> placeholderText(const View& view) {
-  const std::any* value = view.associatedValue(kPlaceholderKey);
-  const std::string* text = value ? std::any_cast<std::string>(value) : nullptr;
+  const std::string* text = view.associated(kPlaceholderKey);
   return text ? std::optional<std::string>(*text) : std::nullopt;
 }
 
 void setPlaceholderText(View& view, std::optional<std::string> text) {
   if (text) {
-    view.setAssociatedValue(kPlaceholderKey, *text);
+    view.setAssociated(kPlaceholderKey, std::move(*text));
   } else {
-    view.removeAssociatedValue(kPlaceholderKey);
+    view.removeAssociated(kPlaceholderKey);
   }
   refreshAccessoryTitle(view);
 }

@@ -5,51 +5,50 @@
 namespace sprout {
 namespace {
 
-constexpr char kDistanceKey[] = "keyboardDistanceFromTextField";
-constexpr char kRestoreKey[] = "shouldRestoreScrollViewContentOffset";
-constexpr char kGuideKey[] = "KBLayoutGuideConstraint";
+constexpr platform::AssociatedKey<double> kDistanceKey{"keyboardDistanceFromTextField"};
+constexpr platform::AssociatedKey<bool> kRestoreKey{"shouldRestoreScrollViewContentOffset"};
+constexpr platform::AssociatedKey<std::shared_ptr<platform::LayoutConstraint>> kGuideKey{
+    "KBLayoutGuideConstraint"};
 
 }  // namespace
 
 std::optional<double> keyboardDistanceFromTextField(const platform::View& view) {
-  const std::any* value = view.associatedValue(kDistanceKey);
-  if (!value) return std::nullopt;
-  const double* distance = std::any_cast<double>(value);
+  const double* distance = view.associated(kDistanceKey);
   return distance ? std::optional<double>(*distance) : std::nullopt;
 }
 
 void setKeyboardDistanceFromTextField(platform::View& view, std::optional<double> distance) {
   if (!distance) {
-    view.removeAssociatedValue(kDistanceKey);
+    view.removeAssociated(kDistanceKey);
     return;
   }
   // Kept in single precision, as the per-field setting always was.
-  view.setAssociatedValue(kDistanceKey,
-                          static_cast<double>(static_cast<float>(std::max(*distance, 0.0))));
+  view.setAssociated(kDistanceKey,
+                     static_cast<double>(static_cast<float>(std::max(*distance, 0.0))));
 }
 
 bool shouldRestoreScrollViewContentOffset(const platform::ScrollView& view) {
-  const std::any* value = view.associatedValue(kRestoreKey);
-  const bool* restore = value ? std::any_cast<bool>(value) : nullptr;
+  const bool* restore = view.associated(kRestoreKey);
   return restore && *restore;
 }
 
 void setShouldRestoreScrollViewContentOffset(platform::ScrollView& view, bool restore) {
-  view.setAssociatedValue(kRestoreKey, restore);
+  view.setAssociated(kRestoreKey, restore);
 }
 
 std::shared_ptr<platform::LayoutConstraint> KBLayoutGuideConstraint(
     platform::ViewController& controller) {
-  return controller.associatedObject<platform::LayoutConstraint>(kGuideKey);
+  const auto* constraint = controller.associated(kGuideKey);
+  return constraint ? *constraint : nullptr;
 }
 
 void setKBLayoutGuideConstraint(platform::ViewController& controller,
                                 std::shared_ptr<platform::LayoutConstraint> constraint) {
   if (!constraint) {
-    controller.removeAssociatedValue(kGuideKey);
+    controller.removeAssociated(kGuideKey);
     return;
   }
-  controller.setAssociatedValue(kGuideKey, std::move(constraint));
+  controller.setAssociated(kGuideKey, std::move(constraint));
 }
 
 }  // namespace sprout

@@ -17,7 +17,7 @@ using platform::ViewController;
 
 const ObjectClass* named(const char* name) { return platform::ClassRegistry::shared().named(name); }
 
-constexpr char kAskingKey[] = "isAskingCanBecomeFirstResponder";
+constexpr platform::AssociatedKey<bool> kAskingKey{"isAskingCanBecomeFirstResponder"};
 
 std::string format(const char* pattern, double a, double b, double c = 0, double d = 0) {
   char buffer[160];
@@ -104,7 +104,7 @@ std::shared_ptr<View> superviewOfClassType(const View& view, const ObjectClass* 
 }
 
 bool KBcanBecomeFirstResponder(View& view) {
-  view.setAssociatedValue(kAskingKey, true);
+  view.setAssociated(kAskingKey, true);
   bool can = view.canBecomeFirstResponder() && view.isUserInteractionEnabled() &&
              !view.isHidden() && view.alpha() != 0 && !isAlertViewTextField(view) &&
              !isSearchBarTextField(view);
@@ -112,12 +112,12 @@ bool KBcanBecomeFirstResponder(View& view) {
     if (auto* field = dynamic_cast<platform::TextField*>(&view)) can = field->isEnabled();
     if (auto* text = dynamic_cast<platform::TextView*>(&view)) can = text->isEditable();
   }
-  view.removeAssociatedValue(kAskingKey);
+  view.removeAssociated(kAskingKey);
   return can;
 }
 
 bool isAskingCanBecomeFirstResponder(const View& view) {
-  return view.hasAssociatedValue(kAskingKey);
+  return view.associated(kAskingKey) != nullptr;
 }
 
 ViewList responderSiblings(const View& view) {

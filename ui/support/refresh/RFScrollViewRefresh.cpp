@@ -9,23 +9,23 @@ namespace sprout {
 
 namespace {
 
-constexpr char kRefreshStateKey[] = "rf_header, rf_footer";
-constexpr char kReloadDataBlockKey[] = "rf_reloadDataBlock";
-
 // What the refresh extension keeps per scroll view: its two components, weakly (the subview list
-// owns them), and who watches each slot.
+// owns them), who watches each slot, and the block a table or collection runs after a reload.
 struct RefreshSlots {
   std::weak_ptr<RFRefreshHeader> header;
   std::weak_ptr<RFRefreshFooter> footer;
   RFHeaderObservers headerObservers;
   RFFooterObservers footerObservers;
+  RFReloadDataBlock reloadDataBlock;
+  // To the view's own reload hooks, while it has a block.
+  platform::Subscription reloads;
 };
 
+constexpr platform::AssociatedKey<RefreshSlots> kRefreshStateKey{
+    "rf_header, rf_footer, rf_reloadDataBlock"};
+
 RefreshSlots& slots(platform::ScrollView& scrollView) {
-  // Held through a shared_ptr: an observer list can be neither copied nor moved.
-  auto& held = scrollView.associatedOrMake<std::shared_ptr<RefreshSlots>>(kRefreshStateKey);
-  if (!held) held = std::make_shared<RefreshSlots>();
-  return *held;
+  return scrollView.associatedOrMake(kRefreshStateKey);
 }
 
 // Replaces the component in `slot`: the old one leaves the tree, the new one goes in at the back,
@@ -43,13 +43,17 @@ void replaceComponent(platform::ScrollView& scrollView, std::weak_ptr<T>& slot,
   observers.notify(current, component);
 }
 
-// Tables and collections tell every reload to the process-wide hooks; one subscription each
-// forwards it to the reloaded view's block.
-void installReloadHooks() {
-  static platform::Subscription tables = platform::TableView::reloadHooks().subscribe(
-      [](platform::TableView& table) { executeReloadDataBlock(table); });
-  static platform::Subscription collections = platform::CollectionView::reloadHooks().subscribe(
-      [](platform::CollectionView& collection) { executeReloadDataBlock(collection); });
+// Forwards every reload of a table or collection to its block; other scroll views never reload.
+platform::Subscription subscribeToReloads(platform::ScrollView& scrollView) {
+  if (auto* table = dynamic_cast<platform::TableView*>(&scrollView)) {
+    return table->reloadHooks().subscribe(
+        [](platform::TableView& reloaded) { executeReloadDataBlock(reloaded); });
+  }
+  if (auto* collection = dynamic_cast<platform::CollectionView*>(&scrollView)) {
+    return collection->reloadHooks().subscribe(
+        [](platform::CollectionView& reloaded) { executeReloadDataBlock(reloaded); });
+  }
+  return {};
 }
 
 }  // namespace
@@ -111,17 +115,21 @@ long rf_totalDataCount(platform::ScrollView& scrollView) {
 }
 
 RFReloadDataBlock rf_reloadDataBlock(platform::ScrollView& scrollView) {
-  auto* block = scrollView.associated<RFReloadDataBlock>(kReloadDataBlockKey);
-  return block ? *block : nullptr;
+  const RefreshSlots* state = scrollView.associated(kRefreshStateKey);
+  return state ? state->reloadDataBlock : nullptr;
 }
 
 void setRf_reloadDataBlock(platform::ScrollView& scrollView, RFReloadDataBlock block) {
-  installReloadHooks();
-  if (block) {
-    scrollView.setAssociatedValue(kReloadDataBlockKey, std::move(block));
-  } else {
-    scrollView.removeAssociatedValue(kReloadDataBlockKey);
+  if (!block) {
+    if (RefreshSlots* state = scrollView.associated(kRefreshStateKey)) {
+      state->reloadDataBlock = nullptr;
+      state->reloads.reset();  // allowed from inside the block, during the reload it runs for
+    }
+    return;
   }
+  RefreshSlots& state = slots(scrollView);
+  state.reloadDataBlock = std::move(block);
+  if (!state.reloads.isActive()) state.reloads = subscribeToReloads(scrollView);
 }
 
 void executeReloadDataBlock(platform::ScrollView& scrollView) {
