@@ -6,7 +6,7 @@
 namespace sprout {
 namespace {
 
-using ImageGetter = const std::shared_ptr<platform::Image>& (HDProgressHUD::*)() const;
+using ImageGetter = std::shared_ptr<platform::Image> HDProgressHUDSettings::*;
 
 void useDarkStyle() { HDProgressHUD::setDefaultStyle(HDProgressHUDStyle::Dark); }
 
@@ -15,7 +15,7 @@ void showMessage(ImageGetter image, const std::string& status) {
   // The HUD's parts belong to the main thread; on it this runs at once.
   platform::runOnMainSync([&] {
     auto hud = HDProgressHUD::sharedView();
-    hud->showImage((*hud.*image)(), status, SPHUDTool::kMessageDuration);
+    hud->showImage(hud->settings().*image, status, SPHUDTool::kMessageDuration);
   });
 }
 
@@ -27,15 +27,15 @@ void SPHUDTool::showLoadingWithString(const std::string& status) {
 }
 
 void SPHUDTool::showSuccess(const std::string& status) {
-  showMessage(&HDProgressHUD::successImage, status);
+  showMessage(&HDProgressHUDSettings::successImage, status);
 }
 
 void SPHUDTool::showError(const std::string& status) {
-  showMessage(&HDProgressHUD::errorImage, status);
+  showMessage(&HDProgressHUDSettings::errorImage, status);
 }
 
 void SPHUDTool::showInfoWithString(const std::string& status) {
-  showMessage(&HDProgressHUD::infoImage, status);
+  showMessage(&HDProgressHUDSettings::infoImage, status);
 }
 
 void SPHUDTool::dismiss() {

@@ -84,7 +84,7 @@ TEST_F(AppHUD, LoadingStaysAndMessagesLeaveAfterTwoSeconds) {
   SPHUDTool::showLoadingWithString("加载中...");
   loop.runPending();
   auto hud = HDProgressHUD::sharedView();
-  EXPECT_EQ(hud->defaultStyle(), HDProgressHUDStyle::Dark);
+  EXPECT_EQ(hud->settings().defaultStyle, HDProgressHUDStyle::Dark);
   EXPECT_EQ(hud->statusLabel()->text(), "加载中...");
   EXPECT_EQ(hud->statusLabel()->textColor(), platform::Color::whiteColor());
   EXPECT_EQ(hud->indefiniteAnimatedView()->superview(), hud->hudView());
@@ -100,9 +100,10 @@ TEST_F(AppHUD, LoadingStaysAndMessagesLeaveAfterTwoSeconds) {
     void (*show)(const std::string&);
     std::shared_ptr<platform::Image> badge;
   };
-  for (const Message& message : {Message{SPHUDTool::showSuccess, hud->successImage()},
-                                 Message{SPHUDTool::showError, hud->errorImage()},
-                                 Message{SPHUDTool::showInfoWithString, hud->infoImage()}}) {
+  for (const Message& message :
+       {Message{SPHUDTool::showSuccess, hud->settings().successImage},
+        Message{SPHUDTool::showError, hud->settings().errorImage},
+        Message{SPHUDTool::showInfoWithString, hud->settings().infoImage}}) {
     ASSERT_NE(message.badge, nullptr);
     disappearedAt.clear();
     const double shownAt = clock.now() - start;

@@ -84,7 +84,8 @@ TEST_F(HUDLayout, PanelIsSizedAndFilledForWhatItShows) {
 
   HDProgressHUD::showWithStatus("加载中...");
   drain();
-  const Size text = HDTextMeasureCache::measureUncached("加载中...", hud()->font(), {200, 300});
+  const Size text =
+      HDTextMeasureCache::measureUncached("加载中...", hud()->settings().font, {200, 300});
   const HDPanelLayout expected = HDPanelLayoutFor(text, true, {});
   EXPECT_EQ(panel->bounds().size, expected.panelSize);
   EXPECT_EQ(hud()->statusLabel()->frame(), expected.labelRect);
@@ -150,7 +151,7 @@ TEST_F(HUDLayout, MasksAreLaidBehindThePanel) {
   HDProgressHUD::showWithMaskType(HDProgressHUDMaskType::Clear);
   drain();
   EXPECT_EQ(hud()->backgroundLayer(), nullptr);
-  EXPECT_TRUE(hud()->isClear());  // the default is still None
+  EXPECT_TRUE(hud()->settings().isClear());  // the default is still None
 }
 
 TEST_F(HUDLayout, TouchesPassThroughOnlyWithoutAMask) {

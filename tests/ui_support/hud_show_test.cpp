@@ -88,8 +88,9 @@ TEST_F(HUDShow, SpinnerThenSuccessAppearsOnceAndDismissesItself) {
   EXPECT_EQ(hud()->indefiniteAnimatedView()->superview(), nullptr);
   EXPECT_FALSE(hud()->imageView()->isHidden());
   // The bundle's badge is a template, shown as it is in the style's colour.
-  EXPECT_EQ(hud()->successImage()->renderingMode(), platform::ImageRenderingMode::AlwaysTemplate);
-  EXPECT_EQ(hud()->imageView()->image(), hud()->successImage());
+  EXPECT_EQ(hud()->settings().successImage->renderingMode(),
+            platform::ImageRenderingMode::AlwaysTemplate);
+  EXPECT_EQ(hud()->imageView()->image(), hud()->settings().successImage);
   EXPECT_EQ(hud()->imageView()->tintColor(), platform::Color::black());
   EXPECT_EQ(hud()->activityCount(), 1u);  // the image show leaves the count alone
   ASSERT_NE(hud()->fadeOutTimer(), nullptr);
@@ -284,7 +285,7 @@ TEST_F(HUDShow, AnInterruptedFadeInDoesNotObserveAfterTheDismissal) {
 
 TEST_F(HUDShow, MaskVariantsShowWithTheirMaskAndKeepTheDefault) {
   HDProgressHUD::showWithStatus("加载中...", HDProgressHUDMaskType::Black);
-  EXPECT_EQ(hud()->defaultMaskType(), HDProgressHUDMaskType::None);
+  EXPECT_EQ(hud()->settings().defaultMaskType, HDProgressHUDMaskType::None);
   drain();
   EXPECT_EQ(hud()->maskType(), HDProgressHUDMaskType::Black);
   EXPECT_TRUE(hud()->overlayView()->isUserInteractionEnabled());
@@ -327,7 +328,7 @@ TEST_F(HUDShow, CallsFromAnotherThreadRunOnTheMainQueueInOrder) {
   ASSERT_TRUE(loop.runUntil([&] { return done; }, 30));
   caller.join();
   drain();
-  EXPECT_EQ(hud()->defaultStyle(), HDProgressHUDStyle::Dark);
+  EXPECT_EQ(hud()->settings().defaultStyle, HDProgressHUDStyle::Dark);
   EXPECT_EQ(hud()->statusLabel()->text(), "b");
   EXPECT_EQ(hud()->activityCount(), 2u);
   EXPECT_EQ(hud()->backgroundColor(), platform::Color::red());

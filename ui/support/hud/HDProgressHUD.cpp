@@ -10,10 +10,8 @@
 #include "platform/dispatch/OperationQueue.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/graphics/Context.h"
-#include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/Window.h"
-#include "ui/support/hud/HDIndefiniteAnimatedView.h"
 #include "ui/support/hud/HDProgressHUDBundle.h"
 
 namespace sprout {
@@ -56,12 +54,12 @@ void HDProgressHUD::didInit() {
   setAccessibilityLabel("HDProgressHUD");
   setIsAccessibilityElement(true);
   loadBundleImages();
-  isInitializing_ = false;  // the appearance setters take their arguments from here on
+  state_.isInitializing = false;  // the appearance setters take their arguments from here on
 }
 
 HDProgressHUD::~HDProgressHUD() {
   platform::NotificationCenter::defaultCenter().removeObserver(this);
-  if (fadeOutTimer_) fadeOutTimer_->invalidate();
+  if (state_.fadeOutTimer) state_.fadeOutTimer->invalidate();
 }
 
 void HDProgressHUD::loadBundleImages() {
@@ -71,9 +69,9 @@ void HDProgressHUD::loadBundleImages() {
     return image ? image->imageWithRenderingMode(platform::ImageRenderingMode::AlwaysTemplate)
                  : nullptr;
   };
-  infoImage_ = load("info");
-  successImage_ = load("success");
-  errorImage_ = load("error");
+  settings_.infoImage = load("info");
+  settings_.successImage = load("success");
+  settings_.errorImage = load("error");
 }
 
 std::shared_ptr<HDProgressHUD> HDProgressHUD::sharedView() {
@@ -100,11 +98,11 @@ void HDProgressHUD::resetSharedView() {
     hud = std::move(sharedSlot());
   }
   if (!hud) return;
-  hud->retired_ = true;
-  ++hud->fadeGeneration_;
+  hud->state_.retired = true;
+  ++hud->state_.fadeGeneration;
   hud->setFadeOutTimer(nullptr);
   platform::NotificationCenter::defaultCenter().removeObserver(hud.get());
-  if (hud->overlayView_) hud->overlayView_->removeFromSuperview();
+  if (const auto& overlay = hud->parts_.madeOverlayView()) overlay->removeFromSuperview();
   hud->removeFromSuperview();
 }
 
@@ -121,7 +119,7 @@ void HDProgressHUD::enqueue(std::function<void(HDProgressHUD&)> work) {
   std::weak_ptr<HDProgressHUD> weak = std::static_pointer_cast<HDProgressHUD>(shared_from_this());
   platform::OperationQueue::mainQueue()->addOperation([weak, work = std::move(work)] {
     auto hud = weak.lock();
-    if (hud && !hud->retired_) work(*hud);
+    if (hud && !hud->state_.retired) work(*hud);
   });
 }
 
@@ -129,62 +127,68 @@ void HDProgressHUD::enqueue(std::function<void(HDProgressHUD&)> work) {
 // made.
 
 template <class T>
-void HDProgressHUD::store(T HDProgressHUD::*field, T value) {
+void HDProgressHUD::store(T HDProgressHUDSettings::*field, T value) {
   onMain([&](HDProgressHUD& hud) {
-    if (!hud.isInitializing_) hud.*field = std::move(value);
+    if (!hud.state_.isInitializing) hud.settings_.*field = std::move(value);
   });
 }
 
 void HDProgressHUD::setDefaultStyle(HDProgressHUDStyle style) {
-  store(&HDProgressHUD::defaultStyle_, style);
+  store(&HDProgressHUDSettings::defaultStyle, style);
 }
 void HDProgressHUD::setDefaultMaskType(HDProgressHUDMaskType maskType) {
-  store(&HDProgressHUD::defaultMaskType_, maskType);
+  store(&HDProgressHUDSettings::defaultMaskType, maskType);
 }
 void HDProgressHUD::setDefaultAnimationType(HDProgressHUDAnimationType type) {
-  store(&HDProgressHUD::defaultAnimationType_, type);
+  store(&HDProgressHUDSettings::defaultAnimationType, type);
 }
 void HDProgressHUD::setMinimumSize(const platform::Size& size) {
-  store(&HDProgressHUD::minimumSize_, size);
+  store(&HDProgressHUDSettings::minimumSize, size);
 }
 void HDProgressHUD::setRingThickness(double thickness) {
-  store(&HDProgressHUD::ringThickness_, thickness);
+  store(&HDProgressHUDSettings::ringThickness, thickness);
 }
-void HDProgressHUD::setRingRadius(double radius) { store(&HDProgressHUD::ringRadius_, radius); }
+void HDProgressHUD::setRingRadius(double radius) {
+  store(&HDProgressHUDSettings::ringRadius, radius);
+}
 void HDProgressHUD::setRingNoTextRadius(double radius) {
-  store(&HDProgressHUD::ringNoTextRadius_, radius);
+  store(&HDProgressHUDSettings::ringNoTextRadius, radius);
 }
-void HDProgressHUD::setCornerRadius(double radius) { store(&HDProgressHUD::cornerRadius_, radius); }
-void HDProgressHUD::setFont(const platform::Font& font) { store(&HDProgressHUD::font_, font); }
+void HDProgressHUD::setCornerRadius(double radius) {
+  store(&HDProgressHUDSettings::cornerRadius, radius);
+}
+void HDProgressHUD::setFont(const platform::Font& font) {
+  store(&HDProgressHUDSettings::font, font);
+}
 void HDProgressHUD::setForegroundColor(const Color& color) {
-  store(&HDProgressHUD::foregroundColor_, color);
+  store(&HDProgressHUDSettings::foregroundColor, color);
 }
 void HDProgressHUD::setBackgroundLayerColor(const Color& color) {
-  store(&HDProgressHUD::backgroundLayerColor_, color);
+  store(&HDProgressHUDSettings::backgroundLayerColor, color);
 }
 void HDProgressHUD::setInfoImage(std::shared_ptr<Image> image) {
-  store(&HDProgressHUD::infoImage_, std::move(image));
+  store(&HDProgressHUDSettings::infoImage, std::move(image));
 }
 void HDProgressHUD::setSuccessImage(std::shared_ptr<Image> image) {
-  store(&HDProgressHUD::successImage_, std::move(image));
+  store(&HDProgressHUDSettings::successImage, std::move(image));
 }
 void HDProgressHUD::setErrorImage(std::shared_ptr<Image> image) {
-  store(&HDProgressHUD::errorImage_, std::move(image));
+  store(&HDProgressHUDSettings::errorImage, std::move(image));
 }
 void HDProgressHUD::setViewForExtension(std::shared_ptr<platform::View> view) {
-  store(&HDProgressHUD::viewForExtension_, std::move(view));
+  store(&HDProgressHUDSettings::viewForExtension, std::move(view));
 }
 void HDProgressHUD::setMinimumDismissTimeInterval(platform::TimeInterval interval) {
-  store(&HDProgressHUD::minimumDismissInterval_, interval);
+  store(&HDProgressHUDSettings::minimumDismissTimeInterval, interval);
 }
 void HDProgressHUD::setFadeInAnimationDuration(platform::TimeInterval duration) {
-  store(&HDProgressHUD::fadeInDuration_, duration);
+  store(&HDProgressHUDSettings::fadeInAnimationDuration, duration);
 }
 void HDProgressHUD::setFadeOutAnimationDuration(platform::TimeInterval duration) {
-  store(&HDProgressHUD::fadeOutDuration_, duration);
+  store(&HDProgressHUDSettings::fadeOutAnimationDuration, duration);
 }
 void HDProgressHUD::setOffsetFromCenter(const HDProgressHUDOffset& offset) {
-  store(&HDProgressHUD::offsetFromCenter_, offset);
+  store(&HDProgressHUDSettings::offsetFromCenter, offset);
 }
 
 void HDProgressHUD::resetOffsetFromCenter() { setOffsetFromCenter({}); }
@@ -193,7 +197,7 @@ void HDProgressHUD::resetOffsetFromCenter() { setOffsetFromCenter({}); }
 // setters: layout reads the field there.
 void HDProgressHUD::setBackgroundColor(const Color& color) {
   auto apply = [this, &color] {
-    if (!isInitializing_) backgroundColor_ = color;
+    if (!state_.isInitializing) settings_.backgroundColor = color;
   };
   if (platform::RunLoop::isMainThread()) {
     apply();
@@ -207,33 +211,6 @@ void HDProgressHUD::setStatus(const Status& status) {
     hud.setStatusText(status);
     hud.updateHUDFrame();
   });
-}
-
-bool HDProgressHUD::isClear() const {
-  return defaultMaskType_ == HDProgressHUDMaskType::Clear ||
-         defaultMaskType_ == HDProgressHUDMaskType::None;
-}
-
-Color HDProgressHUD::foregroundColorForStyle() const {
-  switch (defaultStyle_) {
-    case HDProgressHUDStyle::Light:
-      return Color::black();
-    case HDProgressHUDStyle::Dark:
-      return Color::whiteColor();
-    default:
-      return foregroundColor_;
-  }
-}
-
-Color HDProgressHUD::backgroundColorForStyle() const {
-  switch (defaultStyle_) {
-    case HDProgressHUDStyle::Light:
-      return Color::whiteColor();
-    case HDProgressHUDStyle::Dark:
-      return Color::black();
-    default:
-      return backgroundColor_;
-  }
 }
 
 std::shared_ptr<Image> HDProgressHUD::imageWithTintColor(const Image& image, const Color& color) {
@@ -253,105 +230,32 @@ std::shared_ptr<Image> HDProgressHUD::imageWithTintColor(const Image& image, con
 // The parts.
 
 std::shared_ptr<HDOverlayControl> HDProgressHUD::overlayView() {
-  if (!overlayView_) {
-    overlayView_ = HDOverlayControl::create(appWindowBounds());
-    overlayView_->setAutoresizingMask(platform::ViewAutoresizingFlexibleWidth |
-                                      platform::ViewAutoresizingFlexibleHeight);
-    overlayView_->setBackgroundColor(Color::clear());
-    std::weak_ptr<HDProgressHUD> weak = std::static_pointer_cast<HDProgressHUD>(shared_from_this());
-    overlayView_->addTarget(
-        this,
-        [weak](platform::Control&) {
-          if (auto hud = weak.lock()) hud->overlayViewDidReceiveTouchEvent();
-        },
-        platform::ControlEventTouchDown);
-  }
-  return overlayView_;
+  std::weak_ptr<HDProgressHUD> weak = std::static_pointer_cast<HDProgressHUD>(shared_from_this());
+  return parts_.overlayView(appWindowBounds(), this, [weak] {
+    if (auto hud = weak.lock()) hud->overlayViewDidReceiveTouchEvent();
+  });
 }
 
-std::shared_ptr<platform::View> HDProgressHUD::hudView() {
-  if (!hudView_) {
-    hudView_ = platform::View::create();
-    hudView_->setClipsToBounds(true);
-    // Hidden like the HUD view until the first fade-in, so dismissing a HUD that was never
-    // shown finds nothing to do.
-    hudView_->setAlpha(0);
-    hudView_->setAutoresizingMask(platform::ViewAutoresizingFlexibleLeftMargin |
-                                  platform::ViewAutoresizingFlexibleRightMargin |
-                                  platform::ViewAutoresizingFlexibleTopMargin |
-                                  platform::ViewAutoresizingFlexibleBottomMargin);
-  }
-  hudView_->layer()->setCornerRadius(cornerRadius_);
-  hudView_->setBackgroundColor(backgroundColorForStyle());
-  return hudView_;
-}
+std::shared_ptr<platform::View> HDProgressHUD::hudView() { return parts_.hudView(settings_); }
 
 std::shared_ptr<platform::Label> HDProgressHUD::statusLabel() {
-  if (!statusLabel_) {
-    statusLabel_ = platform::Label::create();
-    statusLabel_->setBackgroundColor(Color::clear());
-    statusLabel_->setTextAlignment(platform::TextAlignment::Center);
-    statusLabel_->setNumberOfLines(0);
-  }
-  if (!statusLabel_->superview()) hudView()->addSubview(statusLabel_);
-  statusLabel_->setTextColor(foregroundColorForStyle());
-  statusLabel_->setFont(font_);
-  return statusLabel_;
+  return parts_.statusLabel(settings_);
 }
 
 std::shared_ptr<platform::ImageView> HDProgressHUD::imageView() {
-  if (!imageView_) imageView_ = platform::ImageView::create(platform::makeRect(0, 0, 28, 28));
-  if (!imageView_->superview()) hudView()->addSubview(imageView_);
-  return imageView_;
+  return parts_.imageView(settings_);
 }
 
 std::shared_ptr<platform::View> HDProgressHUD::indefiniteAnimatedView() {
-  if (defaultAnimationType_ == HDProgressHUDAnimationType::Flat) {
-    auto spinner = std::dynamic_pointer_cast<HDIndefiniteAnimatedView>(indefiniteAnimatedView_);
-    if (!spinner) {
-      if (indefiniteAnimatedView_) indefiniteAnimatedView_->removeFromSuperview();
-      spinner = HDIndefiniteAnimatedView::create();
-      indefiniteAnimatedView_ = spinner;
-    }
-    spinner->setStrokeColor(foregroundColorForStyle());
-    spinner->setStrokeThickness(ringThickness_);
-    spinner->setRadius(status_ ? ringRadius_ : ringNoTextRadius_);
-  } else {
-    auto indicator =
-        std::dynamic_pointer_cast<platform::ActivityIndicatorView>(indefiniteAnimatedView_);
-    if (!indicator) {
-      if (indefiniteAnimatedView_) indefiniteAnimatedView_->removeFromSuperview();
-      indicator =
-          platform::ActivityIndicatorView::create(platform::ActivityIndicatorViewStyle::WhiteLarge);
-      indefiniteAnimatedView_ = indicator;
-    }
-    indicator->setColor(foregroundColorForStyle());
-  }
-  indefiniteAnimatedView_->sizeToFit();
-  return indefiniteAnimatedView_;
+  return parts_.indefiniteAnimatedView(settings_, state_.status.has_value());
 }
 
 std::shared_ptr<HDProgressAnimatedView> HDProgressHUD::ringView() {
-  if (!ringView_) {
-    ringView_ = HDProgressAnimatedView::create();
-    ringView_->setStrokeEnd(0);  // grows from nothing at its first show
-  }
-  ringView_->setStrokeColor(foregroundColorForStyle());
-  ringView_->setStrokeThickness(ringThickness_);
-  ringView_->setRadius(status_ ? ringRadius_ : ringNoTextRadius_);
-  return ringView_;
+  return parts_.ringView(settings_, state_.status.has_value());
 }
 
 std::shared_ptr<HDProgressAnimatedView> HDProgressHUD::backgroundRingView() {
-  if (!backgroundRingView_) {
-    backgroundRingView_ = HDProgressAnimatedView::create();
-    backgroundRingView_->setStrokeEnd(1.0);
-  }
-  backgroundRingView_->setStrokeColor(
-      foregroundColorForStyle().withAlpha(static_cast<double>(0.1f)));
-  backgroundRingView_->setStrokeThickness(ringThickness_);
-  backgroundRingView_->setRadius(status_ ? ringRadius_ : ringNoTextRadius_);
-  return backgroundRingView_;
+  return parts_.backgroundRingView(settings_, state_.status.has_value());
 }
 
 }  // namespace sprout

@@ -15,14 +15,19 @@
 #include "platform/ui/View.h"
 #include "ui/support/hud/HDOverlayControl.h"
 #include "ui/support/hud/HDProgressAnimatedView.h"
+#include "ui/support/hud/HDProgressHUDParts.h"
+#include "ui/support/hud/HDProgressHUDSettings.h"
+#include "ui/support/hud/HDProgressHUDState.h"
 #include "ui/support/hud/HDProgressHUDTypes.h"
-#include "ui/support/hud/HDTextMeasureCache.h"
 
 namespace sprout {
 
 // The one application-wide status overlay: a rounded panel in the middle of the screen showing a
 // spinner, a progress ring or a small image with an optional status text, over an optional mask.
-// Callers drive the shared instance through the static members.
+// Callers drive the shared instance through the static members, a thin front that forwards to
+// it. Behind them the instance keeps its appearance as a settings value, its views in
+// HDProgressHUDParts and what it is showing in HDProgressHUDState; callers read them, only the
+// HUD changes them.
 //
 // Shows, image shows, dismissals and popActivity queue their work on the main operation queue,
 // so they take effect on the main thread in call order and never inside the call. The
@@ -99,42 +104,21 @@ class HDProgressHUD : public platform::View {
   void showImage(std::shared_ptr<platform::Image> image, const Status& status,
                  platform::TimeInterval duration);
 
-  // The appearance.
-  HDProgressHUDStyle defaultStyle() const { return defaultStyle_; }
-  HDProgressHUDMaskType defaultMaskType() const { return defaultMaskType_; }
-  HDProgressHUDAnimationType defaultAnimationType() const { return defaultAnimationType_; }
-  double ringThickness() const { return ringThickness_; }
-  double ringRadius() const { return ringRadius_; }
-  double ringNoTextRadius() const { return ringNoTextRadius_; }
-  double cornerRadius() const { return cornerRadius_; }
-  const platform::Font& font() const { return font_; }
-  // The custom style's panel colour; never applied to the HUD view itself.
-  platform::Color backgroundColor() const { return backgroundColor_; }
+  // The appearance the static setters stored.
+  const HDProgressHUDSettings& settings() const { return settings_; }
+  // The custom style's panel colour (settings().backgroundColor); never applied to the HUD view
+  // itself.
+  platform::Color backgroundColor() const { return settings_.backgroundColor; }
   void setBackgroundColor(const platform::Color& color) override;
-  platform::Color foregroundColor() const { return foregroundColor_; }
-  platform::Color backgroundLayerColor() const { return backgroundLayerColor_; }
-  const std::shared_ptr<platform::Image>& infoImage() const { return infoImage_; }
-  const std::shared_ptr<platform::Image>& successImage() const { return successImage_; }
-  const std::shared_ptr<platform::Image>& errorImage() const { return errorImage_; }
-  const std::shared_ptr<platform::View>& viewForExtension() const { return viewForExtension_; }
-  platform::TimeInterval minimumDismissTimeInterval() const { return minimumDismissInterval_; }
-  platform::TimeInterval fadeInAnimationDuration() const { return fadeInDuration_; }
-  platform::TimeInterval fadeOutAnimationDuration() const { return fadeOutDuration_; }
-  platform::Size minimumSize() const { return minimumSize_; }
-  HDProgressHUDOffset offsetFromCenter() const { return offsetFromCenter_; }
-  // Mask types None and Clear.
-  bool isClear() const;
 
-  // State.
-  const std::shared_ptr<platform::Timer>& fadeOutTimer() const { return fadeOutTimer_; }
-  double progress() const { return progress_; }
-  std::uint64_t activityCount() const { return activityCount_; }
-  const Status& status() const { return status_; }
+  // What is showing.
+  const std::shared_ptr<platform::Timer>& fadeOutTimer() const { return state_.fadeOutTimer; }
+  double progress() const { return state_.progress; }
+  std::uint64_t activityCount() const { return state_.activityCount; }
+  const Status& status() const { return state_.status; }
   // The mask of what is showing: the one its show asked for, else the default then in force.
-  HDProgressHUDMaskType maskType() const { return maskType_; }
-  const std::shared_ptr<platform::Layer>& backgroundLayer() const { return backgroundLayer_; }
-  // Points of the screen's height the keyboard covers.
-  double visibleKeyboardHeight() const;
+  HDProgressHUDMaskType maskType() const { return state_.maskType; }
+  const std::shared_ptr<platform::Layer>& backgroundLayer() const { return state_.backgroundLayer; }
 
   // The parts, made on first use; each call applies the current appearance.
   std::shared_ptr<HDOverlayControl> overlayView();
@@ -144,24 +128,11 @@ class HDProgressHUD : public platform::View {
   // An HDIndefiniteAnimatedView, or an ActivityIndicatorView for the native animation type.
   std::shared_ptr<platform::View> indefiniteAnimatedView();
   std::shared_ptr<HDProgressAnimatedView> ringView();
-  std::shared_ptr<HDProgressAnimatedView> backgroundRingView();
 
-  // Layout (HDProgressHUDLayout.cpp).
-  void updateHUDFrame();
-  void updateBlurBounds();
-  // Sizes the HUD view to the app's window and places the panel above the keyboard; with a
-  // keyboard notification the panel moves along with the keyboard.
-  void positionHUD(const platform::Notification* notification);
-  void moveToPoint(const platform::Point& point, double angle);
-  void updateMask();
-
-  platform::Color foregroundColorForStyle() const;
-  platform::Color backgroundColorForStyle() const;
   // The image's shape filled with `color`.
   static std::shared_ptr<platform::Image> imageWithTintColor(const platform::Image& image,
                                                              const platform::Color& color);
 
-  static std::shared_ptr<HDProgressHUD> create(const platform::Rect& frame);
   ~HDProgressHUD() override;
 
  protected:
@@ -170,6 +141,8 @@ class HDProgressHUD : public platform::View {
   void didInit() override;
 
  private:
+  static std::shared_ptr<HDProgressHUD> create(const platform::Rect& frame);
+
   // Each queued operation holds the HUD weakly and does nothing once it is gone.
   void enqueue(std::function<void(HDProgressHUD&)> work);
   void queueShowProgress(float progress, Status status,
@@ -197,59 +170,32 @@ class HDProgressHUD : public platform::View {
   void updateViewHierachy();
   void cancelRingLayerAnimation();
   void cancelIndefiniteAnimatedViewAnimation();
+  std::shared_ptr<HDProgressAnimatedView> backgroundRingView();
+
+  // Layout (HDProgressHUDLayout.cpp).
+  void updateHUDFrame();
+  void updateBlurBounds();
+  // Sizes the HUD view to the app's window and places the panel above the keyboard; with a
+  // keyboard notification the panel moves along with the keyboard.
+  void positionHUD(const platform::Notification* notification);
+  void moveToPoint(const platform::Point& point, double angle);
+  void updateMask();
+  // Points of the screen's height the keyboard covers.
+  static double visibleKeyboardHeight();
+
   void loadBundleImages();
   static platform::Rect appWindowBounds();
   // Views belong to the main thread: from elsewhere, runs `fn` there and waits.
   static void onMain(const std::function<void(HDProgressHUD&)>& fn);
   // One of the HUD's own images, read on the main thread where the HUD keeps them.
   static std::shared_ptr<platform::Image> ownImage(
-      const std::shared_ptr<platform::Image>& (HDProgressHUD::*getter)() const);
+      std::shared_ptr<platform::Image> HDProgressHUDSettings::*image);
   template <class T>
-  static void store(T HDProgressHUD::*field, T value);
+  static void store(T HDProgressHUDSettings::*field, T value);
 
-  bool isInitializing_ = true;  // until didInit ends
-  bool retired_ = false;        // no longer the shared instance: queued work skips it
-  HDProgressHUDStyle defaultStyle_ = HDProgressHUDStyle::Light;
-  HDProgressHUDMaskType defaultMaskType_ = HDProgressHUDMaskType::None;
-  HDProgressHUDAnimationType defaultAnimationType_ = HDProgressHUDAnimationType::Flat;
-  double ringThickness_ = 2;
-  double ringRadius_ = 18;
-  double ringNoTextRadius_ = 24;
-  double cornerRadius_ = 14;
-  platform::Font font_ = platform::Font::systemFont(14);
-  platform::Color backgroundColor_ = platform::Color::clear();
-  platform::Color foregroundColor_ = platform::Color::black();
-  platform::Color backgroundLayerColor_ = platform::Color::white(0, 0.4);
-  std::shared_ptr<platform::Image> infoImage_;
-  std::shared_ptr<platform::Image> successImage_;
-  std::shared_ptr<platform::Image> errorImage_;
-  std::shared_ptr<platform::View> viewForExtension_;
-  platform::TimeInterval minimumDismissInterval_ = 5.0;
-  platform::TimeInterval fadeInDuration_ = 0.15;
-  platform::TimeInterval fadeOutDuration_ = 0.15;
-  std::shared_ptr<platform::Timer> fadeOutTimer_;
-
-  std::shared_ptr<HDOverlayControl> overlayView_;
-  std::shared_ptr<platform::View> hudView_;
-  std::shared_ptr<platform::Label> statusLabel_;
-  std::shared_ptr<platform::ImageView> imageView_;
-  std::shared_ptr<platform::View> indefiniteAnimatedView_;
-  std::shared_ptr<HDProgressAnimatedView> ringView_;
-  std::shared_ptr<HDProgressAnimatedView> backgroundRingView_;
-  std::shared_ptr<platform::Layer> backgroundLayer_;
-
-  double progress_ = -1;
-  std::uint64_t activityCount_ = 0;
-  platform::Size minimumSize_;
-  HDProgressHUDOffset offsetFromCenter_;
-
-  Status status_;
-  HDProgressHUDMaskType maskType_ = HDProgressHUDMaskType::None;
-  // Bumped by every fade in or out: a fade's completion acts only while it is still the latest,
-  // so an interrupted fade can neither undo the show that replaced it nor observe after a
-  // dismissal.
-  std::uint64_t fadeGeneration_ = 0;
-  HDTextMeasureCache textMeasureCache_;
+  HDProgressHUDSettings settings_;
+  HDProgressHUDParts parts_;
+  HDProgressHUDState state_;
 };
 
 }  // namespace sprout

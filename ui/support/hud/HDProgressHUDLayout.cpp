@@ -61,8 +61,10 @@ void HDProgressHUD::updateHUDFrame() {
   const bool progressUsed = image->isHidden();  // a spinner or ring is showing
   auto label = statusLabel();
   std::optional<Size> textSize;
-  if (status_) textSize = textMeasureCache_.measure(*status_, label->font(), kTextConstraint);
-  const HDPanelLayout layout = HDPanelLayoutFor(textSize, imageUsed || progressUsed, minimumSize_);
+  if (state_.status)
+    textSize = state_.textMeasureCache.measure(*state_.status, label->font(), kTextConstraint);
+  const HDPanelLayout layout =
+      HDPanelLayoutFor(textSize, imageUsed || progressUsed, settings_.minimumSize);
 
   hudView()->setBounds({{0, 0}, layout.panelSize});
   updateBlurBounds();
@@ -70,7 +72,7 @@ void HDProgressHUD::updateHUDFrame() {
   const Size panel = hudView()->bounds().size;
   const Point top{panel.width / 2, 36};
   const Point middle{panel.width / 2, panel.height / 2};
-  const Point spot = status_ ? top : middle;
+  const Point spot = state_.status ? top : middle;
   image->setCenter(spot);
   label->setHidden(false);
   label->setFrame(layout.labelRect);
@@ -79,11 +81,11 @@ void HDProgressHUD::updateHUDFrame() {
   platform::Transaction::setDisableActions(true);
   auto spinner = indefiniteAnimatedView();
   if (auto arc = std::dynamic_pointer_cast<HDIndefiniteAnimatedView>(spinner)) {
-    arc->setRadius(status_ ? ringRadius_ : ringNoTextRadius_);
+    arc->setRadius(settings_.ringRadiusFor(state_.status.has_value()));
     arc->sizeToFit();
   }
   spinner->setCenter(spot);
-  if (progress_ != -1) {
+  if (state_.progress != -1) {
     ringView()->setCenter(spot);
     backgroundRingView()->setCenter(spot);
   }
@@ -92,7 +94,7 @@ void HDProgressHUD::updateHUDFrame() {
 
 void HDProgressHUD::updateBlurBounds() {
   // The platform always has blur; the custom style keeps its own panel colour instead.
-  if (defaultStyle_ == HDProgressHUDStyle::Custom) return;
+  if (settings_.defaultStyle == HDProgressHUDStyle::Custom) return;
   auto panel = hudView();
   panel->setBackgroundColor(platform::Color::clear());
   const auto subviews = panel->subviews();
@@ -101,8 +103,8 @@ void HDProgressHUD::updateBlurBounds() {
       subview->removeFromSuperview();
     }
   }
-  if (backgroundColor_ == platform::Color::clear()) return;
-  auto blur = platform::VisualEffectView::create(defaultStyle_ == HDProgressHUDStyle::Dark
+  if (settings_.backgroundColor == platform::Color::clear()) return;
+  auto blur = platform::VisualEffectView::create(settings_.defaultStyle == HDProgressHUDStyle::Dark
                                                      ? platform::BlurEffectStyle::Dark
                                                      : platform::BlurEffectStyle::Light,
                                                  panel->bounds());
@@ -132,7 +134,7 @@ void HDProgressHUD::positionHUD(const platform::Notification* notification) {
                                 auto hud = weak.lock();
                                 if (!hud) return;
                                 hud->moveToPoint(placement.center, placement.angle);
-                                hud->hudView_->setNeedsDisplay();
+                                hud->parts_.madeHUDView()->setNeedsDisplay();
                               });
   } else {
     moveToPoint(placement.center, placement.angle);
@@ -142,34 +144,36 @@ void HDProgressHUD::positionHUD(const platform::Notification* notification) {
 }
 
 void HDProgressHUD::moveToPoint(const Point& point, double angle) {
-  if (!hudView_) hudView();
-  // The member, not the getter: inside an animation block the getter's restyling would animate.
-  hudView_->setTransform(platform::AffineTransform::rotation(angle));
-  hudView_->setCenter(
-      {point.x + offsetFromCenter_.horizontal, point.y + offsetFromCenter_.vertical});
+  if (!parts_.madeHUDView()) hudView();
+  // The view as made, not the getter: inside an animation block the getter's restyling would
+  // animate.
+  const auto& panel = parts_.madeHUDView();
+  panel->setTransform(platform::AffineTransform::rotation(angle));
+  panel->setCenter({point.x + settings_.offsetFromCenter.horizontal,
+                    point.y + settings_.offsetFromCenter.vertical});
 }
 
-double HDProgressHUD::visibleKeyboardHeight() const {
+double HDProgressHUD::visibleKeyboardHeight() {
   // The keyboard is a simulated one: ask it rather than searching windows for its view.
   const auto& keyboard = platform::KeyboardSimulator::shared();
   return keyboard.isVisible() ? platform::height(keyboard.frame()) : 0;
 }
 
 void HDProgressHUD::updateMask() {
-  if (backgroundLayer_) {
-    backgroundLayer_->removeFromSuperlayer();
-    backgroundLayer_.reset();
+  if (state_.backgroundLayer) {
+    state_.backgroundLayer->removeFromSuperlayer();
+    state_.backgroundLayer.reset();
   }
-  switch (maskType_) {
+  switch (state_.maskType) {
     case HDProgressHUDMaskType::Black:
     case HDProgressHUDMaskType::Custom: {
       auto layer = platform::Layer::create();
       layer->setFrame(bounds());
-      layer->setBackgroundColor(maskType_ == HDProgressHUDMaskType::Custom
-                                    ? backgroundLayerColor_
+      layer->setBackgroundColor(state_.maskType == HDProgressHUDMaskType::Custom
+                                    ? settings_.backgroundLayerColor
                                     : platform::Color::black().withAlpha(0.4));
       // A colour alone: no contents to draw, so no full-window bitmap to make.
-      backgroundLayer_ = layer;
+      state_.backgroundLayer = layer;
       break;
     }
     case HDProgressHUDMaskType::Gradient: {
@@ -177,13 +181,13 @@ void HDProgressHUD::updateMask() {
       layer->setFrame(bounds());
       layer->setGradientCenter({center().x, (bounds().size.height - visibleKeyboardHeight()) / 2});
       layer->setNeedsDisplay();
-      backgroundLayer_ = layer;
+      state_.backgroundLayer = layer;
       break;
     }
     default:  // None and Clear draw nothing
       return;
   }
-  this->layer()->insertSublayer(backgroundLayer_, 0);
+  this->layer()->insertSublayer(state_.backgroundLayer, 0);
 }
 
 }  // namespace sprout

@@ -73,34 +73,34 @@ void HDProgressHUD::showProgress(float progress, const Status& status,
 }
 
 std::shared_ptr<Image> HDProgressHUD::ownImage(
-    const std::shared_ptr<Image>& (HDProgressHUD::*getter)() const) {
-  std::shared_ptr<Image> image;
-  onMain([&](HDProgressHUD& hud) { image = (hud.*getter)(); });
-  return image;
+    std::shared_ptr<Image> HDProgressHUDSettings::*image) {
+  std::shared_ptr<Image> own;
+  onMain([&](HDProgressHUD& hud) { own = hud.settings_.*image; });
+  return own;
 }
 
 void HDProgressHUD::showInfoWithStatus(const Status& status) {
-  showImage(ownImage(&HDProgressHUD::infoImage), status);
+  showImage(ownImage(&HDProgressHUDSettings::infoImage), status);
 }
 
 void HDProgressHUD::showInfoWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
-  showImage(ownImage(&HDProgressHUD::infoImage), status, maskType);
+  showImage(ownImage(&HDProgressHUDSettings::infoImage), status, maskType);
 }
 
 void HDProgressHUD::showSuccessWithStatus(const Status& status) {
-  showImage(ownImage(&HDProgressHUD::successImage), status);
+  showImage(ownImage(&HDProgressHUDSettings::successImage), status);
 }
 
 void HDProgressHUD::showSuccessWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
-  showImage(ownImage(&HDProgressHUD::successImage), status, maskType);
+  showImage(ownImage(&HDProgressHUDSettings::successImage), status, maskType);
 }
 
 void HDProgressHUD::showErrorWithStatus(const Status& status) {
-  showImage(ownImage(&HDProgressHUD::errorImage), status);
+  showImage(ownImage(&HDProgressHUDSettings::errorImage), status);
 }
 
 void HDProgressHUD::showErrorWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
-  showImage(ownImage(&HDProgressHUD::errorImage), status, maskType);
+  showImage(ownImage(&HDProgressHUDSettings::errorImage), status, maskType);
 }
 
 void HDProgressHUD::showImage(std::shared_ptr<Image> image, const Status& status) {
@@ -136,7 +136,7 @@ bool HDProgressHUD::isVisible() {
 TimeInterval HDProgressHUD::displayDurationForString(const Status& string) {
   const float length = static_cast<float>(string ? utf16Length(*string) : 0);
   TimeInterval minimum = 0;
-  onMain([&](HDProgressHUD& hud) { minimum = hud.minimumDismissInterval_; });
+  onMain([&](HDProgressHUD& hud) { minimum = hud.settings_.minimumDismissTimeInterval; });
   return std::max(length * 0.06 + 0.5, minimum);
 }
 
@@ -145,7 +145,7 @@ TimeInterval HDProgressHUD::displayDurationForString(const Status& string) {
 void HDProgressHUD::queueShowProgress(float progress, Status status,
                                       std::optional<HDProgressHUDMaskType> maskType) {
   enqueue([progress, status = std::move(status), maskType](HDProgressHUD& hud) {
-    hud.maskType_ = maskType.value_or(hud.defaultMaskType_);
+    hud.state_.maskType = maskType.value_or(hud.settings_.defaultMaskType);
     hud.runShowProgress(progress, status);
   });
 }
@@ -155,7 +155,7 @@ void HDProgressHUD::queueShowImage(std::shared_ptr<Image> image, Status status,
                                    std::optional<HDProgressHUDMaskType> maskType) {
   enqueue([image = std::move(image), status = std::move(status), duration,
            maskType](HDProgressHUD& hud) {
-    hud.maskType_ = maskType.value_or(hud.defaultMaskType_);
+    hud.state_.maskType = maskType.value_or(hud.settings_.defaultMaskType);
     hud.runShowImage(image, status, duration);
   });
 }
@@ -170,23 +170,23 @@ void HDProgressHUD::runShowProgress(float progress, const Status& status) {
   image->setHidden(true);
   image->setImage(nullptr);
   // A spinner or ring that replaces a pending image HUD starts counting afresh.
-  if (fadeOutTimer_) activityCount_ = 0;
+  if (state_.fadeOutTimer) state_.activityCount = 0;
   setFadeOutTimer(nullptr);
   setStatusText(status);
-  progress_ = progress;
+  state_.progress = progress;
   if (progress >= 0) {
     cancelIndefiniteAnimatedViewAnimation();
     auto panel = hudView();
     panel->addSubview(ringView());
     panel->addSubview(backgroundRingView());
     ringView()->setStrokeEnd(progress);
-    if (progress == 0) ++activityCount_;
+    if (progress == 0) ++state_.activityCount;
   } else {  // negative, or not a number
     cancelRingLayerAnimation();
     auto spinner = indefiniteAnimatedView();
     hudView()->addSubview(spinner);
     if (auto indicator = asIndicator(spinner)) indicator->startAnimating();
-    ++activityCount_;
+    ++state_.activityCount;
   }
   showStatus(status);
 }
@@ -194,7 +194,7 @@ void HDProgressHUD::runShowProgress(float progress, const Status& status) {
 void HDProgressHUD::runShowImage(const std::shared_ptr<Image>& image, const Status& status,
                                  TimeInterval duration) {
   updateViewHierachy();
-  progress_ = -1;
+  state_.progress = -1;
   cancelRingLayerAnimation();
   cancelIndefiniteAnimatedViewAnimation();
   // The image view draws templates in its tint, so the image itself is never redrawn.
@@ -203,7 +203,7 @@ void HDProgressHUD::runShowImage(const std::shared_ptr<Image>& image, const Stat
     shown = image->imageWithRenderingMode(platform::ImageRenderingMode::AlwaysTemplate);
   }
   auto view = imageView();
-  view->setTintColor(foregroundColorForStyle());
+  view->setTintColor(settings_.foregroundColorForStyle());
   view->setImage(std::move(shown));
   view->setHidden(false);
   setStatusText(status);
@@ -220,15 +220,15 @@ void HDProgressHUD::runShowImage(const std::shared_ptr<Image>& image, const Stat
 }
 
 void HDProgressHUD::runPopActivity() {
-  if (activityCount_ > 0) --activityCount_;
-  if (activityCount_ == 0) runDismiss(0);
+  if (state_.activityCount > 0) --state_.activityCount;
+  if (state_.activityCount == 0) runDismiss(0);
 }
 
 void HDProgressHUD::showStatus(const Status& status) {
   updateHUDFrame();
   positionHUD(nullptr);
   auto overlay = overlayView();
-  if (maskType_ == HDProgressHUDMaskType::None) {
+  if (state_.maskType == HDProgressHUDMaskType::None) {
     overlay->setUserInteractionEnabled(false);  // touches reach the app below
     hudView()->setAccessibilityLabel(status.value_or(""));
     hudView()->setIsAccessibilityElement(true);
@@ -252,7 +252,7 @@ void HDProgressHUD::fadeIn(const Status& status) {
   setAlpha(0);
   panel->setAlpha(0);
 
-  const std::uint64_t generation = ++fadeGeneration_;
+  const std::uint64_t generation = ++state_.fadeGeneration;
   auto steps = [this, panel, shown] {
     panel->setTransform(shown);
     setAlpha(1);
@@ -261,7 +261,7 @@ void HDProgressHUD::fadeIn(const Status& status) {
   std::weak_ptr<HDProgressHUD> weak = std::static_pointer_cast<HDProgressHUD>(shared_from_this());
   auto completion = [weak, generation, status](bool /*finished*/) {
     auto hud = weak.lock();
-    if (hud && hud->fadeGeneration_ == generation) {
+    if (hud && hud->state_.fadeGeneration == generation) {
       hud->registerNotifications();
       hud->post(kHDProgressHUDDidAppearNotification, true);
     }
@@ -269,8 +269,8 @@ void HDProgressHUD::fadeIn(const Status& status) {
     platform::Accessibility::post(platform::AccessibilityNotification::ScreenChanged);
     platform::Accessibility::post(platform::AccessibilityNotification::Announcement, status);
   };
-  if (fadeInDuration_ > 0) {
-    View::animateWithDuration(fadeInDuration_, 0,
+  if (settings_.fadeInAnimationDuration > 0) {
+    View::animateWithDuration(settings_.fadeInAnimationDuration, 0,
                               platform::ViewAnimationOptionAllowUserInteraction |
                                   platform::ViewAnimationOptionBeginFromCurrentState,
                               steps, completion);
@@ -285,9 +285,9 @@ void HDProgressHUD::runDismiss(TimeInterval delay) {
   auto panel = hudView();
   if (alpha() == 0 && panel->alpha() == 0) return;
   post(kHDProgressHUDWillDisappearNotification, false);
-  activityCount_ = 0;
+  state_.activityCount = 0;
 
-  const std::uint64_t generation = ++fadeGeneration_;
+  const std::uint64_t generation = ++state_.fadeGeneration;
   auto steps = [this, panel] {
     panel->setTransform(panel->transform().scaledBy(kFadeOutScale, kFadeOutScale));
     setAlpha(0);
@@ -295,10 +295,10 @@ void HDProgressHUD::runDismiss(TimeInterval delay) {
   };
   auto hud = std::static_pointer_cast<HDProgressHUD>(shared_from_this());
   auto completion = [hud, generation](bool /*finished*/) {
-    if (hud->fadeGeneration_ == generation) hud->finishFadeOut();
+    if (hud->state_.fadeGeneration == generation) hud->finishFadeOut();
   };
-  if (fadeOutDuration_ > 0) {
-    View::animateWithDuration(fadeOutDuration_, delay,
+  if (settings_.fadeOutAnimationDuration > 0) {
+    View::animateWithDuration(settings_.fadeOutAnimationDuration, delay,
                               platform::ViewAnimationOptionLayoutSubviews |
                                   platform::ViewAnimationOptionAllowUserInteraction |
                                   platform::ViewAnimationOptionBeginFromCurrentState,
@@ -311,10 +311,10 @@ void HDProgressHUD::runDismiss(TimeInterval delay) {
 }
 
 void HDProgressHUD::finishFadeOut() {
-  if (overlayView_) overlayView_->removeFromSuperview();
-  if (hudView_) hudView_->removeFromSuperview();
+  if (const auto& overlay = parts_.madeOverlayView()) overlay->removeFromSuperview();
+  if (const auto& panel = parts_.madeHUDView()) panel->removeFromSuperview();
   removeFromSuperview();
-  progress_ = -1;
+  state_.progress = -1;
   cancelRingLayerAnimation();
   cancelIndefiniteAnimatedViewAnimation();
   platform::NotificationCenter::defaultCenter().removeObserver(this);
@@ -327,12 +327,12 @@ void HDProgressHUD::finishFadeOut() {
 
 void HDProgressHUD::setStatusText(const Status& status) {
   statusLabel()->setText(status.value_or(""));
-  status_ = status;
+  state_.status = status;
 }
 
 void HDProgressHUD::setFadeOutTimer(std::shared_ptr<platform::Timer> timer) {
-  if (fadeOutTimer_) fadeOutTimer_->invalidate();
-  fadeOutTimer_ = std::move(timer);
+  if (state_.fadeOutTimer) state_.fadeOutTimer->invalidate();
+  state_.fadeOutTimer = std::move(timer);
 }
 
 void HDProgressHUD::registerNotifications() {
@@ -361,7 +361,7 @@ void HDProgressHUD::registerNotifications() {
 
 platform::Dictionary HDProgressHUD::notificationUserInfo() const {
   platform::Dictionary info;
-  if (status_) info[kHDProgressHUDStatusUserInfoKey] = *status_;
+  if (state_.status) info[kHDProgressHUDStatusUserInfoKey] = *state_.status;
   return info;
 }
 
@@ -374,7 +374,8 @@ void HDProgressHUD::post(const char* name, bool withObject) {
 
 void HDProgressHUD::overlayViewDidReceiveTouchEvent() {
   post(kHDProgressHUDDidReceiveTouchEventNotification, true);
-  const platform::Event* event = overlayView_ ? overlayView_->currentEvent() : nullptr;
+  const platform::Event* event =
+      parts_.madeOverlayView() ? parts_.madeOverlayView()->currentEvent() : nullptr;
   if (!event || event->touches.empty()) return;
   const platform::Point p = event->touches.front()->locationInView(this);
   if (platform::contains(hudView()->frame(), p)) {
