@@ -203,9 +203,7 @@ std::vector<std::shared_ptr<TableViewCell>> TableView::visibleCells() const {
   return cells_.visibleList();
 }
 
-std::vector<IndexPath> TableView::indexPathsForVisibleRows() const {
-  return cells_.visibleKeys();
-}
+std::vector<IndexPath> TableView::indexPathsForVisibleRows() const { return cells_.visibleKeys(); }
 
 void TableView::placeCell(const IndexPath& path) {
   const Rect frame = rectForRowAtIndexPath(path);
