@@ -242,37 +242,20 @@ void View::insertAt(const std::shared_ptr<View>& view, std::size_t index) {
   }
   auto oldSuper = view->superview();
   const Color oldTint = view->tintColor();
-  if (oldSuper.get() == this) {  // a change of order only
-    subviews_.erase(std::find(subviews_.begin(), subviews_.end(), view));
-  } else {
-    const auto oldWindow = view->window();
-    const auto newWindow = window();
+  // A view already here only changes order: nobody hears of a move.
+  const bool joining = oldSuper.get() != this;
+  const auto oldWindow = joining ? view->window() : nullptr;
+  const auto newWindow = joining ? window() : nullptr;
+  if (joining) {
     if (oldSuper) oldSuper->willRemoveSubview(view);
     view->willMoveToSuperview(me);
     if (oldWindow != newWindow) willMoveSubtreeToWindow(*view, newWindow);
-    if (oldSuper) {
-      auto& list = oldSuper->subviews_;
-      list.erase(std::find(list.begin(), list.end(), view));
-    }
-    view->superview_ = me;
-    index = std::min(index, subviews_.size());
-    subviews_.insert(subviews_.begin() + static_cast<std::ptrdiff_t>(index), view);
-    if (index + 1 < subviews_.size()) {
-      layer_->insertSublayerBelow(view->layer_, subviews_[index + 1]->layer_.get());
-    } else {
-      layer_->addSublayer(view->layer_);
-    }
-    if (oldWindow != newWindow) didMoveSubtreeToWindow(*view);
-    view->didMoveToSuperview();
-    didAddSubview(view);
-    if (oldSuper) LayoutEngine::noteSubtreeLeft(*oldSuper, *view);
-    LayoutEngine::noteSubtreeJoined(*this, *view);
-    // Only a subtree whose inherited tint really changed hears of it.
-    if (!view->ownTint() && !(view->tintColor() == oldTint)) view->notifyTintChange();
-    if (view->needsLayout_ || view->subtreeNeedsLayout_) view->markAncestorsSubtreeDirty();
-    setNeedsLayout();
-    return;
   }
+  if (oldSuper) {
+    auto& list = oldSuper->subviews_;
+    list.erase(std::find(list.begin(), list.end(), view));
+  }
+  view->superview_ = me;
   index = std::min(index, subviews_.size());
   subviews_.insert(subviews_.begin() + static_cast<std::ptrdiff_t>(index), view);
   if (index + 1 < subviews_.size()) {
@@ -280,6 +263,16 @@ void View::insertAt(const std::shared_ptr<View>& view, std::size_t index) {
   } else {
     layer_->addSublayer(view->layer_);
   }
+  if (!joining) return;
+  if (oldWindow != newWindow) didMoveSubtreeToWindow(*view);
+  view->didMoveToSuperview();
+  didAddSubview(view);
+  if (oldSuper) LayoutEngine::noteSubtreeLeft(*oldSuper, *view);
+  LayoutEngine::noteSubtreeJoined(*this, *view);
+  // Only a subtree whose inherited tint really changed hears of it.
+  if (!view->ownTint() && !(view->tintColor() == oldTint)) view->notifyTintChange();
+  if (view->needsLayout_ || view->subtreeNeedsLayout_) view->markAncestorsSubtreeDirty();
+  setNeedsLayout();
 }
 
 void View::removeFromSuperview() {

@@ -189,6 +189,40 @@ TEST_F(TextInputTest, TextViewTypesNewLinesAndReadOnlyViewsDoNotEdit) {
   EXPECT_TRUE(log.empty());  // no editing, and no keyboard for a read-only view
 }
 
+TEST_F(TextInputTest, EachEditorsNotificationsCarryItAsTheirObject) {
+  auto field = TextField::create(makeRect(10, 100, 200, 30));
+  auto text = TextView::create(makeRect(10, 200, 200, 100));
+  window->addSubview(field);
+  window->addSubview(text);
+  std::vector<std::string> heard;  // what observers of one editor receive
+  std::vector<ObserverToken> own;
+  for (const auto& [name, editor] : std::vector<std::pair<std::string, const void*>>{
+           {kTextFieldTextDidBeginEditingNotification, field.get()},
+           {kTextFieldTextDidChangeNotification, field.get()},
+           {kTextFieldTextDidEndEditingNotification, field.get()},
+           {kTextViewTextDidBeginEditingNotification, text.get()},
+           {kTextViewTextDidChangeNotification, text.get()},
+           {kTextViewTextDidEndEditingNotification, text.get()}}) {
+    own.push_back(NotificationCenter::defaultCenter().addObserver(
+        name, editor, [&heard](const Notification& n) { heard.push_back(n.name); }));
+  }
+  TouchDriver fingers(window);
+  fingers.tap({50, 115});
+  field->insertText("a");
+  field->deleteBackward();
+  fingers.tap({50, 250});  // the text view takes over
+  text->insertText("b");
+  text->resignFirstResponder();
+  EXPECT_EQ(heard,
+            (std::vector<std::string>{
+                kTextFieldTextDidBeginEditingNotification, kTextFieldTextDidChangeNotification,
+                kTextFieldTextDidChangeNotification, kTextFieldTextDidEndEditingNotification,
+                kTextViewTextDidBeginEditingNotification, kTextViewTextDidChangeNotification,
+                kTextViewTextDidEndEditingNotification}));
+  EXPECT_EQ(field->text(), "");
+  EXPECT_EQ(text->text(), "b");
+}
+
 // Counts what the delegate is asked, and says yes.
 class Counting : public TextFieldDelegate, public TextViewDelegate {
  public:

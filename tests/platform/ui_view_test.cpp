@@ -120,6 +120,29 @@ TEST_F(UIView, HierarchyEditsKeepOrderAndRunHooksInOrder) {
   EXPECT_EQ(child->viewWithTag(8), nullptr);
 }
 
+TEST_F(UIView, ReorderingIsSilentAndMovingBetweenParentsTellsOnlyTheSuperviews) {
+  auto window = Window::create(makeRect(0, 0, 320, 480));
+  auto left = Probe::create("left", &log), right = Probe::create("right", &log);
+  auto child = Probe::create("child", &log);
+  auto sibling = View::create();
+  window->addSubview(left);
+  window->addSubview(right);
+  left->addSubview(child);
+  left->addSubview(sibling);
+  log.clear();
+  left->sendSubviewToBack(sibling.get());
+  left->insertSubview(child, 0);
+  EXPECT_TRUE(log.empty());
+  EXPECT_EQ(left->subviews().front(), child);
+  EXPECT_EQ(left->layer()->sublayers().front(), child->layer());
+  right->addSubview(child);  // same window: no window hooks
+  EXPECT_EQ(log,
+            (std::vector<std::string>{"left willRemoveSubview", "child willMoveToSuperview view",
+                                      "child didMoveToSuperview", "right didAddSubview"}));
+  EXPECT_EQ(left->subviews(), std::vector<std::shared_ptr<View>>{sibling});
+  EXPECT_EQ(child->superview(), right);
+}
+
 TEST_F(UIView, AutoresizingLayoutAndDisplayPasses) {
   auto window = Window::create(makeRect(0, 0, 200, 200));
   window->makeKeyAndVisible();

@@ -36,58 +36,56 @@ void CollectionView::setCollectionViewLayout(std::shared_ptr<CollectionViewFlowL
   relayout();
 }
 
+namespace {
+
+// A registered factory whose views carry the identifier they are filed under.
+template <typename V>
+std::function<std::shared_ptr<V>(const std::string&)> labelling(
+    std::function<std::shared_ptr<V>()> factory) {
+  return [factory = std::move(factory)](const std::string& id) {
+    auto view = factory();
+    if (view) view->setReuseIdentifier(id);
+    return view;
+  };
+}
+
+// A dequeued view already stands at its element's frame (when the layout has the element).
+template <typename V>
+std::shared_ptr<V> placedAt(std::shared_ptr<V> view, const CollectionViewLayoutAttributes* a) {
+  if (a && !(view->frame() == a->frame)) view->setFrame(a->frame);
+  return view;
+}
+
+}  // namespace
+
 void CollectionView::registerCell(const std::string& reuseIdentifier, CellFactory factory) {
-  factories_[reuseIdentifier] = std::move(factory);
+  cells_.registerFactory(reuseIdentifier, labelling(std::move(factory)));
 }
 
 void CollectionView::registerSupplementaryView(const std::string& kind,
                                                const std::string& reuseIdentifier,
                                                SupplementaryFactory factory) {
-  supplementaryFactories_[kind + "\n" + reuseIdentifier] = std::move(factory);
+  supplementary_.registerFactory(kind + "\n" + reuseIdentifier, labelling(std::move(factory)));
 }
 
 // A view handed out for an element already has the element's frame, so that what the data
 // source builds inside it from its bounds is laid out at the size it shows.
 std::shared_ptr<CollectionViewCell> CollectionView::dequeueReusableCellWithReuseIdentifier(
     const std::string& id, const IndexPath& indexPath) {
-  std::shared_ptr<CollectionViewCell> cell;
-  if (auto& waiting = pool_[id]; !waiting.empty()) {
-    cell = std::move(waiting.back());
-    waiting.pop_back();
-    cell->prepareForReuse();
-  } else if (auto factory = factories_.find(id); factory != factories_.end()) {
-    cell = factory->second();
-    if (cell) cell->setReuseIdentifier(id);
-  }
-  const auto* a = cell ? layout_->layoutAttributesForItemAtIndexPath(indexPath) : nullptr;
-  if (a && !(cell->frame() == a->frame)) cell->setFrame(a->frame);
-  return cell;
+  auto cell = cells_.dequeue(id);
+  if (!cell) return nullptr;
+  return placedAt(std::move(cell), layout_->layoutAttributesForItemAtIndexPath(indexPath));
 }
 
 std::shared_ptr<CollectionReusableView> CollectionView::dequeueReusableSupplementaryView(
     const std::string& kind, const std::string& id, const IndexPath& indexPath) {
-  const std::string key = kind + "\n" + id;
-  std::shared_ptr<CollectionReusableView> view;
-  if (auto& waiting = supplementaryPool_[key]; !waiting.empty()) {
-    view = std::move(waiting.back());
-    waiting.pop_back();
-    view->prepareForReuse();
-  } else if (auto factory = supplementaryFactories_.find(key);
-             factory != supplementaryFactories_.end()) {
-    view = factory->second();
-    if (view) view->setReuseIdentifier(key);
-  }
-  const auto* a =
-      view ? layout_->layoutAttributesForSupplementaryView(kind, indexPath.section) : nullptr;
-  if (a && !(view->frame() == a->frame)) view->setFrame(a->frame);
-  return view;
+  auto view = supplementary_.dequeue(kind + "\n" + id);
+  if (!view) return nullptr;
+  return placedAt(std::move(view),
+                  layout_->layoutAttributesForSupplementaryView(kind, indexPath.section));
 }
 
-std::size_t CollectionView::cellCount() const {
-  std::size_t n = visible_.size();
-  for (const auto& [id, cells] : pool_) n += cells.size();
-  return n;
-}
+std::size_t CollectionView::cellCount() const { return cells_.count(); }
 
 long CollectionView::numberOfItemsInSection(long section) const {
   if (section < 0 || section >= numberOfSections()) return 0;
@@ -102,12 +100,8 @@ void CollectionView::relayout() {
 
 void CollectionView::reloadData() {
   loaded_ = true;
-  for (const auto& path : indexPathsForVisibleItems()) recycleCell(path);
-  for (auto& [key, view] : visibleSupplementary_) {
-    view->setHidden(true);
-    supplementaryPool_[view->reuseIdentifier()].push_back(std::move(view));
-  }
-  visibleSupplementary_.clear();
+  cells_.recycleAllBut();
+  supplementary_.recycleAllBut();
   counts_.clear();
   if (auto ds = dataSource()) {
     const long sections = std::max(0L, ds->numberOfSectionsInCollectionView(*this));
@@ -125,15 +119,6 @@ void CollectionView::boundsSizeDidChange(const Size& oldSize) {
   if (loaded_) relayout();
 }
 
-void CollectionView::recycleCell(const IndexPath& path) {
-  auto it = visible_.find(path);
-  if (it == visible_.end()) return;
-  auto cell = std::move(it->second);
-  visible_.erase(it);
-  cell->setHidden(true);
-  pool_[cell->reuseIdentifier()].push_back(std::move(cell));
-}
-
 void CollectionView::layoutSubviews() {
   ScrollView::layoutSubviews();
   // The first layout loads the data, as the platform does.
@@ -149,44 +134,31 @@ void CollectionView::layoutSubviews() {
       wantedSupplementary.insert({a->kind, a->indexPath.section});
     }
   }
-  std::vector<IndexPath> leaving;
-  for (const auto& [path, cell] : visible_) {
-    if (!wantedCells.count(path)) leaving.push_back(path);
-  }
-  for (const auto& p : leaving) recycleCell(p);
-  for (auto it = visibleSupplementary_.begin(); it != visibleSupplementary_.end();) {
-    if (wantedSupplementary.count(it->first)) {
-      ++it;
-      continue;
-    }
-    it->second->setHidden(true);
-    supplementaryPool_[it->second->reuseIdentifier()].push_back(std::move(it->second));
-    it = visibleSupplementary_.erase(it);
-  }
+  cells_.recycleAllBut(wantedCells);
+  supplementary_.recycleAllBut(wantedSupplementary);
   for (const auto* a : inView) {
     std::shared_ptr<View> view;
     if (a->isCell()) {
-      if (auto it = visible_.find(a->indexPath); it != visible_.end()) {
-        view = it->second;
+      if (auto shown = cells_.visible(a->indexPath)) {
+        view = shown;
       } else if (auto cell = ds ? ds->cellForItemAtIndexPath(*this, a->indexPath) : nullptr) {
         cell->setSelected(selected_.contains(a->indexPath));
         if (auto d = collectionDelegate()) d->willDisplayCell(*this, *cell, a->indexPath);
-        visible_.emplace(a->indexPath, cell);
+        cells_.track(a->indexPath, cell);
         view = cell;
       }
     } else {
       const SupplementaryKey key{a->kind, a->indexPath.section};
-      if (auto it = visibleSupplementary_.find(key); it != visibleSupplementary_.end()) {
-        view = it->second;
+      if (auto shown = supplementary_.visible(key)) {
+        view = shown;
       } else if (auto sup = ds ? ds->viewForSupplementaryElementOfKind(*this, a->kind, a->indexPath)
                                : nullptr) {
-        visibleSupplementary_.emplace(key, sup);
+        supplementary_.track(key, sup);
         view = sup;
       }
     }
     if (!view) continue;
-    if (view->superview().get() != this) insertSubview(view, 0);
-    view->setHidden(false);
+    cells_.reveal(*this, view);
     if (!(view->frame() == a->frame)) view->setFrame(a->frame);
   }
 }
@@ -200,20 +172,15 @@ std::optional<IndexPath> CollectionView::indexPathForItemAtPoint(const Point& p)
 
 std::shared_ptr<CollectionViewCell> CollectionView::cellForItemAtIndexPath(
     const IndexPath& indexPath) const {
-  auto it = visible_.find(indexPath);
-  return it == visible_.end() ? nullptr : it->second;
+  return cells_.visible(indexPath);
 }
 
 std::vector<std::shared_ptr<CollectionViewCell>> CollectionView::visibleCells() const {
-  std::vector<std::shared_ptr<CollectionViewCell>> cells;
-  for (const auto& [path, cell] : visible_) cells.push_back(cell);
-  return cells;
+  return cells_.visibleList();
 }
 
 std::vector<IndexPath> CollectionView::indexPathsForVisibleItems() const {
-  std::vector<IndexPath> paths;
-  for (const auto& [path, cell] : visible_) paths.push_back(path);
-  return paths;
+  return cells_.visibleKeys();
 }
 
 void CollectionView::scrollToItemAtIndexPath(const IndexPath& indexPath, unsigned position,

@@ -13,6 +13,7 @@
 #include "platform/ui/scroll/CollectionViewDelegate.h"
 #include "platform/ui/scroll/CollectionViewFlowLayout.h"
 #include "platform/ui/scroll/IndexPathSelection.h"
+#include "platform/ui/scroll/ReusePool.h"
 #include "platform/ui/scroll/ScrollView.h"
 
 namespace platform {
@@ -89,19 +90,14 @@ class CollectionView : public ScrollView {
  private:
   using SupplementaryKey = std::pair<std::string, long>;  // kind, section
   void relayout();
-  void recycleCell(const IndexPath& path);
   void handleTap(const Point& where);
 
   std::shared_ptr<CollectionViewFlowLayout> layout_;
   std::weak_ptr<CollectionViewDataSource> dataSource_;
   std::shared_ptr<TapGestureRecognizer> tap_;
   std::vector<long> counts_;
-  std::map<IndexPath, std::shared_ptr<CollectionViewCell>> visible_;
-  std::map<SupplementaryKey, std::shared_ptr<CollectionReusableView>> visibleSupplementary_;
-  std::map<std::string, std::vector<std::shared_ptr<CollectionViewCell>>> pool_;
-  std::map<std::string, std::vector<std::shared_ptr<CollectionReusableView>>> supplementaryPool_;
-  std::map<std::string, CellFactory> factories_;
-  std::map<std::string, SupplementaryFactory> supplementaryFactories_;
+  ReusePool<IndexPath, CollectionViewCell> cells_;
+  ReusePool<SupplementaryKey, CollectionReusableView> supplementary_;  // by "kind\nid"
   IndexPathSelection selected_;
   bool allowsSelection_ = true, allowsMultipleSelection_ = false;
   bool loaded_ = false;

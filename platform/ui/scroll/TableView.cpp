@@ -46,7 +46,7 @@ std::shared_ptr<TableViewDelegate> TableView::tableDelegate() const {
 
 void TableView::setSeparatorStyle(TableViewCellSeparatorStyle s) {
   separatorStyle_ = s;
-  for (const auto& [path, cell] : visible_) {
+  for (const auto& [path, cell] : cells_.visibleViews()) {
     cell->setShowsSeparator(s != TableViewCellSeparatorStyle::None);
   }
 }
@@ -68,26 +68,14 @@ void TableView::setTableFooterView(std::shared_ptr<View> view) {
 }
 
 void TableView::registerCell(const std::string& reuseIdentifier, CellFactory factory) {
-  factories_[reuseIdentifier] = std::move(factory);
+  cells_.registerFactory(reuseIdentifier, std::move(factory));
 }
 
 std::shared_ptr<TableViewCell> TableView::dequeueReusableCellWithIdentifier(const std::string& id) {
-  auto& waiting = pool_[id];
-  if (!waiting.empty()) {
-    auto cell = std::move(waiting.back());
-    waiting.pop_back();
-    cell->prepareForReuse();
-    return cell;
-  }
-  auto factory = factories_.find(id);
-  return factory == factories_.end() ? nullptr : factory->second(id);
+  return cells_.dequeue(id);
 }
 
-std::size_t TableView::cellCount() const {
-  std::size_t n = visible_.size();
-  for (const auto& [id, cells] : pool_) n += cells.size();
-  return n;
-}
+std::size_t TableView::cellCount() const { return cells_.count(); }
 
 // --- Geometry -------------------------------------------------------------------------------
 
@@ -208,53 +196,30 @@ std::optional<IndexPath> TableView::indexPathForRowAtPoint(const Point& p) const
 // --- Cells ----------------------------------------------------------------------------------
 
 std::shared_ptr<TableViewCell> TableView::cellForRowAtIndexPath(const IndexPath& p) const {
-  auto it = visible_.find(p);
-  return it == visible_.end() ? nullptr : it->second;
+  return cells_.visible(p);
 }
 
 std::vector<std::shared_ptr<TableViewCell>> TableView::visibleCells() const {
-  std::vector<std::shared_ptr<TableViewCell>> cells;
-  cells.reserve(visible_.size());
-  for (const auto& [path, cell] : visible_) cells.push_back(cell);
-  return cells;
+  return cells_.visibleList();
 }
 
-std::vector<IndexPath> TableView::indexPathsForVisibleRows() const {
-  std::vector<IndexPath> paths;
-  paths.reserve(visible_.size());
-  for (const auto& [path, cell] : visible_) paths.push_back(path);
-  return paths;
-}
-
-void TableView::recycle(const IndexPath& path) {
-  auto it = visible_.find(path);
-  if (it == visible_.end()) return;
-  auto cell = std::move(it->second);
-  visible_.erase(it);
-  // Hidden rather than removed: a reused cell stays in the tree and costs no move.
-  cell->setHidden(true);
-  pool_[cell->reuseIdentifier()].push_back(std::move(cell));
-}
+std::vector<IndexPath> TableView::indexPathsForVisibleRows() const { return cells_.visibleKeys(); }
 
 void TableView::placeCell(const IndexPath& path) {
   const Rect frame = rectForRowAtIndexPath(path);
-  if (auto it = visible_.find(path); it != visible_.end()) {
-    if (!(it->second->frame() == frame)) it->second->setFrame(frame);
+  if (auto shown = cells_.visible(path)) {
+    if (!(shown->frame() == frame)) shown->setFrame(frame);
     return;
   }
   auto ds = dataSource();
   auto cell = ds ? ds->cellForRowAtIndexPath(*this, path) : nullptr;
   if (!cell) return;
-  // A cell the data source made anew joins the tree; a reused one only comes back into view.
-  if (cell->superview().get() != this) {
-    insertSubview(cell, 0);
-  }
-  cell->setHidden(false);
+  cells_.reveal(*this, cell);
   cell->setFrame(frame);
   cell->setShowsSeparator(separatorStyle_ != TableViewCellSeparatorStyle::None);
   cell->setSelected(selected_.contains(path));
   if (auto d = tableDelegate()) d->willDisplayCell(*this, *cell, path);
-  visible_.emplace(path, std::move(cell));
+  cells_.track(path, std::move(cell));
 }
 
 void TableView::layoutSubviews() {
@@ -277,18 +242,13 @@ void TableView::layoutSubviews() {
     if (sec.header) sec.header->setFrame(makeRect(0, sec.top, w, sec.headerHeight));
     if (sec.footer) sec.footer->setFrame(makeRect(0, tops.back(), w, sec.footerHeight));
   }
-  std::vector<IndexPath> leaving;
-  for (const auto& [path, cell] : visible_) {
-    if (!wanted.count(path)) leaving.push_back(path);
-  }
-  for (const auto& path : leaving) recycle(path);
+  cells_.recycleAllBut(wanted);
   for (const auto& path : wanted) placeCell(path);
 }
 
 void TableView::reloadData() {
   loaded_ = true;
-  std::vector<IndexPath> all = indexPathsForVisibleRows();
-  for (const auto& path : all) recycle(path);
+  cells_.recycleAllBut();
   computeGeometry();
   selected_.keepWithin([this](long section) { return numberOfRowsInSection(section); });
   setNeedsLayout();

@@ -10,6 +10,7 @@
 #include "platform/foundation/ObserverList.h"
 #include "platform/ui/scroll/IndexPath.h"
 #include "platform/ui/scroll/IndexPathSelection.h"
+#include "platform/ui/scroll/ReusePool.h"
 #include "platform/ui/scroll/ScrollView.h"
 #include "platform/ui/scroll/TableViewCell.h"
 #include "platform/ui/scroll/TableViewDelegate.h"
@@ -104,7 +105,6 @@ class TableView : public ScrollView {
   };
   void computeGeometry();
   std::shared_ptr<View> sectionSupplement(long section, bool header, double height);
-  void recycle(const IndexPath& path);
   void placeCell(const IndexPath& path);
   void handleTap(const Point& where);
   std::pair<IndexPath, IndexPath> visibleRange() const;
@@ -119,9 +119,7 @@ class TableView : public ScrollView {
   std::shared_ptr<View> tableHeaderView_, tableFooterView_;
   bool allowsSelection_ = true, allowsMultipleSelection_ = false;
   std::vector<Section> sections_;
-  std::map<IndexPath, std::shared_ptr<TableViewCell>> visible_;
-  std::map<std::string, std::vector<std::shared_ptr<TableViewCell>>> pool_;
-  std::map<std::string, CellFactory> factories_;
+  ReusePool<IndexPath, TableViewCell> cells_;
   IndexPathSelection selected_;
   bool loaded_ = false;
   ObserverList<TableView&> reloadHooks_;

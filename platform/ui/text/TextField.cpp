@@ -12,21 +12,14 @@ namespace {
 
 const Color kPlaceholderColor = Color::white(0.7);
 
-// Where the last UTF-8 character of `text` starts.
-std::size_t lastCharacterStart(const std::string& text) {
-  std::size_t i = text.size();
-  while (i > 0) {
-    --i;
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) break;
-  }
-  return i;
-}
-
 }  // namespace
 
 std::shared_ptr<TextField> TextField::create(const Rect& frame) { return make<TextField>(frame); }
 
-TextField::TextField(const Rect& frame) : Control(frame) {}
+TextField::TextField(const Rect& frame)
+    : Control(frame),
+      TextEditing({"TextField", kTextFieldTextDidBeginEditingNotification,
+                   kTextFieldTextDidChangeNotification, kTextFieldTextDidEndEditingNotification}) {}
 
 TextField::~TextField() = default;
 
@@ -47,12 +40,7 @@ void TextField::didInit() {
 }
 
 void TextField::setText(std::string text) {
-  if (text.size() > kMaxTextInputLength) {
-    log(LogLevel::Warning, "TextField",
-        "text cut to " + std::to_string(kMaxTextInputLength) + " bytes");
-    text = truncatedText(std::move(text), kMaxTextInputLength);
-  }
-  text_ = std::move(text);
+  storeText(std::move(text));
   refreshLabel();
 }
 
@@ -96,8 +84,8 @@ double TextField::padding() const { return borderStyle_ == TextBorderStyle::None
 
 void TextField::refreshLabel() {
   if (!label_) return;
-  const bool empty = text_.empty();
-  label_->setText(empty ? placeholder_ : text_);
+  const bool empty = text().empty();
+  label_->setText(empty ? placeholder_ : text());
   label_->setFont(font_);
   label_->setTextAlignment(alignment_);
   Color color = empty ? kPlaceholderColor : textColor_;
@@ -130,49 +118,43 @@ bool TextField::resignFirstResponder() {
 }
 
 void TextField::didBecomeFirstResponder() {
-  editing_ = true;
-  auto keepAlive = self<TextField>();  // the delegate may let go of the field
-  if (auto d = delegate()) d->textFieldDidBeginEditing(*this);
-  sendActionsForControlEvents(ControlEventEditingDidBegin);
-  NotificationCenter::defaultCenter().post(kTextFieldTextDidBeginEditingNotification,
-                                           shared_from_this());
+  changeEditing(true, shared_from_this(), [this] {
+    if (auto d = delegate()) d->textFieldDidBeginEditing(*this);
+    sendActionsForControlEvents(ControlEventEditingDidBegin);
+  });
 }
 
 void TextField::didResignFirstResponder() {
-  editing_ = false;
-  auto keepAlive = self<TextField>();  // the delegate may let go of the field
-  if (auto d = delegate()) d->textFieldDidEndEditing(*this);
-  sendActionsForControlEvents(ControlEventEditingDidEnd);
-  NotificationCenter::defaultCenter().post(kTextFieldTextDidEndEditingNotification,
-                                           shared_from_this());
+  changeEditing(false, shared_from_this(), [this] {
+    if (auto d = delegate()) d->textFieldDidEndEditing(*this);
+    sendActionsForControlEvents(ControlEventEditingDidEnd);
+  });
 }
 
 void TextField::replace(TextRange range, const std::string& replacement) {
-  if (text_.size() - range.length + replacement.size() > kMaxTextInputLength) {
-    log(LogLevel::Warning, "TextField",
-        "change refused: the text would pass " + std::to_string(kMaxTextInputLength) + " bytes");
-    return;
-  }
-  if (auto d = delegate(); d && !d->textField(*this, range, replacement).value_or(true)) return;
-  text_.replace(range.location, range.length, replacement);
-  refreshLabel();
-  sendActionsForControlEvents(ControlEventEditingChanged);
-  NotificationCenter::defaultCenter().post(kTextFieldTextDidChangeNotification, shared_from_this());
+  typeChange(
+      range, replacement, shared_from_this(),
+      [&] {
+        auto d = delegate();
+        return !d || d->textField(*this, range, replacement).value_or(true);
+      },
+      [this] {
+        refreshLabel();
+        sendActionsForControlEvents(ControlEventEditingChanged);
+      });
 }
 
 void TextField::insertText(const std::string& text) {
-  if (!editing_) return;
+  if (!isEditing()) return;
   if (text == "\n") {
     pressReturn();
     return;
   }
-  replace({text_.size(), 0}, text);
+  replace(insertion(), text);
 }
 
 void TextField::deleteBackward() {
-  if (!editing_ || text_.empty()) return;
-  const std::size_t start = lastCharacterStart(text_);
-  replace({start, text_.size() - start}, "");
+  if (auto range = deletion()) replace(*range, "");
 }
 
 bool TextField::pressReturn() {
@@ -182,8 +164,8 @@ bool TextField::pressReturn() {
 
 void TextField::clear() {
   if (auto d = delegate(); d && !d->textFieldShouldClear(*this).value_or(true)) return;
-  if (text_.empty()) return;
-  replace({0, text_.size()}, "");
+  if (text().empty()) return;
+  replace({0, text().size()}, "");
 }
 
 }  // namespace platform

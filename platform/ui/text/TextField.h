@@ -6,6 +6,7 @@
 #include "platform/ui/Control.h"
 #include "platform/ui/Font.h"
 #include "platform/ui/TextLayout.h"
+#include "platform/ui/text/TextEditing.h"
 #include "platform/ui/text/TextFieldDelegate.h"
 #include "platform/ui/text/TextInputTypes.h"
 
@@ -22,12 +23,12 @@ enum class TextBorderStyle { None = 0, Line = 1, Bezel = 2, RoundedRect = 3 };
 // posts the change notification (the notifications carry the field as their Object). Text set in
 // code posts nothing. While empty it shows the
 // placeholder in light grey.
-class TextField : public Control {
+class TextField : public Control, public TextEditing {
  public:
   static std::shared_ptr<TextField> create(const Rect& frame = {});
   ~TextField() override;
 
-  const std::string& text() const { return text_; }
+  // text(), isEditing() and the keyboard's traits come from TextEditing.
   void setText(std::string text);
   const std::string& placeholder() const { return placeholder_; }
   void setPlaceholder(std::string placeholder);
@@ -43,14 +44,7 @@ class TextField : public Control {
   std::shared_ptr<TextFieldDelegate> delegate() const { return delegate_.lock(); }
   void setDelegate(const std::shared_ptr<TextFieldDelegate>& delegate) { delegate_ = delegate; }
 
-  KeyboardAppearance keyboardAppearance() const { return keyboardAppearance_; }
-  void setKeyboardAppearance(KeyboardAppearance appearance) { keyboardAppearance_ = appearance; }
-  ReturnKeyType returnKeyType() const { return returnKeyType_; }
-  void setReturnKeyType(ReturnKeyType type) { returnKeyType_ = type; }
-  std::shared_ptr<View> inputAccessoryView() const override { return accessory_; }
-  void setInputAccessoryView(std::shared_ptr<View> view) { accessory_ = std::move(view); }
-
-  bool isEditing() const { return editing_; }
+  std::shared_ptr<View> inputAccessoryView() const override { return accessory(); }
 
   // The keyboard's keys, for the first responder: insertText("\n") presses return.
   void insertText(const std::string& text);
@@ -81,18 +75,13 @@ class TextField : public Control {
   void refreshLabel();
   double padding() const;
 
-  std::string text_;
   std::string placeholder_;
   Font font_ = Font::systemFont(17);
   Color textColor_ = Color::black();
   TextAlignment alignment_ = TextAlignment::Natural;
   TextBorderStyle borderStyle_ = TextBorderStyle::None;
   std::weak_ptr<TextFieldDelegate> delegate_;
-  KeyboardAppearance keyboardAppearance_ = KeyboardAppearanceDefault;
-  ReturnKeyType returnKeyType_ = ReturnKeyDefault;
-  std::shared_ptr<View> accessory_;
   std::shared_ptr<Label> label_;
-  bool editing_ = false;
 };
 
 }  // namespace platform

@@ -12,7 +12,10 @@ namespace platform {
 
 std::shared_ptr<TextView> TextView::create(const Rect& frame) { return make<TextView>(frame); }
 
-TextView::TextView(const Rect& frame) : ScrollView(frame) {}
+TextView::TextView(const Rect& frame)
+    : ScrollView(frame),
+      TextEditing({"TextView", kTextViewTextDidBeginEditingNotification,
+                   kTextViewTextDidChangeNotification, kTextViewTextDidEndEditingNotification}) {}
 
 TextView::~TextView() = default;
 
@@ -36,12 +39,7 @@ void TextView::didInit() {
 }
 
 void TextView::setText(std::string text) {
-  if (text.size() > kMaxTextInputLength) {
-    log(LogLevel::Warning, "TextView",
-        "text cut to " + std::to_string(kMaxTextInputLength) + " bytes");
-    text = truncatedText(std::move(text), kMaxTextInputLength);
-  }
-  text_ = std::move(text);
+  storeText(std::move(text));
   refresh();
 }
 
@@ -61,7 +59,7 @@ void TextView::setEditable(bool editable) {
 }
 
 void TextView::refresh() {
-  label_->setText(text_);
+  label_->setText(text());
   label_->setFont(font_);
   label_->setTextColor(textColor_);
   setNeedsLayout();
@@ -93,49 +91,39 @@ bool TextView::resignFirstResponder() {
 
 void TextView::didBecomeFirstResponder() {
   if (!editable_) return;  // selecting text in a read-only view is not editing
-  editing_ = true;
-  auto keepAlive = self<TextView>();  // the delegate may let go of the view
-  if (auto d = delegate()) d->textViewDidBeginEditing(*this);
-  NotificationCenter::defaultCenter().post(kTextViewTextDidBeginEditingNotification,
-                                           shared_from_this());
+  changeEditing(true, shared_from_this(), [this] {
+    if (auto d = delegate()) d->textViewDidBeginEditing(*this);
+  });
 }
 
 void TextView::didResignFirstResponder() {
-  if (!editing_) return;
-  editing_ = false;
-  auto keepAlive = self<TextView>();  // the delegate may let go of the view
-  if (auto d = delegate()) d->textViewDidEndEditing(*this);
-  NotificationCenter::defaultCenter().post(kTextViewTextDidEndEditingNotification,
-                                           shared_from_this());
+  if (!isEditing()) return;
+  changeEditing(false, shared_from_this(), [this] {
+    if (auto d = delegate()) d->textViewDidEndEditing(*this);
+  });
 }
 
 void TextView::replace(TextRange range, const std::string& replacement) {
-  if (text_.size() - range.length + replacement.size() > kMaxTextInputLength) {
-    log(LogLevel::Warning, "TextView",
-        "change refused: the text would pass " + std::to_string(kMaxTextInputLength) + " bytes");
-    return;
-  }
-  if (auto d = delegate(); d && !d->textView(*this, range, replacement).value_or(true)) return;
-  // The delegate may have ended editing (return on the last field): nothing is typed then.
-  if (!editing_) return;
-  text_.replace(range.location, range.length, replacement);
-  refresh();
-  auto keepAlive = self<TextView>();  // the delegate may let go of the view
-  if (auto d = delegate()) d->textViewDidChange(*this);
-  NotificationCenter::defaultCenter().post(kTextViewTextDidChangeNotification, shared_from_this());
+  typeChange(
+      range, replacement, shared_from_this(),
+      [&] {
+        auto d = delegate();
+        if (d && !d->textView(*this, range, replacement).value_or(true)) return false;
+        // The delegate may have ended editing (return on the last field): nothing is typed then.
+        return isEditing();
+      },
+      [this] {
+        refresh();
+        if (auto d = delegate()) d->textViewDidChange(*this);
+      });
 }
 
 void TextView::insertText(const std::string& text) {
-  if (!editing_) return;
-  replace({text_.size(), 0}, text);
+  if (isEditing()) replace(insertion(), text);
 }
 
 void TextView::deleteBackward() {
-  if (!editing_ || text_.empty()) return;
-  std::size_t i = text_.size();
-  while (i > 0 && (static_cast<unsigned char>(text_[--i]) & 0xC0) == 0x80) {
-  }
-  replace({i, text_.size() - i}, "");
+  if (auto range = deletion()) replace(*range, "");
 }
 
 }  // namespace platform

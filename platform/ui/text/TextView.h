@@ -5,6 +5,7 @@
 
 #include "platform/ui/Font.h"
 #include "platform/ui/scroll/ScrollView.h"
+#include "platform/ui/text/TextEditing.h"
 #include "platform/ui/text/TextInputTypes.h"
 #include "platform/ui/text/TextViewDelegate.h"
 
@@ -18,12 +19,12 @@ class TapGestureRecognizer;
 // first responder; unlike a text field, it announces that editing began after the keyboard's
 // will-show. Typing asks the delegate about each change ("\n" is a new line), then tells it and
 // posts the change notification; text set in code posts nothing.
-class TextView : public ScrollView {
+class TextView : public ScrollView, public TextEditing {
  public:
   static std::shared_ptr<TextView> create(const Rect& frame = {});
   ~TextView() override;
 
-  const std::string& text() const { return text_; }
+  // text(), isEditing() and the keyboard's traits come from TextEditing.
   virtual void setText(std::string text);
   const Font& font() const { return font_; }
   virtual void setFont(const Font& font);
@@ -37,14 +38,8 @@ class TextView : public ScrollView {
   virtual std::shared_ptr<TextViewDelegate> delegate() const { return delegate_.lock(); }
   void setDelegate(const std::shared_ptr<TextViewDelegate>& delegate) { delegate_ = delegate; }
 
-  KeyboardAppearance keyboardAppearance() const { return keyboardAppearance_; }
-  void setKeyboardAppearance(KeyboardAppearance appearance) { keyboardAppearance_ = appearance; }
-  ReturnKeyType returnKeyType() const { return returnKeyType_; }
-  void setReturnKeyType(ReturnKeyType type) { returnKeyType_ = type; }
-  std::shared_ptr<View> inputAccessoryView() const override { return accessory_; }
-  void setInputAccessoryView(std::shared_ptr<View> view) { accessory_ = std::move(view); }
+  std::shared_ptr<View> inputAccessoryView() const override { return accessory(); }
 
-  bool isEditing() const { return editing_; }
   void insertText(const std::string& text);
   void deleteBackward();
 
@@ -71,16 +66,11 @@ class TextView : public ScrollView {
   void replace(TextRange range, const std::string& replacement);
   void refresh();
 
-  std::string text_;
   Font font_ = Font::systemFont(12);
   Color textColor_ = Color::black();
   bool editable_ = true;
   bool selectable_ = true;
-  bool editing_ = false;
   std::weak_ptr<TextViewDelegate> delegate_;
-  KeyboardAppearance keyboardAppearance_ = KeyboardAppearanceDefault;
-  ReturnKeyType returnKeyType_ = ReturnKeyDefault;
-  std::shared_ptr<View> accessory_;
   std::shared_ptr<Label> label_;
   std::shared_ptr<TapGestureRecognizer> tap_;
 };
