@@ -1,6 +1,7 @@
 #include "app/SPReplaceViewController.h"
 
 #include "platform/foundation/Bundle.h"
+#include "platform/graphics/BundleImages.h"
 
 namespace sprout {
 
@@ -31,7 +32,7 @@ void SPReplaceViewController::viewDidLoad() {
   cameraButton_ = platform::Button::create(makeRect((width - 56) / 2, 230, 56, 56));
   cameraButton_->setBackgroundColor(platform::Color::darkGray());
   cameraButton_->layer()->setCornerRadius(28);
-  cameraButton_->setImage(platform::Bundle::main()->imageNamed("paizhao.png"),
+  cameraButton_->setImage(platform::imageNamed(*platform::Bundle::main(), "paizhao.png"),
                           platform::ControlStateNormal);
   cameraButton_->imageView()->setContentMode(platform::ViewContentMode::ScaleAspectFit);
   cameraButton_->addTarget(

@@ -9,8 +9,8 @@
 #include <chrono>
 #include <memory>
 
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/Clock.h"
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"

@@ -30,8 +30,8 @@
 
 #include "platform/animation/Path.h"
 #include "platform/animation/ShapeLayer.h"
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/Clock.h"
 #include "platform/graphics/Image.h"
 #include "platform/render/RenderView.h"
 #include "platform/ui/ApplicationWindows.h"

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/Clock.h"
 #include "platform/graphics/Context.h"
 #include "platform/render/RenderView.h"
 #include "platform/ui/ApplicationWindows.h"

@@ -35,9 +35,9 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "ui/components/camera/SCCameraImageSteps.h"
-#include "ui/components/photopicker/PPPhotoAssets.h"
 #include "ui/components/photopicker/PPPhotoPickerAssetsViewController.h"
-#include "ui/components/photopicker/PPPhotoPickerDatas.h"
+#include "ui/components/photos/PPPhotoAssets.h"
+#include "ui/components/photos/PPPhotoPickerDatas.h"
 
 namespace {
 

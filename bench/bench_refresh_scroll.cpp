@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/Clock.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
 #include "platform/render/RenderTarget.h"

@@ -16,8 +16,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/Clock.h"
 #include "platform/graphics/Image.h"
 #include "platform/render/RenderTarget.h"
 #include "platform/render/RenderView.h"

@@ -8,8 +8,8 @@
 #include <chrono>
 #include <memory>
 
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/Clock.h"
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"

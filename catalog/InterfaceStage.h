@@ -4,8 +4,8 @@
 #include <string>
 
 #include "catalog/Catalog.h"
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/Clock.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/TouchDriver.h"
 #include "platform/ui/Window.h"

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "images/WIImageCache.h"
-#include "platform/dispatch/Clock.h"
+#include "platform/foundation/Clock.h"
 #include "platform/ui/Application.h"
 
 namespace sprout {

@@ -3,7 +3,7 @@
 #include <limits>
 #include <utility>
 
-#include "platform/dispatch/Clock.h"
+#include "platform/foundation/Clock.h"
 
 namespace sprout {
 

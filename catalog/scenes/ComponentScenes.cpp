@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "catalog/Scenes.h"
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Clock.h"
+#include "platform/graphics/BundleImages.h"
 #include "platform/graphics/Context.h"
 #include "platform/render/RenderView.h"
 #include "platform/ui/ImageView.h"
@@ -151,7 +152,7 @@ void sceneLikeButton(Catalog& catalog) {
   auto box = platform::View::create(makeRect(0, 0, 120, 120));
   box->setBackgroundColor(Color::whiteColor());
   auto button = sprout::LKLikeButton::likeButtonWithImage(
-      platform::Bundle::main()->imageNamed("like_heart"), makeRect(45, 45, 30, 30));
+      platform::imageNamed(*platform::Bundle::main(), "like_heart"), makeRect(45, 45, 30, 30));
   button->setFrame(box->bounds());
   box->addSubview(button);
 

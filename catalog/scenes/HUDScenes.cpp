@@ -9,8 +9,8 @@
 
 #include "app/AppDelegate.h"
 #include "catalog/Scenes.h"
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/Clock.h"
 #include "platform/render/RenderView.h"
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/KeyboardSimulator.h"

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/Clock.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/Screen.h"

@@ -12,9 +12,9 @@
 
 #include "app/SPReplaceViewController.h"
 #include "catalog/Scenes.h"
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/graphics/Context.h"
 #include "platform/graphics/ImageEncoder.h"

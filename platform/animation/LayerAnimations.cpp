@@ -10,9 +10,9 @@
 #include "platform/animation/Layer.h"
 #include "platform/animation/LayerDelegate.h"
 #include "platform/animation/Transaction.h"
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/MainThread.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/Clock.h"
 #include "platform/graphics/Context.h"
 
 namespace platform {

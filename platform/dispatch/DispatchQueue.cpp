@@ -6,12 +6,12 @@
 #include <cassert>
 #include <chrono>
 
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/DeadlockDetector.h"
 #include "platform/dispatch/DelayedTaskThread.h"
 #include "platform/dispatch/MainThread.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/dispatch/WorkerPool.h"
+#include "platform/foundation/Clock.h"
 
 namespace platform {
 namespace {

@@ -1,8 +1,8 @@
 #include "platform/dispatch/DisplayLink.h"
 
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/dispatch/Timer.h"
+#include "platform/foundation/Clock.h"
 
 namespace platform {
 namespace {

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/dispatch/Clock.h"
+#include "platform/foundation/Clock.h"
 
 namespace platform {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "platform/dispatch/Clock.h"
+#include "platform/foundation/Clock.h"
 
 namespace platform {
 

@@ -19,8 +19,6 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Path.h"
 #include "platform/foundation/StringsTable.h"
-#include "platform/graphics/Image.h"
-#include "platform/ui/Screen.h"
 
 namespace platform {
 namespace {
@@ -241,36 +239,6 @@ std::string Bundle::localizedString(const std::string& key, const std::string& v
     if (auto it = strings->find(key); it != strings->end()) return it->second;
   }
   return value.empty() ? key : value;
-}
-
-std::shared_ptr<Image> Bundle::imageNamed(const std::string& name) const {
-  if (name.empty()) return nullptr;
-  const int screen = static_cast<int>(std::lround(Screen::main().scale()));
-  const std::string key = name + "\n" + std::to_string(screen);
-  {
-    std::lock_guard lock(mutex_);
-    if (auto it = images_.find(key); it != images_.end()) return it->second;
-  }
-  std::vector<std::string> files;
-  if (!pathExtension(name).empty()) {
-    files.push_back(name);
-  } else {
-    if (screen > 1) files.push_back(name + "@" + std::to_string(screen) + "x.png");
-    for (int scale = 3; scale >= 2; --scale) {
-      if (scale != screen) files.push_back(name + "@" + std::to_string(scale) + "x.png");
-    }
-    files.push_back(name + ".png");
-  }
-  for (const std::string& file : files) {
-    const auto path = pathForResource(file, "");
-    if (!path) continue;
-    if (auto image = Image::contentsOfFile(*path)) {
-      std::lock_guard lock(mutex_);
-      images_[key] = image;
-      return image;
-    }
-  }
-  return nullptr;
 }
 
 }  // namespace platform

@@ -9,8 +9,6 @@
 
 namespace platform {
 
-class Image;
-
 // A folder of resources: files, sub-bundles ("X.bundle"), and "xx.lproj" folders holding the
 // translations (".strings" tables) and localized files. The main bundle is the program's
 // resources folder. Bundles are shared per path; they are thread-safe and cache what they read.
@@ -51,11 +49,6 @@ class Bundle {
   std::map<std::string, std::string> stringsTable(const std::string& table,
                                                   const std::string& localization) const;
 
-  // "<name>@<screen scale>x.png", then the other scales from 3x down, then "<name>.png" (or the
-  // name as given when it has an extension), with the scale the file name gives. Kept once
-  // loaded; nullptr when none is there or none decodes.
-  std::shared_ptr<Image> imageNamed(const std::string& name) const;
-
   explicit Bundle(std::string path);
 
  private:
@@ -65,7 +58,6 @@ class Bundle {
   std::string path_;
   mutable std::mutex mutex_;
   mutable std::map<std::string, std::shared_ptr<const std::map<std::string, std::string>>> tables_;
-  mutable std::map<std::string, std::shared_ptr<Image>> images_;
   mutable std::optional<std::vector<std::string>> localizations_;
 };
 

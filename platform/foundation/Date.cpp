@@ -1,6 +1,6 @@
 #include "platform/foundation/Date.h"
 
-#include "platform/dispatch/Clock.h"
+#include "platform/foundation/Clock.h"
 
 namespace platform {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/ui/Screen.h"
+#include "platform/graphics/DisplayScale.h"
 
 namespace platform {
 namespace {
@@ -18,7 +18,7 @@ bool isOpaqueInfo(AlphaInfo info) {
 }  // namespace
 
 std::unique_ptr<Context> Context::create(Size points, double scale, bool opaque) {
-  if (scale == 0) scale = Screen::main().scale();
+  if (scale == 0) scale = DisplayScale::current();
   if (!(scale > 0) || !std::isfinite(scale)) return nullptr;
   if (!(points.width > 0) || !(points.height > 0)) return nullptr;
   // A hair under a whole pixel is rounding noise from the caller's arithmetic, not a pixel.
@@ -179,7 +179,7 @@ std::shared_ptr<Image> Context::shareImage() {
 }
 
 bool Context::fits(Size points, double scale) const {
-  if (scale == 0) scale = Screen::main().scale();
+  if (scale == 0) scale = DisplayScale::current();
   return scale == scale_ && std::ceil(points.width * scale - 1e-6) == pixelWidth() &&
          std::ceil(points.height * scale - 1e-6) == pixelHeight();
 }

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Object.h"
 #include "platform/layout/LayoutAttribute.h"
-#include "platform/ui/Object.h"
 
 namespace platform {
 

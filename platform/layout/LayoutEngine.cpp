@@ -7,6 +7,7 @@
 #include "platform/layout/LayoutGuide.h"
 #include "platform/layout/ViewLayout.h"
 #include "platform/layout/ViewLayoutState.h"
+#include "platform/ui/ConstraintLayoutStep.h"
 #include "platform/ui/View.h"
 
 namespace platform {
@@ -63,6 +64,10 @@ bool LayoutEngine::dirtyIfHolding(View& root) {
 }
 
 void LayoutEngine::noteConstraintInstalled(View& view) {
+  // The view tree reaches the engine only once some tree holds a constraint.
+  static constexpr ConstraintLayoutStep kStep{&applyLayout, &noteSubtreeLeft, &noteSubtreeJoined,
+                                              &noteContentSizeChange};
+  if (ConstraintLayoutStep::installed() != &kStep) ConstraintLayoutStep::install(kStep);
   View& root = rootOf(view);
   LayoutEngine& engine = make(root);
   engine.holds_ = engine.dirty_ = true;

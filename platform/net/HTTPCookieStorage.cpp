@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/dispatch/Clock.h"
+#include "platform/foundation/Clock.h"
 
 namespace platform {
 

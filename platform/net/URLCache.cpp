@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/dispatch/Clock.h"
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/Digest.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Log.h"

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <type_traits>
 
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/OperationQueue.h"
+#include "platform/foundation/Clock.h"
 #include "platform/net/HTTPCachePolicy.h"
 #include "platform/net/HTTPCookieStorage.h"
 #include "platform/net/NetworkLoop.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/animation/Layer.h"
-#include "platform/dispatch/Clock.h"
+#include "platform/foundation/Clock.h"
 #include "platform/graphics/Context.h"
 #include "platform/graphics/Image.h"
 #include "platform/render/BoxBlur.h"

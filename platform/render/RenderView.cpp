@@ -2,7 +2,7 @@
 
 #include <cairo.h>
 
-#include "platform/dispatch/Clock.h"
+#include "platform/foundation/Clock.h"
 #include "platform/graphics/Context.h"
 #include "platform/render/RenderTarget.h"
 #include "platform/ui/ApplicationWindows.h"

@@ -8,7 +8,7 @@
 #include <typeindex>
 #include <vector>
 
-#include "platform/ui/Object.h"
+#include "platform/foundation/Object.h"
 
 namespace platform {
 

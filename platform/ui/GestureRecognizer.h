@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/foundation/Object.h"
 #include "platform/foundation/ObserverList.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/GestureRecognizerDelegate.h"
-#include "platform/ui/Object.h"
 #include "platform/ui/Touch.h"
 
 namespace platform {

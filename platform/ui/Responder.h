@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "platform/ui/Object.h"
+#include "platform/foundation/Object.h"
 #include "platform/ui/Touch.h"
 
 namespace platform {

@@ -7,17 +7,6 @@ Screen& Screen::main() {
   return screen;
 }
 
-double Screen::scale() const {
-  std::lock_guard lock(mutex_);
-  return scale_;
-}
-
-void Screen::setScale(double scale) {
-  if (!(scale > 0)) return;
-  std::lock_guard lock(mutex_);
-  scale_ = scale;
-}
-
 Rect Screen::bounds() const {
   std::lock_guard lock(mutex_);
   return bounds_;

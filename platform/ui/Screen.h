@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "platform/graphics/DisplayScale.h"
 #include "platform/graphics/Geometry.h"
 
 namespace platform {
@@ -11,8 +12,9 @@ class Screen {
  public:
   static Screen& main();
 
-  double scale() const;
-  void setScale(double scale);  // ignored unless positive
+  // The scale lives in DisplayScale, where drawing reads it.
+  double scale() const { return DisplayScale::current(); }
+  void setScale(double scale) { DisplayScale::set(scale); }  // ignored unless positive
   Rect bounds() const;
   void setBounds(Rect bounds);
 
@@ -20,7 +22,6 @@ class Screen {
   Screen() = default;
 
   mutable std::mutex mutex_;
-  double scale_ = 2.0;
   Rect bounds_{{0, 0}, {375, 667}};
 };
 

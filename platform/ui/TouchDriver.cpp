@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/dispatch/Clock.h"
+#include "platform/foundation/Clock.h"
 #include "platform/ui/Window.h"
 
 namespace platform {

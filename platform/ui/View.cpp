@@ -12,7 +12,7 @@
 #include "platform/dispatch/MainThread.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Context.h"
-#include "platform/layout/LayoutEngine.h"
+#include "platform/ui/ConstraintLayoutStep.h"
 #include "platform/ui/DisplayCycle.h"
 #include "platform/ui/GestureRecognizer.h"
 #include "platform/ui/Screen.h"
@@ -267,8 +267,10 @@ void View::insertAt(const std::shared_ptr<View>& view, std::size_t index) {
   if (oldWindow != newWindow) didMoveSubtreeToWindow(*view);
   view->didMoveToSuperview();
   didAddSubview(view);
-  if (oldSuper) LayoutEngine::noteSubtreeLeft(*oldSuper, *view);
-  LayoutEngine::noteSubtreeJoined(*this, *view);
+  if (const auto* step = ConstraintLayoutStep::installed()) {
+    if (oldSuper) step->subtreeLeft(*oldSuper, *view);
+    step->subtreeJoined(*this, *view);
+  }
   // Only a subtree whose inherited tint really changed hears of it.
   if (!view->ownTint() && !(view->tintColor() == oldTint)) view->notifyTintChange();
   if (view->needsLayout_ || view->subtreeNeedsLayout_) view->markAncestorsSubtreeDirty();
@@ -291,7 +293,7 @@ void View::removeFromSuperview() {
   superview_.reset();
   if (oldWindow) didMoveSubtreeToWindow(*this);
   didMoveToSuperview();
-  LayoutEngine::noteSubtreeLeft(*parent, *this);
+  if (const auto* step = ConstraintLayoutStep::installed()) step->subtreeLeft(*parent, *this);
   if (!tint_ && !(tintColor() == oldTint)) notifyTintChange();
 }
 
@@ -349,11 +351,14 @@ void View::markAncestorsSubtreeDirty() {
 }
 
 void View::invalidateIntrinsicContentSize() {
-  LayoutEngine::noteContentSizeChange(*this);  // the engine reads the size again
+  // The engine reads the size again.
+  if (const auto* step = ConstraintLayoutStep::installed()) step->contentSizeChanged(*this);
   if (auto parent = superview()) parent->setNeedsLayout();
 }
 
-void View::applyEngineLayout() { LayoutEngine::applyLayout(*this); }
+void View::applyEngineLayout() {
+  if (const auto* step = ConstraintLayoutStep::installed()) step->applyLayout(*this);
+}
 
 void View::layoutIfNeeded() {
   DisplayCycle::PassScope pass;

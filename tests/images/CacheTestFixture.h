@@ -8,8 +8,8 @@
 #include <string>
 
 #include "images/WIImageCache.h"
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/FileManager.h"
 #include "tests/images/ImageTestSupport.h"
 

@@ -5,7 +5,7 @@
 
 #include "images/AutoPurgeCache.h"
 #include "images/WIImageCache.h"
-#include "platform/dispatch/Clock.h"
+#include "platform/foundation/Clock.h"
 #include "platform/ui/Application.h"
 #include "tests/images/CacheTestFixture.h"
 

@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "dispatch_support.h"
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/DispatchQueue.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/dispatch/ScopedVirtualClock.h"
+#include "platform/foundation/Clock.h"
 
 namespace platform {
 namespace {

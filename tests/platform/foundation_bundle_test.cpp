@@ -12,6 +12,7 @@
 #include "platform/foundation/Locale.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/StringsTable.h"
+#include "platform/graphics/BundleImages.h"
 #include "platform/graphics/Context.h"
 #include "platform/ui/Screen.h"
 
@@ -176,17 +177,17 @@ TEST_F(BundleTest, ImagesByNameTakeTheScaleOfTheirFile) {
   for (const auto& [screen, size, scale] :
        {std::tuple{2.0, 10.0, 2.0}, std::tuple{3.0, 10.0, 3.0}, std::tuple{1.0, 10.0, 3.0}}) {
     Screen::main().setScale(screen);
-    auto image = bundle_->imageNamed("arrow");
+    auto image = imageNamed(*bundle_, "arrow");
     ASSERT_TRUE(image) << screen;
     EXPECT_EQ(image->scale(), scale) << screen;
     EXPECT_EQ(image->size(), (Size{size, size})) << screen;
-    EXPECT_EQ(bundle_->imageNamed("arrow"), image);  // kept once loaded
+    EXPECT_EQ(imageNamed(*bundle_, "arrow"), image);  // kept once loaded
   }
-  EXPECT_EQ(bundle_->imageNamed("plain")->scale(), 1);
-  EXPECT_EQ(bundle_->imageNamed("arrow@2x.png")->scale(), 2);
-  EXPECT_FALSE(bundle_->imageNamed("notes.txt"));  // not an image
-  EXPECT_FALSE(bundle_->imageNamed("missing"));
-  EXPECT_FALSE(bundle_->imageNamed(""));
+  EXPECT_EQ(imageNamed(*bundle_, "plain")->scale(), 1);
+  EXPECT_EQ(imageNamed(*bundle_, "arrow@2x.png")->scale(), 2);
+  EXPECT_FALSE(imageNamed(*bundle_, "notes.txt"));  // not an image
+  EXPECT_FALSE(imageNamed(*bundle_, "missing"));
+  EXPECT_FALSE(imageNamed(*bundle_, ""));
   EXPECT_EQ(Image::contentsOfFile(folder_.path() + "/arrow@3x.png")->scale(), 3);
   EXPECT_FALSE(Image::contentsOfFile(folder_.path() + "/none.png"));
 }

@@ -2,8 +2,8 @@
 
 #include <fstream>
 
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/ScopedVirtualClock.h"
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/net/HTTPURLResponse.h"
 #include "platform/net/URLCache.h"

@@ -1,5 +1,6 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/graphics/BundleImages.h"
 #include "platform/media/AssetsLibrary.h"
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/Button.h"
@@ -187,7 +188,7 @@ TEST_F(BrowserPage, AWebPictureThatFailsShowsTheBrokenPictureAndStopsZooming) {
   EXPECT_NEAR(page->progressView()->progress(), 0.01, 1e-9);
   runUntil([&] { return page->isLoadingDone() && !page->progressView(); });
   EXPECT_EQ(page->photoImageView()->image(),
-            platform::Bundle::main()->imageNamed("icon_pic_break.png"));
+            platform::imageNamed(*platform::Bundle::main(), "icon_pic_break.png"));
   const double before = page->zoomScale();
   platform::TouchDriver finger(window);
   const platform::Point centre = page->photoImageView()->center();

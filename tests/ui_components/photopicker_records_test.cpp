@@ -2,9 +2,9 @@
 
 #include "platform/media/AssetsLibrary.h"
 #include "tests/ui_components/components_support.h"
-#include "ui/components/photopicker/PPPhotoAssets.h"
-#include "ui/components/photopicker/PPPhotoPickerBrowserPhotoView.h"
-#include "ui/components/photopicker/PPPhotoPickerDatas.h"
+#include "ui/components/photos/PPPhotoAssets.h"
+#include "ui/components/photos/PPPhotoPickerBrowserPhotoView.h"
+#include "ui/components/photos/PPPhotoPickerDatas.h"
 
 namespace sprout {
 namespace {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/ui/Object.h"
+#include "platform/foundation/Object.h"
 
 namespace platform {
 

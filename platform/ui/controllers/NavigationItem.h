@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/foundation/Object.h"
 #include "platform/foundation/ObserverList.h"
-#include "platform/ui/Object.h"
 #include "platform/ui/controls/BarButtonItem.h"
 
 namespace platform {

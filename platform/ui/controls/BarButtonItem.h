@@ -5,10 +5,10 @@
 #include <optional>
 #include <string>
 
+#include "platform/foundation/Object.h"
 #include "platform/foundation/ObserverList.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Image.h"
-#include "platform/ui/Object.h"
 
 namespace platform {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <string>
 
-#include "platform/dispatch/Clock.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/PinchGestureRecognizer.h"

@@ -1,6 +1,7 @@
 #include "ui/components/browser/PPImagePickerSelectView.h"
 
 #include "platform/foundation/Bundle.h"
+#include "platform/graphics/BundleImages.h"
 #include "platform/ui/Screen.h"
 
 namespace sprout {
@@ -21,12 +22,15 @@ void PPImagePickerSelectView::didInit() {
   const auto& bundle = platform::Bundle::main();
   backBtn_ = platform::Button::create(platform::makeRect(0, 20, 60, 50));
   backBtn_->setImageEdgeInsets({0, 20, 25, 24});
-  backBtn_->setImage(bundle->imageNamed("btn_back_imagePicker.png"), platform::ControlStateNormal);
+  backBtn_->setImage(platform::imageNamed(*bundle, "btn_back_imagePicker.png"),
+                     platform::ControlStateNormal);
   addSubview(backBtn_);
   selectBtn_ = platform::Button::create(platform::makeRect(width - 55, 20, 40, 40));
   selectBtn_->setImageEdgeInsets({0, 8, 8, 0});
-  selectBtn_->setImage(bundle->imageNamed("checkbox_pic_non2.png"), platform::ControlStateNormal);
-  selectBtn_->setImage(bundle->imageNamed("checkbox_pic2.png"), platform::ControlStateSelected);
+  selectBtn_->setImage(platform::imageNamed(*bundle, "checkbox_pic_non2.png"),
+                       platform::ControlStateNormal);
+  selectBtn_->setImage(platform::imageNamed(*bundle, "checkbox_pic2.png"),
+                       platform::ControlStateSelected);
   addSubview(selectBtn_);
 }
 

@@ -10,7 +10,7 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
-#include "ui/components/photopicker/PPPhotoAssets.h"
+#include "ui/components/photos/PPPhotoAssets.h"
 
 namespace sprout {
 

@@ -7,12 +7,13 @@
 #include "platform/dispatch/DispatchQueue.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/graphics/BundleImages.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/LongPressGestureRecognizer.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/scroll/ScrollPhysics.h"
 #include "ui/components/browser/PPPhotoRect.h"
-#include "ui/components/photopicker/PPPhotoPickerDatas.h"
+#include "ui/components/photos/PPPhotoPickerDatas.h"
 
 namespace sprout {
 
@@ -157,7 +158,7 @@ void PPPhotoPickerBrowserPhotoScrollView::loadWebPicture(const platform::URL& ur
         } else {
           page->photoImageView_->removeScaleBigTap();
           page->photoImageView_->setImage(
-              platform::Bundle::main()->imageNamed("icon_pic_break.png"));
+              platform::imageNamed(*platform::Bundle::main(), "icon_pic_break.png"));
         }
         page->displayImage();
       });

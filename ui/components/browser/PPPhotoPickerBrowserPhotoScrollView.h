@@ -7,7 +7,7 @@
 #include "platform/ui/scroll/ScrollViewDelegate.h"
 #include "ui/components/browser/PPPhotoPickerBrowserPhoto.h"
 #include "ui/components/browser/PPPhotoPickerBrowserPhotoImageView.h"
-#include "ui/components/photopicker/PPPhotoPickerBrowserPhotoView.h"
+#include "ui/components/photos/PPPhotoPickerBrowserPhotoView.h"
 #include "ui/components/progress/CPCircularProgressView.h"
 
 namespace sprout {

@@ -13,7 +13,7 @@
 #include "ui/components/browser/PPPhotoPickerBrowserPhoto.h"
 #include "ui/components/browser/PPPhotoPickerBrowserPhotoScrollView.h"
 #include "ui/components/browser/PPPhotoPickerCustomToolBarView.h"
-#include "ui/components/photopicker/PPPhotoAssets.h"
+#include "ui/components/photos/PPPhotoAssets.h"
 
 namespace sprout {
 

@@ -1,6 +1,7 @@
 #include "ui/components/browser/PPPhotoPickerCustomToolBarView.h"
 
 #include "platform/foundation/Bundle.h"
+#include "platform/graphics/BundleImages.h"
 #include "platform/ui/Button.h"
 
 namespace sprout {
@@ -40,12 +41,13 @@ void PPPhotoPickerCustomToolBarView::updateToolbarWithOriginal(bool original, lo
   };
   if (original) {
     if (getSizeBlock_) fileSize_ = getSizeBlock_();
-    isOriginalBtn_ = createSelecteOriginalItem(bundle->imageNamed("btn_original.png"),
+    isOriginalBtn_ = createSelecteOriginalItem(platform::imageNamed(*bundle, "btn_original.png"),
                                                "原图" + fileSize_.value_or("(null)"),
                                                platform::Color::whiteColor(), onOriginal);
   } else {
-    isOriginalBtn_ = createSelecteOriginalItem(bundle->imageNamed("btn_original_non.png"), "原图",
-                                               rgb255(199, 199, 199), onOriginal);
+    isOriginalBtn_ =
+        createSelecteOriginalItem(platform::imageNamed(*bundle, "btn_original_non.png"), "原图",
+                                  rgb255(199, 199, 199), onOriginal);
   }
   sendBtn_ = platform::BarButtonItem::create("发送 (" + std::to_string(count) + ")",
                                              platform::BarButtonItemStyle::Plain,

@@ -1,6 +1,7 @@
 #include "ui/components/camera/SCCameraImageView.h"
 
 #include "platform/foundation/Bundle.h"
+#include "platform/graphics/BundleImages.h"
 #include "platform/ui/TapGestureRecognizer.h"
 
 namespace sprout {
@@ -16,7 +17,8 @@ void SCCameraImageView::didInit() {
 
 const std::shared_ptr<platform::ImageView>& SCCameraImageView::deleBjView() {
   if (deleBjView_) return deleBjView_;
-  deleBjView_ = platform::ImageView::create(platform::Bundle::main()->imageNamed("X.png"));
+  deleBjView_ =
+      platform::ImageView::create(platform::imageNamed(*platform::Bundle::main(), "X.png"));
   deleBjView_->setFrame(platform::makeRect(50, 0, 25, 25));
   deleBjView_->setHidden(true);
   deleBjView_->setUserInteractionEnabled(true);

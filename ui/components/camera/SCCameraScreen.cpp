@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "platform/foundation/Bundle.h"
+#include "platform/graphics/BundleImages.h"
 #include "platform/ui/controllers/AlertController.h"
 #include "platform/ui/scroll/CollectionViewCell.h"
 #include "platform/ui/scroll/CollectionViewFlowLayout.h"
@@ -31,7 +32,8 @@ void SCCameraViewController::showPickerVc(const std::shared_ptr<platform::ViewCo
 std::shared_ptr<platform::Button> SCCameraViewController::setupButtonWithImageName(
     const std::string& name, double x) {
   auto button = platform::Button::create();
-  button->setImage(platform::Bundle::main()->imageNamed(name), platform::ControlStateNormal);
+  button->setImage(platform::imageNamed(*platform::Bundle::main(), name),
+                   platform::ControlStateNormal);
   button->setBackgroundColor(platform::Color::clear());
   button->setFrame(platform::makeRect(x, 0, 80, kTopBarHeight));
   view()->addSubview(button);
@@ -70,7 +72,7 @@ void SCCameraViewController::setup() {
                         platform::ControlEventTouchUpInside);
   control->addSubview(cancelBtn_);
   shutterBtn_ = platform::Button::create(platform::makeRect(b + 20, 5, b, kControlBarHeight - 10));
-  shutterBtn_->setImage(platform::Bundle::main()->imageNamed("paizhao.png"),
+  shutterBtn_->setImage(platform::imageNamed(*platform::Bundle::main(), "paizhao.png"),
                         platform::ControlStateNormal);
   shutterBtn_->imageView()->setContentMode(platform::ViewContentMode::ScaleAspectFit);
   shutterBtn_->addTarget(weakAction(me, [](auto& c) { c.stillImage(); }),

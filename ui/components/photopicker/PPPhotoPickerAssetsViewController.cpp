@@ -13,7 +13,7 @@
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
 #include "platform/ui/scroll/CollectionViewFlowLayout.h"
-#include "ui/components/photopicker/PPPhotoPickerDatas.h"
+#include "ui/components/photos/PPPhotoPickerDatas.h"
 
 namespace sprout {
 

@@ -9,10 +9,10 @@
 #include "platform/ui/ViewController.h"
 #include "platform/ui/controls/Toolbar.h"
 #include "ui/components/browser/PPPhotoPickerBrowserViewController.h"
-#include "ui/components/photopicker/PPPhotoAssets.h"
 #include "ui/components/photopicker/PPPhotoPickerCollectionView.h"
 #include "ui/components/photopicker/PPPhotoPickerCollectionViewDelegate.h"
-#include "ui/components/photopicker/PPPhotoPickerGroup.h"
+#include "ui/components/photos/PPPhotoAssets.h"
+#include "ui/components/photos/PPPhotoPickerGroup.h"
 
 namespace sprout {
 

@@ -9,11 +9,11 @@
 #include "platform/ui/GestureRecognizerDelegate.h"
 #include "platform/ui/scroll/CollectionView.h"
 #include "platform/ui/scroll/CollectionViewDelegate.h"
-#include "ui/components/photopicker/PPPhotoAssets.h"
 #include "ui/components/photopicker/PPPhotoPickerCollectionViewCell.h"
 #include "ui/components/photopicker/PPPhotoPickerCollectionViewDelegate.h"
 #include "ui/components/photopicker/PPPhotoPickerImageView.h"
 #include "ui/components/photopicker/PPPhotoPickerThumbnailLoader.h"
+#include "ui/components/photos/PPPhotoAssets.h"
 
 namespace sprout {
 

@@ -6,7 +6,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/scroll/TableViewCell.h"
-#include "ui/components/photopicker/PPPhotoPickerGroup.h"
+#include "ui/components/photos/PPPhotoPickerGroup.h"
 
 namespace sprout {
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/foundation/Bundle.h"
+#include "platform/graphics/BundleImages.h"
 #include "platform/layout/ViewLayout.h"
 #include "platform/media/AssetsLibrary.h"
 #include "platform/ui/ImageView.h"
@@ -11,8 +12,8 @@
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/NavigationItem.h"
 #include "ui/components/photopicker/PPPhotoPickerAssetsViewController.h"
-#include "ui/components/photopicker/PPPhotoPickerDatas.h"
 #include "ui/components/photopicker/PPPhotoPickerGroupTableViewCell.h"
+#include "ui/components/photos/PPPhotoPickerDatas.h"
 
 namespace sprout {
 
@@ -78,7 +79,7 @@ void PPPhotoPickerGroupViewController::showRefusal() {
   platform::Size size = view()->frame().size;
   if (size.width <= 0 || size.height <= 0) size = platform::Screen::main().bounds().size;
   auto lock = platform::ImageView::create(platform::makeRect(0, 0, size.width, size.height - 200));
-  lock->setImage(platform::Bundle::main()->imageNamed("lock.png"));
+  lock->setImage(platform::imageNamed(*platform::Bundle::main(), "lock.png"));
   lock->setContentMode(platform::ViewContentMode::Center);
   view()->addSubview(lock);
   auto label = platform::Label::create(platform::makeRect(20, 0, size.width - 40, size.height));

@@ -7,9 +7,9 @@
 #include "platform/ui/ViewController.h"
 #include "platform/ui/scroll/TableView.h"
 #include "platform/ui/scroll/TableViewDelegate.h"
-#include "ui/components/photopicker/PPPhotoAssets.h"
-#include "ui/components/photopicker/PPPhotoPickerGroup.h"
 #include "ui/components/photopicker/PPPhotoPickerViewControllerDelegate.h"
+#include "ui/components/photos/PPPhotoAssets.h"
+#include "ui/components/photos/PPPhotoPickerGroup.h"
 
 namespace sprout {
 

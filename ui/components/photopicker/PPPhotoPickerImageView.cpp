@@ -1,6 +1,7 @@
 #include "ui/components/photopicker/PPPhotoPickerImageView.h"
 
 #include "platform/foundation/Bundle.h"
+#include "platform/graphics/BundleImages.h"
 
 namespace sprout {
 
@@ -18,7 +19,7 @@ void PPPhotoPickerImageView::didInit() {
 std::shared_ptr<platform::ImageView> PPPhotoPickerImageView::tickImageView() {
   if (auto tick = tickImageView_.lock()) return tick;
   auto tick = platform::ImageView::create(platform::makeRect(bounds().size.width - 28, 5, 21, 21));
-  tick->setImage(platform::Bundle::main()->imageNamed("checkbox_pic_non"));
+  tick->setImage(platform::imageNamed(*platform::Bundle::main(), "checkbox_pic_non"));
   tick->setAutoresizingMask(platform::ViewAutoresizingFlexibleLeftMargin);
   addSubview(tick);
   tickImageView_ = tick;
@@ -27,8 +28,8 @@ std::shared_ptr<platform::ImageView> PPPhotoPickerImageView::tickImageView() {
 
 void PPPhotoPickerImageView::setMaskViewFlag(bool ticked) {
   maskViewFlag_ = ticked;
-  tickImageView()->setImage(
-      platform::Bundle::main()->imageNamed(ticked ? "checkbox_pic" : "checkbox_pic_non"));
+  tickImageView()->setImage(platform::imageNamed(*platform::Bundle::main(),
+                                                 ticked ? "checkbox_pic" : "checkbox_pic_non"));
   animationRightTick_ = ticked;
 }
 

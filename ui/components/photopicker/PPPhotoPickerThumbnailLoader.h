@@ -12,7 +12,7 @@
 #include "platform/dispatch/DispatchQueue.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/ImageView.h"
-#include "ui/components/photopicker/PPPhotoAssets.h"
+#include "ui/components/photos/PPPhotoAssets.h"
 
 namespace sprout {
 

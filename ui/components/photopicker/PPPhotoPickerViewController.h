@@ -6,9 +6,9 @@
 
 #include "platform/ui/ViewController.h"
 #include "platform/ui/controllers/NavigationController.h"
-#include "ui/components/photopicker/PPPhotoAssets.h"
 #include "ui/components/photopicker/PPPhotoPickerGroupViewController.h"
 #include "ui/components/photopicker/PPPhotoPickerViewControllerDelegate.h"
+#include "ui/components/photos/PPPhotoAssets.h"
 
 namespace sprout {
 

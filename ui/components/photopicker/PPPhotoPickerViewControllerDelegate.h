@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "ui/components/photopicker/PPPhotoAssets.h"
+#include "ui/components/photos/PPPhotoAssets.h"
 
 namespace sprout {
 

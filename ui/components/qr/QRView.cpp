@@ -4,6 +4,7 @@
 
 #include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/Bundle.h"
+#include "platform/graphics/BundleImages.h"
 #include "platform/graphics/Context.h"
 #include "platform/ui/Window.h"
 #include "ui/components/qr/QRUtil.h"
@@ -88,7 +89,7 @@ void QRView::initQRLine() {
   const Rect window = windowRect();
   qrLine_ = platform::ImageView::create(
       platform::makeRect(window.origin.x, window.origin.y, window.size.width, kLineHeight));
-  qrLine_->setImage(platform::Bundle::main()->imageNamed("qr_scan_line"));
+  qrLine_->setImage(platform::imageNamed(*platform::Bundle::main(), "qr_scan_line"));
   qrLine_->setContentMode(platform::ViewContentMode::ScaleAspectFill);
   // Filling a window narrower than the image would spill the line past the window's sides.
   qrLine_->setClipsToBounds(true);

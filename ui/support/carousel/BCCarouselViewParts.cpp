@@ -4,6 +4,7 @@
 #include "images/UIImageViewWebCache.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/URL.h"
+#include "platform/graphics/BundleImages.h"
 #include "platform/ui/scroll/PageControl.h"
 #include "ui/support/carousel/BCBannerPath.h"
 #include "ui/support/carousel/BCCarouselView.h"
@@ -155,7 +156,7 @@ void BCCarouselView::showBanner(platform::ImageView& imageView, const ImagePath&
     wi_setImageWithURL(shared, platform::URL::parse(text), placeholderImage_);
     return;
   }
-  auto image = text.empty() ? nullptr : platform::Bundle::main()->imageNamed(text);
+  auto image = text.empty() ? nullptr : platform::imageNamed(*platform::Bundle::main(), text);
   if (!image) {
     if (auto file = bc_bannerFilePath(text)) image = platform::Image::contentsOfFile(*file);
   }

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <memory>
 
+#include "platform/foundation/Object.h"
 #include "platform/layout/LayoutAttribute.h"
-#include "platform/ui/Object.h"
 
 namespace platform {
 class View;

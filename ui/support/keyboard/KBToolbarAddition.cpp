@@ -1,4 +1,5 @@
 #include "ui/support/keyboard/KBToolbarAddition.h"
+#include "platform/graphics/BundleImages.h"
 
 #include <vector>
 
@@ -79,7 +80,7 @@ std::shared_ptr<KBBarButtonItem> imageDoneItem(std::shared_ptr<platform::Image> 
 // previous, fixed space, next.
 // The arrows are drawn in the toolbar's tint.
 std::shared_ptr<platform::Image> arrow(const char* name) {
-  auto image = keyboardManagerBundle()->imageNamed(name);
+  auto image = platform::imageNamed(*keyboardManagerBundle(), name);
   return image ? image->imageWithRenderingMode(platform::ImageRenderingMode::AlwaysTemplate)
                : nullptr;
 }

@@ -1,4 +1,4 @@
-#include "platform/ui/Object.h"
+#include "platform/foundation/Object.h"
 
 namespace platform {
 

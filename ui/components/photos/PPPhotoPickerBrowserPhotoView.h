@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "platform/ui/View.h"
-#include "ui/components/photopicker/PPPhotoPickerBrowserPhotoViewDelegate.h"
+#include "ui/components/photos/PPPhotoPickerBrowserPhotoViewDelegate.h"
 
 namespace sprout {
 

@@ -1,4 +1,4 @@
-#include "platform/dispatch/Clock.h"
+#include "platform/foundation/Clock.h"
 
 #include <chrono>
 #include <mutex>

@@ -7,7 +7,7 @@
 #include "platform/foundation/URL.h"
 #include "platform/graphics/Image.h"
 #include "platform/media/AssetsLibrary.h"
-#include "ui/components/photopicker/PPPhotoPickerGroup.h"
+#include "ui/components/photos/PPPhotoPickerGroup.h"
 
 namespace sprout {
 

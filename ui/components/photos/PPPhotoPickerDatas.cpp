@@ -1,4 +1,4 @@
-#include "ui/components/photopicker/PPPhotoPickerDatas.h"
+#include "ui/components/photos/PPPhotoPickerDatas.h"
 
 #include <mutex>
 

@@ -1,4 +1,4 @@
-#include "ui/components/photopicker/PPPhotoPickerBrowserPhotoView.h"
+#include "ui/components/photos/PPPhotoPickerBrowserPhotoView.h"
 
 #include "platform/ui/TapGestureRecognizer.h"
 

@@ -1,4 +1,4 @@
-#include "ui/components/photopicker/PPPhotoAssets.h"
+#include "ui/components/photos/PPPhotoAssets.h"
 
 #include <sstream>
 #include <vector>
