@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/dispatch/MainThread.h"
 #include "platform/foundation/Log.h"
 #include "platform/layout/LayoutConstraint.h"
 #include "platform/layout/LayoutGuide.h"
@@ -54,11 +55,13 @@ LayoutEngine::LayoutEngine() = default;
 LayoutEngine::~LayoutEngine() = default;
 
 LayoutEngine* LayoutEngine::find(View& root) {
+  assertMainThread("LayoutEngine registry");
   auto* engine = root.associated<std::shared_ptr<LayoutEngine>>(engineKey());
   return engine ? engine->get() : nullptr;
 }
 
 LayoutEngine& LayoutEngine::make(View& root) {
+  assertMainThread("LayoutEngine registry");
   auto& engine = root.associatedOrMake<std::shared_ptr<LayoutEngine>>(engineKey());
   if (!engine) engine = std::make_shared<LayoutEngine>();
   return *engine;
@@ -112,6 +115,7 @@ void LayoutEngine::noteSubtreeJoined(View& parent, View& child) {
 void LayoutEngine::noteContentSizeChange(View& view) { dirtyIfHolding(rootOf(view)); }
 
 void LayoutEngine::applyLayout(View& view) {
+  assertMainThread("LayoutEngine registry");
   View& root = rootOf(view);
   auto* slot = root.associated<std::shared_ptr<LayoutEngine>>(engineKey());
   if (!slot || !*slot || !(*slot)->holds_) return;
