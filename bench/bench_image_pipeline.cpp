@@ -259,10 +259,10 @@ struct DecodeTally {
 
 void decodeBody(Data body, std::size_t index, Kept* keep) {
   auto source = platform::ImageSource::create(std::move(body));
-  auto frame =
-      source ? source->frameAt(0) : platform::Result<std::shared_ptr<const platform::Bitmap>>{};
-  if (!frame || !*frame.value) std::abort();
-  if (keep) (*keep)[index] = *frame.value;
+  if (!source) std::abort();
+  auto frame = source->frameAt(0);
+  if (!frame || !frame.value()) std::abort();
+  if (keep) (*keep)[index] = frame.value();
 }
 
 // The bare pipeline: libcurl's multi interface with as many transfers at once as the downloader
@@ -436,8 +436,8 @@ void BM_DiskHitLoad_200(benchmark::State& state) {
   auto readAndDecode = [&files](const std::string& path) {
     auto source = platform::ImageSource::create(*files.contentsAtPath(path));
     auto frame = source->frameAt(0);
-    if (!frame || !*frame.value) std::abort();
-    return *frame.value;
+    if (!frame || !frame.value()) std::abort();
+    return frame.value();
   };
   const auto serialStart = Clock::now();
   for (std::int64_t i = 0; i < state.iterations(); ++i) {

@@ -158,9 +158,9 @@ std::shared_ptr<const std::map<std::string, std::string>> Bundle::loadTable(
     const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
     auto parsed = StringsTable::parse(text);
     if (parsed) {
-      *table = std::move(*parsed.value);
+      *table = std::move(parsed.value());
     } else {
-      log(LogLevel::Warning, kTag, file + ": " + parsed.error->localizedDescription());
+      log(LogLevel::Warning, kTag, file + ": " + parsed.error().localizedDescription());
     }
   }
   std::lock_guard lock(mutex_);

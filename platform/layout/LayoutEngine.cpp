@@ -28,6 +28,13 @@ View& rootOf(View& view) {
 
 bool differs(double a, double b) { return !(std::fabs(a - b) <= 1e-9); }  // NaN: never set
 
+// A refusal the pass can live with (it goes on with the solution the solver has) is still told.
+void logRefusal(const Status& status, std::string_view doing) {
+  if (status) return;
+  log(LogLevel::Warning, "LayoutEngine",
+      std::string(doing) + ": " + status.error().localizedDescription());
+}
+
 }  // namespace
 
 struct LayoutEngine::Item {
@@ -158,7 +165,7 @@ void LayoutEngine::update(View& root) {
 void LayoutEngine::suggest(SolverVariable v, double value, double& last) {
   if (!differs(value, last)) return;
   last = value;
-  solver_.suggestValue(v, value);
+  logRefusal(solver_.suggestValue(v, value), "suggesting a frame value");
   changed_ = true;
 }
 
@@ -306,7 +313,7 @@ void LayoutEngine::pinRoot(Item& i) {
   unpin(i);
   i.pinned = i.pinnedAsRoot = true;
   for (SolverVariable v : {i.left, i.top, i.width, i.height}) {
-    solver_.addEditVariable(v, kPinStrength);
+    logRefusal(solver_.addEditVariable(v, kPinStrength), "holding a view at its frame");
   }
   double unused = NAN;
   suggest(i.left, 0, unused);
@@ -321,7 +328,7 @@ void LayoutEngine::pinToSuperview(Item& i, Item& super) {
   i.offsetX = solver_.makeVariable();
   i.offsetY = solver_.makeVariable();
   for (SolverVariable v : {i.offsetX, i.offsetY, i.width, i.height}) {
-    solver_.addEditVariable(v, kPinStrength);
+    logRefusal(solver_.addEditVariable(v, kPinStrength), "holding a view at its frame");
   }
   LinearExpression x, y;
   x.add(i.left, 1).add(super.left, -1).add(i.offsetX, -1);
@@ -335,16 +342,16 @@ void LayoutEngine::pinToSuperview(Item& i, Item& super) {
 void LayoutEngine::unpin(Item& i) {
   if (!i.pinned) return;
   if (i.pinnedAsRoot) {
-    solver_.removeEditVariable(i.left);
-    solver_.removeEditVariable(i.top);
+    logRefusal(solver_.removeEditVariable(i.left), "releasing a view\'s frame");
+    logRefusal(solver_.removeEditVariable(i.top), "releasing a view\'s frame");
   } else {
-    solver_.removeEditVariable(i.offsetX);
-    solver_.removeEditVariable(i.offsetY);
+    logRefusal(solver_.removeEditVariable(i.offsetX), "releasing a view\'s frame");
+    logRefusal(solver_.removeEditVariable(i.offsetY), "releasing a view\'s frame");
     unplace(i.pinX);
     unplace(i.pinY);
   }
-  solver_.removeEditVariable(i.width);
-  solver_.removeEditVariable(i.height);
+  logRefusal(solver_.removeEditVariable(i.width), "releasing a view\'s frame");
+  logRefusal(solver_.removeEditVariable(i.height), "releasing a view\'s frame");
   i.pinned = i.pinnedAsRoot = false;
   for (double& l : i.last) l = NAN;
   changed_ = true;
@@ -515,11 +522,11 @@ void LayoutEngine::place(Slot& slot, const LinearExpression& e, SolverRelation r
   if (slot.ref && !slot.broken && slot.strength == strength) {
     if (!differs(slot.constant, e.constant)) return;
     changed_ = true;
-    if (!solver_.setConstant(slot.ref, e.constant)) {
+    if (solver_.setConstant(slot.ref, e.constant)) {
       slot.constant = e.constant;
       return;
     }
-    solver_.removeConstraint(slot.ref);
+    logRefusal(solver_.removeConstraint(slot.ref), "removing " + what());
     ++removals_;
     slot.broken = true;
     slot.removals = removals_;
@@ -537,19 +544,21 @@ void LayoutEngine::place(Slot& slot, const LinearExpression& e, SolverRelation r
   slot.constant = e.constant;
   slot.strength = strength;
   // An internal error still leaves the constraint in (the solution just may not be optimal).
-  const auto error = solver_.addConstraint(slot.ref);
-  slot.broken = error && error->code != SolverError::Internal;
+  const Status added = solver_.addConstraint(slot.ref);
+  slot.broken = !added && added.error().code != SolverError::Internal;
   slot.removals = removals_;
   changed_ = true;
   if (slot.broken) {
     log(LogLevel::Warning, "LayoutEngine",
         "unable to satisfy the required constraints at once; breaking " + what());
+  } else if (!added) {
+    logRefusal(added, "solving with " + what());
   }
 }
 
 void LayoutEngine::unplace(Slot& slot) {
   if (slot.ref && !slot.broken) {
-    solver_.removeConstraint(slot.ref);
+    logRefusal(solver_.removeConstraint(slot.ref), "removing a constraint");
     ++removals_;
     changed_ = true;
   }
