@@ -35,6 +35,14 @@ void logRefusal(const Status& status, std::string_view doing) {
       std::string(doing) + ": " + status.error().localizedDescription());
 }
 
+// A required constraint left out, with the reason unless it is the usual contradiction.
+void logBroken(const Error& error, const std::string& what) {
+  log(LogLevel::Warning, "LayoutEngine",
+      error.code == SolverError::UnsatisfiableConstraint
+          ? "unable to satisfy the required constraints at once; breaking " + what
+          : "breaking " + what + ": " + error.localizedDescription());
+}
+
 }  // namespace
 
 struct LayoutEngine::Item {
@@ -341,17 +349,14 @@ void LayoutEngine::pinToSuperview(Item& i, Item& super) {
 
 void LayoutEngine::unpin(Item& i) {
   if (!i.pinned) return;
-  if (i.pinnedAsRoot) {
-    logRefusal(solver_.removeEditVariable(i.left), "releasing a view\'s frame");
-    logRefusal(solver_.removeEditVariable(i.top), "releasing a view\'s frame");
-  } else {
-    logRefusal(solver_.removeEditVariable(i.offsetX), "releasing a view\'s frame");
-    logRefusal(solver_.removeEditVariable(i.offsetY), "releasing a view\'s frame");
-    unplace(i.pinX);
-    unplace(i.pinY);
+  const bool asRoot = i.pinnedAsRoot;
+  for (SolverVariable v : {asRoot ? i.left : i.offsetX, asRoot ? i.top : i.offsetY}) {
+    logRefusal(solver_.removeEditVariable(v), "releasing a view's frame");
   }
-  logRefusal(solver_.removeEditVariable(i.width), "releasing a view\'s frame");
-  logRefusal(solver_.removeEditVariable(i.height), "releasing a view\'s frame");
+  if (!asRoot) unplace(i.pinX), unplace(i.pinY);
+  for (SolverVariable v : {i.width, i.height}) {
+    logRefusal(solver_.removeEditVariable(v), "releasing a view's frame");
+  }
   i.pinned = i.pinnedAsRoot = false;
   for (double& l : i.last) l = NAN;
   changed_ = true;
@@ -522,7 +527,8 @@ void LayoutEngine::place(Slot& slot, const LinearExpression& e, SolverRelation r
   if (slot.ref && !slot.broken && slot.strength == strength) {
     if (!differs(slot.constant, e.constant)) return;
     changed_ = true;
-    if (solver_.setConstant(slot.ref, e.constant)) {
+    const Status moved = solver_.setConstant(slot.ref, e.constant);
+    if (moved) {
       slot.constant = e.constant;
       return;
     }
@@ -531,8 +537,7 @@ void LayoutEngine::place(Slot& slot, const LinearExpression& e, SolverRelation r
     slot.broken = true;
     slot.removals = removals_;
     slot.constant = e.constant;
-    log(LogLevel::Warning, "LayoutEngine",
-        "unable to satisfy the required constraints at once; breaking " + what());
+    logBroken(moved.error(), what());
     return;
   }
   if (slot.ref && slot.broken && slot.strength == strength && !differs(slot.constant, e.constant) &&
@@ -548,12 +553,7 @@ void LayoutEngine::place(Slot& slot, const LinearExpression& e, SolverRelation r
   slot.broken = !added && added.error().code != SolverError::Internal;
   slot.removals = removals_;
   changed_ = true;
-  if (slot.broken) {
-    log(LogLevel::Warning, "LayoutEngine",
-        "unable to satisfy the required constraints at once; breaking " + what());
-  } else if (!added) {
-    logRefusal(added, "solving with " + what());
-  }
+  slot.broken ? logBroken(added.error(), what()) : logRefusal(added, "solving with " + what());
 }
 
 void LayoutEngine::unplace(Slot& slot) {

@@ -393,6 +393,11 @@ TEST_F(LayoutConstraintTest, ConstraintsFollowSubtreesBetweenTrees) {
   EXPECT_NEAR(below->frame().size.width, 70, 1e-6);
 }
 
+class NotANumberWide : public View {
+ public:
+  Size intrinsicContentSize() const override { return {NAN, 20}; }
+};
+
 // A frame the solver cannot take (not a number) is refused; the refusal is logged, and the views
 // placed by constraints keep the last solution.
 TEST_F(LayoutConstraintTest, ASolverRefusalIsLoggedNotDropped) {
@@ -419,6 +424,22 @@ TEST_F(LayoutConstraintTest, ASolverRefusalIsLoggedNotDropped) {
   root->layoutIfNeeded();
   EXPECT_EQ(refusals(), 1);
   EXPECT_NEAR(v->frame().origin.x, 68, 1e-6);
+
+  // A size that is not a number is left out with that reason, not called a contradiction.
+  auto odd = Object::make<NotANumberWide>();
+  root->addSubview(odd);
+  setTranslatesAutoresizingMaskIntoConstraints(*odd, false);
+  make(odd, LayoutAttributeTop, LayoutRelationEqual, nullptr, LayoutAttributeNotAnAttribute, 1, 5)
+      ->setActive(true);
+  log.lines.clear();
+  root->layoutIfNeeded();
+  bool named = false;
+  for (const auto& line : log.lines) {
+    EXPECT_EQ(line.find("unable to satisfy"), std::string::npos) << line;
+    named |= line.find("breaking compression resistance: the constant is not a finite number") !=
+             std::string::npos;
+  }
+  EXPECT_TRUE(named);
 }
 
 TEST_F(LayoutConstraintTest, ImpossibleRequiredConstraintsAreBrokenAndLogged) {
