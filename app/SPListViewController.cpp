@@ -76,16 +76,20 @@ void SPListViewController::finishLoad(std::optional<platform::Data> body,
     error = platform::Error::make(kErrorDomain, kHTTPStatusCode,
                                   "HTTP status " + std::to_string(http->statusCode()));
   }
-  platform::Result<std::vector<SPListItem>> parsed;
+  std::vector<SPListItem> items;
   if (!error) {
-    parsed = parseList(body.value_or(platform::Data{}));
-    error = parsed.error;
+    auto parsed = parseList(body.value_or(platform::Data{}));
+    if (parsed) {
+      items = std::move(parsed.value());
+    } else {
+      error = parsed.error();
+    }
   }
   lastError_ = error;
   if (error) {
     SPHUDTool::showError(kFailureStatus);
   } else {
-    items_ = std::move(*parsed.value);
+    items_ = std::move(items);
     tableView()->reloadData();
     SPHUDTool::dismiss();
   }
@@ -95,26 +99,24 @@ void SPListViewController::finishLoad(std::optional<platform::Data> body,
 
 platform::Result<std::vector<SPListItem>> SPListViewController::parseList(
     const platform::Data& body) {
-  platform::Result<std::vector<SPListItem>> result;
+  using ListResult = platform::Result<std::vector<SPListItem>>;
   const auto json = nlohmann::json::parse(body.begin(), body.end(), nullptr, false);
   if (json.is_discarded() || !json.is_array()) {
-    result.error =
-        platform::Error::make(kErrorDomain, kBadListCode, "The list is not a JSON array");
-    return result;
+    return ListResult::failure(
+        platform::Error::make(kErrorDomain, kBadListCode, "The list is not a JSON array"));
   }
   std::vector<SPListItem> items;
   for (const auto& entry : json) {
     if (!entry.is_object() || !entry.contains("title") || !entry["title"].is_string()) {
-      result.error = platform::Error::make(kErrorDomain, kBadListCode, "A row has no title");
-      return result;
+      return ListResult::failure(
+          platform::Error::make(kErrorDomain, kBadListCode, "A row has no title"));
     }
     const auto detail = entry.find("detail");
     items.push_back({entry["title"].get<std::string>(), detail != entry.end() && detail->is_string()
                                                             ? detail->get<std::string>()
                                                             : std::string()});
   }
-  result.value = std::move(items);
-  return result;
+  return ListResult::success(std::move(items));
 }
 
 long SPListViewController::numberOfRowsInSection(platform::TableView&, long) {

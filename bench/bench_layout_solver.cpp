@@ -14,6 +14,8 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -34,6 +36,17 @@ using platform::makeSolverConstraint;
 using platform::SolverConstraintRef;
 using platform::SolverRelation;
 using platform::SolverVariable;
+
+// A refused step would leave another problem than the one measured: stop rather than report it.
+void require(const platform::Status& status) {
+  if (status) return;
+  std::fprintf(stderr, "solver refused: %s\n", status.error().localizedDescription().c_str());
+  std::abort();
+}
+// The previous solver still reports an error as an optional.
+void require(const std::optional<platform::Error>& error) {
+  require(error ? platform::Status(*error) : platform::Status::ok());
+}
 
 constexpr int kColumns = 25;
 constexpr int kRows = 20;  // 500 boxes
@@ -61,10 +74,10 @@ Grid makeGrid() {
   auto& s = *g.solver;
   g.width = s.makeVariable();
   g.height = s.makeVariable();
-  s.addEditVariable(g.width, 1000);
-  s.addEditVariable(g.height, 1000);
-  s.suggestValue(g.width, 1200);
-  s.suggestValue(g.height, 900);
+  require(s.addEditVariable(g.width, 1000));
+  require(s.addEditVariable(g.height, 1000));
+  require(s.suggestValue(g.width, 1200));
+  require(s.suggestValue(g.height, 900));
   std::vector<SolverVariable> x, y, w, h;
   for (int i = 0; i < kColumns * kRows; ++i) {
     x.push_back(s.makeVariable());
@@ -105,7 +118,7 @@ Grid makeGrid() {
 }
 
 void addAll(Grid& g) {
-  for (const auto& c : g.constraints) g.solver->addConstraint(c);
+  for (const auto& c : g.constraints) require(g.solver->addConstraint(c));
 }
 
 double millisecondsSince(std::chrono::steady_clock::time_point start) {
@@ -151,7 +164,7 @@ void BM_ResolveAfterOneConstant(benchmark::State& state) {
   const auto start = std::chrono::steady_clock::now();
   for (auto _ : state) {
     spacing = spacing == -8 ? -16 : -8;
-    g.solver->setConstant(g.spacing, spacing);
+    require(g.solver->setConstant(g.spacing, spacing));
     benchmark::DoNotOptimize(g.solver->value(g.lastRight));
   }
   const double each = millisecondsSince(start) / static_cast<double>(state.iterations());
@@ -169,7 +182,7 @@ void BM_ResolveAfterContainerResize(benchmark::State& state) {
   const auto start = std::chrono::steady_clock::now();
   for (auto _ : state) {
     width = width == 1200 ? 1100 : 1200;
-    g.solver->suggestValue(g.width, width);
+    require(g.solver->suggestValue(g.width, width));
     benchmark::DoNotOptimize(g.solver->value(g.lastRight));
   }
   const double each = millisecondsSince(start) / static_cast<double>(state.iterations());
@@ -360,7 +373,7 @@ Solved solveInChild(Shape (*build)(Solver&, int), int size) {
       std::ofstream("/proc/self/clear_refs") << "5";  // VmHWM starts again from VmRSS
       const long before = statusKilobytes("VmRSS:");
       const auto start = std::chrono::steady_clock::now();
-      for (const auto& c : shape.constraints) solver->addConstraint(c);
+      for (const auto& c : shape.constraints) require(solver->addConstraint(c));
       for (std::size_t i = 0; i < shape.variables.size(); ++i) {
         out.checksum += std::round(solver->value(shape.variables[i]) * 1e6) * (1 + i % 7);
       }

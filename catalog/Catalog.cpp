@@ -60,8 +60,8 @@ void Catalog::addFrame(const std::string& slug, const platform::Image& image, st
   Scene& scene = scenes_.back();
   std::string file = slugify(scene.title) + "--" + slugify(slug) + ".png";
   std::string path = platform::appendingPathComponent(outputDirectory_, file);
-  if (auto error = image.writePNG(path)) {
-    addNote(caption + " (not written: " + error->localizedDescription() + ")");
+  if (auto written = image.writePNG(path); !written) {
+    addNote(caption + " (not written: " + written.error().localizedDescription() + ")");
     return;
   }
   platform::Size size = image.size();

@@ -33,14 +33,13 @@ std::string quote(const std::string& s) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const auto result = platform::StringsTable::parse(text);
-  require(result.value.has_value() != result.error.has_value());
   if (!result) return 0;
   std::string written;
-  for (const auto& [key, value] : *result.value) {
+  for (const auto& [key, value] : result.value()) {
     written += quote(key) + " = " + quote(value) + ";\n";
   }
   const auto again = platform::StringsTable::parse(written);
-  require(again.value.has_value());
-  require(*again.value == *result.value);
+  require(again.hasValue());
+  require(again.value() == result.value());
   return 0;
 }

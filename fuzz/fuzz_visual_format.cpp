@@ -31,17 +31,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::map<std::string, std::shared_ptr<platform::View>> views{{"a", a}, {"b", b}};
   const std::map<std::string, double> metrics{{"m", 12}};
   auto result = platform::LayoutConstraint::constraintsWithVisualFormat(format, 0, metrics, views);
-  require(result.value.has_value() != result.error.has_value());
-  if (result.error) {
-    require(!result.error->localizedDescription().empty());
+  if (!result) {
+    require(!result.error().localizedDescription().empty());
     return 0;
   }
-  for (const auto& c : *result.value) {
+  for (const auto& c : result.value()) {
     for (const auto& item : {c->firstItem(), c->secondItem()}) {
       require(!item || item == a || item == b || item == root);
     }
   }
-  platform::LayoutConstraint::activateConstraints(*result.value);
+  platform::LayoutConstraint::activateConstraints(result.value());
   root->layoutIfNeeded();
   return 0;
 }

@@ -16,6 +16,7 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/foundation/Log.h"
 #include "platform/graphics/Context.h"
 #include "platform/graphics/ImageEncoder.h"
 #include "platform/media/AssetsLibrary.h"
@@ -124,7 +125,11 @@ class CameraStage {
     platform::FileManager::defaultManager().createDirectory(album);
     const std::string path = album + "/" + name;
     auto jpeg = platform::encodeJPEG(*playground(width, height, hue), 0.88);
-    if (jpeg) platform::FileManager::defaultManager().writeAtomically(path, *jpeg);
+    if (!jpeg) return path;
+    if (auto written = platform::FileManager::defaultManager().writeFile(path, *jpeg); !written) {
+      platform::log(platform::LogLevel::Warning, "catalog",
+                    "photo not added: " + written.error().localizedDescription());
+    }
     return path;
   }
   // Lays the grid out and runs the main loop until every thumbnail it asked for has landed: they

@@ -206,9 +206,9 @@ std::shared_ptr<const std::map<std::string, std::string>> Bundle::loadTable(
   if (read.bytes) {
     auto parsed = StringsTable::parse(*read.bytes);
     if (parsed) {
-      *table = std::move(*parsed.value);
+      *table = std::move(parsed.value());
     } else {
-      log(LogLevel::Warning, kTag, file + ": " + parsed.error->localizedDescription());
+      log(LogLevel::Warning, kTag, file + ": " + parsed.error().localizedDescription());
     }
   }
   std::lock_guard lock(mutex_);

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <type_traits>
+#include <utility>
+#include <variant>
 
 #include "platform/foundation/Types.h"
 
@@ -50,16 +54,65 @@ struct Error {
   static Error posix(int errnoValue, const std::string& what);
 };
 
-// A value or an error, never both.
+// A value or an error, never both: made by success() or failure() only, read through value()
+// and error() after testing it.
 template <class T>
-struct Result {
-  std::optional<T> value;
-  std::optional<Error> error;
+class [[nodiscard]] Result {
+  // One side of the result, read-only. It is called like an accessor (`r.value()`) and also reads
+  // like the optional it replaced (`*r.value`, `r.error->code`, `if (r.error)`) for code not yet
+  // moved to the accessors.
+  template <class U, std::size_t Index>
+  class Side {
+   public:
+    explicit Side(Result* owner) : owner_(owner) {}
+    Side(const Side&) = delete;
+    Side& operator=(const Side&) = delete;
 
-  explicit operator bool() const { return value.has_value(); }
+    bool has_value() const { return owner_->state_.index() == Index; }
+    explicit operator bool() const { return has_value(); }
+    // Throws std::bad_variant_access for the side the result does not hold.
+    const U& operator()() const { return std::get<Index>(owner_->state_); }
+    U& operator()() { return std::get<Index>(owner_->state_); }
+    const U& operator*() const { return (*this)(); }
+    U& operator*() { return (*this)(); }
+    const U* operator->() const { return &(*this)(); }
+    U* operator->() { return &(*this)(); }
 
-  static Result success(T v) { return Result{std::move(v), std::nullopt}; }
-  static Result failure(Error e) { return Result{std::nullopt, std::move(e)}; }
+   private:
+    Result* owner_;
+  };
+
+ public:
+  static Result success(T value) { return Result(std::in_place_index<0>, std::move(value)); }
+  static Result failure(Error error) { return Result(std::in_place_index<1>, std::move(error)); }
+  // The two-member form `{std::nullopt, error}` still builds a failure.
+  Result(std::nullopt_t, std::optional<Error> error)
+      : state_(std::in_place_index<1>, error ? std::move(*error) : Error::make({}, -1)) {}
+
+  Result(const Result& other) : state_(other.state_) {}
+  Result(Result&& other) noexcept(std::is_nothrow_move_constructible_v<T>)
+      : state_(std::move(other.state_)) {}
+  Result& operator=(const Result& other) {
+    state_ = other.state_;
+    return *this;
+  }
+  Result& operator=(Result&& other) noexcept(std::is_nothrow_move_assignable_v<T>) {
+    state_ = std::move(other.state_);
+    return *this;
+  }
+
+  explicit operator bool() const { return state_.index() == 0; }
+  bool hasValue() const { return state_.index() == 0; }
+
+  Side<T, 0> value{this};
+  Side<Error, 1> error{this};
+
+ private:
+  template <std::size_t Index, class... Args>
+  explicit Result(std::in_place_index_t<Index> side, Args&&... args)
+      : state_(side, std::forward<Args>(args)...) {}
+
+  std::variant<T, Error> state_;
 };
 
 }  // namespace platform

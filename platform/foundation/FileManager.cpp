@@ -210,7 +210,7 @@ std::optional<Data> FileManager::contentsAtPath(const std::string& path) const {
   return data;
 }
 
-std::optional<Error> FileManager::writeAtomically(const std::string& path, const Data& data) const {
+Status FileManager::writeFile(const std::string& path, const Data& data) const {
   const std::string name = lastPathComponent(path);
   if (path.empty() || path.back() == '/' || name == "/") {
     return Error::posix(EINVAL, "write " + path);
@@ -231,7 +231,7 @@ std::optional<Error> FileManager::writeAtomically(const std::string& path, const
   if (::fchmod(fd.get(), 0644) != 0) return fail("chmod");
   if (::close(fd.release()) != 0) return fail("close");
   if (::rename(temporary.c_str(), path.c_str()) != 0) return fail("rename");
-  return std::nullopt;
+  return Status::ok();
 }
 
 bool FileManager::removeItem(const std::string& path) const {

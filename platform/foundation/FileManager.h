@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Status.h"
 #include "platform/foundation/Types.h"
 
 namespace platform {
@@ -43,7 +44,12 @@ class FileManager {
   bool createDirectory(const std::string& path, bool withIntermediates = true) const;
   std::optional<Data> contentsAtPath(const std::string& path) const;  // nullopt: missing/unreadable
   // Writes a hidden temporary file beside `path` and renames it over `path`.
-  std::optional<Error> writeAtomically(const std::string& path, const Data& data) const;
+  Status writeFile(const std::string& path, const Data& data) const;
+  // writeFile's error as an optional, for the callers that still test it that way.
+  [[nodiscard]] std::optional<Error> writeAtomically(const std::string& path,
+                                                     const Data& data) const {
+    return writeFile(path, data).failure();
+  }
   bool removeItem(const std::string& path) const;  // files and whole trees; false when missing
   std::optional<FileEntry> attributesOfItem(const std::string& path) const;
   // Recursive, each folder before its contents; skipHidden skips entries whose name starts with

@@ -179,8 +179,8 @@ bool UserDefaults::writeLocked() {
       state_->values.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
   FileManager& files = FileManager::defaultManager();
   files.createDirectory(deletingLastPathComponent(state_->path), true);
-  if (auto error = files.writeAtomically(state_->path, Data(text.begin(), text.end()))) {
-    log(LogLevel::Warning, kTag, error->localizedDescription());
+  if (auto written = files.writeFile(state_->path, Data(text.begin(), text.end())); !written) {
+    log(LogLevel::Warning, kTag, written.error().localizedDescription());
     return false;
   }
   state_->dirty = false;

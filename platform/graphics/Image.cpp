@@ -38,7 +38,7 @@ std::shared_ptr<Image> Image::fromData(const Data& data, double scale) {
   if (!source || source->count() == 0) return nullptr;
   auto frame = source->frameAt(0);
   if (!frame) return nullptr;
-  return create(std::move(*frame.value), scale);
+  return create(std::move(frame.value()), scale);
 }
 
 Image::Image(std::shared_ptr<const Bitmap> bitmap, double scale, ImageOrientation orientation,
@@ -59,12 +59,12 @@ std::shared_ptr<const Bitmap> Image::displayedBitmap() const {
   return orientBitmap(bitmap_, orientation_);
 }
 
-std::optional<Error> Image::writePNG(const std::string& path) const {
+Status Image::writePNG(const std::string& path) const {
   std::optional<Data> png = encodePNG(*this);
   if (!png) {
     return imageError(ImageError::EncodeFailed, "could not encode PNG for " + path);
   }
-  return FileManager::defaultManager().writeAtomically(path, *png);
+  return FileManager::defaultManager().writeFile(path, *png);
 }
 
 std::shared_ptr<Image> Image::contentsOfFile(const std::string& path) {

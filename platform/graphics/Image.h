@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Status.h"
 #include "platform/foundation/Types.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Geometry.h"
@@ -56,7 +57,7 @@ class Image : public std::enable_shared_from_this<Image> {
   // The pixels as a person sees them (orientation applied), at the bitmap's resolution.
   std::shared_ptr<const Bitmap> displayedBitmap() const;
   // Writes what a person sees as PNG, replacing the file atomically.
-  std::optional<Error> writePNG(const std::string& path) const;
+  Status writePNG(const std::string& path) const;
 
  private:
   Image(std::shared_ptr<const Bitmap> bitmap, double scale, ImageOrientation orientation,

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/dispatch/MainThread.h"
 #include "platform/foundation/Log.h"
 #include "platform/layout/LayoutEngine.h"
 #include "platform/layout/LayoutGuide.h"
@@ -15,7 +16,8 @@ namespace platform {
 namespace {
 
 LayoutConstraint::DescriptionProvider& provider() {
-  static LayoutConstraint::DescriptionProvider p;  // main thread only
+  assertMainThread("LayoutConstraint description provider");
+  static LayoutConstraint::DescriptionProvider p;
   return p;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/dispatch/MainThread.h"
 #include "platform/foundation/Log.h"
 #include "platform/layout/LayoutConstraint.h"
 #include "platform/layout/LayoutGuide.h"
@@ -22,6 +23,21 @@ View& rootOf(View& view) {
 }
 
 bool differs(double a, double b) { return !(std::fabs(a - b) <= 1e-9); }  // NaN: never set
+
+// A refusal the pass can live with (it goes on with the solution the solver has) is still told.
+void logRefusal(const Status& status, std::string_view doing) {
+  if (status) return;
+  log(LogLevel::Warning, "LayoutEngine",
+      std::string(doing) + ": " + status.error().localizedDescription());
+}
+
+// A required constraint left out, with the reason unless it is the usual contradiction.
+void logBroken(const Error& error, const std::string& what) {
+  log(LogLevel::Warning, "LayoutEngine",
+      error.code == SolverError::UnsatisfiableConstraint
+          ? "unable to satisfy the required constraints at once; breaking " + what
+          : "breaking " + what + ": " + error.localizedDescription());
+}
 
 }  // namespace
 
@@ -49,9 +65,13 @@ struct LayoutEngine::Placed {
 LayoutEngine::LayoutEngine() = default;
 LayoutEngine::~LayoutEngine() = default;
 
-LayoutEngine* LayoutEngine::find(View& root) { return root.layoutEngine_.get(); }
+LayoutEngine* LayoutEngine::find(View& root) {
+  assertMainThread("LayoutEngine registry");
+  return root.layoutEngine_.get();
+}
 
 LayoutEngine& LayoutEngine::make(View& root) {
+  assertMainThread("LayoutEngine registry");
   if (!root.layoutEngine_) root.layoutEngine_ = std::make_shared<LayoutEngine>();
   return *root.layoutEngine_;
 }
@@ -108,6 +128,7 @@ void LayoutEngine::noteSubtreeJoined(View& parent, View& child) {
 void LayoutEngine::noteContentSizeChange(View& view) { dirtyIfHolding(rootOf(view)); }
 
 void LayoutEngine::applyLayout(View& view) {
+  assertMainThread("LayoutEngine registry");
   View& root = rootOf(view);
   if (!root.layoutEngine_ || !root.layoutEngine_->holds_) return;
   auto keep = root.layoutEngine_;  // applying frames may run code that replaces the root's engine
@@ -149,7 +170,7 @@ void LayoutEngine::update(View& root) {
 void LayoutEngine::suggest(SolverVariable v, double value, double& last) {
   if (!differs(value, last)) return;
   last = value;
-  solver_.suggestValue(v, value);
+  logRefusal(solver_.suggestValue(v, value), "suggesting a frame value");
   changed_ = true;
 }
 
@@ -297,7 +318,7 @@ void LayoutEngine::pinRoot(Item& i) {
   unpin(i);
   i.pinned = i.pinnedAsRoot = true;
   for (SolverVariable v : {i.left, i.top, i.width, i.height}) {
-    solver_.addEditVariable(v, kPinStrength);
+    logRefusal(solver_.addEditVariable(v, kPinStrength), "holding a view at its frame");
   }
   double unused = NAN;
   suggest(i.left, 0, unused);
@@ -312,7 +333,7 @@ void LayoutEngine::pinToSuperview(Item& i, Item& super) {
   i.offsetX = solver_.makeVariable();
   i.offsetY = solver_.makeVariable();
   for (SolverVariable v : {i.offsetX, i.offsetY, i.width, i.height}) {
-    solver_.addEditVariable(v, kPinStrength);
+    logRefusal(solver_.addEditVariable(v, kPinStrength), "holding a view at its frame");
   }
   LinearExpression x, y;
   x.add(i.left, 1).add(super.left, -1).add(i.offsetX, -1);
@@ -325,17 +346,14 @@ void LayoutEngine::pinToSuperview(Item& i, Item& super) {
 
 void LayoutEngine::unpin(Item& i) {
   if (!i.pinned) return;
-  if (i.pinnedAsRoot) {
-    solver_.removeEditVariable(i.left);
-    solver_.removeEditVariable(i.top);
-  } else {
-    solver_.removeEditVariable(i.offsetX);
-    solver_.removeEditVariable(i.offsetY);
-    unplace(i.pinX);
-    unplace(i.pinY);
+  const bool asRoot = i.pinnedAsRoot;
+  for (SolverVariable v : {asRoot ? i.left : i.offsetX, asRoot ? i.top : i.offsetY}) {
+    logRefusal(solver_.removeEditVariable(v), "releasing a view's frame");
   }
-  solver_.removeEditVariable(i.width);
-  solver_.removeEditVariable(i.height);
+  if (!asRoot) unplace(i.pinX), unplace(i.pinY);
+  for (SolverVariable v : {i.width, i.height}) {
+    logRefusal(solver_.removeEditVariable(v), "releasing a view's frame");
+  }
   i.pinned = i.pinnedAsRoot = false;
   for (double& l : i.last) l = NAN;
   changed_ = true;
@@ -506,17 +524,17 @@ void LayoutEngine::place(Slot& slot, const LinearExpression& e, SolverRelation r
   if (slot.ref && !slot.broken && slot.strength == strength) {
     if (!differs(slot.constant, e.constant)) return;
     changed_ = true;
-    if (!solver_.setConstant(slot.ref, e.constant)) {
+    const Status moved = solver_.setConstant(slot.ref, e.constant);
+    if (moved) {
       slot.constant = e.constant;
       return;
     }
-    solver_.removeConstraint(slot.ref);
+    logRefusal(solver_.removeConstraint(slot.ref), "removing " + what());
     ++removals_;
     slot.broken = true;
     slot.removals = removals_;
     slot.constant = e.constant;
-    log(LogLevel::Warning, "LayoutEngine",
-        "unable to satisfy the required constraints at once; breaking " + what());
+    logBroken(moved.error(), what());
     return;
   }
   if (slot.ref && slot.broken && slot.strength == strength && !differs(slot.constant, e.constant) &&
@@ -528,19 +546,16 @@ void LayoutEngine::place(Slot& slot, const LinearExpression& e, SolverRelation r
   slot.constant = e.constant;
   slot.strength = strength;
   // An internal error still leaves the constraint in (the solution just may not be optimal).
-  const auto error = solver_.addConstraint(slot.ref);
-  slot.broken = error && error->code != SolverError::Internal;
+  const Status added = solver_.addConstraint(slot.ref);
+  slot.broken = !added && added.error().code != SolverError::Internal;
   slot.removals = removals_;
   changed_ = true;
-  if (slot.broken) {
-    log(LogLevel::Warning, "LayoutEngine",
-        "unable to satisfy the required constraints at once; breaking " + what());
-  }
+  slot.broken ? logBroken(added.error(), what()) : logRefusal(added, "solving with " + what());
 }
 
 void LayoutEngine::unplace(Slot& slot) {
   if (slot.ref && !slot.broken) {
-    solver_.removeConstraint(slot.ref);
+    logRefusal(solver_.removeConstraint(slot.ref), "removing a constraint");
     ++removals_;
     changed_ = true;
   }

@@ -49,7 +49,7 @@ std::vector<SolverRow*> LayoutSolver::objectiveLevels() {
   return levels;
 }
 
-std::optional<Error> LayoutSolver::validate(const SolverConstraint& c) const {
+Status LayoutSolver::validate(const SolverConstraint& c) const {
   if (!(c.strength > 0) || std::isnan(c.strength)) {
     return solverError(SolverError::BadStrength, "a strength must be a positive number");
   }
@@ -65,10 +65,10 @@ std::optional<Error> LayoutSolver::validate(const SolverConstraint& c) const {
       return solverError(SolverError::BadValue, "a coefficient is not a finite number");
     }
   }
-  return std::nullopt;
+  return Status::ok();
 }
 
-std::optional<Error> LayoutSolver::addConstraint(const SolverConstraintRef& constraint) {
+Status LayoutSolver::addConstraint(const SolverConstraintRef& constraint) {
   if (!constraint) return solverError(SolverError::UnknownConstraint, "no constraint");
   return add(constraint, constraint->expression.constant, isRequired(constraint->strength));
 }
@@ -77,12 +77,11 @@ bool LayoutSolver::hasConstraint(const SolverConstraintRef& constraint) const {
   return constraint && constraints_.count(constraint.get()) > 0;
 }
 
-std::optional<Error> LayoutSolver::add(const SolverConstraintRef& constraint, double constant,
-                                       bool required) {
+Status LayoutSolver::add(const SolverConstraintRef& constraint, double constant, bool required) {
   if (constraints_.count(constraint.get())) {
     return solverError(SolverError::DuplicateConstraint, "the constraint was already added");
   }
-  if (auto error = validate(*constraint)) return error;
+  if (Status valid = validate(*constraint); !valid) return valid;
   Entry entry;
   entry.constraint = constraint;
   entry.constant = constant;
@@ -113,7 +112,7 @@ std::optional<Error> LayoutSolver::add(const SolverConstraintRef& constraint, do
   if (!optimize(objectiveLevels())) {
     return solverError(SolverError::Internal, "the objective became unbounded");
   }
-  return std::nullopt;
+  return Status::ok();
 }
 
 // The constraint "expression + constant relation 0" over the current basis, with its marker
@@ -213,7 +212,7 @@ bool LayoutSolver::addWithArtificialVariable(const SolverRow& row) {
   return success;
 }
 
-std::optional<Error> LayoutSolver::removeConstraint(const SolverConstraintRef& constraint) {
+Status LayoutSolver::removeConstraint(const SolverConstraintRef& constraint) {
   auto it = constraint ? constraints_.find(constraint.get()) : constraints_.end();
   if (it == constraints_.end()) {
     return solverError(SolverError::UnknownConstraint, "the constraint is not in the solver");
@@ -224,7 +223,7 @@ std::optional<Error> LayoutSolver::removeConstraint(const SolverConstraintRef& c
   if (!optimize(objectiveLevels())) {
     return solverError(SolverError::Internal, "the objective became unbounded");
   }
-  return std::nullopt;
+  return Status::ok();
 }
 
 void LayoutSolver::removeEntry(const Entry& entry) {
@@ -279,8 +278,7 @@ LayoutSolver::Symbol LayoutSolver::markerLeavingRow(Symbol marker) const {
   return first ? first : second ? second : third;
 }
 
-std::optional<Error> LayoutSolver::setConstant(const SolverConstraintRef& constraint,
-                                               double constant) {
+Status LayoutSolver::setConstant(const SolverConstraintRef& constraint, double constant) {
   auto it = constraint ? constraints_.find(constraint.get()) : constraints_.end();
   if (it == constraints_.end()) {
     return solverError(SolverError::UnknownConstraint, "the constraint is not in the solver");
@@ -290,14 +288,14 @@ std::optional<Error> LayoutSolver::setConstant(const SolverConstraintRef& constr
   }
   Entry& entry = it->second;
   const double old = entry.constant;
-  if (constant == old) return std::nullopt;
+  if (constant == old) return Status::ok();
   // With the constant moved by d, the old tableau holds once the marker is read as
   // marker + d / coefficient: only constants change, then dual pivots restore feasibility.
   const double shift = (constant - old) / entry.markerCoefficient;
   infeasible_.clear();
   if (shiftMarker(entry.marker, shift)) {
     entry.constant = constant;
-    if (!anyDummyRowOff() && dualOptimize()) return std::nullopt;
+    if (!anyDummyRowOff() && dualOptimize()) return Status::ok();
     infeasible_.clear();
     shiftMarker(entry.marker, -shift);
     entry.constant = old;
@@ -309,11 +307,15 @@ std::optional<Error> LayoutSolver::setConstant(const SolverConstraintRef& constr
   const Entry saved = entry;
   constraints_.erase(it);
   removeEntry(saved);
-  if (auto error = add(saved.constraint, constant, saved.required)) {
-    add(saved.constraint, old, saved.required);
-    return error;
+  if (Status added = add(saved.constraint, constant, saved.required); !added) {
+    // The old constant held before, so it goes back in; should even that be refused, the
+    // constraint is gone and the caller must hear it.
+    if (!add(saved.constraint, old, saved.required)) {
+      return solverError(SolverError::Internal, "the constraint was lost while rebuilt");
+    }
+    return added;
   }
-  return std::nullopt;
+  return Status::ok();
 }
 
 // Rewrites the tableau for marker_old = marker_new + shift. False if the marker occurs nowhere.
@@ -345,19 +347,19 @@ bool LayoutSolver::anyDummyRowOff() const {
   return false;
 }
 
-std::optional<Error> LayoutSolver::addEditVariable(SolverVariable variable, double strength) {
+Status LayoutSolver::addEditVariable(SolverVariable variable, double strength) {
   if (edits_.count(variable.id)) {
     return solverError(SolverError::DuplicateEditVariable, "the variable is already edited");
   }
   auto constraint =
       makeSolverConstraint(LinearExpression{}.add(variable, 1.0), SolverRelation::Equal,
                            std::min(strength, kSolverRequired));
-  if (auto error = add(constraint, 0.0, false)) return error;
+  if (Status added = add(constraint, 0.0, false); !added) return added;
   edits_[variable.id] = std::move(constraint);
-  return std::nullopt;
+  return Status::ok();
 }
 
-std::optional<Error> LayoutSolver::removeEditVariable(SolverVariable variable) {
+Status LayoutSolver::removeEditVariable(SolverVariable variable) {
   auto it = edits_.find(variable.id);
   if (it == edits_.end()) {
     return solverError(SolverError::UnknownEditVariable, "the variable is not edited");
@@ -371,7 +373,7 @@ bool LayoutSolver::hasEditVariable(SolverVariable variable) const {
   return edits_.count(variable.id) > 0;
 }
 
-std::optional<Error> LayoutSolver::suggestValue(SolverVariable variable, double value) {
+Status LayoutSolver::suggestValue(SolverVariable variable, double value) {
   auto it = edits_.find(variable.id);
   if (it == edits_.end()) {
     return solverError(SolverError::UnknownEditVariable, "the variable is not edited");

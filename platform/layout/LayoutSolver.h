@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Status.h"
 #include "platform/layout/SolverRow.h"
 #include "platform/layout/SolverTableau.h"
 #include "platform/layout/SolverTypes.h"
@@ -35,20 +36,20 @@ class LayoutSolver {
 
   // A required constraint that contradicts the required ones already present is refused with
   // UnsatisfiableConstraint; the solution stays what it was.
-  std::optional<Error> addConstraint(const SolverConstraintRef& constraint);
-  std::optional<Error> removeConstraint(const SolverConstraintRef& constraint);
+  Status addConstraint(const SolverConstraintRef& constraint);
+  Status removeConstraint(const SolverConstraintRef& constraint);
   bool hasConstraint(const SolverConstraintRef& constraint) const;
   // Replaces the constraint's expression constant without rebuilding it. A required constraint
   // that the new constant makes impossible keeps its old constant (UnsatisfiableConstraint).
-  std::optional<Error> setConstant(const SolverConstraintRef& constraint, double constant);
+  Status setConstant(const SolverConstraintRef& constraint, double constant);
   std::size_t constraintCount() const { return constraints_.size(); }
 
   // An edit variable is held at suggested values with a strength; an edit is never required: at
   // 1000 it outranks every preference but yields to required constraints.
-  std::optional<Error> addEditVariable(SolverVariable variable, double strength);
-  std::optional<Error> removeEditVariable(SolverVariable variable);
+  Status addEditVariable(SolverVariable variable, double strength);
+  Status removeEditVariable(SolverVariable variable);
   bool hasEditVariable(SolverVariable variable) const;
-  std::optional<Error> suggestValue(SolverVariable variable, double value);
+  Status suggestValue(SolverVariable variable, double value);
 
  private:
   using Symbol = SolverRow::Symbol;
@@ -67,8 +68,8 @@ class LayoutSolver {
     SolverRow row;
   };
 
-  std::optional<Error> add(const SolverConstraintRef& constraint, double constant, bool required);
-  std::optional<Error> validate(const SolverConstraint& constraint) const;
+  Status add(const SolverConstraintRef& constraint, double constant, bool required);
+  Status validate(const SolverConstraint& constraint) const;
   SolverRow createRow(const SolverConstraint& c, double constant, Entry& entry);
   Symbol chooseSubject(const SolverRow& row, const Entry& entry) const;
   bool allDummies(const SolverRow& row) const;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "platform/foundation/Status.h"
 #include "platform/layout/LayoutConstraint.h"
 #include "platform/ui/View.h"
 
@@ -31,7 +32,7 @@ class Parser {
   Result<List> parse();
 
  private:
-  std::optional<Error> fail(const std::string& why) {
+  Error fail(const std::string& why) {
     std::string message = "Unable to parse constraint format: " + why + "\n" + text_ + "\n" +
                           std::string(pos_, ' ') + "^";
     return Error::make(kVisualFormatErrorDomain, 1, message);
@@ -42,10 +43,10 @@ class Parser {
   }
   bool at(char c) const { return pos_ < text_.size() && text_[pos_] == c; }
   std::string name();
-  std::optional<Error> number(double& out, bool allowViews, std::shared_ptr<View>* view);
-  std::optional<Error> predicate(Predicate& p, bool allowViews);
-  std::optional<Error> predicates(std::vector<Predicate>& out, bool allowViews);
-  std::optional<Error> connection(std::vector<Predicate>& out, bool toEdge);
+  Status number(double& out, bool allowViews, std::shared_ptr<View>* view);
+  Status predicate(Predicate& p, bool allowViews);
+  Status predicates(std::vector<Predicate>& out, bool allowViews);
+  Status connection(std::vector<Predicate>& out, bool toEdge);
   void relate(const std::shared_ptr<Object>& a, LayoutAttribute aa,
               const std::shared_ptr<Object>& b, LayoutAttribute ba, const Predicate& p,
               bool reversed);
@@ -67,31 +68,31 @@ std::string Parser::name() {
   return text_.substr(start, pos_ - start);
 }
 
-std::optional<Error> Parser::number(double& out, bool allowViews, std::shared_ptr<View>* view) {
+Status Parser::number(double& out, bool allowViews, std::shared_ptr<View>* view) {
   if (pos_ < text_.size() && (std::isdigit(static_cast<unsigned char>(text_[pos_])) ||
                               text_[pos_] == '.' || text_[pos_] == '-')) {
     char* end = nullptr;
     out = std::strtod(text_.c_str() + pos_, &end);
     if (end == text_.c_str() + pos_) return fail("expected a number");
     pos_ = static_cast<std::size_t>(end - text_.c_str());
-    return std::nullopt;
+    return Status::ok();
   }
   const std::size_t start = pos_;
   const std::string n = name();
   if (n.empty()) return fail("expected a number or a metric name");
   if (auto m = metrics_.find(n); m != metrics_.end()) {
     out = m->second;
-    return std::nullopt;
+    return Status::ok();
   }
   if (auto v = views_.find(n); allowViews && view && v != views_.end()) {
     *view = v->second;
-    return std::nullopt;
+    return Status::ok();
   }
   pos_ = start;
   return fail("\"" + n + "\" is not a key in the metrics dictionary");
 }
 
-std::optional<Error> Parser::predicate(Predicate& p, bool allowViews) {
+Status Parser::predicate(Predicate& p, bool allowViews) {
   if (text_.compare(pos_, 2, "==") == 0) {
     pos_ += 2;
   } else if (text_.compare(pos_, 2, "<=") == 0) {
@@ -99,47 +100,47 @@ std::optional<Error> Parser::predicate(Predicate& p, bool allowViews) {
   } else if (text_.compare(pos_, 2, ">=") == 0) {
     pos_ += 2, p.relation = LayoutRelationGreaterThanOrEqual;
   }
-  if (auto e = number(p.constant, allowViews, &p.view)) return e;
+  if (Status parsed = number(p.constant, allowViews, &p.view); !parsed) return parsed;
   if (eat('@')) {
     double priority = 0;
-    if (auto e = number(priority, false, nullptr)) return e;
+    if (Status parsed = number(priority, false, nullptr); !parsed) return parsed;
     if (priority < 1 || priority > 1000) return fail("a priority must be within 1 to 1000");
     p.priority = static_cast<LayoutPriority>(priority);
   }
-  return std::nullopt;
+  return Status::ok();
 }
 
-std::optional<Error> Parser::predicates(std::vector<Predicate>& out, bool allowViews) {
+Status Parser::predicates(std::vector<Predicate>& out, bool allowViews) {
   if (!eat('(')) {
     Predicate p;
-    if (auto e = predicate(p, allowViews)) return e;
+    if (Status parsed = predicate(p, allowViews); !parsed) return parsed;
     out.push_back(p);
-    return std::nullopt;
+    return Status::ok();
   }
   do {
     Predicate p;
-    if (auto e = predicate(p, allowViews)) return e;
+    if (Status parsed = predicate(p, allowViews); !parsed) return parsed;
     out.push_back(p);
   } while (eat(','));
   if (!eat(')')) return fail("expected ')'");
-  return std::nullopt;
+  return Status::ok();
 }
 
 // "" (adjacent), "-" (standard) or "-predicates-".
-std::optional<Error> Parser::connection(std::vector<Predicate>& out, bool toEdge) {
+Status Parser::connection(std::vector<Predicate>& out, bool toEdge) {
   if (!eat('-')) {
     out.push_back(Predicate{});
-    return std::nullopt;
+    return Status::ok();
   }
   if (at('[') || at('|')) {
     Predicate standard;
     standard.constant = toEdge || at('|') ? kStandardEdgeSpacing : kStandardSpacing;
     out.push_back(standard);
-    return std::nullopt;
+    return Status::ok();
   }
-  if (auto e = predicates(out, false)) return e;
+  if (Status parsed = predicates(out, false); !parsed) return parsed;
   if (!eat('-')) return fail("expected '-' after a spacing");
-  return std::nullopt;
+  return Status::ok();
 }
 
 // a.aa relation b.ba + constant; `reversed` reads the spacing the other way round.
@@ -165,7 +166,8 @@ Result<List> Parser::parse() {
   std::vector<Predicate> pending;  // the spacing before the next view
   bool edgeBefore = eat('|');
   if (edgeBefore) {
-    if (auto e = connection(pending, true)) return Result<List>::failure(*e);
+    if (Status parsed = connection(pending, true); !parsed)
+      return Result<List>::failure(parsed.error());
   }
   while (eat('[')) {
     const std::size_t nameAt = pos_;
@@ -173,44 +175,46 @@ Result<List> Parser::parse() {
     auto found = views_.find(n);
     if (n.empty() || found == views_.end() || !found->second) {
       pos_ = nameAt;
-      return Result<List>::failure(*fail("\"" + n + "\" is not a key in the views dictionary"));
+      return Result<List>::failure(fail("\"" + n + "\" is not a key in the views dictionary"));
     }
     auto view = found->second;
     if (at('(')) {
       std::vector<Predicate> sizes;
-      if (auto e = predicates(sizes, true)) return Result<List>::failure(*e);
+      if (Status parsed = predicates(sizes, true); !parsed)
+        return Result<List>::failure(parsed.error());
       for (const auto& p : sizes) {
         relate(view, size, p.view, p.view ? size : LayoutAttributeNotAnAttribute, p, false);
       }
     }
-    if (!eat(']')) return Result<List>::failure(*fail("expected ']'"));
+    if (!eat(']')) return Result<List>::failure(fail("expected ']'"));
     for (const auto& p : pending) {
       if (previous) {
         relate(view, lead, previous, trail, p, false);
       } else {
         auto super = view->superview();
-        if (!super) return Result<List>::failure(*fail("'|' needs a view with a superview"));
+        if (!super) return Result<List>::failure(fail("'|' needs a view with a superview"));
         relate(view, lead, super, lead, p, false);
       }
     }
     pending.clear();
     previous = view;
     if (at('-') || at('[')) {
-      if (auto e = connection(pending, false)) return Result<List>::failure(*e);
+      if (Status parsed = connection(pending, false); !parsed)
+        return Result<List>::failure(parsed.error());
     } else if (at('|')) {
       pending.push_back(Predicate{});  // flush with the edge
     }
   }
   if (eat('|')) {
-    if (!previous) return Result<List>::failure(*fail("expected a view"));
+    if (!previous) return Result<List>::failure(fail("expected a view"));
     auto super = previous->superview();
-    if (!super) return Result<List>::failure(*fail("'|' needs a view with a superview"));
+    if (!super) return Result<List>::failure(fail("'|' needs a view with a superview"));
     for (const auto& p : pending) relate(super, trail, previous, trail, p, false);
     pending.clear();
   }
-  if (!previous) return Result<List>::failure(*fail("expected a view"));
+  if (!previous) return Result<List>::failure(fail("expected a view"));
   if (pos_ != text_.size() || !pending.empty()) {
-    return Result<List>::failure(*fail("unexpected text"));
+    return Result<List>::failure(fail("unexpected text"));
   }
   return Result<List>::success(std::move(out_));
 }

@@ -27,11 +27,11 @@ std::shared_ptr<Image> Asset::thumbnailOf(bool square) const {
   if (video_) return videoPlaceholder(kThumbnailPixels);
   auto file = PictureFile::open(location_.photosPath(), location_.album, location_.file);
   if (!file) {
-    log(LogLevel::Error, "media", file.error->localizedDescription());
+    log(LogLevel::Error, "media", file.error().localizedDescription());
     return nullptr;
   }
   return decodeImageFitting(
-      **file.value, [](int, int) { return kThumbnailPixels; }, square);
+      *file.value(), [](int, int) { return kThumbnailPixels; }, square);
 }
 
 std::shared_ptr<AssetRepresentation> Asset::defaultRepresentation() const {

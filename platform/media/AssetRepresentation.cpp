@@ -15,8 +15,8 @@ namespace {
 
 std::shared_ptr<PictureFile> openLogged(const AssetLocation& at) {
   auto file = PictureFile::open(at.photosPath(), at.album, at.file);
-  if (!file) log(LogLevel::Error, "media", file.error->localizedDescription());
-  return file ? *file.value : nullptr;
+  if (!file) log(LogLevel::Error, "media", file.error().localizedDescription());
+  return file ? file.value() : nullptr;
 }
 
 }  // namespace

@@ -40,10 +40,10 @@ AuthorizationStatus AssetsLibrary::authorizationStatus() { return gStatus.load()
 
 void AssetsLibrary::setAuthorizationStatus(AuthorizationStatus status) { gStatus.store(status); }
 
-std::optional<Error> AssetsLibrary::accessError() {
+Status AssetsLibrary::checkAccess() {
   switch (authorizationStatus()) {
     case AuthorizationStatus::Authorized:
-      return std::nullopt;
+      return Status::ok();
     case AuthorizationStatus::Restricted:
       return Error::make(kAssetsLibraryErrorDomain, kAssetsLibraryAccessGloballyDeniedError,
                          "Global denied access");
@@ -80,8 +80,8 @@ std::shared_ptr<Asset> AssetsLibrary::assetWithURL(const URL& url) {
 void AssetsLibrary::enumerateGroupsWithTypes(unsigned types, GroupBlock block,
                                              FailureBlock failure) const {
   DispatchQueue::main()->async([types, block = std::move(block), failure = std::move(failure)] {
-    if (auto error = accessError()) {
-      if (failure) failure(*error);
+    if (auto access = checkAccess(); !access) {
+      if (failure) failure(access.error());
       return;
     }
     if (!block) return;
@@ -97,8 +97,8 @@ void AssetsLibrary::enumerateGroupsWithTypes(unsigned types, GroupBlock block,
 
 void AssetsLibrary::assetForURL(const URL& url, AssetBlock result, FailureBlock failure) const {
   DispatchQueue::main()->async([url, result = std::move(result), failure = std::move(failure)] {
-    if (auto error = accessError()) {
-      if (failure) failure(*error);
+    if (auto access = checkAccess(); !access) {
+      if (failure) failure(access.error());
       return;
     }
     if (result) result(assetWithURL(url));
@@ -106,15 +106,15 @@ void AssetsLibrary::assetForURL(const URL& url, AssetBlock result, FailureBlock 
 }
 
 // The first free IMG_NNNN.JPG after the album's photos; a name taken meanwhile moves it on.
-std::optional<Error> AssetsLibrary::saveInto(const Data& jpeg, std::string* savedName) {
+Status AssetsLibrary::saveInto(const Data& jpeg, std::string* savedName) {
   const std::string root = FileManager::photosDirectory();
   auto rootFd = LibraryFolder::openRoot(root);
-  if (!rootFd) return rootFd.error;
-  auto album = LibraryFolder::openAlbum(rootFd.value->get(), kSavedPhotosAlbumName, true);
+  if (!rootFd) return rootFd.error();
+  auto album = LibraryFolder::openAlbum(rootFd.value().get(), kSavedPhotosAlbumName, true);
   if (!album) {
     return Error::make(
         kAssetsLibraryErrorDomain, kAssetsLibraryWriteFailedError,
-        "The saved-photos album cannot be written: " + album.error->localizedDescription());
+        "The saved-photos album cannot be written: " + album.error().localizedDescription());
   }
   std::size_t number = 1;
   for (const auto& a : LibraryIndex::shared().albums(root)) {
@@ -123,11 +123,13 @@ std::optional<Error> AssetsLibrary::saveInto(const Data& jpeg, std::string* save
   for (int attempt = 0; attempt < 10000; ++attempt) {
     char name[32];
     std::snprintf(name, sizeof name, "IMG_%04zu.JPG", number++);
-    auto error = LibraryFolder::writeNew(album.value->get(), name, jpeg);
-    if (error && error->domain == kPOSIXErrorDomain && error->code == EEXIST) continue;
+    Status written = LibraryFolder::writeNew(album.value().get(), name, jpeg);
+    if (!written && written.error().domain == kPOSIXErrorDomain && written.error().code == EEXIST) {
+      continue;
+    }
     LibraryIndex::shared().invalidate();
-    if (!error) *savedName = name;
-    return error;
+    if (written) *savedName = name;
+    return written;
   }
   return Error::make(kAssetsLibraryErrorDomain, kAssetsLibraryWriteFailedError,
                      "The saved-photos album has no free name left");
@@ -136,15 +138,15 @@ std::optional<Error> AssetsLibrary::saveInto(const Data& jpeg, std::string* save
 void AssetsLibrary::writeImageToSavedPhotosAlbum(const std::shared_ptr<Image>& image,
                                                  WriteBlock completion) {
   std::optional<URL> url;
-  std::optional<Error> error = accessError();
-  std::optional<Data> jpeg = !error && image ? encodeJPEG(*image, 0.9) : std::nullopt;
-  if (!error && !jpeg) {
-    error = Error::make(kAssetsLibraryErrorDomain, kAssetsLibraryWriteFailedError,
-                        "The image could not be encoded");
+  Status status = checkAccess();
+  std::optional<Data> jpeg = status && image ? encodeJPEG(*image, 0.9) : std::nullopt;
+  if (status && !jpeg) {
+    status = Error::make(kAssetsLibraryErrorDomain, kAssetsLibraryWriteFailedError,
+                         "The image could not be encoded");
   }
   std::string saved;
-  if (!error) error = saveInto(*jpeg, &saved);
-  if (!error) {
+  if (status) status = saveInto(*jpeg, &saved);
+  if (status) {
     for (const auto& group : listGroups()) {
       if (group->type() != AssetsGroupSavedPhotos) continue;
       group->enumerateAssets([&](const std::shared_ptr<Asset>& asset, std::size_t, bool& stop) {
@@ -152,7 +154,7 @@ void AssetsLibrary::writeImageToSavedPhotosAlbum(const std::shared_ptr<Image>& i
       });
     }
   }
-  DispatchQueue::main()->async([completion = std::move(completion), url, error] {
+  DispatchQueue::main()->async([completion = std::move(completion), url, error = status.failure()] {
     if (completion) completion(url, error);
   });
 }

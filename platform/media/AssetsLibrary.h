@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Status.h"
 #include "platform/foundation/URL.h"
 #include "platform/graphics/Image.h"
 #include "platform/media/Asset.h"
@@ -51,8 +52,8 @@ class AssetsLibrary {
   static std::shared_ptr<Asset> assetWithURL(const URL& url);
 
  private:
-  static std::optional<Error> accessError();
-  static std::optional<Error> saveInto(const Data& jpeg, std::string* savedName);
+  static Status checkAccess();  // ok when the user let the app read the library
+  static Status saveInto(const Data& jpeg, std::string* savedName);
 };
 
 }  // namespace platform

@@ -79,13 +79,13 @@ void CaptureDevice::setDevices(std::vector<std::shared_ptr<CaptureDevice>> list)
 
 void CaptureDevice::resetDevices() { setDevices(defaultDevices()); }
 
-std::optional<Error> CaptureDevice::lockForConfiguration() {
+Status CaptureDevice::lockForConfiguration() {
   if (lockFails_ || locked_) {
     return Error::make(kCaptureErrorDomain, kCaptureDeviceLockedError,
                        "The device could not be locked for configuration");
   }
   locked_ = true;
-  return std::nullopt;
+  return Status::ok();
 }
 
 bool CaptureDevice::isFlashModeSupported(CaptureFlashMode mode) const {

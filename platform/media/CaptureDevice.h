@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Status.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/graphics/ImageOrientation.h"
@@ -46,7 +47,7 @@ class CaptureDevice {
   bool hasMediaType(const std::string& type) const { return type == kMediaTypeVideo; }
 
   // nullopt on success; fails while the device is set to refuse (setLockFails) or already locked.
-  std::optional<Error> lockForConfiguration();
+  Status lockForConfiguration();
   void unlockForConfiguration() { locked_ = false; }
   bool isLockedForConfiguration() const { return locked_; }
   void setLockFails(bool fails) { lockFails_ = fails; }

@@ -46,11 +46,11 @@ void ImagePickerController::takePicture() {
 void ImagePickerController::deliver(const std::shared_ptr<SampleBuffer>& buffer) {
   taking_ = false;
   auto source = buffer ? ImageSource::create(buffer->jpegData()) : nullptr;
-  auto frame =
-      source && source->count() > 0 ? source->frameAt(0) : Result<std::shared_ptr<const Bitmap>>{};
+  if (!source || source->count() == 0) return;
+  auto frame = source->frameAt(0);
   if (!frame) return;
   const auto props = source->propertiesAt(0);
-  auto image = Image::create(*frame.value, 1,
+  auto image = Image::create(frame.value(), 1,
                              orientationFromExif(props ? props->exifOrientation.value_or(1) : 1));
   if (auto d = delegate()) {
     d->didFinishPickingMediaWithInfo(*this,

@@ -66,7 +66,7 @@ Result<FileDescriptor> LibraryFolder::openFile(int albumFd, const std::string& n
   auto file = openRefusingLinks(albumFd, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
   if (!file) return file;
   struct stat st {};
-  if (::fstat(file.value->get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(file.value().get(), &st) != 0 || !S_ISREG(st.st_mode)) {
     return Result<FileDescriptor>::failure(Error::make(kAssetsLibraryErrorDomain,
                                                        kAssetsLibraryDataUnavailableError,
                                                        "\"" + name + "\" is not a regular file"));
@@ -105,8 +105,7 @@ Result<std::vector<LibraryFolder::Item>> LibraryFolder::list(int folderFd,
   return Result<std::vector<Item>>::success(std::move(items));
 }
 
-std::optional<Error> LibraryFolder::writeNew(int albumFd, const std::string& name,
-                                             const Data& data) {
+Status LibraryFolder::writeNew(int albumFd, const std::string& name, const Data& data) {
   if (!isPlainName(name)) {
     return Error::make(kAssetsLibraryErrorDomain, kAssetsLibraryWriteFailedError,
                        "\"" + name + "\" is not a file name");
@@ -134,7 +133,7 @@ std::optional<Error> LibraryFolder::writeNew(int albumFd, const std::string& nam
   const int error = errno;
   ::unlinkat(albumFd, temp, 0);
   if (linked != 0) return Error::posix(error, "Cannot name the saved photo \"" + name + "\"");
-  return std::nullopt;
+  return Status::ok();
 }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Status.h"
 #include "platform/foundation/Types.h"
 #include "platform/media/FileDescriptor.h"
 
@@ -32,7 +33,7 @@ class LibraryFolder {
   static Result<std::vector<Item>> list(int folderFd, std::size_t* refusedLinks = nullptr);
   // Writes `data` to a hidden temporary file, then gives it `name`, never replacing a file:
   // when `name` is taken the error is EEXIST in the POSIX domain and nothing is left behind.
-  static std::optional<Error> writeNew(int albumFd, const std::string& name, const Data& data);
+  static Status writeNew(int albumFd, const std::string& name, const Data& data);
 };
 
 }  // namespace platform

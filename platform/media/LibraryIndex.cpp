@@ -73,16 +73,16 @@ std::vector<LibraryIndex::Album> LibraryIndex::albums(const std::string& photosP
   }
   auto root = LibraryFolder::openRoot(photosPath);
   if (!root) {
-    log(LogLevel::Error, "media", root.error->localizedDescription());
+    log(LogLevel::Error, "media", root.error().localizedDescription());
     return {};
   }
   struct stat st {};
-  if (::fstat(root.value->get(), &st) != 0) return {};
+  if (::fstat(root.value().get(), &st) != 0) return {};
   const Stamp rootStamp{st.st_dev, st.st_ino, st.st_mtim, false};
-  const auto names = albumNamesLocked(root.value->get(), rootStamp);
+  const auto names = albumNamesLocked(root.value().get(), rootStamp);
   std::vector<Album> albums;
   albums.reserve(names.size());
-  for (const auto& name : names) albums.push_back({name, entriesLocked(root.value->get(), name)});
+  for (const auto& name : names) albums.push_back({name, entriesLocked(root.value().get(), name)});
   return albums;
 }
 
@@ -95,7 +95,7 @@ std::vector<std::string> LibraryIndex::albumNamesLocked(int rootFd, const Stamp&
   logRefusedLinks(links, "the photo library");
   names_.clear();
   if (items) {
-    for (const auto& item : *items.value) {
+    for (const auto& item : items.value()) {
       if (item.directory && item.name[0] != '.') names_.push_back(item.name);
     }
   }
@@ -120,16 +120,16 @@ AssetsGroup::Entries LibraryIndex::entriesLocked(int rootFd, const std::string& 
   const timespec listed = coarseNow();
   ++foldersRead_;
   auto fd = LibraryFolder::openAlbum(rootFd, album, false);
-  auto items = fd ? LibraryFolder::list(fd.value->get(), nullptr)
-                  : Result<std::vector<LibraryFolder::Item>>::failure(*fd.error);
+  auto items = fd ? LibraryFolder::list(fd.value().get(), nullptr)
+                  : Result<std::vector<LibraryFolder::Item>>::failure(fd.error());
   if (!items) {
-    log(LogLevel::Error, "media", items.error->localizedDescription());
+    log(LogLevel::Error, "media", items.error().localizedDescription());
     folders_.erase(album);
     return empty;
   }
   std::vector<AssetsGroup::Entry> entries;
-  entries.reserve(items.value->size());
-  for (auto& item : *items.value) {
+  entries.reserve(items.value().size());
+  for (auto& item : items.value()) {
     if (item.directory || item.name[0] == '.') continue;
     if (auto video = isVideoFile(item.name)) entries.push_back({std::move(item.name), *video});
   }

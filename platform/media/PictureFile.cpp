@@ -15,13 +15,13 @@ Result<std::shared_ptr<PictureFile>> PictureFile::open(const std::string& photos
                                                        std::uint64_t maxBytes) {
   using R = Result<std::shared_ptr<PictureFile>>;
   auto root = LibraryFolder::openRoot(photosPath);
-  if (!root) return R::failure(*root.error);
-  auto folder = LibraryFolder::openAlbum(root.value->get(), album, false);
-  if (!folder) return R::failure(*folder.error);
-  auto fd = LibraryFolder::openFile(folder.value->get(), file);
-  if (!fd) return R::failure(*fd.error);
+  if (!root) return R::failure(root.error());
+  auto folder = LibraryFolder::openAlbum(root.value().get(), album, false);
+  if (!folder) return R::failure(folder.error());
+  auto fd = LibraryFolder::openFile(folder.value().get(), file);
+  if (!fd) return R::failure(fd.error());
   struct stat st {};
-  if (::fstat(fd.value->get(), &st) != 0) {
+  if (::fstat(fd.value().get(), &st) != 0) {
     return R::failure(Error::posix(errno, "Cannot read \"" + file + "\""));
   }
   const auto size = static_cast<std::uint64_t>(st.st_size);
@@ -31,9 +31,9 @@ Result<std::shared_ptr<PictureFile>> PictureFile::open(const std::string& photos
                                       " bytes, more than any picture of the library may be (" +
                                       std::to_string(maxBytes) + ")"));
   }
-  std::FILE* stream = ::fdopen(fd.value->get(), "rb");
+  std::FILE* stream = ::fdopen(fd.value().get(), "rb");
   if (!stream) return R::failure(Error::posix(errno, "Cannot read \"" + file + "\""));
-  fd.value->release();
+  fd.value().release();
   std::shared_ptr<PictureFile> picture(new PictureFile(stream, size, file));
   std::uint8_t head[16] = {};
   const std::size_t got = std::fread(head, 1, sizeof head, stream);

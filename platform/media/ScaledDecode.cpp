@@ -127,7 +127,7 @@ std::shared_ptr<const Bitmap> decodeWhole(std::span<const std::uint8_t> bytes, i
     *exif = *props->exifOrientation;
   }
   auto frame = source->frameAt(0);
-  return frame ? *frame.value : nullptr;
+  return frame ? frame.value() : nullptr;
 }
 
 // Scales (and crops) an upright bitmap into the picture asked for.
@@ -193,7 +193,7 @@ std::shared_ptr<Image> decodeImageFitting(PictureFile& file, const FittingSide& 
   } else if (file.format() != ImageFormat::Unknown) {
     auto data = file.readAll();
     if (!data) return nullptr;
-    stored = decodeWhole(*data.value, &exif);
+    stored = decodeWhole(data.value(), &exif);
   }
   return fitted(stored, exif, side, squareCrop);
 }
@@ -204,7 +204,7 @@ std::shared_ptr<const Bitmap> decodeStoredPixels(PictureFile& file) {
     return decodeJpeg(fileSource(file), {nullptr, false, true}, &exif);
   if (file.format() == ImageFormat::Unknown) return nullptr;
   auto data = file.readAll();
-  return data ? decodeWhole(*data.value, &exif) : nullptr;
+  return data ? decodeWhole(data.value(), &exif) : nullptr;
 }
 
 }  // namespace platform

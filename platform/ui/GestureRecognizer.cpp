@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/dispatch/MainThread.h"
 #include "platform/foundation/Clock.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
@@ -11,7 +12,8 @@ namespace {
 
 // The recognizers taking part in a gesture (they have had touches since their last reset).
 std::vector<std::weak_ptr<GestureRecognizer>>& engaged() {
-  static std::vector<std::weak_ptr<GestureRecognizer>> list;  // main thread only
+  assertMainThread("GestureRecognizer arbitration");
+  static std::vector<std::weak_ptr<GestureRecognizer>> list;
   return list;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/ui/Responder.h"
 
+#include "platform/dispatch/MainThread.h"
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/KeyboardSimulator.h"
 #include "platform/ui/View.h"
@@ -9,13 +10,15 @@ namespace platform {
 namespace {
 
 std::weak_ptr<Responder>& lastFirstResponder() {
-  static std::weak_ptr<Responder> last;  // main thread only
+  assertMainThread("Responder's last first responder");
+  static std::weak_ptr<Responder> last;
   return last;
 }
 
 // While one responder takes over from another the keyboard hears only the outcome, so it does
 // not slide down and straight back up between two text fields.
 bool& handingOver() {
+  assertMainThread("Responder's hand-over");
   static bool flag = false;
   return flag;
 }

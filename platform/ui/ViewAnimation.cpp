@@ -7,6 +7,7 @@
 
 #include "platform/animation/BasicAnimation.h"
 #include "platform/animation/SpringAnimation.h"
+#include "platform/dispatch/MainThread.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/View.h"
@@ -47,11 +48,13 @@ struct BlockContext {
 };
 
 std::vector<BlockContext>& blocks() {
-  static std::vector<BlockContext> stack;  // main thread only
+  assertMainThread("View animation block stack");
+  static std::vector<BlockContext> stack;
   return stack;
 }
 
 bool& animationsEnabled() {
+  assertMainThread("View animations switch");
   static bool enabled = true;
   return enabled;
 }
@@ -77,7 +80,8 @@ using Targets = std::map<std::string, std::pair<std::uint64_t, AnimationValue>>;
 constexpr AssociatedKey<Targets> kTargetsKey{"platform.view.animationTargets"};
 
 std::uint64_t nextTargetId() {
-  static std::uint64_t id = 0;  // main thread only
+  assertMainThread("View animation targets");
+  static std::uint64_t id = 0;
   return ++id;
 }
 

@@ -154,13 +154,12 @@ TEST(ListParsing, RowsNeedATitleAndTheBodyAnArray) {
   const auto parse = [](const std::string& text) {
     return SPListViewController::parseList(platform::Data(text.begin(), text.end()));
   };
-  EXPECT_EQ(parse(R"([{"title":"a","detail":"b"}])").value->at(0).detail, "b");
-  EXPECT_TRUE(parse("[]").value->empty());
+  EXPECT_EQ(parse(R"([{"title":"a","detail":"b"}])").value().at(0).detail, "b");
+  EXPECT_TRUE(parse("[]").value().empty());
   for (const char* bad : {"", "{}", "[1]", R"([{"detail":"x"}])", R"([{"title":3}])", "[{"}) {
     const auto result = parse(bad);
-    EXPECT_FALSE(result.value) << bad;
-    ASSERT_TRUE(result.error) << bad;
-    EXPECT_EQ(result.error->domain, SPListViewController::kErrorDomain);
+    ASSERT_FALSE(result) << bad;
+    EXPECT_EQ(result.error().domain, SPListViewController::kErrorDomain);
   }
 }
 

@@ -10,6 +10,9 @@
 #include "platform/dispatch/DispatchQueue.h"
 #include "platform/dispatch/MainThread.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/layout/LayoutEngine.h"
+#include "platform/ui/GestureRecognizer.h"
+#include "platform/ui/Responder.h"
 #include "platform/ui/View.h"
 
 namespace platform {
@@ -49,6 +52,31 @@ TEST_F(ThreadChecks, ViewAndLayerChangesOffMainAbortNamingTheRule) {
   view->setNeedsLayout();
   layer->setOpacity(0.5);
   child->removeFromSuperview();
+}
+
+// A recognizer whose state the test moves itself, as a subclass recognising a gesture would.
+class Recognizer : public GestureRecognizer {
+ public:
+  void begin() { setState(State::Began); }
+};
+
+TEST_F(ThreadChecks, MainOnlyRecordsBesideTheViewTreeAbortOffMain) {
+  auto recognizer = Object::make<Recognizer>();
+  EXPECT_DEATH(onWorker([&] { recognizer->begin(); }),
+               "GestureRecognizer arbitration must run on the main thread");
+  auto root = View::create(makeRect(0, 0, 10, 10));
+  EXPECT_DEATH(onWorker([&] { LayoutEngine::noteContentSizeChange(*root); }),
+               "LayoutEngine registry must run on the main thread");
+  EXPECT_DEATH(onWorker([] { Responder::currentFirstResponder(); }),
+               "Responder's last first responder must run on the main thread");
+  EXPECT_DEATH(onWorker([] { View::animateWithDuration(0.25, [] {}); }),
+               "View animation block stack must run on the main thread");
+  // On the main thread the same calls go through.
+  recognizer->begin();
+  EXPECT_EQ(recognizer->state(), GestureRecognizer::State::Began);
+  LayoutEngine::noteContentSizeChange(*root);
+  EXPECT_EQ(Responder::currentFirstResponder(), nullptr);
+  View::animateWithDuration(0.25, [] {});
 }
 
 // A serial queue whose task waits synchronously for main, while main waits in sync() for that

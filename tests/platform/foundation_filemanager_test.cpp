@@ -76,25 +76,27 @@ TEST_F(FileManagerTest, HomeFoldersComeFromTheOverrideOrTheEnvironment) {
 
 TEST_F(FileManagerTest, AtomicWritesReplaceWholeFilesAndLeaveNoTemporaries) {
   const std::string path = at("data.bin");
-  EXPECT_FALSE(files_.writeAtomically(path, bytes("first version")));
+  EXPECT_TRUE(files_.writeFile(path, bytes("first version")));
   // A reader that opened the old file keeps it whole: the new one is renamed over it.
   const int reader = open(path.c_str(), O_RDONLY);
-  EXPECT_FALSE(files_.writeAtomically(path, bytes("2nd")));
+  EXPECT_TRUE(files_.writeFile(path, bytes("2nd")));
   char old[32] = {};
   EXPECT_EQ(read(reader, old, sizeof old), 13);
   EXPECT_STREQ(old, "first version");
   close(reader);
   EXPECT_EQ(files_.contentsAtPath(path), bytes("2nd"));
-  EXPECT_FALSE(files_.writeAtomically(at("empty"), {}));
+  EXPECT_TRUE(files_.writeFile(at("empty"), {}));
   EXPECT_EQ(files_.contentsAtPath(at("empty")), Data{});
 
-  auto error = files_.writeAtomically(at("missing/dir/file"), bytes("x"));
-  ASSERT_TRUE(error);
-  EXPECT_EQ(error->domain, kPOSIXErrorDomain);
-  EXPECT_EQ(error->code, ENOENT);
+  auto written = files_.writeFile(at("missing/dir/file"), bytes("x"));
+  ASSERT_FALSE(written);
+  EXPECT_EQ(written.error().domain, kPOSIXErrorDomain);
+  EXPECT_EQ(written.error().code, ENOENT);
+  // The optional form carries the same error.
+  EXPECT_EQ(files_.writeAtomically(at("missing/dir/file"), bytes("x"))->code, ENOENT);
   ASSERT_TRUE(files_.createDirectory(at("dir")));
-  EXPECT_TRUE(files_.writeAtomically(home_ + "/data.bin/", bytes("x")));
-  EXPECT_TRUE(files_.writeAtomically(at("dir"), bytes("x")));  // a folder is not replaced
+  EXPECT_FALSE(files_.writeFile(home_ + "/data.bin/", bytes("x")));
+  EXPECT_FALSE(files_.writeFile(at("dir"), bytes("x")));  // a folder is not replaced
   EXPECT_EQ(names(files_.enumerate(home_, false)),
             (std::vector<std::string>{"data.bin", "dir", "empty"}));
 }
@@ -102,10 +104,10 @@ TEST_F(FileManagerTest, AtomicWritesReplaceWholeFilesAndLeaveNoTemporaries) {
 TEST_F(FileManagerTest, EnumerationSkipsHiddenEntriesAndNeverFollowsLinks) {
   ASSERT_TRUE(files_.createDirectory(at("d/sub")));
   ASSERT_TRUE(files_.createDirectory(at(".hiddenDir")));
-  ASSERT_FALSE(files_.writeAtomically(at("d/sub/f.png"), bytes("png")));
-  ASSERT_FALSE(files_.writeAtomically(at("d/.h"), bytes("h")));
-  ASSERT_FALSE(files_.writeAtomically(at(".hiddenDir/inner"), bytes("i")));
-  ASSERT_FALSE(files_.writeAtomically(at("top"), bytes("t")));
+  ASSERT_TRUE(files_.writeFile(at("d/sub/f.png"), bytes("png")));
+  ASSERT_TRUE(files_.writeFile(at("d/.h"), bytes("h")));
+  ASSERT_TRUE(files_.writeFile(at(".hiddenDir/inner"), bytes("i")));
+  ASSERT_TRUE(files_.writeFile(at("top"), bytes("t")));
   ASSERT_EQ(symlink(home_.c_str(), at("d/loop").c_str()), 0);
 
   EXPECT_EQ(names(files_.enumerate(home_, true)),
@@ -134,7 +136,7 @@ TEST_F(FileManagerTest, SizesDatesAndMissingFiles) {
   ASSERT_GE(fd, 0);
   ASSERT_EQ(ftruncate(fd, 8 << 20), 0);
   close(fd);
-  ASSERT_FALSE(files_.writeAtomically(at("dense"), Data(10000, 7)));
+  ASSERT_TRUE(files_.writeFile(at("dense"), Data(10000, 7)));
 
   auto sparseInfo = files_.attributesOfItem(sparse);
   auto denseInfo = files_.attributesOfItem(at("dense"));
@@ -178,7 +180,7 @@ TEST_F(FileManagerTest, SizesDatesAndMissingFiles) {
 
 TEST_F(FileManagerTest, ExclusionFromBackupIsAnExtendedAttribute) {
   const std::string path = at("cached");
-  ASSERT_FALSE(files_.writeAtomically(path, Data(3, 1)));
+  ASSERT_TRUE(files_.writeFile(path, Data(3, 1)));
   if (setxattr(path.c_str(), "user.probe", "1", 1, 0) != 0 && errno == ENOTSUP) {
     EXPECT_FALSE(files_.setExcludedFromBackup(path, true));
     GTEST_SKIP() << "the temporary folder's file system has no user extended attributes";

@@ -14,8 +14,8 @@ using bundle_test::ScopedEnv;
 
 std::map<std::string, std::string> parsed(std::string_view text) {
   auto result = StringsTable::parse(text);
-  EXPECT_TRUE(result) << (result.error ? result.error->localizedDescription() : "");
-  return result ? *result.value : std::map<std::string, std::string>{};
+  EXPECT_TRUE(result) << (!result ? result.error().localizedDescription() : "");
+  return result ? result.value() : std::map<std::string, std::string>{};
 }
 
 TEST(StringsTable, ReadsPairsCommentsEscapesAndBareWords) {
@@ -70,9 +70,9 @@ TEST(StringsTable, BadInputIsAnErrorNamingTheLine) {
   for (const Case& c : cases) {
     auto result = StringsTable::parse(c.text);
     ASSERT_FALSE(result) << c.text;
-    EXPECT_EQ(result.error->domain, kStringsErrorDomain);
-    EXPECT_EQ(result.error->code, c.line) << c.text;
-    EXPECT_FALSE(result.error->localizedDescription().empty());
+    EXPECT_EQ(result.error().domain, kStringsErrorDomain);
+    EXPECT_EQ(result.error().code, c.line) << c.text;
+    EXPECT_FALSE(result.error().localizedDescription().empty());
   }
   EXPECT_FALSE(StringsTable::parse("\"a\" = \"\xC3\x28\";"));      // invalid UTF-8
   EXPECT_FALSE(StringsTable::parse("\"a\" = \"\xE0\x80\xAF\";"));  // overlong

@@ -15,8 +15,8 @@ namespace {
 std::shared_ptr<const Bitmap> frame(const ImageSource& source, std::size_t index) {
   auto result = source.frameAt(index);
   EXPECT_TRUE(result) << "frame " << index << ": "
-                      << (result.error ? result.error->localizedDescription() : "");
-  return result ? *result.value : nullptr;
+                      << (!result ? result.error().localizedDescription() : "");
+  return result ? result.value() : nullptr;
 }
 
 }  // namespace
@@ -62,7 +62,7 @@ TEST(GraphicsGif, FramesDelaysAndDisposal) {
   EXPECT_TRUE(samePixels(*f1, *again));
   auto out = source->frameAt(4);
   ASSERT_FALSE(out);
-  EXPECT_EQ(out.error->domain, "SproutImageErrorDomain");
+  EXPECT_EQ(out.error().domain, "SproutImageErrorDomain");
 }
 
 TEST(GraphicsGif, SingleFrameHasNoDelay) {

@@ -103,7 +103,7 @@ TEST(GraphicsDecode, EverySampleHasItsSizeAlphaAndColourModel) {
     EXPECT_EQ(properties->height, e.height);
     auto frame = source->frameAt(0);
     ASSERT_TRUE(frame);
-    const Bitmap& bitmap = **frame.value;
+    const Bitmap& bitmap = *frame.value();
     EXPECT_EQ(bitmap.width(), e.width);
     EXPECT_EQ(bitmap.height(), e.height);
     EXPECT_EQ(bitmap.alphaInfo(), e.alpha);
@@ -177,7 +177,7 @@ TEST(GraphicsDecode, ExifOrientationFromJpegAndTiff) {
     EXPECT_EQ(properties->width, exif >= 5 ? 80 : 120) << name;
     auto frame = source->frameAt(0);
     ASSERT_TRUE(frame) << name;
-    auto shown = orientBitmap(*frame.value, orientationFromExif(exif));
+    auto shown = orientBitmap(frame.value(), orientationFromExif(exif));
     expectUprightF(*shown, name);
   }
   auto tiff = ImageSource::create(sample("orientation_6.tiff"));
@@ -185,7 +185,7 @@ TEST(GraphicsDecode, ExifOrientationFromJpegAndTiff) {
   EXPECT_EQ(tiff->propertiesAt(0)->exifOrientation, 6);
   auto stored = tiff->frameAt(0);
   ASSERT_TRUE(stored);
-  expectUprightF(*orientBitmap(*stored.value, ImageOrientation::Right), "orientation_6.tiff");
+  expectUprightF(*orientBitmap(stored.value(), ImageOrientation::Right), "orientation_6.tiff");
 
   EXPECT_FALSE(ImageSource::create(sample("baseline.jpg"))->propertiesAt(0)->exifOrientation);
   EXPECT_FALSE(ImageSource::create(sample("rgb_opaque.png"))->propertiesAt(0)->exifOrientation);

@@ -119,13 +119,13 @@ TEST(GraphicsEncode, WhatIsWrittenIsWhatIsDisplayed) {
       std::filesystem::temp_directory_path() / ("sprout-graphics-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   const std::string path = (dir / "turned.png").string();
-  EXPECT_FALSE(turned->writePNG(path));
+  EXPECT_TRUE(turned->writePNG(path));
   std::ifstream in(path, std::ios::binary);
   const Data written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   auto fromFile = decodeFrame(written);
   ASSERT_TRUE(fromFile);
   EXPECT_EQ(pixelsOf(*fromFile), pixelsOf(*decoded));
-  EXPECT_TRUE(turned->writePNG((dir / "missing" / "x.png").string()));  // no such folder
+  EXPECT_FALSE(turned->writePNG((dir / "missing" / "x.png").string()));  // no such folder
   std::filesystem::remove_all(dir);
 }
 

@@ -90,6 +90,12 @@ void expectImageError(const std::optional<Error>& error, long code, const std::s
   EXPECT_FALSE(error->localizedDescription().empty());
 }
 
+template <class T>
+void expectImageError(const Result<T>& result, long code, const std::string& what) {
+  ASSERT_FALSE(result) << what;
+  expectImageError(std::optional<Error>(result.error()), code, what);
+}
+
 // Decodes every offered frame of `data`; frames must have their declared size.
 void decodeEverything(const Data& data, const DecodeLimits& limits, const std::string& what) {
   auto source = ImageSource::create(data, limits);
@@ -98,13 +104,12 @@ void decodeEverything(const Data& data, const DecodeLimits& limits, const std::s
     const auto properties = source->propertiesAt(i);
     auto frame = source->frameAt(i);
     if (!frame) {
-      ASSERT_TRUE(frame.error) << what;
-      EXPECT_EQ(frame.error->domain, kImageErrorDomain) << what;
+      EXPECT_EQ(frame.error().domain, kImageErrorDomain) << what;
       continue;
     }
     ASSERT_TRUE(properties) << what;
-    EXPECT_EQ((*frame.value)->width(), properties->width) << what;
-    EXPECT_EQ((*frame.value)->height(), properties->height) << what;
+    EXPECT_EQ(frame.value()->width(), properties->width) << what;
+    EXPECT_EQ(frame.value()->height(), properties->height) << what;
   }
 }
 
@@ -135,11 +140,11 @@ TEST(GraphicsHostile, TruncatedFilesGiveErrorsOrTheRealFrames) {
       for (std::size_t f = 0; f < source->count(); ++f) {
         auto frame = source->frameAt(f);
         if (!frame) {
-          EXPECT_EQ(frame.error->domain, kImageErrorDomain) << what;
+          EXPECT_EQ(frame.error().domain, kImageErrorDomain) << what;
           continue;
         }
-        const Bitmap& got = **frame.value;
-        auto expected = *full->frameAt(f).value;
+        const Bitmap& got = *frame.value();
+        auto expected = full->frameAt(f).value();
         ASSERT_EQ(got.width(), expected->width()) << what;
         ASSERT_EQ(got.height(), expected->height()) << what;
         // A short JPEG shows what arrived and grey below; other formats offer whole frames only.
@@ -190,29 +195,29 @@ TEST(GraphicsHostile, DeclaredHugeSizesFailBeforeAllocating) {
   ASSERT_EQ(png->count(), 1u);
   EXPECT_EQ(png->propertiesAt(0)->width, 100000);
   auto pngFrame = png->frameAt(0);
-  expectImageError(pngFrame.error, ImageError::TooLarge, "png");
-  EXPECT_EQ(pngFrame.error->localizedDescription(), "image too large: 100000x100000");
+  expectImageError(pngFrame, ImageError::TooLarge, "png");
+  EXPECT_EQ(pngFrame.error().localizedDescription(), "image too large: 100000x100000");
 
   auto jpeg = ImageSource::create(jpegDeclaring(65000, 65000));
   ASSERT_TRUE(jpeg);
   EXPECT_EQ(jpeg->propertiesAt(0)->height, 65000);
-  expectImageError(jpeg->frameAt(0).error, ImageError::TooLarge, "jpeg");
+  expectImageError(jpeg->frameAt(0), ImageError::TooLarge, "jpeg");
 
   auto tiff = ImageSource::create(tiffDeclaring(100000));
   ASSERT_TRUE(tiff);
   ASSERT_GE(tiff->count(), 1u);
   EXPECT_GE(tiff->propertiesAt(0)->width, 65535);
-  expectImageError(tiff->frameAt(0).error, ImageError::TooLarge, "tiff");
+  expectImageError(tiff->frameAt(0), ImageError::TooLarge, "tiff");
 
   auto webp = ImageSource::create(webpDeclaringMaximum());
   ASSERT_TRUE(webp);
   ASSERT_EQ(webp->count(), 1u);
   EXPECT_EQ(webp->propertiesAt(0)->width, 16384);
-  expectImageError(webp->frameAt(0).error, ImageError::TooLarge, "webp");
+  expectImageError(webp->frameAt(0), ImageError::TooLarge, "webp");
 
   // The limit is the caller's: a small one turns an ordinary sample away too.
   auto small = ImageSource::create(sample("baseline.jpg"), DecodeLimits{1000, 10, 100000});
-  expectImageError(small->frameAt(0).error, ImageError::TooLarge, "limited jpeg");
+  expectImageError(small->frameAt(0), ImageError::TooLarge, "limited jpeg");
 }
 
 TEST(GraphicsHostile, ManyFramesAreCappedByTheLimits) {
@@ -223,8 +228,8 @@ TEST(GraphicsHostile, ManyFramesAreCappedByTheLimits) {
   expectImageError(source->status(), ImageError::TooManyFrames, "status");
   auto last = source->frameAt(source->count() - 1);
   ASSERT_TRUE(last);
-  EXPECT_EQ((*last.value)->pixel(0, 0), 0xFF102030u);
-  expectImageError(source->frameAt(source->count()).error, ImageError::TooManyFrames, "beyond");
+  EXPECT_EQ(last.value()->pixel(0, 0), 0xFF102030u);
+  expectImageError(source->frameAt(source->count()), ImageError::TooManyFrames, "beyond");
 
   // The pixel budget caps too: 1x1 frames each cost one pixel of the total.
   auto budget = ImageSource::create(gif, DecodeLimits{1u << 20, 100000, 300});
@@ -236,5 +241,5 @@ TEST(GraphicsHostile, ManyFramesAreCappedByTheLimits) {
   ASSERT_TRUE(few);
   EXPECT_EQ(few->count(), 3u);
   EXPECT_FALSE(few->status());
-  expectImageError(few->frameAt(3).error, ImageError::FrameOutOfRange, "out of range");
+  expectImageError(few->frameAt(3), ImageError::FrameOutOfRange, "out of range");
 }

@@ -29,8 +29,8 @@ inline std::shared_ptr<const platform::Bitmap> decodeFrame(const platform::Data&
   auto source = platform::ImageSource::create(data);
   if (!source) return nullptr;
   auto frame = source->frameAt(index);
-  EXPECT_TRUE(frame) << (frame.error ? frame.error->localizedDescription() : "");
-  return frame ? *frame.value : nullptr;
+  EXPECT_TRUE(frame) << (!frame ? frame.error().localizedDescription() : "");
+  return frame ? frame.value() : nullptr;
 }
 
 // Same size and the same premultiplied words.

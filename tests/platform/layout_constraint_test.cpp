@@ -393,6 +393,55 @@ TEST_F(LayoutConstraintTest, ConstraintsFollowSubtreesBetweenTrees) {
   EXPECT_NEAR(below->frame().size.width, 70, 1e-6);
 }
 
+class NotANumberWide : public View {
+ public:
+  Size intrinsicContentSize() const override { return {NAN, 20}; }
+};
+
+// A frame the solver cannot take (not a number) is refused; the refusal is logged, and the views
+// placed by constraints keep the last solution.
+TEST_F(LayoutConstraintTest, ASolverRefusalIsLoggedNotDropped) {
+  CapturedLog log;
+  auto root = View::create(makeRect(0, 0, 320, 480));
+  auto held = View::create(makeRect(10, 10, 50, 50));  // translates its mask: held at its frame
+  root->addSubview(held);
+  auto v = constrainedChild(root);
+  make(v, LayoutAttributeLeft, LayoutRelationEqual, held, LayoutAttributeRight, 1, 8)
+      ->setActive(true);
+  root->layoutIfNeeded();
+  EXPECT_NEAR(v->frame().origin.x, 68, 1e-6);
+  const auto refusals = [&log] {
+    int n = 0;
+    for (const auto& line : log.lines) {
+      n += line.find("LayoutEngine: suggesting a frame value") == 0 &&
+           line.find("not a finite number") != std::string::npos;
+    }
+    return n;
+  };
+  EXPECT_EQ(refusals(), 0);
+  held->setFrame(makeRect(NAN, 10, 50, 50));
+  root->setNeedsLayout();
+  root->layoutIfNeeded();
+  EXPECT_EQ(refusals(), 1);
+  EXPECT_NEAR(v->frame().origin.x, 68, 1e-6);
+
+  // A size that is not a number is left out with that reason, not called a contradiction.
+  auto odd = Object::make<NotANumberWide>();
+  root->addSubview(odd);
+  setTranslatesAutoresizingMaskIntoConstraints(*odd, false);
+  make(odd, LayoutAttributeTop, LayoutRelationEqual, nullptr, LayoutAttributeNotAnAttribute, 1, 5)
+      ->setActive(true);
+  log.lines.clear();
+  root->layoutIfNeeded();
+  bool named = false;
+  for (const auto& line : log.lines) {
+    EXPECT_EQ(line.find("unable to satisfy"), std::string::npos) << line;
+    named |= line.find("breaking compression resistance: the constant is not a finite number") !=
+             std::string::npos;
+  }
+  EXPECT_TRUE(named);
+}
+
 TEST_F(LayoutConstraintTest, ImpossibleRequiredConstraintsAreBrokenAndLogged) {
   CapturedLog log;
   auto root = View::create(makeRect(0, 0, 320, 480));
@@ -429,8 +478,8 @@ TEST_F(LayoutConstraintTest, VisualFormatPinsEdgesSpacingsAndSizes) {
        {"H:|-0-[toorBar]-0-|", "V:[toorBar(44)]-0-|", "V:[pageLabel(SCPickerPageCtrlH)]-20-|",
         "H:|-[pageLabel(>=40@750)]"}) {
     auto result = C::constraintsWithVisualFormat(format, 0, metrics, views);
-    ASSERT_TRUE(result) << format << ": " << result.error->localizedDescription();
-    all.insert(all.end(), result.value->begin(), result.value->end());
+    ASSERT_TRUE(result) << format << ": " << result.error().localizedDescription();
+    all.insert(all.end(), result.value().begin(), result.value().end());
   }
   C::activateConstraints(all);
   root->layoutIfNeeded();
@@ -443,7 +492,7 @@ TEST_F(LayoutConstraintTest, VisualFormatPinsEdgesSpacingsAndSizes) {
                           "H:|-0-[toorBar]-x", "", "H:[toorBar(@2000)]"}) {
     auto result = C::constraintsWithVisualFormat(bad, 0, metrics, views);
     ASSERT_FALSE(result) << bad;
-    EXPECT_NE(result.error->localizedDescription().find("Unable to parse constraint format"),
+    EXPECT_NE(result.error().localizedDescription().find("Unable to parse constraint format"),
               std::string::npos);
   }
   auto orphan = View::create();  // '|' needs a superview

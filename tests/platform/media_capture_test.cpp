@@ -74,8 +74,8 @@ TEST_F(CaptureTest, DevicesHavePositionsAndFlashAsConfigured) {
 TEST_F(CaptureTest, SettingsChangeOnlyWhileLockedAndWhereSupported) {
   auto back = CaptureDevice::defaultDeviceWithMediaType(kMediaTypeVideo);
   EXPECT_FALSE(back->setFlashMode(CaptureFlashMode::On));  // not locked
-  ASSERT_FALSE(back->lockForConfiguration());
-  EXPECT_TRUE(back->lockForConfiguration());  // a second lock is refused
+  ASSERT_TRUE(back->lockForConfiguration());
+  EXPECT_FALSE(back->lockForConfiguration());  // a second lock is refused
   EXPECT_TRUE(back->setFlashMode(CaptureFlashMode::On));
   EXPECT_TRUE(back->setFocusMode(CaptureFocusMode::AutoFocus));
   EXPECT_TRUE(back->setFocusPointOfInterest({0.25, 0.75}));
@@ -87,9 +87,9 @@ TEST_F(CaptureTest, SettingsChangeOnlyWhileLockedAndWhereSupported) {
   auto front = CaptureDevice::devicesWithMediaType(kMediaTypeVideo)[1];
   front->setFocusSupported(false);
   front->setLockFails(true);
-  EXPECT_TRUE(front->lockForConfiguration());
+  EXPECT_EQ(front->lockForConfiguration().error().code, kCaptureDeviceLockedError);
   front->setLockFails(false);
-  ASSERT_FALSE(front->lockForConfiguration());
+  ASSERT_TRUE(front->lockForConfiguration());
   EXPECT_FALSE(front->setFlashMode(CaptureFlashMode::Auto));
   EXPECT_FALSE(front->setFocusMode(CaptureFocusMode::AutoFocus));
   EXPECT_FALSE(front->isFocusPointOfInterestSupported());

@@ -176,9 +176,9 @@ TEST_F(LibraryBounds, AFileLargerThanAnyPictureIsRefusedBeforeItIsRead) {
   padTo(path, static_cast<off_t>(PictureFile::kMaxBytes + 1));
   auto opened = PictureFile::open(FileManager::photosDirectory(), "Trip", "huge.jpg");
   ASSERT_FALSE(opened);
-  EXPECT_EQ(opened.error->domain, kAssetsLibraryErrorDomain);
-  EXPECT_EQ(opened.error->code, kAssetsLibraryDataUnavailableError);
-  EXPECT_NE(opened.error->localizedDescription().find("more than any picture"), std::string::npos);
+  EXPECT_EQ(opened.error().domain, kAssetsLibraryErrorDomain);
+  EXPECT_EQ(opened.error().code, kAssetsLibraryDataUnavailableError);
+  EXPECT_NE(opened.error().localizedDescription().find("more than any picture"), std::string::npos);
 
   auto asset = group("Trip")->assetAtFileIndex(0);
   EXPECT_EQ(asset->thumbnail(), nullptr);

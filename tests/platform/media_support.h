@@ -63,7 +63,7 @@ inline void writePhoto(const std::string& path, int width, int height,
                        std::uint32_t block = 0xE03020) {
   auto data = encodeJPEG(*photo(width, height, block), 0.9);
   ASSERT_TRUE(data);
-  ASSERT_FALSE(FileManager::defaultManager().writeAtomically(path, *data));
+  ASSERT_TRUE(FileManager::defaultManager().writeFile(path, *data));
 }
 
 // Channels of an ARGB pixel.

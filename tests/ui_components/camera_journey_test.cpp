@@ -31,7 +31,7 @@ class CameraJourney : public components_test::ComponentsTest {
                                       std::pair{"green.jpg", kGreen}}) {
       const std::string path = home.album("Scenes") + "/" + name;
       auto data = platform::encodeJPEG(*components_test::solidPicture(1920, 1080, color), 0.95);
-      EXPECT_FALSE(platform::FileManager::defaultManager().writeAtomically(path, *data));
+      EXPECT_TRUE(platform::FileManager::defaultManager().writeFile(path, *data));
       files.push_back(path);
     }
     for (int i = 0; i < 8; ++i) files.push_back(files.back());

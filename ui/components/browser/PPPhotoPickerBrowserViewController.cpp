@@ -124,7 +124,7 @@ std::shared_ptr<platform::Label> PPPhotoPickerBrowserViewController::pageLabel()
   const std::map<std::string, double> metrics{{"SCPickerPageCtrlH", 25}};
   for (const char* format : {"H:|-0-[pageLabel]-0-|", "V:[pageLabel(SCPickerPageCtrlH)]-20-|"}) {
     auto made = platform::LayoutConstraint::constraintsWithVisualFormat(format, 0, metrics, views);
-    if (made) platform::LayoutConstraint::activateConstraints(*made.value);
+    if (made) platform::LayoutConstraint::activateConstraints(made.value());
   }
   return label;
 }

@@ -2,6 +2,7 @@
 
 #include "images/WIImageMultiFormat.h"
 #include "platform/dispatch/DispatchQueue.h"
+#include "platform/foundation/Log.h"
 #include "platform/graphics/ImageEncoder.h"
 #include "platform/media/ViewTransitionLog.h"
 #include "ui/components/camera/SCCameraImageSteps.h"
@@ -80,7 +81,10 @@ void SCCameraViewController::changeCameraDevice() {
 void SCCameraViewController::flashLightModel(const std::function<void()>& block) {
   if (!block || !session_ || !device_) return;
   session_->beginConfiguration();
-  if (device_->lockForConfiguration()) {  // refused: end the configuration, change nothing
+  if (auto locked = device_->lockForConfiguration(); !locked) {
+    // Refused: end the configuration, change nothing.
+    platform::log(platform::LogLevel::Warning, "SCCamera",
+                  "flash unchanged: " + locked.error().localizedDescription());
     session_->commitConfiguration();
     return;
   }
@@ -111,7 +115,12 @@ void SCCameraViewController::flashCameraDevice() {
 }
 
 void SCCameraViewController::cameraDidSelected(SCCameraView& focusView) {
-  if (!device_ || device_->lockForConfiguration()) return;
+  if (!device_) return;
+  if (auto locked = device_->lockForConfiguration(); !locked) {
+    platform::log(platform::LogLevel::Warning, "SCCamera",
+                  "focus unchanged: " + locked.error().localizedDescription());
+    return;
+  }
   if (device_->isFocusModeSupported(platform::CaptureFocusMode::AutoFocus)) {
     device_->setFocusMode(platform::CaptureFocusMode::AutoFocus);
   }

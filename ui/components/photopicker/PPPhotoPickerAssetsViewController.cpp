@@ -38,7 +38,7 @@ void pin(const std::shared_ptr<platform::View>& view, const std::string& name,
   const std::map<std::string, std::shared_ptr<platform::View>> views{{name, view}};
   for (const char* format : formats) {
     auto made = platform::LayoutConstraint::constraintsWithVisualFormat(format, 0, {}, views);
-    if (made) platform::LayoutConstraint::activateConstraints(*made.value);
+    if (made) platform::LayoutConstraint::activateConstraints(made.value());
   }
 }
 }  // namespace
