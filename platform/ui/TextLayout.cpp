@@ -38,7 +38,7 @@ PangoContext* sharedContext() {
   return context;
 }
 
-PangoFontDescription* describe(const Font& font) {
+PangoFontDescription* makeDescription(const Font& font) {
   PangoFontDescription* d = pango_font_description_from_string(font.familyName().c_str());
   pango_font_description_set_family(d, font.familyName().c_str());
   // Pango keeps sizes in 1/1024 units of an int; absurd sizes are held to something drawable.
@@ -46,6 +46,38 @@ PangoFontDescription* describe(const Font& font) {
                                            std::clamp(font.pointSize(), 0.5, 5000.0) * PANGO_SCALE);
   pango_font_description_set_weight(d, font.isBold() ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
   return d;
+}
+
+// Parsing a description from its family string costs more than laying out a short label, and a
+// scrolling list sets the same few fonts on every row: each thread keeps the last few it made.
+// Pango copies what it is given, so a kept description is only ever read.
+const PangoFontDescription* describe(const Font& font) {
+  struct Entry {
+    Font font;
+    PangoFontDescription* description;
+  };
+  struct Kept {
+    std::vector<Entry> entries;
+    std::size_t next = 0;
+    ~Kept() {
+      for (auto& e : entries) pango_font_description_free(e.description);
+    }
+  };
+  static constexpr std::size_t kKept = 16;
+  thread_local Kept kept;
+  for (const auto& e : kept.entries) {
+    if (e.font == font) return e.description;
+  }
+  PangoFontDescription* made = makeDescription(font);
+  if (kept.entries.size() < kKept) {
+    kept.entries.push_back({font, made});
+  } else {
+    Entry& old = kept.entries[kept.next];
+    pango_font_description_free(old.description);
+    old = {font, made};
+    kept.next = (kept.next + 1) % kKept;
+  }
+  return made;
 }
 
 // Past a million points a bound means nothing on a screen, and would overflow Pango's units.
@@ -100,20 +132,16 @@ std::size_t shifted(const std::vector<std::size_t>& breaks, std::size_t index) {
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 double Font::ascender() const {
-  PangoFontDescription* d = describe(*this);
-  PangoFontMetrics* m = pango_context_get_metrics(sharedContext(), d, nullptr);
+  PangoFontMetrics* m = pango_context_get_metrics(sharedContext(), describe(*this), nullptr);
   const double v = pango_font_metrics_get_ascent(m) / static_cast<double>(PANGO_SCALE);
   pango_font_metrics_unref(m);
-  pango_font_description_free(d);
   return v;
 }
 
 double Font::descender() const {
-  PangoFontDescription* d = describe(*this);
-  PangoFontMetrics* m = pango_context_get_metrics(sharedContext(), d, nullptr);
+  PangoFontMetrics* m = pango_context_get_metrics(sharedContext(), describe(*this), nullptr);
   const double v = -pango_font_metrics_get_descent(m) / static_cast<double>(PANGO_SCALE);
   pango_font_metrics_unref(m);
-  pango_font_description_free(d);
   return v;
 }
 
@@ -197,9 +225,7 @@ void TextLayout::apply() {
     spaced.append(text_, from);
     pango_layout_set_text(layout_, spaced.c_str(), static_cast<int>(spaced.size()));
   }
-  PangoFontDescription* d = describe(font_);
-  pango_layout_set_font_description(layout_, d);
-  pango_font_description_free(d);
+  pango_layout_set_font_description(layout_, describe(font_));
   applyRuns();
   pango_layout_set_width(layout_, wrapWidth ? static_cast<int>(width_ * PANGO_SCALE) : -1);
   pango_layout_set_wrap(
@@ -241,9 +267,7 @@ void TextLayout::applyRuns() {
       pango_attr_list_insert(list, attribute);
     };
     if (run.attributes.font) {
-      PangoFontDescription* font = describe(*run.attributes.font);
-      add(pango_attr_font_desc_new(font));
-      pango_font_description_free(font);
+      add(pango_attr_font_desc_new(describe(*run.attributes.font)));
     }
     if (const auto& c = run.attributes.foregroundColor) {
       add(pango_attr_foreground_new(channel(c->r), channel(c->g), channel(c->b)));
