@@ -7,7 +7,7 @@
 namespace platform {
 
 std::shared_ptr<LongPressGestureRecognizer> LongPressGestureRecognizer::create(Action action) {
-  auto r = std::shared_ptr<LongPressGestureRecognizer>(new LongPressGestureRecognizer());
+  auto r = make<LongPressGestureRecognizer>();
   if (action) r->addTarget(std::move(action));
   return r;
 }

@@ -23,6 +23,7 @@ class LongPressGestureRecognizer : public GestureRecognizer {
   void setNumberOfTouchesRequired(int n) { touchesRequired_ = n < 1 ? 1 : n; }
 
  protected:
+  friend class Object;
   LongPressGestureRecognizer() = default;
   void touchesBegan(const TouchSet& touches, const Event& event) override;
   void touchesMoved(const TouchSet& touches, const Event& event) override;

@@ -9,7 +9,7 @@
 namespace platform {
 
 std::shared_ptr<PanGestureRecognizer> PanGestureRecognizer::create(Action action) {
-  auto r = std::shared_ptr<PanGestureRecognizer>(new PanGestureRecognizer());
+  auto r = make<PanGestureRecognizer>();
   if (action) r->addTarget(std::move(action));
   return r;
 }

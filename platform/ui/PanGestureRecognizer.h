@@ -32,6 +32,7 @@ class PanGestureRecognizer : public GestureRecognizer {
   static constexpr TimeInterval kVelocityWindow = 0.1;
 
  protected:
+  friend class Object;
   PanGestureRecognizer() = default;
   void touchesBegan(const TouchSet& touches, const Event& event) override;
   void touchesMoved(const TouchSet& touches, const Event& event) override;

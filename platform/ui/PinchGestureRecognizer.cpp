@@ -5,7 +5,7 @@
 namespace platform {
 
 std::shared_ptr<PinchGestureRecognizer> PinchGestureRecognizer::create(Action action) {
-  auto r = std::shared_ptr<PinchGestureRecognizer>(new PinchGestureRecognizer());
+  auto r = make<PinchGestureRecognizer>();
   if (action) r->addTarget(std::move(action));
   return r;
 }

@@ -22,6 +22,7 @@ class PinchGestureRecognizer : public GestureRecognizer {
   static constexpr double kStartThreshold = 5;
 
  protected:
+  friend class Object;
   PinchGestureRecognizer() = default;
   void touchesBegan(const TouchSet& touches, const Event& event) override;
   void touchesMoved(const TouchSet& touches, const Event& event) override;

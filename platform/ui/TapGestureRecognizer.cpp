@@ -13,7 +13,7 @@ double distance(const Point& a, const Point& b) { return std::hypot(a.x - b.x, a
 }  // namespace
 
 std::shared_ptr<TapGestureRecognizer> TapGestureRecognizer::create(Action action) {
-  auto r = std::shared_ptr<TapGestureRecognizer>(new TapGestureRecognizer());
+  auto r = make<TapGestureRecognizer>();
   if (action) r->addTarget(std::move(action));
   return r;
 }

@@ -29,6 +29,7 @@ class TapGestureRecognizer : public GestureRecognizer {
   static constexpr double kMaximumTapDistance = 45;
 
  protected:
+  friend class Object;
   TapGestureRecognizer() = default;
   void touchesBegan(const TouchSet& touches, const Event& event) override;
   void touchesMoved(const TouchSet& touches, const Event& event) override;

@@ -53,10 +53,11 @@ bool isInside(const View* view, const View* list) {
 class SelectionTap : public TapGestureRecognizer {
  public:
   static std::shared_ptr<SelectionTap> create() {
-    return std::shared_ptr<SelectionTap>(new SelectionTap());
+    return make<SelectionTap>();
   }
 
  protected:
+  friend class Object;
   bool shouldRequireFailureOf(const GestureRecognizer& other) const override {
     auto list = view();
     auto theirs = other.view();

@@ -33,7 +33,7 @@ void setSource(cairo_t* cr, const Color& c) { cairo_set_source_rgba(cr, c.r, c.g
 }  // namespace
 
 std::shared_ptr<QRView> QRView::create(const Rect& frame) {
-  return std::shared_ptr<QRView>(new QRView(frame));
+  return make<QRView>(frame);
 }
 
 QRView::QRView(const Rect& frame) : View(frame) {

@@ -53,6 +53,7 @@ class QRView : public platform::View {
                const std::array<platform::Point, 2>& pointB, platform::Context& context);
 
  protected:
+  friend class platform::Object;
   explicit QRView(const platform::Rect& frame);
 
  private:
