@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   limits.maxTotalPixels = 1u << 22;
   auto source = platform::ImageSource::create(platform::Data(data, data + size), limits);
   if (!source) return 0;
-  source->status();
+  [[maybe_unused]] const platform::Status status = source->status();
   // One past the end too: asking beyond the frames must be an error, not a read.
   for (std::size_t i = 0; i <= source->count(); ++i) {
     source->propertiesAt(i);

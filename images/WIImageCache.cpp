@@ -11,6 +11,7 @@
 #include "platform/foundation/Digest.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Path.h"
+#include "platform/foundation/Status.h"
 #include "platform/graphics/ImageEncoder.h"
 
 namespace sprout {
@@ -162,9 +163,9 @@ void WIImageCache::storeImageDataToDisk(const std::optional<Data>& data, const s
   const FileManager& files = *fileManager_;
   if (!files.fileExists(diskCachePath_)) files.createDirectory(diskCachePath_, true);
   const std::string path = defaultCachePathForKey(key);
-  if (auto error = files.writeAtomically(path, *data)) {
+  if (platform::Status written = files.writeFile(path, *data); !written) {
     platform::log(platform::LogLevel::Info, kLogTag,
-                  "cannot write " + path + ": " + error->localizedDescription());
+                  "cannot write " + path + ": " + written.error().localizedDescription());
     return;
   }
   if (shouldDisableiCloud_) files.setExcludedFromBackup(path, true);
@@ -272,13 +273,13 @@ ImagePtr WIImageCache::diskImageForKey(const std::string& key) const {
 
 ImagePtr WIImageCache::imageFromDiskData(const std::string& key, const Data& data) const {
   auto decoded = wi_decodeImageData(data, WIImageDefaultDecodeLimits());
-  if (!decoded || !*decoded.value) {
+  if (!decoded || !decoded.value()) {
     platform::log(platform::LogLevel::Info, kLogTag,
                   "cached file for " + key + " is not an image: " +
-                      (decoded.error ? decoded.error->localizedDescription() : "no image"));
+                      (!decoded ? decoded.error().localizedDescription() : "no image"));
     return nullptr;
   }
-  ImagePtr image = scaledImageForKey(key, *decoded.value);
+  ImagePtr image = scaledImageForKey(key, decoded.value());
   if (shouldDecompressImages_) image = decodedImageWithImage(image);
   return image;
 }

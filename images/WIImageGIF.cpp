@@ -44,7 +44,9 @@ ImageResult wi_decodeAnimatedGIF(const Data& data, const DecodeLimits& limits) {
   if (data.empty()) return fail("no image data");
   auto source = ImageSource::create(data, limits);
   if (!source) return fail("unrecognised image data");
-  if (auto status = source->status()) return ImageResult::failure(*status);
+  if (platform::Status status = source->status(); !status) {
+    return ImageResult::failure(status.error());
+  }
   const std::size_t count = source->count();
   if (count <= 1) return wi_decodeImageFrom(*source, /*applyOrientation=*/false);
   if (!fitsFrameBudget(*source, count, limits)) return fail("animation too large");
@@ -56,8 +58,8 @@ ImageResult wi_decodeAnimatedGIF(const Data& data, const DecodeLimits& limits) {
   std::uint64_t totalPixels = 0;
   for (std::size_t i = 0; i < count; ++i) {
     auto frame = source->frameAt(i);
-    if (!frame || !*frame.value) continue;  // a frame that cannot be made is left out
-    const auto& bitmap = *frame.value;
+    if (!frame || !frame.value()) continue;  // a frame that cannot be made is left out
+    const auto& bitmap = frame.value();
     totalPixels +=
         static_cast<std::uint64_t>(bitmap->width()) * static_cast<std::uint64_t>(bitmap->height());
     if (totalPixels > limits.maxTotalPixels) return fail("animation too large");
@@ -71,7 +73,7 @@ ImageResult wi_decodeAnimatedGIF(const Data& data, const DecodeLimits& limits) {
 
 std::shared_ptr<Image> wi_animatedGIFWithData(const Data& data) {
   auto result = wi_decodeAnimatedGIF(data, WIImageDefaultDecodeLimits());
-  return result ? *result.value : nullptr;
+  return result ? result.value() : nullptr;
 }
 
 float wi_frameDurationAtIndex(std::size_t index, const ImageSource& source) {

@@ -35,15 +35,17 @@ DecodeLimits WIImageDefaultDecodeLimits() {
 Result<std::shared_ptr<Image>> wi_decodeImageFrom(const ImageSource& source,
                                                   bool applyOrientation) {
   // Bytes that end early or break the budgets are refused whole, never shown in part.
-  if (auto status = source.status()) return Result<std::shared_ptr<Image>>::failure(*status);
+  if (platform::Status status = source.status(); !status) {
+    return Result<std::shared_ptr<Image>>::failure(status.error());
+  }
   auto frame = source.frameAt(0);
-  if (!frame || !*frame.value) {
+  if (!frame || !frame.value()) {
     return Result<std::shared_ptr<Image>>::failure(
-        frame.error ? *frame.error : Error::make(kWIImageErrorDomain, 0, "image has no frame"));
+        !frame ? frame.error() : Error::make(kWIImageErrorDomain, 0, "image has no frame"));
   }
   ImageOrientation orientation =
       applyOrientation ? orientationOfFirstFrame(source) : ImageOrientation::Up;
-  return Result<std::shared_ptr<Image>>::success(Image::create(*frame.value, 1.0, orientation));
+  return Result<std::shared_ptr<Image>>::success(Image::create(frame.value(), 1.0, orientation));
 }
 
 Result<std::shared_ptr<Image>> wi_decodeImageData(const Data& data, const DecodeLimits& limits) {
@@ -59,7 +61,7 @@ Result<std::shared_ptr<Image>> wi_decodeImageData(const Data& data, const Decode
 
 std::shared_ptr<Image> wi_imageWithData(const Data& data, const DecodeLimits& limits) {
   auto result = wi_decodeImageData(data, limits);
-  return result ? *result.value : nullptr;
+  return result ? result.value() : nullptr;
 }
 
 std::shared_ptr<Image> wi_imageWithData(const Data& data) {

@@ -31,13 +31,13 @@ ImagePtr WIImageProgressiveDecoder::update(const platform::Data& bytes, std::int
   }
 
   auto frame = source->frameAt(0);
-  if (!frame || !*frame.value) return nullptr;
-  auto partial = Image::create(*frame.value);
+  if (!frame || !frame.value()) return nullptr;
+  auto partial = Image::create(frame.value());
   auto context = Context::createBitmap(width_, height_, AlphaInfo::PremultipliedFirst);
   if (!partial || !context) return nullptr;
   shownBytes_ = received;
   // Full width, the partial picture's own height: rows not yet decoded stay transparent.
-  context->drawImage(*partial, platform::makeRect(0, 0, width_, (*frame.value)->height()));
+  context->drawImage(*partial, platform::makeRect(0, 0, width_, frame.value()->height()));
   return Image::create(context->makeBitmap(), 1.0, orientation_);
 }
 

@@ -58,54 +58,18 @@ struct Error {
 // and error() after testing it.
 template <class T>
 class [[nodiscard]] Result {
-  // One side of the result, read-only. It is called like an accessor (`r.value()`) and also reads
-  // like the optional it replaced (`*r.value`, `r.error->code`, `if (r.error)`) for code not yet
-  // moved to the accessors.
-  template <class U, std::size_t Index>
-  class Side {
-   public:
-    explicit Side(Result* owner) : owner_(owner) {}
-    Side(const Side&) = delete;
-    Side& operator=(const Side&) = delete;
-
-    bool has_value() const { return owner_->state_.index() == Index; }
-    explicit operator bool() const { return has_value(); }
-    // Throws std::bad_variant_access for the side the result does not hold.
-    const U& operator()() const { return std::get<Index>(owner_->state_); }
-    U& operator()() { return std::get<Index>(owner_->state_); }
-    const U& operator*() const { return (*this)(); }
-    U& operator*() { return (*this)(); }
-    const U* operator->() const { return &(*this)(); }
-    U* operator->() { return &(*this)(); }
-
-   private:
-    Result* owner_;
-  };
-
  public:
   static Result success(T value) { return Result(std::in_place_index<0>, std::move(value)); }
   static Result failure(Error error) { return Result(std::in_place_index<1>, std::move(error)); }
-  // The two-member form `{std::nullopt, error}` still builds a failure.
-  Result(std::nullopt_t, std::optional<Error> error)
-      : state_(std::in_place_index<1>, error ? std::move(*error) : Error::make({}, -1)) {}
-
-  Result(const Result& other) : state_(other.state_) {}
-  Result(Result&& other) noexcept(std::is_nothrow_move_constructible_v<T>)
-      : state_(std::move(other.state_)) {}
-  Result& operator=(const Result& other) {
-    state_ = other.state_;
-    return *this;
-  }
-  Result& operator=(Result&& other) noexcept(std::is_nothrow_move_assignable_v<T>) {
-    state_ = std::move(other.state_);
-    return *this;
-  }
 
   explicit operator bool() const { return state_.index() == 0; }
   bool hasValue() const { return state_.index() == 0; }
 
-  Side<T, 0> value{this};
-  Side<Error, 1> error{this};
+  // Throws std::bad_variant_access for the side the result does not hold.
+  const T& value() const { return std::get<0>(state_); }
+  T& value() { return std::get<0>(state_); }
+  const Error& error() const { return std::get<1>(state_); }
+  Error& error() { return std::get<1>(state_); }
 
  private:
   template <std::size_t Index, class... Args>

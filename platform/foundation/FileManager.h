@@ -45,11 +45,6 @@ class FileManager {
   std::optional<Data> contentsAtPath(const std::string& path) const;  // nullopt: missing/unreadable
   // Writes a hidden temporary file beside `path` and renames it over `path`.
   Status writeFile(const std::string& path, const Data& data) const;
-  // writeFile's error as an optional, for the callers that still test it that way.
-  [[nodiscard]] std::optional<Error> writeAtomically(const std::string& path,
-                                                     const Data& data) const {
-    return writeFile(path, data).failure();
-  }
   bool removeItem(const std::string& path) const;  // files and whole trees; false when missing
   std::optional<FileEntry> attributesOfItem(const std::string& path) const;
   // Recursive, each folder before its contents; skipHidden skips entries whose name starts with

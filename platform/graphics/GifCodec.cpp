@@ -116,7 +116,7 @@ class GifDecoder final : public ImageDecoder {
   }
   bool restart(int* error);
   void dispose(const GifFrame& frame);
-  std::optional<Error> draw(const GifFrame& frame);
+  Status draw(const GifFrame& frame);
   void fillRect(const GifFrame& frame, const std::vector<std::uint32_t>* from);
 
   int width_ = 0;
@@ -141,10 +141,10 @@ void GifDecoder::scan() {
   width_ = gif->SWidth;
   height_ = gif->SHeight;
   FrameProperties properties = frameOfSize(width_, height_);
-  if (auto tooLarge = checkSize(width_, height_)) {
+  if (Status size = checkSize(width_, height_); !size) {
     // Offered as one frame so the size can be read; decoding it reports the error.
     frames_.push_back(properties);
-    status_ = tooLarge;
+    status_ = size;
     return;
   }
   std::optional<GraphicsControlBlock> control;
@@ -162,8 +162,8 @@ void GifDecoder::scan() {
       properties.gifUnclampedDelayTime = properties.gifDelayTime;
     }
     control.reset();
-    if (auto tooLarge = checkSize(std::max(frame.width, 1), std::max(frame.height, 1))) {
-      status_ = tooLarge;
+    if (Status size = checkSize(std::max(frame.width, 1), std::max(frame.height, 1)); !size) {
+      status_ = size;
       return;
     }
     if (!skipPixels(gif.get())) break;
@@ -208,11 +208,11 @@ void GifDecoder::dispose(const GifFrame& frame) {
 }
 
 // Decodes the image whose descriptor was just read onto the canvas.
-std::optional<Error> GifDecoder::draw(const GifFrame& frame) {
+Status GifDecoder::draw(const GifFrame& frame) {
   const ColorMapObject* map = gif_->Image.ColorMap ? gif_->Image.ColorMap : gif_->SColorMap;
   if (frame.width <= 0 || frame.height <= 0) {
     if (!skipPixels(gif_.get())) return gifError(gif_->Error);
-    return std::nullopt;
+    return Status::ok();
   }
   if (map == nullptr) return imageError(ImageError::Corrupt, "corrupt GIF data: no color table");
   std::uint32_t colors[256] = {};
@@ -247,11 +247,11 @@ std::optional<Error> GifDecoder::draw(const GifFrame& frame) {
       }
     }
   }
-  return std::nullopt;
+  return Status::ok();
 }
 
 ImageDecoder::FrameResult GifDecoder::decode(std::size_t index) {
-  if (auto error = checkSize(width_, height_)) return failure(*error);
+  if (Status size = checkSize(width_, height_); !size) return failure(size.error());
   if (!gif_ || drawn_ == 0 || index + 1 < drawn_) {  // going back means starting over
     int error = 0;
     if (!restart(&error)) return failure(gifError(error));
@@ -266,9 +266,9 @@ ImageDecoder::FrameResult GifDecoder::decode(std::size_t index) {
     if (drawn_ > 0) dispose(gifFrames_[drawn_ - 1]);
     const GifFrame& frame = gifFrames_[drawn_];
     if (frame.disposal == DISPOSE_PREVIOUS) previous_ = canvas_;
-    if (auto error = draw(frame)) {
+    if (Status drawn = draw(frame); !drawn) {
       gif_.reset();
-      return failure(*error);
+      return failure(drawn.error());
     }
     ++drawn_;
   }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Status.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/ImageSource.h"
 
@@ -30,14 +31,14 @@ class ImageDecoder {
 
   std::size_t frameCount() const { return frames_.size(); }
   const FrameProperties& frame(std::size_t index) const { return frames_[index]; }
-  const std::optional<Error>& status() const { return status_; }
+  const Status& status() const { return status_; }
   // `index` < frameCount().
   virtual FrameResult decode(std::size_t index) = 0;
 
  protected:
   // "image too large: WxH" when the declared size is over maxPixels, "invalid image size" when
   // it is not positive.
-  std::optional<Error> checkSize(std::int64_t width, std::int64_t height) const;
+  Status checkSize(std::int64_t width, std::int64_t height) const;
   // Registers one more frame unless that would pass maxFrames or maxTotalPixels (`pixels` is the
   // decoding work the frame costs); then sets status_ and returns false.
   bool admitFrame(const FrameProperties& frame, std::uint64_t pixels);
@@ -51,7 +52,7 @@ class ImageDecoder {
   const Bytes bytes_;
   const DecodeLimits limits_;
   std::vector<FrameProperties> frames_;
-  std::optional<Error> status_;
+  Status status_;
 
  private:
   std::uint64_t admittedPixels_ = 0;

@@ -68,7 +68,7 @@ std::unique_ptr<ImageDecoder> ImageDecoder::make(ImageFormat format, Bytes bytes
   return nullptr;
 }
 
-std::optional<Error> ImageDecoder::checkSize(std::int64_t width, std::int64_t height) const {
+Status ImageDecoder::checkSize(std::int64_t width, std::int64_t height) const {
   if (width <= 0 || height <= 0) {
     return imageError(ImageError::Corrupt, "invalid image size: " + std::to_string(width) + "x" +
                                                std::to_string(height));
@@ -77,7 +77,7 @@ std::optional<Error> ImageDecoder::checkSize(std::int64_t width, std::int64_t he
     return imageError(ImageError::TooLarge,
                       "image too large: " + std::to_string(width) + "x" + std::to_string(height));
   }
-  return std::nullopt;
+  return Status::ok();
 }
 
 FrameProperties ImageDecoder::frameOfSize(std::int64_t width, std::int64_t height) {
@@ -138,15 +138,15 @@ std::optional<FrameProperties> ImageSource::propertiesAt(std::size_t index) cons
 
 Result<std::shared_ptr<const Bitmap>> ImageSource::frameAt(std::size_t index) const {
   if (index >= decoder_->frameCount()) {
-    if (decoder_->status()) return {std::nullopt, decoder_->status()};
-    return {std::nullopt, imageError(ImageError::FrameOutOfRange,
-                                     "frame index " + std::to_string(index) + " out of range (" +
-                                         std::to_string(decoder_->frameCount()) + " frames)")};
+    if (!decoder_->status()) return ImageDecoder::FrameResult::failure(decoder_->status().error());
+    return ImageDecoder::FrameResult::failure(imageError(
+        ImageError::FrameOutOfRange, "frame index " + std::to_string(index) + " out of range (" +
+                                         std::to_string(decoder_->frameCount()) + " frames)"));
   }
   std::lock_guard lock(mutex_);
   return decoder_->decode(index);
 }
 
-std::optional<Error> ImageSource::status() const { return decoder_->status(); }
+Status ImageSource::status() const { return decoder_->status(); }
 
 }  // namespace platform

@@ -8,6 +8,7 @@
 #include <span>
 
 #include "platform/foundation/Error.h"
+#include "platform/foundation/Status.h"
 #include "platform/foundation/Types.h"
 #include "platform/graphics/Bitmap.h"
 
@@ -58,7 +59,7 @@ class ImageSource {
   std::optional<FrameProperties> propertiesAt(std::size_t index) const;
   Result<std::shared_ptr<const Bitmap>> frameAt(std::size_t index) const;
   // Why the data offered fewer frames than it announced (truncated, over the limits ...).
-  std::optional<Error> status() const;
+  Status status() const;
   const DecodeLimits& limits() const { return limits_; }
 
  private:

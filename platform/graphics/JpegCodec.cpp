@@ -181,7 +181,7 @@ class JpegDecoder final : public ImageDecoder {
   }
 
   FrameResult decode(std::size_t) override {
-    if (auto error = checkSize(header_.width, header_.height)) return failure(*error);
+    if (Status size = checkSize(header_.width, header_.height); !size) return failure(size.error());
     const std::size_t width = header_.width;
     auto pixels = PixelBuffer::allocate(width * header_.height);
     if (!pixels) return failure(imageError(ImageError::TooLarge, "cannot hold the pixels"));

@@ -113,7 +113,7 @@ class PngDecoder final : public ImageDecoder {
   }
 
   FrameResult decode(std::size_t) override {
-    if (auto error = checkSize(header_.width, header_.height)) return failure(*error);
+    if (Status size = checkSize(header_.width, header_.height); !size) return failure(size.error());
     const std::size_t width = header_.width;
     const std::size_t height = header_.height;
     // Uninitialised: libpng writes every row (a cut file is an error, not a partial picture), and

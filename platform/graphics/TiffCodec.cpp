@@ -143,7 +143,7 @@ void TiffDecoder::readPages() {
 
 ImageDecoder::FrameResult TiffDecoder::decode(std::size_t index) {
   const TiffPage& page = pages_[index];
-  if (auto error = checkSize(page.width, page.height)) return failure(*error);
+  if (Status size = checkSize(page.width, page.height); !size) return failure(size.error());
   TiffHandle tif = open();
   if (!tif || !TIFFSetDirectory(tif.get(), static_cast<tdir_t>(index))) {
     return failure(lastError(ImageError::Corrupt, "corrupt TIFF data: page unreadable"));

@@ -80,9 +80,9 @@ void WebpDecoder::readAnimation() {
   }
   width_ = static_cast<int>(WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_WIDTH));
   height_ = static_cast<int>(WebPDemuxGetI(demux.get(), WEBP_FF_CANVAS_HEIGHT));
-  if (auto tooLarge = checkSize(width_, height_)) {
+  if (Status size = checkSize(width_, height_); !size) {
     frames_.push_back(frameOfSize(width_, height_));
-    status_ = tooLarge;
+    status_ = size;
     return;
   }
   const std::uint64_t canvas = static_cast<std::uint64_t>(width_) * height_;
@@ -100,7 +100,7 @@ void WebpDecoder::readAnimation() {
 }
 
 ImageDecoder::FrameResult WebpDecoder::decode(std::size_t index) {
-  if (auto error = checkSize(width_, height_)) return failure(*error);
+  if (Status size = checkSize(width_, height_); !size) return failure(size.error());
   return features_.has_animation ? decodeAnimated(index) : decodeStill();
 }
 

@@ -8,6 +8,7 @@
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Path.h"
+#include "platform/foundation/Status.h"
 #include "platform/net/HTTPCachePolicy.h"
 #include "platform/net/URLCacheEntryCodec.h"
 
@@ -158,8 +159,9 @@ void URLCache::writeDisk(const std::string& key, const Entry& entry) {
   loadDiskIndexLocked();
   FileManager& files = FileManager::defaultManager();
   files.createDirectory(diskPath_, true);
-  if (auto error = files.writeAtomically(filePath(key), bytes)) {
-    log(LogLevel::Warning, "URLCache", "cannot write cache file: " + error->localizedDescription());
+  if (Status written = files.writeFile(filePath(key), bytes); !written) {
+    log(LogLevel::Warning, "URLCache",
+        "cannot write cache file: " + written.error().localizedDescription());
     return;
   }
   DiskRecord& record = diskIndex_[md5Hex(key)];

@@ -63,7 +63,7 @@ class WIImageCacheTest : public ::testing::Test {
                         platform::TimeInterval modified) {
     const std::string path = cache_->diskCachePath() + "/" + relative;
     files().createDirectory(path.substr(0, path.rfind('/')), true);
-    EXPECT_FALSE(files().writeAtomically(path, platform::Data(bytes, 0x5A)));
+    EXPECT_TRUE(files().writeFile(path, platform::Data(bytes, 0x5A)));
     EXPECT_TRUE(files().setModificationDate(path, modified));
     return path;
   }

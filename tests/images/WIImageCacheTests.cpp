@@ -164,7 +164,7 @@ TEST_F(WIImageCacheTest, ReadsTheDiskOffMainAndAnswersOnMain) {
 
 TEST_F(WIImageCacheTest, WritesPNGForAlphaJPEGOtherwiseAndGivenBytesAsTheyAre) {
   const std::string probe = home_.path() + "/probe";
-  ASSERT_FALSE(files().writeAtomically(probe, Data{1}));
+  ASSERT_TRUE(files().writeFile(probe, Data{1}));
   const bool xattrs = files().setExcludedFromBackup(probe, true);
 
   const Data jpeg = jpegData(8, 8, JpegColor::RGB);
@@ -198,13 +198,13 @@ TEST_F(WIImageCacheTest, FindsBareNamesAndReadOnlyFolders) {
   const std::string key = "http://h/bare.png";
   const std::string digest = platform::md5Hex(key);
   files().createDirectory(cache_->diskCachePath(), true);
-  ASSERT_FALSE(files().writeAtomically(cache_->diskCachePath() + "/" + digest,
-                                       pngData(2, 2, kOpaqueGreen, true)));
+  ASSERT_TRUE(
+      files().writeFile(cache_->diskCachePath() + "/" + digest, pngData(2, 2, kOpaqueGreen, true)));
   EXPECT_TRUE(cache_->diskImageExistsWithKey(key));
   EXPECT_EQ(colourOf(cache_->imageFromDiskCacheForKey(key)), kOpaqueGreen);
   // An empty file under the full name counts as missing: the bare name is still read.
   cache_->clearMemory();
-  ASSERT_FALSE(files().writeAtomically(cache_->defaultCachePathForKey(key), Data{}));
+  ASSERT_TRUE(files().writeFile(cache_->defaultCachePathForKey(key), Data{}));
   EXPECT_EQ(colourOf(cache_->imageFromDiskCacheForKey(key)), kOpaqueGreen);
 
   const std::string readOnly = home_.path() + "/bundled";
@@ -213,13 +213,13 @@ TEST_F(WIImageCacheTest, FindsBareNamesAndReadOnlyFolders) {
   cache_->addReadOnlyCachePath(readOnly);
   EXPECT_EQ(cache_->customPaths().size(), 1u);
   const std::string shipped = "http://h/shipped.png";
-  ASSERT_FALSE(files().writeAtomically(cache_->cachePathForKey(shipped, readOnly),
-                                       pngData(2, 2, kOpaqueBlue, true)));
+  ASSERT_TRUE(files().writeFile(cache_->cachePathForKey(shipped, readOnly),
+                                pngData(2, 2, kOpaqueBlue, true)));
   EXPECT_FALSE(cache_->diskImageExistsWithKey(shipped));  // the test looks at its own folder
   EXPECT_EQ(colourOf(cache_->diskImageForKey(shipped)), kOpaqueBlue);
   // The cache's own folder comes first.
-  ASSERT_FALSE(files().writeAtomically(cache_->cachePathForKey(key, readOnly),
-                                       pngData(2, 2, kOpaqueBlue, true)));
+  ASSERT_TRUE(
+      files().writeFile(cache_->cachePathForKey(key, readOnly), pngData(2, 2, kOpaqueBlue, true)));
   EXPECT_EQ(colourOf(cache_->diskImageForKey(key)), kOpaqueGreen);
 }
 
@@ -255,7 +255,7 @@ TEST_F(WIImageCacheTest, NeverServesBrokenFiles) {
   };
   files().createDirectory(cache_->diskCachePath(), true);
   for (const auto& [key, bytes] : broken) {
-    ASSERT_FALSE(files().writeAtomically(cache_->defaultCachePathForKey(key), bytes));
+    ASSERT_TRUE(files().writeFile(cache_->defaultCachePathForKey(key), bytes));
   }
   std::size_t answered = 0;
   for (const auto& [key, bytes] : broken) {

@@ -119,15 +119,13 @@ TEST(WIImageMultiFormatTest, RefusesEmptyBrokenAndHostileBytes) {
   EXPECT_EQ(wi_imageWithData(Data(png.begin(), png.begin() + png.size() / 2)), nullptr);
 
   auto huge = wi_decodeImageData(pngDeclaring(100000, 100000), WIImageDefaultDecodeLimits());
-  EXPECT_FALSE(huge);
-  ASSERT_TRUE(huge.error.has_value());
-  EXPECT_FALSE(huge.error->localizedDescription().empty());
+  ASSERT_FALSE(huge);
+  EXPECT_FALSE(huge.error().localizedDescription().empty());
 
   // Thousands of frames of one pixel: over the frame budget, not a thousand-frame animation.
   auto many = wi_decodeImageData(gifData(1, 1, std::vector<GifFrame>(5000, GifFrame{2})),
                                  WIImageDefaultDecodeLimits());
   EXPECT_FALSE(many);
-  EXPECT_TRUE(many.error.has_value());
 
   // A budget is a budget: the same picture that decodes under the default is refused under less.
   platform::DecodeLimits tight = WIImageDefaultDecodeLimits();
@@ -206,7 +204,7 @@ TEST_F(WIImageGIFTest, AMissingTrailerOrStrayBytesAfterTheLastFrameStillShowEver
   for (const Data* data : {&noTrailer, static_cast<const Data*>(&stray)}) {
     auto source = platform::ImageSource::create(*data);
     ASSERT_NE(source, nullptr);
-    EXPECT_FALSE(source->status());
+    EXPECT_TRUE(source->status());
     EXPECT_EQ(source->count(), 3u);
     auto image = wi_animatedGIFWithData(*data);
     ASSERT_NE(image, nullptr);
@@ -226,8 +224,8 @@ TEST_F(WIImageGIFTest, AMissingTrailerOrStrayBytesAfterTheLastFrameStillShowEver
 TEST_F(WIImageGIFTest, NamedAnimationsPreferTheDoubleScaleFile) {
   TemporaryHome folder;
   auto write = [&](const std::string& name, const Data& data) {
-    ASSERT_FALSE(
-        platform::FileManager::defaultManager().writeAtomically(folder.path() + "/" + name, data));
+    ASSERT_TRUE(
+        platform::FileManager::defaultManager().writeFile(folder.path() + "/" + name, data));
   };
   write("spin@2x.gif", gifData(2, 2, {{5, 0}, {5, 1}, {5, 2}}));
   write("spin.gif", gifData(2, 2, {{5, 0}, {5, 1}}));
