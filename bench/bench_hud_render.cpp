@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchSupport.h"
 #include "platform/animation/Path.h"
 #include "platform/animation/ShapeLayer.h"
 #include "platform/dispatch/RunLoop.h"
@@ -156,19 +157,6 @@ struct Text {
   Color color;
 };
 
-PangoContext* makePangoContext() {
-  PangoContext* pc = pango_font_map_create_context(pango_cairo_font_map_get_default());
-  pango_cairo_context_set_resolution(pc, 72);
-  cairo_font_options_t* options = cairo_font_options_create();
-  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-  cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-  pango_cairo_context_set_font_options(pc, options);
-  pango_context_set_round_glyph_positions(pc, FALSE);
-  cairo_font_options_destroy(options);
-  return pc;
-}
-
 Text makeText(PangoContext* pc, const std::string& text, double size, Color color, Rect rect,
               bool centred, int lines) {
   Text t;
@@ -248,7 +236,7 @@ class BareNotices {
     surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth * kScale, kHeight * kScale);
     cr_ = cairo_create(surface_);
     cairo_scale(cr_, kScale, kScale);
-    pc_ = makePangoContext();
+    pc_ = bench::makeBarePangoContext();
     texts_.push_back(
         makeText(pc_, "通知", 17, Color::whiteColor(), makeRect(0, 20, kWidth, 44), true, 1));
     double y = 64;

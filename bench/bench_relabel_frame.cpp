@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/BenchSupport.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/Clock.h"
 #include "platform/graphics/Image.h"
@@ -87,16 +88,7 @@ class Bare {
                                           static_cast<int>(height * kScale));
     cr_ = cairo_create(surface_);
     cairo_scale(cr_, kScale, kScale);
-    // Text as the app sets it: 72 dpi, unhinted, greyscale antialiasing, unrounded positions.
-    pc_ = pango_font_map_create_context(pango_cairo_font_map_get_default());
-    pango_cairo_context_set_resolution(pc_, 72);
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    pango_cairo_context_set_font_options(pc_, options);
-    cairo_font_options_destroy(options);
-    pango_context_set_round_glyph_positions(pc_, FALSE);
+    pc_ = bench::makeBarePangoContext();
     PangoFontDescription* font = pango_font_description_from_string(platform::Font::kSystemFamily);
     pango_font_description_set_absolute_size(font, kFontSize * PANGO_SCALE);
     for (int i = 0; i < rows_; ++i) {

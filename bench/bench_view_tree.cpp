@@ -8,6 +8,7 @@
 #include <chrono>
 #include <memory>
 
+#include "bench/BenchSupport.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/Clock.h"
 #include "platform/ui/ApplicationWindows.h"
@@ -99,17 +100,4 @@ BENCHMARK(BM_CellRemoveAndReadd)->Unit(benchmark::kMillisecond)->UseRealTime()->
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  platform::RunLoop::bindMainToCurrentThread();
-  platform::Screen::main().setBounds(makeRect(0, 0, 375, 667));
-  platform::Screen::main().setScale(2);
-  platform::Clock::setCurrent(std::make_shared<platform::VirtualClock>());
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  platform::RunLoop::main().runPending();
-  platform::ApplicationWindows::shared().reset();
-  platform::Clock::setCurrent(nullptr);
-  return 0;
-}
+int main(int argc, char** argv) { return bench::runOnPhoneScreen(argc, argv); }
