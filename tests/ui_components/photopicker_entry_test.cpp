@@ -3,6 +3,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/media/AssetsLibrary.h"
 #include "tests/ui_components/components_support.h"
+#include "tests/ui_components/picker_receiver.h"
 #include "ui/components/photopicker/PPPhotoPickerAssetsViewController.h"
 #include "ui/components/photopicker/PPPhotoPickerViewController.h"
 
@@ -13,15 +14,7 @@ using platform::media_test::ScopedPhotoHome;
 using Picker = PPPhotoPickerViewController;
 using Records = Picker::Records;
 
-class Receiver : public PPPhotoPickerViewControllerDelegate {
- public:
-  void pickerViewControllerDoneAsstes(const Records& assets, bool isOriginal) override {
-    results.push_back(assets);
-    originals.push_back(isOriginal);
-  }
-  std::vector<Records> results;
-  std::vector<bool> originals;
-};
+using Receiver = components_test::PickerReceiver;
 
 class PickerEntry : public components_test::ComponentsTest {
  protected:

@@ -5,6 +5,7 @@
 #include "platform/ui/controllers/NavigationBar.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "tests/ui_components/components_support.h"
+#include "tests/ui_components/picker_receiver.h"
 #include "ui/components/photopicker/PPPhotoPickerAssetsViewController.h"
 #include "ui/components/photopicker/PPPhotoPickerViewController.h"
 
@@ -16,15 +17,7 @@ using platform::media_test::near;
 using platform::media_test::ScopedPhotoHome;
 using Records = PPPhotoPickerViewController::Records;
 
-class Receiver : public PPPhotoPickerViewControllerDelegate {
- public:
-  void pickerViewControllerDoneAsstes(const Records& assets, bool isOriginal) override {
-    results.push_back(assets);
-    originals.push_back(isOriginal);
-  }
-  std::vector<Records> results;
-  std::vector<bool> originals;
-};
+using Receiver = components_test::PickerReceiver;
 
 // Roll photo i and trip photo i have blocks of colours no other photo of the test has.
 std::uint32_t rollColour(int i) {
