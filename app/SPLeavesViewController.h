@@ -35,7 +35,7 @@ class SPLeavesViewController : public platform::ViewController,
 
  protected:
   friend class platform::Object;
-  SPLeavesViewController() = default;
+  explicit SPLeavesViewController(Key key) : platform::ViewController(key) {}
 
  private:
   std::shared_ptr<platform::Label> caption_;

@@ -22,8 +22,10 @@ std::shared_ptr<SPListViewController> SPListViewController::create(platform::URL
   return platform::Object::make<SPListViewController>(std::move(listURL));
 }
 
-SPListViewController::SPListViewController(platform::URL listURL)
-    : listURL_(std::move(listURL)), session_(platform::URLSession::sharedSession()) {}
+SPListViewController::SPListViewController(Key key, platform::URL listURL)
+    : platform::ViewController(key),
+      listURL_(std::move(listURL)),
+      session_(platform::URLSession::sharedSession()) {}
 
 const std::shared_ptr<platform::TableView>& SPListViewController::tableView() {
   view();  // loads it

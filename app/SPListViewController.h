@@ -47,7 +47,7 @@ class SPListViewController : public platform::ViewController, public platform::T
 
  protected:
   friend class platform::Object;
-  explicit SPListViewController(platform::URL listURL);
+  explicit SPListViewController(Key key, platform::URL listURL);
   void viewDidLoad() override;
 
  private:

@@ -35,7 +35,7 @@ class SPReplaceViewController : public platform::ViewController,
 
  protected:
   friend class platform::Object;
-  SPReplaceViewController() = default;
+  explicit SPReplaceViewController(Key key) : platform::ViewController(key) {}
 
  private:
   void showHead(const std::shared_ptr<platform::Image>& image);

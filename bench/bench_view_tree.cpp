@@ -29,7 +29,7 @@ long tintCalls = 0;
 class CountingView : public platform::View {
  public:
   static std::shared_ptr<CountingView> create(const platform::Rect& frame) {
-    return std::shared_ptr<CountingView>(new CountingView(frame));
+    return make<CountingView>(frame);
   }
   void tintColorDidChange() override { ++tintCalls; }
 

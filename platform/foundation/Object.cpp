@@ -2,7 +2,7 @@
 
 namespace platform {
 
-Object::Object() = default;
+Object::Object(Key) {}
 Object::~Object() = default;
 
 }  // namespace platform

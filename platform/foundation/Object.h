@@ -27,9 +27,19 @@ struct AssociatedKey {
 // constructs T owned by a shared_ptr and then calls didInit(). A constructor cannot reach
 // shared_from_this, so whatever needs the object owned (adding subviews, handing out weak
 // references) belongs in didInit, where an override calls its base's didInit first and so reuses
-// its set-up. A class with a non-public constructor declares `friend class platform::Object;`.
+// its set-up.
+//
+// Every constructor takes a Key first and hands it to its base; only make can create a Key, so an
+// object built any other way (`new T`, a local, make_shared) does not compile and cannot skip
+// didInit. A class that adds no constructor of its own inherits its base's (`using Base::Base;`).
+// A class with a non-public constructor declares `friend class platform::Object;`.
 class Object : public std::enable_shared_from_this<Object> {
  public:
+  class Key {
+    friend class Object;
+    Key() = default;
+  };
+
   virtual ~Object();
   Object(const Object&) = delete;
   Object& operator=(const Object&) = delete;
@@ -37,7 +47,7 @@ class Object : public std::enable_shared_from_this<Object> {
   template <class T, class... Args>
   static std::shared_ptr<T> make(Args&&... args) {
     static_assert(std::is_base_of_v<Object, T>, "make builds platform objects");
-    std::shared_ptr<T> object(new T(std::forward<Args>(args)...));
+    std::shared_ptr<T> object(new T(Key{}, std::forward<Args>(args)...));
     static_cast<Object&>(*object).didInit();
     return object;
   }
@@ -78,7 +88,7 @@ class Object : public std::enable_shared_from_this<Object> {
   }
 
  protected:
-  Object();
+  explicit Object(Key);
   // Runs once, right after construction, with the object already owned by a shared_ptr.
   virtual void didInit() {}
   // shared_from_this for a subclass; only valid once the object is owned by a shared_ptr (after

@@ -71,7 +71,7 @@ class LayoutConstraint : public Object {
 
  protected:
   friend class Object;
-  LayoutConstraint() = default;
+  explicit LayoutConstraint(Key key) : Object(key) {}
   // What create() sets, for subclasses made with Object::make.
   void setUp(const std::shared_ptr<Object>& firstItem, LayoutAttribute firstAttribute,
              LayoutRelation relation, const std::shared_ptr<Object>& secondItem,

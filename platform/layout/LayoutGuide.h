@@ -26,8 +26,8 @@ class LayoutGuide : public Object {
   friend class Object;
   friend std::shared_ptr<LayoutGuide> topLayoutGuide(ViewController& controller);
   friend std::shared_ptr<LayoutGuide> bottomLayoutGuide(ViewController& controller);
-  LayoutGuide(Edge edge, std::shared_ptr<View> view, double length)
-      : owningView_(view), edge_(edge), length_(length) {}
+  LayoutGuide(Key key, Edge edge, std::shared_ptr<View> view, double length)
+      : Object(key), owningView_(view), edge_(edge), length_(length) {}
 
   std::weak_ptr<View> owningView_;
   Edge edge_;

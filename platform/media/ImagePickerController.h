@@ -46,7 +46,7 @@ class ImagePickerController : public ViewController {
 
  protected:
   friend class Object;
-  ImagePickerController() = default;
+  explicit ImagePickerController(Key key) : ViewController(key) {}
 
  private:
   void deliver(const std::shared_ptr<SampleBuffer>& buffer);

@@ -30,8 +30,10 @@ std::shared_ptr<ActivityIndicatorView> ActivityIndicatorView::create(
   return make<ActivityIndicatorView>(style);
 }
 
-ActivityIndicatorView::ActivityIndicatorView(ActivityIndicatorViewStyle style)
-    : View(makeRect(0, 0, sideFor(style), sideFor(style))), style_(style), color_(colorFor(style)) {
+ActivityIndicatorView::ActivityIndicatorView(Key key, ActivityIndicatorViewStyle style)
+    : View(key, makeRect(0, 0, sideFor(style), sideFor(style))),
+      style_(style),
+      color_(colorFor(style)) {
   setOpaque(false);
   setUserInteractionEnabled(false);
   setContentMode(ViewContentMode::Redraw);

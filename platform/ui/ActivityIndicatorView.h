@@ -31,7 +31,7 @@ class ActivityIndicatorView : public View {
 
  protected:
   friend class Object;
-  explicit ActivityIndicatorView(ActivityIndicatorViewStyle style);
+  explicit ActivityIndicatorView(Key key, ActivityIndicatorViewStyle style);
 
  private:
   ActivityIndicatorViewStyle style_;

@@ -59,7 +59,7 @@ class Button : public Control {
 
  protected:
   friend class Object;
-  Button(const Rect& frame, ButtonType type);
+  Button(Key key, const Rect& frame, ButtonType type);
   void stateDidChange() override { refresh(); }
 
  private:

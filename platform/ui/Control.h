@@ -78,7 +78,7 @@ class Control : public View {
   void touchesCancelled(const TouchSet& touches, const Event& event) override;
 
  protected:
-  explicit Control(const Rect& frame);
+  explicit Control(Key key, const Rect& frame);
   // After enabled, selected or highlighted changed.
   virtual void stateDidChange() {}
 

@@ -73,7 +73,8 @@ class GestureRecognizer : public Object {
   void detachFromView();
 
  protected:
-  GestureRecognizer() = default;
+  friend class Object;
+  explicit GestureRecognizer(Key key) : Object(key) {}
 
   // Subclasses move the state; the arbitration above applies on leaving Possible.
   void setState(State next);

@@ -21,7 +21,7 @@ std::shared_ptr<ImageView> ImageView::create(std::shared_ptr<Image> image,
   return view;
 }
 
-ImageView::ImageView(const Rect& frame) : View(frame) {
+ImageView::ImageView(Key key, const Rect& frame) : View(key, frame) {
   setUserInteractionEnabled(false);
   setOpaque(false);
 }

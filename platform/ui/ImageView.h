@@ -47,7 +47,7 @@ class ImageView : public View {
 
  protected:
   friend class Object;
-  explicit ImageView(const Rect& frame);
+  explicit ImageView(Key key, const Rect& frame);
 
  private:
   void updateContents();

@@ -65,7 +65,7 @@ class Label : public View {
 
  protected:
   friend class Object;
-  explicit Label(const Rect& frame);
+  explicit Label(Key key, const Rect& frame);
   // Plain text without a shadow: a shadow (and runs of colours) paint pixels more than once,
   // which over the frame rounds differently from over a clear bitmap.
   bool drawsInPlace() const override {

@@ -24,7 +24,7 @@ class LongPressGestureRecognizer : public GestureRecognizer {
 
  protected:
   friend class Object;
-  LongPressGestureRecognizer() = default;
+  explicit LongPressGestureRecognizer(Key key) : GestureRecognizer(key) {}
   void touchesBegan(const TouchSet& touches, const Event& event) override;
   void touchesMoved(const TouchSet& touches, const Event& event) override;
   void touchesEnded(const TouchSet& touches, const Event& event) override;

@@ -33,7 +33,7 @@ class PanGestureRecognizer : public GestureRecognizer {
 
  protected:
   friend class Object;
-  PanGestureRecognizer() = default;
+  explicit PanGestureRecognizer(Key key) : GestureRecognizer(key) {}
   void touchesBegan(const TouchSet& touches, const Event& event) override;
   void touchesMoved(const TouchSet& touches, const Event& event) override;
   void touchesEnded(const TouchSet& touches, const Event& event) override;

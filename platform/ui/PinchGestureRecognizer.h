@@ -23,7 +23,7 @@ class PinchGestureRecognizer : public GestureRecognizer {
 
  protected:
   friend class Object;
-  PinchGestureRecognizer() = default;
+  explicit PinchGestureRecognizer(Key key) : GestureRecognizer(key) {}
   void touchesBegan(const TouchSet& touches, const Event& event) override;
   void touchesMoved(const TouchSet& touches, const Event& event) override;
   void touchesEnded(const TouchSet& touches, const Event& event) override;

@@ -44,7 +44,7 @@ class Responder : public Object {
   void resignOnLeavingWindow();
 
  protected:
-  Responder() = default;
+  explicit Responder(Key key) : Object(key) {}
   // Run when this became the window's first responder: before the keyboard hears of it when
   // announcesEditingBeforeKeyboard() is true (a text field's begin-editing precedes the
   // keyboard's will-show), after it otherwise (a text view's follows it).

@@ -30,7 +30,7 @@ class TapGestureRecognizer : public GestureRecognizer {
 
  protected:
   friend class Object;
-  TapGestureRecognizer() = default;
+  explicit TapGestureRecognizer(Key key) : GestureRecognizer(key) {}
   void touchesBegan(const TouchSet& touches, const Event& event) override;
   void touchesMoved(const TouchSet& touches, const Event& event) override;
   void touchesEnded(const TouchSet& touches, const Event& event) override;

@@ -195,7 +195,7 @@ class View : public Responder, public LayerDelegate {
 
  protected:
   friend class Object;
-  explicit View(const Rect& frame = {}, std::shared_ptr<Layer> layer = nullptr);
+  explicit View(Key key, const Rect& frame = {}, std::shared_ptr<Layer> layer = nullptr);
   // After the bounds' size changed: autoresizing, layout and redraw as the content mode asks.
   virtual void boundsSizeDidChange(const Size& oldSize);
   // After any change of the bounds, the origin included (a scroll offset is a bounds origin);

@@ -123,7 +123,7 @@ class ViewController : public Responder {
 
  protected:
   friend class Object;
-  ViewController() = default;
+  explicit ViewController(Key key) : Responder(key) {}
 
  private:
   enum class Appearance { Disappeared, Appearing, Appeared, Disappearing };

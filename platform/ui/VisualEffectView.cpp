@@ -22,8 +22,8 @@ std::shared_ptr<VisualEffectView> VisualEffectView::create(BlurEffectStyle style
   return make<VisualEffectView>(style, frame);
 }
 
-VisualEffectView::VisualEffectView(BlurEffectStyle style, const Rect& frame)
-    : View(frame), style_(style) {
+VisualEffectView::VisualEffectView(Key key, BlurEffectStyle style, const Rect& frame)
+    : View(key, frame), style_(style) {
   setOpaque(false);
   layer()->setBackdropBlurRadius(kBlurRadius);
   View::setBackgroundColor(tintFor(style));

@@ -22,7 +22,7 @@ class VisualEffectView : public View {
 
  protected:
   friend class Object;
-  VisualEffectView(BlurEffectStyle style, const Rect& frame);
+  VisualEffectView(Key key, BlurEffectStyle style, const Rect& frame);
 
  private:
   BlurEffectStyle style_;

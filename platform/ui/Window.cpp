@@ -18,7 +18,7 @@ void Window::didInit() {
   ApplicationWindows::shared().add(self<Window>());
 }
 
-Window::Window(const Rect& frame) : View(frame) { layer()->setHidden(true); }
+Window::Window(Key key, const Rect& frame) : View(key, frame) { layer()->setHidden(true); }
 
 Window::~Window() = default;
 

@@ -53,7 +53,7 @@ class Window : public View {
 
  protected:
   friend class Object;
-  explicit Window(const Rect& frame);
+  explicit Window(Key key, const Rect& frame);
   void didInit() override;  // joins the application's windows
   void layoutSubviews() override;
 

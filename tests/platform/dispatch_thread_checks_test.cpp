@@ -56,6 +56,8 @@ TEST_F(ThreadChecks, ViewAndLayerChangesOffMainAbortNamingTheRule) {
 
 // A recognizer whose state the test moves itself, as a subclass recognising a gesture would.
 class Recognizer : public GestureRecognizer {
+  using GestureRecognizer::GestureRecognizer;
+
  public:
   void begin() { setState(State::Began); }
 };

@@ -394,6 +394,8 @@ TEST_F(LayoutConstraintTest, ConstraintsFollowSubtreesBetweenTrees) {
 }
 
 class NotANumberWide : public View {
+  using View::View;
+
  public:
   Size intrinsicContentSize() const override { return {NAN, 20}; }
 };

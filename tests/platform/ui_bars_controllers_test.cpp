@@ -44,7 +44,7 @@ class Child : public ViewController {
 
  protected:
   friend class Object;
-  Child() = default;
+  explicit Child(Key key) : ViewController(key) {}
 };
 
 TEST_F(BarsTest, ToolbarLaysItemsOutBetweenMarginsAndSharesFlexibleSpace) {
@@ -168,7 +168,7 @@ class Recorder : public ViewController {
 
  protected:
   friend class Object;
-  Recorder() = default;
+  explicit Recorder(Key key) : ViewController(key) {}
 };
 
 TEST_F(BarsTest, DismissingAPresenterTakesEverythingItShowsOffScreen) {

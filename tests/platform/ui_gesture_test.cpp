@@ -38,7 +38,7 @@ const char* name(State s) {
 class Surface : public View {
  public:
   static std::shared_ptr<Surface> create(std::vector<std::string>* log, const Rect& frame) {
-    return std::shared_ptr<Surface>(new Surface(log, frame));
+    return make<Surface>(log, frame);
   }
   void touchesBegan(const TouchSet&, const Event&) override { log_->push_back("view began"); }
   void touchesEnded(const TouchSet&, const Event&) override { log_->push_back("view ended"); }
@@ -47,7 +47,9 @@ class Surface : public View {
   }
 
  private:
-  Surface(std::vector<std::string>* log, const Rect& frame) : View(frame), log_(log) {}
+  friend class Object;
+  Surface(Key key, std::vector<std::string>* log, const Rect& frame)
+      : View(key, frame), log_(log) {}
   std::vector<std::string>* log_;
 };
 

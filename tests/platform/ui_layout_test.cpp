@@ -25,7 +25,7 @@ class Card : public View {
 
  protected:
   friend class Object;
-  explicit Card(const Rect& frame) : View(frame) {}
+  explicit Card(Key key, const Rect& frame) : View(key, frame) {}
   void didInit() override {
     View::didInit();
     title = Label::create(makeRect(0, 0, 50, 20));

@@ -18,7 +18,7 @@ class Counted : public CollectionReusableView {
 
  protected:
   friend class Object;
-  Counted() : CollectionReusableView({}) {}
+  explicit Counted(Key key) : CollectionReusableView(key, {}) {}
 };
 
 using Pool = ReusePool<int, Counted>;

@@ -20,7 +20,7 @@ class Pad : public View {
  public:
   static std::shared_ptr<Pad> create(std::string name, std::vector<std::string>* log,
                                      const Rect& frame) {
-    return std::shared_ptr<Pad>(new Pad(std::move(name), log, frame));
+    return make<Pad>(std::move(name), log, frame);
   }
   void touchesBegan(const TouchSet& t, const Event& e) override { note("began", t, e); }
   void touchesMoved(const TouchSet& t, const Event& e) override { note("moved", t, e); }
@@ -38,8 +38,9 @@ class Pad : public View {
   bool resignable = true;
 
  private:
-  Pad(std::string name, std::vector<std::string>* log, const Rect& frame)
-      : View(frame), name_(std::move(name)), log_(log) {}
+  friend class Object;
+  Pad(Key key, std::string name, std::vector<std::string>* log, const Rect& frame)
+      : View(key, frame), name_(std::move(name)), log_(log) {}
   void note(const char* phase, const TouchSet& t, const Event& e) {
     log_->push_back(name_ + " " + phase + " " + std::to_string(t.size()) + " (" +
                     std::to_string(e.allTouches.size()) + ")");
@@ -244,10 +245,10 @@ TEST_F(UITouchRouting, AnimationOptionsAreHonoured) {
   // "Lay out subviews": the layout the block calls for happens in it, so it animates.
   class Row : public View {
    public:
-    explicit Row(const Rect& frame) : View(frame) {}
+    explicit Row(Key key, const Rect& frame) : View(key, frame) {}
     void layoutSubviews() override { subviews()[0]->setFrame(makeRect(0, 0, width(bounds()), 10)); }
   };
-  auto row = std::shared_ptr<Row>(new Row(makeRect(0, 200, 100, 10)));
+  auto row = Object::make<Row>(makeRect(0, 200, 100, 10));
   row->addSubview(View::create(makeRect(0, 0, 100, 10)));
   window->addSubview(row);
   window->layoutIfNeeded();

@@ -21,7 +21,7 @@ class Probe : public View {
  public:
   static std::shared_ptr<Probe> create(std::string name, std::vector<std::string>* log,
                                        const Rect& frame = {}) {
-    return std::shared_ptr<Probe>(new Probe(std::move(name), log, frame));
+    return make<Probe>(std::move(name), log, frame);
   }
   void willMoveToSuperview(const std::shared_ptr<View>& s) override {
     note("willMoveToSuperview " + std::string(s ? "view" : "null"));
@@ -46,8 +46,9 @@ class Probe : public View {
   void touchesEnded(const TouchSet&, const Event&) override { note("ended"); }
 
  private:
-  Probe(std::string name, std::vector<std::string>* log, const Rect& frame)
-      : View(frame), name_(std::move(name)), log_(log) {}
+  friend class Object;
+  Probe(Key key, std::string name, std::vector<std::string>* log, const Rect& frame)
+      : View(key, frame), name_(std::move(name)), log_(log) {}
   void note(const std::string& what) { log_->push_back(name_ + " " + what); }
   std::string name_;
   std::vector<std::string>* log_;
@@ -239,8 +240,10 @@ TEST_F(UIView, HitTestingConversionAndTouches) {
 
 // Accepts first-responder status, like a text field.
 class Field : public View {
+  using View::View;
+
  public:
-  static std::shared_ptr<Field> create() { return std::shared_ptr<Field>(new Field()); }
+  static std::shared_ptr<Field> create() { return make<Field>(); }
   bool canBecomeFirstResponder() const override { return true; }
   bool canResignFirstResponder() const override { return resignable; }
   bool resignable = true;

@@ -20,10 +20,12 @@ using render_test::pixelAt;
 
 // Logs its life and prefers a status bar style.
 class Screenful : public ViewController {
+  using ViewController::ViewController;
+
  public:
   static std::shared_ptr<Screenful> create(std::string name, std::vector<std::string>* log,
                                            StatusBarStyle style = StatusBarStyle::Default) {
-    auto vc = std::shared_ptr<Screenful>(new Screenful());
+    auto vc = make<Screenful>();
     vc->name_ = std::move(name);
     vc->log_ = log;
     vc->style_ = style;

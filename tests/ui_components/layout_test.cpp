@@ -123,9 +123,7 @@ TEST(FrameAccessors, WithoutASuperviewTheSuperviewSizeIsZero) {
 // Takes a sibling out with it, so the live subview list changes under the walk.
 class TakesSiblingAlong : public View {
  public:
-  static std::shared_ptr<TakesSiblingAlong> create() {
-    return std::shared_ptr<TakesSiblingAlong>(new TakesSiblingAlong());
-  }
+  static std::shared_ptr<TakesSiblingAlong> create() { return make<TakesSiblingAlong>(); }
   void willMoveToSuperview(const std::shared_ptr<View>& newSuperview) override {
     if (!newSuperview) {
       if (auto s = sibling.lock()) s->removeFromSuperview();
@@ -134,7 +132,8 @@ class TakesSiblingAlong : public View {
   std::weak_ptr<View> sibling;
 
  private:
-  TakesSiblingAlong() : View(makeRect(0, 0, 1, 1)) {}
+  friend class platform::Object;
+  explicit TakesSiblingAlong(Key key) : View(key, makeRect(0, 0, 1, 1)) {}
 };
 
 TEST(FrameAccessors, OrderAndRemovalOfSubviews) {

@@ -263,7 +263,7 @@ class MovingPage : public platform::ViewController {
 
  protected:
   friend class platform::Object;
-  MovingPage() = default;
+  explicit MovingPage(Key key) : platform::ViewController(key) {}
 };
 
 TEST_F(Pages, TheSelectedPageIsToldItMovedToThePagerBeforeItsViewIsShown) {

@@ -131,7 +131,7 @@ TEST_F(KeyboardTest, PerFieldDistanceReplacesTheManagersOnlyWhenSet) {
 class FormTable : public platform::TableViewController {
  protected:
   friend class platform::Object;
-  FormTable() = default;
+  explicit FormTable(Key key) : platform::TableViewController(key) {}
 };
 
 TEST_F(KeyboardTest, NeverMovesATableViewControllersField) {

@@ -24,7 +24,7 @@ class AlertAction : public Object {
 
  protected:
   friend class Object;
-  AlertAction() = default;
+  explicit AlertAction(Key key) : Object(key) {}
 
  private:
   std::string title_;

@@ -46,7 +46,7 @@ class AlertController : public ViewController {
 
  protected:
   friend class Object;
-  AlertController() = default;
+  explicit AlertController(Key key) : ViewController(key) {}
 
  private:
   std::string message_;

@@ -13,7 +13,7 @@ class AlertControllerTextField : public TextField {
 
  protected:
   friend class Object;
-  AlertControllerTextField() : TextField({}) {}
+  explicit AlertControllerTextField(Key key) : TextField(key, {}) {}
 };
 
 }  // namespace platform

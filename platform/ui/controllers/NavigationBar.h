@@ -53,7 +53,7 @@ class NavigationBar : public View {
 
  protected:
   friend class Object;
-  explicit NavigationBar(const Rect& frame);
+  explicit NavigationBar(Key key, const Rect& frame);
   void didInit() override;
 
  private:

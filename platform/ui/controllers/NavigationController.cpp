@@ -20,7 +20,7 @@ class NavigationContainerView : public View {
 
  protected:
   friend class Object;
-  explicit NavigationContainerView(const Rect& frame) : View(frame) {}
+  explicit NavigationContainerView(Key key, const Rect& frame) : View(key, frame) {}
 };
 
 }  // namespace

@@ -44,7 +44,7 @@ class NavigationController : public ViewController {
 
  protected:
   friend class Object;
-  NavigationController() = default;
+  explicit NavigationController(Key key) : ViewController(key) {}
 
  private:
   void show(const std::shared_ptr<ViewController>& incoming,

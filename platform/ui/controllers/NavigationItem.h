@@ -32,7 +32,7 @@ class NavigationItem : public Object {
 
  protected:
   friend class Object;
-  NavigationItem() = default;
+  explicit NavigationItem(Key key) : Object(key) {}
 
  private:
   std::string title_;

@@ -27,7 +27,8 @@ class TableViewController : public ViewController,
 
  protected:
   friend class Object;
-  explicit TableViewController(TableViewStyle style = TableViewStyle::Plain) : style_(style) {}
+  explicit TableViewController(Key key, TableViewStyle style = TableViewStyle::Plain)
+      : ViewController(key), style_(style) {}
 
  private:
   TableViewStyle style_;

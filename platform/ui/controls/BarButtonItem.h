@@ -96,7 +96,7 @@ class BarButtonItem : public Object {
 
  protected:
   friend class Object;
-  BarButtonItem() = default;
+  explicit BarButtonItem(Key key) : Object(key) {}
   // For subclasses' factories.
   void setSystemItem(std::optional<BarButtonSystemItem> item) { systemItem_ = item; }
 

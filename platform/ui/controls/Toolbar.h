@@ -45,7 +45,7 @@ class Toolbar : public View {
 
  protected:
   friend class Object;
-  explicit Toolbar(const Rect& frame);
+  explicit Toolbar(Key key, const Rect& frame);
   void didInit() override;
 
  private:

@@ -21,7 +21,7 @@ class ToolbarButton : public Button {
 
  protected:
   friend class Object;
-  ToolbarButton() : Button({}, ButtonType::System) {}
+  explicit ToolbarButton(Key key) : Button(key, {}, ButtonType::System) {}
   void didInit() override;
 
  private:

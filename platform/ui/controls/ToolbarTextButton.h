@@ -18,7 +18,7 @@ class ToolbarTextButton : public ToolbarButton {
 
  protected:
   friend class Object;
-  ToolbarTextButton() = default;
+  explicit ToolbarTextButton(Key key) : ToolbarButton(key) {}
 };
 
 }  // namespace platform

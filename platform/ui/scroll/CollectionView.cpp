@@ -10,8 +10,9 @@ std::shared_ptr<CollectionView> CollectionView::create(
   return Object::make<CollectionView>(frame, std::move(layout));
 }
 
-CollectionView::CollectionView(const Rect& frame, std::shared_ptr<CollectionViewFlowLayout> layout)
-    : ScrollView(frame),
+CollectionView::CollectionView(Key key, const Rect& frame,
+                               std::shared_ptr<CollectionViewFlowLayout> layout)
+    : ScrollView(key, frame),
       layout_(layout ? std::move(layout) : std::make_shared<CollectionViewFlowLayout>()) {
   setBackgroundColor(Color::black());
 }

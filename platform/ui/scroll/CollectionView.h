@@ -83,7 +83,7 @@ class CollectionView : public ScrollView {
 
  protected:
   friend class Object;
-  CollectionView(const Rect& frame, std::shared_ptr<CollectionViewFlowLayout> layout);
+  CollectionView(Key key, const Rect& frame, std::shared_ptr<CollectionViewFlowLayout> layout);
   void didInit() override;
   void boundsSizeDidChange(const Size& oldSize) override;
 

@@ -6,13 +6,14 @@ std::shared_ptr<CollectionReusableView> CollectionReusableView::create(const Rec
   return Object::make<CollectionReusableView>(frame);
 }
 
-CollectionReusableView::CollectionReusableView(const Rect& frame) : View(frame) {}
+CollectionReusableView::CollectionReusableView(Key key, const Rect& frame) : View(key, frame) {}
 
 std::shared_ptr<CollectionViewCell> CollectionViewCell::create(const Rect& frame) {
   return Object::make<CollectionViewCell>(frame);
 }
 
-CollectionViewCell::CollectionViewCell(const Rect& frame) : CollectionReusableView(frame) {}
+CollectionViewCell::CollectionViewCell(Key key, const Rect& frame)
+    : CollectionReusableView(key, frame) {}
 
 void CollectionViewCell::didInit() {
   CollectionReusableView::didInit();

@@ -17,7 +17,7 @@ class CollectionReusableView : public View {
 
  protected:
   friend class Object;
-  explicit CollectionReusableView(const Rect& frame);
+  explicit CollectionReusableView(Key key, const Rect& frame);
 
  private:
   std::string reuseIdentifier_;
@@ -42,7 +42,7 @@ class CollectionViewCell : public CollectionReusableView {
 
  protected:
   friend class Object;
-  explicit CollectionViewCell(const Rect& frame);
+  explicit CollectionViewCell(Key key, const Rect& frame);
   void didInit() override;
 
  private:

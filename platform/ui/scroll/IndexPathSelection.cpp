@@ -51,10 +51,10 @@ bool isInside(const View* view, const View* list) {
 // Selection gives way to what lies inside a cell: it waits for the recognizers of the cell's
 // views to fail and does not select a row a control inside it has tracked the touch for.
 class SelectionTap : public TapGestureRecognizer {
+  using TapGestureRecognizer::TapGestureRecognizer;
+
  public:
-  static std::shared_ptr<SelectionTap> create() {
-    return make<SelectionTap>();
-  }
+  static std::shared_ptr<SelectionTap> create() { return make<SelectionTap>(); }
 
  protected:
   friend class Object;

@@ -41,7 +41,7 @@ class PageControl : public Control {
 
  protected:
   friend class Object;
-  explicit PageControl(const Rect& frame);
+  explicit PageControl(Key key, const Rect& frame);
 
  private:
   void refresh();

@@ -25,7 +25,7 @@ class PickerRowCell : public TableViewCell {
 
  protected:
   friend class Object;
-  PickerRowCell() : TableViewCell(TableViewCellStyle::Default, "row") {}
+  explicit PickerRowCell(Key key) : TableViewCell(key, TableViewCellStyle::Default, "row") {}
 };
 
 }  // namespace
@@ -166,7 +166,7 @@ std::shared_ptr<PickerView> PickerView::create(const Rect& frame) {
   return Object::make<PickerView>(frame);
 }
 
-PickerView::PickerView(const Rect& frame) : View(frame) {
+PickerView::PickerView(Key key, const Rect& frame) : View(key, frame) {
   setBackgroundColor(Color::clear());
   setOpaque(false);
 }

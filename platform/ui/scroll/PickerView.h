@@ -86,7 +86,7 @@ class PickerView : public View {
 
  protected:
   friend class Object;
-  explicit PickerView(const Rect& frame);
+  explicit PickerView(Key key, const Rect& frame);
   void didInit() override;
 
  private:

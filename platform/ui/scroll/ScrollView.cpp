@@ -43,7 +43,8 @@ double now() { return Clock::current().now(); }
 // A scroll view's own pan, which asks the view whether it takes the movement.
 class ScrollPan : public PanGestureRecognizer {
  public:
-  explicit ScrollPan(std::function<bool(const Point&)> accepts) : accepts_(std::move(accepts)) {}
+  explicit ScrollPan(Key key, std::function<bool(const Point&)> accepts)
+      : PanGestureRecognizer(key), accepts_(std::move(accepts)) {}
 
  protected:
   bool shouldBeginWithTranslation(const Point& translation) override {
@@ -72,8 +73,8 @@ std::shared_ptr<ScrollView> ScrollView::create(const Rect& frame) {
   return Object::make<ScrollView>(frame);
 }
 
-ScrollView::ScrollView(const Rect& frame)
-    : View(frame), decelerationRate_(sp::kNormalDecelerationRate) {
+ScrollView::ScrollView(Key key, const Rect& frame)
+    : View(key, frame), decelerationRate_(sp::kNormalDecelerationRate) {
   setClipsToBounds(true);
 }
 
@@ -84,7 +85,7 @@ ScrollView::~ScrollView() {
 void ScrollView::didInit() {
   View::didInit();
   std::weak_ptr<ScrollView> weak = self<ScrollView>();
-  pan_ = std::make_shared<ScrollPan>([weak](const Point&) {
+  pan_ = make<ScrollPan>([weak](const Point&) {
     auto me = weak.lock();
     return me && me->takesPan(me->pan_->translationInView(me.get()));
   });

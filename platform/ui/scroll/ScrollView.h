@@ -99,7 +99,7 @@ class ScrollView : public View {
 
  protected:
   friend class Object;
-  explicit ScrollView(const Rect& frame);
+  explicit ScrollView(Key key, const Rect& frame);
   void didInit() override;
   void boundsDidChange(const Rect& oldBounds) override;
   // The offset changed (the delegate and observers have not been told yet).

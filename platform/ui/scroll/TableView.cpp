@@ -18,8 +18,8 @@ std::shared_ptr<TableView> TableView::create(const Rect& frame, TableViewStyle s
   return Object::make<TableView>(frame, style);
 }
 
-TableView::TableView(const Rect& frame, TableViewStyle style)
-    : ScrollView(frame),
+TableView::TableView(Key key, const Rect& frame, TableViewStyle style)
+    : ScrollView(key, frame),
       style_(style),
       sectionHeaderHeight_(style == TableViewStyle::Grouped ? kGroupedHeaderHeight
                                                             : kPlainHeaderHeight),

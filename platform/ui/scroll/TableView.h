@@ -92,7 +92,7 @@ class TableView : public ScrollView {
 
  protected:
   friend class Object;
-  TableView(const Rect& frame, TableViewStyle style);
+  TableView(Key key, const Rect& frame, TableViewStyle style);
   void didInit() override;
 
  private:

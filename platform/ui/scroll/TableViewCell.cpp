@@ -20,8 +20,10 @@ std::shared_ptr<TableViewCell> TableViewCell::create(TableViewCellStyle style,
   return Object::make<TableViewCell>(style, std::move(reuseIdentifier));
 }
 
-TableViewCell::TableViewCell(TableViewCellStyle style, std::string reuseIdentifier)
-    : View(makeRect(0, 0, 320, 44)), reuseIdentifier_(std::move(reuseIdentifier)), style_(style) {
+TableViewCell::TableViewCell(Key key, TableViewCellStyle style, std::string reuseIdentifier)
+    : View(key, makeRect(0, 0, 320, 44)),
+      reuseIdentifier_(std::move(reuseIdentifier)),
+      style_(style) {
   setBackgroundColor(Color::whiteColor());
   setContentMode(ViewContentMode::Redraw);
 }

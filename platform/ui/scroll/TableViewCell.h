@@ -60,7 +60,7 @@ class TableViewCell : public View {
 
  protected:
   friend class Object;
-  TableViewCell(TableViewCellStyle style, std::string reuseIdentifier);
+  TableViewCell(Key key, TableViewCellStyle style, std::string reuseIdentifier);
   void didInit() override;
   // The selection fill, separator and accessory mark go straight into the frame: no bitmap of
   // the whole row to keep and composite.

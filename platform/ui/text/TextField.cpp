@@ -16,8 +16,8 @@ const Color kPlaceholderColor = Color::white(0.7);
 
 std::shared_ptr<TextField> TextField::create(const Rect& frame) { return make<TextField>(frame); }
 
-TextField::TextField(const Rect& frame)
-    : Control(frame),
+TextField::TextField(Key key, const Rect& frame)
+    : Control(key, frame),
       TextEditing({"TextField", kTextFieldTextDidBeginEditingNotification,
                    kTextFieldTextDidChangeNotification, kTextFieldTextDidEndEditingNotification}) {}
 

@@ -65,7 +65,7 @@ class TextField : public Control, public TextEditing {
 
  protected:
   friend class Object;
-  explicit TextField(const Rect& frame);
+  explicit TextField(Key key, const Rect& frame);
   void didInit() override;
   void didBecomeFirstResponder() override;
   void didResignFirstResponder() override;

@@ -12,8 +12,8 @@ namespace platform {
 
 std::shared_ptr<TextView> TextView::create(const Rect& frame) { return make<TextView>(frame); }
 
-TextView::TextView(const Rect& frame)
-    : ScrollView(frame),
+TextView::TextView(Key key, const Rect& frame)
+    : ScrollView(key, frame),
       TextEditing({"TextView", kTextViewTextDidBeginEditingNotification,
                    kTextViewTextDidChangeNotification, kTextViewTextDidEndEditingNotification}) {}
 

@@ -56,7 +56,7 @@ class TextView : public ScrollView, public TextEditing {
 
  protected:
   friend class Object;
-  explicit TextView(const Rect& frame);
+  explicit TextView(Key key, const Rect& frame);
   void didInit() override;
   bool announcesEditingBeforeKeyboard() const override { return false; }
   void didBecomeFirstResponder() override;

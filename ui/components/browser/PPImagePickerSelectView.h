@@ -20,7 +20,7 @@ class PPImagePickerSelectView : public platform::View {
 
  protected:
   friend class platform::Object;
-  PPImagePickerSelectView() = default;
+  explicit PPImagePickerSelectView(Key key) : platform::View(key) {}
   void didInit() override;
 
  private:

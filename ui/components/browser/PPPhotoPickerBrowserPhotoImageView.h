@@ -41,7 +41,8 @@ class PPPhotoPickerBrowserPhotoImageView : public platform::ImageView {
 
  protected:
   friend class platform::Object;
-  explicit PPPhotoPickerBrowserPhotoImageView(const platform::Rect& frame) : ImageView(frame) {}
+  explicit PPPhotoPickerBrowserPhotoImageView(Key key, const platform::Rect& frame)
+      : ImageView(key, frame) {}
   void didInit() override;
 
  private:

@@ -86,7 +86,8 @@ class PPPhotoPickerBrowserPhotoScrollView : public platform::ScrollView,
 
  protected:
   friend class platform::Object;
-  PPPhotoPickerBrowserPhotoScrollView() : ScrollView(platform::makeRect(0, 0, 0, 0)) {}
+  explicit PPPhotoPickerBrowserPhotoScrollView(Key key)
+      : ScrollView(key, platform::makeRect(0, 0, 0, 0)) {}
   void didInit() override;
 
  private:

@@ -132,7 +132,7 @@ class PPPhotoPickerBrowserViewController : public platform::ViewController,
 
  protected:
   friend class platform::Object;
-  PPPhotoPickerBrowserViewController() = default;
+  explicit PPPhotoPickerBrowserViewController(Key key) : platform::ViewController(key) {}
 
  private:
   void setupCollectionView();

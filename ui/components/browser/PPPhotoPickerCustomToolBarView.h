@@ -51,7 +51,8 @@ class PPPhotoPickerCustomToolBarView : public platform::View {
 
  protected:
   friend class platform::Object;
-  explicit PPPhotoPickerCustomToolBarView(const platform::Rect& frame) : View(frame) {}
+  explicit PPPhotoPickerCustomToolBarView(Key key, const platform::Rect& frame)
+      : View(key, frame) {}
 
  private:
   void setUp(long showType);

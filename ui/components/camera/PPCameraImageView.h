@@ -34,7 +34,7 @@ class PPCameraImageView : public platform::ImageView {
 
  protected:
   friend class platform::Object;
-  explicit PPCameraImageView(const platform::Rect& frame) : ImageView(frame) {}
+  explicit PPCameraImageView(Key key, const platform::Rect& frame) : ImageView(key, frame) {}
   void didInit() override;
 
  private:

@@ -35,7 +35,7 @@ class SCCameraImageView : public platform::ImageView {
 
  protected:
   friend class platform::Object;
-  explicit SCCameraImageView(const platform::Rect& frame) : ImageView(frame) {}
+  explicit SCCameraImageView(Key key, const platform::Rect& frame) : ImageView(key, frame) {}
   void didInit() override;
 
  private:

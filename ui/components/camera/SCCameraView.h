@@ -33,7 +33,7 @@ class SCCameraView : public platform::View {
 
  protected:
   friend class platform::Object;
-  explicit SCCameraView(const platform::Rect& frame) : View(frame) {}
+  explicit SCCameraView(Key key, const platform::Rect& frame) : View(key, frame) {}
 
  private:
   std::shared_ptr<platform::DisplayLink> makeLink();

@@ -115,7 +115,7 @@ class SCCameraViewController : public platform::ViewController,
 
  protected:
   friend class platform::Object;
-  SCCameraViewController() = default;
+  explicit SCCameraViewController(Key key) : platform::ViewController(key) {}
   // The screen around the preview; here the flash button the capture side titles.
   virtual void setup();
 

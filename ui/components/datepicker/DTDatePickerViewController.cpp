@@ -29,7 +29,7 @@ std::shared_ptr<DTDatePickerViewController> DTDatePickerViewController::create()
 }
 
 // Shown over the presenting screen, which stays visible beneath the dimmed margin.
-DTDatePickerViewController::DTDatePickerViewController() {
+DTDatePickerViewController::DTDatePickerViewController(Key key) : platform::ViewController(key) {
   setModalPresentationStyle(platform::ModalPresentationStyle::OverCurrentContext);
 }
 

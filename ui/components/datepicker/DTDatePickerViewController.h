@@ -111,7 +111,7 @@ class DTDatePickerViewController : public platform::ViewController,
 
  protected:
   friend class platform::Object;
-  DTDatePickerViewController();
+  explicit DTDatePickerViewController(Key key);
 
  private:
   long valueForRow(long row, long component) const;

@@ -41,7 +41,7 @@ std::shared_ptr<L> placed(std::shared_ptr<L> layer, const Rect& bounds, Point ce
 
 std::shared_ptr<LKLikeButton> LKLikeButton::likeButtonWithImage(
     std::shared_ptr<platform::Image> image, const Rect& imageFrame) {
-  std::shared_ptr<LKLikeButton> button(new LKLikeButton());
+  auto button = make<LKLikeButton>();
   button->configImage(std::move(image), imageFrame);
   button->initLayers();
   button->initAnimations();
@@ -49,8 +49,8 @@ std::shared_ptr<LKLikeButton> LKLikeButton::likeButtonWithImage(
   return button;
 }
 
-LKLikeButton::LKLikeButton()
-    : Button({}, platform::ButtonType::Custom),
+LKLikeButton::LKLikeButton(Key key)
+    : Button(key, {}, platform::ButtonType::Custom),
       circleColor_(rgb255(255, 172, 51)),
       lineColor_(rgb255(250, 120, 68)),
       imageColorOn_(rgb255(255, 172, 52)),

@@ -67,7 +67,8 @@ class LKLikeButton : public platform::Button {
   void touchCancel();
 
  protected:
-  LKLikeButton();
+  friend class platform::Object;
+  explicit LKLikeButton(Key key);
 
  private:
   void configImage(std::shared_ptr<platform::Image> image, const platform::Rect& imageFrame);

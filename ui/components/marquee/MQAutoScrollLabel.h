@@ -71,7 +71,7 @@ class MQAutoScrollLabel : public platform::View {
 
  protected:
   friend class platform::Object;
-  explicit MQAutoScrollLabel(const platform::Rect& frame) : View(frame) {}
+  explicit MQAutoScrollLabel(Key key, const platform::Rect& frame) : View(key, frame) {}
   void didInit() override;
   void boundsDidChange(const platform::Rect& oldBounds) override;
 

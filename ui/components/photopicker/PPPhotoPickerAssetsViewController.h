@@ -79,7 +79,7 @@ class PPPhotoPickerAssetsViewController : public platform::ViewController,
 
  protected:
   friend class platform::Object;
-  PPPhotoPickerAssetsViewController() = default;
+  explicit PPPhotoPickerAssetsViewController(Key key) : platform::ViewController(key) {}
 
  private:
   void setupAssets();

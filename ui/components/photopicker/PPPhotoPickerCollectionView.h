@@ -82,9 +82,9 @@ class PPPhotoPickerCollectionView : public platform::CollectionView,
 
  protected:
   friend class platform::Object;
-  PPPhotoPickerCollectionView(const platform::Rect& frame,
+  PPPhotoPickerCollectionView(Key key, const platform::Rect& frame,
                               std::shared_ptr<platform::CollectionViewFlowLayout> layout)
-      : CollectionView(frame, std::move(layout)) {}
+      : CollectionView(key, frame, std::move(layout)) {}
   void didInit() override;
 
  private:

@@ -22,8 +22,8 @@ class PPPhotoPickerCollectionViewCell : public platform::CollectionViewCell {
 
  protected:
   friend class platform::Object;
-  explicit PPPhotoPickerCollectionViewCell(const platform::Rect& frame)
-      : CollectionViewCell(frame) {}
+  explicit PPPhotoPickerCollectionViewCell(Key key, const platform::Rect& frame)
+      : CollectionViewCell(key, frame) {}
 
  private:
   std::shared_ptr<platform::Image> cellImage_;

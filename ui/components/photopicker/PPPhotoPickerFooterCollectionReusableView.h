@@ -20,8 +20,8 @@ class PPPhotoPickerFooterCollectionReusableView : public platform::CollectionReu
 
  protected:
   friend class platform::Object;
-  explicit PPPhotoPickerFooterCollectionReusableView(const platform::Rect& frame)
-      : CollectionReusableView(frame) {}
+  explicit PPPhotoPickerFooterCollectionReusableView(Key key, const platform::Rect& frame)
+      : CollectionReusableView(key, frame) {}
 
  private:
   std::weak_ptr<platform::Label> footerLabel_;

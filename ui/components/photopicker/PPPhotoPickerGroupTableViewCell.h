@@ -26,8 +26,8 @@ class PPPhotoPickerGroupTableViewCell : public platform::TableViewCell {
 
  protected:
   friend class platform::Object;
-  explicit PPPhotoPickerGroupTableViewCell(const std::string& identifier)
-      : TableViewCell(platform::TableViewCellStyle::Default, identifier) {}
+  explicit PPPhotoPickerGroupTableViewCell(Key key, const std::string& identifier)
+      : TableViewCell(key, platform::TableViewCellStyle::Default, identifier) {}
 
  private:
   std::shared_ptr<PPPhotoPickerGroup> group_;

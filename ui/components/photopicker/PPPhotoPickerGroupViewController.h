@@ -62,7 +62,7 @@ class PPPhotoPickerGroupViewController : public platform::ViewController,
 
  protected:
   friend class platform::Object;
-  PPPhotoPickerGroupViewController() = default;
+  explicit PPPhotoPickerGroupViewController(Key key) : platform::ViewController(key) {}
 
  private:
   void showRefusal();

@@ -26,7 +26,7 @@ class PPPhotoPickerImageView : public platform::ImageView {
 
  protected:
   friend class platform::Object;
-  explicit PPPhotoPickerImageView(const platform::Rect& frame) : ImageView(frame) {}
+  explicit PPPhotoPickerImageView(Key key, const platform::Rect& frame) : ImageView(key, frame) {}
   void didInit() override;
 
  private:

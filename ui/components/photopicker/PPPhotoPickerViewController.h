@@ -51,7 +51,7 @@ class PPPhotoPickerViewController : public platform::ViewController {
 
  protected:
   friend class platform::Object;
-  PPPhotoPickerViewController() = default;
+  explicit PPPhotoPickerViewController(Key key) : platform::ViewController(key) {}
   void didInit() override;
 
  private:

@@ -25,7 +25,7 @@ class PPPhotoPickerBrowserPhotoView : public platform::View {
 
  protected:
   friend class platform::Object;
-  explicit PPPhotoPickerBrowserPhotoView(const platform::Rect& frame) : View(frame) {}
+  explicit PPPhotoPickerBrowserPhotoView(Key key, const platform::Rect& frame) : View(key, frame) {}
   void didInit() override;
 
  private:

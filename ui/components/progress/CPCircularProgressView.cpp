@@ -9,9 +9,9 @@
 
 namespace sprout {
 
-CPCircularProgressView::CPCircularProgressView(const platform::Rect& frame,
+CPCircularProgressView::CPCircularProgressView(Key key, const platform::Rect& frame,
                                                std::shared_ptr<CPCircularProgressLayer> layer)
-    : View(frame, layer), progressLayer_(std::move(layer)) {
+    : View(key, frame, layer), progressLayer_(std::move(layer)) {
   setBackgroundColor(platform::Color::clear());
 }
 

@@ -35,10 +35,10 @@ class CPCircularProgressView : public platform::View {
 
  protected:
   friend class platform::Object;
-  CPCircularProgressView(const platform::Rect& frame,
+  CPCircularProgressView(Key key, const platform::Rect& frame,
                          std::shared_ptr<CPCircularProgressLayer> layer);
-  explicit CPCircularProgressView(const platform::Rect& frame)
-      : CPCircularProgressView(frame, CPCircularProgressLayer::create()) {}
+  explicit CPCircularProgressView(Key key, const platform::Rect& frame)
+      : CPCircularProgressView(key, frame, CPCircularProgressLayer::create()) {}
 
  private:
   std::shared_ptr<CPCircularProgressLayer> progressLayer_;

@@ -32,11 +32,9 @@ void setSource(cairo_t* cr, const Color& c) { cairo_set_source_rgba(cr, c.r, c.g
 
 }  // namespace
 
-std::shared_ptr<QRView> QRView::create(const Rect& frame) {
-  return make<QRView>(frame);
-}
+std::shared_ptr<QRView> QRView::create(const Rect& frame) { return make<QRView>(frame); }
 
-QRView::QRView(const Rect& frame) : View(frame) {
+QRView::QRView(Key key, const Rect& frame) : View(key, frame) {
   // A new view is laid out and drawn before it is first shown.
   setNeedsLayout();
   setNeedsDisplay();

@@ -54,7 +54,7 @@ class QRView : public platform::View {
 
  protected:
   friend class platform::Object;
-  explicit QRView(const platform::Rect& frame);
+  explicit QRView(Key key, const platform::Rect& frame);
 
  private:
   platform::Rect windowRect() const;

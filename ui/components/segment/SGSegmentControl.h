@@ -73,7 +73,7 @@ class SGSegmentControl : public platform::View {
 
  protected:
   friend class platform::Object;
-  explicit SGSegmentControl(const platform::Rect& frame) : View(frame) {}
+  explicit SGSegmentControl(Key key, const platform::Rect& frame) : View(key, frame) {}
   void didInit() override;
 
  private:

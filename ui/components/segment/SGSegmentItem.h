@@ -35,8 +35,8 @@ class SGSegmentItem : public platform::Button {
 
  protected:
   friend class platform::Object;
-  explicit SGSegmentItem(const platform::Rect& frame)
-      : Button(frame, platform::ButtonType::Custom) {}
+  explicit SGSegmentItem(Key key, const platform::Rect& frame)
+      : Button(key, frame, platform::ButtonType::Custom) {}
   void stateDidChange() override { refresh(); }
 
  private:

@@ -68,7 +68,7 @@ class SGSegmentViewController : public platform::ViewController,
 
  protected:
   friend class platform::Object;
-  SGSegmentViewController() = default;
+  explicit SGSegmentViewController(Key key) : platform::ViewController(key) {}
 
  private:
   void contentOffsetChanged(const platform::Point& offset);

@@ -140,7 +140,7 @@ class BCCarouselView : public platform::View,
 
  protected:
   friend class platform::Object;
-  explicit BCCarouselView(const platform::Rect& frame) : View(frame) {}
+  explicit BCCarouselView(Key key, const platform::Rect& frame) : View(key, frame) {}
   void didInit() override;
 
  private:

@@ -38,7 +38,8 @@ class BCCollectionViewCell : public platform::CollectionViewCell {
 
  protected:
   friend class platform::Object;
-  explicit BCCollectionViewCell(const platform::Rect& frame) : CollectionViewCell(frame) {}
+  explicit BCCollectionViewCell(Key key, const platform::Rect& frame)
+      : CollectionViewCell(key, frame) {}
   void didInit() override;
 
  private:

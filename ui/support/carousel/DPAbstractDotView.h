@@ -16,7 +16,7 @@ class DPAbstractDotView : public platform::View {
 
  protected:
   friend class platform::Object;
-  explicit DPAbstractDotView(const platform::Rect& frame) : View(frame) {}
+  explicit DPAbstractDotView(Key key, const platform::Rect& frame) : View(key, frame) {}
 };
 
 // A white ring that fills with its colour and swells with a spring when its page is current.
@@ -34,7 +34,8 @@ class DPAnimatedDotView : public DPAbstractDotView {
 
  protected:
   friend class platform::Object;
-  explicit DPAnimatedDotView(const platform::Rect& frame) : DPAbstractDotView(frame) {}
+  explicit DPAnimatedDotView(Key key, const platform::Rect& frame)
+      : DPAbstractDotView(key, frame) {}
   void didInit() override;
 
  private:
@@ -49,7 +50,7 @@ class DPDotView : public DPAbstractDotView {
 
  protected:
   friend class platform::Object;
-  explicit DPDotView(const platform::Rect& frame) : DPAbstractDotView(frame) {}
+  explicit DPDotView(Key key, const platform::Rect& frame) : DPAbstractDotView(key, frame) {}
   void didInit() override;
 };
 

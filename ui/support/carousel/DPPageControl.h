@@ -74,7 +74,7 @@ class DPPageControl : public platform::Control {
 
  protected:
   friend class platform::Object;
-  explicit DPPageControl(const platform::Rect& frame) : Control(frame) {}
+  explicit DPPageControl(Key key, const platform::Rect& frame) : Control(key, frame) {}
   void didInit() override;
 
  private:

@@ -20,7 +20,7 @@ class CMLayoutConstraint : public platform::LayoutConstraint {
 
  private:
   friend class platform::Object;
-  CMLayoutConstraint() = default;
+  explicit CMLayoutConstraint(Key key) : platform::LayoutConstraint(key) {}
   std::string key_;
 };
 

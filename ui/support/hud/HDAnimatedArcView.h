@@ -32,7 +32,7 @@ class HDAnimatedArcView : public platform::View {
   const std::shared_ptr<platform::ShapeLayer>& currentAnimatedLayer() const { return arcLayer_; }
 
  protected:
-  HDAnimatedArcView();
+  explicit HDAnimatedArcView(Key key);
   // Builds the subclass's layer from the fields.
   virtual std::shared_ptr<platform::ShapeLayer> makeAnimatedLayer() const = 0;
   // The built layer, building it on first use.

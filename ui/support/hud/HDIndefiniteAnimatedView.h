@@ -22,7 +22,7 @@ class HDIndefiniteAnimatedView : public HDAnimatedArcView {
 
  protected:
   friend class platform::Object;
-  HDIndefiniteAnimatedView() = default;
+  explicit HDIndefiniteAnimatedView(Key key) : HDAnimatedArcView(key) {}
   std::shared_ptr<platform::ShapeLayer> makeAnimatedLayer() const override;
 };
 

@@ -19,7 +19,7 @@ class HDOverlayControl : public platform::Control {
 
  protected:
   friend class platform::Object;
-  explicit HDOverlayControl(const platform::Rect& frame) : Control(frame) {}
+  explicit HDOverlayControl(Key key, const platform::Rect& frame) : Control(key, frame) {}
 
  private:
   const platform::Event* currentEvent_ = nullptr;

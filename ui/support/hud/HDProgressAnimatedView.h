@@ -22,7 +22,7 @@ class HDProgressAnimatedView : public HDAnimatedArcView {
 
  protected:
   friend class platform::Object;
-  HDProgressAnimatedView() = default;
+  explicit HDProgressAnimatedView(Key key) : HDAnimatedArcView(key) {}
   std::shared_ptr<platform::ShapeLayer> makeAnimatedLayer() const override;
 
  private:

@@ -44,7 +44,7 @@ std::shared_ptr<HDProgressHUD> HDProgressHUD::create(const platform::Rect& frame
   return make<HDProgressHUD>(frame);
 }
 
-HDProgressHUD::HDProgressHUD(const platform::Rect& frame) : View(frame) {}
+HDProgressHUD::HDProgressHUD(Key key, const platform::Rect& frame) : View(key, frame) {}
 
 void HDProgressHUD::didInit() {
   View::didInit();

@@ -137,7 +137,7 @@ class HDProgressHUD : public platform::View {
 
  protected:
   friend class platform::Object;
-  explicit HDProgressHUD(const platform::Rect& frame);
+  explicit HDProgressHUD(Key key, const platform::Rect& frame);
   void didInit() override;
 
  private:

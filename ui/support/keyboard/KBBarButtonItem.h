@@ -22,7 +22,7 @@ class KBBarButtonItem : public platform::BarButtonItem {
 
  protected:
   friend class platform::Object;
-  KBBarButtonItem() = default;
+  explicit KBBarButtonItem(Key key) : platform::BarButtonItem(key) {}
 };
 
 }  // namespace sprout

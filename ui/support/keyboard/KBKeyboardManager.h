@@ -159,7 +159,7 @@ class KBKeyboardManager : public platform::Object, public platform::GestureRecog
 
  protected:
   friend class platform::Object;
-  KBKeyboardManager() = default;
+  explicit KBKeyboardManager(Key key) : platform::Object(key) {}
   void didInit() override;
 
  private:

@@ -70,7 +70,7 @@ class KBKeyboardReturnKeyHandler : public platform::Object, public KBReturnKeyDe
 
  protected:
   friend class platform::Object;
-  KBKeyboardReturnKeyHandler() = default;
+  explicit KBKeyboardReturnKeyHandler(Key key) : platform::Object(key) {}
 
  private:
   struct Record {

@@ -13,7 +13,7 @@ class KBPreviousNextView : public platform::View {
 
  protected:
   friend class platform::Object;
-  explicit KBPreviousNextView(const platform::Rect& frame) : View(frame) {}
+  explicit KBPreviousNextView(Key key, const platform::Rect& frame) : View(key, frame) {}
 };
 
 }  // namespace sprout

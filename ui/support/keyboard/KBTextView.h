@@ -33,7 +33,7 @@ class KBTextView : public platform::TextView {
 
  protected:
   friend class platform::Object;
-  explicit KBTextView(const platform::Rect& frame) : TextView(frame) {}
+  explicit KBTextView(Key key, const platform::Rect& frame) : TextView(key, frame) {}
   // Every way of making one passes here, so each one follows its text changes.
   void didInit() override;
 

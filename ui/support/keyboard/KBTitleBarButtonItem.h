@@ -35,7 +35,7 @@ class KBTitleBarButtonItem : public KBBarButtonItem {
 
  protected:
   friend class platform::Object;
-  KBTitleBarButtonItem() = default;
+  explicit KBTitleBarButtonItem(Key key) : KBBarButtonItem(key) {}
 
  private:
   std::shared_ptr<platform::View> titleView_;

@@ -50,7 +50,7 @@ class KBToolbar : public platform::Toolbar {
 
  protected:
   friend class platform::Object;
-  explicit KBToolbar(const platform::Rect& frame) : Toolbar(frame) {}
+  explicit KBToolbar(Key key, const platform::Rect& frame) : Toolbar(key, frame) {}
   void didInit() override;
 
  private:

@@ -10,7 +10,7 @@ namespace sprout {
 using platform::ScrollView;
 using platform::View;
 
-RFRefreshComponent::RFRefreshComponent(const platform::Rect& frame) : View(frame) {}
+RFRefreshComponent::RFRefreshComponent(Key key, const platform::Rect& frame) : View(key, frame) {}
 
 RFRefreshComponent::~RFRefreshComponent() = default;
 

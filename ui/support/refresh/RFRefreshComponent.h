@@ -71,7 +71,7 @@ class RFRefreshComponent : public platform::View {
 
  protected:
   friend class platform::Object;
-  explicit RFRefreshComponent(const platform::Rect& frame);
+  explicit RFRefreshComponent(Key key, const platform::Rect& frame);
   // prepare, then the first state (Idle), so what prepare configures shows at once.
   void didInit() override;
 
