@@ -6,7 +6,6 @@
 
 #include "images/UIViewWebCacheOperation.h"
 #include "images/WIImageManager.h"
-#include "platform/dispatch/DispatchQueue.h"
 
 namespace sprout {
 
@@ -41,17 +40,16 @@ std::shared_ptr<WIImageOperation> load(const std::shared_ptr<Button>& button,
           bool finished, const OptionalURL&) {
         auto button = weakButton.lock();
         if (!button) return;
-        platform::runOnMainSync([&] {
-          if (image && (options & WIImageAvoidAutoSetImage) && completed) {
-            completed(image, error, cacheType, url);
-            return;
-          }
-          if (image) {
-            slot == Slot::Image ? button->setImage(image, state)
-                                : button->setBackgroundImage(image, state);
-          }
-          if (completed && finished) completed(image, error, cacheType, url);
-        });
+        // The manager completes on the main thread.
+        if (image && (options & WIImageAvoidAutoSetImage) && completed) {
+          completed(image, error, cacheType, url);
+          return;
+        }
+        if (image) {
+          slot == Slot::Image ? button->setImage(image, state)
+                              : button->setBackgroundImage(image, state);
+        }
+        if (completed && finished) completed(image, error, cacheType, url);
       });
 }
 

@@ -4,7 +4,6 @@
 
 #include "images/UIViewWebCacheOperation.h"
 #include "images/WIImageManager.h"
-#include "platform/dispatch/DispatchQueue.h"
 
 namespace sprout {
 
@@ -25,17 +24,16 @@ void wi_setHighlightedImageWithURL(const std::shared_ptr<platform::ImageView>& i
                                           const OptionalURL&) {
         auto view = weakView.lock();
         if (!view) return;
-        platform::runOnMainSync([&] {
-          if (image && (options & WIImageAvoidAutoSetImage) && completed) {
-            completed(image, error, cacheType, url);
-            return;
-          }
-          if (image) {
-            view->setHighlightedImage(image);
-            view->setNeedsLayout();
-          }
-          if (completed && finished) completed(image, error, cacheType, url);
-        });
+        // The manager completes on the main thread.
+        if (image && (options & WIImageAvoidAutoSetImage) && completed) {
+          completed(image, error, cacheType, url);
+          return;
+        }
+        if (image) {
+          view->setHighlightedImage(image);
+          view->setNeedsLayout();
+        }
+        if (completed && finished) completed(image, error, cacheType, url);
       });
   wi_setImageLoadOperation(*imageView, std::move(operation), kWIImageViewHighlightedImageKey);
 }

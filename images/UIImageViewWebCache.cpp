@@ -4,7 +4,6 @@
 
 #include "images/UIViewWebCacheOperation.h"
 #include "images/WIImageManager.h"
-#include "platform/dispatch/DispatchQueue.h"
 #include "platform/foundation/BindWeak.h"
 
 namespace sprout {
@@ -54,21 +53,20 @@ void wi_setImageWithURL(const std::shared_ptr<ImageView>& imageView, const Optio
           bool finished, const OptionalURL&) {
         auto view = weakView.lock();
         if (!view) return;
-        platform::runOnMainSync([&] {
-          removeActivityIndicator(*view);
-          if (image && (options & WIImageAvoidAutoSetImage) && completed) {
-            completed(image, error, cacheType, url);
-            return;
-          }
-          if (image) {
-            view->setImage(image);
-            view->setNeedsLayout();
-          } else if (options & WIImageDelayPlaceholder) {
-            view->setImage(placeholder);
-            view->setNeedsLayout();
-          }
-          if (completed && finished) completed(image, error, cacheType, url);
-        });
+        // The manager completes on the main thread.
+        removeActivityIndicator(*view);
+        if (image && (options & WIImageAvoidAutoSetImage) && completed) {
+          completed(image, error, cacheType, url);
+          return;
+        }
+        if (image) {
+          view->setImage(image);
+          view->setNeedsLayout();
+        } else if (options & WIImageDelayPlaceholder) {
+          view->setImage(placeholder);
+          view->setNeedsLayout();
+        }
+        if (completed && finished) completed(image, error, cacheType, url);
       });
   wi_setImageLoadOperation(*imageView, std::move(operation), kWIImageViewImageLoadKey);
 }
@@ -121,17 +119,16 @@ void wi_setAnimationImagesWithURLs(const std::shared_ptr<ImageView>& imageView,
                                  bool, const OptionalURL&) {
           auto view = weakView.lock();
           if (!view) return;
-          platform::runOnMainSync([&] {
-            view->stopAnimating();
-            if (image) (*slots)[index] = image;
-            std::vector<ImagePtr> frames;
-            for (const auto& frame : *slots) {
-              if (frame) frames.push_back(frame);
-            }
-            view->setAnimationImages(std::move(frames));
-            view->setNeedsLayout();
-            view->startAnimating();
-          });
+          // The manager completes on the main thread.
+          view->stopAnimating();
+          if (image) (*slots)[index] = image;
+          std::vector<ImagePtr> frames;
+          for (const auto& frame : *slots) {
+            if (frame) frames.push_back(frame);
+          }
+          view->setAnimationImages(std::move(frames));
+          view->setNeedsLayout();
+          view->startAnimating();
         }));
   }
   wi_setImageLoadOperations(*imageView, std::move(operations), kWIImageViewAnimationImagesKey);
