@@ -8,16 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/dispatch/RunLoop.h"
-#include "platform/dispatch/ScopedVirtualClock.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/graphics/Image.h"
 #include "platform/ui/Accessibility.h"
-#include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/KeyboardSimulator.h"
-#include "platform/ui/Screen.h"
 #include "platform/ui/ViewController.h"
-#include "platform/ui/Window.h"
+#include "tests/ui_support/ui_support_test.h"
 #include "ui/support/hud/HDProgressHUD.h"
 
 namespace sprout::hud_test {
@@ -31,13 +26,13 @@ class TestAppDelegate : public platform::ApplicationDelegate {
   std::shared_ptr<platform::Window> window_;
 };
 
-// One HUD notification as it arrived.
+// One HUD notification as it arrived, `at` seconds into the test.
 struct Posted {
   std::string name;
   const void* object = nullptr;
   bool hasUserInfo = false;
   std::optional<std::string> status;
-  double at = 0;  // seconds since the test began
+  double at = 0;
 };
 
 // One accessibility post as it arrived, after how many HUD notifications.
@@ -48,13 +43,13 @@ struct Said {
   double at = 0;
 };
 
-// A 320 x 568 portrait app on the virtual clock: a white screen in a key window that is the app
-// delegate's, every HUD notification recorded, and a fresh shared HUD afterwards.
-class HUDTest : public ::testing::Test {
+// A 320 x 568 portrait app: a white screen in a key window that is the app delegate's, every HUD
+// notification and accessibility post recorded, and a fresh shared HUD afterwards.
+class HUDTest : public ui_test::ScreenTest {
  protected:
-  HUDTest() {
-    platform::Screen::main().setBounds(kScreen);
-    window = platform::Window::create(kScreen);
+  static constexpr platform::Rect kScreen{{0, 0}, {320, 568}};
+
+  HUDTest() : ScreenTest(kScreen.size) {
     auto root = platform::ViewController::create();
     window->setRootViewController(root);
     content = root->view();
@@ -66,46 +61,36 @@ class HUDTest : public ::testing::Test {
           kHDProgressHUDWillDisappearNotification, kHDProgressHUDDidDisappearNotification,
           kHDProgressHUDDidReceiveTouchEventNotification,
           kHDProgressHUDDidTouchDownInsideNotification}) {
-      tokens.push_back(platform::NotificationCenter::defaultCenter().addObserver(
+      tokens_.push_back(platform::NotificationCenter::defaultCenter().addObserver(
           name, nullptr, [this](const platform::Notification& n) { record(n); }));
     }
-    accessibility = platform::Accessibility::observers().subscribe(
+    accessibility_ = platform::Accessibility::observers().subscribe(
         [this](platform::AccessibilityNotification kind, const std::optional<std::string>& arg) {
           said.push_back({kind, arg, posted.size(), elapsed()});
         });
   }
-
   ~HUDTest() override {
-    tokens.clear();
+    tokens_.clear();
     HDProgressHUD::resetSharedView();
     loop.runPending();
     platform::KeyboardSimulator::shared().reset();
-    platform::ApplicationWindows::shared().reset();
-    platform::Screen::main().setBounds(savedScreen);
   }
 
   std::shared_ptr<HDProgressHUD> hud() { return HDProgressHUD::sharedView(); }
-  void drain() { loop.runPending(); }
-  void advance(platform::TimeInterval dt) { loop.advance(dt); }
-  double elapsed() const { return clock.now() - start; }
-
+  double elapsed() const { return clock.now() - start_; }
   std::vector<std::string> names() const {
     std::vector<std::string> out;
     for (const auto& p : posted) out.push_back(p.name);
     return out;
   }
+  // The panel's frame in the window.
+  platform::Rect panel() {
+    return hud()->hudView()->convertRectTo(hud()->hudView()->bounds(), nullptr);
+  }
 
-  static constexpr platform::Rect kScreen{{0, 0}, {320, 568}};
-
-  platform::RunLoop& loop = platform::RunLoop::main();
-  platform::ScopedVirtualClock clock;
-  const double start = clock.now();
-  const platform::Rect savedScreen = platform::Screen::main().bounds();
-  std::shared_ptr<platform::Window> window;
   std::shared_ptr<platform::View> content;
   std::vector<Posted> posted;
   std::vector<Said> said;
-  platform::Subscription accessibility;
 
  private:
   void record(const platform::Notification& n) {
@@ -116,7 +101,9 @@ class HUDTest : public ::testing::Test {
     posted.push_back(p);
   }
 
-  std::vector<platform::ObserverToken> tokens;
+  const double start_ = clock.now();
+  std::vector<platform::ObserverToken> tokens_;
+  platform::Subscription accessibility_;
 };
 
 }  // namespace sprout::hud_test

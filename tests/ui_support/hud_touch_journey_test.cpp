@@ -1,19 +1,16 @@
 // The HUD over a screen with a button on it, touched by a person while it shows and after.
-#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/render/RenderView.h"
 #include "platform/ui/Button.h"
-#include "platform/ui/TouchDriver.h"
 #include "tests/ui_support/hud_test_support.h"
 
 namespace sprout {
 namespace {
 
 using platform::Color;
-using platform::makeRect;
+using Notes = std::vector<std::string>;
 
 class HUDTouchJourney : public hud_test::HUDTest {
  protected:
@@ -23,24 +20,19 @@ class HUDTouchJourney : public hud_test::HUDTest {
                       platform::ControlEventTouchUpInside);
     content->addSubview(button);
   }
-  Color seen(double x, double y) {
-    platform::RenderOptions options;
-    options.scale = 1;
-    auto image = platform::renderView(*window, options);
-    return Color::fromPremultipliedARGB(
-        image->bitmap()->pixel(static_cast<int>(x), static_cast<int>(y)));
-  }
-  std::vector<std::string> touchNotes() const {
-    std::vector<std::string> out;
+  Color seen(double x, double y) { return ui_test::pixelAt(*ui_test::render(*window), x, y); }
+  Notes touchNotes() const {
+    Notes out;
     for (const auto& p : posted) {
       if (p.name == kHDProgressHUDDidReceiveTouchEventNotification) out.push_back("touch");
       if (p.name == kHDProgressHUDDidTouchDownInsideNotification) out.push_back("inside");
     }
     return out;
   }
+  void tapPanel() { fingers.tap({platform::midX(panel()), platform::midY(panel())}); }
 
-  std::shared_ptr<platform::Button> button = platform::Button::create(makeRect(20, 480, 120, 44));
-  platform::TouchDriver finger{window};
+  std::shared_ptr<platform::Button> button =
+      platform::Button::create(platform::makeRect(20, 480, 120, 44));
   int presses = 0;
 };
 
@@ -52,17 +44,17 @@ TEST_F(HUDTouchJourney, AMaskedHUDTakesTheTouchesAndTellsWhereTheyLandedUntilItI
   advance(0.5);
   // The screen behind is dimmed and the button cannot be pressed.
   EXPECT_LT(seen(80, 500).g, green.g - 0.2);
-  finger.tap({80, 500});
+  fingers.tap({80, 500});
   EXPECT_EQ(presses, 0);
-  EXPECT_EQ(touchNotes(), (std::vector<std::string>{"touch"}));
-  const auto panel = hud()->hudView()->convertRectTo(hud()->hudView()->bounds(), nullptr);
-  finger.tap({platform::midX(panel), platform::midY(panel)});
-  EXPECT_EQ(touchNotes(), (std::vector<std::string>{"touch", "touch", "inside"}));
+  EXPECT_EQ(touchNotes(), (Notes{"touch"}));
+  tapPanel();
+  EXPECT_EQ(touchNotes(), (Notes{"touch", "touch", "inside"}));
+  EXPECT_EQ(posted.back().object, hud().get());
   EXPECT_EQ(posted.back().status, "加载中...");
   // A finger held down and lifted elsewhere is one touch-down, however it moves.
-  finger.begin({80, 500});
-  finger.move({platform::midX(panel), platform::midY(panel)});
-  finger.end();
+  fingers.begin({80, 500});
+  fingers.move({platform::midX(panel()), platform::midY(panel())});
+  fingers.end();
   EXPECT_EQ(touchNotes().size(), 4u);
 
   // Success replaces the spinner and goes away by itself; then the button works again.
@@ -71,34 +63,40 @@ TEST_F(HUDTouchJourney, AMaskedHUDTakesTheTouchesAndTellsWhereTheyLandedUntilItI
   advance(5.5);
   EXPECT_FALSE(HDProgressHUD::isVisible());
   posted.clear();
-  EXPECT_TRUE(std::abs(seen(80, 500).g - green.g) < 0.01);
-  EXPECT_EQ(finger.tap({80, 500}), button);
+  EXPECT_NEAR(seen(80, 500).g, green.g, 0.01);
+  EXPECT_EQ(fingers.tap({80, 500}), button);
   EXPECT_EQ(presses, 1);
   EXPECT_TRUE(touchNotes().empty());
 }
 
-TEST_F(HUDTouchJourney, WithoutAMaskTheScreenStaysUsableAndTheHUDHearsNothing) {
+TEST_F(HUDTouchJourney, WithoutAMaskTheScreenStaysUsableAndEveryMaskTakesTheTouches) {
   HDProgressHUD::showWithStatus("加载中...");
   drain();
   advance(0.5);
   EXPECT_TRUE(HDProgressHUD::isVisible());
-  const Color green = seen(80, 500);
-  EXPECT_GT(green.g, 0.5);  // not dimmed
-  EXPECT_EQ(finger.tap({80, 500}), button);
+  EXPECT_GT(seen(80, 500).g, 0.5);  // not dimmed
+  EXPECT_EQ(fingers.tap({80, 500}), button);
   EXPECT_EQ(presses, 1);
-  const auto panel = hud()->hudView()->convertRectTo(hud()->hudView()->bounds(), nullptr);
-  finger.tap({platform::midX(panel), platform::midY(panel)});
+  tapPanel();  // through the panel to the screen behind
   EXPECT_TRUE(touchNotes().empty());
-  // A mask shown over the plain HUD takes the touches from then on.
-  HDProgressHUD::showWithStatus("加载中...", HDProgressHUDMaskType::Clear);
-  drain();
-  finger.tap({80, 500});
+
+  // A mask shown over the plain HUD takes the touches from then on, whichever mask it is.
+  for (auto mask : {HDProgressHUDMaskType::Clear, HDProgressHUDMaskType::Gradient,
+                    HDProgressHUDMaskType::Custom}) {
+    SCOPED_TRACE(static_cast<int>(mask));
+    HDProgressHUD::showWithStatus("加载中...", mask);
+    drain();
+    posted.clear();
+    fingers.tap({80, 500});
+    EXPECT_EQ(touchNotes(), (Notes{"touch"}));
+    tapPanel();
+    EXPECT_EQ(touchNotes(), (Notes{"touch", "touch", "inside"}));
+  }
   EXPECT_EQ(presses, 1);
-  EXPECT_EQ(touchNotes(), (std::vector<std::string>{"touch"}));
   HDProgressHUD::dismiss();
   drain();
   advance(0.5);
-  finger.tap({80, 500});
+  fingers.tap({80, 500});
   EXPECT_EQ(presses, 2);
 }
 

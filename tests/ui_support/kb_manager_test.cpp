@@ -1,107 +1,52 @@
+// The keyboard manager keeping the field being edited above the keyboard: how far it moves what,
+// and what it puts back.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <set>
 
 #include "kb_test_support.h"
-#include "platform/ui/Device.h"
-#include "platform/ui/TouchDriver.h"
+#include "platform/layout/LayoutConstraint.h"
+#include "platform/layout/LayoutGuide.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controllers/TableViewController.h"
-#include "platform/ui/controls/Toolbar.h"
-#include "ui/support/keyboard/KBToolbar.h"
-#include "ui/support/keyboard/KBToolbarAddition.h"
+#include "platform/ui/scroll/ScrollView.h"
 #include "ui/support/keyboard/KBViewAdditions.h"
 
 namespace sprout::kb_test {
 namespace {
 
 using platform::makeRect;
+using platform::ScrollView;
 
-TEST_F(KeyboardTest, StartsEnabledWithItsDefaultsAndLogsWhatEnablingDoes) {
-  EXPECT_TRUE(manager->isEnabled());
-  EXPECT_DOUBLE_EQ(manager->keyboardDistanceFromTextField(), 10);
-  EXPECT_TRUE(manager->preventShowingBottomBlankSpace());
-  EXPECT_TRUE(manager->isEnableAutoToolbar());
-  EXPECT_TRUE(manager->shouldShowTextFieldPlaceholder());
-  EXPECT_TRUE(manager->shouldPlayInputClicks());
-  EXPECT_FALSE(manager->shouldResignOnTouchOutside());
-  EXPECT_FALSE(manager->tapGesture()->isEnabled());
-  EXPECT_DOUBLE_EQ(manager->avoidance().animationDuration(), 0.25);
-  std::vector<std::string> allowed;
-  for (const auto* cls : manager->toolbarPreviousNextAllowedClasses()) {
-    allowed.push_back(cls->name());
-  }
-  EXPECT_EQ(allowed,
-            (std::vector<std::string>{"TableView", "CollectionView", "KBPreviousNextView"}));
-  EXPECT_EQ(manager->registeredClasses().size(), 2u);
+// Without the toolbar the keyboard is a bare 216 points: window 568 and distance 10 leave the
+// field's bottom at most at 342.
+class Avoidance : public KeyboardTest {
+ protected:
+  Avoidance() { manager->setEnableAutoToolbar(false); }
+  double rootY() { return root->view()->frame().origin.y; }
+};
 
-  auto& all = captureLog();
-  manager->setEnable(true);
-  manager->setEnable(false);
-  manager->setEnable(false);
-  manager->setEnable(true);
-  manager->setKeyboardDistanceFromTextField(-5);
-  manager->setShouldResignOnTouchOutside(true);
-  std::vector<std::string> log;  // without the hide handler's brackets (disabling runs it)
-  for (const auto& line : all) {
-    if (line.find("******") == std::string::npos) log.push_back(line);
-  }
-  EXPECT_EQ(log, (std::vector<std::string>{
-                     "KBKeyboardManager: Already enabled", "KBKeyboardManager: Disabled",
-                     "KBKeyboardManager: Already disabled", "KBKeyboardManager: Enabled",
-                     "KBKeyboardManager: keyboardDistanceFromTextField: 0.00",
-                     "KBKeyboardManager: shouldResignOnTouchOutside: Yes"}));
-  EXPECT_DOUBLE_EQ(manager->keyboardDistanceFromTextField(), 0);
-  EXPECT_TRUE(manager->tapGesture()->isEnabled());
-  // Silent without debugging.
-  all.clear();
-  manager->setEnableDebugging(false);
-  manager->setEnable(true);
-  manager->setEnable(false);
-  EXPECT_TRUE(all.empty());
-}
-
-TEST_F(KeyboardTest, ReadsTheKeyboardFrameDurationAndCurve) {
-  manager->setEnableAutoToolbar(false);
+TEST_F(Avoidance, MovesTheRootViewByTheOverlapAndPutsItBack) {
+  // A field whose bottom is at 430 goes up by 88.
   auto field = addField(*root->view(), makeRect(20, 400, 280, 30));
   field->becomeFirstResponder();
-  EXPECT_TRUE(manager->isKeyboardShowing());
   EXPECT_DOUBLE_EQ(manager->avoidance().keyboardSize().height, 216);
   EXPECT_EQ(manager->avoidance().animationCurve(), 7u << 16);
-
-  // A duration of 0 keeps the last one; a hardware keyboard's frame lies off the screen.
-  platform::Dictionary info;
-  info[platform::kKeyboardFrameEndUserInfoKey] = makeRect(0, 568, 320, 216);
-  info[platform::kKeyboardAnimationDurationUserInfoKey] = 0.0;
-  info[platform::kKeyboardAnimationCurveUserInfoKey] = 7;
-  platform::NotificationCenter::defaultCenter().post(platform::kKeyboardWillShowNotification,
-                                                     nullptr, info);
-  EXPECT_DOUBLE_EQ(manager->avoidance().animationDuration(), 0.25);
-  EXPECT_DOUBLE_EQ(manager->avoidance().keyboardSize().height, 0);
-  // With nothing covering the field, the root view is back where it began.
-  EXPECT_DOUBLE_EQ(root->view()->frame().origin.y, 0);
-}
-
-TEST_F(KeyboardTest, MovesTheRootViewByTheOverlapAndPutsItBack) {
-  manager->setEnableAutoToolbar(false);  // a bare 216-point keyboard
-  // Window 568, keyboard 216, distance 10: a field whose bottom is at 430 goes up by 88.
-  auto field = addField(*root->view(), makeRect(20, 400, 280, 30));
-  field->becomeFirstResponder();
-  EXPECT_DOUBLE_EQ(root->view()->frame().origin.y, -88);
+  EXPECT_DOUBLE_EQ(rootY(), -88);
   EXPECT_DOUBLE_EQ(manager->movedDistance(), 88);
   EXPECT_EQ(manager->avoidance().topViewBeginRect(), makeRect(0, 0, 320, 568));
 
   // A field near the bottom: the view never goes up further than the keyboard.
   auto low = addField(*root->view(), makeRect(20, 530, 280, 30));
   low->becomeFirstResponder();
-  EXPECT_DOUBLE_EQ(root->view()->frame().origin.y, -216);
+  EXPECT_DOUBLE_EQ(rootY(), -216);
   // Back to a field that is visible: the view comes down only as far as it needs.
   field->becomeFirstResponder();
-  EXPECT_DOUBLE_EQ(root->view()->frame().origin.y, -88);
+  EXPECT_DOUBLE_EQ(rootY(), -88);
 
   field->resignFirstResponder();
-  EXPECT_DOUBLE_EQ(root->view()->frame().origin.y, 0);
+  EXPECT_DOUBLE_EQ(rootY(), 0);
   EXPECT_DOUBLE_EQ(manager->movedDistance(), 0);
   EXPECT_FALSE(manager->isKeyboardShowing());
   settle();
@@ -110,22 +55,34 @@ TEST_F(KeyboardTest, MovesTheRootViewByTheOverlapAndPutsItBack) {
   // Without the limit the whole overlap is applied.
   manager->setPreventShowingBottomBlankSpace(false);
   low->becomeFirstResponder();
-  EXPECT_DOUBLE_EQ(root->view()->frame().origin.y, -(560 - (568 - 226)));
+  EXPECT_DOUBLE_EQ(rootY(), -(560 - (568 - 226)));
 }
 
-TEST_F(KeyboardTest, PerFieldDistanceReplacesTheManagersOnlyWhenSet) {
-  manager->setEnableAutoToolbar(false);
+TEST_F(Avoidance, AHardwareKeyboardOffTheScreenCoversNothingAndAZeroDurationKeepsTheLast) {
+  auto field = addField(*root->view(), makeRect(20, 400, 280, 30));
+  field->becomeFirstResponder();
+  platform::Dictionary info;
+  info[platform::kKeyboardFrameEndUserInfoKey] = makeRect(0, 568, 320, 216);
+  info[platform::kKeyboardAnimationDurationUserInfoKey] = 0.0;
+  info[platform::kKeyboardAnimationCurveUserInfoKey] = 7;
+  platform::NotificationCenter::defaultCenter().post(platform::kKeyboardWillShowNotification,
+                                                     nullptr, info);
+  EXPECT_DOUBLE_EQ(manager->avoidance().animationDuration(), 0.25);
+  EXPECT_DOUBLE_EQ(manager->avoidance().keyboardSize().height, 0);
+  EXPECT_DOUBLE_EQ(rootY(), 0);
+}
+
+TEST_F(Avoidance, PerFieldDistanceReplacesTheManagersOnlyWhenSet) {
   auto field = addField(*root->view(), makeRect(20, 400, 280, 30));
   setKeyboardDistanceFromTextField(*field, 0.1);  // kept in single precision
   EXPECT_EQ(keyboardDistanceFromTextField(*field), static_cast<double>(0.1f));
   setKeyboardDistanceFromTextField(*field, -5);  // stored as 0
-  EXPECT_EQ(keyboardDistanceFromTextField(*field), 0.0);
   field->becomeFirstResponder();
-  EXPECT_DOUBLE_EQ(root->view()->frame().origin.y, -78);
+  EXPECT_DOUBLE_EQ(rootY(), -78);
   field->resignFirstResponder();
   setKeyboardDistanceFromTextField(*field, std::nullopt);
   field->becomeFirstResponder();
-  EXPECT_DOUBLE_EQ(root->view()->frame().origin.y, -88);
+  EXPECT_DOUBLE_EQ(rootY(), -88);
 }
 
 class FormTable : public platform::TableViewController {
@@ -134,8 +91,7 @@ class FormTable : public platform::TableViewController {
   explicit FormTable(Key key) : platform::TableViewController(key) {}
 };
 
-TEST_F(KeyboardTest, NeverMovesATableViewControllersField) {
-  manager->setEnableAutoToolbar(false);
+TEST_F(Avoidance, NeverMovesATableViewControllersField) {
   auto table = platform::Object::make<FormTable>();
   window->setRootViewController(table);
   auto field = addField(*table->view(), makeRect(20, 500, 280, 30));
@@ -154,36 +110,21 @@ TEST_F(KeyboardTest, NeverMovesATableViewControllersField) {
   EXPECT_FALSE(manager->isKeyboardShowing());
 }
 
-TEST_F(KeyboardTest, ReenablingWhileTheKeyboardIsUpLeavesNothingDisplaced) {
-  manager->setEnableAutoToolbar(false);
+TEST_F(Avoidance, ReenablingOrAStatusBarChangeWhileMovedLeavesNothingDisplaced) {
   auto field = addField(*root->view(), makeRect(20, 400, 280, 30));
   field->becomeFirstResponder();
-  ASSERT_DOUBLE_EQ(root->view()->frame().origin.y, -88);
+  ASSERT_DOUBLE_EQ(rootY(), -88);
   manager->setEnable(false);
-  EXPECT_DOUBLE_EQ(root->view()->frame().origin.y, 0);
+  EXPECT_DOUBLE_EQ(rootY(), 0);
   manager->setEnable(true);  // replays the remembered will-show
-  EXPECT_DOUBLE_EQ(root->view()->frame().origin.y, -88);
-  field->resignFirstResponder();
-  EXPECT_DOUBLE_EQ(root->view()->frame().origin.y, 0);
-}
-
-TEST_F(KeyboardTest, StatusBarChangeWhileMovedKeepsTheUnmovedPlace) {
-  manager->setEnableAutoToolbar(false);
-  auto field = addField(*root->view(), makeRect(20, 400, 280, 30));
-  field->becomeFirstResponder();
-  ASSERT_DOUBLE_EQ(root->view()->frame().origin.y, -88);
+  EXPECT_DOUBLE_EQ(rootY(), -88);
   platform::ApplicationWindows::shared().setStatusBarHidden(true);
   EXPECT_EQ(manager->avoidance().topViewBeginRect(), makeRect(0, 0, 320, 568));
   field->resignFirstResponder();
-  EXPECT_DOUBLE_EQ(root->view()->frame().origin.y, 0);
+  EXPECT_DOUBLE_EQ(rootY(), 0);
 }
 
-TEST_F(KeyboardTest, DoesNothingWithoutAKeyWindow) {
-  manager->setEnableAutoToolbar(false);
-  auto field = addField(*root->view(), makeRect(20, 400, 280, 30));
-  field->becomeFirstResponder();
-  ASSERT_DOUBLE_EQ(root->view()->frame().origin.y, -88);
-  field->resignFirstResponder();
+TEST_F(Avoidance, DoesNothingWithoutAKeyWindow) {
   // A field outside any window, with no key window either: no window height to work with.
   platform::ApplicationWindows::shared().reset();
   auto loose = platform::View::create(kScreen);
@@ -192,8 +133,7 @@ TEST_F(KeyboardTest, DoesNothingWithoutAKeyWindow) {
       platform::kTextFieldTextDidBeginEditingNotification, orphan);
   manager->adjustFrame();
   EXPECT_DOUBLE_EQ(loose->frame().origin.y, 0);
-  // A key window seen while the field has none is remembered for a moment without one, but
-  // not kept alive.
+  // A key window seen while the field has none is remembered, but not kept alive.
   auto other = platform::Window::create(kScreen);
   other->makeKeyAndVisible();
   EXPECT_EQ(manager->keyWindow(), other);
@@ -205,59 +145,199 @@ TEST_F(KeyboardTest, DoesNothingWithoutAKeyWindow) {
   EXPECT_EQ(manager->keyWindow(), nullptr);
 }
 
-}  // namespace
-}  // namespace sprout::kb_test
+TEST_F(Avoidance, ScrollViewAbsorbsTheMoveAndGrowsItsBottomInset) {
+  auto scroll = ScrollView::create(kScreen);
+  scroll->setContentSize({320, 1000});
+  root->view()->addSubview(scroll);
+  auto field = addField(*scroll, makeRect(20, 500, 280, 30));
+  field->becomeFirstResponder();
+  // move = min(500 - 25, 530 - 342) = 188, taken by the scroll view alone.
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 188);
+  EXPECT_DOUBLE_EQ(rootY(), 0);
+  EXPECT_EQ(manager->avoidance().lastScrollView(), scroll);
+  // The inset uses the keyboard without the field distance.
+  EXPECT_DOUBLE_EQ(scroll->contentInset().bottom, 216);
+  EXPECT_DOUBLE_EQ(scroll->scrollIndicatorInsets().bottom, 216);
 
-namespace sprout::kb_test {
-namespace {
-
-bool hasLine(const std::vector<std::string>& log, const std::string& part) {
-  for (const auto& line : log) {
-    if (line.find(part) != std::string::npos) return true;
-  }
-  return false;
+  field->resignFirstResponder();
+  EXPECT_DOUBLE_EQ(scroll->contentInset().bottom, 0);
+  EXPECT_EQ(manager->avoidance().lastScrollView(), nullptr);
+  // The offset stays (it is inside the content) unless the scroll view asks for it back.
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 188);
+  settle();
+  scroll->setContentOffset({0, 0});
+  setShouldRestoreScrollViewContentOffset(*scroll, true);
+  field->becomeFirstResponder();
+  field->resignFirstResponder();
+  EXPECT_DOUBLE_EQ(scroll->contentOffset().y, 0);
 }
 
-TEST_F(KeyboardTest, LogsWhatItMovesAndRestores) {
-  manager->setEnableAutoToolbar(false);
-  auto field = addField(*root->view(), platform::makeRect(20, 400, 280, 30));
-  auto& log = captureLog();
+TEST_F(Avoidance, InnerScrollViewFirstThenTheOuterOneTakesTheRest) {
+  auto outer = ScrollView::create(kScreen);
+  outer->setContentSize({320, 1200});
+  root->view()->addSubview(outer);
+  auto inner = ScrollView::create(makeRect(0, 300, 320, 200));
+  inner->setContentSize({320, 400});
+  outer->addSubview(inner);
+  auto field = addField(*inner, makeRect(20, 40, 280, 30));  // window y 340..370
   field->becomeFirstResponder();
-  EXPECT_TRUE(hasLine(log, "KBKeyboardManager: ****** textFieldViewDidBeginEditing: started"));
-  EXPECT_TRUE(hasLine(log, "<ViewController 0x"));
-  EXPECT_TRUE(hasLine(log, "beginning Frame: {{0, 0}, {320, 568}}"));
-  EXPECT_TRUE(hasLine(log, "KBKeyboardManager: Need to move: 88.00"));
-  EXPECT_TRUE(hasLine(log, "KBKeyboardManager: Moving Upward"));
-  EXPECT_TRUE(hasLine(log, "frame to : {{0, -88}, {320, 568}}"));
+  // move = 370 - 342 = 28: the inner one may scroll until the field's top (40) reaches its top.
+  EXPECT_DOUBLE_EQ(inner->contentOffset().y, 28);
+  EXPECT_DOUBLE_EQ(outer->contentOffset().y, 0);
   field->resignFirstResponder();
-  EXPECT_TRUE(hasLine(log, "frame to : {{0, 0}, {320, 568}}"));
+  settle();
+
+  // A field lower down: the inner view stops at the field's top, the outer one takes the rest.
+  inner->setContentOffset({0, 0});
+  auto low = addField(*inner, makeRect(20, 10, 280, 180));  // window y 310..490
+  low->becomeFirstResponder();
+  // move = min(310 - 25, 490 - 342) = 148; inner: min(148, 10) = 10; outer: 138.
+  EXPECT_DOUBLE_EQ(inner->contentOffset().y, 10);
+  EXPECT_DOUBLE_EQ(outer->contentOffset().y, 138);
+  EXPECT_EQ(manager->avoidance().lastScrollView(), inner);
+  EXPECT_DOUBLE_EQ(outer->contentInset().bottom, 0);  // only the innermost gets the inset
+  EXPECT_GT(inner->contentInset().bottom, 0);
+  // Hiding clamps every offset of the chain to the end of its content.
+  inner->setContentSize({320, 200});
+  low->resignFirstResponder();
+  EXPECT_DOUBLE_EQ(inner->contentOffset().y, 0);
+  EXPECT_DOUBLE_EQ(outer->contentOffset().y, 138);
+}
+
+TEST_F(Avoidance, TextViewsGetABottomInsetNeverTallerThanThemselves) {
+  auto text = platform::TextView::create(makeRect(0, 100, 320, 400));
+  text->setContentInset({0, 0, 5, 0});
+  root->view()->addSubview(text);
+  text->becomeFirstResponder();
+  // Visible height: min(400, 568 - 226 - 20) = 322, so the inset is 400 - 322.
+  EXPECT_DOUBLE_EQ(text->contentInset().bottom, 78);
+  manager->adjustFrame();  // again: the recorded starting insets stay the first ones
+  text->resignFirstResponder();
+  EXPECT_DOUBLE_EQ(text->contentInset().bottom, 5);
+
+  // A window the keyboard covers entirely: the inset is the view's whole height, not more.
+  platform::ApplicationWindows::shared().reset();
+  auto small = platform::Window::create(makeRect(0, 0, 320, 200));
+  small->setRootViewController(platform::ViewController::create());
+  small->makeKeyAndVisible();
+  auto covered = platform::TextView::create(makeRect(0, 20, 320, 150));
+  small->rootViewController()->view()->addSubview(covered);
+  covered->becomeFirstResponder();
+  EXPECT_DOUBLE_EQ(covered->contentInset().bottom, 150);
+}
+
+TEST_F(Avoidance, GuideConstraintsChangeTheirConstantInstead) {
+  auto field = addField(*root->view(), makeRect(20, 480, 280, 30));
+  auto bottom = platform::LayoutConstraint::create(
+      platform::bottomLayoutGuide(*root), platform::LayoutAttributeTop,
+      platform::LayoutRelationEqual, field, platform::LayoutAttributeBottom, 1, 58);
+  setKBLayoutGuideConstraint(*root, bottom);
+  field->becomeFirstResponder();
+  // The status bar does not count; move = 510 - 342 = 168, added to a bottom guide's constant.
+  EXPECT_DOUBLE_EQ(bottom->constant(), 58 + 168);
+  EXPECT_DOUBLE_EQ(rootY(), 0);
+  field->resignFirstResponder();
+  EXPECT_DOUBLE_EQ(bottom->constant(), 58);
+  settle();
+
+  auto top = platform::LayoutConstraint::create(
+      field, platform::LayoutAttributeTop, platform::LayoutRelationEqual,
+      platform::topLayoutGuide(*root), platform::LayoutAttributeBottom, 1, 460);
+  setKBLayoutGuideConstraint(*root, top);
+  field->becomeFirstResponder();
+  EXPECT_DOUBLE_EQ(top->constant(), 460 - 168);  // a top guide's goes down by it
+  field->resignFirstResponder();
+  EXPECT_DOUBLE_EQ(top->constant(), 460);
+}
+
+TEST_F(Avoidance, FormSheetMovesByAtMostHalfTheFreeSpaceLessTheKeyboard) {
+  auto sheet = platform::ViewController::create();
+  sheet->setModalPresentationStyle(platform::ModalPresentationStyle::FormSheet);
+  root->presentViewController(sheet, false);
+  const auto sheetFrame = sheet->view()->frame();  // 0, 40, 320, 528 on a phone
+  // Window y 560..590: the field would need the sheet to go up by 248.
+  auto field = addField(*sheet->view(), makeRect(20, 520, 280, 30));
+  field->becomeFirstResponder();
+  settle();  // sheets move once the keyboard is up
+  const double bound = (568 - height(sheetFrame) - 20) * 0.5 - 216;
+  EXPECT_DOUBLE_EQ(sheet->view()->frame().origin.y, bound);
+  EXPECT_DOUBLE_EQ(manager->movedDistance(), 40 - bound);
+  field->resignFirstResponder();
+  EXPECT_EQ(sheet->view()->frame(), sheetFrame);
+}
+
+TEST_F(Avoidance, NavigationControllerIsCapturedAtTheBottomOfTheWindow) {
+  auto content = platform::ViewController::create();
+  auto nav = platform::NavigationController::create(content);
+  window->setRootViewController(nav);
+  auto field = addField(*content->view(), makeRect(20, 400, 280, 30));
+  field->becomeFirstResponder();
+  EXPECT_EQ(manager->avoidance().rootViewController(), nav);
+  EXPECT_DOUBLE_EQ(nav->view()->frame().origin.y, -88);
+  field->resignFirstResponder();
+  EXPECT_DOUBLE_EQ(nav->view()->frame().origin.y, 0);
+}
+
+TEST_F(Avoidance, LogsWhatItMovesAndWhatSettingsChangeOnlyWhileDebugging) {
+  auto field = addField(*root->view(), makeRect(20, 400, 280, 30));
+  captureLog();
+  field->becomeFirstResponder();
+  field->resignFirstResponder();
+  for (const char* line :
+       {"KBKeyboardManager: ****** textFieldViewDidBeginEditing: started", "<ViewController 0x",
+        "beginning Frame: {{0, 0}, {320, 568}}", "KBKeyboardManager: Need to move: 88.00",
+        "KBKeyboardManager: Moving Upward", "frame to : {{0, -88}, {320, 568}}",
+        "frame to : {{0, 0}, {320, 568}}"}) {
+    EXPECT_TRUE(logged(line)) << line;
+  }
+
+  logLines.clear();
+  manager->setEnable(true);
+  manager->setEnable(false);
+  manager->setEnable(false);
+  manager->setEnable(true);
+  manager->setKeyboardDistanceFromTextField(-5);
+  manager->setShouldResignOnTouchOutside(true);
+  std::vector<std::string> settings;  // without the hide handler's brackets (disabling runs it)
+  for (const auto& line : logLines) {
+    if (line.find("******") == std::string::npos) settings.push_back(line);
+  }
+  EXPECT_EQ(settings, (std::vector<std::string>{
+                          "KBKeyboardManager: Already enabled", "KBKeyboardManager: Disabled",
+                          "KBKeyboardManager: Already disabled", "KBKeyboardManager: Enabled",
+                          "KBKeyboardManager: keyboardDistanceFromTextField: 0.00",
+                          "KBKeyboardManager: shouldResignOnTouchOutside: Yes"}));
+  EXPECT_TRUE(manager->tapGesture()->isEnabled());
+  logLines.clear();
+  manager->setEnableDebugging(false);
+  manager->setEnable(false);
+  EXPECT_TRUE(logLines.empty());
 }
 
 TEST_F(KeyboardTest, WithoutARootControllerNothingMovesAndTheLogSaysWhy) {
   auto bare = platform::Window::create(kScreen);  // no root view controller
   bare->makeKeyAndVisible();
-  auto field = addField(*bare, platform::makeRect(20, 500, 280, 30));
-  auto& log = captureLog();
+  auto field = addField(*bare, makeRect(20, 500, 280, 30));
+  captureLog();
   field->becomeFirstResponder();
   settle();
   ASSERT_TRUE(manager->isKeyboardShowing());
-  EXPECT_TRUE(hasLine(log, "KBKeyboardManager: Moving Upward"));
-  EXPECT_TRUE(hasLine(log, "KBKeyboardManager: The key window has no root view controller"));
-  EXPECT_FALSE(hasLine(log, "frame to :"));
-  EXPECT_EQ(field->frame(), platform::makeRect(20, 500, 280, 30));
+  EXPECT_TRUE(logged("KBKeyboardManager: Moving Upward"));
+  EXPECT_TRUE(logged("KBKeyboardManager: The key window has no root view controller"));
+  EXPECT_FALSE(logged("frame to :"));
+  EXPECT_EQ(field->frame(), makeRect(20, 500, 280, 30));
   EXPECT_EQ(bare->frame(), kScreen);
   EXPECT_EQ(root->view()->frame(), kScreen);  // another window's controller is not touched
-  EXPECT_EQ(manager->movedDistance(), 0);
   field->resignFirstResponder();
   settle();
-  EXPECT_EQ(field->frame(), platform::makeRect(20, 500, 280, 30));
+  EXPECT_EQ(field->frame(), makeRect(20, 500, 280, 30));
 }
 
 // Every handler's "started" line is closed by its own "ended: <seconds> seconds" line, nested
 // like the calls, whichever way the handler returned.
 TEST_F(KeyboardTest, EveryHandlerBracketsItsWorkInTheLog) {
-  auto field = addField(*root->view(), platform::makeRect(20, 400, 280, 30));
-  auto& log = captureLog();
+  auto field = addField(*root->view(), makeRect(20, 400, 280, 30));
+  captureLog();
   field->becomeFirstResponder();
   settle();
   auto& app = platform::ApplicationWindows::shared();
@@ -272,9 +352,10 @@ TEST_F(KeyboardTest, EveryHandlerBracketsItsWorkInTheLog) {
   manager->setEnable(true);
 
   const std::string prefix = "KBKeyboardManager: ****** ";
+  const std::string suffix = " seconds ******";
   std::vector<std::string> open;
   std::set<std::string> closed;
-  for (const auto& line : log) {
+  for (const auto& line : logLines) {
     if (line.rfind(prefix, 0) != 0) continue;
     const std::string rest = line.substr(prefix.size());
     const auto space = rest.find(' ');
@@ -284,8 +365,8 @@ TEST_F(KeyboardTest, EveryHandlerBracketsItsWorkInTheLog) {
       continue;
     }
     ASSERT_EQ(what.rfind("ended: ", 0), 0u) << line;
-    ASSERT_EQ(what.substr(what.size() - 15), " seconds ******") << line;
-    const std::string seconds = what.substr(7, what.size() - 7 - 15);
+    ASSERT_EQ(what.substr(what.size() - suffix.size()), suffix) << line;
+    const std::string seconds = what.substr(7, what.size() - 7 - suffix.size());
     char* end = nullptr;
     EXPECT_GE(std::strtod(seconds.c_str(), &end), 0) << line;
     EXPECT_EQ(*end, '\0') << line;

@@ -6,38 +6,38 @@
 #include <string>
 #include <vector>
 
-#include "platform/dispatch/RunLoop.h"
-#include "platform/dispatch/ScopedVirtualClock.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/KeyboardSimulator.h"
-#include "platform/ui/Screen.h"
 #include "platform/ui/ViewController.h"
-#include "platform/ui/Window.h"
 #include "platform/ui/text/TextField.h"
 #include "platform/ui/text/TextView.h"
+#include "tests/ui_support/ui_support_test.h"
 #include "ui/support/keyboard/KBKeyboardManager.h"
 
 namespace sprout::kb_test {
 
-// A 320 x 568 portrait app on the virtual clock: a key window with a plain root controller, and
-// the shared keyboard manager put back to its start-up settings and out of any editing cycle
-// afterwards.
-class KeyboardTest : public ::testing::Test {
+// A 320 x 568 portrait app: a key window with a plain root controller, and the shared keyboard
+// manager put back to its start-up settings and out of any editing cycle afterwards.
+class KeyboardTest : public ui_test::ScreenTest {
  protected:
   static constexpr platform::Rect kScreen{{0, 0}, {320, 568}};
 
-  KeyboardTest() : savedScreen_(platform::Screen::main().bounds()) {
-    platform::Screen::main().setBounds(kScreen);
+  KeyboardTest() : ScreenTest(kScreen.size) {
     platform::KeyboardSimulator::shared().reset();
-    window = platform::Window::create(kScreen);
     root = platform::ViewController::create();
     window->setRootViewController(root);
     window->makeKeyAndVisible();
-    manager = KBKeyboardManager::sharedManager();
     forgetKeyboard();
     restoreDefaults();
+  }
+  ~KeyboardTest() override {
+    if (auto first = platform::Responder::currentFirstResponder()) first->resignOnLeavingWindow();
+    forgetKeyboard();
+    platform::KeyboardSimulator::shared().reset();
+    loop.runPending();
+    restoreDefaults();
+    platform::setLogSink(nullptr);
   }
 
   // Ends whatever keyboard an earlier test left the manager remembering.
@@ -47,17 +47,7 @@ class KeyboardTest : public ::testing::Test {
     center.post(platform::kKeyboardDidHideNotification);
   }
 
-  ~KeyboardTest() override {
-    if (auto first = platform::Responder::currentFirstResponder()) first->resignOnLeavingWindow();
-    forgetKeyboard();
-    platform::KeyboardSimulator::shared().reset();
-    platform::RunLoop::main().runPending();
-    restoreDefaults();
-    platform::setLogSink(nullptr);
-    platform::ApplicationWindows::shared().reset();
-    platform::Screen::main().setBounds(savedScreen_);
-  }
-
+  // Every setting a test here changes, back to how the app starts.
   void restoreDefaults() {
     manager->setEnable(true);
     manager->setEnableDebugging(false);
@@ -67,27 +57,14 @@ class KeyboardTest : public ::testing::Test {
     manager->setKeyboardAppearance(platform::KeyboardAppearanceDefault);
     manager->setEnableAutoToolbar(true);
     manager->setToolbarManageBehaviour(KBKeyboardManager::BySubviews);
-    manager->setShouldToolbarUsesTextFieldTintColor(false);
     manager->setToolbarTintColor(std::nullopt);
     manager->setShouldHidePreviousNext(false);
-    manager->setToolbarDoneBarButtonItemImage(nullptr);
     manager->setToolbarDoneBarButtonItemText(std::nullopt);
-    manager->setShouldShowTextFieldPlaceholder(true);
     manager->setPlaceholderFont(std::nullopt);
     manager->setShouldResignOnTouchOutside(false);
-    manager->setShouldPlayInputClicks(true);
-    manager->setLayoutIfNeededOnUpdate(false);
-    manager->setShouldFixInteractivePopGestureRecognizer(true);
     auto& registry = platform::ClassRegistry::shared();
     manager->disabledDistanceHandlingClasses() = {registry.named("TableViewController")};
     manager->enabledDistanceHandlingClasses() = {};
-    manager->disabledToolbarClasses() = {};
-    manager->enabledToolbarClasses() = {};
-    manager->disabledTouchResignedClasses() = {};
-    manager->enabledTouchResignedClasses() = {};
-    manager->toolbarPreviousNextAllowedClasses() = {registry.named("TableView"),
-                                                    registry.named("CollectionView"),
-                                                    registry.named("KBPreviousNextView")};
   }
 
   std::shared_ptr<platform::TextField> addField(platform::View& parent, const platform::Rect& frame,
@@ -99,9 +76,9 @@ class KeyboardTest : public ::testing::Test {
   }
 
   // Lets the keyboard's slide and the manager's animations end.
-  void settle() { platform::RunLoop::main().advance(1.0); }
+  void settle() { advance(1.0); }
 
-  // Captures the manager's log lines (debugging on).
+  // The manager's log lines from now on (debugging on).
   std::vector<std::string>& captureLog() {
     manager->setEnableDebugging(true);
     platform::setLogSink([this](platform::LogLevel, std::string_view tag, std::string_view text) {
@@ -109,15 +86,16 @@ class KeyboardTest : public ::testing::Test {
     });
     return logLines;
   }
+  bool logged(const std::string& part) const {
+    for (const auto& line : logLines) {
+      if (line.find(part) != std::string::npos) return true;
+    }
+    return false;
+  }
 
-  platform::ScopedVirtualClock clock;
-  std::shared_ptr<platform::Window> window;
   std::shared_ptr<platform::ViewController> root;
-  std::shared_ptr<KBKeyboardManager> manager;
+  std::shared_ptr<KBKeyboardManager> manager = KBKeyboardManager::sharedManager();
   std::vector<std::string> logLines;
-
- private:
-  platform::Rect savedScreen_;
 };
 
 }  // namespace sprout::kb_test

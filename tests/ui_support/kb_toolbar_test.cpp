@@ -1,3 +1,5 @@
+// The keyboard's toolbar and the helpers around editing: previous/next/done bars, the return key
+// walking the fields, placeholder text views and the view-hierarchy look-ups.
 #include <gtest/gtest.h>
 
 #include "kb_test_support.h"
@@ -5,15 +7,17 @@
 #include "platform/ui/Device.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/TextLayout.h"
-#include "platform/ui/TouchDriver.h"
-#include "platform/ui/controllers/NavigationBar.h"
+#include "platform/ui/controllers/AlertControllerTextField.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/ToolbarButton.h"
+#include "platform/ui/scroll/TableView.h"
+#include "ui/support/keyboard/KBKeyboardReturnKeyHandler.h"
 #include "ui/support/keyboard/KBPreviousNextView.h"
 #include "ui/support/keyboard/KBTextView.h"
 #include "ui/support/keyboard/KBTitleBarButtonItem.h"
 #include "ui/support/keyboard/KBToolbar.h"
 #include "ui/support/keyboard/KBToolbarAddition.h"
+#include "ui/support/keyboard/KBViewHierarchy.h"
 
 namespace sprout::kb_test {
 namespace {
@@ -34,6 +38,17 @@ std::pair<bool, bool> arrows(const platform::View& field) {
 class RefusingDelegate : public platform::TextFieldDelegate {
  public:
   std::optional<bool> textFieldShouldEndEditing(TextField&) override { return false; }
+};
+
+class CountingDelegate : public KBReturnKeyDelegate {
+ public:
+  std::optional<bool> textFieldShouldReturn(TextField&) override {
+    ++returns;
+    return allowReturn;
+  }
+  void textFieldDidBeginEditing(TextField&) override { ++begins; }
+  int returns = 0, begins = 0;
+  bool allowReturn = true;
 };
 
 TEST_F(KeyboardTest, OneFieldGetsDoneAndSeveralGetPreviousNextDone) {
@@ -67,13 +82,11 @@ TEST_F(KeyboardTest, OneFieldGetsDoneAndSeveralGetPreviousNextDone) {
   b->resignFirstResponder();
   b->becomeFirstResponder();
   EXPECT_EQ(barOf(*b)->tag(), -1002);
-
   // With previous/next hidden, every field gets done only.
   a->setHidden(false);
   manager->setShouldHidePreviousNext(true);
   a->becomeFirstResponder();
   EXPECT_EQ(barOf(*a)->tag(), -1002);
-
   // Switched off: the manager takes its bars off again.
   manager->setEnableAutoToolbar(false);
   EXPECT_EQ(a->inputAccessoryView(), nullptr);
@@ -101,28 +114,29 @@ TEST_F(KeyboardTest, AScreensOwnAccessoryViewIsLeftAlone) {
   EXPECT_EQ(b->inputAccessoryView(), own);
 }
 
-TEST_F(KeyboardTest, RightButtonFollowsTheSettingsAndBarsAreStyled) {
+TEST_F(KeyboardTest, BarsFollowTheSettingsTheAppearanceAndThePlaceholder) {
+  manager->setOverrideKeyboardAppearance(true);
+  manager->setKeyboardAppearance(platform::KeyboardAppearanceDark);
   auto a = addField(*root->view(), makeRect(20, 100, 280, 30), "Name");
   a->becomeFirstResponder();
-  manager->setToolbarDoneBarButtonItemText("Finish");
-  manager->addToolbarIfRequired();
-  EXPECT_EQ(barOf(*a)->doneTitle(), "Finish");
-  EXPECT_EQ(barOf(*a)->items().back()->title(), "Finish");
-  manager->setToolbarDoneBarButtonItemText(std::nullopt);
-  manager->addToolbarIfRequired();
-  EXPECT_EQ(barOf(*a)->doneTitle(), std::nullopt);
-  EXPECT_EQ(barOf(*a)->items().back()->systemItem(), platform::BarButtonSystemItem::Done);
-
-  manager->setToolbarTintColor(platform::Color::red());
-  manager->setPlaceholderFont(platform::Font::systemFont(11));
-  manager->addToolbarIfRequired();
-  EXPECT_EQ(barOf(*a)->tintColor(), platform::Color::red());
-  EXPECT_EQ(barOf(*a)->titleItem()->font(), platform::Font::systemFont(11));
-  a->setKeyboardAppearance(platform::KeyboardAppearanceDark);
-  manager->addToolbarIfRequired();
+  // The overridden appearance reaches the field; a dark bar is black with white and yellow.
+  EXPECT_EQ(a->keyboardAppearance(), platform::KeyboardAppearanceDark);
   EXPECT_EQ(barOf(*a)->barStyle(), platform::BarStyle::Black);
   EXPECT_EQ(barOf(*a)->tintColor(), platform::Color::whiteColor());
   EXPECT_EQ(barOf(*a)->titleItem()->selectableTextColor(), platform::Color::yellow());
+  manager->setOverrideKeyboardAppearance(false);
+  a->setKeyboardAppearance(platform::KeyboardAppearanceDefault);
+
+  manager->setToolbarDoneBarButtonItemText("Finish");
+  manager->setToolbarTintColor(platform::Color::red());
+  manager->setPlaceholderFont(platform::Font::systemFont(11));
+  manager->addToolbarIfRequired();
+  EXPECT_EQ(barOf(*a)->items().back()->title(), "Finish");
+  EXPECT_EQ(barOf(*a)->tintColor(), platform::Color::red());
+  EXPECT_EQ(barOf(*a)->titleItem()->font(), platform::Font::systemFont(11));
+  manager->setToolbarDoneBarButtonItemText(std::nullopt);
+  manager->addToolbarIfRequired();
+  EXPECT_EQ(barOf(*a)->items().back()->systemItem(), platform::BarButtonSystemItem::Done);
 
   setShouldHidePlaceholderText(*a, true);
   manager->addToolbarIfRequired();
@@ -153,18 +167,14 @@ TEST_F(KeyboardTest, ToolbarButtonsMoveTheFocusAndRunTheFieldsActions) {
   bar->setFrame(makeRect(0, 0, 320, 44));
   window->addSubview(bar);
   bar->layoutIfNeeded();
-  platform::TouchDriver finger(window);
-  finger.tap({platform::midX(bar->viewForItemAtIndex(2)->frame()), 22});
+  fingers.tap({platform::midX(bar->viewForItemAtIndex(2)->frame()), 22});
   EXPECT_TRUE(b->isFirstResponder());
   EXPECT_EQ(nexts, 1);
   EXPECT_EQ(platform::Device::current().inputClickCount(), clicks + 1);
-  EXPECT_FALSE(manager->canGoNext());
   EXPECT_FALSE(manager->goNext());
   EXPECT_TRUE(manager->canGoPrevious());
 
-  platform::KeyboardSimulator::shared();
-  auto done = barOf(*b)->items().back();
-  done->sendAction();
+  barOf(*b)->items().back()->sendAction();  // done
   EXPECT_FALSE(b->isFirstResponder());
   EXPECT_EQ(dones, 1);
 
@@ -182,30 +192,28 @@ TEST_F(KeyboardTest, TapOutsideResignsButNotOnControlsOrTheNavigationBar) {
   auto nav = platform::NavigationController::create(content);
   window->setRootViewController(nav);
   auto field = addField(*content->view(), makeRect(20, 100, 280, 30));
-  auto button = platform::Button::create(makeRect(20, 300, 100, 40));
-  content->view()->addSubview(button);
+  content->view()->addSubview(platform::Button::create(makeRect(20, 300, 100, 40)));
   manager->setShouldResignOnTouchOutside(true);
   field->becomeFirstResponder();
   EXPECT_EQ(manager->tapGesture()->view(), window);
-  platform::TouchDriver finger(window);
-  finger.tap({60, 320});  // the button
+  fingers.tap({60, 320});  // the button
   EXPECT_TRUE(field->isFirstResponder());
   nav->view()->layoutIfNeeded();
-  finger.tap({160, 40});  // the navigation bar
+  fingers.tap({160, 40});  // the navigation bar
   EXPECT_TRUE(field->isFirstResponder());
   auto refusing = std::make_shared<RefusingDelegate>();
   field->setDelegate(refusing);
-  finger.tap({160, 450});
+  fingers.tap({160, 450});
   EXPECT_TRUE(field->isFirstResponder());  // refused: the focus stays
   field->setDelegate(nullptr);
-  platform::RunLoop::main().advance(0.5);
-  finger.tap({160, 450});
+  advance(0.5);
+  fingers.tap({160, 450});
   EXPECT_FALSE(field->isFirstResponder());
   EXPECT_EQ(manager->tapGesture()->view(), nullptr);
 }
 
 TEST_F(KeyboardTest, ResponderListFollowsTheManageBehaviour) {
-  auto form = platform::View::create(makeRect(0, 0, 320, 568));
+  auto form = platform::View::create(kScreen);
   root->view()->addSubview(form);
   // Subview order c, a, b; tags 3, 1, 2; positions: b left of a on one row, c above both.
   auto c = addField(*form, makeRect(20, 100, 100, 30));
@@ -240,11 +248,10 @@ TEST_F(KeyboardTest, ResponderListFollowsTheManageBehaviour) {
 }
 
 TEST_F(KeyboardTest, TitleSitsBetweenTheButtonsWithSixteenPointMargins) {
-  auto bar = KBToolbar::create(makeRect(0, 0, 320, 10));
-  EXPECT_DOUBLE_EQ(height(bar->frame()), 44);
+  EXPECT_DOUBLE_EQ(height(KBToolbar::create(makeRect(0, 0, 320, 10))->frame()), 44);
   auto field = platform::TextField::create(makeRect(0, 0, 100, 30));
   addPreviousNextDoneOnKeyboardWithTarget(*field, nullptr, nullptr, nullptr, KBTitleText("Name"));
-  bar = barOf(*field);
+  auto bar = barOf(*field);
   bar->setFrame(makeRect(0, 0, 320, 44));
   bar->layoutIfNeeded();
   const auto next = bar->viewForItemAtIndex(2)->frame();
@@ -254,20 +261,19 @@ TEST_F(KeyboardTest, TitleSitsBetweenTheButtonsWithSixteenPointMargins) {
   EXPECT_DOUBLE_EQ(maxX(title), minX(done) - 16);
   EXPECT_DOUBLE_EQ(height(title), 44);
   // The title button without an action is disabled and grey.
-  EXPECT_FALSE(bar->titleItem()->titleButton()->isEnabled());
+  auto button = bar->titleItem()->titleButton();
+  EXPECT_FALSE(button->isEnabled());
   EXPECT_FALSE(bar->titleItem()->isEnabled());
-  EXPECT_EQ(bar->titleItem()->titleButton()->currentTitleColor(), platform::Color::lightGray());
+  EXPECT_EQ(button->currentTitleColor(), platform::Color::lightGray());
   int taps = 0;
   setTitleTarget(*field, [&](platform::View&) { ++taps; });
-  EXPECT_TRUE(bar->titleItem()->titleButton()->isEnabled());
   EXPECT_TRUE(bar->titleItem()->isEnabled());
-  bar->titleItem()->titleButton()->sendActionsForControlEvents(platform::ControlEventTouchUpInside);
+  button->sendActionsForControlEvents(platform::ControlEventTouchUpInside);
   EXPECT_EQ(taps, 1);
 
   // A long title takes up to three centred lines in the space between the buttons.
   bar->setTitle("Please tell the teacher the reason for the leave and the day the child returns");
   bar->layoutIfNeeded();
-  auto button = bar->titleItem()->titleButton();
   button->layoutIfNeeded();
   const auto label = button->titleLabel();
   const double line = platform::TextLayout::measure("Name", label->font(), {0, 0},
@@ -293,14 +299,8 @@ TEST_F(KeyboardTest, TitleSitsBetweenTheButtonsWithSixteenPointMargins) {
   EXPECT_EQ(plain->inputAccessoryView(), nullptr);
 }
 
-}  // namespace
-}  // namespace sprout::kb_test
-
-namespace sprout::kb_test {
-namespace {
-
 TEST_F(KeyboardTest, TextViewGetsItsBarAfterTheKeyboardAndTheKeyboardTakesItsHeight) {
-  auto notes = platform::TextView::create(platform::makeRect(20, 100, 280, 100));
+  auto notes = platform::TextView::create(makeRect(20, 100, 280, 100));
   root->view()->addSubview(notes);
   notes->becomeFirstResponder();
   // The keyboard came up before the text view said it was editing: bare at first.
@@ -310,13 +310,154 @@ TEST_F(KeyboardTest, TextViewGetsItsBarAfterTheKeyboardAndTheKeyboardTakesItsHei
   EXPECT_DOUBLE_EQ(manager->avoidance().keyboardSize().height, 260);
 }
 
-TEST_F(KeyboardTest, OverriddenAppearanceReachesTheFieldAndItsBar) {
-  manager->setOverrideKeyboardAppearance(true);
-  manager->setKeyboardAppearance(platform::KeyboardAppearanceDark);
-  auto field = addField(*root->view(), platform::makeRect(20, 100, 280, 30));
+TEST_F(KeyboardTest, ReturnKeyHandlerWalksTheFieldsAndGivesThemBack) {
+  manager->setEnableAutoToolbar(false);
+  auto original = std::make_shared<CountingDelegate>();
+  auto a = addField(*root->view(), makeRect(20, 100, 280, 30));
+  auto b = addField(*root->view(), makeRect(20, 150, 280, 30));
+  auto c = addField(*root->view(), makeRect(20, 200, 280, 30));
+  a->setDelegate(original);
+  c->setReturnKeyType(platform::ReturnKeyGo);
+
+  auto handler = KBKeyboardReturnKeyHandler::create(root);
+  handler->addTextFieldView(a);  // already handled: skipped
+  EXPECT_EQ(handler->count(), 3u);
+  handler->setLastTextFieldReturnKeyType(platform::ReturnKeyDone);
+  auto screens = std::make_shared<CountingDelegate>();
+  handler->setDelegate(screens);
+
+  a->becomeFirstResponder();
+  EXPECT_EQ(a->returnKeyType(), platform::ReturnKeyNext);
+  EXPECT_EQ(screens->begins, 1);  // passed on
+  a->insertText("\n");
+  EXPECT_TRUE(b->isFirstResponder());
+  b->insertText("\n");
+  EXPECT_TRUE(c->isFirstResponder());
+  EXPECT_EQ(c->returnKeyType(), platform::ReturnKeyDone);
+  c->insertText("\n");
+  EXPECT_FALSE(c->isFirstResponder());  // the last one ends editing
+  EXPECT_EQ(screens->returns, 3);
+
+  // The screen's delegate can stop the move.
+  screens->allowReturn = false;
+  a->becomeFirstResponder();
+  a->insertText("\n");
+  EXPECT_TRUE(a->isFirstResponder());
+  // A field no longer in the list (hidden meanwhile) ends editing.
+  screens->allowReturn = true;
+  a->setHidden(true);
+  a->insertText("\n");
+  EXPECT_FALSE(a->isFirstResponder());
+
+  // Released: every field has its own delegate and return key again, held by nobody else.
+  handler.reset();
+  EXPECT_EQ(a->delegate(), original);
+  EXPECT_EQ(b->delegate(), nullptr);
+  EXPECT_EQ(c->returnKeyType(), platform::ReturnKeyGo);
+  EXPECT_EQ(original.use_count(), 1);
+}
+
+TEST_F(KeyboardTest, ReturnOnTheLastTextViewEndsEditingWithoutANewLine) {
+  manager->setEnableAutoToolbar(false);
+  auto field = addField(*root->view(), makeRect(20, 100, 280, 30));
+  auto notes = platform::TextView::create(makeRect(20, 150, 280, 100));
+  root->view()->addSubview(notes);
+  auto handler = KBKeyboardReturnKeyHandler::create(root);
+  notes->becomeFirstResponder();
+  notes->insertText("Fever");
+  EXPECT_EQ(handler->textView(*notes, {5, 0}, "\n"), false);
+  EXPECT_FALSE(notes->isFirstResponder());
   field->becomeFirstResponder();
-  EXPECT_EQ(field->keyboardAppearance(), platform::KeyboardAppearanceDark);
-  EXPECT_EQ(barOf(*field)->barStyle(), platform::BarStyle::Black);
+  field->insertText("\n");
+  EXPECT_TRUE(notes->isFirstResponder());
+  notes->insertText("\n");
+  EXPECT_EQ(notes->text(), "Fever");
+}
+
+TEST_F(KeyboardTest, PlaceholderTextViewShowsItsPlaceholderOnlyWhileEmpty) {
+  auto notes = KBTextView::create(makeRect(0, 100, 300, 120));
+  root->view()->addSubview(notes);
+  EXPECT_EQ(notes->placeHolderLabel(), nullptr);
+  notes->setPlaceholder("Anything the teacher should know");
+  auto label = notes->placeHolderLabel();
+  ASSERT_TRUE(label);
+  EXPECT_DOUBLE_EQ(label->alpha(), 1);
+  notes->layoutIfNeeded();
+  EXPECT_EQ(label->frame().origin, (platform::Point{8, 8}));
+  EXPECT_DOUBLE_EQ(width(label->frame()), 300 - 16);
+  notes->setText("Allergic to nuts");
+  EXPECT_DOUBLE_EQ(label->alpha(), 0);
+  notes->setText("");
+  EXPECT_DOUBLE_EQ(label->alpha(), 1);
+  // Typing is seen through the change notification.
+  notes->becomeFirstResponder();
+  notes->insertText("a");
+  EXPECT_DOUBLE_EQ(label->alpha(), 0);
+  notes->deleteBackward();
+  EXPECT_DOUBLE_EQ(label->alpha(), 1);
+  notes->setFont(platform::Font::systemFont(20));
+  EXPECT_EQ(label->font(), platform::Font::systemFont(20));
+}
+
+TEST_F(KeyboardTest, HierarchyHelpersFindControllersAndResponders) {
+  auto content = platform::ViewController::create();
+  auto nav = platform::NavigationController::create(content);
+  window->setRootViewController(nav);
+  auto box = platform::View::create(makeRect(0, 100, 320, 200));
+  content->view()->addSubview(box);
+  auto field = addField(*box, makeRect(10, 20, 100, 30));
+  EXPECT_EQ(viewController(*field), content);
+  EXPECT_EQ(topMostController(*field), nav);
+  EXPECT_EQ(currentViewController(*window), content);
+  EXPECT_EQ(topMostController(*platform::TextField::create()), nullptr);
+
+  // Disabled, hidden, transparent and read-only siblings are no responders.
+  addField(*box, makeRect(10, 60, 100, 30))->setEnabled(false);
+  addField(*box, makeRect(10, 100, 100, 30))->setHidden(true);
+  addField(*box, makeRect(10, 140, 100, 30))->setAlpha(0);
+  auto readOnly = platform::TextView::create(makeRect(120, 20, 100, 60));
+  readOnly->setEditable(false);
+  box->addSubview(readOnly);
+  auto alertField = platform::AlertControllerTextField::create();
+  box->addSubview(alertField);
+  EXPECT_EQ(responderSiblings(*field), ViewList{field});
+  EXPECT_TRUE(isAlertViewTextField(*alertField));
+  EXPECT_FALSE(isAskingCanBecomeFirstResponder(*field));
+
+  // A table's own scroll view is the enclosing scroll view of a field in a cell.
+  auto table = platform::TableView::create(makeRect(0, 300, 320, 200));
+  content->view()->addSubview(table);
+  auto inTable = addField(*table, makeRect(0, 0, 100, 30));
+  EXPECT_EQ(superviewOfClassType(*inTable, platform::ClassRegistry::shared().named("ScrollView")),
+            table);
+  EXPECT_EQ(superviewOfClassType(*inTable, nullptr), nullptr);
+
+  // Equal tags keep their order.
+  auto x = platform::View::create(), y = platform::View::create(), z = platform::View::create();
+  x->setTag(2);
+  y->setTag(1);
+  z->setTag(2);
+  EXPECT_EQ(sortedArrayByTag({x, y, z}), (ViewList{y, x, z}));
+}
+
+TEST_F(KeyboardTest, HierarchyDescriptionsReadAsText) {
+  auto scroll = platform::ScrollView::create(makeRect(0, 10, 320, 200));
+  scroll->setContentSize({320, 900});
+  root->view()->addSubview(scroll);
+  auto field = platform::View::create(makeRect(10.4, 20, 100, 30));
+  scroll->addSubview(field);
+  field->setTransform(platform::AffineTransform::scale(2, 2));
+  EXPECT_EQ(debugHierarchy(*scroll), "ScrollView: ( 0, 10, 320, 200 ) contentSize: ( 320, 900 )");
+  EXPECT_EQ(depth(*field), 3);
+  EXPECT_EQ(subHierarchy(*scroll),
+            "\n|  |  " + debugHierarchy(*scroll) + "\n|  |  |  " + debugHierarchy(*field));
+  EXPECT_NE(debugHierarchy(*field).find("transform: [2, 0, 0, 2, 0, 0]"), std::string::npos);
+  EXPECT_EQ(superHierarchy(*scroll), "\nWindow: ( 0, 0, 320, 568 )\n|  View: ( 0, 0, 320, 568 )\n|  |  " +
+                                         debugHierarchy(*scroll) + "\n");
+  const std::string description = KBDescription(*field);
+  EXPECT_EQ(description.rfind("<View 0x", 0), 0u);
+  EXPECT_EQ(description.back(), '>');
+  EXPECT_DOUBLE_EQ(convertTransformToView(*field, nullptr).a, 2);
 }
 
 }  // namespace
