@@ -1,15 +1,13 @@
+// What every refresh component shares: watching its scroll view, the header and footer slots,
+// deferred callbacks and the reload hook.
 #include <string>
 #include <vector>
 
-#include "platform/ui/scroll/CollectionView.h"
-#include "platform/ui/scroll/CollectionViewFlowLayout.h"
 #include "refresh_test_support.h"
 #include "ui/support/refresh/RFRefreshComponent.h"
 #include "ui/support/refresh/RFRefreshFooter.h"
 #include "ui/support/refresh/RFRefreshHeader.h"
-#include "ui/support/refresh/RFRefreshLabel.h"
 #include "ui/support/refresh/RFScrollViewRefresh.h"
-#include "ui/support/refresh/RFViewGeometry.h"
 
 namespace sprout {
 namespace {
@@ -47,9 +45,7 @@ class ComponentTest : public refresh_test::RefreshTest {
 };
 
 TEST_F(ComponentTest, AttachingTakesTheWidthAndInsetAndWatchesUntilItLeaves) {
-  EXPECT_EQ(component->state(), RFRefreshStateIdle);
   EXPECT_EQ(component->frame().size.width, 375);
-  EXPECT_EQ(component->backgroundColor(), platform::Color::clear());
   EXPECT_EQ(component->pan(), scroll->panGestureRecognizer());
   dragAndLift();
   EXPECT_GT(component->offsets, 0);
@@ -79,7 +75,7 @@ TEST_F(ComponentTest, AttachingTakesTheWidthAndInsetAndWatchesUntilItLeaves) {
   EXPECT_EQ(component->sizes, 2);
 }
 
-TEST_F(ComponentTest, ReplacingTheHeaderOrFooterIsAnnouncedWithTheOldAndTheNewOne) {
+TEST_F(ComponentTest, ReplacingTheHeaderOrFooterIsAnnouncedAndTheScrollViewHoldsThemWeakly) {
   using Header = std::shared_ptr<RFRefreshHeader>;
   using Footer = std::shared_ptr<RFRefreshFooter>;
   std::vector<std::pair<Header, Header>> headers;
@@ -102,23 +98,27 @@ TEST_F(ComponentTest, ReplacingTheHeaderOrFooterIsAnnouncedWithTheOldAndTheNewOn
     setRf_header(*scroll, first);  // the same one again: nothing to tell
     ASSERT_EQ(headers.size(), 1u);
     EXPECT_EQ(headers[0], std::make_pair(Header(), first));
+    EXPECT_EQ(first->scrollView(), scroll);
     auto second = RFRefreshHeader::headerWithRefreshingBlock([] {});
     setRf_header(*scroll, second);
     ASSERT_EQ(headers.size(), 2u);
-    // The old one is announced though the tree that owned it has let it go.
+    // The old one is announced though the tree that owned it has let it go, and watches no more.
     EXPECT_EQ(headers[1], std::make_pair(first, second));
+    EXPECT_EQ(first->pan(), nullptr);
+    EXPECT_EQ(header(*scroll), second);  // the second name reaches the same slot
     setHeader(*scroll, nullptr);
     ASSERT_EQ(headers.size(), 3u);
     EXPECT_EQ(headers[2], std::make_pair(second, Header()));
     headers.clear();
   }
-  EXPECT_TRUE(firstGone.expired());  // observers hold nothing afterwards
+  EXPECT_TRUE(firstGone.expired());  // neither observers nor the slot hold it afterwards
   EXPECT_TRUE(newOneInPlace);
   EXPECT_TRUE(footers.empty());  // each key has its own observers
 
   auto footer = RFRefreshFooter::footerWithRefreshingBlock([] {});
   setRf_footer(*scroll, footer);
   watchFooters.reset();  // stops listening
+  EXPECT_EQ(sprout::footer(*scroll), footer);
   setFooter(*scroll, nullptr);
   ASSERT_EQ(footers.size(), 1u);
   EXPECT_EQ(footers[0], std::make_pair(Footer(), footer));
@@ -128,6 +128,14 @@ TEST_F(ComponentTest, ReplacingTheHeaderOrFooterIsAnnouncedWithTheOldAndTheNewOn
   auto other = platform::ScrollView::create(platform::makeRect(0, 0, 100, 100));
   setRf_header(*other, RFRefreshHeader::headerWithRefreshingBlock([] {}));
   EXPECT_TRUE(headers.empty());
+
+  // A header that leaves its scroll view and goes away empties the slot.
+  watchHeaders.reset();
+  auto last = RFRefreshHeader::headerWithRefreshingBlock([] {});
+  setRf_header(*scroll, last);
+  last->removeFromSuperview();
+  last.reset();
+  EXPECT_EQ(rf_header(*scroll), nullptr);
 }
 
 TEST_F(ComponentTest, StateChangesAskForLayoutOnlyOnTheNextTurnAndCallbacksNeverRunInline) {
@@ -158,9 +166,7 @@ TEST_F(ComponentTest, ADeferredCallbackOfAGoneComponentDoesNothing) {
 
 TEST_F(ComponentTest, TotalDataCountAndTheReloadHook) {
   auto rows = std::make_shared<refresh_test::Rows>(std::vector<long>{3, 0, 2});
-  auto table = platform::TableView::create(platform::makeRect(0, 0, 375, 667));
-  table->setDataSource(rows);
-  table->reloadData();
+  auto table = addTable(rows);
   EXPECT_EQ(rf_totalDataCount(*table), 5);
   EXPECT_EQ(rf_totalDataCount(*scroll), 0);
   rows->counts.clear();
@@ -171,8 +177,7 @@ TEST_F(ComponentTest, TotalDataCountAndTheReloadHook) {
   setRf_reloadDataBlock(*table, [&](long total) { totals.push_back(total); });
   rows->counts = {4, 1};
   table->reloadData();
-  auto other = platform::TableView::create(platform::makeRect(0, 0, 375, 667));
-  other->reloadData();  // has no block
+  addTable(rows)->reloadData();  // has no block
   EXPECT_EQ(totals, std::vector<long>{5});
   setRf_reloadDataBlock(*table, nullptr);
   table->reloadData();
@@ -190,36 +195,6 @@ TEST_F(ComponentTest, TotalDataCountAndTheReloadHook) {
   setRf_reloadDataBlock(*table, [&](long total) { totals.push_back(total); });
   table->reloadData();
   EXPECT_EQ(totals, (std::vector<long>{5, 5}));
-}
-
-TEST_F(ComponentTest, GeometryShorthandsWriteWholeStructuresThrough) {
-  std::vector<double> offsets;
-  auto watch = scroll->contentOffsetObservers().subscribe(
-      [&](platform::Point, platform::Point now) { offsets.push_back(now.y); });
-  setRf_offsetY(*scroll, 120.5);
-  setRf_insetB(*scroll, 44);
-  setRf_contentH(*scroll, 900);
-  EXPECT_EQ(offsets, std::vector<double>{120.5});
-  EXPECT_EQ(rf_insetB(*scroll), 44);
-  EXPECT_EQ(rf_contentH(*scroll), 900);
-  EXPECT_EQ(rf_contentW(*scroll), 375);
-  setRf_y(*component, -7.25);
-  setRf_h(*component, 33);
-  EXPECT_EQ(component->frame(), platform::makeRect(0, -7.25, 375, 33));
-}
-
-TEST_F(ComponentTest, TheLabelStyle) {
-  auto label = rf_label();
-  EXPECT_TRUE(label->font().isBold());
-  EXPECT_EQ(label->font().pointSize(), 14);
-  EXPECT_EQ(label->textColor(), platform::Color::rgba(90 / 255.0, 90 / 255.0, 90 / 255.0, 1));
-  EXPECT_EQ(label->textAlignment(), platform::TextAlignment::Center);
-  EXPECT_EQ(rf_textWith(*label), 0);
-  label->setText("Refreshing");
-  const double w = rf_textWith(*label);
-  label->setText("Refreshing more");
-  EXPECT_GT(w, 40);
-  EXPECT_GT(rf_textWith(*label), w);
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
-#include <cmath>
+// The footers that load more: the automatic one that starts at a threshold or on a tap, and the
+// spring-back one that is pulled past its height.
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/ui/scroll/TableView.h"
 #include "refresh_test_support.h"
 #include "ui/support/refresh/RFRefreshAutoNormalFooter.h"
 #include "ui/support/refresh/RFRefreshBackNormalFooter.h"
@@ -16,13 +18,8 @@ namespace {
 
 using platform::Point;
 
-// A 600-point scroll view with content 1000 high (or as given) and no insets.
-class FooterTest : public refresh_test::RefreshTest {
+class FooterTest : public refresh_test::ScrollRefreshTest {
  protected:
-  FooterTest() {
-    scroll->setContentSize({375, 1000});
-    window->addSubview(scroll);
-  }
   // The offset at which the state first became `state` while a drag ran.
   std::optional<double> offsetWhenEntering(RFRefreshComponent& c, RFRefreshState state) {
     return entered_[&c][state];
@@ -37,8 +34,6 @@ class FooterTest : public refresh_test::RefreshTest {
   // Drags the content up by `dy` (finger up) from the middle of the view, and keeps the finger.
   void pushUp(double dy, int steps = 20) { dragBy({180, 500}, -dy, steps); }
 
-  std::shared_ptr<platform::ScrollView> scroll =
-      platform::ScrollView::create(platform::makeRect(0, 0, 375, 600));
   std::vector<std::string> log;
 
  private:
@@ -142,14 +137,12 @@ TEST_F(FooterTest, NoMoreDataStopsStartsUntilReset) {
   auto footer = RFRefreshAutoNormalFooter::footerWithRefreshingBlock(nullptr);
   setRf_footer(*scroll, footer);
   footer->endRefreshingWithNoMoreData();
-  EXPECT_EQ(footer->stateLabel()->text(), "That is all for now");
-  pushUp(600);
+  pushUp(600);  // into sight: dragging starts nothing, and tapping does nothing either
   holdAndLift();
-  EXPECT_EQ(footer->state(), RFRefreshStateNoMoreData);
   advance(2);
   window->layoutIfNeeded();
   const Point label = footer->convertPointTo({187, 22}, nullptr);
-  fingers.tap(label);  // tapping does nothing either
+  fingers.tap(label);
   EXPECT_EQ(footer->state(), RFRefreshStateNoMoreData);
   footer->resetNoMoreData();
   advance(0.5);
@@ -175,11 +168,8 @@ TEST_F(FooterTest, WithTheRefreshingTitleHiddenTheSpinnerIsCentredAndTheLabelEmp
 
 TEST_F(FooterTest, AutomaticHidingFollowsReloadsAndInsetsBalance) {
   auto rows = std::make_shared<refresh_test::Rows>(std::vector<long>{10});
-  auto table = platform::TableView::create(platform::makeRect(0, 0, 375, 600));
-  table->setDataSource(rows);
+  auto table = addTable(rows);
   table->setContentInset({0, 0, 10, 0});
-  window->addSubview(table);
-  table->reloadData();
   auto footer = RFRefreshAutoNormalFooter::footerWithRefreshingBlock(nullptr);
   footer->setAutomaticallyHidden(true);
   setRf_footer(*table, footer);
@@ -212,6 +202,7 @@ TEST_F(FooterTest, MovedIntoAPlainViewAFooterGivesItsInsetBack) {
   plain->addSubview(footer);
   EXPECT_EQ(scroll->contentInset().bottom, 0);
   EXPECT_EQ(footer->scrollView(), nullptr);
+  EXPECT_EQ(footer->pan(), nullptr);  // no longer watching
 }
 
 TEST_F(FooterTest, ASpringBackFooterPullsPastItsHeightAndGivesTheInsetBack) {
@@ -246,10 +237,8 @@ TEST_F(FooterTest, ASpringBackFooterPullsPastItsHeightAndGivesTheInsetBack) {
 
 TEST_F(FooterTest, NewRowsKeepTheSpringBackFooterWhereItWas) {
   auto rows = std::make_shared<refresh_test::Rows>(std::vector<long>{20});
-  auto table = platform::TableView::create(platform::makeRect(0, 0, 375, 600));
+  auto table = addTable(rows);
   table->setRowHeight(50);
-  table->setDataSource(rows);
-  window->addSubview(table);
   table->reloadData();
   auto footer = RFRefreshBackNormalFooter::footerWithRefreshingBlock(nullptr);
   setRf_footer(*table, footer);

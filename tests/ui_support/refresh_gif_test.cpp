@@ -1,5 +1,6 @@
+// The image-playing header and footers: which frame a pull shows, when images show and where.
 #include <cmath>
-#include <limits>
+#include <tuple>
 #include <vector>
 
 #include "platform/graphics/Bitmap.h"
@@ -27,23 +28,14 @@ Images frames(int count, int height = 40) {
   return out;
 }
 
-class GifTest : public refresh_test::RefreshTest {
- protected:
-  GifTest() {
-    scroll->setContentSize({375, 1000});
-    window->addSubview(scroll);
-  }
-  std::shared_ptr<platform::ScrollView> scroll =
-      platform::ScrollView::create(platform::makeRect(0, 0, 375, 600));
-};
+using GifTest = refresh_test::ScrollRefreshTest;
 
 TEST_F(GifTest, ThePullPicksTheIdleFrame) {
-  EXPECT_EQ(RFRefreshGifImages::frameIndex(10, 0.35), 3u);
-  EXPECT_EQ(RFRefreshGifImages::frameIndex(10, 1.0), 9u);
-  EXPECT_EQ(RFRefreshGifImages::frameIndex(10, 7.5), 9u);
-  EXPECT_EQ(RFRefreshGifImages::frameIndex(10, -0.2), 0u);
-  EXPECT_EQ(RFRefreshGifImages::frameIndex(10, std::nan("")), 0u);
-  EXPECT_EQ(RFRefreshGifImages::frameIndex(0, 0.5), 0u);
+  const std::tuple<std::size_t, double, std::size_t> cases[] = {
+      {10, 0.35, 3}, {10, 1.0, 9}, {10, 7.5, 9}, {10, -0.2, 0}, {10, std::nan(""), 0}, {0, 0.5, 0}};
+  for (const auto& [count, percent, index] : cases) {
+    EXPECT_EQ(RFRefreshGifImages::frameIndex(count, percent), index) << count << " " << percent;
+  }
 
   auto header = RFRefreshGifHeader::headerWithRefreshingBlock(nullptr);
   const Images idle = frames(10);

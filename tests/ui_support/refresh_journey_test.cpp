@@ -7,8 +7,6 @@
 #include <vector>
 
 #include "platform/dispatch/DispatchQueue.h"
-#include "platform/render/RenderView.h"
-#include "platform/ui/scroll/TableView.h"
 #include "refresh_test_support.h"
 #include "ui/support/refresh/RFRefreshAutoNormalFooter.h"
 #include "ui/support/refresh/RFRefreshBackNormalFooter.h"
@@ -23,22 +21,7 @@ using platform::Rect;
 constexpr long kPageRows = 15;
 constexpr long kPages = 3;  // the fourth page comes back empty
 constexpr double kAnswerDelay = 0.5;
-
-// Rows titled "Notice N".
-class NoticeRows : public platform::TableViewDataSource {
- public:
-  long numberOfRowsInSection(platform::TableView&, long) override { return count; }
-  std::shared_ptr<platform::TableViewCell> cellForRowAtIndexPath(
-      platform::TableView& table, const platform::IndexPath& indexPath) override {
-    auto cell = table.dequeueReusableCellWithIdentifier("notice");
-    if (!cell) {
-      cell = platform::TableViewCell::create(platform::TableViewCellStyle::Default, "notice");
-    }
-    cell->textLabel()->setText("Notice " + std::to_string(indexPath.row));
-    return cell;
-  }
-  long count = 0;
-};
+constexpr double kInk = 0xA0 / 255.0;  // darker than this on white is text or a spinner
 
 // A paged list screen made of a full-window table, a pull-down header that reloads the first
 // page and a footer that asks for the next; a pretend server answers each request half a second
@@ -47,8 +30,6 @@ class RefreshJourney : public refresh_test::RefreshTest {
  protected:
   RefreshJourney() {
     table->setRowHeight(50);
-    table->setDataSource(rows);
-    window->addSubview(table);
     header = RFRefreshNormalHeader::headerWithRefreshingBlock([this] { answerFirstPage(); });
     setRf_header(*table, header);
   }
@@ -62,7 +43,7 @@ class RefreshJourney : public refresh_test::RefreshTest {
   }
   void answerFirstPage() {
     answerLater([this] {
-      rows->count = kPageRows;
+      rows->counts = {kPageRows};
       pagesServed = 1;
       table->reloadData();
       footer->resetNoMoreData();
@@ -77,7 +58,7 @@ class RefreshJourney : public refresh_test::RefreshTest {
         return;
       }
       ++pagesServed;
-      rows->count += kPageRows;
+      rows->counts[0] += kPageRows;
       table->reloadData();
       footer->endRefreshing();
     });
@@ -130,29 +111,22 @@ class RefreshJourney : public refresh_test::RefreshTest {
   }
   // The footer drawn by itself, wherever it is: its look in the current state.
   std::vector<std::uint32_t> footerAlone() {
-    auto image = platform::renderView(*footer, whiteAtOnePoint());
+    auto image = ui_test::render(*footer, 1, platform::Color::whiteColor());
     const auto& bitmap = *image->bitmap();
     return {bitmap.pixels(), bitmap.pixels() + bitmap.width() * bitmap.height()};
   }
-  // Pixels of the window inside `r` dark enough to be text or a spinner on white.
+  // Points of the window inside `r` dark enough to be text or a spinner on white.
   int inkInWindow(const Rect& r) {
-    auto image = platform::renderView(*window, whiteAtOnePoint());
-    const auto& bitmap = *image->bitmap();
+    auto image = ui_test::render(*window, 1, platform::Color::whiteColor());
     int ink = 0;
-    for (int y = std::max(0, static_cast<int>(minY(r)));
-         y < std::min(bitmap.height(), static_cast<int>(maxY(r))); ++y) {
-      for (int x = 0; x < bitmap.width(); ++x) {
-        const auto p = bitmap.pixel(x, y);
-        ink += ((p >> 16) & 0xFF) < 0xA0 && ((p >> 8) & 0xFF) < 0xA0 && (p & 0xFF) < 0xA0;
+    for (int y = std::max(0, static_cast<int>(minY(r))); y < std::min(667, static_cast<int>(maxY(r)));
+         ++y) {
+      for (int x = 0; x < 375; ++x) {
+        const auto p = ui_test::pixelAt(*image, x, y);
+        ink += p.r < kInk && p.g < kInk && p.b < kInk;
       }
     }
     return ink;
-  }
-  static platform::RenderOptions whiteAtOnePoint() {
-    platform::RenderOptions options;
-    options.scale = 1;
-    options.background = platform::Color::whiteColor();
-    return options;
   }
 
   // Pull down, then up page by page until the list is complete; then nothing more loads.
@@ -204,9 +178,9 @@ class RefreshJourney : public refresh_test::RefreshTest {
     EXPECT_EQ(table->numberOfRowsInSection(0), 2 * kPageRows);
   }
 
-  std::shared_ptr<NoticeRows> rows = std::make_shared<NoticeRows>();
-  std::shared_ptr<platform::TableView> table =
-      platform::TableView::create(platform::makeRect(0, 0, 375, 667));
+  std::shared_ptr<refresh_test::Rows> rows =
+      std::make_shared<refresh_test::Rows>(std::vector<long>{0});
+  std::shared_ptr<platform::TableView> table = addTable(rows, 667);
   std::shared_ptr<RFRefreshNormalHeader> header;
   std::shared_ptr<RFRefreshFooter> footer;
   std::shared_ptr<platform::Label> footerLabel;

@@ -2,25 +2,21 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/dispatch/RunLoop.h"
-#include "platform/dispatch/ScopedVirtualClock.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Locale.h"
 #include "platform/foundation/TimeZone.h"
 #include "platform/foundation/UserDefaults.h"
-#include "platform/ui/ApplicationWindows.h"
+#include "platform/ui/Label.h"
 #include "platform/ui/PanGestureRecognizer.h"
-#include "platform/ui/TouchDriver.h"
-#include "platform/ui/Window.h"
 #include "platform/ui/scroll/ScrollPhysics.h"
 #include "platform/ui/scroll/TableView.h"
+#include "tests/ui_support/ui_support_test.h"
 #include "ui/support/refresh/RFRefreshBundle.h"
 
 namespace sprout::refresh_test {
@@ -28,7 +24,7 @@ namespace sprout::refresh_test {
 // 2027-01-15 10:30 in Shanghai (02:30 UTC), seconds since 1970.
 inline constexpr double kFixedNow = 1'799'980'200.0;
 
-// Rows for a table: sections of the given lengths.
+// Sections of the given lengths, of rows titled "Notice N".
 class Rows : public platform::TableViewDataSource {
  public:
   explicit Rows(std::vector<long> counts) : counts(std::move(counts)) {}
@@ -39,19 +35,20 @@ class Rows : public platform::TableViewDataSource {
     return counts[static_cast<std::size_t>(section)];
   }
   std::shared_ptr<platform::TableViewCell> cellForRowAtIndexPath(
-      platform::TableView& table, const platform::IndexPath&) override {
+      platform::TableView& table, const platform::IndexPath& indexPath) override {
     auto cell = table.dequeueReusableCellWithIdentifier("row");
-    return cell ? cell
-                : platform::TableViewCell::create(platform::TableViewCellStyle::Default, "row");
+    if (!cell) cell = platform::TableViewCell::create(platform::TableViewCellStyle::Default, "row");
+    cell->textLabel()->setText("Notice " + std::to_string(indexPath.row));
+    return cell;
   }
   std::vector<long> counts;
 };
 
 // A 375 x 667 key window on a virtual clock in Shanghai's time zone, in English, with a fresh
 // home folder for the user defaults, and a finger to drag with.
-class RefreshTest : public ::testing::Test {
+class RefreshTest : public ui_test::ScreenTest {
  protected:
-  RefreshTest() {
+  RefreshTest() : ScreenTest({375, 667}, kFixedNow) {
     std::string pattern =
         (std::filesystem::temp_directory_path() / "sprout-refresh-XXXXXX").string();
     home_ = ::mkdtemp(pattern.data());
@@ -63,7 +60,6 @@ class RefreshTest : public ::testing::Test {
   }
   ~RefreshTest() override {
     loop.runPending();
-    platform::ApplicationWindows::shared().reset();
     platform::Locale::setPreferredLanguagesForTesting(std::nullopt);
     rf_resetRefreshBundleForTesting();
     platform::TimeZone::setDefaultTimeZone(std::nullopt);
@@ -78,8 +74,14 @@ class RefreshTest : public ::testing::Test {
     rf_resetRefreshBundleForTesting();
   }
 
-  void advance(double dt) { loop.advance(dt); }
-  void drain() { loop.runPending(); }
+  // A full-width table of `rows`, `height` points high, in the window and loaded.
+  std::shared_ptr<platform::TableView> addTable(std::shared_ptr<Rows> rows, double height = 600) {
+    auto table = platform::TableView::create(platform::makeRect(0, 0, 375, height));
+    table->setDataSource(std::move(rows));
+    window->addSubview(table);
+    table->reloadData();
+    return table;
+  }
 
   // A finger put down at `from` and moved by `dy` in `steps` frames; it stays down.
   void dragBy(platform::Point from, double dy, int steps = 10) {
@@ -112,14 +114,19 @@ class RefreshTest : public ::testing::Test {
     return anchor + (dragStart - (edge - overshoot));
   }
 
-  platform::RunLoop& loop = platform::RunLoop::main();
-  platform::ScopedVirtualClock clock{kFixedNow};
-  std::shared_ptr<platform::Window> window =
-      platform::Window::create(platform::makeRect(0, 0, 375, 667));
-  platform::TouchDriver fingers{window};
-
   std::string home_;
   platform::Point finger_;
+};
+
+// A 600-point scroll view with content 1000 high and no insets.
+class ScrollRefreshTest : public RefreshTest {
+ protected:
+  ScrollRefreshTest() {
+    scroll->setContentSize({375, 1000});
+    window->addSubview(scroll);
+  }
+  std::shared_ptr<platform::ScrollView> scroll =
+      platform::ScrollView::create(platform::makeRect(0, 0, 375, 600));
 };
 
 }  // namespace sprout::refresh_test
