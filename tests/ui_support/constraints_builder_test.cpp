@@ -1,24 +1,31 @@
-// The constraint builder's model and maker: what it installs, where, and how it updates.
+// The constraint builder: what it installs, where, how it updates, and the screens it lays out.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/dispatch/ScopedVirtualClock.h"
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/Log.h"
+#include "platform/layout/LayoutGuide.h"
 #include "platform/layout/ViewLayout.h"
 #include "platform/ui/View.h"
+#include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "ui/support/constraints/CMCompositeConstraint.h"
 #include "ui/support/constraints/CMConstraintMaker.h"
 #include "ui/support/constraints/CMViewConstraint.h"
+#include "ui/support/constraints/NSArrayCMAdditions.h"
+#include "ui/support/constraints/NSLayoutConstraintCMDebugAdditions.h"
 #include "ui/support/constraints/UIViewCMAdditions.h"
+#include "ui/support/constraints/UIViewControllerCMAdditions.h"
 
 namespace sprout {
 namespace {
 
+using platform::makeRect;
 using platform::View;
 
 std::shared_ptr<CMViewConstraint> single(const CMConstraint::Ptr& c) {
@@ -27,9 +34,22 @@ std::shared_ptr<CMViewConstraint> single(const CMConstraint::Ptr& c) {
 std::shared_ptr<CMCompositeConstraint> group(const CMConstraint::Ptr& c) {
   return std::dynamic_pointer_cast<CMCompositeConstraint>(c);
 }
+long attributeOf(const CMConstraint::Ptr& c) {
+  return single(c)->firstViewAttribute().layoutAttribute();
+}
+
+// The log lines written while `work` runs.
+std::vector<std::string> logOf(const std::function<void()>& work) {
+  std::vector<std::string> logged;
+  platform::setLogSink(
+      [&](platform::LogLevel, std::string_view, std::string_view m) { logged.emplace_back(m); });
+  work();
+  platform::setLogSink(nullptr);
+  return logged;
+}
 
 struct Tree {
-  std::shared_ptr<View> root = View::create(platform::makeRect(0, 0, 320, 480));
+  std::shared_ptr<View> root = View::create(makeRect(0, 0, 320, 480));
   std::shared_ptr<View> box = View::create(), other = View::create();
   Tree() {
     root->addSubview(box);
@@ -40,32 +60,35 @@ struct Tree {
 TEST(CMViewConstraint, InsetsSizesAndCentresReachOnlyTheirAttributes) {
   Tree t;
   const platform::EdgeInsets insets{10, 20, 30, 40};
-  auto constantFor = [&](long attribute, auto apply) {
+  using Apply = std::function<void(CMViewConstraint&)>;
+  const Apply withInsets = [&](CMViewConstraint& c) { c.insets(insets); };
+  const Apply withSize = [](CMViewConstraint& c) { c.sizeOffset({5, 6}); };
+  const Apply withCentre = [](CMViewConstraint& c) { c.centerOffset({7, 8}); };
+  // Boxed values pick their setter; an unsupported one changes nothing.
+  auto boxed = [](CMBoxedValue v) { return Apply([v](CMViewConstraint& c) { c.valueOffset(v); }); };
+  const std::tuple<platform::LayoutAttribute, Apply, double> cases[] = {
+      {platform::LayoutAttributeLeft, withInsets, 20},
+      {platform::LayoutAttributeLeading, withInsets, 20},
+      {platform::LayoutAttributeRight, withInsets, -40},
+      {platform::LayoutAttributeTrailing, withInsets, -40},
+      {platform::LayoutAttributeTop, withInsets, 10},
+      {platform::LayoutAttributeBottom, withInsets, -30},
+      {platform::LayoutAttributeWidth, withInsets, 0},
+      {platform::LayoutAttributeCenterX, withSize, 0},
+      {platform::LayoutAttributeWidth, withSize, 5},
+      {platform::LayoutAttributeHeight, withSize, 6},
+      {platform::LayoutAttributeCenterY, withCentre, 8},
+      {platform::LayoutAttributeTop, withCentre, 0},
+      {platform::LayoutAttributeRight, boxed(insets), -40},
+      {platform::LayoutAttributeCenterX, boxed(platform::Point{3, 4}), 3},
+      {platform::LayoutAttributeTop, boxed(12.0), 12},
+      {platform::LayoutAttributeTop, boxed(std::monostate{}), 0}};
+  int i = 0;
+  for (const auto& [attribute, apply, constant] : cases) {
     auto c = CMViewConstraint::create(cm_attribute(t.box, attribute));
     apply(*c);
-    return c->layoutConstant();
-  };
-  auto withInsets = [&](CMViewConstraint& c) { c.insets(insets); };
-  EXPECT_EQ(constantFor(platform::LayoutAttributeLeft, withInsets), 20);
-  EXPECT_EQ(constantFor(platform::LayoutAttributeLeading, withInsets), 20);
-  EXPECT_EQ(constantFor(platform::LayoutAttributeRight, withInsets), -40);
-  EXPECT_EQ(constantFor(platform::LayoutAttributeTrailing, withInsets), -40);
-  EXPECT_EQ(constantFor(platform::LayoutAttributeTop, withInsets), 10);
-  EXPECT_EQ(constantFor(platform::LayoutAttributeBottom, withInsets), -30);
-  EXPECT_EQ(constantFor(platform::LayoutAttributeWidth, withInsets), 0);
-  auto withSize = [](CMViewConstraint& c) { c.sizeOffset({5, 6}); };
-  EXPECT_EQ(constantFor(platform::LayoutAttributeCenterX, withSize), 0);
-  EXPECT_EQ(constantFor(platform::LayoutAttributeWidth, withSize), 5);
-  EXPECT_EQ(constantFor(platform::LayoutAttributeHeight, withSize), 6);
-  auto withCentre = [](CMViewConstraint& c) { c.centerOffset({7, 8}); };
-  EXPECT_EQ(constantFor(platform::LayoutAttributeCenterY, withCentre), 8);
-  EXPECT_EQ(constantFor(platform::LayoutAttributeTop, withCentre), 0);
-  // Boxed values pick their setter; an unsupported one changes nothing.
-  auto boxed = [](CMBoxedValue v) { return [v](CMViewConstraint& c) { c.valueOffset(v); }; };
-  EXPECT_EQ(constantFor(platform::LayoutAttributeRight, boxed(insets)), -40);
-  EXPECT_EQ(constantFor(platform::LayoutAttributeCenterX, boxed(platform::Point{3, 4})), 3);
-  EXPECT_EQ(constantFor(platform::LayoutAttributeTop, boxed(12.0)), 12);
-  EXPECT_EQ(constantFor(platform::LayoutAttributeTop, boxed(std::monostate{})), 0);
+    EXPECT_EQ(c->layoutConstant(), constant) << "case " << i++;
+  }
 
   auto c = CMViewConstraint::create(cm_attribute(t.box, platform::LayoutAttributeWidth));
   c->dividedBy(4);
@@ -100,14 +123,13 @@ TEST(CMViewConstraint, InstallsOnTheSuperviewTheViewOrTheCommonAncestor) {
   EXPECT_FALSE(platform::translatesAutoresizingMaskIntoConstraints(*t.box));
   EXPECT_EQ(CMViewConstraint::installedConstraintsForView(*t.box).size(), 3u);
 
-  std::vector<std::string> logged;  // nothing to hold a position: skipped, with the reason
-  platform::setLogSink(
-      [&](platform::LogLevel, std::string_view, std::string_view m) { logged.emplace_back(m); });
+  // Nothing to hold a position: skipped, with the reason.
   auto orphan = View::create();
-  auto none = cm_makeConstraints(orphan, [](CMConstraintMaker& make) { make.left()->equalTo(5); });
-  auto stranger = View::create();
-  cm_makeConstraints(t.box, [&](CMConstraintMaker& make) { make.right()->equalTo(stranger); });
-  platform::setLogSink(nullptr);
+  std::vector<CMConstraint::Ptr> none;
+  const auto logged = logOf([&] {
+    none = cm_makeConstraints(orphan, [](CMConstraintMaker& make) { make.left()->equalTo(5); });
+    cm_makeConstraints(t.box, [](CMConstraintMaker& make) { make.right()->equalTo(View::create()); });
+  });
   EXPECT_FALSE(single(none[0])->layoutConstraint());
   EXPECT_EQ(logged.size(), 2u);
   EXPECT_TRUE(platform::constraints(*orphan).empty());
@@ -129,19 +151,15 @@ TEST(CMConstraintMaker, ArraysGroupsAndChainsBecomeComposites) {
   maker->left()->right()->equalTo(t.root);  // one group, left then right
   auto chain = group(maker->constraints()[1]);
   ASSERT_TRUE(chain);
-  EXPECT_EQ(single(chain->childConstraints()[0])->firstViewAttribute().layoutAttribute(), 1);
-  EXPECT_EQ(single(chain->childConstraints()[1])->firstViewAttribute().layoutAttribute(), 2);
+  EXPECT_EQ(attributeOf(chain->childConstraints()[0]), 1);
+  EXPECT_EQ(attributeOf(chain->childConstraints()[1]), 2);
 
-  auto edges = group(maker->edges());
   std::vector<long> order;
-  for (const auto& c : edges->childConstraints()) {
-    order.push_back(single(c)->firstViewAttribute().layoutAttribute());
-  }
+  for (const auto& c : group(maker->edges())->childConstraints()) order.push_back(attributeOf(c));
   EXPECT_EQ(order, (std::vector<long>{1, 2, 3, 4}));
   EXPECT_EQ(group(maker->size())->childConstraints().size(), 2u);
   auto center = group(maker->center());
-  EXPECT_EQ(single(center->childConstraints()[1])->firstViewAttribute().layoutAttribute(), 10);
-
+  EXPECT_EQ(attributeOf(center->childConstraints()[1]), 10);
   center->key("box");
   EXPECT_EQ(single(center->childConstraints()[0])->cm_key(), "box[0]");
   EXPECT_EQ(single(center->childConstraints()[1])->cm_key(), "box[1]");
@@ -210,14 +228,14 @@ TEST(CMConstraintMaker, UninstallReinstallAndRemake) {
 }
 
 TEST(CMConstraintMaker, AReinstallWhoseItemDiedRelatesToTheViewsAsTheyAreNow) {
-  auto root = View::create(platform::makeRect(0, 0, 320, 480));
+  auto root = View::create(makeRect(0, 0, 320, 480));
   auto v = View::create();
-  auto s2 = View::create(platform::makeRect(40, 40, 200, 200));
+  auto s2 = View::create(makeRect(40, 40, 200, 200));
   root->addSubview(s2);
   std::shared_ptr<CMViewConstraint> c;
   std::shared_ptr<CMLayoutConstraint> old;
   {
-    auto s = View::create(platform::makeRect(0, 0, 100, 100));
+    auto s = View::create(makeRect(0, 0, 100, 100));
     root->addSubview(s);
     s->addSubview(v);
     c = single(cm_makeConstraints(v, [](CMConstraintMaker& make) { make.left()->equalTo(10); })[0]);
@@ -233,9 +251,8 @@ TEST(CMConstraintMaker, AReinstallWhoseItemDiedRelatesToTheViewsAsTheyAreNow) {
   EXPECT_TRUE(c->layoutConstraint()->isActive());
   EXPECT_EQ(c->layoutConstraint()->secondItem(), s2);
   EXPECT_EQ(c->installedView(), s2);
-  EXPECT_EQ(platform::constraints(*s2).size(), 1u);
   EXPECT_EQ(CMViewConstraint::installedConstraintsForView(*v).size(), 1u);
-  v->setFrame(platform::makeRect(0, 0, 50, 20));
+  v->setFrame(makeRect(0, 0, 50, 20));
   root->layoutIfNeeded();
   EXPECT_EQ(v->frame().origin.x, 10);
 
@@ -262,7 +279,7 @@ TEST(CMConstraint, AbstractOperationsRaiseNamingThemselves) {
   EXPECT_THROW(bare->offset(1), platform::Exception);
 }
 
-TEST(CMViewAdditions, ClosestCommonSuperview) {
+TEST(CMViewAdditions, ClosestCommonSuperviewAndAttributeIdentity) {
   Tree t;
   auto inner = View::create();
   t.box->addSubview(inner);
@@ -271,8 +288,8 @@ TEST(CMViewAdditions, ClosestCommonSuperview) {
   EXPECT_EQ(cm_closestCommonSuperview(inner, t.box), t.box);
   EXPECT_EQ(cm_closestCommonSuperview(t.box, t.box), t.box);
   EXPECT_EQ(cm_closestCommonSuperview(t.box, nullptr), nullptr);
-  auto w1 = platform::Window::create(platform::makeRect(0, 0, 10, 10));
-  auto w2 = platform::Window::create(platform::makeRect(0, 0, 10, 10));
+  auto w1 = platform::Window::create(makeRect(0, 0, 10, 10));
+  auto w2 = platform::Window::create(makeRect(0, 0, 10, 10));
   auto a = View::create(), b = View::create();
   w1->addSubview(a);
   w2->addSubview(b);
@@ -280,6 +297,132 @@ TEST(CMViewAdditions, ClosestCommonSuperview) {
   EXPECT_TRUE(CMViewAttribute(t.box, 1) == CMViewAttribute(t.box, 1));
   EXPECT_FALSE(CMViewAttribute(t.box, 1) == CMViewAttribute(t.box, 2));
   EXPECT_EQ(CMViewAttribute(t.box, 1).hash(), CMViewAttribute(t.box, 1).hash());
+}
+
+CMViews rowIn(const std::shared_ptr<View>& parent, int count) {
+  CMViews views;
+  for (int i = 0; i < count; ++i) {
+    views.push_back(View::create());
+    parent->addSubview(views.back());
+  }
+  cm_makeConstraints(views, [](CMConstraintMaker& make) {
+    make.top()->equalTo(0);
+    make.height()->equalTo(20);
+  });
+  return views;
+}
+
+TEST(CMDistribution, FixedSpacingSharesTheWidth) {
+  auto root = View::create(makeRect(0, 0, 325, 100));
+  auto views = rowIn(root, 3);
+  cm_distributeViewsAlongAxis(views, 0, CMFixedSpacing{10}, 5, 5);
+  root->layoutIfNeeded();
+  const double width = (325 - 5 - 5 - 20) / 3.0;  // 98.33
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(views[i]->frame().size.width, width, 1e-6);
+    EXPECT_NEAR(views[i]->frame().origin.x, 5 + i * (width + 10), 1e-6);
+  }
+  root->setFrame(makeRect(0, 0, 425, 100));  // the gaps stay, the widths grow
+  root->layoutIfNeeded();
+  EXPECT_NEAR(views[2]->frame().origin.x - views[1]->frame().origin.x, (415 - 20) / 3.0 + 10, 1e-6);
+}
+
+TEST(CMDistribution, FixedLengthSpreadsTheEdgesLinearly) {
+  auto root = View::create(makeRect(0, 0, 300, 100));
+  auto views = rowIn(root, 3);
+  cm_distributeViewsAlongAxis(views, 0, CMFixedItemLength{50}, 10, 10);
+  root->layoutIfNeeded();
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NEAR(views[i]->frame().origin.x, 10 + 115 * i, 1e-6);
+    EXPECT_NEAR(views[i]->frame().size.width, 50, 1e-6);
+  }
+  // Four views: the middle multipliers are 1/3 and 2/3, in floating point.
+  auto wide = View::create(makeRect(0, 0, 400, 100));
+  auto four = rowIn(wide, 4);
+  cm_distributeViewsAlongAxis(four, 0, CMFixedItemLength{40}, 0, 0);
+  wide->layoutIfNeeded();
+  double trailing = 0;  // the multiplier on the second view's trailing edge
+  for (const auto& c : CMViewConstraint::installedConstraintsForView(*four[1])) {
+    if (c->firstViewAttribute().layoutAttribute() == platform::LayoutAttributeRight) {
+      trailing = c->layoutMultiplier();
+    }
+  }
+  EXPECT_NEAR(trailing, 1.0 / 3, 1e-12);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_NEAR(four[i]->frame().origin.x + 40, 40 + i * (400 - 40) / 3.0, 1e-6);
+  }
+}
+
+TEST(CMDistribution, FewerThanTwoOrUnrelatedViewsAreLeftAlone) {
+  auto root = View::create(makeRect(0, 0, 300, 100));
+  CMViews one{View::create()};
+  root->addSubview(one[0]);
+  cm_distributeViewsAlongAxis(one, 0, CMFixedSpacing{10}, 0, 0);
+  EXPECT_TRUE(CMViewConstraint::installedConstraintsForView(*one[0]).empty());
+  CMViews apart{View::create(), View::create()};
+  EXPECT_EQ(logOf([&] { cm_distributeViewsAlongAxis(apart, 1, CMFixedItemLength{10}, 0, 0); })
+                .size(),
+            1u);
+  EXPECT_TRUE(CMViewConstraint::installedConstraintsForView(*apart[0]).empty());
+  EXPECT_EQ(cm_commonSuperviewOfViews({nullptr, one[0]}), one[0]);
+  EXPECT_EQ(cm_commonSuperviewOfViews({}), nullptr);
+}
+
+TEST(CMLayout, AScreenFromTheBuilderLaysOutAndUpdates) {
+  auto controller = platform::ViewController::create();
+  auto root = controller->view();
+  root->setFrame(makeRect(0, 0, 320, 480));
+  platform::topLayoutGuide(*controller)->setLength(20);
+  auto header = View::create(), card = View::create();
+  root->addSubview(header);
+  root->addSubview(card);
+  cm_makeConstraints(header, [&](CMConstraintMaker& make) {
+    make.top()->equalTo(cm_topLayoutGuide(*controller));
+    make.left()->right()->equalTo(root)->insets({0, 8, 0, 8});
+    make.height()->equalTo(44);
+  });
+  cm_makeConstraints(card, [&](CMConstraintMaker& make) {
+    make.center()->equalTo(root)->centerOffset({0, 20});
+    make.width()->equalTo(root)->multipliedBy(0.5);
+    make.height()->equalTo(cm_width(card));
+  });
+  root->layoutIfNeeded();
+  EXPECT_EQ(header->frame(), makeRect(8, 20, 304, 44));
+  EXPECT_EQ(card->frame(), makeRect(80, 240 + 20 - 80, 160, 160));
+  cm_updateConstraints(header, [](CMConstraintMaker& make) { make.height()->equalTo(60); });
+  cm_remakeConstraints(card, [&](CMConstraintMaker& make) {
+    make.edges()->equalTo(root)->insets({100, 10, 10, 10});
+  });
+  root->layoutIfNeeded();
+  EXPECT_EQ(header->frame().size.height, 60);
+  EXPECT_EQ(card->frame(), makeRect(10, 100, 300, 370));
+}
+
+TEST(CMDebugDescriptions, NameViewsAndConstraintsByTheirKeys) {
+  auto root = View::create(makeRect(0, 0, 320, 480));
+  auto box = View::create();
+  root->addSubview(box);
+  setCm_key(*box, "box");
+  auto made = cm_makeConstraints(box, [&](CMConstraintMaker& make) {
+    make.left()->equalTo(10)->key("c1");
+    make.width()->equalTo(100);
+    make.right()->equalTo(cm_centerX(root))->multipliedBy(0.5)->offset(-8)->priorityHigh();
+    make.top()->equalTo(root)->priority(600);
+  });
+  auto text = [&](std::size_t i) { return single(made[i])->layoutConstraint()->description(); };
+  char address[32];
+  std::snprintf(address, sizeof address, "%p", static_cast<const void*>(root.get()));
+  EXPECT_EQ(text(0),
+            std::string("<CMLayoutConstraint:c1 View:box.left == View:") + address + ".left + 10>");
+  EXPECT_NE(text(1).find(" View:box.width == 100>"), std::string::npos);
+  EXPECT_NE(text(2).find(".right == View:" + std::string(address) + ".centerX * 0.5 - 8 ^high>"),
+            std::string::npos);
+  EXPECT_NE(text(3).find(" ^600>"), std::string::npos);
+  EXPECT_EQ(layoutPriorityDescriptionsByValue().at(50), "fitting size");
+  auto odd = platform::LayoutConstraint::create(box, static_cast<platform::LayoutAttribute>(12),
+                                                platform::LayoutRelationEqual, nullptr,
+                                                platform::LayoutAttributeNotAnAttribute, 1, 0);
+  EXPECT_NE(odd->description().find(".(12) == 0>"), std::string::npos);
 }
 
 }  // namespace

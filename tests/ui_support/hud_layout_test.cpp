@@ -127,8 +127,7 @@ TEST_F(HUDLayout, PanelIsSizedAndFilledForWhatItShows) {
 
 TEST_F(HUDLayout, PanelRidesAboveTheKeyboard) {
   HDProgressHUD::showWithStatus("加载中...");
-  drain();
-  advance(1);
+  run(1);
   auto panel = hud()->hudView();
   EXPECT_EQ(panel->center().y, 255);
   platform::KeyboardSimulator::shared().show(216, 0.25);
@@ -140,8 +139,7 @@ TEST_F(HUDLayout, PanelRidesAboveTheKeyboard) {
 
   // A show while the keyboard is up goes above it straight away.
   HDProgressHUD::dismiss();
-  drain();
-  advance(1);
+  run(1);
   platform::KeyboardSimulator::shared().show(216, 0);
   advance(0.1);
   HDProgressHUD::show();
@@ -270,8 +268,7 @@ TEST_F(HUDLayout, GradientDarkensTowardsTheRadius) {
 TEST_F(HUDLayout, DarkPanelWithRoundedCornersAndTintedImages) {
   HDProgressHUD::setDefaultStyle(HDProgressHUDStyle::Dark);
   HDProgressHUD::show();
-  drain();
-  advance(1);
+  run(1);
   auto image = ui_test::render(*window);
   // The 100-point panel centred on (160, 255): black inside, white past its rounded corner.
   const double left = 110, top = 205;

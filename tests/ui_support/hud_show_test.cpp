@@ -49,20 +49,17 @@ TEST_F(HUDShow, WorkWaitsForTheMainQueueAndKeepsCallOrder) {
   HDProgressHUD::dismiss();
   EXPECT_FALSE(HDProgressHUD::isVisible());
   EXPECT_TRUE(posted.empty());
-  drain();
-  advance(1);
+  run(1);
   EXPECT_EQ(names(), (Names{kWillAppear, kWillDisappear, kDidDisappear}));
   EXPECT_FALSE(attached());
 
   // Dismiss then show at once: the interrupted fade-out must not take the new HUD down.
   posted.clear();
   HDProgressHUD::show();
-  drain();
-  advance(1);
+  run(1);
   HDProgressHUD::dismiss();
   HDProgressHUD::showWithStatus("b");
-  drain();
-  advance(1);
+  run(1);
   EXPECT_EQ(names(), (Names{kWillAppear, kDidAppear, kWillDisappear, kWillAppear, kDidAppear}));
   EXPECT_TRUE(HDProgressHUD::isVisible());
   EXPECT_TRUE(attached());
@@ -73,8 +70,7 @@ TEST_F(HUDShow, WorkWaitsForTheMainQueueAndKeepsCallOrder) {
 TEST_F(HUDShow, SpinnerThenSuccessAppearsOnceAndDismissesItself) {
   HDProgressHUD::showWithStatus("加载中...");
   HDProgressHUD::showSuccessWithStatus("提交成功");
-  drain();
-  advance(1);
+  run(1);
   EXPECT_EQ(names(), (Names{kWillAppear, kDidAppear}));
   const void* self = hud().get();
   EXPECT_EQ(posted[0].object, self);
@@ -138,8 +134,7 @@ TEST_F(HUDShow, ActivityCountRules) {
     EXPECT_EQ(hud()->ringView()->superview() != nullptr, ring);
     EXPECT_EQ(hud()->indefiniteAnimatedView()->superview() != nullptr, !ring);
     HDProgressHUD::dismiss();
-    drain();
-    advance(1);
+    run(1);
     EXPECT_EQ(hud()->activityCount(), 0u);
   }
 
@@ -147,29 +142,24 @@ TEST_F(HUDShow, ActivityCountRules) {
   HDProgressHUD::show();
   HDProgressHUD::show();
   HDProgressHUD::popActivity();
-  drain();
-  advance(1);
+  run(1);
   EXPECT_EQ(hud()->activityCount(), 1u);
   EXPECT_TRUE(HDProgressHUD::isVisible());
   HDProgressHUD::popActivity();
-  drain();
-  advance(1);
+  run(1);
   EXPECT_FALSE(HDProgressHUD::isVisible());
 
   // With nothing counted a pop dismisses what is showing; with nothing showing, nothing is told.
   HDProgressHUD::showProgress(0.5f);
-  drain();
-  advance(1);
+  run(1);
   HDProgressHUD::popActivity();
-  drain();
-  advance(1);
+  run(1);
   EXPECT_FALSE(HDProgressHUD::isVisible());
   posted.clear();
   HDProgressHUD::dismiss();
   HDProgressHUD::dismissWithDelay(2);
   HDProgressHUD::popActivity();
-  drain();
-  advance(5);
+  run(5);
   EXPECT_TRUE(posted.empty()) << ::testing::PrintToString(names());
 }
 
@@ -190,14 +180,12 @@ TEST_F(HUDShow, AssistiveToolsHearTheFadesEnd) {
 
   // A HUD already up changes its content silently.
   HDProgressHUD::showErrorWithStatus("失败");
-  drain();
-  advance(1);
+  run(1);
   EXPECT_EQ(said.size(), 2u);
 
   // The fade-out's end says the screen changed, after "did disappear".
   HDProgressHUD::dismiss();
-  drain();
-  advance(1);
+  run(1);
   ASSERT_EQ(said.size(), 3u);
   EXPECT_EQ(said[2].kind, AccessibilityNotification::ScreenChanged);
   EXPECT_EQ(posted.back().name, kDidDisappear);
@@ -247,8 +235,7 @@ TEST_F(HUDShow, FadesTakeTheirDurationsAndTheDismissalDelay) {
   // Without a fade-out the delay does not apply.
   HDProgressHUD::setFadeOutAnimationDuration(0);
   HDProgressHUD::show();
-  drain();
-  advance(1);
+  run(1);
   HDProgressHUD::dismissWithDelay(3);
   drain();
   EXPECT_EQ(posted.back().name, kDidDisappear);
@@ -260,11 +247,9 @@ TEST_F(HUDShow, AnInterruptedFadeInDoesNotObserveAfterTheDismissal) {
   // completion arrives after the HUD has gone.
   HDProgressHUD::setFadeOutAnimationDuration(0);
   HDProgressHUD::show();
-  drain();
-  advance(0.05);  // fading in
+  run(0.05);  // fading in
   HDProgressHUD::dismiss();
-  drain();
-  advance(1);
+  run(1);
   EXPECT_EQ(names(), (Names{kWillAppear, kWillDisappear, kDidDisappear}));
   const platform::Point before = hud()->hudView()->center();
   platform::KeyboardSimulator::shared().show(216, 0.25);

@@ -77,6 +77,11 @@ class HUDTest : public ui_test::ScreenTest {
   }
 
   std::shared_ptr<HDProgressHUD> hud() { return HDProgressHUD::sharedView(); }
+  // Lets the queued calls run, then `seconds` pass.
+  void run(double seconds) {
+    drain();
+    advance(seconds);
+  }
   double elapsed() const { return clock.now() - start_; }
   std::vector<std::string> names() const {
     std::vector<std::string> out;

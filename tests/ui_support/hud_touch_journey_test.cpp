@@ -40,8 +40,7 @@ TEST_F(HUDTouchJourney, AMaskedHUDTakesTheTouchesAndTellsWhereTheyLandedUntilItI
   const Color green = seen(80, 500);
   EXPECT_GT(green.g, 0.5);
   HDProgressHUD::showWithStatus("加载中...", HDProgressHUDMaskType::Black);
-  drain();
-  advance(0.5);
+  run(0.5);
   // The screen behind is dimmed and the button cannot be pressed.
   EXPECT_LT(seen(80, 500).g, green.g - 0.2);
   fingers.tap({80, 500});
@@ -59,8 +58,7 @@ TEST_F(HUDTouchJourney, AMaskedHUDTakesTheTouchesAndTellsWhereTheyLandedUntilItI
 
   // Success replaces the spinner and goes away by itself; then the button works again.
   HDProgressHUD::showSuccessWithStatus("完成");
-  drain();
-  advance(5.5);
+  run(5.5);
   EXPECT_FALSE(HDProgressHUD::isVisible());
   posted.clear();
   EXPECT_NEAR(seen(80, 500).g, green.g, 0.01);
@@ -71,8 +69,7 @@ TEST_F(HUDTouchJourney, AMaskedHUDTakesTheTouchesAndTellsWhereTheyLandedUntilItI
 
 TEST_F(HUDTouchJourney, WithoutAMaskTheScreenStaysUsableAndEveryMaskTakesTheTouches) {
   HDProgressHUD::showWithStatus("加载中...");
-  drain();
-  advance(0.5);
+  run(0.5);
   EXPECT_TRUE(HDProgressHUD::isVisible());
   EXPECT_GT(seen(80, 500).g, 0.5);  // not dimmed
   EXPECT_EQ(fingers.tap({80, 500}), button);
@@ -94,8 +91,7 @@ TEST_F(HUDTouchJourney, WithoutAMaskTheScreenStaysUsableAndEveryMaskTakesTheTouc
   }
   EXPECT_EQ(presses, 1);
   HDProgressHUD::dismiss();
-  drain();
-  advance(0.5);
+  run(0.5);
   fingers.tap({80, 500});
   EXPECT_EQ(presses, 2);
 }
