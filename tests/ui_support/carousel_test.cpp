@@ -184,6 +184,24 @@ TEST_F(Carousel, ScrollEndsGoToTheDelegateBeforeTheBlockAndTapsToBoth) {
                                            "block tap 2"}));
 }
 
+TEST_F(Carousel, ARealDragPausesTheTimerWhichResumesTwoSecondsAfterTheLift) {
+  auto view = make(3);
+  advance(1.0);
+  fingers.begin({300, 90});
+  for (int i = 1; i <= 10; ++i) {
+    advance(1.0 / 60);
+    fingers.move({300 - 10.0 * i, 90});
+  }
+  EXPECT_EQ(view->timer(), nullptr);
+  advance(3.0);  // held: nothing turns
+  fingers.end();
+  ASSERT_NE(view->timer(), nullptr);
+  advance(1.9);
+  EXPECT_EQ(item(*view), 150);  // sprang back to the page it left
+  advance(0.5);
+  EXPECT_EQ(item(*view), 151);
+}
+
 TEST_F(Carousel, OneImageIsStaticWithoutAnIndicator) {
   auto view = make(1);
   EXPECT_FALSE(view->mainView()->isScrollEnabled());

@@ -86,6 +86,7 @@ TEST_F(HeaderTest, PullingStartsPastItsHeightBeyondTheInsetAndEndsAtExactlyThatL
   EXPECT_EQ(header->state(), RFRefreshStateIdle);
   EXPECT_EQ(table->contentOffset().y, -64);
   EXPECT_EQ(table->contentInset().top, 64);
+  EXPECT_NEAR(header->pullingPercent(), 0, 1e-9);  // followed the spring back down
   EXPECT_TRUE(log.empty());
 }
 
