@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <regex>
 #include <set>
 
 #include "kb_test_support.h"
@@ -351,29 +352,25 @@ TEST_F(KeyboardTest, EveryHandlerBracketsItsWorkInTheLog) {
   manager->keyboardDidShow(nullptr);
   manager->setEnable(true);
 
-  const std::string prefix = "KBKeyboardManager: ****** ";
-  const std::string suffix = " seconds ******";
+  const std::regex bracket(R"(KBKeyboardManager: \*{6} (\S+) (started|ended: (\S+) seconds) \*{6})");
   std::vector<std::string> open;
   std::set<std::string> closed;
   for (const auto& line : logLines) {
-    if (line.rfind(prefix, 0) != 0) continue;
-    const std::string rest = line.substr(prefix.size());
-    const auto space = rest.find(' ');
-    const std::string name = rest.substr(0, space), what = rest.substr(space + 1);
-    if (what == "started ******") {
-      open.push_back(name);
+    std::smatch m;
+    if (line.rfind("KBKeyboardManager: ******", 0) != 0) continue;
+    ASSERT_TRUE(std::regex_match(line, m, bracket)) << line;
+    if (m[2] == "started") {
+      open.push_back(m[1]);
       continue;
     }
-    ASSERT_EQ(what.rfind("ended: ", 0), 0u) << line;
-    ASSERT_EQ(what.substr(what.size() - suffix.size()), suffix) << line;
-    const std::string seconds = what.substr(7, what.size() - 7 - suffix.size());
+    const std::string seconds = m[3];
     char* end = nullptr;
     EXPECT_GE(std::strtod(seconds.c_str(), &end), 0) << line;
     EXPECT_EQ(*end, '\0') << line;
     ASSERT_FALSE(open.empty()) << line;
-    EXPECT_EQ(open.back(), name) << line;
+    EXPECT_EQ(open.back(), m[1]) << line;
     open.pop_back();
-    closed.insert(name);
+    closed.insert(m[1]);
   }
   EXPECT_TRUE(open.empty());
   for (const char* handler :

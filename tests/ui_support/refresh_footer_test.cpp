@@ -31,6 +31,13 @@ class FooterTest : public refresh_test::ScrollRefreshTest {
           if (!slot) slot = now.y;
         }));
   }
+  // A footer of type T on the scroll view, logging "more" for each refresh.
+  template <class T>
+  std::shared_ptr<T> attach() {
+    auto footer = T::footerWithRefreshingBlock([this] { log.push_back("more"); });
+    setRf_footer(*scroll, footer);
+    return footer;
+  }
   // Drags the content up by `dy` (finger up) from the middle of the view, and keeps the finger.
   void pushUp(double dy, int steps = 20) { dragBy({180, 500}, -dy, steps); }
 
@@ -42,9 +49,7 @@ class FooterTest : public refresh_test::ScrollRefreshTest {
 };
 
 TEST_F(FooterTest, AnAutomaticFooterStartsAtItsThresholdOnlyWhileTheContentMovesUp) {
-  auto footer =
-      RFRefreshAutoNormalFooter::footerWithRefreshingBlock([this] { log.push_back("more"); });
-  setRf_footer(*scroll, footer);
+  auto footer = attach<RFRefreshAutoNormalFooter>();
   EXPECT_EQ(footer->frame(), platform::makeRect(0, 1000, 375, 44));
   EXPECT_EQ(scroll->contentInset().bottom, 44);
   EXPECT_EQ(footer->stateLabel()->text(), "Tap or scroll on to load more");
@@ -100,8 +105,7 @@ TEST_F(FooterTest, AHalfTriggerStartsHalfAFooterEarlier) {
 
 TEST_F(FooterTest, ShortContentStartsOnlyWhenTheFingerLifts) {
   scroll->setContentSize({375, 300});
-  auto footer = RFRefreshAutoNormalFooter::footerWithRefreshingBlock(nullptr);
-  setRf_footer(*scroll, footer);
+  auto footer = attach<RFRefreshAutoNormalFooter>();
   EXPECT_EQ(footer->frame().origin.y, 300);
   pushUp(80);
   EXPECT_EQ(footer->state(), RFRefreshStateIdle);
@@ -116,9 +120,7 @@ TEST_F(FooterTest, ShortContentStartsOnlyWhenTheFingerLifts) {
 }
 
 TEST_F(FooterTest, TheDelayedCallbackIsOffOnceTheRefreshEndedOrTheFooterHid) {
-  auto footer =
-      RFRefreshAutoNormalFooter::footerWithRefreshingBlock([this] { log.push_back("more"); });
-  setRf_footer(*scroll, footer);
+  auto footer = attach<RFRefreshAutoNormalFooter>();
   footer->beginRefreshing();
   footer->endRefreshing();
   advance(1);
@@ -134,8 +136,7 @@ TEST_F(FooterTest, TheDelayedCallbackIsOffOnceTheRefreshEndedOrTheFooterHid) {
 }
 
 TEST_F(FooterTest, NoMoreDataStopsStartsUntilReset) {
-  auto footer = RFRefreshAutoNormalFooter::footerWithRefreshingBlock(nullptr);
-  setRf_footer(*scroll, footer);
+  auto footer = attach<RFRefreshAutoNormalFooter>();
   footer->endRefreshingWithNoMoreData();
   pushUp(600);  // into sight: dragging starts nothing, and tapping does nothing either
   holdAndLift();
@@ -195,8 +196,7 @@ TEST_F(FooterTest, AutomaticHidingFollowsReloadsAndInsetsBalance) {
 }
 
 TEST_F(FooterTest, MovedIntoAPlainViewAFooterGivesItsInsetBack) {
-  auto footer = RFRefreshAutoNormalFooter::footerWithRefreshingBlock(nullptr);
-  setRf_footer(*scroll, footer);
+  auto footer = attach<RFRefreshAutoNormalFooter>();
   EXPECT_EQ(scroll->contentInset().bottom, 44);
   auto plain = platform::View::create(platform::makeRect(0, 0, 100, 100));
   plain->addSubview(footer);
@@ -206,9 +206,7 @@ TEST_F(FooterTest, MovedIntoAPlainViewAFooterGivesItsInsetBack) {
 }
 
 TEST_F(FooterTest, ASpringBackFooterPullsPastItsHeightAndGivesTheInsetBack) {
-  auto footer =
-      RFRefreshBackNormalFooter::footerWithRefreshingBlock([this] { log.push_back("more"); });
-  setRf_footer(*scroll, footer);
+  auto footer = attach<RFRefreshBackNormalFooter>();
   EXPECT_EQ(footer->heightForContentBreakView(), 400);
   EXPECT_EQ(footer->frame(), platform::makeRect(0, 1000, 375, 44));
   EXPECT_EQ(scroll->contentInset().bottom, 0);
@@ -257,8 +255,7 @@ TEST_F(FooterTest, NewRowsKeepTheSpringBackFooterWhereItWas) {
 
 TEST_F(FooterTest, ShortContentAndNoMoreDataForTheSpringBackFooter) {
   scroll->setContentSize({375, 300});
-  auto footer = RFRefreshBackNormalFooter::footerWithRefreshingBlock(nullptr);
-  setRf_footer(*scroll, footer);
+  auto footer = attach<RFRefreshBackNormalFooter>();
   EXPECT_EQ(footer->heightForContentBreakView(), -300);
   EXPECT_EQ(footer->happenOffsetY(), 0);
   EXPECT_EQ(footer->frame().origin.y, 600);
@@ -287,8 +284,7 @@ TEST_F(FooterTest, UnderShortContentTheSpringBackFooterFollowsTheHeadersInset) {
   scroll->setContentSize({375, 0});
   auto header = RFRefreshNormalHeader::headerWithRefreshingBlock(nullptr);
   setRf_header(*scroll, header);
-  auto footer = RFRefreshBackNormalFooter::footerWithRefreshingBlock(nullptr);
-  setRf_footer(*scroll, footer);
+  auto footer = attach<RFRefreshBackNormalFooter>();
   EXPECT_EQ(footer->frame().origin.y, 600);
   header->beginRefreshing();
   advance(1);
@@ -308,8 +304,7 @@ TEST_F(FooterTest, UnderShortContentTheSpringBackFooterFollowsTheHeadersInset) {
 }
 
 TEST_F(FooterTest, TheSpringBackArrowTurnsTheOtherWayFromTheHeadersAndHidesWithNoMoreData) {
-  auto footer = RFRefreshBackNormalFooter::footerWithRefreshingBlock(nullptr);
-  setRf_footer(*scroll, footer);
+  auto footer = attach<RFRefreshBackNormalFooter>();
   window->layoutIfNeeded();
   EXPECT_DOUBLE_EQ(footer->arrowView()->center().x,
                    187.5 - rf_textWith(*footer->stateLabel()) * 0.5 - 25);
@@ -344,8 +339,7 @@ TEST_F(FooterTest, TheSpringBackArrowTurnsTheOtherWayFromTheHeadersAndHidesWithN
 }
 
 TEST_F(FooterTest, TheSpringBackEndCompletionLeavesALaterRefreshAlone) {
-  auto footer = RFRefreshBackNormalFooter::footerWithRefreshingBlock(nullptr);
-  setRf_footer(*scroll, footer);
+  auto footer = attach<RFRefreshBackNormalFooter>();
   footer->beginRefreshing();
   advance(0.3);
   footer->endRefreshing();
@@ -359,8 +353,7 @@ TEST_F(FooterTest, TheSpringBackEndCompletionLeavesALaterRefreshAlone) {
 }
 
 TEST_F(FooterTest, ASpringBackFooterTakenOffItsScrollViewStillEndsItsRefresh) {
-  auto footer = RFRefreshBackNormalFooter::footerWithRefreshingBlock(nullptr);
-  setRf_footer(*scroll, footer);
+  auto footer = attach<RFRefreshBackNormalFooter>();
   footer->beginRefreshing();
   advance(0.3);
   EXPECT_EQ(scroll->contentInset().bottom, 44);
