@@ -63,7 +63,8 @@ class Carousel : public ui_test::ScreenTest {
   }
   std::shared_ptr<BCCarouselView> make(int images) {
     std::vector<BCCarouselView::ImagePath> paths;
-    for (int i = 0; i < images; ++i) paths.emplace_back(solidImage({40, 20}, Color::white(i / 4.0)));
+    for (int i = 0; i < images; ++i)
+      paths.emplace_back(solidImage({40, 20}, Color::white(i / 4.0)));
     return make(paths);
   }
   static long item(const BCCarouselView& view) {
@@ -174,7 +175,8 @@ TEST_F(Carousel, ScrollEndsGoToTheDelegateBeforeTheBlockAndTapsToBoth) {
   view->setDelegate(std::make_shared<Listener>(&log, false));
   view->setItemDidScrollOperationBlock(
       [&](long k) { log.push_back("block scroll " + std::to_string(k)); });
-  view->setClickItemOperationBlock([&](long k) { log.push_back("block tap " + std::to_string(k)); });
+  view->setClickItemOperationBlock(
+      [&](long k) { log.push_back("block tap " + std::to_string(k)); });
   advance(2.5);
   auto taking = std::make_shared<Listener>(&log, true);
   view->setDelegate(taking);
@@ -313,8 +315,8 @@ TEST_F(Carousel, NamedBannersAndFilesInTheAppShowAndOtherStringsStayEmpty) {
   const auto png = platform::encodePNG(*solidImage({8, 6}, Color::red()));
   std::ofstream(file, std::ios::binary)
       .write(reinterpret_cast<const char*>(png->data()), static_cast<std::streamsize>(png->size()));
-  auto view = make({std::string("like_heart"), file, std::string("/etc/hostname"), std::string("")},
-                   false);
+  auto view =
+      make({std::string("like_heart"), file, std::string("/etc/hostname"), std::string("")}, false);
   auto imageAt = [&](long i) {
     view->mainView()->scrollToItemAtIndexPath({0, i}, platform::CollectionViewScrollPositionNone,
                                               false);

@@ -128,7 +128,8 @@ TEST(CMViewConstraint, InstallsOnTheSuperviewTheViewOrTheCommonAncestor) {
   std::vector<CMConstraint::Ptr> none;
   const auto logged = logOf([&] {
     none = cm_makeConstraints(orphan, [](CMConstraintMaker& make) { make.left()->equalTo(5); });
-    cm_makeConstraints(t.box, [](CMConstraintMaker& make) { make.right()->equalTo(View::create()); });
+    cm_makeConstraints(t.box,
+                       [](CMConstraintMaker& make) { make.right()->equalTo(View::create()); });
   });
   EXPECT_FALSE(single(none[0])->layoutConstraint());
   EXPECT_EQ(logged.size(), 2u);
@@ -360,9 +361,9 @@ TEST(CMDistribution, FewerThanTwoOrUnrelatedViewsAreLeftAlone) {
   cm_distributeViewsAlongAxis(one, 0, CMFixedSpacing{10}, 0, 0);
   EXPECT_TRUE(CMViewConstraint::installedConstraintsForView(*one[0]).empty());
   CMViews apart{View::create(), View::create()};
-  EXPECT_EQ(logOf([&] { cm_distributeViewsAlongAxis(apart, 1, CMFixedItemLength{10}, 0, 0); })
-                .size(),
-            1u);
+  EXPECT_EQ(
+      logOf([&] { cm_distributeViewsAlongAxis(apart, 1, CMFixedItemLength{10}, 0, 0); }).size(),
+      1u);
   EXPECT_TRUE(CMViewConstraint::installedConstraintsForView(*apart[0]).empty());
   EXPECT_EQ(cm_commonSuperviewOfViews({nullptr, one[0]}), one[0]);
   EXPECT_EQ(cm_commonSuperviewOfViews({}), nullptr);

@@ -38,9 +38,9 @@ TEST(HUDGeometry, PanelSizeFollowsTheText) {
   };
   const Case cases[] = {
       {Size{150, 16.4}, true, {}, {174, 97}, makeRect(0, 68, 174, 17)},
-      {std::nullopt, true, {}, {100, 100}, platform::kRectZero},  // a 100-point square
-      {Size{100, 17}, true, {}, {124, 97}, std::nullopt},         // narrow: 100 + 24
-      {Size{151.3, 17}, true, {}, {176, 97}, std::nullopt},       // rounded up to even
+      {std::nullopt, true, {}, {100, 100}, platform::kRectZero},       // a 100-point square
+      {Size{100, 17}, true, {}, {124, 97}, std::nullopt},              // narrow: 100 + 24
+      {Size{151.3, 17}, true, {}, {176, 97}, std::nullopt},            // rounded up to even
       {Size{150, 17}, false, {}, {174, 37}, makeRect(0, 9, 174, 17)},  // alone, near the top
       // Two lines under a spinner: taller than 100, so the label is inset by 12.
       {Size{180, 33.6}, true, {}, {204, 114}, makeRect(12, 68, 180, 34)}};
@@ -75,8 +75,8 @@ TEST(HUDGeometry, PlacementLeavesRoomForTheKeyboardAndTurnsWithTheOrientation) {
       {side, InterfaceOrientation::LandscapeLeft, true, 0, {160, 255}, 0}};  // ignored
   for (const auto& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.orientation));
-    const auto at =
-        HDPanelPlacementFor({320, 568}, c.statusBar, c.orientation, c.ignoreOrientation, c.keyboard);
+    const auto at = HDPanelPlacementFor({320, 568}, c.statusBar, c.orientation, c.ignoreOrientation,
+                                        c.keyboard);
     EXPECT_EQ(at.center, c.center);  // floor(320 × 0.45f) is 144
     EXPECT_DOUBLE_EQ(at.angle, c.angle);
   }
@@ -259,9 +259,9 @@ TEST_F(HUDLayout, GradientDarkensTowardsTheRadius) {
   auto image = platform::renderLayer(*layer, options);
   auto alpha = [&](double x, double y) { return std::lround(pixelAt(*image, x, y).a * 255); };
   EXPECT_LE(alpha(0, 0), 2);
-  EXPECT_NEAR(alpha(50, 0), 96, 3);    // halfway: 0.375
-  EXPECT_NEAR(alpha(99, 0), 190, 3);   // at the radius: 0.75
-  EXPECT_NEAR(alpha(99, 99), 191, 2);  // beyond it the end colour goes on
+  EXPECT_NEAR(alpha(50, 0), 96, 3);            // halfway: 0.375
+  EXPECT_NEAR(alpha(99, 0), 190, 3);           // at the radius: 0.75
+  EXPECT_NEAR(alpha(99, 99), 191, 2);          // beyond it the end colour goes on
   EXPECT_LT(pixelAt(*image, 99, 99).r, 0.01);  // black
 }
 

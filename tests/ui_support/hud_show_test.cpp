@@ -32,8 +32,12 @@ TEST_F(HUDShow, DisplayDurationCountsUTF16UnitsAboveTheMinimum) {
   // Chinese characters are one unit each (three UTF-8 bytes), characters beyond the basic plane
   // two (four bytes).
   const std::vector<std::pair<std::optional<std::string>, double>> cases = {
-      {std::nullopt, 5.0},          {repeat("a", 74), 5.0},          {repeat("a", 75), 5.0},
-      {repeat("a", 100), 6.5},      {repeat("加", 100), 6.5},        {repeat("\U0001F331", 37), 5.0},
+      {std::nullopt, 5.0},
+      {repeat("a", 74), 5.0},
+      {repeat("a", 75), 5.0},
+      {repeat("a", 100), 6.5},
+      {repeat("加", 100), 6.5},
+      {repeat("\U0001F331", 37), 5.0},
       {repeat("\U0001F331", 50), 6.5}};
   for (const auto& [text, seconds] : cases) {
     EXPECT_NEAR(HDProgressHUD::displayDurationForString(text), seconds, 1e-9)

@@ -352,7 +352,8 @@ TEST_F(KeyboardTest, EveryHandlerBracketsItsWorkInTheLog) {
   manager->keyboardDidShow(nullptr);
   manager->setEnable(true);
 
-  const std::regex bracket(R"(KBKeyboardManager: \*{6} (\S+) (started|ended: (\S+) seconds) \*{6})");
+  const std::regex bracket(
+      R"(KBKeyboardManager: \*{6} (\S+) (started|ended: (\S+) seconds) \*{6})");
   std::vector<std::string> open;
   std::set<std::string> closed;
   for (const auto& line : logLines) {

@@ -452,8 +452,9 @@ TEST_F(KeyboardTest, HierarchyDescriptionsReadAsText) {
   EXPECT_EQ(subHierarchy(*scroll),
             "\n|  |  " + debugHierarchy(*scroll) + "\n|  |  |  " + debugHierarchy(*field));
   EXPECT_NE(debugHierarchy(*field).find("transform: [2, 0, 0, 2, 0, 0]"), std::string::npos);
-  EXPECT_EQ(superHierarchy(*scroll), "\nWindow: ( 0, 0, 320, 568 )\n|  View: ( 0, 0, 320, 568 )\n|  |  " +
-                                         debugHierarchy(*scroll) + "\n");
+  EXPECT_EQ(superHierarchy(*scroll),
+            "\nWindow: ( 0, 0, 320, 568 )\n|  View: ( 0, 0, 320, 568 )\n|  |  " +
+                debugHierarchy(*scroll) + "\n");
   const std::string description = KBDescription(*field);
   EXPECT_EQ(description.rfind("<View 0x", 0), 0u);
   EXPECT_EQ(description.back(), '>');

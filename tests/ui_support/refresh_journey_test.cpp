@@ -119,8 +119,8 @@ class RefreshJourney : public refresh_test::RefreshTest {
   int inkInWindow(const Rect& r) {
     auto image = ui_test::render(*window, 1, platform::Color::whiteColor());
     int ink = 0;
-    for (int y = std::max(0, static_cast<int>(minY(r))); y < std::min(667, static_cast<int>(maxY(r)));
-         ++y) {
+    for (int y = std::max(0, static_cast<int>(minY(r)));
+         y < std::min(667, static_cast<int>(maxY(r))); ++y) {
       for (int x = 0; x < 375; ++x) {
         const auto p = ui_test::pixelAt(*image, x, y);
         ink += p.r < kInk && p.g < kInk && p.b < kInk;
