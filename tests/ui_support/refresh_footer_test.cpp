@@ -93,7 +93,6 @@ TEST_F(FooterTest, AnAutomaticFooterStartsAtItsThresholdOnlyWhileTheContentMoves
 TEST_F(FooterTest, AHalfTriggerStartsHalfAFooterEarlier) {
   auto footer = RFRefreshAutoNormalFooter::footerWithRefreshingBlock(nullptr);
   footer->setTriggerAutomaticallyRefreshPercent(0.5);
-  EXPECT_EQ(footer->appearencePercentTriggerAutoRefresh(), 0.5);
   setRf_footer(*scroll, footer);
   watch(*footer);
   pushUp(600, 60);

@@ -129,9 +129,6 @@ TEST_F(GifTest, EachImageViewEndsTwentyPointsLeftOfItsTextOrIsCentredWithoutText
   auto header = RFRefreshGifHeader::headerWithRefreshingBlock(nullptr);
   auto autoFooter = RFRefreshAutoGifFooter::footerWithRefreshingBlock(nullptr);
   auto backFooter = RFRefreshBackGifFooter::footerWithRefreshingBlock(nullptr);
-  EXPECT_EQ(header->labelLeftInset(), 20);
-  EXPECT_EQ(autoFooter->labelLeftInset(), 20);
-  EXPECT_EQ(backFooter->labelLeftInset(), 20);
   setRf_header(*scroll, header);
   setRf_footer(*scroll, backFooter);
   auto other = platform::ScrollView::create(platform::makeRect(0, 0, 375, 600));
