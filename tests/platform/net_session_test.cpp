@@ -302,49 +302,17 @@ TEST_F(SessionTest, ResumeRacingCancelLeavesNothingRunning) {
   EXPECT_EQ(delegate_->completionCount(), static_cast<std::size_t>(kTasks));
 }
 
-// Notes, for every call, whether it ran as an operation of the delegate queue and whether the
-// network thread ran it.
-class ThreadNotingDelegate : public RecordingDelegate {
- public:
-  std::shared_ptr<platform::OperationQueue> queue;
-  std::atomic<int> calls{0};
-  std::atomic<int> offQueue{0};
-  std::atomic<int> onNetworkThread{0};
-
-  void didReceiveResponse(platform::URLSession& session,
-                          const std::shared_ptr<platform::URLSessionDataTask>& task,
-                          const std::shared_ptr<const platform::URLResponse>& response,
-                          ResponseHandler handler) override {
-    note();
-    RecordingDelegate::didReceiveResponse(session, task, response, std::move(handler));
-  }
-  void didReceiveData(platform::URLSession& session,
-                      const std::shared_ptr<platform::URLSessionDataTask>& task,
-                      const platform::Data& data) override {
-    note();
-    RecordingDelegate::didReceiveData(session, task, data);
-  }
-  void didCompleteWithError(platform::URLSession& session,
-                            const std::shared_ptr<platform::URLSessionDataTask>& task,
-                            const std::optional<platform::Error>& error) override {
-    note();
-    RecordingDelegate::didCompleteWithError(session, task, error);
-  }
-
- private:
-  void note() {
-    ++calls;
-    if (!queue || !queue->isCurrent()) ++offQueue;
-    if (platform::NetworkLoop::isNetworkThread()) ++onNetworkThread;
-  }
-};
-
 class DeliveryTest : public SessionTest {
  protected:
   void SetUp() override {
     SessionTest::SetUp();
-    noting_ = std::make_shared<ThreadNotingDelegate>();
-    delegate_ = noting_;
+    // Notes, for every call, whether it ran as an operation of the delegate queue and whether the
+    // network thread ran it.
+    delegate_->onCall = [this] {
+      ++calls_;
+      if (!queue_ || !queue_->isCurrent()) ++offQueue_;
+      if (platform::NetworkLoop::isNetworkThread()) ++onNetworkThread_;
+    };
     for (int i = 0; i < kPaths; ++i) {
       // Several reads' worth each, so bytes arrive over more than one round.
       server_->serve("/big" + std::to_string(i), body(i));
@@ -355,8 +323,8 @@ class DeliveryTest : public SessionTest {
   std::vector<std::shared_ptr<platform::URLSessionDataTask>> loadAll(int count, bool allow) {
     // No URL cache: an answer from it would come from the caller's thread, not the network's.
     session_ = makeSession([](auto& configuration) { configuration.setURLCache(nullptr); });
-    const std::size_t before = noting_->completionCount();
-    noting_->queue = session_->delegateQueue();
+    const std::size_t before = delegate_->completionCount();
+    queue_ = session_->delegateQueue();
     std::vector<std::shared_ptr<platform::URLSessionDataTask>> tasks;
     for (int i = 0; i < count; ++i) {
       tasks.push_back(session_->dataTaskWithRequest(request("/big" + std::to_string(i % kPaths))));
@@ -364,13 +332,13 @@ class DeliveryTest : public SessionTest {
       tasks.back()->resume();
     }
     // The delegate counts completions over every session of the test.
-    EXPECT_TRUE(noting_->waitForCompletions(before + count, 60));
+    EXPECT_TRUE(delegate_->waitForCompletions(before + count, 60));
     return tasks;
   }
   void expectWholeAndInOrder(
       const std::vector<std::shared_ptr<platform::URLSessionDataTask>>& tasks) {
     for (std::size_t i = 0; i < tasks.size(); ++i) {
-      const TaskLog log = noting_->log(tasks[i]);
+      const TaskLog log = delegate_->log(tasks[i]);
       EXPECT_EQ(log.errorCode(), 0);
       EXPECT_TRUE(log.body == body(static_cast<int>(i) % kPaths)) << i;  // no 150 KB dumps
       ASSERT_FALSE(log.order.empty());
@@ -379,12 +347,13 @@ class DeliveryTest : public SessionTest {
       EXPECT_EQ(log.completions.size(), 1u);
       EXPECT_EQ(tasks[i]->countOfBytesReceived(), static_cast<std::int64_t>(log.body.size()));
     }
-    EXPECT_FALSE(noting_->overlapped());
-    EXPECT_EQ(noting_->offQueue.load(), 0);  // always an operation of the delegate queue
+    EXPECT_FALSE(delegate_->overlapped());
+    EXPECT_EQ(offQueue_.load(), 0);  // always an operation of the delegate queue
   }
 
   static constexpr int kPaths = 4;
-  std::shared_ptr<ThreadNotingDelegate> noting_;
+  std::shared_ptr<platform::OperationQueue> queue_;
+  std::atomic<int> calls_{0}, offQueue_{0}, onNetworkThread_{0};
 };
 
 // With nothing else on the delegate queue, every event of a task that allows it is delivered by
@@ -394,22 +363,22 @@ TEST_F(DeliveryTest, TheNetworkThreadDeliversOnlyForTasksThatAllowIt) {
   auto allowed = loadAll(12, true);
   expectWholeAndInOrder(allowed);
   EXPECT_GE(server_->peakConnections(), 2);  // concurrent loads, not one after the other
-  EXPECT_GT(noting_->calls.load(), 0);
-  EXPECT_EQ(noting_->onNetworkThread.load(), noting_->calls.load());
+  EXPECT_GT(calls_.load(), 0);
+  EXPECT_EQ(onNetworkThread_.load(), calls_.load());
 
-  noting_->calls = 0;
-  noting_->onNetworkThread = 0;
+  calls_ = 0;
+  onNetworkThread_ = 0;
   auto refused = loadAll(12, false);
   expectWholeAndInOrder(refused);
-  EXPECT_GT(noting_->calls.load(), 0);
-  EXPECT_EQ(noting_->onNetworkThread.load(), 0);
+  EXPECT_GT(calls_.load(), 0);
+  EXPECT_EQ(onNetworkThread_.load(), 0);
 }
 
 // Work the delegate queue already has goes first: an operation queued on it while the network
 // thread would deliver keeps its place, and the events wait behind it.
 TEST_F(DeliveryTest, ABusyDelegateQueueKeepsItsOrder) {
   session_ = makeSession();
-  noting_->queue = session_->delegateQueue();
+  queue_ = session_->delegateQueue();
   std::promise<void> open;
   std::atomic<bool> blockerRan{false};
   session_->delegateQueue()->addOperation([&, opened = open.get_future().share()] {
@@ -419,14 +388,14 @@ TEST_F(DeliveryTest, ABusyDelegateQueueKeepsItsOrder) {
   auto task = session_->dataTaskWithRequest(request("/big0"));
   task->setDeliversOnNetworkThreadWhenIdle(true);
   std::atomic<bool> blockerFirst{false};
-  noting_->onData = [&](const auto&) { blockerFirst = blockerRan.load(); };
+  delegate_->onData = [&](const auto&) { blockerFirst = blockerRan.load(); };
   task->resume();
   ASSERT_TRUE(server_->waitForRequests(1, std::chrono::seconds(20)));
   open.set_value();
-  ASSERT_TRUE(noting_->waitForCompletion(task));
+  ASSERT_TRUE(delegate_->waitForCompletion(task));
   EXPECT_TRUE(blockerFirst);
-  EXPECT_TRUE(noting_->log(task).body == body(0));
-  EXPECT_EQ(noting_->offQueue.load(), 0);
+  EXPECT_TRUE(delegate_->log(task).body == body(0));
+  EXPECT_EQ(offQueue_.load(), 0);
 }
 
 // A delegate running on the network thread may cancel its own task: nothing follows but the one
@@ -434,26 +403,26 @@ TEST_F(DeliveryTest, ABusyDelegateQueueKeepsItsOrder) {
 TEST_F(DeliveryTest, CancellingFromAnEventDeliveredByTheNetworkThread) {
   server_->serveStall("/stall", std::string(1000, 's'), 100000);
   session_ = makeSession();
-  noting_->queue = session_->delegateQueue();
-  noting_->onData = [](const std::shared_ptr<platform::URLSessionDataTask>& task) {
+  queue_ = session_->delegateQueue();
+  delegate_->onData = [](const std::shared_ptr<platform::URLSessionDataTask>& task) {
     task->cancel();
   };
   auto task = session_->dataTaskWithRequest(request("/stall"));
   task->setDeliversOnNetworkThreadWhenIdle(true);
   task->resume();
-  ASSERT_TRUE(noting_->waitForCompletion(task));
-  const TaskLog log = noting_->log(task);
+  ASSERT_TRUE(delegate_->waitForCompletion(task));
+  const TaskLog log = delegate_->log(task);
   EXPECT_EQ(log.errorCode(), URLError::Cancelled);
   EXPECT_EQ(log.completions.size(), 1u);
   EXPECT_EQ(log.order.back(), "complete");
   EXPECT_EQ(std::count(log.order.begin(), log.order.end(), "data"), 1);
 
-  noting_->onData = nullptr;
+  delegate_->onData = nullptr;
   auto after = session_->dataTaskWithRequest(request("/big1"));
   after->setDeliversOnNetworkThreadWhenIdle(true);
   after->resume();
-  ASSERT_TRUE(noting_->waitForCompletion(after));
-  EXPECT_TRUE(noting_->log(after).body == body(1));
+  ASSERT_TRUE(delegate_->waitForCompletion(after));
+  EXPECT_TRUE(delegate_->log(after).body == body(1));
 }
 
 }  // namespace

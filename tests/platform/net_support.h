@@ -62,6 +62,7 @@ class RecordingDelegate : public platform::URLSessionDataDelegate {
   std::function<std::optional<platform::CachedURLResponse>(const platform::CachedURLResponse&)>
       cacheDecision;
   std::function<void(const std::shared_ptr<platform::URLSessionDataTask>&)> onData;
+  std::function<void()> onCall;  // first thing in every call about a task
 
   void didReceiveResponse(platform::URLSession&,
                           const std::shared_ptr<platform::URLSessionDataTask>& task,
@@ -154,6 +155,7 @@ class RecordingDelegate : public platform::URLSessionDataDelegate {
  private:
   struct Scope {
     explicit Scope(RecordingDelegate& d) : delegate(d) {
+      if (delegate.onCall) delegate.onCall();
       if (delegate.inside_.fetch_add(1) > 0) delegate.overlapped_ = true;
     }
     ~Scope() { delegate.inside_.fetch_sub(1); }
