@@ -23,7 +23,6 @@ using core_test::Waiter;
 // elsewhere waits for all of it.
 TEST(DispatchQueue, SerialQueueRunsItsBacklogInOrderOnOneThread) {
   auto queue = DispatchQueue::createSerial("test.serial");
-  EXPECT_EQ(queue->label(), "test.serial");
   Waiter gate;
   bool open = false;
   std::atomic<int> inside{0}, overlaps{0}, notCurrent{0};
