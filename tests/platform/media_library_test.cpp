@@ -25,10 +25,44 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class PhotoLibraryTest : public ::testing::Test {
+// An empty library in a temporary home, access granted, and what it logs.
+class LibraryTest : public ::testing::Test {
+ protected:
+  void SetUp() override { AssetsLibrary::setAuthorizationStatus(AuthorizationStatus::Authorized); }
+  void TearDown() override {
+    AssetsLibrary::setAuthorizationStatus(AuthorizationStatus::Authorized);
+  }
+
+  std::shared_ptr<AssetsGroup> group(const std::string& name) {
+    for (const auto& g : AssetsLibrary::listGroups()) {
+      if (g->name() == name) return g;
+    }
+    return nullptr;
+  }
+  struct Saved {
+    std::optional<URL> url;
+    std::optional<Error> error;
+  };
+  Saved save(std::shared_ptr<Image> image = photo(40, 30)) {
+    Saved saved;
+    bool done = false;
+    AssetsLibrary().writeImageToSavedPhotosAlbum(std::move(image), [&](auto url, auto error) {
+      saved = {url, error};
+      done = true;
+    });
+    RunLoop::main().runUntil([&] { return done; }, 20);
+    return saved;
+  }
+
+  ScopedPhotoHome home;
+  core_test::LogCapture logs;
+};
+
+// Two photos, a video and files that are not assets in the saved photos, a photo in "Trip".
+class PhotoLibraryTest : public LibraryTest {
  protected:
   void SetUp() override {
-    AssetsLibrary::setAuthorizationStatus(AuthorizationStatus::Authorized);
+    LibraryTest::SetUp();
     const std::string roll = home.album(kSavedPhotosAlbumName);
     writePhoto(roll + "/IMG_0001.JPG", 640, 480);
     writePhoto(roll + "/IMG_0002.JPG", 480, 640, 0x2040E0);
@@ -38,9 +72,6 @@ class PhotoLibraryTest : public ::testing::Test {
     const std::string trip = home.album("Trip");
     writePhoto(trip + "/a.jpg", 300, 200);
     home.album("Empty");
-  }
-  void TearDown() override {
-    AssetsLibrary::setAuthorizationStatus(AuthorizationStatus::Authorized);
   }
 
   // What the asynchronous enumeration delivers, once it has ended.
@@ -64,8 +95,6 @@ class PhotoLibraryTest : public ::testing::Test {
     RunLoop::main().runUntil([&] { return ended; });
     return groups;
   }
-
-  ScopedPhotoHome home;
 };
 
 TEST_F(PhotoLibraryTest, AlbumsListByNameWithSavedPhotosLastAndEndWithNull) {
@@ -178,27 +207,17 @@ TEST_F(PhotoLibraryTest, WithoutAccessOnlyTheFailureBlockRuns) {
 }
 
 TEST_F(PhotoLibraryTest, SavingWritesIntoTheSavedPhotosAlbumOrFails) {
-  std::optional<URL> saved;
-  std::optional<Error> error;
-  bool done = false;
-  AssetsLibrary library;
-  library.writeImageToSavedPhotosAlbum(
-      photo(64, 48), [&](auto url, auto e) { saved = url, error = e, done = true; });
-  RunLoop::main().runUntil([&] { return done; });
-  ASSERT_FALSE(error);
-  ASSERT_TRUE(saved);
-  auto asset = AssetsLibrary::assetWithURL(*saved);
+  const Saved saved = save(photo(64, 48));
+  ASSERT_FALSE(saved.error);
+  ASSERT_TRUE(saved.url);
+  auto asset = AssetsLibrary::assetWithURL(*saved.url);
   ASSERT_TRUE(asset);
   EXPECT_EQ(asset->defaultRepresentation()->filename(), "IMG_0004.JPG");
   EXPECT_EQ(asset->defaultRepresentation()->fullResolutionImage()->width(), 64);
-
-  done = false;
-  library.writeImageToSavedPhotosAlbum(
-      nullptr, [&](auto url, auto e) { saved = url, error = e, done = true; });
-  RunLoop::main().runUntil([&] { return done; });
-  EXPECT_FALSE(saved);
-  ASSERT_TRUE(error);
-  EXPECT_EQ(error->code, kAssetsLibraryWriteFailedError);
+  const Saved nothing = save(nullptr);
+  EXPECT_FALSE(nothing.url);
+  ASSERT_TRUE(nothing.error);
+  EXPECT_EQ(nothing.error->code, kAssetsLibraryWriteFailedError);
 }
 
 TEST(ScaledDecodeTest, JpegDecodesNearThumbnailSizeAndAppliesExif) {
@@ -239,34 +258,7 @@ void setModified(const std::string& path, time_t secondsAgo) {
   ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
 }
 
-class LibraryBounds : public ::testing::Test {
- protected:
-  void SetUp() override { AssetsLibrary::setAuthorizationStatus(AuthorizationStatus::Authorized); }
-
-  std::shared_ptr<AssetsGroup> group(const std::string& name) {
-    for (const auto& g : AssetsLibrary::listGroups()) {
-      if (g->name() == name) return g;
-    }
-    return nullptr;
-  }
-  struct Saved {
-    std::optional<URL> url;
-    std::optional<Error> error;
-  };
-  Saved save() {
-    Saved saved;
-    bool done = false;
-    AssetsLibrary().writeImageToSavedPhotosAlbum(photo(40, 30), [&](auto url, auto error) {
-      saved = {url, error};
-      done = true;
-    });
-    RunLoop::main().runUntil([&] { return done; }, 20);
-    return saved;
-  }
-
-  ScopedPhotoHome home;
-  core_test::LogCapture logs;
-};
+class LibraryBounds : public LibraryTest {};
 
 TEST_F(LibraryBounds, ALinkedSavedPhotosAlbumIsRefusedForSavingAndListing) {
   const std::string outside = home.album("..") + "/elsewhere";
