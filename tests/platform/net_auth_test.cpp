@@ -171,27 +171,6 @@ TEST_F(SessionTest, AnOversizedBodyEndsInAnErrorNotInMemory) {
   EXPECT_EQ(delegate_->log(load(*session_, request("/fits"))).body.size(), 1000u);
 }
 
-TEST_F(SessionTest, CookiesTravelOnlyWhenTheRequestAndSessionHandleThem) {
-  server_->serve("/login", "ok", "text/plain", {{"Set-Cookie", "session=abc123; Path=/"}});
-  server_->serve("/album", "photos");
-  session_ = makeSession();
-
-  load(*session_, request("/login"));  // requests handle cookies unless told otherwise
-  ASSERT_EQ(cookies_->cookies().size(), 1u);
-  EXPECT_EQ(cookies_->cookies()[0].value(), "abc123");
-
-  load(*session_, request("/album"));
-  EXPECT_EQ(server_->lastRequest("/album")->header("Cookie"), "session=abc123");
-  URLRequest quiet = request("/album");
-  quiet.setHTTPShouldHandleCookies(false);
-  load(*session_, quiet);
-  EXPECT_FALSE(server_->lastRequest("/album")->header("Cookie"));
-
-  auto noCookies = makeSession([](auto& c) { c.setHTTPShouldSetCookies(false); });
-  load(*noCookies, request("/album"));
-  EXPECT_FALSE(server_->lastRequest("/album")->header("Cookie"));
-}
-
 // The same loopback server under a second host name: a different origin for the client.
 std::string otherHost(const TestHTTPServer& server, const std::string& path) {
   return "http://localhost:" + std::to_string(server.port()) + path;
@@ -229,13 +208,21 @@ class RedirectTest : public SessionTest {
   }
 };
 
-TEST_F(RedirectTest, ACookieSetByAHopGoesToTheNextHop) {
+// Requests handle cookies unless told otherwise; sessions set them unless told otherwise.
+TEST_F(RedirectTest, ACookieSetByAHopGoesToTheNextHopUnlessCookiesAreOff) {
   session_ = makeSession();
   const TaskLog log = delegate_->log(load(*session_, request("/login")));
   EXPECT_EQ(log.status(), 200);
   EXPECT_EQ(log.body, "welcome");
   ASSERT_EQ(cookies_->cookies().size(), 1u);
-  EXPECT_EQ(cookies_->cookies()[0].name(), "session");
+  EXPECT_EQ(cookies_->cookies()[0].value(), "abc");
+
+  URLRequest quiet = request("/page");
+  quiet.setHTTPShouldHandleCookies(false);
+  EXPECT_EQ(delegate_->log(load(*session_, quiet)).status(), 403);
+  EXPECT_EQ(cookieSentTo(*server_, "/page"), std::nullopt);
+  auto noCookies = makeSession([](auto& c) { c.setHTTPShouldSetCookies(false); });
+  EXPECT_EQ(delegate_->log(load(*noCookies, request("/page"))).status(), 403);
 }
 
 TEST_F(RedirectTest, EachHopGetsTheCookiesOfItsOwnURLOnlyWhenTheRequestHandlesCookies) {
