@@ -15,6 +15,7 @@
 #include "platform/foundation/StringsTable.h"
 #include "platform/graphics/BundleImages.h"
 #include "platform/graphics/Context.h"
+#include "platform/graphics/ImageEncoder.h"
 #include "platform/ui/Screen.h"
 #include "tests/platform/core_support.h"
 
@@ -29,10 +30,8 @@ using ScratchFolder = core_test::TempFolder;
 std::string png(int px) {
   auto context = Context::create({double(px), double(px)}, 1, false);
   context->fillRect(makeRect(0, 0, px, px), Color::red());
-  const std::string path = std::filesystem::temp_directory_path() / "sprout-bundle-tile.png";
-  EXPECT_TRUE(context->makeImage()->writePNG(path));
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  const Data bytes = *encodePNG(*context->makeImage());
+  return std::string(bytes.begin(), bytes.end());
 }
 
 class BundleTest : public ::testing::Test {

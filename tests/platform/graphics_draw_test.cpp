@@ -1,10 +1,8 @@
 // Images as displayed, encoding round trips, drawing into Cairo contexts, cropping, template
 // images drawn in their view's tint, and pattern colours.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "graphics_support.h"
 #include "platform/graphics/Context.h"
@@ -15,6 +13,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Screen.h"
 #include "render_support.h"
+#include "tests/platform/core_support.h"
 #include "ui_support.h"
 
 namespace platform {
@@ -112,27 +111,22 @@ TEST(GraphicsEncode, PngRoundTripIsExactAndJpegIsClose) {
   EXPECT_FALSE(encodeJPEG(*empty, 0.5));
 }
 
+// Encoded and written as displayed: turned, not as stored.
 TEST(GraphicsEncode, WhatIsWrittenIsWhatIsDisplayed) {
   auto turned = Image::create(sixPixels(), 1.0, ImageOrientation::Right);
+  const std::vector<std::uint32_t> shown = {d, a, e, b, f, c};
   auto png = encodePNG(*turned);
   ASSERT_TRUE(png);
   auto decoded = decodeFrame(*png);
   ASSERT_TRUE(decoded);
   EXPECT_EQ(decoded->width(), 2);
-  EXPECT_EQ(pixelsOf(*decoded), (std::vector<std::uint32_t>{d, a, e, b, f, c}));
-
-  const auto dir =
-      std::filesystem::temp_directory_path() / ("sprout-graphics-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  const std::string path = (dir / "turned.png").string();
-  EXPECT_TRUE(turned->writePNG(path));
-  std::ifstream in(path, std::ios::binary);
-  const Data written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  auto fromFile = decodeFrame(written);
+  EXPECT_EQ(pixelsOf(*decoded), shown);
+  core_test::TempFolder dir;
+  EXPECT_TRUE(turned->writePNG(dir.at("turned.png")));
+  auto fromFile = decodeFrame(*FileManager::defaultManager().contentsAtPath(dir.at("turned.png")));
   ASSERT_TRUE(fromFile);
-  EXPECT_EQ(pixelsOf(*fromFile), pixelsOf(*decoded));
-  EXPECT_FALSE(turned->writePNG((dir / "missing" / "x.png").string()));  // no such folder
-  std::filesystem::remove_all(dir);
+  EXPECT_EQ(pixelsOf(*fromFile), shown);
+  EXPECT_FALSE(turned->writePNG(dir.at("missing/x.png")));  // no such folder
 }
 
 TEST(GraphicsContext, DrawImageHonoursOrientation) {

@@ -154,23 +154,6 @@ TEST_F(TLSSessionTest, ASelfSignedServerIsRefusedUnlessTrustIsGranted) {
   EXPECT_EQ(delegate_->log(load(*session_, request("/secure"))).errorCode(), URLError::Cancelled);
 }
 
-TEST_F(SessionTest, AnOversizedBodyEndsInAnErrorNotInMemory) {
-  server_->serve("/announced", std::string(5000, 'a'));
-  server_->serveChunked("/streamed", std::vector<std::string>(10, std::string(500, 's')));
-  server_->serve("/fits", std::string(1000, 'f'));
-  session_ = makeSession([](auto& c) { c.setMaximumResponseBodySize(1000); });
-
-  const TaskLog announced = delegate_->log(load(*session_, request("/announced")));
-  EXPECT_EQ(announced.errorCode(), URLError::DataLengthExceedsMaximum);
-  EXPECT_TRUE(announced.body.empty());
-
-  const TaskLog streamed = delegate_->log(load(*session_, request("/streamed")));
-  EXPECT_EQ(streamed.errorCode(), URLError::DataLengthExceedsMaximum);
-  EXPECT_LE(streamed.body.size(), 1000u);
-
-  EXPECT_EQ(delegate_->log(load(*session_, request("/fits"))).body.size(), 1000u);
-}
-
 // The same loopback server under a second host name: a different origin for the client.
 std::string otherHost(const TestHTTPServer& server, const std::string& path) {
   return "http://localhost:" + std::to_string(server.port()) + path;
@@ -330,7 +313,12 @@ TEST_F(RedirectTest, TrustGrantedToOneServerDoesNotCoverTheNext) {
   session_.reset();
 }
 
-TEST_F(RedirectTest, AHopsBodyIsDroppedButStillCapped) {
+// A body over the session's maximum ends in an error, not in memory: announced, streamed, or
+// the dropped body of a redirect.
+TEST_F(RedirectTest, AnOversizedBodyEndsInAnErrorEvenOnAHop) {
+  server_->serve("/announced", std::string(5000, 'a'));
+  server_->serveChunked("/streamed", std::vector<std::string>(10, std::string(500, 's')));
+  server_->serve("/fits", std::string(1000, 'f'));
   redirect(*server_, "/nowhere", 302, "ftp://127.0.0.1/file");
   server_->handle("/heavy", [](const RecordedRequest&, Reply& reply) {
     reply.status = 302;
@@ -338,15 +326,22 @@ TEST_F(RedirectTest, AHopsBodyIsDroppedButStillCapped) {
     reply.body = std::string(5000, 'z');
   });
   session_ = makeSession([](auto& c) { c.setMaximumResponseBodySize(1000); });
+  const TaskLog announced = delegate_->log(load(*session_, request("/announced")));
+  EXPECT_EQ(announced.errorCode(), URLError::DataLengthExceedsMaximum);
+  EXPECT_TRUE(announced.body.empty());
+  const TaskLog streamed = delegate_->log(load(*session_, request("/streamed")));
+  EXPECT_EQ(streamed.errorCode(), URLError::DataLengthExceedsMaximum);
+  EXPECT_LE(streamed.body.size(), 1000u);
+  EXPECT_EQ(delegate_->log(load(*session_, request("/fits"))).body.size(), 1000u);
+
+  const TaskLog heavy = delegate_->log(load(*session_, request("/heavy")));
+  EXPECT_EQ(heavy.errorCode(), URLError::DataLengthExceedsMaximum);
+  EXPECT_TRUE(heavy.responses.empty());
+  EXPECT_EQ(server_->requestCount("/echo"), 0u);
   // A Location that leads nowhere loadable leaves the redirect itself as the answer.
   const TaskLog nowhere = delegate_->log(load(*session_, request("/nowhere")));
   EXPECT_EQ(nowhere.status(), 302);
   EXPECT_FALSE(nowhere.completions.back());
-
-  const TaskLog heavy = delegate_->log(load(*session_, request("/heavy")));
-  EXPECT_EQ(heavy.errorCode(), platform::URLError::DataLengthExceedsMaximum);
-  EXPECT_TRUE(heavy.responses.empty());
-  EXPECT_EQ(server_->requestCount("/echo"), 0u);
 }
 
 }  // namespace
