@@ -253,23 +253,6 @@ TEST_F(SessionTest, ACompletionHandlerGetsTheWholeBody) {
   EXPECT_TRUE(delegate_->log(task).order.empty());  // the delegate hears none of it
 }
 
-TEST_F(SessionTest, InvalidateAndCancelEndsEveryTask) {
-  server_->serveStall("/hang", "x", 100);
-  session_ = makeSession();
-  std::vector<std::shared_ptr<platform::URLSessionDataTask>> tasks;
-  for (int i = 0; i < 3; ++i) {
-    tasks.push_back(session_->dataTaskWithRequest(request("/hang")));
-    tasks.back()->resume();
-  }
-  ASSERT_TRUE(server_->waitForRequests(3, std::chrono::seconds(20)));
-  session_->invalidateAndCancel();
-  ASSERT_TRUE(delegate_->waitForCompletions(3));
-  for (auto& task : tasks) EXPECT_EQ(delegate_->log(task).errorCode(), URLError::Cancelled);
-  EXPECT_TRUE(delegate_->waitForInvalidation());
-  EXPECT_EQ(session_->dataTaskWithRequest(request("/hang")), nullptr);
-  EXPECT_TRUE(session_->isInvalidated());
-}
-
 // resume() and cancel() from two threads at once: each task completes once, ends Completed, and
 // the session is not left believing one still runs (it would never report its invalidation).
 TEST_F(SessionTest, ResumeRacingCancelLeavesNothingRunning) {

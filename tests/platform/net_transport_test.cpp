@@ -132,9 +132,9 @@ TEST_F(HTTP2Test, ConcurrentLoadsShareOneConnection) {
   EXPECT_EQ(h2_->acceptedConnections(), 1);
 }
 
+// Waiting for a shared connection must end once the server turns out to speak HTTP/1.1 only, not
+// when the first load ends. Invalidating the session then ends every task it still runs.
 TEST_F(HTTP2Test, LoadsToAnHTTP1ServerOverTLSStillRunSideBySide) {
-  // Waiting for a shared connection must end once the server turns out to speak HTTP/1.1 only,
-  // not when the first load ends.
   auto https = TestHTTPServer::start(/*https=*/true);
   https->serveStall("/hang", "x", 100);
   std::vector<std::shared_ptr<platform::URLSessionDataTask>> tasks;
@@ -146,8 +146,13 @@ TEST_F(HTTP2Test, LoadsToAnHTTP1ServerOverTLSStillRunSideBySide) {
   }
   EXPECT_TRUE(https->waitForRequests(3, std::chrono::seconds(20)));
   EXPECT_EQ(https->peakConnections(), 3);
-  for (const auto& task : tasks) task->cancel();
-  EXPECT_TRUE(delegate_->waitForCompletions(3));
+  session_->invalidateAndCancel();
+  ASSERT_TRUE(delegate_->waitForCompletions(3));
+  for (auto& task : tasks) EXPECT_EQ(delegate_->log(task).errorCode(), URLError::Cancelled);
+  EXPECT_TRUE(delegate_->waitForInvalidation());
+  EXPECT_TRUE(session_->isInvalidated());
+  EXPECT_EQ(session_->dataTaskWithRequest(platform::URLRequest(urlOf(https->url("/hang")))),
+            nullptr);
 }
 
 // A request refused by GOAWAY is sent once more on a new connection, and only once: a server that
