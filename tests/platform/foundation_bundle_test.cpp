@@ -4,32 +4,34 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "foundation_bundle_support.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/Locale.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/StringsTable.h"
 #include "platform/graphics/BundleImages.h"
 #include "platform/graphics/Context.h"
+#include "platform/graphics/ImageEncoder.h"
 #include "platform/ui/Screen.h"
+#include "tests/platform/core_support.h"
 
 namespace platform {
 namespace {
 
-using bundle_test::ScopedEnv;
-using bundle_test::ScratchFolder;
+using core_test::LogCapture;
+using core_test::ScopedEnv;
+using ScratchFolder = core_test::TempFolder;
 
 // A PNG of `px` × `px` pixels.
 std::string png(int px) {
   auto context = Context::create({double(px), double(px)}, 1, false);
   context->fillRect(makeRect(0, 0, px, px), Color::red());
-  const std::string path = std::filesystem::temp_directory_path() / "sprout-bundle-tile.png";
-  EXPECT_TRUE(context->makeImage()->writePNG(path));
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  const Data bytes = *encodePNG(*context->makeImage());
+  return std::string(bytes.begin(), bytes.end());
 }
 
 class BundleTest : public ::testing::Test {
@@ -109,10 +111,7 @@ TEST_F(BundleTest, PreferredLanguagesChooseTheLocalization) {
 }
 
 TEST_F(BundleTest, LocalizedStringsFallBackToTheRootThenTheValueThenTheKey) {
-  std::vector<std::string> warnings;
-  setLogSink([&](LogLevel, std::string_view, std::string_view message) {
-    warnings.emplace_back(message);
-  });
+  LogCapture logs;
   prefer({"zh-Hans-CN"});
   EXPECT_EQ(bundle_->localizedString("title"), "下拉");
   EXPECT_EQ(bundle_->localizedString("shared"), "everywhere");  // from the root table
@@ -125,11 +124,11 @@ TEST_F(BundleTest, LocalizedStringsFallBackToTheRootThenTheValueThenTheKey) {
   prefer({"en-GB"});
   EXPECT_EQ(bundle_->localizedString("title"), "Pull");
   EXPECT_EQ(bundle_->stringsTable("", "en").size(), 2u);
-  EXPECT_TRUE(warnings.empty());
+  EXPECT_TRUE(logs.lines().empty());
   prefer({"fr-FR"});  // its table is unreadable: the root's text, and one warning
   EXPECT_EQ(bundle_->localizedString("title"), "root");
   EXPECT_EQ(bundle_->localizedString("title"), "root");
-  setLogSink(nullptr);
+  const auto warnings = logs.lines();
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_NE(warnings[0].find("fr.lproj/Localizable.strings"), std::string::npos);
 }
@@ -155,10 +154,7 @@ TEST_F(BundleTest, ATableOverTheLimitIsRefusedBeforeItsBytesAreRead) {
   folder_.write("it.lproj/Localizable.strings", "");
   std::filesystem::resize_file(folder_.path() + "/it.lproj/Localizable.strings",
                                StringsTable::kMaxBytes);
-  std::vector<std::string> warnings;
-  setLogSink([&](LogLevel, std::string_view, std::string_view message) {
-    warnings.emplace_back(message);
-  });
+  LogCapture logs;
   prefer({"de"});
   const std::uint64_t before = bytesReadByThisThread();
   EXPECT_EQ(bundle_->localizedString("title"), "root");
@@ -166,7 +162,7 @@ TEST_F(BundleTest, ATableOverTheLimitIsRefusedBeforeItsBytesAreRead) {
   EXPECT_LT(bytesReadByThisThread() - before, 64u * 1024);
   prefer({"it"});
   EXPECT_EQ(bundle_->localizedString("title"), "root");
-  setLogSink(nullptr);
+  const auto warnings = logs.lines();
   ASSERT_EQ(warnings.size(), 2u);
   EXPECT_NE(warnings[0].find("de.lproj/Localizable.strings"), std::string::npos);
   EXPECT_NE(warnings[0].find("larger than 16777216 bytes"), std::string::npos) << warnings[0];
@@ -201,6 +197,98 @@ TEST_F(BundleTest, TheMainBundleIsTheResourcesFolder) {
   ScopedEnv unset("SPROUT_RESOURCES", std::nullopt);
   EXPECT_EQ(Bundle::mainResourcesPath(), std::string(SPROUT_SOURCE_DIR) + "/resources");
   EXPECT_TRUE(Bundle::main()->pathForResource("HDProgressHUD", ""));
+}
+
+// The "RFRefresh" resource bundle as the refresh views read it: every text in every language,
+// the language chosen for the user's preferences, and the arrow.
+const char* const kKeys[] = {
+    "RFRefreshHeaderIdleText",           "RFRefreshHeaderPullingText",
+    "RFRefreshHeaderRefreshingText",     "RFRefreshHeaderLastTimeText",
+    "RFRefreshHeaderDateTodayText",      "RFRefreshHeaderNoneLastDateText",
+    "RFRefreshAutoFooterIdleText",       "RFRefreshAutoFooterRefreshingText",
+    "RFRefreshAutoFooterNoMoreDataText", "RFRefreshBackFooterIdleText",
+    "RFRefreshBackFooterPullingText",    "RFRefreshBackFooterRefreshingText",
+    "RFRefreshBackFooterNoMoreDataText",
+};
+
+// Lead bytes E4..E9 start the UTF-8 of the common CJK ideographs (U+4000..U+9FFF).
+bool hasCJK(const std::string& text) {
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0xE4 && byte <= 0xE9) return true;
+  }
+  return false;
+}
+
+class RefreshBundle : public ::testing::Test {
+ protected:
+  ~RefreshBundle() override { Locale::setPreferredLanguagesForTesting(std::nullopt); }
+  // Found the way the refresh views find it: by name in the main bundle.
+  std::shared_ptr<Bundle> bundle_ = Bundle::main()->bundleNamed("RFRefresh");
+};
+
+TEST_F(RefreshBundle, EveryKeyHasItsOwnTextInEveryLanguage) {
+  ASSERT_TRUE(bundle_);
+  EXPECT_EQ(bundle_->localizations(), (std::vector<std::string>{"en", "zh-Hans", "zh-Hant"}));
+  std::map<std::string, std::map<std::string, std::string>> tables;
+  for (const char* language : {"en", "zh-Hans", "zh-Hant"}) {
+    const auto table = bundle_->stringsTable("", language);
+    EXPECT_EQ(table.size(), std::size(kKeys)) << language;  // nothing more, nothing less
+    for (const char* key : kKeys) {
+      ASSERT_TRUE(table.count(key)) << language << " " << key;
+      EXPECT_FALSE(table.at(key).empty());
+      EXPECT_NE(table.at(key), key);
+      EXPECT_EQ(hasCJK(table.at(key)), std::string(language) != "en") << table.at(key);
+    }
+    tables[language] = table;
+  }
+  for (const char* key : kKeys) {  // the two Chinese scripts are written apart where they differ
+    if (std::string(key) == "RFRefreshHeaderDateTodayText") continue;
+    EXPECT_NE(tables["zh-Hans"][key], tables["zh-Hant"][key]) << key;
+  }
+  // The states of one view never share a text.
+  EXPECT_EQ(std::set<std::string>({tables["en"]["RFRefreshHeaderIdleText"],
+                                   tables["en"]["RFRefreshHeaderPullingText"],
+                                   tables["en"]["RFRefreshHeaderRefreshingText"]})
+                .size(),
+            3u);
+}
+
+// How the language is chosen is BundleTest's; here, that this bundle's files answer it.
+TEST_F(RefreshBundle, UserLanguagesPickTheTexts) {
+  ASSERT_TRUE(bundle_);
+  Locale::setPreferredLanguagesForTesting(std::vector<std::string>{"fr-FR"});
+  EXPECT_EQ(bundle_->localizedString("RFRefreshHeaderIdleText"), "Pull down to refresh");
+  Locale::setPreferredLanguagesForTesting(std::vector<std::string>{"zh-Hans-CN"});
+  EXPECT_EQ(bundle_->localizedString("RFRefreshHeaderIdleText"), "下拉刷新");
+  // A language folder opened as a bundle of its own reads its table whatever the user prefers.
+  auto traditional = Bundle::bundleWithPath(*bundle_->pathForResource("zh-Hant", "lproj"));
+  ASSERT_TRUE(traditional);
+  EXPECT_EQ(traditional->localizedString("RFRefreshHeaderIdleText"), "下拉重新整理");
+  EXPECT_EQ(bundle_->localizedString("NoSuchKey", "default"), "default");
+}
+
+TEST_F(RefreshBundle, TheArrowPointsDownAndCarriesItsScale) {
+  ASSERT_TRUE(bundle_);
+  for (int scale : {2, 3}) {
+    const auto image = Image::contentsOfFile(
+        *bundle_->pathForResource("arrow@" + std::to_string(scale) + "x", "png"));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->scale(), scale);
+    EXPECT_EQ(image->size(), (Size{15, 40}));
+    const Bitmap& px = *image->bitmap();
+    auto alpha = [&](double x, double y) { return px.pixel(int(x * scale), int(y * scale)) >> 24; };
+    EXPECT_EQ(alpha(7.5, 20), 255u);  // the shaft
+    EXPECT_EQ(alpha(1, 1), 0u);       // clear around it
+    EXPECT_EQ(alpha(13.5, 3), 0u);
+    // The head is at the bottom: wide there, a single line at the top.
+    int topInk = 0, headInk = 0;
+    for (int x = 0; x < px.width(); ++x) {
+      topInk += px.pixel(x, int(6 * scale)) >> 24 > 128;
+      headInk += px.pixel(x, int(33 * scale)) >> 24 > 128;
+    }
+    EXPECT_GT(headInk, topInk);
+  }
 }
 
 }  // namespace

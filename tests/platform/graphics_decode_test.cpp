@@ -1,11 +1,16 @@
 // Decoding the committed samples (resources/samples, drawn by make_samples.cpp): sizes, declared
-// alpha and colour model, and colours at spots the generator documents.
+// alpha and colour model, colours at spots the generator documents, animated frames composited
+// as make_samples.cpp describes them, and decoding into recycled pixel memory.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "graphics_support.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageOrientation.h"
 #include "platform/graphics/ImageSource.h"
+#include "platform/graphics/PixelBuffer.h"
 
 using namespace platform;
 using graphics_test::colorNear;
@@ -36,6 +41,13 @@ void expectUprightF(const Bitmap& shown, const std::string& what) {
   EXPECT_TRUE(colorNear(shown.pixel(100, 40), kFBackground, 24)) << what << " right";
   EXPECT_TRUE(colorNear(shown.pixel(55, 60), kFBackground, 24)) << what << " below the bar";
   EXPECT_TRUE(colorNear(shown.pixel(8, 8), 0xE53935, 40)) << what << " corner mark";
+}
+
+std::shared_ptr<const Bitmap> frame(const ImageSource& source, std::size_t index) {
+  auto result = source.frameAt(index);
+  EXPECT_TRUE(result) << "frame " << index << ": "
+                      << (!result ? result.error().localizedDescription() : "");
+  return result ? result.value() : nullptr;
 }
 
 }  // namespace
@@ -208,3 +220,149 @@ TEST(GraphicsDecode, FromDataGivesTheFirstFrameUpright) {
   EXPECT_FALSE(Image::fromData(Data{'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}));
   EXPECT_FALSE(Image::fromData(Data{}));
 }
+
+TEST(GraphicsGif, FramesDelaysAndDisposal) {
+  auto source = ImageSource::create(sample("animated.gif"));
+  ASSERT_TRUE(source);
+  ASSERT_EQ(source->count(), 4u);
+  EXPECT_TRUE(source->status());
+
+  EXPECT_DOUBLE_EQ(*source->propertiesAt(0)->gifDelayTime, 0.10);
+  EXPECT_DOUBLE_EQ(*source->propertiesAt(1)->gifDelayTime, 0.01);
+  EXPECT_DOUBLE_EQ(*source->propertiesAt(1)->gifUnclampedDelayTime, 0.01);
+  EXPECT_DOUBLE_EQ(*source->propertiesAt(2)->gifDelayTime, 0.0);
+  EXPECT_FALSE(source->propertiesAt(3)->gifDelayTime);  // no graphic control extension
+  EXPECT_FALSE(source->propertiesAt(3)->gifUnclampedDelayTime);
+  EXPECT_EQ(source->propertiesAt(3)->width, 80);
+  EXPECT_FALSE(source->propertiesAt(4));
+
+  auto f0 = frame(*source, 0);
+  auto f1 = frame(*source, 1);
+  auto f2 = frame(*source, 2);
+  auto f3 = frame(*source, 3);
+  ASSERT_TRUE(f0 && f1 && f2 && f3);
+  // Frame 1 paints the red ball over frame 0; its transparent corners let frame 0 show.
+  EXPECT_TRUE(colorNear(f1->pixel(20, 20), 0xFF0000, 0));
+  EXPECT_EQ(f1->pixel(10, 10), f0->pixel(10, 10));
+  EXPECT_EQ(f1->pixel(50, 30), f0->pixel(50, 30));
+  // Frame 1 disposes to background: its rect is transparent under frame 2.
+  EXPECT_EQ(f2->pixel(20, 20), 0u);
+  EXPECT_EQ(f2->pixel(10, 10), 0u);
+  EXPECT_EQ(f2->pixel(31, 20), f0->pixel(31, 20));  // just outside that rect
+  EXPECT_TRUE(colorNear(f2->pixel(50, 30), 0x00CC00, 0x33));
+  // Frame 2 restores to previous: frame 3 shows frame 0 where the green was, the hole stays.
+  EXPECT_EQ(f3->pixel(55, 25), f0->pixel(55, 25));
+  EXPECT_EQ(f3->pixel(20, 20), 0u);
+  EXPECT_TRUE(colorNear(f3->pixel(38, 38), 0x0000FF, 0));
+  EXPECT_TRUE(colorNear(f3->pixel(30, 30), 0xFFFFFF, 0));  // the white rim
+
+  // Going back starts over and gives the same frames.
+  auto again = frame(*source, 1);
+  ASSERT_TRUE(again);
+  EXPECT_TRUE(samePixels(*f1, *again));
+  auto out = source->frameAt(4);
+  ASSERT_FALSE(out);
+  EXPECT_EQ(out.error().domain, "SproutImageErrorDomain");
+}
+
+TEST(GraphicsWebp, AnimatedFramesAreComposited) {
+  auto source = ImageSource::create(sample("animated.webp"));
+  ASSERT_TRUE(source);
+  ASSERT_EQ(source->count(), 3u);
+  const std::uint32_t colours[3] = {0xFF0000, 0x00FF00, 0x0000FF};
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_DOUBLE_EQ(*source->propertiesAt(i)->webpDelayTime, 0.1 * (i + 1));
+    EXPECT_FALSE(source->propertiesAt(i)->gifDelayTime);
+    auto f = frame(*source, i);
+    ASSERT_TRUE(f);
+    ASSERT_EQ(f->width(), 64);
+    EXPECT_TRUE(colorNear(f->pixel(12 + 20 * int(i), 24), colours[i], 2)) << "frame " << i;
+    // Where the ball was in the frame before, the background is back.
+    if (i > 0) {
+      EXPECT_TRUE(colorNear(f->pixel(12 + 20 * int(i - 1), 24), 0xFFF8E1, 2));
+    }
+  }
+}
+
+namespace {
+
+constexpr std::size_t kWords = 300 * 200;  // over the smallest pooled size
+
+TEST(PixelBufferTest, FreedBuffersAreReusedBySizeWithinTheCaps) {
+  PixelBuffer::drainPool();
+  const std::uint32_t* first = nullptr;
+  {
+    auto buffer = PixelBuffer::allocate(kWords);
+    ASSERT_TRUE(buffer);
+    first = buffer->data();
+  }
+  EXPECT_EQ(PixelBuffer::pooledBytes(), kWords * 4);
+  auto again = PixelBuffer::allocate(kWords);
+  EXPECT_EQ(again->data(), first);  // the same memory, already mapped
+  EXPECT_EQ(PixelBuffer::pooledBytes(), 0u);
+  auto otherSize = PixelBuffer::allocate(kWords + 1);
+  EXPECT_NE(otherSize->data(), first);
+
+  // Small buffers are malloc's business; one size keeps a few; the whole pool stays bounded.
+  PixelBuffer::allocate(16).reset();
+  EXPECT_EQ(PixelBuffer::pooledBytes(), 0u);
+  std::vector<std::unique_ptr<PixelBuffer>> many;
+  for (std::size_t i = 0; i < PixelBuffer::kPerSize + 3; ++i) {
+    many.push_back(PixelBuffer::allocate(kWords));
+  }
+  many.clear();
+  EXPECT_EQ(PixelBuffer::pooledBytes(), PixelBuffer::kPerSize * kWords * 4);
+  const std::size_t large = PixelBuffer::kPoolBytes / 4 / 3 + 1;  // three do not fit
+  for (int i = 0; i < 3; ++i) many.push_back(PixelBuffer::allocate(large));
+  many.clear();
+  EXPECT_LE(PixelBuffer::pooledBytes(), PixelBuffer::kPoolBytes);
+  EXPECT_GE(PixelBuffer::pooledBytes(), 2 * large * 4);  // older sizes made room
+  EXPECT_FALSE(PixelBuffer::allocate(0));
+  PixelBuffer::drainPool();
+  EXPECT_EQ(PixelBuffer::pooledBytes(), 0u);
+}
+
+TEST(PixelBufferTest, BitmapsAdoptOrShareStorageWithoutCopying) {
+  auto buffer = PixelBuffer::allocate(4);
+  std::fill(buffer->data(), buffer->data() + 4, 0xFF102030u);
+  const std::uint32_t* words = buffer->data();
+  EXPECT_FALSE(Bitmap::adopt(3, 1, PixelBuffer::allocate(4), AlphaInfo::None, ColorModel::RGB));
+  auto bitmap = Bitmap::adopt(2, 2, std::move(buffer), AlphaInfo::None, ColorModel::Monochrome);
+  ASSERT_TRUE(bitmap);
+  EXPECT_EQ(bitmap->pixels(), words);
+  EXPECT_EQ(bitmap->byteCount(), 16u);
+
+  auto shared = Bitmap::sharingPixels(bitmap, AlphaInfo::NoneSkipLast, ColorModel::RGB);
+  bitmap.reset();  // the sharing bitmap keeps the words alive
+  EXPECT_EQ(shared->pixels(), words);
+  EXPECT_EQ(shared->pixel(1, 1), 0xFF102030u);
+  EXPECT_EQ(shared->alphaInfo(), AlphaInfo::NoneSkipLast);
+  EXPECT_EQ(shared->colorModel(), ColorModel::RGB);
+}
+
+// Decoders write into recycled, unfilled memory: whatever a buffer held before must never show,
+// not even in the rows a cut JPEG never delivered.
+TEST(PixelBufferTest, DecodersWriteEveryWordOfRecycledMemory) {
+  for (const char* name : {"baseline.jpg", "progressive.jpg", "interlaced.png", "palette.png",
+                           "rgb_opaque.png", "cmyk_adobe.jpg"}) {
+    platform::Data data = sample(name);
+    if (std::string(name).find(".jpg") != std::string::npos) data.resize(data.size() * 2 / 3);
+    auto clean = decodeFrame(data);
+    ASSERT_TRUE(clean) << name;
+    const std::vector<std::uint32_t> expected(clean->pixels(),
+                                              clean->pixels() + clean->byteCount() / 4);
+    clean.reset();
+    PixelBuffer::drainPool();
+    const std::size_t words = expected.size();
+    {
+      auto dirty = PixelBuffer::allocate(words);
+      std::fill(dirty->data(), dirty->data() + words, 0x5A12C3E4u);
+    }  // pooled (when large enough), poison and all
+    auto again = decodeFrame(data);
+    ASSERT_TRUE(again) << name;
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), again->pixels())) << name;
+  }
+  PixelBuffer::drainPool();
+}
+
+}  // namespace

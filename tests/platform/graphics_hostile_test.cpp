@@ -83,22 +83,14 @@ Data webpDeclaringMaximum() {
               0x0F, 0,   0,   0,   0,  0, 0, 0, 0,    0};
 }
 
-void expectImageError(const std::optional<Error>& error, long code, const std::string& what) {
-  ASSERT_TRUE(error) << what;
-  EXPECT_EQ(error->domain, kImageErrorDomain) << what;
-  EXPECT_EQ(error->code, code) << what << ": " << error->localizedDescription();
-  EXPECT_FALSE(error->localizedDescription().empty());
-}
-
-void expectImageError(const Status& status, long code, const std::string& what) {
-  ASSERT_FALSE(status) << what;
-  expectImageError(status.failure(), code, what);
-}
-
-template <class T>
-void expectImageError(const Result<T>& result, long code, const std::string& what) {
-  ASSERT_FALSE(result) << what;
-  expectImageError(std::optional<Error>(result.error()), code, what);
+// A Status or a Result that failed in the image domain with `code`.
+template <class Outcome>
+void expectImageError(const Outcome& outcome, long code, const std::string& what) {
+  ASSERT_FALSE(outcome) << what;
+  const Error& error = outcome.error();
+  EXPECT_EQ(error.domain, kImageErrorDomain) << what;
+  EXPECT_EQ(error.code, code) << what << ": " << error.localizedDescription();
+  EXPECT_FALSE(error.localizedDescription().empty());
 }
 
 // Decodes every offered frame of `data`; frames must have their declared size.

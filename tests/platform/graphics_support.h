@@ -46,18 +46,17 @@ inline ::testing::AssertionResult colorNear(std::uint32_t pixel, std::uint32_t r
                                             int alpha = 255) {
   namespace px = platform::pixels;
   const int a = px::alpha(pixel);
-  const int r = static_cast<int>(px::unpremultiply(px::red(pixel), a));
-  const int g = static_cast<int>(px::unpremultiply(px::green(pixel), a));
-  const int b = static_cast<int>(px::unpremultiply(px::blue(pixel), a));
+  const int got[4] = {static_cast<int>(px::unpremultiply(px::red(pixel), a)),
+                      static_cast<int>(px::unpremultiply(px::green(pixel), a)),
+                      static_cast<int>(px::unpremultiply(px::blue(pixel), a)), a};
   const int want[4] = {static_cast<int>(rgb >> 16) & 0xFF, static_cast<int>(rgb >> 8) & 0xFF,
                        static_cast<int>(rgb) & 0xFF, alpha};
-  const int got[4] = {r, g, b, a};
   for (int i = 0; i < 4; ++i) {
     if (std::abs(got[i] - want[i]) > tolerance) {
-      char text[96];
-      std::snprintf(text, sizeof text, "rgba(%d,%d,%d,%d) is not within %d of rgba(%d,%d,%d,%d)", r,
-                    g, b, a, tolerance, want[0], want[1], want[2], want[3]);
-      return ::testing::AssertionFailure() << text;
+      return ::testing::AssertionFailure()
+             << "rgba(" << got[0] << "," << got[1] << "," << got[2] << "," << got[3]
+             << ") is not within " << tolerance << " of rgba(" << want[0] << "," << want[1] << ","
+             << want[2] << "," << want[3] << ")";
     }
   }
   return ::testing::AssertionSuccess();

@@ -1,8 +1,12 @@
+// Credentials, cookies and trust, on one request and across redirects.
 #include <gtest/gtest.h>
+
+#include <string>
 
 #include "platform/foundation/Digest.h"
 #include "platform/net/HTTPCookieStorage.h"
 #include "platform/net/HTTPHeaderValues.h"
+#include "platform/net/HTTPURLResponse.h"
 #include "platform/net/URLCredential.h"
 #include "platform/net/URLErrors.h"
 #include "platform/net/URLProtectionSpace.h"
@@ -150,47 +154,194 @@ TEST_F(TLSSessionTest, ASelfSignedServerIsRefusedUnlessTrustIsGranted) {
   EXPECT_EQ(delegate_->log(load(*session_, request("/secure"))).errorCode(), URLError::Cancelled);
 }
 
-TEST_F(SessionTest, AnOversizedBodyEndsInAnErrorNotInMemory) {
+// The same loopback server under a second host name: a different origin for the client.
+std::string otherHost(const TestHTTPServer& server, const std::string& path) {
+  return "http://localhost:" + std::to_string(server.port()) + path;
+}
+
+void redirect(TestHTTPServer& server, const std::string& path, int status, std::string to,
+              std::vector<std::pair<std::string, std::string>> extra = {}) {
+  server.handle(path, [status, to, extra](const RecordedRequest&, Reply& reply) {
+    reply.status = status;
+    reply.headers = extra;
+    reply.headers.emplace_back("Location", to);
+  });
+}
+
+std::optional<std::string> cookieSentTo(const TestHTTPServer& server, const std::string& path) {
+  auto seen = server.lastRequest(path);
+  return seen ? seen->header("Cookie") : std::optional<std::string>("(never asked)");
+}
+
+class RedirectTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    // A login-style page: only a request carrying the session cookie gets in.
+    redirect(*server_, "/login", 302, "/page", {{"Set-Cookie", "session=abc; Path=/"}});
+    server_->handle("/page", [](const RecordedRequest& request, Reply& reply) {
+      const bool in =
+          request.header("Cookie").value_or("").find("session=abc") != std::string::npos;
+      reply.status = in ? 200 : 403;
+      reply.body = in ? "welcome" : "who are you";
+    });
+    server_->handle("/echo", [](const RecordedRequest& request, Reply& reply) {
+      reply.body = request.method + " " + request.body;
+    });
+  }
+};
+
+// Requests handle cookies unless told otherwise; sessions set them unless told otherwise.
+TEST_F(RedirectTest, ACookieSetByAHopGoesToTheNextHopUnlessCookiesAreOff) {
+  session_ = makeSession();
+  const TaskLog log = delegate_->log(load(*session_, request("/login")));
+  EXPECT_EQ(log.status(), 200);
+  EXPECT_EQ(log.body, "welcome");
+  ASSERT_EQ(cookies_->cookies().size(), 1u);
+  EXPECT_EQ(cookies_->cookies()[0].value(), "abc");
+
+  URLRequest quiet = request("/page");
+  quiet.setHTTPShouldHandleCookies(false);
+  EXPECT_EQ(delegate_->log(load(*session_, quiet)).status(), 403);
+  EXPECT_EQ(cookieSentTo(*server_, "/page"), std::nullopt);
+  auto noCookies = makeSession([](auto& c) { c.setHTTPShouldSetCookies(false); });
+  EXPECT_EQ(delegate_->log(load(*noCookies, request("/page"))).status(), 403);
+}
+
+TEST_F(RedirectTest, EachHopGetsTheCookiesOfItsOwnURLOnlyWhenTheRequestHandlesCookies) {
+  const auto home = urlOf(server_->url("/a/x"));
+  cookies_->storeCookiesFromResponse({"inner=1; Path=/a", "outer=2; Path=/"}, home);
+  redirect(*server_, "/a/start", 302, "/b/next");
+  redirect(*server_, "/b/next", 301, otherHost(*server_, "/c/end"));
+  server_->serve("/c/end", "end");
+  session_ = makeSession();
+
+  EXPECT_EQ(delegate_->log(load(*session_, request("/a/start"))).body, "end");
+  EXPECT_EQ(cookieSentTo(*server_, "/a/start"), "inner=1; outer=2");
+  EXPECT_EQ(cookieSentTo(*server_, "/b/next"), "outer=2");    // not under /a
+  EXPECT_EQ(cookieSentTo(*server_, "/c/end"), std::nullopt);  // another host
+
+  // A request that does not handle cookies sends none on any hop and keeps none.
+  cookies_->removeAllCookies();
+  URLRequest bare = request("/login");
+  bare.setHTTPShouldHandleCookies(false);
+  const TaskLog refused = delegate_->log(load(*session_, bare));
+  EXPECT_EQ(refused.status(), 403);
+  EXPECT_EQ(cookieSentTo(*server_, "/page"), std::nullopt);
+  EXPECT_TRUE(cookies_->cookies().empty());
+}
+
+TEST_F(RedirectTest, SeeOtherTurnsIntoAGetWhileTemporaryRedirectsRepeatTheBody) {
+  redirect(*server_, "/see-other", 303, "/echo");
+  redirect(*server_, "/temporary", 307, "/echo");
+  redirect(*server_, "/permanent", 308, "/echo");
+  session_ = makeSession();
+  auto post = [&](const std::string& path) {
+    URLRequest request = this->request(path);
+    request.setHTTPMethod("POST");
+    request.setValue("text/plain", "Content-Type");
+    request.setHTTPBody(platform::Data{'h', 'i'});
+    return delegate_->log(load(*session_, request)).body;
+  };
+  EXPECT_EQ(post("/see-other"), "GET ");
+  EXPECT_EQ(server_->lastRequest("/echo")->header("Content-Type"), std::nullopt);
+  EXPECT_EQ(post("/temporary"), "POST hi");
+  EXPECT_EQ(server_->lastRequest("/echo")->header("Content-Type"), "text/plain");
+  EXPECT_EQ(post("/permanent"), "POST hi");
+}
+
+TEST_F(RedirectTest, CredentialsAndTheCallersCookieStayWithTheirOrigin) {
+  redirect(*server_, "/same", 302, "/echo");
+  redirect(*server_, "/away", 302, otherHost(*server_, "/echo"));
+  session_ = makeSession();
+  auto withSecrets = [&](const std::string& path) {
+    URLRequest request = this->request(path);
+    request.setValue("Bearer s3cret", "Authorization");
+    request.setValue("mine=1", "Cookie");
+    return request;
+  };
+  EXPECT_EQ(delegate_->log(load(*session_, withSecrets("/same"))).body, "GET ");
+  auto same = server_->lastRequest("/echo");
+  EXPECT_EQ(same->header("Authorization"), "Bearer s3cret");
+  EXPECT_EQ(same->header("Cookie"), "mine=1");
+
+  EXPECT_EQ(delegate_->log(load(*session_, withSecrets("/away"))).body, "GET ");
+  auto away = server_->lastRequest("/echo");
+  EXPECT_EQ(away->header("Authorization"), std::nullopt);
+  EXPECT_EQ(away->header("Cookie"), std::nullopt);
+}
+
+TEST_F(RedirectTest, AnAnsweredChallengesCredentialIsNotOfferedToAnotherHost) {
+  // Once the password is in, the page sends the client on to another host.
+  server_->handle("/guarded", [this](const RecordedRequest& request, Reply& reply) {
+    if (!request.header("Authorization")) {
+      reply.status = 401;
+      reply.headers = {{"WWW-Authenticate", "Basic realm=\"school\""}};
+      return;
+    }
+    reply.status = 302;
+    reply.headers = {{"Location", otherHost(*server_, "/echo")}};
+  });
+  delegate_->challengeAnswer = [](const platform::URLAuthenticationChallenge&) {
+    return RecordingDelegate::Answer{
+        RecordingDelegate::Disposition::UseCredential,
+        platform::URLCredential("parent", "secret", platform::URLCredentialPersistence::None)};
+  };
+  session_ = makeSession();
+  EXPECT_EQ(delegate_->log(load(*session_, request("/guarded"))).body, "GET ");
+  ASSERT_TRUE(server_->lastRequest("/guarded")->header("Authorization"));
+  EXPECT_EQ(server_->lastRequest("/echo")->header("Authorization"), std::nullopt);
+}
+
+TEST_F(RedirectTest, TrustGrantedToOneServerDoesNotCoverTheNext) {
+  auto first = TestHTTPServer::start(/*https=*/true);
+  auto second = TestHTTPServer::start(/*https=*/true);
+  redirect(*first, "/go", 302, second->url("/landing"));
+  second->serve("/landing", "landed");
+  delegate_->challengeAnswer = [](const platform::URLAuthenticationChallenge& challenge) {
+    return RecordingDelegate::Answer{
+        RecordingDelegate::Disposition::UseCredential,
+        platform::URLCredential::forTrust(*challenge.protectionSpace().serverTrust())};
+  };
+  session_ = makeSession();
+  const TaskLog log =
+      delegate_->log(load(*session_, platform::URLRequest(urlOf(first->url("/go")))));
+  EXPECT_EQ(log.body, "landed");
+  ASSERT_EQ(log.challenges.size(), 2u);
+  EXPECT_EQ(log.challenges[0].protectionSpace().port(), first->port());
+  EXPECT_EQ(log.challenges[1].protectionSpace().port(), second->port());
+  session_.reset();
+}
+
+// A body over the session's maximum ends in an error, not in memory: announced, streamed, or
+// the dropped body of a redirect.
+TEST_F(RedirectTest, AnOversizedBodyEndsInAnErrorEvenOnAHop) {
   server_->serve("/announced", std::string(5000, 'a'));
   server_->serveChunked("/streamed", std::vector<std::string>(10, std::string(500, 's')));
   server_->serve("/fits", std::string(1000, 'f'));
+  redirect(*server_, "/nowhere", 302, "ftp://127.0.0.1/file");
+  server_->handle("/heavy", [](const RecordedRequest&, Reply& reply) {
+    reply.status = 302;
+    reply.headers = {{"Location", "/echo"}};
+    reply.body = std::string(5000, 'z');
+  });
   session_ = makeSession([](auto& c) { c.setMaximumResponseBodySize(1000); });
-
   const TaskLog announced = delegate_->log(load(*session_, request("/announced")));
   EXPECT_EQ(announced.errorCode(), URLError::DataLengthExceedsMaximum);
   EXPECT_TRUE(announced.body.empty());
-
   const TaskLog streamed = delegate_->log(load(*session_, request("/streamed")));
   EXPECT_EQ(streamed.errorCode(), URLError::DataLengthExceedsMaximum);
   EXPECT_LE(streamed.body.size(), 1000u);
-
   EXPECT_EQ(delegate_->log(load(*session_, request("/fits"))).body.size(), 1000u);
-}
 
-TEST_F(SessionTest, CookiesTravelOnlyWhenTheRequestHandlesThem) {
-  server_->serve("/login", "ok", "text/plain", {{"Set-Cookie", "session=abc123; Path=/"}});
-  server_->serve("/album", "photos");
-  session_ = makeSession();
-
-  URLRequest ignoring = request("/login");
-  ignoring.setHTTPShouldHandleCookies(false);
-  load(*session_, ignoring);
-  EXPECT_TRUE(cookies_->cookies().empty());
-
-  load(*session_, request("/login"));  // requests handle cookies unless told otherwise
-  ASSERT_EQ(cookies_->cookies().size(), 1u);
-  EXPECT_EQ(cookies_->cookies()[0].value(), "abc123");
-
-  load(*session_, request("/album"));
-  EXPECT_EQ(server_->lastRequest("/album")->header("Cookie"), "session=abc123");
-  URLRequest quiet = request("/album");
-  quiet.setHTTPShouldHandleCookies(false);
-  load(*session_, quiet);
-  EXPECT_FALSE(server_->lastRequest("/album")->header("Cookie"));
-
-  auto noCookies = makeSession([](auto& c) { c.setHTTPShouldSetCookies(false); });
-  load(*noCookies, request("/album"));
-  EXPECT_FALSE(server_->lastRequest("/album")->header("Cookie"));
+  const TaskLog heavy = delegate_->log(load(*session_, request("/heavy")));
+  EXPECT_EQ(heavy.errorCode(), URLError::DataLengthExceedsMaximum);
+  EXPECT_TRUE(heavy.responses.empty());
+  EXPECT_EQ(server_->requestCount("/echo"), 0u);
+  // A Location that leads nowhere loadable leaves the redirect itself as the answer.
+  const TaskLog nowhere = delegate_->log(load(*session_, request("/nowhere")));
+  EXPECT_EQ(nowhere.status(), 302);
+  EXPECT_FALSE(nowhere.completions.back());
 }
 
 }  // namespace

@@ -1,15 +1,18 @@
+// Loads through a session and its delegate: what is sent and received, cancelling, timeouts,
+// transport failures, and which thread delivers the events.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <barrier>
-#include <condition_variable>
 #include <cstdio>
-#include <mutex>
-#include <set>
+#include <future>
 #include <thread>
 
+#include "platform/dispatch/OperationQueue.h"
 #include "platform/foundation/Error.h"
 #include "platform/net/HTTPURLResponse.h"
+#include "platform/net/NetworkLoop.h"
 #include "platform/net/URLErrors.h"
 #include "tests/platform/net_support.h"
 
@@ -234,72 +237,20 @@ TEST_F(SessionTest, TheDelegateMayRefuseAResponse) {
 TEST_F(SessionTest, ACompletionHandlerGetsTheWholeBody) {
   server_->serveChunked("/whole", {"one ", "two ", "three"});
   session_ = makeSession();
-  std::mutex mutex;
-  std::condition_variable done;
+  core_test::Waiter waiter;
   std::optional<platform::Data> body;
   std::optional<platform::Error> failure;
   bool finished = false;
   auto task = session_->dataTaskWithRequest(
-      request("/whole"),
-      [&](std::optional<platform::Data> data, std::shared_ptr<const platform::URLResponse>,
-          std::optional<platform::Error> error) {
-        std::lock_guard lock(mutex);
-        body = std::move(data);
-        failure = std::move(error);
-        finished = true;
-        done.notify_all();
+      request("/whole"), [&](std::optional<platform::Data> data, auto, auto error) {
+        waiter.update([&] { body = std::move(data), failure = std::move(error), finished = true; });
       });
   task->resume();
-  std::unique_lock lock(mutex);
-  ASSERT_TRUE(done.wait_for(lock, std::chrono::seconds(20), [&] { return finished; }));
+  ASSERT_TRUE(waiter.waitFor([&] { return finished; }));
   ASSERT_TRUE(body);
   EXPECT_EQ(std::string(body->begin(), body->end()), "one two three");
   EXPECT_FALSE(failure);
   EXPECT_TRUE(delegate_->log(task).order.empty());  // the delegate hears none of it
-}
-
-TEST_F(SessionTest, ManyConcurrentTasksEachGetTheirOwnBody) {
-  constexpr int kPaths = 8;
-  constexpr int kTasks = 64;
-  for (int i = 0; i < kPaths; ++i) {
-    server_->serve("/item" + std::to_string(i), std::string(20000 + i, static_cast<char>('a' + i)));
-  }
-  session_ = makeSession();
-  std::vector<std::shared_ptr<platform::URLSessionDataTask>> tasks;
-  for (int i = 0; i < kTasks; ++i) {
-    tasks.push_back(session_->dataTaskWithRequest(request("/item" + std::to_string(i % kPaths))));
-  }
-  for (auto& task : tasks) task->resume();
-  ASSERT_TRUE(delegate_->waitForCompletions(kTasks, 60));
-  std::set<std::uint64_t> identifiers;
-  for (int i = 0; i < kTasks; ++i) {
-    const TaskLog log = delegate_->log(tasks[i]);
-    identifiers.insert(tasks[i]->taskIdentifier());
-    EXPECT_EQ(log.errorCode(), 0);
-    EXPECT_EQ(log.body, std::string(20000 + i % kPaths, static_cast<char>('a' + i % kPaths)));
-    EXPECT_EQ(log.order.front(), "response");
-    EXPECT_EQ(log.order.back(), "complete");
-  }
-  EXPECT_EQ(identifiers.size(), static_cast<std::size_t>(kTasks));
-  EXPECT_FALSE(delegate_->overlapped());
-  EXPECT_GE(server_->peakConnections(), 2);
-}
-
-TEST_F(SessionTest, InvalidateAndCancelEndsEveryTask) {
-  server_->serveStall("/hang", "x", 100);
-  session_ = makeSession();
-  std::vector<std::shared_ptr<platform::URLSessionDataTask>> tasks;
-  for (int i = 0; i < 3; ++i) {
-    tasks.push_back(session_->dataTaskWithRequest(request("/hang")));
-    tasks.back()->resume();
-  }
-  ASSERT_TRUE(server_->waitForRequests(3, std::chrono::seconds(20)));
-  session_->invalidateAndCancel();
-  ASSERT_TRUE(delegate_->waitForCompletions(3));
-  for (auto& task : tasks) EXPECT_EQ(delegate_->log(task).errorCode(), URLError::Cancelled);
-  EXPECT_TRUE(delegate_->waitForInvalidation());
-  EXPECT_EQ(session_->dataTaskWithRequest(request("/hang")), nullptr);
-  EXPECT_TRUE(session_->isInvalidated());
 }
 
 // resume() and cancel() from two threads at once: each task completes once, ends Completed, and
@@ -332,6 +283,129 @@ TEST_F(SessionTest, ResumeRacingCancelLeavesNothingRunning) {
     EXPECT_EQ(task->state(), URLSessionTaskState::Completed);
   }
   EXPECT_EQ(delegate_->completionCount(), static_cast<std::size_t>(kTasks));
+}
+
+class DeliveryTest : public SessionTest {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    // Notes, for every call, whether it ran as an operation of the delegate queue and whether the
+    // network thread ran it.
+    delegate_->onCall = [this] {
+      ++calls_;
+      if (!queue_ || !queue_->isCurrent()) ++offQueue_;
+      if (platform::NetworkLoop::isNetworkThread()) ++onNetworkThread_;
+    };
+    for (int i = 0; i < kPaths; ++i) {
+      // Several reads' worth each, so bytes arrive over more than one round.
+      server_->serve("/big" + std::to_string(i), body(i));
+    }
+  }
+  static std::string body(int i) { return std::string(150000 + i, static_cast<char>('a' + i)); }
+  // Runs `count` concurrent loads, each task set to allow delivery on the network thread or not.
+  std::vector<std::shared_ptr<platform::URLSessionDataTask>> loadAll(int count, bool allow) {
+    // No URL cache: an answer from it would come from the caller's thread, not the network's.
+    session_ = makeSession([](auto& configuration) { configuration.setURLCache(nullptr); });
+    const std::size_t before = delegate_->completionCount();
+    queue_ = session_->delegateQueue();
+    std::vector<std::shared_ptr<platform::URLSessionDataTask>> tasks;
+    for (int i = 0; i < count; ++i) {
+      tasks.push_back(session_->dataTaskWithRequest(request("/big" + std::to_string(i % kPaths))));
+      tasks.back()->setDeliversOnNetworkThreadWhenIdle(allow);
+      tasks.back()->resume();
+    }
+    // The delegate counts completions over every session of the test.
+    EXPECT_TRUE(delegate_->waitForCompletions(before + count, 60));
+    return tasks;
+  }
+  void expectWholeAndInOrder(
+      const std::vector<std::shared_ptr<platform::URLSessionDataTask>>& tasks) {
+    for (std::size_t i = 0; i < tasks.size(); ++i) {
+      const TaskLog log = delegate_->log(tasks[i]);
+      EXPECT_EQ(log.errorCode(), 0);
+      EXPECT_TRUE(log.body == body(static_cast<int>(i) % kPaths)) << i;  // no 150 KB dumps
+      ASSERT_FALSE(log.order.empty());
+      EXPECT_EQ(log.order.front(), "response");
+      EXPECT_EQ(log.order.back(), "complete");
+      EXPECT_EQ(log.completions.size(), 1u);
+      EXPECT_EQ(tasks[i]->countOfBytesReceived(), static_cast<std::int64_t>(log.body.size()));
+    }
+    EXPECT_FALSE(delegate_->overlapped());
+    EXPECT_EQ(offQueue_.load(), 0);  // always an operation of the delegate queue
+  }
+
+  static constexpr int kPaths = 4;
+  std::shared_ptr<platform::OperationQueue> queue_;
+  std::atomic<int> calls_{0}, offQueue_{0}, onNetworkThread_{0};
+};
+
+// With nothing else on the delegate queue, every event of a task that allows it is delivered by
+// the network thread itself, still as the queue's operation, one at a time and in order; a task
+// that does not allow it never sees the network thread.
+TEST_F(DeliveryTest, TheNetworkThreadDeliversOnlyForTasksThatAllowIt) {
+  auto allowed = loadAll(12, true);
+  expectWholeAndInOrder(allowed);
+  EXPECT_GE(server_->peakConnections(), 2);  // concurrent loads, not one after the other
+  EXPECT_GT(calls_.load(), 0);
+  EXPECT_EQ(onNetworkThread_.load(), calls_.load());
+
+  calls_ = 0;
+  onNetworkThread_ = 0;
+  auto refused = loadAll(12, false);
+  expectWholeAndInOrder(refused);
+  EXPECT_GT(calls_.load(), 0);
+  EXPECT_EQ(onNetworkThread_.load(), 0);
+}
+
+// Work the delegate queue already has goes first: an operation queued on it while the network
+// thread would deliver keeps its place, and the events wait behind it.
+TEST_F(DeliveryTest, ABusyDelegateQueueKeepsItsOrder) {
+  session_ = makeSession();
+  queue_ = session_->delegateQueue();
+  std::promise<void> open;
+  std::atomic<bool> blockerRan{false};
+  session_->delegateQueue()->addOperation([&, opened = open.get_future().share()] {
+    opened.wait();
+    blockerRan = true;
+  });
+  auto task = session_->dataTaskWithRequest(request("/big0"));
+  task->setDeliversOnNetworkThreadWhenIdle(true);
+  std::atomic<bool> blockerFirst{false};
+  delegate_->onData = [&](const auto&) { blockerFirst = blockerRan.load(); };
+  task->resume();
+  ASSERT_TRUE(server_->waitForRequests(1, std::chrono::seconds(20)));
+  open.set_value();
+  ASSERT_TRUE(delegate_->waitForCompletion(task));
+  EXPECT_TRUE(blockerFirst);
+  EXPECT_TRUE(delegate_->log(task).body == body(0));
+  EXPECT_EQ(offQueue_.load(), 0);
+}
+
+// A delegate running on the network thread may cancel its own task: nothing follows but the one
+// cancelled completion, and the loop goes on serving other tasks.
+TEST_F(DeliveryTest, CancellingFromAnEventDeliveredByTheNetworkThread) {
+  server_->serveStall("/stall", std::string(1000, 's'), 100000);
+  session_ = makeSession();
+  queue_ = session_->delegateQueue();
+  delegate_->onData = [](const std::shared_ptr<platform::URLSessionDataTask>& task) {
+    task->cancel();
+  };
+  auto task = session_->dataTaskWithRequest(request("/stall"));
+  task->setDeliversOnNetworkThreadWhenIdle(true);
+  task->resume();
+  ASSERT_TRUE(delegate_->waitForCompletion(task));
+  const TaskLog log = delegate_->log(task);
+  EXPECT_EQ(log.errorCode(), URLError::Cancelled);
+  EXPECT_EQ(log.completions.size(), 1u);
+  EXPECT_EQ(log.order.back(), "complete");
+  EXPECT_EQ(std::count(log.order.begin(), log.order.end(), "data"), 1);
+
+  delegate_->onData = nullptr;
+  auto after = session_->dataTaskWithRequest(request("/big1"));
+  after->setDeliversOnNetworkThreadWhenIdle(true);
+  after->resume();
+  ASSERT_TRUE(delegate_->waitForCompletion(after));
+  EXPECT_TRUE(delegate_->log(after).body == body(1));
 }
 
 }  // namespace

@@ -1,10 +1,9 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -23,6 +22,7 @@
 #include "platform/net/URLSession.h"
 #include "platform/net/URLSessionDataDelegate.h"
 #include "platform/net/URLSessionDataTask.h"
+#include "tests/platform/core_support.h"
 #include "tests/support/net_test_server.h"
 
 namespace nettest {
@@ -62,6 +62,7 @@ class RecordingDelegate : public platform::URLSessionDataDelegate {
   std::function<std::optional<platform::CachedURLResponse>(const platform::CachedURLResponse&)>
       cacheDecision;
   std::function<void(const std::shared_ptr<platform::URLSessionDataTask>&)> onData;
+  std::function<void()> onCall;  // first thing in every call about a task
 
   void didReceiveResponse(platform::URLSession&,
                           const std::shared_ptr<platform::URLSessionDataTask>& task,
@@ -129,39 +130,32 @@ class RecordingDelegate : public platform::URLSessionDataDelegate {
     std::lock_guard lock(mutex_);
     return completions_;
   }
-  bool waitForCompletion(const std::shared_ptr<platform::URLSessionDataTask>& task,
-                         double seconds = 20) {
+  // Waits until the task has reported `event` ("complete" by default).
+  bool waitForEvent(const std::shared_ptr<platform::URLSessionDataTask>& task,
+                    const std::string& event = "complete", double seconds = 20) {
     return waitUntil(
         [&] {
           auto it = logs_.find(task->taskIdentifier());
-          return it != logs_.end() && !it->second.completions.empty();
+          return it != logs_.end() && std::find(it->second.order.begin(), it->second.order.end(),
+                                                event) != it->second.order.end();
         },
         seconds);
+  }
+  bool waitForCompletion(const std::shared_ptr<platform::URLSessionDataTask>& task) {
+    return waitForEvent(task);
   }
   bool waitForCompletions(std::size_t count, double seconds = 30) {
     return waitUntil([&] { return completions_ >= count; }, seconds);
   }
-  bool waitForInvalidation(double seconds = 20) {
-    return waitUntil([&] { return invalidated_; }, seconds);
-  }
-  bool waitForEvent(const std::shared_ptr<platform::URLSessionDataTask>& task,
-                    const std::string& event, double seconds = 20) {
-    return waitUntil(
-        [&] {
-          auto it = logs_.find(task->taskIdentifier());
-          if (it == logs_.end()) return false;
-          for (const auto& seen : it->second.order) {
-            if (seen == event) return true;
-          }
-          return false;
-        },
-        seconds);
+  bool waitForInvalidation() {
+    return waitUntil([&] { return invalidated_; }, 20);
   }
   bool overlapped() const { return overlapped_.load(); }
 
  private:
   struct Scope {
     explicit Scope(RecordingDelegate& d) : delegate(d) {
+      if (delegate.onCall) delegate.onCall();
       if (delegate.inside_.fetch_add(1) > 0) delegate.overlapped_ = true;
     }
     ~Scope() { delegate.inside_.fetch_sub(1); }
@@ -192,22 +186,7 @@ class RecordingDelegate : public platform::URLSessionDataDelegate {
   std::atomic<bool> overlapped_{false};
 };
 
-// A fresh folder under the system's temporary directory, removed afterwards.
-class TemporaryFolder {
- public:
-  TemporaryFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "sprout-net-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TemporaryFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
+using TemporaryFolder = core_test::TempFolder;
 
 // A loopback server, a private URL cache and cookie storage, and a session over them whose
 // delegate records everything.

@@ -3,38 +3,43 @@
 
 #include <algorithm>
 #include <atomic>
+#include <set>
 #include <thread>
 #include <vector>
 
-#include "dispatch_support.h"
 #include "platform/dispatch/DispatchQueue.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/dispatch/ScopedVirtualClock.h"
 #include "platform/dispatch/WorkerPool.h"
+#include "tests/platform/core_support.h"
 
 namespace platform {
 namespace {
 
-using dispatch_test::Waiter;
+using core_test::Waiter;
 
-TEST(DispatchQueue, SerialQueueRunsOneTaskAtATimeInOrder) {
+// One task at a time, in order, each seeing its queue as current; the backlog queued behind a
+// running task follows it on the same thread rather than waking another for each; sync() from
+// elsewhere waits for all of it.
+TEST(DispatchQueue, SerialQueueRunsItsBacklogInOrderOnOneThread) {
   auto queue = DispatchQueue::createSerial("test.serial");
-  EXPECT_EQ(queue->label(), "test.serial");
-  EXPECT_FALSE(queue->isCurrent());
-  std::atomic<int> inside{0};
-  std::atomic<int> overlaps{0};
-  std::atomic<int> notCurrent{0};
+  Waiter gate;
+  bool open = false;
+  std::atomic<int> inside{0}, overlaps{0}, notCurrent{0};
   std::vector<int> order;  // only touched by the queue's tasks
+  std::set<std::thread::id> threads;
   constexpr int kTasks = 300;
   for (int i = 0; i < kTasks; ++i) {
     queue->async([&, i] {
       if (inside.fetch_add(1) != 0) ++overlaps;
+      if (i == 0) gate.waitFor([&] { return open; });
       if (!queue->isCurrent()) ++notCurrent;
       order.push_back(i);
+      threads.insert(std::this_thread::get_id());
       inside.fetch_sub(1);
     });
   }
-  // sync() from a thread that is not on the queue waits for everything before it.
+  gate.update([&] { open = true; });  // every task is queued behind the first by now
   std::size_t seen = 0;
   queue->sync([&] {
     EXPECT_TRUE(queue->isCurrent());
@@ -44,20 +49,16 @@ TEST(DispatchQueue, SerialQueueRunsOneTaskAtATimeInOrder) {
   EXPECT_EQ(overlaps.load(), 0);
   EXPECT_EQ(notCurrent.load(), 0);
   for (int i = 0; i < kTasks; ++i) ASSERT_EQ(order[static_cast<std::size_t>(i)], i);
+  EXPECT_EQ(threads.size(), 1u);
   EXPECT_FALSE(queue->isCurrent());
 }
 
 TEST(DispatchQueue, BarrierWaitsForEarlierTasksAndRunsAlone) {
   auto queue = DispatchQueue::createConcurrent("test.concurrent");
   Waiter waiter;
-  int readersInside = 0;
-  int readersDone = 0;
-  bool secondReaderStarted = false;
-  bool sawReaderOverlap = false;
-  bool barrierRunning = false;
-  int readersBeforeBarrier = -1;
-  int readersInsideAtBarrier = -1;
-  int readersDuringBarrier = 0;
+  int readersInside = 0, readersDone = 0, readersDuringBarrier = 0;
+  bool secondReaderStarted = false, sawReaderOverlap = false, barrierRunning = false;
+  int readersBeforeBarrier = -1, readersInsideAtBarrier = -1, readersAfterBarrierSync = 0;
   auto reader = [&](bool waitForPartner) {
     waiter.update([&] {
       ++readersInside;
@@ -69,10 +70,7 @@ TEST(DispatchQueue, BarrierWaitsForEarlierTasksAndRunsAlone) {
       const bool met = waiter.waitFor([&] { return secondReaderStarted; });
       waiter.update([&] { sawReaderOverlap = met; });
     }
-    waiter.update([&] {
-      --readersInside;
-      ++readersDone;
-    });
+    waiter.update([&] { --readersInside, ++readersDone; });
   };
   queue->async([&] { reader(true); });
   queue->async([&] { reader(false); });
@@ -85,9 +83,7 @@ TEST(DispatchQueue, BarrierWaitsForEarlierTasksAndRunsAlone) {
     waiter.update([&] { barrierRunning = false; });
   });
   for (int i = 0; i < 8; ++i) queue->async([&] { reader(false); });
-  int readersAfterBarrierSync = 0;
   queue->barrierSync([&] { waiter.update([&] { readersAfterBarrierSync = readersDone; }); });
-
   EXPECT_TRUE(sawReaderOverlap);
   EXPECT_EQ(readersBeforeBarrier, 2);
   EXPECT_EQ(readersInsideAtBarrier, 0);
@@ -95,13 +91,12 @@ TEST(DispatchQueue, BarrierWaitsForEarlierTasksAndRunsAlone) {
   EXPECT_EQ(readersAfterBarrierSync, 10);
 }
 
-TEST(DispatchQueue, SyncFromBusyWorkersNeverStarves) {
-  // More global tasks than the pool's bounded width, each waiting on a serial queue: the serial
-  // queue must still get a thread, and sync runs on the waiting caller.
+// More global tasks than the pool's bounded width, each waiting on a serial queue: the serial
+// queue must still get a thread, whether the tasks sync onto it or wait for its async work.
+TEST(DispatchQueue, ASerialQueueGetsAThreadWhileConcurrentWorkWaits) {
   auto serial = DispatchQueue::createSerial("test.shared-resource");
   Waiter waiter;
-  int finished = 0;
-  int total = 0;
+  int finished = 0, total = 0;
   constexpr int kTasks = 48;
   for (int i = 0; i < kTasks; ++i) {
     DispatchQueue::global()->async([&, i] {
@@ -111,6 +106,19 @@ TEST(DispatchQueue, SyncFromBusyWorkersNeverStarves) {
   }
   ASSERT_TRUE(waiter.waitFor([&] { return finished == kTasks; }));
   serial->sync([&] { EXPECT_EQ(total, kTasks * (kTasks - 1) / 2); });
+
+  bool released = false;
+  int sawRelease = 0, done = 0;
+  const int waiting = 2 * static_cast<int>(std::thread::hardware_concurrency()) + 8;
+  for (int i = 0; i < waiting; ++i) {
+    DispatchQueue::global(QueuePriority::Low)->async([&] {
+      const bool ok = waiter.waitFor([&] { return released; });
+      waiter.update([&] { sawRelease += ok ? 1 : 0, ++done; });
+    });
+  }
+  serial->async([&] { waiter.update([&] { released = true; }); });
+  ASSERT_TRUE(waiter.waitFor([&] { return done == waiting; }, 60));
+  waiter.update([&] { EXPECT_EQ(sawRelease, waiting); });
 }
 
 TEST(DispatchQueue, SyncThatNeedNotWaitKeepsTheWidthOfConcurrentWork) {
@@ -122,8 +130,7 @@ TEST(DispatchQueue, SyncThatNeedNotWaitKeepsTheWidthOfConcurrentWork) {
   std::vector<std::shared_ptr<DispatchQueue>> own;
   for (int i = 0; i < tasks; ++i) own.push_back(DispatchQueue::createSerial("test.own"));
   Waiter waiter;
-  std::atomic<int> running{0};
-  std::atomic<int> most{0};
+  std::atomic<int> running{0}, most{0};
   int finished = 0;
   for (int i = 0; i < tasks; ++i) {
     DispatchQueue::global()->async([&, i] {
@@ -144,38 +151,15 @@ TEST(DispatchQueue, SyncThatNeedNotWaitKeepsTheWidthOfConcurrentWork) {
   EXPECT_LE(most.load(), width);
 }
 
-TEST(DispatchQueue, SerialQueueGetsAThreadWhileConcurrentWorkWaits) {
-  // More global tasks than the pool's width wait for something a serial queue does later.
-  auto serial = DispatchQueue::createSerial("test.unblocker");
-  Waiter waiter;
-  bool released = false;
-  int sawRelease = 0;
-  int done = 0;
-  const int waiting = 2 * static_cast<int>(std::thread::hardware_concurrency()) + 8;
-  for (int i = 0; i < waiting; ++i) {
-    DispatchQueue::global(QueuePriority::Low)->async([&] {
-      const bool ok = waiter.waitFor([&] { return released; });
-      waiter.update([&] {
-        sawRelease += ok ? 1 : 0;
-        ++done;
-      });
-    });
-  }
-  serial->async([&] { waiter.update([&] { released = true; }); });
-  ASSERT_TRUE(waiter.waitFor([&] { return done == waiting; }, 60));
-  waiter.update([&] { EXPECT_EQ(sawRelease, waiting); });
-}
-
 TEST(DispatchQueue, AsyncAfterOnTheVirtualClockFiresWhenTheMainLoopAdvances) {
-  ScopedVirtualClock clock;
   RunLoop& loop = RunLoop::main();
+  auto clock = std::make_unique<ScopedVirtualClock>();
   auto queue = DispatchQueue::createSerial("test.delayed");
   std::vector<int> order;
   bool mainRan = false;
   queue->asyncAfter(2.0, [&] { order.push_back(2); });
   queue->asyncAfter(1.0, [&] { order.push_back(1); });
   DispatchQueue::main()->asyncAfter(1.5, [&] { mainRan = RunLoop::isMainThread(); });
-
   loop.setCurrentMode(RunLoopMode::Tracking);  // delayed dispatch work is not held back by a drag
   loop.advance(0.99);
   queue->sync([] {});
@@ -191,20 +175,15 @@ TEST(DispatchQueue, AsyncAfterOnTheVirtualClockFiresWhenTheMainLoopAdvances) {
   loop.advance(0.5);
   queue->sync([] {});
   EXPECT_EQ(order, (std::vector<int>{1, 2}));
-  dispatch_test::resetMainLoop();
-}
+  core_test::resetMainLoop();
 
-TEST(DispatchQueue, AsyncAfterOnTheRealClockNeedsNoMainLoop) {
-  auto queue = DispatchQueue::global(QueuePriority::High);
+  clock.reset();  // on the real clock no main loop is needed
+  auto high = DispatchQueue::global(QueuePriority::High);
   Waiter waiter;
-  bool ran = false;
-  bool onQueue = false;
-  queue->asyncAfter(0.001, [&] {
-    const bool current = queue->isCurrent();
-    waiter.update([&] {
-      ran = true;
-      onQueue = current;
-    });
+  bool ran = false, onQueue = false;
+  high->asyncAfter(0.001, [&] {
+    const bool current = high->isCurrent();
+    waiter.update([&] { ran = true, onQueue = current; });
   });
   ASSERT_TRUE(waiter.waitFor([&] { return ran; }));
   waiter.update([&] { EXPECT_TRUE(onQueue); });
@@ -215,7 +194,7 @@ TEST(DispatchQueue, AsyncAfterOnTheRealClockNeedsNoMainLoop) {
 TEST(DispatchQueue, TheCoreCountIsTheCoresTheThreadMayRunOn) {
   cpu_set_t all;
   ASSERT_EQ(sched_getaffinity(0, sizeof(all), &all), 0);
-  EXPECT_EQ(platform::WorkerPool::coreCount(), static_cast<std::size_t>(CPU_COUNT(&all)));
+  EXPECT_EQ(WorkerPool::coreCount(), static_cast<std::size_t>(CPU_COUNT(&all)));
   int first = 0;
   while (!CPU_ISSET(first, &all)) ++first;
   std::size_t pinned = 0;
@@ -223,7 +202,7 @@ TEST(DispatchQueue, TheCoreCountIsTheCoresTheThreadMayRunOn) {
     cpu_set_t one;
     CPU_ZERO(&one);
     CPU_SET(first, &one);
-    if (sched_setaffinity(0, sizeof(one), &one) == 0) pinned = platform::WorkerPool::coreCount();
+    if (sched_setaffinity(0, sizeof(one), &one) == 0) pinned = WorkerPool::coreCount();
   }).join();
   EXPECT_EQ(pinned, 1u);
 }

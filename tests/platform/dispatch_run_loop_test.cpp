@@ -7,18 +7,18 @@
 #include <utility>
 #include <vector>
 
-#include "dispatch_support.h"
 #include "platform/dispatch/DispatchQueue.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/dispatch/ScopedVirtualClock.h"
 #include "platform/foundation/Clock.h"
+#include "tests/platform/core_support.h"
 
 namespace platform {
 namespace {
 
 class DispatchRunLoop : public ::testing::Test {
  protected:
-  ~DispatchRunLoop() override { dispatch_test::resetMainLoop(); }
+  ~DispatchRunLoop() override { core_test::resetMainLoop(); }
 
   RunLoop& loop = RunLoop::main();
   ScopedVirtualClock clock;
@@ -94,8 +94,7 @@ TEST_F(DispatchRunLoop, TimerCanInvalidateItselfAndManualFireKeepsTheSchedule) {
 }
 
 TEST_F(DispatchRunLoop, ModesHoldBackTimersThatDoNotBelong) {
-  int defaultFires = 0;
-  int commonFires = 0;
+  int defaultFires = 0, commonFires = 0;
   auto onlyDefault = loop.scheduleTimer(0.1, true, [&](Timer&) { ++defaultFires; });
   auto common =
       loop.scheduleTimer(0.1, true, [&](Timer&) { ++commonFires; }, {RunLoopMode::Common});
@@ -201,16 +200,12 @@ TEST_F(DispatchRunLoop, RunUntilWakesForPostsFromOtherThreads) {
   EXPECT_EQ(loop.pendingTaskCount(), 0u);
 }
 
-TEST(DispatchRunLoopRealClock, RunUntilWakesForTheNextTimer) {
-  RunLoop& loop = RunLoop::main();
-  bool fired = false;
-  loop.scheduleTimer(0.002, false, [&](Timer&) { fired = true; });
-  EXPECT_TRUE(loop.runUntil([&] { return fired; }, 20));
-}
-
 // Timers read a clock that never goes back; dates compared with the outside world stay the
-// wall clock's, or the virtual time under test.
-TEST(DispatchRunLoopRealClock, TimeNeverGoesBackAndDatesFollowTheWallClock) {
+// wall clock's, or the virtual time under test. runUntil() sleeps until the next timer.
+TEST(DispatchRunLoopRealClock, TimeNeverGoesBackAndTheLoopWakesForTimers) {
+  bool fired = false;
+  RunLoop::main().scheduleTimer(0.002, false, [&](Timer&) { fired = true; });
+  EXPECT_TRUE(RunLoop::main().runUntil([&] { return fired; }, 20));
   RealClock clock;
   TimeInterval last = clock.now();
   for (int i = 0; i < 10000; ++i) {

@@ -2,19 +2,20 @@
 
 #include <atomic>
 #include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "dispatch_support.h"
 #include "platform/dispatch/BlockOperation.h"
 #include "platform/dispatch/OperationQueue.h"
 #include "platform/dispatch/RunLoop.h"
+#include "tests/platform/core_support.h"
 
 namespace platform {
 namespace {
 
-using dispatch_test::Waiter;
+using core_test::Waiter;
 
 // Records the order operations ran in; thread-safe.
 class Journal {
@@ -50,11 +51,8 @@ class AsyncOperation : public Operation {
 TEST(DispatchOperationQueue, NeverRunsMoreThanTheMaximumAtOnce) {
   auto queue = OperationQueue::create("test.width");
   queue->setMaxConcurrentOperationCount(3);
-  EXPECT_EQ(queue->maxConcurrentOperationCount(), 3);
   Waiter waiter;
-  int running = 0;
-  int peak = 0;
-  int started = 0;
+  int running = 0, peak = 0, started = 0;
   bool open = false;
   constexpr int kOperations = 12;
   for (int i = 0; i < kOperations; ++i) {
@@ -97,7 +95,6 @@ TEST(DispatchOperationQueue, StartsByPriorityThenInOrderOfAddition) {
     operation->setQueuePriority(priority);
     queue->addOperation(operation);
   }
-  EXPECT_TRUE(queue->isSuspended());
   queue->setSuspended(false);
   ASSERT_TRUE(queue->waitUntilAllOperationsAreFinished(20));
   EXPECT_EQ(journal.read(), (std::vector<std::string>{"very high", "high", "normal 1", "normal 2",
@@ -315,6 +312,37 @@ TEST(DispatchOperationQueue, ASlotFreedWhileRunningHereStartsTheNextHere) {
   outside.join();
   second->complete();
   ASSERT_TRUE(downloads->waitUntilAllOperationsAreFinished(20));
+}
+
+// A serial queue's backlog runs on the thread that is already running it, one item after the
+// other, each knowing its own queue (and only it) is current.
+TEST(DispatchOperationQueue, ASerialBacklogRunsOnTheThreadAlreadyRunning) {
+  auto queue = OperationQueue::create("drain");
+  auto other = OperationQueue::create("other");
+  queue->setMaxConcurrentOperationCount(1);
+  Waiter waiter;
+  bool open = false;
+  std::vector<int> order;
+  std::set<std::thread::id> threads;
+  std::atomic<int> inside{0}, most{0}, wrongCurrent{0};
+  for (int i = 0; i < 20; ++i) {
+    queue->addOperation([&, i] {
+      most = std::max(most.load(), ++inside);
+      if (!queue->isCurrent() || other->isCurrent()) ++wrongCurrent;
+      if (i == 0) waiter.waitFor([&] { return open; });
+      waiter.update([&] { order.push_back(i), threads.insert(std::this_thread::get_id()); });
+      --inside;
+    });
+  }
+  waiter.update([&] { open = true; });  // every item is queued behind the first by now
+  ASSERT_TRUE(queue->waitUntilAllOperationsAreFinished(30));
+  std::vector<int> expected(20);
+  for (int i = 0; i < 20; ++i) expected[i] = i;
+  EXPECT_EQ(order, expected);
+  EXPECT_EQ(threads.size(), 1u);
+  EXPECT_EQ(most.load(), 1);
+  EXPECT_EQ(wrongCurrent.load(), 0);
+  EXPECT_FALSE(queue->isCurrent());
 }
 
 }  // namespace
