@@ -15,7 +15,7 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/View.h"
 #include "platform/ui/ViewController.h"
-#include "ui_support.h"
+#include "ui_fixtures.h"
 
 namespace platform {
 namespace {
@@ -26,6 +26,16 @@ std::shared_ptr<C> make(const std::shared_ptr<Object>& a, LayoutAttribute aa, La
                         const std::shared_ptr<Object>& b, LayoutAttribute ba, double m = 1,
                         double c = 0) {
   return C::create(a, aa, r, b, ba, m, c);
+}
+// a.aa = b.ba + c
+std::shared_ptr<C> eq(const std::shared_ptr<Object>& a, LayoutAttribute aa,
+                      const std::shared_ptr<Object>& b, LayoutAttribute ba, double c = 0) {
+  return C::create(a, aa, LayoutRelationEqual, b, ba, 1, c);
+}
+// a.aa = c (or <=, >= c)
+std::shared_ptr<C> sized(const std::shared_ptr<Object>& a, LayoutAttribute aa, double c,
+                         LayoutRelation r = LayoutRelationEqual) {
+  return C::create(a, aa, r, nullptr, LayoutAttributeNotAnAttribute, 1, c);
 }
 
 std::shared_ptr<View> constrainedChild(const std::shared_ptr<View>& parent) {
@@ -43,15 +53,7 @@ void expectFrame(const View& v, double x, double y, double w, double h) {
   EXPECT_NEAR(f.size.height, h, 1e-6);
 }
 
-struct CapturedLog {
-  std::vector<std::string> lines;
-  CapturedLog() {
-    setLogSink([this](LogLevel, std::string_view tag, std::string_view message) {
-      lines.push_back(std::string(tag) + ": " + std::string(message));
-    });
-  }
-  ~CapturedLog() { setLogSink(nullptr); }
-};
+using ui_test::CapturedLog;
 
 class LayoutConstraintTest : public ui_test::UITest {};
 
@@ -62,10 +64,9 @@ TEST_F(LayoutConstraintTest, ActivationInstallsOnTheClosestCommonAncestor) {
   root->addSubview(row);
   row->addSubview(a);
   row->addSubview(b);
-  auto between = make(a, LayoutAttributeLeft, LayoutRelationEqual, b, LayoutAttributeRight);
-  auto across = make(a, LayoutAttributeTop, LayoutRelationEqual, box, LayoutAttributeBottom);
-  auto own = make(a, LayoutAttributeWidth, LayoutRelationEqual, nullptr,
-                  LayoutAttributeNotAnAttribute, 1, 40);
+  auto between = eq(a, LayoutAttributeLeft, b, LayoutAttributeRight);
+  auto across = eq(a, LayoutAttributeTop, box, LayoutAttributeBottom);
+  auto own = sized(a, LayoutAttributeWidth, 40);
   C::activateConstraints({between, across, own});
   EXPECT_EQ(between->installedView(), row);
   EXPECT_EQ(across->installedView(), root);
@@ -77,7 +78,7 @@ TEST_F(LayoutConstraintTest, ActivationInstallsOnTheClosestCommonAncestor) {
 
   CapturedLog log;  // no shared ancestor: stays inactive, with a reason
   auto stranger = View::create();
-  auto apart = make(a, LayoutAttributeLeft, LayoutRelationEqual, stranger, LayoutAttributeLeft);
+  auto apart = eq(a, LayoutAttributeLeft, stranger, LayoutAttributeLeft);
   apart->setActive(true);
   EXPECT_FALSE(apart->isActive());
   ASSERT_FALSE(log.lines.empty());
@@ -87,10 +88,9 @@ TEST_F(LayoutConstraintTest, ActivationInstallsOnTheClosestCommonAncestor) {
 TEST_F(LayoutConstraintTest, TheLayoutPassSolvesFramesAndFollowsChanges) {
   auto root = View::create(makeRect(0, 0, 320, 480));
   auto v = constrainedChild(root);
-  auto left = make(v, LayoutAttributeLeft, LayoutRelationEqual, root, LayoutAttributeLeft, 1, 10);
-  auto right =
-      make(v, LayoutAttributeRight, LayoutRelationEqual, root, LayoutAttributeRight, 1, -30);
-  auto top = make(v, LayoutAttributeTop, LayoutRelationEqual, root, LayoutAttributeCenterY);
+  auto left = eq(v, LayoutAttributeLeft, root, LayoutAttributeLeft, 10);
+  auto right = eq(v, LayoutAttributeRight, root, LayoutAttributeRight, -30);
+  auto top = eq(v, LayoutAttributeTop, root, LayoutAttributeCenterY);
   auto height =
       make(v, LayoutAttributeHeight, LayoutRelationEqual, root, LayoutAttributeHeight, 0.25);
   C::activateConstraints({left, right, top, height});
@@ -105,8 +105,7 @@ TEST_F(LayoutConstraintTest, TheLayoutPassSolvesFramesAndFollowsChanges) {
   root->layoutIfNeeded();
   expectFrame(*v, 10, 300, 280, 150);
 
-  auto narrow = make(v, LayoutAttributeWidth, LayoutRelationLessThanOrEqual, nullptr,
-                     LayoutAttributeNotAnAttribute, 1, 100);
+  auto narrow = sized(v, LayoutAttributeWidth, 100, LayoutRelationLessThanOrEqual);
   narrow->setPriority(kLayoutPriorityDefaultHigh);  // beats no required one: right edge holds
   narrow->setActive(true);
   root->layoutIfNeeded();
@@ -128,18 +127,15 @@ TEST_F(LayoutConstraintTest, IntrinsicSizesHugAndResistAtTheirPriorities) {
   label->setText("Pick-up at four");
   const Size natural = label->intrinsicContentSize();
   ASSERT_GT(natural.width, 20);
-  C::activateConstraints(
-      {make(label, LayoutAttributeLeft, LayoutRelationEqual, root, LayoutAttributeLeft, 1, 5),
-       make(label, LayoutAttributeTop, LayoutRelationEqual, root, LayoutAttributeTop, 1, 6)});
+  C::activateConstraints({eq(label, LayoutAttributeLeft, root, LayoutAttributeLeft, 5),
+                          eq(label, LayoutAttributeTop, root, LayoutAttributeTop, 6)});
   root->layoutIfNeeded();
   expectFrame(*label, 5, 6, natural.width, natural.height);
 
-  auto squeeze = make(label, LayoutAttributeWidth, LayoutRelationEqual, nullptr,
-                      LayoutAttributeNotAnAttribute, 1, 10);
+  auto squeeze = sized(label, LayoutAttributeWidth, 10);
   squeeze->setPriority(500);  // under compression resistance (750)
   squeeze->setActive(true);
-  auto stretch = make(label, LayoutAttributeHeight, LayoutRelationEqual, nullptr,
-                      LayoutAttributeNotAnAttribute, 1, 100);
+  auto stretch = sized(label, LayoutAttributeHeight, 100);
   stretch->setPriority(500);  // over hugging (250)
   stretch->setActive(true);
   root->layoutIfNeeded();
@@ -168,11 +164,10 @@ TEST_F(LayoutConstraintTest, MarginsGuidesAndAutoresizedNeighbours) {
   fixed->setAutoresizingMask(ViewAutoresizingFlexibleLeftMargin);
   root->addSubview(fixed);
   fixed->setFrame(makeRect(260, 100, 50, 30));
-  C::activateConstraints(
-      {make(v, LayoutAttributeLeft, LayoutRelationEqual, root, LayoutAttributeLeftMargin),
-       make(v, LayoutAttributeRight, LayoutRelationEqual, fixed, LayoutAttributeLeft, 1, -4),
-       make(v, LayoutAttributeTop, LayoutRelationEqual, top, LayoutAttributeBottom),
-       make(v, LayoutAttributeBottom, LayoutRelationEqual, bottom, LayoutAttributeTop)});
+  C::activateConstraints({eq(v, LayoutAttributeLeft, root, LayoutAttributeLeftMargin),
+                          eq(v, LayoutAttributeRight, fixed, LayoutAttributeLeft, -4),
+                          eq(v, LayoutAttributeTop, top, LayoutAttributeBottom),
+                          eq(v, LayoutAttributeBottom, bottom, LayoutAttributeTop)});
   root->layoutIfNeeded();
   expectFrame(*v, 8, 20, 248, 416);
   setLayoutMargins(*root, EdgeInsets{0, 16, 0, 16});
@@ -188,26 +183,20 @@ TEST_F(LayoutConstraintTest, TreeChangesAreFollowed) {
   auto panel = constrainedChild(root), a = constrainedChild(panel);
   auto b = View::create();
   setTranslatesAutoresizingMaskIntoConstraints(*b, false);
-  C::activateConstraints(
-      {make(panel, LayoutAttributeLeft, LayoutRelationEqual, root, LayoutAttributeLeft, 1, 40),
-       make(panel, LayoutAttributeTop, LayoutRelationEqual, root, LayoutAttributeTop, 1, 50),
-       make(panel, LayoutAttributeWidth, LayoutRelationEqual, nullptr,
-            LayoutAttributeNotAnAttribute, 1, 200),
-       make(panel, LayoutAttributeHeight, LayoutRelationEqual, nullptr,
-            LayoutAttributeNotAnAttribute, 1, 100),
-       make(a, LayoutAttributeLeft, LayoutRelationEqual, panel, LayoutAttributeCenterX),
-       make(a, LayoutAttributeTop, LayoutRelationEqual, panel, LayoutAttributeTop, 1, 5),
-       make(a, LayoutAttributeRight, LayoutRelationEqual, panel, LayoutAttributeRight),
-       make(a, LayoutAttributeHeight, LayoutRelationEqual, nullptr, LayoutAttributeNotAnAttribute,
-            1, 10)});
+  C::activateConstraints({eq(panel, LayoutAttributeLeft, root, LayoutAttributeLeft, 40),
+                          eq(panel, LayoutAttributeTop, root, LayoutAttributeTop, 50),
+                          sized(panel, LayoutAttributeWidth, 200),
+                          sized(panel, LayoutAttributeHeight, 100),
+                          eq(a, LayoutAttributeLeft, panel, LayoutAttributeCenterX),
+                          eq(a, LayoutAttributeTop, panel, LayoutAttributeTop, 5),
+                          eq(a, LayoutAttributeRight, panel, LayoutAttributeRight),
+                          sized(a, LayoutAttributeHeight, 10)});
   root->layoutIfNeeded();
   expectFrame(*a, 100, 5, 100, 10);  // in the panel's coordinates
   // A view whose width was set before it joined: laid out once it is in the tree.
-  make(b, LayoutAttributeWidth, LayoutRelationEqual, nullptr, LayoutAttributeNotAnAttribute, 1, 30)
-      ->setActive(true);
+  sized(b, LayoutAttributeWidth, 30)->setActive(true);
   panel->addSubview(b);
-  C::activateConstraints(
-      {make(b, LayoutAttributeRight, LayoutRelationEqual, a, LayoutAttributeLeft, 1, -2)});
+  C::activateConstraints({eq(b, LayoutAttributeRight, a, LayoutAttributeLeft, -2)});
   root->layoutIfNeeded();
   EXPECT_NEAR(b->frame().origin.x, 68, 1e-6);
   EXPECT_NEAR(b->frame().size.width, 30, 1e-6);
@@ -290,13 +279,10 @@ TEST_F(LayoutConstraintTest, AViewThatOptedOutWithoutConstraintsKeepsItsFrame) {
   auto root = View::create(makeRect(0, 0, 320, 480));
   auto list = constrainedChild(root), bar = constrainedChild(root);
   list->setFrame(makeRect(0, 64, 320, 416));
-  auto barHeight = make(bar, LayoutAttributeHeight, LayoutRelationEqual, nullptr,
-                        LayoutAttributeNotAnAttribute, 1, 44);
-  C::activateConstraints(
-      {make(bar, LayoutAttributeLeft, LayoutRelationEqual, root, LayoutAttributeLeft),
-       make(bar, LayoutAttributeRight, LayoutRelationEqual, root, LayoutAttributeRight),
-       make(bar, LayoutAttributeBottom, LayoutRelationEqual, root, LayoutAttributeBottom),
-       barHeight});
+  auto barHeight = sized(bar, LayoutAttributeHeight, 44);
+  C::activateConstraints({eq(bar, LayoutAttributeLeft, root, LayoutAttributeLeft),
+                          eq(bar, LayoutAttributeRight, root, LayoutAttributeRight),
+                          eq(bar, LayoutAttributeBottom, root, LayoutAttributeBottom), barHeight});
   root->layoutIfNeeded();
   expectFrame(*bar, 0, 436, 320, 44);
   expectFrame(*list, 0, 64, 320, 416);
@@ -310,10 +296,10 @@ TEST_F(LayoutConstraintTest, AViewThatOptedOutWithoutConstraintsKeepsItsFrame) {
 
   // Constraints of its own place it; without them again it stays where they left it.
   auto own = std::vector<std::shared_ptr<C>>{
-      make(list, LayoutAttributeLeft, LayoutRelationEqual, root, LayoutAttributeLeft, 1, 10),
-      make(list, LayoutAttributeTop, LayoutRelationEqual, root, LayoutAttributeTop, 1, 20),
-      make(list, LayoutAttributeRight, LayoutRelationEqual, root, LayoutAttributeRight, 1, -10),
-      make(list, LayoutAttributeBottom, LayoutRelationEqual, bar, LayoutAttributeTop)};
+      eq(list, LayoutAttributeLeft, root, LayoutAttributeLeft, 10),
+      eq(list, LayoutAttributeTop, root, LayoutAttributeTop, 20),
+      eq(list, LayoutAttributeRight, root, LayoutAttributeRight, -10),
+      eq(list, LayoutAttributeBottom, bar, LayoutAttributeTop)};
   C::activateConstraints(own);
   root->layoutIfNeeded();
   expectFrame(*list, 10, 20, 300, 411);
@@ -334,14 +320,10 @@ TEST_F(LayoutConstraintTest, ConstraintsFollowSubtreesBetweenTrees) {
        second = View::create(makeRect(0, 0, 200, 100));
   auto card = View::create(makeRect(0, 0, 200, 100));
   auto title = constrainedChild(card);
-  auto inset =
-      make(title, LayoutAttributeLeft, LayoutRelationEqual, card, LayoutAttributeLeft, 1, 10);
-  C::activateConstraints(
-      {inset, make(title, LayoutAttributeTop, LayoutRelationEqual, card, LayoutAttributeTop),
-       make(title, LayoutAttributeWidth, LayoutRelationEqual, nullptr,
-            LayoutAttributeNotAnAttribute, 1, 50),
-       make(title, LayoutAttributeHeight, LayoutRelationEqual, nullptr,
-            LayoutAttributeNotAnAttribute, 1, 20)});
+  auto inset = eq(title, LayoutAttributeLeft, card, LayoutAttributeLeft, 10);
+  C::activateConstraints({inset, eq(title, LayoutAttributeTop, card, LayoutAttributeTop),
+                          sized(title, LayoutAttributeWidth, 50),
+                          sized(title, LayoutAttributeHeight, 20)});
   first->addSubview(card);  // built apart, then shown
   first->layoutIfNeeded();
   expectFrame(*title, 10, 0, 50, 20);
@@ -359,14 +341,10 @@ TEST_F(LayoutConstraintTest, ConstraintsFollowSubtreesBetweenTrees) {
   // the subtree comes back, with what changed meanwhile.
   first->addSubview(card);
   auto below = constrainedChild(first);
-  auto gap =
-      make(below, LayoutAttributeTop, LayoutRelationEqual, title, LayoutAttributeBottom, 1, 5);
-  C::activateConstraints(
-      {gap, make(below, LayoutAttributeLeft, LayoutRelationEqual, first, LayoutAttributeLeft),
-       make(below, LayoutAttributeWidth, LayoutRelationEqual, nullptr,
-            LayoutAttributeNotAnAttribute, 1, 10),
-       make(below, LayoutAttributeHeight, LayoutRelationEqual, nullptr,
-            LayoutAttributeNotAnAttribute, 1, 10)});
+  auto gap = eq(below, LayoutAttributeTop, title, LayoutAttributeBottom, 5);
+  C::activateConstraints({gap, eq(below, LayoutAttributeLeft, first, LayoutAttributeLeft),
+                          sized(below, LayoutAttributeWidth, 10),
+                          sized(below, LayoutAttributeHeight, 10)});
   first->layoutIfNeeded();
   EXPECT_NEAR(below->frame().origin.y, 25, 1e-6);
   card->removeFromSuperview();
@@ -386,9 +364,7 @@ TEST_F(LayoutConstraintTest, ConstraintsFollowSubtreesBetweenTrees) {
   }
   first->layoutIfNeeded();
   EXPECT_NEAR(below->frame().origin.y, 128, 1e-6);
-  make(below, LayoutAttributeWidth, LayoutRelationEqual, nullptr, LayoutAttributeNotAnAttribute, 1,
-       70)
-      ->setActive(true);
+  sized(below, LayoutAttributeWidth, 70)->setActive(true);
   first->layoutIfNeeded();
   EXPECT_NEAR(below->frame().size.width, 70, 1e-6);
 }
@@ -408,8 +384,7 @@ TEST_F(LayoutConstraintTest, ASolverRefusalIsLoggedNotDropped) {
   auto held = View::create(makeRect(10, 10, 50, 50));  // translates its mask: held at its frame
   root->addSubview(held);
   auto v = constrainedChild(root);
-  make(v, LayoutAttributeLeft, LayoutRelationEqual, held, LayoutAttributeRight, 1, 8)
-      ->setActive(true);
+  eq(v, LayoutAttributeLeft, held, LayoutAttributeRight, 8)->setActive(true);
   root->layoutIfNeeded();
   EXPECT_NEAR(v->frame().origin.x, 68, 1e-6);
   const auto refusals = [&log] {
@@ -431,8 +406,7 @@ TEST_F(LayoutConstraintTest, ASolverRefusalIsLoggedNotDropped) {
   auto odd = Object::make<NotANumberWide>();
   root->addSubview(odd);
   setTranslatesAutoresizingMaskIntoConstraints(*odd, false);
-  make(odd, LayoutAttributeTop, LayoutRelationEqual, nullptr, LayoutAttributeNotAnAttribute, 1, 5)
-      ->setActive(true);
+  sized(odd, LayoutAttributeTop, 5)->setActive(true);
   log.lines.clear();
   root->layoutIfNeeded();
   bool named = false;
@@ -448,10 +422,8 @@ TEST_F(LayoutConstraintTest, ImpossibleRequiredConstraintsAreBrokenAndLogged) {
   CapturedLog log;
   auto root = View::create(makeRect(0, 0, 320, 480));
   auto v = constrainedChild(root);
-  auto first = make(v, LayoutAttributeWidth, LayoutRelationEqual, nullptr,
-                    LayoutAttributeNotAnAttribute, 1, 100);
-  auto second = make(v, LayoutAttributeWidth, LayoutRelationEqual, nullptr,
-                     LayoutAttributeNotAnAttribute, 1, 200);
+  auto first = sized(v, LayoutAttributeWidth, 100);
+  auto second = sized(v, LayoutAttributeWidth, 200);
   second->setIdentifier("too-wide");
   C::activateConstraints({first, second});
   root->layoutIfNeeded();
@@ -463,12 +435,6 @@ TEST_F(LayoutConstraintTest, ImpossibleRequiredConstraintsAreBrokenAndLogged) {
   root->layoutIfNeeded();
   EXPECT_NEAR(v->frame().size.width, 200, 1e-6);
 }
-
-}  // namespace
-}  // namespace platform
-
-namespace platform {
-namespace {
 
 TEST_F(LayoutConstraintTest, VisualFormatPinsEdgesSpacingsAndSizes) {
   auto root = View::create(makeRect(0, 0, 320, 480));

@@ -291,32 +291,6 @@ TEST_F(TextInputTest, ChangesPastTheLengthLimitAreRefusedWhole) {
       [&](std::string t) { view->insertText(t); }, [&] { view->deleteBackward(); });
 }
 
-TEST(TextLayoutLongWords, AnOverlongWordWrapsWithinTheWidthWithNothingDrawnExtra) {
-  auto lay = [](std::size_t letters, LineBreakMode mode) {
-    std::string word;
-    for (std::size_t i = 0; i < letters; ++i) word += static_cast<char>('a' + i % 26);
-    auto layout = std::make_unique<TextLayout>();
-    layout->setFont(Font::systemFont(12));
-    layout->setLineBreakMode(mode);
-    layout->setText(word);
-    layout->setBounds(300, -1);
-    return layout;
-  };
-  // Up to 256 letters a word wraps exactly as by characters.
-  auto shortWord = lay(256, LineBreakMode::ByWordWrapping);
-  auto shortChars = lay(256, LineBreakMode::ByCharWrapping);
-  EXPECT_GT(shortWord->lineCount(), 2);
-  EXPECT_EQ(shortWord->lineCount(), shortChars->lineCount());
-  EXPECT_EQ(shortWord->size(), shortChars->size());
-  // Past that it may also break after each 256th letter: at most one line more per 256.
-  auto longWord = lay(2000, LineBreakMode::ByWordWrapping);
-  const int byChars = lay(2000, LineBreakMode::ByCharWrapping)->lineCount();
-  EXPECT_GE(longWord->lineCount(), byChars);
-  EXPECT_LE(longWord->lineCount(), byChars + 2000 / 256);
-  EXPECT_LE(longWord->size().width, 300);
-  EXPECT_EQ(longWord->unknownGlyphCount(), 0);  // the breaks draw nothing, not even a box
-}
-
 // Run only as the child of the test below: pastes 4 MB, 16 KB at a time, as one word into a text
 // view and as words into a field, laying out after each paste. The alarm ends it if layout hangs.
 TEST_F(TextInputTest, DISABLED_PastingMegabytesLaysOutInBoundedTime) {
