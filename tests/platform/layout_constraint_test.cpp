@@ -45,20 +45,29 @@ std::shared_ptr<View> constrainedChild(const std::shared_ptr<View>& parent) {
   return v;
 }
 
-void expectFrame(const View& v, double x, double y, double w, double h) {
-  const Rect f = v.frame();
-  EXPECT_NEAR(f.origin.x, x, 1e-6);
-  EXPECT_NEAR(f.origin.y, y, 1e-6);
-  EXPECT_NEAR(f.size.width, w, 1e-6);
-  EXPECT_NEAR(f.size.height, h, 1e-6);
-}
-
 using ui_test::CapturedLog;
 
-class LayoutConstraintTest : public ui_test::UITest {};
+::testing::AssertionResult hasFrame(const View& v, double x, double y, double w, double h) {
+  const Rect f = v.frame();
+  if (std::fabs(f.origin.x - x) < 1e-6 && std::fabs(f.origin.y - y) < 1e-6 &&
+      std::fabs(f.size.width - w) < 1e-6 && std::fabs(f.size.height - h) < 1e-6) {
+    return ::testing::AssertionSuccess();
+  }
+  return ::testing::AssertionFailure() << "frame " << f.origin.x << "," << f.origin.y << " "
+                                       << f.size.width << "x" << f.size.height;
+}
+
+class LayoutConstraintTest : public ui_test::UITest {
+ protected:
+  // `v`'s frame once `root` is laid out.
+  ::testing::AssertionResult laidOut(const View& v, double x, double y, double w, double h) {
+    root->layoutIfNeeded();
+    return hasFrame(v, x, y, w, h);
+  }
+  std::shared_ptr<View> root = View::create(makeRect(0, 0, 320, 480));
+};
 
 TEST_F(LayoutConstraintTest, ActivationInstallsOnTheClosestCommonAncestor) {
-  auto root = View::create(makeRect(0, 0, 320, 480));
   auto box = View::create(), row = View::create(), a = View::create(), b = View::create();
   root->addSubview(box);
   root->addSubview(row);
@@ -86,7 +95,6 @@ TEST_F(LayoutConstraintTest, ActivationInstallsOnTheClosestCommonAncestor) {
 }
 
 TEST_F(LayoutConstraintTest, TheLayoutPassSolvesFramesAndFollowsChanges) {
-  auto root = View::create(makeRect(0, 0, 320, 480));
   auto v = constrainedChild(root);
   auto left = eq(v, LayoutAttributeLeft, root, LayoutAttributeLeft, 10);
   auto right = eq(v, LayoutAttributeRight, root, LayoutAttributeRight, -30);
@@ -94,33 +102,26 @@ TEST_F(LayoutConstraintTest, TheLayoutPassSolvesFramesAndFollowsChanges) {
   auto height =
       make(v, LayoutAttributeHeight, LayoutRelationEqual, root, LayoutAttributeHeight, 0.25);
   C::activateConstraints({left, right, top, height});
-  root->layoutIfNeeded();
-  expectFrame(*v, 10, 240, 280, 120);
+  EXPECT_TRUE(laidOut(*v, 10, 240, 280, 120));
 
   right->setConstant(-110);  // a constant edited while active
-  root->layoutIfNeeded();
-  expectFrame(*v, 10, 240, 200, 120);
+  EXPECT_TRUE(laidOut(*v, 10, 240, 200, 120));
 
   root->setFrame(makeRect(0, 0, 400, 600));  // the container resizes
-  root->layoutIfNeeded();
-  expectFrame(*v, 10, 300, 280, 150);
+  EXPECT_TRUE(laidOut(*v, 10, 300, 280, 150));
 
   auto narrow = sized(v, LayoutAttributeWidth, 100, LayoutRelationLessThanOrEqual);
   narrow->setPriority(kLayoutPriorityDefaultHigh);  // beats no required one: right edge holds
   narrow->setActive(true);
-  root->layoutIfNeeded();
-  expectFrame(*v, 10, 300, 280, 150);
+  EXPECT_TRUE(laidOut(*v, 10, 300, 280, 150));
   right->setActive(false);  // now it decides
-  root->layoutIfNeeded();
-  expectFrame(*v, 10, 300, 100, 150);
+  EXPECT_TRUE(laidOut(*v, 10, 300, 100, 150));
   narrow->setActive(false);
   right->setActive(true);
-  root->layoutIfNeeded();
-  expectFrame(*v, 10, 300, 280, 150);
+  EXPECT_TRUE(laidOut(*v, 10, 300, 280, 150));
 }
 
 TEST_F(LayoutConstraintTest, IntrinsicSizesHugAndResistAtTheirPriorities) {
-  auto root = View::create(makeRect(0, 0, 320, 480));
   auto label = Label::create();
   setTranslatesAutoresizingMaskIntoConstraints(*label, false);
   root->addSubview(label);
@@ -129,8 +130,7 @@ TEST_F(LayoutConstraintTest, IntrinsicSizesHugAndResistAtTheirPriorities) {
   ASSERT_GT(natural.width, 20);
   C::activateConstraints({eq(label, LayoutAttributeLeft, root, LayoutAttributeLeft, 5),
                           eq(label, LayoutAttributeTop, root, LayoutAttributeTop, 6)});
-  root->layoutIfNeeded();
-  expectFrame(*label, 5, 6, natural.width, natural.height);
+  EXPECT_TRUE(laidOut(*label, 5, 6, natural.width, natural.height));
 
   auto squeeze = sized(label, LayoutAttributeWidth, 10);
   squeeze->setPriority(500);  // under compression resistance (750)
@@ -138,8 +138,7 @@ TEST_F(LayoutConstraintTest, IntrinsicSizesHugAndResistAtTheirPriorities) {
   auto stretch = sized(label, LayoutAttributeHeight, 100);
   stretch->setPriority(500);  // over hugging (250)
   stretch->setActive(true);
-  root->layoutIfNeeded();
-  expectFrame(*label, 5, 6, natural.width, 100);
+  EXPECT_TRUE(laidOut(*label, 5, 6, natural.width, 100));
   squeeze->setPriority(kLayoutPriorityRequired);
   root->layoutIfNeeded();
   EXPECT_NEAR(label->frame().size.width, 10, 1e-6);
@@ -153,7 +152,7 @@ TEST_F(LayoutConstraintTest, IntrinsicSizesHugAndResistAtTheirPriorities) {
 
 TEST_F(LayoutConstraintTest, MarginsGuidesAndAutoresizedNeighbours) {
   auto controller = ViewController::create();
-  auto root = controller->view();
+  root = controller->view();
   root->setFrame(makeRect(0, 0, 320, 480));
   auto v = constrainedChild(root);
   auto top = topLayoutGuide(*controller), bottom = bottomLayoutGuide(*controller);
@@ -168,18 +167,16 @@ TEST_F(LayoutConstraintTest, MarginsGuidesAndAutoresizedNeighbours) {
                           eq(v, LayoutAttributeRight, fixed, LayoutAttributeLeft, -4),
                           eq(v, LayoutAttributeTop, top, LayoutAttributeBottom),
                           eq(v, LayoutAttributeBottom, bottom, LayoutAttributeTop)});
-  root->layoutIfNeeded();
-  expectFrame(*v, 8, 20, 248, 416);
+  EXPECT_TRUE(laidOut(*v, 8, 20, 248, 416));
   setLayoutMargins(*root, EdgeInsets{0, 16, 0, 16});
   bottom->setLength(260);                    // a keyboard came up
   root->setFrame(makeRect(0, 0, 360, 480));  // and the neighbour moved with its mask
   root->layoutIfNeeded();
   EXPECT_NEAR(fixed->frame().origin.x, 300, 1e-6);
-  expectFrame(*v, 16, 20, 280, 200);
+  EXPECT_TRUE(hasFrame(*v, 16, 20, 280, 200));
 }
 
 TEST_F(LayoutConstraintTest, TreeChangesAreFollowed) {
-  auto root = View::create(makeRect(0, 0, 320, 480));
   auto panel = constrainedChild(root), a = constrainedChild(panel);
   auto b = View::create();
   setTranslatesAutoresizingMaskIntoConstraints(*b, false);
@@ -191,8 +188,7 @@ TEST_F(LayoutConstraintTest, TreeChangesAreFollowed) {
                           eq(a, LayoutAttributeTop, panel, LayoutAttributeTop, 5),
                           eq(a, LayoutAttributeRight, panel, LayoutAttributeRight),
                           sized(a, LayoutAttributeHeight, 10)});
-  root->layoutIfNeeded();
-  expectFrame(*a, 100, 5, 100, 10);  // in the panel's coordinates
+  EXPECT_TRUE(laidOut(*a, 100, 5, 100, 10));  // in the panel's coordinates
   // A view whose width was set before it joined: laid out once it is in the tree.
   sized(b, LayoutAttributeWidth, 30)->setActive(true);
   panel->addSubview(b);
@@ -206,16 +202,14 @@ TEST_F(LayoutConstraintTest, TreeChangesAreFollowed) {
   panel->addSubview(fixed);
   C::activateConstraints(
       {make(a, LayoutAttributeBottom, LayoutRelationLessThanOrEqual, fixed, LayoutAttributeTop)});
-  root->layoutIfNeeded();
-  expectFrame(*a, 100, 5, 100, 10);
+  EXPECT_TRUE(laidOut(*a, 100, 5, 100, 10));
   // Removed from the tree, a view's constraints with its old relatives stop counting.
   a->removeFromSuperview();
   root->layoutIfNeeded();
   EXPECT_FALSE(std::isnan(b->frame().origin.x));
   EXPECT_NEAR(panel->frame().size.width, 200, 1e-6);
   panel->addSubview(a);
-  root->layoutIfNeeded();
-  expectFrame(*a, 100, 5, 100, 10);
+  EXPECT_TRUE(laidOut(*a, 100, 5, 100, 10));
   EXPECT_NEAR(b->frame().origin.x, 68, 1e-6);
 }
 
@@ -224,7 +218,6 @@ TEST_F(LayoutConstraintTest, TreeChangesAreFollowed) {
 TEST_F(LayoutConstraintTest, RandomChangesKeepFramesFinite) {
   CapturedLog log;
   std::mt19937 random(11);
-  auto root = View::create(makeRect(0, 0, 320, 480));
   std::vector<std::shared_ptr<View>> views{root};
   for (int i = 0; i < 8; ++i) {
     auto v = i % 3 == 2 ? View::create(makeRect(5, 5, 40, 40)) : View::create();
@@ -276,23 +269,20 @@ TEST_F(LayoutConstraintTest, RandomChangesKeepFramesFinite) {
 // A list that opted out of its mask but is placed by its frame, beside a bar placed by
 // constraints: the list keeps every frame it is given, until constraints of its own place it.
 TEST_F(LayoutConstraintTest, AViewThatOptedOutWithoutConstraintsKeepsItsFrame) {
-  auto root = View::create(makeRect(0, 0, 320, 480));
   auto list = constrainedChild(root), bar = constrainedChild(root);
   list->setFrame(makeRect(0, 64, 320, 416));
   auto barHeight = sized(bar, LayoutAttributeHeight, 44);
   C::activateConstraints({eq(bar, LayoutAttributeLeft, root, LayoutAttributeLeft),
                           eq(bar, LayoutAttributeRight, root, LayoutAttributeRight),
                           eq(bar, LayoutAttributeBottom, root, LayoutAttributeBottom), barHeight});
-  root->layoutIfNeeded();
-  expectFrame(*bar, 0, 436, 320, 44);
-  expectFrame(*list, 0, 64, 320, 416);
+  EXPECT_TRUE(laidOut(*bar, 0, 436, 320, 44));
+  EXPECT_TRUE(hasFrame(*list, 0, 64, 320, 416));
 
   list->setFrame(makeRect(0, 0, 320, 480));  // given another frame, e.g. after Back
   barHeight->setConstant(49);                // and the tree is solved again
   root->setNeedsLayout();
-  root->layoutIfNeeded();
-  expectFrame(*list, 0, 0, 320, 480);
-  expectFrame(*bar, 0, 431, 320, 49);
+  EXPECT_TRUE(laidOut(*list, 0, 0, 320, 480));
+  EXPECT_TRUE(hasFrame(*bar, 0, 431, 320, 49));
 
   // Constraints of its own place it; without them again it stays where they left it.
   auto own = std::vector<std::shared_ptr<C>>{
@@ -301,16 +291,13 @@ TEST_F(LayoutConstraintTest, AViewThatOptedOutWithoutConstraintsKeepsItsFrame) {
       eq(list, LayoutAttributeRight, root, LayoutAttributeRight, -10),
       eq(list, LayoutAttributeBottom, bar, LayoutAttributeTop)};
   C::activateConstraints(own);
-  root->layoutIfNeeded();
-  expectFrame(*list, 10, 20, 300, 411);
+  EXPECT_TRUE(laidOut(*list, 10, 20, 300, 411));
   C::deactivateConstraints(own);
-  root->layoutIfNeeded();
-  expectFrame(*list, 10, 20, 300, 411);
+  EXPECT_TRUE(laidOut(*list, 10, 20, 300, 411));
   list->setFrame(makeRect(5, 5, 50, 50));
   barHeight->setConstant(44);
-  root->layoutIfNeeded();
-  expectFrame(*list, 5, 5, 50, 50);
-  expectFrame(*bar, 0, 436, 320, 44);
+  EXPECT_TRUE(laidOut(*list, 5, 5, 50, 50));
+  EXPECT_TRUE(hasFrame(*bar, 0, 436, 320, 44));
 }
 
 // Each tree reads itself again only for its own changes, yet a subtree that carries constraints
@@ -326,16 +313,16 @@ TEST_F(LayoutConstraintTest, ConstraintsFollowSubtreesBetweenTrees) {
                           sized(title, LayoutAttributeHeight, 20)});
   first->addSubview(card);  // built apart, then shown
   first->layoutIfNeeded();
-  expectFrame(*title, 10, 0, 50, 20);
+  EXPECT_TRUE(hasFrame(*title, 10, 0, 50, 20));
 
   second->addSubview(card);  // straight from one tree into another without constraints
   inset->setConstant(30);
   second->layoutIfNeeded();
-  expectFrame(*title, 30, 0, 50, 20);
+  EXPECT_TRUE(hasFrame(*title, 30, 0, 50, 20));
   card->removeFromSuperview();  // on its own
   inset->setConstant(40);
   card->layoutIfNeeded();
-  expectFrame(*title, 40, 0, 50, 20);
+  EXPECT_TRUE(hasFrame(*title, 40, 0, 50, 20));
 
   // A constraint held by the tree, naming a view of a subtree that is away, counts again when
   // the subtree comes back, with what changed meanwhile.
@@ -355,7 +342,7 @@ TEST_F(LayoutConstraintTest, ConstraintsFollowSubtreesBetweenTrees) {
   first->addSubview(card);
   first->layoutIfNeeded();
   EXPECT_NEAR(below->frame().origin.y, 128, 1e-6);
-  expectFrame(*title, 10, 0, 50, 20);
+  EXPECT_TRUE(hasFrame(*title, 10, 0, 50, 20));
 
   // With its last constraint gone the tree keeps its frames, and a new constraint is obeyed.
   for (const auto& v : {first, card, title, below}) {
@@ -380,7 +367,6 @@ class NotANumberWide : public View {
 // placed by constraints keep the last solution.
 TEST_F(LayoutConstraintTest, ASolverRefusalIsLoggedNotDropped) {
   CapturedLog log;
-  auto root = View::create(makeRect(0, 0, 320, 480));
   auto held = View::create(makeRect(10, 10, 50, 50));  // translates its mask: held at its frame
   root->addSubview(held);
   auto v = constrainedChild(root);
@@ -420,7 +406,6 @@ TEST_F(LayoutConstraintTest, ASolverRefusalIsLoggedNotDropped) {
 
 TEST_F(LayoutConstraintTest, ImpossibleRequiredConstraintsAreBrokenAndLogged) {
   CapturedLog log;
-  auto root = View::create(makeRect(0, 0, 320, 480));
   auto v = constrainedChild(root);
   auto first = sized(v, LayoutAttributeWidth, 100);
   auto second = sized(v, LayoutAttributeWidth, 200);
@@ -437,7 +422,6 @@ TEST_F(LayoutConstraintTest, ImpossibleRequiredConstraintsAreBrokenAndLogged) {
 }
 
 TEST_F(LayoutConstraintTest, VisualFormatPinsEdgesSpacingsAndSizes) {
-  auto root = View::create(makeRect(0, 0, 320, 480));
   auto bar = constrainedChild(root), page = constrainedChild(root);
   const std::map<std::string, std::shared_ptr<View>> views{{"toorBar", bar}, {"pageLabel", page}};
   const std::map<std::string, double> metrics{{"SCPickerPageCtrlH", 30}};
@@ -450,8 +434,7 @@ TEST_F(LayoutConstraintTest, VisualFormatPinsEdgesSpacingsAndSizes) {
     all.insert(all.end(), result.value().begin(), result.value().end());
   }
   C::activateConstraints(all);
-  root->layoutIfNeeded();
-  expectFrame(*bar, 0, 436, 320, 44);
+  EXPECT_TRUE(laidOut(*bar, 0, 436, 320, 44));
   EXPECT_NEAR(page->frame().origin.x, 20, 1e-6);  // the standard spacing to an edge
   EXPECT_NEAR(page->frame().origin.y, 480 - 20 - 30, 1e-6);
   EXPECT_NEAR(page->frame().size.height, 30, 1e-6);
