@@ -10,13 +10,14 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/scroll/TableViewCell.h"
 #include "render_support.h"
-#include "ui_support.h"
+#include "ui_fixtures.h"
 
 namespace platform {
 namespace {
 
 using render_test::pixelAt;
 using render_test::Rgba;
+using ui_test::differingPixels;
 
 class RenderInPlace : public ui_test::UITest {
  protected:
@@ -25,28 +26,8 @@ class RenderInPlace : public ui_test::UITest {
     RenderOptions options;
     options.scale = scale;
     options.time = 0;
-    auto shared = renderLayer(*view.layer(), options);
-    return Image::create(
-        Bitmap::create(
-            shared->bitmap()->width(), shared->bitmap()->height(),
-            std::vector<std::uint32_t>(shared->bitmap()->pixels(),
-                                       shared->bitmap()->pixels() +
-                                           shared->bitmap()->width() * shared->bitmap()->height()),
-            AlphaInfo::PremultipliedFirst, ColorModel::RGB),
-        scale);
+    return renderLayer(*view.layer(), options);
   }
-  static long differing(const Image& a, const Image& b) {
-    if (a.bitmap()->width() != b.bitmap()->width() ||
-        a.bitmap()->height() != b.bitmap()->height()) {
-      return -1;
-    }
-    long n = 0;
-    const std::size_t count = static_cast<std::size_t>(a.bitmap()->width()) *
-                              static_cast<std::size_t>(a.bitmap()->height());
-    for (std::size_t i = 0; i < count; ++i) n += a.bitmap()->pixels()[i] != b.bitmap()->pixels()[i];
-    return n;
-  }
-
   // A label in a coloured box, and its twin that keeps a bitmap of its own (another content mode).
   struct Pair {
     std::shared_ptr<View> box, twinBox;
@@ -86,13 +67,14 @@ TEST_F(RenderInPlace, TextDrawnIntoTheFrameShowsTheSamePixelsAsItsBitmap) {
       EXPECT_TRUE(p.label->layer()->drawsInPlace());
       EXPECT_FALSE(p.label->layer()->contents());  // no bitmap made
       ASSERT_TRUE(p.twin->layer()->contents());
-      EXPECT_EQ(differing(*ours, *theirs), 0) << static_cast<int>(alignment);
+      EXPECT_EQ(differingPixels(*ours, *theirs), 0) << static_cast<int>(alignment);
       // A shadow paints pixels twice: kept in a bitmap, it shows as it always did.
       for (const auto& l : {p.label, p.twin}) {
         l->setShadowColor(Color::hex(0xFF8800));
         l->setShadowOffset({1.5, 1});
       }
-      EXPECT_EQ(differing(*render(*p.box), *render(*p.twinBox)), 0) << static_cast<int>(alignment);
+      EXPECT_EQ(differingPixels(*render(*p.box), *render(*p.twinBox)), 0)
+          << static_cast<int>(alignment);
       EXPECT_FALSE(p.label->layer()->drawsInPlace());
       p.label->setShadowColor(std::nullopt);
       render(*p.box);
@@ -106,22 +88,22 @@ TEST_F(RenderInPlace, TextDrawnIntoTheFrameShowsTheSamePixelsAsItsBitmap) {
 TEST_F(RenderInPlace, WhereItsPixelsDoNotLineUpItShowsItsBitmap) {
   Pair offGrid = pair(makeRect(10.25, 10.5, 180, 40), Color::whiteColor(), TextAlignment::Natural);
   auto first = render(*offGrid.box);
-  EXPECT_EQ(differing(*first, *render(*offGrid.twinBox)), 0);
+  EXPECT_EQ(differingPixels(*first, *render(*offGrid.twinBox)), 0);
   setText(offGrid, "清明节放假通知");
   auto second = render(*offGrid.box);
-  EXPECT_GT(differing(*first, *second), 100);  // not the last text's bitmap again
-  EXPECT_EQ(differing(*second, *render(*offGrid.twinBox)), 0);
+  EXPECT_GT(differingPixels(*first, *second), 100);  // not the last text's bitmap again
+  EXPECT_EQ(differingPixels(*second, *render(*offGrid.twinBox)), 0);
 
   Pair fading = pair(makeRect(10, 10, 180, 40), Color::hex(0x3366AA), TextAlignment::Center);
   for (const auto& box : {fading.box, fading.twinBox}) box->setAlpha(0.6);
-  EXPECT_EQ(differing(*render(*fading.box), *render(*fading.twinBox)), 0);
-  EXPECT_EQ(differing(*render(*fading.box, 1), *render(*fading.twinBox, 1)), 0);
-  EXPECT_EQ(differing(*render(*fading.box, 3), *render(*fading.twinBox, 3)), 0);
+  EXPECT_EQ(differingPixels(*render(*fading.box), *render(*fading.twinBox)), 0);
+  EXPECT_EQ(differingPixels(*render(*fading.box, 1), *render(*fading.twinBox, 1)), 0);
+  EXPECT_EQ(differingPixels(*render(*fading.box, 3), *render(*fading.twinBox, 3)), 0);
 
   // Back on the grid, a new text is drawn in place again.
   for (const auto& box : {fading.box, fading.twinBox}) box->setAlpha(1);
   setText(fading, "绘本漂流活动");
-  EXPECT_EQ(differing(*render(*fading.box), *render(*fading.twinBox)), 0);
+  EXPECT_EQ(differingPixels(*render(*fading.box), *render(*fading.twinBox)), 0);
   EXPECT_FALSE(fading.label->layer()->contents());
 }
 

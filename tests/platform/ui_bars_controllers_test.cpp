@@ -17,34 +17,18 @@
 #include "platform/ui/controls/ToolbarButton.h"
 #include "platform/ui/controls/ToolbarTextButton.h"
 #include "render_support.h"
-#include "ui_support.h"
+#include "ui_fixtures.h"
 
 namespace platform {
 namespace {
 
-class BarsTest : public ui_test::UITest {
+using ui_test::Logged;
+
+class BarsTest : public ui_test::OnWindow {
  protected:
-  BarsTest() { window->makeKeyAndVisible(); }
+  BarsTest() : OnWindow(makeRect(0, 0, 320, 568)) {}
   ui_test::ScopedScreenBounds screen{makeRect(0, 0, 320, 568)};
-  std::shared_ptr<Window> window = Window::create(makeRect(0, 0, 320, 568));
-};
-
-// Notes the parent moves it hears of: "will:<parent>" / "did:<parent>", "-" for none.
-class Child : public ViewController {
- public:
-  void willMoveToParentViewController(const std::shared_ptr<ViewController>& p) override {
-    log.push_back(std::string("will:") + (p ? "nav" : "-"));
-  }
-  void didMoveToParentViewController(const std::shared_ptr<ViewController>& p) override {
-    log.push_back(std::string("did:") + (p ? "nav" : "-"));
-  }
-  void viewDidAppear(bool) override { log.push_back("appeared"); }
-  void viewDidDisappear(bool) override { log.push_back("disappeared"); }
   std::vector<std::string> log;
-
- protected:
-  friend class Object;
-  explicit Child(Key key) : ViewController(key) {}
 };
 
 TEST_F(BarsTest, ToolbarLaysItemsOutBetweenMarginsAndSharesFlexibleSpace) {
@@ -81,7 +65,6 @@ TEST_F(BarsTest, ToolbarLaysItemsOutBetweenMarginsAndSharesFlexibleSpace) {
   EXPECT_DOUBLE_EQ(midY(mid), 22);
 
   // Taps reach the actions; a disabled item ignores them and its view shows it.
-  TouchDriver fingers(window);
   fingers.tap({midX(rightView->frame()), 22});
   EXPECT_EQ(taps, 1);
   right->setEnabled(false);
@@ -91,32 +74,36 @@ TEST_F(BarsTest, ToolbarLaysItemsOutBetweenMarginsAndSharesFlexibleSpace) {
 }
 
 TEST_F(BarsTest, NavigationStackMovesChildrenAndShowsTheTopItem) {
-  auto root = Object::make<Child>();
+  auto root = Logged::create("root", &log);
   root->navigationItem()->setTitle("Root");
   auto nav = NavigationController::create(root);
-  EXPECT_EQ(root->log, (std::vector<std::string>{"will:nav", "did:nav"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"root willMove", "root didMove"}));
   window->setRootViewController(nav);
   nav->view()->layoutIfNeeded();
   EXPECT_DOUBLE_EQ(minY(nav->navigationBar()->frame()), 20);  // below the status bar
   EXPECT_EQ(nav->navigationBar()->titleLabel()->text(), "Root");
 
-  auto second = Object::make<Child>();
+  auto second = Logged::create("second", &log);
   second->navigationItem()->setTitle("Second");
-  auto save = BarButtonItem::create(BarButtonSystemItem::Save);
-  second->navigationItem()->setRightBarButtonItem(save);
+  second->navigationItem()->setRightBarButtonItem(BarButtonItem::create(BarButtonSystemItem::Save));
+  log.clear();
   nav->pushViewController(second, true);
   EXPECT_EQ(nav->topViewController(), second);
   EXPECT_EQ(second->navigationController(), nav);
-  EXPECT_EQ(second->log, (std::vector<std::string>{"will:nav", "appeared", "did:nav"}));
-  EXPECT_EQ(root->log.back(), "disappeared");
+  EXPECT_EQ(
+      log, (std::vector<std::string>{"second willMove", "root willDisappear+", "root didDisappear+",
+                                     "second loadView", "second viewDidLoad", "second willAppear+",
+                                     "second didAppear+", "second didMove"}));
   second->setTitle("Renamed");
   EXPECT_EQ(nav->navigationBar()->titleLabel()->text(), "Renamed");
   EXPECT_TRUE(nav->navigationBar()->leftView());  // the back button
   EXPECT_TRUE(nav->navigationBar()->rightView());
 
-  second->log.clear();
+  log.clear();
   EXPECT_EQ(nav->popViewControllerAnimated(true), second);
-  EXPECT_EQ(second->log, (std::vector<std::string>{"will:-", "disappeared", "did:-"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"second willMove-", "second willDisappear+",
+                                           "second didDisappear+", "root willAppear+",
+                                           "root didAppear+", "second didMove-"}));
   EXPECT_EQ(nav->popViewControllerAnimated(true), nullptr);  // the root stays
   EXPECT_EQ(second->navigationController(), nullptr);
 
@@ -153,32 +140,8 @@ TEST_F(BarsTest, SheetsAndAlertsArePresentedWhereTheirStyleSays) {
   EXPECT_EQ(root->presentedViewController(), nullptr);
 }
 
-// Notes its appearance changes into a shared log as "<name> will-go <animated>" and so on.
-class Recorder : public ViewController {
- public:
-  void viewWillAppear(bool a) override { note("will-show", a); }
-  void viewDidAppear(bool a) override { note("did-show", a); }
-  void viewWillDisappear(bool a) override { note("will-go", a); }
-  void viewDidDisappear(bool a) override { note("did-go", a); }
-  void note(const std::string& what, bool animated) {
-    if (log) log->push_back(name + " " + what + " " + (animated ? "1" : "0"));
-  }
-  std::string name;
-  std::vector<std::string>* log = nullptr;
-
- protected:
-  friend class Object;
-  explicit Recorder(Key key) : ViewController(key) {}
-};
-
 TEST_F(BarsTest, DismissingAPresenterTakesEverythingItShowsOffScreen) {
-  std::vector<std::string> log;
-  auto make = [&](const std::string& name) {
-    auto c = Object::make<Recorder>();
-    c->name = name;
-    c->log = &log;
-    return c;
-  };
+  auto make = [&](const std::string& name) { return Logged::create(name, &log); };
   auto root = ViewController::create();
   window->setRootViewController(root);
   auto a = make("A");
@@ -197,8 +160,8 @@ TEST_F(BarsTest, DismissingAPresenterTakesEverythingItShowsOffScreen) {
   // everything over it with it, top first; the completion comes after every callback.
   log.clear();
   a->dismissViewControllerAnimated(true, [&] { log.push_back("completion"); });
-  EXPECT_EQ(log, (std::vector<std::string>{"C will-go 1", "B will-go 0", "A will-go 0",
-                                           "C did-go 1", "B did-go 0", "A did-go 0"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"C willDisappear+", "B willDisappear", "A willDisappear",
+                                           "C didDisappear+", "B didDisappear", "A didDisappear"}));
   loop.runPending();
   EXPECT_EQ(log.back(), "completion");
   EXPECT_EQ(window->subviews(), (std::vector<std::shared_ptr<View>>{root->view()}));
@@ -212,15 +175,15 @@ TEST_F(BarsTest, DismissingAPresenterTakesEverythingItShowsOffScreen) {
   b->presentViewController(c, false);
   log.clear();
   b->dismissViewControllerAnimated(false);
-  EXPECT_EQ(log,
-            (std::vector<std::string>{"C will-go 0", "B will-go 0", "C did-go 0", "B did-go 0"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"C willDisappear", "B willDisappear", "C didDisappear",
+                                           "B didDisappear"}));
   EXPECT_FALSE(c->view()->window());
   EXPECT_EQ(nav->view()->window(), window);
   EXPECT_FALSE(nav->presentedViewController());
   // The window's root, which nobody presents, takes away what it presents.
   log.clear();
   root->dismissViewControllerAnimated(true);
-  EXPECT_EQ(log, (std::vector<std::string>{"A will-go 1", "A did-go 1"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"A willDisappear+", "A didDisappear+"}));
   EXPECT_FALSE(nav->view()->window());
   root->dismissViewControllerAnimated(true);  // nothing left: nothing happens
   EXPECT_EQ(log.size(), 2u);
@@ -264,7 +227,7 @@ TEST_F(BarsTest, RegistryAnswersKindsByNameIncludingPrivateViews) {
   auto item = BarButtonItem::create("Go", BarButtonItemStyle::Plain);
   EXPECT_EQ(registry.nameOf(*ToolbarTextButton::create(item)), "UIToolbarTextButton");
   EXPECT_TRUE(isKindOfClass(*ToolbarTextButton::create(item), "UIToolbarButton"));
-  EXPECT_EQ(registry.nameOf(*Child::make<Child>()), "Child");  // unregistered: its C++ name
+  EXPECT_EQ(registry.nameOf(*Logged::create("", &log)), "Logged");  // unregistered: its C++ name
 
   ClassSet set{registry.named("TableView"), registry.named("CollectionView")};
   set.insert(registry.named("TableView"));

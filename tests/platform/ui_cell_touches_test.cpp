@@ -10,7 +10,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/scroll/CollectionView.h"
 #include "platform/ui/scroll/TableView.h"
-#include "ui_support.h"
+#include "ui_fixtures.h"
 
 namespace platform {
 namespace {
@@ -95,10 +95,8 @@ class Rows : public TableViewDataSource, public TableViewDelegate {
   CellContents contents;
 };
 
-class UICellTouches : public ui_test::UITest {
+class UICellTouches : public ui_test::OnWindow {
  protected:
-  UICellTouches() { window->makeKeyAndVisible(); }
-
   // A tap, and the time for a second one to have come.
   void tap(Point p) {
     fingers.tap(p);
@@ -107,12 +105,8 @@ class UICellTouches : public ui_test::UITest {
   void doubleTap(Point p) {
     fingers.tap(p);
     advance(0.1);
-    fingers.tap(p);
-    advance(TapGestureRecognizer::kMaximumTapInterval + 0.05);
+    tap(p);
   }
-
-  std::shared_ptr<Window> window = Window::create(makeRect(0, 0, 320, 480));
-  TouchDriver fingers{window};
 };
 
 // Cells of 100 x 100 on a 320-wide list: items 0, 1, 2 in the first row, 110 apart.
@@ -135,6 +129,16 @@ TEST_F(UICellTouches, ACollectionSelectsOnlyWhatNothingInsideTheCellTook) {
   auto cv = makeGrid(grid);
   window->addSubview(cv);
   cv->layoutIfNeeded();
+  // Cells and footers come dequeued at the size of their element, so content laid out then keeps
+  // its place once the cell shows.
+  ASSERT_FALSE(grid->boundsWhenConfigured.empty());
+  for (const Rect& b : grid->boundsWhenConfigured) EXPECT_EQ(b, makeRect(0, 0, 100, 100));
+  EXPECT_EQ(grid->footerBoundsWhenConfigured, std::vector<Rect>{makeRect(0, 0, 320, 30)});
+  auto cell = cv->cellForItemAtIndexPath({0, 4});
+  ASSERT_TRUE(cell);
+  EXPECT_EQ(cell->frame(), makeRect(110, 110, 100, 100));
+  EXPECT_EQ(cell->contentView()->subviews()[0]->frame(), makeRect(60, 0, 40, 40));
+
   auto& log = grid->contents.log;
   tap({80, 20});         // item 0's badge
   tap({20, 80});         // its button
@@ -169,22 +173,6 @@ TEST_F(UICellTouches, ATableFollowsTheSameRule) {
   tap({200, 120 + 60});
   EXPECT_EQ(log, (std::vector<std::string>{"badge 1", "button 1", "single 1", "select 1"}));
   EXPECT_EQ(table->indexPathForSelectedRow(), (IndexPath{0, 1}));
-}
-
-TEST_F(UICellTouches, DequeuedViewsComeAtTheFrameOfTheirElement) {
-  auto grid = std::make_shared<Grid>();
-  auto cv = makeGrid(grid);
-  window->addSubview(cv);
-  cv->layoutIfNeeded();
-  ASSERT_FALSE(grid->boundsWhenConfigured.empty());
-  for (const Rect& b : grid->boundsWhenConfigured) EXPECT_EQ(b, makeRect(0, 0, 100, 100));
-  ASSERT_EQ(grid->footerBoundsWhenConfigured.size(), 1u);
-  EXPECT_EQ(grid->footerBoundsWhenConfigured[0], makeRect(0, 0, 320, 30));
-  // Content laid out from the bounds at configuration keeps its place once the cell shows.
-  auto cell = cv->cellForItemAtIndexPath({0, 4});
-  ASSERT_TRUE(cell);
-  EXPECT_EQ(cell->frame(), makeRect(110, 110, 100, 100));
-  EXPECT_EQ(cell->contentView()->subviews()[0]->frame(), makeRect(60, 0, 40, 40));
 }
 
 }  // namespace

@@ -6,15 +6,12 @@
 #include <vector>
 
 #include "platform/animation/KeyframeAnimation.h"
-#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Object.h"
 #include "platform/foundation/ObserverList.h"
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
-#include "platform/ui/KeyboardSimulator.h"
 #include "platform/ui/Label.h"
-#include "platform/ui/Screen.h"
 #include "platform/ui/TouchDriver.h"
 #include "platform/ui/Window.h"
 #include "render_support.h"
@@ -44,7 +41,7 @@ static_assert(Settable<AssociatedKey<int>, int>);
 static_assert(!Settable<AssociatedKey<int>, std::string>, "the key fixes the value's type");
 static_assert(!std::is_copy_constructible_v<AssociatedKey<int>>, "a copy would be another key");
 
-TEST_F(UIControls, ObjectsKeepTypedAssociatedValuesStrongOrWeak) {
+TEST_F(UIControls, ObjectsKeepTypedAssociatedValuesStrongOrWeakAndMadeOnce) {
   auto view = View::create();
   auto strong = std::make_shared<int>(1);
   auto weak = std::make_shared<int>(2);
@@ -64,17 +61,14 @@ TEST_F(UIControls, ObjectsKeepTypedAssociatedValuesStrongOrWeak) {
   EXPECT_EQ(view->associated(kCountKey), nullptr);
   view->removeAssociated(kStrongKey);
   EXPECT_TRUE(watch.expired());
-}
 
-TEST_F(UIControls, AssociatedValuesAreMadeOnceAndLeaveBeforeTheyDie) {
-  auto view = View::create();
+  // Made once on demand; a value's destructor may look at its object, and finds it gone.
   ObserverList<>& list = view->associatedOrMake(kListKey);
   EXPECT_EQ(&view->associatedOrMake(kListKey), &list);
   int heard = 0;
   auto subscription = list.subscribe([&] { ++heard; });
   view->associated(kListKey)->notify();
   EXPECT_EQ(heard, 1);
-  // A value's destructor may look at its object again: the value is gone from it by then.
   bool stillThere = true;
   view->setAssociated(kStrongKey, std::shared_ptr<int>(new int(0), [&](int* gone) {
                         stillThere = view->associated(kStrongKey) != nullptr;
@@ -267,49 +261,6 @@ TEST_F(UIControls, ActivityIndicatorSpinsInTwelveSteps) {
   const int trail = render_test::alphaAt(*image, 14, 6);  // one spoke anticlockwise
   EXPECT_GT(lead, 200);
   EXPECT_LT(trail, lead);
-}
-
-TEST_F(UIControls, KeyboardSimulatorPostsWillAndDidWithFrames) {
-  KeyboardSimulator::shared().reset();
-  ui_test::ScopedScreenBounds screen(makeRect(0, 0, 320, 568));
-  std::vector<std::string> names;
-  std::vector<Dictionary> infos;
-  auto& center = NotificationCenter::defaultCenter();
-  std::vector<ObserverToken> tokens;
-  for (const char* name : {kKeyboardWillShowNotification, kKeyboardDidShowNotification,
-                           kKeyboardWillHideNotification, kKeyboardDidHideNotification}) {
-    tokens.push_back(center.addObserver(name, nullptr, [&](const Notification& n) {
-      names.push_back(n.name);
-      infos.push_back(n.userInfo);
-    }));
-  }
-  KeyboardSimulator::shared().show(216, 0.25);
-  ASSERT_EQ(names, (std::vector<std::string>{"UIKeyboardWillShowNotification"}));
-  EXPECT_EQ(std::any_cast<Rect>(infos[0].at("UIKeyboardFrameBeginUserInfoKey")),
-            makeRect(0, 568, 320, 216));
-  EXPECT_EQ(std::any_cast<Rect>(infos[0].at("UIKeyboardFrameEndUserInfoKey")),
-            makeRect(0, 352, 320, 216));
-  EXPECT_DOUBLE_EQ(std::any_cast<double>(infos[0].at("UIKeyboardAnimationDurationUserInfoKey")),
-                   0.25);
-  EXPECT_EQ(std::any_cast<int>(infos[0].at("UIKeyboardAnimationCurveUserInfoKey")), 7);
-  advance(0.2);
-  EXPECT_EQ(names.size(), 1u);
-  advance(0.05);
-  EXPECT_EQ(names.back(), "UIKeyboardDidShowNotification");
-  EXPECT_TRUE(KeyboardSimulator::shared().isVisible());
-  KeyboardSimulator::shared().hide(0.25);
-  KeyboardSimulator::shared().show(260, 0.25);  // before the hide ends: no did-hide
-  advance(1);
-  EXPECT_EQ(names, (std::vector<std::string>{
-                       "UIKeyboardWillShowNotification", "UIKeyboardDidShowNotification",
-                       "UIKeyboardWillHideNotification", "UIKeyboardWillShowNotification",
-                       "UIKeyboardDidShowNotification"}));
-  EXPECT_EQ(std::any_cast<Rect>(infos[2].at("UIKeyboardFrameEndUserInfoKey")),
-            makeRect(0, 568, 320, 216));
-  EXPECT_EQ(std::any_cast<Rect>(infos[3].at("UIKeyboardFrameBeginUserInfoKey")),
-            makeRect(0, 568, 320, 260));
-  EXPECT_EQ(KeyboardSimulator::shared().frame(), makeRect(0, 308, 320, 260));
-  KeyboardSimulator::shared().reset();
 }
 
 }  // namespace

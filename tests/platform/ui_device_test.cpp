@@ -11,7 +11,7 @@
 #include "platform/dispatch/DisplayLink.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Device.h"
-#include "ui_support.h"
+#include "ui_fixtures.h"
 
 namespace platform {
 namespace {
@@ -22,20 +22,14 @@ class DeviceAndLoop : public ui_test::UITest {
     Device::current().resetForTesting();
     loop.invalidateAllTimers();
   }
-  // Every notification posted under `name`, as "<name>" entries in `log`.
-  ObserverToken record(const std::string& name) {
-    return NotificationCenter::defaultCenter().addObserver(
-        name, nullptr, [this](const Notification& n) { notes.push_back(n); });
-  }
-  std::vector<Notification> notes;
 };
 
 TEST_F(DeviceAndLoop, DeviceOrientationNotifiesOnlyWhileGenerating) {
   Device& device = Device::current();
-  auto token = record(kDeviceOrientationDidChangeNotification);
+  ui_test::Notifications turns{{kDeviceOrientationDidChangeNotification}};
   device.setOrientation(DeviceOrientation::LandscapeLeft);
   EXPECT_EQ(device.orientation(), DeviceOrientation::LandscapeLeft);
-  EXPECT_TRUE(notes.empty());
+  EXPECT_TRUE(turns.heard.empty());
   device.beginGeneratingDeviceOrientationNotifications();
   device.beginGeneratingDeviceOrientationNotifications();
   device.setOrientation(DeviceOrientation::Portrait);
@@ -45,55 +39,44 @@ TEST_F(DeviceAndLoop, DeviceOrientationNotifiesOnlyWhileGenerating) {
   device.endGeneratingDeviceOrientationNotifications();
   device.endGeneratingDeviceOrientationNotifications();  // extra ends are harmless
   device.setOrientation(DeviceOrientation::FaceDown);
-  EXPECT_EQ(notes.size(), 2u);
-  EXPECT_FALSE(device.systemVersion().empty());
+  EXPECT_EQ(turns.heard.size(), 2u);
   EXPECT_GE(std::stod(device.systemVersion()), 8.0);
-  device.playInputClick();
-  device.playInputClick();
-  EXPECT_EQ(device.inputClickCount(), 2u);
 }
 
 TEST_F(DeviceAndLoop, StatusBarChangesPostWillAndDidWithTheirValues) {
   ui_test::ScopedScreenBounds screen(makeRect(0, 0, 320, 568));
   auto& app = ApplicationWindows::shared();
-  std::vector<ObserverToken> tokens;
-  for (const char* name : {kApplicationWillChangeStatusBarOrientationNotification,
-                           kApplicationDidChangeStatusBarOrientationNotification,
-                           kApplicationWillChangeStatusBarFrameNotification,
-                           kApplicationDidChangeStatusBarFrameNotification}) {
-    tokens.push_back(record(name));
-  }
+  ui_test::Notifications bar{{kApplicationWillChangeStatusBarOrientationNotification,
+                              kApplicationDidChangeStatusBarOrientationNotification,
+                              kApplicationWillChangeStatusBarFrameNotification,
+                              kApplicationDidChangeStatusBarFrameNotification}};
+  const std::string orientation = kApplicationStatusBarOrientationUserInfoKey;
+  const std::string frame = kApplicationStatusBarFrameUserInfoKey;
   app.setStatusBarOrientation(InterfaceOrientation::LandscapeRight);
   EXPECT_EQ(app.statusBarFrame(), makeRect(0, 0, 568, 20));
-  ASSERT_EQ(notes.size(), 4u);
-  EXPECT_EQ(notes[0].name, kApplicationWillChangeStatusBarOrientationNotification);
-  EXPECT_EQ(std::any_cast<InterfaceOrientation>(
-                notes[0].userInfo.at(kApplicationStatusBarOrientationUserInfoKey)),
-            InterfaceOrientation::LandscapeRight);
-  EXPECT_EQ(notes[1].name, kApplicationWillChangeStatusBarFrameNotification);
-  EXPECT_EQ(std::any_cast<Rect>(notes[1].userInfo.at(kApplicationStatusBarFrameUserInfoKey)),
-            makeRect(0, 0, 568, 20));
-  EXPECT_EQ(notes[2].name, kApplicationDidChangeStatusBarFrameNotification);
-  EXPECT_EQ(std::any_cast<Rect>(notes[2].userInfo.at(kApplicationStatusBarFrameUserInfoKey)),
-            makeRect(0, 0, 320, 20));
-  EXPECT_EQ(notes[3].name, kApplicationDidChangeStatusBarOrientationNotification);
-  EXPECT_EQ(std::any_cast<InterfaceOrientation>(
-                notes[3].userInfo.at(kApplicationStatusBarOrientationUserInfoKey)),
-            InterfaceOrientation::Portrait);
+  // The will-posts carry the new values, the did-posts the old ones.
+  EXPECT_EQ(bar.names(),
+            (std::vector<std::string>{kApplicationWillChangeStatusBarOrientationNotification,
+                                      kApplicationWillChangeStatusBarFrameNotification,
+                                      kApplicationDidChangeStatusBarFrameNotification,
+                                      kApplicationDidChangeStatusBarOrientationNotification}));
+  EXPECT_EQ(bar.info<InterfaceOrientation>(0, orientation), InterfaceOrientation::LandscapeRight);
+  EXPECT_EQ(bar.info<Rect>(1, frame), makeRect(0, 0, 568, 20));
+  EXPECT_EQ(bar.info<Rect>(2, frame), makeRect(0, 0, 320, 20));
+  EXPECT_EQ(bar.info<InterfaceOrientation>(3, orientation), InterfaceOrientation::Portrait);
 
-  notes.clear();
+  bar.heard.clear();
   app.setStatusBarOrientation(InterfaceOrientation::LandscapeLeft);  // same frame: no frame posts
-  ASSERT_EQ(notes.size(), 2u);
-  EXPECT_EQ(notes[1].name, kApplicationDidChangeStatusBarOrientationNotification);
-  notes.clear();
+  ASSERT_EQ(bar.heard.size(), 2u);
+  EXPECT_EQ(bar.heard[1].name, kApplicationDidChangeStatusBarOrientationNotification);
+  bar.heard.clear();
   app.setStatusBarHidden(true);
-  ASSERT_EQ(notes.size(), 2u);
-  EXPECT_EQ(std::any_cast<Rect>(notes[0].userInfo.at(kApplicationStatusBarFrameUserInfoKey)),
-            kRectZero);
-  notes.clear();
+  ASSERT_EQ(bar.heard.size(), 2u);
+  EXPECT_EQ(bar.info<Rect>(0, frame), kRectZero);
+  bar.heard.clear();
   app.setStatusBarHidden(true);
   app.setStatusBarOrientation(InterfaceOrientation::LandscapeLeft);
-  EXPECT_TRUE(notes.empty());
+  EXPECT_TRUE(bar.heard.empty());
 }
 
 TEST_F(DeviceAndLoop, DisplayLinksFireEveryFrameOnTheClock) {

@@ -10,7 +10,7 @@
 #include "platform/ui/TouchDriver.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
-#include "ui_support.h"
+#include "ui_fixtures.h"
 
 namespace platform {
 namespace {
@@ -18,21 +18,9 @@ namespace {
 using State = GestureRecognizerState;
 
 const char* name(State s) {
-  switch (s) {
-    case State::Possible:
-      return "possible";
-    case State::Began:
-      return "began";
-    case State::Changed:
-      return "changed";
-    case State::Ended:
-      return "ended";
-    case State::Cancelled:
-      return "cancelled";
-    case State::Failed:
-      return "failed";
-  }
-  return "?";
+  static const char* const names[] = {"possible", "began",     "changed",
+                                      "ended",    "cancelled", "failed"};
+  return names[static_cast<int>(s)];
 }
 
 class Surface : public View {
@@ -66,21 +54,17 @@ class Delegate : public GestureRecognizerDelegate {
   bool mayBegin = true, receives = true, simultaneous = false;
 };
 
-class UIGesture : public ui_test::UITest {
+class UIGesture : public ui_test::OnWindow {
  protected:
-  UIGesture() {
-    window->makeKeyAndVisible();
-    window->addSubview(surface);
-  }
+  UIGesture() { window->addSubview(surface); }
   // A target that logs "<tag> <state>".
   GestureRecognizer::Action logger(std::string tag) {
     return [this, tag](GestureRecognizer& r) { log.push_back(tag + " " + name(r.state())); };
   }
 
   std::vector<std::string> log;
-  std::shared_ptr<Window> window = Window::create(makeRect(0, 0, 320, 480));
   std::shared_ptr<Surface> surface = Surface::create(&log, makeRect(0, 0, 320, 480));
-  TouchDriver finger{window};
+  TouchDriver& finger = fingers;
 };
 
 TEST_F(UIGesture, DoubleTapOnTheClockAndASingleTapThatWaitsForIt) {

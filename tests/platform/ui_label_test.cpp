@@ -1,42 +1,54 @@
+// Text measured and drawn: labels, attributed runs, shadows and the label's kept backing.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <string>
 
-#include "platform/animation/Layer.h"
 #include "platform/graphics/Context.h"
-#include "platform/render/Render.h"
+#include "platform/ui/AttributedString.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/TextLayout.h"
 #include "render_support.h"
-#include "ui_support.h"
+#include "ui_fixtures.h"
 
 namespace platform {
 namespace {
 
 using render_test::alphaAt;
+using render_test::pixelAt;
+using ui_test::renderTree;
 
-class UILabel : public ui_test::UITest {
- protected:
-  static std::shared_ptr<Image> draw(View& view) {
-    view.updateTree();
-    RenderOptions options;
-    options.scale = 1;
-    return renderLayer(*view.layer(), options);
-  }
-  // The columns and rows that hold any ink.
-  static Rect inkBounds(const Image& image) {
-    int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;
-    for (int y = 0; y < image.bitmap()->height(); ++y) {
-      for (int x = 0; x < image.bitmap()->width(); ++x) {
-        if (alphaAt(image, x, y) < 40) continue;
-        x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
-      }
+// The columns and rows that hold any ink.
+Rect inkBounds(const Image& image) {
+  int x0 = 1 << 30, y0 = 1 << 30, x1 = -1, y1 = -1;
+  for (int y = 0; y < image.bitmap()->height(); ++y) {
+    for (int x = 0; x < image.bitmap()->width(); ++x) {
+      if (alphaAt(image, x, y) < 40) continue;
+      x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
     }
-    return x1 < 0 ? kRectNull : makeRect(x0, y0, x1 - x0 + 1, y1 - y0 + 1);
   }
+  return x1 < 0 ? kRectNull : makeRect(x0, y0, x1 - x0 + 1, y1 - y0 + 1);
+}
+
+// Pixels of mostly-red and mostly-blue ink, and where the red starts and the blue ends.
+struct Inks {
+  int red = 0, blue = 0, firstRed = 1 << 30, lastBlue = -1;
 };
+Inks inksOf(const Image& image) {
+  Inks ink;
+  for (int x = 0; x < image.bitmap()->width(); ++x) {
+    for (int y = 0; y < image.bitmap()->height(); ++y) {
+      const auto p = pixelAt(image, x, y);
+      if (p.a < 128) continue;
+      if (p.r > 200 && p.b < 60) ++ink.red, ink.firstRed = std::min(ink.firstRed, x);
+      if (p.b > 200 && p.r < 60) ++ink.blue, ink.lastBlue = std::max(ink.lastBlue, x);
+    }
+  }
+  return ink;
+}
+
+using UILabel = ui_test::UITest;
 
 TEST_F(UILabel, SingleLineMeasurementMatchesDrawing) {
   const Font font = Font::systemFont(17);
@@ -64,7 +76,7 @@ TEST_F(UILabel, SingleLineMeasurementMatchesDrawing) {
   const Rect text = label->textRect();
   EXPECT_NEAR(midX(text), 100, 0.5);
   EXPECT_NEAR(midY(text), 30, 0.5);
-  const Rect ink = inkBounds(*draw(*label));
+  const Rect ink = inkBounds(*renderTree(*label));
   ASSERT_FALSE(isNull(ink));
   EXPECT_GE(minX(ink), std::floor(minX(text)));
   EXPECT_LE(maxX(ink), std::ceil(maxX(text)) + 1);
@@ -88,8 +100,7 @@ TEST_F(UILabel, WrapsTruncatesAndHonoursLineLimits) {
   label->setFont(font);
   label->setText(text);
   label->setNumberOfLines(2);
-  const Size two = label->sizeThatFits({100, 1000});
-  EXPECT_NEAR(two.height, std::ceil(2 * line), 1);
+  EXPECT_NEAR(label->sizeThatFits({100, 1000}).height, std::ceil(2 * line), 1);
   EXPECT_TRUE(label->isTruncated());
   label->setNumberOfLines(0);
   EXPECT_FALSE(label->isTruncated());
@@ -103,17 +114,16 @@ TEST_F(UILabel, WrapsTruncatesAndHonoursLineLimits) {
   label->setFrame(makeRect(0, 0, 60, 30));
   EXPECT_TRUE(label->isTruncated());
   EXPECT_LE(label->textRect().size.width, 60);
-  EXPECT_LE(maxX(inkBounds(*draw(*label))), 60);
+  EXPECT_LE(maxX(inkBounds(*renderTree(*label))), 60);
 }
 
-TEST_F(UILabel, ChineseTextRendersWithTheCJKFont) {
+TEST_F(UILabel, ChineseTextRendersAndHostileTextIsHeldInBounds) {
   TextLayout layout;
   layout.setFont(Font::systemFont(16));
   layout.setText("加载中...");
   EXPECT_EQ(layout.unknownGlyphCount(), 0);
-  const Size s = layout.size();
-  EXPECT_GT(s.width, 3 * 14);  // three full-width characters and the dots
-  EXPECT_LT(s.width, 16 * 6);
+  EXPECT_GT(layout.size().width, 3 * 14);  // three full-width characters and the dots
+  EXPECT_LT(layout.size().width, 16 * 6);
   layout.setText("\xff\xfe broken");  // invalid UTF-8 is repaired, not trusted
   EXPECT_GT(layout.size().width, 0);
   // Absurd sizes and bounds are held to what Pango can represent.
@@ -124,49 +134,60 @@ TEST_F(UILabel, ChineseTextRendersWithTheCJKFont) {
 
   auto label = Label::create(makeRect(0, 0, 120, 40));
   label->setFont(Font::systemFont(16));
-  label->setTextColor(Color::black());
   label->setText("加载中...");
-  const Rect ink = inkBounds(*draw(*label));
-  ASSERT_FALSE(isNull(ink));
+  const Rect ink = inkBounds(*renderTree(*label));
   EXPECT_GT(width(ink), 40);
   EXPECT_GT(height(ink), 10);
+
+  // An overlong word wraps within the width like characters do, with nothing drawn at its breaks.
+  auto lay = [](std::size_t letters, LineBreakMode mode) {
+    std::string word;
+    for (std::size_t i = 0; i < letters; ++i) word += static_cast<char>('a' + i % 26);
+    auto wrapped = std::make_unique<TextLayout>();
+    wrapped->setFont(Font::systemFont(12));
+    wrapped->setLineBreakMode(mode);
+    wrapped->setText(word);
+    wrapped->setBounds(300, -1);
+    return wrapped;
+  };
+  // Up to 256 letters a word wraps exactly as by characters.
+  auto shortWord = lay(256, LineBreakMode::ByWordWrapping);
+  EXPECT_GT(shortWord->lineCount(), 2);
+  EXPECT_EQ(shortWord->size(), lay(256, LineBreakMode::ByCharWrapping)->size());
+  // Past that it may also break after each 256th letter: at most one line more per 256.
+  auto longWord = lay(2000, LineBreakMode::ByWordWrapping);
+  const int byChars = lay(2000, LineBreakMode::ByCharWrapping)->lineCount();
+  EXPECT_GE(longWord->lineCount(), byChars);
+  EXPECT_LE(longWord->lineCount(), byChars + 2000 / 256);
+  EXPECT_LE(longWord->size().width, 300);
+  EXPECT_EQ(longWord->unknownGlyphCount(), 0);  // the breaks draw nothing, not even a box
 }
 
 // A label that keeps a backing (any content mode but redraw) holds the text's ink only, yet
 // shows exactly the pixels a full-size backing would, for every alignment; sizes off the pixel
 // grid keep the full-size backing.
 TEST_F(UILabel, BackingHoldsTheInkAndShowsTheSamePixels) {
-  const double scale = 2;
   for (TextAlignment alignment :
        {TextAlignment::Natural, TextAlignment::Center, TextAlignment::Right}) {
     auto label = Label::create(makeRect(0, 0, 200, 31));
     label->setContentMode(ViewContentMode::Left);
-    label->layer()->setContentsScale(scale);
+    label->layer()->setContentsScale(2);
     label->setFont(Font::systemFont(15));
     label->setTextColor(Color::hex(0x224466));
     label->setTextAlignment(alignment);
     label->setText("家长开放日 9:30");
-    label->updateTree();
+    auto shown = renderTree(*label, 2);
     const Bitmap& backing = *label->layer()->contents()->bitmap();
-    EXPECT_LT(backing.width(), 200 * scale * 0.75);
-    EXPECT_LT(backing.height(), 31 * scale);
-
-    auto full = Context::create({200, 31}, scale, false);
+    EXPECT_LT(backing.width(), 200 * 2 * 0.75);
+    EXPECT_LT(backing.height(), 31 * 2);
+    auto full = Context::create({200, 31}, 2, false);
     label->drawRect(*full, label->bounds());
-    auto expected = full->makeImage();
-    RenderOptions options;
-    options.scale = scale;
-    auto shown = renderLayer(*label->layer(), options);
-    const std::size_t count = static_cast<std::size_t>(400 * 62);
-    int differing = 0;
-    for (std::size_t i = 0; i < count; ++i) {
-      differing += shown->bitmap()->pixels()[i] != expected->bitmap()->pixels()[i];
-    }
-    EXPECT_EQ(differing, 0) << "alignment " << static_cast<int>(alignment);
+    EXPECT_EQ(ui_test::differingPixels(*shown, *full->makeImage()), 0)
+        << "alignment " << static_cast<int>(alignment);
   }
   auto odd = Label::create(makeRect(0, 0, 100.25, 20));
   odd->setContentMode(ViewContentMode::Left);
-  odd->layer()->setContentsScale(scale);
+  odd->layer()->setContentsScale(2);
   odd->setText("9:30");
   odd->updateTree();
   EXPECT_EQ(odd->layer()->contents()->bitmap()->width(), 201);
@@ -177,8 +198,7 @@ TEST_F(UILabel, KeepsItsBackingUntilItsLooksChangeAndPlainViewsHaveNone) {
   label->setContentMode(ViewContentMode::Center);
   label->setText("通知");
   label->updateTree();
-  const auto drawn = label->layer()->contents();
-  ASSERT_TRUE(drawn);
+  ASSERT_TRUE(label->layer()->contents());
   label->setText("通知");
   label->setFont(label->font());
   label->setTextColor(label->textColor());
@@ -196,6 +216,99 @@ TEST_F(UILabel, KeepsItsBackingUntilItsLooksChangeAndPlainViewsHaveNone) {
   plain->updateTree();
   EXPECT_FALSE(plain->layer()->contents());
   EXPECT_FALSE(plain->layer()->needsDisplay());
+}
+
+TEST(AttributedStringTest, RunsSplitMergeAndKeepCharactersWhole) {
+  AttributedString text("Hello ", TextAttributes{Font::boldSystemFont(20), std::nullopt});
+  text.append("世界", TextAttributes{std::nullopt, Color::red()});
+  text.append("!", TextAttributes{std::nullopt, Color::red()});  // joins the run before it
+  EXPECT_EQ(text.string(), "Hello 世界!");
+  ASSERT_EQ(text.runs().size(), 2u);
+  EXPECT_EQ(text.runs()[1].location, 6u);
+  EXPECT_EQ(text.runs()[1].length, 7u);
+
+  // Colour over "lo 世": the range's end inside 世's bytes falls back to the character's start.
+  text.addAttributes(TextAttributes{std::nullopt, Color::blue()}, 3, 5);
+  EXPECT_EQ(text.attributesAt(2), (TextAttributes{Font::boldSystemFont(20), std::nullopt}));
+  EXPECT_EQ(text.attributesAt(3), (TextAttributes{Font::boldSystemFont(20), Color::blue()}));
+  EXPECT_EQ(text.attributesAt(6), (TextAttributes{std::nullopt, Color::red()}));
+  std::size_t covered = 0;
+  for (const auto& run : text.runs()) {
+    EXPECT_EQ(run.location, covered);
+    covered += run.length;
+  }
+  EXPECT_EQ(covered, text.length());
+  EXPECT_EQ(text.attributesAt(99), TextAttributes{});
+
+  text.addAttributes(TextAttributes{Font::systemFont(9), std::nullopt}, 50, 10);  // past the end
+  text.addAttributes(TextAttributes{Font::systemFont(9), std::nullopt}, 0, SIZE_MAX);
+  for (const auto& run : text.runs()) EXPECT_EQ(run.attributes.font, Font::systemFont(9));
+
+  AttributedString joined("a");
+  joined.append(text);
+  EXPECT_EQ(joined.string(), "aHello 世界!");
+  EXPECT_EQ(joined.runs().front().length, 1u);
+}
+
+TEST_F(UILabel, AttributedRunsDrawInTheirColoursAndFonts) {
+  auto label = Label::create(makeRect(0, 0, 300, 40));
+  label->setTextColor(Color::blue());
+  AttributedString text("MMMM", TextAttributes{std::nullopt, Color::red()});
+  text.append("MMMM");  // no colour: the label's
+  text.setAlignment(TextAlignment::Right);
+  label->setAttributedText(text);
+  EXPECT_EQ(label->text(), "MMMMMMMM");
+  EXPECT_EQ(label->textAlignment(), TextAlignment::Right);
+  EXPECT_EQ(label->attributedText(), text);
+  Inks ink = inksOf(*renderTree(*label));
+  EXPECT_GT(ink.red, 50);
+  EXPECT_GT(ink.blue, 50);
+  EXPECT_GT(ink.firstRed, 150);  // right-aligned
+  EXPECT_GT(ink.lastBlue, 280);
+
+  // A bigger font in one run widens what is measured and drawn.
+  const double plain = label->sizeThatFits({0, 0}).width;
+  AttributedString big("MMMM", TextAttributes{Font::systemFont(34), std::nullopt});
+  big.append("MMMM");
+  label->setAttributedText(big);
+  EXPECT_GT(label->sizeThatFits({0, 0}).width, plain * 1.3);
+
+  // Plain text ends the runs; the plain text reads back as runs in the label's look.
+  label->setText("MMMMMMMM");
+  ink = inksOf(*renderTree(*label));
+  EXPECT_EQ(ink.red, 0);
+  EXPECT_GT(ink.blue, 100);
+  EXPECT_EQ(label->attributedText().runs().front().attributes.foregroundColor, Color::blue());
+  EXPECT_EQ(label->sizeThatFits({0, 0}).width, std::ceil(plain));
+}
+
+TEST_F(UILabel, ShadowsFollowPlainAndAttributedTextAtTheirOffset) {
+  for (const bool attributed : {false, true}) {
+    SCOPED_TRACE(attributed ? "attributed" : "plain");
+    auto label = Label::create(makeRect(0, 0, 60, 40));
+    label->setFont(Font::boldSystemFont(30));
+    label->setTextColor(Color::blue());
+    if (attributed) {
+      label->setAttributedText(
+          AttributedString("I", TextAttributes{Font::boldSystemFont(30), Color::blue()}));
+    } else {
+      label->setText("I");
+    }
+    EXPECT_FALSE(label->shadowColor());
+    EXPECT_EQ(label->shadowOffset(), (Size{0, -1}));
+    const Inks bare = inksOf(*renderTree(*label));
+    EXPECT_EQ(bare.red, 0);
+
+    label->setShadowColor(Color::red());
+    label->setShadowOffset({6, 2});
+    const Inks shadowed = inksOf(*renderTree(*label));
+    EXPECT_GT(shadowed.red, 20);   // shadow shows to the right of the stroke
+    EXPECT_GT(shadowed.blue, 20);  // the text stays on top, unchanged
+    EXPECT_EQ(shadowed.lastBlue, bare.lastBlue);
+    EXPECT_GT(shadowed.firstRed, bare.lastBlue - 6);
+    label->setShadowColor(Color::clear());
+    EXPECT_EQ(inksOf(*renderTree(*label)).red, 0);
+  }
 }
 
 }  // namespace

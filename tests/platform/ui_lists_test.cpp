@@ -1,3 +1,5 @@
+// Tables, grids and pickers: their geometry, reuse and refusals, and the lists used with a finger
+// and the clock.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,20 +9,22 @@
 #include <string>
 #include <vector>
 
-#include "platform/foundation/Log.h"
+#include "platform/render/RenderView.h"
 #include "platform/ui/Label.h"
-#include "platform/ui/TouchDriver.h"
-#include "platform/ui/Window.h"
 #include "platform/ui/scroll/CollectionView.h"
 #include "platform/ui/scroll/PageControl.h"
 #include "platform/ui/scroll/PickerView.h"
 #include "platform/ui/scroll/TableView.h"
-#include "ui_support.h"
+#include "render_support.h"
+#include "ui_fixtures.h"
 
 namespace platform {
 namespace {
 
-// Sections of given lengths; rows 60 high in section 1 when asked.
+using render_test::pixelAt;
+using ui_test::differingPixels;
+
+// Sections of given lengths, titled when asked; rows 60 high in section 1 when asked.
 class Rows : public TableViewDataSource, public TableViewDelegate {
  public:
   explicit Rows(std::vector<long> lengths) : lengths(std::move(lengths)) {}
@@ -56,11 +60,15 @@ class Rows : public TableViewDataSource, public TableViewDelegate {
   std::vector<IndexPath> picked;
 };
 
-class UILists : public ui_test::UITest {
+class UILists : public ui_test::OnWindow {
  protected:
-  UILists() { window->makeKeyAndVisible(); }
-  std::shared_ptr<Window> window = Window::create(makeRect(0, 0, 375, 667));
-  TouchDriver fingers{window};
+  UILists() : OnWindow(makeRect(0, 0, 375, 667)) {}
+  static std::shared_ptr<Image> shot(View& view) {
+    RenderOptions options;
+    options.scale = 1;
+    options.background = Color::whiteColor();
+    return renderView(view, options);
+  }
 };
 
 TEST_F(UILists, TableGeometryFollowsSectionsHeadersAndRowHeights) {
@@ -96,7 +104,6 @@ TEST_F(UILists, ReuseKeepsTheCellCountBoundedOverTenThousandRows) {
     table->setContentOffset({0, y});
     table->layoutIfNeeded();
   }
-  EXPECT_LE(table->cellCount(), 2 * onScreen);
   EXPECT_LE(rows->made, static_cast<int>(2 * onScreen));
   auto last = table->indexPathsForVisibleRows().back();
   EXPECT_GE(last.row, 9980);
@@ -106,12 +113,10 @@ TEST_F(UILists, ReuseKeepsTheCellCountBoundedOverTenThousandRows) {
   EXPECT_FALSE(cell->isHidden());
 }
 
-TEST_F(UILists, ReloadRecountsRunsHooksAndATapSelects) {
+TEST_F(UILists, ReloadRecountsAndRunsOnlyItsOwnHooks) {
   auto rows = std::make_shared<Rows>(std::vector<long>{3});
   auto table = TableView::create(makeRect(0, 0, 320, 480));
-  window->addSubview(table);
   table->setDataSource(rows);
-  table->setDelegate(rows);
   std::vector<double> heightsSeenByHooks;
   auto hook = table->reloadHooks().subscribe(
       [&](TableView& t) { heightsSeenByHooks.push_back(t.contentSize().height); });
@@ -122,24 +127,49 @@ TEST_F(UILists, ReloadRecountsRunsHooksAndATapSelects) {
   rows->lengths = {5};
   table->reloadData();
   EXPECT_EQ(heightsSeenByHooks, (std::vector<double>{132, 220}));
-  table->layoutIfNeeded();
-  fingers.tap({100, 44 * 2 + 10});
-  ASSERT_EQ(rows->picked.size(), 1u);
-  EXPECT_EQ(rows->picked[0], (IndexPath{0, 2}));
-  EXPECT_EQ(table->indexPathForSelectedRow(), (IndexPath{0, 2}));
-  EXPECT_TRUE(table->cellForRowAtIndexPath({0, 2})->isSelected());
   table->scrollToRowAtIndexPath({0, 4}, TableViewScrollPosition::Top, false);
   EXPECT_EQ(table->contentOffset().y, 0);  // 220 fits: nowhere to scroll
 }
 
-// Items of a fixed size in sections with insets and headers.
+TEST_F(UILists, ATappedRowIsReportedAndStaysGreyAfterTheListWasDragged) {
+  auto rows = std::make_shared<Rows>(std::vector<long>{6, 6, 6, 6, 6});
+  rows->titled = true;
+  auto table = TableView::create(makeRect(0, 0, 375, 667));
+  table->setDataSource(rows);
+  table->setDelegate(rows);
+  window->addSubview(table);
+  table->reloadData();
+  drag({180, 600}, {180, 300}, 12);
+  advance(3);
+  const double offset = table->contentOffset().y;
+  ASSERT_GT(offset, 200);
+  const IndexPath target{2, 1};
+  const Point onScreen{100, midY(table->rectForRowAtIndexPath(target)) - offset};
+  ASSERT_GT(onScreen.y, 0);
+  ASSERT_LT(onScreen.y, 667);
+  const auto before = pixelAt(*shot(*window), 300, static_cast<int>(onScreen.y));
+
+  fingers.tap(onScreen);
+  EXPECT_EQ(rows->picked, std::vector<IndexPath>{target});
+  EXPECT_EQ(table->indexPathForSelectedRow(), std::optional<IndexPath>(target));
+  EXPECT_EQ(table->contentOffset().y, offset);  // a tap does not scroll
+  // The row is shaded where nothing is written (right of its text).
+  const auto after = pixelAt(*shot(*window), 300, static_cast<int>(onScreen.y));
+  EXPECT_GT(before.r, 240);
+  EXPECT_LT(after.r, before.r - 10);
+  EXPECT_EQ(after.r, after.g);
+}
+
+// Items of a fixed size (or the delegate's), odd ones blue and even ones green.
 class Items : public CollectionViewDataSource, public CollectionViewDelegateFlowLayout {
  public:
   long numberOfSectionsInCollectionView(CollectionView&) override { return sections; }
   long numberOfItemsInSection(CollectionView&, long) override { return items; }
   std::shared_ptr<CollectionViewCell> cellForItemAtIndexPath(CollectionView& cv,
                                                              const IndexPath& p) override {
-    return cv.dequeueReusableCellWithReuseIdentifier("item", p);
+    auto cell = cv.dequeueReusableCellWithReuseIdentifier("item", p);
+    cell->contentView()->setBackgroundColor(p.row % 2 ? Color::blue() : Color::green());
+    return cell;
   }
   void didSelectItemAtIndexPath(CollectionView&, const IndexPath& p) override {
     picked.push_back(p);
@@ -161,6 +191,24 @@ class Items : public CollectionViewDataSource, public CollectionViewDelegateFlow
   int displayed = 0;
 };
 
+std::shared_ptr<CollectionView> makeGrid(const std::shared_ptr<CollectionViewFlowLayout>& layout,
+                                         const std::shared_ptr<Items>& items, const Rect& frame) {
+  auto cv = CollectionView::create(frame, layout);
+  cv->setDataSource(items);
+  cv->setDelegate(items);
+  cv->registerCell("item", [] { return CollectionViewCell::create(); });
+  return cv;
+}
+
+// Square items edge to edge, no spacing.
+std::shared_ptr<CollectionViewFlowLayout> tightLayout() {
+  auto layout = std::make_shared<CollectionViewFlowLayout>();
+  layout->itemSize = {100, 100};
+  layout->minimumLineSpacing = 0;
+  layout->minimumInteritemSpacing = 0;
+  return layout;
+}
+
 TEST_F(UILists, FlowLayoutFillsLinesEdgeToEdgeInEitherDirection) {
   auto layout = std::make_shared<CollectionViewFlowLayout>();
   layout->itemSize = {100, 80};
@@ -169,10 +217,7 @@ TEST_F(UILists, FlowLayoutFillsLinesEdgeToEdgeInEitherDirection) {
   layout->headerReferenceSize = {0, 30};
   auto items = std::make_shared<Items>();
   items->sections = 2;
-  auto cv = CollectionView::create(makeRect(0, 0, 340, 600), layout);
-  cv->setDataSource(items);
-  cv->setDelegate(items);
-  cv->registerCell("item", [] { return CollectionViewCell::create(); });
+  auto cv = makeGrid(layout, items, makeRect(0, 0, 340, 600));
   cv->reloadData();
   // Room 320 across: three items a line, spread to both edges (gap 10).
   auto frame = [&](long s, long i) {
@@ -181,8 +226,7 @@ TEST_F(UILists, FlowLayoutFillsLinesEdgeToEdgeInEitherDirection) {
   EXPECT_EQ(frame(0, 0), makeRect(10, 40, 100, 80));
   EXPECT_EQ(frame(0, 2), makeRect(230, 40, 100, 80));
   EXPECT_EQ(frame(0, 3), makeRect(10, 125, 100, 80));
-  // A line of one item sits in the middle.
-  EXPECT_EQ(frame(0, 6), makeRect(120, 210, 100, 80));
+  EXPECT_EQ(frame(0, 6), makeRect(120, 210, 100, 80));  // a line of one sits in the middle
   const double sectionLength = 30 + 10 + 3 * 80 + 2 * 5 + 10;
   EXPECT_EQ(frame(1, 0).origin.y, sectionLength + 40);
   EXPECT_EQ(cv->contentSize(), (Size{340, 2 * sectionLength}));
@@ -200,18 +244,11 @@ TEST_F(UILists, FlowLayoutFillsLinesEdgeToEdgeInEitherDirection) {
   EXPECT_EQ(cv->contentSize().height, 190);
 }
 
-TEST_F(UILists, CollectionShowsOnlyItemsInViewAndSelectsOnTap) {
-  auto layout = std::make_shared<CollectionViewFlowLayout>();
-  layout->itemSize = {100, 100};
-  layout->minimumLineSpacing = 0;
-  layout->minimumInteritemSpacing = 0;
+TEST_F(UILists, CollectionKeepsOnlyTheItemsInViewOverThreeThousand) {
   auto items = std::make_shared<Items>();
   items->items = 3000;
-  auto cv = CollectionView::create(makeRect(0, 0, 300, 500), layout);
+  auto cv = makeGrid(tightLayout(), items, makeRect(0, 0, 300, 500));
   window->addSubview(cv);
-  cv->setDataSource(items);
-  cv->setDelegate(items);
-  cv->registerCell("item", [] { return CollectionViewCell::create(); });
   cv->layoutIfNeeded();
   EXPECT_EQ(cv->visibleCells().size(), 15u);
   for (double y = 0; y < 100000 - 500; y += 500) {
@@ -219,35 +256,45 @@ TEST_F(UILists, CollectionShowsOnlyItemsInViewAndSelectsOnTap) {
     cv->layoutIfNeeded();
   }
   EXPECT_LE(cv->cellCount(), 36u);
-  cv->setContentOffset({0, 0});
-  cv->layoutIfNeeded();
-  fingers.tap({150, 250});
-  ASSERT_EQ(items->picked.size(), 1u);
-  EXPECT_EQ(items->picked[0], (IndexPath{0, 7}));
   cv->scrollToItemAtIndexPath({0, 2999}, CollectionViewScrollPositionBottom, false);
   EXPECT_EQ(cv->contentOffset().y, 100000 - 500);
 }
 
-TEST_F(UILists, NonFiniteOffsetsInsetsAndSizesAreRefused) {
+TEST_F(UILists, ATappedTileIsReportedAndADragAcrossTilesSelectsNone) {
   auto layout = std::make_shared<CollectionViewFlowLayout>();
-  layout->itemSize = {100, 100};
-  layout->minimumLineSpacing = 0;
-  layout->minimumInteritemSpacing = 0;
+  layout->itemSize = {80, 80};
+  layout->minimumLineSpacing = 12;
+  layout->minimumInteritemSpacing = 8;
+  layout->sectionInset = {16, 16, 16, 16};
+  auto items = std::make_shared<Items>();
+  items->items = 23;
+  auto grid = makeGrid(layout, items, makeRect(0, 0, 375, 667));
+  window->addSubview(grid);
+  grid->reloadData();
+  advance(0.1);
+  auto cell = grid->cellForItemAtIndexPath({0, 5});  // second row, second column
+  ASSERT_TRUE(cell);
+  const Point centre = cell->convertPointTo({40, 40}, nullptr);
+  EXPECT_GT(pixelAt(*shot(*window), int(centre.x), int(centre.y)).b, 200);  // odd tiles are blue
+  fingers.tap(centre);
+  EXPECT_EQ(items->picked, (std::vector<IndexPath>{{0, 5}}));
+  EXPECT_EQ(grid->indexPathsForSelectedItems(), (std::vector<IndexPath>{{0, 5}}));
+  drag(centre, {centre.x, centre.y - 150}, 12);  // a scroll, not a choice
+  advance(2);
+  EXPECT_EQ(items->picked.size(), 1u);
+}
+
+TEST_F(UILists, NonFiniteOffsetsInsetsAndSizesAreRefused) {
+  auto layout = tightLayout();
   auto items = std::make_shared<Items>();
   items->items = 2000;
-  auto cv = CollectionView::create(makeRect(0, 0, 300, 500), layout);
+  auto cv = makeGrid(layout, items, makeRect(0, 0, 300, 500));
   window->addSubview(cv);
-  cv->setDataSource(items);
-  cv->setDelegate(items);
-  cv->registerCell("item", [] { return CollectionViewCell::create(); });
   cv->setContentOffset({0, 1000});
   cv->layoutIfNeeded();
   const int shown = items->displayed;
   ASSERT_EQ(cv->visibleCells().size(), 15u);
-  std::vector<std::string> warnings;
-  setLogSink([&](LogLevel, std::string_view, std::string_view message) {
-    warnings.emplace_back(message);
-  });
+  auto log = std::make_unique<ui_test::CapturedLog>();
   const double nan = std::nan("");
   const double inf = std::numeric_limits<double>::infinity();
   for (const Point bad : {Point{0, nan}, Point{nan, 0}, Point{0, inf}, Point{-inf, 0}}) {
@@ -267,11 +314,11 @@ TEST_F(UILists, NonFiniteOffsetsInsetsAndSizesAreRefused) {
   cv->setContentSize({inf, 10});
   cv->setContentSize({10, nan});
   EXPECT_EQ(cv->contentSize(), size);
-  setLogSink(nullptr);
-  ASSERT_EQ(warnings.size(), 12u);
-  EXPECT_EQ(warnings[0], "non-finite content offset refused");
-  EXPECT_EQ(warnings[8], "non-finite content inset refused");
-  EXPECT_EQ(warnings[11], "non-finite content size refused");
+  EXPECT_EQ(log->lines.size(), 12u);
+  EXPECT_EQ(log->count("non-finite content offset refused"), 8);
+  EXPECT_EQ(log->count("non-finite content inset refused"), 2);
+  EXPECT_EQ(log->count("non-finite content size refused"), 2);
+  log.reset();
   // Bounds moved from outside with a NaN origin show nothing rather than everything.
   Rect moved = cv->bounds();
   moved.origin.y = nan;
@@ -287,19 +334,6 @@ TEST_F(UILists, NonFiniteOffsetsInsetsAndSizesAreRefused) {
   EXPECT_EQ(cv->contentSize(), (Size{300, 100 * 667}));
 }
 
-// Every cell meeting `rect`, by looking at each one.
-std::set<IndexPath> cellsByScan(const CollectionViewFlowLayout& layout, long sections, long items,
-                                const Rect& rect) {
-  std::set<IndexPath> found;
-  for (long s = 0; s < sections; ++s) {
-    for (long i = 0; i < items; ++i) {
-      const auto* a = layout.layoutAttributesForItemAtIndexPath({s, i});
-      if (a && intersects(a->frame, rect)) found.insert(a->indexPath);
-    }
-  }
-  return found;
-}
-
 TEST_F(UILists, FlowLayoutFindsTheItemsInARectAsAScanWould) {
   auto layout = std::make_shared<CollectionViewFlowLayout>();
   layout->headerReferenceSize = {20, 20};
@@ -312,22 +346,26 @@ TEST_F(UILists, FlowLayoutFindsTheItemsInARectAsAScanWould) {
     return Size{30.0 + static_cast<double>((p.row * 37) % 70),
                 20.0 + static_cast<double>((p.row * 53 + p.section) % 90)};
   };
-  auto cv = CollectionView::create(makeRect(0, 0, 320, 480), layout);
-  cv->setDataSource(items);
-  cv->setDelegate(items);
-  cv->registerCell("item", [] { return CollectionViewCell::create(); });
+  auto cv = makeGrid(layout, items, makeRect(0, 0, 320, 480));
+  auto byScan = [&](const Rect& rect) {
+    std::set<IndexPath> found;
+    for (long s = 0; s < 3; ++s) {
+      for (long i = 0; i < 400; ++i) {
+        const auto* a = layout->layoutAttributesForItemAtIndexPath({s, i});
+        if (a && intersects(a->frame, rect)) found.insert(a->indexPath);
+      }
+    }
+    return found;
+  };
   // Overlapping lines (negative spacing) are out of order along the axis, and still found.
-  for (const auto direction :
-       {CollectionViewScrollDirection::Vertical, CollectionViewScrollDirection::Horizontal}) {
+  for (const bool vertical : {true, false}) {
     for (const double spacing : {4.0, 0.0, -60.0}) {
-      layout->scrollDirection = direction;
+      layout->scrollDirection = vertical ? CollectionViewScrollDirection::Vertical
+                                         : CollectionViewScrollDirection::Horizontal;
       items->lineSpacing = spacing;
       cv->reloadData();
       const Size content = layout->collectionViewContentSize();
-      const double length =
-          direction == CollectionViewScrollDirection::Vertical ? content.height : content.width;
-      for (double at = -50; at < length + 50; at += 97.5) {
-        const bool vertical = direction == CollectionViewScrollDirection::Vertical;
+      for (double at = -50; at < (vertical ? content.height : content.width) + 50; at += 97.5) {
         for (const Rect rect : {vertical ? makeRect(0, at, 320, 480) : makeRect(at, 0, 320, 480),
                                 vertical ? makeRect(40, at, 90, 1) : makeRect(at, 40, 1, 90),
                                 vertical ? makeRect(0, at, 320, -120) : makeRect(at, 0, -120, 480),
@@ -338,7 +376,7 @@ TEST_F(UILists, FlowLayoutFindsTheItemsInARectAsAScanWould) {
               EXPECT_TRUE(found.insert(a->indexPath).second);
             }
           }
-          ASSERT_EQ(found, cellsByScan(*layout, 3, 400, rect))
+          ASSERT_EQ(found, byScan(rect))
               << "spacing " << spacing << " rect " << rect.origin.x << "," << rect.origin.y << " "
               << rect.size.width << "x" << rect.size.height;
         }
@@ -347,12 +385,20 @@ TEST_F(UILists, FlowLayoutFindsTheItemsInARectAsAScanWould) {
   }
 }
 
+// Two wheels, 140 and 60 wide; the first's even rows carry attributed titles.
 class Wheels : public PickerViewDataSource, public PickerViewDelegate {
  public:
   long numberOfComponentsInPickerView(PickerView&) override { return 2; }
   long numberOfRowsInComponent(PickerView&, long c) override { return c == 0 ? 100 : 24; }
   std::optional<std::string> titleForRow(PickerView&, long row, long c) override {
     return std::to_string(c) + ":" + std::to_string(row);
+  }
+  std::optional<AttributedString> attributedTitleForRow(PickerView&, long row, long c) override {
+    if (c != 0 || row % 2) return std::nullopt;
+    AttributedString title("今天 " + std::to_string(row),
+                           TextAttributes{std::nullopt, Color::red()});
+    title.setAlignment(TextAlignment::Right);
+    return title;
   }
   std::optional<double> widthForComponent(PickerView&, long c) override {
     return c == 0 ? 140.0 : 60.0;
@@ -361,38 +407,49 @@ class Wheels : public PickerViewDataSource, public PickerViewDelegate {
   std::vector<std::pair<long, long>> picked;
 };
 
-TEST_F(UILists, PickerSelectsAtOnceInCodeAndReportsOnlyTheUsersChoices) {
+TEST_F(UILists, ASpunWheelSettlesOnARowAndLooksAsIfChosenInCode) {
   auto wheels = std::make_shared<Wheels>();
-  auto picker = PickerView::create(makeRect(0, 100, 320, 216));
-  window->addSubview(picker);
+  auto picker = PickerView::create(makeRect(0, 200, 375, 216));
   picker->setDataSource(wheels);
   picker->setDelegate(wheels);
-  picker->layoutIfNeeded();
-  ASSERT_EQ(picker->numberOfComponents(), 2);
-  EXPECT_EQ(picker->rowSizeForComponent(0), (Size{140, PickerView::kDefaultRowHeight}));
+  window->addSubview(picker);
+  advance(0.1);
+  auto onScreen = [&](long c) {
+    return picker->tableForComponent(c)->convertRectTo(picker->tableForComponent(c)->bounds(),
+                                                       nullptr);
+  };
+  const double x = midX(onScreen(1)), y = midY(onScreen(1));
+  const double row = PickerView::kDefaultRowHeight;
+  // Three rows up on the second wheel, then one row back on the first (which stays at 0).
+  drag({x, y + 40}, {x, y + 40 - 3 * row}, 12);
+  advance(2);
+  EXPECT_EQ(picker->selectedRowInComponent(1), 3);
+  drag({midX(onScreen(0)), y}, {midX(onScreen(0)), y + row}, 12);
+  advance(2);
   EXPECT_EQ(picker->selectedRowInComponent(0), 0);
-  picker->selectRow(50, 0, true);
-  EXPECT_EQ(picker->selectedRowInComponent(0), 50);  // before the scroll has moved
-  advance(1);
-  EXPECT_TRUE(wheels->picked.empty());
-  auto table = picker->tableForComponent(0);
-  EXPECT_EQ(table->contentOffset().y, 50 * 32 - (216 - 32) / 2.0);
-  // The user drags the wheel up by about three rows and lets go: it settles on a whole row.
-  const double x = table->frame().origin.x + 70;
-  fingers.begin({x, 250});
-  for (int i = 1; i <= 10; ++i) {
-    advance(1.0 / 60);
-    fingers.move({x, 250 - 10.0 * i});
-  }
-  advance(0.3);
-  fingers.end();
+  EXPECT_EQ(wheels->picked, (std::vector<std::pair<long, long>>{{3, 1}, {0, 0}}));
+
+  // A fling runs on and still comes to rest on a whole row.
+  drag({x, y + 60}, {x, y - 40}, 4, Lift::AtOnce);
   advance(5);
-  ASSERT_EQ(wheels->picked.size(), 1u);
-  const long row = wheels->picked[0].first;
-  EXPECT_GT(row, 50);
-  EXPECT_LT(row, 55);
-  EXPECT_EQ(picker->selectedRowInComponent(0), row);
-  EXPECT_EQ(table->contentOffset().y, row * 32 - (216 - 32) / 2.0);
+  const long flung = picker->selectedRowInComponent(1);
+  EXPECT_GT(flung, 5);
+  ASSERT_EQ(wheels->picked.size(), 3u);
+  EXPECT_EQ(wheels->picked.back(), std::make_pair(flung, 1L));
+
+  // Chosen in code the row is selected at once and never reported, and it looks the same.
+  auto twin = PickerView::create(makeRect(0, 200, 375, 216));
+  twin->setDataSource(wheels);
+  twin->setDelegate(wheels);
+  auto other = Window::create(makeRect(0, 0, 375, 667));
+  other->addSubview(twin);
+  twin->layoutIfNeeded();
+  twin->selectRow(flung, 1, true);
+  EXPECT_EQ(twin->selectedRowInComponent(1), flung);  // before the scroll has moved
+  advance(1);
+  EXPECT_EQ(wheels->picked.size(), 3u);
+  EXPECT_EQ(twin->tableForComponent(1)->contentOffset().y, flung * row - (216 - row) / 2);
+  EXPECT_EQ(differingPixels(*shot(*picker), *shot(*twin)), 0);
 }
 
 // The second wheel shows views of its own, tagged with their row.
@@ -409,16 +466,41 @@ class ViewWheels : public Wheels {
   int reused = 0;
 };
 
-TEST_F(UILists, PickerRowsShowTheDelegatesViewsAndHandThemBackForReuse) {
+TEST_F(UILists, PickerRowsShowAttributedTitlesOrTheDelegatesViewsAndReuseThemClean) {
   auto wheels = std::make_shared<ViewWheels>();
-  auto picker = PickerView::create(makeRect(0, 100, 320, 216));
+  auto picker = PickerView::create(makeRect(0, 0, 320, 216));
   window->addSubview(picker);
   picker->setDataSource(wheels);
   picker->setDelegate(wheels);
   picker->layoutIfNeeded();
+  EXPECT_EQ(picker->rowSizeForComponent(0), (Size{140, PickerView::kDefaultRowHeight}));
+  auto cell = [&](long row) {
+    return picker->tableForComponent(0)->cellForRowAtIndexPath({0, row});
+  };
+  auto colourOf = [&](long row) {
+    return cell(row)->textLabel()->attributedText().attributesAt(0).foregroundColor.value_or(
+        Color::clear());
+  };
+  auto alignmentOf = [&](long row) {
+    auto label = cell(row)->textLabel();
+    return label->attributedText().alignment().value_or(label->textAlignment());
+  };
+  EXPECT_EQ(picker->viewForRow(2, 0), cell(2));
+  EXPECT_EQ(cell(2)->textLabel()->text(), "今天 2");
+  EXPECT_EQ(colourOf(2), Color::red());
+  EXPECT_EQ(alignmentOf(2), TextAlignment::Right);
+  // The title spans the row: narrow wheels have no room for a table cell's margins.
+  EXPECT_EQ(cell(2)->textLabel()->frame(), cell(2)->contentView()->bounds());
+  EXPECT_EQ(cell(1)->textLabel()->text(), "0:1");
+  EXPECT_EQ(colourOf(1), Color::black());
+  EXPECT_EQ(alignmentOf(1), TextAlignment::Center);
+  picker->selectRow(31, 0, false);  // far enough that every row's cell is reused
+  picker->layoutIfNeeded();
+  EXPECT_EQ(colourOf(31), Color::black());
+  EXPECT_EQ(alignmentOf(31), TextAlignment::Center);
+
   ASSERT_NE(picker->viewForRow(2, 1), nullptr);
   EXPECT_EQ(picker->viewForRow(2, 1)->tag(), 2);
-  EXPECT_NE(dynamic_cast<TableViewCell*>(picker->viewForRow(2, 0).get()), nullptr);
   EXPECT_EQ(wheels->reused, 0);
   picker->selectRow(20, 1, false);
   picker->tableForComponent(1)->layoutIfNeeded();

@@ -10,7 +10,7 @@
 #include "platform/ui/Window.h"
 #include "platform/ui/scroll/ScrollPhysics.h"
 #include "platform/ui/scroll/ScrollView.h"
-#include "ui_support.h"
+#include "ui_fixtures.h"
 
 namespace platform {
 namespace {
@@ -46,35 +46,25 @@ class Recorder : public ScrollViewDelegate {
   std::optional<Point> replaceTarget;
 };
 
-class UIScroll : public ui_test::UITest {
+class UIScroll : public ui_test::OnWindow {
  protected:
-  UIScroll() {
-    window->makeKeyAndVisible();
-    scroll = ScrollView::create(makeRect(0, 0, 375, 667));
+  UIScroll() : OnWindow(makeRect(0, 0, 375, 667)) {
     scroll->setContentSize({375, 2000});
     window->addSubview(scroll);
     scroll->setDelegate(recorder);
   }
-
-  // A finger dragged by `delta` in `steps` moves a frame apart, then lifted where it is.
-  void drag(Point from, Point delta, int steps, bool lift = true) {
-    fingers.begin(from);
-    for (int i = 1; i <= steps; ++i) {
-      advance(ScrollView::kFrameInterval);
-      fingers.move({from.x + delta.x * i / steps, from.y + delta.y * i / steps});
-    }
-    if (lift) fingers.end();
+  // A drag by `delta` in `steps` frames; lifted at once it flings.
+  void dragBy(Point from, Point delta, int steps, Lift lift = Lift::AtOnce) {
+    drag(from, {from.x + delta.x, from.y + delta.y}, steps, lift);
   }
-  // Holds still long enough for the release to carry no speed.
+  // Held still long enough for the release to carry no speed.
   void holdAndLift() {
     advance(0.2);
     fingers.end();
   }
 
-  std::shared_ptr<Window> window = Window::create(makeRect(0, 0, 375, 667));
-  std::shared_ptr<ScrollView> scroll;
+  std::shared_ptr<ScrollView> scroll = ScrollView::create(makeRect(0, 0, 375, 667));
   std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
-  TouchDriver fingers{window};
 };
 
 TEST_F(UIScroll, DraggingMovesTheContentWithTheFingerAndAFlickDecelerates) {
@@ -82,7 +72,7 @@ TEST_F(UIScroll, DraggingMovesTheContentWithTheFingerAndAFlickDecelerates) {
   std::vector<State> states;
   auto watching = scroll->panGestureRecognizer()->stateObservers().subscribe(
       [&](State, State now) { states.push_back(now); });
-  drag({100, 500}, {0, -300}, 10, false);
+  dragBy({100, 500}, {0, -300}, 10, Lift::Never);
   EXPECT_TRUE(scroll->isDragging());
   EXPECT_TRUE(scroll->isTracking());
   const double dragged = scroll->contentOffset().y;
@@ -113,7 +103,7 @@ TEST_F(UIScroll, DraggingMovesTheContentWithTheFingerAndAFlickDecelerates) {
 TEST_F(UIScroll, PullingPastTheTopRubberBandsAndSpringsBackToTheInset) {
   scroll->setContentInset({64, 0, 0, 0});
   scroll->setContentOffset({0, -64});
-  drag({100, 100}, {0, 300}, 10, false);
+  dragBy({100, 100}, {0, 300}, 10, Lift::Never);
   const double pulled = -64 - scroll->contentOffset().y;
   // Past the edge the content lags behind the finger, more the further it goes.
   EXPECT_GT(pulled, 50);
@@ -133,8 +123,7 @@ TEST_F(UIScroll, PullingPastTheTopRubberBandsAndSpringsBackToTheInset) {
 TEST_F(UIScroll, ContentGrowingUnderABounceAtTheEndLeavesItWhereItIs) {
   const double end = scroll->maximumContentOffset().y;
   scroll->setContentOffset({0, end});
-  drag({100, 600}, {0, -300}, 10, false);
-  holdAndLift();
+  dragBy({100, 600}, {0, -300}, 10, Lift::AfterHold);
   advance(0.05);
   ASSERT_GT(scroll->contentOffset().y, end + 20);
   const double before = scroll->contentOffset().y;
@@ -144,8 +133,7 @@ TEST_F(UIScroll, ContentGrowingUnderABounceAtTheEndLeavesItWhereItIs) {
   advance(3);
   EXPECT_EQ(scroll->contentOffset().y, end + 44);
 
-  drag({100, 600}, {0, -300}, 10, false);
-  holdAndLift();
+  dragBy({100, 600}, {0, -300}, 10, Lift::AfterHold);
   advance(0.05);
   const double at = scroll->contentOffset().y;
   ASSERT_GT(at, end + 64);
@@ -158,22 +146,21 @@ TEST_F(UIScroll, ContentGrowingUnderABounceAtTheEndLeavesItWhereItIs) {
   EXPECT_EQ(recorder->log.back(), "didEndDecelerating");
 }
 
-TEST_F(UIScroll, WithoutBouncingTheContentStopsAtItsEdges) {
+TEST_F(UIScroll, ContentBouncesOnlyWhenAllowedOrAskedTo) {
   scroll->setBounces(false);
-  drag({100, 100}, {0, 300}, 10);
+  dragBy({100, 100}, {0, 300}, 10);
   EXPECT_EQ(scroll->contentOffset().y, 0);
-  // A hard flick towards the end stops exactly there.
-  drag({100, 600}, {0, -500}, 3);
+  dragBy({100, 600}, {0, -500}, 3);  // a hard flick towards the end stops exactly there
   advance(10);
   EXPECT_EQ(scroll->contentOffset().y, scroll->maximumContentOffset().y);
-}
-
-TEST_F(UIScroll, ShortContentScrollsOnlyWhenAskedToBounce) {
+  // Content shorter than the view scrolls only when asked to bounce anyway.
+  scroll->setBounces(true);
+  scroll->setContentOffset({0, 0});
   scroll->setContentSize({375, 300});
-  drag({100, 100}, {0, 200}, 10);
+  dragBy({100, 100}, {0, 200}, 10);
   EXPECT_EQ(scroll->contentOffset().y, 0);
   scroll->setAlwaysBounceVertical(true);
-  drag({100, 100}, {0, 200}, 10, false);
+  dragBy({100, 100}, {0, 200}, 10, Lift::Never);
   EXPECT_LT(scroll->contentOffset().y, -20);
   holdAndLift();
   advance(3);
@@ -185,35 +172,32 @@ TEST_F(UIScroll, PagingSettlesOnPageBoundaries) {
   scroll->setContentSize({1500, 400});
   scroll->setPagingEnabled(true);
   // Slow drags: the nearest page.
-  drag({250, 200}, {-100, 0}, 20, false);
-  holdAndLift();
+  dragBy({250, 200}, {-100, 0}, 20, Lift::AfterHold);
   advance(3);
   EXPECT_EQ(scroll->contentOffset().x, 0);
-  drag({250, 200}, {-200, 0}, 20, false);
-  holdAndLift();
+  dragBy({250, 200}, {-200, 0}, 20, Lift::AfterHold);
   advance(3);
   EXPECT_EQ(scroll->contentOffset().x, 300);
   // A quick flick: the next page even after a short way.
-  drag({250, 200}, {-60, 0}, 3);
+  dragBy({250, 200}, {-60, 0}, 3);
   advance(3);
   EXPECT_EQ(scroll->contentOffset().x, 600);
   // Never past the last page.
   scroll->setContentOffset({1200, 0});
-  drag({250, 200}, {-150, 0}, 3);
+  dragBy({250, 200}, {-150, 0}, 3);
   advance(3);
   EXPECT_EQ(scroll->contentOffset().x, 1200);
 }
 
-TEST_F(UIScroll, TheDelegateMayChooseWhereTheContentComesToRest) {
+TEST_F(UIScroll, TheDelegateOrCodeMayChooseWhereTheContentRests) {
   recorder->replaceTarget = Point{0, 700};
-  drag({100, 600}, {0, -300}, 5);
+  dragBy({100, 600}, {0, -300}, 5);
   EXPECT_GT(recorder->proposed.y, scroll->contentOffset().y);
   advance(10);
   EXPECT_EQ(scroll->contentOffset(), (Point{0, 700}));
-}
-
-TEST_F(UIScroll, SettingTheOffsetStopsTheMovementAndNeverWaitsForTheInset) {
-  drag({100, 600}, {0, -300}, 5);
+  // Setting the offset stops the movement, and an inset never moves it.
+  recorder->replaceTarget.reset();
+  dragBy({100, 600}, {0, -300}, 5);
   ASSERT_TRUE(scroll->isDecelerating());
   scroll->setContentOffset({0, 10});
   EXPECT_FALSE(scroll->isDecelerating());
@@ -276,43 +260,41 @@ std::shared_ptr<ScrollView> pagerAround(const std::shared_ptr<ScrollView>& inner
 
 TEST_F(UIScroll, NestedScrollViewsShareAGestureByItsDirection) {
   auto outer = pagerAround(scroll, *window);  // the page scrolls only up and down
-  drag({300, 300}, {-100, 0}, 3);
+  dragBy({300, 300}, {-100, 0}, 3);
   advance(3);
   EXPECT_EQ(outer->contentOffset(), (Point{375, 0}));
   EXPECT_EQ(scroll->contentOffset(), (Point{0, 0}));
   EXPECT_TRUE(recorder->log.empty());  // the page never began a drag
   outer->setContentOffset({0, 0});
-  drag({100, 500}, {0, -200}, 10, false);
-  holdAndLift();
+  dragBy({100, 500}, {0, -200}, 10, Lift::AfterHold);
   advance(3);
   EXPECT_GT(scroll->contentOffset().y, 150);
   EXPECT_EQ(outer->contentOffset(), (Point{0, 0}));
   // With nothing around it, a scroll view takes a pan whichever way it goes.
   window->addSubview(scroll);
   recorder->log.clear();
-  drag({300, 300}, {-100, 0}, 3);
+  dragBy({300, 300}, {-100, 0}, 3);
   EXPECT_EQ(recorder->log.front(), "willBeginDragging");
 }
 
 TEST_F(UIScroll, AnInnerScrollViewGivesWayOnlyAtTheEdgeItIsPushedAgainst) {
   scroll->setContentSize({750, 667});  // a page zoomed in to twice its width
   auto outer = pagerAround(scroll, *window);
-  drag({300, 300}, {-200, 0}, 20, false);
-  holdAndLift();
+  dragBy({300, 300}, {-200, 0}, 20, Lift::AfterHold);
   advance(3);
   EXPECT_GT(scroll->contentOffset().x, 150);
   EXPECT_EQ(outer->contentOffset().x, 0);
-  drag({300, 300}, {-300, 0}, 20, false);  // past its edge: it bounces back to it
+  dragBy({300, 300}, {-300, 0}, 20, Lift::Never);  // past its edge: it bounces back to it
   holdAndLift();
   advance(3);
   EXPECT_EQ(scroll->contentOffset().x, 375);
   EXPECT_EQ(outer->contentOffset().x, 0);
-  drag({300, 300}, {-100, 0}, 3);  // resting on that edge, the pager turns
+  dragBy({300, 300}, {-100, 0}, 3);  // resting on that edge, the pager turns
   advance(3);
   EXPECT_EQ(outer->contentOffset().x, 375);
   EXPECT_EQ(scroll->contentOffset().x, 375);
   outer->setContentOffset({0, 0});
-  drag({100, 300}, {100, 0}, 10, false);  // the other way there is room: the page moves
+  dragBy({100, 300}, {100, 0}, 10, Lift::Never);  // the other way there is room: the page moves
   holdAndLift();
   advance(3);
   EXPECT_LT(scroll->contentOffset().x, 300);

@@ -10,7 +10,7 @@
 #include "platform/ui/TouchDriver.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
-#include "ui_support.h"
+#include "ui_fixtures.h"
 
 namespace platform {
 namespace {
@@ -49,16 +49,12 @@ class Pad : public View {
   std::vector<std::string>* log_;
 };
 
-class UITouchRouting : public ui_test::UITest {
+class UITouchRouting : public ui_test::OnWindow {
  protected:
-  UITouchRouting() {
-    window->makeKeyAndVisible();
-    KeyboardSimulator::shared().reset();
-  }
+  UITouchRouting() { KeyboardSimulator::shared().reset(); }
   ~UITouchRouting() override { KeyboardSimulator::shared().reset(); }
 
   std::vector<std::string> log;
-  std::shared_ptr<Window> window = Window::create(makeRect(0, 0, 320, 480));
 };
 
 TEST_F(UITouchRouting, NestedModeScopesNeverResetEachOther) {
@@ -81,7 +77,6 @@ TEST_F(UITouchRouting, NestedModeScopesNeverResetEachOther) {
   auto b = Pad::create("b", &log, makeRect(200, 0, 100, 100));
   window->addSubview(a);
   window->addSubview(b);
-  TouchDriver fingers(window);
   fingers.begin(1, {10, 10});
   EXPECT_EQ(loop.currentMode(), RunLoopMode::Tracking);
   fingers.begin(2, {210, 10});
@@ -102,7 +97,6 @@ TEST_F(UITouchRouting, ViewsHearTouchesInFirstTouchedOrderWithAllTouches) {
   window->addSubview(early);
   window->addSubview(late);
   const Point onEarly = early->center(), onLate = late->center();
-  TouchDriver fingers(window);
   // Two fingers on `early` and one on `late` come down together; `late`'s finger is listed first.
   fingers.begin(7, onEarly);
   log.clear();
@@ -140,10 +134,19 @@ TEST_F(UITouchRouting, FirstResponderIsPerWindowAndLeavesWithItsView) {
   auto panel = View::create(makeRect(0, 0, 320, 200));
   panel->addSubview(field);
   window->addSubview(panel);
+  EXPECT_FALSE(panel->becomeFirstResponder());  // a plain view does not take it
   field->wantsKeyboard = true;
   ASSERT_TRUE(field->becomeFirstResponder());
   EXPECT_EQ(window->firstResponder(), field);
   EXPECT_TRUE(KeyboardSimulator::shared().isVisible());
+
+  // The current one may refuse to let go to another, and then stays.
+  auto second = Pad::create("second", &log, makeRect(0, 40, 100, 30));
+  second->wantsKeyboard = true;
+  panel->addSubview(second);
+  field->resignable = false;
+  EXPECT_FALSE(second->becomeFirstResponder());
+  EXPECT_EQ(Responder::currentFirstResponder(), field);
 
   // Another window keeps its own first responder.
   auto other = Window::create(makeRect(0, 0, 320, 480));
@@ -155,7 +158,6 @@ TEST_F(UITouchRouting, FirstResponderIsPerWindowAndLeavesWithItsView) {
 
   // Removing an ancestor takes the first responder out of its window: it resigns, even if it
   // would refuse, and the keyboard it brought up goes down.
-  field->resignable = false;
   int hides = 0;
   auto token = NotificationCenter::defaultCenter().addObserver(
       kKeyboardWillHideNotification, nullptr, [&](const Notification&) { ++hides; });
@@ -169,13 +171,13 @@ TEST_F(UITouchRouting, FirstResponderIsPerWindowAndLeavesWithItsView) {
   // Handing over between two fields that both type keeps the keyboard up.
   window->addSubview(panel);
   field->resignable = true;
-  auto second = Pad::create("second", &log, makeRect(0, 40, 100, 30));
-  second->wantsKeyboard = true;
-  panel->addSubview(second);
   ASSERT_TRUE(field->becomeFirstResponder());
   ASSERT_TRUE(second->becomeFirstResponder());
+  EXPECT_FALSE(field->isFirstResponder());
   EXPECT_EQ(hides, 1);
   EXPECT_TRUE(KeyboardSimulator::shared().isVisible());
+  EXPECT_TRUE(second->resignFirstResponder());
+  EXPECT_EQ(Responder::currentFirstResponder(), nullptr);
 }
 
 TEST_F(UITouchRouting, MovingASubtreeTellsOnlyViewsWhoseTintChanged) {
@@ -193,6 +195,16 @@ TEST_F(UITouchRouting, MovingASubtreeTellsOnlyViewsWhoseTintChanged) {
     for (const auto& p : parts) n += p->tintChanges;
     return n;
   };
+  // Tint flows down until a view sets its own.
+  const Color platformBlue = Color::rgba(0, 122 / 255.0, 1);
+  EXPECT_EQ(parts[1]->tintColor(), platformBlue);
+  list->setTintColor(Color::red());
+  EXPECT_EQ(parts[1]->tintColor(), Color::red());
+  parts[0]->setTintColor(Color::green());
+  list->setTintColor(std::nullopt);
+  EXPECT_EQ(parts[1]->tintColor(), Color::green());
+  EXPECT_EQ(cell->tintColor(), platformBlue);
+  parts[0]->setTintColor(std::nullopt);
   const int before = count();
   for (int i = 0; i < 10; ++i) {
     cell->removeFromSuperview();

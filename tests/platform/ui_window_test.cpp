@@ -11,45 +11,14 @@
 #include "platform/ui/VisualEffectView.h"
 #include "platform/ui/Window.h"
 #include "render_support.h"
-#include "ui_support.h"
+#include "ui_fixtures.h"
 
 namespace platform {
 namespace {
 
 using render_test::pixelAt;
 
-// Logs its life and prefers a status bar style.
-class Screenful : public ViewController {
-  using ViewController::ViewController;
-
- public:
-  static std::shared_ptr<Screenful> create(std::string name, std::vector<std::string>* log,
-                                           StatusBarStyle style = StatusBarStyle::Default) {
-    auto vc = make<Screenful>();
-    vc->name_ = std::move(name);
-    vc->log_ = log;
-    vc->style_ = style;
-    return vc;
-  }
-  void loadView() override {
-    note("loadView");
-    auto view = View::create(makeRect(0, 0, 10, 10));
-    view->setBackgroundColor(Color::blue());
-    setView(view);
-  }
-  void viewDidLoad() override { note("viewDidLoad"); }
-  void viewWillAppear(bool animated) override { note(animated ? "willAppear+" : "willAppear"); }
-  void viewDidAppear(bool) override { note("didAppear"); }
-  void viewWillDisappear(bool) override { note("willDisappear"); }
-  void viewDidDisappear(bool) override { note("didDisappear"); }
-  StatusBarStyle preferredStatusBarStyle() const override { return style_; }
-
- private:
-  void note(const std::string& what) { log_->push_back(name_ + " " + what); }
-  std::string name_;
-  std::vector<std::string>* log_ = nullptr;
-  StatusBarStyle style_ = StatusBarStyle::Default;
-};
+using ui_test::Logged;
 
 class UIWindow : public ui_test::UITest {
  protected:
@@ -80,21 +49,11 @@ TEST_F(UIWindow, WindowsStackByLevelAndTrackTheKeyWindow) {
   EXPECT_EQ(app.statusBarFrame(), makeRect(0, 0, 375, 20));
   app.setStatusBarHidden(true);
   EXPECT_EQ(app.statusBarFrame(), kRectZero);
-
-  // The delegate hands out the app's window.
-  struct Delegate : ApplicationDelegate {
-    std::shared_ptr<Window> w;
-    std::shared_ptr<Window> window() const override { return w; }
-  };
-  auto delegate = std::make_shared<Delegate>();
-  delegate->w = main;
-  app.setDelegate(delegate);
-  EXPECT_EQ(app.delegate()->window(), main);
 }
 
 TEST_F(UIWindow, ControllersLoadAppearPresentAndSetTheStatusBar) {
   auto window = Window::create(makeRect(0, 0, 320, 480));
-  auto root = Screenful::create("root", &log);
+  auto root = Logged::create("root", &log);
   window->setRootViewController(root);
   EXPECT_EQ(log, (std::vector<std::string>{"root loadView", "root viewDidLoad"}));
   EXPECT_EQ(root->view()->frame(), window->bounds());  // fills the window
@@ -107,11 +66,11 @@ TEST_F(UIWindow, ControllersLoadAppearPresentAndSetTheStatusBar) {
   EXPECT_EQ(root->view()->frame(), makeRect(0, 0, 300, 400));
 
   log.clear();
-  auto sheet = Screenful::create("sheet", &log, StatusBarStyle::LightContent);
+  auto sheet = Logged::create("sheet", &log, StatusBarStyle::LightContent);
   bool presented = false;
   root->presentViewController(sheet, true, [&] { presented = true; });
   EXPECT_EQ(log, (std::vector<std::string>{"sheet loadView", "sheet viewDidLoad",
-                                           "sheet willAppear+", "sheet didAppear"}));
+                                           "sheet willAppear+", "sheet didAppear+"}));
   EXPECT_EQ(root->presentedViewController(), sheet);
   EXPECT_EQ(sheet->presentingViewController(), root);
   EXPECT_TRUE(sheet->wasPresentedAnimated());
@@ -129,8 +88,8 @@ TEST_F(UIWindow, ControllersLoadAppearPresentAndSetTheStatusBar) {
   EXPECT_EQ(ApplicationWindows::shared().statusBarStyle(), StatusBarStyle::Default);
 
   // A controller whose view is in no window cannot present.
-  auto loose = Screenful::create("loose", &log);
-  loose->presentViewController(Screenful::create("x", &log), false);
+  auto loose = Logged::create("loose", &log);
+  loose->presentViewController(Logged::create("x", &log), false);
   EXPECT_EQ(loose->presentedViewController(), nullptr);
 }
 
