@@ -1,7 +1,6 @@
 #include <fstream>
 
-#include "platform/media/AssetsLibrary.h"
-#include "tests/ui_components/components_support.h"
+#include "tests/ui_components/fixtures.h"
 #include "ui/components/photos/PPPhotoAssets.h"
 #include "ui/components/photos/PPPhotoPickerBrowserPhotoView.h"
 #include "ui/components/photos/PPPhotoPickerDatas.h"
@@ -12,7 +11,7 @@ namespace {
 using platform::media_test::ScopedPhotoHome;
 using platform::media_test::writePhoto;
 
-class PhotoPickerRecords : public components_test::ComponentsTest {
+class PhotoPickerRecords : public components_test::ScreenTest {
  protected:
   PhotoPickerRecords() {
     const std::string roll = home.album(platform::kSavedPhotosAlbumName);
@@ -83,11 +82,10 @@ TEST_F(PhotoPickerRecords, AssetRecordsMakeTheirImagesAndCompareByURL) {
 }
 
 TEST_F(PhotoPickerRecords, VersionsCompareByNumber) {
-  EXPECT_TRUE(PPPhotoAssets::prefersSquareThumbnail("8.4"));
-  EXPECT_TRUE(PPPhotoAssets::prefersSquareThumbnail("8"));
-  EXPECT_FALSE(PPPhotoAssets::prefersSquareThumbnail("9.0"));
-  EXPECT_FALSE(PPPhotoAssets::prefersSquareThumbnail("10.2"));
-  EXPECT_TRUE(PPPhotoAssets::prefersSquareThumbnail(""));
+  for (const char* older : {"8.4", "8", ""})
+    EXPECT_TRUE(PPPhotoAssets::prefersSquareThumbnail(older));
+  for (const char* newer : {"9.0", "10.2"})
+    EXPECT_FALSE(PPPhotoAssets::prefersSquareThumbnail(newer));
 }
 
 TEST_F(PhotoPickerRecords, LookUpByURLHandsTheFullScreenImageOnTheMainQueue) {
@@ -125,7 +123,6 @@ TEST_F(PhotoPickerRecords, TheTapViewTellsSingleFromDoubleTaps) {
   window->addSubview(view);
   auto recorder = std::make_shared<TapRecorder>();
   view->setTapDelegate(recorder);
-  platform::TouchDriver finger(window);
   finger.tap({100, 100});
   advance(0.1);
   finger.tap({102, 101});
