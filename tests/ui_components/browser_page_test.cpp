@@ -26,7 +26,7 @@ class PageOwner : public PPPhotoPickerPhotoScrollViewDelegate {
   int clicks = 0, presses = 0;
 };
 
-class BrowserPage : public components_test::ScreenTest {
+class BrowserPage : public components_test::ComponentsTest {
  protected:
   BrowserPage() {
     page->setFrame(kScreen);

@@ -39,7 +39,7 @@ class Owner : public PPPhotoPickerBrowserViewControllerDelegate,
 
 // Ten pictures of the screen's shape at twice its size, each its own colour, so a picture fills
 // the page at the fitting zoom and the bars lie over it; or ten photos of an album.
-class PhotoBrowser : public components_test::ScreenTest {
+class PhotoBrowser : public components_test::ComponentsTest {
  protected:
   PhotoBrowser() {
     for (int i = 0; i < 10; ++i) {

@@ -28,7 +28,7 @@ constexpr platform::Point kUse{260, 538};
 platform::Point thumbnail(int i) { return {100.0 * i + 30, kStripTop + 55}; }
 platform::Point badge(int i) { return {100.0 * i + 62, kStripTop + 12}; }
 
-class Camera : public components_test::ScreenTest {
+class Camera : public components_test::ComponentsTest {
  protected:
   Camera() { platform::AlertController::clearPresentations(); }
   void open(std::int64_t type = 0, std::int64_t max = 0) {

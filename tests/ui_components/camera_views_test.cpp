@@ -25,7 +25,7 @@ class SelectionCounter : public SCCameraViewDelegate,
   std::vector<SCCameraImageView*> deleted;
 };
 
-class CameraViews : public components_test::ScreenTest {
+class CameraViews : public components_test::ComponentsTest {
  protected:
   CameraViews() {
     focus->setBackgroundColor(platform::Color::clear());

@@ -89,19 +89,19 @@ class ScopedScreen {
 
 // A phone on the virtual clock: a key window with a root controller and a finger on it, the
 // default cameras, and nothing scheduled or shown left behind for the next test.
-class ScreenTest : public ::testing::Test {
+class ComponentsTest : public ::testing::Test {
  protected:
   static constexpr platform::Rect kScreen = platform::makeRect(0, 0, 320, 568);
   static constexpr double kFrame = 1.0 / 60.0;
 
-  explicit ScreenTest(const platform::Rect& screen = kScreen, double scale = 1)
+  explicit ComponentsTest(const platform::Rect& screen = kScreen, double scale = 1)
       : screen_(screen, scale), window(platform::Window::create(screen)), finger(window) {
     platform::CaptureDevice::resetDevices();
     platform::Device::current().resetForTesting();
     window->setRootViewController(root);
     window->makeKeyAndVisible();
   }
-  ~ScreenTest() override {
+  ~ComponentsTest() override {
     loop.runPending();
     loop.invalidateAllTimers();
     platform::ApplicationWindows::shared().reset();

@@ -45,7 +45,7 @@ class GridOwner : public PPPhotoPickerCollectionViewDelegate {
   int camera = 0;
 };
 
-class PhotoPickerGrid : public components_test::ScreenTest {
+class PhotoPickerGrid : public components_test::ComponentsTest {
  protected:
   PhotoPickerGrid() {
     components_test::writeAlbum(home, "Class", kPhotos, 80, 60, colourOf);

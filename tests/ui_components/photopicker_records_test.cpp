@@ -11,7 +11,7 @@ namespace {
 using platform::media_test::ScopedPhotoHome;
 using platform::media_test::writePhoto;
 
-class PhotoPickerRecords : public components_test::ScreenTest {
+class PhotoPickerRecords : public components_test::ComponentsTest {
  protected:
   PhotoPickerRecords() {
     const std::string roll = home.album(platform::kSavedPhotosAlbumName);

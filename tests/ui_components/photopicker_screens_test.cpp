@@ -35,7 +35,7 @@ std::uint32_t rollColour(int i) {
 }
 std::uint32_t tripColour(int i) { return 0x1E1EE6 + static_cast<std::uint32_t>(i) * 0x320000; }
 
-class PhotoPicker : public components_test::ScreenTest {
+class PhotoPicker : public components_test::ComponentsTest {
  protected:
   PhotoPicker() {
     components_test::writeAlbum(home, kRoll, 30, 120, 90, rollColour);

@@ -25,9 +25,9 @@ class Selections : public SGSegmentControlDelegate {
   std::vector<std::pair<long, bool>> seen;
 };
 
-class Segments : public components_test::ScreenTest {
+class Segments : public components_test::ComponentsTest {
  protected:
-  Segments() : ScreenTest(makeRect(0, 0, 375, 667), 2) {}
+  Segments() : ComponentsTest(makeRect(0, 0, 375, 667), 2) {}
 
   std::shared_ptr<SGSegmentControl> strip(std::vector<std::string> titles, long type = 0,
                                           double width = 200) {
