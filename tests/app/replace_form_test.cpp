@@ -1,5 +1,6 @@
 #include "app/SPReplaceViewController.h"
 #include "platform/media/AssetsLibrary.h"
+#include "platform/ui/controllers/AlertController.h"
 #include "tests/app/app_fixture.h"
 #include "tests/platform/media_support.h"
 #include "ui/components/photopicker/PPPhotoPickerAssetsViewController.h"
@@ -37,6 +38,11 @@ TEST_F(ReplaceForm, PicksOnePhotoFromTheLibraryAndShowsItOnTheHeadButton) {
   window->layoutIfNeeded();
   ASSERT_EQ(grid->collectionView()->dataArray().size(), 2u);
   grid->collectionView()->tickBtnTouched(1);
+  grid->collectionView()->tickBtnTouched(0);  // over the limit of one: refused
+  auto alert =
+      std::dynamic_pointer_cast<platform::AlertController>(grid->presentedViewController());
+  ASSERT_TRUE(alert);
+  alert->dismissViewControllerAnimated(false);
   tap(*grid->sendBtn());
   loop.runPending();
   loop.advance(1);

@@ -107,33 +107,11 @@ TEST_F(PhotoPickerRecords, LookUpByURLHandsTheFullScreenImageOnTheMainQueue) {
   EXPECT_EQ(missing, nullptr);
 }
 
-class TapRecorder : public PPPhotoPickerBrowserPhotoViewDelegate {
- public:
-  void singleTapDetected(PPPhotoPickerBrowserPhotoView&, platform::GestureRecognizer&) override {
-    ++singles;
-  }
-  void doubleTapDetected(PPPhotoPickerBrowserPhotoView&, platform::GestureRecognizer&) override {
-    ++doubles;
-  }
-  int singles = 0, doubles = 0;
-};
-
-TEST_F(PhotoPickerRecords, TheTapViewTellsSingleFromDoubleTaps) {
+// Single and double taps are told apart in the browser's page tests; here the delegates that
+// cannot hear them.
+TEST_F(PhotoPickerRecords, TheTapViewToleratesADelegateThatAnswersNeitherOrNone) {
   auto view = PPPhotoPickerBrowserPhotoView::create(platform::makeRect(0, 0, 320, 568));
   window->addSubview(view);
-  auto recorder = std::make_shared<TapRecorder>();
-  view->setTapDelegate(recorder);
-  finger.tap({100, 100});
-  advance(0.1);
-  finger.tap({102, 101});
-  advance(1);
-  EXPECT_EQ(recorder->doubles, 1);
-  EXPECT_EQ(recorder->singles, 0);
-  finger.tap({100, 100});
-  advance(1);
-  EXPECT_EQ(recorder->singles, 1);
-
-  // A delegate that answers neither, or none at all: taps do nothing.
   auto silent = std::make_shared<PPPhotoPickerBrowserPhotoViewDelegate>();
   view->setTapDelegate(silent);
   finger.tap({100, 100});
@@ -143,8 +121,6 @@ TEST_F(PhotoPickerRecords, TheTapViewTellsSingleFromDoubleTaps) {
   advance(0.1);
   finger.tap({100, 100});
   advance(1);
-  EXPECT_EQ(recorder->singles, 1);
-  EXPECT_EQ(recorder->doubles, 1);
 }
 
 }  // namespace

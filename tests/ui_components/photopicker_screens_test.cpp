@@ -481,26 +481,5 @@ TEST_F(PhotoPicker, AnEmptySelectionIsNotDeliveredAndLimitsBelowOneAreIgnored) {
   EXPECT_EQ(root->presentedViewController(), nullptr);
 }
 
-TEST_F(PhotoPicker, StatusOnePicksFromTheCameraRollAndSends) {
-  auto picker = Picker::create(0);
-  picker->setDelegate(receiver);
-  picker->setStatus(1);
-  picker->setMaxCount(1);
-  picker->showPickerVc(root);
-  loop.runPending();
-  nav = picker->navigation();
-  auto grid = topGrid();
-  ASSERT_TRUE(grid);
-  loop.runPending();
-  grid->collectionView()->tickBtnTouched(1);
-  grid->collectionView()->tickBtnTouched(2);  // over the limit of one
-  grid->sendBtnTouched();
-  EXPECT_EQ(root->presentedViewController(), nullptr);
-  loop.runPending();
-  ASSERT_EQ(receiver->results.size(), 1u);
-  ASSERT_EQ(receiver->results[0].size(), 1u);
-  EXPECT_TRUE(receiver->results[0][0]->thumbImage());
-}
-
 }  // namespace
 }  // namespace sprout
