@@ -109,10 +109,10 @@ class LeaveForm : public app_test::AppTest {
     finger->end();
     loop.advance(2);
   }
-  void expectWheels(const Picker& picker, long day, long hour, long minuteRow) {
+  void expectRows(const Picker& picker, long day, long hour, long minute) {
     EXPECT_EQ(picker.pickerView()->selectedRowInComponent(Picker::kDay), day);
-    EXPECT_EQ(picker.pickerView()->selectedRowInComponent(Picker::kHour) % 24, hour);
-    EXPECT_EQ(picker.pickerView()->selectedRowInComponent(Picker::kMinute) % 12, minuteRow);
+    EXPECT_EQ(picker.pickerView()->selectedRowInComponent(Picker::kHour), hour);
+    EXPECT_EQ(picker.pickerView()->selectedRowInComponent(Picker::kMinute), minute);
   }
   static platform::Color at(const platform::Image& image, int x, int y) {
     return platform::Color::fromPremultipliedARGB(image.bitmap()->pixel(x, y));
@@ -181,27 +181,27 @@ TEST_F(LeaveForm, TurnedWheelsAndConfirmPutTheMomentOnTheButtonAndBringItBack) {
   EXPECT_EQ(picker->delegate(), form);
   EXPECT_LT(at(*screenShot(), 160, 40).r, formColour.r - 0.2);  // the form dims behind the panel
 
-  turn(*picker, Picker::kDay, 2);     // today → the day after tomorrow
-  turn(*picker, Picker::kHour, -4);   // 16 → 12
-  turn(*picker, Picker::kHour, -3);   // → 09
-  turn(*picker, Picker::kMinute, 6);  // 00 → 30
-  expectWheels(*picker, 3002, 9, 6);
+  turn(*picker, Picker::kDay, 2);         // today → the day after tomorrow
+  turn(*picker, Picker::kHour, -4);       // 16 → 12
+  turn(*picker, Picker::kHour, -3);       // → 09
+  turn(*picker, Picker::kMinute, 1);      // 00 → 05
+  expectRows(*picker, 3002, 2409, 1201);  // mid-wheel: 09:05
 
   tapButton(*picker->confirmButton());
   EXPECT_EQ(form->presentedViewController(), nullptr);
   EXPECT_FALSE(picker->view()->window());
-  EXPECT_EQ(form->chooseButton()->titleForState(platform::ControlStateNormal), "2027-1-17 9:30");
+  EXPECT_EQ(form->chooseButton()->titleForState(platform::ControlStateNormal), "2027-1-17 9:5");
   platform::DateComponents c;
-  c.year = 2027, c.month = 1, c.day = 17, c.hour = 9, c.minute = 30, c.second = 0;
+  c.year = 2027, c.month = 1, c.day = 17, c.hour = 9, c.minute = 5, c.second = 0;
   EXPECT_EQ(form->selectedDate(), platform::Calendar().dateFromComponents(c));
-  EXPECT_TRUE(buttonShows("2027-1-17 9:30"));
+  EXPECT_TRUE(buttonShows("2027-1-17 9:5"));
   EXPECT_EQ(at(*screenShot(), 160, 40), formColour);   // no dimming left
   EXPECT_EQ(at(*screenShot(), 160, 520), formColour);  // nor any of the panel (below the fields)
 
   // Opened again, the wheels stand at the chosen moment; a tap beside the panel leaves it be.
   auto again = openPicker();
   ASSERT_NE(again, nullptr);
-  expectWheels(*again, 3000, 9, 6);
+  expectRows(*again, 3000, 2409, 1201);
   turn(*again, Picker::kHour, 1);
   // The month buttons move the day by the length of the shown day's month.
   const std::string january = again->monthAndYearLabel()->text();
@@ -214,7 +214,7 @@ TEST_F(LeaveForm, TurnedWheelsAndConfirmPutTheMomentOnTheButtonAndBringItBack) {
   finger->tap({160, 60});
   loop.advance(0.5);
   EXPECT_EQ(form->presentedViewController(), nullptr);
-  EXPECT_TRUE(buttonShows("2027-1-17 9:30"));
+  EXPECT_TRUE(buttonShows("2027-1-17 9:5"));
 }
 
 TEST_F(LeaveForm, NextAndDoneOnTheKeyboardBarFillTheFormAndKeepEachFieldInSight) {
