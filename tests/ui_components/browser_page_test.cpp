@@ -33,12 +33,6 @@ class BrowserPage : public components_test::ComponentsTest {
     page->setPhotoScrollViewDelegate(owner);
     window->addSubview(page);
   }
-  void doubleTap(platform::Point p) {
-    finger.tap(p);
-    advance(0.1);
-    finger.tap(p);
-    advance(1);
-  }
 
   ScopedPhotoHome home;
   std::shared_ptr<PPPhotoPickerBrowserPhotoScrollView> page =

@@ -79,12 +79,6 @@ class PhotoBrowser : public components_test::ComponentsTest {
   ::testing::AssertionResult shows(long page) {
     return near255(seen({160, 300}), colors[static_cast<std::size_t>(page)], 2);
   }
-  void doubleTap(platform::Point p) {
-    finger.tap(p);
-    advance(0.1);
-    finger.tap(p);
-    advance(1);
-  }
 
   platform::media_test::ScopedPhotoHome home;
   std::vector<std::shared_ptr<PPPhotoAssets>> records;

@@ -131,6 +131,13 @@ class ComponentsTest : public ::testing::Test {
     }
     if (lift) finger.end();
   }
+  // Two taps a tenth of a second apart, then time for what they start.
+  void doubleTap(platform::Point p) {
+    finger.tap(p);
+    advance(0.1);
+    finger.tap(p);
+    advance(1);
+  }
   // Holds still until the finger carries no speed, then lifts.
   void holdAndLift() {
     advance(0.25);

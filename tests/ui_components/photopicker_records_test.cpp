@@ -117,10 +117,7 @@ TEST_F(PhotoPickerRecords, TheTapViewToleratesADelegateThatAnswersNeitherOrNone)
   finger.tap({100, 100});
   advance(1);
   silent.reset();
-  finger.tap({100, 100});
-  advance(0.1);
-  finger.tap({100, 100});
-  advance(1);
+  doubleTap({100, 100});
 }
 
 }  // namespace
