@@ -1,37 +1,17 @@
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-#include "app/AppDelegate.h"
 #include "app/SPHUDTool.h"
-#include "platform/dispatch/RunLoop.h"
-#include "platform/dispatch/ScopedVirtualClock.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/render/RenderView.h"
-#include "platform/ui/Screen.h"
-#include "ui/support/hud/HDProgressHUD.h"
+#include "tests/app/app_fixture.h"
 
 namespace sprout {
 namespace {
 
 // The launched app on the virtual clock, the HUD's disappearances timed.
-class AppHUD : public ::testing::Test {
+class AppHUD : public app_test::AppTest {
  protected:
-  AppHUD() {
+  AppHUD() : AppTest(platform::makeRect(0, 0, 375, 667)) {
     token = platform::NotificationCenter::defaultCenter().addObserver(
         kHDProgressHUDWillDisappearNotification, nullptr,
         [this](const platform::Notification&) { disappearedAt.push_back(clock.now() - start); });
-  }
-  ~AppHUD() override {
-    token.reset();
-    HDProgressHUD::resetSharedView();
-    loop.runPending();
-    platform::ApplicationWindows::shared().reset();
-  }
-  void launch() {
-    app = AppDelegate::create();
-    app->applicationDidFinishLaunching();
   }
   // The badge's shape: which pixels are solid.
   static std::vector<bool> shape(const platform::Image& image) {
@@ -43,19 +23,13 @@ class AppHUD : public ::testing::Test {
     return out;
   }
 
-  platform::RunLoop& loop = platform::RunLoop::main();
-  platform::ScopedVirtualClock clock;
   const double start = clock.now();
-  std::shared_ptr<AppDelegate> app;
   std::vector<double> disappearedAt;
   platform::ObserverToken token;
 };
 
 TEST_F(AppHUD, TheDelegatesWindowIsWhatTheHUDCovers) {
-  auto unlaunched = AppDelegate::create();
-  EXPECT_EQ(unlaunched->window(), nullptr);
-
-  launch();
+  EXPECT_EQ(AppDelegate::create()->window(), nullptr);  // not launched
   auto& windows = platform::ApplicationWindows::shared();
   EXPECT_EQ(windows.delegate(), app);
   ASSERT_NE(app->window(), nullptr);
@@ -80,7 +54,6 @@ TEST_F(AppHUD, TheDelegatesWindowIsWhatTheHUDCovers) {
 }
 
 TEST_F(AppHUD, LoadingStaysAndMessagesLeaveAfterTwoSeconds) {
-  launch();
   SPHUDTool::showLoadingWithString("加载中...");
   loop.runPending();
   auto hud = HDProgressHUD::sharedView();

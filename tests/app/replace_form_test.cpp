@@ -1,44 +1,16 @@
-#include <gtest/gtest.h>
-
 #include "app/SPReplaceViewController.h"
-#include "platform/dispatch/RunLoop.h"
-#include "platform/dispatch/ScopedVirtualClock.h"
 #include "platform/media/AssetsLibrary.h"
-#include "platform/media/CaptureDevice.h"
-#include "platform/ui/ApplicationWindows.h"
-#include "platform/ui/Device.h"
-#include "platform/ui/Screen.h"
-#include "platform/ui/TouchDriver.h"
-#include "platform/ui/Window.h"
+#include "platform/ui/controllers/AlertController.h"
+#include "tests/app/app_fixture.h"
 #include "tests/platform/media_support.h"
 #include "ui/components/photopicker/PPPhotoPickerAssetsViewController.h"
 
 namespace sprout {
 namespace {
 
-using platform::makeRect;
-
-class ReplaceForm : public ::testing::Test {
+class ReplaceForm : public app_test::AppTest {
  protected:
-  ReplaceForm() {
-    platform::Screen::main().setBounds(makeRect(0, 0, 320, 568));
-    platform::Screen::main().setScale(1);
-    platform::CaptureDevice::resetDevices();
-    platform::Device::current().resetForTesting();
-    window->setRootViewController(form);
-    window->makeKeyAndVisible();
-    window->layoutIfNeeded();
-  }
-  ~ReplaceForm() override {
-    loop.runPending();
-    platform::ApplicationWindows::shared().reset();
-    platform::CaptureDevice::resetDevices();
-    platform::Screen::main().setBounds(saved);
-  }
-  platform::Point centre(const platform::View& v) {
-    const auto r = v.convertRectTo(v.bounds(), nullptr);
-    return {r.origin.x + r.size.width / 2, r.origin.y + r.size.height / 2};
-  }
+  ReplaceForm() { show(form); }
   std::uint32_t headPixel() {
     auto image = form->headButton()->backgroundImageForState(platform::ControlStateNormal);
     if (!image) return 0;
@@ -46,11 +18,7 @@ class ReplaceForm : public ::testing::Test {
     return bitmap->pixel(bitmap->width() / 5, bitmap->height() / 5);
   }
 
-  platform::Rect saved = platform::Screen::main().bounds();
-  platform::ScopedVirtualClock clock;
-  platform::RunLoop& loop = platform::RunLoop::main();
   platform::media_test::ScopedPhotoHome home;
-  std::shared_ptr<platform::Window> window = platform::Window::create(makeRect(0, 0, 320, 568));
   std::shared_ptr<SPReplaceViewController> form = SPReplaceViewController::create();
 };
 
@@ -58,8 +26,7 @@ TEST_F(ReplaceForm, PicksOnePhotoFromTheLibraryAndShowsItOnTheHeadButton) {
   const std::string roll = home.album(platform::kSavedPhotosAlbumName);
   platform::media_test::writePhoto(roll + "/a.jpg", 120, 90, 0x20A040);
   platform::media_test::writePhoto(roll + "/b.jpg", 120, 90, 0xE02020);
-  platform::TouchDriver touches(window);
-  touches.tap(centre(*form->headButton()));
+  tap(*form->headButton());
   loop.runPending();
   auto picker =
       std::dynamic_pointer_cast<PPPhotoPickerViewController>(form->presentedViewController());
@@ -71,7 +38,12 @@ TEST_F(ReplaceForm, PicksOnePhotoFromTheLibraryAndShowsItOnTheHeadButton) {
   window->layoutIfNeeded();
   ASSERT_EQ(grid->collectionView()->dataArray().size(), 2u);
   grid->collectionView()->tickBtnTouched(1);
-  touches.tap(centre(*grid->sendBtn()));
+  grid->collectionView()->tickBtnTouched(0);  // over the limit of one: refused
+  auto alert =
+      std::dynamic_pointer_cast<platform::AlertController>(grid->presentedViewController());
+  ASSERT_TRUE(alert);
+  alert->dismissViewControllerAnimated(false);
+  tap(*grid->sendBtn());
   loop.runPending();
   loop.advance(1);
   EXPECT_EQ(form->presentedViewController(), nullptr);
@@ -82,12 +54,11 @@ TEST_F(ReplaceForm, PicksOnePhotoFromTheLibraryAndShowsItOnTheHeadButton) {
 }
 
 TEST_F(ReplaceForm, TakesAPhotoWithTheCameraAndShowsIt) {
-  platform::TouchDriver touches(window);
-  touches.tap(centre(*form->cameraButton()));
+  tap(*form->cameraButton());
   loop.runPending();
   auto camera = std::dynamic_pointer_cast<SCCameraViewController>(form->presentedViewController());
   ASSERT_TRUE(camera);
-  touches.tap(centre(*camera->shutterBtn()));
+  tap(*camera->shutterBtn());
   ASSERT_TRUE(loop.runUntil([&] { return camera->previewView() != nullptr; }, 20.0));
   camera->ppCameraImageViewSendBtnTouched();
   loop.advance(1);

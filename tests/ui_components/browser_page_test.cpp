@@ -1,10 +1,8 @@
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/BundleImages.h"
-#include "platform/media/AssetsLibrary.h"
-#include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/Button.h"
-#include "tests/ui_components/components_support.h"
+#include "tests/ui_components/fixtures.h"
 #include "ui/components/browser/PPImagePickerSelectView.h"
 #include "ui/components/browser/PPPhotoPickerBrowserPhotoScrollView.h"
 #include "ui/components/browser/PPPhotoRect.h"
@@ -35,30 +33,29 @@ class BrowserPage : public components_test::ComponentsTest {
     page->setPhotoScrollViewDelegate(owner);
     window->addSubview(page);
   }
+
   ScopedPhotoHome home;
   std::shared_ptr<PPPhotoPickerBrowserPhotoScrollView> page =
       PPPhotoPickerBrowserPhotoScrollView::create();
   std::shared_ptr<PageOwner> owner = std::make_shared<PageOwner>();
 };
 
-TEST(PPPhotoRectTest, FitsIntoTheScreenNeverMoreThanThreeTimes) {
-  const platform::Rect saved = platform::Screen::main().bounds();
-  platform::Screen::main().setBounds(makeRect(0, 0, 320, 568));
+TEST_F(BrowserPage, PicturesFitTheScreenNeverMoreThanThreeTimesAndLongStripsAreSuperBig) {
   const auto big = PPPhotoRect::setMaxMinZoomScalesForCurrentBoundWithImage(photo(3000, 2000));
   EXPECT_EQ(big.origin.y, 177);
   EXPECT_EQ(big.size.width, 320);
   EXPECT_NEAR(big.size.height, 213.33, 0.01);
-  const auto small = PPPhotoRect::setMaxMinZoomScalesForCurrentBoundWithImage(photo(100, 50));
-  EXPECT_EQ(small, makeRect(10, 209, 300, 150));
+  EXPECT_EQ(PPPhotoRect::setMaxMinZoomScalesForCurrentBoundWithImage(photo(100, 50)),
+            makeRect(10, 209, 300, 150));
   EXPECT_EQ(PPPhotoRect::setMaxMinZoomScalesForCurrentBoundWithImage(nullptr), platform::Rect{});
   EXPECT_EQ(PPPhotoRect::setMaxMinZoomScalesForCurrentBoundWithImageView(nullptr),
             platform::Rect{});
-  platform::Screen::main().setBounds(saved);
-
-  EXPECT_TRUE(PPPhotoPickerBrowserPhotoScrollView::isSuperBigImage(photo(1000, 300).get()));
-  EXPECT_FALSE(PPPhotoPickerBrowserPhotoScrollView::isSuperBigImage(photo(1000, 100).get()));
-  EXPECT_FALSE(PPPhotoPickerBrowserPhotoScrollView::isSuperBigImage(photo(1000, 400).get()));
-  EXPECT_TRUE(PPPhotoPickerBrowserPhotoScrollView::isSuperBigImage(photo(200, 700).get()));
+  const std::tuple<int, int, bool> strips[] = {
+      {1000, 300, true}, {1000, 100, false}, {1000, 400, false}, {200, 700, true}};
+  for (const auto& [w, h, superBig] : strips) {
+    EXPECT_EQ(PPPhotoPickerBrowserPhotoScrollView::isSuperBigImage(photo(w, h).get()), superBig)
+        << w << " x " << h;
+  }
 }
 
 TEST_F(BrowserPage, ItemsTakeTheSourceTheyAreMadeFrom) {
@@ -120,15 +117,10 @@ TEST_F(BrowserPage, TheLoadOriginButtonSitsAboveTheBottomByTheStatusBar) {
 TEST_F(BrowserPage, DoubleTapsZoomInAndOutAroundThePicture) {
   page->setPhoto(Item::photoAnyImageObjWith(photo(640, 480)));
   page->layoutIfNeeded();
-  platform::TouchDriver finger(window);
-  finger.tap({160, 40});  // beside the picture: on the tap view
-  advance(0.1);
-  finger.tap({160, 40});
-  advance(1);
+  doubleTap({160, 40});  // beside the picture: on the tap view
   EXPECT_TRUE(page->isBigScale());
   EXPECT_NEAR(page->zoomScale(), page->maxScale(), 1e-6);
-  page->handleImageViewDoubleTap({320, 240});
-  advance(1);
+  doubleTap({160, 284});
   EXPECT_FALSE(page->isBigScale());
   EXPECT_NEAR(page->zoomScale(), page->minScale(), 1e-6);
   EXPECT_EQ(owner->clicks, 0);
@@ -138,7 +130,6 @@ TEST_F(BrowserPage, DoubleTapsZoomInAndOutAroundThePicture) {
 TEST_F(BrowserPage, SingleTapsAndLongPressesReachTheBrowserOrTheCallback) {
   page->setPhoto(Item::photoAnyImageObjWith(photo(640, 480)));
   page->layoutIfNeeded();
-  platform::TouchDriver finger(window);
   finger.tap({160, 284});  // on the picture
   advance(1);
   finger.tap({160, 40});  // beside it
@@ -190,12 +181,7 @@ TEST_F(BrowserPage, AWebPictureThatFailsShowsTheBrokenPictureAndStopsZooming) {
   EXPECT_EQ(page->photoImageView()->image(),
             platform::imageNamed(*platform::Bundle::main(), "icon_pic_break.png"));
   const double before = page->zoomScale();
-  platform::TouchDriver finger(window);
-  const platform::Point centre = page->photoImageView()->center();
-  finger.tap(centre);
-  advance(0.1);
-  finger.tap(centre);
-  advance(1);
+  doubleTap(page->photoImageView()->center());
   EXPECT_EQ(page->zoomScale(), before);
   EXPECT_FALSE(page->isBigScale());
 
@@ -210,15 +196,7 @@ TEST_F(BrowserPage, AWebPictureThatFailsShowsTheBrokenPictureAndStopsZooming) {
   runUntil([&] { return other->isLoadingDone(); });
 }
 
-}  // namespace
-}  // namespace sprout
-
-namespace sprout {
-namespace {
-
-class BrowserTopBar : public components_test::ComponentsTest {};
-
-TEST_F(BrowserTopBar, BackOnTheLeftTickOnTheRightWiredByTheBrowser) {
+TEST_F(BrowserPage, BackOnTheLeftTickOnTheRightWiredByTheBrowser) {
   auto bar = PPImagePickerSelectView::create();
   window->addSubview(bar);
   EXPECT_EQ(bar->frame(), platform::makeRect(0, 0, 320, 64));
@@ -230,7 +208,6 @@ TEST_F(BrowserTopBar, BackOnTheLeftTickOnTheRightWiredByTheBrowser) {
   int back = 0, select = 0;
   bar->addTarget([&](platform::Control&) { ++back; }, [&](platform::Control&) { ++select; },
                  platform::ControlEventTouchUpInside);
-  platform::TouchDriver finger(window);
   finger.tap({20, 40});
   finger.tap({285, 40});
   finger.tap({285, 40});

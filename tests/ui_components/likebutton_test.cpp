@@ -3,15 +3,14 @@
 #include <variant>
 #include <vector>
 
-#include "component_test_support.h"
 #include "platform/animation/KeyframeAnimation.h"
 #include "platform/graphics/Context.h"
+#include "tests/ui_components/fixtures.h"
 #include "ui/components/likebutton/LKLikeButton.h"
 
 namespace sprout {
 namespace {
 
-using components_test::ComponentTest;
 using components_test::near255;
 using components_test::pixelAt;
 using platform::Color;
@@ -42,8 +41,9 @@ std::shared_ptr<const KeyframeAnimation> keyframes(const Layer& layer, const cha
   return std::dynamic_pointer_cast<const KeyframeAnimation>(layer.animationForKey(key));
 }
 
-class LikeButton : public ComponentTest {
+class LikeButton : public components_test::ComponentsTest {
  protected:
+  LikeButton() : ComponentsTest(kScreen, 2) {}
   // The image 30 points square in the middle of a 60-point button, on white.
   std::shared_ptr<LKLikeButton> makeButton(std::shared_ptr<platform::Image> image = nullptr) {
     auto button = LKLikeButton::likeButtonWithImage(std::move(image), makeRect(15, 15, 30, 30));
@@ -115,21 +115,6 @@ TEST_F(LikeButton, LayersArePlacedFromTheImageFrame) {
   EXPECT_DOUBLE_EQ(wide->lineArray()[0]->path().length(), 15);
   ASSERT_NE(wide->imageShape()->mask(), nullptr);
   EXPECT_NE(wide->imageShape()->mask()->contents(), nullptr);
-}
-
-TEST_F(LikeButton, DefaultColoursAreTheGivenSinglePrecisionValues) {
-  auto button = makeButton();
-  EXPECT_EQ(button->circleColor().g, 0.6745098233222961);
-  EXPECT_EQ(button->circleColor(),
-            Color::rgba(1, static_cast<float>(172 / 255.0), static_cast<float>(51 / 255.0), 1));
-  EXPECT_EQ(button->lineColor(),
-            Color::rgba(static_cast<float>(250 / 255.0), static_cast<float>(120 / 255.0),
-                        static_cast<float>(68 / 255.0), 1));
-  EXPECT_TRUE(near255(button->imageColorOn(), kOn, 0));
-  EXPECT_TRUE(near255(button->imageColorOff(), kOff, 0));
-  EXPECT_EQ(button->circleShape()->fillColor(), button->circleColor());
-  EXPECT_EQ(button->duration(), 0);
-  EXPECT_EQ(button->buttonType(), platform::ButtonType::Custom);
 }
 
 TEST_F(LikeButton, SelectStartsTheBurstWithItsKeyFrames) {
@@ -258,21 +243,6 @@ TEST_F(LikeButton, WholeImagesReplaceTheStencil) {
   EXPECT_FALSE(imageLayer->hasAnimations());
 }
 
-TEST_F(LikeButton, PressFeedbackDimsTheButtonBesideTheOwnersActions) {
-  auto button = makeButton();
-  int taps = 0;
-  button->addTarget([&taps](platform::Control&) { ++taps; }, platform::ControlEventTouchUpInside);
-  const std::vector<std::pair<unsigned, double>> steps = {
-      {platform::ControlEventTouchDown, 0.4},      {platform::ControlEventTouchDragExit, 1.0},
-      {platform::ControlEventTouchDragEnter, 0.4}, {platform::ControlEventTouchUpInside, 1.0},
-      {platform::ControlEventTouchDown, 0.4},      {platform::ControlEventTouchCancel, 1.0}};
-  for (const auto& [event, opacity] : steps) {
-    button->sendActionsForControlEvents(event);
-    EXPECT_EQ(button->layer()->opacity(), opacity) << event;
-  }
-  EXPECT_EQ(taps, 1);
-}
-
 TEST_F(LikeButton, DrawsTheBurst) {
   auto button = makeButton(leftHalfStencil());
   // At rest: the stencil's opaque half in the off colour, its clear half shows the white below.
@@ -301,6 +271,89 @@ TEST_F(LikeButton, DrawsTheBurst) {
   EXPECT_TRUE(near255(pixelAt(*after, 20, 30), kOn));
   EXPECT_TRUE(near255(pixelAt(*after, 40, 30), Color::whiteColor()));
   EXPECT_TRUE(near255(pixelAt(*after, 30 + 19.25, 30), Color::whiteColor()));
+}
+
+// --- under a finger, wired as the recipe cell wires it: a tap toggles it
+
+class LikeJourney : public LikeButton {
+ protected:
+  LikeJourney() {
+    auto cell = platform::View::create(makeRect(0, 0, 320, 100));
+    cell->setBackgroundColor(Color::whiteColor());
+    window->addSubview(cell);
+    button->setFrame(makeRect(100, 20, 60, 60));
+    cell->addSubview(button);
+    std::weak_ptr<LKLikeButton> weak = button;
+    button->addTarget(
+        [this, weak](platform::Control&) {
+          auto b = weak.lock();
+          if (!b) return;
+          ++toggles;
+          if (b->isSelected()) {
+            b->deselect();
+          } else {
+            b->select();
+          }
+        },
+        platform::ControlEventTouchUpInside);
+  }
+  // The image's centre as drawn, some time from now.
+  Color centre(double later = 0) { return pixelAt(*render(*window, clock.now() + later), 130, 50); }
+
+  int toggles = 0;
+  std::shared_ptr<LKLikeButton> button =
+      LKLikeButton::likeButtonWithImage(nullptr, makeRect(15, 15, 30, 30));
+};
+
+TEST_F(LikeJourney, ATapBurstsIntoOrangeAndTheNextTapGoesGreyAtOnce) {
+  EXPECT_TRUE(near255(centre(), kOff, 2));
+  // Pressed: the button dims; nothing is toggled before the finger lifts.
+  finger.begin({130, 50});
+  EXPECT_DOUBLE_EQ(button->layer()->opacity(), 0.4);
+  EXPECT_FALSE(button->isSelected());
+  finger.end();
+  EXPECT_DOUBLE_EQ(button->layer()->opacity(), 1.0);
+  EXPECT_TRUE(button->isSelected());
+  EXPECT_EQ(toggles, 1);
+  // A twentieth of a second in, the image has not popped yet and the disc fills the middle.
+  EXPECT_TRUE(near255(centre(0.05), kDisc, 2));
+  advance(1.2);
+  EXPECT_TRUE(near255(centre(), kOn, 2));
+  EXPECT_TRUE(near255(pixelAt(*render(*window, clock.now()), 105, 25), Color::whiteColor(), 1));
+
+  finger.tap({130, 50});
+  EXPECT_FALSE(button->isSelected());
+  EXPECT_TRUE(near255(centre(), kOff, 2));
+
+  // Tapped again and again quickly: the burst restarts and the last tap decides.
+  finger.tap({130, 50});
+  advance(0.2);
+  finger.tap({130, 50});
+  advance(0.2);
+  finger.tap({130, 50});
+  EXPECT_TRUE(button->isSelected());
+  EXPECT_EQ(toggles, 5);
+  advance(1.2);
+  EXPECT_TRUE(near255(centre(), kOn, 2));
+}
+
+TEST_F(LikeJourney, AFingerThatSlidesOffOrIsCancelledChangesNothing) {
+  finger.begin({130, 50});
+  finger.move({130, 250});  // well beyond the press area
+  EXPECT_DOUBLE_EQ(button->layer()->opacity(), 1.0);
+  finger.move({135, 55});  // back on it
+  EXPECT_DOUBLE_EQ(button->layer()->opacity(), 0.4);
+  finger.move({130, 300});
+  finger.end();
+  EXPECT_DOUBLE_EQ(button->layer()->opacity(), 1.0);
+  finger.begin({130, 50});
+  EXPECT_DOUBLE_EQ(button->layer()->opacity(), 0.4);
+  finger.cancel();
+  EXPECT_DOUBLE_EQ(button->layer()->opacity(), 1.0);
+  EXPECT_EQ(toggles, 0);
+  EXPECT_FALSE(button->isSelected());
+  advance(1);
+  EXPECT_TRUE(near255(centre(), kOff, 2));
 }
 
 }  // namespace

@@ -1,15 +1,7 @@
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "platform/animation/GradientLayer.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/ApplicationWindows.h"
-#include "platform/ui/Window.h"
-#include "tests/ui_components/component_test_support.h"
+#include "tests/ui_components/fixtures.h"
 #include "ui/components/marquee/MQAutoScrollLabel.h"
 
 namespace sprout {
@@ -20,10 +12,9 @@ using platform::makeRect;
 
 constexpr const char* kNotice = "明天上午九点家长会，请准时到园参加";
 
-class Marquee : public components_test::ComponentTest {
+class Marquee : public components_test::ComponentsTest {
  protected:
-  Marquee() { window->makeKeyAndVisible(); }
-  ~Marquee() override { platform::ApplicationWindows::shared().reset(); }
+  Marquee() : ComponentsTest(kScreen, 2) {}
 
   // A label whose text is `width` points narrower than the view (negative: wider).
   std::shared_ptr<MQAutoScrollLabel> make(double slack) {
@@ -44,7 +35,6 @@ class Marquee : public components_test::ComponentTest {
     return mask ? mask->locations() : std::vector<double>{};
   }
 
-  std::shared_ptr<platform::Window> window = platform::Window::create(makeRect(0, 0, 320, 568));
   double textWidth = 0;
 };
 
@@ -128,23 +118,18 @@ TEST_F(Marquee, NewBoundsRestartThePassEvenWhenOnlyTheirOriginMoves) {
   EXPECT_GT(offsetAt(*label, clock.now() + 2), 0);
 }
 
-TEST_F(Marquee, AtRestOnlyTheTwoNamedDirectionsDropAFade) {
+TEST_F(Marquee, AnUnnamedDirectionKeepsBothFadesAtRestAndNoSpeedOrWidthMeansNoPassOrMask) {
   auto label = make(-100);
   const double a = 7 / label->bounds().size.width;
   label->setScrollDirection(2);  // moves like direction 0, but keeps both fades at rest
   loop.advance(0.5);
   EXPECT_FALSE(label->isScrolling());
   EXPECT_EQ(maskLocations(*label), (std::vector<double>{0, a, 1 - a, 1}));
-}
-
-TEST_F(Marquee, NoPassForASpeedThatIsNotPositiveAndNoMaskWithoutAWidth) {
-  auto label = make(-100);
-  label->setScrollSpeed(0);
-  loop.advance(3);
-  EXPECT_FALSE(label->isScrolling());
-  label->setScrollSpeed(-5);
-  loop.advance(3);
-  EXPECT_FALSE(label->isScrolling());
+  for (double speed : {0.0, -5.0}) {
+    label->setScrollSpeed(speed);
+    loop.advance(3);
+    EXPECT_FALSE(label->isScrolling()) << speed;
+  }
   label->setFrame(makeRect(0, 0, 0, 30));
   EXPECT_EQ(label->layer()->mask(), nullptr);
 }

@@ -2,7 +2,7 @@
 #include <limits>
 
 #include "platform/animation/BasicAnimation.h"
-#include "tests/ui_components/components_support.h"
+#include "tests/ui_components/fixtures.h"
 #include "ui/components/progress/CPCircularProgressView.h"
 
 namespace sprout {
@@ -13,10 +13,12 @@ using platform::media_test::near;
 class CircularProgress : public components_test::ComponentsTest {
  protected:
   // The ring over black at scale 1: 40 x 40, radius 20, hole radius 14 by default.
-  std::shared_ptr<const platform::Bitmap> draw(platform::View& view) {
+  std::shared_ptr<const platform::Bitmap> draw(platform::View& view,
+                                               std::optional<double> at = std::nullopt) {
     platform::RenderOptions options;
     options.scale = 1;
     options.background = platform::Color::black();
+    options.time = at;
     return platform::renderView(view, options)->bitmap();
   }
   // The ring's middle (radius 17) at `turns` of a full turn clockwise from twelve o'clock.
@@ -31,21 +33,17 @@ class CircularProgress : public components_test::ComponentsTest {
   std::shared_ptr<CPCircularProgressView> ring = CPCircularProgressView::create();
 };
 
-TEST_F(CircularProgress, DefaultsAndClamping) {
-  EXPECT_EQ(ring->frame(), platform::makeRect(0, 0, 40, 40));
-  EXPECT_EQ(ring->thicknessRatio(), 0.30000001192092896);
-  EXPECT_EQ(ring->trackTintColor().a, 0.30000001192092896);
-  EXPECT_EQ(ring->roundedCorners(), 0);
-  ring->setProgress(-3);
-  EXPECT_EQ(ring->progress(), 0);
-  ring->setProgress(7);
-  EXPECT_EQ(ring->progress(), 1);
-  ring->setProgress(std::numeric_limits<double>::quiet_NaN());
-  EXPECT_EQ(ring->progress(), 1);
-  ring->setThicknessRatio(-1);
-  EXPECT_EQ(ring->thicknessRatio(), 0);
-  ring->setThicknessRatio(2);
-  EXPECT_EQ(ring->thicknessRatio(), 1);
+TEST_F(CircularProgress, ProgressAndThicknessAreClampedToZeroToOne) {
+  const std::pair<double, double> progress[] = {
+      {-3, 0}, {7, 1}, {std::numeric_limits<double>::quiet_NaN(), 1}};
+  for (const auto& [given, kept] : progress) {
+    ring->setProgress(given);
+    EXPECT_EQ(ring->progress(), kept) << given;
+  }
+  for (const auto& [given, kept] : {std::pair{-1.0, 0.0}, std::pair{2.0, 1.0}}) {
+    ring->setThicknessRatio(given);
+    EXPECT_EQ(ring->thicknessRatio(), kept) << given;
+  }
 }
 
 TEST_F(CircularProgress, AnimatesOverTheDistanceWithTheLayerDrawingEachStep) {
@@ -58,12 +56,7 @@ TEST_F(CircularProgress, AnimatesOverTheDistanceWithTheLayerDrawingEachStep) {
   EXPECT_EQ(ring->progress(), 0.7);
   // Halfway (ease in and out is symmetric): about 0.45 drawn, so a third of a turn is lit and
   // two thirds are not.
-  const platform::TimeInterval now = clock.now();
-  platform::RenderOptions options;
-  options.scale = 1;
-  options.background = platform::Color::black();
-  options.time = now + 0.25;
-  auto mid = platform::renderView(*ring, options)->bitmap();
+  auto mid = draw(*ring, clock.now() + 0.25);
   EXPECT_TRUE(near(at(*mid, 0.33), 0xFFFFFF, 10));
   EXPECT_TRUE(near(at(*mid, 0.6), 0x4D4D4D, 10));
   ring->setProgress(0.7, true);

@@ -1,49 +1,19 @@
-#include <memory>
-#include <vector>
-
-#include "component_test_support.h"
-#include "platform/ui/ApplicationWindows.h"
-#include "platform/ui/Window.h"
+#include "tests/ui_components/fixtures.h"
 #include "ui/components/qr/QRUtil.h"
 #include "ui/components/qr/QRView.h"
 
 namespace sprout {
 namespace {
 
-using components_test::ComponentTest;
 using components_test::near255;
 using components_test::pixelAt;
 using platform::Color;
 using platform::InterfaceOrientation;
 using platform::makeRect;
 
-TEST(QRUtil, ScreenBoundsExchangeTheSidesOnlyInLandscapeWithoutAFixedSpace) {
-  const platform::Rect bounds = makeRect(5, 6, 320, 568);
-  for (auto o : {InterfaceOrientation::LandscapeRight, InterfaceOrientation::LandscapeLeft}) {
-    EXPECT_EQ(QRUtil::screenBounds(bounds, false, o), makeRect(0, 0, 568, 320));
-    EXPECT_EQ(QRUtil::screenBounds(bounds, true, o), bounds);
-  }
-  // Portrait, upside down, unknown and face-up / face-down values keep the bounds.
-  for (int o : {0, 1, 2, 5, 6}) {
-    EXPECT_EQ(QRUtil::screenBounds(bounds, false, static_cast<InterfaceOrientation>(o)), bounds);
-  }
-  platform::Screen::main().setBounds(makeRect(0, 0, 375, 667));
-  EXPECT_EQ(QRUtil::screenBounds(), makeRect(0, 0, 375, 667));
-}
-
-TEST(QRUtil, CaptureOrientationFollowsTheStatusBar) {
-  auto& app = platform::ApplicationWindows::shared();
-  const std::vector<std::pair<int, std::int64_t>> cases = {{0, 1}, {1, 1}, {2, 2}, {3, 3},
-                                                           {4, 4}, {5, 1}, {-1, 1}};
-  for (const auto& [bar, capture] : cases) {
-    app.setStatusBarOrientation(static_cast<InterfaceOrientation>(bar));
-    EXPECT_EQ(QRUtil::videoOrientationFromCurrentDeviceOrientation(), capture) << bar;
-  }
-  app.setStatusBarOrientation(InterfaceOrientation::Portrait);
-}
-
-class QROverlay : public ComponentTest {
+class QROverlay : public components_test::ComponentsTest {
  protected:
+  QROverlay() : ComponentsTest(kScreen, 2) {}
   std::shared_ptr<QRView> makeOverlay(platform::Size area = {280, 280}) {
     auto overlay = QRView::create(QRUtil::screenBounds());
     overlay->setTransparentArea(area);
@@ -62,6 +32,29 @@ class QROverlay : public ComponentTest {
     return ys;
   }
 };
+
+TEST_F(QROverlay, ScreenBoundsExchangeTheSidesOnlyInLandscapeWithoutAFixedSpace) {
+  const platform::Rect bounds = makeRect(5, 6, 320, 568);
+  for (auto o : {InterfaceOrientation::LandscapeRight, InterfaceOrientation::LandscapeLeft}) {
+    EXPECT_EQ(QRUtil::screenBounds(bounds, false, o), makeRect(0, 0, 568, 320));
+    EXPECT_EQ(QRUtil::screenBounds(bounds, true, o), bounds);
+  }
+  // Portrait, upside down, unknown and face-up / face-down values keep the bounds.
+  for (int o : {0, 1, 2, 5, 6}) {
+    EXPECT_EQ(QRUtil::screenBounds(bounds, false, static_cast<InterfaceOrientation>(o)), bounds);
+  }
+  EXPECT_EQ(QRUtil::screenBounds(), kScreen);
+}
+
+TEST_F(QROverlay, CaptureOrientationFollowsTheStatusBar) {
+  auto& app = platform::ApplicationWindows::shared();
+  const std::vector<std::pair<int, std::int64_t>> cases = {{0, 1}, {1, 1}, {2, 2}, {3, 3},
+                                                           {4, 4}, {5, 1}, {-1, 1}};
+  for (const auto& [bar, capture] : cases) {
+    app.setStatusBarOrientation(static_cast<InterfaceOrientation>(bar));
+    EXPECT_EQ(QRUtil::videoOrientationFromCurrentDeviceOrientation(), capture) << bar;
+  }
+}
 
 TEST_F(QROverlay, DrawsTheDimFillTheClearWindowItsOutlineAndTheCornerMarks) {
   auto overlay = makeOverlay();
@@ -150,7 +143,7 @@ TEST_F(QROverlay, TheStepIsAHundredthOfASecondAnimation) {
             145);
 }
 
-TEST_F(QROverlay, TheTimerStopsWhenTheOverlayLeavesItsWindowOrGoesAway) {
+TEST_F(QROverlay, TheTimerStopsWhenTheOverlayLeavesItsWindowOrGoesAwayShownOrNot) {
   const std::size_t timersBefore = loop.timerCount();
   auto window = platform::Window::create(QRUtil::screenBounds());
   auto overlay = makeOverlay();
@@ -184,15 +177,13 @@ TEST_F(QROverlay, TheTimerStopsWhenTheOverlayLeavesItsWindowOrGoesAway) {
   EXPECT_TRUE(weak.expired());
   loop.advance(0.05);
   EXPECT_EQ(loop.timerCount(), timersBefore);
-}
 
-TEST_F(QROverlay, AnOverlayNeverShownDiesWithItsTimer) {
-  const std::size_t timersBefore = loop.timerCount();
-  auto overlay = makeOverlay();
-  overlay->layoutIfNeeded();
-  EXPECT_TRUE(overlay->isScanning());
-  std::weak_ptr<QRView> weak = overlay;
-  overlay.reset();
+  // An overlay laid out but never shown scans too, and dies with its timer all the same.
+  auto unseen = makeOverlay();
+  unseen->layoutIfNeeded();
+  EXPECT_TRUE(unseen->isScanning());
+  weak = unseen;
+  unseen.reset();
   EXPECT_TRUE(weak.expired());
   loop.advance(0.05);
   EXPECT_EQ(loop.timerCount(), timersBefore);

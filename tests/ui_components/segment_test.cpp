@@ -1,17 +1,9 @@
-#include <gtest/gtest.h>
-
+// The segment bar on its own, and the pager as a person uses it: swiping pages, tapping titles.
 #include <algorithm>
-#include <cmath>
-#include <memory>
 #include <optional>
-#include <string>
 #include <utility>
-#include <vector>
 
-#include "platform/ui/ApplicationWindows.h"
-#include "platform/ui/TouchDriver.h"
-#include "platform/ui/Window.h"
-#include "tests/ui_components/component_test_support.h"
+#include "tests/ui_components/fixtures.h"
 #include "ui/components/segment/SGSegmentControl.h"
 #include "ui/components/segment/SGSegmentItem.h"
 #include "ui/components/segment/SGSegmentViewController.h"
@@ -23,6 +15,7 @@ using components_test::near255;
 using components_test::pixelAt;
 using platform::Color;
 using platform::makeRect;
+using Controllers = std::vector<std::shared_ptr<platform::ViewController>>;
 
 class Selections : public SGSegmentControlDelegate {
  public:
@@ -32,13 +25,9 @@ class Selections : public SGSegmentControlDelegate {
   std::vector<std::pair<long, bool>> seen;
 };
 
-class Segments : public components_test::ComponentTest {
+class Segments : public components_test::ComponentsTest {
  protected:
-  Segments() {
-    platform::Screen::main().setBounds(makeRect(0, 0, 375, 667));
-    window->makeKeyAndVisible();
-  }
-  ~Segments() override { platform::ApplicationWindows::shared().reset(); }
+  Segments() : ComponentsTest(makeRect(0, 0, 375, 667), 2) {}
 
   std::shared_ptr<SGSegmentControl> strip(std::vector<std::string> titles, long type = 0,
                                           double width = 200) {
@@ -50,12 +39,9 @@ class Segments : public components_test::ComponentTest {
     control->load();
     return control;
   }
-  void advance(double seconds) { loop.advance(seconds); }
   double lineX(const SGSegmentControl& c) { return c.lineLayer()->frame().origin.x; }
 
-  std::shared_ptr<platform::Window> window = platform::Window::create(makeRect(0, 0, 375, 667));
   std::shared_ptr<Selections> selections = std::make_shared<Selections>();
-  platform::TouchDriver fingers{window};
 };
 
 TEST_F(Segments, EqualItemsShareTheScreenWidthAndMeasuredOnesFollowTheirTitles) {
@@ -74,40 +60,25 @@ TEST_F(Segments, EqualItemsShareTheScreenWidthAndMeasuredOnesFollowTheirTitles) 
   EXPECT_EQ(measured->items()[1]->frame(), makeRect(w0, 0, 40, 44));  // spaces measure 0
   EXPECT_EQ(measured->items()[2]->frame(), makeRect(w0 + 40, 0, w2, 44));
   EXPECT_DOUBLE_EQ(measured->scrollView()->contentSize().width, w0 + 40 + w2);
-  EXPECT_EQ(SGSegmentItem::caculateTextWidth(" \n ", font), 0);
   // White space beyond ASCII is trimmed too: ideographic, no-break and line-separator spaces.
-  EXPECT_EQ(SGSegmentItem::caculateTextWidth("\u3000\u2028", font), 0);
+  EXPECT_EQ(SGSegmentItem::caculateTextWidth(" \n \u3000\u2028", font), 0);
   EXPECT_DOUBLE_EQ(SGSegmentItem::caculateTextWidth("\u3000食谱\u00a0\n", font),
                    SGSegmentItem::caculateTextWidth("食谱", font));
 
-  // An empty list leaves no items.
   measured->setTitles({});
   measured->load();
   EXPECT_TRUE(measured->items().empty());
   EXPECT_EQ(measured->scrollView()->contentSize().width, 0);
 }
 
-TEST_F(Segments, LoadSelectsTheFirstTitleAndTheLineRunsAlongTheTop) {
-  auto control = strip({"食谱", "作息"});
-  EXPECT_EQ(selections->seen, (std::vector<std::pair<long, bool>>{{0, true}}));
-  EXPECT_TRUE(control->items()[0]->isSelected());
-  EXPECT_FALSE(control->items()[1]->isSelected());
+TEST_F(Segments, LoadSelectsTheFirstAndATapSelectsEvenTheSelectedTitleAgainWithoutAnimation) {
+  auto control = strip({"一", "二"}, 0, 375);
   EXPECT_EQ(control->lineLayer()->frame(), makeRect(0, 0, 187.5, 2));
   EXPECT_EQ(control->lastSelectRect(), makeRect(0, 0, 187.5, 2));
-  auto image = render(*control, clock.now() + 1);
-  EXPECT_TRUE(near255(pixelAt(*image, 100, 1), Color::red()));
-  EXPECT_TRUE(near255(pixelAt(*image, 100, 3), Color::whiteColor()));
-  // The selected title is drawn in the highlight colour, the other in grey.
-  bool redInk = false, greyInk = false;
-  for (double x = 60; x < 130; x += 0.5) {
-    for (double y = 14; y < 30; y += 0.5) {
-      const Color a = pixelAt(*image, x, y), b = pixelAt(*image, x + 187.5, y);
-      redInk = redInk || (a.r > 0.9 && a.g < 0.3);
-      greyInk = greyInk || (b.r < 0.7 && std::abs(b.r - b.g) < 0.05);
-    }
-  }
-  EXPECT_TRUE(redInk);
-  EXPECT_TRUE(greyInk);
+  finger.tap({50, 20});
+  finger.tap({250, 20});
+  EXPECT_EQ(selections->seen,
+            (std::vector<std::pair<long, bool>>{{0, true}, {0, false}, {1, false}}));
 }
 
 TEST_F(Segments, TheLineFollowsTheRateFromTheLastSelection) {
@@ -130,21 +101,14 @@ TEST_F(Segments, TheLineFollowsTheRateFromTheLastSelection) {
   EXPECT_TRUE(control->items()[1]->isSelected());
 }
 
-TEST_F(Segments, SelectionsOutsideTheItemsAreStoredAndOtherwiseIgnored) {
+TEST_F(Segments, SelectionsOutsideTheItemsAndClicksOnStrangersAreStoredAndOtherwiseIgnored) {
   auto control = strip({"一", "二"});
   control->setSelectIndex(5);
   control->setSelectIndex(-1, false);
   EXPECT_EQ(control->selectIndex(), -1);
-  EXPECT_EQ(selections->seen.size(), 1u);
-  EXPECT_TRUE(control->items()[0]->isSelected());
   const auto line = control->lineLayer()->frame();
   control->scrollToRate(0.7);  // names no item: nothing follows
   EXPECT_EQ(control->lineLayer()->frame(), line);
-  EXPECT_TRUE(control->items()[0]->isSelected());
-}
-
-TEST_F(Segments, AClickOnSomethingThatIsNoItemSelectsTheNotFoundIndexAndIsIgnored) {
-  auto control = strip({"一", "二"});
   auto stranger = SGSegmentItem::create(makeRect(0, 0, 50, 44));
   control->segmentItemClicked(*stranger);
   EXPECT_EQ(control->selectIndex(), SGSegmentControl::kNotFound);
@@ -152,20 +116,11 @@ TEST_F(Segments, AClickOnSomethingThatIsNoItemSelectsTheNotFoundIndexAndIsIgnore
   EXPECT_TRUE(control->items()[0]->isSelected());
 }
 
-TEST_F(Segments, ATapSelectsEvenTheSelectedTitleAgainWithoutAnimation) {
-  strip({"一", "二"}, 0, 375);
-  fingers.tap({50, 20});
-  fingers.tap({250, 20});
-  EXPECT_EQ(selections->seen,
-            (std::vector<std::pair<long, bool>>{{0, true}, {0, false}, {1, false}}));
-}
-
 TEST_F(Segments, TheBottomBorderNeedsBothAColourAndAWidth) {
   auto control = strip({"一"});
   control->setBorderWidth(2);
   control->setNeedsDisplay();
-  auto bare = render(*control, clock.now());
-  EXPECT_TRUE(near255(pixelAt(*bare, 10, 43), Color::whiteColor()));
+  EXPECT_TRUE(near255(pixelAt(*render(*control, clock.now()), 10, 43), Color::whiteColor()));
   control->setBorderColor(Color::rgba(0, 0, 1));
   control->setNeedsDisplay();
   auto bordered = render(*control, clock.now());
@@ -175,12 +130,17 @@ TEST_F(Segments, TheBottomBorderNeedsBothAColourAndAWidth) {
 
 // --- the pager
 
+const Color kPageColours[] = {Color::rgba(1, 0.95, 0.85), Color::rgba(0.88, 0.95, 1),
+                              Color::rgba(0.9, 1, 0.9)};
+
 class Pages : public Segments {
  protected:
   Pages() {
-    for (const char* title : {"本周食谱", "下周食谱", "营养"}) {
+    const char* titles[] = {"本周食谱", "下周食谱", "营养知识"};
+    for (int i = 0; i < 3; ++i) {
       auto page = platform::ViewController::create();
-      page->setTitle(title);
+      page->setTitle(titles[i]);
+      page->view()->setBackgroundColor(kPageColours[i]);
       pages.push_back(page);
     }
     window->setRootViewController(pager);
@@ -193,9 +153,42 @@ class Pages : public Segments {
     std::sort(xs.begin(), xs.end());
     return xs;
   }
+  // A quick horizontal swipe across the pages, lifted while still moving.
+  void swipe(double fromX, double dx) {
+    drag({fromX, 300}, {dx, 0}, 6);
+    advance(1.5);
+  }
+  // Title pixels of bar item `i` (below the indicator line): highlight red or grey.
+  int titlePixels(const platform::Image& shot, int i, bool red) {
+    int count = 0;
+    for (double y = 559 + 6; y < 559 + 44; y += 0.5) {
+      for (double x = 125.0 * i; x < 125.0 * (i + 1); x += 0.5) {
+        const Color c = pixelAt(shot, x, y);
+        count += red ? c.r > 0.7 && c.g < 0.4 && c.b < 0.4
+                     : c.r < 0.7 && std::abs(c.r - c.g) < 0.05 && std::abs(c.g - c.b) < 0.05;
+      }
+    }
+    return count;
+  }
+  // What a person sees with page `i` chosen: its page, its red title, the line over it, the
+  // other titles grey.
+  void expectShowing(int i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(pager->segmentControl()->selectIndex(), i);
+    EXPECT_EQ(pager->scrollView()->contentOffset().x, 375.0 * i);
+    EXPECT_EQ(pager->childViewControllers(), Controllers{pages[i]});
+    auto shot = render(*window, clock.now());
+    EXPECT_TRUE(near255(pixelAt(*shot, 187, 300), kPageColours[i]));
+    for (int j = 0; j < 3; ++j) {
+      const bool chosen = j == i;
+      EXPECT_EQ(titlePixels(*shot, j, true) > 20, chosen) << j;
+      EXPECT_EQ(titlePixels(*shot, j, false) > 20, !chosen) << j;
+      EXPECT_EQ(near255(pixelAt(*shot, 125.0 * j + 62, 560), Color::red(), 8), chosen) << j;
+    }
+  }
 
   std::shared_ptr<SGSegmentViewController> pager = SGSegmentViewController::create();
-  std::vector<std::shared_ptr<platform::ViewController>> pages;
+  Controllers pages;
 };
 
 TEST_F(Pages, OnlyTheSelectedPageIsAChildAndItsNeighboursSitBesideIt) {
@@ -205,42 +198,59 @@ TEST_F(Pages, OnlyTheSelectedPageIsAChildAndItsNeighboursSitBesideIt) {
   EXPECT_EQ(pageXs(), (std::vector<double>{0, 375}));
   pager->segmentControl()->setSelectIndex(1);
   EXPECT_EQ(pageXs(), (std::vector<double>{0, 375, 750}));
-  ASSERT_EQ(pager->childViewControllers().size(), 1u);
-  EXPECT_EQ(pager->childViewControllers()[0], pages[1]);
   pager->selectNext();
   EXPECT_EQ(pageXs(), (std::vector<double>{375, 750}));
-  pager->selectNext();
-  EXPECT_EQ(pager->segmentControl()->selectIndex(), 2);
+  pager->selectNext();  // past the last: stays
   advance(1);
-  EXPECT_EQ(pager->scrollView()->contentOffset().x, 750);
-  pager->selectPrevious();
-  pager->selectPrevious();
-  pager->selectPrevious();
+  expectShowing(2);
+  for (int i = 0; i < 3; ++i) pager->selectPrevious();
   EXPECT_EQ(pager->segmentControl()->selectIndex(), 0);
 }
 
-TEST_F(Pages, ADragGivesTheBarRatesUntilTheFingerLiftsAndTheTargetPicksThePage) {
-  pager->segmentControl()->setSelectIndex(1);
+TEST_F(Pages, SwipesTurnPagesOneAtATimeAndTheBarFollows) {
   advance(1);
-  fingers.begin({200, 300});
-  for (int i = 1; i <= 10; ++i) {
-    advance(1.0 / 60);
-    fingers.move({200 + 11.25 * i, 300});
-  }
+  expectShowing(0);
+  swipe(300, -240);
+  expectShowing(1);
+  swipe(300, -240);
+  expectShowing(2);
+  swipe(300, -240);  // past the last page it springs back
+  expectShowing(2);
+  swipe(60, 240);
+  expectShowing(1);
+}
+
+TEST_F(Pages, TappingATitleShowsItsPageAndTheLineFollowsADragHalfWay) {
+  advance(1);
+  finger.tap({312, 581});
+  advance(1);
+  expectShowing(2);
+  finger.tap({62, 581});
+  advance(1);
+  expectShowing(0);
+
+  // Dragged slowly two thirds of the way, the next title lights up before the finger lifts.
+  drag({300, 300}, {-250, 0}, 25, false);
+  auto mid = render(*window, clock.now());
+  EXPECT_GT(titlePixels(*mid, 1, true), 20);
+  EXPECT_EQ(titlePixels(*mid, 0, true), 0);
+  EXPECT_EQ(pager->segmentControl()->selectIndex(), 0);
+  const double line = pager->segmentControl()->lineLayer()->frame().origin.x;
+  EXPECT_NEAR(line, 125 * pager->scrollView()->contentOffset().x / 375, 1e-9);
+  holdAndLift();  // held: the target is where it rests, past the middle
+  advance(1.5);
+  expectShowing(1);
+
+  // Back towards the first page a third of the way and held: the line follows, then rests.
+  drag({100, 300}, {120, 0}, 12, false);
   const double offset = pager->scrollView()->contentOffset().x;
   ASSERT_LT(offset, 375);
-  const double rate = (offset - 375) / 375;
-  EXPECT_NEAR(lineX(*pager->segmentControl()), 125 + 125 * rate, 1e-9);
-  advance(0.3);
-  fingers.end();  // held still: back to page 1
-  const auto line = pager->segmentControl()->lineLayer()->frame();
-  advance(2);
-  EXPECT_EQ(pager->segmentControl()->lineLayer()->frame(), line);
-  EXPECT_EQ(pager->segmentControl()->selectIndex(), 1);
-
-  platform::Point target{1.99 * 375, 0};
-  pager->scrollViewWillEndDragging(*pager->scrollView(), {}, &target);
-  EXPECT_EQ(pager->segmentControl()->selectIndex(), 1);
+  EXPECT_NEAR(pager->segmentControl()->lineLayer()->frame().origin.x, 125 * offset / 375, 1e-9);
+  holdAndLift();
+  const auto rested = pager->segmentControl()->lineLayer()->frame();
+  advance(1.5);
+  expectShowing(1);
+  EXPECT_EQ(pager->segmentControl()->lineLayer()->frame(), rested);
 }
 
 // Records what it is told about moving between parents, and whether its view was in the pages
@@ -278,20 +288,14 @@ TEST_F(Pages, TheSelectedPageIsToldItMovedToThePagerBeforeItsViewIsShown) {
   pager->segmentControl()->segmentItemClicked(*stranger);
   pager->selectNext();
   pager->selectPrevious();
-  EXPECT_EQ(pager->childViewControllers(),
-            (std::vector<std::shared_ptr<platform::ViewController>>{second}));
+  EXPECT_EQ(pager->childViewControllers(), Controllers{second});
 }
 
-TEST_F(Pages, TheBarSettingsAreKeptAndPassedOn) {
-  EXPECT_EQ(pager->segmentLineWidth(), 0);
-  EXPECT_FALSE(pager->segmentHighlightColor().has_value());
+TEST_F(Pages, TheBarSettingsArePassedOn) {
   pager->setSegmentLineWidth(3);
   pager->setSegmentHighlightColor(Color::rgba(0, 0, 1));
   pager->setSegmentBorderColor(Color::black());
   pager->setSegmentTitleFont(platform::Font::systemFont(13));
-  EXPECT_EQ(pager->segmentLineWidth(), 3);
-  EXPECT_EQ(pager->segmentHighlightColor(), Color::rgba(0, 0, 1));
-  EXPECT_EQ(pager->segmentBorderColor(), Color::black());
   const auto& bar = *pager->segmentControl();
   EXPECT_EQ(bar.lineWidth(), 3);
   EXPECT_EQ(bar.highlightColor(), Color::rgba(0, 0, 1));
@@ -303,10 +307,8 @@ TEST_F(Pages, NewControllersReplaceTheOldAndAnUntitledOneGetsAnEmptyTitle) {
   pager->segmentControl()->setSelectIndex(2);
   auto first = platform::ViewController::create();
   first->setTitle("新");
-  auto untitled = platform::ViewController::create();
-  pager->setViewControllers({first, untitled});
-  EXPECT_EQ(pager->childViewControllers(),
-            (std::vector<std::shared_ptr<platform::ViewController>>{first}));
+  pager->setViewControllers({first, platform::ViewController::create()});
+  EXPECT_EQ(pager->childViewControllers(), Controllers{first});
   EXPECT_EQ(pages[2]->parentViewController(), nullptr);
   EXPECT_EQ(pager->segmentControl()->items().size(), 2u);
   EXPECT_EQ(pager->segmentControl()->items()[1]->title(), std::optional<std::string>(""));

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/AppDelegate.h"
+#include "platform/dispatch/RunLoop.h"
+#include "platform/dispatch/ScopedVirtualClock.h"
+#include "platform/foundation/TimeZone.h"
+#include "platform/media/CaptureDevice.h"
+#include "platform/render/RenderView.h"
+#include "platform/ui/ApplicationWindows.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/KeyboardSimulator.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/TouchDriver.h"
+#include "platform/ui/Window.h"
+#include "ui/support/hud/HDProgressHUD.h"
+
+namespace sprout::app_test {
+
+constexpr platform::Rect kPhone = platform::makeRect(0, 0, 320, 568);
+
+// The app launched on a phone of `screen` at scale 1 in Shanghai, on the virtual clock
+// (2027-01-15 16:00 there), with a finger on its window; nothing shown or scheduled is left
+// behind for the next test.
+class AppTest : public ::testing::Test {
+ protected:
+  explicit AppTest(const platform::Rect& screen = kPhone)
+      : savedBounds_(platform::Screen::main().bounds()),
+        savedScale_(platform::Screen::main().scale()) {
+    platform::Screen::main().setBounds(screen);
+    platform::Screen::main().setScale(1);
+    platform::TimeZone::setDefaultTimeZone(platform::TimeZone::named("Asia/Shanghai"));
+    platform::CaptureDevice::resetDevices();
+    platform::Device::current().resetForTesting();
+    platform::KeyboardSimulator::shared().reset();
+    app->applicationDidFinishLaunching();
+    window = app->window();
+    finger = std::make_unique<platform::TouchDriver>(window);
+  }
+  ~AppTest() override {
+    HDProgressHUD::resetSharedView();
+    platform::KeyboardSimulator::shared().reset();
+    loop.runPending();
+    loop.invalidateAllTimers();
+    platform::ApplicationWindows::shared().reset();
+    platform::CaptureDevice::resetDevices();
+    platform::TimeZone::setDefaultTimeZone(std::nullopt);
+    platform::Screen::main().setBounds(savedBounds_);
+    platform::Screen::main().setScale(savedScale_);
+  }
+  void show(const std::shared_ptr<platform::ViewController>& screen) {
+    window->setRootViewController(screen);
+    window->layoutIfNeeded();
+  }
+  // Taps a point of a view (its own points; its middle if none is given).
+  void tap(const platform::View& view, std::optional<platform::Point> at = std::nullopt) {
+    const auto b = view.bounds();
+    finger->tap(view.convertPointTo(
+        at.value_or(platform::Point{b.size.width / 2, b.size.height / 2}), nullptr));
+  }
+  // Every window on the screen, as a person sees it, over white.
+  static std::shared_ptr<platform::Image> screenShot() {
+    platform::RenderOptions options;
+    options.scale = 1;
+    options.background = platform::Color::whiteColor();
+    return platform::renderScreen(options);
+  }
+  // Pixels of an image inside `r` (points, scale 1) darker than `level` in every channel: ink.
+  static int inked(const platform::Image& image, const platform::Rect& r, unsigned level = 0xA0) {
+    const auto& bitmap = *image.bitmap();
+    int ink = 0;
+    for (int y = static_cast<int>(minY(r)); y < static_cast<int>(maxY(r)); ++y) {
+      for (int x = static_cast<int>(minX(r)); x < static_cast<int>(maxX(r)); ++x) {
+        const auto p = bitmap.pixel(x, y);
+        ink += ((p >> 16) & 0xFF) < level && ((p >> 8) & 0xFF) < level && (p & 0xFF) < level;
+      }
+    }
+    return ink;
+  }
+
+ private:
+  platform::Rect savedBounds_;
+  double savedScale_;
+
+ protected:
+  platform::ScopedVirtualClock clock;
+  platform::RunLoop& loop = platform::RunLoop::main();
+  std::shared_ptr<AppDelegate> app = AppDelegate::create();
+  std::shared_ptr<platform::Window> window;
+  std::unique_ptr<platform::TouchDriver> finger;
+};
+
+}  // namespace sprout::app_test
