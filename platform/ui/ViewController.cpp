@@ -120,10 +120,12 @@ void ViewController::dismissViewControllerAnimated(bool animated,
     root.dismissViewControllerAnimated(animated, std::move(completion));
     return;
   }
-  if (auto presenting = presenting_.lock()) {
-    presenting->dismissPresentedChain(animated);
-  } else if (presented_) {
+  // A controller that shows another takes that one (and what is over it) away and stays; only
+  // one that shows nothing asks its presenter to take it away.
+  if (presented_) {
     dismissPresentedChain(animated);
+  } else if (auto presenting = presenting_.lock()) {
+    presenting->dismissPresentedChain(animated);
   } else {
     return;
   }

@@ -77,9 +77,9 @@ class ViewController : public Responder {
   // main run loop.
   void presentViewController(std::shared_ptr<ViewController> controller, bool animated,
                              std::function<void()> completion = nullptr);
-  // A presented controller (or one in its parent chain) asked to dismiss goes away with
-  // everything presented over it, so nothing it showed is left in the window; one that is not
-  // presented takes away what it presents. The controllers go top first: each hears it will
+  // Asked of a controller (or a child of it) that presents another, takes that one away with
+  // everything presented over it, and stays; asked of a presented controller that presents
+  // nothing, takes that controller away. The controllers go top first: each hears it will
   // disappear, then their views leave the window, then each hears it did; only the top one is
   // animated. The completion runs from the main run loop after all of that.
   void dismissViewControllerAnimated(bool animated, std::function<void()> completion = nullptr);

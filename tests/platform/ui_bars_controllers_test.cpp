@@ -140,7 +140,7 @@ TEST_F(BarsTest, SheetsAndAlertsArePresentedWhereTheirStyleSays) {
   EXPECT_EQ(root->presentedViewController(), nullptr);
 }
 
-TEST_F(BarsTest, DismissingAPresenterTakesEverythingItShowsOffScreen) {
+TEST_F(BarsTest, DismissingTakesAwayWhatAControllerShowsOrElseTheControllerItself) {
   auto make = [&](const std::string& name) { return Logged::create(name, &log); };
   auto root = ViewController::create();
   window->setRootViewController(root);
@@ -156,28 +156,36 @@ TEST_F(BarsTest, DismissingAPresenterTakesEverythingItShowsOffScreen) {
   EXPECT_EQ(a->presentedViewController(), b);
   EXPECT_EQ(c->view()->window(), window);
 
-  // Asked from inside the navigation stack, the presented navigation controller goes, and
-  // everything over it with it, top first; the completion comes after every callback.
+  // Asked from inside the navigation stack, what the navigation controller shows goes, top
+  // first, and the stack stays; the completion comes after every callback.
   log.clear();
   a->dismissViewControllerAnimated(true, [&] { log.push_back("completion"); });
-  EXPECT_EQ(log, (std::vector<std::string>{"C willDisappear+", "B willDisappear", "A willDisappear",
-                                           "C didDisappear+", "B didDisappear", "A didDisappear"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"C willDisappear+", "B willDisappear",
+                                           "C didDisappear+", "B didDisappear"}));
   loop.runPending();
   EXPECT_EQ(log.back(), "completion");
-  EXPECT_EQ(window->subviews(), (std::vector<std::shared_ptr<View>>{root->view()}));
-  EXPECT_FALSE(root->presentedViewController());
+  EXPECT_EQ(nav->view()->window(), window);
+  EXPECT_FALSE(nav->presentedViewController());
   EXPECT_FALSE(c->presentingViewController());
   EXPECT_FALSE(b->presentedViewController());
+  // Showing nothing now, the stack itself is asked to go.
+  log.clear();
+  a->dismissViewControllerAnimated(false);
+  EXPECT_EQ(log, (std::vector<std::string>{"A willDisappear", "A didDisappear"}));
+  EXPECT_EQ(window->subviews(), (std::vector<std::shared_ptr<View>>{root->view()}));
+  EXPECT_FALSE(root->presentedViewController());
 
-  // A controller in the middle takes what is over it along; what lies below stays.
+  // A controller in the middle takes what is over it away and stays.
   root->presentViewController(nav, false);
   a->presentViewController(b, false);
   b->presentViewController(c, false);
   log.clear();
   b->dismissViewControllerAnimated(false);
-  EXPECT_EQ(log, (std::vector<std::string>{"C willDisappear", "B willDisappear", "C didDisappear",
-                                           "B didDisappear"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"C willDisappear", "C didDisappear"}));
   EXPECT_FALSE(c->view()->window());
+  EXPECT_EQ(b->view()->window(), window);
+  b->dismissViewControllerAnimated(false);
+  EXPECT_FALSE(b->view()->window());
   EXPECT_EQ(nav->view()->window(), window);
   EXPECT_FALSE(nav->presentedViewController());
   // The window's root, which nobody presents, takes away what it presents.

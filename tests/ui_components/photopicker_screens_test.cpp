@@ -309,6 +309,12 @@ TEST_F(PhotoPicker, TicksAddAndRemoveByURLKeepingOtherAlbumsSelection) {
   grid->tickBtnTouched(4);  // over the limit
   ASSERT_EQ(platform::AlertController::presentations().size(), 1u);
   EXPECT_EQ(platform::AlertController::presentations()[0].message, "最多只能选择2张图片");
+  // The refusal is answered before anything under it can be touched.
+  auto alert =
+      std::dynamic_pointer_cast<platform::AlertController>(screen->presentedViewController());
+  ASSERT_TRUE(alert);
+  alert->chooseAction(0);
+  EXPECT_FALSE(screen->presentedViewController());
   grid->tickBtnTouched(0);
   ASSERT_EQ(screen->selectAssets().size(), 2u);
   EXPECT_EQ(screen->selectAssets()[0], trip);
