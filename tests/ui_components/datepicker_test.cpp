@@ -124,12 +124,18 @@ TEST_F(DatePicker, TheStartTimeRoundsUpToTheNextStep) {
 
 TEST_F(DatePicker, DaysOutsideTheLimitsSpringBackAndTheMonthButtonsFollow) {
   open(at(2027, 1, 15, 10, 0));
+  const long jan15 = row(Picker::kDay);
   EXPECT_EQ(picker->minRowIndex(), 30);
   EXPECT_EQ(picker->maxRowIndex(), 5970);
   userSelects(10, Picker::kDay);
   EXPECT_EQ(row(Picker::kDay), 30);
   EXPECT_FALSE(picker->monthPreviousButton()->isEnabled());
   EXPECT_TRUE(picker->monthNextButton()->isEnabled());
+  // A month button moves by the length of the shown day's month: 15 March back 31 days.
+  userSelects(jan15 + 31 + 28, Picker::kDay);
+  tapButton(*picker->monthPreviousButton());
+  EXPECT_EQ(row(Picker::kDay), jan15 + 28);
+  EXPECT_EQ(shown(row(Picker::kDay), 0).rfind("2月 12", 0), 0u) << shown(row(Picker::kDay), 0);
   userSelects(5965, Picker::kDay);
   tapButton(*picker->monthNextButton());  // past the last rows: held at the limit
   EXPECT_EQ(row(Picker::kDay), 5970);

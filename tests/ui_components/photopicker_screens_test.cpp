@@ -154,7 +154,7 @@ class PhotoPicker : public components_test::ComponentsTest {
 TEST_F(PhotoPicker, AParentPicksInTwoAlbumsGoingBackAndForthAndSendsInTheOrderTicked) {
   auto picker = Picker::create();
   picker->setDelegate(receiver);
-  picker->setMaxCount(9);
+  picker->setMaxCount(3);
   picker->showPickerVc(root);
   advance(1);
   nav = picker->navigation();
@@ -186,6 +186,12 @@ TEST_F(PhotoPicker, AParentPicksInTwoAlbumsGoingBackAndForthAndSendsInTheOrderTi
   EXPECT_EQ(sendTitle(), "发送(2)");  // the roll's ticks came along
   tapTick(*trip, 1);
   EXPECT_EQ(sendTitle(), "发送(3)");
+  tapTick(*trip, 2);  // a fourth is over the limit of three
+  EXPECT_EQ(sendTitle(), "发送(3)");
+  auto refusal =
+      std::dynamic_pointer_cast<platform::AlertController>(topGrid()->presentedViewController());
+  ASSERT_TRUE(refusal);
+  refusal->chooseAction(0);
 
   // Back into the first album, with the second's tick carried along.
   ASSERT_NO_FATAL_FAILURE(tapBack());
