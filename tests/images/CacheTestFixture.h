@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "images/WIImageCache.h"
@@ -14,34 +12,6 @@
 #include "tests/images/ImageTestSupport.h"
 
 namespace sprout::test {
-
-// Holds a queue busy until opened, so work queued behind it waits at a known point.
-class QueueGate {
- public:
-  explicit QueueGate(platform::DispatchQueue& queue) : state_(std::make_shared<State>()) {
-    queue.async([state = state_] {
-      std::unique_lock lock(state->mutex);
-      state->changed.wait(lock, [&] { return state->open; });
-    });
-  }
-  ~QueueGate() { open(); }
-  QueueGate(const QueueGate&) = delete;
-  QueueGate& operator=(const QueueGate&) = delete;
-
-  void open() {
-    std::lock_guard lock(state_->mutex);
-    state_->open = true;
-    state_->changed.notify_all();
-  }
-
- private:
-  struct State {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool open = false;
-  };
-  std::shared_ptr<State> state_;
-};
 
 // A cache of namespace "test" in a fresh home folder; every queued disk job and main-queue
 // completion is finished before the folder goes.
@@ -57,6 +27,7 @@ class WIImageCacheTest : public ::testing::Test {
   static void drain(const WIImageCache& cache) { test::drainImageQueues(cache); }
 
   const platform::FileManager& files() const { return platform::FileManager::defaultManager(); }
+  bool exists(const std::string& path) const { return files().fileExists(path); }
 
   // Writes `bytes` bytes at `relative` inside the disk folder, modified at `modified`.
   std::string writeFile(const std::string& relative, std::size_t bytes,

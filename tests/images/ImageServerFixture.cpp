@@ -1,25 +1,12 @@
 #include "tests/images/ImageServerFixture.h"
 
-#include <chrono>
-#include <cstdint>
-#include <random>
-
+#include "images/WIImageCache.h"
 #include "platform/dispatch/RunLoop.h"
-#include "platform/graphics/ImageEncoder.h"
 #include "platform/net/URLSessionConfiguration.h"
 
 namespace sprout::test {
 
 using platform::RunLoop;
-
-platform::Data noisyJpeg(int width, int height) {
-  std::mt19937 random(7);
-  auto bitmap = paintedBitmap(width, height,
-                              [&](int, int) { return 0xFF000000u | (random() & 0x00FFFFFFu); });
-  return platform::encodeJPEG(*bitmap, 0.9).value_or(platform::Data{});
-}
-
-std::string asString(const platform::Data& data) { return std::string(data.begin(), data.end()); }
 
 namespace {
 
@@ -29,6 +16,20 @@ void wakeMainLoop() {
 }
 
 }  // namespace
+
+std::string pngBody(int width, std::uint32_t argb) {
+  return asString(pngData(width, 8, argb, false));
+}
+
+void ServerTest::serveGated(const std::string& path, const std::string& body,
+                            const std::string& type) {
+  server_->handle(
+      path, [gate = gate_, body, type](const nettest::RecordedRequest&, nettest::Reply& reply) {
+        gate.pass();
+        reply.body = body;
+        reply.contentType = type;
+      });
+}
 
 WIImageDownloaderCompletedBlock DownloadRecorder::completedBlock() {
   return
@@ -63,9 +64,9 @@ std::vector<std::pair<long, long>> DownloadRecorder::progress() const {
   return progress_;
 }
 
-bool DownloadRecorder::progressOnlyOnMainThread() const {
+bool DownloadRecorder::progressOffMain() const {
   std::lock_guard lock(mutex_);
-  return !progressOffMain_;
+  return progressOffMain_;
 }
 
 std::size_t DownloadRecorder::finishedCount() const {
@@ -75,20 +76,13 @@ std::size_t DownloadRecorder::finishedCount() const {
   return count;
 }
 
-std::size_t DownloadRecorder::partialCount() const {
-  std::lock_guard lock(mutex_);
-  std::size_t count = 0;
-  for (const auto& call : calls_) count += call.finished ? 0 : 1;
-  return count;
-}
-
 DownloadCall DownloadRecorder::lastCall() const {
   std::lock_guard lock(mutex_);
   return calls_.empty() ? DownloadCall{} : calls_.back();
 }
 
 bool DownloadRecorder::waitUntilFinished() const {
-  const bool done = RunLoop::main().runUntil([this] { return finishedCount() > 0; }, 30.0);
+  const bool done = runMainUntil([this] { return finishedCount() > 0; });
   // Progress is posted to the main queue before the completion runs; let it land.
   RunLoop::main().runPending();
   return done;
@@ -121,33 +115,12 @@ bool NotificationLog::allOnMainThread() const {
   return !offMain_;
 }
 
-void RequestGate::open() {
-  std::lock_guard lock(state_->mutex);
-  state_->open = true;
-  state_->changed.notify_all();
-}
-
-void RequestGate::pass() const {
-  std::unique_lock lock(state_->mutex);
-  state_->peak = std::max(state_->peak, ++state_->inFlight);
-  state_->changed.notify_all();
-  state_->changed.wait_for(lock, std::chrono::seconds(30), [&] { return state_->open; });
-  --state_->inFlight;
-}
-
-bool RequestGate::waitForInFlight(int count) const {
-  std::unique_lock lock(state_->mutex);
-  return state_->changed.wait_for(lock, std::chrono::seconds(30),
-                                  [&] { return state_->inFlight >= count; });
-}
-
-int RequestGate::peakInFlight() const {
-  std::lock_guard lock(state_->mutex);
-  return state_->peak;
+bool NotificationLog::waitForNames(const void* object, std::size_t count) const {
+  return runMainUntil([&] { return namesFor(object).size() >= count; });
 }
 
 void ImageServerTest::SetUp() {
-  server_ = nettest::TestHTTPServer::start();
+  ServerTest::SetUp();
   cache_ = platform::URLCache::create(1 << 20, 0, "");
   cookies_ = platform::HTTPCookieStorage::create();
   picture_ = jpegData(24, 16, JpegColor::RGB);
@@ -155,13 +128,9 @@ void ImageServerTest::SetUp() {
 }
 
 void ImageServerTest::TearDown() {
-  gate_.open();
+  ServerTest::TearDown();
   downloader_.reset();
   RunLoop::main().runPending();
-}
-
-platform::URL ImageServerTest::url(const std::string& path) const {
-  return *platform::URL::parse(server_->url(path));
 }
 
 std::shared_ptr<WIImageDownloader> ImageServerTest::makeDownloader() const {
@@ -172,16 +141,7 @@ std::shared_ptr<WIImageDownloader> ImageServerTest::makeDownloader() const {
 }
 
 void ImageServerTest::serveImage(const std::string& path) {
-  server_->serve(path, asString(picture_), "image/jpeg");
-}
-
-void ImageServerTest::serveGated(const std::string& path) {
-  server_->handle(path, [gate = gate_, body = asString(picture_)](const nettest::RecordedRequest&,
-                                                                  nettest::Reply& reply) {
-    gate.pass();
-    reply.body = body;
-    reply.contentType = "image/jpeg";
-  });
+  server_->serve(path, picture(), "image/jpeg");
 }
 
 std::shared_ptr<DownloadRecorder> ImageServerTest::download(
@@ -192,6 +152,60 @@ std::shared_ptr<DownloadRecorder> ImageServerTest::download(
                                                 recorder->completedBlock());
   if (token) *token = made;
   return recorder;
+}
+
+WIImageCompletionWithFinishedBlock Deliveries::block() {
+  return [this](const ImagePtr& image, const OptionalError& error, WIImageCacheType type,
+                bool finished, const OptionalURL& url) {
+    std::lock_guard lock(mutex_);
+    list_.push_back({image, error, type, finished, url, RunLoop::isMainThread()});
+  };
+}
+
+WIImageCompletionBlock Deliveries::viewBlock() {
+  return [completed = block()](const ImagePtr& image, const OptionalError& error,
+                               WIImageCacheType type, const OptionalURL& url) {
+    completed(image, error, type, true, url);
+  };
+}
+
+std::size_t Deliveries::size() const {
+  std::lock_guard lock(mutex_);
+  return list_.size();
+}
+
+Delivery Deliveries::at(std::size_t index) const {
+  std::lock_guard lock(mutex_);
+  return list_.at(index);
+}
+
+std::vector<Delivery> Deliveries::all() const {
+  std::lock_guard lock(mutex_);
+  return list_;
+}
+
+bool Deliveries::waitFor(std::size_t count) const {
+  return runMainUntil([&] { return size() >= count; });
+}
+
+void ManagerTest::SetUp() {
+  ServerTest::SetUp();
+  cache_ = WIImageCache::create("manager");
+  downloader_ = WIImageDownloader::create();
+  manager_ = WIImageManager::create(cache_, downloader_);
+}
+
+void ManagerTest::TearDown() {
+  manager_->cancelAll();
+  ServerTest::TearDown();
+  server_.reset();
+  downloadsEnded();
+  settle();
+}
+
+bool ManagerTest::waitUntilIdle() {
+  settle();
+  return downloadsEnded() && runMainUntil([&] { return !manager_->isRunning(); });
 }
 
 }  // namespace sprout::test

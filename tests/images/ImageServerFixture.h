@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -12,6 +11,8 @@
 
 #include "images/WIImageDownloader.h"
 #include "images/WIImageDownloaderTypes.h"
+#include "images/WIImageManager.h"
+#include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Types.h"
 #include "platform/net/HTTPCookieStorage.h"
@@ -21,9 +22,26 @@
 
 namespace sprout::test {
 
-// Noise compresses badly, so the picture is long enough to arrive in several chunks.
-platform::Data noisyJpeg(int width, int height);
-std::string asString(const platform::Data& data);
+// An 8-pixel-high opaque PNG as a response body; widths tell loads apart.
+std::string pngBody(int width = 8, std::uint32_t argb = kOpaqueRed);
+
+// A fresh home and a loopback server whose gated routes wait for gate_.
+class ServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { server_ = nettest::TestHTTPServer::start(); }
+  void TearDown() override { gate_.open(); }
+
+  platform::URL url(const std::string& path) const {
+    return *platform::URL::parse(server_->url(path));
+  }
+  // Answers `body` once gate_ lets the request through.
+  void serveGated(const std::string& path, const std::string& body = pngBody(),
+                  const std::string& type = "image/png");
+
+  TemporaryHome home_;
+  std::unique_ptr<nettest::TestHTTPServer> server_;
+  Gate gate_;
+};
 
 struct DownloadCall {
   ImagePtr image;
@@ -36,25 +54,20 @@ struct DownloadCall {
 // What the blocks of one download heard. Shared with the blocks, which may outlive a test.
 class DownloadRecorder : public std::enable_shared_from_this<DownloadRecorder> {
  public:
-  static std::shared_ptr<DownloadRecorder> create() {
-    return std::shared_ptr<DownloadRecorder>(new DownloadRecorder());
-  }
+  static std::shared_ptr<DownloadRecorder> create() { return std::make_shared<DownloadRecorder>(); }
 
   WIImageDownloaderCompletedBlock completedBlock();
   WIImageDownloaderProgressBlock progressBlock();
 
   std::vector<DownloadCall> calls() const;
   std::vector<std::pair<long, long>> progress() const;
-  bool progressOnlyOnMainThread() const;
+  bool progressOffMain() const;
   std::size_t finishedCount() const;
-  std::size_t partialCount() const;
   DownloadCall lastCall() const;
   // Runs the main loop until a finished call arrived; false when the generous bound ran out.
   bool waitUntilFinished() const;
 
  private:
-  DownloadRecorder() = default;
-
   mutable std::mutex mutex_;
   std::vector<DownloadCall> calls_;
   std::vector<std::pair<long, long>> progress_;
@@ -68,6 +81,8 @@ class NotificationLog {
   // Names posted with `object`, and whether every one of them arrived on the main thread.
   std::vector<std::string> namesFor(const void* object) const;
   bool allOnMainThread() const;
+  // Runs the main loop until `count` names for `object` arrived (bounded).
+  bool waitForNames(const void* object, std::size_t count) const;
 
  private:
   mutable std::mutex mutex_;
@@ -76,41 +91,17 @@ class NotificationLog {
   std::vector<platform::ObserverToken> tokens_;
 };
 
-// Holds the server's handlers for gated paths until opened, counting the requests in flight.
-class RequestGate {
- public:
-  RequestGate() : state_(std::make_shared<State>()) {}
-  void open();
-  // For a handler: waits for open() (bounded, so a failing test cannot hang the server).
-  void pass() const;
-  int peakInFlight() const;
-  // Until `count` handlers wait at the gate (bounded); true when they did.
-  bool waitForInFlight(int count) const;
-
- private:
-  struct State {
-    std::mutex mutex;
-    std::condition_variable changed;
-    bool open = false;
-    int inFlight = 0;
-    int peak = 0;
-  };
-  std::shared_ptr<State> state_;
-};
-
-// A loopback server, a fresh home, a private URL cache and cookie jar, and a downloader over them.
-class ImageServerTest : public ::testing::Test {
+// A private URL cache and cookie jar, and a downloader over them.
+class ImageServerTest : public ServerTest {
  protected:
   void SetUp() override;
   void TearDown() override;
 
-  platform::URL url(const std::string& path) const;
-  // A downloader over the private cache and cookies.
   std::shared_ptr<WIImageDownloader> makeDownloader() const;
-  // Serves `picture_` (or `body`) as image/jpeg.
+  // Serves `picture_` as image/jpeg, at once or once the gate opens.
   void serveImage(const std::string& path);
-  // As serveImage, once the gate opens.
-  void serveGated(const std::string& path);
+  void serveGatedImage(const std::string& path) { serveGated(path, picture(), "image/jpeg"); }
+  std::string picture() const { return asString(picture_); }
   // Starts a download of `path` with `downloader_` and records it.
   std::shared_ptr<DownloadRecorder> download(const std::string& path,
                                              WIImageDownloaderOptions options = {},
@@ -120,13 +111,64 @@ class ImageServerTest : public ::testing::Test {
     return std::dynamic_pointer_cast<WIImageDownloadToken>(operation);
   }
 
-  TemporaryHome home_;
-  std::unique_ptr<nettest::TestHTTPServer> server_;
   std::shared_ptr<platform::URLCache> cache_;
   std::shared_ptr<platform::HTTPCookieStorage> cookies_;
-  RequestGate gate_;
   platform::Data picture_;
   std::shared_ptr<WIImageDownloader> downloader_;
+};
+
+// Everything the manager (or a view binding) told one caller, in order.
+struct Delivery {
+  ImagePtr image;
+  OptionalError error;
+  WIImageCacheType cacheType;
+  bool finished;
+  OptionalURL url;
+  bool onMain;
+};
+
+class Deliveries {
+ public:
+  WIImageCompletionWithFinishedBlock block();
+  WIImageCompletionBlock viewBlock();
+  std::size_t size() const;
+  Delivery at(std::size_t index) const;
+  std::vector<Delivery> all() const;
+  // Runs the main loop until `count` deliveries arrived (bounded).
+  bool waitFor(std::size_t count) const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<Delivery> list_;
+};
+
+// A manager over a cache and a downloader of its own.
+class ManagerTest : public ServerTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  std::shared_ptr<WIImageOperation> load(const std::string& path, Deliveries& into,
+                                         WIImageOptions options = WIImageOptions{}) {
+    return manager_->downloadImageWithURL(url(path), options, nullptr, into.block());
+  }
+  // Main queue drained, disk answers posted and run: every load so far has reached the
+  // downloader.
+  void settle() {
+    platform::RunLoop::main().runPending();
+    drainImageQueues(*cache_);
+  }
+  // Download operations finish once their bodies are complete; pictures may still be decoding.
+  // The main loop runs meanwhile.
+  bool downloadsEnded() {
+    return downloader_->downloadQueue()->waitUntilAllOperationsAreFinished(30);
+  }
+  // Every load has ended: downloaded, decoded and reported.
+  bool waitUntilIdle();
+
+  std::shared_ptr<WIImageCache> cache_;
+  std::shared_ptr<WIImageDownloader> downloader_;
+  std::shared_ptr<WIImageManager> manager_;
 };
 
 }  // namespace sprout::test

@@ -1,23 +1,25 @@
 #include "tests/images/ImageTestSupport.h"
 
-#include "images/WIImageCache.h"
-#include "images/WIImageDecodeQueue.h"
-#include "platform/dispatch/RunLoop.h"
-
 #include <gif_lib.h>
+#include <jpeglib.h>
 #include <png.h>
 #include <stdlib.h>  // mkdtemp
 #include <webp/encode.h>
 #include <zlib.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
+#include <random>
 #include <stdexcept>
 
-#include <jpeglib.h>
-
+#include "images/WIImageCache.h"
+#include "images/WIImageDecodeQueue.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/FileManager.h"
+#include "platform/graphics/ImageEncoder.h"
 
 namespace sprout::test {
 
@@ -33,6 +35,55 @@ TemporaryHome::TemporaryHome() {
 TemporaryHome::~TemporaryHome() {
   platform::FileManager::defaultManager().removeItem(path_);
   platform::FileManager::setHomeDirectory("");
+}
+
+struct Gate::State {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool open = false;
+  int permits = 0, arrived = 0, inside = 0, peak = 0;
+};
+
+Gate::Gate() : state_(std::make_shared<State>()) {}
+
+void Gate::pass() const {
+  std::unique_lock lock(state_->mutex);
+  ++state_->arrived;
+  state_->peak = std::max(state_->peak, ++state_->inside);
+  state_->changed.notify_all();
+  if (!platform::RunLoop::isMainThread()) platform::RunLoop::main().post([] {});
+  state_->changed.wait_for(lock, std::chrono::seconds(30),
+                           [&] { return state_->open || state_->permits > 0; });
+  if (!state_->open && state_->permits > 0) --state_->permits;
+  --state_->inside;
+}
+
+void Gate::open() const {
+  std::lock_guard lock(state_->mutex);
+  state_->open = true;
+  state_->changed.notify_all();
+}
+
+void Gate::releaseOne() const {
+  std::lock_guard lock(state_->mutex);
+  ++state_->permits;
+  state_->changed.notify_all();
+}
+
+int Gate::arrivals() const {
+  std::lock_guard lock(state_->mutex);
+  return state_->arrived;
+}
+
+int Gate::peak() const {
+  std::lock_guard lock(state_->mutex);
+  return state_->peak;
+}
+
+bool Gate::waitForArrivals(int count) const {
+  std::unique_lock lock(state_->mutex);
+  return state_->changed.wait_for(lock, std::chrono::seconds(30),
+                                  [&] { return state_->arrived >= count; });
 }
 
 std::shared_ptr<const platform::Bitmap> paintedBitmap(
@@ -94,30 +145,6 @@ Data pngData(int width, int height, std::uint32_t argb, bool withAlpha) {
   return out;
 }
 
-namespace {
-
-// APP1 "Exif" payload: a big-endian TIFF header and one IFD entry, Orientation (0x0112) SHORT.
-Data exifPayload(int orientation) {
-  return {'E',  'x',
-          'i',  'f',
-          0,    0,  // identifier
-          'M',  'M',
-          0,    42,
-          0,    0,
-          0,    8,  // TIFF header, IFD0 at offset 8
-          0,    1,  // one entry
-          0x01, 0x12,
-          0,    3,
-          0,    0,
-          0,    1,  // tag, SHORT, count 1
-          0,    static_cast<std::uint8_t>(orientation),
-          0,    0,  // value, padded
-          0,    0,
-          0,    0};  // no next IFD
-}
-
-}  // namespace
-
 Data jpegData(int width, int height, JpegColor color, std::optional<int> exifOrientation) {
   jpeg_compress_struct cinfo{};
   jpeg_error_mgr jerr{};
@@ -144,7 +171,11 @@ Data jpegData(int width, int height, JpegColor color, std::optional<int> exifOri
   jpeg_set_quality(&cinfo, 95, TRUE);
   jpeg_start_compress(&cinfo, TRUE);
   if (exifOrientation) {
-    const Data exif = exifPayload(*exifOrientation);
+    // APP1 "Exif": a big-endian TIFF header with IFD0 at offset 8 holding one entry, Orientation
+    // (0x0112) as one SHORT padded to four bytes, and no next IFD.
+    const auto o = static_cast<std::uint8_t>(*exifOrientation);
+    const Data exif = {'E',  'x',  'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1,
+                       0x01, 0x12, 0,   3,   0, 0, 0,   1,   0, o,  0, 0, 0, 0, 0, 0};
     jpeg_write_marker(&cinfo, JPEG_APP0 + 1, exif.data(), static_cast<unsigned>(exif.size()));
   }
   std::vector<JSAMPLE> row;
@@ -172,6 +203,13 @@ Data webpData(int width, int height, std::uint32_t argb) {
   Data out(output, output + size);
   WebPFree(output);
   return out;
+}
+
+Data noisyJpeg(int width, int height) {
+  std::mt19937 random(7);
+  auto bitmap = paintedBitmap(width, height,
+                              [&](int, int) { return 0xFF000000u | (random() & 0x00FFFFFFu); });
+  return platform::encodeJPEG(*bitmap, 0.9).value_or(Data{});
 }
 
 Data gifData(int width, int height, const std::vector<GifFrame>& frames) {
@@ -213,28 +251,28 @@ Data gifData(int width, int height, const std::vector<GifFrame>& frames) {
 
 Data pngDeclaring(std::uint32_t width, std::uint32_t height) {
   Data out = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-  auto put32 = [&out](std::uint32_t v) {
+  auto put32 = [](Data& to, std::uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8)
-      out.push_back(static_cast<std::uint8_t>(v >> shift));
+      to.push_back(static_cast<std::uint8_t>(v >> shift));
   };
   auto chunk = [&](const char* type, const Data& body) {
-    put32(static_cast<std::uint32_t>(body.size()));
+    put32(out, static_cast<std::uint32_t>(body.size()));
     const std::size_t start = out.size();
     out.insert(out.end(), type, type + 4);
     out.insert(out.end(), body.begin(), body.end());
-    put32(static_cast<std::uint32_t>(
-        crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
+    put32(out, static_cast<std::uint32_t>(
+                   crc32(0, out.data() + start, static_cast<uInt>(out.size() - start))));
   };
   Data header;
-  for (std::uint32_t v : {width, height}) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-      header.push_back(static_cast<std::uint8_t>(v >> shift));
-  }
+  put32(header, width);
+  put32(header, height);
   header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA, no interlace
   chunk("IHDR", header);
   chunk("IEND", {});
   return out;
 }
+
+std::string asString(const Data& data) { return std::string(data.begin(), data.end()); }
 
 bool runMainUntil(const std::function<bool()>& pred) {
   return platform::RunLoop::main().runUntil(pred, 30.0);

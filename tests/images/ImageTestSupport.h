@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/dispatch/DispatchQueue.h"
 #include "platform/foundation/Types.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
@@ -28,6 +29,37 @@ class TemporaryHome {
 
  private:
   std::string path_;
+};
+
+// Holds whoever calls pass() until open() or a permit from releaseOne(); bounded, so a failing
+// test cannot hang. Counts arrivals and the most inside at once, and wakes the main loop on each
+// arrival so a test waiting there sees it. Copies share one gate.
+class Gate {
+ public:
+  Gate();
+  void pass() const;
+  void open() const;
+  void releaseOne() const;
+  int arrivals() const;
+  int peak() const;
+  // Blocks the calling thread until `count` callers arrived (bounded); true when they did.
+  bool waitForArrivals(int count) const;
+
+ private:
+  struct State;
+  std::shared_ptr<State> state_;
+};
+
+// Keeps `queue` busy for the scope, so work queued behind it waits at a known point.
+class QueueHold {
+ public:
+  explicit QueueHold(platform::DispatchQueue& queue) {
+    queue.async([gate = gate_] { gate.pass(); });
+  }
+  ~QueueHold() { gate_.open(); }
+
+ private:
+  Gate gate_;
 };
 
 constexpr std::uint32_t kOpaqueRed = 0xFFFF0000;
@@ -52,6 +84,8 @@ enum class JpegColor { Grey, RGB, CMYK };
 platform::Data jpegData(int width, int height, JpegColor color,
                         std::optional<int> exifOrientation = std::nullopt);
 platform::Data webpData(int width, int height, std::uint32_t argb);
+// Noise compresses badly, so the picture is long enough to arrive in several chunks.
+platform::Data noisyJpeg(int width, int height);
 
 struct GifFrame {
   std::optional<int> delayCentiseconds;          // none: no graphic control extension at all
@@ -62,6 +96,8 @@ platform::Data gifData(int width, int height, const std::vector<GifFrame>& frame
 
 // A valid PNG signature and header that declares an absurd size, then nothing.
 platform::Data pngDeclaring(std::uint32_t width, std::uint32_t height);
+
+std::string asString(const platform::Data& data);
 
 // Everything `cache` was asked so far has been answered: its disk reads and writes done, the
 // decodes they started finished, and the answers run on the main thread.

@@ -41,10 +41,6 @@ class WIImageDownloaderOperationTest : public ImageServerTest {
     return operation;
   }
 
-  static bool waitForNames(const NotificationLog& log, const void* object, std::size_t count) {
-    return RunLoop::main().runUntil([&] { return log.namesFor(object).size() >= count; }, 30.0);
-  }
-
   std::shared_ptr<platform::OperationQueue> queue_ =
       platform::OperationQueue::create("operation tests");
   std::shared_ptr<std::atomic<int>> cancelBlockRuns_ = std::make_shared<std::atomic<int>>(0);
@@ -56,7 +52,7 @@ TEST_F(WIImageDownloaderOperationTest, DeliversTheImageWithProgressAndNotificati
   auto recorder = DownloadRecorder::create();
   auto operation = start("/photo.jpg", recorder);
   ASSERT_TRUE(recorder->waitUntilFinished());
-  ASSERT_TRUE(waitForNames(log, operation.get(), 4));
+  ASSERT_TRUE(log.waitForNames(operation.get(), 4));
 
   const auto calls = recorder->calls();
   ASSERT_EQ(calls.size(), 1u);
@@ -120,7 +116,7 @@ TEST_F(WIImageDownloaderOperationTest, RefusedResponsesEndOnceWithoutAFinishNoti
   EXPECT_EQ(error->domain, platform::kURLErrorDomain);
   EXPECT_EQ(error->code, 404);
   EXPECT_FALSE(missing->lastCall().image);
-  ASSERT_TRUE(waitForNames(log, missingOperation.get(), 2));
+  ASSERT_TRUE(log.waitForNames(missingOperation.get(), 2));
   RunLoop::main().runPending();
   EXPECT_EQ(log.namesFor(missingOperation.get()),
             (std::vector<std::string>{kWIImageDownloadStartNotification,
@@ -135,7 +131,7 @@ TEST_F(WIImageDownloaderOperationTest, RefusedResponsesEndOnceWithoutAFinishNoti
 }
 
 TEST_F(WIImageDownloaderOperationTest, BrokenBodiesEndInErrorObjects) {
-  const std::string head = asString(picture_).substr(0, 100);
+  const std::string head = picture().substr(0, 100);
   server_->serveTruncated("/truncated.jpg", head, picture_.size());
   server_->serveReset("/reset.jpg", head, picture_.size());
   server_->serve("/garbage.jpg", std::string(3000, '\x5A'), "image/jpeg");
@@ -233,7 +229,7 @@ TEST_F(WIImageDownloaderOperationTest, CancellationEndsTheOperationWithoutARepor
   EXPECT_EQ(*cancelBlockRuns_, 1);
 
   NotificationLog log;
-  server_->serveStall("/stalled.jpg", asString(picture_).substr(0, 64), picture_.size());
+  server_->serveStall("/stalled.jpg", picture().substr(0, 64), picture_.size());
   auto stalled = DownloadRecorder::create();
   auto midway = start("/stalled.jpg", stalled);
   ASSERT_TRUE(RunLoop::main().runUntil(
@@ -243,7 +239,7 @@ TEST_F(WIImageDownloaderOperationTest, CancellationEndsTheOperationWithoutARepor
   ASSERT_TRUE(midway->waitUntilFinished(30));
   EXPECT_TRUE(midway->isCancelled());
   EXPECT_EQ(*cancelBlockRuns_, 2);  // once per operation, however often cancelled
-  ASSERT_TRUE(waitForNames(log, midway.get(), 3));
+  ASSERT_TRUE(log.waitForNames(midway.get(), 3));
   EXPECT_EQ(log.namesFor(midway.get()).back(), kWIImageDownloadStopNotification);
 
   RunLoop::main().runPending();
@@ -284,55 +280,10 @@ TEST_F(WIImageDownloaderOperationTest, EventsQueuedBeforeACancelReportNothing) {
   EXPECT_TRUE(recorder->calls().empty());
 }
 
-TEST_F(WIImageDownloaderOperationTest, WithoutATaskItStillFinishesAndFreesItsSlot) {
-  queue_->setMaxConcurrentOperationCount(1);
-  serveImage("/next.jpg");
-  auto session = platform::URLSession::create(
-      platform::URLSessionConfiguration::defaultSessionConfiguration());
-  session->invalidateAndCancel();  // makes no more tasks
-  auto dead = DownloadRecorder::create();
-  auto deadOperation =
-      WIImageDownloaderOperation::create(requestFor("/next.jpg"), session, kNoOptions,
-                                         dead->progressBlock(), dead->completedBlock(), nullptr);
-  queue_->addOperation(deadOperation);
-  auto next = DownloadRecorder::create();
-  start("/next.jpg", next);
-
-  ASSERT_TRUE(dead->waitUntilFinished());
-  const auto error = dead->lastCall().error;
-  ASSERT_TRUE(error);
-  EXPECT_EQ(error->domain, platform::kURLErrorDomain);
-  EXPECT_EQ(error->code, 0);
-  EXPECT_EQ(error->localizedDescription(), "Connection can't be initialized");
-  EXPECT_TRUE(deadOperation->waitUntilFinished(30));
-  ASSERT_TRUE(next->waitUntilFinished());
-  EXPECT_TRUE(next->lastCall().image);
-}
-
-TEST_F(WIImageDownloaderOperationTest, AnswersAuthenticationOnceAndTrustOnlyWhenAllowed) {
-  server_->serveBasicAuth("/private.jpg", "parent", "secret", asString(picture_));
-  auto allowed = DownloadRecorder::create();
-  auto operation = start("/private.jpg", allowed, kNoOptions, false);
-  operation->setCredential(
-      platform::URLCredential("parent", "secret", platform::URLCredentialPersistence::ForSession));
-  queue_->addOperation(operation);
-  ASSERT_TRUE(allowed->waitUntilFinished());
-  EXPECT_TRUE(allowed->lastCall().image);
-  EXPECT_EQ(server_->requestCount("/private.jpg"), 2u);
-
-  // A refused credential is not offered again: one retry, then the challenge is cancelled.
-  auto refused = DownloadRecorder::create();
-  auto wrong = start("/private.jpg", refused, kNoOptions, false);
-  wrong->setCredential(
-      platform::URLCredential("parent", "wrong", platform::URLCredentialPersistence::ForSession));
-  queue_->addOperation(wrong);
-  ASSERT_TRUE(refused->waitUntilFinished());
-  ASSERT_TRUE(refused->lastCall().error);
-  EXPECT_EQ(refused->lastCall().error->code, platform::URLError::UserCancelledAuthentication);
-  EXPECT_EQ(server_->requestCount("/private.jpg"), 4u);
-
+// Name and password challenges are answered through the downloader's tests.
+TEST_F(WIImageDownloaderOperationTest, TrustsAnUnknownCertificateOnlyWhenAllowed) {
   auto tls = nettest::TestHTTPServer::start(true);
-  tls->serve("/secure.jpg", asString(picture_), "image/jpeg");
+  tls->serve("/secure.jpg", picture(), "image/jpeg");
   for (const bool allowInvalid : {false, true}) {
     auto recorder = DownloadRecorder::create();
     platform::URLRequest request(*platform::URL::parse(tls->url("/secure.jpg")));

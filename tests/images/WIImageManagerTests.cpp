@@ -13,88 +13,12 @@
 #include "images/WIImageManager.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/Error.h"
-#include "platform/graphics/ImageEncoder.h"
-#include "tests/images/CacheTestFixture.h"
-#include "tests/support/net_test_server.h"
+#include "tests/images/ImageServerFixture.h"
 
-namespace sprout {
+namespace sprout::test {
 namespace {
 
 using platform::RunLoop;
-using namespace sprout::test;
-
-std::string bytes(const platform::Data& data) { return std::string(data.begin(), data.end()); }
-
-const std::string& redPNG() {
-  static const std::string png = bytes(pngData(8, 8, kOpaqueRed, false));
-  return png;
-}
-
-// Everything the manager told one caller, in order.
-struct Delivery {
-  ImagePtr image;
-  OptionalError error;
-  WIImageCacheType cacheType;
-  bool finished;
-  OptionalURL url;
-  bool onMain;
-};
-
-class Deliveries {
- public:
-  WIImageCompletionWithFinishedBlock block() {
-    return [this](const ImagePtr& image, const OptionalError& error, WIImageCacheType type,
-                  bool finished, const OptionalURL& url) {
-      std::lock_guard lock(mutex_);
-      list_.push_back({image, error, type, finished, url, RunLoop::isMainThread()});
-    };
-  }
-  std::size_t size() const {
-    std::lock_guard lock(mutex_);
-    return list_.size();
-  }
-  Delivery at(std::size_t index) const {
-    std::lock_guard lock(mutex_);
-    return list_.at(index);
-  }
-  std::vector<Delivery> all() const {
-    std::lock_guard lock(mutex_);
-    return list_;
-  }
-  bool waitFor(std::size_t count) const {
-    return runMainUntil([&] { return size() >= count; });
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<Delivery> list_;
-};
-
-// Holds server handlers (or a transform) until the test lets them go.
-class Hold {
- public:
-  void wait() {
-    std::unique_lock lock(mutex_);
-    ++waiting_;
-    changed_.notify_all();
-    changed_.wait_for(lock, std::chrono::seconds(30), [&] { return open_; });
-  }
-  void open() {
-    std::lock_guard lock(mutex_);
-    open_ = true;
-    changed_.notify_all();
-  }
-  bool waitForWaiting(int count) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::seconds(30), [&] { return waiting_ >= count; });
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::condition_variable changed_;
-  int waiting_ = 0;
-  bool open_ = false;
-};
 
 class TestDelegate : public WIImageManagerDelegate {
  public:
@@ -111,61 +35,9 @@ class TestDelegate : public WIImageManagerDelegate {
   std::function<ImagePtr(const ImagePtr&)> transform;
 };
 
-class WIImageManagerTest : public ::testing::Test {
+class WIImageManagerTest : public ManagerTest {
  protected:
-  void SetUp() override {
-    server_ = nettest::TestHTTPServer::start();
-    cache_ = WIImageCache::create("manager");
-    downloader_ = WIImageDownloader::create();
-    manager_ = WIImageManager::create(cache_, downloader_);
-  }
-  void TearDown() override {
-    manager_->cancelAll();
-    hold_.open();
-    server_.reset();
-    downloadsEnded();
-    settle();
-  }
-
-  platform::URL url(const std::string& path) const {
-    return *platform::URL::parse(server_->url(path));
-  }
-  std::shared_ptr<WIImageOperation> load(const std::string& path, Deliveries& into,
-                                         WIImageOptions options = WIImageOptions{}) {
-    return manager_->downloadImageWithURL(url(path), options, nullptr, into.block());
-  }
-  // Main queue drained, disk answers posted and run: every load so far has reached the
-  // downloader.
-  void settle() {
-    RunLoop::main().runPending();
-    drainImageQueues(*cache_);
-  }
-  // A download operation finishes once its body is complete; its picture may still be decoding.
-  // The main loop runs meanwhile.
-  bool downloadsEnded() {
-    return downloader_->downloadQueue()->waitUntilAllOperationsAreFinished(30);
-  }
-  // Every load has ended: downloaded, decoded and reported.
-  bool waitUntilIdle() {
-    settle();
-    return downloadsEnded() && runMainUntil([&] { return !manager_->isRunning(); });
-  }
   bool isFailed(const std::string& path) const { return manager_->failedURLs().count(url(path)); }
-  // A route that answers with `body` once hold_ opens.
-  void serveHeld(const std::string& path, const std::string& body) {
-    server_->handle(path, [this, body](const nettest::RecordedRequest&, nettest::Reply& reply) {
-      hold_.wait();
-      reply.body = body;
-      reply.contentType = "image/png";
-    });
-  }
-
-  TemporaryHome home_;
-  std::unique_ptr<nettest::TestHTTPServer> server_;
-  std::shared_ptr<WIImageCache> cache_;
-  std::shared_ptr<WIImageDownloader> downloader_;
-  std::shared_ptr<WIImageManager> manager_;
-  Hold hold_;
 };
 
 bool inRunning(const WIImageManager& manager, const std::shared_ptr<WIImageOperation>& op) {
@@ -218,52 +90,40 @@ TEST_F(WIImageManagerTest, RemembersURLsThatFailedForGoodButNotTransientFailures
   EXPECT_EQ(second.at(0).error->code, platform::URLError::FileDoesNotExist);
   EXPECT_EQ(server_->requestCount("/gone.png"), 1u);
 
-  server_->serve("/gone.png", redPNG(), "image/png");
+  server_->serve("/gone.png", pngBody(), "image/png");
   load("/gone.png", retry, WIImageRetryFailed);
   ASSERT_TRUE(retry.waitFor(1));
   EXPECT_TRUE(retry.at(0).image);
   ASSERT_TRUE(waitUntilIdle());
   EXPECT_FALSE(isFailed("/gone.png"));
 
-  // Nobody listening (−1004) and a stalled server (−1001) say nothing about the URL.
-  Deliveries refused, stalled;
+  // Nobody listening (−1004), a stalled server (−1001) and a body cut short by a restart say
+  // nothing about the URL: the next load goes to the network again.
+  Deliveries refused, stalled, cut;
   manager_->downloadImageWithURL(std::string("http://127.0.0.1:1/x.png"), {}, nullptr,
                                  refused.block());
   downloader_->setDownloadTimeout(0.2);
   server_->serveStall("/slow.png", "", 4096);
   load("/slow.png", stalled);
-  ASSERT_TRUE(refused.waitFor(1) && stalled.waitFor(1));
+  const std::string picture = pngBody();
+  server_->serveReset("/cut.png", picture.substr(0, picture.size() / 2), picture.size());
+  load("/cut.png", cut);
+  ASSERT_TRUE(refused.waitFor(1) && stalled.waitFor(1) && cut.waitFor(1));
   EXPECT_EQ(refused.at(0).error->code, platform::URLError::CannotConnectToHost);
   EXPECT_EQ(stalled.at(0).error->code, platform::URLError::TimedOut);
-  ASSERT_TRUE(waitUntilIdle());
-  EXPECT_EQ(manager_->failedURLs().size(), 0u);
-  load("/slow.png", stalled);
-  ASSERT_TRUE(stalled.waitFor(2));
-  EXPECT_EQ(server_->requestCount("/slow.png"), 2u);
-}
-
-TEST_F(WIImageManagerTest, ALostConnectionDoesNotMarkTheURLAsFailed) {
-  // A server restart cuts the body short: the next load of the same URL goes to the network.
-  const std::string& picture = redPNG();
-  server_->serveReset("/cut.png", picture.substr(0, picture.size() / 2), picture.size());
-  Deliveries cut, again;
-  load("/cut.png", cut);
-  ASSERT_TRUE(cut.waitFor(1));
-  ASSERT_TRUE(cut.at(0).error);
   EXPECT_EQ(cut.at(0).error->code, platform::URLError::NetworkConnectionLost);
   ASSERT_TRUE(waitUntilIdle());
-  EXPECT_FALSE(isFailed("/cut.png"));
-
+  EXPECT_EQ(manager_->failedURLs().size(), 0u);
   server_->serve("/cut.png", picture, "image/png");
-  load("/cut.png", again);
-  ASSERT_TRUE(again.waitFor(1));
-  EXPECT_TRUE(again.at(0).image);
-  EXPECT_FALSE(again.at(0).error);
-  EXPECT_EQ(server_->requestCount("/cut.png"), 2u);
+  load("/slow.png", stalled);
+  load("/cut.png", cut);
+  ASSERT_TRUE(stalled.waitFor(2) && cut.waitFor(2));
+  EXPECT_EQ(server_->requestCount("/slow.png"), 2u);
+  EXPECT_TRUE(cut.at(1).image);
 }
 
 TEST_F(WIImageManagerTest, AnswersFromMemoryThenDiskThenNetwork) {
-  server_->serve("/a.png", redPNG(), "image/png");
+  server_->serve("/a.png", pngBody(), "image/png");
   const std::string key = manager_->cacheKeyForURL(url("/a.png"));
   Deliveries miss, memory, disk, memoryOnly;
   load("/a.png", miss);
@@ -290,7 +150,7 @@ TEST_F(WIImageManagerTest, AnswersFromMemoryThenDiskThenNetwork) {
   EXPECT_TRUE(disk.at(0).image);
   EXPECT_EQ(server_->requestCount("/a.png"), 1u);
 
-  server_->serve("/b.png", redPNG(), "image/png");
+  server_->serve("/b.png", pngBody(), "image/png");
   load("/b.png", memoryOnly, WIImageCacheMemoryOnly);
   ASSERT_TRUE(memoryOnly.waitFor(1));
   ASSERT_TRUE(waitUntilIdle());
@@ -309,7 +169,7 @@ TEST_F(WIImageManagerTest, AnswersFromMemoryThenDiskThenNetwork) {
 }
 
 TEST_F(WIImageManagerTest, RefreshCachedRevalidatesWithTheServer) {
-  server_->serveValidated("/e.png", redPNG(), "\"v1\"", std::nullopt, "no-cache", "image/png");
+  server_->serveValidated("/e.png", pngBody(), "\"v1\"", std::nullopt, "no-cache", "image/png");
   Deliveries fresh, unchanged, changed;
   load("/e.png", fresh, WIImageRefreshCached);
   ASSERT_TRUE(fresh.waitFor(1));
@@ -323,8 +183,8 @@ TEST_F(WIImageManagerTest, RefreshCachedRevalidatesWithTheServer) {
   EXPECT_EQ(server_->notModifiedCount("/e.png"), 1u);
   EXPECT_EQ(unchanged.size(), 1u);
 
-  server_->serveValidated("/e.png", bytes(pngData(8, 8, kOpaqueBlue, false)), "\"v2\"",
-                          std::nullopt, "no-cache", "image/png");
+  server_->serveValidated("/e.png", pngBody(8, kOpaqueBlue), "\"v2\"", std::nullopt, "no-cache",
+                          "image/png");
   load("/e.png", changed, WIImageRefreshCached);
   ASSERT_TRUE(changed.waitFor(2));
   EXPECT_EQ(changed.at(0).cacheType, WIImageCacheTypeMemory);
@@ -339,7 +199,7 @@ TEST_F(WIImageManagerTest, CancelledLoadsReportNothingAndLeaveTheRunningList) {
   cache_->clearMemory();
   Deliveries beforeCache, midBody;
   {
-    QueueGate gate(*cache_->ioQueue());
+    QueueHold hold(*cache_->ioQueue());
     load("/d.png", beforeCache)->cancel();
     EXPECT_FALSE(manager_->isRunning());
   }
@@ -358,7 +218,7 @@ TEST_F(WIImageManagerTest, CancelledLoadsReportNothingAndLeaveTheRunningList) {
 }
 
 TEST_F(WIImageManagerTest, LoadsOfOneURLShareOneRequestAndCancelSeparately) {
-  for (const char* path : {"/s1.png", "/s2.png", "/s3.png"}) serveHeld(path, redPNG());
+  for (const char* path : {"/s1.png", "/s2.png", "/s3.png"}) serveGated(path);
   Deliveries a, b, c, x, y, memoryOnly, toDisk;
   load("/s1.png", a);
   auto middle = load("/s1.png", b);
@@ -372,7 +232,7 @@ TEST_F(WIImageManagerTest, LoadsOfOneURLShareOneRequestAndCancelSeparately) {
   settle();
   middle->cancel();
   firstOfTwo->cancel();
-  hold_.open();
+  gate_.open();
   ASSERT_TRUE(a.waitFor(1) && c.waitFor(1) && y.waitFor(1));
   ASSERT_TRUE(waitUntilIdle());
   EXPECT_TRUE(a.at(0).image);
@@ -408,8 +268,8 @@ TEST_F(WIImageManagerTest, DelegateMayRefuseDownloadsAndTransformImages) {
   delegate->shouldDownload = std::nullopt;
   ImagePtr blue = solidImage(2, 2, kOpaqueBlue);
   delegate->transform = [blue](const ImagePtr&) { return blue; };
-  server_->serve("/t.png", redPNG(), "image/png");
-  const std::string gif = bytes(gifData(4, 4, {{5, 0}, {5, 1}}));
+  server_->serve("/t.png", pngBody(), "image/png");
+  const std::string gif = asString(gifData(4, 4, {{5, 0}, {5, 1}}));
   server_->serve("/still.gif", gif, "image/gif");
   server_->serve("/moving.gif", gif, "image/gif");
   Deliveries plain, still, moving;
@@ -427,10 +287,7 @@ TEST_F(WIImageManagerTest, DelegateMayRefuseDownloadsAndTransformImages) {
 }
 
 TEST_F(WIImageManagerTest, PartialImagesNeverOvertakeTheFinalOneThroughTransforms) {
-  auto noisy = paintedBitmap(96, 96, [](int x, int y) {
-    return 0xFF000000u | static_cast<std::uint32_t>((x * 7919 + y * 104729) * 2654435761u >> 8);
-  });
-  const std::string jpeg = bytes(*platform::encodeJPEG(*noisy, 0.9));
+  const std::string jpeg = asString(noisyJpeg(96, 96));
   std::vector<std::string> chunks;
   for (std::size_t at = 0; at < jpeg.size(); at += jpeg.size() / 4 + 1) {
     chunks.push_back(jpeg.substr(at, jpeg.size() / 4 + 1));
@@ -438,10 +295,10 @@ TEST_F(WIImageManagerTest, PartialImagesNeverOvertakeTheFinalOneThroughTransform
   server_->serveSlowDrip("/p.jpg", chunks, std::chrono::milliseconds(30));
   auto delegate = std::make_shared<TestDelegate>();
   manager_->setDelegate(delegate);
-  Hold firstTransform;
+  Gate firstTransform;
   std::atomic<int> calls{0};
   delegate->transform = [&](const ImagePtr& image) {
-    if (calls++ == 0) firstTransform.wait();
+    if (calls++ == 0) firstTransform.pass();
     return image;
   };
   Deliveries d;
@@ -460,16 +317,16 @@ TEST_F(WIImageManagerTest, PartialImagesNeverOvertakeTheFinalOneThroughTransform
 // A memory hit is answered inside the call, as a load in the running list; a load still waiting
 // for the network stays there, whatever the hit's completion does.
 TEST_F(WIImageManagerTest, AMemoryHitRunsItsCompletionAsARunningLoad) {
-  server_->serve("/a.png", redPNG(), "image/png");
+  server_->serve("/a.png", pngBody(), "image/png");
   Deliveries first;
   load("/a.png", first);
   ASSERT_TRUE(first.waitFor(1));
   ASSERT_TRUE(waitUntilIdle());
-  serveHeld("/held.png", redPNG());
+  serveGated("/held.png");
   Deliveries held;
   auto waiting = load("/held.png", held);
   settle();
-  ASSERT_TRUE(hold_.waitForWaiting(1));
+  ASSERT_TRUE(gate_.waitForArrivals(1));
 
   std::vector<std::shared_ptr<WIImageCombinedOperation>> during;
   int hits = 0;
@@ -487,7 +344,7 @@ TEST_F(WIImageManagerTest, AMemoryHitRunsItsCompletionAsARunningLoad) {
   EXPECT_TRUE(inRunning(*manager_, waiting));
   EXPECT_FALSE(inRunning(*manager_, hit));
   EXPECT_EQ(manager_->runningOperations().size(), 1u);
-  hold_.open();
+  gate_.open();
   ASSERT_TRUE(held.waitFor(1));
   EXPECT_TRUE(held.at(0).image);
 }
@@ -499,7 +356,7 @@ TEST_F(WIImageManagerTest, CacheKeyFilterChoosesTheKey) {
   });
   EXPECT_EQ(manager_->cacheKeyForURL(std::nullopt), "");
   EXPECT_EQ(manager_->cacheKeyForURL(url("/k.png?sig=1")), server_->url("/k.png"));
-  server_->serve("/k.png", redPNG(), "image/png");
+  server_->serve("/k.png", pngBody(), "image/png");
   Deliveries signed1, signed2;
   load("/k.png?sig=1", signed1);
   ASSERT_TRUE(signed1.waitFor(1));
@@ -526,26 +383,26 @@ TEST_F(WIImageManagerTest, CacheKeyFilterChoosesTheKey) {
 }
 
 TEST_F(WIImageManagerTest, CancelAllStopsEveryLoad) {
-  for (const char* path : {"/h1.png", "/h2.png", "/h3.png"}) serveHeld(path, redPNG());
+  for (const char* path : {"/h1.png", "/h2.png", "/h3.png"}) serveGated(path);
   Deliveries d;
   std::vector<std::shared_ptr<WIImageOperation>> ops;
   for (const char* path : {"/h1.png", "/h2.png", "/h3.png"}) ops.push_back(load(path, d));
   settle();
   EXPECT_TRUE(manager_->isRunning());
   EXPECT_EQ(manager_->runningOperations().size(), 3u);
-  EXPECT_TRUE(hold_.waitForWaiting(3));
+  EXPECT_TRUE(gate_.waitForArrivals(3));
   manager_->cancelAll();
   EXPECT_FALSE(manager_->isRunning());
   for (const auto& op : ops) {
     EXPECT_TRUE(std::static_pointer_cast<WIImageCombinedOperation>(op)->isCancelled());
   }
-  hold_.open();
+  gate_.open();
   EXPECT_TRUE(downloadsEnded());
   settle();
   EXPECT_EQ(d.size(), 0u);
 
   // The bridge for the older completion drops only the URL.
-  server_->serve("/old.png", redPNG(), "image/png");
+  server_->serve("/old.png", pngBody(), "image/png");
   bool finished = false;
   manager_->downloadWithURL(
       url("/old.png"), {}, nullptr,
@@ -559,8 +416,8 @@ TEST_F(WIImageManagerTest, CancelAllStopsEveryLoad) {
 // drawing); only the callers' completions wait for it, in order, still on the main thread.
 TEST_F(WIImageManagerTest, DecodedPicturesWaitForTheMainThreadOnlyToBeDelivered) {
   Deliveries a, b;
-  server_->serve("/m1.png", redPNG(), "image/png");
-  server_->serve("/m2.png", redPNG(), "image/png");
+  server_->serve("/m1.png", pngBody(), "image/png");
+  server_->serve("/m2.png", pngBody(), "image/png");
   load("/m1.png", a);
   load("/m2.png", b);
   settle();  // both disk misses answered: the downloads are on their way
@@ -598,4 +455,4 @@ TEST_F(WIImageManagerTest, DecodedPicturesWaitForTheMainThreadOnlyToBeDelivered)
 }
 
 }  // namespace
-}  // namespace sprout
+}  // namespace sprout::test

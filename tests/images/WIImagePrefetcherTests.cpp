@@ -2,66 +2,21 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "images/WIImagePrefetcher.h"
 #include "platform/dispatch/DispatchQueue.h"
 #include "platform/dispatch/RunLoop.h"
-#include "tests/images/ImageTestSupport.h"
-#include "tests/support/net_test_server.h"
+#include "tests/images/ImageServerFixture.h"
 
-namespace sprout {
+namespace sprout::test {
 namespace {
 
-using namespace sprout::test;
 using Counts = std::pair<std::size_t, std::size_t>;
-
-// Server handlers that wait for a permit each (or for everything to open), counting how many
-// requests are inside at once.
-class Turnstile {
- public:
-  void pass() {
-    std::unique_lock lock(mutex_);
-    ++arrived_;
-    peak_ = std::max(peak_, ++inside_);
-    changed_.notify_all();
-    changed_.wait_for(lock, std::chrono::seconds(30), [&] { return permits_ > 0 || open_; });
-    if (permits_ > 0) --permits_;
-    --inside_;
-  }
-  void releaseOne() {
-    std::lock_guard lock(mutex_);
-    ++permits_;
-    changed_.notify_all();
-  }
-  void openAll() {
-    std::lock_guard lock(mutex_);
-    open_ = true;
-    changed_.notify_all();
-  }
-  bool waitForArrivals(int count) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::seconds(30), [&] { return arrived_ >= count; });
-  }
-  int peak() const {
-    std::lock_guard lock(mutex_);
-    return peak_;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::condition_variable changed_;
-  int arrived_ = 0, inside_ = 0, peak_ = 0, permits_ = 0;
-  bool open_ = false;
-};
 
 class RecordingDelegate : public WIImagePrefetcherDelegate {
  public:
@@ -99,47 +54,7 @@ class RecordingDelegate : public WIImagePrefetcherDelegate {
   std::vector<Counts> finishes_;
 };
 
-class WIImagePrefetcherTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    server_ = nettest::TestHTTPServer::start();
-    cache_ = WIImageCache::create("prefetch");
-    downloader_ = WIImageDownloader::create();
-    manager_ = WIImageManager::create(cache_, downloader_);
-  }
-  void TearDown() override {
-    manager_->cancelAll();
-    turnstile_.openAll();
-    server_.reset();
-    downloader_->downloadQueue()->waitUntilAllOperationsAreFinished(30);
-    settle();
-  }
-
-  // Posted starts and the cache's answers to them have run: their requests are on the way.
-  void settle() {
-    platform::RunLoop::main().runPending();
-    drainImageQueues(*cache_);
-  }
-
-  void serveThroughTurnstile(const std::string& path) {
-    server_->handle(path, [this](const nettest::RecordedRequest&, nettest::Reply& reply) {
-      turnstile_.pass();
-      reply.body = png_;
-      reply.contentType = "image/png";
-    });
-  }
-
-  TemporaryHome home_;
-  std::unique_ptr<nettest::TestHTTPServer> server_;
-  std::shared_ptr<WIImageCache> cache_;
-  std::shared_ptr<WIImageDownloader> downloader_;
-  std::shared_ptr<WIImageManager> manager_;
-  Turnstile turnstile_;
-  const std::string png_ = [] {
-    const platform::Data data = pngData(4, 4, kOpaqueGreen, false);
-    return std::string(data.begin(), data.end());
-  }();
-};
+using WIImagePrefetcherTest = ManagerTest;
 
 TEST_F(WIImagePrefetcherTest, KeepsThreeLoadsInFlightAndCountsSkippedURLs) {
   EXPECT_EQ(downloader_->maxConcurrentDownloads(), 6);
@@ -149,7 +64,7 @@ TEST_F(WIImagePrefetcherTest, KeepsThreeLoadsInFlightAndCountsSkippedURLs) {
 
   std::vector<std::string> urls;
   for (int i = 0; i < 9; ++i) {
-    serveThroughTurnstile("/p" + std::to_string(i) + ".png");
+    serveGated("/p" + std::to_string(i) + ".png");
     urls.push_back(server_->url("/p" + std::to_string(i) + ".png"));
   }
   urls.push_back(server_->url("/missing.png"));  // 404: finished, and skipped
@@ -169,12 +84,12 @@ TEST_F(WIImagePrefetcherTest, KeepsThreeLoadsInFlightAndCountsSkippedURLs) {
 
   for (int released = 0; released < 9; ++released) {
     settle();
-    ASSERT_TRUE(turnstile_.waitForArrivals(std::min(9, released + 3)));
-    turnstile_.releaseOne();
+    ASSERT_TRUE(gate_.waitForArrivals(std::min(9, released + 3)));
+    gate_.releaseOne();
     ASSERT_TRUE(runMainUntil([&] { return prefetcher->finishedCount() > std::size_t(released); }));
   }
   ASSERT_TRUE(runMainUntil([&] { return completion.has_value(); }));
-  EXPECT_EQ(turnstile_.peak(), 3);
+  EXPECT_EQ(gate_.peak(), 3);
   EXPECT_EQ(*completion, Counts(10, 1));
   EXPECT_EQ(delegate->finishes(), std::vector<Counts>{Counts(9, 1)});
   const auto prefetched = delegate->prefetched();
@@ -198,14 +113,14 @@ TEST_F(WIImagePrefetcherTest, KeepsThreeLoadsInFlightAndCountsSkippedURLs) {
 
 TEST_F(WIImagePrefetcherTest, PrefetchingAgainCancelsTheEarlierRun) {
   auto prefetcher = WIImagePrefetcher::create(manager_);
-  serveThroughTurnstile("/w0.png");
-  serveThroughTurnstile("/w1.png");
+  serveGated("/w0.png");
+  serveGated("/w1.png");
   std::atomic<bool> firstCompleted{false};
   prefetcher->prefetchURLs(
       std::vector<std::string>{server_->url("/w0.png"), server_->url("/w1.png")}, nullptr,
       [&](std::size_t, std::size_t) { firstCompleted = true; });
   settle();
-  ASSERT_TRUE(turnstile_.waitForArrivals(2));
+  ASSERT_TRUE(gate_.waitForArrivals(2));
 
   std::optional<Counts> second;
   prefetcher->prefetchURLs(std::vector<OptionalURL>{}, nullptr,
@@ -216,7 +131,7 @@ TEST_F(WIImagePrefetcherTest, PrefetchingAgainCancelsTheEarlierRun) {
   EXPECT_FALSE(manager_->isRunning());
   EXPECT_EQ(prefetcher->requestedCount(), 0u);
   EXPECT_TRUE(prefetcher->prefetchURLs().empty());
-  turnstile_.openAll();
+  gate_.open();
   ASSERT_TRUE(downloader_->downloadQueue()->waitUntilAllOperationsAreFinished(30));
   settle();
   EXPECT_FALSE(firstCompleted);
@@ -226,7 +141,7 @@ TEST_F(WIImagePrefetcherTest, PrefetchingAgainCancelsTheEarlierRun) {
   prefetcher->setPrefetcherQueue(queue);
   auto delegate = std::make_shared<RecordingDelegate>(queue);
   prefetcher->setDelegate(delegate);
-  server_->serve("/m0.png", png_, "image/png");
+  server_->serve("/m0.png", pngBody(), "image/png");
   cache_->storeImage(solidImage(2, 2, kOpaqueRed), server_->url("/m1.png"), false);
   std::atomic<bool> done{false}, completedOnQueue{false};
   std::atomic<std::size_t> finished{0}, skipped{0};
@@ -289,4 +204,4 @@ TEST_F(WIImagePrefetcherTest, AQueueOfItsOwnNeitherBlocksNorReentersTheMainThrea
 }
 
 }  // namespace
-}  // namespace sprout
+}  // namespace sprout::test
