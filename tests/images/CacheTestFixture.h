@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,6 +26,29 @@ class WIImageCacheTest : public ::testing::Test {
   }
 
   static void drain(const WIImageCache& cache) { test::drainImageQueues(cache); }
+
+  // What a disk query answered, and whether on the main thread.
+  struct Answer {
+    bool done = false, onMain = false;
+    ImagePtr image;
+    WIImageCacheType type = WIImageCacheTypeNone;
+  };
+  std::shared_ptr<platform::Operation> ask(const std::string& key, Answer& answer) {
+    return cache_->queryDiskCacheForKey(
+        key, [&answer](const ImagePtr& image, WIImageCacheType type) {
+          answer = {true, platform::RunLoop::isMainThread(), image, type};
+        });
+  }
+  // Starts a job given its completion and runs the main loop until that ran; true when it ran
+  // there.
+  static bool completesOnMain(const std::function<void(std::function<void()>)>& start) {
+    bool done = false, onMain = false;
+    start([&] {
+      done = true;
+      onMain = platform::RunLoop::isMainThread();
+    });
+    return runMainUntil([&] { return done; }) && onMain;
+  }
 
   const platform::FileManager& files() const { return platform::FileManager::defaultManager(); }
   bool exists(const std::string& path) const { return files().fileExists(path); }

@@ -46,16 +46,17 @@ struct Gate::State {
 
 Gate::Gate() : state_(std::make_shared<State>()) {}
 
-void Gate::pass() const {
+bool Gate::pass() const {
   std::unique_lock lock(state_->mutex);
   ++state_->arrived;
   state_->peak = std::max(state_->peak, ++state_->inside);
   state_->changed.notify_all();
   if (!platform::RunLoop::isMainThread()) platform::RunLoop::main().post([] {});
-  state_->changed.wait_for(lock, std::chrono::seconds(30),
-                           [&] { return state_->open || state_->permits > 0; });
+  const bool through = state_->changed.wait_for(
+      lock, std::chrono::seconds(30), [&] { return state_->open || state_->permits > 0; });
   if (!state_->open && state_->permits > 0) --state_->permits;
   --state_->inside;
+  return through;
 }
 
 void Gate::open() const {

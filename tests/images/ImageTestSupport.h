@@ -37,7 +37,8 @@ class TemporaryHome {
 class Gate {
  public:
   Gate();
-  void pass() const;
+  // True when let through, false when the bound ran out.
+  bool pass() const;
   void open() const;
   void releaseOne() const;
   int arrivals() const;

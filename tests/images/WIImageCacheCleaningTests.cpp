@@ -25,9 +25,7 @@ class WIImageCacheCleaningTest : public WIImageCacheTest {
     platform::Clock::setCurrent(clock_);
   }
   void cleanAndWait() {
-    bool done = false;
-    cache_->cleanDiskWithCompletionBlock([&] { done = platform::RunLoop::isMainThread(); });
-    ASSERT_TRUE(runMainUntil([&] { return done; }));
+    ASSERT_TRUE(completesOnMain([&](auto done) { cache_->cleanDiskWithCompletionBlock(done); }));
   }
   // The size a small file takes on disk; 0 where small files do not take whole blocks.
   std::uint64_t blockOf(const std::string& path) const {
