@@ -114,35 +114,22 @@ std::shared_ptr<platform::Image> solidImage(int width, int height, std::uint32_t
 }
 
 Data pngData(int width, int height, std::uint32_t argb, bool withAlpha) {
-  Data out;
-  const int channels = withAlpha ? 4 : 3;
-  std::vector<png_byte> row(static_cast<std::size_t>(width) * channels);
-  for (int x = 0; x < width; ++x) {
-    png_byte* p = &row[static_cast<std::size_t>(x) * channels];
-    p[0] = (argb >> 16) & 0xFF;
-    p[1] = (argb >> 8) & 0xFF;
-    p[2] = argb & 0xFF;
-    if (withAlpha) p[3] = argb >> 24;
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = withAlpha ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+  std::vector<png_byte> pixels;
+  for (int i = 0; i < width * height; ++i) {
+    pixels.insert(pixels.end(), {static_cast<png_byte>(argb >> 16),
+                                 static_cast<png_byte>(argb >> 8), static_cast<png_byte>(argb)});
+    if (withAlpha) pixels.push_back(static_cast<png_byte>(argb >> 24));
   }
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-  png_infop info = png_create_info_struct(png);
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return {};
-  }
-  png_set_write_fn(
-      png, &out,
-      [](png_structp p, png_bytep bytes, png_size_t length) {
-        auto* sink = static_cast<Data*>(png_get_io_ptr(p));
-        sink->insert(sink->end(), bytes, bytes + length);
-      },
-      nullptr);
-  png_set_IHDR(png, info, width, height, 8, withAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (int y = 0; y < height; ++y) png_write_row(png, row.data());
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
+  png_alloc_size_t size = 0;
+  png_image_write_get_memory_size(image, size, 0, pixels.data(), 0, nullptr);
+  Data out(size);
+  png_image_write_to_memory(&image, out.data(), &size, 0, pixels.data(), 0, nullptr);
+  out.resize(size);
   return out;
 }
 

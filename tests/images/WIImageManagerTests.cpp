@@ -2,9 +2,7 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -422,27 +420,17 @@ TEST_F(WIImageManagerTest, DecodedPicturesWaitForTheMainThreadOnlyToBeDelivered)
   load("/m2.png", b);
   settle();  // both disk misses answered: the downloads are on their way
   // The main loop stays still from here until both pictures are in the cache.
-  std::mutex mutex;
-  std::condition_variable changed;
-  bool stored = false;
-  std::atomic<bool> watched{false};
+  std::atomic<bool> stored{false}, watched{false};
+  Gate looked;
   std::thread watcher([&] {
     EXPECT_TRUE(downloader_->downloadQueue()->waitUntilAllOperationsAreFinished(30));
     WIImageDecodeQueue()->barrierSync([] {});
-    {
-      std::lock_guard lock(mutex);
-      stored = cache_->imageFromMemoryCacheForKey(url("/m1.png").absoluteString()) &&
-               cache_->imageFromMemoryCacheForKey(url("/m2.png").absoluteString());
-      changed.notify_all();
-    }
+    stored = cache_->imageFromMemoryCacheForKey(url("/m1.png").absoluteString()) &&
+             cache_->imageFromMemoryCacheForKey(url("/m2.png").absoluteString());
+    looked.open();
     watched = true;
   });
-  bool storedWhileMainWasStill = false;
-  {
-    std::unique_lock lock(mutex);
-    storedWhileMainWasStill =
-        changed.wait_for(lock, std::chrono::seconds(30), [&] { return stored; });
-  }
+  const bool storedWhileMainWasStill = looked.pass() && stored;
   const std::size_t deliveredEarly = a.size() + b.size();
   runMainUntil([&] { return watched.load(); });  // frees a watcher stuck behind the main thread
   watcher.join();
