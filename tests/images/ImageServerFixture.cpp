@@ -1,5 +1,7 @@
 #include "tests/images/ImageServerFixture.h"
 
+#include <algorithm>
+
 #include "images/WIImageCache.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/net/URLSessionConfiguration.h"
@@ -35,50 +37,31 @@ WIImageDownloaderCompletedBlock DownloadRecorder::completedBlock() {
   return
       [self = shared_from_this()](const ImagePtr& image, const std::optional<platform::Data>& data,
                                   const OptionalError& error, bool finished) {
-        {
-          std::lock_guard lock(self->mutex_);
-          self->calls_.push_back({image, data, error, finished, RunLoop::isMainThread()});
-        }
+        self->heard_.update([&](Heard& heard) {
+          heard.calls.push_back({image, data, error, finished, RunLoop::isMainThread()});
+        });
         wakeMainLoop();
       };
 }
 
 WIImageDownloaderProgressBlock DownloadRecorder::progressBlock() {
   return [self = shared_from_this()](long received, long expected) {
-    {
-      std::lock_guard lock(self->mutex_);
-      self->progress_.emplace_back(received, expected);
-      if (!RunLoop::isMainThread()) self->progressOffMain_ = true;
-    }
+    self->heard_.update([&](Heard& heard) {
+      heard.progress.emplace_back(received, expected);
+      heard.progressOffMain |= !RunLoop::isMainThread();
+    });
     wakeMainLoop();
   };
 }
 
-std::vector<DownloadCall> DownloadRecorder::calls() const {
-  std::lock_guard lock(mutex_);
-  return calls_;
-}
-
-std::vector<std::pair<long, long>> DownloadRecorder::progress() const {
-  std::lock_guard lock(mutex_);
-  return progress_;
-}
-
-bool DownloadRecorder::progressOffMain() const {
-  std::lock_guard lock(mutex_);
-  return progressOffMain_;
-}
-
 std::size_t DownloadRecorder::finishedCount() const {
-  std::lock_guard lock(mutex_);
-  std::size_t count = 0;
-  for (const auto& call : calls_) count += call.finished ? 1 : 0;
-  return count;
+  const auto all = calls();
+  return std::count_if(all.begin(), all.end(), [](const auto& call) { return call.finished; });
 }
 
 DownloadCall DownloadRecorder::lastCall() const {
-  std::lock_guard lock(mutex_);
-  return calls_.empty() ? DownloadCall{} : calls_.back();
+  const auto all = calls();
+  return all.empty() ? DownloadCall{} : all.back();
 }
 
 bool DownloadRecorder::waitUntilFinished() const {
@@ -94,25 +77,19 @@ NotificationLog::NotificationLog() {
         kWIImageDownloadStopNotification, kWIImageDownloadFinishNotification}) {
     tokens_.push_back(platform::NotificationCenter::defaultCenter().addObserver(
         name, nullptr, [this](const platform::Notification& notification) {
-          std::lock_guard lock(mutex_);
-          seen_.emplace_back(notification.name, notification.object.get());
           if (!RunLoop::isMainThread()) offMain_ = true;
+          seen_.update(
+              [&](auto& seen) { seen.emplace_back(notification.name, notification.object.get()); });
         }));
   }
 }
 
 std::vector<std::string> NotificationLog::namesFor(const void* object) const {
-  std::lock_guard lock(mutex_);
   std::vector<std::string> names;
-  for (const auto& [name, poster] : seen_) {
+  for (const auto& [name, poster] : seen_.get()) {
     if (poster == object) names.push_back(name);
   }
   return names;
-}
-
-bool NotificationLog::allOnMainThread() const {
-  std::lock_guard lock(mutex_);
-  return !offMain_;
 }
 
 bool NotificationLog::waitForNames(const void* object, std::size_t count) const {
@@ -157,8 +134,9 @@ std::shared_ptr<DownloadRecorder> ImageServerTest::download(
 WIImageCompletionWithFinishedBlock Deliveries::block() {
   return [this](const ImagePtr& image, const OptionalError& error, WIImageCacheType type,
                 bool finished, const OptionalURL& url) {
-    std::lock_guard lock(mutex_);
-    list_.push_back({image, error, type, finished, url, RunLoop::isMainThread()});
+    list_.update([&](auto& list) {
+      list.push_back({image, error, type, finished, url, RunLoop::isMainThread()});
+    });
   };
 }
 
@@ -167,21 +145,6 @@ WIImageCompletionBlock Deliveries::viewBlock() {
                                WIImageCacheType type, const OptionalURL& url) {
     completed(image, error, type, true, url);
   };
-}
-
-std::size_t Deliveries::size() const {
-  std::lock_guard lock(mutex_);
-  return list_.size();
-}
-
-Delivery Deliveries::at(std::size_t index) const {
-  std::lock_guard lock(mutex_);
-  return list_.at(index);
-}
-
-std::vector<Delivery> Deliveries::all() const {
-  std::lock_guard lock(mutex_);
-  return list_;
 }
 
 bool Deliveries::waitFor(std::size_t count) const {

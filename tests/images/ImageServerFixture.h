@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
@@ -59,19 +59,21 @@ class DownloadRecorder : public std::enable_shared_from_this<DownloadRecorder> {
   WIImageDownloaderCompletedBlock completedBlock();
   WIImageDownloaderProgressBlock progressBlock();
 
-  std::vector<DownloadCall> calls() const;
-  std::vector<std::pair<long, long>> progress() const;
-  bool progressOffMain() const;
+  std::vector<DownloadCall> calls() const { return heard_.get().calls; }
+  std::vector<std::pair<long, long>> progress() const { return heard_.get().progress; }
+  bool progressOffMain() const { return heard_.get().progressOffMain; }
   std::size_t finishedCount() const;
   DownloadCall lastCall() const;
   // Runs the main loop until a finished call arrived; false when the generous bound ran out.
   bool waitUntilFinished() const;
 
  private:
-  mutable std::mutex mutex_;
-  std::vector<DownloadCall> calls_;
-  std::vector<std::pair<long, long>> progress_;
-  bool progressOffMain_ = false;
+  struct Heard {
+    std::vector<DownloadCall> calls;
+    std::vector<std::pair<long, long>> progress;
+    bool progressOffMain = false;
+  };
+  Locked<Heard> heard_;
 };
 
 // The four download notifications, in the order the main thread received them.
@@ -80,14 +82,13 @@ class NotificationLog {
   NotificationLog();
   // Names posted with `object`, and whether every one of them arrived on the main thread.
   std::vector<std::string> namesFor(const void* object) const;
-  bool allOnMainThread() const;
+  bool allOnMainThread() const { return !offMain_; }
   // Runs the main loop until `count` names for `object` arrived (bounded).
   bool waitForNames(const void* object, std::size_t count) const;
 
  private:
-  mutable std::mutex mutex_;
-  std::vector<std::pair<std::string, const void*>> seen_;
-  bool offMain_ = false;
+  Locked<std::vector<std::pair<std::string, const void*>>> seen_;
+  std::atomic<bool> offMain_{false};
   std::vector<platform::ObserverToken> tokens_;
 };
 
@@ -131,15 +132,14 @@ class Deliveries {
  public:
   WIImageCompletionWithFinishedBlock block();
   WIImageCompletionBlock viewBlock();
-  std::size_t size() const;
-  Delivery at(std::size_t index) const;
-  std::vector<Delivery> all() const;
+  std::vector<Delivery> all() const { return list_.get(); }
+  std::size_t size() const { return all().size(); }
+  Delivery at(std::size_t index) const { return all().at(index); }
   // Runs the main loop until `count` deliveries arrived (bounded).
   bool waitFor(std::size_t count) const;
 
  private:
-  mutable std::mutex mutex_;
-  std::vector<Delivery> list_;
+  Locked<std::vector<Delivery>> list_;
 };
 
 // A manager over a cache and a downloader of its own.

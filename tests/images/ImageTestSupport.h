@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,6 +50,25 @@ class Gate {
  private:
   struct State;
   std::shared_ptr<State> state_;
+};
+
+// A value that other threads write and the test reads; every access holds the lock.
+template <typename T>
+class Locked {
+ public:
+  template <typename F>
+  void update(F&& change) {
+    std::lock_guard lock(mutex_);
+    change(value_);
+  }
+  T get() const {
+    std::lock_guard lock(mutex_);
+    return value_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  T value_{};
 };
 
 // Keeps `queue` busy for the scope, so work queued behind it waits at a known point.

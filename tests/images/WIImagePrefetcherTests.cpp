@@ -30,28 +30,20 @@ class RecordingDelegate : public WIImagePrefetcherDelegate {
 
   void didPrefetchURL(WIImagePrefetcher&, const OptionalURL& url, std::size_t finished,
                       std::size_t total) override {
-    std::lock_guard lock(mutex_);
-    prefetched_.push_back({url, finished, total, queue_->isCurrent()});
+    prefetched.update([&](auto& all) {
+      all.push_back({url, finished, total, queue_->isCurrent()});
+    });
   }
   void didFinishWithTotalCount(WIImagePrefetcher&, std::size_t total,
                                std::size_t skipped) override {
-    std::lock_guard lock(mutex_);
-    finishes_.push_back({total, skipped});
+    finishes.update([&](auto& all) { all.push_back({total, skipped}); });
   }
-  std::vector<Prefetched> prefetched() const {
-    std::lock_guard lock(mutex_);
-    return prefetched_;
-  }
-  std::vector<Counts> finishes() const {
-    std::lock_guard lock(mutex_);
-    return finishes_;
-  }
+
+  Locked<std::vector<Prefetched>> prefetched;
+  Locked<std::vector<Counts>> finishes;
 
  private:
   const std::shared_ptr<platform::DispatchQueue> queue_;
-  mutable std::mutex mutex_;
-  std::vector<Prefetched> prefetched_;
-  std::vector<Counts> finishes_;
 };
 
 using WIImagePrefetcherTest = ManagerTest;
@@ -91,8 +83,8 @@ TEST_F(WIImagePrefetcherTest, KeepsThreeLoadsInFlightAndCountsSkippedURLs) {
   ASSERT_TRUE(runMainUntil([&] { return completion.has_value(); }));
   EXPECT_EQ(gate_.peak(), 3);
   EXPECT_EQ(*completion, Counts(10, 1));
-  EXPECT_EQ(delegate->finishes(), std::vector<Counts>{Counts(9, 1)});
-  const auto prefetched = delegate->prefetched();
+  EXPECT_EQ(delegate->finishes.get(), std::vector<Counts>{Counts(9, 1)});
+  const auto prefetched = delegate->prefetched.get();
   ASSERT_EQ(prefetched.size(), 10u);
   std::vector<std::string> reported;
   for (std::size_t i = 0; i < prefetched.size(); ++i) {
@@ -156,8 +148,8 @@ TEST_F(WIImagePrefetcherTest, PrefetchingAgainCancelsTheEarlierRun) {
   ASSERT_TRUE(runMainUntil([&] { return done.load(); }));
   EXPECT_TRUE(completedOnQueue);
   EXPECT_EQ(Counts(finished, skipped), Counts(3, 1));
-  EXPECT_EQ(delegate->finishes(), std::vector<Counts>{Counts(2, 1)});
-  for (const auto& entry : delegate->prefetched()) EXPECT_TRUE(entry.onQueue);
+  EXPECT_EQ(delegate->finishes.get(), std::vector<Counts>{Counts(2, 1)});
+  for (const auto& entry : delegate->prefetched.get()) EXPECT_TRUE(entry.onQueue);
 }
 
 // The manager answers an unusable URL (and a memory hit) through the main thread, so a start on
