@@ -30,15 +30,19 @@ class WIImageDownloaderOperationTest : public ImageServerTest {
     return request;
   }
 
-  // An operation with a session of its own; queued unless `queued` is false.
-  std::shared_ptr<WIImageDownloaderOperation> start(
-      const std::string& path, const std::shared_ptr<DownloadRecorder>& recorder,
-      WIImageDownloaderOptions options = kNoOptions, bool queued = true) {
+  struct Started {
+    std::shared_ptr<DownloadRecorder> recorder;
+    std::shared_ptr<WIImageDownloaderOperation> operation;
+  };
+  // An operation with a session of its own, recorded; queued unless `queued` is false.
+  Started start(const std::string& path, WIImageDownloaderOptions options = kNoOptions,
+                bool queued = true) {
+    auto recorder = DownloadRecorder::create();
     auto operation = WIImageDownloaderOperation::create(
         requestFor(path), options, recorder->progressBlock(), recorder->completedBlock(),
         [runs = cancelBlockRuns_] { ++*runs; });
     if (queued) queue_->addOperation(operation);
-    return operation;
+    return {recorder, operation};
   }
 
   std::shared_ptr<platform::OperationQueue> queue_ =
@@ -49,8 +53,7 @@ class WIImageDownloaderOperationTest : public ImageServerTest {
 TEST_F(WIImageDownloaderOperationTest, DeliversTheImageWithProgressAndNotificationsInOrder) {
   NotificationLog log;
   serveImage("/photo.jpg");
-  auto recorder = DownloadRecorder::create();
-  auto operation = start("/photo.jpg", recorder);
+  auto [recorder, operation] = start("/photo.jpg");
   ASSERT_TRUE(recorder->waitUntilFinished());
   ASSERT_TRUE(log.waitForNames(operation.get(), 4));
 
@@ -82,8 +85,7 @@ TEST_F(WIImageDownloaderOperationTest, DeliversTheImageWithProgressAndNotificati
 
 TEST_F(WIImageDownloaderOperationTest, ScalesByTheKeyOfTheURL) {
   serveImage("/icon@2x.jpg");
-  auto doubled = DownloadRecorder::create();
-  start("/icon@2x.jpg", doubled);
+  auto doubled = start("/icon@2x.jpg").recorder;
   ASSERT_TRUE(doubled->waitUntilFinished());
   ASSERT_TRUE(doubled->lastCall().image);
   EXPECT_EQ(doubled->lastCall().image->scale(), 2.0);
@@ -92,8 +94,7 @@ TEST_F(WIImageDownloaderOperationTest, ScalesByTheKeyOfTheURL) {
   // The manager's key decides, once it has installed its own.
   WIImageDownloaderOperation::setScaleKeyProvider(
       [](const platform::URL&) { return std::string("filtered@3x.jpg"); });
-  auto filtered = DownloadRecorder::create();
-  start("/icon@2x.jpg", filtered);
+  auto filtered = start("/icon@2x.jpg").recorder;
   const bool finished = filtered->waitUntilFinished();
   WIImageDownloaderOperation::setScaleKeyProvider(nullptr);
   ASSERT_TRUE(finished);
@@ -103,11 +104,9 @@ TEST_F(WIImageDownloaderOperationTest, ScalesByTheKeyOfTheURL) {
 
 TEST_F(WIImageDownloaderOperationTest, RefusedResponsesEndOnceWithoutAFinishNotification) {
   NotificationLog log;
-  auto missing = DownloadRecorder::create();
-  auto missingOperation = start("/missing.jpg", missing);  // no route: 404
+  auto [missing, missingOperation] = start("/missing.jpg");  // no route: 404
   server_->serve("/unchanged.jpg", "", "image/jpeg", {}, 304);
-  auto unchanged = DownloadRecorder::create();
-  start("/unchanged.jpg", unchanged);
+  auto unchanged = start("/unchanged.jpg").recorder;
 
   ASSERT_TRUE(missing->waitUntilFinished());
   ASSERT_EQ(missing->calls().size(), 1u);
@@ -138,8 +137,7 @@ TEST_F(WIImageDownloaderOperationTest, BrokenBodiesEndInErrorObjects) {
   server_->serve("/empty.jpg", "", "image/jpeg");
   std::map<std::string, std::shared_ptr<DownloadRecorder>> recorders;
   for (const char* path : {"/truncated.jpg", "/reset.jpg", "/garbage.jpg", "/empty.jpg"}) {
-    recorders[path] = DownloadRecorder::create();
-    start(path, recorders[path]);
+    recorders[path] = start(path).recorder;
   }
   for (const auto& [path, recorder] : recorders) {
     ASSERT_TRUE(recorder->waitUntilFinished()) << path;
@@ -166,8 +164,7 @@ TEST_F(WIImageDownloaderOperationTest, CapsTheBytesAServerCanMakeItHold) {
   server_->serveChunked("/unannounced.jpg",
                         {asString(big).substr(0, 2000), asString(big).substr(2000)});
   for (const char* path : {"/announced.jpg", "/unannounced.jpg"}) {
-    auto recorder = DownloadRecorder::create();
-    auto operation = start(path, recorder, kNoOptions, false);
+    auto [recorder, operation] = start(path, kNoOptions, false);
     operation->setMaximumDataLength(1000);
     queue_->addOperation(operation);
     ASSERT_TRUE(recorder->waitUntilFinished()) << path;
@@ -188,8 +185,7 @@ TEST_F(WIImageDownloaderOperationTest, ProgressiveDownloadShowsPartsThenOneFinal
                          std::chrono::milliseconds(40));
   server_->serveChunked("/chunked.jpg", {body.substr(0, quarter), body.substr(quarter)});
 
-  auto slow = DownloadRecorder::create();
-  auto operation = start("/slow.jpg", slow, WIImageDownloaderProgressiveDownload);
+  auto [slow, operation] = start("/slow.jpg", WIImageDownloaderProgressiveDownload);
   ASSERT_TRUE(slow->waitUntilFinished());
   const auto calls = slow->calls();
   ASSERT_GE(calls.size(), 2u);
@@ -206,8 +202,7 @@ TEST_F(WIImageDownloaderOperationTest, ProgressiveDownloadShowsPartsThenOneFinal
   EXPECT_EQ(calls.back().data, big);
 
   // Without a length nothing can be judged partial: progress says 0 expected, no part is shown.
-  auto chunked = DownloadRecorder::create();
-  start("/chunked.jpg", chunked, WIImageDownloaderProgressiveDownload);
+  auto chunked = start("/chunked.jpg", WIImageDownloaderProgressiveDownload).recorder;
   ASSERT_TRUE(chunked->waitUntilFinished());
   EXPECT_EQ(chunked->calls().size(), 1u);
   ASSERT_TRUE(chunked->lastCall().image);
@@ -220,8 +215,7 @@ TEST_F(WIImageDownloaderOperationTest, ProgressiveDownloadShowsPartsThenOneFinal
 
 TEST_F(WIImageDownloaderOperationTest, CancellationEndsTheOperationWithoutAReport) {
   serveImage("/early.jpg");
-  auto early = DownloadRecorder::create();
-  auto before = start("/early.jpg", early, kNoOptions, false);
+  auto [early, before] = start("/early.jpg", kNoOptions, false);
   before->cancel();
   queue_->addOperation(before);
   ASSERT_TRUE(before->waitUntilFinished(30));
@@ -230,8 +224,7 @@ TEST_F(WIImageDownloaderOperationTest, CancellationEndsTheOperationWithoutARepor
 
   NotificationLog log;
   server_->serveStall("/stalled.jpg", picture().substr(0, 64), picture_.size());
-  auto stalled = DownloadRecorder::create();
-  auto midway = start("/stalled.jpg", stalled);
+  auto [stalled, midway] = start("/stalled.jpg");
   ASSERT_TRUE(RunLoop::main().runUntil(
       [&] { return !stalled->progress().empty() && stalled->progress().back().first > 0; }, 30.0));
   midway->cancel();
