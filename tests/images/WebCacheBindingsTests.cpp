@@ -31,11 +31,6 @@ class WebCacheBindingsTest : public ServerTest {
     server_.reset();
   }
 
-  // The request for the slow picture reached the server (it leaves once the main loop has heard
-  // the disk miss).
-  bool slowArrived() {
-    return runMainUntil([&] { return gate_.arrivals() > 0; });
-  }
   // Loads the slow picture once more and waits for it: anything the earlier load of it would
   // still deliver is through the same pipeline by then.
   void fence() {
@@ -71,7 +66,8 @@ TEST_F(WebCacheBindingsTest, AReusedOrLostViewNeverShowsAnEarlierSlowerImage) {
   auto view = ImageView::create();
   Deliveries first, second, lost;
   wi_setImageWithURL(view, url("/slow.png"), first.viewBlock());
-  ASSERT_TRUE(slowArrived());
+  // The request leaves once the main loop has heard the disk miss.
+  ASSERT_TRUE(runMainUntil([&] { return gate_.arrivals() > 0; }));
   wi_setImageWithURL(view, url("/w20.png"), second.viewBlock());
   ASSERT_TRUE(second.waitFor(1));
   {  // A view gone before its image arrives is not touched.
