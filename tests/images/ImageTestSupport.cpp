@@ -9,7 +9,6 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
 #include <filesystem>
 #include <mutex>
 #include <random>
