@@ -270,5 +270,24 @@ TEST_F(LeaveForm, NextAndDoneOnTheKeyboardBarFillTheFormAndKeepEachFieldInSight)
   for (const auto& field : fields) EXPECT_GT(dark(*after, inWindow(*field)), 20);
 }
 
+// The keyboard window lies over every app window: left up, it would hide the picker's wheels and
+// buttons at the foot of the screen.
+TEST_F(LeaveForm, OpeningThePickerWhileTypingPutsTheKeyboardAwayAndKeepsTheText) {
+  tapField(0);
+  type("王小明");
+  auto picker = openPicker();
+  ASSERT_NE(picker, nullptr);
+  settle();
+  EXPECT_FALSE(platform::KeyboardSimulator::shared().isVisible());
+  EXPECT_EQ(platform::Responder::currentFirstResponder(), nullptr);
+  EXPECT_LE(maxY(inWindow(*picker->confirmButton())), keyboardTop());
+  tapButton(*picker->confirmButton());
+  settle();
+  EXPECT_EQ(form->presentedViewController(), nullptr);
+  EXPECT_EQ(form->chooseButton()->titleForState(platform::ControlStateNormal), "2027-1-15 16:0");
+  EXPECT_EQ(form->fields()[0]->text(), "王小明");
+  EXPECT_EQ(form->view()->frame(), kPhone);
+}
+
 }  // namespace
 }  // namespace sprout
