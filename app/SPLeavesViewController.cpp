@@ -34,6 +34,10 @@ void SPLeavesViewController::viewDidLoad() {
 }
 
 std::shared_ptr<DTDatePickerViewController> SPLeavesViewController::choose() {
+  // The keyboard stays above every window: left up, it would cover the panel at the screen's foot.
+  for (const auto& field : fields_) {
+    if (field->isFirstResponder()) field->resignFirstResponder();
+  }
   auto picker = DTDatePickerViewController::create();
   if (selectedDate_) picker->setDate(*selectedDate_);
   picker->setDelegate(self<SPLeavesViewController>());

@@ -25,7 +25,7 @@ class SPLeavesViewController : public platform::ViewController,
   const std::optional<platform::Date>& selectedDate() const { return selectedDate_; }
   // Child's name, days, parent's phone, reason: top to bottom, in the keyboard bar's order.
   const std::vector<std::shared_ptr<platform::TextField>>& fields() const { return fields_; }
-  // Presents a new picker over the form and returns it.
+  // Ends typing in the fields, presents a new picker over the form and returns it.
   std::shared_ptr<DTDatePickerViewController> choose();
 
   void viewDidLoad() override;

@@ -27,6 +27,12 @@ SPListViewController::SPListViewController(Key key, platform::URL listURL)
       listURL_(std::move(listURL)),
       session_(platform::URLSession::sharedSession()) {}
 
+SPListViewController::~SPListViewController() {
+  if (loads_ == 0) return;
+  if (pending_) pending_->cancel();
+  SPHUDTool::dismiss();
+}
+
 const std::shared_ptr<platform::TableView>& SPListViewController::tableView() {
   view();  // loads it
   return tableView_;
@@ -54,7 +60,8 @@ void SPListViewController::viewDidLoad() {
 void SPListViewController::loadRequest() {
   SPHUDTool::showLoadingWithString(kLoadingStatus);
   std::weak_ptr<SPListViewController> weak = self<SPListViewController>();
-  auto task = session_->dataTaskWithRequest(
+  ++loads_;
+  pending_ = session_->dataTaskWithRequest(
       platform::URLRequest(listURL_), [weak](std::optional<platform::Data> body,
                                              std::shared_ptr<const platform::URLResponse> response,
                                              std::optional<platform::Error> error) {
@@ -67,12 +74,13 @@ void SPListViewController::loadRequest() {
           }
         });
       });
-  task->resume();
+  pending_->resume();
 }
 
 void SPListViewController::finishLoad(std::optional<platform::Data> body,
                                       std::shared_ptr<const platform::URLResponse> response,
                                       std::optional<platform::Error> error) {
+  if (--loads_ == 0) pending_.reset();
   auto http = std::dynamic_pointer_cast<const platform::HTTPURLResponse>(response);
   if (!error && http && http->statusCode() != 200) {
     error = platform::Error::make(kErrorDomain, kHTTPStatusCode,

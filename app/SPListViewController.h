@@ -24,6 +24,9 @@ struct SPListItem {
 class SPListViewController : public platform::ViewController, public platform::TableViewDataSource {
  public:
   static std::shared_ptr<SPListViewController> create(platform::URL listURL);
+  // A load still pending is cancelled and its loading HUD taken away: its answer would no longer
+  // find the screen, and nothing else would dismiss the HUD.
+  ~SPListViewController() override;
 
   const std::shared_ptr<platform::TableView>& tableView();
   const std::vector<SPListItem>& items() const { return items_; }
@@ -57,6 +60,8 @@ class SPListViewController : public platform::ViewController, public platform::T
 
   platform::URL listURL_;
   std::shared_ptr<platform::URLSession> session_;
+  std::shared_ptr<platform::URLSessionDataTask> pending_;  // the newest load
+  long loads_ = 0;                                         // loads not answered yet
   std::shared_ptr<platform::TableView> tableView_;
   std::vector<SPListItem> items_;
   std::optional<platform::Error> lastError_;

@@ -59,14 +59,24 @@ void Window::setRootViewController(std::shared_ptr<ViewController> controller) {
   if (!root_) return;
   auto view = root_->view();  // loaded before it hears that it will appear
   if (visible) root_->beginAppearanceTransition(true, false);
-  view->setFrame(bounds());
+  sizeRootView(view);
   view->setAutoresizingMask(ViewAutoresizingFlexibleWidth | ViewAutoresizingFlexibleHeight);
   insertSubview(view, 0);
   if (visible) root_->endAppearanceTransition();
 }
 
+// Only a new root view or new bounds resize it: a root view moved on purpose (lifted above the
+// keyboard) stays where it was put when another view joins the window and lays it out.
 void Window::layoutSubviews() {
-  if (root_ && root_->isViewLoaded()) root_->view()->setFrame(bounds());
+  if (!root_ || !root_->isViewLoaded()) return;
+  auto view = root_->view();
+  if (view != sizedRoot_.lock() || bounds() != sizedBounds_) sizeRootView(view);
+}
+
+void Window::sizeRootView(const std::shared_ptr<View>& view) {
+  view->setFrame(bounds());
+  sizedRoot_ = view;
+  sizedBounds_ = bounds();
 }
 
 void Window::sendEvent(const Event& incoming) {

@@ -63,10 +63,14 @@ class Window : public View {
   void beginTouches(const Event& event);
   void deliverToRecognizers(const Event& event);
   void deliverToViews(const Event& event);
+  void sizeRootView(const std::shared_ptr<View>& view);
 
   WindowLevel level_ = kWindowLevelNormal;
   std::uint64_t shownOrder_ = 0;
   std::shared_ptr<ViewController> root_;
+  // The root view and the bounds it was last sized to.
+  std::weak_ptr<View> sizedRoot_;
+  Rect sizedBounds_ = kRectZero;
   TouchSet activeTouches_;
   std::unique_ptr<RunLoopModeScope> tracking_;
   std::weak_ptr<Responder> firstResponder_;

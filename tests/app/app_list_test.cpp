@@ -1,4 +1,6 @@
 #include <any>
+#include <chrono>
+#include <future>
 
 #include "app/SPListViewController.h"
 #include "platform/foundation/NotificationCenter.h"
@@ -113,6 +115,36 @@ TEST_F(ListScreen, TheHeaderDoesNotKeepItsScreenAlive) {
   }
   EXPECT_TRUE(weak.expired());
   EXPECT_TRUE(header.expired());
+}
+
+// Nothing else would ever take the shared HUD away: the load's answer no longer finds its screen.
+TEST_F(ListScreen, LeavingWhileTheListLoadsTakesTheLoadingHUDAwayAndDropsTheLoad) {
+  std::promise<void> gate;
+  server->handle("/held", [held = gate.get_future().share()](const nettest::RecordedRequest&,
+                                                             nettest::Reply& reply) {
+    held.wait();
+    reply.body = kList;
+  });
+  std::weak_ptr<SPListViewController> weak;
+  {
+    auto screen = open("/held");
+    weak = screen;
+    pullToRefresh();
+    loop.advance(0.3);
+    ASSERT_TRUE(server->waitForRequests(1, std::chrono::seconds(10)));
+    loop.advance(0.5);
+    EXPECT_TRUE(HDProgressHUD::isVisible());
+  }
+  auto next = platform::ViewController::create();
+  show(next);  // the person goes elsewhere before the list arrives
+  EXPECT_TRUE(weak.expired());
+  loop.advance(1);
+  EXPECT_FALSE(HDProgressHUD::isVisible());
+  EXPECT_EQ(HDProgressHUD::sharedView()->superview(), nullptr);
+  gate.set_value();
+  loop.advance(1);
+  EXPECT_FALSE(HDProgressHUD::isVisible());
+  EXPECT_EQ(statuses.size(), 1u);
 }
 
 TEST(ListParsing, RowsNeedATitleAndTheBodyAnArray) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SPHUDTool.h"
 #include "app/SPLeavesViewController.h"
 #include "platform/foundation/Calendar.h"
 #include "platform/ui/PanGestureRecognizer.h"
@@ -268,6 +269,45 @@ TEST_F(LeaveForm, NextAndDoneOnTheKeyboardBarFillTheFormAndKeepEachFieldInSight)
   for (std::size_t i = 0; i < fields.size(); ++i) EXPECT_EQ(fields[i]->text(), typed[i]);
   auto after = screenShot();
   for (const auto& field : fields) EXPECT_GT(dark(*after, inWindow(*field)), 20);
+}
+
+// The keyboard window lies over every app window: left up, it would hide the picker's wheels and
+// buttons at the foot of the screen.
+TEST_F(LeaveForm, OpeningThePickerWhileTypingPutsTheKeyboardAwayAndKeepsTheText) {
+  tapField(0);
+  type("王小明");
+  auto picker = openPicker();
+  ASSERT_NE(picker, nullptr);
+  settle();
+  EXPECT_FALSE(platform::KeyboardSimulator::shared().isVisible());
+  EXPECT_EQ(platform::Responder::currentFirstResponder(), nullptr);
+  EXPECT_LE(maxY(inWindow(*picker->confirmButton())), keyboardTop());
+  tapButton(*picker->confirmButton());
+  settle();
+  EXPECT_EQ(form->presentedViewController(), nullptr);
+  EXPECT_EQ(form->chooseButton()->titleForState(platform::ControlStateNormal), "2027-1-15 16:0");
+  EXPECT_EQ(form->fields()[0]->text(), "王小明");
+  EXPECT_EQ(form->view()->frame(), kPhone);
+}
+
+// A message such as a missing-field hint joins the window while the person types in a low field.
+TEST_F(LeaveForm, AMessageShownWhileTypingLowKeepsTheFieldAboveTheKeyboard) {
+  tapField(3);
+  type("发烧");
+  const double lifted = rootY();
+  ASSERT_LT(lifted, 0);
+  SPHUDTool::showInfoWithString("请先选择请假时间");
+  loop.advance(0.5);
+  EXPECT_TRUE(HDProgressHUD::isVisible());
+  EXPECT_EQ(rootY(), lifted);
+  EXPECT_LE(maxY(inWindow(*form->fields()[3])), keyboardTop() - 10);
+  type("，需在家休息");
+  loop.advance(3);  // the message goes by itself
+  EXPECT_FALSE(HDProgressHUD::isVisible());
+  EXPECT_EQ(rootY(), lifted);
+  tapBarItem(keyboard.bar()->items().size() - 1);
+  EXPECT_EQ(form->view()->frame(), kPhone);
+  EXPECT_EQ(form->fields()[3]->text(), "发烧，需在家休息");
 }
 
 }  // namespace
