@@ -418,6 +418,30 @@ TEST_F(PhotoPicker, ACameraShotJoinsTheSelectionWithoutAURLAndNoCameraPresentsNo
   EXPECT_EQ(screen->presentedViewController(), nullptr);
 }
 
+TEST_F(PhotoPicker, ACameraShotShowsTickedInThePreviewAndItsTickTakesItOut) {
+  PPPhotoPickerBrowserViewController::setBarAlpha(1);
+  auto screen = openGrid(group("Class"), {}, 9, true);
+  ASSERT_NO_FATAL_FAILURE(tapTick(*screen->collectionView(), 0));
+  auto camera =
+      std::dynamic_pointer_cast<platform::ImagePickerController>(screen->presentedViewController());
+  ASSERT_TRUE(camera);
+  camera->takePicture();
+  ASSERT_TRUE(runUntil([&] { return !screen->selectAssets().empty(); }));
+  advance(1);
+  finger.tap(centreOf(*screen->previewBtn()));
+  advance(1);
+  auto browser = screen->browser();
+  ASSERT_TRUE(browser);
+  auto tick = browser->imagePickerSelectView()->selectBtn();
+  EXPECT_TRUE(tick->isSelected());
+  finger.tap(centreOf(*tick));
+  EXPECT_FALSE(tick->isSelected());
+  finger.tap(centreOf(*browser->imagePickerSelectView()->backBtn()));
+  advance(1);
+  EXPECT_TRUE(screen->selectAssets().empty());
+  EXPECT_EQ(sendTitle(), "发送(0)");
+}
+
 // --- the picker that presents them
 
 void post(const Records& records, std::optional<bool> original) {
