@@ -327,6 +327,23 @@ TEST_F(Camera, TwoShotsOneDeletedFromTheStripThenDone) {
   EXPECT_EQ(root->presentedViewController(), nullptr);
 }
 
+TEST_F(Camera, DeletingTheLastShotsOfAScrolledStripLeavesTheOthersInSight) {
+  useScenes();
+  open(1);
+  for (int i = 0; i < 7; ++i) shutter();
+  auto strip = camera->collectionView();
+  ASSERT_GT(strip->contentOffset().x, 0);  // scrolled to the newest shot
+  while (camera->images().size() > 2) {
+    auto newest =
+        strip->cellForItemAtIndexPath({0, static_cast<long>(camera->images().size()) - 1});
+    ASSERT_TRUE(newest);
+    finger.tap(newest->convertPointTo({62, 12}, nullptr));
+    advance(1);
+  }
+  EXPECT_TRUE(near255(seen(thumbnail(0)), kRed, 8));
+  EXPECT_TRUE(near255(seen(thumbnail(1)), kBlue, 8));
+}
+
 TEST_F(Camera, AThumbnailOpensTheBareBrowserOnItsShotAndATapClosesIt) {
   useScenes();
   open(1);
