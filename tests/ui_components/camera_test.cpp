@@ -302,6 +302,29 @@ TEST_F(Camera, DoneWithNothingTakenCallsBackEmptyAndCancelTurnsTheFlashOffWithou
   EXPECT_EQ(root->presentedViewController(), nullptr);
 }
 
+TEST_F(Camera, DoneRightAfterTheShutterWaitsForThatShotAndCancelDropsTheWait) {
+  open(1);
+  finger.tap(kShutter);
+  finger.tap(kDone);
+  ASSERT_TRUE(runUntil([&] { return !delivered.empty(); }));
+  advance(1);
+  EXPECT_EQ(delivered[0].size(), 1u);
+  EXPECT_EQ(root->presentedViewController(), nullptr);
+
+  auto other = SCCameraViewController::create();
+  other->setCameraType(1);
+  other->setCallback([this](const Photos& photos) { delivered.push_back(photos); });
+  other->showPickerVc(root);
+  advance(1);
+  finger.tap(kShutter);
+  finger.tap(kDone);
+  finger.tap(kCancel);
+  ASSERT_TRUE(runUntil([&] { return other->pendingCaptures() == 0; }));
+  advance(1);
+  EXPECT_EQ(delivered.size(), 1u);  // cancelled: no callback
+  EXPECT_EQ(root->presentedViewController(), nullptr);
+}
+
 // --- what a person sees
 
 TEST_F(Camera, TwoShotsOneDeletedFromTheStripThenDone) {
