@@ -469,6 +469,22 @@ TEST_F(PhotoPicker, ACameraShotShowsTickedInThePreviewAndItsTickTakesItOut) {
   EXPECT_EQ(sendTitle(), "发送(0)");
 }
 
+TEST_F(PhotoPicker, CancellingTheCameraClosesItAndLeavesTheSelection) {
+  auto screen = openGrid(group("Class"), {}, 9, true);
+  ASSERT_NO_FATAL_FAILURE(tapTick(*screen->collectionView(), 1));
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_NO_FATAL_FAILURE(tapTick(*screen->collectionView(), 0));
+    auto camera = std::dynamic_pointer_cast<platform::ImagePickerController>(
+        screen->presentedViewController());
+    ASSERT_TRUE(camera) << "opening " << i;
+    camera->cancel();
+    advance(1);
+    EXPECT_EQ(screen->presentedViewController(), nullptr);
+  }
+  EXPECT_EQ(screen->selectAssets().size(), 1u);
+  EXPECT_EQ(sendTitle(), "发送(1)");
+}
+
 // --- the picker that presents them
 
 void post(const Records& records, std::optional<bool> original) {
