@@ -58,8 +58,16 @@ void ImagePickerController::deliver(const std::shared_ptr<SampleBuffer>& buffer)
   }
 }
 
+void ImagePickerControllerDelegate::imagePickerControllerDidCancel(ImagePickerController& picker) {
+  picker.dismissViewControllerAnimated(true);
+}
+
 void ImagePickerController::cancel() {
-  if (auto d = delegate()) d->imagePickerControllerDidCancel(*this);
+  if (auto d = delegate()) {
+    d->imagePickerControllerDidCancel(*this);
+  } else {
+    dismissViewControllerAnimated(true);
+  }
 }
 
 }  // namespace platform

@@ -21,7 +21,8 @@ class ImagePickerControllerDelegate {
   // `info` holds the picture (a std::shared_ptr<Image>) under kImagePickerControllerOriginalImage.
   virtual void didFinishPickingMediaWithInfo(ImagePickerController& /*picker*/,
                                              const Dictionary& /*info*/) {}
-  virtual void imagePickerControllerDidCancel(ImagePickerController& /*picker*/) {}
+  // Not answered, the system takes its camera screen away by itself.
+  virtual void imagePickerControllerDidCancel(ImagePickerController& picker);
 };
 
 // The system's camera screen, reduced to what the app asks of it: whether a source is there, and

@@ -86,7 +86,18 @@ void ApplicationWindows::updateStatusBarAppearance() {
   setStatusBarHidden(top->prefersStatusBarHidden());
 }
 
+void ApplicationWindows::ignoreTouchesForTransition() {
+  transitionClock_ = &Clock::current();
+  transitionEnds_ = transitionClock_->now() + kTransitionDuration;
+}
+
+bool ApplicationWindows::isIgnoringTouches() const {
+  return transitionClock_ == &Clock::current() && transitionClock_->now() < transitionEnds_;
+}
+
 void ApplicationWindows::reset() {
+  transitionClock_ = nullptr;
+  transitionEnds_ = 0;
   windows_.clear();
   keyWindow_.reset();
   delegate_.reset();

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/foundation/Clock.h"
 #include "platform/graphics/Geometry.h"
 
 namespace platform {
@@ -86,6 +87,13 @@ class ApplicationWindows {
   // Takes the style and visibility the key window's frontmost controller prefers.
   void updateStatusBarAppearance();
 
+  // While an animated push, pop, presentation or dismissal plays, fingers that come down touch
+  // nothing (the second tap of a quick double tap must not land on the screen just shown).
+  // Transitions here are instant; the time they would take is kept on the clock instead.
+  static constexpr TimeInterval kTransitionDuration = 0.35;
+  void ignoreTouchesForTransition();
+  bool isIgnoringTouches() const;
+
   // Forgets every window and setting (tests).
   void reset();
 
@@ -106,6 +114,8 @@ class ApplicationWindows {
   bool statusBarHidden_ = false;
   InterfaceOrientation orientation_ = InterfaceOrientation::Portrait;
   std::uint64_t nextShownOrder_ = 1;
+  const Clock* transitionClock_ = nullptr;  // a later clock (the next test's) owes it nothing
+  TimeInterval transitionEnds_ = 0;
 };
 
 }  // namespace platform

@@ -110,6 +110,7 @@ void ViewController::presentViewController(std::shared_ptr<ViewController> contr
   window->addSubview(view);
   controller->endAppearanceTransition();
   ApplicationWindows::shared().updateStatusBarAppearance();
+  if (animated) ApplicationWindows::shared().ignoreTouchesForTransition();
   if (completion) RunLoop::main().post(std::move(completion));
 }
 
@@ -129,6 +130,7 @@ void ViewController::dismissViewControllerAnimated(bool animated,
   } else {
     return;
   }
+  if (animated) ApplicationWindows::shared().ignoreTouchesForTransition();
   ApplicationWindows::shared().updateStatusBarAppearance();
   if (completion) RunLoop::main().post(std::move(completion));
 }

@@ -102,6 +102,7 @@ void Window::beginTouches(const Event& event) {
       continue;
     }
     activeTouches_.push_back(touch);
+    if (ApplicationWindows::shared().isIgnoringTouches()) continue;  // it touches nothing
     auto view = touch->view();
     if (!view) {
       view = hitTest(touch->locationInView(nullptr), &event);

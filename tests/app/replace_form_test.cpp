@@ -43,6 +43,7 @@ TEST_F(ReplaceForm, PicksOnePhotoFromTheLibraryAndShowsItOnTheHeadButton) {
       std::dynamic_pointer_cast<platform::AlertController>(grid->presentedViewController());
   ASSERT_TRUE(alert);
   alert->dismissViewControllerAnimated(false);
+  loop.advance(1);
   tap(*grid->sendBtn());
   loop.runPending();
   loop.advance(1);
@@ -58,6 +59,7 @@ TEST_F(ReplaceForm, TakesAPhotoWithTheCameraAndShowsIt) {
   loop.runPending();
   auto camera = std::dynamic_pointer_cast<SCCameraViewController>(form->presentedViewController());
   ASSERT_TRUE(camera);
+  loop.advance(1);
   tap(*camera->shutterBtn());
   ASSERT_TRUE(loop.runUntil([&] { return camera->previewView() != nullptr; }, 20.0));
   camera->ppCameraImageViewSendBtnTouched();

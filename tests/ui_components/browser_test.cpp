@@ -173,6 +173,21 @@ TEST_F(PhotoBrowser, TicksFollowTheURLAndRespectTheLimit) {
   EXPECT_EQ(b->selectedAssets().size(), 1u);
 }
 
+TEST_F(PhotoBrowser, ATickTappedWhileASwipeSettlesTicksThePageItLandsOn) {
+  useAlbum();
+  auto b = open(0);
+  auto tick = b->imagePickerSelectView()->selectBtn();
+  finger.tap(components_test::centreOf(*tick));
+  drag({250, 300}, {-120, 0}, 4);
+  advance(kFrame);  // still gliding towards the next page
+  ASSERT_LT(pagerX(*b), 340);
+  finger.tap(components_test::centreOf(*tick));
+  advance(1);
+  ASSERT_EQ(b->selectedAssets().size(), 2u);
+  EXPECT_EQ(b->selectedAssets()[1]->assetURL(), records[1]->assetURL());
+  EXPECT_TRUE(tick->isSelected());
+}
+
 TEST_F(PhotoBrowser, ANegativeLimitMeansNineAndZeroAllowsNone) {
   useAlbum();
   auto b = open(0, -1);

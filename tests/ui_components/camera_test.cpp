@@ -302,6 +302,29 @@ TEST_F(Camera, DoneWithNothingTakenCallsBackEmptyAndCancelTurnsTheFlashOffWithou
   EXPECT_EQ(root->presentedViewController(), nullptr);
 }
 
+TEST_F(Camera, DoneRightAfterTheShutterWaitsForThatShotAndCancelDropsTheWait) {
+  open(1);
+  finger.tap(kShutter);
+  finger.tap(kDone);
+  ASSERT_TRUE(runUntil([&] { return !delivered.empty(); }));
+  advance(1);
+  EXPECT_EQ(delivered[0].size(), 1u);
+  EXPECT_EQ(root->presentedViewController(), nullptr);
+
+  auto other = SCCameraViewController::create();
+  other->setCameraType(1);
+  other->setCallback([this](const Photos& photos) { delivered.push_back(photos); });
+  other->showPickerVc(root);
+  advance(1);
+  finger.tap(kShutter);
+  finger.tap(kDone);
+  finger.tap(kCancel);
+  ASSERT_TRUE(runUntil([&] { return other->pendingCaptures() == 0; }));
+  advance(1);
+  EXPECT_EQ(delivered.size(), 1u);  // cancelled: no callback
+  EXPECT_EQ(root->presentedViewController(), nullptr);
+}
+
 // --- what a person sees
 
 TEST_F(Camera, TwoShotsOneDeletedFromTheStripThenDone) {
@@ -325,6 +348,23 @@ TEST_F(Camera, TwoShotsOneDeletedFromTheStripThenDone) {
   advance(1);
   EXPECT_EQ(delivered, std::vector<Photos>{Photos{blue}});
   EXPECT_EQ(root->presentedViewController(), nullptr);
+}
+
+TEST_F(Camera, DeletingTheLastShotsOfAScrolledStripLeavesTheOthersInSight) {
+  useScenes();
+  open(1);
+  for (int i = 0; i < 7; ++i) shutter();
+  auto strip = camera->collectionView();
+  ASSERT_GT(strip->contentOffset().x, 0);  // scrolled to the newest shot
+  while (camera->images().size() > 2) {
+    auto newest =
+        strip->cellForItemAtIndexPath({0, static_cast<long>(camera->images().size()) - 1});
+    ASSERT_TRUE(newest);
+    finger.tap(newest->convertPointTo({62, 12}, nullptr));
+    advance(1);
+  }
+  EXPECT_TRUE(near255(seen(thumbnail(0)), kRed, 8));
+  EXPECT_TRUE(near255(seen(thumbnail(1)), kBlue, 8));
 }
 
 TEST_F(Camera, AThumbnailOpensTheBareBrowserOnItsShotAndATapClosesIt) {

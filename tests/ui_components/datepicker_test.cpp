@@ -44,6 +44,7 @@ class DatePicker : public components_test::ComponentsTest {
     picker->setDelegate(journal);
     configure(*picker);
     presenter->presentViewController(picker, true);
+    advance(platform::ApplicationWindows::kTransitionDuration);  // it has come up
     window->layoutIfNeeded();
     return picker;
   }

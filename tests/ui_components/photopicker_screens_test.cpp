@@ -192,6 +192,7 @@ TEST_F(PhotoPicker, AParentPicksInTwoAlbumsGoingBackAndForthAndSendsInTheOrderTi
       std::dynamic_pointer_cast<platform::AlertController>(topGrid()->presentedViewController());
   ASSERT_TRUE(refusal);
   refusal->chooseAction(0);
+  advance(1);
 
   // Back into the first album, with the second's tick carried along.
   ASSERT_NO_FATAL_FAILURE(tapBack());
@@ -216,6 +217,32 @@ TEST_F(PhotoPicker, AParentPicksInTwoAlbumsGoingBackAndForthAndSendsInTheOrderTi
   EXPECT_TRUE(
       near(picked->bitmap()->pixel(picked->bitmap()->width() / 5, picked->bitmap()->height() / 5),
            tripColour(1), 20));
+}
+
+TEST_F(PhotoPicker, ADoubleTapOpensTheAlbumOrThePhotoAndTheSecondTapTouchesNothingNew) {
+  PPPhotoPickerBrowserViewController::setBarAlpha(1);
+  auto list = openList(0);
+  long row = -1;
+  for (std::size_t i = 0; i < list->groups().size(); ++i) {
+    if (list->groups()[i]->groupName() == "Class") row = static_cast<long>(i);
+  }
+  ASSERT_GE(row, 0);
+  window->layoutIfNeeded();
+  auto table = list->tableView();
+  doubleTap(centreOf(table->convertRectTo(table->rectForRowAtIndexPath({0, row}), nullptr)));
+  auto grid = topGrid();
+  ASSERT_TRUE(grid);
+  EXPECT_EQ(grid->title(), "Class");
+  EXPECT_FALSE(grid->presentedViewController());  // no photo opened under the second tap
+  window->layoutIfNeeded();
+  ASSERT_TRUE(runUntil([&] { return grid->collectionView()->pendingThumbnails() == 0; }));
+  auto cell = grid->collectionView()->cellForItemAtIndexPath({0, 2});
+  ASSERT_TRUE(cell);
+  doubleTap(cell->convertPointTo({20, 60}, nullptr));
+  auto browser = grid->browser();
+  ASSERT_TRUE(browser);
+  EXPECT_EQ(grid->presentedViewController(), browser);
+  EXPECT_DOUBLE_EQ(browser->imagePickerSelectView()->alpha(), 1);  // its bars stay up
 }
 
 // --- the album list
@@ -416,6 +443,46 @@ TEST_F(PhotoPicker, ACameraShotJoinsTheSelectionWithoutAURLAndNoCameraPresentsNo
   platform::CaptureDevice::setDevices({});
   screen->collectionView()->tickBtnTouched(0);
   EXPECT_EQ(screen->presentedViewController(), nullptr);
+}
+
+TEST_F(PhotoPicker, ACameraShotShowsTickedInThePreviewAndItsTickTakesItOut) {
+  PPPhotoPickerBrowserViewController::setBarAlpha(1);
+  auto screen = openGrid(group("Class"), {}, 9, true);
+  ASSERT_NO_FATAL_FAILURE(tapTick(*screen->collectionView(), 0));
+  auto camera =
+      std::dynamic_pointer_cast<platform::ImagePickerController>(screen->presentedViewController());
+  ASSERT_TRUE(camera);
+  camera->takePicture();
+  ASSERT_TRUE(runUntil([&] { return !screen->selectAssets().empty(); }));
+  advance(1);
+  finger.tap(centreOf(*screen->previewBtn()));
+  advance(1);
+  auto browser = screen->browser();
+  ASSERT_TRUE(browser);
+  auto tick = browser->imagePickerSelectView()->selectBtn();
+  EXPECT_TRUE(tick->isSelected());
+  finger.tap(centreOf(*tick));
+  EXPECT_FALSE(tick->isSelected());
+  finger.tap(centreOf(*browser->imagePickerSelectView()->backBtn()));
+  advance(1);
+  EXPECT_TRUE(screen->selectAssets().empty());
+  EXPECT_EQ(sendTitle(), "发送(0)");
+}
+
+TEST_F(PhotoPicker, CancellingTheCameraClosesItAndLeavesTheSelection) {
+  auto screen = openGrid(group("Class"), {}, 9, true);
+  ASSERT_NO_FATAL_FAILURE(tapTick(*screen->collectionView(), 1));
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_NO_FATAL_FAILURE(tapTick(*screen->collectionView(), 0));
+    auto camera = std::dynamic_pointer_cast<platform::ImagePickerController>(
+        screen->presentedViewController());
+    ASSERT_TRUE(camera) << "opening " << i;
+    camera->cancel();
+    advance(1);
+    EXPECT_EQ(screen->presentedViewController(), nullptr);
+  }
+  EXPECT_EQ(screen->selectAssets().size(), 1u);
+  EXPECT_EQ(sendTitle(), "发送(1)");
 }
 
 // --- the picker that presents them

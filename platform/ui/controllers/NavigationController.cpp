@@ -107,6 +107,9 @@ void NavigationController::show(const std::shared_ptr<ViewController>& incoming,
   syncBarItems();
   if (!isViewLoaded()) return;
   const bool onScreen = isVisible();
+  if (onScreen && animated && incoming != outgoing) {
+    ApplicationWindows::shared().ignoreTouchesForTransition();
+  }
   if (outgoing && outgoing != incoming) {
     if (onScreen) outgoing->beginAppearanceTransition(false, animated);
     if (outgoing->isViewLoaded()) outgoing->view()->removeFromSuperview();

@@ -1,5 +1,6 @@
 #include "ui/components/browser/PPPhotoPickerBrowserViewController.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -23,6 +24,19 @@ constexpr long kPhotoScrollViewTag = 101;
 
 std::optional<platform::URL> urlOf(const std::shared_ptr<PPPhotoAssets>& record) {
   return record ? record->assetURL() : std::nullopt;
+}
+
+// Library photos are the same photo by URL; a camera shot has none and is only itself.
+bool samePhoto(const std::shared_ptr<PPPhotoAssets>& a, const std::shared_ptr<PPPhotoAssets>& b) {
+  if (!a || !b) return false;
+  if (a == b) return true;
+  const auto url = urlOf(a);
+  return url && url == urlOf(b);
+}
+
+// A page can be ticked when it shows a library photo or a picture of its own.
+bool tickable(const std::shared_ptr<PPPhotoAssets>& record) {
+  return record && (record->assetURL() || record->image());
 }
 }  // namespace
 
@@ -339,16 +353,11 @@ void PPPhotoPickerBrowserViewController::prepareLeftAndRighImage() {
 void PPPhotoPickerBrowserViewController::updateSelectBtn() {
   auto bar = imagePickerSelectView_.lock();
   if (!bar) return;
-  bar->selectBtn()->setSelected(false);
   auto item = currentItem();
-  const auto url = item ? urlOf(item->asset()) : std::nullopt;
-  if (!url) return;
-  for (const auto& record : selectedAssets_) {
-    if (urlOf(record) == url) {
-      bar->selectBtn()->setSelected(true);
-      return;
-    }
-  }
+  const auto record = item ? item->asset() : nullptr;
+  bar->selectBtn()->setSelected(tickable(record) &&
+                                std::any_of(selectedAssets_.begin(), selectedAssets_.end(),
+                                            [&](const auto& r) { return samePhoto(r, record); }));
 }
 
 void PPPhotoPickerBrowserViewController::updateBrowserToolbar() {
@@ -361,8 +370,10 @@ void PPPhotoPickerBrowserViewController::updateBrowserToolbar() {
 void PPPhotoPickerBrowserViewController::selectedButtonTapped() {
   auto bar = imagePickerSelectView_.lock();
   auto item = currentItem();
-  const auto url = item ? urlOf(item->asset()) : std::nullopt;
-  if (!bar || !url) return;  // nothing to tick: no photo here
+  const auto record = item ? item->asset() : nullptr;
+  if (!bar || !tickable(record)) return;  // nothing to tick: no photo here
+  // A swipe may still be settling: the tick answers for the page it lands on, not the last one.
+  updateSelectBtn();
   const long limit = maxCount_ < 0 ? kDefaultMaxCount : maxCount_;
   const auto& tick = bar->selectBtn();
   if (static_cast<long>(selectedAssets_.size()) >= limit && !tick->isSelected()) {
@@ -376,8 +387,8 @@ void PPPhotoPickerBrowserViewController::selectedButtonTapped() {
   }
   tick->setSelected(!tick->isSelected());
   // Ticks follow the URL, so unticking does too; whatever record object carries it goes.
-  std::erase_if(selectedAssets_, [&](const auto& r) { return urlOf(r) == url; });
-  if (tick->isSelected()) selectedAssets_.push_back(item->asset());
+  std::erase_if(selectedAssets_, [&](const auto& r) { return samePhoto(r, record); });
+  if (tick->isSelected()) selectedAssets_.push_back(record);
   updateBrowserToolbar();
 }
 

@@ -72,6 +72,7 @@ void SCCameraViewController::Captureimage() {
         platform::DispatchQueue::main()->async([camera = self.get(), record] {
           --camera->pendingCaptures_;
           if (record) camera->addPhoto(record);
+          if (camera->pendingCaptures_ == 0 && camera->doneWhenCaptured_) camera->doneAction();
         });
       });
 }
@@ -107,11 +108,17 @@ void SCCameraViewController::ppCameraImageViewSendBtnTouched() { doneAction(); }
 void SCCameraViewController::ppCameraImageViewCancleBtnTouched() { images_.clear(); }
 
 void SCCameraViewController::doneAction() {
+  // A shot taken just before done belongs to what is handed over.
+  if (pendingCaptures_ > 0) {
+    doneWhenCaptured_ = true;
+    return;
+  }
   if (callback_) callback_(images_);
   cancel();
 }
 
 void SCCameraViewController::cancel() {
+  doneWhenCaptured_ = false;
   if (device_ && device_->isFlashModeSupported(platform::CaptureFlashMode::Off)) {
     auto device = device_;
     flashLightModel([device] { device->setFlashMode(platform::CaptureFlashMode::Off); });

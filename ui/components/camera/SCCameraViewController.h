@@ -110,6 +110,7 @@ class SCCameraViewController : public platform::ViewController,
 
   void ppCameraImageViewSendBtnTouched() override;
   void ppCameraImageViewCancleBtnTouched() override;
+  // Hands the photos over and goes; shots still on their way are waited for.
   void doneAction();
   void cancel();
 
@@ -136,6 +137,7 @@ class SCCameraViewController : public platform::ViewController,
   std::int64_t cameraType_ = 0;
   Callback callback_;
   int pendingCaptures_ = 0;
+  bool doneWhenCaptured_ = false;  // done was tapped while shots were on their way
   std::weak_ptr<PPCameraImageView> previewView_;
   std::weak_ptr<platform::View> topView_, controlView_;
   std::shared_ptr<platform::Button> shutterBtn_, cancelBtn_, doneBtn_, switchBtn_;
