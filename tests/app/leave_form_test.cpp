@@ -273,6 +273,15 @@ TEST_F(LeaveForm, NextAndDoneOnTheKeyboardBarFillTheFormAndKeepEachFieldInSight)
 
 // The keyboard window lies over every app window: left up, it would hide the picker's wheels and
 // buttons at the foot of the screen.
+// The second tap of a quick double tap lands while the picker comes up, not on its dimmed edge.
+TEST_F(LeaveForm, ADoubleTapOnTheChoiceLeavesThePickerUp) {
+  tap(*form->chooseButton(), platform::Point{100, 22});
+  loop.advance(0.1);
+  tap(*form->chooseButton(), platform::Point{100, 22});
+  loop.advance(1);
+  EXPECT_TRUE(std::dynamic_pointer_cast<Picker>(form->presentedViewController()));
+}
+
 TEST_F(LeaveForm, OpeningThePickerWhileTypingPutsTheKeyboardAwayAndKeepsTheText) {
   tapField(0);
   type("王小明");
