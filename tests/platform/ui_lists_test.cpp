@@ -160,6 +160,28 @@ TEST_F(UILists, ATappedRowIsReportedAndStaysGreyAfterTheListWasDragged) {
   EXPECT_EQ(after.r, after.g);
 }
 
+// A tap on a list still moving after a fling stops it and selects nothing; the next tap selects.
+TEST_F(UILists, ATapThatStopsAFlingSelectsNoRow) {
+  auto rows = std::make_shared<Rows>(std::vector<long>{200});
+  auto table = TableView::create(makeRect(0, 0, 375, 667));
+  table->setDataSource(rows);
+  table->setDelegate(rows);
+  window->addSubview(table);
+  table->reloadData();
+  drag({180, 600}, {180, 200}, 5, Lift::AtOnce);
+  advance(0.1);
+  ASSERT_TRUE(table->isDecelerating());
+  fingers.tap({180, 300});
+  const double stopped = table->contentOffset().y;
+  advance(1);
+  EXPECT_EQ(table->contentOffset().y, stopped);
+  EXPECT_TRUE(rows->picked.empty());
+  EXPECT_FALSE(table->indexPathForSelectedRow());
+  advance(1);  // not a double tap
+  fingers.tap({180, 300});
+  EXPECT_EQ(rows->picked.size(), 1u);
+}
+
 // Items of a fixed size (or the delegate's), odd ones blue and even ones green.
 class Items : public CollectionViewDataSource, public CollectionViewDelegateFlowLayout {
  public:

@@ -189,6 +189,44 @@ TEST_F(UIScroll, PagingSettlesOnPageBoundaries) {
   EXPECT_EQ(scroll->contentOffset().x, 1200);
 }
 
+// A finger put on a moving list stops it where it is; lifted without dragging, the content
+// settles from there (back inside its edges, onto a page) and the deceleration is heard to end.
+TEST_F(UIScroll, AFingerDownStopsAFlingAndTheLiftLetsItSettle) {
+  dragBy({100, 600}, {0, -400}, 5);
+  advance(0.1);
+  ASSERT_TRUE(scroll->isDecelerating());
+  fingers.begin({100, 300});
+  const double caught = scroll->contentOffset().y;
+  EXPECT_FALSE(scroll->isDecelerating());
+  advance(0.5);
+  EXPECT_EQ(scroll->contentOffset().y, caught);
+  fingers.end();
+  advance(1);
+  EXPECT_EQ(scroll->contentOffset().y, caught);
+  EXPECT_EQ(recorder->log.back(), "didEndDecelerating");
+
+  // Caught while springing back from past the top: it finishes the spring once let go.
+  dragBy({100, 100}, {0, 2000}, 20, Lift::Never);
+  holdAndLift();
+  advance(0.05);
+  fingers.begin({100, 300});
+  advance(0.5);
+  ASSERT_LT(scroll->contentOffset().y, 0);
+  fingers.end();
+  advance(3);
+  EXPECT_EQ(scroll->contentOffset().y, 0);
+
+  // Caught between two pages: the nearer one.
+  scroll->setContentSize({375 * 4, 667});
+  scroll->setPagingEnabled(true);
+  dragBy({300, 300}, {-60, 0}, 3);
+  advance(0.1);
+  fingers.tap({200, 300});
+  advance(3);
+  EXPECT_EQ(std::fmod(scroll->contentOffset().x, 375), 0);
+  EXPECT_FALSE(scroll->isDecelerating());
+}
+
 TEST_F(UIScroll, TheDelegateOrCodeMayChooseWhereTheContentRests) {
   recorder->replaceTarget = Point{0, 700};
   dragBy({100, 600}, {0, -300}, 5);

@@ -231,7 +231,7 @@ void CollectionView::deselectItemAtIndexPath(const IndexPath& indexPath, bool /*
 }
 
 void CollectionView::handleTap(const Point& where) {
-  if (!allowsSelection_ || isDecelerating()) return;
+  if (!allowsSelection_ || isDecelerating() || touchCaughtMotion()) return;
   auto path = indexPathForItemAtPoint(where);
   if (!path) return;
   auto d = collectionDelegate();

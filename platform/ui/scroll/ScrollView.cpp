@@ -40,19 +40,26 @@ namespace {
 
 double now() { return Clock::current().now(); }
 
-// A scroll view's own pan, which asks the view whether it takes the movement.
+// A scroll view's own pan, which asks the view whether it takes the movement and tells it when
+// the first finger comes down (recognizers see touches before the views, cells included).
 class ScrollPan : public PanGestureRecognizer {
  public:
-  explicit ScrollPan(Key key, std::function<bool(const Point&)> accepts)
-      : PanGestureRecognizer(key), accepts_(std::move(accepts)) {}
+  ScrollPan(Key key, std::function<bool(const Point&)> accepts, std::function<void()> down)
+      : PanGestureRecognizer(key), accepts_(std::move(accepts)), down_(std::move(down)) {}
 
  protected:
   bool shouldBeginWithTranslation(const Point& translation) override {
     return !accepts_ || accepts_(translation);
   }
+  void touchesBegan(const TouchSet& touches, const Event& event) override {
+    const bool first = trackedTouches().size() == touches.size();
+    PanGestureRecognizer::touchesBegan(touches, event);
+    if (first && down_) down_();
+  }
 
  private:
   std::function<bool(const Point&)> accepts_;
+  std::function<void()> down_;
 };
 
 }  // namespace
@@ -85,13 +92,22 @@ ScrollView::~ScrollView() {
 void ScrollView::didInit() {
   View::didInit();
   std::weak_ptr<ScrollView> weak = self<ScrollView>();
-  pan_ = make<ScrollPan>([weak](const Point&) {
-    auto me = weak.lock();
-    return me && me->takesPan(me->pan_->translationInView(me.get()));
-  });
+  pan_ = make<ScrollPan>(
+      [weak](const Point&) {
+        auto me = weak.lock();
+        return me && me->takesPan(me->pan_->translationInView(me.get()));
+      },
+      [weak] {
+        if (auto me = weak.lock()) me->touchDown();
+      });
   pan_->addTarget([weak](GestureRecognizer& g) {
     if (auto me = weak.lock()) me->handlePan(g);
   });
+  // A finger that caught the content and never dragged it lets it settle once the pan fails.
+  panStates_ = pan_->stateObservers().subscribe(
+      [this](GestureRecognizer::State, GestureRecognizer::State now) {
+        if (now == GestureRecognizer::State::Failed && caughtMotion_ && !motion_) settleCaught();
+      });
   addGestureRecognizer(pan_);
 }
 
@@ -239,6 +255,31 @@ void ScrollView::handlePan(GestureRecognizer& /*recognizer*/) {
     default:
       break;
   }
+}
+
+void ScrollView::touchDown() {
+  caughtMotion_ = decelerating_;
+  if (caughtMotion_) stopMotion();
+}
+
+void ScrollView::settleCaught() {
+  const Point p = contentOffset();
+  const Point lo = minimumContentOffset(), hi = maximumContentOffset();
+  const Size page = bounds().size;
+  auto rest = [&](double pos, double low, double high, double pageLength) {
+    return pagingEnabled_ ? sp::pageTarget(pos, 0, pageLength, low, high)
+                          : std::clamp(pos, low, high);
+  };
+  auto motion = std::make_unique<Motion>();
+  motion->rate = decelerationRate_;
+  const double t0 = now();
+  motion->x = planRelease(p.x, 0, lo.x, hi.x, rest(p.x, lo.x, hi.x, page.width), false, t0);
+  motion->y = planRelease(p.y, 0, lo.y, hi.y, rest(p.y, lo.y, hi.y, page.height), false, t0);
+  if (motion->x.kind == AxisMotion::Kind::Still && motion->y.kind == AxisMotion::Kind::Still) {
+    if (auto d = delegate()) d->scrollViewDidEndDecelerating(*this);
+    return;
+  }
+  startMotion(std::move(motion));
 }
 
 void ScrollView::beginDrag() {

@@ -64,6 +64,9 @@ class ScrollView : public View {
   bool isTracking() const { return tracking_; }
   bool isDragging() const { return dragging_; }
   bool isDecelerating() const { return decelerating_; }
+  // The finger now down (or the last one, once lifted) came down on content still moving by
+  // itself and stopped it: a tap of that finger stopped a fling and must select nothing.
+  bool touchCaughtMotion() const { return caughtMotion_; }
 
   double zoomScale() const { return zoomScale_; }
   void setZoomScale(double scale, bool animated = false);
@@ -118,6 +121,11 @@ class ScrollView : public View {
   void beginDrag();
   void drag();
   void endDrag();
+  // A finger coming down stops a deceleration; lifted without dragging, the content settles
+  // from where it was caught (back inside its edges, onto a page) and the delegate hears the
+  // deceleration end.
+  void touchDown();
+  void settleCaught();
   bool canScrollHorizontally() const;
   bool canScrollVertically() const;
   bool takesPan(const Point& translation) const;
@@ -137,6 +145,7 @@ class ScrollView : public View {
   mutable std::shared_ptr<PinchGestureRecognizer> pinch_;
   ObserverList<Point, Point> offsetObservers_;
   ObserverList<Size, Size> sizeObservers_;
+  Subscription panStates_;
   Size contentSize_;
   EdgeInsets contentInset_;
   EdgeInsets scrollIndicatorInsets_;
@@ -151,6 +160,7 @@ class ScrollView : public View {
   bool showsVertical_ = true, showsHorizontal_ = true, scrollsToTop_ = true;
   bool tracking_ = false, dragging_ = false, decelerating_ = false, zooming_ = false;
   bool settingOffset_ = false;
+  bool caughtMotion_ = false;
 };
 
 }  // namespace platform

@@ -307,7 +307,7 @@ std::optional<IndexPath> TableView::indexPathForSelectedRow() const {
 }
 
 void TableView::handleTap(const Point& where) {
-  if (!allowsSelection_ || isDecelerating()) return;
+  if (!allowsSelection_ || isDecelerating() || touchCaughtMotion()) return;
   auto path = indexPathForRowAtPoint(where);
   if (!path) return;
   auto d = tableDelegate();
