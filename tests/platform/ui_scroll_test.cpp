@@ -227,6 +227,28 @@ TEST_F(UIScroll, AFingerDownStopsAFlingAndTheLiftLetsItSettle) {
   EXPECT_FALSE(scroll->isDecelerating());
 }
 
+// Content moved by code while a finger drags it (a tab chosen mid-swipe) stays moved: the finger
+// carries it on from there, and the release settles near there.
+TEST_F(UIScroll, AnOffsetSetUnderADraggingFingerIsWhereTheFingerGoesOnFrom) {
+  dragBy({100, 600}, {0, -100}, 10, Lift::Never);
+  const double dragged = scroll->contentOffset().y;
+  scroll->setContentOffset({0, 1000});
+  fingers.move({100, 480});
+  EXPECT_EQ(scroll->contentOffset().y, 1020);
+  holdAndLift();
+  advance(3);
+  EXPECT_EQ(scroll->contentOffset().y, 1020);
+  ASSERT_LT(dragged, 200);
+
+  // Set to where it already is, nothing changes under the finger.
+  dragBy({100, 100}, {0, 100}, 10, Lift::Never);
+  const double pulled = scroll->contentOffset().y;
+  scroll->setContentOffset(scroll->contentOffset());
+  fingers.move({100, 200});
+  EXPECT_EQ(scroll->contentOffset().y, pulled);
+  holdAndLift();
+}
+
 TEST_F(UIScroll, TheDelegateOrCodeMayChooseWhereTheContentRests) {
   recorder->replaceTarget = Point{0, 700};
   dragBy({100, 600}, {0, -300}, 5);

@@ -123,8 +123,18 @@ void ScrollView::setScrollEnabled(bool enabled) {
 void ScrollView::setContentOffset(const Point& offset) {
   if (!isFinite(offset)) return refuseNonFinite("content offset");
   stopMotion();
+  const bool moved = !(offset == contentOffset());
   moveOffset(offset);
+  if (moved) followFromHere();
   if (auto d = delegate()) d->scrollViewDidScroll(*this);
+}
+
+void ScrollView::followFromHere() {
+  if (!dragging_) return;
+  const Point t = pan_->translationInView(this);
+  const Point at = contentOffset();
+  dragStartOffset_ = {at.x + (canScrollHorizontally() ? t.x : 0),
+                      at.y + (canScrollVertically() ? t.y : 0)};
 }
 
 void ScrollView::moveOffset(const Point& next) {
@@ -179,6 +189,7 @@ void ScrollView::boundsDidChange(const Rect& oldBounds) {
   View::boundsDidChange(oldBounds);
   if (settingOffset_ || oldBounds.origin == bounds().origin) return;
   // Moved from outside (View::setBounds): tell the same listeners as setContentOffset.
+  followFromHere();
   contentOffsetDidChange();
   offsetObservers_.notify(oldBounds.origin, bounds().origin);
   if (auto d = delegate()) d->scrollViewDidScroll(*this);

@@ -116,6 +116,8 @@ class ScrollView : public View {
   static void refuseNonFinite(const char* what);
   // Moves the bounds origin and tells the observers, leaving any motion running.
   void moveOffset(const Point& next);
+  // Code moved the content under a finger: the finger goes on moving it from there.
+  void followFromHere();
   void handlePan(GestureRecognizer& recognizer);
   void handlePinch(GestureRecognizer& recognizer);
   void beginDrag();
