@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/Button.h"
 #include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/TouchDriver.h"
 #include "platform/ui/Window.h"
@@ -225,6 +226,24 @@ TEST_F(UIScroll, AFingerDownStopsAFlingAndTheLiftLetsItSettle) {
   advance(3);
   EXPECT_EQ(std::fmod(scroll->contentOffset().x, 375), 0);
   EXPECT_FALSE(scroll->isDecelerating());
+}
+
+// The views on moving content never see the finger that stops it: a button there is not pressed.
+TEST_F(UIScroll, AFingerThatStopsAFlingNeverReachesAControlOnTheContent) {
+  auto button = Button::create(makeRect(0, 0, 375, 2000));
+  int pressed = 0;
+  button->addTarget(
+      this, [&](Control&) { ++pressed; }, ControlEventTouchUpInside);
+  scroll->addSubview(button);
+  dragBy({100, 600}, {0, -400}, 5);
+  advance(0.1);
+  ASSERT_TRUE(scroll->isDecelerating());
+  fingers.tap({100, 300});
+  EXPECT_FALSE(button->isTracking());
+  EXPECT_EQ(pressed, 0);
+  advance(1);
+  fingers.tap({100, 300});
+  EXPECT_EQ(pressed, 1);
 }
 
 // Content moved by code while a finger drags it (a tab chosen mid-swipe) stays moved: the finger

@@ -41,11 +41,12 @@ namespace {
 double now() { return Clock::current().now(); }
 
 // A scroll view's own pan, which asks the view whether it takes the movement and tells it when
-// the first finger comes down (recognizers see touches before the views, cells included).
+// the first finger comes down (recognizers see touches before the views, cells included). A finger
+// that stopped moving content is the scroll view's alone: the views under it never see it.
 class ScrollPan : public PanGestureRecognizer {
  public:
-  ScrollPan(Key key, std::function<bool(const Point&)> accepts, std::function<void()> down)
-      : PanGestureRecognizer(key), accepts_(std::move(accepts)), down_(std::move(down)) {}
+  ScrollPan(Key key, std::function<bool(const Point&)> accepts, std::function<bool()> caught)
+      : PanGestureRecognizer(key), accepts_(std::move(accepts)), caught_(std::move(caught)) {}
 
  protected:
   bool shouldBeginWithTranslation(const Point& translation) override {
@@ -54,12 +55,13 @@ class ScrollPan : public PanGestureRecognizer {
   void touchesBegan(const TouchSet& touches, const Event& event) override {
     const bool first = trackedTouches().size() == touches.size();
     PanGestureRecognizer::touchesBegan(touches, event);
-    if (first && down_) down_();
+    if (!first || !caught_ || !caught_()) return;
+    for (const auto& t : touches) t->setCancelledInView();
   }
 
  private:
   std::function<bool(const Point&)> accepts_;
-  std::function<void()> down_;
+  std::function<bool()> caught_;
 };
 
 }  // namespace
@@ -98,7 +100,8 @@ void ScrollView::didInit() {
         return me && me->takesPan(me->pan_->translationInView(me.get()));
       },
       [weak] {
-        if (auto me = weak.lock()) me->touchDown();
+        auto me = weak.lock();
+        return me && me->touchDown();
       });
   pan_->addTarget([weak](GestureRecognizer& g) {
     if (auto me = weak.lock()) me->handlePan(g);
@@ -268,9 +271,10 @@ void ScrollView::handlePan(GestureRecognizer& /*recognizer*/) {
   }
 }
 
-void ScrollView::touchDown() {
+bool ScrollView::touchDown() {
   caughtMotion_ = decelerating_;
   if (caughtMotion_) stopMotion();
+  return caughtMotion_;
 }
 
 void ScrollView::settleCaught() {

@@ -123,10 +123,10 @@ class ScrollView : public View {
   void beginDrag();
   void drag();
   void endDrag();
-  // A finger coming down stops a deceleration; lifted without dragging, the content settles
-  // from where it was caught (back inside its edges, onto a page) and the delegate hears the
-  // deceleration end.
-  void touchDown();
+  // A finger coming down stops a deceleration (true: it did); lifted without dragging, the
+  // content settles from where it was caught (back inside its edges, onto a page) and the
+  // delegate hears the deceleration end.
+  bool touchDown();
   void settleCaught();
   bool canScrollHorizontally() const;
   bool canScrollVertically() const;
