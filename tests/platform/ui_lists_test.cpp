@@ -2,6 +2,7 @@
 // and the clock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -180,6 +181,22 @@ TEST_F(UILists, ATapThatStopsAFlingSelectsNoRow) {
   advance(1);  // not a double tap
   fingers.tap({180, 300});
   EXPECT_EQ(rows->picked.size(), 1u);
+
+  // Nor does the tap that stops the list the table sits in.
+  auto outer = ScrollView::create(makeRect(0, 0, 375, 667));
+  outer->setContentSize({375, 4000});
+  window->addSubview(outer);
+  table->setFrame(makeRect(0, 1500, 375, 667));
+  outer->addSubview(table);
+  outer->setContentOffset({0, 1000});
+  drag({180, 450}, {180, 250}, 5, Lift::AtOnce);  // above the table
+  ASSERT_TRUE(outer->isDecelerating());
+  advance(0.05);
+  const double tableTop = 1500 - outer->contentOffset().y;
+  ASSERT_LT(tableTop, 600);
+  fingers.tap({180, std::max(tableTop, 0.0) + 30});
+  EXPECT_EQ(rows->picked.size(), 1u);
+  EXPECT_FALSE(outer->isDecelerating());
 }
 
 // Items of a fixed size (or the delegate's), odd ones blue and even ones green.

@@ -277,6 +277,15 @@ bool ScrollView::touchDown() {
   return caughtMotion_;
 }
 
+bool ScrollView::touchCaughtMotion() const {
+  if (caughtMotion_) return true;
+  for (auto v = superview(); v; v = v->superview()) {
+    auto outer = std::dynamic_pointer_cast<ScrollView>(v);
+    if (outer && outer->caughtMotion_) return true;
+  }
+  return false;
+}
+
 void ScrollView::settleCaught() {
   const Point p = contentOffset();
   const Point lo = minimumContentOffset(), hi = maximumContentOffset();

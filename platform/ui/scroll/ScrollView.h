@@ -65,8 +65,9 @@ class ScrollView : public View {
   bool isDragging() const { return dragging_; }
   bool isDecelerating() const { return decelerating_; }
   // The finger now down (or the last one, once lifted) came down on content still moving by
-  // itself and stopped it: a tap of that finger stopped a fling and must select nothing.
-  bool touchCaughtMotion() const { return caughtMotion_; }
+  // itself, here or in a scroll view this one sits in, and stopped it: a tap of that finger
+  // stopped a fling and must select nothing.
+  bool touchCaughtMotion() const;
 
   double zoomScale() const { return zoomScale_; }
   void setZoomScale(double scale, bool animated = false);
