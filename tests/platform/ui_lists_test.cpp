@@ -489,6 +489,18 @@ TEST_F(UILists, ASpunWheelSettlesOnARowAndLooksAsIfChosenInCode) {
   EXPECT_EQ(wheels->picked.size(), 3u);
   EXPECT_EQ(twin->tableForComponent(1)->contentOffset().y, flung * row - (216 - row) / 2);
   EXPECT_EQ(differingPixels(*shot(*picker), *shot(*twin)), 0);
+
+  // Stopped mid-spin by a tap, it comes to rest on a whole row and reports it.
+  drag({x, y + 60}, {x, y - 40}, 4, Lift::AtOnce);
+  advance(0.1);
+  ASSERT_TRUE(picker->tableForComponent(1)->isDecelerating());
+  fingers.tap({x, y});
+  advance(1);
+  const long caught = picker->selectedRowInComponent(1);
+  EXPECT_GT(caught, flung);
+  EXPECT_EQ(picker->tableForComponent(1)->contentOffset().y, caught * row - (216 - row) / 2);
+  ASSERT_EQ(wheels->picked.size(), 4u);
+  EXPECT_EQ(wheels->picked.back(), std::make_pair(caught, 1L));
 }
 
 // The second wheel shows views of its own, tagged with their row.
