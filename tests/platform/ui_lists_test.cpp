@@ -248,6 +248,23 @@ std::shared_ptr<CollectionViewFlowLayout> tightLayout() {
   return layout;
 }
 
+// A row or item outside the list, chosen in code, is not selected: nothing to report later.
+TEST_F(UILists, RowsAndItemsOutsideTheListAreNeverSelected) {
+  auto rows = std::make_shared<Rows>(std::vector<long>{3});
+  auto table = TableView::create(makeRect(0, 0, 320, 480));
+  table->setDataSource(rows);
+  table->reloadData();
+  auto grid = makeGrid(tightLayout(), std::make_shared<Items>(), makeRect(0, 0, 300, 500));
+  grid->reloadData();
+  for (const IndexPath outside : {IndexPath{0, -1}, IndexPath{0, 3}, IndexPath{-1, 0}}) {
+    table->selectRowAtIndexPath(outside, false, TableViewScrollPosition::None);
+    EXPECT_FALSE(table->indexPathForSelectedRow()) << outside.section << "." << outside.row;
+    grid->selectItemAtIndexPath(outside, false, CollectionViewScrollPositionNone);
+    EXPECT_TRUE(grid->indexPathsForSelectedItems().empty())
+        << outside.section << "." << outside.row;
+  }
+}
+
 TEST_F(UILists, FlowLayoutFillsLinesEdgeToEdgeInEitherDirection) {
   auto layout = std::make_shared<CollectionViewFlowLayout>();
   layout->itemSize = {100, 80};

@@ -217,7 +217,9 @@ void CollectionView::selectItemAtIndexPath(const std::optional<IndexPath>& index
     for (const auto& p : std::vector<IndexPath>(selected_.paths()))
       deselectItemAtIndexPath(p, animated);
   }
-  if (!indexPath || indexPath->row >= numberOfItemsInSection(indexPath->section)) return;
+  if (!indexPath || indexPath->row < 0 ||
+      indexPath->row >= numberOfItemsInSection(indexPath->section))
+    return;
   selected_.add(*indexPath);
   if (auto cell = cellForItemAtIndexPath(*indexPath)) cell->setSelected(true);
   if (position != CollectionViewScrollPositionNone) {

@@ -288,7 +288,9 @@ void TableView::selectRowAtIndexPath(const std::optional<IndexPath>& indexPath, 
     for (const auto& p : std::vector<IndexPath>(selected_.paths()))
       deselectRowAtIndexPath(p, animated);
   }
-  if (!indexPath || indexPath->row >= numberOfRowsInSection(indexPath->section)) return;
+  if (!indexPath || indexPath->row < 0 ||
+      indexPath->row >= numberOfRowsInSection(indexPath->section))
+    return;
   selected_.add(*indexPath);
   if (auto cell = cellForRowAtIndexPath(*indexPath)) cell->setSelected(true, animated);
   if (position != TableViewScrollPosition::None) {
