@@ -119,6 +119,29 @@ TEST_F(UIScroll, PullingPastTheTopRubberBandsAndSpringsBackToTheInset) {
   EXPECT_EQ(recorder->log.back(), "didEndDecelerating");
 }
 
+// Caught while it springs back from past the top and dragged on, the content goes on from where
+// it shows, with no jump towards the edge.
+TEST_F(UIScroll, DraggingContentCaughtInABounceGoesOnFromWhereItShows) {
+  dragBy({100, 100}, {0, 400}, 20, Lift::AfterHold);
+  advance(0.02);
+  const double caught = scroll->contentOffset().y;
+  ASSERT_LT(caught, -100);
+  fingers.begin({100, 300});
+  std::vector<double> seen;
+  for (int i = 1; i <= 10; ++i) {
+    advance(1.0 / 60);
+    fingers.move({100, 300 + 2.0 * i});
+    seen.push_back(scroll->contentOffset().y);
+  }
+  ASSERT_TRUE(scroll->isDragging());
+  for (std::size_t i = 1; i < seen.size(); ++i) EXPECT_LE(seen[i], seen[i - 1]) << i;
+  EXPECT_LE(seen.back(), caught);
+  EXPECT_GT(seen.back(), caught - 20);
+  holdAndLift();
+  advance(3);
+  EXPECT_EQ(scroll->contentOffset().y, 0);
+}
+
 // An inset added while the content springs back from past its end moves where it settles, with
 // no jump. Rows that arrive meanwhile put the end below it: the content stays where it is.
 TEST_F(UIScroll, ContentGrowingUnderABounceAtTheEndLeavesItWhereItIs) {

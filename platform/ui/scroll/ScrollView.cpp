@@ -311,7 +311,13 @@ void ScrollView::beginDrag() {
   stopMotion();
   tracking_ = true;
   dragging_ = true;
-  dragStartOffset_ = contentOffset();
+  // Caught past an edge, the drag goes on from the finger travel that shows it there, or the
+  // content would jump towards the edge at the first move.
+  const Point at = contentOffset(), inside = clampedOffset(at);
+  const Size s = bounds().size;
+  dragStartOffset_ = bounces_ ? Point{inside.x + sp::rubberBandInverse(at.x - inside.x, s.width),
+                                      inside.y + sp::rubberBandInverse(at.y - inside.y, s.height)}
+                              : at;
   pan_->setTranslation({0, 0}, this);
   if (auto d = delegate()) d->scrollViewWillBeginDragging(*this);
 }
