@@ -199,6 +199,44 @@ TEST_F(UILists, ATapThatStopsAFlingSelectsNoRow) {
   EXPECT_FALSE(outer->isDecelerating());
 }
 
+// Rows deleted at the end of a list scrolled to its end leave no gap below the last one; under a
+// holding finger the list stays put until it is let go.
+TEST_F(UILists, RowsDeletedAtTheEndWhileShownLeaveNoGap) {
+  auto rows = std::make_shared<Rows>(std::vector<long>{40});
+  auto table = TableView::create(makeRect(0, 0, 375, 667));
+  table->setDataSource(rows);
+  window->addSubview(table);
+  table->reloadData();
+  table->setContentOffset(table->maximumContentOffset());
+  auto lastRowBottom = [&] {
+    table->layoutIfNeeded();
+    double bottom = 0;
+    for (const auto& cell : table->visibleCells()) bottom = std::max(bottom, maxY(cell->frame()));
+    return bottom - table->contentOffset().y;
+  };
+  rows->lengths = {39};
+  table->reloadData();
+  EXPECT_EQ(table->contentOffset().y, 39 * 44 - 667);
+  EXPECT_EQ(lastRowBottom(), 667);
+  rows->lengths = {3};  // all but a screenful gone: back to the top
+  table->reloadData();
+  EXPECT_EQ(table->contentOffset().y, 0);
+  table->layoutIfNeeded();
+  EXPECT_EQ(table->visibleCells().size(), 3u);
+
+  rows->lengths = {40};
+  table->reloadData();
+  table->setContentOffset(table->maximumContentOffset());
+  drag({180, 300}, {180, 250}, 10, Lift::Never);
+  const double held = table->contentOffset().y;
+  rows->lengths = {30};
+  table->reloadData();
+  EXPECT_EQ(table->contentOffset().y, held);
+  fingers.end();
+  advance(3);
+  EXPECT_EQ(table->contentOffset().y, 30 * 44 - 667);
+}
+
 // Items of a fixed size (or the delegate's), odd ones blue and even ones green.
 class Items : public CollectionViewDataSource, public CollectionViewDelegateFlowLayout {
  public:

@@ -175,8 +175,18 @@ void ScrollView::setContentOffset(const Point& offset, bool animated) {
 void ScrollView::setContentSize(const Size& size) {
   if (!isFinite(size)) return refuseNonFinite("content size");
   const Size old = contentSize_;
+  const Point oldEnd = maximumContentOffset();
   contentSize_ = size;
   sizeObservers_.notify(old, size);
+  // Content that shrank from under a resting offset (the last rows deleted while shown) is
+  // brought back to its new end, as the platform does; a finger or a movement under way settles
+  // it by itself, and an offset that was past the end already is left where it was put.
+  if (dragging_ || motion_) return;
+  const Point at = contentOffset(), end = maximumContentOffset();
+  Point next = at;
+  if (at.x > end.x && at.x <= oldEnd.x) next.x = end.x;
+  if (at.y > end.y && at.y <= oldEnd.y) next.y = end.y;
+  if (!(next == at)) setContentOffset(next);
 }
 
 void ScrollView::setContentInset(const EdgeInsets& inset) {
