@@ -18,7 +18,7 @@ class GestureRecognizer;
 // under the finger (rubber-banding past the edges when it bounces); on release the content
 // decelerates, springs back to its edges or settles on a page, all played on the clock by a
 // timer in the common modes, so tests advance a virtual clock through it. Setting the offset
-// directly stops any such movement. Inside another scroll view, a movement along an axis it
+// directly stops any such movement, and so does a finger put down on the content. Inside another scroll view, a movement along an axis it
 // cannot scroll, or against an edge it rests on, goes to the enclosing one if that one can go
 // that way. Main thread only.
 class ScrollView : public View {
@@ -33,7 +33,8 @@ class ScrollView : public View {
   void setContentOffset(const Point& offset, bool animated);
   Size contentSize() const { return contentSize_; }
   void setContentSize(const Size& size);
-  // Setting the inset never moves the offset by itself. A non-finite offset, size or inset is
+  // Setting the inset never moves the offset by itself; a content size that shrinks from under
+  // a resting offset brings it back to the new end. A non-finite offset, size or inset is
   // refused with a warning: the old value stays.
   EdgeInsets contentInset() const { return contentInset_; }
   void setContentInset(const EdgeInsets& inset);
