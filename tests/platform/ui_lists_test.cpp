@@ -2,6 +2,7 @@
 // and the clock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -160,6 +161,82 @@ TEST_F(UILists, ATappedRowIsReportedAndStaysGreyAfterTheListWasDragged) {
   EXPECT_EQ(after.r, after.g);
 }
 
+// A tap on a list still moving after a fling stops it and selects nothing; the next tap selects.
+TEST_F(UILists, ATapThatStopsAFlingSelectsNoRow) {
+  auto rows = std::make_shared<Rows>(std::vector<long>{200});
+  auto table = TableView::create(makeRect(0, 0, 375, 667));
+  table->setDataSource(rows);
+  table->setDelegate(rows);
+  window->addSubview(table);
+  table->reloadData();
+  drag({180, 600}, {180, 200}, 5, Lift::AtOnce);
+  advance(0.1);
+  ASSERT_TRUE(table->isDecelerating());
+  fingers.tap({180, 300});
+  const double stopped = table->contentOffset().y;
+  advance(1);
+  EXPECT_EQ(table->contentOffset().y, stopped);
+  EXPECT_TRUE(rows->picked.empty());
+  EXPECT_FALSE(table->indexPathForSelectedRow());
+  advance(1);  // not a double tap
+  fingers.tap({180, 300});
+  EXPECT_EQ(rows->picked.size(), 1u);
+
+  // Nor does the tap that stops the list the table sits in.
+  auto outer = ScrollView::create(makeRect(0, 0, 375, 667));
+  outer->setContentSize({375, 4000});
+  window->addSubview(outer);
+  table->setFrame(makeRect(0, 1500, 375, 667));
+  outer->addSubview(table);
+  outer->setContentOffset({0, 1000});
+  drag({180, 450}, {180, 250}, 5, Lift::AtOnce);  // above the table
+  ASSERT_TRUE(outer->isDecelerating());
+  advance(0.05);
+  const double tableTop = 1500 - outer->contentOffset().y;
+  ASSERT_LT(tableTop, 600);
+  fingers.tap({180, std::max(tableTop, 0.0) + 30});
+  EXPECT_EQ(rows->picked.size(), 1u);
+  EXPECT_FALSE(outer->isDecelerating());
+}
+
+// Rows deleted at the end of a list scrolled to its end leave no gap below the last one; under a
+// holding finger the list stays put until it is let go.
+TEST_F(UILists, RowsDeletedAtTheEndWhileShownLeaveNoGap) {
+  auto rows = std::make_shared<Rows>(std::vector<long>{40});
+  auto table = TableView::create(makeRect(0, 0, 375, 667));
+  table->setDataSource(rows);
+  window->addSubview(table);
+  table->reloadData();
+  table->setContentOffset(table->maximumContentOffset());
+  auto lastRowBottom = [&] {
+    table->layoutIfNeeded();
+    double bottom = 0;
+    for (const auto& cell : table->visibleCells()) bottom = std::max(bottom, maxY(cell->frame()));
+    return bottom - table->contentOffset().y;
+  };
+  rows->lengths = {39};
+  table->reloadData();
+  EXPECT_EQ(table->contentOffset().y, 39 * 44 - 667);
+  EXPECT_EQ(lastRowBottom(), 667);
+  rows->lengths = {3};  // all but a screenful gone: back to the top
+  table->reloadData();
+  EXPECT_EQ(table->contentOffset().y, 0);
+  table->layoutIfNeeded();
+  EXPECT_EQ(table->visibleCells().size(), 3u);
+
+  rows->lengths = {40};
+  table->reloadData();
+  table->setContentOffset(table->maximumContentOffset());
+  drag({180, 300}, {180, 250}, 10, Lift::Never);
+  const double held = table->contentOffset().y;
+  rows->lengths = {30};
+  table->reloadData();
+  EXPECT_EQ(table->contentOffset().y, held);
+  fingers.end();
+  advance(3);
+  EXPECT_EQ(table->contentOffset().y, 30 * 44 - 667);
+}
+
 // Items of a fixed size (or the delegate's), odd ones blue and even ones green.
 class Items : public CollectionViewDataSource, public CollectionViewDelegateFlowLayout {
  public:
@@ -207,6 +284,23 @@ std::shared_ptr<CollectionViewFlowLayout> tightLayout() {
   layout->minimumLineSpacing = 0;
   layout->minimumInteritemSpacing = 0;
   return layout;
+}
+
+// A row or item outside the list, chosen in code, is not selected: nothing to report later.
+TEST_F(UILists, RowsAndItemsOutsideTheListAreNeverSelected) {
+  auto rows = std::make_shared<Rows>(std::vector<long>{3});
+  auto table = TableView::create(makeRect(0, 0, 320, 480));
+  table->setDataSource(rows);
+  table->reloadData();
+  auto grid = makeGrid(tightLayout(), std::make_shared<Items>(), makeRect(0, 0, 300, 500));
+  grid->reloadData();
+  for (const IndexPath outside : {IndexPath{0, -1}, IndexPath{0, 3}, IndexPath{-1, 0}}) {
+    table->selectRowAtIndexPath(outside, false, TableViewScrollPosition::None);
+    EXPECT_FALSE(table->indexPathForSelectedRow()) << outside.section << "." << outside.row;
+    grid->selectItemAtIndexPath(outside, false, CollectionViewScrollPositionNone);
+    EXPECT_TRUE(grid->indexPathsForSelectedItems().empty())
+        << outside.section << "." << outside.row;
+  }
 }
 
 TEST_F(UILists, FlowLayoutFillsLinesEdgeToEdgeInEitherDirection) {
@@ -450,6 +544,18 @@ TEST_F(UILists, ASpunWheelSettlesOnARowAndLooksAsIfChosenInCode) {
   EXPECT_EQ(wheels->picked.size(), 3u);
   EXPECT_EQ(twin->tableForComponent(1)->contentOffset().y, flung * row - (216 - row) / 2);
   EXPECT_EQ(differingPixels(*shot(*picker), *shot(*twin)), 0);
+
+  // Stopped mid-spin by a tap, it comes to rest on a whole row and reports it.
+  drag({x, y + 60}, {x, y - 40}, 4, Lift::AtOnce);
+  advance(0.1);
+  ASSERT_TRUE(picker->tableForComponent(1)->isDecelerating());
+  fingers.tap({x, y});
+  advance(1);
+  const long caught = picker->selectedRowInComponent(1);
+  EXPECT_GT(caught, flung);
+  EXPECT_EQ(picker->tableForComponent(1)->contentOffset().y, caught * row - (216 - row) / 2);
+  ASSERT_EQ(wheels->picked.size(), 4u);
+  EXPECT_EQ(wheels->picked.back(), std::make_pair(caught, 1L));
 }
 
 // The second wheel shows views of its own, tagged with their row.

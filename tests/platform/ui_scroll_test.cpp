@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/Button.h"
 #include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/TouchDriver.h"
 #include "platform/ui/Window.h"
@@ -118,6 +119,29 @@ TEST_F(UIScroll, PullingPastTheTopRubberBandsAndSpringsBackToTheInset) {
   EXPECT_EQ(recorder->log.back(), "didEndDecelerating");
 }
 
+// Caught while it springs back from past the top and dragged on, the content goes on from where
+// it shows, with no jump towards the edge.
+TEST_F(UIScroll, DraggingContentCaughtInABounceGoesOnFromWhereItShows) {
+  dragBy({100, 100}, {0, 400}, 20, Lift::AfterHold);
+  advance(0.02);
+  const double caught = scroll->contentOffset().y;
+  ASSERT_LT(caught, -100);
+  fingers.begin({100, 300});
+  std::vector<double> seen;
+  for (int i = 1; i <= 10; ++i) {
+    advance(1.0 / 60);
+    fingers.move({100, 300 + 2.0 * i});
+    seen.push_back(scroll->contentOffset().y);
+  }
+  ASSERT_TRUE(scroll->isDragging());
+  for (std::size_t i = 1; i < seen.size(); ++i) EXPECT_LE(seen[i], seen[i - 1]) << i;
+  EXPECT_LE(seen.back(), caught);
+  EXPECT_GT(seen.back(), caught - 20);
+  holdAndLift();
+  advance(3);
+  EXPECT_EQ(scroll->contentOffset().y, 0);
+}
+
 // An inset added while the content springs back from past its end moves where it settles, with
 // no jump. Rows that arrive meanwhile put the end below it: the content stays where it is.
 TEST_F(UIScroll, ContentGrowingUnderABounceAtTheEndLeavesItWhereItIs) {
@@ -187,6 +211,84 @@ TEST_F(UIScroll, PagingSettlesOnPageBoundaries) {
   dragBy({250, 200}, {-150, 0}, 3);
   advance(3);
   EXPECT_EQ(scroll->contentOffset().x, 1200);
+}
+
+// A finger put on a moving list stops it where it is; lifted without dragging, the content
+// settles from there (back inside its edges, onto a page) and the deceleration is heard to end.
+TEST_F(UIScroll, AFingerDownStopsAFlingAndTheLiftLetsItSettle) {
+  dragBy({100, 600}, {0, -400}, 5);
+  advance(0.1);
+  ASSERT_TRUE(scroll->isDecelerating());
+  fingers.begin({100, 300});
+  const double caught = scroll->contentOffset().y;
+  EXPECT_FALSE(scroll->isDecelerating());
+  advance(0.5);
+  EXPECT_EQ(scroll->contentOffset().y, caught);
+  fingers.end();
+  advance(1);
+  EXPECT_EQ(scroll->contentOffset().y, caught);
+  EXPECT_EQ(recorder->log.back(), "didEndDecelerating");
+
+  // Caught while springing back from past the top: it finishes the spring once let go.
+  dragBy({100, 100}, {0, 2000}, 20, Lift::Never);
+  holdAndLift();
+  advance(0.05);
+  fingers.begin({100, 300});
+  advance(0.5);
+  ASSERT_LT(scroll->contentOffset().y, 0);
+  fingers.end();
+  advance(3);
+  EXPECT_EQ(scroll->contentOffset().y, 0);
+
+  // Caught between two pages: the nearer one.
+  scroll->setContentSize({375 * 4, 667});
+  scroll->setPagingEnabled(true);
+  dragBy({300, 300}, {-60, 0}, 3);
+  advance(0.1);
+  fingers.tap({200, 300});
+  advance(3);
+  EXPECT_EQ(std::fmod(scroll->contentOffset().x, 375), 0);
+  EXPECT_FALSE(scroll->isDecelerating());
+}
+
+// The views on moving content never see the finger that stops it: a button there is not pressed.
+TEST_F(UIScroll, AFingerThatStopsAFlingNeverReachesAControlOnTheContent) {
+  auto button = Button::create(makeRect(0, 0, 375, 2000));
+  int pressed = 0;
+  button->addTarget(
+      this, [&](Control&) { ++pressed; }, ControlEventTouchUpInside);
+  scroll->addSubview(button);
+  dragBy({100, 600}, {0, -400}, 5);
+  advance(0.1);
+  ASSERT_TRUE(scroll->isDecelerating());
+  fingers.tap({100, 300});
+  EXPECT_FALSE(button->isTracking());
+  EXPECT_EQ(pressed, 0);
+  advance(1);
+  fingers.tap({100, 300});
+  EXPECT_EQ(pressed, 1);
+}
+
+// Content moved by code while a finger drags it (a tab chosen mid-swipe) stays moved: the finger
+// carries it on from there, and the release settles near there.
+TEST_F(UIScroll, AnOffsetSetUnderADraggingFingerIsWhereTheFingerGoesOnFrom) {
+  dragBy({100, 600}, {0, -100}, 10, Lift::Never);
+  const double dragged = scroll->contentOffset().y;
+  scroll->setContentOffset({0, 1000});
+  fingers.move({100, 480});
+  EXPECT_EQ(scroll->contentOffset().y, 1020);
+  holdAndLift();
+  advance(3);
+  EXPECT_EQ(scroll->contentOffset().y, 1020);
+  ASSERT_LT(dragged, 200);
+
+  // Set to where it already is, nothing changes under the finger.
+  dragBy({100, 100}, {0, 100}, 10, Lift::Never);
+  const double pulled = scroll->contentOffset().y;
+  scroll->setContentOffset(scroll->contentOffset());
+  fingers.move({100, 200});
+  EXPECT_EQ(scroll->contentOffset().y, pulled);
+  holdAndLift();
 }
 
 TEST_F(UIScroll, TheDelegateOrCodeMayChooseWhereTheContentRests) {

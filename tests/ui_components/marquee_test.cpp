@@ -108,6 +108,21 @@ TEST_F(Marquee, TheMaskFadesTheRightEdgeAtRestAndBothWhileMoving) {
   EXPECT_EQ(label->layer()->mask(), nullptr);
 }
 
+// A text that fits, set while a pass waits to start, ends that pass: the label does not say it
+// scrolls, and a long text again rests with its first characters unfaded.
+TEST_F(Marquee, AShortTextSetDuringThePauseEndsThePass) {
+  auto label = make(-100);
+  const double a = 7 / label->bounds().size.width;
+  loop.advance(0.5);
+  label->setText("园");
+  loop.advance(2);
+  EXPECT_FALSE(label->isScrolling());
+  EXPECT_EQ(label->layer()->mask(), nullptr);
+  label->setText(kNotice);
+  EXPECT_EQ(maskLocations(*label), (std::vector<double>{0, 0, 1 - a, 1}));
+  EXPECT_FALSE(label->isScrolling());
+}
+
 TEST_F(Marquee, NewBoundsRestartThePassEvenWhenOnlyTheirOriginMoves) {
   auto label = make(-100);
   loop.advance(3);

@@ -253,6 +253,29 @@ TEST_F(Pages, TappingATitleShowsItsPageAndTheLineFollowsADragHalfWay) {
   EXPECT_EQ(pager->segmentControl()->lineLayer()->frame(), rested);
 }
 
+// A second finger taps a title while the first swipes the pages: that page is shown, the line
+// stays under the titles for the rest of the drag, and the lift keeps the tapped page.
+TEST_F(Pages, ATitleTappedMidSwipeIsThePageShownAfterTheLift) {
+  advance(1);
+  finger.begin(0, {300, 300});
+  for (int i = 1; i <= 10; ++i) {
+    advance(1.0 / 60);
+    finger.move(0, {300 - 10.0 * i, 300});
+  }
+  finger.begin(1, {312, 581});
+  finger.end(1);
+  for (int i = 1; i <= 5; ++i) {
+    advance(1.0 / 60);
+    finger.move(0, {200 + 4.0 * i, 300});
+    const double line = pager->segmentControl()->lineLayer()->frame().origin.x;
+    EXPECT_GE(line, 0) << i;
+    EXPECT_LE(line, 250) << i;
+  }
+  holdAndLift();
+  advance(1.5);
+  expectShowing(2);
+}
+
 // Records what it is told about moving between parents, and whether its view was in the pages
 // by then.
 class MovingPage : public platform::ViewController {

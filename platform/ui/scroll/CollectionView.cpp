@@ -217,7 +217,9 @@ void CollectionView::selectItemAtIndexPath(const std::optional<IndexPath>& index
     for (const auto& p : std::vector<IndexPath>(selected_.paths()))
       deselectItemAtIndexPath(p, animated);
   }
-  if (!indexPath || indexPath->row >= numberOfItemsInSection(indexPath->section)) return;
+  if (!indexPath || indexPath->row < 0 ||
+      indexPath->row >= numberOfItemsInSection(indexPath->section))
+    return;
   selected_.add(*indexPath);
   if (auto cell = cellForItemAtIndexPath(*indexPath)) cell->setSelected(true);
   if (position != CollectionViewScrollPositionNone) {
@@ -231,7 +233,7 @@ void CollectionView::deselectItemAtIndexPath(const IndexPath& indexPath, bool /*
 }
 
 void CollectionView::handleTap(const Point& where) {
-  if (!allowsSelection_ || isDecelerating()) return;
+  if (!allowsSelection_ || isDecelerating() || touchCaughtMotion()) return;
   auto path = indexPathForItemAtPoint(where);
   if (!path) return;
   auto d = collectionDelegate();

@@ -12,14 +12,24 @@ double decayConstant(double rate) { return 1000.0 * std::log(std::clamp(rate, 0.
 // A flick faster than this turns the page even when the finger has not crossed half of it.
 constexpr double kPageFlickSpeed = 300.0;
 
+// How stiffly the content resists being dragged past an edge.
+constexpr double kResistance = 0.55;
+
 }  // namespace
 
 double rubberBand(double overshoot, double dimension) {
   if (dimension <= 0) return 0;
-  constexpr double kResistance = 0.55;
   const double magnitude = std::abs(overshoot);
   const double shown = (1.0 - 1.0 / (magnitude * kResistance / dimension + 1.0)) * dimension;
   return overshoot < 0 ? -shown : shown;
+}
+
+double rubberBandInverse(double shown, double dimension) {
+  if (dimension <= 0) return 0;
+  // Never quite the whole dimension, which no finger reaches.
+  const double fraction = std::min(std::abs(shown) / dimension, 0.99);
+  const double overshoot = (1.0 / (1.0 - fraction) - 1.0) * dimension / kResistance;
+  return shown < 0 ? -overshoot : overshoot;
 }
 
 double projectedEnd(double position, double velocity, double rate) {

@@ -20,6 +20,8 @@ inline constexpr double kSpringStiffness = 12.0;  // angular frequency, per seco
 // How far the content follows a finger dragged `overshoot` points beyond an edge, for a view
 // `dimension` points long: less and less, never more than the dimension.
 double rubberBand(double overshoot, double dimension);
+// The overshoot a finger must have dragged for the content to show `shown` points beyond an edge.
+double rubberBandInverse(double shown, double dimension);
 
 // Where free deceleration from `velocity` ends.
 double projectedEnd(double position, double velocity, double rate);

@@ -40,19 +40,28 @@ namespace {
 
 double now() { return Clock::current().now(); }
 
-// A scroll view's own pan, which asks the view whether it takes the movement.
+// A scroll view's own pan, which asks the view whether it takes the movement and tells it when
+// the first finger comes down (recognizers see touches before the views, cells included). A finger
+// that stopped moving content is the scroll view's alone: the views under it never see it.
 class ScrollPan : public PanGestureRecognizer {
  public:
-  explicit ScrollPan(Key key, std::function<bool(const Point&)> accepts)
-      : PanGestureRecognizer(key), accepts_(std::move(accepts)) {}
+  ScrollPan(Key key, std::function<bool(const Point&)> accepts, std::function<bool()> caught)
+      : PanGestureRecognizer(key), accepts_(std::move(accepts)), caught_(std::move(caught)) {}
 
  protected:
   bool shouldBeginWithTranslation(const Point& translation) override {
     return !accepts_ || accepts_(translation);
   }
+  void touchesBegan(const TouchSet& touches, const Event& event) override {
+    const bool first = trackedTouches().size() == touches.size();
+    PanGestureRecognizer::touchesBegan(touches, event);
+    if (!first || !caught_ || !caught_()) return;
+    for (const auto& t : touches) t->setCancelledInView();
+  }
 
  private:
   std::function<bool(const Point&)> accepts_;
+  std::function<bool()> caught_;
 };
 
 }  // namespace
@@ -85,13 +94,23 @@ ScrollView::~ScrollView() {
 void ScrollView::didInit() {
   View::didInit();
   std::weak_ptr<ScrollView> weak = self<ScrollView>();
-  pan_ = make<ScrollPan>([weak](const Point&) {
-    auto me = weak.lock();
-    return me && me->takesPan(me->pan_->translationInView(me.get()));
-  });
+  pan_ = make<ScrollPan>(
+      [weak](const Point&) {
+        auto me = weak.lock();
+        return me && me->takesPan(me->pan_->translationInView(me.get()));
+      },
+      [weak] {
+        auto me = weak.lock();
+        return me && me->touchDown();
+      });
   pan_->addTarget([weak](GestureRecognizer& g) {
     if (auto me = weak.lock()) me->handlePan(g);
   });
+  // A finger that caught the content and never dragged it lets it settle once the pan fails.
+  panStates_ = pan_->stateObservers().subscribe(
+      [this](GestureRecognizer::State, GestureRecognizer::State now) {
+        if (now == GestureRecognizer::State::Failed && caughtMotion_ && !motion_) settleCaught();
+      });
   addGestureRecognizer(pan_);
 }
 
@@ -107,8 +126,18 @@ void ScrollView::setScrollEnabled(bool enabled) {
 void ScrollView::setContentOffset(const Point& offset) {
   if (!isFinite(offset)) return refuseNonFinite("content offset");
   stopMotion();
+  const bool moved = !(offset == contentOffset());
   moveOffset(offset);
+  if (moved) followFromHere();
   if (auto d = delegate()) d->scrollViewDidScroll(*this);
+}
+
+void ScrollView::followFromHere() {
+  if (!dragging_) return;
+  const Point t = pan_->translationInView(this);
+  const Point at = contentOffset();
+  dragStartOffset_ = {at.x + (canScrollHorizontally() ? t.x : 0),
+                      at.y + (canScrollVertically() ? t.y : 0)};
 }
 
 void ScrollView::moveOffset(const Point& next) {
@@ -146,8 +175,18 @@ void ScrollView::setContentOffset(const Point& offset, bool animated) {
 void ScrollView::setContentSize(const Size& size) {
   if (!isFinite(size)) return refuseNonFinite("content size");
   const Size old = contentSize_;
+  const Point oldEnd = maximumContentOffset();
   contentSize_ = size;
   sizeObservers_.notify(old, size);
+  // Content that shrank from under a resting offset (the last rows deleted while shown) is
+  // brought back to its new end, as the platform does; a finger or a movement under way settles
+  // it by itself, and an offset that was past the end already is left where it was put.
+  if (dragging_ || motion_) return;
+  const Point at = contentOffset(), end = maximumContentOffset();
+  Point next = at;
+  if (at.x > end.x && at.x <= oldEnd.x) next.x = end.x;
+  if (at.y > end.y && at.y <= oldEnd.y) next.y = end.y;
+  if (!(next == at)) setContentOffset(next);
 }
 
 void ScrollView::setContentInset(const EdgeInsets& inset) {
@@ -163,6 +202,7 @@ void ScrollView::boundsDidChange(const Rect& oldBounds) {
   View::boundsDidChange(oldBounds);
   if (settingOffset_ || oldBounds.origin == bounds().origin) return;
   // Moved from outside (View::setBounds): tell the same listeners as setContentOffset.
+  followFromHere();
   contentOffsetDidChange();
   offsetObservers_.notify(oldBounds.origin, bounds().origin);
   if (auto d = delegate()) d->scrollViewDidScroll(*this);
@@ -241,12 +281,53 @@ void ScrollView::handlePan(GestureRecognizer& /*recognizer*/) {
   }
 }
 
+bool ScrollView::touchDown() {
+  caughtMotion_ = decelerating_;
+  if (caughtMotion_) stopMotion();
+  return caughtMotion_;
+}
+
+bool ScrollView::touchCaughtMotion() const {
+  if (caughtMotion_) return true;
+  for (auto v = superview(); v; v = v->superview()) {
+    auto outer = std::dynamic_pointer_cast<ScrollView>(v);
+    if (outer && outer->caughtMotion_) return true;
+  }
+  return false;
+}
+
+void ScrollView::settleCaught() {
+  const Point p = contentOffset();
+  const Point lo = minimumContentOffset(), hi = maximumContentOffset();
+  const Size page = bounds().size;
+  auto rest = [&](double pos, double low, double high, double pageLength) {
+    return pagingEnabled_ ? sp::pageTarget(pos, 0, pageLength, low, high)
+                          : std::clamp(pos, low, high);
+  };
+  auto motion = std::make_unique<Motion>();
+  motion->rate = decelerationRate_;
+  const double t0 = now();
+  motion->x = planRelease(p.x, 0, lo.x, hi.x, rest(p.x, lo.x, hi.x, page.width), false, t0);
+  motion->y = planRelease(p.y, 0, lo.y, hi.y, rest(p.y, lo.y, hi.y, page.height), false, t0);
+  if (motion->x.kind == AxisMotion::Kind::Still && motion->y.kind == AxisMotion::Kind::Still) {
+    if (auto d = delegate()) d->scrollViewDidEndDecelerating(*this);
+    return;
+  }
+  startMotion(std::move(motion));
+}
+
 void ScrollView::beginDrag() {
   // A finger catches content that is still moving.
   stopMotion();
   tracking_ = true;
   dragging_ = true;
-  dragStartOffset_ = contentOffset();
+  // Caught past an edge, the drag goes on from the finger travel that shows it there, or the
+  // content would jump towards the edge at the first move.
+  const Point at = contentOffset(), inside = clampedOffset(at);
+  const Size s = bounds().size;
+  dragStartOffset_ = bounces_ ? Point{inside.x + sp::rubberBandInverse(at.x - inside.x, s.width),
+                                      inside.y + sp::rubberBandInverse(at.y - inside.y, s.height)}
+                              : at;
   pan_->setTranslation({0, 0}, this);
   if (auto d = delegate()) d->scrollViewWillBeginDragging(*this);
 }

@@ -18,7 +18,7 @@ class GestureRecognizer;
 // under the finger (rubber-banding past the edges when it bounces); on release the content
 // decelerates, springs back to its edges or settles on a page, all played on the clock by a
 // timer in the common modes, so tests advance a virtual clock through it. Setting the offset
-// directly stops any such movement. Inside another scroll view, a movement along an axis it
+// directly stops any such movement, and so does a finger put down on the content. Inside another scroll view, a movement along an axis it
 // cannot scroll, or against an edge it rests on, goes to the enclosing one if that one can go
 // that way. Main thread only.
 class ScrollView : public View {
@@ -33,7 +33,8 @@ class ScrollView : public View {
   void setContentOffset(const Point& offset, bool animated);
   Size contentSize() const { return contentSize_; }
   void setContentSize(const Size& size);
-  // Setting the inset never moves the offset by itself. A non-finite offset, size or inset is
+  // Setting the inset never moves the offset by itself; a content size that shrinks from under
+  // a resting offset brings it back to the new end. A non-finite offset, size or inset is
   // refused with a warning: the old value stays.
   EdgeInsets contentInset() const { return contentInset_; }
   void setContentInset(const EdgeInsets& inset);
@@ -64,6 +65,10 @@ class ScrollView : public View {
   bool isTracking() const { return tracking_; }
   bool isDragging() const { return dragging_; }
   bool isDecelerating() const { return decelerating_; }
+  // The finger now down (or the last one, once lifted) came down on content still moving by
+  // itself, here or in a scroll view this one sits in, and stopped it: a tap of that finger
+  // stopped a fling and must select nothing.
+  bool touchCaughtMotion() const;
 
   double zoomScale() const { return zoomScale_; }
   void setZoomScale(double scale, bool animated = false);
@@ -113,11 +118,18 @@ class ScrollView : public View {
   static void refuseNonFinite(const char* what);
   // Moves the bounds origin and tells the observers, leaving any motion running.
   void moveOffset(const Point& next);
+  // Code moved the content under a finger: the finger goes on moving it from there.
+  void followFromHere();
   void handlePan(GestureRecognizer& recognizer);
   void handlePinch(GestureRecognizer& recognizer);
   void beginDrag();
   void drag();
   void endDrag();
+  // A finger coming down stops a deceleration (true: it did); lifted without dragging, the
+  // content settles from where it was caught (back inside its edges, onto a page) and the
+  // delegate hears the deceleration end.
+  bool touchDown();
+  void settleCaught();
   bool canScrollHorizontally() const;
   bool canScrollVertically() const;
   bool takesPan(const Point& translation) const;
@@ -137,6 +149,7 @@ class ScrollView : public View {
   mutable std::shared_ptr<PinchGestureRecognizer> pinch_;
   ObserverList<Point, Point> offsetObservers_;
   ObserverList<Size, Size> sizeObservers_;
+  Subscription panStates_;
   Size contentSize_;
   EdgeInsets contentInset_;
   EdgeInsets scrollIndicatorInsets_;
@@ -151,6 +164,7 @@ class ScrollView : public View {
   bool showsVertical_ = true, showsHorizontal_ = true, scrollsToTop_ = true;
   bool tracking_ = false, dragging_ = false, decelerating_ = false, zooming_ = false;
   bool settingOffset_ = false;
+  bool caughtMotion_ = false;
 };
 
 }  // namespace platform

@@ -288,7 +288,9 @@ void TableView::selectRowAtIndexPath(const std::optional<IndexPath>& indexPath, 
     for (const auto& p : std::vector<IndexPath>(selected_.paths()))
       deselectRowAtIndexPath(p, animated);
   }
-  if (!indexPath || indexPath->row >= numberOfRowsInSection(indexPath->section)) return;
+  if (!indexPath || indexPath->row < 0 ||
+      indexPath->row >= numberOfRowsInSection(indexPath->section))
+    return;
   selected_.add(*indexPath);
   if (auto cell = cellForRowAtIndexPath(*indexPath)) cell->setSelected(true, animated);
   if (position != TableViewScrollPosition::None) {
@@ -307,7 +309,7 @@ std::optional<IndexPath> TableView::indexPathForSelectedRow() const {
 }
 
 void TableView::handleTap(const Point& where) {
-  if (!allowsSelection_ || isDecelerating()) return;
+  if (!allowsSelection_ || isDecelerating() || touchCaughtMotion()) return;
   auto path = indexPathForRowAtPoint(where);
   if (!path) return;
   auto d = tableDelegate();

@@ -160,6 +160,9 @@ void MQAutoScrollLabel::refreshLabels() {
   mainLabel()->setHidden(false);
   mainLabel()->setTextAlignment(textAlignment_);
   scrollView_->layer()->removeAllAnimations();
+  // A pass still in its pause ends too: its fade must not come on over a text at rest.
+  cancelDelayedCalls();
+  scrolling_ = false;
   applyGradientMaskForFadeLength(0, false);
 }
 

@@ -101,6 +101,8 @@ void SGSegmentViewController::sgSegmentSelectAtIndex(long index, bool animation)
     previous->setFrame(pageFrame(index - 1));
   }
   scrollView_->scrollRectToVisible(pageFrame(index), animation);
+  // A title tapped under a dragging finger: the line follows the drag from the new page.
+  if (scrollView_->isDragging()) beginOffsetX_ = pageWidth() * static_cast<double>(index);
 }
 
 void SGSegmentViewController::selectNext() {

@@ -124,12 +124,14 @@ void BCCarouselView::setImagePathsGroup(std::vector<ImagePath> paths) {
     mainView_->setScrollEnabled(false);
   }
   setupPageControl();
+  // Read before the reload, which brings an offset past the new end back to that end.
+  const bool pastTheEnd = currentIndex() >= totalItemsCount_;
   mainView_->reloadData();
   if (count != 0) {
     if (backgroundImageView_) backgroundImageView_->removeFromSuperview();
     // The offset must name an item of the new list (the loop turned off leaves it far past the
     // end): stay on the same banner where one remains.
-    if (currentIndex() >= totalItemsCount_) {
+    if (pastTheEnd) {
       const long base = infiniteLoop_ ? totalItemsCount_ / 2 : 0;
       scrollToItem(base + std::min(oldPage, count - 1), false);
     }
