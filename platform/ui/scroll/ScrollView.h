@@ -18,9 +18,9 @@ class GestureRecognizer;
 // under the finger (rubber-banding past the edges when it bounces); on release the content
 // decelerates, springs back to its edges or settles on a page, all played on the clock by a
 // timer in the common modes, so tests advance a virtual clock through it. Setting the offset
-// directly stops any such movement, and so does a finger put down on the content. Inside another scroll view, a movement along an axis it
-// cannot scroll, or against an edge it rests on, goes to the enclosing one if that one can go
-// that way. Main thread only.
+// directly stops any such movement, and so does a finger put down on the content. Inside another
+// scroll view, a movement along an axis it cannot scroll, or against an edge it rests on, goes to
+// the enclosing one if that one can go that way. Main thread only.
 class ScrollView : public View {
  public:
   static std::shared_ptr<ScrollView> create(const Rect& frame = {});

@@ -190,12 +190,7 @@ std::shared_ptr<PPPhotoPickerBrowserPhoto> SCCameraViewController::photoBrowserP
 void SCCameraViewController::deleteImageView(SCCameraImageView& view) {
   const auto image = view.image();
   std::erase_if(images_, [&](const auto& record) { return record->thumbImage() == image; });
-  if (!collectionView_) return;
-  collectionView_->reloadData();
-  // A shorter strip must not stay scrolled past its last shot, showing none of them.
-  const platform::Point offset = collectionView_->contentOffset();
-  const platform::Point hi = collectionView_->maximumContentOffset();
-  if (offset.x > hi.x) collectionView_->setContentOffset({hi.x, offset.y});
+  if (collectionView_) collectionView_->reloadData();
 }
 
 }  // namespace sprout
