@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 
 #include "images/WIImageDecoding.h"
 #include "platform/foundation/FileManager.h"
@@ -19,9 +20,10 @@ using platform::Image;
 using platform::ImageOrientation;
 
 // A RIFF header: the tag, four size bytes, the form.
-Data riff(std::uint8_t s0, std::uint8_t s1, std::uint8_t s2, std::uint8_t s3, const char* form) {
+Data riff(std::uint8_t s0, std::uint8_t s1, std::uint8_t s2, std::uint8_t s3,
+          std::string_view form) {
   Data out = {'R', 'I', 'F', 'F', s0, s1, s2, s3};
-  out.insert(out.end(), form, form + 4);
+  for (char c : form) out.push_back(static_cast<std::uint8_t>(c));
   return out;
 }
 
