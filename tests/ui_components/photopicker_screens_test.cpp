@@ -119,6 +119,15 @@ class PhotoPicker : public components_test::ComponentsTest {
     EXPECT_TRUE(runUntil([&] { return grid->collectionView()->pendingThumbnails() == 0; }));
     return grid->collectionView();
   }
+  // The system camera the grid presented takes a picture, and the shot joins the selection.
+  void shootWithPresentedCamera(Grid& screen) {
+    auto camera =
+        std::dynamic_pointer_cast<platform::ImagePickerController>(screen.presentedViewController());
+    ASSERT_TRUE(camera);
+    camera->takePicture();
+    ASSERT_TRUE(runUntil([&] { return !screen.selectAssets().empty(); }));
+    advance(1);
+  }
   void tapTick(PPPhotoPickerCollectionView& grid, long item) {
     auto cell = grid.cellForItemAtIndexPath({0, item});
     ASSERT_TRUE(cell) << "item " << item;
@@ -426,12 +435,7 @@ TEST_F(PhotoPicker, SendPostsTheSelectionAndClosesThePicker) {
 TEST_F(PhotoPicker, ACameraShotJoinsTheSelectionWithoutAURLAndNoCameraPresentsNothing) {
   auto screen = openGrid(group("Class"), {}, 9, true);
   screen->collectionView()->tickBtnTouched(0);
-  auto camera =
-      std::dynamic_pointer_cast<platform::ImagePickerController>(screen->presentedViewController());
-  ASSERT_TRUE(camera);
-  camera->takePicture();
-  ASSERT_TRUE(runUntil([&] { return !screen->selectAssets().empty(); }));
-  advance(1);
+  ASSERT_NO_FATAL_FAILURE(shootWithPresentedCamera(*screen));
   EXPECT_FALSE(screen->selectAssets()[0]->assetURL());
   EXPECT_TRUE(screen->selectAssets()[0]->originImage());
   EXPECT_EQ(sendTitle(), "发送(1)");
@@ -449,12 +453,7 @@ TEST_F(PhotoPicker, ACameraShotShowsTickedInThePreviewAndItsTickTakesItOut) {
   PPPhotoPickerBrowserViewController::setBarAlpha(1);
   auto screen = openGrid(group("Class"), {}, 9, true);
   ASSERT_NO_FATAL_FAILURE(tapTick(*screen->collectionView(), 0));
-  auto camera =
-      std::dynamic_pointer_cast<platform::ImagePickerController>(screen->presentedViewController());
-  ASSERT_TRUE(camera);
-  camera->takePicture();
-  ASSERT_TRUE(runUntil([&] { return !screen->selectAssets().empty(); }));
-  advance(1);
+  ASSERT_NO_FATAL_FAILURE(shootWithPresentedCamera(*screen));
   finger.tap(centreOf(*screen->previewBtn()));
   advance(1);
   auto browser = screen->browser();
