@@ -121,8 +121,8 @@ class PhotoPicker : public components_test::ComponentsTest {
   }
   // The system camera the grid presented takes a picture, and the shot joins the selection.
   void shootWithPresentedCamera(Grid& screen) {
-    auto camera =
-        std::dynamic_pointer_cast<platform::ImagePickerController>(screen.presentedViewController());
+    auto camera = std::dynamic_pointer_cast<platform::ImagePickerController>(
+        screen.presentedViewController());
     ASSERT_TRUE(camera);
     camera->takePicture();
     ASSERT_TRUE(runUntil([&] { return !screen.selectAssets().empty(); }));
