@@ -160,8 +160,8 @@ TEST_F(BarsTest, DismissingTakesAwayWhatAControllerShowsOrElseTheControllerItsel
   // first, and the stack stays; the completion comes after every callback.
   log.clear();
   a->dismissViewControllerAnimated(true, [&] { log.push_back("completion"); });
-  EXPECT_EQ(log, (std::vector<std::string>{"C willDisappear+", "B willDisappear",
-                                           "C didDisappear+", "B didDisappear"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"C willDisappear+", "B willDisappear", "C didDisappear+",
+                                           "B didDisappear"}));
   loop.runPending();
   EXPECT_EQ(log.back(), "completion");
   EXPECT_EQ(nav->view()->window(), window);
