@@ -20,6 +20,8 @@ constexpr AssociatedKey<std::shared_ptr<ActivityIndicatorView>> kActivityIndicat
     "activityIndicator"};
 constexpr AssociatedKey<bool> kShowActivityIndicatorKey{"showActivityIndicatorView"};
 constexpr AssociatedKey<ActivityIndicatorViewStyle> kIndicatorStyleKey{"indicatorStyle"};
+// The frames the last wi_setAnimationImagesWithURLs showed.
+constexpr AssociatedKey<std::vector<ImagePtr>> kWebAnimationFramesKey{"wi_webAnimationFrames"};
 
 template <class T>
 T associatedOr(platform::View& view, const AssociatedKey<T>& key, T fallback) {
@@ -109,6 +111,15 @@ OptionalURL wi_imageURL(ImageView& imageView) {
 void wi_setAnimationImagesWithURLs(const std::shared_ptr<ImageView>& imageView,
                                    const std::vector<platform::URL>& urls) {
   wi_cancelCurrentAnimationImagesLoad(*imageView);
+  // A reused view never plays the animation of the URLs it showed before; frames the app set
+  // itself stay until the first new frame arrives.
+  if (const auto* earlier = imageView->associated(kWebAnimationFramesKey)) {
+    if (!earlier->empty() && imageView->animationImages() == *earlier) {
+      imageView->stopAnimating();
+      imageView->setAnimationImages({});
+    }
+    imageView->removeAssociated(kWebAnimationFramesKey);
+  }
   // One slot per URL: frames keep the order of their URLs whatever order their loads end in.
   auto slots = std::make_shared<std::vector<ImagePtr>>(urls.size());
   std::weak_ptr<ImageView> weakView = imageView;
@@ -127,6 +138,7 @@ void wi_setAnimationImagesWithURLs(const std::shared_ptr<ImageView>& imageView,
           for (const auto& frame : *slots) {
             if (frame) frames.push_back(frame);
           }
+          view->setAssociated(kWebAnimationFramesKey, frames);
           view->setAnimationImages(std::move(frames));
           view->setNeedsLayout();
           view->startAnimating();

@@ -191,6 +191,22 @@ TEST_F(WebCacheBindingsTest, HighlightedImageAndAnimationImagesKeepTheirOrder) {
   EXPECT_TRUE(view->isAnimating());
 }
 
+// A reused cell plays none of the frames it loaded for its earlier item, not even while the new
+// ones are on their way.
+TEST_F(WebCacheBindingsTest, AReusedViewDropsItsEarlierWebAnimationAtOnce) {
+  auto view = ImageView::create();
+  wi_setAnimationImagesWithURLs(view, {url("/w10.png"), url("/w20.png")});
+  ASSERT_TRUE(runMainUntil([&] { return view->animationImages().size() == 2; }));
+  wi_setAnimationImagesWithURLs(view, {url("/slow.png")});
+  EXPECT_TRUE(view->animationImages().empty());
+  EXPECT_FALSE(view->isAnimating());
+  gate_.open();
+  ASSERT_TRUE(runMainUntil([&] { return view->animationImages().size() == 1; }));
+  EXPECT_EQ(pixelWidth(view->animationImages()[0]), 50);
+  wi_setAnimationImagesWithURLs(view, {});
+  EXPECT_TRUE(view->animationImages().empty());
+}
+
 TEST_F(WebCacheBindingsTest, ActivityIndicatorShowsWhileLoading) {
   auto view = ImageView::create({{0, 0}, {100, 60}});
   setShowActivityIndicatorView(*view, true);
