@@ -77,8 +77,9 @@ void wi_setImageWithURL(const std::shared_ptr<Button>& button, const OptionalURL
     return;
   }
   urlStorage(*button).insert_or_assign(state, *url);
-  wi_setImageLoadOperation(
-      *button, load(button, *url, state, Slot::Image, options, std::move(completed)), state);
+  wi_startImageLoad(*button, imageOperationKey(state), [&] {
+    return load(button, *url, state, Slot::Image, options, std::move(completed));
+  });
 }
 
 void wi_setImageWithURL(const std::shared_ptr<Button>& button, const OptionalURL& url,
@@ -100,8 +101,9 @@ void wi_setBackgroundImageWithURL(const std::shared_ptr<Button>& button, const O
     wi_reportNilURL(std::move(completed));
     return;
   }
-  wi_setBackgroundImageLoadOperation(
-      *button, load(button, *url, state, Slot::Background, options, std::move(completed)), state);
+  wi_startImageLoad(*button, backgroundImageOperationKey(state), [&] {
+    return load(button, *url, state, Slot::Background, options, std::move(completed));
+  });
 }
 
 void wi_setBackgroundImageWithURL(const std::shared_ptr<Button>& button, const OptionalURL& url,

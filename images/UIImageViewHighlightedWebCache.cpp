@@ -17,25 +17,26 @@ void wi_setHighlightedImageWithURL(const std::shared_ptr<platform::ImageView>& i
     return;
   }
   std::weak_ptr<platform::ImageView> weakView = imageView;
-  auto operation = WIImageManager::sharedManager()->downloadImageWithURL(
-      url, options, std::move(progress),
-      [weakView, options, completed, url](const ImagePtr& image, const OptionalError& error,
-                                          WIImageCacheType cacheType, bool finished,
-                                          const OptionalURL&) {
-        auto view = weakView.lock();
-        if (!view) return;
-        // The manager completes on the main thread.
-        if (image && (options & WIImageAvoidAutoSetImage) && completed) {
-          completed(image, error, cacheType, url);
-          return;
-        }
-        if (image) {
-          view->setHighlightedImage(image);
-          view->setNeedsLayout();
-        }
-        if (completed && finished) completed(image, error, cacheType, url);
-      });
-  wi_setImageLoadOperation(*imageView, std::move(operation), kWIImageViewHighlightedImageKey);
+  auto completion = [weakView, options, completed, url](
+                        const ImagePtr& image, const OptionalError& error,
+                        WIImageCacheType cacheType, bool finished, const OptionalURL&) {
+    auto view = weakView.lock();
+    if (!view) return;
+    // The manager completes on the main thread.
+    if (image && (options & WIImageAvoidAutoSetImage) && completed) {
+      completed(image, error, cacheType, url);
+      return;
+    }
+    if (image) {
+      view->setHighlightedImage(image);
+      view->setNeedsLayout();
+    }
+    if (completed && finished) completed(image, error, cacheType, url);
+  };
+  wi_startImageLoad(*imageView, kWIImageViewHighlightedImageKey, [&] {
+    return WIImageManager::sharedManager()->downloadImageWithURL(url, options, std::move(progress),
+                                                                 std::move(completion));
+  });
 }
 
 void wi_setHighlightedImageWithURL(const std::shared_ptr<platform::ImageView>& imageView,

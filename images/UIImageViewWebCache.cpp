@@ -20,6 +20,8 @@ constexpr AssociatedKey<std::shared_ptr<ActivityIndicatorView>> kActivityIndicat
     "activityIndicator"};
 constexpr AssociatedKey<bool> kShowActivityIndicatorKey{"showActivityIndicatorView"};
 constexpr AssociatedKey<ActivityIndicatorViewStyle> kIndicatorStyleKey{"indicatorStyle"};
+// The frames the last wi_setAnimationImagesWithURLs showed.
+constexpr AssociatedKey<std::vector<ImagePtr>> kWebAnimationFramesKey{"wi_webAnimationFrames"};
 
 template <class T>
 T associatedOr(platform::View& view, const AssociatedKey<T>& key, T fallback) {
@@ -46,29 +48,30 @@ void wi_setImageWithURL(const std::shared_ptr<ImageView>& imageView, const Optio
     return;
   }
   if (showActivityIndicatorView(*imageView)) addActivityIndicator(imageView);
-  auto operation = WIImageManager::sharedManager()->downloadImageWithURL(
-      url, options, std::move(progress),
-      [weakView, placeholder, options, completed, url](
-          const ImagePtr& image, const OptionalError& error, WIImageCacheType cacheType,
-          bool finished, const OptionalURL&) {
-        auto view = weakView.lock();
-        if (!view) return;
-        // The manager completes on the main thread.
-        removeActivityIndicator(*view);
-        if (image && (options & WIImageAvoidAutoSetImage) && completed) {
-          completed(image, error, cacheType, url);
-          return;
-        }
-        if (image) {
-          view->setImage(image);
-          view->setNeedsLayout();
-        } else if (options & WIImageDelayPlaceholder) {
-          view->setImage(placeholder);
-          view->setNeedsLayout();
-        }
-        if (completed && finished) completed(image, error, cacheType, url);
-      });
-  wi_setImageLoadOperation(*imageView, std::move(operation), kWIImageViewImageLoadKey);
+  auto completion = [weakView, placeholder, options, completed, url](
+                        const ImagePtr& image, const OptionalError& error,
+                        WIImageCacheType cacheType, bool finished, const OptionalURL&) {
+    auto view = weakView.lock();
+    if (!view) return;
+    // The manager completes on the main thread.
+    removeActivityIndicator(*view);
+    if (image && (options & WIImageAvoidAutoSetImage) && completed) {
+      completed(image, error, cacheType, url);
+      return;
+    }
+    if (image) {
+      view->setImage(image);
+      view->setNeedsLayout();
+    } else if (options & WIImageDelayPlaceholder) {
+      view->setImage(placeholder);
+      view->setNeedsLayout();
+    }
+    if (completed && finished) completed(image, error, cacheType, url);
+  };
+  wi_startImageLoad(*imageView, kWIImageViewImageLoadKey, [&] {
+    return WIImageManager::sharedManager()->downloadImageWithURL(url, options, std::move(progress),
+                                                                 std::move(completion));
+  });
 }
 
 void wi_setImageWithURL(const std::shared_ptr<ImageView>& imageView, const OptionalURL& url,
@@ -108,6 +111,15 @@ OptionalURL wi_imageURL(ImageView& imageView) {
 void wi_setAnimationImagesWithURLs(const std::shared_ptr<ImageView>& imageView,
                                    const std::vector<platform::URL>& urls) {
   wi_cancelCurrentAnimationImagesLoad(*imageView);
+  // A reused view never plays the animation of the URLs it showed before; frames the app set
+  // itself stay until the first new frame arrives.
+  if (const auto* earlier = imageView->associated(kWebAnimationFramesKey)) {
+    if (!earlier->empty() && imageView->animationImages() == *earlier) {
+      imageView->stopAnimating();
+      imageView->setAnimationImages({});
+    }
+    imageView->removeAssociated(kWebAnimationFramesKey);
+  }
   // One slot per URL: frames keep the order of their URLs whatever order their loads end in.
   auto slots = std::make_shared<std::vector<ImagePtr>>(urls.size());
   std::weak_ptr<ImageView> weakView = imageView;
@@ -126,6 +138,7 @@ void wi_setAnimationImagesWithURLs(const std::shared_ptr<ImageView>& imageView,
           for (const auto& frame : *slots) {
             if (frame) frames.push_back(frame);
           }
+          view->setAssociated(kWebAnimationFramesKey, frames);
           view->setAnimationImages(std::move(frames));
           view->setNeedsLayout();
           view->startAnimating();

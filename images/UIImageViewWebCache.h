@@ -41,7 +41,7 @@ void wi_setImageWithPreviousCachedImageWithURL(
 OptionalURL wi_imageURL(platform::ImageView& imageView);
 
 // Loads every URL; the animation shows the arrived images in the order of their URLs and replaces
-// whatever animation the view had.
+// whatever animation the view had. The frames of an earlier call go at once.
 void wi_setAnimationImagesWithURLs(const std::shared_ptr<platform::ImageView>& imageView,
                                    const std::vector<platform::URL>& urls);
 

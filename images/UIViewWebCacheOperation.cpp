@@ -1,5 +1,6 @@
 #include "images/UIViewWebCacheOperation.h"
 
+#include <cstdint>
 #include <map>
 #include <utility>
 
@@ -18,6 +19,15 @@ OperationDictionary& operationDictionary(platform::View& view) {
   return view.associatedOrMake(kOperationDictionaryKey);
 }
 
+// How often each slot was cancelled (every new load begins so): tells a load whether another
+// request for its slot came while it was being started.
+using SlotCounts = std::map<std::string, std::uint64_t>;
+constexpr platform::AssociatedKey<SlotCounts> kSlotCountsKey{"wi_operationSlotCounts"};
+
+std::uint64_t slotCount(platform::View& view, const std::string& key) {
+  return view.associatedOrMake(kSlotCountsKey)[key];
+}
+
 }  // namespace
 
 void wi_setImageLoadOperation(platform::View& view, std::shared_ptr<WIImageOperation> operation,
@@ -34,6 +44,7 @@ void wi_setImageLoadOperations(platform::View& view, WIImageOperationList operat
 }
 
 void wi_cancelImageLoadOperationWithKey(platform::View& view, const std::string& key) {
+  ++view.associatedOrMake(kSlotCountsKey)[key];
   auto& dictionary = operationDictionary(view);
   auto found = dictionary.find(key);
   if (found == dictionary.end()) return;
@@ -43,6 +54,17 @@ void wi_cancelImageLoadOperationWithKey(platform::View& view, const std::string&
   for (const auto& operation : operations) {
     if (operation) operation->cancel();
   }
+}
+
+void wi_startImageLoad(platform::View& view, const std::string& key,
+                       const std::function<std::shared_ptr<WIImageOperation>()>& start) {
+  const std::uint64_t before = slotCount(view, key);
+  std::shared_ptr<WIImageOperation> operation = start();
+  if (slotCount(view, key) != before) {
+    if (operation) operation->cancel();
+    return;
+  }
+  wi_setImageLoadOperation(view, std::move(operation), key);
 }
 
 void wi_removeImageLoadOperationWithKey(platform::View& view, const std::string& key) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,6 +22,12 @@ void wi_setImageLoadOperations(platform::View& view, WIImageOperationList operat
                                const std::string& key);
 void wi_cancelImageLoadOperationWithKey(platform::View& view, const std::string& key);
 void wi_removeImageLoadOperationWithKey(platform::View& view, const std::string& key);
+
+// Starts a load for the slot with `start` and stores what it returns. A memory hit completes
+// inside `start`, and its completion may begin another load for the same slot (or cancel it): that
+// later request wins, so the operation `start` returns is then cancelled instead of stored.
+void wi_startImageLoad(platform::View& view, const std::string& key,
+                       const std::function<std::shared_ptr<WIImageOperation>()>& start);
 
 // What is stored under a slot (empty when nothing is).
 WIImageOperationList wi_imageLoadOperations(platform::View& view, const std::string& key);

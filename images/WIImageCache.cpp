@@ -119,9 +119,18 @@ std::string WIImageCache::defaultCachePathForKey(const std::string& key) const {
 }
 
 std::size_t WIImageCache::costForImage(const Image& image) {
-  const platform::Size size = image.size();
-  const double pixels = size.height * size.width * image.scale() * image.scale();
-  return pixels > 0 ? static_cast<std::size_t>(pixels) : 0;
+  auto pixelsOf = [](const Image& one) {
+    const platform::Size size = one.size();
+    const double pixels = size.height * size.width * one.scale() * one.scale();
+    return pixels > 0 ? pixels : 0.0;
+  };
+  // An animated picture holds every one of its frames.
+  double pixels = 0;
+  for (const auto& frame : image.images()) {
+    if (frame) pixels += pixelsOf(*frame);
+  }
+  if (!image.isAnimated()) pixels = pixelsOf(image);
+  return static_cast<std::size_t>(pixels);
 }
 
 void WIImageCache::storeImage(const ImagePtr& image, bool recalculate,

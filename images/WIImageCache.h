@@ -64,7 +64,7 @@ class WIImageCache : public std::enable_shared_from_this<WIImageCache> {
   std::string cachePathForKey(const std::string& key, const std::string& directory) const;
   std::string defaultCachePathForKey(const std::string& key) const;
 
-  // Memory cost of an image: its pixel count.
+  // Memory cost of an image: its pixel count, every frame of an animated one.
   static std::size_t costForImage(const platform::Image& image);
 
   // Into memory (when enabled) at once; onto disk on the I/O queue. The given bytes are written

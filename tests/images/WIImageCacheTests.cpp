@@ -101,6 +101,17 @@ TEST_F(WIImageCacheTest, AnswersMemoryHitsAtOnceOnTheCallingThread) {
   EXPECT_FALSE(cache_->diskImageExistsWithKey("http://h/m.png"));
 }
 
+// A list of animated pictures stays within the memory bound as stills do: every frame is held.
+TEST_F(WIImageCacheTest, AnAnimatedPictureCostsEveryFrameItHolds) {
+  const std::vector<std::shared_ptr<platform::Image>> frames(10, solidImage(10, 10, kOpaqueRed));
+  cache_->setMaxMemoryCost(1500);
+  cache_->storeImage(platform::Image::animated(frames, 1.0), "http://h/a.gif", false);
+  EXPECT_EQ(cache_->memCache().totalCost(), 1000u);
+  cache_->storeImage(platform::Image::animated(frames, 1.0), "http://h/b.gif", false);
+  EXPECT_EQ(cache_->memCache().totalCost(), 1000u);
+  EXPECT_EQ(cache_->imageFromMemoryCacheForKey("http://h/a.gif"), nullptr);
+}
+
 TEST_F(WIImageCacheTest, ReadsTheDiskOffMainAndAnswersOnMain) {
   cache_->storeImage(pngImage(kOpaqueBlue), "http://h/d.png");
   drain(*cache_);

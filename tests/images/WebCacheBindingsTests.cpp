@@ -81,6 +81,58 @@ TEST_F(WebCacheBindingsTest, AReusedOrLostViewNeverShowsAnEarlierSlowerImage) {
   EXPECT_EQ(pixelWidth(view->image()), 20);
 }
 
+// A list cell shows a thumbnail, then the full picture its completion asks for. Scrolled away and
+// back, the thumbnail is a memory hit answered inside the call: the full picture it asks for
+// there must still load, whether for an image, a highlighted image or a button.
+TEST_F(WebCacheBindingsTest, ALoadStartedFromAMemoryHitsCompletionKeepsItsSlot) {
+  auto view = ImageView::create();
+  auto button = platform::Button::create();
+  int full = 0;
+  auto thumbnailThenFull = [&] {
+    wi_setImageWithURL(
+        view, url("/w10.png"),
+        [&](const ImagePtr&, const OptionalError&, WIImageCacheType, const OptionalURL&) {
+          wi_setImageWithURL(view, url("/w20.png"), placeholder_,
+                             [&](const ImagePtr& image, const OptionalError&, WIImageCacheType,
+                                 const OptionalURL&) {
+                               if (image) ++full;
+                             });
+        });
+    wi_setHighlightedImageWithURL(
+        view, url("/w10.png"),
+        [&](const ImagePtr&, const OptionalError&, WIImageCacheType, const OptionalURL&) {
+          wi_setHighlightedImageWithURL(view, url("/w30.png"),
+                                        [&](const ImagePtr& image, const OptionalError&,
+                                            WIImageCacheType, const OptionalURL&) {
+                                          if (image) ++full;
+                                        });
+        });
+    wi_setImageWithURL(
+        button, url("/w10.png"), platform::ControlStateNormal,
+        [&](const ImagePtr&, const OptionalError&, WIImageCacheType, const OptionalURL&) {
+          wi_setImageWithURL(button, url("/w40.png"), platform::ControlStateNormal,
+                             [&](const ImagePtr& image, const OptionalError&, WIImageCacheType,
+                                 const OptionalURL&) {
+                               if (image) ++full;
+                             });
+        });
+  };
+  thumbnailThenFull();
+  ASSERT_TRUE(runMainUntil([&] { return full == 3; }));
+  // Back on screen: every thumbnail is in memory now.
+  for (const char* path : {"/w20.png", "/w30.png", "/w40.png"}) {
+    bool removed = false;
+    WIImageCache::sharedImageCache()->removeImageForKey(url(path).absoluteString(), true,
+                                                        [&] { removed = true; });
+    ASSERT_TRUE(runMainUntil([&] { return removed; }));
+  }
+  thumbnailThenFull();
+  ASSERT_TRUE(runMainUntil([&] { return full == 6; }));
+  EXPECT_EQ(pixelWidth(view->image()), 20);
+  EXPECT_EQ(pixelWidth(view->highlightedImage()), 30);
+  EXPECT_EQ(pixelWidth(button->imageForState(platform::ControlStateNormal)), 40);
+}
+
 TEST_F(WebCacheBindingsTest, DelayPlaceholderAndAvoidAutoSetImage) {
   auto delayed = ImageView::create();
   Deliveries failed, handed;
@@ -137,6 +189,22 @@ TEST_F(WebCacheBindingsTest, HighlightedImageAndAnimationImagesKeepTheirOrder) {
   EXPECT_EQ(pixelWidth(frames[1]), 10);
   EXPECT_EQ(pixelWidth(frames[2]), 20);
   EXPECT_TRUE(view->isAnimating());
+}
+
+// A reused cell plays none of the frames it loaded for its earlier item, not even while the new
+// ones are on their way.
+TEST_F(WebCacheBindingsTest, AReusedViewDropsItsEarlierWebAnimationAtOnce) {
+  auto view = ImageView::create();
+  wi_setAnimationImagesWithURLs(view, {url("/w10.png"), url("/w20.png")});
+  ASSERT_TRUE(runMainUntil([&] { return view->animationImages().size() == 2; }));
+  wi_setAnimationImagesWithURLs(view, {url("/slow.png")});
+  EXPECT_TRUE(view->animationImages().empty());
+  EXPECT_FALSE(view->isAnimating());
+  gate_.open();
+  ASSERT_TRUE(runMainUntil([&] { return view->animationImages().size() == 1; }));
+  EXPECT_EQ(pixelWidth(view->animationImages()[0]), 50);
+  wi_setAnimationImagesWithURLs(view, {});
+  EXPECT_TRUE(view->animationImages().empty());
 }
 
 TEST_F(WebCacheBindingsTest, ActivityIndicatorShowsWhileLoading) {
