@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/ui/ClassRegistry.h"
+#include "platform/ui/KeyboardSimulator.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/TouchDriver.h"
 #include "platform/ui/Window.h"
@@ -203,6 +204,63 @@ TEST_F(BarsTest, DismissingTakesAwayWhatAControllerShowsOrElseTheControllerItsel
   EXPECT_FALSE(a->view()->window());
   b->dismissViewControllerAnimated(false);
   EXPECT_FALSE(b->view()->window());
+}
+
+TEST_F(BarsTest, AnAlertStaysReachableWhenTheDeviceTurnsOrTheKeyboardComesUp) {
+  auto root = ViewController::create();
+  window->setRootViewController(root);
+  std::string chosen;
+  auto alert = AlertController::create("Name", "Who picks up today?", AlertControllerStyle::Alert);
+  alert->addTextFieldWithConfigurationHandler(nullptr);
+  alert->addAction(AlertAction::create("Cancel", AlertActionStyle::Cancel));
+  alert->addAction(AlertAction::create("OK", AlertActionStyle::Default, [&](AlertAction&) {
+    chosen = alert->textFields()[0]->text();
+  }));
+  root->presentViewController(alert, false);
+  auto box = alert->view()->subviews().at(0);
+  auto onScreen = [&] { return box->convertRectTo(box->bounds(), nullptr); };
+
+  // Turned to landscape, the box is centred in the new bounds, every button inside them.
+  window->setFrame(makeRect(0, 0, 568, 320));
+  window->layoutIfNeeded();
+  EXPECT_DOUBLE_EQ(midX(onScreen()), 284);
+  EXPECT_DOUBLE_EQ(midY(onScreen()), 160);
+
+  // Back upright, a tap in the field brings the keyboard up; the box moves above it.
+  window->setFrame(makeRect(0, 0, 320, 568));
+  window->layoutIfNeeded();
+  auto field = alert->textFields()[0];
+  const Rect fieldRect = field->convertRectTo(field->bounds(), nullptr);
+  fingers.tap({midX(fieldRect), midY(fieldRect)});
+  ASSERT_TRUE(field->isFirstResponder());
+  field->insertText("小明");
+  advance(1);
+  const double keyboardTop = minY(KeyboardSimulator::shared().frame());
+  EXPECT_LE(maxY(onScreen()), keyboardTop);
+  fingers.tap({midX(onScreen()), maxY(onScreen()) - 10});  // the bottom button: OK
+  EXPECT_EQ(chosen, "小明");
+  EXPECT_FALSE(root->presentedViewController());
+}
+
+TEST_F(BarsTest, AFormSheetKeepsItsSizeWhenTheDeviceTurns) {
+  ui_test::ScopedScreenBounds tablet{makeRect(0, 0, 768, 1024)};
+  window->setFrame(makeRect(0, 0, 768, 1024));
+  auto root = ViewController::create();
+  window->setRootViewController(root);
+  auto sheet = ViewController::create();
+  sheet->setModalPresentationStyle(ModalPresentationStyle::FormSheet);
+  auto page = ViewController::create();
+  page->setModalPresentationStyle(ModalPresentationStyle::PageSheet);
+  root->presentViewController(sheet, false);
+  sheet->presentViewController(page, false);
+  window->setFrame(makeRect(0, 0, 1024, 768));
+  window->layoutIfNeeded();
+  EXPECT_EQ(sheet->view()->frame(), makeRect(242, 74, 540, 620));
+  EXPECT_EQ(page->view()->frame(), makeRect(0, 40, 1024, 728));
+  // Too small for a form sheet, it spans the width like a page sheet.
+  window->setFrame(makeRect(0, 0, 320, 568));
+  window->layoutIfNeeded();
+  EXPECT_EQ(sheet->view()->frame(), makeRect(0, 40, 320, 528));
 }
 
 TEST_F(BarsTest, ControllersTurnLikeAPhoneUnlessTheySayOtherwise) {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/KeyboardSimulator.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/controllers/AlertControllerTextField.h"
@@ -17,6 +19,49 @@ std::vector<AlertController::Presentation>& records() {
 
 constexpr double kBoxWidth = 270;
 constexpr double kRowHeight = 44;
+
+// The dimmed screen behind the alert. It keeps the box centred in what the keyboard leaves of it,
+// so the buttons stay on screen when the device turns or a text field brings the keyboard up.
+class AlertDimView : public View {
+ public:
+  void setBox(std::shared_ptr<View> box) {
+    box_ = std::move(box);
+    addSubview(box_);
+    placeBox();
+  }
+  void layoutSubviews() override { placeBox(); }
+
+ protected:
+  friend class Object;
+  explicit AlertDimView(Key key, const Rect& frame) : View(key, frame) {}
+  void didInit() override {
+    View::didInit();
+    std::weak_ptr<AlertDimView> weak = self<AlertDimView>();
+    for (const char* name : {kKeyboardWillShowNotification, kKeyboardWillHideNotification}) {
+      tokens_.push_back(NotificationCenter::defaultCenter().addObserver(
+          name, nullptr, [weak](const Notification&) {
+            if (auto view = weak.lock()) view->placeBox();
+          }));
+    }
+  }
+
+ private:
+  void placeBox() {
+    if (!box_) return;
+    const Rect b = bounds();
+    double bottom = height(b);
+    const auto& keyboard = KeyboardSimulator::shared();
+    if (keyboard.isVisible() && window()) {
+      bottom = std::clamp(minY(convertRectFrom(keyboard.frame(), nullptr)), 0.0, bottom);
+    }
+    const double h = height(box_->frame());
+    box_->setFrame(
+        makeRect((width(b) - kBoxWidth) / 2, std::max(0.0, (bottom - h) / 2), kBoxWidth, h));
+  }
+
+  std::shared_ptr<View> box_;
+  std::vector<ObserverToken> tokens_;
+};
 
 }  // namespace
 
@@ -80,7 +125,7 @@ void AlertController::viewWillAppear(bool /*animated*/) {
 }
 
 void AlertController::loadView() {
-  auto dim = View::create(Screen::main().bounds());
+  auto dim = Object::make<AlertDimView>(Screen::main().bounds());
   dim->setBackgroundColor(Color::black().withAlpha(0.4));
   auto box = View::create();
   box->setBackgroundColor(Color::white(0.97));
@@ -117,9 +162,8 @@ void AlertController::loadView() {
     box->addSubview(button);
     y += kRowHeight;
   }
-  const Rect screen = Screen::main().bounds();
-  box->setFrame(makeRect((width(screen) - kBoxWidth) / 2, (height(screen) - y) / 2, kBoxWidth, y));
-  dim->addSubview(box);
+  box->setFrame(makeRect(0, 0, kBoxWidth, y));
+  dim->setBox(box);
   setView(dim);
 }
 
