@@ -112,6 +112,35 @@ TEST_F(BarsTest, NavigationStackMovesChildrenAndShowsTheTopItem) {
   EXPECT_TRUE(nav->navigationBar()->isHidden());
 }
 
+TEST_F(BarsTest, HomeFromDeepInTheStackPassesOverTheScreensBetween) {
+  auto root = Logged::create("root", &log);
+  root->setTitle("Root");
+  auto nav = NavigationController::create(root);
+  window->setRootViewController(nav);
+  auto a = Logged::create("a", &log), b = Logged::create("b", &log), c = Logged::create("c", &log);
+  c->navigationItem()->setRightBarButtonItem(BarButtonItem::create(
+      "Home", BarButtonItemStyle::Plain, [&](BarButtonItem&) {
+        EXPECT_EQ(nav->popToRootViewControllerAnimated(true),
+                  (std::vector<std::shared_ptr<ViewController>>{a, b, c}));
+      }));
+  nav->setViewControllers({root, a, b, c});
+  window->layoutIfNeeded();
+  log.clear();
+  auto home = nav->navigationBar()->rightView();
+  ASSERT_TRUE(home);
+  const Rect r = home->convertRectTo(home->bounds(), nullptr);
+  fingers.tap({midX(r), midY(r)});
+  // Only the top screen leaves and only the root comes up; a and b never load nor appear.
+  EXPECT_EQ(log, (std::vector<std::string>{"c willMove-", "b willMove-", "a willMove-",
+                                           "c willDisappear+", "c didDisappear+",
+                                           "root willAppear+", "root didAppear+", "c didMove-",
+                                           "b didMove-", "a didMove-"}));
+  EXPECT_EQ(nav->viewControllers(), (std::vector<std::shared_ptr<ViewController>>{root}));
+  EXPECT_EQ(nav->childViewControllers().size(), 1u);
+  EXPECT_EQ(nav->navigationBar()->titleLabel()->text(), "Root");
+  EXPECT_FALSE(nav->navigationBar()->leftView());
+}
+
 TEST_F(BarsTest, SheetsAndAlertsArePresentedWhereTheirStyleSays) {
   auto root = ViewController::create();
   window->setRootViewController(root);

@@ -145,10 +145,17 @@ std::shared_ptr<ViewController> NavigationController::popViewControllerAnimated(
   return gone;
 }
 
+// One transition from the top to the root: the screens between never come up on the way.
 std::vector<std::shared_ptr<ViewController>> NavigationController::popToRootViewControllerAnimated(
     bool animated) {
-  std::vector<std::shared_ptr<ViewController>> popped;
-  while (stack_.size() > 1) popped.insert(popped.begin(), popViewControllerAnimated(animated));
+  if (stack_.size() < 2) return {};
+  std::vector<std::shared_ptr<ViewController>> popped(stack_.begin() + 1, stack_.end());
+  for (auto it = popped.rbegin(); it != popped.rend(); ++it)
+    (*it)->willMoveToParentViewController(nullptr);
+  stack_.resize(1);
+  show(topViewController(), popped.back(), animated);
+  for (auto it = popped.rbegin(); it != popped.rend(); ++it)
+    (*it)->removeFromParentViewController();
   return popped;
 }
 
