@@ -141,6 +141,25 @@ TEST_F(BarsTest, HomeFromDeepInTheStackPassesOverTheScreensBetween) {
   EXPECT_FALSE(nav->navigationBar()->leftView());
 }
 
+TEST_F(BarsTest, AScreenInOneStackIsNotPushedOntoAnother) {
+  auto first = NavigationController::create(ViewController::create());
+  auto second = NavigationController::create(ViewController::create());
+  window->setRootViewController(first);
+  auto detail = ViewController::create(), sheet = ViewController::create();
+  first->pushViewController(detail, false);
+  first->presentViewController(sheet, false);
+  ui_test::CapturedLog warnings(LogLevel::Warning);
+  second->pushViewController(detail, false);
+  second->setViewControllers({second->topViewController(), sheet});
+  EXPECT_EQ(warnings.count("cannot push"), 2);
+  EXPECT_EQ(second->viewControllers().size(), 1u);
+  // The first stack still has it: popping there leaves the second one untouched.
+  EXPECT_EQ(detail->navigationController(), first);
+  EXPECT_EQ(first->popViewControllerAnimated(false), detail);
+  EXPECT_EQ(first->viewControllers().size(), 1u);
+  EXPECT_EQ(first->presentedViewController(), sheet);
+}
+
 TEST_F(BarsTest, SheetsAndAlertsArePresentedWhereTheirStyleSays) {
   auto root = ViewController::create();
   window->setRootViewController(root);
