@@ -70,18 +70,7 @@ void Window::setRootViewController(std::shared_ptr<ViewController> controller) {
 void Window::layoutSubviews() {
   if (!root_ || !root_->isViewLoaded()) return;
   auto view = root_->view();
-  const bool turned = bounds() != sizedBounds_;
-  if (view != sizedRoot_.lock() || turned) sizeRootView(view);
-  if (turned) placePresentedViews();
-}
-
-// Stretching with the window would pull a centred form sheet out of its size when the device
-// turns; what the root presents takes the frame its style gives for the new bounds instead.
-void Window::placePresentedViews() {
-  for (auto c = root_->presentedViewController(); c; c = c->presentedViewController()) {
-    if (!c->isViewLoaded() || c->view()->superview().get() != this) continue;
-    c->view()->setFrame(ViewController::presentationFrame(c->modalPresentationStyle(), bounds()));
-  }
+  if (view != sizedRoot_.lock() || bounds() != sizedBounds_) sizeRootView(view);
 }
 
 void Window::sizeRootView(const std::shared_ptr<View>& view) {

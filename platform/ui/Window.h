@@ -64,7 +64,6 @@ class Window : public View {
   void deliverToRecognizers(const Event& event);
   void deliverToViews(const Event& event);
   void sizeRootView(const std::shared_ptr<View>& view);
-  void placePresentedViews();
 
   WindowLevel level_ = kWindowLevelNormal;
   std::uint64_t shownOrder_ = 0;

@@ -305,10 +305,6 @@ TEST_F(BarsTest, AFormSheetKeepsItsSizeWhenTheDeviceTurns) {
   window->layoutIfNeeded();
   EXPECT_EQ(sheet->view()->frame(), makeRect(242, 74, 540, 620));
   EXPECT_EQ(page->view()->frame(), makeRect(0, 40, 1024, 728));
-  // Too small for a form sheet, it spans the width like a page sheet.
-  window->setFrame(makeRect(0, 0, 320, 568));
-  window->layoutIfNeeded();
-  EXPECT_EQ(sheet->view()->frame(), makeRect(0, 40, 320, 528));
 }
 
 TEST_F(BarsTest, ControllersTurnLikeAPhoneUnlessTheySayOtherwise) {
