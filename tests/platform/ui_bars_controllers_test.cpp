@@ -17,6 +17,7 @@
 #include "platform/ui/controls/Toolbar.h"
 #include "platform/ui/controls/ToolbarButton.h"
 #include "platform/ui/controls/ToolbarTextButton.h"
+#include "platform/ui/scroll/ScrollView.h"
 #include "render_support.h"
 #include "ui_fixtures.h"
 
@@ -118,8 +119,8 @@ TEST_F(BarsTest, HomeFromDeepInTheStackPassesOverTheScreensBetween) {
   auto nav = NavigationController::create(root);
   window->setRootViewController(nav);
   auto a = Logged::create("a", &log), b = Logged::create("b", &log), c = Logged::create("c", &log);
-  c->navigationItem()->setRightBarButtonItem(BarButtonItem::create(
-      "Home", BarButtonItemStyle::Plain, [&](BarButtonItem&) {
+  c->navigationItem()->setRightBarButtonItem(
+      BarButtonItem::create("Home", BarButtonItemStyle::Plain, [&](BarButtonItem&) {
         EXPECT_EQ(nav->popToRootViewControllerAnimated(true),
                   (std::vector<std::shared_ptr<ViewController>>{a, b, c}));
       }));
@@ -131,10 +132,10 @@ TEST_F(BarsTest, HomeFromDeepInTheStackPassesOverTheScreensBetween) {
   const Rect r = home->convertRectTo(home->bounds(), nullptr);
   fingers.tap({midX(r), midY(r)});
   // Only the top screen leaves and only the root comes up; a and b never load nor appear.
-  EXPECT_EQ(log, (std::vector<std::string>{"c willMove-", "b willMove-", "a willMove-",
-                                           "c willDisappear+", "c didDisappear+",
-                                           "root willAppear+", "root didAppear+", "c didMove-",
-                                           "b didMove-", "a didMove-"}));
+  EXPECT_EQ(
+      log, (std::vector<std::string>{"c willMove-", "b willMove-", "a willMove-",
+                                     "c willDisappear+", "c didDisappear+", "root willAppear+",
+                                     "root didAppear+", "c didMove-", "b didMove-", "a didMove-"}));
   EXPECT_EQ(nav->viewControllers(), (std::vector<std::shared_ptr<ViewController>>{root}));
   EXPECT_EQ(nav->childViewControllers().size(), 1u);
   EXPECT_EQ(nav->navigationBar()->titleLabel()->text(), "Root");
@@ -209,8 +210,8 @@ TEST_F(BarsTest, DismissingTakesAwayWhatAControllerShowsOrElseTheControllerItsel
   // first, and the stack stays; the completion comes after every callback.
   log.clear();
   a->dismissViewControllerAnimated(true, [&] { log.push_back("completion"); });
-  EXPECT_EQ(log, (std::vector<std::string>{"C willDisappear+", "B willDisappear",
-                                           "C didDisappear+", "B didDisappear"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"C willDisappear+", "B willDisappear", "C didDisappear+",
+                                           "B didDisappear"}));
   loop.runPending();
   EXPECT_EQ(log.back(), "completion");
   EXPECT_EQ(nav->view()->window(), window);
@@ -288,6 +289,29 @@ TEST_F(BarsTest, AnAlertStaysReachableWhenTheDeviceTurnsOrTheKeyboardComesUp) {
   fingers.tap({midX(onScreen()), maxY(onScreen()) - 10});  // the bottom button: OK
   EXPECT_EQ(chosen, "小明");
   EXPECT_FALSE(root->presentedViewController());
+}
+
+TEST_F(BarsTest, AnAlertWithAVeryLongMessageScrollsItAndKeepsItsButtonsOnScreen) {
+  auto root = ViewController::create();
+  window->setRootViewController(root);
+  std::string message;
+  for (int i = 0; i < 300; ++i) message += "服务器返回错误 server error ";
+  bool chosen = false;
+  auto alert = AlertController::create("出错了", message, AlertControllerStyle::Alert);
+  alert->addAction(
+      AlertAction::create("OK", AlertActionStyle::Default, [&](AlertAction&) { chosen = true; }));
+  root->presentViewController(alert, false);
+  auto box = alert->view()->subviews().at(0);
+  const Rect shown = box->convertRectTo(box->bounds(), nullptr);
+  EXPECT_GE(minY(shown), 0);
+  EXPECT_LE(maxY(shown), 568);
+  // The message scrolls under a finger; the button below it takes a tap.
+  auto scroll = std::dynamic_pointer_cast<ScrollView>(box->subviews().at(0));
+  ASSERT_TRUE(scroll);
+  drag({160, midY(shown)}, {160, midY(shown) - 150}, 10);
+  EXPECT_GT(scroll->contentOffset().y, 100);
+  fingers.tap({midX(shown), maxY(shown) - 10});
+  EXPECT_TRUE(chosen);
 }
 
 TEST_F(BarsTest, AFormSheetKeepsItsSizeWhenTheDeviceTurns) {

@@ -8,6 +8,7 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/controllers/AlertControllerTextField.h"
+#include "platform/ui/scroll/ScrollView.h"
 
 namespace platform {
 namespace {
@@ -19,6 +20,31 @@ std::vector<AlertController::Presentation>& records() {
 
 constexpr double kBoxWidth = 270;
 constexpr double kRowHeight = 44;
+constexpr double kTopMargin = 20;
+constexpr double kScreenMargin = 20;  // kept clear above and below a box the texts would overfill
+constexpr double kMinTextsHeight = 44;
+
+// Puts the labels (stacked from 0, `textsHeight` in all) in the box below its top margin, `rest`
+// being the height of all else in it; answers the height they take there. Texts too long for the
+// screen scroll inside the box, so the buttons below them stay on it.
+double placeTexts(View& box, const std::vector<std::shared_ptr<Label>>& labels, double textsHeight,
+                  double rest) {
+  const double room = height(Screen::main().bounds()) - 2 * kScreenMargin - rest;
+  if (textsHeight <= room) {
+    for (const auto& label : labels) {
+      const Rect f = label->frame();
+      label->setFrame(makeRect(minX(f), minY(f) + kTopMargin, width(f), height(f)));
+      box.addSubview(label);
+    }
+    return textsHeight;
+  }
+  const double shown = std::max(kMinTextsHeight, room);
+  auto scroll = ScrollView::create(makeRect(0, kTopMargin, kBoxWidth, shown));
+  scroll->setContentSize({kBoxWidth, textsHeight});
+  for (const auto& label : labels) scroll->addSubview(label);
+  box.addSubview(scroll);
+  return shown;
+}
 
 // The dimmed screen behind the alert. It keeps the box centred in what the keyboard leaves of it,
 // so the buttons stay on screen when the device turns or a text field brings the keyboard up.
@@ -130,7 +156,8 @@ void AlertController::loadView() {
   auto box = View::create();
   box->setBackgroundColor(Color::white(0.97));
   box->layer()->setCornerRadius(13);
-  double y = 20;
+  std::vector<std::shared_ptr<Label>> labels;
+  double textsHeight = 0;
   for (const auto& [text, font] :
        {std::pair{title(), Font::boldSystemFont(17)}, std::pair{message_, Font::systemFont(13)}}) {
     if (text.empty()) continue;
@@ -140,10 +167,14 @@ void AlertController::loadView() {
     label->setNumberOfLines(0);
     label->setTextAlignment(TextAlignment::Center);
     const double h = label->sizeThatFits({kBoxWidth - 32, 0}).height;
-    label->setFrame(makeRect(16, y, kBoxWidth - 32, h));
-    box->addSubview(label);
-    y += h + 6;
+    label->setFrame(makeRect(16, textsHeight, kBoxWidth - 32, h));
+    labels.push_back(std::move(label));
+    textsHeight += h + 6;
   }
+  double y = kTopMargin;
+  y += placeTexts(*box, labels, textsHeight,
+                  kTopMargin + 34.0 * static_cast<double>(fields_.size()) + 12 +
+                      kRowHeight * static_cast<double>(actions_.size()));
   for (const auto& field : fields_) {
     field->setFrame(makeRect(16, y + 4, kBoxWidth - 32, 26));
     box->addSubview(field);
