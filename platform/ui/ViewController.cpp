@@ -105,8 +105,15 @@ void ViewController::presentViewController(std::shared_ptr<ViewController> contr
   controller->presentedAnimated_ = animated;
   auto view = controller->view();  // loaded before it hears that it will appear
   controller->beginAppearanceTransition(true, animated);
-  view->setFrame(presentationFrame(controller->presentationStyle_, window->bounds()));
-  view->setAutoresizingMask(ViewAutoresizingFlexibleWidth | ViewAutoresizingFlexibleHeight);
+  const Rect frame = presentationFrame(controller->presentationStyle_, window->bounds());
+  view->setFrame(frame);
+  // A centred form sheet keeps its size and centre when the device turns; the others stretch.
+  const bool centred = controller->presentationStyle_ == ModalPresentationStyle::FormSheet &&
+                       frame.size == kFormSheetSize;
+  view->setAutoresizingMask(
+      centred ? ViewAutoresizingFlexibleLeftMargin | ViewAutoresizingFlexibleRightMargin |
+                    ViewAutoresizingFlexibleTopMargin | ViewAutoresizingFlexibleBottomMargin
+              : ViewAutoresizingFlexibleWidth | ViewAutoresizingFlexibleHeight);
   window->addSubview(view);
   controller->endAppearanceTransition();
   ApplicationWindows::shared().updateStatusBarAppearance();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/ui/ClassRegistry.h"
+#include "platform/ui/KeyboardSimulator.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/TouchDriver.h"
 #include "platform/ui/Window.h"
@@ -16,6 +17,7 @@
 #include "platform/ui/controls/Toolbar.h"
 #include "platform/ui/controls/ToolbarButton.h"
 #include "platform/ui/controls/ToolbarTextButton.h"
+#include "platform/ui/scroll/ScrollView.h"
 #include "render_support.h"
 #include "ui_fixtures.h"
 
@@ -111,6 +113,54 @@ TEST_F(BarsTest, NavigationStackMovesChildrenAndShowsTheTopItem) {
   EXPECT_TRUE(nav->navigationBar()->isHidden());
 }
 
+TEST_F(BarsTest, HomeFromDeepInTheStackPassesOverTheScreensBetween) {
+  auto root = Logged::create("root", &log);
+  root->setTitle("Root");
+  auto nav = NavigationController::create(root);
+  window->setRootViewController(nav);
+  auto a = Logged::create("a", &log), b = Logged::create("b", &log), c = Logged::create("c", &log);
+  c->navigationItem()->setRightBarButtonItem(
+      BarButtonItem::create("Home", BarButtonItemStyle::Plain, [&](BarButtonItem&) {
+        EXPECT_EQ(nav->popToRootViewControllerAnimated(true),
+                  (std::vector<std::shared_ptr<ViewController>>{a, b, c}));
+      }));
+  nav->setViewControllers({root, a, b, c});
+  window->layoutIfNeeded();
+  log.clear();
+  auto home = nav->navigationBar()->rightView();
+  ASSERT_TRUE(home);
+  const Rect r = home->convertRectTo(home->bounds(), nullptr);
+  fingers.tap({midX(r), midY(r)});
+  // Only the top screen leaves and only the root comes up; a and b never load nor appear.
+  EXPECT_EQ(
+      log, (std::vector<std::string>{"c willMove-", "b willMove-", "a willMove-",
+                                     "c willDisappear+", "c didDisappear+", "root willAppear+",
+                                     "root didAppear+", "c didMove-", "b didMove-", "a didMove-"}));
+  EXPECT_EQ(nav->viewControllers(), (std::vector<std::shared_ptr<ViewController>>{root}));
+  EXPECT_EQ(nav->childViewControllers().size(), 1u);
+  EXPECT_EQ(nav->navigationBar()->titleLabel()->text(), "Root");
+  EXPECT_FALSE(nav->navigationBar()->leftView());
+}
+
+TEST_F(BarsTest, AScreenInOneStackIsNotPushedOntoAnother) {
+  auto first = NavigationController::create(ViewController::create());
+  auto second = NavigationController::create(ViewController::create());
+  window->setRootViewController(first);
+  auto detail = ViewController::create(), sheet = ViewController::create();
+  first->pushViewController(detail, false);
+  first->presentViewController(sheet, false);
+  ui_test::CapturedLog warnings(LogLevel::Warning);
+  second->pushViewController(detail, false);
+  second->setViewControllers({second->topViewController(), sheet});
+  EXPECT_EQ(warnings.count("cannot push"), 2);
+  EXPECT_EQ(second->viewControllers().size(), 1u);
+  // The first stack still has it: popping there leaves the second one untouched.
+  EXPECT_EQ(detail->navigationController(), first);
+  EXPECT_EQ(first->popViewControllerAnimated(false), detail);
+  EXPECT_EQ(first->viewControllers().size(), 1u);
+  EXPECT_EQ(first->presentedViewController(), sheet);
+}
+
 TEST_F(BarsTest, SheetsAndAlertsArePresentedWhereTheirStyleSays) {
   auto root = ViewController::create();
   window->setRootViewController(root);
@@ -203,6 +253,82 @@ TEST_F(BarsTest, DismissingTakesAwayWhatAControllerShowsOrElseTheControllerItsel
   EXPECT_FALSE(a->view()->window());
   b->dismissViewControllerAnimated(false);
   EXPECT_FALSE(b->view()->window());
+}
+
+TEST_F(BarsTest, AnAlertStaysReachableWhenTheDeviceTurnsOrTheKeyboardComesUp) {
+  auto root = ViewController::create();
+  window->setRootViewController(root);
+  std::string chosen;
+  auto alert = AlertController::create("Name", "Who picks up today?", AlertControllerStyle::Alert);
+  alert->addTextFieldWithConfigurationHandler(nullptr);
+  alert->addAction(AlertAction::create("Cancel", AlertActionStyle::Cancel));
+  alert->addAction(AlertAction::create("OK", AlertActionStyle::Default, [&](AlertAction&) {
+    chosen = alert->textFields()[0]->text();
+  }));
+  root->presentViewController(alert, false);
+  auto box = alert->view()->subviews().at(0);
+  auto onScreen = [&] { return box->convertRectTo(box->bounds(), nullptr); };
+
+  // Turned to landscape, the box is centred in the new bounds, every button inside them.
+  window->setFrame(makeRect(0, 0, 568, 320));
+  window->layoutIfNeeded();
+  EXPECT_DOUBLE_EQ(midX(onScreen()), 284);
+  EXPECT_DOUBLE_EQ(midY(onScreen()), 160);
+
+  // Back upright, a tap in the field brings the keyboard up; the box moves above it.
+  window->setFrame(makeRect(0, 0, 320, 568));
+  window->layoutIfNeeded();
+  auto field = alert->textFields()[0];
+  const Rect fieldRect = field->convertRectTo(field->bounds(), nullptr);
+  fingers.tap({midX(fieldRect), midY(fieldRect)});
+  ASSERT_TRUE(field->isFirstResponder());
+  field->insertText("小明");
+  advance(1);
+  const double keyboardTop = minY(KeyboardSimulator::shared().frame());
+  EXPECT_LE(maxY(onScreen()), keyboardTop);
+  fingers.tap({midX(onScreen()), maxY(onScreen()) - 10});  // the bottom button: OK
+  EXPECT_EQ(chosen, "小明");
+  EXPECT_FALSE(root->presentedViewController());
+}
+
+TEST_F(BarsTest, AnAlertWithAVeryLongMessageScrollsItAndKeepsItsButtonsOnScreen) {
+  auto root = ViewController::create();
+  window->setRootViewController(root);
+  std::string message;
+  for (int i = 0; i < 300; ++i) message += "服务器返回错误 server error ";
+  bool chosen = false;
+  auto alert = AlertController::create("出错了", message, AlertControllerStyle::Alert);
+  alert->addAction(
+      AlertAction::create("OK", AlertActionStyle::Default, [&](AlertAction&) { chosen = true; }));
+  root->presentViewController(alert, false);
+  auto box = alert->view()->subviews().at(0);
+  const Rect shown = box->convertRectTo(box->bounds(), nullptr);
+  EXPECT_GE(minY(shown), 0);
+  EXPECT_LE(maxY(shown), 568);
+  // The message scrolls under a finger; the button below it takes a tap.
+  auto scroll = std::dynamic_pointer_cast<ScrollView>(box->subviews().at(0));
+  ASSERT_TRUE(scroll);
+  drag({160, midY(shown)}, {160, midY(shown) - 150}, 10);
+  EXPECT_GT(scroll->contentOffset().y, 100);
+  fingers.tap({midX(shown), maxY(shown) - 10});
+  EXPECT_TRUE(chosen);
+}
+
+TEST_F(BarsTest, AFormSheetKeepsItsSizeWhenTheDeviceTurns) {
+  ui_test::ScopedScreenBounds tablet{makeRect(0, 0, 768, 1024)};
+  window->setFrame(makeRect(0, 0, 768, 1024));
+  auto root = ViewController::create();
+  window->setRootViewController(root);
+  auto sheet = ViewController::create();
+  sheet->setModalPresentationStyle(ModalPresentationStyle::FormSheet);
+  auto page = ViewController::create();
+  page->setModalPresentationStyle(ModalPresentationStyle::PageSheet);
+  root->presentViewController(sheet, false);
+  sheet->presentViewController(page, false);
+  window->setFrame(makeRect(0, 0, 1024, 768));
+  window->layoutIfNeeded();
+  EXPECT_EQ(sheet->view()->frame(), makeRect(242, 74, 540, 620));
+  EXPECT_EQ(page->view()->frame(), makeRect(0, 40, 1024, 728));
 }
 
 TEST_F(BarsTest, ControllersTurnLikeAPhoneUnlessTheySayOtherwise) {

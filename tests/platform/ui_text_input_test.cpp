@@ -240,6 +240,8 @@ template <class Editor>
 void checkLengthLimit(Editor& input, Counting& delegate, ui_test::Notifications& notes) {
   const std::size_t limit = kMaxTextInputLength;
   // Text set in code keeps its whole characters up to the limit.
+  input.setText(std::string(limit - 5, 'a') + "🇨🇳");  // the limit falls in the flag's second half
+  EXPECT_EQ(input.text(), std::string(limit - 5, 'a'));
   input.setText(std::string(limit - 1, 'a') + "中");
   EXPECT_EQ(input.text(), std::string(limit - 1, 'a'));
   notes.heard.clear();
@@ -259,6 +261,27 @@ void checkLengthLimit(Editor& input, Counting& delegate, ui_test::Notifications&
   EXPECT_EQ(input.text(), "");
   input.insertText(std::string(limit, 'e'));
   EXPECT_EQ(input.text().size(), limit);
+}
+
+// A character made of several code points (a skin tone, a flag, a family joined by zero-width
+// joiners, a heart with its variation selector, a letter with a combining accent) goes with one
+// press of the delete key, as it was typed.
+TEST_F(TextInputTest, TheDeleteKeyTakesEachCharacterWholeAsItWasTyped) {
+  const std::string typed[] = {"好", "👍🏽", "🇨🇳", "👨‍👩‍👧", "❤️", "e\u0301"};
+  auto typeAndDelete = [&](auto& editor) {
+    fingers.tap({midX(editor.frame()), midY(editor.frame())});
+    ASSERT_TRUE(editor.isFirstResponder());
+    std::string expected;
+    for (const auto& t : typed) editor.insertText(t), expected += t;
+    for (auto t = std::rbegin(typed); t != std::rend(typed); ++t) {
+      ASSERT_EQ(editor.text(), expected);
+      editor.deleteBackward();
+      expected.resize(expected.size() - t->size());
+    }
+    EXPECT_EQ(editor.text(), "");
+  };
+  typeAndDelete(*field);
+  typeAndDelete(*text);
 }
 
 TEST_F(TextInputTest, ChangesPastTheLengthLimitAreRefusedWhole) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/Log.h"
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/View.h"
@@ -125,9 +126,19 @@ void NavigationController::show(const std::shared_ptr<ViewController>& incoming,
   }
 }
 
+// Taken from another container or from over a screen it is presented on, a controller would be
+// left in that one's stack or chain too, and each would tear it out from under the other.
+bool NavigationController::canTake(const ViewController& controller) const {
+  if (!controller.parentViewController() && !controller.presentingViewController()) return true;
+  log(LogLevel::Warning, "NavigationController",
+      "cannot push a controller that has another parent or is presented");
+  return false;
+}
+
 void NavigationController::pushViewController(const std::shared_ptr<ViewController>& controller,
                                               bool animated) {
   if (!controller || std::find(stack_.begin(), stack_.end(), controller) != stack_.end()) return;
+  if (!canTake(*controller)) return;
   auto outgoing = topViewController();
   addChildViewController(controller);
   stack_.push_back(controller);
@@ -145,10 +156,17 @@ std::shared_ptr<ViewController> NavigationController::popViewControllerAnimated(
   return gone;
 }
 
+// One transition from the top to the root: the screens between never come up on the way.
 std::vector<std::shared_ptr<ViewController>> NavigationController::popToRootViewControllerAnimated(
     bool animated) {
-  std::vector<std::shared_ptr<ViewController>> popped;
-  while (stack_.size() > 1) popped.insert(popped.begin(), popViewControllerAnimated(animated));
+  if (stack_.size() < 2) return {};
+  std::vector<std::shared_ptr<ViewController>> popped(stack_.begin() + 1, stack_.end());
+  for (auto it = popped.rbegin(); it != popped.rend(); ++it)
+    (*it)->willMoveToParentViewController(nullptr);
+  stack_.resize(1);
+  show(topViewController(), popped.back(), animated);
+  for (auto it = popped.rbegin(); it != popped.rend(); ++it)
+    (*it)->removeFromParentViewController();
   return popped;
 }
 
@@ -165,6 +183,7 @@ void NavigationController::setViewControllers(
   for (auto& c : controllers) {
     if (!c || std::find(stack_.begin(), stack_.end(), c) != stack_.end()) continue;
     const bool isNew = c->parentViewController().get() != this;
+    if (isNew && !canTake(*c)) continue;
     if (isNew) addChildViewController(c);
     stack_.push_back(c);
     if (isNew) c->didMoveToParentViewController(self<NavigationController>());

@@ -49,6 +49,7 @@ class NavigationController : public ViewController {
  private:
   void show(const std::shared_ptr<ViewController>& incoming,
             const std::shared_ptr<ViewController>& outgoing, bool animated);
+  bool canTake(const ViewController& controller) const;
   void layoutBar();
   void syncBarItems();
 

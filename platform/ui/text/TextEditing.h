@@ -69,6 +69,9 @@ class TextEditing {
 
  private:
   bool fits(TextRange range, const std::string& replacement) const;
+  // How far the delete key and a cut look for where a character starts (longer than any emoji
+  // sequence).
+  static constexpr std::size_t kClusterWindow = 128;
   static void post(const char* name, const std::shared_ptr<void>& editor);
 
   Names names_;

@@ -54,13 +54,4 @@ struct TextRange {
 // logged); text set in code keeps its whole characters up to the limit.
 inline constexpr std::size_t kMaxTextInputLength = 64 * 1024;
 
-// `text` cut to at most `limit` bytes, never inside a UTF-8 character.
-inline std::string truncatedText(std::string text, std::size_t limit) {
-  if (text.size() <= limit) return text;
-  std::size_t cut = limit;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  text.resize(cut);
-  return text;
-}
-
 }  // namespace platform
