@@ -227,6 +227,34 @@ TEST_F(Avoidance, TextViewsGetABottomInsetNeverTallerThanThemselves) {
   EXPECT_DOUBLE_EQ(covered->contentInset().bottom, 150);
 }
 
+TEST_F(Avoidance, LinesTypedIntoATallTextViewStayAboveTheKeyboard) {
+  auto notes = platform::TextView::create(makeRect(0, 100, 320, 400));
+  root->view()->addSubview(notes);
+  fingers.tap({160, 200});
+  settle();
+  ASSERT_TRUE(notes->isFirstResponder());
+  const double keyboardTop = 568 - platform::KeyboardSimulator::kKeyboardHeight;
+  auto lastLineBottom = [&] {
+    const double y = notes->contentSize().height - platform::TextView::kTextInsetY;
+    return notes->convertPointTo({0, y}, nullptr).y;
+  };
+  for (int line = 0; line < 40; ++line) {
+    notes->insertText(line % 2 ? "Nap after lunch\n" : "Ate all the pear\n");
+    ASSERT_LE(lastLineBottom(), keyboardTop) << "line " << line;
+  }
+  // Scrolled back up to read, then typing again: back at the end.
+  fingers.begin({160, 40});
+  for (double y = 60; y <= 300; y += 20) {
+    advance(0.016);
+    fingers.move({160, y});
+  }
+  fingers.end();
+  settle();
+  ASSERT_GT(lastLineBottom(), keyboardTop);
+  notes->insertText("!");
+  EXPECT_LE(lastLineBottom(), keyboardTop);
+}
+
 TEST_F(Avoidance, GuideConstraintsChangeTheirConstantInstead) {
   auto field = addField(*root->view(), makeRect(20, 480, 280, 30));
   auto bottom = platform::LayoutConstraint::create(

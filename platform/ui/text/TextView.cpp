@@ -114,8 +114,17 @@ void TextView::replace(TextRange range, const std::string& replacement) {
       },
       [this] {
         refresh();
+        revealCaret();
         if (auto d = delegate()) d->textViewDidChange(*this);
       });
+}
+
+void TextView::revealCaret() {
+  // The caret sits at the end of the text: typing keeps that end in sight, above the bottom
+  // inset (where a keyboard may cover the view), as the platform's text views do.
+  layoutIfNeeded();
+  const Point end = maximumContentOffset();
+  if (contentOffset().y < end.y) setContentOffset({contentOffset().x, end.y});
 }
 
 void TextView::insertText(const std::string& text) {

@@ -65,6 +65,7 @@ class TextView : public ScrollView, public TextEditing {
  private:
   void replace(TextRange range, const std::string& replacement);
   void refresh();
+  void revealCaret();
 
   Font font_ = Font::systemFont(12);
   Color textColor_ = Color::black();
