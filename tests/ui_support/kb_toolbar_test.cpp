@@ -11,6 +11,8 @@
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/ToolbarButton.h"
 #include "platform/ui/scroll/TableView.h"
+#include "platform/ui/scroll/TableViewCell.h"
+#include "platform/ui/scroll/TableViewDelegate.h"
 #include "ui/support/keyboard/KBKeyboardReturnKeyHandler.h"
 #include "ui/support/keyboard/KBPreviousNextView.h"
 #include "ui/support/keyboard/KBTextView.h"
@@ -49,6 +51,25 @@ class CountingDelegate : public KBReturnKeyDelegate {
   void textFieldDidBeginEditing(TextField&) override { ++begins; }
   int returns = 0, begins = 0;
   bool allowReturn = true;
+};
+
+// A form of many rows, a field in each, named by its row.
+class FieldRows : public platform::TableViewDataSource {
+ public:
+  long numberOfRowsInSection(platform::TableView&, long) override { return 30; }
+  std::shared_ptr<platform::TableViewCell> cellForRowAtIndexPath(
+      platform::TableView& table, const platform::IndexPath& path) override {
+    auto cell = table.dequeueReusableCellWithIdentifier("field");
+    if (!cell) {
+      cell = platform::TableViewCell::create(platform::TableViewCellStyle::Default, "field");
+      cell->contentView()->addSubview(TextField::create(makeRect(10, 5, 300, 30)));
+    }
+    fieldOf(*cell)->setPlaceholder("Row " + std::to_string(path.row));
+    return cell;
+  }
+  static std::shared_ptr<TextField> fieldOf(const platform::TableViewCell& cell) {
+    return std::dynamic_pointer_cast<TextField>(cell.contentView()->subviews().back());
+  }
 };
 
 TEST_F(KeyboardTest, OneFieldGetsDoneAndSeveralGetPreviousNextDone) {
@@ -185,6 +206,29 @@ TEST_F(KeyboardTest, ToolbarButtonsMoveTheFocusAndRunTheFieldsActions) {
   EXPECT_FALSE(manager->resignFirstResponder());
   EXPECT_TRUE(a->isFirstResponder());
   a->setDelegate(nullptr);
+}
+
+TEST_F(KeyboardTest, NextStaysOnWhenLiftingTheFieldBringsMoreRowsOnScreen) {
+  auto table = platform::TableView::create(kScreen);
+  auto rows = std::make_shared<FieldRows>();
+  table->setDataSource(rows);
+  root->view()->addSubview(table);
+  table->reloadData();
+  window->layoutIfNeeded();
+  // The last row on screen: the table scrolls it above the keyboard, and the rows below appear.
+  auto field = FieldRows::fieldOf(*table->cellForRowAtIndexPath({0, 12}));
+  fingers.tap(field->convertPointTo({150, 15}, nullptr));
+  settle();
+  ASSERT_TRUE(field->isFirstResponder());
+  ASSERT_TRUE(table->cellForRowAtIndexPath({0, 13}));
+  auto bar = barOf(*field);
+  bar->setFrame(makeRect(0, 0, 320, 44));
+  window->addSubview(bar);
+  bar->layoutIfNeeded();
+  fingers.tap({platform::midX(bar->viewForItemAtIndex(2)->frame()), 22});
+  auto now = std::dynamic_pointer_cast<TextField>(platform::Responder::currentFirstResponder());
+  ASSERT_TRUE(now);
+  EXPECT_EQ(now->placeholder(), "Row 13");
 }
 
 TEST_F(KeyboardTest, TapOutsideResignsButNotOnControlsOrTheNavigationBar) {

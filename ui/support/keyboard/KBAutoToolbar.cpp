@@ -1,5 +1,7 @@
 #include "ui/support/keyboard/KBAutoToolbar.h"
 
+#include <algorithm>
+
 #include "ui/support/keyboard/KBTextInput.h"
 #include "ui/support/keyboard/KBToolbar.h"
 
@@ -126,6 +128,15 @@ void KBAutoToolbar::reload(const ViewList& list) {
     const bool next = i == 0 ? list.size() > 1 : i + 1 < list.size();
     setEnablePrevious(*list[i], i != 0, next);
   }
+}
+
+void KBAutoToolbar::refreshArrows(platform::View& field, const std::function<ViewList()>& find) {
+  if (!managerToolbar(field, kPreviousNextToolbarTag)) return;
+  const ViewList list = find();
+  auto it =
+      std::find_if(list.begin(), list.end(), [&](const auto& v) { return v.get() == &field; });
+  if (it == list.end()) return;
+  setEnablePrevious(field, it != list.begin(), it + 1 != list.end());
 }
 
 }  // namespace sprout

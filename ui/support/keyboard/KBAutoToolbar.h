@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/ui/View.h"
@@ -33,6 +34,9 @@ class KBAutoToolbar {
   void remove(const ViewList& list);
   // Enables the arrows of every field of `list` by its place in the list.
   void reload(const ViewList& list);
+  // Enables the arrows of `field`'s previous / next toolbar, when it has the manager's, by its
+  // place in the list as `list` finds it now.
+  void refreshArrows(platform::View& field, const std::function<ViewList()>& list);
 
  private:
   void addPreviousNextToolbars(const ViewList& list);

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/ui/Device.h"
+#include "platform/ui/scroll/ScrollView.h"
 #include "ui/support/keyboard/KBKeyboardManager.h"
 #include "ui/support/keyboard/KBLoggedScope.h"
 #include "ui/support/keyboard/KBToolbarAddition.h"
@@ -122,7 +123,17 @@ void KBKeyboardManager::doneAction(platform::Object& /*sender*/) {
   }
 }
 
-void KBKeyboardManager::adjustFrame() { avoidance_.adjust(textFieldView()); }
+void KBKeyboardManager::adjustFrame() {
+  auto field = textFieldView();
+  avoidance_.adjust(field);
+  if (!field) return;
+  // Scrolling the field into sight can bring further fields on screen (the rows of a table that
+  // were below it): its arrows follow the list as it is once the scroll view has placed them.
+  toolbar_.refreshArrows(*field, [this] {
+    if (auto scroll = avoidance_.lastScrollView()) scroll->layoutIfNeeded();
+    return responderViews();
+  });
+}
 
 void KBKeyboardManager::setRootViewFrame(platform::Rect frame) {
   avoidance_.setRootViewFrame(textFieldView(), frame);
