@@ -253,6 +253,12 @@ TEST_F(Avoidance, LinesTypedIntoATallTextViewStayAboveTheKeyboard) {
   ASSERT_GT(lastLineBottom(), keyboardTop);
   notes->insertText("!");
   EXPECT_LE(lastLineBottom(), keyboardTop);
+
+  // One that does not scroll (a screen sizes it to its text) keeps showing from the top.
+  notes->setScrollEnabled(false);
+  notes->setContentOffset({0, 0});
+  notes->insertText("Slept well\n");
+  EXPECT_DOUBLE_EQ(notes->contentOffset().y, 0);
 }
 
 TEST_F(Avoidance, GuideConstraintsChangeTheirConstantInstead) {

@@ -121,7 +121,9 @@ void TextView::replace(TextRange range, const std::string& replacement) {
 
 void TextView::revealCaret() {
   // The caret sits at the end of the text: typing keeps that end in sight, above the bottom
-  // inset (where a keyboard may cover the view), as the platform's text views do.
+  // inset (where a keyboard may cover the view), as the platform's text views do. One that does
+  // not scroll shows its text from the top, however it is sized.
+  if (!isScrollEnabled()) return;
   layoutIfNeeded();
   const Point end = maximumContentOffset();
   if (contentOffset().y < end.y) setContentOffset({contentOffset().x, end.y});
