@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "platform/ui/KeyboardSimulator.h"
+#include "platform/ui/scroll/TableView.h"
+#include "platform/ui/scroll/TableViewCell.h"
 #include "platform/ui/text/TextField.h"
 #include "platform/ui/text/TextView.h"
 #include "ui_fixtures.h"
@@ -339,6 +341,64 @@ TEST(TextInputLimits, PastingMegabytesLaysOutInBoundedTime) {
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   EXPECT_FALSE(WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) << "layout hung";
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+}
+
+// A form as a table: one field per row, its text kept by row, as an app keeps what was typed.
+class FieldRows : public TableViewDataSource {
+ public:
+  long numberOfRowsInSection(TableView&, long) override { return 40; }
+  std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView& table,
+                                                       const IndexPath& path) override {
+    auto cell = table.dequeueReusableCellWithIdentifier("field");
+    if (!cell) {
+      cell = TableViewCell::create(TableViewCellStyle::Default, "field");
+      auto input = TextField::create(makeRect(10, 5, 200, 34));
+      input->setTag(1);
+      cell->contentView()->addSubview(input);
+    }
+    fieldOf(*cell)->setText(texts[static_cast<std::size_t>(path.row)]);
+    return cell;
+  }
+  static std::shared_ptr<TextField> fieldOf(TableViewCell& cell) {
+    return std::static_pointer_cast<TextField>(cell.contentView()->viewWithTag(1));
+  }
+  std::vector<std::string> texts = std::vector<std::string>(40);
+};
+
+// The row being typed into scrolls away and back: its cell is never handed to another row
+// meanwhile, so the typing stays in that row and comes back with it.
+TEST_F(TextInputTest, AFieldScrolledAwayWhileEditingKeepsItsRow) {
+  auto rows = std::make_shared<FieldRows>();
+  auto table = TableView::create(makeRect(0, 0, 320, 300));
+  table->setDataSource(rows);
+  window->addSubview(table);
+  window->layoutIfNeeded();
+  auto first = table->cellForRowAtIndexPath({0, 0});
+  ASSERT_TRUE(first);
+  auto editing = FieldRows::fieldOf(*first);
+  fingers.tap(editing->convertPointTo({20, 17}, nullptr));
+  ASSERT_TRUE(editing->isFirstResponder());
+
+  drag({160, 280}, {160, 20}, 20);  // row 0 leaves; rows further down take the freed cells
+  advance(1);
+  table->layoutIfNeeded();
+  ASSERT_FALSE(table->cellForRowAtIndexPath({0, 0}));
+  for (const auto& cell : table->visibleCells()) EXPECT_NE(FieldRows::fieldOf(*cell), editing);
+  editing->insertText("王");
+  EXPECT_TRUE(editing->isFirstResponder());
+
+  drag({160, 20}, {160, 280}, 20);
+  advance(1);
+  table->layoutIfNeeded();
+  EXPECT_EQ(table->cellForRowAtIndexPath({0, 0}), first);
+  EXPECT_EQ(editing->text(), "王");
+  EXPECT_TRUE(editing->isFirstResponder());
+  // Once editing ends, the cell is free for other rows again.
+  editing->resignFirstResponder();
+  drag({160, 280}, {160, 20}, 20);
+  advance(1);
+  table->layoutIfNeeded();
+  EXPECT_EQ(table->cellForRowAtIndexPath({0, 0}), nullptr);
 }
 
 }  // namespace

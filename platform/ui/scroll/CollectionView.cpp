@@ -142,11 +142,15 @@ void CollectionView::layoutSubviews() {
     if (a->isCell()) {
       if (auto shown = cells_.visible(a->indexPath)) {
         view = shown;
-      } else if (auto cell = ds ? ds->cellForItemAtIndexPath(*this, a->indexPath) : nullptr) {
-        cell->setSelected(selected_.contains(a->indexPath));
-        if (auto d = collectionDelegate()) d->willDisplayCell(*this, *cell, a->indexPath);
-        cells_.track(a->indexPath, cell);
-        view = cell;
+      } else {
+        auto cell = cells_.takeKept(a->indexPath);  // the item's own cell, still editing
+        if (!cell && ds) cell = ds->cellForItemAtIndexPath(*this, a->indexPath);
+        if (cell) {
+          cell->setSelected(selected_.contains(a->indexPath));
+          if (auto d = collectionDelegate()) d->willDisplayCell(*this, *cell, a->indexPath);
+          cells_.track(a->indexPath, cell);
+          view = cell;
+        }
       }
     } else {
       const SupplementaryKey key{a->kind, a->indexPath.section};

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ui/Responder.h"
 #include "platform/ui/View.h"
 
 namespace platform {
@@ -28,6 +29,7 @@ class ReusePool {
 
   // A waiting view, prepared for reuse, or a new one from the identifier's factory; else nullptr.
   std::shared_ptr<V> dequeue(const std::string& id) {
+    releaseFinishedEditing();
     if (auto& waiting = waiting_[id]; !waiting.empty()) {
       auto view = std::move(waiting.back());
       waiting.pop_back();
@@ -53,14 +55,30 @@ class ReusePool {
   // Notes `view` as the one shown for `key`.
   void track(const Key& key, std::shared_ptr<V> view) { visible_.emplace(key, std::move(view)); }
 
-  // Takes the view shown for `key` off screen into the waiting views.
+  // Takes the view shown for `key` off screen into the waiting views. One that holds the first
+  // responder keeps its element while it edits (handed to another element, what is typed would
+  // land in the wrong row): it waits under its key until that element shows again
+  // (`takeKept`), or joins the others once editing ends.
   void recycle(const Key& key) {
     auto it = visible_.find(key);
     if (it == visible_.end()) return;
     auto view = std::move(it->second);
     visible_.erase(it);
     view->setHidden(true);
+    if (holdsFirstResponder(*view)) {
+      kept_[key] = std::move(view);
+      return;
+    }
     waiting_[view->reuseIdentifier()].push_back(std::move(view));
+  }
+
+  // The view kept for `key` while it edits, to show again; nullptr when none is.
+  std::shared_ptr<V> takeKept(const Key& key) {
+    auto it = kept_.find(key);
+    if (it == kept_.end()) return nullptr;
+    auto view = std::move(it->second);
+    kept_.erase(it);
+    return view;
   }
 
   // Recycles every view shown for a key not in `wanted` (all of them with an empty set).
@@ -85,15 +103,31 @@ class ReusePool {
     return keys;
   }
 
-  // Views shown and waiting.
+  // Views shown, kept and waiting.
   std::size_t count() const {
-    std::size_t n = visible_.size();
+    std::size_t n = visible_.size() + kept_.size();
     for (const auto& [id, views] : waiting_) n += views.size();
     return n;
   }
 
  private:
+  static bool holdsFirstResponder(const View& view) {
+    auto responder = std::dynamic_pointer_cast<View>(Responder::currentFirstResponder());
+    return responder && responder->isDescendantOfView(&view);
+  }
+  void releaseFinishedEditing() {
+    for (auto it = kept_.begin(); it != kept_.end();) {
+      if (holdsFirstResponder(*it->second)) {
+        ++it;
+        continue;
+      }
+      waiting_[it->second->reuseIdentifier()].push_back(std::move(it->second));
+      it = kept_.erase(it);
+    }
+  }
+
   std::map<Key, std::shared_ptr<V>> visible_;
+  std::map<Key, std::shared_ptr<V>> kept_;  // off screen, holding the first responder
   std::map<std::string, std::vector<std::shared_ptr<V>>> waiting_;
   std::map<std::string, Factory> factories_;
 };

@@ -211,8 +211,11 @@ void TableView::placeCell(const IndexPath& path) {
     if (!(shown->frame() == frame)) shown->setFrame(frame);
     return;
   }
-  auto ds = dataSource();
-  auto cell = ds ? ds->cellForRowAtIndexPath(*this, path) : nullptr;
+  auto cell = cells_.takeKept(path);  // the row's own cell, still editing
+  if (!cell) {
+    auto ds = dataSource();
+    cell = ds ? ds->cellForRowAtIndexPath(*this, path) : nullptr;
+  }
   if (!cell) return;
   cells_.reveal(*this, cell);
   cell->setFrame(frame);
