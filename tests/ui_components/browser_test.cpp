@@ -386,5 +386,27 @@ TEST_F(PhotoBrowser, ASingleTapClosesTheBareViewerButADoubleTapZooms) {
   EXPECT_EQ(root->presentedViewController(), nullptr);
 }
 
+
+TEST_F(PhotoBrowser, APinchZoomsAPictureLargerThanThePageAroundTheFingersWithinItsLimits) {
+  auto b = open(0);
+  auto page = b->cellScrollView();
+  ASSERT_DOUBLE_EQ(page->zoomScale(), 0.5);  // the 640 x 1136 picture fits at half size
+  pinch({80, 142}, 40, 80);
+  advance(1);
+  EXPECT_DOUBLE_EQ(page->zoomScale(), 1);
+  // The picture's point under the fingers stays under them.
+  EXPECT_NEAR(page->contentOffset().x, 80, 1e-6);
+  EXPECT_NEAR(page->contentOffset().y, 142, 1e-6);
+  pinch({160, 284}, 40, 200);  // past the largest zoom
+  advance(1);
+  EXPECT_DOUBLE_EQ(page->zoomScale(), 1);
+  pinch({160, 284}, 200, 20);  // and back past the fitting one
+  advance(1);
+  EXPECT_DOUBLE_EQ(page->zoomScale(), 0.5);
+  EXPECT_NEAR(page->contentOffset().x, 0, 1e-6);
+  EXPECT_DOUBLE_EQ(pagerX(*b), 0);
+  EXPECT_TRUE(shows(0));
+}
+
 }  // namespace
 }  // namespace sprout
