@@ -408,5 +408,28 @@ TEST_F(PhotoBrowser, APinchZoomsAPictureLargerThanThePageAroundTheFingersWithinI
   EXPECT_TRUE(shows(0));
 }
 
+TEST_F(PhotoBrowser, ADoubleTapZoomsInOnThePointTappedAndBesideAWidePictureOnItsMiddle) {
+  owner->items[1] = PPPhotoPickerBrowserPhoto::photoAnyImageObjWith(
+      components_test::solidPicture(3000, 2000, colors[1]));
+  auto b = open(0);
+  auto page = b->cellScrollView();
+  doubleTap({250, 450});  // low on the right
+  ASSERT_DOUBLE_EQ(page->zoomScale(), 1);
+  EXPECT_EQ(page->contentOffset(), platform::Point(320, 568));  // the lower right quarter
+  doubleTap({160, 284});
+  EXPECT_DOUBLE_EQ(page->zoomScale(), 0.5);
+  doubleTap({60, 100});
+  EXPECT_EQ(page->contentOffset(), platform::Point(0, 0));
+  doubleTap({160, 284});
+
+  drag({250, 300}, {-120, 0}, 4);
+  advance(1);
+  page = b->cellScrollView();
+  ASSERT_EQ(page->photo(), owner->items[1]);
+  doubleTap({160, 120});  // above the picture, on the black
+  EXPECT_NEAR(page->zoomScale(), 2 * 320.0 / 3000, 1e-9);
+  EXPECT_NEAR(page->contentOffset().x, (page->contentSize().width - 320) / 2, 1e-6);
+}
+
 }  // namespace
 }  // namespace sprout

@@ -155,18 +155,15 @@ void PPPhotoPickerBrowserPhotoScrollView::singleTapDetected(PPPhotoPickerBrowser
   disMissTap();
 }
 
-void PPPhotoPickerBrowserPhotoScrollView::doubleTapDetected(PPPhotoPickerBrowserPhotoView& view,
+// Both double taps hand on the point in the page's content, where the picture's frame lies.
+void PPPhotoPickerBrowserPhotoScrollView::doubleTapDetected(PPPhotoPickerBrowserPhotoView&,
                                                             platform::GestureRecognizer& tap) {
-  const Point p = tap.locationInView(&view);
-  const double z = zoomScale();
-  handleImageViewDoubleTap({p.x / z + contentOffset().x, p.y / z + contentOffset().y});
+  handleImageViewDoubleTap(tap.locationInView(this));
 }
 
 void PPPhotoPickerBrowserPhotoScrollView::imageViewDoubleTapDetected(
-    PPPhotoPickerBrowserPhotoImageView& view, platform::GestureRecognizer& tap) {
-  const Rect f = view.frame();
-  handleImageViewDoubleTap(f.size.height >= f.size.width ? tap.locationInView(&view)
-                                                         : tap.locationInView(nullptr));
+    PPPhotoPickerBrowserPhotoImageView&, platform::GestureRecognizer& tap) {
+  handleImageViewDoubleTap(tap.locationInView(this));
 }
 
 Rect PPPhotoPickerBrowserPhotoScrollView::zoomRectForScale(double scale, Point center) const {
@@ -184,7 +181,12 @@ void PPPhotoPickerBrowserPhotoScrollView::handleImageViewDoubleTap(Point p) {
     zoomLongPicture(p);
     return;
   }
-  zoomToRect(zoomRectForScale(isBigScale_ ? minScale_ : maxScale_, p), true);
+  if (!(f.size.width > 0) || !(f.size.height > 0)) return;
+  // The zoom rectangle is in the picture's own, unzoomed points.
+  const platform::Size unzoomed = photoImageView_->bounds().size;
+  const Point onPicture{(p.x - f.origin.x) * unzoomed.width / f.size.width,
+                        (p.y - f.origin.y) * unzoomed.height / f.size.height};
+  zoomToRect(zoomRectForScale(isBigScale_ ? minScale_ : maxScale_, onPicture), true);
   isBigScale_ = !isBigScale_;
 }
 
@@ -206,7 +208,7 @@ void PPPhotoPickerBrowserPhotoScrollView::zoomLongPicture(Point p) {
     if (!page) return;
     page->setShownFrame(platform::makeRect(centred(bw, w), centred(bh, h), w, h));
     page->setContentSize({w, h});
-    const double x = (p.x + page->contentOffset().x) * w / fw - bw;
+    const double x = p.x * w / fw - bw;
     page->setContentOffset({std::max(0.0, std::min(x, w - bw)), 0});
   });
 }
