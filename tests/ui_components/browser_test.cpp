@@ -431,5 +431,21 @@ TEST_F(PhotoBrowser, ADoubleTapZoomsInOnThePointTappedAndBesideAWidePictureOnIts
   EXPECT_NEAR(page->contentOffset().x, (page->contentSize().width - 320) / 2, 1e-6);
 }
 
+TEST_F(PhotoBrowser, APinchThatCatchesASwipeLeavesThePageItSettlesOnCurrent) {
+  auto b = open(0);
+  drag({250, 300}, {-120, 0}, 4);
+  advance(kFrame);
+  ASSERT_LT(pagerX(*b), 170);  // not yet half-way to the next page
+  pinch({160, 284}, 40, 120);
+  advance(2);
+  const long shown = std::lround(pagerX(*b) / 340);
+  EXPECT_DOUBLE_EQ(pagerX(*b), 340.0 * static_cast<double>(shown));
+  EXPECT_TRUE(shows(shown));
+  EXPECT_EQ(b->currentPage(), shown);
+  EXPECT_EQ(label(*b), std::to_string(shown + 1) + " / 10");
+  ASSERT_FALSE(owner->pages.empty());
+  EXPECT_EQ(owner->pages.back(), static_cast<unsigned long>(shown));
+}
+
 }  // namespace
 }  // namespace sprout
