@@ -447,5 +447,27 @@ TEST_F(PhotoBrowser, APinchThatCatchesASwipeLeavesThePageItSettlesOnCurrent) {
   EXPECT_EQ(owner->pages.back(), static_cast<unsigned long>(shown));
 }
 
+TEST_F(PhotoBrowser, TheNextDoubleTapZoomsOutAfterAPinchInAndInOnceThePictureIsPlacedAgain) {
+  auto b = open(0);
+  auto page = b->cellScrollView();
+  pinch({160, 284}, 40, 200);
+  advance(1);
+  ASSERT_DOUBLE_EQ(page->zoomScale(), 1);
+  doubleTap({160, 284});
+  EXPECT_DOUBLE_EQ(page->zoomScale(), 0.5);
+  doubleTap({160, 284});
+  ASSERT_DOUBLE_EQ(page->zoomScale(), 1);
+  pinch({160, 284}, 200, 20);  // pinched back to fit
+  advance(1);
+  doubleTap({160, 284});
+  EXPECT_DOUBLE_EQ(page->zoomScale(), 1);
+  // The picture arriving again while zoomed in shows it whole; a double tap then zooms in.
+  owner->items[0]->notifyImageDidFinishLoad();
+  advance(0.1);
+  ASSERT_DOUBLE_EQ(page->zoomScale(), 0.5);
+  doubleTap({160, 284});
+  EXPECT_DOUBLE_EQ(page->zoomScale(), 1);
+}
+
 }  // namespace
 }  // namespace sprout

@@ -74,6 +74,7 @@ void PPPhotoPickerBrowserPhotoScrollView::setMaxMinZoomScalesForCurrentBounds() 
   setMinimumZoomScale(minScale_);
   setZoomScale(minScale_);
   zoomScaleFromInit_ = minScale_;
+  isBigScale_ = false;  // a picture placed afresh shows whole, so the next double tap zooms in
   const Rect f = photoImageView_->frame();
   setShownFrame(platform::makeRect(0, 0, f.size.width, f.size.height));
   setNeedsLayout();
@@ -130,6 +131,13 @@ void PPPhotoPickerBrowserPhotoScrollView::layoutSubviews() {
 void PPPhotoPickerBrowserPhotoScrollView::scrollViewDidZoom(platform::ScrollView&) {
   setNeedsLayout();
   layoutIfNeeded();
+}
+
+// A pinch decides which way the next double tap goes: out when it left the picture zoomed in,
+// in when it brought it back to fit. Long strips keep their own double-tap sizes.
+void PPPhotoPickerBrowserPhotoScrollView::scrollViewDidEndZooming(
+    platform::ScrollView&, const std::shared_ptr<platform::View>&, double scale) {
+  if (!isSuperBigImage(photoImageView_->image().get())) isBigScale_ = scale > minScale_ * 1.001;
 }
 
 void PPPhotoPickerBrowserPhotoScrollView::disMissTap() {
