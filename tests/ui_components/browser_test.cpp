@@ -386,7 +386,6 @@ TEST_F(PhotoBrowser, ASingleTapClosesTheBareViewerButADoubleTapZooms) {
   EXPECT_EQ(root->presentedViewController(), nullptr);
 }
 
-
 TEST_F(PhotoBrowser, APinchZoomsAPictureLargerThanThePageAroundTheFingersWithinItsLimits) {
   auto b = open(0);
   auto page = b->cellScrollView();
