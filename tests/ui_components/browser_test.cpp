@@ -468,5 +468,20 @@ TEST_F(PhotoBrowser, TheNextDoubleTapZoomsOutAfterAPinchInAndInOnceThePictureIsP
   EXPECT_DOUBLE_EQ(page->zoomScale(), 1);
 }
 
+TEST_F(PhotoBrowser, ADoubleTapOnAPanoramaBringsTheTappedPointToTheMiddle) {
+  owner->items[0] = PPPhotoPickerBrowserPhoto::photoAnyImageObjWith(
+      components_test::solidPicture(3000, 600, colors[0]));
+  auto b = open(0);
+  auto page = b->cellScrollView();
+  ASSERT_EQ(page->photoImageView()->frame(), platform::makeRect(0, 252, 320, 64));
+  doubleTap({200, 284});
+  ASSERT_EQ(page->photoImageView()->frame().size, platform::Size(2840, 568));
+  EXPECT_NEAR(page->contentOffset().x, 200 * 2840.0 / 320 - 160, 1e-6);
+  doubleTap({160, 284});
+  EXPECT_EQ(page->photoImageView()->frame(), platform::makeRect(0, 252, 320, 64));
+  doubleTap({10, 284});  // near its start: the page shows the start
+  EXPECT_EQ(page->contentOffset().x, 0);
+}
+
 }  // namespace
 }  // namespace sprout

@@ -216,7 +216,8 @@ void PPPhotoPickerBrowserPhotoScrollView::zoomLongPicture(Point p) {
     if (!page) return;
     page->setShownFrame(platform::makeRect(centred(bw, w), centred(bh, h), w, h));
     page->setContentSize({w, h});
-    const double x = p.x * w / fw - bw;
+    // The tapped point of the strip comes to the middle of the page.
+    const double x = p.x * w / fw - bw / 2;
     page->setContentOffset({std::max(0.0, std::min(x, w - bw)), 0});
   });
 }
