@@ -386,5 +386,102 @@ TEST_F(PhotoBrowser, ASingleTapClosesTheBareViewerButADoubleTapZooms) {
   EXPECT_EQ(root->presentedViewController(), nullptr);
 }
 
+TEST_F(PhotoBrowser, APinchZoomsAPictureLargerThanThePageAroundTheFingersWithinItsLimits) {
+  auto b = open(0);
+  auto page = b->cellScrollView();
+  ASSERT_DOUBLE_EQ(page->zoomScale(), 0.5);  // the 640 x 1136 picture fits at half size
+  pinch({80, 142}, 40, 80);
+  advance(1);
+  EXPECT_DOUBLE_EQ(page->zoomScale(), 1);
+  // The picture's point under the fingers stays under them.
+  EXPECT_NEAR(page->contentOffset().x, 80, 1e-6);
+  EXPECT_NEAR(page->contentOffset().y, 142, 1e-6);
+  pinch({160, 284}, 40, 200);  // past the largest zoom
+  advance(1);
+  EXPECT_DOUBLE_EQ(page->zoomScale(), 1);
+  pinch({160, 284}, 200, 20);  // and back past the fitting one
+  advance(1);
+  EXPECT_DOUBLE_EQ(page->zoomScale(), 0.5);
+  EXPECT_NEAR(page->contentOffset().x, 0, 1e-6);
+  EXPECT_DOUBLE_EQ(pagerX(*b), 0);
+  EXPECT_TRUE(shows(0));
+}
+
+TEST_F(PhotoBrowser, ADoubleTapZoomsInOnThePointTappedAndBesideAWidePictureOnItsMiddle) {
+  owner->items[1] = PPPhotoPickerBrowserPhoto::photoAnyImageObjWith(
+      components_test::solidPicture(3000, 2000, colors[1]));
+  auto b = open(0);
+  auto page = b->cellScrollView();
+  doubleTap({250, 450});  // low on the right
+  ASSERT_DOUBLE_EQ(page->zoomScale(), 1);
+  EXPECT_EQ(page->contentOffset(), platform::Point(320, 568));  // the lower right quarter
+  doubleTap({160, 284});
+  EXPECT_DOUBLE_EQ(page->zoomScale(), 0.5);
+  doubleTap({60, 100});
+  EXPECT_EQ(page->contentOffset(), platform::Point(0, 0));
+  doubleTap({160, 284});
+
+  drag({250, 300}, {-120, 0}, 4);
+  advance(1);
+  page = b->cellScrollView();
+  ASSERT_EQ(page->photo(), owner->items[1]);
+  doubleTap({160, 120});  // above the picture, on the black
+  EXPECT_NEAR(page->zoomScale(), 2 * 320.0 / 3000, 1e-9);
+  EXPECT_NEAR(page->contentOffset().x, (page->contentSize().width - 320) / 2, 1e-6);
+}
+
+TEST_F(PhotoBrowser, APinchThatCatchesASwipeLeavesThePageItSettlesOnCurrent) {
+  auto b = open(0);
+  drag({250, 300}, {-120, 0}, 4);
+  advance(kFrame);
+  ASSERT_LT(pagerX(*b), 170);  // not yet half-way to the next page
+  pinch({160, 284}, 40, 120);
+  advance(2);
+  const long shown = std::lround(pagerX(*b) / 340);
+  EXPECT_DOUBLE_EQ(pagerX(*b), 340.0 * static_cast<double>(shown));
+  EXPECT_TRUE(shows(shown));
+  EXPECT_EQ(b->currentPage(), shown);
+  EXPECT_EQ(label(*b), std::to_string(shown + 1) + " / 10");
+  ASSERT_FALSE(owner->pages.empty());
+  EXPECT_EQ(owner->pages.back(), static_cast<unsigned long>(shown));
+}
+
+TEST_F(PhotoBrowser, TheNextDoubleTapZoomsOutAfterAPinchInAndInOnceThePictureIsPlacedAgain) {
+  auto b = open(0);
+  auto page = b->cellScrollView();
+  pinch({160, 284}, 40, 200);
+  advance(1);
+  ASSERT_DOUBLE_EQ(page->zoomScale(), 1);
+  doubleTap({160, 284});
+  EXPECT_DOUBLE_EQ(page->zoomScale(), 0.5);
+  doubleTap({160, 284});
+  ASSERT_DOUBLE_EQ(page->zoomScale(), 1);
+  pinch({160, 284}, 200, 20);  // pinched back to fit
+  advance(1);
+  doubleTap({160, 284});
+  EXPECT_DOUBLE_EQ(page->zoomScale(), 1);
+  // The picture arriving again while zoomed in shows it whole; a double tap then zooms in.
+  owner->items[0]->notifyImageDidFinishLoad();
+  advance(0.1);
+  ASSERT_DOUBLE_EQ(page->zoomScale(), 0.5);
+  doubleTap({160, 284});
+  EXPECT_DOUBLE_EQ(page->zoomScale(), 1);
+}
+
+TEST_F(PhotoBrowser, ADoubleTapOnAPanoramaBringsTheTappedPointToTheMiddle) {
+  owner->items[0] = PPPhotoPickerBrowserPhoto::photoAnyImageObjWith(
+      components_test::solidPicture(3000, 600, colors[0]));
+  auto b = open(0);
+  auto page = b->cellScrollView();
+  ASSERT_EQ(page->photoImageView()->frame(), platform::makeRect(0, 252, 320, 64));
+  doubleTap({200, 284});
+  ASSERT_EQ(page->photoImageView()->frame().size, platform::Size(2840, 568));
+  EXPECT_NEAR(page->contentOffset().x, 200 * 2840.0 / 320 - 160, 1e-6);
+  doubleTap({160, 284});
+  EXPECT_EQ(page->photoImageView()->frame(), platform::makeRect(0, 252, 320, 64));
+  doubleTap({10, 284});  // near its start: the page shows the start
+  EXPECT_EQ(page->contentOffset().x, 0);
+}
+
 }  // namespace
 }  // namespace sprout

@@ -138,6 +138,19 @@ class ComponentsTest : public ::testing::Test {
     finger.tap(p);
     advance(1);
   }
+  // Two fingers level about `centre`, `from` apart, spread to `to` apart over ten frames; lifted.
+  void pinch(platform::Point centre, double from, double to) {
+    finger.begin(0, {centre.x - from / 2, centre.y});
+    finger.begin(1, {centre.x + from / 2, centre.y});
+    for (int i = 1; i <= 10; ++i) {
+      advance(kFrame);
+      const double half = (from + (to - from) * i / 10) / 2;
+      finger.send({{0, platform::TouchPhase::Moved, {centre.x - half, centre.y}},
+                   {1, platform::TouchPhase::Moved, {centre.x + half, centre.y}}});
+    }
+    finger.end(0);
+    finger.end(1);
+  }
   // Holds still until the finger carries no speed, then lifts.
   void holdAndLift() {
     advance(0.25);

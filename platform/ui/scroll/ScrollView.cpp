@@ -583,8 +583,7 @@ void ScrollView::handlePinch(GestureRecognizer& /*recognizer*/) {
   }
 }
 
-void ScrollView::setMaximumZoomScale(double s) {
-  maximumZoomScale_ = s;
+void ScrollView::addPinchIfZoomable() {
   // Zooming is possible only where the scale may change: then the pinch joins the view.
   if (maximumZoomScale_ > minimumZoomScale_ && !pinch_) {
     pinch_ = PinchGestureRecognizer::create();

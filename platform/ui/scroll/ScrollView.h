@@ -73,10 +73,17 @@ class ScrollView : public View {
   double zoomScale() const { return zoomScale_; }
   void setZoomScale(double scale, bool animated = false);
   double minimumZoomScale() const { return minimumZoomScale_; }
-  void setMinimumZoomScale(double s) { minimumZoomScale_ = s; }
+  // A range of scales (maximum above minimum, set in either order) makes the view zoomable by
+  // pinching.
+  void setMinimumZoomScale(double s) {
+    minimumZoomScale_ = s;
+    addPinchIfZoomable();
+  }
   double maximumZoomScale() const { return maximumZoomScale_; }
-  // A range of scales (maximum above minimum) makes the view zoomable by pinching.
-  void setMaximumZoomScale(double s);
+  void setMaximumZoomScale(double s) {
+    maximumZoomScale_ = s;
+    addPinchIfZoomable();
+  }
   // Zooms so that `rect` (in the zooming view's coordinates) fills the view.
   void zoomToRect(const Rect& rect, bool animated);
   bool isZooming() const { return zooming_; }
@@ -143,6 +150,7 @@ class ScrollView : public View {
   void tick();
   void finishMotion();
   void applyZoom(double scale, const Point& anchorInBounds);
+  void addPinchIfZoomable();
 
   std::weak_ptr<ScrollViewDelegate> delegate_;
   std::shared_ptr<PanGestureRecognizer> pan_;

@@ -72,6 +72,8 @@ class PPPhotoPickerBrowserPhotoScrollView : public platform::ScrollView,
 
   void layoutSubviews() override;
   void scrollViewDidZoom(platform::ScrollView& scrollView) override;
+  void scrollViewDidEndZooming(platform::ScrollView& scrollView,
+                               const std::shared_ptr<platform::View>& view, double scale) override;
   std::shared_ptr<platform::View> viewForZoomingInScrollView(platform::ScrollView&) override {
     return photoImageView_;
   }

@@ -74,6 +74,7 @@ void PPPhotoPickerBrowserPhotoScrollView::setMaxMinZoomScalesForCurrentBounds() 
   setMinimumZoomScale(minScale_);
   setZoomScale(minScale_);
   zoomScaleFromInit_ = minScale_;
+  isBigScale_ = false;  // a picture placed afresh shows whole, so the next double tap zooms in
   const Rect f = photoImageView_->frame();
   setShownFrame(platform::makeRect(0, 0, f.size.width, f.size.height));
   setNeedsLayout();
@@ -132,6 +133,13 @@ void PPPhotoPickerBrowserPhotoScrollView::scrollViewDidZoom(platform::ScrollView
   layoutIfNeeded();
 }
 
+// A pinch decides which way the next double tap goes: out when it left the picture zoomed in,
+// in when it brought it back to fit. Long strips keep their own double-tap sizes.
+void PPPhotoPickerBrowserPhotoScrollView::scrollViewDidEndZooming(
+    platform::ScrollView&, const std::shared_ptr<platform::View>&, double scale) {
+  if (!isSuperBigImage(photoImageView_->image().get())) isBigScale_ = scale > minScale_ * 1.001;
+}
+
 void PPPhotoPickerBrowserPhotoScrollView::disMissTap() {
   if (callback_) {
     callback_(nullptr);
@@ -155,18 +163,15 @@ void PPPhotoPickerBrowserPhotoScrollView::singleTapDetected(PPPhotoPickerBrowser
   disMissTap();
 }
 
-void PPPhotoPickerBrowserPhotoScrollView::doubleTapDetected(PPPhotoPickerBrowserPhotoView& view,
+// Both double taps hand on the point in the page's content, where the picture's frame lies.
+void PPPhotoPickerBrowserPhotoScrollView::doubleTapDetected(PPPhotoPickerBrowserPhotoView&,
                                                             platform::GestureRecognizer& tap) {
-  const Point p = tap.locationInView(&view);
-  const double z = zoomScale();
-  handleImageViewDoubleTap({p.x / z + contentOffset().x, p.y / z + contentOffset().y});
+  handleImageViewDoubleTap(tap.locationInView(this));
 }
 
 void PPPhotoPickerBrowserPhotoScrollView::imageViewDoubleTapDetected(
-    PPPhotoPickerBrowserPhotoImageView& view, platform::GestureRecognizer& tap) {
-  const Rect f = view.frame();
-  handleImageViewDoubleTap(f.size.height >= f.size.width ? tap.locationInView(&view)
-                                                         : tap.locationInView(nullptr));
+    PPPhotoPickerBrowserPhotoImageView&, platform::GestureRecognizer& tap) {
+  handleImageViewDoubleTap(tap.locationInView(this));
 }
 
 Rect PPPhotoPickerBrowserPhotoScrollView::zoomRectForScale(double scale, Point center) const {
@@ -184,7 +189,12 @@ void PPPhotoPickerBrowserPhotoScrollView::handleImageViewDoubleTap(Point p) {
     zoomLongPicture(p);
     return;
   }
-  zoomToRect(zoomRectForScale(isBigScale_ ? minScale_ : maxScale_, p), true);
+  if (!(f.size.width > 0) || !(f.size.height > 0)) return;
+  // The zoom rectangle is in the picture's own, unzoomed points.
+  const platform::Size unzoomed = photoImageView_->bounds().size;
+  const Point onPicture{(p.x - f.origin.x) * unzoomed.width / f.size.width,
+                        (p.y - f.origin.y) * unzoomed.height / f.size.height};
+  zoomToRect(zoomRectForScale(isBigScale_ ? minScale_ : maxScale_, onPicture), true);
   isBigScale_ = !isBigScale_;
 }
 
@@ -206,7 +216,8 @@ void PPPhotoPickerBrowserPhotoScrollView::zoomLongPicture(Point p) {
     if (!page) return;
     page->setShownFrame(platform::makeRect(centred(bw, w), centred(bh, h), w, h));
     page->setContentSize({w, h});
-    const double x = (p.x + page->contentOffset().x) * w / fw - bw;
+    // The tapped point of the strip comes to the middle of the page.
+    const double x = p.x * w / fw - bw / 2;
     page->setContentOffset({std::max(0.0, std::min(x, w - bw)), 0});
   });
 }

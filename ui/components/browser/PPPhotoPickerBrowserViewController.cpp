@@ -289,7 +289,16 @@ void PPPhotoPickerBrowserViewController::scrollViewWillEndDragging(platform::Scr
   loadNextImageWithDirect(d);
 }
 
-void PPPhotoPickerBrowserViewController::scrollViewDidEndDecelerating(platform::ScrollView&) {
+void PPPhotoPickerBrowserViewController::scrollViewDidEndDecelerating(
+    platform::ScrollView& scrollView) {
+  // A finger that caught the pager mid-way lets it settle on the nearer page, which need not be
+  // the one the swipe was heading for.
+  const double w = scrollView.frame().size.width;
+  const long count = static_cast<long>(photos().size());
+  if (w > 0 && count > 0) {
+    currentPage_ =
+        std::clamp(static_cast<long>(std::lround(scrollView.contentOffset().x / w)), 0L, count - 1);
+  }
   if (auto d = delegate_.lock()) {
     d->photoBrowserDidCurrentPage(*this, static_cast<unsigned long>(std::max(0L, currentPage_)));
   }
