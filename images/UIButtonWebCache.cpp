@@ -32,25 +32,14 @@ enum class Slot { Image, Background };
 std::shared_ptr<WIImageOperation> load(const std::shared_ptr<Button>& button,
                                        const platform::URL& url, unsigned state, Slot slot,
                                        WIImageOptions options, WIImageCompletionBlock completed) {
-  std::weak_ptr<Button> weakButton = button;
   return WIImageManager::sharedManager()->downloadImageWithURL(
       url, options, nullptr,
-      [weakButton, state, slot, options, completed, url](
-          const ImagePtr& image, const OptionalError& error, WIImageCacheType cacheType,
-          bool finished, const OptionalURL&) {
-        auto button = weakButton.lock();
-        if (!button) return;
-        // The manager completes on the main thread.
-        if (image && (options & WIImageAvoidAutoSetImage) && completed) {
-          completed(image, error, cacheType, url);
-          return;
-        }
-        if (image) {
-          slot == Slot::Image ? button->setImage(image, state)
-                              : button->setBackgroundImage(image, state);
-        }
-        if (completed && finished) completed(image, error, cacheType, url);
-      });
+      wi_bindingCompletion<Button>(button, options, std::move(completed), url,
+                                   [state, slot](Button& target, const ImagePtr& image) {
+                                     if (!image) return;
+                                     slot == Slot::Image ? target.setImage(image, state)
+                                                         : target.setBackgroundImage(image, state);
+                                   }));
 }
 
 }  // namespace

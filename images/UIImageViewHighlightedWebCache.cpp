@@ -16,23 +16,13 @@ void wi_setHighlightedImageWithURL(const std::shared_ptr<platform::ImageView>& i
     wi_reportNilURL(std::move(completed));
     return;
   }
-  std::weak_ptr<platform::ImageView> weakView = imageView;
-  auto completion = [weakView, options, completed, url](
-                        const ImagePtr& image, const OptionalError& error,
-                        WIImageCacheType cacheType, bool finished, const OptionalURL&) {
-    auto view = weakView.lock();
-    if (!view) return;
-    // The manager completes on the main thread.
-    if (image && (options & WIImageAvoidAutoSetImage) && completed) {
-      completed(image, error, cacheType, url);
-      return;
-    }
-    if (image) {
-      view->setHighlightedImage(image);
-      view->setNeedsLayout();
-    }
-    if (completed && finished) completed(image, error, cacheType, url);
-  };
+  auto completion = wi_bindingCompletion<platform::ImageView>(
+      imageView, options, std::move(completed), url,
+      [](platform::ImageView& view, const ImagePtr& image) {
+        if (!image) return;
+        view.setHighlightedImage(image);
+        view.setNeedsLayout();
+      });
   wi_startImageLoad(*imageView, kWIImageViewHighlightedImageKey, [&] {
     return WIImageManager::sharedManager()->downloadImageWithURL(url, options, std::move(progress),
                                                                  std::move(completion));

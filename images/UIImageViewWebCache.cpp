@@ -48,26 +48,19 @@ void wi_setImageWithURL(const std::shared_ptr<ImageView>& imageView, const Optio
     return;
   }
   if (showActivityIndicatorView(*imageView)) addActivityIndicator(imageView);
-  auto completion = [weakView, placeholder, options, completed, url](
-                        const ImagePtr& image, const OptionalError& error,
-                        WIImageCacheType cacheType, bool finished, const OptionalURL&) {
-    auto view = weakView.lock();
-    if (!view) return;
-    // The manager completes on the main thread.
-    removeActivityIndicator(*view);
-    if (image && (options & WIImageAvoidAutoSetImage) && completed) {
-      completed(image, error, cacheType, url);
-      return;
-    }
-    if (image) {
-      view->setImage(image);
-      view->setNeedsLayout();
-    } else if (options & WIImageDelayPlaceholder) {
-      view->setImage(placeholder);
-      view->setNeedsLayout();
-    }
-    if (completed && finished) completed(image, error, cacheType, url);
-  };
+  auto completion = wi_bindingCompletion<ImageView>(
+      imageView, options, std::move(completed), url,
+      [placeholder, options](ImageView& view, const ImagePtr& image) {
+        if (image) {
+          view.setImage(image);
+        } else if (options & WIImageDelayPlaceholder) {
+          view.setImage(placeholder);
+        } else {
+          return;
+        }
+        view.setNeedsLayout();
+      },
+      [](ImageView& view) { removeActivityIndicator(view); });
   wi_startImageLoad(*imageView, kWIImageViewImageLoadKey, [&] {
     return WIImageManager::sharedManager()->downloadImageWithURL(url, options, std::move(progress),
                                                                  std::move(completion));

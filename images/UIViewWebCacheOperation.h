@@ -29,6 +29,31 @@ void wi_removeImageLoadOperationWithKey(platform::View& view, const std::string&
 void wi_startImageLoad(platform::View& view, const std::string& key,
                        const std::function<std::shared_ptr<WIImageOperation>()>& start);
 
+// The completion a binding hands the manager (which calls it on the main thread). With
+// WIImageAvoidAutoSetImage and an image, the caller gets the image to set itself; otherwise `show`
+// puts what arrived (possibly nothing) on the owner, and the caller hears the finished load.
+// `prepare` runs first either way. The owner is held weakly: one that went hears nothing.
+template <class Owner>
+WIImageCompletionWithFinishedBlock wi_bindingCompletion(
+    const std::shared_ptr<Owner>& owner, WIImageOptions options, WIImageCompletionBlock completed,
+    OptionalURL url, std::function<void(Owner&, const ImagePtr&)> show,
+    std::function<void(Owner&)> prepare = nullptr) {
+  return [weak = std::weak_ptr<Owner>(owner), options, completed = std::move(completed),
+          url = std::move(url), show = std::move(show), prepare = std::move(prepare)](
+             const ImagePtr& image, const OptionalError& error, WIImageCacheType cacheType,
+             bool finished, const OptionalURL&) {
+    auto target = weak.lock();
+    if (!target) return;
+    if (prepare) prepare(*target);
+    if (image && (options & WIImageAvoidAutoSetImage) && completed) {
+      completed(image, error, cacheType, url);
+      return;
+    }
+    show(*target, image);
+    if (completed && finished) completed(image, error, cacheType, url);
+  };
+}
+
 // What is stored under a slot (empty when nothing is).
 WIImageOperationList wi_imageLoadOperations(platform::View& view, const std::string& key);
 
