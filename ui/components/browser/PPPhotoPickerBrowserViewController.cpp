@@ -22,18 +22,6 @@ namespace {
 double sharedBarAlpha = 1.0;  // main thread only
 constexpr long kPhotoScrollViewTag = 101;
 
-std::optional<platform::URL> urlOf(const std::shared_ptr<PPPhotoAssets>& record) {
-  return record ? record->assetURL() : std::nullopt;
-}
-
-// Library photos are the same photo by URL; a camera shot has none and is only itself.
-bool samePhoto(const std::shared_ptr<PPPhotoAssets>& a, const std::shared_ptr<PPPhotoAssets>& b) {
-  if (!a || !b) return false;
-  if (a == b) return true;
-  const auto url = urlOf(a);
-  return url && url == urlOf(b);
-}
-
 // A page can be ticked when it shows a library photo or a picture of its own.
 bool tickable(const std::shared_ptr<PPPhotoAssets>& record) {
   return record && (record->assetURL() || record->image());
@@ -366,7 +354,7 @@ void PPPhotoPickerBrowserViewController::updateSelectBtn() {
   const auto record = item ? item->asset() : nullptr;
   bar->selectBtn()->setSelected(tickable(record) &&
                                 std::any_of(selectedAssets_.begin(), selectedAssets_.end(),
-                                            [&](const auto& r) { return samePhoto(r, record); }));
+                                            [&](const auto& r) { return isSamePhoto(r, record); }));
 }
 
 void PPPhotoPickerBrowserViewController::updateBrowserToolbar() {
@@ -396,7 +384,7 @@ void PPPhotoPickerBrowserViewController::selectedButtonTapped() {
   }
   tick->setSelected(!tick->isSelected());
   // Ticks follow the URL, so unticking does too; whatever record object carries it goes.
-  std::erase_if(selectedAssets_, [&](const auto& r) { return samePhoto(r, record); });
+  std::erase_if(selectedAssets_, [&](const auto& r) { return isSamePhoto(r, record); });
   if (tick->isSelected()) selectedAssets_.push_back(record);
   updateBrowserToolbar();
 }

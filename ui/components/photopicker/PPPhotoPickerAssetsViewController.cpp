@@ -20,17 +20,9 @@ namespace sprout {
 namespace {
 using Records = PPPhotoPickerAssetsViewController::Records;
 
-// Same photo: both have a URL and it is the same. A camera shot has none and matches nothing.
-bool sameURL(const std::shared_ptr<PPPhotoAssets>& a, const std::shared_ptr<PPPhotoAssets>& b) {
-  if (!a || !b) return false;
-  if (a == b) return true;
-  const auto url = a->assetURL();
-  return url && url == b->assetURL();
-}
-
 bool containsURL(const Records& records, const std::shared_ptr<PPPhotoAssets>& record) {
   return std::any_of(records.begin(), records.end(),
-                     [&](const auto& r) { return sameURL(r, record); });
+                     [&](const auto& r) { return isSamePhoto(r, record); });
 }
 
 void pin(const std::shared_ptr<platform::View>& view, const std::string& name,
@@ -258,7 +250,7 @@ void PPPhotoPickerAssetsViewController::pickerCollectionViewDidSelected(
     PPPhotoPickerCollectionView& grid, const std::shared_ptr<PPPhotoAssets>& deleteAsset) {
   // Ticks in other albums (and camera shots) stay: only the changed photo is added or removed.
   if (deleteAsset) {
-    std::erase_if(selectAssets_, [&](const auto& r) { return sameURL(r, deleteAsset); });
+    std::erase_if(selectAssets_, [&](const auto& r) { return isSamePhoto(r, deleteAsset); });
   } else if (!grid.selectAssets().empty() &&
              !containsURL(selectAssets_, grid.selectAssets().back())) {
     selectAssets_.push_back(grid.selectAssets().back());

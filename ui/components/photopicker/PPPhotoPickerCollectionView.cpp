@@ -14,11 +14,6 @@ namespace {
 
 constexpr long kDefaultLimit = 9;  // what a negative limit stands for
 
-bool sameURL(const PPPhotoAssets& a, const PPPhotoAssets& b) {
-  auto ua = a.assetURL();
-  return ua && ua == b.assetURL();  // records without an asset match nothing
-}
-
 }  // namespace
 
 std::shared_ptr<PPPhotoPickerCollectionView> PPPhotoPickerCollectionView::create(
@@ -47,9 +42,8 @@ void PPPhotoPickerCollectionView::setDataArray(std::vector<std::shared_ptr<PPPho
   if (isRecoderSelectPicker_) {
     std::vector<std::shared_ptr<PPPhotoAssets>> kept;
     for (const auto& selected : selectAssets_) {
-      auto match = std::find_if(items.begin(), items.end(), [&](const auto& item) {
-        return item && sameURL(*item, *selected);
-      });
+      auto match = std::find_if(items.begin(), items.end(),
+                                [&](const auto& item) { return isSamePhoto(item, selected); });
       if (match != items.end()) kept.push_back(*match);
     }
     selectAssets_ = std::move(kept);
@@ -68,7 +62,7 @@ void PPPhotoPickerCollectionView::setSelectAssets(
 
 bool PPPhotoPickerCollectionView::isSelected(const PPPhotoAssets& item) const {
   return std::any_of(selectAssets_.begin(), selectAssets_.end(),
-                     [&](const auto& s) { return sameURL(*s, item); });
+                     [&](const auto& s) { return isSamePhoto(s.get(), &item); });
 }
 
 long PPPhotoPickerCollectionView::numberOfItemsInSection(platform::CollectionView&, long) {
@@ -149,7 +143,7 @@ void PPPhotoPickerCollectionView::tickBtnTouched(long tag) {
   // Ticked is what the tick shows: a match by asset URL.
   const bool wasTicked = isSelected(*item);
   if (wasTicked) {
-    std::erase_if(selectAssets_, [&](const auto& s) { return sameURL(*s, *item); });
+    std::erase_if(selectAssets_, [&](const auto& s) { return isSamePhoto(s, item); });
   } else {
     const long limit = maxCount_ < 0 ? kDefaultLimit : maxCount_;
     if (static_cast<long>(selectAssets_.size()) >= limit) {

@@ -82,4 +82,11 @@ std::optional<platform::URL> PPPhotoAssets::assetURL() const {
   return asset_->url();  // what the default representation answers, without making one
 }
 
+bool isSamePhoto(const PPPhotoAssets* a, const PPPhotoAssets* b) {
+  if (!a || !b) return false;
+  if (a == b) return true;
+  const auto url = a->assetURL();
+  return url && url == b->assetURL();
+}
+
 }  // namespace sprout

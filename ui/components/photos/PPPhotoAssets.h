@@ -50,4 +50,12 @@ class PPPhotoAssets {
   bool storedVideoType_ = false;
 };
 
+// The same photo: one record, or two library photos with the same URL. A camera shot has no URL
+// and is only itself; nullptr matches nothing.
+bool isSamePhoto(const PPPhotoAssets* a, const PPPhotoAssets* b);
+inline bool isSamePhoto(const std::shared_ptr<PPPhotoAssets>& a,
+                        const std::shared_ptr<PPPhotoAssets>& b) {
+  return isSamePhoto(a.get(), b.get());
+}
+
 }  // namespace sprout
