@@ -1,5 +1,6 @@
-# Fails when an include in platform/ runs up a floor, when platform/ has a folder with no floor,
-# or when two folders of platform/ or of ui/components/ include each other.
+# Fails when an include runs up a layer (platform, then images, then ui/support and ui/components,
+# then app), when an include in platform/ runs up a floor, when platform/ has a folder with no
+# floor, or when two folders of platform/, ui/support/ or ui/components/ include each other.
 # Run: cmake -DSOURCE_DIR=<tree> -P tests/floors/check_floors.cmake
 #
 cmake_minimum_required(VERSION 3.25)
@@ -47,7 +48,36 @@ function(collect_edges prefix)
 endfunction()
 
 collect_edges(platform)
+collect_edges(ui/support)
 collect_edges(ui/components)
+
+# The layers, from the ground; ui/support and ui/components stand side by side and include
+# neither each other nor app/.
+set(layer_names platform images ui/support ui/components app)
+set(layer_platform 0)
+set(layer_images 1)
+set(layer_ui/support 2)
+set(layer_ui/components 2)
+set(layer_app 3)
+foreach(layer IN LISTS layer_names)
+  file(GLOB_RECURSE files LIST_DIRECTORIES false "${SOURCE_DIR}/${layer}/*.h"
+       "${SOURCE_DIR}/${layer}/*.cpp")
+  foreach(file IN LISTS files)
+    file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<](images|ui|app)/")
+    foreach(line IN LISTS lines)
+      string(REGEX MATCH "[\"<]((images|app|ui/[^/]+)/[^\">]*)" _ "${line}")
+      set(target "${CMAKE_MATCH_1}")
+      set(to "${CMAKE_MATCH_2}")
+      if(NOT DEFINED layer_${to} OR to STREQUAL layer)
+        continue()
+      endif()
+      if(NOT layer_${to} LESS layer_${layer})
+        file(RELATIVE_PATH rel "${SOURCE_DIR}" "${file}")
+        list(APPEND faults "runs up from layer ${layer} to ${to}: ${rel} -> ${target}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
 
 # Every folder of platform/ has a floor.
 file(GLOB platform_entries LIST_DIRECTORIES true "${SOURCE_DIR}/platform/*")
