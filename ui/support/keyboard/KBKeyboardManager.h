@@ -25,8 +25,9 @@ namespace sprout {
 //
 // This class is the front: it reacts to the notifications and decides what happens. The state
 // lives in three parts that share nothing but the settings value: KBKeyboardSettings (what it is
-// told), KBKeyboardAvoidance (moving views out of the keyboard's way and everything saved to put
-// them back) and KBAutoToolbar (the toolbars it puts on fields).
+// told, save the four switches whose change acts at once, which are the manager's own),
+// KBKeyboardAvoidance (moving views out of the keyboard's way and everything saved to put them
+// back) and KBAutoToolbar (the toolbars it puts on fields).
 class KBKeyboardManager : public platform::Object, public platform::GestureRecognizerDelegate {
  public:
   enum ToolbarManageBehaviour : long { BySubviews = 0, ByTag = 1, ByPosition = 2 };
