@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/foundation/Log.h"
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ImageView.h"
@@ -59,53 +60,67 @@ ClassRegistry::ClassRegistry() {
   add<AlertControllerTextField>("_UIAlertControllerTextField");
 }
 
-const ObjectClass& ClassRegistry::insert(std::unique_ptr<ObjectClass> entry) {
-  const ObjectClass* raw = entry.get();
-  byType_.emplace(raw->type(), raw);
-  byName_[raw->name()] = std::move(entry);
-  return *raw;
-}
+namespace {
 
-const ObjectClass* ClassRegistry::named(const std::string& name) const {
-  auto it = byName_.find(name);
-  return it == byName_.end() ? nullptr : it->second.get();
-}
-
-std::string ClassRegistry::nameOf(const Object& object) const {
-  auto it = byType_.find(std::type_index(typeid(object)));
-  if (it != byType_.end()) return it->second->name();
-  const char* mangled = typeid(object).name();
+// The C++ name of a type without its namespaces (nor an anonymous one).
+std::string cppName(const std::type_info& type) {
+  const char* mangled = type.name();
   int status = 0;
   std::unique_ptr<char, void (*)(void*)> demangled(
       abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
   std::string full = status == 0 && demangled ? demangled.get() : mangled;
-  // Namespaces (and an anonymous one) are not part of a class's name.
   const auto colon = full.rfind("::");
   return colon == std::string::npos ? full : full.substr(colon + 2);
 }
 
-bool isKindOfClass(const Object& object, const std::string& name) {
-  return isKindOfClass(object, ClassRegistry::shared().named(name));
+}  // namespace
+
+const ObjectClass& ClassRegistry::insert(std::unique_ptr<ObjectClass> entry, bool named) {
+  const ObjectClass* raw = entry.get();
+  if (named) byName_[raw->name()] = raw;
+  byType_[raw->type()] = std::move(entry);
+  return *raw;
 }
 
-bool isKindOfClass(const Object& object, const ObjectClass* cls) {
-  return cls && cls->isKind(object);
+const ObjectClass& ClassRegistry::classOf(const std::type_info& type,
+                                          ObjectClass::KindTest isKind) {
+  auto it = byType_.find(std::type_index(type));
+  if (it != byType_.end()) return *it->second;
+  // Not one the platform names: known by type only, so no name can reach it by accident.
+  return insert(std::make_unique<ObjectClass>(cppName(type), std::type_index(type), isKind), false);
 }
 
-ClassSet::ClassSet(std::initializer_list<const ObjectClass*> classes) {
-  for (const auto* cls : classes) insert(cls);
+const ObjectClass* ClassRegistry::named(std::string_view name) const {
+  auto it = byName_.find(name);
+  if (it != byName_.end()) return it->second;
+  if (reported_.insert(std::string(name)).second) {
+    platform::log(LogLevel::Error, "ClassRegistry",
+                  "no class is named \"" + std::string(name) + "\"; look it up by its type");
+  }
+  if (unknownNameHandler_) unknownNameHandler_(std::string(name));
+  return nullptr;
 }
 
-void ClassSet::insert(const ObjectClass* cls) {
-  if (cls && !contains(cls)) classes_.push_back(cls);
+std::string ClassRegistry::nameOf(const Object& object) const {
+  auto it = byType_.find(std::type_index(typeid(object)));
+  return it != byType_.end() ? it->second->name() : cppName(typeid(object));
 }
 
-void ClassSet::erase(const ObjectClass* cls) {
-  classes_.erase(std::remove(classes_.begin(), classes_.end(), cls), classes_.end());
+ClassRegistry::UnknownNameHandler ClassRegistry::setUnknownNameHandler(UnknownNameHandler handler) {
+  std::swap(handler, unknownNameHandler_);
+  return handler;
 }
 
-bool ClassSet::contains(const ObjectClass* cls) const {
-  return std::find(classes_.begin(), classes_.end(), cls) != classes_.end();
+void ClassSet::insert(const ObjectClass& cls) {
+  if (!contains(cls)) classes_.push_back(&cls);
+}
+
+void ClassSet::erase(const ObjectClass& cls) {
+  classes_.erase(std::remove(classes_.begin(), classes_.end(), &cls), classes_.end());
+}
+
+bool ClassSet::contains(const ObjectClass& cls) const {
+  return std::find(classes_.begin(), classes_.end(), &cls) != classes_.end();
 }
 
 bool ClassSet::matches(const Object& object) const {

@@ -1,9 +1,11 @@
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/foundation/Log.h"
 #include "platform/ui/ClassRegistry.h"
 #include "platform/ui/KeyboardSimulator.h"
 #include "platform/ui/Label.h"
@@ -17,7 +19,9 @@
 #include "platform/ui/controls/Toolbar.h"
 #include "platform/ui/controls/ToolbarButton.h"
 #include "platform/ui/controls/ToolbarTextButton.h"
+#include "platform/ui/scroll/CollectionView.h"
 #include "platform/ui/scroll/ScrollView.h"
+#include "platform/ui/scroll/TableView.h"
 #include "render_support.h"
 #include "ui_fixtures.h"
 
@@ -346,31 +350,83 @@ TEST_F(BarsTest, ControllersTurnLikeAPhoneUnlessTheySayOtherwise) {
             InterfaceOrientation::LandscapeRight);
 }
 
-TEST_F(BarsTest, RegistryAnswersKindsByNameIncludingPrivateViews) {
+// A class is looked up by its type, so a misspelt or renamed one does not compile; and only an
+// object's type has a class.
+template <class T>
+concept HasClass = requires {
+  ClassRegistry::of<T>();
+};
+template <class... Ts>
+concept MakesClassSet = requires {
+  ClassSet::of<Ts...>();
+};
+static_assert(HasClass<Object> && HasClass<TableViewController> && HasClass<Logged>);
+static_assert(!HasClass<int> && !HasClass<std::string> && !HasClass<Rect>);
+static_assert(MakesClassSet<TableView, CollectionView> && !MakesClassSet<TableView, Rect>);
+
+TEST_F(BarsTest, RegistryAnswersKindsByTypeAndThePlatformsNames) {
   auto& registry = ClassRegistry::shared();
   auto table = TableViewController::create();
-  EXPECT_TRUE(isKindOfClass(*table, "TableViewController"));
-  EXPECT_TRUE(isKindOfClass(*table, "ViewController"));
-  EXPECT_FALSE(isKindOfClass(*table, "NavigationController"));
-  EXPECT_FALSE(isKindOfClass(*table, "UISearchBarTextField"));  // no such class here
-  EXPECT_EQ(registry.named("UISearchBarTextField"), nullptr);
+  const ObjectClass& tables = ClassRegistry::of<TableViewController>();
+  EXPECT_TRUE(tables.isKind(*table));
+  EXPECT_TRUE(tables.isExactly(*table));
+  EXPECT_TRUE(ClassRegistry::of<ViewController>().isKind(*table));
+  EXPECT_FALSE(ClassRegistry::of<ViewController>().isExactly(*table));
+  EXPECT_TRUE(ClassRegistry::of<Object>().isKind(*table));
+  EXPECT_FALSE(ClassRegistry::of<NavigationController>().isKind(*table));
+  // The type and the platform's name lead to the same class.
+  EXPECT_EQ(registry.named("TableViewController"), &tables);
+  EXPECT_EQ(registry.named("UIToolbarButton"), &ClassRegistry::of<ToolbarButton>());
 
+  // Private views report the names they have on the platform.
   auto field = AlertControllerTextField::create();
   EXPECT_EQ(registry.nameOf(*field), "_UIAlertControllerTextField");
-  EXPECT_TRUE(isKindOfClass(*field, "TextField"));
+  EXPECT_EQ(ClassRegistry::of<AlertControllerTextField>().name(), "_UIAlertControllerTextField");
+  EXPECT_TRUE(ClassRegistry::of<TextField>().isKind(*field));
   auto item = BarButtonItem::create("Go", BarButtonItemStyle::Plain);
   EXPECT_EQ(registry.nameOf(*ToolbarTextButton::create(item)), "UIToolbarTextButton");
-  EXPECT_TRUE(isKindOfClass(*ToolbarTextButton::create(item), "UIToolbarButton"));
-  EXPECT_EQ(registry.nameOf(*Logged::create("", &log)), "Logged");  // unregistered: its C++ name
+  EXPECT_TRUE(ClassRegistry::of<ToolbarButton>().isKind(*ToolbarTextButton::create(item)));
+  // A class the platform does not name goes by its C++ name, the same entry every time.
+  auto logged = Logged::create("", &log);
+  EXPECT_EQ(registry.nameOf(*logged), "Logged");
+  EXPECT_EQ(ClassRegistry::of<Logged>().name(), "Logged");
+  EXPECT_EQ(&ClassRegistry::of<Logged>(), &ClassRegistry::of<Logged>());
+  EXPECT_TRUE(ClassRegistry::of<Logged>().isExactly(*logged));
 
-  ClassSet set{registry.named("TableView"), registry.named("CollectionView")};
-  set.insert(registry.named("TableView"));
-  set.insert(registry.named("ScrollView"));
+  auto set = ClassSet::of<TableView, CollectionView>();
+  set.insert<TableView>();
+  set.insert<ScrollView>();
   std::vector<std::string> order;
   for (const auto* cls : set) order.push_back(cls->name());
   EXPECT_EQ(order, (std::vector<std::string>{"TableView", "CollectionView", "ScrollView"}));
   EXPECT_TRUE(set.matches(*TableView::create()));
   EXPECT_FALSE(set.matches(*View::create()));
+  set.erase<ScrollView>();
+  EXPECT_FALSE(set.contains<ScrollView>());
+  EXPECT_EQ(set.size(), 2u);
+}
+
+// A name no class has is a fault: logged once as an error, and a failure of the test asking.
+TEST_F(BarsTest, AnUnknownClassNameIsLoggedOnceAndFailsTheTest) {
+  struct CapturedErrors {
+    CapturedErrors() {
+      setLogSink([this](LogLevel level, std::string_view tag, std::string_view message) {
+        if (level == LogLevel::Error && tag == "ClassRegistry") lines.emplace_back(message);
+      });
+    }
+    ~CapturedErrors() { setLogSink(nullptr); }
+    std::vector<std::string> lines;
+  } errors;
+  // Each name is logged once per process, so every run of this test asks for a fresh one.
+  static int runs = 0;
+  const std::string unknown = "UISearchBarTextField" + std::to_string(++runs);
+  EXPECT_NONFATAL_FAILURE(EXPECT_EQ(ClassRegistry::shared().named(unknown), nullptr), unknown);
+  EXPECT_NONFATAL_FAILURE(ClassRegistry::shared().named(unknown), "no class is named");
+  ASSERT_EQ(errors.lines.size(), 1u);
+  EXPECT_NE(errors.lines[0].find("\"" + unknown + "\""), std::string::npos) << errors.lines[0];
+  // A class known only by its type has no name to be found by.
+  ClassRegistry::of<Logged>();
+  EXPECT_NONFATAL_FAILURE(ClassRegistry::shared().named("Logged"), "Logged");
 }
 
 }  // namespace

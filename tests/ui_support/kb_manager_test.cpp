@@ -20,6 +20,31 @@ namespace {
 using platform::makeRect;
 using platform::ScrollView;
 
+// The manager's settings keep their names: those whose change acts at once as its setters, the
+// rest as fields of its settings value, so a screen written against those names still compiles.
+static_assert(requires(KBKeyboardManager & m, KBKeyboardSettings& s) {
+  m.setEnable(m.isEnabled());
+  m.setKeyboardDistanceFromTextField(m.keyboardDistanceFromTextField());
+  m.setShouldResignOnTouchOutside(m.shouldResignOnTouchOutside());
+  m.setEnableAutoToolbar(m.isEnableAutoToolbar());
+  bool{m.isKeyboardShowing()};
+  double{m.movedDistance()};
+  s = m.settings();
+  s.preventShowingBottomBlankSpace = s.overrideKeyboardAppearance = s.shouldHidePreviousNext;
+  s.keyboardAppearance = platform::KeyboardAppearanceDark;
+  s.toolbarManageBehaviour = KBKeyboardManager::ByPosition;
+  s.shouldToolbarUsesTextFieldTintColor = s.shouldShowTextFieldPlaceholder = s.enableDebugging;
+  s.toolbarTintColor = platform::Color::red();
+  s.toolbarDoneBarButtonItemImage = std::shared_ptr<platform::Image>();
+  s.toolbarDoneBarButtonItemText = "OK";
+  s.placeholderFont = platform::Font::systemFont(12);
+  s.shouldPlayInputClicks = s.layoutIfNeededOnUpdate = s.shouldFixInteractivePopGestureRecognizer;
+  s.disabledDistanceHandlingClasses.insert<platform::TableViewController>();
+  s.enabledDistanceHandlingClasses = s.disabledToolbarClasses = s.enabledToolbarClasses;
+  s.toolbarPreviousNextAllowedClasses = s.disabledTouchResignedClasses;
+  s.enabledTouchResignedClasses.insert<platform::ViewController>();
+});
+
 // Without the toolbar the keyboard is a bare 216 points: window 568 and distance 10 leave the
 // field's bottom at most at 342.
 class Avoidance : public KeyboardTest {
@@ -54,7 +79,7 @@ TEST_F(Avoidance, MovesTheRootViewByTheOverlapAndPutsItBack) {
   EXPECT_EQ(manager->avoidance().topViewBeginRect(), platform::kRectZero);
 
   // Without the limit the whole overlap is applied.
-  manager->setPreventShowingBottomBlankSpace(false);
+  manager->settings().preventShowingBottomBlankSpace = false;
   low->becomeFirstResponder();
   EXPECT_DOUBLE_EQ(rootY(), -(560 - (568 - 226)));
 }
@@ -97,8 +122,7 @@ TEST_F(Avoidance, NeverMovesATableViewControllersField) {
   window->setRootViewController(table);
   auto field = addField(*table->view(), makeRect(20, 500, 280, 30));
   // The disabled set is checked after the enabled one, so enabling the class does not help.
-  manager->enabledDistanceHandlingClasses().insert(
-      platform::ClassRegistry::shared().named("TableViewController"));
+  manager->settings().enabledDistanceHandlingClasses.insert<platform::TableViewController>();
   field->becomeFirstResponder();
   EXPECT_DOUBLE_EQ(table->view()->frame().origin.y, 0);
   // Not handled at all: no editing cycle is captured and no tap-outside recogniser is attached.
@@ -344,7 +368,7 @@ TEST_F(Avoidance, LogsWhatItMovesAndWhatSettingsChangeOnlyWhileDebugging) {
                           "KBKeyboardManager: shouldResignOnTouchOutside: Yes"}));
   EXPECT_TRUE(manager->tapGesture()->isEnabled());
   logLines.clear();
-  manager->setEnableDebugging(false);
+  manager->settings().enableDebugging = false;
   manager->setEnable(false);
   EXPECT_TRUE(logLines.empty());
 }

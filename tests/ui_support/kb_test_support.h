@@ -47,24 +47,13 @@ class KeyboardTest : public ui_test::ScreenTest {
     center.post(platform::kKeyboardDidHideNotification);
   }
 
-  // Every setting a test here changes, back to how the app starts.
+  // Every setting back to how the app starts.
   void restoreDefaults() {
+    manager->settings() = {};
     manager->setEnable(true);
-    manager->setEnableDebugging(false);
     manager->setKeyboardDistanceFromTextField(10);
-    manager->setPreventShowingBottomBlankSpace(true);
-    manager->setOverrideKeyboardAppearance(false);
-    manager->setKeyboardAppearance(platform::KeyboardAppearanceDefault);
     manager->setEnableAutoToolbar(true);
-    manager->setToolbarManageBehaviour(KBKeyboardManager::BySubviews);
-    manager->setToolbarTintColor(std::nullopt);
-    manager->setShouldHidePreviousNext(false);
-    manager->setToolbarDoneBarButtonItemText(std::nullopt);
-    manager->setPlaceholderFont(std::nullopt);
     manager->setShouldResignOnTouchOutside(false);
-    auto& registry = platform::ClassRegistry::shared();
-    manager->disabledDistanceHandlingClasses() = {registry.named("TableViewController")};
-    manager->enabledDistanceHandlingClasses() = {};
   }
 
   std::shared_ptr<platform::TextField> addField(platform::View& parent, const platform::Rect& frame,
@@ -80,7 +69,7 @@ class KeyboardTest : public ui_test::ScreenTest {
 
   // The manager's log lines from now on (debugging on).
   std::vector<std::string>& captureLog() {
-    manager->setEnableDebugging(true);
+    manager->settings().enableDebugging = true;
     platform::setLogSink([this](platform::LogLevel, std::string_view tag, std::string_view text) {
       if (tag == "KBKeyboardManager") logLines.emplace_back(text);
     });

@@ -10,6 +10,7 @@
 #include "platform/ui/controllers/AlertControllerTextField.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/controls/ToolbarButton.h"
+#include "platform/ui/scroll/CollectionView.h"
 #include "platform/ui/scroll/TableView.h"
 #include "platform/ui/scroll/TableViewCell.h"
 #include "platform/ui/scroll/TableViewDelegate.h"
@@ -105,7 +106,7 @@ TEST_F(KeyboardTest, OneFieldGetsDoneAndSeveralGetPreviousNextDone) {
   EXPECT_EQ(barOf(*b)->tag(), -1002);
   // With previous/next hidden, every field gets done only.
   a->setHidden(false);
-  manager->setShouldHidePreviousNext(true);
+  manager->settings().shouldHidePreviousNext = true;
   a->becomeFirstResponder();
   EXPECT_EQ(barOf(*a)->tag(), -1002);
   // Switched off: the manager takes its bars off again.
@@ -136,8 +137,8 @@ TEST_F(KeyboardTest, AScreensOwnAccessoryViewIsLeftAlone) {
 }
 
 TEST_F(KeyboardTest, BarsFollowTheSettingsTheAppearanceAndThePlaceholder) {
-  manager->setOverrideKeyboardAppearance(true);
-  manager->setKeyboardAppearance(platform::KeyboardAppearanceDark);
+  manager->settings().overrideKeyboardAppearance = true;
+  manager->settings().keyboardAppearance = platform::KeyboardAppearanceDark;
   auto a = addField(*root->view(), makeRect(20, 100, 280, 30), "Name");
   a->becomeFirstResponder();
   // The overridden appearance reaches the field; a dark bar is black with white and yellow.
@@ -145,17 +146,17 @@ TEST_F(KeyboardTest, BarsFollowTheSettingsTheAppearanceAndThePlaceholder) {
   EXPECT_EQ(barOf(*a)->barStyle(), platform::BarStyle::Black);
   EXPECT_EQ(barOf(*a)->tintColor(), platform::Color::whiteColor());
   EXPECT_EQ(barOf(*a)->titleItem()->selectableTextColor(), platform::Color::yellow());
-  manager->setOverrideKeyboardAppearance(false);
+  manager->settings().overrideKeyboardAppearance = false;
   a->setKeyboardAppearance(platform::KeyboardAppearanceDefault);
 
-  manager->setToolbarDoneBarButtonItemText("Finish");
-  manager->setToolbarTintColor(platform::Color::red());
-  manager->setPlaceholderFont(platform::Font::systemFont(11));
+  manager->settings().toolbarDoneBarButtonItemText = "Finish";
+  manager->settings().toolbarTintColor = platform::Color::red();
+  manager->settings().placeholderFont = platform::Font::systemFont(11);
   manager->addToolbarIfRequired();
   EXPECT_EQ(barOf(*a)->items().back()->title(), "Finish");
   EXPECT_EQ(barOf(*a)->tintColor(), platform::Color::red());
   EXPECT_EQ(barOf(*a)->titleItem()->font(), platform::Font::systemFont(11));
-  manager->setToolbarDoneBarButtonItemText(std::nullopt);
+  manager->settings().toolbarDoneBarButtonItemText = std::nullopt;
   manager->addToolbarIfRequired();
   EXPECT_EQ(barOf(*a)->items().back()->systemItem(), platform::BarButtonSystemItem::Done);
 
@@ -268,16 +269,16 @@ TEST_F(KeyboardTest, ResponderListFollowsTheManageBehaviour) {
   b->setTag(2);
   a->becomeFirstResponder();
   EXPECT_EQ(manager->responderViews(), (ViewList{c, a, b}));
-  manager->setToolbarManageBehaviour(KBKeyboardManager::ByTag);
+  manager->settings().toolbarManageBehaviour = KBKeyboardManager::ByTag;
   EXPECT_EQ(manager->responderViews(), (ViewList{a, b, c}));
-  manager->setToolbarManageBehaviour(KBKeyboardManager::ByPosition);
+  manager->settings().toolbarManageBehaviour = KBKeyboardManager::ByPosition;
   EXPECT_EQ(manager->responderViews(), (ViewList{c, b, a}));
-  manager->setToolbarManageBehaviour(7);
+  manager->settings().toolbarManageBehaviour = 7;
   EXPECT_TRUE(manager->responderViews().empty());
   EXPECT_FALSE(manager->canGoNext());  // a field not in the list
 
   // Inside a previous/next view the whole subtree is one list in reading order.
-  manager->setToolbarManageBehaviour(KBKeyboardManager::BySubviews);
+  manager->settings().toolbarManageBehaviour = KBKeyboardManager::BySubviews;
   auto group = KBPreviousNextView::create(makeRect(0, 300, 320, 200));
   root->view()->addSubview(group);
   auto left = platform::View::create(makeRect(0, 0, 160, 200));
@@ -472,9 +473,8 @@ TEST_F(KeyboardTest, HierarchyHelpersFindControllersAndResponders) {
   auto table = platform::TableView::create(makeRect(0, 300, 320, 200));
   content->view()->addSubview(table);
   auto inTable = addField(*table, makeRect(0, 0, 100, 30));
-  EXPECT_EQ(superviewOfClassType(*inTable, platform::ClassRegistry::shared().named("ScrollView")),
-            table);
-  EXPECT_EQ(superviewOfClassType(*inTable, nullptr), nullptr);
+  EXPECT_EQ(superviewOfClassType<platform::ScrollView>(*inTable), table);
+  EXPECT_EQ(superviewOfClassType<platform::CollectionView>(*inTable), nullptr);
 
   // Equal tags keep their order.
   auto x = platform::View::create(), y = platform::View::create(), z = platform::View::create();

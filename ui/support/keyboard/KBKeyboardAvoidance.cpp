@@ -45,8 +45,7 @@ void layoutNow(const std::shared_ptr<platform::View>& view) {
 }
 
 std::shared_ptr<ScrollView> enclosingScroll(const platform::View& view) {
-  static const auto* const kClass = platform::ClassRegistry::shared().named("ScrollView");
-  return std::dynamic_pointer_cast<ScrollView>(superviewOfClassType(view, kClass));
+  return superviewOfClassType<ScrollView>(view);
 }
 
 // The view's frame in `to`'s coordinates (nullptr: its window's).
@@ -238,7 +237,8 @@ int KBKeyboardAvoidance::guidePosition(const platform::View& field) const {
   return 0;
 }
 
-void KBKeyboardAvoidance::adjust(const std::shared_ptr<platform::View>& field) {
+void KBKeyboardAvoidance::adjust(const std::shared_ptr<platform::View>& field,
+                                 double managerDistance) {
   if (!field) return;
   const KBLoggedScope logged(settings_, "adjustFrame");
   // Without a window there is nothing to measure against.
@@ -247,8 +247,7 @@ void KBKeyboardAvoidance::adjust(const std::shared_ptr<platform::View>& field) {
   auto root = topMostController(*field);
   if (!root) root = topMostController(*window);
   const Rect fieldRect = frameIn(*field, window.get());
-  const double distance = sprout::keyboardDistanceFromTextField(*field).value_or(
-      settings_.keyboardDistanceFromTextField);
+  const double distance = sprout::keyboardDistanceFromTextField(*field).value_or(managerDistance);
   const double keyboardHeight = kbSize_.height + distance;
   const double statusBarHeight = height(platform::ApplicationWindows::shared().statusBarFrame());
   const double windowHeight = height(window->frame());

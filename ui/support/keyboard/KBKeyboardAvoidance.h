@@ -38,7 +38,8 @@ class KBKeyboardAvoidance {
   void recaptureRootFrame(const std::shared_ptr<platform::View>& field);
   void endCycle();
 
-  void adjust(const std::shared_ptr<platform::View>& field);
+  // Keeps the field `managerDistance` above the keyboard unless it has a distance of its own.
+  void adjust(const std::shared_ptr<platform::View>& field, double managerDistance);
   void setRootViewFrame(const std::shared_ptr<platform::View>& field, platform::Rect frame);
   // Puts back the scroll view, the constraint and the root view, and forgets the keyboard.
   void restore();

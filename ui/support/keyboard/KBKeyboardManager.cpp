@@ -6,31 +6,14 @@
 #include "platform/ui/KeyboardSimulator.h"
 #include "platform/ui/text/TextField.h"
 #include "platform/ui/text/TextView.h"
-#include "ui/support/keyboard/KBBarButtonItem.h"
 #include "ui/support/keyboard/KBKeyWindow.h"
 #include "ui/support/keyboard/KBLoggedScope.h"
-#include "ui/support/keyboard/KBPreviousNextView.h"
 #include "ui/support/keyboard/KBResources.h"
-#include "ui/support/keyboard/KBTextView.h"
-#include "ui/support/keyboard/KBTitleBarButtonItem.h"
-#include "ui/support/keyboard/KBToolbar.h"
 
 namespace sprout {
-namespace {
 
 using platform::ClassRegistry;
 using platform::Notification;
-
-void registerKeyboardClasses() {
-  auto& registry = ClassRegistry::shared();
-  registry.add<KBPreviousNextView>("KBPreviousNextView");
-  registry.add<KBToolbar>("KBToolbar");
-  registry.add<KBBarButtonItem>("KBBarButtonItem");
-  registry.add<KBTitleBarButtonItem>("KBTitleBarButtonItem");
-  registry.add<KBTextView>("KBTextView");
-}
-
-}  // namespace
 
 std::shared_ptr<KBKeyboardManager> KBKeyboardManager::sharedManager() {
   static const auto* const kShared =
@@ -40,12 +23,11 @@ std::shared_ptr<KBKeyboardManager> KBKeyboardManager::sharedManager() {
 
 KBKeyboardManager::~KBKeyboardManager() {
   // Put back what was moved; the notification tokens end the observations.
-  if (settings_.enable) avoidance_.restore();
+  if (enable_) avoidance_.restore();
 }
 
 void KBKeyboardManager::didInit() {
   Object::didInit();
-  registerKeyboardClasses();
   std::weak_ptr<KBKeyboardManager> weak = self<KBKeyboardManager>();
   auto action = [weak](void (KBKeyboardManager::*method)(platform::Object&)) {
     return [weak, method](platform::BarButtonItem& sender) {
@@ -74,11 +56,10 @@ void KBKeyboardManager::startUp() {
   on(platform::kKeyboardDidShowNotification, &KBKeyboardManager::keyboardDidShow);
   on(platform::kKeyboardWillHideNotification, &KBKeyboardManager::keyboardWillHide);
   on(platform::kKeyboardDidHideNotification, &KBKeyboardManager::keyboardDidHide);
-  auto& registry = ClassRegistry::shared();
-  registerTextFieldViewClass(registry.named("TextField"),
+  registerTextFieldViewClass(ClassRegistry::of<platform::TextField>(),
                              platform::kTextFieldTextDidBeginEditingNotification,
                              platform::kTextFieldTextDidEndEditingNotification);
-  registerTextFieldViewClass(registry.named("TextView"),
+  registerTextFieldViewClass(ClassRegistry::of<platform::TextView>(),
                              platform::kTextViewTextDidBeginEditingNotification,
                              platform::kTextViewTextDidEndEditingNotification);
   auto onRef = [&](const char* name, void (KBKeyboardManager::*handler)(const Notification&)) {
@@ -95,14 +76,10 @@ void KBKeyboardManager::startUp() {
   });
   tapGesture_->setCancelsTouchesInView(false);
   tapGesture_->setDelegate(self<KBKeyboardManager>());
-  tapGesture_->setEnabled(settings_.shouldResignOnTouchOutside);
-  settings_.disabledDistanceHandlingClasses = {registry.named("TableViewController")};
-  settings_.toolbarPreviousNextAllowedClasses = {registry.named("TableView"),
-                                                 registry.named("CollectionView"),
-                                                 registry.named("KBPreviousNextView")};
+  tapGesture_->setEnabled(shouldResignOnTouchOutside_);
 }
 
-void KBKeyboardManager::registerTextFieldViewClass(const platform::ObjectClass* cls,
+void KBKeyboardManager::registerTextFieldViewClass(const platform::ObjectClass& cls,
                                                    const std::string& didBegin,
                                                    const std::string& didEnd) {
   registeredClasses_.insert(cls);
@@ -117,19 +94,19 @@ void KBKeyboardManager::registerTextFieldViewClass(const platform::ObjectClass* 
 }
 
 void KBKeyboardManager::setEnable(bool enable) {
-  if (!enable && settings_.enable) {
+  if (!enable && enable_) {
     keyboardWillHide(nullptr);  // puts back what was moved while still counted as enabled
     // The editing cycle ends with it: enabling again captures the screen afresh, so the root
     // view is never restored to a frame taken while it was moved, nor left moved.
     avoidance_.endCycle();
-    settings_.enable = false;
+    enable_ = false;
     showLog(keyboardManagerText("disabled"));
   } else if (!enable) {
     showLog(keyboardManagerText("already disabled"));
-  } else if (settings_.enable) {
+  } else if (enable_) {
     showLog(keyboardManagerText("already enabled"));
   } else {
-    settings_.enable = true;
+    enable_ = true;
     if (kbShowNotification_) {
       auto remembered = *kbShowNotification_;
       keyboardWillShow(&remembered);
@@ -139,21 +116,21 @@ void KBKeyboardManager::setEnable(bool enable) {
 }
 
 void KBKeyboardManager::setKeyboardDistanceFromTextField(double distance) {
-  settings_.keyboardDistanceFromTextField = std::max(distance, 0.0);
+  keyboardDistanceFromTextField_ = std::max(distance, 0.0);
   char text[64];
   std::snprintf(text, sizeof text, "keyboardDistanceFromTextField: %.2f",
-                settings_.keyboardDistanceFromTextField);
+                keyboardDistanceFromTextField_);
   showLog(text);
 }
 
 void KBKeyboardManager::setShouldResignOnTouchOutside(bool resign) {
   showLog(std::string("shouldResignOnTouchOutside: ") + (resign ? "Yes" : "No"));
-  settings_.shouldResignOnTouchOutside = resign;
+  shouldResignOnTouchOutside_ = resign;
   if (tapGesture_) tapGesture_->setEnabled(privateShouldResignOnTouchOutside());
 }
 
 void KBKeyboardManager::setEnableAutoToolbar(bool enable) {
-  settings_.enableAutoToolbar = enable;
+  enableAutoToolbar_ = enable;
   showLog(std::string("enableAutoToolbar: ") + (enable ? "Yes" : "No"));
   if (privateIsEnableAutoToolbar()) {
     addToolbarIfRequired();
@@ -174,15 +151,15 @@ bool KBKeyboardManager::resolve(bool flag, const platform::ClassSet& enabled,
 }
 
 bool KBKeyboardManager::privateIsEnabled() {
-  return resolve(settings_.enable, settings_.enabledDistanceHandlingClasses,
+  return resolve(enable_, settings_.enabledDistanceHandlingClasses,
                  settings_.disabledDistanceHandlingClasses);
 }
 bool KBKeyboardManager::privateIsEnableAutoToolbar() {
-  return resolve(settings_.enableAutoToolbar, settings_.enabledToolbarClasses,
+  return resolve(enableAutoToolbar_, settings_.enabledToolbarClasses,
                  settings_.disabledToolbarClasses);
 }
 bool KBKeyboardManager::privateShouldResignOnTouchOutside() {
-  return resolve(settings_.shouldResignOnTouchOutside, settings_.enabledTouchResignedClasses,
+  return resolve(shouldResignOnTouchOutside_, settings_.enabledTouchResignedClasses,
                  settings_.disabledTouchResignedClasses);
 }
 

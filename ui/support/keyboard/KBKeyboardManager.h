@@ -25,8 +25,9 @@ namespace sprout {
 //
 // This class is the front: it reacts to the notifications and decides what happens. The state
 // lives in three parts that share nothing but the settings value: KBKeyboardSettings (what it is
-// told), KBKeyboardAvoidance (moving views out of the keyboard's way and everything saved to put
-// them back) and KBAutoToolbar (the toolbars it puts on fields).
+// told, save the four switches whose change acts at once, which are the manager's own),
+// KBKeyboardAvoidance (moving views out of the keyboard's way and everything saved to put them
+// back) and KBAutoToolbar (the toolbars it puts on fields).
 class KBKeyboardManager : public platform::Object, public platform::GestureRecognizerDelegate {
  public:
   enum ToolbarManageBehaviour : long { BySubviews = 0, ByTag = 1, ByPosition = 2 };
@@ -34,84 +35,29 @@ class KBKeyboardManager : public platform::Object, public platform::GestureRecog
   static std::shared_ptr<KBKeyboardManager> sharedManager();
   ~KBKeyboardManager() override;
 
-  bool isEnabled() const { return settings_.enable; }
-  void setEnable(bool enable);
-  double keyboardDistanceFromTextField() const { return settings_.keyboardDistanceFromTextField; }
-  void setKeyboardDistanceFromTextField(double distance);
-  bool preventShowingBottomBlankSpace() const { return settings_.preventShowingBottomBlankSpace; }
-  void setPreventShowingBottomBlankSpace(bool v) { settings_.preventShowingBottomBlankSpace = v; }
-  bool overrideKeyboardAppearance() const { return settings_.overrideKeyboardAppearance; }
-  void setOverrideKeyboardAppearance(bool v) { settings_.overrideKeyboardAppearance = v; }
-  platform::KeyboardAppearance keyboardAppearance() const { return settings_.keyboardAppearance; }
-  void setKeyboardAppearance(platform::KeyboardAppearance v) { settings_.keyboardAppearance = v; }
-  bool isEnableAutoToolbar() const { return settings_.enableAutoToolbar; }
-  void setEnableAutoToolbar(bool enable);
-  long toolbarManageBehaviour() const { return settings_.toolbarManageBehaviour; }
-  void setToolbarManageBehaviour(long v) { settings_.toolbarManageBehaviour = v; }
-  bool shouldToolbarUsesTextFieldTintColor() const {
-    return settings_.shouldToolbarUsesTextFieldTintColor;
-  }
-  void setShouldToolbarUsesTextFieldTintColor(bool v) {
-    settings_.shouldToolbarUsesTextFieldTintColor = v;
-  }
-  std::optional<platform::Color> toolbarTintColor() const { return settings_.toolbarTintColor; }
-  void setToolbarTintColor(std::optional<platform::Color> v) { settings_.toolbarTintColor = v; }
-  bool shouldHidePreviousNext() const { return settings_.shouldHidePreviousNext; }
-  void setShouldHidePreviousNext(bool v) { settings_.shouldHidePreviousNext = v; }
-  std::shared_ptr<platform::Image> toolbarDoneBarButtonItemImage() const {
-    return settings_.toolbarDoneBarButtonItemImage;
-  }
-  void setToolbarDoneBarButtonItemImage(std::shared_ptr<platform::Image> v) {
-    settings_.toolbarDoneBarButtonItemImage = std::move(v);
-  }
-  std::optional<std::string> toolbarDoneBarButtonItemText() const {
-    return settings_.toolbarDoneBarButtonItemText;
-  }
-  void setToolbarDoneBarButtonItemText(std::optional<std::string> v) {
-    settings_.toolbarDoneBarButtonItemText = std::move(v);
-  }
-  bool shouldShowTextFieldPlaceholder() const { return settings_.shouldShowTextFieldPlaceholder; }
-  void setShouldShowTextFieldPlaceholder(bool v) { settings_.shouldShowTextFieldPlaceholder = v; }
-  std::optional<platform::Font> placeholderFont() const { return settings_.placeholderFont; }
-  void setPlaceholderFont(std::optional<platform::Font> v) { settings_.placeholderFont = v; }
-  bool shouldResignOnTouchOutside() const { return settings_.shouldResignOnTouchOutside; }
-  void setShouldResignOnTouchOutside(bool resign);
-  bool shouldPlayInputClicks() const { return settings_.shouldPlayInputClicks; }
-  void setShouldPlayInputClicks(bool v) { settings_.shouldPlayInputClicks = v; }
-  bool layoutIfNeededOnUpdate() const { return settings_.layoutIfNeededOnUpdate; }
-  void setLayoutIfNeededOnUpdate(bool v) { settings_.layoutIfNeededOnUpdate = v; }
-  bool shouldFixInteractivePopGestureRecognizer() const {
-    return settings_.shouldFixInteractivePopGestureRecognizer;
-  }
-  void setShouldFixInteractivePopGestureRecognizer(bool v) {
-    settings_.shouldFixInteractivePopGestureRecognizer = v;
-  }
-  bool enableDebugging() const { return settings_.enableDebugging; }
-  void setEnableDebugging(bool v) { settings_.enableDebugging = v; }
+  // The settings that act at the manager's next reaction, under their own names:
+  // settings().toolbarTintColor = ..., settings().disabledToolbarClasses.insert<MyScreen>().
+  KBKeyboardSettings& settings() { return settings_; }
+  const KBKeyboardSettings& settings() const { return settings_; }
 
-  // Per-controller refinements of the switches (sets enumerate in insertion order).
-  platform::ClassSet& disabledDistanceHandlingClasses() {
-    return settings_.disabledDistanceHandlingClasses;
-  }
-  platform::ClassSet& enabledDistanceHandlingClasses() {
-    return settings_.enabledDistanceHandlingClasses;
-  }
-  platform::ClassSet& disabledToolbarClasses() { return settings_.disabledToolbarClasses; }
-  platform::ClassSet& enabledToolbarClasses() { return settings_.enabledToolbarClasses; }
-  platform::ClassSet& toolbarPreviousNextAllowedClasses() {
-    return settings_.toolbarPreviousNextAllowedClasses;
-  }
-  platform::ClassSet& disabledTouchResignedClasses() {
-    return settings_.disabledTouchResignedClasses;
-  }
-  platform::ClassSet& enabledTouchResignedClasses() {
-    return settings_.enabledTouchResignedClasses;
-  }
+  // The switches whose change acts at once.
+  bool isEnabled() const { return enable_; }
+  // Off puts back what was moved; on takes up a keyboard that is already showing.
+  void setEnable(bool enable);
+  double keyboardDistanceFromTextField() const { return keyboardDistanceFromTextField_; }
+  // Stores at least 0.
+  void setKeyboardDistanceFromTextField(double distance);
+  bool shouldResignOnTouchOutside() const { return shouldResignOnTouchOutside_; }
+  // Turns the tap-outside recogniser on or off for the current field's screen.
+  void setShouldResignOnTouchOutside(bool resign);
+  bool isEnableAutoToolbar() const { return enableAutoToolbar_; }
+  // Adds or removes the automatic toolbars of the current field's list.
+  void setEnableAutoToolbar(bool enable);
 
   bool isKeyboardShowing() const { return keyboardShowing_; }
   double movedDistance() const { return avoidance_.movedDistance(); }
 
-  void registerTextFieldViewClass(const platform::ObjectClass* cls,
+  void registerTextFieldViewClass(const platform::ObjectClass& cls,
                                   const std::string& didBeginEditingNotificationName,
                                   const std::string& didEndEditingNotificationName);
   const platform::ClassSet& registeredClasses() const { return registeredClasses_; }
@@ -174,6 +120,10 @@ class KBKeyboardManager : public platform::Object, public platform::GestureRecog
   void showLog(const std::string& message) const;
 
   KBKeyboardSettings settings_;
+  bool enable_ = false;
+  double keyboardDistanceFromTextField_ = 10.0;
+  bool shouldResignOnTouchOutside_ = false;
+  bool enableAutoToolbar_ = true;
   KBKeyboardAvoidance avoidance_{settings_};
   KBAutoToolbar toolbar_{settings_};
   bool keyboardShowing_ = false;

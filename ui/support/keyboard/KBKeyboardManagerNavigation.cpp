@@ -41,7 +41,7 @@ ViewList KBKeyboardManager::responderViews() {
   auto field = textFieldView();
   if (!field) return {};
   for (const auto* cls : settings_.toolbarPreviousNextAllowedClasses) {
-    if (auto container = superviewOfClassType(*field, cls)) return deepResponderViews(*container);
+    if (auto container = superviewOfClassType(*field, *cls)) return deepResponderViews(*container);
   }
   auto siblings = responderSiblings(*field);
   switch (settings_.toolbarManageBehaviour) {
@@ -125,7 +125,7 @@ void KBKeyboardManager::doneAction(platform::Object& /*sender*/) {
 
 void KBKeyboardManager::adjustFrame() {
   auto field = textFieldView();
-  avoidance_.adjust(field);
+  avoidance_.adjust(field, keyboardDistanceFromTextField_);
   if (!field) return;
   // Scrolling the field into sight can bring further fields on screen (the rows of a table that
   // were below it): its arrows follow the list as it is once the scroll view has placed them.

@@ -90,15 +90,16 @@ void KBKeyboardReturnKeyHandler::removeTextFieldView(const std::shared_ptr<platf
 }
 
 ViewList KBKeyboardReturnKeyHandler::fieldList(const platform::View& field) const {
-  auto manager = KBKeyboardManager::sharedManager();
-  for (const auto* cls : manager->toolbarPreviousNextAllowedClasses()) {
-    if (auto container = superviewOfClassType(field, cls)) return deepResponderViews(*container);
+  const auto manager = KBKeyboardManager::sharedManager();
+  const auto& settings = manager->settings();
+  for (const auto* cls : settings.toolbarPreviousNextAllowedClasses) {
+    if (auto container = superviewOfClassType(field, *cls)) return deepResponderViews(*container);
   }
   auto siblings = responderSiblings(field);
-  if (manager->toolbarManageBehaviour() == KBKeyboardManager::ByTag) {
+  if (settings.toolbarManageBehaviour == KBKeyboardManager::ByTag) {
     return sortedArrayByTag(std::move(siblings));
   }
-  if (manager->toolbarManageBehaviour() == KBKeyboardManager::ByPosition) {
+  if (settings.toolbarManageBehaviour == KBKeyboardManager::ByPosition) {
     return sortedArrayByPosition(std::move(siblings));
   }
   return siblings;

@@ -8,20 +8,23 @@
 #include "platform/graphics/Image.h"
 #include "platform/ui/ClassRegistry.h"
 #include "platform/ui/Font.h"
+#include "platform/ui/controllers/TableViewController.h"
+#include "platform/ui/scroll/CollectionView.h"
+#include "platform/ui/scroll/TableView.h"
 #include "platform/ui/text/TextInputTypes.h"
+#include "ui/support/keyboard/KBPreviousNextView.h"
 
 namespace sprout {
 
-// What the keyboard manager is told to do: its switches, distances, per-controller class sets and
-// the look of its toolbars. A plain value; the manager's setters with side effects live on the
-// manager, and its parts only read this.
+// What the keyboard manager is told to do that takes effect at its next reaction: the looks of
+// its toolbars, how it moves views, and the per-controller class sets. A plain value, read and
+// written through the manager's settings(); its defaults are the manager's at start-up. The
+// switches whose change acts at once (enable, the distance, the tap-outside resign, the automatic
+// toolbar) are not here but the manager's own setters.
 struct KBKeyboardSettings {
-  bool enable = false;
-  double keyboardDistanceFromTextField = 10.0;
   bool preventShowingBottomBlankSpace = true;
   bool overrideKeyboardAppearance = false;
   platform::KeyboardAppearance keyboardAppearance = platform::KeyboardAppearanceDefault;
-  bool enableAutoToolbar = true;
   long toolbarManageBehaviour = 0;
   bool shouldToolbarUsesTextFieldTintColor = false;
   std::optional<platform::Color> toolbarTintColor;
@@ -30,16 +33,19 @@ struct KBKeyboardSettings {
   std::optional<std::string> toolbarDoneBarButtonItemText;
   bool shouldShowTextFieldPlaceholder = true;
   std::optional<platform::Font> placeholderFont;
-  bool shouldResignOnTouchOutside = false;
   bool shouldPlayInputClicks = true;
   bool layoutIfNeededOnUpdate = false;
   bool shouldFixInteractivePopGestureRecognizer = true;
   bool enableDebugging = false;
 
   // Per-controller refinements of the switches (sets enumerate in insertion order).
-  platform::ClassSet disabledDistanceHandlingClasses, enabledDistanceHandlingClasses;
+  platform::ClassSet disabledDistanceHandlingClasses =
+      platform::ClassSet::of<platform::TableViewController>();
+  platform::ClassSet enabledDistanceHandlingClasses;
   platform::ClassSet disabledToolbarClasses, enabledToolbarClasses;
-  platform::ClassSet toolbarPreviousNextAllowedClasses;
+  // Containers whose whole subtree forms one list for previous and next.
+  platform::ClassSet toolbarPreviousNextAllowedClasses =
+      platform::ClassSet::of<platform::TableView, platform::CollectionView, KBPreviousNextView>();
   platform::ClassSet disabledTouchResignedClasses, enabledTouchResignedClasses;
 };
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <typeinfo>
 
-#include "platform/ui/ClassRegistry.h"
+#include "platform/ui/controls/ToolbarButton.h"
 #include "ui/support/keyboard/KBTitleBarButtonItem.h"
 
 namespace sprout {
@@ -62,10 +62,6 @@ void KBToolbar::setTitleInvocation(KBInvocation invocation) {
 
 void KBToolbar::layoutSubviews() {
   Toolbar::layoutSubviews();
-  static const platform::ObjectClass* const kTextButton =
-      platform::ClassRegistry::shared().named("UIToolbarTextButton");
-  static const platform::ObjectClass* const kButton =
-      platform::ClassRegistry::shared().named("UIToolbarButton");
   auto views = subviews();
   std::stable_sort(views.begin(), views.end(), [](const auto& a, const auto& b) {
     if (minX(a->frame()) != minX(b->frame())) return minX(a->frame()) < minX(b->frame());
@@ -80,8 +76,7 @@ void KBToolbar::layoutSubviews() {
     }
     if (const platform::View& plain = *view; typeid(plain) == typeid(platform::View)) {
       sawTitle = true;  // the title item's plain view
-    } else if (platform::isKindOfClass(*view, kTextButton) ||
-               platform::isKindOfClass(*view, kButton)) {
+    } else if (dynamic_cast<const platform::ToolbarButton*>(view.get())) {  // text ones too
       left = view->frame();
     }
   }

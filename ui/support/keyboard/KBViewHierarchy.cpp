@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/ui/controllers/AlertControllerTextField.h"
 #include "platform/ui/controllers/NavigationController.h"
 #include "platform/ui/scroll/ScrollView.h"
 #include "platform/ui/text/TextField.h"
@@ -14,8 +15,6 @@ namespace {
 using platform::ObjectClass;
 using platform::View;
 using platform::ViewController;
-
-const ObjectClass* named(const char* name) { return platform::ClassRegistry::shared().named(name); }
 
 constexpr platform::AssociatedKey<bool> kAskingKey{"isAskingCanBecomeFirstResponder"};
 
@@ -89,16 +88,10 @@ std::shared_ptr<ViewController> currentViewController(const platform::Window& wi
   return c;
 }
 
-std::shared_ptr<View> superviewOfClassType(const View& view, const ObjectClass* cls) {
-  if (!cls) return nullptr;
-  static const ObjectClass* const kSkipped[] = {named("UITableViewCellScrollView"),
-                                                named("UITableViewWrapperView"),
-                                                named("_UIQueuingScrollView")};
+std::shared_ptr<View> superviewOfClassType(const View& view, const ObjectClass& cls) {
+  // A table or collection view scrolls itself, with no scroll view of its own inside to skip.
   for (auto v = view.superview(); v; v = v->superview()) {
-    if (!cls->isKind(*v)) continue;
-    const bool skipped = std::any_of(std::begin(kSkipped), std::end(kSkipped),
-                                     [&](const ObjectClass* s) { return s && s->isKind(*v); });
-    if (!skipped) return v;
+    if (cls.isKind(*v)) return v;
   }
   return nullptr;
 }
@@ -140,14 +133,13 @@ ViewList deepResponderViews(const View& view) {
   return list;
 }
 
-bool isSearchBarTextField(const View& view) {
-  return platform::isKindOfClass(view, "UISearchBarTextField") ||
-         platform::isKindOfClass(view, "SearchBar");
+bool isSearchBarTextField(const View& /*view*/) {
+  return false;  // the platform has no search bar, so no field is one's
 }
 
 bool isAlertViewTextField(const View& view) {
-  return platform::isKindOfClass(view, "UIAlertSheetTextField") ||
-         platform::isKindOfClass(view, "_UIAlertControllerTextField");
+  // The platform's alerts are its only ones; it has no action-sheet text field.
+  return dynamic_cast<const platform::AlertControllerTextField*>(&view) != nullptr;
 }
 
 platform::AffineTransform convertTransformToView(const View& view, const View* target) {

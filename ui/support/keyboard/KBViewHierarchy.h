@@ -1,5 +1,6 @@
 #pragma once
 
+#include <concepts>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,10 +28,13 @@ std::shared_ptr<platform::ViewController> topMostController(const platform::Wind
 // topMostController, descending into navigation controllers' top controllers.
 std::shared_ptr<platform::ViewController> currentViewController(const platform::Window& window);
 
-// The nearest enclosing view of the class (or a subclass), skipping a table's internal scroll
-// views and a paging controller's queuing scroll view; nullptr for none or an unknown class.
+// The nearest enclosing view of the class (or a subclass); nullptr for none.
 std::shared_ptr<platform::View> superviewOfClassType(const platform::View& view,
-                                                     const platform::ObjectClass* cls);
+                                                     const platform::ObjectClass& cls);
+template <std::derived_from<platform::View> T>
+std::shared_ptr<T> superviewOfClassType(const platform::View& view) {
+  return std::static_pointer_cast<T>(superviewOfClassType(view, platform::ClassRegistry::of<T>()));
+}
 
 // Whether the view could take the keyboard now: it can become first responder, takes touches,
 // is visible, is no alert or search-bar field, and is an enabled field or an editable text view.
