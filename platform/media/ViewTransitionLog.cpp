@@ -1,9 +1,12 @@
 #include "platform/media/ViewTransitionLog.h"
 
+#include "platform/dispatch/MainThread.h"
+
 namespace platform {
 namespace {
 
 std::vector<ViewTransitionLog::Entry>& log() {
+  assertMainThread("ViewTransitionLog");
   static std::vector<ViewTransitionLog::Entry> entries;
   return entries;
 }

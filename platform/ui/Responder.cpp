@@ -23,18 +23,13 @@ bool& handingOver() {
   return flag;
 }
 
-std::shared_ptr<Window> windowOf(const Responder& responder) {
-  auto view = dynamic_cast<const View*>(&responder);
-  return view ? view->window() : nullptr;
-}
-
 }  // namespace
 
 std::shared_ptr<Responder> Responder::nextResponder() const { return nullptr; }
 
 bool Responder::becomeFirstResponder() {
   if (isFirstResponder()) return true;
-  auto window = windowOf(*this);
+  auto window = this->window();
   if (!window || !canBecomeFirstResponder()) return false;
   if (auto current = window->firstResponder()) {
     handingOver() = true;

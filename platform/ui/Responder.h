@@ -31,6 +31,9 @@ class Responder : public Object {
   virtual bool becomeFirstResponder();
   virtual bool resignFirstResponder();
   bool isFirstResponder() const;
+  // The window this responder is in, which its first-responder status belongs to; a responder
+  // that is not a view is in none.
+  virtual std::shared_ptr<Window> window() const { return nullptr; }
   // The key window's first responder, else the one that became first responder last.
   static std::shared_ptr<Responder> currentFirstResponder();
 

@@ -425,7 +425,8 @@ namespace {
 thread_local bool reachedPlainDrawRect = false;
 
 std::unordered_map<std::type_index, bool>& drawsByClass() {
-  static std::unordered_map<std::type_index, bool> known;  // main thread only
+  assertMainThread("View's drawing classes");
+  static std::unordered_map<std::type_index, bool> known;
   return known;
 }
 

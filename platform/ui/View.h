@@ -79,7 +79,7 @@ class View : public Responder, public LayerDelegate {
   // superview's didAddSubview.
   std::shared_ptr<View> superview() const { return superview_.lock(); }
   const std::vector<std::shared_ptr<View>>& subviews() const { return subviews_; }
-  std::shared_ptr<Window> window() const;
+  std::shared_ptr<Window> window() const override;
   void addSubview(std::shared_ptr<View> view);
   void insertSubview(std::shared_ptr<View> view, std::size_t index);
   void insertSubviewBelow(std::shared_ptr<View> view, const View* sibling);

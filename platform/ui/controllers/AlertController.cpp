@@ -1,5 +1,7 @@
 #include "platform/ui/controllers/AlertController.h"
 
+#include "platform/dispatch/MainThread.h"
+
 #include <algorithm>
 
 #include "platform/foundation/NotificationCenter.h"
@@ -14,7 +16,8 @@ namespace platform {
 namespace {
 
 std::vector<AlertController::Presentation>& records() {
-  static std::vector<AlertController::Presentation> list;  // main thread only
+  assertMainThread("AlertController's presentation records");
+  static std::vector<AlertController::Presentation> list;
   return list;
 }
 
