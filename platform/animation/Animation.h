@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <functional>
 #include <limits>
 #include <memory>
@@ -32,18 +33,22 @@ class Animation {
   // Absolute clock time when added to a layer (0: when added); relative to the group's start for
   // an animation inside a group.
   TimeInterval beginTime() const { return beginTime_; }
-  void setBeginTime(TimeInterval t) { beginTime_ = t; }
+  void setBeginTime(TimeInterval t) { keepFinite(beginTime_, t); }
   TimeInterval duration() const { return duration_; }
-  void setDuration(TimeInterval d) { duration_ = d; }
+  void setDuration(TimeInterval d) { keepFinite(duration_, d); }
   double speed() const { return speed_; }
-  void setSpeed(double s) { speed_ = s; }
+  void setSpeed(double s) { keepFinite(speed_, s); }
   TimeInterval timeOffset() const { return timeOffset_; }
-  void setTimeOffset(TimeInterval t) { timeOffset_ = t; }
+  void setTimeOffset(TimeInterval t) { keepFinite(timeOffset_, t); }
   // 0 means once; kRepeatForever repeats until removed. Fractions end part-way.
   double repeatCount() const { return repeatCount_; }
-  void setRepeatCount(double n) { repeatCount_ = n; }
+  void setRepeatCount(double n) {
+    if (!std::isnan(n)) repeatCount_ = n;
+  }
   TimeInterval repeatDuration() const { return repeatDuration_; }
-  void setRepeatDuration(TimeInterval d) { repeatDuration_ = d; }
+  void setRepeatDuration(TimeInterval d) {
+    if (!std::isnan(d)) repeatDuration_ = d;
+  }
   bool autoreverses() const { return autoreverses_; }
   void setAutoreverses(bool v) { autoreverses_ = v; }
   FillMode fillMode() const { return fillMode_; }
@@ -83,6 +88,12 @@ class Animation {
   virtual void applySample(Layer& presentation, const Sample& sample) const = 0;
 
  private:
+  // Timing that is not a number would make every sample one; a caller's NaN or infinity keeps
+  // the value it would replace (repeats may still be endless).
+  static void keepFinite(double& field, double value) {
+    if (std::isfinite(value)) field = value;
+  }
+
   TimeInterval beginTime_ = 0;
   TimeInterval duration_ = 0;
   double speed_ = 1;

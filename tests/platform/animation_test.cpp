@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -131,6 +132,33 @@ TEST_F(AnimationCallbacks, ActionsAndTransactions) {
   loop.runPending();
   EXPECT_TRUE(completed);
   EXPECT_EQ(Transaction::depth(), 0);
+}
+
+// Speed, offset and repeat duration move the end the run loop reports, not only the samples.
+TEST_F(AnimationCallbacks, SpeedOffsetAndRepeatDurationMoveTheStop) {
+  auto layer = Layer::create();
+  auto fast = recorded("fast", 1);
+  fast->setSpeed(2);
+  layer->addAnimation(fast, "fast");
+  auto skipped = recorded("skipped", 1);
+  skipped->setTimeOffset(0.75);
+  layer->addAnimation(skipped, "skipped");
+  auto cut = recorded("cut", 1);
+  cut->setRepeatCount(kRepeatForever);
+  cut->setRepeatDuration(1.5);  // the duration wins over endless repeats
+  layer->addAnimation(cut, "cut");
+  auto paused = recorded("paused", 1);
+  paused->setSpeed(0);
+  layer->addAnimation(paused, "paused");
+  advance(10);
+  std::vector<std::string> stops;
+  for (const auto& e : events)
+    if (e.find(" stop ") != std::string::npos) stops.push_back(e);
+  EXPECT_EQ(stops, (std::vector<std::string>{"skipped stop 1 @0.250000", "fast stop 1 @0.500000",
+                                             "cut stop 1 @1.500000"}));
+  EXPECT_NE(layer->animationForKey("paused"), nullptr);  // a stopped clock never ends it
+  layer.reset();
+  advance(0);
 }
 
 constexpr double kPi = 3.14159265358979323846;
@@ -293,6 +321,74 @@ TEST_F(AnimationTiming, KeyframesSpringsAndGroups) {
   EXPECT_NEAR(shown->transform().parts().scaleX, 2, 1e-6);
   EXPECT_NEAR(shown->opacity(), 0.75, 1e-6);
   EXPECT_DOUBLE_EQ(plain->presentationAt(start + 0.25)->opacity(), 1);  // child not begun
+}
+
+TEST_F(AnimationTiming, SpeedOffsetRepeatDurationAndEasingShapeTheSamples) {
+  auto fast = fade(0, 1, 1);
+  fast->setSpeed(2);
+  fast->setFillMode(FillMode::Forwards);
+  layer->addAnimation(fast, "a");
+  EXPECT_NEAR(opacityAt(0.25), 0.5, 1e-6);
+  EXPECT_NEAR(opacityAt(3), 1, 1e-6);
+
+  auto slow = fade(0, 1, 1);
+  slow->setSpeed(0.5);
+  slow->setTimeOffset(0.5);  // in the animation's own time, before speed applies
+  layer->addAnimation(slow, "a");
+  EXPECT_NEAR(opacityAt(0), 0.5, 1e-6);
+  EXPECT_NEAR(opacityAt(0.5), 0.75, 1e-6);
+
+  // A repeat duration ends part-way through an iteration and holds that value forwards.
+  auto partial = fade(0, 1, 1);
+  partial->setRepeatDuration(1.5);
+  partial->setFillMode(FillMode::Forwards);
+  layer->addAnimation(partial, "a");
+  EXPECT_NEAR(opacityAt(1.25), 0.25, 1e-6);
+  EXPECT_NEAR(opacityAt(9), 0.5, 1e-6);
+
+  // Easing applies within each iteration, and a whole number of them ends on the last value.
+  auto eased = fade(0, 1, 1);
+  eased->setTimingFunction(TimingFunction::named(TimingFunctionName::EaseIn));
+  eased->setRepeatCount(2);
+  eased->setFillMode(FillMode::Forwards);
+  layer->addAnimation(eased, "a");
+  const double firstQuarter = opacityAt(0.25);
+  EXPECT_LT(firstQuarter, 0.2);
+  EXPECT_NEAR(opacityAt(1.25), firstQuarter, 1e-5);
+  EXPECT_NEAR(opacityAt(2), 1, 1e-6);
+
+  // No duration: the default at the top level.
+  layer->addAnimation(fade(0, 1, 0), "a");
+  EXPECT_NEAR(opacityAt(kDefaultAnimationDuration / 2), 0.5, 1e-5);
+}
+
+// Non-finite timing from a caller keeps the value it replaces, so samples stay numbers and the
+// animation still ends.
+TEST_F(AnimationTiming, NonFiniteTimingIsRefused) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  auto a = fade(0, 1, 1);
+  a->setSpeed(nan);
+  a->setSpeed(inf);
+  a->setTimeOffset(nan);
+  a->setDuration(inf);
+  a->setDuration(nan);
+  a->setBeginTime(nan);
+  a->setRepeatCount(nan);
+  a->setRepeatDuration(nan);
+  EXPECT_DOUBLE_EQ(a->speed(), 1);
+  EXPECT_DOUBLE_EQ(a->timeOffset(), 0);
+  EXPECT_DOUBLE_EQ(a->duration(), 1);
+  EXPECT_DOUBLE_EQ(a->beginTime(), 0);
+  EXPECT_DOUBLE_EQ(a->repeatCount(), 0);
+  EXPECT_DOUBLE_EQ(a->repeatDuration(), 0);
+  layer->addAnimation(a, "a");
+  EXPECT_NEAR(opacityAt(0.5), 0.5, 1e-6);
+  advance(1.5);
+  EXPECT_EQ(layer->animationForKey("a"), nullptr);
+  // Repeating for ever stays allowed.
+  a->setRepeatCount(kRepeatForever);
+  EXPECT_TRUE(std::isinf(a->repeatCount()));
 }
 
 }  // namespace
