@@ -3,10 +3,14 @@
 // its end above the keyboard), at 2,000 and 20,000 keys. Each run reports the cost of a key in
 // the first and the last quarter of the typing: a key should cost the same at the end.
 //
+// FrameAtEnd draws the screen at the end of the typed text (2x scale), beside FrameBare: Cairo
+// and Pango drawing only the paragraphs in view over a white fill.
+//
 // "Bare" is the cheapest way to the same numbers with Pango alone: the paragraphs already
 // finished keep their heights, and each key lays out only the paragraph being typed, at the
 // view's wrapping width, for the height that puts its end above the keyboard.
 #include <benchmark/benchmark.h>
+#include <cairo.h>
 #include <glib.h>
 #include <pango/pangocairo.h>
 
@@ -18,6 +22,9 @@
 
 #include "BenchSupport.h"
 #include "platform/dispatch/RunLoop.h"
+#include "platform/render/Render.h"
+#include "platform/render/RenderTarget.h"
+#include "platform/render/RenderView.h"
 #include "platform/ui/Window.h"
 #include "platform/ui/text/TextView.h"
 
@@ -133,20 +140,106 @@ void BM_TypeBare(benchmark::State& state) {
   g_object_unref(context);
 }
 
-BENCHMARK(BM_TypeIntoTextView)
-    ->Arg(2000)
-    ->Arg(20000)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->Repetitions(3);
-BENCHMARK(BM_TypeBare)
-    ->Arg(2000)
-    ->Arg(20000)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->Repetitions(3);
+// A text view of `count` typed keys, scrolled to its end above the keyboard, on a window.
+struct TypedScreen {
+  std::shared_ptr<platform::Window> window =
+      platform::Window::create(platform::makeRect(0, 0, 375, 667));
+  std::shared_ptr<platform::TextView> view =
+      platform::TextView::create(platform::makeRect(0, 0, 375, 667));
+
+  explicit TypedScreen(const std::vector<std::string>& typed) {
+    window->makeKeyAndVisible();
+    view->setContentInset({0, 0, kKeyboard, 0});
+    window->addSubview(view);
+    view->becomeFirstResponder();
+    std::string text;
+    for (const auto& key : typed) text += key;
+    view->insertText(text);  // one paste: what is measured is the frame
+    platform::RunLoop::main().runPending();
+  }
+  ~TypedScreen() {
+    view->resignFirstResponder();
+    window->removeFromSuperview();
+    platform::RunLoop::main().runPending();
+  }
+};
+
+// One frame of the screen at the end of the text, drawn after the last key.
+void BM_FrameAtEnd(benchmark::State& state) {
+  TypedScreen screen(keys(static_cast<int>(state.range(0))));
+  platform::RenderTarget target;
+  platform::RenderOptions options;
+  options.scale = 2;
+  for (auto _ : state) {
+    screen.view->setNeedsDisplay();
+    benchmark::DoNotOptimize(platform::renderView(*screen.window, target, options));
+  }
+}
+
+// The same frame drawn bare: the paragraphs' heights are known from typing, so Pango lays out
+// and draws only the paragraphs that reach into the screen, over a white fill.
+void BM_FrameBare(benchmark::State& state) {
+  std::vector<std::string> paragraphs(1);
+  for (const auto& key : keys(static_cast<int>(state.range(0)))) {
+    if (key == "\n") {
+      paragraphs.emplace_back();
+    } else {
+      paragraphs.back() += key;
+    }
+  }
+  PangoContext* context = bench::makeBarePangoContext();
+  PangoFontDescription* font =
+      pango_font_description_from_string("DejaVu Sans, WenQuanYi Micro Hei");
+  pango_font_description_set_absolute_size(font, 12 * PANGO_SCALE);
+  PangoLayout* layout = pango_layout_new(context);
+  pango_layout_set_font_description(layout, font);
+  pango_layout_set_width(layout, (375 - 2 * platform::TextView::kTextInsetX) * PANGO_SCALE);
+  pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+  std::vector<double> tops;
+  double bottom = 0;
+  for (const auto& p : paragraphs) {
+    tops.push_back(bottom);
+    pango_layout_set_text(layout, p.data(), static_cast<int>(p.size()));
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    bottom += logical.height / double{PANGO_SCALE};
+  }
+  const double offset = bottom + 2 * platform::TextView::kTextInsetY + kKeyboard - 667;
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 750, 1334);
+  for (auto _ : state) {
+    cairo_t* cr = cairo_create(surface);
+    cairo_scale(cr, 2, 2);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    const double top = offset - platform::TextView::kTextInsetY;
+    auto first = std::upper_bound(tops.begin(), tops.end(), top) - tops.begin();
+    for (auto i = std::max<std::ptrdiff_t>(0, first - 1);
+         i < static_cast<std::ptrdiff_t>(tops.size()) && tops[i] < top + 667; ++i) {
+      const std::string& p = paragraphs[static_cast<std::size_t>(i)];
+      pango_layout_set_text(layout, p.data(), static_cast<int>(p.size()));
+      cairo_move_to(cr, platform::TextView::kTextInsetX, tops[i] - top);
+      pango_cairo_show_layout(cr, layout);
+    }
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    benchmark::DoNotOptimize(cairo_image_surface_get_data(surface));
+  }
+  cairo_surface_destroy(surface);
+  g_object_unref(layout);
+  pango_font_description_free(font);
+  g_object_unref(context);
+}
+
+void typingSizes(benchmark::internal::Benchmark* b) {
+  b->Arg(2000)->Arg(20000)->UseManualTime()->Unit(benchmark::kMillisecond);
+  b->Iterations(1)->Repetitions(3);
+}
+
+BENCHMARK(BM_TypeIntoTextView)->Apply(typingSizes);
+BENCHMARK(BM_TypeBare)->Apply(typingSizes);
+BENCHMARK(BM_FrameAtEnd)->Arg(2000)->Arg(20000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FrameBare)->Arg(2000)->Arg(20000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
