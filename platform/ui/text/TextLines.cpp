@@ -119,6 +119,36 @@ std::vector<std::size_t> nextBreaks(const Chunk& c, bool words) {
   return next;
 }
 
+// The line at `it`: its extents (from `top`) and the glyphs no font could draw, which the
+// running figures start from.
+TextLines::Line measure(PangoLayoutIter* it, int top) {
+  TextLines::Line l;
+  PangoRectangle ink, logical;
+  pango_layout_iter_get_line_extents(it, &ink, &logical);
+  l.y = top + logical.y;
+  l.height = logical.height;
+  l.width = logical.width;
+  l.inkX = ink.x, l.inkY = ink.y - logical.y, l.inkWidth = ink.width, l.inkHeight = ink.height;
+  for (GSList* r = pango_layout_iter_get_line_readonly(it)->runs; r; r = r->next) {
+    const auto* run = static_cast<PangoGlyphItem*>(r->data);
+    for (int g = 0; g < run->glyphs->num_glyphs; ++g) {
+      if (run->glyphs->glyphs[g].glyph & PANGO_GLYPH_UNKNOWN_FLAG) ++l.unknownGlyphs;
+    }
+  }
+  l.widest = l.width;
+  l.tallest = l.height;
+  l.overhang = std::max({0, -l.inkY, l.inkY + l.inkHeight - l.height});
+  return l;
+}
+
+// Folds the figures over the lines before `l` into its own.
+void accumulate(const TextLines::Line& prior, TextLines::Line& l) {
+  l.widest = std::max(prior.widest, l.widest);
+  l.tallest = std::max(prior.tallest, l.tallest);
+  l.unknownGlyphs += prior.unknownGlyphs;
+  l.overhang = std::max(prior.overhang, l.overhang);
+}
+
 }  // namespace
 
 std::vector<std::size_t> TextLines::longWordBreaks(const std::string& text) {
@@ -202,15 +232,9 @@ int TextLines::layOut(PangoLayout* layout, const std::string& text, std::size_t 
     }
     const bool onSpace =
         space != breaks_.end() && *space - from + spacesBefore * kZeroWidthSpaceBytes == at;
-    Line l;
+    Line l = measure(it, top);
     l.start = from + at - spacesBefore * kZeroWidthSpaceBytes;
     const std::size_t ci = chunk.characterAt(l.start);
-    PangoRectangle ink, logical;
-    pango_layout_iter_get_line_extents(it, &ink, &logical);
-    l.y = top + logical.y;
-    l.height = logical.height;
-    l.width = logical.width;
-    l.inkX = ink.x, l.inkY = ink.y - logical.y, l.inkWidth = ink.width, l.inkHeight = ink.height;
     l.nextBreak = ci < chunk.count() ? next[ci] : kNone;
     if (breakLongWords && ci < chunk.count()) {
       auto b = std::upper_bound(breaks_.begin(), breaks_.end(), l.start);
@@ -221,19 +245,8 @@ int TextLines::layOut(PangoLayout* layout, const std::string& text, std::size_t 
     // A partial layout's first line starts a paragraph of that layout, not of the text.
     l.paragraph = lines_.size() == first && first > 0 ? restart.paragraph : pl->is_paragraph_start;
     l.safe = l.paragraph || (!onSpace && hasOwnScript(c));
-    int unknown = 0;
-    for (GSList* r = pl->runs; r; r = r->next) {
-      const auto* run = static_cast<PangoGlyphItem*>(r->data);
-      for (int g = 0; g < run->glyphs->num_glyphs; ++g) {
-        if (run->glyphs->glyphs[g].glyph & PANGO_GLYPH_UNKNOWN_FLAG) ++unknown;
-      }
-    }
-    const Line& prior = lines_.empty() ? Line{} : lines_.back();
-    l.widest = std::max(prior.widest, l.width);
-    l.tallest = std::max(prior.tallest, l.height);
-    l.unknownGlyphs = prior.unknownGlyphs + unknown;
-    l.overhang = std::max({prior.overhang, -l.inkY, l.inkY + l.inkHeight - l.height});
     l.contextualBefore = wholeBefore + chunk.wholeTextBefore[ci];
+    if (!lines_.empty()) accumulate(lines_.back(), l);
     lines_.push_back(l);
   } while (pango_layout_iter_next_line(it));
   pango_layout_iter_free(it);
