@@ -49,6 +49,9 @@ class Label : public View {
   void setNumberOfLines(int lines);
   LineBreakMode lineBreakMode() const { return lineBreakMode_; }
   void setLineBreakMode(LineBreakMode mode);
+  // For a long text that changes a little at a time (TextLayout::setKeepsLines): a change lays
+  // out again from the line it falls in, and drawing lays out only the lines in view.
+  void setKeepsLines(bool keep) { layout_.setKeepsLines(keep); }
 
   // Rounded up to whole points. A one-line label reports its full width whatever `size` says.
   Size sizeThatFits(const Size& size) const override;

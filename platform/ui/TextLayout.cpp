@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/ui/AttributedString.h"
+#include "platform/ui/text/TextLines.h"
 
 namespace platform {
 namespace {
@@ -88,34 +89,9 @@ bool truncates(LineBreakMode m) {
          m == LineBreakMode::ByTruncatingMiddle;
 }
 
-// Pango breaks a word longer than its line character by character, at a cost that grows with the
-// square of the word's length (a 64 KB word takes tens of seconds). So a zero-width space goes in
-// after every kLongWord characters that offer no break; words shorter than that, which is every
-// word of a real text, are laid out exactly as they stand. Answers the byte offsets (ascending)
-// before which a space goes.
-constexpr int kLongWord = 256;
-constexpr char kZeroWidthSpace[] = "\u200B";
-constexpr std::size_t kZeroWidthSpaceBytes = sizeof(kZeroWidthSpace) - 1;
+constexpr std::size_t kZeroWidthSpaceBytes = sizeof("\u200B") - 1;
 
-std::vector<std::size_t> longWordBreaks(const std::string& text) {
-  std::vector<std::size_t> breaks;
-  if (text.size() <= static_cast<std::size_t>(kLongWord)) return breaks;
-  const glong chars = g_utf8_strlen(text.data(), static_cast<gssize>(text.size()));
-  std::vector<PangoLogAttr> attrs(static_cast<std::size_t>(chars) + 1);
-  pango_get_log_attrs(text.data(), static_cast<int>(text.size()), -1, pango_language_get_default(),
-                      attrs.data(), static_cast<int>(attrs.size()));
-  int run = 0;
-  const char* at = text.data();
-  for (glong i = 0; i < chars; ++i, at = g_utf8_next_char(at)) {
-    if (attrs[static_cast<std::size_t>(i)].is_line_break) run = 0;
-    if (run == kLongWord) {
-      breaks.push_back(static_cast<std::size_t>(at - text.data()));
-      run = 0;
-    }
-    ++run;
-  }
-  return breaks;
-}
+bool continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 // Where byte `index` of the text lands once the spaces are in.
 std::size_t shifted(const std::vector<std::size_t>& breaks, std::size_t index) {
@@ -161,70 +137,104 @@ void TextLayout::setAttributedText(const AttributedString& text) {
   setText(text.string());
   if (text_ == text.string()) attributed_ = std::make_unique<AttributedString>(text);
   dirty_ = true;
+  settingsChanged_ = true;
 }
 
 void TextLayout::setText(const std::string& text) {
-  if (attributed_) attributed_.reset(), dirty_ = true;
+  if (attributed_) attributed_.reset(), dirty_ = true, settingsChanged_ = true;
   if (text == text_) return;
-  if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) {
+  // The bytes both texts share are valid already: only what follows is checked.
+  std::size_t same = static_cast<std::size_t>(
+      std::mismatch(text.begin(), text.end(), text_.begin(), text_.end()).first - text.begin());
+  while (same > 0 && ((same < text.size() && continuation(text[same])) ||
+                      (same < text_.size() && continuation(text_[same])))) {
+    --same;
+  }
+  const char* tail = text.data() + same;
+  if (g_utf8_validate(tail, static_cast<gssize>(text.size() - same), nullptr)) {
     text_ = text;
   } else {
     gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
     text_ = valid;
     g_free(valid);
   }
+  changedFrom_ = std::min(changedFrom_, same);
   dirty_ = true;
 }
 
 void TextLayout::setFont(const Font& font) {
   if (font == font_) return;
   font_ = font;
-  dirty_ = true;
+  dirty_ = settingsChanged_ = true;
 }
 
 void TextLayout::setAlignment(TextAlignment alignment) {
-  if (alignment != alignment_) alignment_ = alignment, dirty_ = true;
+  if (alignment != alignment_) alignment_ = alignment, dirty_ = settingsChanged_ = true;
 }
 
 void TextLayout::setLineBreakMode(LineBreakMode mode) {
-  if (mode != mode_) mode_ = mode, dirty_ = true;
+  if (mode != mode_) mode_ = mode, dirty_ = settingsChanged_ = true;
 }
 
 void TextLayout::setNumberOfLines(int lines) {
   lines = std::max(0, lines);
-  if (lines != numberOfLines_) numberOfLines_ = lines, dirty_ = true;
+  if (lines != numberOfLines_) numberOfLines_ = lines, dirty_ = settingsChanged_ = true;
 }
 
 void TextLayout::setBounds(double width, double height) {
   width = bounded(width) ? width : -1;
   height = bounded(height) ? height : -1;
+  if (width != width_) settingsChanged_ = true;
   if (width != width_ || height != height_) width_ = width, height_ = height, dirty_ = true;
+}
+
+void TextLayout::setKeepsLines(bool keep) {
+  if (keep != keepsLines_) keepsLines_ = keep, dirty_ = settingsChanged_ = true;
+}
+
+// Kept lines do not depend on the height: without an ellipsis Pango ignores it.
+bool TextLayout::keepingLines() const {
+  return keepsLines_ && !attributed_ && numberOfLines_ == 0 && bounded(width_) &&
+         (mode_ == LineBreakMode::ByWordWrapping || mode_ == LineBreakMode::ByCharWrapping) &&
+         alignment_ != TextAlignment::Justified;
+}
+
+void TextLayout::applyKept() {
+  if (!lines_ || settingsChanged_) {
+    lines_ = std::make_unique<TextLines>();
+    changedFrom_ = 0;
+    applySettings(true);  // lines_ first: kept lines take no height
+  }
+  if (changedFrom_ != std::string::npos) {
+    lines_->update(layout_, text_, changedFrom_, mode_ == LineBreakMode::ByWordWrapping);
+  }
+  changedFrom_ = std::string::npos;
+  settingsChanged_ = false;
 }
 
 void TextLayout::apply() {
   if (!dirty_) return;
   dirty_ = false;
+  if (keepingLines()) {
+    applyKept();
+    return;
+  }
+  lines_.reset();
   const bool single = numberOfLines_ == 1;
   const bool ellipsize = truncates(mode_);
   // A single line that clips rather than truncates is laid out unbounded and clipped later.
   const bool wrapWidth = bounded(width_) && !(single && !ellipsize);
   breaks_.clear();
   if (wrapWidth && !single && mode_ != LineBreakMode::ByCharWrapping) {
-    breaks_ = longWordBreaks(text_);
+    breaks_ = TextLines::longWordBreaks(text_);
   }
-  if (breaks_.empty()) {
-    pango_layout_set_text(layout_, text_.c_str(), static_cast<int>(text_.size()));
-  } else {
-    std::string spaced;
-    spaced.reserve(text_.size() + breaks_.size() * kZeroWidthSpaceBytes);
-    std::size_t from = 0;
-    for (const std::size_t at : breaks_) {
-      spaced.append(text_, from, at - from).append(kZeroWidthSpace);
-      from = at;
-    }
-    spaced.append(text_, from);
-    pango_layout_set_text(layout_, spaced.c_str(), static_cast<int>(spaced.size()));
-  }
+  const std::string spaced = TextLines::spaced(text_, breaks_, 0, text_.size());
+  pango_layout_set_text(layout_, spaced.c_str(), static_cast<int>(spaced.size()));
+  applySettings(wrapWidth);
+}
+
+void TextLayout::applySettings(bool wrapWidth) {
+  const bool ellipsize = truncates(mode_);
   pango_layout_set_font_description(layout_, describe(font_));
   applyRuns();
   pango_layout_set_width(layout_, wrapWidth ? static_cast<int>(width_ * PANGO_SCALE) : -1);
@@ -240,9 +250,10 @@ void TextLayout::apply() {
   if (numberOfLines_ > 0) {
     pango_layout_set_height(layout_, -numberOfLines_);
   } else {
-    // Not -1: with an ellipsis that would mean one line per paragraph.
-    pango_layout_set_height(layout_,
-                            bounded(height_) ? static_cast<int>(height_ * PANGO_SCALE) : G_MAXINT);
+    // Not -1: with an ellipsis that would mean one line per paragraph. Kept lines take no
+    // height: Pango would leave out paragraphs past it.
+    pango_layout_set_height(
+        layout_, bounded(height_) && !lines_ ? static_cast<int>(height_ * PANGO_SCALE) : G_MAXINT);
   }
   PangoAlignment a = PANGO_ALIGN_LEFT;
   if (alignment_ == TextAlignment::Center) a = PANGO_ALIGN_CENTER;
@@ -282,6 +293,18 @@ void TextLayout::applyRuns() {
 // give Pango more lines than the limit it applies per paragraph).
 int TextLayout::visibleLines() {
   apply();
+  if (lines_) {
+    const auto& lines = lines_->lines();
+    auto count = static_cast<int>(keptCount());
+    if (bounded(height_) && count > 1) {
+      const auto fit =
+          std::partition_point(lines.begin(), lines.begin() + count, [&](const auto& l) {
+            return (l.y + l.height) / static_cast<double>(PANGO_SCALE) <= height_ + 0.5;
+          });
+      count = std::max(1, static_cast<int>(fit - lines.begin()));
+    }
+    return count;
+  }
   int count = pango_layout_get_line_count(layout_);
   if (numberOfLines_ > 0) count = std::min(count, numberOfLines_);
   if (bounded(height_) && count > 1) {
@@ -303,16 +326,22 @@ int TextLayout::visibleLines() {
 Size TextLayout::size() {
   const int lines = visibleLines();
   if (text_.empty() || lines == 0) return {0, 0};
-  PangoLayoutIter* it = pango_layout_get_iter(layout_);
   double w = 0, bottom = 0;
-  int i = 0;
-  do {
-    PangoRectangle logical;
-    pango_layout_iter_get_line_extents(it, nullptr, &logical);
-    w = std::max(w, logical.width / static_cast<double>(PANGO_SCALE));
-    bottom = (logical.y + logical.height) / static_cast<double>(PANGO_SCALE);
-  } while (++i < lines && pango_layout_iter_next_line(it));
-  pango_layout_iter_free(it);
+  if (lines_) {
+    const auto& last = lines_->lines()[static_cast<std::size_t>(lines) - 1];
+    w = last.widest / static_cast<double>(PANGO_SCALE);
+    bottom = (last.y + last.height) / static_cast<double>(PANGO_SCALE);
+  } else {
+    PangoLayoutIter* it = pango_layout_get_iter(layout_);
+    int i = 0;
+    do {
+      PangoRectangle logical;
+      pango_layout_iter_get_line_extents(it, nullptr, &logical);
+      w = std::max(w, logical.width / static_cast<double>(PANGO_SCALE));
+      bottom = (logical.y + logical.height) / static_cast<double>(PANGO_SCALE);
+    } while (++i < lines && pango_layout_iter_next_line(it));
+    pango_layout_iter_free(it);
+  }
   if (bounded(width_)) w = std::min(w, width_);
   return {w, bottom};
 }
@@ -321,19 +350,21 @@ int TextLayout::lineCount() { return text_.empty() ? 0 : visibleLines(); }
 
 bool TextLayout::isTruncated() {
   apply();
+  if (lines_) return visibleLines() < static_cast<int>(keptCount());
   if (pango_layout_is_ellipsized(layout_)) return true;
   return visibleLines() < pango_layout_get_line_count(layout_);
 }
 
 int TextLayout::unknownGlyphCount() {
   apply();
+  if (lines_) return lines_->lines()[keptCount() - 1].unknownGlyphs;
   return pango_layout_get_unknown_glyphs_count(layout_);
 }
 
 Rect TextLayout::clipRect(const Point& origin, double* textX) {
   const Size shown = size();
   double x = origin.x;
-  if (pango_layout_get_width(layout_) < 0 && bounded(width_)) {
+  if (!lines_ && pango_layout_get_width(layout_) < 0 && bounded(width_)) {
     // Laid out unbounded: align the single line within the width ourselves, then clip.
     PangoRectangle logical;
     pango_layout_get_extents(layout_, nullptr, &logical);
@@ -355,22 +386,63 @@ void TextLayout::draw(cairo_t* cr, const Point& origin, const Color& color) {
   cairo_save(cr);
   cairo_rectangle(cr, clip.origin.x, clip.origin.y, clip.size.width, clip.size.height);
   cairo_clip(cr);
-  cairo_move_to(cr, x, origin.y);
   cairo_set_source_rgba(cr, color.r, color.g, color.b, color.a);
-  pango_cairo_show_layout(cr, layout_);
+  if (lines_) {
+    double x0 = 0, top = 0, x1 = 0, bottom = 0;
+    cairo_clip_extents(cr, &x0, &top, &x1, &bottom);
+    lines_->draw(layout_, text_, cr, x, origin.y, top - origin.y, bottom - origin.y, keptCount());
+  } else {
+    cairo_move_to(cr, x, origin.y);
+    pango_cairo_show_layout(cr, layout_);
+  }
   cairo_restore(cr);
+}
+
+// The lines a whole layout has: a height bound may leave out paragraphs.
+std::size_t TextLayout::keptCount() const {
+  if (!bounded(height_)) return lines_->lines().size();
+  return lines_->linesWithin(static_cast<int>(height_ * PANGO_SCALE));
+}
+
+// The whole layout's ink, as Pango makes it from its lines.
+Rect TextLayout::inkOfLines(const Point& origin) const {
+  PangoRectangle ink{};
+  bool any = false;
+  const auto& lines = lines_->lines();
+  const std::size_t count = keptCount();
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto& l = lines[i];
+    const PangoRectangle r{l.inkX, l.y + l.inkY, l.inkWidth, l.inkHeight};
+    if (!any) {
+      ink = r, any = true;
+      continue;
+    }
+    const int x0 = std::min(ink.x, r.x), y0 = std::min(ink.y, r.y);
+    ink.width = std::max(ink.x + ink.width, r.x + r.width) - x0;
+    ink.height = std::max(ink.y + ink.height, r.y + r.height) - y0;
+    ink.x = x0, ink.y = y0;
+  }
+  return makeRect(origin.x + ink.x / static_cast<double>(PANGO_SCALE),
+                  origin.y + ink.y / static_cast<double>(PANGO_SCALE),
+                  ink.width / static_cast<double>(PANGO_SCALE),
+                  ink.height / static_cast<double>(PANGO_SCALE));
 }
 
 Rect TextLayout::inkRect(const Point& origin) {
   if (text_.empty()) return kRectZero;
   double x = 0;
   const Rect clip = clipRect(origin, &x);
-  PangoRectangle ink;
-  pango_layout_get_extents(layout_, &ink, nullptr);
-  const Rect glyphs = makeRect(x + ink.x / static_cast<double>(PANGO_SCALE),
-                               origin.y + ink.y / static_cast<double>(PANGO_SCALE),
-                               ink.width / static_cast<double>(PANGO_SCALE),
-                               ink.height / static_cast<double>(PANGO_SCALE));
+  Rect glyphs;
+  if (lines_) {
+    glyphs = inkOfLines({x, origin.y});
+  } else {
+    PangoRectangle ink;
+    pango_layout_get_extents(layout_, &ink, nullptr);
+    glyphs = makeRect(x + ink.x / static_cast<double>(PANGO_SCALE),
+                      origin.y + ink.y / static_cast<double>(PANGO_SCALE),
+                      ink.width / static_cast<double>(PANGO_SCALE),
+                      ink.height / static_cast<double>(PANGO_SCALE));
+  }
   const Rect drawn = intersection(clip, glyphs);
   return isNull(drawn) ? kRectZero : drawn;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@ typedef struct _PangoLayout PangoLayout;
 namespace platform {
 
 class AttributedString;
+class TextLines;
 
 enum class TextAlignment { Left = 0, Center = 1, Right = 2, Justified = 3, Natural = 4 };
 enum class LineBreakMode {
@@ -48,6 +50,11 @@ class TextLayout {
   void setNumberOfLines(int lines);
   // A bound that is not positive and finite means none.
   void setBounds(double width, double height);
+  // For a long text that changes a little at a time: while it wraps at a width into as many
+  // lines as it takes (plain text, word or character wrapping, not justified), its lines are kept
+  // (TextLines), so a change lays out again only from the line it falls in, and draw() lays out
+  // only the lines inside the clip. Sizes and pixels are those of the whole layout.
+  void setKeepsLines(bool keep);
 
   // The size of the visible lines, in points (not rounded).
   Size size();
@@ -68,7 +75,12 @@ class TextLayout {
 
  private:
   void apply();
+  void applySettings(bool wrapWidth);
   void applyRuns();
+  bool keepingLines() const;
+  void applyKept();
+  std::size_t keptCount() const;
+  Rect inkOfLines(const Point& origin) const;
   int visibleLines();
   // The clip draw() uses and where its first line starts.
   Rect clipRect(const Point& origin, double* textX);
@@ -85,6 +97,10 @@ class TextLayout {
   double width_ = -1;
   double height_ = -1;
   bool dirty_ = true;
+  bool keepsLines_ = false;
+  std::unique_ptr<TextLines> lines_;  // while keepingLines()
+  bool settingsChanged_ = true;       // since the kept lines were laid out
+  std::size_t changedFrom_ = 0;       // the first byte of the text changed since then
 };
 
 }  // namespace platform

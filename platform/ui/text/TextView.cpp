@@ -27,6 +27,7 @@ void TextView::didInit() {
   label_->setLineBreakMode(LineBreakMode::ByWordWrapping);
   label_->setUserInteractionEnabled(false);
   label_->setBackgroundColor(Color::clear());
+  label_->setKeepsLines(true);
   addSubview(label_);
   std::weak_ptr<TextView> weak = self<TextView>();
   tap_ = TapGestureRecognizer::create([weak](GestureRecognizer& recognizer) {
@@ -74,6 +75,7 @@ void TextView::layoutSubviews() {
   if (!(contentSize().width == content.width && contentSize().height == content.height)) {
     setContentSize(content);
   }
+  if (revealsCaret_) revealCaret();
 }
 
 bool TextView::becomeFirstResponder() {
@@ -114,7 +116,7 @@ void TextView::replace(TextRange range, const std::string& replacement) {
       },
       [this] {
         refresh();
-        revealCaret();
+        revealsCaret_ = true;  // once the pass has laid the text out: one layout for a burst
         if (auto d = delegate()) d->textViewDidChange(*this);
       });
 }
@@ -123,8 +125,8 @@ void TextView::revealCaret() {
   // The caret sits at the end of the text: typing keeps that end in sight, above the bottom
   // inset (where a keyboard may cover the view), as the platform's text views do. One that does
   // not scroll shows its text from the top, however it is sized.
+  revealsCaret_ = false;
   if (!isScrollEnabled()) return;
-  layoutIfNeeded();
   const Point end = maximumContentOffset();
   if (contentOffset().y < end.y) setContentOffset({contentOffset().x, end.y});
 }

@@ -74,6 +74,7 @@ class TextView : public ScrollView, public TextEditing {
   std::weak_ptr<TextViewDelegate> delegate_;
   std::shared_ptr<Label> label_;
   std::shared_ptr<TapGestureRecognizer> tap_;
+  bool revealsCaret_ = false;  // at the next layout pass
 };
 
 }  // namespace platform
