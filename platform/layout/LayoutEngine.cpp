@@ -134,11 +134,13 @@ void LayoutEngine::noteSubtreeLeft(View& oldParent, View& child) {
   if (!engine || !engine->holds_) return;
   // A subtree the solution does not reach (no item of the engine, no constraint held) leaves
   // the solution as it was.
-  if (!engine->dirty_ && !engine->isItem(child) && !holdsConstraints(child)) return;
+  const bool holding = holdsConstraints(child);
+  if (!engine->dirty_ && !holding && !engine->isItem(child)) return;
   engine->dirty_ = true;
   oldParent.setNeedsLayout();
-  // The subtree may carry some of those constraints: it is read when it is laid out on its own,
-  // and makes the tree it joins read itself.
+  if (!holding) return;
+  // The subtree carries constraints: it is read when it is laid out on its own, and makes the
+  // tree it joins read itself.
   LayoutEngine& carried = make(child);
   carried.holds_ = carried.dirty_ = true;
 }
