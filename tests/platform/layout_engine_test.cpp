@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "layout_support.h"
 #include "platform/layout/LayoutConstraint.h"
 #include "platform/layout/ViewLayout.h"
 #include "platform/ui/View.h"
@@ -37,15 +38,7 @@ std::shared_ptr<View> constrainedView() {
   return v;
 }
 
-::testing::AssertionResult hasFrame(const View& v, double x, double y, double w, double h) {
-  const Rect f = v.frame();
-  if (std::fabs(f.origin.x - x) < 1e-6 && std::fabs(f.origin.y - y) < 1e-6 &&
-      std::fabs(f.size.width - w) < 1e-6 && std::fabs(f.size.height - h) < 1e-6) {
-    return ::testing::AssertionSuccess();
-  }
-  return ::testing::AssertionFailure() << "frame " << f.origin.x << "," << f.origin.y << " "
-                                       << f.size.width << "x" << f.size.height;
-}
+using layout_test::hasFrame;
 
 using LayoutEngineTest = ui_test::UITest;
 
