@@ -99,9 +99,11 @@ void LayoutConstraint::setActive(bool active) {
         "not activated, its items have no common ancestor: " + description());
     return;
   }
+  static std::uint64_t activations = 0;  // main thread only, like the view tree
   ViewLayoutState::of(*target).constraints.push_back(self);
   installedView_ = target;
   active_ = true;
+  activation_ = ++activations;
   LayoutEngine::noteConstraintInstalled(*target);
 }
 

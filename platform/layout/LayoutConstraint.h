@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -55,6 +56,9 @@ class LayoutConstraint : public Object {
   void setActive(bool active);
   // The view the active constraint is installed on.
   std::shared_ptr<View> installedView() const { return installedView_.lock(); }
+  // Rises with every activation in the process: the layout engine places constraints in this
+  // order, so a solution never depends on which view holds a constraint.
+  std::uint64_t activationOrder() const { return activation_; }
 
   const std::string& identifier() const { return identifier_; }
   void setIdentifier(std::string identifier) { identifier_ = std::move(identifier); }
@@ -87,6 +91,7 @@ class LayoutConstraint : public Object {
   double constant_ = 0;
   LayoutPriority priority_ = kLayoutPriorityRequired;
   bool active_ = false;
+  std::uint64_t activation_ = 0;
   std::weak_ptr<View> installedView_;
   std::string identifier_;
 };

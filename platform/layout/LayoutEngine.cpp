@@ -1,5 +1,6 @@
 #include "platform/layout/LayoutEngine.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/dispatch/MainThread.h"
@@ -15,6 +16,16 @@ namespace platform {
 namespace {
 
 constexpr double kPinStrength = kSolverRequired;  // an edit: just below required
+
+// Depth first, without allocating: a moved cell is asked on every move.
+template <class Predicate>
+bool anyInSubtree(const View& view, const Predicate& predicate) {
+  if (predicate(view)) return true;
+  for (const auto& s : view.subviews()) {
+    if (anyInSubtree(*s, predicate)) return true;
+  }
+  return false;
+}
 
 View& rootOf(View& view) {
   View* top = &view;
@@ -43,9 +54,11 @@ void logBroken(const Error& error, const std::string& what) {
 
 struct LayoutEngine::Item {
   std::weak_ptr<Object> object;
+  std::uint64_t serial = 0;  // the order of making, for dropping in a fixed order
   SolverVariable left, top, width, height;
   std::uint64_t seen = 0;
   bool participating = false;
+  bool parentOfPlaced = false;  // some subview is placed by constraints
   // Held at its frame: edit variables (the root's own, or offsets from the superview).
   bool pinned = false;
   bool pinnedAsRoot = false;
@@ -58,6 +71,7 @@ struct LayoutEngine::Item {
 
 struct LayoutEngine::Placed {
   std::weak_ptr<LayoutConstraint> constraint;
+  std::uint64_t order = 0;  // the constraint's activation when placed
   Slot slot;
   std::uint64_t seen = 0;
 };
@@ -74,6 +88,21 @@ LayoutEngine& LayoutEngine::make(View& root) {
   assertMainThread("LayoutEngine registry");
   if (!root.layoutEngine_) root.layoutEngine_ = std::make_shared<LayoutEngine>();
   return *root.layoutEngine_;
+}
+
+bool LayoutEngine::isItem(const View& view) const {
+  auto it = items_.find(&view);
+  return it != items_.end() && it->second->seen == sweep_;
+}
+
+bool LayoutEngine::holdsConstraints(const View& top) {
+  return anyInSubtree(
+      top, [](const View& v) { return v.layoutState_ && !v.layoutState_->constraints.empty(); });
+}
+
+bool LayoutEngine::awaits(const View& top) const {
+  return !awaited_.empty() &&
+         anyInSubtree(top, [this](const View& v) { return awaited_.count(&v) > 0; });
 }
 
 bool LayoutEngine::dirtyIfHolding(View& root) {
@@ -101,10 +130,17 @@ void LayoutEngine::noteChange(View* view) {
 }
 
 void LayoutEngine::noteSubtreeLeft(View& oldParent, View& child) {
-  if (!dirtyIfHolding(rootOf(oldParent))) return;
+  LayoutEngine* engine = find(rootOf(oldParent));
+  if (!engine || !engine->holds_) return;
+  // A subtree the solution does not reach (no item of the engine, no constraint held) leaves
+  // the solution as it was.
+  const bool holding = holdsConstraints(child);
+  if (!engine->dirty_ && !holding && !engine->isItem(child)) return;
+  engine->dirty_ = true;
   oldParent.setNeedsLayout();
-  // The subtree may carry some of those constraints: it is read when it is laid out on its own,
-  // and makes the tree it joins read itself.
+  if (!holding) return;
+  // The subtree carries constraints: it is read when it is laid out on its own, and makes the
+  // tree it joins read itself.
   LayoutEngine& carried = make(child);
   carried.holds_ = carried.dirty_ = true;
 }
@@ -119,8 +155,13 @@ void LayoutEngine::noteSubtreeJoined(View& parent, View& child) {
   if (carries) {
     LayoutEngine& engine = make(root);
     engine.holds_ = engine.dirty_ = true;
-  } else if (!dirtyIfHolding(root)) {
-    return;
+  } else {
+    // A subtree that carries no constraints matters only when one of the tree's constraints
+    // names a view of it (a view coming back turns those constraints on again).
+    LayoutEngine* engine = find(root);
+    if (!engine || !engine->holds_) return;
+    if (!engine->dirty_ && !engine->awaits(child)) return;
+    engine->dirty_ = true;
   }
   parent.setNeedsLayout();
 }
@@ -189,6 +230,12 @@ void LayoutEngine::collect(View& root) {
     for (auto it = v->subviews().rbegin(); it != v->subviews().rend(); ++it) stack.push_back(*it);
     order_.push_back(std::move(v));
   }
+  // Activation order, not the tree's: where a constraint is kept must not change the solution,
+  // and a chain's constraints held by a container would otherwise reach the solver before the
+  // widths held by its views, so that every width rewrites half the rows.
+  std::sort(active_.begin(), active_.end(), [](const auto& a, const auto& b) {
+    return a->activationOrder() < b->activationOrder();
+  });
 }
 
 LayoutEngine::Item& LayoutEngine::item(const std::shared_ptr<Object>& object) {
@@ -197,6 +244,7 @@ LayoutEngine::Item& LayoutEngine::item(const std::shared_ptr<Object>& object) {
     if (slot) drop(*slot);  // a gone object's address, now another's
     slot = std::make_unique<Item>();
     slot->object = object;
+    slot->serial = ++itemsMade_;
     slot->left = solver_.makeVariable();
     slot->top = solver_.makeVariable();
     slot->width = solver_.makeVariable();
@@ -220,25 +268,34 @@ void LayoutEngine::sync(View& root) {
   // constraint try again once room was made.
   std::unordered_set<const LayoutConstraint*> present;
   for (const auto& c : usable) present.insert(c.get());
+  // Removals go in the order of placing too, not in the maps' order of addresses.
+  std::vector<std::unique_ptr<Placed>> gone;
   for (auto it = placed_.begin(); it != placed_.end();) {
     if (present.count(it->first) && it->second->constraint.lock()) {
       ++it;
       continue;
     }
-    unplace(it->second->slot);
+    gone.push_back(std::move(it->second));
     it = placed_.erase(it);
   }
+  std::sort(gone.begin(), gone.end(),
+            [](const auto& a, const auto& b) { return a->order < b->order; });
+  for (const auto& p : gone) unplace(p->slot);
   for (const auto& c : usable) placeConstraint(c);
   active_.clear();  // the views own their constraints; the engine only reads them
+  std::vector<std::unique_ptr<Item>> dropped;
   for (auto it = items_.begin(); it != items_.end();) {
     if (it->second->seen == sweep_) {
       it->second->participating = false;  // recomputed next time
       ++it;
       continue;
     }
-    drop(*it->second);
+    dropped.push_back(std::move(it->second));
     it = items_.erase(it);
   }
+  std::sort(dropped.begin(), dropped.end(),
+            [](const auto& a, const auto& b) { return a->serial < b->serial; });
+  for (const auto& i : dropped) drop(*i);
 }
 
 // Who takes part: the items of the usable constraints (both in this tree), the views those
@@ -254,11 +311,18 @@ std::vector<std::shared_ptr<Object>> LayoutEngine::participants(
     auto view = std::dynamic_pointer_cast<View>(item);
     if (view && !translatesAutoresizingMaskIntoConstraints(*view)) constrained_.insert(view.get());
   };
+  awaited_.clear();
   for (const auto& c : active_) {
     auto first = c->firstItem(), second = c->secondItem();
     auto v1 = LayoutConstraint::viewOfItem(first);
     auto v2 = second ? LayoutConstraint::viewOfItem(second) : v1;
-    if (!v1 || !v2 || !inTree_.count(v1.get()) || !inTree_.count(v2.get())) continue;
+    if (!v1 || !v2) continue;
+    const bool in1 = inTree_.count(v1.get()) > 0, in2 = inTree_.count(v2.get()) > 0;
+    if (!in1 || !in2) {  // waits for a view that is away
+      if (!in1) awaited_.insert(v1.get());
+      if (!in2) awaited_.insert(v2.get());
+      continue;
+    }
     usable.push_back(c);
     name(first);
     if (second) name(second);
@@ -288,6 +352,7 @@ void LayoutEngine::holdViews(View& root) {
     auto it = items_.find(v.get());
     if (it == items_.end() || it->second->seen != sweep_) continue;
     Item& i = *it->second;
+    i.parentOfPlaced = false;  // parents come first: their placed children set it below
     if (v.get() == &root) {
       pinRoot(i);
       pinned_.emplace_back(v, &i);
@@ -295,6 +360,7 @@ void LayoutEngine::holdViews(View& root) {
     }
     auto super = items_.find(v->superview().get());
     if (constrained_.count(v.get())) {
+      if (super != items_.end()) super->second->parentOfPlaced = true;
       unpin(i);
       placeIntrinsicSize(i, *v);
     } else if (super != items_.end()) {
@@ -484,6 +550,7 @@ void LayoutEngine::placeConstraint(const std::shared_ptr<LayoutConstraint>& c) {
     if (p) unplace(p->slot);
     p = std::make_unique<Placed>();
     p->constraint = c;
+    p->order = c->activationOrder();
   }
   p->seen = sweep_;
   // first - multiplier * second - constant (relation) 0
@@ -566,6 +633,8 @@ void LayoutEngine::unplace(Slot& slot) {
 // only the subviews of the view being laid out are re-asserted.
 void LayoutEngine::applyFrames(View& root, bool everyView, View& laidOut) {
   if (!everyView) {
+    auto it = items_.find(&laidOut);
+    if (it == items_.end() || !it->second->parentOfPlaced) return;
     for (const auto& v : std::vector<std::shared_ptr<View>>(laidOut.subviews())) applyFrame(*v);
     return;
   }

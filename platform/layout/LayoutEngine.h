@@ -62,6 +62,13 @@ class LayoutEngine {
   struct Placed;
 
   static LayoutEngine* find(View& root);
+  // Whether a view of the subtree at `top` holds constraints.
+  static bool holdsConstraints(const View& top);
+  // Whether `view` took part in the last solution (which is current unless the engine is dirty).
+  bool isItem(const View& view) const;
+  // Whether a constraint of the tree names a view of the subtree at `top` that was away when the
+  // tree was last read.
+  bool awaits(const View& top) const;
   static LayoutEngine& make(View& root);
   // Marks the engine of the tree at `root` for a fresh read, if that tree holds constraints.
   static bool dirtyIfHolding(View& root);
@@ -100,9 +107,11 @@ class LayoutEngine {
   std::vector<std::shared_ptr<LayoutConstraint>> active_;
   std::unordered_set<const View*> inTree_;
   std::unordered_set<const View*> constrained_;  // placed by constraints, not held at frames
+  std::unordered_set<const View*> awaited_;      // named by constraints, away from the tree
   bool holds_ = false;  // the tree holds constraints (or may: not read since it last might)
   bool dirty_ = true;   // the tree must be read again
   std::uint64_t sweep_ = 0;
+  std::uint64_t itemsMade_ = 0;
   std::uint64_t removals_ = 0;
   bool changed_ = false;
 };

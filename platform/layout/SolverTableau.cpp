@@ -11,7 +11,7 @@ void SolverTableau::grow(Symbol symbol) {
 }
 
 void SolverTableau::set(Symbol basic, SolverRow row) {
-  for (const auto& term : row.terms()) insert(columns_[term.first], basic);
+  for (const auto& term : row.terms()) record(columns_[term.first], basic);
   if (!basic_[basic]) ++count_;
   basic_[basic] = 1;
   rows_[basic] = std::move(row);
@@ -22,7 +22,7 @@ SolverRow SolverTableau::take(Symbol basic) {
   rows_[basic] = SolverRow();
   if (basic_[basic]) --count_;
   basic_[basic] = 0;
-  for (const auto& term : row.terms()) erase(columns_[term.first], basic);
+  for (const auto& term : row.terms()) record(columns_[term.first], basic | kRemoval);
   return row;
 }
 
@@ -32,9 +32,29 @@ void SolverTableau::scan(Symbol symbol, std::vector<Symbol>& out) const {
   }
 }
 
+void SolverTableau::record(Column& column, Symbol change) {
+  column.pending.push_back(change);
+  if (column.pending.size() >= 32 + static_cast<std::size_t>(column.count)) settle(column);
+}
+
+void SolverTableau::settle(Column& column) {
+  if (column.pending.empty()) return;
+  std::vector<Symbol> changes = std::move(column.pending);  // applying may reset the column
+  for (Symbol change : changes) {
+    if (change & kRemoval) {
+      erase(column, change & ~kRemoval);
+    } else {
+      insert(column, change);
+    }
+  }
+  changes.clear();
+  if (changes.capacity() <= 64) column.pending = std::move(changes);  // a large one goes
+}
+
 const std::vector<SolverTableau::Symbol>& SolverTableau::users(Symbol symbol) const {
   users_.clear();
   Column& column = columns_[symbol];
+  settle(column);
   if (column.scanned) {
     scan(symbol, users_);
     column = Column();  // kept again, until it churns again
@@ -48,6 +68,7 @@ const std::vector<SolverTableau::Symbol>& SolverTableau::users(Symbol symbol) co
 }
 
 std::vector<SolverTableau::Symbol> SolverTableau::takeUsers(Symbol symbol) {
+  settle(columns_[symbol]);
   Column column = std::move(columns_[symbol]);
   columns_[symbol] = Column();
   if (column.scanned) {

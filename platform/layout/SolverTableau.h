@@ -43,8 +43,8 @@ class SolverTableau {
   // The same, handed over: the column is left empty, as every row is about to lose the symbol.
   std::vector<Symbol> takeUsers(Symbol symbol);
   // The row of `basic` gained, or lost, `symbol` in place.
-  void noteAdded(Symbol symbol, Symbol basic) { insert(columns_[symbol], basic); }
-  void noteRemoved(Symbol symbol, Symbol basic) { erase(columns_[symbol], basic); }
+  void noteAdded(Symbol symbol, Symbol basic) { record(columns_[symbol], basic); }
+  void noteRemoved(Symbol symbol, Symbol basic) { record(columns_[symbol], basic | kRemoval); }
 
  private:
   struct Column {
@@ -53,10 +53,18 @@ class SolverTableau {
     std::uint32_t used = 0;     // slots not empty (erased ones included)
     std::uint32_t churn = 0;    // losses since it was built
     bool scanned = false;       // churning: found by scanning the rows
+    // Changes not yet applied, in order: a basic symbol added, or removed (with kRemoval).
+    std::vector<Symbol> pending;
   };
   static constexpr Symbol kEmpty = 0;  // symbol 0 is never basic
   static constexpr Symbol kErased = ~Symbol{0};
+  static constexpr Symbol kRemoval = Symbol{1} << 31;
 
+  // Notes a change; a column applies its changes when read, or in a batch once they are many:
+  // a dense row then writes to the end of each column's list rather than at a random slot of
+  // each column's set, and the set is the one the changes made one by one.
+  static void record(Column& column, Symbol change);
+  static void settle(Column& column);
   static void insert(Column& column, Symbol basic);
   static void erase(Column& column, Symbol basic);
   void scan(Symbol symbol, std::vector<Symbol>& out) const;

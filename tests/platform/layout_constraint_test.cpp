@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "layout_support.h"
 #include "platform/foundation/Log.h"
 #include "platform/layout/LayoutConstraint.h"
 #include "platform/layout/LayoutGuide.h"
@@ -47,15 +48,7 @@ std::shared_ptr<View> constrainedChild(const std::shared_ptr<View>& parent) {
 
 using ui_test::CapturedLog;
 
-::testing::AssertionResult hasFrame(const View& v, double x, double y, double w, double h) {
-  const Rect f = v.frame();
-  if (std::fabs(f.origin.x - x) < 1e-6 && std::fabs(f.origin.y - y) < 1e-6 &&
-      std::fabs(f.size.width - w) < 1e-6 && std::fabs(f.size.height - h) < 1e-6) {
-    return ::testing::AssertionSuccess();
-  }
-  return ::testing::AssertionFailure() << "frame " << f.origin.x << "," << f.origin.y << " "
-                                       << f.size.width << "x" << f.size.height;
-}
+using layout_test::hasFrame;
 
 class LayoutConstraintTest : public ui_test::UITest {
  protected:
