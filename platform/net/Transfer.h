@@ -25,9 +25,12 @@ struct TransferPlan {
   explicit TransferPlan(URLRequest requestToSend) : request(std::move(requestToSend)) {}
 
   URLRequest request;  // as sent, validators included; cookies are added per hop
-  std::optional<URLCache::Entry> revalidating;  // the stale entry a 304 confirms
-  std::shared_ptr<URLCache> cache;              // null: nothing from this load is cached
-  std::shared_ptr<HTTPCookieStorage> cookies;   // null: no cookies are sent or stored
+  std::optional<URLCache::Entry> revalidating;  // the stored entry the request is about
+  bool conditional = false;                     // its validators went along: a 304 confirms it
+  bool staleIfError = false;                    // it may stand in for a 5xx or a failed connection
+  TimeInterval requestTime = 0;
+  std::shared_ptr<URLCache> cache;             // null: nothing from this load is cached
+  std::shared_ptr<HTTPCookieStorage> cookies;  // null: no cookies are sent or stored
   std::chrono::milliseconds idleTimeout{60000};
   std::chrono::milliseconds resourceTimeout{0};
   std::size_t maxBodySize = 0;
@@ -89,6 +92,8 @@ class Transfer {
   void deliverResponse(std::shared_ptr<const URLResponse> response);
   bool holdForChallenge(const std::shared_ptr<HTTPURLResponse>& response);
   void answerFromRevalidation(const HTTPURLResponse& notModified);
+  void answerFromStored();
+  void configureContentDecoding();
   Outcome postChallenge(PendingChallenge kind);
   void releaseHeldChallengeResponse();
   std::string effectiveURL() const;
