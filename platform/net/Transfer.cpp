@@ -250,6 +250,13 @@ void Transfer::onHeadComplete() {
   }
   if (status < 200) return;  // libcurl goes on
   configureContentDecoding();
+  if (plan_.cache && plan_.request.HTTPMethod() != "GET") {
+    // Every hop's answer counts: a POST answered 303 has changed what its URL holds.
+    auto url = URL::parse(effectiveURL());
+    plan_.cache->noteResponse(plan_.request,
+                              HTTPURLResponse(url ? *url : plan_.request.url(), status,
+                                              head_.status()->version, head_.fields()));
+  }
   if (HTTPRedirect::isRedirect(status, head_.fields())) {
     auto location = head_.fields().find("Location");
     if (auto current = URL::parse(effectiveURL())) {
@@ -282,7 +289,6 @@ void Transfer::ensureResponse() {
       std::make_shared<HTTPURLResponse>(url ? *url : plan_.request.url(), status.statusCode,
                                         status.version, head_.fields(), head_.setCookieValues());
   if (status.statusCode == 401 && holdForChallenge(response)) return;
-  if (plan_.cache) plan_.cache->noteResponse(plan_.request, *response);
   if (status.statusCode == 304 && plan_.conditional) {
     answerFromRevalidation(*response);
     return;

@@ -199,7 +199,7 @@ bool URLSessionDataTask::answerFromCache(TransferPlan& plan) {
   const auto stored = chosen->stored();
   const TimeInterval now = dateNow();
   CacheAction action = CacheAction::Reuse;
-  if (validatesInBackground_) {
+  if (validatesInBackground_ && stored) {
     action = HTTPCachePolicy::hasValidators(stored->response) ? CacheAction::Validate
                                                               : CacheAction::Fetch;
   } else if (stored && !onlyCache && policy != URLRequestCachePolicy::ReturnCacheDataElseLoad) {

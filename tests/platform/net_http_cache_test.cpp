@@ -219,6 +219,7 @@ TEST_F(HTTPCacheRulesTest, UnsafeMethodsInvalidateTheirURLs) {
       {"POST",
        reply(201, {{"Location", other + "/a"}}, "made"),
        {{"/target", true}, {"/a", false}}},
+      {"POST", reply(303, {{"Location", "/a"}}), {{"/target", true}, {"/a", true}}},
   };
   for (std::size_t i = 0; i < cases.size(); ++i) {
     const std::string base = "/inv" + std::to_string(i);
