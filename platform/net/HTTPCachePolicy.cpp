@@ -190,6 +190,10 @@ CacheAction decide(const URLRequest& request, const StoredResponse& stored, Time
   return hasValidators(stored.response) ? CacheAction::Validate : CacheAction::Fetch;
 }
 
+bool onlyIfCached(const URLRequest& request) {
+  return cacheControlOf(request.allHTTPHeaderFields()).onlyIfCached;
+}
+
 bool mayServeStaleOnError(const URLRequest& request, const StoredResponse& stored,
                           TimeInterval now) {
   const CacheControl asked = cacheControlOf(request.allHTTPHeaderFields());

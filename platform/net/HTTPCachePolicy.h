@@ -60,6 +60,9 @@ TimeInterval currentAge(const StoredResponse& stored, TimeInterval now);
 
 // What to do about `request` with a stored response that matches it.
 CacheAction decide(const URLRequest& request, const StoredResponse& stored, TimeInterval now);
+// A request that wants no load at all (Cache-Control: only-if-cached): without a stored response
+// it may reuse, it fails.
+bool onlyIfCached(const URLRequest& request);
 // Whether the stored response may stand in for an error answer (5xx, no connection) now.
 bool mayServeStaleOnError(const URLRequest& request, const StoredResponse& stored,
                           TimeInterval now);

@@ -181,6 +181,7 @@ void URLSessionDataTask::start() {
 bool URLSessionDataTask::answerFromCache(TransferPlan& plan) {
   const URLRequestCachePolicy policy = request_.cachePolicy();
   const bool onlyCache = policy == URLRequestCachePolicy::ReturnCacheDataDontLoad;
+  const bool noLoad = onlyCache || HTTPCachePolicy::onlyIfCached(plan.request);
   std::vector<URLCache::Entry> variants;
   if (plan.cache && request_.HTTPMethod() == "GET" &&
       policy != URLRequestCachePolicy::ReloadIgnoringLocalCacheData) {
@@ -190,12 +191,11 @@ bool URLSessionDataTask::answerFromCache(TransferPlan& plan) {
     auto stored = entry.stored();
     return !stored || HTTPCachePolicy::variantMatches(*stored, plan.request);
   });
-  if (chosen == variants.end()) {
-    if (onlyCache) {
-      completeWith(makeURLError(URLError::ResourceUnavailable, request_.url().absoluteString()));
-    }
-    return onlyCache;
-  }
+  auto unavailable = [&] {
+    completeWith(makeURLError(URLError::ResourceUnavailable, request_.url().absoluteString()));
+    return true;
+  };
+  if (chosen == variants.end()) return noLoad && unavailable();
   const auto stored = chosen->stored();
   const TimeInterval now = dateNow();
   CacheAction action = CacheAction::Reuse;
@@ -211,6 +211,7 @@ bool URLSessionDataTask::answerFromCache(TransferPlan& plan) {
     if (action == CacheAction::ReuseStaleAndRevalidate) validateInBackground(plan.cache);
     return true;
   }
+  if (noLoad) return unavailable();
   if (ranged) return false;  // a stored response answers a range only when it may be reused
   if (action == CacheAction::Validate && !plan.request.valueForHTTPHeaderField("If-None-Match") &&
       !plan.request.valueForHTTPHeaderField("If-Modified-Since")) {

@@ -284,6 +284,51 @@ TEST_F(HTTPCacheRulesTest, AgeExpiresAndDateDecideFreshness) {
   }
 }
 
+// What a request asks of the cache: a check (no-cache, max-age), a margin (min-fresh), a stale
+// answer (max-stale, never past must-revalidate) or no load at all (only-if-cached).
+TEST_F(HTTPCacheRulesTest, RequestDirectivesBendFreshness) {
+  struct Case {
+    std::string stored;  // the response's Cache-Control
+    TimeInterval wait;
+    Fields request;
+    bool reaches;
+    long error;
+  };
+  const std::string plain = "max-age=100";
+  const std::vector<Case> cases = {
+      {plain, 50, {}, false, 0},
+      {plain, 50, {{"Cache-Control", "no-cache"}}, true, 0},
+      {plain, 50, {{"Pragma", "no-cache"}}, true, 0},
+      {plain, 50, {{"Cache-Control", "max-age=10"}}, true, 0},
+      {plain, 50, {{"Cache-Control", "max-age=100"}}, false, 0},
+      {plain, 50, {{"Cache-Control", "min-fresh=60"}}, true, 0},
+      {plain, 50, {{"Cache-Control", "min-fresh=10"}}, false, 0},
+      {plain, 150, {{"Cache-Control", "max-stale=100"}}, false, 0},
+      {plain, 150, {{"Cache-Control", "max-stale"}}, false, 0},
+      {plain, 150, {{"Cache-Control", "max-stale=10"}}, true, 0},
+      {plain + ", must-revalidate", 150, {{"Cache-Control", "max-stale"}}, true, 0},
+      {plain, 50, {{"Cache-Control", "only-if-cached"}}, false, 0},
+      {plain,
+       150,
+       {{"Cache-Control", "only-if-cached"}},
+       false,
+       platform::URLError::ResourceUnavailable},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const Case& c = cases[i];
+    const std::string path = "/asks/" + std::to_string(i);
+    script(path, {reply(200, {{"Cache-Control", c.stored}, {"ETag", "\"e\""}}, "body")});
+    fetch(path);
+    advance(c.wait);
+    const TaskLog log = fetch(path, c.request);
+    EXPECT_EQ(server_->requestCount(path), c.reaches ? 2u : 1u) << "case " << i;
+    EXPECT_EQ(log.errorCode(), c.error) << "case " << i;
+    if (c.reaches) {
+      EXPECT_EQ(server_->lastRequest(path)->header("If-None-Match"), "\"e\"") << "case " << i;
+    }
+  }
+}
+
 // A coding nothing here decodes arrives as it was sent, with its field, from the server and
 // from the cache alike; hop-by-hop fields are not kept with the stored response.
 TEST_F(HTTPCacheRulesTest, UnknownCodingsPassAndHopByHopFieldsStayBehind) {
