@@ -87,7 +87,9 @@ std::string cacheKey(const URLRequest& request) { return cacheKey(request.url())
 
 bool isStorable(const URLRequest& request, const HTTPURLResponse& response) {
   const long status = response.statusCode();
-  if (request.HTTPMethod() != "GET" || status < 200 || status == 304 || status == 206) {
+  if (request.HTTPMethod() != "GET" || status < 200 || status == 304) return false;
+  // A piece is worth keeping only if a later one can be proven to belong with it.
+  if (status == 206 && (!contentRange(response) || !shareStrongValidator(response, response))) {
     return false;
   }
   if (cacheControlOf(request.allHTTPHeaderFields()).noStore) return false;
@@ -325,6 +327,76 @@ std::optional<std::pair<std::size_t, std::size_t>> requestedRange(const std::str
   if (*last < *first) return std::nullopt;
   return std::pair(static_cast<std::size_t>(*first),
                    std::min(static_cast<std::size_t>(*last), end));
+}
+
+std::optional<ByteRange> contentRange(const HTTPURLResponse& response) {
+  auto value = response.valueForHTTPHeaderField("Content-Range");
+  if (!value || value->rfind("bytes ", 0) != 0) return std::nullopt;
+  const std::string spec = value->substr(6);
+  const std::size_t dash = spec.find('-');
+  const std::size_t slash = spec.find('/');
+  if (dash == std::string::npos || slash == std::string::npos || dash > slash) return std::nullopt;
+  auto first = parseContentLength(spec.substr(0, dash));
+  auto last = parseContentLength(spec.substr(dash + 1, slash - dash - 1));
+  auto length = parseContentLength(spec.substr(slash + 1));
+  if (!first || !last || !length || *first > *last || *last >= *length) return std::nullopt;
+  return ByteRange{static_cast<std::size_t>(*first), static_cast<std::size_t>(*last),
+                   static_cast<std::size_t>(*length)};
+}
+
+bool shareStrongValidator(const HTTPURLResponse& a, const HTTPURLResponse& b) {
+  auto etag = a.valueForHTTPHeaderField("ETag");
+  return etag && etag->size() > 2 && etag->front() == '"' &&
+         b.valueForHTTPHeaderField("ETag") == etag;
+}
+
+std::optional<StoredBody> combinePartial(const StoredBody& older, const StoredBody& newer) {
+  if (!shareStrongValidator(*older.response, *newer.response)) return std::nullopt;
+  auto a = contentRange(*older.response);
+  auto b = contentRange(*newer.response);
+  if (!a || !b || a->length != b->length || older.body.size() != a->last - a->first + 1 ||
+      newer.body.size() != b->last - b->first + 1 || a->first > b->last + 1 ||
+      b->first > a->last + 1) {
+    return std::nullopt;
+  }
+  const std::size_t first = std::min(a->first, b->first);
+  const std::size_t last = std::max(a->last, b->last);
+  Data body(last - first + 1);
+  std::copy(older.body.begin(), older.body.end(), body.begin() + (a->first - first));
+  std::copy(newer.body.begin(), newer.body.end(), body.begin() + (b->first - first));
+  std::shared_ptr<HTTPURLResponse> response;
+  if (first == 0 && last + 1 == a->length) {
+    HTTPHeaderFields fields = newer.response->allHeaderFields();
+    fields.erase("Content-Range");
+    fields.erase("Content-Length");
+    fields.emplace("Content-Length", std::to_string(body.size()));
+    response =
+        std::make_shared<HTTPURLResponse>(newer.response->url(), 200, newer.response->HTTPVersion(),
+                                          std::move(fields), newer.response->setCookieValues());
+  } else {
+    response = partialResponse(*newer.response, first, last, a->length);
+  }
+  return StoredBody{std::move(response), std::move(body)};
+}
+
+std::optional<StoredPiece> storedPiece(const HTTPURLResponse& stored, std::size_t bodySize,
+                                       const URLRequest& request) {
+  auto range = request.valueForHTTPHeaderField("Range");
+  if (!range) return std::nullopt;
+  if (stored.statusCode() == 200 && !stored.valueForHTTPHeaderField("Content-Range")) {
+    auto wanted = requestedRange(*range, bodySize);
+    if (!wanted) return std::nullopt;
+    return StoredPiece{wanted->first, wanted->second, bodySize, 0};
+  }
+  auto piece = stored.statusCode() == 206 ? contentRange(stored) : std::nullopt;
+  if (!piece || bodySize != piece->last - piece->first + 1) return std::nullopt;
+  auto wanted = requestedRange(*range, piece->length);
+  if (!wanted || wanted->first < piece->first || wanted->second > piece->last) return std::nullopt;
+  return StoredPiece{wanted->first, wanted->second, piece->length, piece->first};
+}
+
+bool answersRange(const HTTPURLResponse& stored, std::size_t bodySize, const URLRequest& request) {
+  return stored.statusCode() != 206 || storedPiece(stored, bodySize, request).has_value();
 }
 
 std::shared_ptr<HTTPURLResponse> partialResponse(const HTTPURLResponse& complete, std::size_t first,

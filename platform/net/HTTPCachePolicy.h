@@ -95,6 +95,35 @@ std::vector<URL> invalidatedURLs(const URL& requestURL, const HTTPURLResponse& r
 // nullopt for anything else (several ranges, other units, out of bounds).
 std::optional<std::pair<std::size_t, std::size_t>> requestedRange(const std::string& range,
                                                                   std::size_t length);
+// The piece of a representation a 206 carries (Content-Range "bytes first-last/length").
+struct ByteRange {
+  std::size_t first = 0;
+  std::size_t last = 0;
+  std::size_t length = 0;
+};
+std::optional<ByteRange> contentRange(const HTTPURLResponse& response);
+// Both carry the same strong ETag: their bytes belong to one representation.
+bool shareStrongValidator(const HTTPURLResponse& a, const HTTPURLResponse& b);
+// Two stored pieces of one representation as one: only with a shared strong validator and when
+// they touch or overlap; the whole representation becomes a 200.
+struct StoredBody {
+  std::shared_ptr<const HTTPURLResponse> response;
+  Data body;
+};
+std::optional<StoredBody> combinePartial(const StoredBody& older, const StoredBody& newer);
+// The bytes of a stored response (complete, or a piece) that answer the request's Range: nullopt
+// where the whole is the answer (no Range, or one it cannot meet from a complete response).
+struct StoredPiece {
+  std::size_t first = 0;  // of the representation, inclusive
+  std::size_t last = 0;
+  std::size_t length = 0;       // of the whole representation
+  std::size_t storedFirst = 0;  // where the stored body starts in it
+};
+std::optional<StoredPiece> storedPiece(const HTTPURLResponse& stored, std::size_t bodySize,
+                                       const URLRequest& request);
+// Whether the stored response can answer the request at all: a stored piece only a Range
+// request within it.
+bool answersRange(const HTTPURLResponse& stored, std::size_t bodySize, const URLRequest& request);
 // A 206 carrying bytes first...last of the stored complete response.
 std::shared_ptr<HTTPURLResponse> partialResponse(const HTTPURLResponse& complete, std::size_t first,
                                                  std::size_t last, std::size_t length);

@@ -165,9 +165,33 @@ void URLCache::storeEntry(const URL& url, Entry entry) {
         HTTPCachePolicy::storableFields(http->allHeaderFields()), http->setCookieValues());
     const std::string selecting = HTTPCachePolicy::variantKey(*stored, entry.selectingFields);
     variant = selecting.empty() ? "" : md5Hex(selecting);
-    entry.cached = entry.cached.withResponse(std::move(stored));
+    entry.cached = entry.cached.withResponse(stored);
+    if (stored->statusCode() == 206) {
+      entry.cached = withStoredPiece(HTTPCachePolicy::cacheKey(url), variant, entry.cached, stored);
+    }
   }
   store(HTTPCachePolicy::cacheKey(url), variant, entry);
+}
+
+// A piece of a representation meets what is stored of it: a complete response of the same
+// representation stays (with the piece's fields), an adjoining piece joins it.
+CachedURLResponse URLCache::withStoredPiece(const std::string& key, const std::string& variant,
+                                            const CachedURLResponse& piece,
+                                            const std::shared_ptr<const HTTPURLResponse>& http) {
+  auto existing = readVariant(key, variant);
+  auto old = existing
+                 ? std::dynamic_pointer_cast<const HTTPURLResponse>(existing->cached.response())
+                 : nullptr;
+  if (!old || !HTTPCachePolicy::shareStrongValidator(*old, *http)) return piece;
+  if (old->statusCode() == 200) {
+    return existing->cached.withResponse(
+        HTTPCachePolicy::mergeNotModified(*old, http->allHeaderFields()));
+  }
+  auto combined =
+      HTTPCachePolicy::combinePartial({old, existing->cached.data()}, {http, piece.data()});
+  if (!combined) return piece;
+  return CachedURLResponse(std::move(combined->response), std::move(combined->body),
+                           piece.storagePolicy());
 }
 
 void URLCache::store(const std::string& key, const std::string& variant, const Entry& entry) {

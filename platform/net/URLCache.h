@@ -18,6 +18,8 @@
 
 namespace platform {
 
+class HTTPURLResponse;
+
 // Responses kept by URL, in memory and on disk. Thread-safe. A URL may hold several variants
 // (responses with Vary, each with the request fields that selected it); a request is answered by
 // the newest variant it matches. Memory is an LRU under a byte budget; disk holds one file per
@@ -98,6 +100,9 @@ class URLCache {
   std::string fileName(const std::string& key, const std::string& variant) const;
   std::set<std::string> variantsLocked(const std::string& key) const;
   std::optional<Entry> readVariant(const std::string& key, const std::string& variant) const;
+  CachedURLResponse withStoredPiece(const std::string& key, const std::string& variant,
+                                    const CachedURLResponse& piece,
+                                    const std::shared_ptr<const HTTPURLResponse>& http);
   void store(const std::string& key, const std::string& variant, const Entry& entry);
   void removeVariantLocked(const std::string& key, const std::string& variant);
   void removeFileLocked(const std::string& name);

@@ -197,6 +197,10 @@ bool URLSessionDataTask::answerFromCache(TransferPlan& plan) {
   };
   if (chosen == variants.end()) return noLoad && unavailable();
   const auto stored = chosen->stored();
+  if (stored && !HTTPCachePolicy::answersRange(stored->response, chosen->cached.data().size(),
+                                               plan.request)) {
+    return noLoad && unavailable();  // a stored piece without the bytes asked for
+  }
   const TimeInterval now = dateNow();
   CacheAction action = CacheAction::Reuse;
   if (validatesInBackground_ && stored) {
@@ -227,20 +231,19 @@ bool URLSessionDataTask::answerFromCache(TransferPlan& plan) {
   return false;
 }
 
-// The stored response as the answer; a single byte range of a complete one as a 206.
+// The stored response as the answer; a single byte range of it as a 206.
 void URLSessionDataTask::answerWithStored(const URLCache::Entry& entry, const URLRequest& request) {
   auto stored = entry.stored();
-  auto range = request.valueForHTTPHeaderField("Range");
   const Data& body = entry.cached.data();
-  auto part = stored && range && stored->response.statusCode() == 200 &&
-                      !stored->response.valueForHTTPHeaderField("Content-Range")
-                  ? HTTPCachePolicy::requestedRange(*range, body.size())
-                  : std::nullopt;
-  if (part) {
-    post(TaskEvent::makeResponse(HTTPCachePolicy::partialResponse(stored->response, part->first,
-                                                                  part->second, body.size())));
-    post(TaskEvent::makeData(Data(body.begin() + static_cast<std::ptrdiff_t>(part->first),
-                                  body.begin() + static_cast<std::ptrdiff_t>(part->second + 1))));
+  auto piece =
+      stored ? HTTPCachePolicy::storedPiece(stored->response, body.size(), request) : std::nullopt;
+  if (piece) {
+    const std::size_t offset = piece->first - piece->storedFirst;
+    post(TaskEvent::makeResponse(HTTPCachePolicy::partialResponse(stored->response, piece->first,
+                                                                  piece->last, piece->length)));
+    post(TaskEvent::makeData(
+        Data(body.begin() + static_cast<std::ptrdiff_t>(offset),
+             body.begin() + static_cast<std::ptrdiff_t>(offset + piece->last - piece->first + 1))));
   } else {
     post(TaskEvent::makeResponse(entry.cached.response()));
     if (!body.empty()) post(TaskEvent::makeData(body));

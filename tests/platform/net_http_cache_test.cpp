@@ -468,14 +468,56 @@ TEST_F(HTTPCacheRulesTest, RangesAreCutFromAStoredCompleteResponse) {
   fetch("/whole", {{"Range", "bytes=0-1"}});
   EXPECT_EQ(server_->requestCount("/whole"), 2u);
   EXPECT_FALSE(server_->lastRequest("/whole")->header("If-None-Match"));
+}
 
-  script(
-      "/part",
-      {reply(206, {{"Cache-Control", "max-age=3600"}, {"Content-Range", "bytes 0-3/10"}}, "0123"),
-       reply(200, {{"Cache-Control", "max-age=3600"}}, "0123456789")});
-  fetch("/part", {{"Range", "bytes=0-3"}});
-  EXPECT_EQ(fetch("/part").body, "0123456789");
-  EXPECT_EQ(server_->requestCount("/part"), 2u);
+// Pieces (206) are kept only with a strong validator and joined only when it matches; a piece
+// answers the ranges it holds, and the pieces together the whole.
+TEST_F(HTTPCacheRulesTest, StoredPiecesCombineOnlyUnderOneStrongValidator) {
+  struct Step {
+    std::string range;  // "" for the whole
+    bool reaches;
+    std::string body;
+  };
+  struct Case {
+    std::vector<std::string> etags;  // the server's ETag for its first, second... answer
+    std::vector<Step> steps;
+  };
+  const std::vector<Case> cases = {
+      {{"\"p\""},
+       {{"bytes=0-3", true, "0123"},
+        {"bytes=1-2", false, "12"},
+        {"bytes=2-6", true, "23456"},
+        {"bytes=4-5", false, "45"},
+        {"", true, "0123456789"},
+        {"bytes=6-9", false, "6789"}}},
+      {{"\"p\""},
+       {{"bytes=0-3", true, "0123"},
+        {"bytes=4-9", true, "456789"},
+        {"", false, "0123456789"},
+        {"bytes=3-5", false, "345"}}},
+      {{"W/\"p\""}, {{"bytes=0-3", true, "0123"}, {"bytes=0-3", true, "0123"}}},
+      {{"\"a\"", "\"b\""},
+       {{"bytes=0-3", true, "0123"}, {"bytes=4-9", true, "456789"}, {"", true, "0123456789"}}},
+      {{"\"p\""},
+       {{"bytes=6-9", true, "6789"}, {"bytes=0-2", true, "012"}, {"", true, "0123456789"}}},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const std::string path = "/piece/" + std::to_string(i);
+    auto answered = std::make_shared<std::atomic<std::size_t>>(0);
+    server_->handle(path, [etags = cases[i].etags, answered](const RecordedRequest&, Reply& out) {
+      const std::string& etag = etags[std::min(answered->fetch_add(1), etags.size() - 1)];
+      out = reply(200, {{"Cache-Control", "max-age=3600"}, {"ETag", etag}}, "0123456789");
+      out.status = -1;  // the test server cuts the range it is asked for
+    });
+    std::size_t expected = 0;
+    for (const Step& step : cases[i].steps) {
+      const TaskLog log = step.range.empty() ? fetch(path) : fetch(path, {{"Range", step.range}});
+      expected += step.reaches ? 1 : 0;
+      EXPECT_EQ(server_->requestCount(path), expected) << "case " << i << " " << step.range;
+      EXPECT_EQ(log.body, step.body) << "case " << i << " " << step.range;
+      EXPECT_EQ(log.status(), step.range.empty() ? 200 : 206) << "case " << i << " " << step.range;
+    }
+  }
 }
 
 // A 304 and a HEAD that confirms the stored response update its fields, all but the framing and
