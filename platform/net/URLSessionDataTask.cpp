@@ -204,6 +204,10 @@ bool URLSessionDataTask::answerFromCache(TransferPlan& plan) {
   const TimeInterval now = dateNow();
   CacheAction action = CacheAction::Reuse;
   if (validatesInBackground_ && stored) {
+    if (HTTPCachePolicy::decide(plan.request, *stored, now) == CacheAction::Reuse) {
+      completeWith(std::nullopt);  // a validation that ended meanwhile has refreshed it
+      return true;
+    }
     action = HTTPCachePolicy::hasValidators(stored->response) ? CacheAction::Validate
                                                               : CacheAction::Fetch;
   } else if (stored && !onlyCache && policy != URLRequestCachePolicy::ReturnCacheDataElseLoad) {
