@@ -352,8 +352,9 @@ void Transfer::configureContentDecoding() {
   auto coding = head_.fields().find("Content-Encoding");
   bool decodable = true;
   if (coding != head_.fields().end()) {
-    for (const std::string& name : splitListValue(coding->second))
+    for (const std::string& name : splitListValue(coding->second)) {
       decodable = decodable && decodes(name);
+    }
   }
   curl_easy_setopt(easy_, CURLOPT_HTTP_CONTENT_DECODING, decodable ? 1L : 0L);
 }

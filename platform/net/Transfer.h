@@ -26,11 +26,8 @@ struct TransferPlan {
 
   URLRequest request;  // as sent, validators included; cookies are added per hop
   std::optional<URLCache::Entry> revalidating;  // the stored entry the request is about
-  bool conditional = false;                     // its validators went along: a 304 confirms it
-  bool staleIfError = false;                    // it may stand in for a 5xx or a failed connection
-  TimeInterval requestTime = 0;
-  std::shared_ptr<URLCache> cache;             // null: nothing from this load is cached
-  std::shared_ptr<HTTPCookieStorage> cookies;  // null: no cookies are sent or stored
+  std::shared_ptr<URLCache> cache;              // null: nothing from this load is cached
+  std::shared_ptr<HTTPCookieStorage> cookies;   // null: no cookies are sent or stored
   std::chrono::milliseconds idleTimeout{60000};
   std::chrono::milliseconds resourceTimeout{0};
   std::size_t maxBodySize = 0;
@@ -38,6 +35,12 @@ struct TransferPlan {
   bool allowsInvalidCertificates = false;
   std::string trustedRootsFile;       // empty: the system's own
   std::string trustedRootsDirectory;  // empty: the system's own
+
+  // What the cache decided about `revalidating`: its validators went along (a 304 confirms it);
+  // it may stand in for a 5xx or a failed connection. And when the request left.
+  bool conditional = false;
+  bool staleIfError = false;
+  TimeInterval requestTime = 0;
 };
 
 // The network-thread side of one data task: its libcurl easy handle, the parsing of what comes
