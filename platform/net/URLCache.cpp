@@ -101,7 +101,9 @@ std::vector<URLCache::Entry> URLCache::cachedEntriesForURL(const URL& url) const
 
 std::set<std::string> URLCache::variantsLocked(const std::string& key) const {
   std::set<std::string> variants;
-  if (auto it = memoryVariants_.find(key); it != memoryVariants_.end()) variants = it->second;
+  if (auto held = memoryVariantsOf(key)) {
+    for (const auto& [variant, entry] : *held) variants.insert(variant);
+  }
   if (diskPath_.empty()) return variants;
   loadDiskIndexLocked();
   // A variant's file is the key's digest, alone or followed by "-" and the variant's digest.
@@ -117,26 +119,39 @@ std::set<std::string> URLCache::variantsLocked(const std::string& key) const {
   return variants;
 }
 
+std::shared_ptr<const URLCache::MemoryVariants> URLCache::memoryVariantsOf(
+    const std::string& key) const {
+  return std::static_pointer_cast<const MemoryVariants>(memory_.objectForKey(key));
+}
+
+// The memory layer holds one object per URL with all its variants, replaced as a whole (readers
+// keep the snapshot they got), so evicting a URL evicts every variant of it at once.
+void URLCache::changeMemoryLocked(const std::string& key, const std::string& variant,
+                                  const Entry* entry) const {
+  auto held = memoryVariantsOf(key);
+  auto changed = std::make_shared<MemoryVariants>(held ? *held : MemoryVariants{});
+  if (entry) {
+    (*changed)[variant] = std::make_shared<const Entry>(*entry);
+  } else if (!changed->erase(variant) && !held) {
+    return;
+  }
+  std::size_t cost = 0;
+  for (const auto& [name, kept] : *changed) cost += kept->cached.data().size() + kEntryOverhead;
+  memory_.setObject(key, changed->empty() ? nullptr : changed, cost);
+}
+
 std::optional<URLCache::Entry> URLCache::readVariant(const std::string& key,
                                                      const std::string& variant) const {
-  const std::string memoryKey = key + '\n' + variant;
-  if (auto object = memory_.objectForKey(memoryKey))
-    return *std::static_pointer_cast<Entry>(object);
+  if (auto held = memoryVariantsOf(key)) {
+    if (auto it = held->find(variant); it != held->end()) return *it->second;
+  }
   std::uint64_t generation = 0;
   auto entry = readDisk(key, variant, &generation);
+  if (!entry) return std::nullopt;
   std::lock_guard lock(mutex_);
-  if (!entry) {
-    if (auto it = memoryVariants_.find(key); it != memoryVariants_.end()) {
-      it->second.erase(variant);  // evicted from memory and not on disk
-      if (it->second.empty()) memoryVariants_.erase(it);
-    }
-    return std::nullopt;
-  }
   const std::size_t size = entry->cached.data().size();
   if (generation == generation_ && memoryCapacity_ > 0 && size <= memoryCapacity_ / kLargestShare) {
-    // Promote so the next hit skips the disk.
-    memory_.setObject(memoryKey, std::make_shared<Entry>(*entry), size + kEntryOverhead);
-    memoryVariants_[key].insert(variant);
+    changeMemoryLocked(key, variant, &*entry);  // so the next hit skips the disk
   }
   return entry;
 }
@@ -209,13 +224,8 @@ void URLCache::store(const std::string& key, const std::string& variant, const E
       if (other == variant || (!variant.empty() && !other.empty())) continue;
       removeVariantLocked(key, other);
     }
-    const std::string memoryKey = key + '\n' + variant;
-    if (memoryCapacity_ > 0 && size <= memoryCapacity_ / kLargestShare) {
-      memory_.setObject(memoryKey, std::make_shared<Entry>(entry), size + kEntryOverhead);
-      memoryVariants_[key].insert(variant);
-    } else {
-      memory_.removeObjectForKey(memoryKey);
-    }
+    const bool fits = memoryCapacity_ > 0 && size <= memoryCapacity_ / kLargestShare;
+    changeMemoryLocked(key, variant, fits ? &entry : nullptr);
   }
   if (diskPath_.empty()) return;
   if (policy == URLCacheStoragePolicy::Allowed && diskCapacity > 0 &&
@@ -230,11 +240,7 @@ void URLCache::store(const std::string& key, const std::string& variant, const E
 }
 
 void URLCache::removeVariantLocked(const std::string& key, const std::string& variant) {
-  memory_.removeObjectForKey(key + '\n' + variant);
-  if (auto it = memoryVariants_.find(key); it != memoryVariants_.end()) {
-    it->second.erase(variant);
-    if (it->second.empty()) memoryVariants_.erase(it);
-  }
+  changeMemoryLocked(key, variant, nullptr);
   if (!diskPath_.empty()) removeFileLocked(fileName(key, variant));
 }
 
@@ -399,7 +405,6 @@ void URLCache::removeAllCachedResponses() {
   std::lock_guard lock(mutex_);
   ++generation_;
   memory_.removeAllObjects();
-  memoryVariants_.clear();
   if (diskPath_.empty()) return;
   loadDiskIndexLocked();
   for (const auto& [name, record] : diskIndex_) {

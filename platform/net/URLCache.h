@@ -18,8 +18,6 @@
 
 namespace platform {
 
-class HTTPURLResponse;
-
 // Responses kept by URL, in memory and on disk. Thread-safe. A URL may hold several variants
 // (responses with Vary, each with the request fields that selected it); a request is answered by
 // the newest variant it matches. Memory is an LRU under a byte budget; disk holds one file per
@@ -97,6 +95,11 @@ class URLCache {
 
   URLCache(std::size_t memoryCapacity, std::size_t diskCapacity, std::string diskPath);
 
+  using MemoryVariants = std::map<std::string, std::shared_ptr<const Entry>>;
+
+  std::shared_ptr<const MemoryVariants> memoryVariantsOf(const std::string& key) const;
+  void changeMemoryLocked(const std::string& key, const std::string& variant,
+                          const Entry* entry) const;
   std::string fileName(const std::string& key, const std::string& variant) const;
   std::set<std::string> variantsLocked(const std::string& key) const;
   std::optional<Entry> readVariant(const std::string& key, const std::string& variant) const;
@@ -119,8 +122,6 @@ class URLCache {
   std::size_t diskCapacity_;
   mutable bool diskIndexLoaded_ = false;
   mutable std::map<std::string, DiskRecord> diskIndex_;  // by file name
-  // The variants held in memory, by key (the memory layer may have evicted some since).
-  mutable std::map<std::string, std::set<std::string>> memoryVariants_;
   std::set<std::string> validating_;  // keys with a background validation under way
   mutable std::uint64_t diskUsage_ = 0;
   mutable std::uint64_t useCounter_ = 0;
