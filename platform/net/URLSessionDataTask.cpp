@@ -148,16 +148,22 @@ void URLSessionDataTask::start() {
   for (const auto& [name, value] : configuration.HTTPAdditionalHeaders()) {
     if (!plan.request.valueForHTTPHeaderField(name)) plan.request.setValue(value, name);
   }
-  // Every method meets the cache: GET is answered from it, the others may empty it.
-  if (scheme != "file") plan.cache = configuration.urlCache();
-  cacheRequest_ = plan.request;
-  requestTime_ = plan.requestTime = dateNow();
-  if (answerFromCache(plan)) return;
-
   if (request_.HTTPShouldHandleCookies() && configuration.HTTPShouldSetCookies() &&
       configuration.cookieStorage() && scheme != "file") {
     plan.cookies = configuration.cookieStorage();  // the transfer picks them for each hop
   }
+  // Every method meets the cache: GET is answered from it, the others may empty it. It sees
+  // the request as it will be sent, the cookies of the moment included (a response may vary
+  // on them).
+  if (scheme != "file") plan.cache = configuration.urlCache();
+  cacheRequest_ = plan.request;
+  if (plan.cookies && !cacheRequest_.valueForHTTPHeaderField("Cookie")) {
+    if (auto cookie = plan.cookies->cookieHeaderForURL(url))
+      cacheRequest_.setValue(*cookie, "Cookie");
+  }
+  requestTime_ = plan.requestTime = dateNow();
+  if (answerFromCache(plan)) return;
+
   const TimeInterval idle = request_.hasExplicitTimeoutInterval()
                                 ? request_.timeoutInterval()
                                 : configuration.timeoutIntervalForRequest();
@@ -181,7 +187,7 @@ void URLSessionDataTask::start() {
 bool URLSessionDataTask::answerFromCache(TransferPlan& plan) {
   const URLRequestCachePolicy policy = request_.cachePolicy();
   const bool onlyCache = policy == URLRequestCachePolicy::ReturnCacheDataDontLoad;
-  const bool noLoad = onlyCache || HTTPCachePolicy::onlyIfCached(plan.request);
+  const bool noLoad = onlyCache || HTTPCachePolicy::onlyIfCached(cacheRequest_);
   std::vector<URLCache::Entry> variants;
   if (plan.cache && request_.HTTPMethod() == "GET" &&
       policy != URLRequestCachePolicy::ReloadIgnoringLocalCacheData) {
@@ -189,7 +195,7 @@ bool URLSessionDataTask::answerFromCache(TransferPlan& plan) {
   }
   auto chosen = std::find_if(variants.begin(), variants.end(), [&](const URLCache::Entry& entry) {
     auto stored = entry.stored();
-    return !stored || HTTPCachePolicy::variantMatches(*stored, plan.request);
+    return !stored || HTTPCachePolicy::variantMatches(*stored, cacheRequest_);
   });
   auto unavailable = [&] {
     completeWith(makeURLError(URLError::ResourceUnavailable, request_.url().absoluteString()));
@@ -198,24 +204,24 @@ bool URLSessionDataTask::answerFromCache(TransferPlan& plan) {
   if (chosen == variants.end()) return noLoad && unavailable();
   const auto stored = chosen->stored();
   if (stored && !HTTPCachePolicy::answersRange(stored->response, chosen->cached.data().size(),
-                                               plan.request)) {
+                                               cacheRequest_)) {
     return noLoad && unavailable();  // a stored piece without the bytes asked for
   }
   const TimeInterval now = dateNow();
   CacheAction action = CacheAction::Reuse;
   if (validatesInBackground_ && stored) {
-    if (HTTPCachePolicy::decide(plan.request, *stored, now) == CacheAction::Reuse) {
+    if (HTTPCachePolicy::decide(cacheRequest_, *stored, now) == CacheAction::Reuse) {
       completeWith(std::nullopt);  // a validation that ended meanwhile has refreshed it
       return true;
     }
     action = HTTPCachePolicy::hasValidators(stored->response) ? CacheAction::Validate
                                                               : CacheAction::Fetch;
   } else if (stored && !onlyCache && policy != URLRequestCachePolicy::ReturnCacheDataElseLoad) {
-    action = HTTPCachePolicy::decide(plan.request, *stored, now);
+    action = HTTPCachePolicy::decide(cacheRequest_, *stored, now);
   }
-  const bool ranged = plan.request.valueForHTTPHeaderField("Range").has_value();
+  const bool ranged = cacheRequest_.valueForHTTPHeaderField("Range").has_value();
   if (action == CacheAction::Reuse || action == CacheAction::ReuseStaleAndRevalidate) {
-    answerWithStored(*chosen, plan.request);
+    answerWithStored(*chosen, cacheRequest_);
     if (action == CacheAction::ReuseStaleAndRevalidate) validateInBackground(plan.cache);
     return true;
   }
@@ -230,7 +236,7 @@ bool URLSessionDataTask::answerFromCache(TransferPlan& plan) {
     HTTPCachePolicy::addConditionalFields(stored->response, others, plan.request);
     plan.conditional = true;
   }
-  plan.staleIfError = HTTPCachePolicy::mayServeStaleOnError(plan.request, *stored, now);
+  plan.staleIfError = HTTPCachePolicy::mayServeStaleOnError(cacheRequest_, *stored, now);
   plan.revalidating = std::move(*chosen);
   return false;
 }

@@ -200,6 +200,21 @@ TEST_F(HTTPCacheRulesTest, ValidationOffersTheETagsOfEveryStoredVariant) {
   EXPECT_EQ(validated.status(), 200);
 }
 
+// The cookies a request will carry select a variant like any field the caller set.
+TEST_F(HTTPCacheRulesTest, VaryOnCookieSeesTheCookiesOfTheMoment) {
+  script("/signin", {reply(200, {{"Set-Cookie", "session=42; Path=/"}}, "in")});
+  script("/page", {reply(200, {{"Vary", "Cookie"}, {"Cache-Control", "max-age=3600"}}, "page")});
+  fetch("/page");
+  fetch("/page");
+  EXPECT_EQ(server_->requestCount("/page"), 1u);
+  fetch("/signin");
+  fetch("/page");
+  EXPECT_EQ(server_->requestCount("/page"), 2u);
+  EXPECT_EQ(server_->lastRequest("/page")->header("Cookie"), "session=42");
+  fetch("/page");
+  EXPECT_EQ(server_->requestCount("/page"), 2u);
+}
+
 // A non-error answer to an unsafe method empties the stored responses of its URL and of the
 // same-origin URLs its Location and Content-Location name.
 TEST_F(HTTPCacheRulesTest, UnsafeMethodsInvalidateTheirURLs) {
