@@ -24,6 +24,18 @@ void parseValues(std::string_view value) {
   parseWWWAuthenticate(value);
   parseContentType(value);
   parseContentLength(value);
+  if (auto age = parseAge(value); age && (*age < 0 || *age > 2147483648LL)) __builtin_trap();
+  const VaryFields vary = parseVary(value);
+  for (const std::string& name : vary.names) {
+    if (name.empty() || name == "*") __builtin_trap();
+  }
+  for (const std::string& member : splitListValue(value)) {
+    if (member.empty()) __builtin_trap();
+  }
+  if (auto range = HTTPCachePolicy::requestedRange(std::string(value), 1000)) {
+    // A range the cache cuts must lie inside the body.
+    if (range->first > range->second || range->second >= 1000) __builtin_trap();
+  }
   if (auto date = parseHTTPDate(value)) {
     // Whatever parses must print and parse back to the same instant.
     if (parseHTTPDate(formatHTTPDate(*date)) != *date) __builtin_trap();
@@ -36,10 +48,26 @@ void exerciseResponse(const HTTPResponseHeadParser& parser) {
   HTTPURLResponse response(kURL, status.statusCode, status.version, parser.fields(),
                            parser.setCookieValues());
   URLRequest request(kURL);
+  // The same fields as a request's: Cache-Control directives, Vary's selecting values.
+  request.setAllHTTPHeaderFields(parser.fields());
   HTTPCachePolicy::isStorable(request, response);
-  HTTPCachePolicy::isFresh(request, response, 1e9, 1e9 + 30);
-  HTTPCachePolicy::addConditionalFields(response, request);
-  HTTPCachePolicy::mergeNotModified(response, parser.fields());
+  const HTTPHeaderFields selecting = HTTPCachePolicy::selectingFields(response, request);
+  const StoredResponse stored{response, selecting, 1e9 - 2, 1e9};
+  const TimeInterval age = HTTPCachePolicy::currentAge(stored, 1e9 + 30);
+  // Ages and lifetimes are never negative nor NaN, whatever the fields say.
+  if (!(age >= 30) || !(HTTPCachePolicy::freshnessLifetime(response, 1e9) >= 0)) __builtin_trap();
+  HTTPCachePolicy::variantKey(response, selecting);
+  // A response stored for this very request matches it, unless it varies on everything.
+  const bool matches = HTTPCachePolicy::variantMatches(stored, request);
+  const auto varyField = response.valueForHTTPHeaderField("Vary");
+  if (!matches && !(varyField && parseVary(*varyField).any)) __builtin_trap();
+  HTTPCachePolicy::decide(request, stored, 1e9 + 30);
+  HTTPCachePolicy::mayServeStaleOnError(request, stored, 1e9 + 30);
+  HTTPCachePolicy::addConditionalFields(response, {&response}, request);
+  auto merged = HTTPCachePolicy::mergeNotModified(response, parser.fields());
+  if (merged->valueForHTTPHeaderField("Transfer-Encoding")) __builtin_trap();
+  HTTPCachePolicy::storableFields(parser.fields());
+  HTTPCachePolicy::invalidatedURLs(kURL, response);
   auto storage = HTTPCookieStorage::create();
   storage->storeCookiesFromResponse(parser.setCookieValues(), kURL);
   storage->cookieHeaderForURL(kURL);

@@ -25,6 +25,13 @@ class CachedURLResponse {
   URLCacheStoragePolicy storagePolicy() const { return storagePolicy_; }
   const Dictionary& userInfo() const { return userInfo_; }
 
+  // The same body (shared, not copied) under another response.
+  CachedURLResponse withResponse(std::shared_ptr<const URLResponse> response) const {
+    CachedURLResponse copy = *this;
+    copy.response_ = std::move(response);
+    return copy;
+  }
+
  private:
   std::shared_ptr<const URLResponse> response_;
   std::shared_ptr<const Data> data_;

@@ -106,7 +106,7 @@ std::optional<HTTPCookie> HTTPCookie::parseSetCookie(std::string_view text, cons
     const std::string_view argument =
         eq == std::string_view::npos ? std::string_view() : trim(attribute.substr(eq + 1));
     if (key == "expires") {
-      if (auto date = parseHTTPDate(argument)) expires = *date;
+      if (auto date = parseCookieDate(argument)) expires = *date;
     } else if (key == "max-age") {
       // A leading '-' means "already expired"; anything else unreadable is ignored.
       const bool negative = !argument.empty() && argument[0] == '-';

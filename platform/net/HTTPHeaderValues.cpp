@@ -1,5 +1,6 @@
 #include "platform/net/HTTPHeaderValues.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cmath>
@@ -114,10 +115,22 @@ void applyCacheDirective(CacheControl& cc, const std::string& name,
     cc.isPublic = true;
   } else if (name == "immutable") {
     cc.immutable = true;
+  } else if (name == "must-understand") {
+    cc.mustUnderstand = true;
+  } else if (name == "only-if-cached") {
+    cc.onlyIfCached = true;
   } else if (name == "max-age") {
     if (!cc.maxAge) cc.maxAge = seconds();
   } else if (name == "s-maxage") {
     if (!cc.sMaxAge) cc.sMaxAge = seconds();
+  } else if (name == "max-stale") {
+    if (!cc.maxStale) cc.maxStale = argument ? seconds() : kDeltaSecondsCap;
+  } else if (name == "min-fresh") {
+    if (!cc.minFresh) cc.minFresh = seconds();
+  } else if (name == "stale-while-revalidate") {
+    if (!cc.staleWhileRevalidate) cc.staleWhileRevalidate = seconds();
+  } else if (name == "stale-if-error") {
+    if (!cc.staleIfError) cc.staleIfError = seconds();
   }
 }
 
@@ -168,6 +181,7 @@ unsigned daysInMonth(long long y, unsigned m) {
 struct DateParts {
   long long year = -1;
   int month = -1, day = -1, hour = -1, minute = -1, second = -1;
+  bool shortYear = false;
 };
 
 bool parseClock(std::string_view t, DateParts& parts) {
@@ -198,6 +212,7 @@ bool classifyNumber(std::string_view t, DateParts& parts) {
     parts.year = n;
   } else if (parts.year < 0 && t.size() == 2) {
     parts.year = n + (n < 70 ? 2000 : 1900);  // the RFC 850 two-digit year
+    parts.shortYear = true;
   } else {
     return false;
   }
@@ -229,17 +244,23 @@ bool classifyToken(std::string_view t, DateParts& parts) {
 
 }  // namespace
 
-std::optional<TimeInterval> parseHTTPDate(std::string_view value) {
+namespace {
+
+std::optional<TimeInterval> parseDate(std::string_view value, bool shortYearAnywhere) {
   if (value.size() > 64) return std::nullopt;
   DateParts parts;
+  bool dashes = false;
   std::size_t start = 0;
   for (std::size_t i = 0; i <= value.size(); ++i) {
     const bool separator = i == value.size() || value[i] == ' ' || value[i] == ',' ||
                            value[i] == '-' || value[i] == '\t';
     if (!separator) continue;
+    dashes = dashes || (i < value.size() && value[i] == '-');
     if (!classifyToken(value.substr(start, i - start), parts)) return std::nullopt;
     start = i + 1;
   }
+  // "06 Nov 94" is neither the fixed form nor the RFC 850 one: its century is a guess.
+  if (parts.shortYear && !dashes && !shortYearAnywhere) return std::nullopt;
   if (parts.year < 1601 || parts.year > 9999 || parts.month < 1 || parts.day < 1 ||
       parts.hour < 0) {
     return std::nullopt;
@@ -249,6 +270,16 @@ std::optional<TimeInterval> parseHTTPDate(std::string_view value) {
   const long long secs = days * 86400 + static_cast<long long>(parts.hour) * 3600 +
                          static_cast<long long>(parts.minute) * 60 + parts.second;
   return static_cast<TimeInterval>(secs);
+}
+
+}  // namespace
+
+std::optional<TimeInterval> parseHTTPDate(std::string_view value) {
+  return parseDate(value, false);
+}
+
+std::optional<TimeInterval> parseCookieDate(std::string_view value) {
+  return parseDate(value, true);
 }
 
 std::string formatHTTPDate(TimeInterval secondsSince1970) {
@@ -348,6 +379,54 @@ std::optional<long long> parseContentLength(std::string_view value) {
     n = n * 10 + (c - '0');
   }
   return n;
+}
+
+std::optional<long long> parseAge(std::string_view value) {
+  Lexer lex(value);
+  lex.skipSpace();
+  std::string_view first = lex.token();
+  lex.skipSpace();
+  if (!lex.atEnd() && lex.peek() != ',') return std::nullopt;  // "1.5", "-3", "7 days"
+  return parseDeltaSeconds(first);
+}
+
+std::vector<std::string> splitListValue(std::string_view value) {
+  std::vector<std::string> members;
+  std::string current;
+  bool quoted = false;
+  auto flush = [&] {
+    const std::size_t begin = current.find_first_not_of(" \t");
+    if (begin != std::string::npos) {
+      members.push_back(current.substr(begin, current.find_last_not_of(" \t") - begin + 1));
+    }
+    current.clear();
+  };
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    const char c = value[i];
+    if (c == ',' && !quoted) {
+      flush();
+      continue;
+    }
+    if (c == '"') quoted = !quoted;
+    if (c == '\\' && quoted && i + 1 < value.size()) current.push_back(value[i++]);
+    current.push_back(value[i]);
+  }
+  flush();
+  return members;
+}
+
+VaryFields parseVary(std::string_view value) {
+  VaryFields vary;
+  for (const std::string& member : splitListValue(value)) {
+    if (member == "*") {
+      vary.any = true;
+    } else {
+      vary.names.push_back(lowercase(member));
+    }
+  }
+  std::sort(vary.names.begin(), vary.names.end());
+  vary.names.erase(std::unique(vary.names.begin(), vary.names.end()), vary.names.end());
+  return vary;
 }
 
 }  // namespace platform

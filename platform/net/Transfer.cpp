@@ -41,6 +41,19 @@ std::optional<AuthenticationChallengeInfo> pickChallenge(const HTTPURLResponse& 
   return basic;
 }
 
+// The content codings libcurl decodes, which are the ones its Accept-Encoding asks for.
+bool decodes(const std::string& coding) {
+  static const curl_version_info_data* info = curl_version_info(CURLVERSION_NOW);
+  if (equalsIgnoringCase(coding, "identity")) return true;
+  if (equalsIgnoringCase(coding, "gzip") || equalsIgnoringCase(coding, "x-gzip") ||
+      equalsIgnoringCase(coding, "deflate")) {
+    return (info->features & CURL_VERSION_LIBZ) != 0;
+  }
+  if (equalsIgnoringCase(coding, "br")) return (info->features & CURL_VERSION_BROTLI) != 0;
+  if (equalsIgnoringCase(coding, "zstd")) return (info->features & CURL_VERSION_ZSTD) != 0;
+  return false;
+}
+
 }  // namespace
 
 Transfer::Transfer(std::shared_ptr<URLSessionDataTask> task, TransferPlan plan)
@@ -192,6 +205,7 @@ void Transfer::resetAttempt() {
   pending_ = PendingChallenge::None;
   redirectTarget_.reset();
   errorBuffer_[0] = '\0';
+  curl_easy_setopt(easy_, CURLOPT_HTTP_CONTENT_DECODING, 1L);
   touch();
 }
 
@@ -235,6 +249,14 @@ void Transfer::onHeadComplete() {
     }
   }
   if (status < 200) return;  // libcurl goes on
+  configureContentDecoding();
+  if (plan_.cache && plan_.request.HTTPMethod() != "GET") {
+    // Every hop's answer counts: a POST answered 303 has changed what its URL holds.
+    auto url = URL::parse(effectiveURL());
+    plan_.cache->noteResponse(plan_.request,
+                              HTTPURLResponse(url ? *url : plan_.request.url(), status,
+                                              head_.status()->version, head_.fields()));
+  }
   if (HTTPRedirect::isRedirect(status, head_.fields())) {
     auto location = head_.fields().find("Location");
     if (auto current = URL::parse(effectiveURL())) {
@@ -267,8 +289,12 @@ void Transfer::ensureResponse() {
       std::make_shared<HTTPURLResponse>(url ? *url : plan_.request.url(), status.statusCode,
                                         status.version, head_.fields(), head_.setCookieValues());
   if (status.statusCode == 401 && holdForChallenge(response)) return;
-  if (status.statusCode == 304 && plan_.revalidating) {
+  if (status.statusCode == 304 && plan_.conditional) {
     answerFromRevalidation(*response);
+    return;
+  }
+  if (status.statusCode >= 500 && plan_.staleIfError) {
+    answerFromStored();
     return;
   }
   if (response->expectedContentLength() > static_cast<std::int64_t>(plan_.maxBodySize)) {
@@ -302,19 +328,35 @@ bool Transfer::holdForChallenge(const std::shared_ptr<HTTPURLResponse>& response
 }
 
 void Transfer::answerFromRevalidation(const HTTPURLResponse& notModified) {
-  const URLCache::Entry& entry = *plan_.revalidating;
-  auto cached = std::dynamic_pointer_cast<const HTTPURLResponse>(entry.cached.response());
-  if (!cached) {
+  if (!plan_.cache || !plan_.revalidating->stored()) {
     deliverResponse(std::make_shared<HTTPURLResponse>(notModified));
     return;
   }
-  revalidated_ = HTTPCachePolicy::mergeNotModified(*cached, notModified.allHeaderFields());
-  if (plan_.cache) {
-    plan_.cache->storeCachedResponse(
-        CachedURLResponse(revalidated_, entry.cached.data(), entry.cached.storagePolicy()),
-        task_->originalRequest());
-  }
+  // The 304 may name another stored variant than the one asked about; that one answers.
+  plan_.revalidating = plan_.cache->refreshWithNotModified(
+      task_->originalRequest().url(), *plan_.revalidating, notModified, plan_.requestTime);
+  answerFromStored();
+}
+
+// The stored response answers instead of what the server sent; its body goes out at the end.
+void Transfer::answerFromStored() {
+  auto stored =
+      std::dynamic_pointer_cast<const HTTPURLResponse>(plan_.revalidating->cached.response());
+  revalidated_ = std::make_shared<HTTPURLResponse>(*stored);
   deliverResponse(revalidated_);
+}
+
+// A coding libcurl cannot decode would fail the load; such a body is handed on as received,
+// with its Content-Encoding, for the caller to make sense of.
+void Transfer::configureContentDecoding() {
+  auto coding = head_.fields().find("Content-Encoding");
+  bool decodable = true;
+  if (coding != head_.fields().end()) {
+    for (const std::string& name : splitListValue(coding->second)) {
+      decodable = decodable && decodes(name);
+    }
+  }
+  curl_easy_setopt(easy_, CURLOPT_HTTP_CONTENT_DECODING, decodable ? 1L : 0L);
 }
 
 std::size_t Transfer::onBody(const char* bytes, std::size_t length) {
@@ -366,10 +408,14 @@ Transfer::Outcome Transfer::finish(CURLcode result) {
       resetAttempt();
       return Outcome::Restart;
     }
-    complete(errorFor(result));
-    return Outcome::Finished;
+    if (plan_.staleIfError && !responseDelivered_ && !holdingChallenge_) {
+      answerFromStored();  // the server is out of reach: the stored answer stands in
+    } else {
+      complete(errorFor(result));
+      return Outcome::Finished;
+    }
   }
-  if (redirectTarget_) return followRedirect();
+  if (redirectTarget_ && !revalidated_) return followRedirect();
   ensureResponse();
   if (abortError_) {
     complete(abortError_);

@@ -25,7 +25,7 @@ struct TransferPlan {
   explicit TransferPlan(URLRequest requestToSend) : request(std::move(requestToSend)) {}
 
   URLRequest request;  // as sent, validators included; cookies are added per hop
-  std::optional<URLCache::Entry> revalidating;  // the stale entry a 304 confirms
+  std::optional<URLCache::Entry> revalidating;  // the stored entry the request is about
   std::shared_ptr<URLCache> cache;              // null: nothing from this load is cached
   std::shared_ptr<HTTPCookieStorage> cookies;   // null: no cookies are sent or stored
   std::chrono::milliseconds idleTimeout{60000};
@@ -35,6 +35,12 @@ struct TransferPlan {
   bool allowsInvalidCertificates = false;
   std::string trustedRootsFile;       // empty: the system's own
   std::string trustedRootsDirectory;  // empty: the system's own
+
+  // What the cache decided about `revalidating`: its validators went along (a 304 confirms it);
+  // it may stand in for a 5xx or a failed connection. And when the request left.
+  bool conditional = false;
+  bool staleIfError = false;
+  TimeInterval requestTime = 0;
 };
 
 // The network-thread side of one data task: its libcurl easy handle, the parsing of what comes
@@ -89,6 +95,8 @@ class Transfer {
   void deliverResponse(std::shared_ptr<const URLResponse> response);
   bool holdForChallenge(const std::shared_ptr<HTTPURLResponse>& response);
   void answerFromRevalidation(const HTTPURLResponse& notModified);
+  void answerFromStored();
+  void configureContentDecoding();
   Outcome postChallenge(PendingChallenge kind);
   void releaseHeldChallengeResponse();
   std::string effectiveURL() const;

@@ -10,6 +10,7 @@
 #include "platform/foundation/Path.h"
 #include "platform/foundation/Status.h"
 #include "platform/net/HTTPCachePolicy.h"
+#include "platform/net/HTTPURLResponse.h"
 #include "platform/net/URLCacheEntryCodec.h"
 
 namespace platform {
@@ -61,6 +62,12 @@ void URLCache::setSharedURLCache(std::shared_ptr<URLCache> cache) {
   sharedSlot() = std::move(cache);
 }
 
+std::optional<StoredResponse> URLCache::Entry::stored() const {
+  auto* http = dynamic_cast<const HTTPURLResponse*>(cached.response().get());
+  if (!http) return std::nullopt;
+  return StoredResponse{*http, selectingFields, requestTime, storedAt};
+}
+
 std::optional<CachedURLResponse> URLCache::cachedResponseForRequest(
     const URLRequest& request) const {
   auto entry = cachedEntryForRequest(request);
@@ -69,76 +76,197 @@ std::optional<CachedURLResponse> URLCache::cachedResponseForRequest(
 }
 
 std::optional<URLCache::Entry> URLCache::cachedEntryForRequest(const URLRequest& request) const {
-  const std::string key = HTTPCachePolicy::cacheKey(request);
-  if (auto object = memory_.objectForKey(key)) return *std::static_pointer_cast<Entry>(object);
-  std::uint64_t generation = 0;
-  auto entry = readDisk(key, &generation);
-  if (entry) {
+  for (Entry& entry : cachedEntriesForURL(request.url())) {
+    auto stored = entry.stored();
+    if (!stored || HTTPCachePolicy::variantMatches(*stored, request)) return std::move(entry);
+  }
+  return std::nullopt;
+}
+
+std::vector<URLCache::Entry> URLCache::cachedEntriesForURL(const URL& url) const {
+  const std::string key = HTTPCachePolicy::cacheKey(url);
+  std::set<std::string> variants;
+  {
     std::lock_guard lock(mutex_);
-    const std::size_t size = entry->cached.data().size();
-    if (generation == generation_ && memoryCapacity_ > 0 &&
-        size <= memoryCapacity_ / kLargestShare) {
-      // Promote so the next hit skips the disk.
-      memory_.setObject(key, std::make_shared<Entry>(*entry), size + kEntryOverhead);
+    variants = variantsLocked(key);
+  }
+  std::vector<Entry> entries;
+  for (const std::string& variant : variants) {
+    if (auto entry = readVariant(key, variant)) entries.push_back(std::move(*entry));
+  }
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const Entry& a, const Entry& b) { return a.storedAt > b.storedAt; });
+  return entries;
+}
+
+std::set<std::string> URLCache::variantsLocked(const std::string& key) const {
+  std::set<std::string> variants;
+  if (auto held = memoryVariantsOf(key)) {
+    for (const auto& [variant, entry] : *held) variants.insert(variant);
+  }
+  if (diskPath_.empty()) return variants;
+  loadDiskIndexLocked();
+  // A variant's file is the key's digest, alone or followed by "-" and the variant's digest.
+  const std::string base = md5Hex(key);
+  for (auto it = diskIndex_.lower_bound(base);
+       it != diskIndex_.end() && it->first.compare(0, base.size(), base) == 0; ++it) {
+    if (it->first.size() == base.size()) {
+      variants.insert("");
+    } else if (it->first[base.size()] == '-') {
+      variants.insert(it->first.substr(base.size() + 1));
     }
+  }
+  return variants;
+}
+
+std::shared_ptr<const URLCache::MemoryVariants> URLCache::memoryVariantsOf(
+    const std::string& key) const {
+  return std::static_pointer_cast<const MemoryVariants>(memory_.objectForKey(key));
+}
+
+// The memory layer holds one object per URL with all its variants, replaced as a whole (readers
+// keep the snapshot they got), so evicting a URL evicts every variant of it at once.
+void URLCache::changeMemoryLocked(const std::string& key, const std::string& variant,
+                                  const Entry* entry) const {
+  auto held = memoryVariantsOf(key);
+  auto changed = std::make_shared<MemoryVariants>(held ? *held : MemoryVariants{});
+  if (entry) {
+    (*changed)[variant] = std::make_shared<const Entry>(*entry);
+  } else if (!changed->erase(variant) && !held) {
+    return;
+  }
+  std::size_t cost = 0;
+  for (const auto& [name, kept] : *changed) cost += kept->cached.data().size() + kEntryOverhead;
+  memory_.setObject(key, changed->empty() ? nullptr : changed, cost);
+}
+
+std::optional<URLCache::Entry> URLCache::readVariant(const std::string& key,
+                                                     const std::string& variant) const {
+  if (auto held = memoryVariantsOf(key)) {
+    if (auto it = held->find(variant); it != held->end()) return *it->second;
+  }
+  std::uint64_t generation = 0;
+  auto entry = readDisk(key, variant, &generation);
+  if (!entry) return std::nullopt;
+  std::lock_guard lock(mutex_);
+  const std::size_t size = entry->cached.data().size();
+  if (generation == generation_ && memoryCapacity_ > 0 && size <= memoryCapacity_ / kLargestShare) {
+    changeMemoryLocked(key, variant, &*entry);  // so the next hit skips the disk
   }
   return entry;
 }
 
 void URLCache::storeCachedResponse(const CachedURLResponse& cached, const URLRequest& request) {
-  if (!cached.response()) return;
-  store(HTTPCachePolicy::cacheKey(request), Entry{cached, dateNow()});
+  storeCachedResponse(cached, request, dateNow());
 }
 
-void URLCache::store(const std::string& key, const Entry& entry) {
+void URLCache::storeCachedResponse(const CachedURLResponse& cached, const URLRequest& request,
+                                   TimeInterval requestTime) {
+  if (!cached.response()) return;
+  HTTPHeaderFields selecting;
+  if (auto http = std::dynamic_pointer_cast<const HTTPURLResponse>(cached.response())) {
+    selecting = HTTPCachePolicy::selectingFields(*http, request);
+  }
+  const TimeInterval now = dateNow();
+  storeEntry(request.url(), Entry{cached, now, std::min(requestTime, now), std::move(selecting)});
+}
+
+void URLCache::storeEntry(const URL& url, Entry entry) {
+  if (!entry.cached.response()) return;
+  std::string variant;
+  if (auto http = std::dynamic_pointer_cast<const HTTPURLResponse>(entry.cached.response())) {
+    auto stored = std::make_shared<HTTPURLResponse>(
+        http->url(), http->statusCode(), http->HTTPVersion(),
+        HTTPCachePolicy::storableFields(http->allHeaderFields()), http->setCookieValues());
+    const std::string selecting = HTTPCachePolicy::variantKey(*stored, entry.selectingFields);
+    variant = selecting.empty() ? "" : md5Hex(selecting);
+    entry.cached = entry.cached.withResponse(stored);
+    if (stored->statusCode() == 206) {
+      entry.cached = withStoredPiece(HTTPCachePolicy::cacheKey(url), variant, entry.cached, stored);
+    }
+  }
+  store(HTTPCachePolicy::cacheKey(url), variant, entry);
+}
+
+// A piece of a representation meets what is stored of it: a complete response of the same
+// representation stays (with the piece's fields), an adjoining piece joins it.
+CachedURLResponse URLCache::withStoredPiece(const std::string& key, const std::string& variant,
+                                            const CachedURLResponse& piece,
+                                            const std::shared_ptr<const HTTPURLResponse>& http) {
+  auto existing = readVariant(key, variant);
+  auto old = existing
+                 ? std::dynamic_pointer_cast<const HTTPURLResponse>(existing->cached.response())
+                 : nullptr;
+  if (!old || !HTTPCachePolicy::shareStrongValidator(*old, *http)) return piece;
+  if (old->statusCode() == 200) {
+    return existing->cached.withResponse(
+        HTTPCachePolicy::mergeNotModified(*old, http->allHeaderFields()));
+  }
+  auto combined =
+      HTTPCachePolicy::combinePartial({old, existing->cached.data()}, {http, piece.data()});
+  if (!combined) return piece;
+  return CachedURLResponse(std::move(combined->response), std::move(combined->body),
+                           piece.storagePolicy());
+}
+
+void URLCache::store(const std::string& key, const std::string& variant, const Entry& entry) {
   const URLCacheStoragePolicy policy = entry.cached.storagePolicy();
   if (policy == URLCacheStoragePolicy::NotAllowed) return;
   const std::size_t size = entry.cached.data().size();
-  std::size_t memoryCapacity = 0;
   std::size_t diskCapacity = 0;
   {
     std::lock_guard lock(mutex_);
     ++generation_;
-    memoryCapacity = memoryCapacity_;
     diskCapacity = diskCapacity_;
-    if (memoryCapacity > 0 && size <= memoryCapacity / kLargestShare) {
-      memory_.setObject(key, std::make_shared<Entry>(entry), size + kEntryOverhead);
-    } else {
-      memory_.removeObjectForKey(key);
+    // A response without Vary answers every request, so it outdates every other variant; one
+    // with Vary outdates the one without.
+    for (const std::string& other : variantsLocked(key)) {
+      if (other == variant || (!variant.empty() && !other.empty())) continue;
+      removeVariantLocked(key, other);
     }
+    const bool fits = memoryCapacity_ > 0 && size <= memoryCapacity_ / kLargestShare;
+    changeMemoryLocked(key, variant, fits ? &entry : nullptr);
   }
   if (diskPath_.empty()) return;
   if (policy == URLCacheStoragePolicy::Allowed && diskCapacity > 0 &&
       size <= diskCapacity / kLargestShare) {
-    writeDisk(key, entry);
+    writeDisk(key, variant, entry);
   } else {
     // A response that may not go to disk must not leave an older copy behind there.
     std::lock_guard lock(mutex_);
     loadDiskIndexLocked();
-    const std::string name = md5Hex(key);
-    auto it = diskIndex_.find(name);
-    if (it != diskIndex_.end()) {
-      FileManager::defaultManager().removeItem(filePath(key));
-      diskUsage_ -= it->second.size;
-      diskIndex_.erase(it);
-    }
+    removeFileLocked(fileName(key, variant));
   }
 }
 
-std::string URLCache::filePath(const std::string& key) const {
-  return appendingPathComponent(diskPath_, md5Hex(key));
+void URLCache::removeVariantLocked(const std::string& key, const std::string& variant) {
+  changeMemoryLocked(key, variant, nullptr);
+  if (!diskPath_.empty()) removeFileLocked(fileName(key, variant));
+}
+
+void URLCache::removeFileLocked(const std::string& name) {
+  auto it = diskIndex_.find(name);
+  if (it == diskIndex_.end()) return;
+  FileManager::defaultManager().removeItem(appendingPathComponent(diskPath_, name));
+  diskUsage_ -= it->second.size;
+  diskIndex_.erase(it);
+}
+
+std::string URLCache::fileName(const std::string& key, const std::string& variant) const {
+  return variant.empty() ? md5Hex(key) : md5Hex(key) + "-" + variant;
 }
 
 std::optional<URLCache::Entry> URLCache::readDisk(const std::string& key,
+                                                  const std::string& variant,
                                                   std::uint64_t* generation) const {
   if (diskPath_.empty()) return std::nullopt;
   std::lock_guard lock(mutex_);
   *generation = generation_;
   loadDiskIndexLocked();
-  const std::string name = md5Hex(key);
+  const std::string name = fileName(key, variant);
   auto it = diskIndex_.find(name);
   if (it == diskIndex_.end()) return std::nullopt;
-  const std::string path = filePath(key);
+  const std::string path = appendingPathComponent(diskPath_, name);
   auto bytes = FileManager::defaultManager().contentsAtPath(path);
   auto decoded = bytes ? decodeURLCacheEntry(*bytes) : std::nullopt;
   if (!decoded) {
@@ -150,21 +278,24 @@ std::optional<URLCache::Entry> URLCache::readDisk(const std::string& key,
   }
   if (decoded->key != key) return std::nullopt;  // another URL with the same digest
   it->second.lastUse = ++useCounter_;
-  return Entry{std::move(decoded->cached), decoded->storedAt};
+  return Entry{std::move(decoded->cached), decoded->storedAt, decoded->requestTime,
+               std::move(decoded->selectingFields)};
 }
 
-void URLCache::writeDisk(const std::string& key, const Entry& entry) {
-  const Data bytes = encodeURLCacheEntry({key, entry.cached, entry.storedAt});
+void URLCache::writeDisk(const std::string& key, const std::string& variant, const Entry& entry) {
+  const Data bytes = encodeURLCacheEntry(
+      {key, entry.cached, entry.storedAt, entry.requestTime, entry.selectingFields});
   std::lock_guard lock(mutex_);
   loadDiskIndexLocked();
   FileManager& files = FileManager::defaultManager();
   files.createDirectory(diskPath_, true);
-  if (Status written = files.writeFile(filePath(key), bytes); !written) {
+  const std::string name = fileName(key, variant);
+  if (Status written = files.writeFile(appendingPathComponent(diskPath_, name), bytes); !written) {
     log(LogLevel::Warning, "URLCache",
         "cannot write cache file: " + written.error().localizedDescription());
     return;
   }
-  DiskRecord& record = diskIndex_[md5Hex(key)];
+  DiskRecord& record = diskIndex_[name];
   diskUsage_ = diskUsage_ - record.size + bytes.size();
   record.size = bytes.size();
   record.lastUse = ++useCounter_;
@@ -204,17 +335,70 @@ void URLCache::trimDiskLocked() {
 }
 
 void URLCache::removeCachedResponseForRequest(const URLRequest& request) {
-  const std::string key = HTTPCachePolicy::cacheKey(request);
+  removeCachedResponsesForURL(request.url());
+}
+
+void URLCache::removeCachedResponsesForURL(const URL& url) {
+  const std::string key = HTTPCachePolicy::cacheKey(url);
   std::lock_guard lock(mutex_);
   ++generation_;
-  memory_.removeObjectForKey(key);
-  if (diskPath_.empty()) return;
-  loadDiskIndexLocked();
-  auto it = diskIndex_.find(md5Hex(key));
-  if (it == diskIndex_.end()) return;
-  FileManager::defaultManager().removeItem(filePath(key));
-  diskUsage_ -= it->second.size;
-  diskIndex_.erase(it);
+  for (const std::string& variant : variantsLocked(key)) removeVariantLocked(key, variant);
+}
+
+URLCache::Entry URLCache::refreshWithNotModified(const URL& url, const Entry& chosen,
+                                                 const HTTPURLResponse& notModified,
+                                                 TimeInterval requestTime) {
+  std::vector<Entry> variants = cachedEntriesForURL(url);
+  std::erase_if(variants, [](const Entry& entry) { return !entry.stored(); });
+  std::vector<const HTTPURLResponse*> responses;
+  std::size_t fallback = variants.size();
+  for (const Entry& entry : variants) {
+    if (entry.selectingFields == chosen.selectingFields && entry.storedAt == chosen.storedAt) {
+      fallback = responses.size();
+    }
+    responses.push_back(&entry.stored()->response);
+  }
+  const std::size_t picked = HTTPCachePolicy::selectValidated(responses, notModified, fallback);
+  Entry refreshed = picked < variants.size() ? variants[picked] : chosen;
+  auto http = std::dynamic_pointer_cast<const HTTPURLResponse>(refreshed.cached.response());
+  if (!http) return refreshed;
+  refreshed.cached = refreshed.cached.withResponse(
+      HTTPCachePolicy::mergeNotModified(*http, notModified.allHeaderFields()));
+  refreshed.storedAt = dateNow();
+  refreshed.requestTime = std::min(requestTime, refreshed.storedAt);
+  storeEntry(url, refreshed);
+  return refreshed;
+}
+
+void URLCache::noteResponse(const URLRequest& request, const HTTPURLResponse& response) {
+  if (HTTPCachePolicy::invalidatesStored(request, response.statusCode())) {
+    for (const URL& url : HTTPCachePolicy::invalidatedURLs(request.url(), response)) {
+      removeCachedResponsesForURL(url);
+    }
+    return;
+  }
+  if (request.HTTPMethod() != "HEAD" || response.statusCode() != 200) return;
+  auto entry = cachedEntryForRequest(request);
+  auto http =
+      entry ? std::dynamic_pointer_cast<const HTTPURLResponse>(entry->cached.response()) : nullptr;
+  if (!http) return;
+  if (HTTPCachePolicy::headConfirms(*http, response)) {
+    entry->cached = entry->cached.withResponse(
+        HTTPCachePolicy::mergeNotModified(*http, response.allHeaderFields()));
+    storeEntry(request.url(), *entry);
+  } else if (HTTPCachePolicy::hasValidators(response)) {
+    removeCachedResponsesForURL(request.url());  // the stored body is no longer the current one
+  }
+}
+
+bool URLCache::beginBackgroundValidation(const URL& url) {
+  std::lock_guard lock(mutex_);
+  return validating_.insert(HTTPCachePolicy::cacheKey(url)).second;
+}
+
+void URLCache::endBackgroundValidation(const URL& url) {
+  std::lock_guard lock(mutex_);
+  validating_.erase(HTTPCachePolicy::cacheKey(url));
 }
 
 void URLCache::removeAllCachedResponses() {

@@ -27,6 +27,12 @@ std::uint64_t getLittleEndian(const Data& in, std::size_t at, int bytes) {
   return value;
 }
 
+json describeFields(const HTTPHeaderFields& fields) {
+  json list = json::array();
+  for (const auto& [name, value] : fields) list.push_back({name, value});
+  return list;
+}
+
 json describe(const URLResponse& response) {
   json d;
   d["url"] = response.url().absoluteString();
@@ -36,9 +42,7 @@ json describe(const URLResponse& response) {
   if (auto http = dynamic_cast<const HTTPURLResponse*>(&response)) {
     d["status"] = http->statusCode();
     d["version"] = http->HTTPVersion();
-    json fields = json::array();
-    for (const auto& [name, value] : http->allHeaderFields()) fields.push_back({name, value});
-    d["fields"] = std::move(fields);
+    d["fields"] = describeFields(http->allHeaderFields());
     d["setCookie"] = http->setCookieValues();
   }
   return d;
@@ -50,8 +54,8 @@ std::optional<std::string> stringAt(const json& d, const char* name) {
   return it->get<std::string>();
 }
 
-std::optional<HTTPHeaderFields> readFields(const json& d) {
-  auto it = d.find("fields");
+std::optional<HTTPHeaderFields> readFields(const json& d, const char* member = "fields") {
+  auto it = d.find(member);
   if (it == d.end() || !it->is_array()) return std::nullopt;
   HTTPHeaderFields fields;
   for (const json& pair : *it) {
@@ -119,6 +123,8 @@ Data encodeURLCacheEntry(const URLCacheDiskEntry& entry) {
   d["key"] = entry.key;
   d["storedAt"] = entry.storedAt;
   d["policy"] = static_cast<int>(entry.cached.storagePolicy());
+  d["requestTime"] = entry.requestTime;
+  d["request"] = describeFields(entry.selectingFields);
   const std::string text = d.dump(-1, ' ', false, json::error_handler_t::replace);
   const Data& body = entry.cached.data();
   Data out;
@@ -161,11 +167,25 @@ std::optional<URLCacheDiskEntry> decodeURLCacheEntry(const Data& bytes) {
   if (!std::isfinite(storedAt) || policyValue < 0 || policyValue > 2) return std::nullopt;
   auto response = rebuild(d);
   if (!response) return std::nullopt;
+  HTTPHeaderFields selecting;
+  TimeInterval requestTime = storedAt;
+  if (d.contains("request")) {
+    auto fields = readFields(d, "request");
+    auto sent = d.find("requestTime");
+    if (!fields || sent == d.end() || !sent->is_number() || !std::isfinite(sent->get<double>())) {
+      return std::nullopt;
+    }
+    selecting = std::move(*fields);
+    requestTime = sent->get<double>();
+  } else if (auto http = std::dynamic_pointer_cast<const HTTPURLResponse>(response);
+             http && http->valueForHTTPHeaderField("Vary")) {
+    return std::nullopt;  // an older file: what selected this variant is unknown
+  }
   Data body(end, bytes.end());
   return URLCacheDiskEntry{*key,
                            CachedURLResponse(std::move(response), std::move(body),
                                              static_cast<URLCacheStoragePolicy>(policyValue)),
-                           storedAt};
+                           storedAt, requestTime, std::move(selecting)};
 }
 
 }  // namespace platform

@@ -65,7 +65,8 @@ URLSessionDataTask::URLSessionDataTask(std::shared_ptr<URLSession> session,
     : session_(std::move(session)),
       identifier_(identifier),
       request_(std::move(request)),
-      completionHandler_(std::move(completionHandler)) {}
+      completionHandler_(std::move(completionHandler)),
+      cacheRequest_(request_) {}
 
 URLSessionDataTask::~URLSessionDataTask() { session_->taskDestroyed(identifier_); }
 
@@ -147,13 +148,22 @@ void URLSessionDataTask::start() {
   for (const auto& [name, value] : configuration.HTTPAdditionalHeaders()) {
     if (!plan.request.valueForHTTPHeaderField(name)) plan.request.setValue(value, name);
   }
-  if (scheme != "file" && request_.HTTPMethod() == "GET") plan.cache = configuration.urlCache();
-  if (answerFromCache(plan)) return;
-
   if (request_.HTTPShouldHandleCookies() && configuration.HTTPShouldSetCookies() &&
       configuration.cookieStorage() && scheme != "file") {
     plan.cookies = configuration.cookieStorage();  // the transfer picks them for each hop
   }
+  // Every method meets the cache: GET is answered from it, the others may empty it. It sees
+  // the request as it will be sent, the cookies of the moment included (a response may vary
+  // on them).
+  if (scheme != "file") plan.cache = configuration.urlCache();
+  cacheRequest_ = plan.request;
+  if (plan.cookies && !cacheRequest_.valueForHTTPHeaderField("Cookie")) {
+    if (auto cookie = plan.cookies->cookieHeaderForURL(url))
+      cacheRequest_.setValue(*cookie, "Cookie");
+  }
+  requestTime_ = plan.requestTime = dateNow();
+  if (answerFromCache(plan)) return;
+
   const TimeInterval idle = request_.hasExplicitTimeoutInterval()
                                 ? request_.timeoutInterval()
                                 : configuration.timeoutIntervalForRequest();
@@ -172,36 +182,100 @@ void URLSessionDataTask::start() {
   });
 }
 
-// Serves the request from the URL cache when its policy and the entry's freshness allow;
-// otherwise notes a stale entry with validators for revalidation.
+// Serves the request from the URL cache when its policy and the stored response allow;
+// otherwise notes the stored response for validation or for standing in on an error.
 bool URLSessionDataTask::answerFromCache(TransferPlan& plan) {
   const URLRequestCachePolicy policy = request_.cachePolicy();
   const bool onlyCache = policy == URLRequestCachePolicy::ReturnCacheDataDontLoad;
-  std::optional<URLCache::Entry> entry;
-  if (plan.cache && policy != URLRequestCachePolicy::ReloadIgnoringLocalCacheData) {
-    entry = plan.cache->cachedEntryForRequest(request_);
+  const bool noLoad = onlyCache || HTTPCachePolicy::onlyIfCached(cacheRequest_);
+  std::vector<URLCache::Entry> variants;
+  if (plan.cache && request_.HTTPMethod() == "GET" &&
+      policy != URLRequestCachePolicy::ReloadIgnoringLocalCacheData) {
+    variants = plan.cache->cachedEntriesForURL(request_.url());
   }
-  if (!entry) {
-    if (onlyCache) {
-      completeWith(makeURLError(URLError::ResourceUnavailable, request_.url().absoluteString()));
+  auto chosen = std::find_if(variants.begin(), variants.end(), [&](const URLCache::Entry& entry) {
+    auto stored = entry.stored();
+    return !stored || HTTPCachePolicy::variantMatches(*stored, cacheRequest_);
+  });
+  auto unavailable = [&] {
+    completeWith(makeURLError(URLError::ResourceUnavailable, request_.url().absoluteString()));
+    return true;
+  };
+  if (chosen == variants.end()) return noLoad && unavailable();
+  const auto stored = chosen->stored();
+  if (stored && !HTTPCachePolicy::answersRange(stored->response, chosen->cached.data().size(),
+                                               cacheRequest_)) {
+    return noLoad && unavailable();  // a stored piece without the bytes asked for
+  }
+  const TimeInterval now = dateNow();
+  CacheAction action = CacheAction::Reuse;
+  if (validatesInBackground_ && stored) {
+    if (HTTPCachePolicy::decide(cacheRequest_, *stored, now) == CacheAction::Reuse) {
+      completeWith(std::nullopt);  // a validation that ended meanwhile has refreshed it
+      return true;
     }
-    return onlyCache;
+    action = HTTPCachePolicy::hasValidators(stored->response) ? CacheAction::Validate
+                                                              : CacheAction::Fetch;
+  } else if (stored && !onlyCache && policy != URLRequestCachePolicy::ReturnCacheDataElseLoad) {
+    action = HTTPCachePolicy::decide(cacheRequest_, *stored, now);
   }
-  auto http = std::dynamic_pointer_cast<const HTTPURLResponse>(entry->cached.response());
-  const bool anyAge = onlyCache || policy == URLRequestCachePolicy::ReturnCacheDataElseLoad;
-  if (anyAge || (http && HTTPCachePolicy::isFresh(request_, *http, entry->storedAt, dateNow()))) {
-    post(TaskEvent::makeResponse(entry->cached.response()));
-    if (!entry->cached.data().empty()) post(TaskEvent::makeData(entry->cached.data()));
-    completeWith(std::nullopt);
+  const bool ranged = cacheRequest_.valueForHTTPHeaderField("Range").has_value();
+  if (action == CacheAction::Reuse || action == CacheAction::ReuseStaleAndRevalidate) {
+    answerWithStored(*chosen, cacheRequest_);
+    if (action == CacheAction::ReuseStaleAndRevalidate) validateInBackground(plan.cache);
     return true;
   }
-  const bool callerValidates = request_.valueForHTTPHeaderField("If-None-Match") ||
-                               request_.valueForHTTPHeaderField("If-Modified-Since");
-  if (http && HTTPCachePolicy::hasValidators(*http) && !callerValidates) {
-    HTTPCachePolicy::addConditionalFields(*http, plan.request);
-    plan.revalidating = std::move(entry);
+  if (noLoad) return unavailable();
+  if (ranged) return false;  // a stored response answers a range only when it may be reused
+  if (action == CacheAction::Validate && !plan.request.valueForHTTPHeaderField("If-None-Match") &&
+      !plan.request.valueForHTTPHeaderField("If-Modified-Since")) {
+    std::vector<const HTTPURLResponse*> others;
+    for (const URLCache::Entry& entry : variants) {
+      if (auto other = entry.stored()) others.push_back(&other->response);
+    }
+    HTTPCachePolicy::addConditionalFields(stored->response, others, plan.request);
+    plan.conditional = true;
   }
+  plan.staleIfError = HTTPCachePolicy::mayServeStaleOnError(cacheRequest_, *stored, now);
+  plan.revalidating = std::move(*chosen);
   return false;
+}
+
+// The stored response as the answer; a single byte range of it as a 206.
+void URLSessionDataTask::answerWithStored(const URLCache::Entry& entry, const URLRequest& request) {
+  auto stored = entry.stored();
+  const Data& body = entry.cached.data();
+  auto piece =
+      stored ? HTTPCachePolicy::storedPiece(stored->response, body.size(), request) : std::nullopt;
+  if (piece) {
+    const std::size_t offset = piece->first - piece->storedFirst;
+    post(TaskEvent::makeResponse(HTTPCachePolicy::partialResponse(stored->response, piece->first,
+                                                                  piece->last, piece->length)));
+    post(TaskEvent::makeData(
+        Data(body.begin() + static_cast<std::ptrdiff_t>(offset),
+             body.begin() + static_cast<std::ptrdiff_t>(offset + piece->last - piece->first + 1))));
+  } else {
+    post(TaskEvent::makeResponse(entry.cached.response()));
+    if (!body.empty()) post(TaskEvent::makeData(body));
+  }
+  completeWith(std::nullopt);
+}
+
+// Once per URL at a time: later requests within the window are answered from the cache alone.
+void URLSessionDataTask::validateInBackground(const std::shared_ptr<URLCache>& cache) {
+  const URL url = request_.url();
+  if (!cache->beginBackgroundValidation(url)) return;
+  URLRequest validation = request_;
+  validation.setCachePolicy(URLRequestCachePolicy::UseProtocolCachePolicy);
+  auto task = session_->dataTaskWithRequest(
+      validation, [cache, url](std::optional<Data>, std::shared_ptr<const URLResponse>,
+                               std::optional<Error>) { cache->endBackgroundValidation(url); });
+  if (!task) {
+    cache->endBackgroundValidation(url);
+    return;
+  }
+  task->validatesInBackground_ = true;
+  task->resume();
 }
 
 void URLSessionDataTask::post(TaskEvent event) {
@@ -332,8 +406,9 @@ void URLSessionDataTask::deliverResponse(TaskEvent& event) {
 }
 
 void URLSessionDataTask::deliverWillCache(TaskEvent& event) {
-  auto store = [cache = event.cache, request = request_](std::optional<CachedURLResponse> cached) {
-    if (cached && cache) cache->storeCachedResponse(*cached, request);
+  auto store = [cache = event.cache, request = cacheRequest_,
+                time = requestTime_](std::optional<CachedURLResponse> cached) {
+    if (cached && cache) cache->storeCachedResponse(*cached, request, time);
   };
   auto delegate = session_->delegate();
   if (completionHandler_ || !delegate) {

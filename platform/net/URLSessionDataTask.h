@@ -11,6 +11,7 @@
 #include "platform/foundation/Error.h"
 #include "platform/foundation/Types.h"
 #include "platform/net/TaskEvent.h"
+#include "platform/net/URLCache.h"
 #include "platform/net/URLCredential.h"
 #include "platform/net/URLRequest.h"
 #include "platform/net/URLResponse.h"
@@ -80,6 +81,8 @@ class URLSessionDataTask : public std::enable_shared_from_this<URLSessionDataTas
 
   void start();
   bool answerFromCache(TransferPlan& plan);
+  void answerWithStored(const URLCache::Entry& entry, const URLRequest& request);
+  void validateInBackground(const std::shared_ptr<URLCache>& cache);
   void scheduleDrainLocked(std::unique_lock<std::mutex>& lock);
   void dispatchDrain();
   void drain();
@@ -106,6 +109,11 @@ class URLSessionDataTask : public std::enable_shared_from_this<URLSessionDataTas
   std::atomic<bool> deliversOnNetworkThread_{false};
   std::atomic<std::int64_t> bytesReceived_{0};
   std::atomic<std::int64_t> bytesExpected_{-1};
+  // A validation the cache started after answering with a stale response: it never answers
+  // from the cache itself.
+  bool validatesInBackground_ = false;
+  URLRequest cacheRequest_;       // the request as sent, before validators: what selected it
+  TimeInterval requestTime_ = 0;  // when it went out
 
   mutable std::mutex mutex_;
   std::deque<TaskEvent> events_;

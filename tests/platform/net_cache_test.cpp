@@ -120,7 +120,8 @@ TEST(HTTPCachePolicyTest, StorabilityAndFreshness) {
   EXPECT_TRUE(HTTPCachePolicy::isStorable(get, responseWith({{"Cache-Control", "private"}})));
   EXPECT_TRUE(HTTPCachePolicy::isStorable(get, responseWith({{"Vary", "accept-encoding"}})));
   EXPECT_FALSE(HTTPCachePolicy::isStorable(get, responseWith({{"Cache-Control", "no-store"}})));
-  EXPECT_FALSE(HTTPCachePolicy::isStorable(get, responseWith({{"Vary", "Cookie"}})));
+  EXPECT_TRUE(HTTPCachePolicy::isStorable(get, responseWith({{"Vary", "Cookie"}})));
+  EXPECT_FALSE(HTTPCachePolicy::isStorable(get, responseWith({{"Vary", "Cookie, *"}})));
   EXPECT_FALSE(HTTPCachePolicy::isStorable(get, responseWith({}, 206)));
   URLRequest post = get;
   post.setHTTPMethod("post");
@@ -138,21 +139,27 @@ TEST(HTTPCachePolicyTest, StorabilityAndFreshness) {
       HTTPCachePolicy::freshnessLifetime(
           responseWith({{"Date", date}, {"Last-Modified", formatHTTPDate(kNov1994 - 1000)}}), 0),
       100);
-  EXPECT_EQ(
-      HTTPCachePolicy::freshnessLifetime(
-          responseWith({{"Pragma", "no-cache"}, {"Expires", formatHTTPDate(kNov1994 + 9)}}), 0),
-      0);
+  // Pragma: no-cache (without Cache-Control) asks for a check however fresh the response is.
+  const HTTPURLResponse pragma = responseWith(
+      {{"Pragma", "no-cache"}, {"Date", date}, {"Expires", formatHTTPDate(kNov1994 + 9)}});
+  const HTTPHeaderFields noFields;
+  EXPECT_EQ(HTTPCachePolicy::decide(get, {pragma, noFields, kNov1994, kNov1994}, kNov1994),
+            CacheAction::Fetch);
 
   const HTTPURLResponse minute = responseWith({{"Cache-Control", "max-age=60"}, {"Age", "20"}});
-  EXPECT_TRUE(HTTPCachePolicy::isFresh(get, minute, 1000, 1030));
-  EXPECT_FALSE(HTTPCachePolicy::isFresh(get, minute, 1000, 1040));  // 20 s old when stored
+  const HTTPHeaderFields none;
+  const StoredResponse stored{minute, none, 999, 1000};
+  EXPECT_EQ(HTTPCachePolicy::decide(get, stored, 1030), CacheAction::Reuse);
+  // 20 s old when stored, plus the second the request took.
+  EXPECT_EQ(HTTPCachePolicy::currentAge(stored, 1030), 51);
+  EXPECT_EQ(HTTPCachePolicy::decide(get, stored, 1040), CacheAction::Fetch);
   URLRequest insists = get;
   insists.setValue("no-cache", "Cache-Control");
-  EXPECT_FALSE(HTTPCachePolicy::isFresh(insists, minute, 1000, 1000));
+  EXPECT_EQ(HTTPCachePolicy::decide(insists, stored, 1000), CacheAction::Fetch);
 
   URLRequest conditional = get;
   HTTPCachePolicy::addConditionalFields(responseWith({{"ETag", "\"t\""}, {"Last-Modified", date}}),
-                                        conditional);
+                                        {}, conditional);
   EXPECT_EQ(conditional.valueForHTTPHeaderField("if-none-match"), "\"t\"");
   EXPECT_EQ(conditional.valueForHTTPHeaderField("If-Modified-Since"), date);
 
@@ -218,7 +225,9 @@ TEST(URLCacheEntryCodecTest, RoundTripsAndRejectsDamage) {
       CachedURLResponse(std::make_shared<HTTPURLResponse>(
                             responseWith({{"ETag", "\"e\""}, {"Content-Type", "image/gif"}})),
                         Data{1, 2, 3}),
-      1234.5};
+      1234.5,
+      1230,
+      {{"Accept-Language", "de"}}};
   const Data bytes = encodeURLCacheEntry(entry);
   auto decoded = decodeURLCacheEntry(bytes);
   ASSERT_TRUE(decoded);
