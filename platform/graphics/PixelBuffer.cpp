@@ -1,5 +1,9 @@
 #include "platform/graphics/PixelBuffer.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -7,6 +11,81 @@
 
 namespace platform {
 namespace {
+
+// Pooled sizes are mapped here rather than taken from malloc: a photo's few megabytes would
+// otherwise move malloc's mapping threshold and have each decoding thread's heap grow, shrink and
+// grow again around them, a system call and a round of page faults each time. A mapping close to
+// a whole number of huge pages asks for huge pages (one fault for each instead of one per 4 KB
+// page); the others are filled in by the mapping call itself, since the decoder writes every word.
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kMapsItself = false;  // malloc's memory is what the address checker watches
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kMapsItself = false;
+#else
+constexpr bool kMapsItself = true;
+#endif
+#else
+constexpr bool kMapsItself = true;
+#endif
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+
+bool isPooledSize(std::size_t bytes) {
+  return bytes >= PixelBuffer::kSmallestPooled && bytes <= PixelBuffer::kPoolBytes;
+}
+
+std::size_t roundUp(std::size_t bytes, std::size_t unit) {
+  return (bytes + unit - 1) / unit * unit;
+}
+
+// Huge pages only where they waste at most an eighth of the buffer.
+bool wantsHugePages(std::size_t bytes) {
+  return bytes >= kHugePage / 2 && roundUp(bytes, kHugePage) - bytes <= bytes / 8;
+}
+
+std::size_t mappedLength(std::size_t bytes) {
+  static const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  return wantsHugePages(bytes) ? roundUp(bytes, kHugePage) : roundUp(bytes, page);
+}
+
+void* mapHugePages(std::size_t length) {
+  // Over-mapped by a huge page, then cut to a huge-page boundary at both ends.
+  void* raw = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (raw == MAP_FAILED) return MAP_FAILED;
+  const auto start = reinterpret_cast<std::uintptr_t>(raw);
+  const std::uintptr_t aligned = roundUp(start, kHugePage);
+  if (aligned > start) ::munmap(raw, aligned - start);
+  const std::uintptr_t end = start + length + kHugePage;
+  if (end > aligned + length) {
+    ::munmap(reinterpret_cast<void*>(aligned + length), end - aligned - length);
+  }
+  ::madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);  // a hint: may be refused
+  return reinterpret_cast<void*>(aligned);
+}
+
+std::uint32_t* obtain(std::size_t words) {
+  const std::size_t bytes = words * sizeof(std::uint32_t);
+  if (!kMapsItself || !isPooledSize(bytes)) {
+    return static_cast<std::uint32_t*>(std::malloc(bytes));
+  }
+  const std::size_t length = mappedLength(bytes);
+  void* mapped = wantsHugePages(bytes) ? mapHugePages(length)
+                                       : ::mmap(nullptr, length, PROT_READ | PROT_WRITE,
+                                                MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+  return mapped == MAP_FAILED ? nullptr : static_cast<std::uint32_t*>(mapped);
+}
+
+void release(std::uint32_t* storage, std::size_t words) {
+  const std::size_t bytes = words * sizeof(std::uint32_t);
+  if (!kMapsItself || !isPooledSize(bytes)) {
+    std::free(storage);
+    return;
+  }
+  ::munmap(storage, mappedLength(bytes));
+}
 
 struct Pool {
   std::mutex mutex;
@@ -34,7 +113,7 @@ std::uint32_t* takePooled(std::size_t words) {
 // True when the pool kept the buffer.
 bool givePooled(std::uint32_t* words, std::size_t count) {
   const std::size_t bytes = count * sizeof(std::uint32_t);
-  if (bytes < PixelBuffer::kSmallestPooled || bytes > PixelBuffer::kPoolBytes) return false;
+  if (!isPooledSize(bytes)) return false;
   Pool& p = pool();
   std::lock_guard lock(p.mutex);
   auto& free = p.bySize[count];
@@ -46,7 +125,7 @@ bool givePooled(std::uint32_t* words, std::size_t count) {
       ++victim;
     }
     if (victim == p.bySize.end()) return false;
-    std::free(victim->second.back());
+    release(victim->second.back(), victim->first);
     victim->second.pop_back();
     p.bytes -= victim->first * sizeof(std::uint32_t);
   }
@@ -60,13 +139,13 @@ bool givePooled(std::uint32_t* words, std::size_t count) {
 std::unique_ptr<PixelBuffer> PixelBuffer::allocate(std::size_t words) {
   if (words == 0 || words > SIZE_MAX / sizeof(std::uint32_t)) return nullptr;
   std::uint32_t* storage = takePooled(words);
-  if (!storage) storage = static_cast<std::uint32_t*>(std::malloc(words * sizeof(std::uint32_t)));
+  if (!storage) storage = obtain(words);
   if (!storage) return nullptr;
   return std::unique_ptr<PixelBuffer>(new PixelBuffer(storage, words));
 }
 
 PixelBuffer::~PixelBuffer() {
-  if (!givePooled(words_, count_)) std::free(words_);
+  if (!givePooled(words_, count_)) release(words_, count_);
 }
 
 std::size_t PixelBuffer::pooledBytes() {
@@ -79,7 +158,7 @@ void PixelBuffer::drainPool() {
   Pool& p = pool();
   std::lock_guard lock(p.mutex);
   for (auto& [size, free] : p.bySize) {
-    for (std::uint32_t* words : free) std::free(words);
+    for (std::uint32_t* words : free) release(words, size);
   }
   p.bySize.clear();
   p.bytes = 0;

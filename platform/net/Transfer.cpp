@@ -343,8 +343,18 @@ std::size_t Transfer::onBody(const char* bytes, std::size_t length) {
       cacheBody_.insert(cacheBody_.end(), bytes, bytes + length);
     }
   }
-  task_->postData(reinterpret_cast<const std::uint8_t*>(bytes), length);
+  task_->postData(reinterpret_cast<const std::uint8_t*>(bytes), length, announcedRemainder(length));
   return length;
+}
+
+// What the response announced and has not yet arrived, counting the `length` bytes just read,
+// within the reservation cap; 0 when it announced nothing.
+std::size_t Transfer::announcedRemainder(std::size_t length) const {
+  const std::int64_t announced = response_ ? response_->expectedContentLength() : -1;
+  const std::int64_t before = bytesReceived_ - static_cast<std::int64_t>(length);
+  if (announced <= 0 || announced <= before) return 0;
+  return static_cast<std::size_t>(std::min<std::int64_t>(
+      announced - before, static_cast<std::int64_t>(URLSessionDataTask::kMaxBodyReservation)));
 }
 
 Transfer::Outcome Transfer::finish(CURLcode result) {
