@@ -37,6 +37,7 @@
 
 #include "BarePipeline.h"
 #include "images/WIImageCache.h"
+#include "images/WIImageDiskWriter.h"
 #include "images/WIImageDownloader.h"
 #include "images/WIImageManager.h"
 #include "platform/dispatch/OperationQueue.h"
@@ -161,6 +162,7 @@ std::vector<std::string> spentFolders;
 
 void dropCache(const std::shared_ptr<sprout::WIImageCache>& cache) {
   cache->ioQueue()->sync([] {});
+  sprout::WIImageDiskWriter::shared().flush();
   platform::RunLoop::main().runPending();
   spentFolders.push_back(cache->diskCachePath());
 }
@@ -440,6 +442,7 @@ int runColdPass(const std::string& side, const std::string& base, int count,
   pass.faults = minorFaults() - faultsBefore;
   // Untimed: the writes land before the process goes, so none is cut off half-way.
   if (manager) manager->imageCache()->ioQueue()->sync([] {});
+  sprout::WIImageDiskWriter::shared().flush();
   std::printf("pass %.9f %.9f %ld %ld\n", pass.seconds, pass.cpu, pass.faults, pass.kept);
   std::fflush(stdout);
   return 0;
@@ -452,6 +455,7 @@ void BM_DiskHitLoad_200(benchmark::State& state) {
   auto manager = sprout::WIImageManager::create(cache, downloader);
   loadAll(*manager, f.urls);
   cache->ioQueue()->sync([] {});
+  sprout::WIImageDiskWriter::shared().flush();  // the bare side reads the files
   std::vector<std::string> paths;
   for (const auto& url : f.urls) paths.push_back(cache->defaultCachePathForKey(url));
   bare::DecodePool pool(bare::coreCount());
@@ -643,6 +647,7 @@ void BM_PeakRSS_200(benchmark::State& state) {
       }
       platform::RunLoop::main().runUntil([&] { return finished == kImageCount; }, 120);
       cache->ioQueue()->sync([] {});
+      sprout::WIImageDiskWriter::shared().flush();
       subjectGrowth = std::max(subjectGrowth, statusKilobytes("VmHWM:") - before);
       kept.clear();
       manager.reset();

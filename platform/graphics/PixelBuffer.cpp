@@ -14,9 +14,10 @@ namespace {
 
 // Pooled sizes are mapped here rather than taken from malloc: a photo's few megabytes would
 // otherwise move malloc's mapping threshold and have each decoding thread's heap grow, shrink and
-// grow again around them, a system call and a round of page faults each time. A mapping close to
-// a whole number of huge pages asks for huge pages (one fault for each instead of one per 4 KB
-// page); the others are filled in by the mapping call itself, since the decoder writes every word.
+// grow again around them, a system call and a round of page faults each time. The pages are
+// filled in by the mapping call itself, since the decoder writes every word: one call instead of
+// a fault per 4 KB. (Huge pages were tried: on a fragmented machine their faults compact memory
+// and cost more than they save.)
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kMapsItself = false;  // malloc's memory is what the address checker watches
@@ -30,40 +31,13 @@ constexpr bool kMapsItself = true;
 constexpr bool kMapsItself = true;
 #endif
 
-constexpr std::size_t kHugePage = std::size_t{2} << 20;
-
 bool isPooledSize(std::size_t bytes) {
   return bytes >= PixelBuffer::kSmallestPooled && bytes <= PixelBuffer::kPoolBytes;
 }
 
-std::size_t roundUp(std::size_t bytes, std::size_t unit) {
-  return (bytes + unit - 1) / unit * unit;
-}
-
-// Huge pages only where they waste at most an eighth of the buffer.
-bool wantsHugePages(std::size_t bytes) {
-  return bytes >= kHugePage / 2 && roundUp(bytes, kHugePage) - bytes <= bytes / 8;
-}
-
 std::size_t mappedLength(std::size_t bytes) {
   static const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-  return wantsHugePages(bytes) ? roundUp(bytes, kHugePage) : roundUp(bytes, page);
-}
-
-void* mapHugePages(std::size_t length) {
-  // Over-mapped by a huge page, then cut to a huge-page boundary at both ends.
-  void* raw = ::mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
-                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-  if (raw == MAP_FAILED) return MAP_FAILED;
-  const auto start = reinterpret_cast<std::uintptr_t>(raw);
-  const std::uintptr_t aligned = roundUp(start, kHugePage);
-  if (aligned > start) ::munmap(raw, aligned - start);
-  const std::uintptr_t end = start + length + kHugePage;
-  if (end > aligned + length) {
-    ::munmap(reinterpret_cast<void*>(aligned + length), end - aligned - length);
-  }
-  ::madvise(reinterpret_cast<void*>(aligned), length, MADV_HUGEPAGE);  // a hint: may be refused
-  return reinterpret_cast<void*>(aligned);
+  return (bytes + page - 1) / page * page;
 }
 
 std::uint32_t* obtain(std::size_t words) {
@@ -71,10 +45,8 @@ std::uint32_t* obtain(std::size_t words) {
   if (!kMapsItself || !isPooledSize(bytes)) {
     return static_cast<std::uint32_t*>(std::malloc(bytes));
   }
-  const std::size_t length = mappedLength(bytes);
-  void* mapped = wantsHugePages(bytes) ? mapHugePages(length)
-                                       : ::mmap(nullptr, length, PROT_READ | PROT_WRITE,
-                                                MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+  void* mapped = ::mmap(nullptr, mappedLength(bytes), PROT_READ | PROT_WRITE,
+                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
   return mapped == MAP_FAILED ? nullptr : static_cast<std::uint32_t*>(mapped);
 }
 
