@@ -4,6 +4,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <thread>
 #include <utility>
 
@@ -37,6 +38,11 @@ void WIImageDiskWriter::add(const std::string& path, std::shared_ptr<const platf
                             WriteFunction write) {
   if (!data) return;
   std::unique_lock lock(mutex_);
+  if (exiting_) {
+    lock.unlock();
+    write(path, *data);
+    return;
+  }
   changed_.wait(lock, [&] { return pendingBytes_ <= 2 * kMaxPendingBytes || !started_; });
   auto [entry, added] = waiting_.try_emplace(path);
   if (added) {
@@ -49,6 +55,7 @@ void WIImageDiskWriter::add(const std::string& path, std::shared_ptr<const platf
   if (!started_) {
     started_ = true;
     std::thread([this] { run(); }).detach();
+    std::atexit([] { shared().finishAtExit(); });
   }
   changed_.notify_all();
 }
@@ -87,6 +94,12 @@ void WIImageDiskWriter::forgetInside(const std::string& directory) {
 void WIImageDiskWriter::flush() {
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [&] { return waiting_.empty() && writingPath_.empty(); });
+}
+
+void WIImageDiskWriter::finishAtExit() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return waiting_.empty() && writingPath_.empty(); });
+  exiting_ = true;  // the writer is idle from here on: later writes cannot overtake one of its
 }
 
 std::size_t WIImageDiskWriter::pendingBytes() const {

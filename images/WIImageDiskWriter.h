@@ -22,6 +22,8 @@ namespace sprout {
 // reads find the bytes here until the file is on disk, a removal drops a write still waiting (or
 // waits for one under way) before it deletes the file, and work over the whole folder flushes
 // first. Past kMaxPendingBytes the writer keeps its normal priority until it has caught up.
+// When the process exits, the writes waiting are finished first, and any handed over after that
+// (by queues draining at exit) are written at once by whoever hands them over.
 class WIImageDiskWriter {
  public:
   static constexpr std::size_t kMaxPendingBytes = std::size_t{32} << 20;
@@ -52,6 +54,7 @@ class WIImageDiskWriter {
 
   WIImageDiskWriter() = default;
   void run();
+  void finishAtExit();
   void waitWhileWritingLocked(std::unique_lock<std::mutex>& lock,
                               const std::function<bool(const std::string&)>& matches);
 
@@ -63,6 +66,7 @@ class WIImageDiskWriter {
   std::shared_ptr<const platform::Data> writingData_;
   std::size_t pendingBytes_ = 0;
   bool started_ = false;
+  bool exiting_ = false;
 };
 
 }  // namespace sprout
