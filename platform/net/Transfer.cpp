@@ -317,7 +317,9 @@ void Transfer::answerFromRevalidation(const HTTPURLResponse& notModified) {
   deliverResponse(revalidated_);
 }
 
-std::size_t Transfer::onBody(const char* bytes, std::size_t length) {
+std::size_t Transfer::onBody(const char* text, std::size_t length) {
+  // As bytes, so every copy below is one block move rather than a loop converting each char.
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text);
   touch();
   ensureResponse();
   if (abortError_) return 0;
@@ -343,7 +345,7 @@ std::size_t Transfer::onBody(const char* bytes, std::size_t length) {
       cacheBody_.insert(cacheBody_.end(), bytes, bytes + length);
     }
   }
-  task_->postData(reinterpret_cast<const std::uint8_t*>(bytes), length, announcedRemainder(length));
+  task_->postData(bytes, length, announcedRemainder(length));
   return length;
 }
 
