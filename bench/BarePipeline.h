@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -190,6 +191,25 @@ inline std::size_t appendBody(char* bytes, std::size_t size, std::size_t count, 
   return size * count;
 }
 
+// A body being received: written once into memory reserved at its announced length.
+struct Body {
+  CURL* easy = nullptr;
+  std::vector<unsigned char> bytes;
+};
+
+inline std::size_t appendReserved(char* bytes, std::size_t size, std::size_t count, void* out) {
+  auto* body = static_cast<Body*>(out);
+  if (body->bytes.empty()) {
+    curl_off_t length = -1;
+    curl_easy_getinfo(body->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    if (length > 0 && length < (curl_off_t{64} << 20)) {
+      body->bytes.reserve(static_cast<std::size_t>(length));
+    }
+  }
+  body->bytes.insert(body->bytes.end(), bytes, bytes + size * count);
+  return size * count;
+}
+
 // Every URL through one new libcurl multi handle (so on new connections) with `concurrency`
 // transfers at once, each body decoded on `pool` as soon as it is complete and kept in `budget`.
 // Returns the seconds until the last picture is decoded.
@@ -198,14 +218,15 @@ inline double loadAll(const std::vector<std::string>& urls, int concurrency, Dec
   const auto start = Clock::now();
   CURLM* multi = curl_multi_init();
   curl_multi_setopt(multi, CURLMOPT_MAX_TOTAL_CONNECTIONS, static_cast<long>(concurrency));
-  std::vector<std::vector<unsigned char>> bodies(urls.size());
+  std::vector<Body> bodies(urls.size());
   std::mutex mutex;
   std::condition_variable changed;
   std::size_t decoded = 0, next = 0, done = 0;
   auto add = [&](std::size_t i) {
     CURL* easy = curl_easy_init();
+    bodies[i].easy = easy;
     curl_easy_setopt(easy, CURLOPT_URL, urls[i].c_str());
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendReserved);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &bodies[i]);
     curl_easy_setopt(easy, CURLOPT_PRIVATE, reinterpret_cast<void*>(i));
     curl_multi_add_handle(multi, easy);
@@ -223,7 +244,7 @@ inline double loadAll(const std::vector<std::string>& urls, int concurrency, Dec
       curl_easy_getinfo(message->easy_handle, CURLINFO_RESPONSE_CODE, &status);
       if (message->data.result != CURLE_OK || status != 200) std::abort();
       const auto at = reinterpret_cast<std::size_t>(index);
-      pool.post([&, at, body = std::move(bodies[at])] {
+      pool.post([&, at, body = std::move(bodies[at].bytes)] {
         decodeJPEG(body, at, budget);
         std::lock_guard lock(mutex);
         ++decoded;
@@ -240,6 +261,40 @@ inline double loadAll(const std::vector<std::string>& urls, int concurrency, Dec
   std::unique_lock lock(mutex);
   changed.wait(lock, [&] { return decoded == urls.size(); });
   return secondsSince(start);
+}
+
+// Runs `argv` (argv[0] a path) to its end and returns what it wrote on stdout.
+inline std::string runProcess(const std::vector<std::string>& arguments) {
+  int output[2];
+  if (pipe(output) != 0) std::abort();
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, output[0]);
+  std::vector<char*> argv;
+  for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) std::abort();
+  posix_spawn_file_actions_destroy(&actions);
+  close(output[1]);
+  std::string text;
+  char buffer[4096];
+  for (ssize_t n; (n = read(output[0], buffer, sizeof(buffer))) != 0;) {
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  close(output[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "bench: %s ended badly\n", argv[0]);
+    std::abort();
+  }
+  return text;
 }
 
 // A child process serving the benchmark's pictures (bench/image_server.cpp), alive while this

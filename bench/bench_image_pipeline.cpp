@@ -1,17 +1,19 @@
 // The web image pipeline (WIImageManager over the image cache and the downloader) against the
 // bare pipeline of bench/BarePipeline.h (libcurl's multi interface at the downloader's
 // concurrency, libjpeg-turbo on one thread per core, holding the pixels the memory cache holds),
-// over 200 distinct photo-like JPEGs of 800 x 600 (about 120 KB each) served by a loopback HTTP
-// server in a process of its own (bench/image_server.cpp).
+// over distinct photo-like JPEGs of 800 x 600 (about 120 KB each at quality 85 with half-resolution
+// chroma, as phones save them) served by a loopback HTTP server in a process of its own
+// (bench/image_server.cpp).
 //
-// Cold passes are cold on both sides: each starts from memory given back to the system, on new
-// connections (the pipeline gets a new downloader, the bare side a new multi handle; the server
-// counts the connections to prove it) and a new cache. Each pipeline pass is followed at once by
-// its bare pass, so a change in the machine's load weighs on both alike. "throughput_ratio" is
-// the share of the bare throughput the pipeline reaches (bare time over pipeline time, summed
-// over the passes; "median_pair_throughput_ratio" the median of the pass-by-pass ratios).
-// "cpu_ratio" compares the CPU time of this process during the passes, and a third pass of the
-// pipeline that keeps nothing on disk ("memory_only_...") tells the disk cache's share.
+// Cold load (BM_ColdLoad): what a person waits for the first time an app shows its pictures, the
+// first pass of a fresh process. Every sample is a new process of this very program
+// (`--cold-pass`), which runs one pass and reports it: nothing is warm, neither the allocator, the
+// threads, the connections nor the cache's folder. Samples of the two sides alternate, so a change
+// in the machine's load weighs on both alike. "throughput_ratio" is the share of the bare
+// throughput the pipeline reaches (bare time over pipeline time, summed over the samples;
+// "median_pair_throughput_ratio" the median of the sample-by-sample ratios). "cpu_ratio" compares
+// the CPU time of the measured processes, and a third process per sample loads without disk
+// writes ("memory_only_...") to tell the disk cache's share.
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
 #include <stdlib.h>  // mkdtemp
@@ -35,6 +37,7 @@
 
 #include "BarePipeline.h"
 #include "images/WIImageCache.h"
+#include "images/WIImageDiskWriter.h"
 #include "images/WIImageDownloader.h"
 #include "images/WIImageManager.h"
 #include "platform/dispatch/OperationQueue.h"
@@ -55,6 +58,8 @@ constexpr int kImageCount = 200;
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
 constexpr std::size_t kTargetBytes = std::size_t{120} * 1024;
+constexpr double kPhotoQuality = 0.85;  // below 0.9 the encoder halves the chroma resolution
+constexpr int kColdSamples = 8;
 constexpr int kConcurrentLoads = 1000;
 
 // CPU time of every thread of this process (the server's are in its own).
@@ -74,7 +79,7 @@ std::uint32_t nextRandom(std::uint32_t& state) {
 // Something a camera might have taken: a sky-to-ground gradient, soft blobs of colour with
 // shading, a few hard edges, and a little sensor grain. JPEG compresses it the way it compresses
 // photos (most of the bytes in the edges and the grain), unlike noise, which it cannot squeeze.
-std::vector<std::uint32_t> photoPixels(std::uint32_t seed) {
+std::vector<std::uint32_t> photoPixels(std::uint32_t seed, int grainSpan) {
   std::uint32_t state = seed * 2654435761u + 12345;
   struct Blob {
     double x, y, radius, r, g, b;
@@ -101,7 +106,9 @@ std::vector<std::uint32_t> photoPixels(std::uint32_t seed) {
         g = blob.g * shade;
         b = blob.b * shade;
       }
-      const int grain = static_cast<int>(nextRandom(state) % 13) - 6;
+      const int grain =
+          static_cast<int>(nextRandom(state) % static_cast<std::uint32_t>(2 * grainSpan + 1)) -
+          grainSpan;
       auto clamp = [grain](double v) {
         return static_cast<std::uint32_t>(std::clamp(static_cast<int>(v) + grain, 0, 255));
       };
@@ -112,21 +119,24 @@ std::vector<std::uint32_t> photoPixels(std::uint32_t seed) {
   return pixels;
 }
 
-Data photoJPEG(std::uint32_t seed, double quality) {
+Data photoJPEG(std::uint32_t seed, int grainSpan) {
   auto bitmap =
-      platform::Bitmap::create(kWidth, kHeight, photoPixels(seed),
+      platform::Bitmap::create(kWidth, kHeight, photoPixels(seed, grainSpan),
                                platform::AlphaInfo::NoneSkipLast, platform::ColorModel::RGB);
-  return platform::encodeJPEG(*bitmap, quality).value_or(Data{});
+  return platform::encodeJPEG(*bitmap, kPhotoQuality).value_or(Data{});
 }
 
-// The quality at which the first picture comes out nearest the target size.
-double qualityForTarget() {
-  double best = 0.9, bestMiss = 1e18;
-  for (double quality = 0.70; quality <= 0.985; quality += 0.02) {
-    const double miss = std::abs(double(photoJPEG(1, quality).size()) - double(kTargetBytes));
+// The sensor grain at which the first pictures come out nearest the target size: the quality is
+// the phones', the content is what varies.
+int grainForTarget() {
+  int best = 6;
+  double bestMiss = 1e18;
+  for (int grain = 2; grain <= 24; grain += 2) {
+    const double size = double(photoJPEG(1, grain).size() + photoJPEG(2, grain).size()) / 2;
+    const double miss = std::abs(size - double(kTargetBytes));
     if (miss < bestMiss) {
       bestMiss = miss;
-      best = quality;
+      best = grain;
     }
   }
   return best;
@@ -152,6 +162,7 @@ std::vector<std::string> spentFolders;
 
 void dropCache(const std::shared_ptr<sprout::WIImageCache>& cache) {
   cache->ioQueue()->sync([] {});
+  sprout::WIImageDiskWriter::shared().flush();
   platform::RunLoop::main().runPending();
   spentFolders.push_back(cache->diskCachePath());
 }
@@ -291,69 +302,150 @@ void comparePixels(const Fixture& f, sprout::WIImageCache& cache, const bare::Pi
   if (compared == 0) std::abort();
 }
 
-void BM_ColdLoad_200(benchmark::State& state) {
-  auto& f = *fixture;
-  const int concurrency = sprout::WIImageDownloader::create()->maxConcurrentDownloads();
-  const std::size_t budgetPixels = sprout::WIImageCache::kDefaultMaxMemoryCost;
+// Both sides keep the same pictures, and the same number of them (in this process, untimed).
+void verifySameResult(Fixture& f) {
+  static bool verified = false;
+  if (verified) return;
+  verified = true;
+  auto cache = freshCache(f);
+  pipelinePass(f, cache);
   bare::DecodePool pool(bare::coreCount());
-  {
-    // Untimed: the pictures both sides keep are the same, and the same number of them.
-    auto cache = freshCache(f);
-    pipelinePass(f, cache);
-    bare::PixelBudget kept(budgetPixels);
-    barePass(f, pool, kept, concurrency);
-    comparePixels(f, *cache, kept);
-    state.counters["kept"] = static_cast<double>(cache->memCache().count());
-    state.counters["bare_kept"] = static_cast<double>(kept.count());
-    dropCache(cache);
+  bare::PixelBudget kept(sprout::WIImageCache::kDefaultMaxMemoryCost);
+  barePass(f, pool, kept, sprout::WIImageDownloader::kDefaultMaxConcurrentDownloads);
+  comparePixels(f, *cache, kept);
+  if (cache->memCache().count() != kept.count()) {
+    std::fprintf(stderr, "bench: the pipeline keeps %zu pictures, the bare side %zu\n",
+                 cache->memCache().count(), kept.count());
+    std::abort();
   }
-  Pass subject, baseline, memoryOnly;
-  std::vector<double> pairRatios;  // bare time over pipeline time, pass by pass
-  double lastSubject = 0;
+  dropCache(cache);
+}
+
+enum class Side { Pipeline, MemoryOnly, Bare };
+
+const char* sideName(Side side) {
+  switch (side) {
+    case Side::Pipeline:
+      return "pipeline";
+    case Side::MemoryOnly:
+      return "memory-only";
+    case Side::Bare:
+      return "bare";
+  }
+  return "";
+}
+
+struct ColdPass {
+  double seconds = 0, cpu = 0;
+  long faults = 0, kept = 0;
+};
+
+// The first pass of a fresh process of this program (see runColdPass), with its own home folder.
+ColdPass coldPass(Fixture& f, Side side, int count) {
+  static int generation = 0;
+  const std::string home = f.home + "/cold-" + std::to_string(++generation);
+  std::filesystem::create_directory(home);
+  spentFolders.push_back(home);
+  f.server->control("/reset");
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  const std::string answer = bare::runProcess(
+      {self, "--cold-pass", sideName(side), f.server->base(), std::to_string(count), home});
+  newConnections(f);
+  ColdPass pass;
+  if (std::sscanf(answer.c_str(), "pass %lf %lf %ld %ld", &pass.seconds, &pass.cpu, &pass.faults,
+                  &pass.kept) != 4) {
+    std::fprintf(stderr, "bench: a cold pass answered \"%s\"\n", answer.c_str());
+    std::abort();
+  }
+  return pass;
+}
+
+void add(ColdPass& sum, const ColdPass& pass) {
+  sum.seconds += pass.seconds;
+  sum.cpu += pass.cpu;
+  sum.faults += pass.faults;
+  sum.kept = pass.kept;
+}
+
+void BM_ColdLoad(benchmark::State& state) {
+  auto& f = *fixture;
+  verifySameResult(f);
+  const int count = static_cast<int>(state.range(0));
+  ColdPass subject, baseline, memoryOnly;
+  std::vector<double> pairRatios;  // bare time over pipeline time, sample by sample
+  bool pipelineFirst = true;
   for (auto _ : state) {
-    {
-      auto cache = freshCache(f);
-      const Pass pass = pipelinePass(f, cache);
-      lastSubject = pass.seconds;
-      state.SetIterationTime(pass.seconds);
-      subject.seconds += pass.seconds;
-      subject.cpu += pass.cpu;
-      subject.connections += pass.connections;
-      subject.faults += pass.faults;
-      dropCache(cache);
-    }
-    bare::PixelBudget kept(budgetPixels);
-    const Pass pass = barePass(f, pool, kept, concurrency);
-    pairRatios.push_back(pass.seconds / lastSubject);
-    baseline.seconds += pass.seconds;
-    baseline.cpu += pass.cpu;
-    baseline.connections += pass.connections;
-    baseline.faults += pass.faults;
-    // The pipeline without its disk writes, to tell their share of the cost.
-    auto cache = freshCache(f);
-    const Pass unstored = pipelinePass(f, cache, sprout::WIImageCacheMemoryOnly);
-    memoryOnly.seconds += unstored.seconds;
-    memoryOnly.cpu += unstored.cpu;
-    dropCache(cache);
+    ColdPass pipeline, bare;
+    // Which side goes first alternates: neither always inherits the other's leftovers.
+    if (pipelineFirst) pipeline = coldPass(f, Side::Pipeline, count);
+    bare = coldPass(f, Side::Bare, count);
+    if (!pipelineFirst) pipeline = coldPass(f, Side::Pipeline, count);
+    pipelineFirst = !pipelineFirst;
+    state.SetIterationTime(pipeline.seconds);
+    pairRatios.push_back(bare.seconds / pipeline.seconds);
+    add(subject, pipeline);
+    add(baseline, bare);
+    add(memoryOnly, coldPass(f, Side::MemoryOnly, count));
   }
-  const auto passes = static_cast<double>(state.iterations());
+  const auto samples = static_cast<double>(state.iterations());
   report(state, subject.seconds, baseline.seconds);
+  std::sort(pairRatios.begin(), pairRatios.end());
+  state.counters["median_pair_throughput_ratio"] = pairRatios[pairRatios.size() / 2];
+  state.counters["min_pair_throughput_ratio"] = pairRatios.front();
+  state.counters["max_pair_throughput_ratio"] = pairRatios.back();
   // Where all cores are busy, throughput follows CPU work: the share of the bare pipeline's CPU
   // time the pipeline spends per pass (1.0 = the same work).
   state.counters["cpu_ratio"] = subject.cpu / baseline.cpu;
-  state.counters["cpu_ms"] = subject.cpu / passes * 1e3;
-  state.counters["bare_cpu_ms"] = baseline.cpu / passes * 1e3;
-  state.counters["connections"] = static_cast<double>(subject.connections) / passes;
-  state.counters["bare_connections"] = static_cast<double>(baseline.connections) / passes;
-  state.counters["page_faults"] = static_cast<double>(subject.faults) / passes;
-  state.counters["bare_page_faults"] = static_cast<double>(baseline.faults) / passes;
-  removeSpentFolders();
-  // A load spike on one pass moves the sums; the median of the pairs hardly moves.
-  std::sort(pairRatios.begin(), pairRatios.end());
-  state.counters["median_pair_throughput_ratio"] = pairRatios[pairRatios.size() / 2];
+  state.counters["cpu_ms"] = subject.cpu / samples * 1e3;
+  state.counters["bare_cpu_ms"] = baseline.cpu / samples * 1e3;
+  state.counters["page_faults"] = static_cast<double>(subject.faults) / samples;
+  state.counters["bare_page_faults"] = static_cast<double>(baseline.faults) / samples;
+  state.counters["kept"] = static_cast<double>(subject.kept);
+  state.counters["bare_kept"] = static_cast<double>(baseline.kept);
   state.counters["memory_only_throughput_ratio"] = baseline.seconds / memoryOnly.seconds;
-  state.counters["memory_only_cpu_ms"] = memoryOnly.cpu / passes * 1e3;
+  state.counters["memory_only_cpu_ms"] = memoryOnly.cpu / samples * 1e3;
   state.counters["cores"] = bare::coreCount();
+  removeSpentFolders();
+}
+
+// In a process of its own: one cold pass of one side over the first `count` pictures, from
+// before the side's first object exists to the last picture kept, answered on stdout as
+// "pass <seconds> <cpu seconds> <minor faults> <pictures kept>".
+int runColdPass(const std::string& side, const std::string& base, int count,
+                const std::string& home) {
+  platform::RunLoop::bindMainToCurrentThread();
+  curl_global_init(CURL_GLOBAL_DEFAULT);
+  platform::FileManager::setHomeDirectory(home);
+  std::vector<std::string> urls;
+  for (int i = 0; i < count; ++i) urls.push_back(base + "/img/" + std::to_string(i) + ".jpg");
+  ColdPass pass;
+  const double cpuBefore = processCPUSeconds();
+  const long faultsBefore = minorFaults();
+  const auto start = Clock::now();
+  std::shared_ptr<sprout::WIImageManager> manager;
+  if (side == sideName(Side::Bare)) {
+    bare::DecodePool pool(bare::coreCount());
+    bare::PixelBudget kept(sprout::WIImageCache::kDefaultMaxMemoryCost);
+    bare::loadAll(urls, sprout::WIImageDownloader::kDefaultMaxConcurrentDownloads, pool, kept);
+    pass.seconds = secondsSince(start);
+    pass.kept = static_cast<long>(kept.count());
+  } else {
+    // As an app reaches it: the shared manager, made on first use.
+    manager = sprout::WIImageManager::sharedManager();
+    loadAll(*manager, urls,
+            side == sideName(Side::MemoryOnly) ? sprout::WIImageCacheMemoryOnly
+                                               : sprout::WIImageOptions{});
+    pass.seconds = secondsSince(start);
+    pass.kept = static_cast<long>(manager->imageCache()->memCache().count());
+  }
+  pass.cpu = processCPUSeconds() - cpuBefore;
+  pass.faults = minorFaults() - faultsBefore;
+  // Untimed: the writes land before the process goes, so none is cut off half-way.
+  if (manager) manager->imageCache()->ioQueue()->sync([] {});
+  sprout::WIImageDiskWriter::shared().flush();
+  std::printf("pass %.9f %.9f %ld %ld\n", pass.seconds, pass.cpu, pass.faults, pass.kept);
+  std::fflush(stdout);
+  return 0;
 }
 
 void BM_DiskHitLoad_200(benchmark::State& state) {
@@ -363,6 +455,7 @@ void BM_DiskHitLoad_200(benchmark::State& state) {
   auto manager = sprout::WIImageManager::create(cache, downloader);
   loadAll(*manager, f.urls);
   cache->ioQueue()->sync([] {});
+  sprout::WIImageDiskWriter::shared().flush();  // the bare side reads the files
   std::vector<std::string> paths;
   for (const auto& url : f.urls) paths.push_back(cache->defaultCachePathForKey(url));
   bare::DecodePool pool(bare::coreCount());
@@ -554,6 +647,7 @@ void BM_PeakRSS_200(benchmark::State& state) {
       }
       platform::RunLoop::main().runUntil([&] { return finished == kImageCount; }, 120);
       cache->ioQueue()->sync([] {});
+      sprout::WIImageDiskWriter::shared().flush();
       subjectGrowth = std::max(subjectGrowth, statusKilobytes("VmHWM:") - before);
       kept.clear();
       manager.reset();
@@ -574,7 +668,12 @@ void BM_PeakRSS_200(benchmark::State& state) {
 }
 
 BENCHMARK(BM_ConcurrentLoadsOfOneURL)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ColdLoad_200)->UseManualTime()->Iterations(8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ColdLoad)
+    ->Arg(kImageCount / 4)
+    ->Arg(kImageCount)
+    ->UseManualTime()
+    ->Iterations(kColdSamples)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DiskHitLoad_200)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemoryHitLatency)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PeakRSS_200)->Iterations(1)->Unit(benchmark::kMillisecond);
@@ -586,18 +685,19 @@ void setUp(Fixture& f) {
   platform::FileManager::setHomeDirectory(f.home);
   const std::string served = f.home + "/served";
   std::filesystem::create_directory(served);
-  const double quality = qualityForTarget();
+  const int grain = grainForTarget();
   std::size_t total = 0;
   for (int i = 0; i < kImageCount; ++i) {
-    const Data jpeg = photoJPEG(static_cast<std::uint32_t>(i + 1), quality);
+    const Data jpeg = photoJPEG(static_cast<std::uint32_t>(i + 1), grain);
     if (jpeg.empty()) std::abort();
     total += jpeg.size();
     std::ofstream(served + "/" + std::to_string(i) + ".jpg", std::ios::binary)
         .write(reinterpret_cast<const char*>(jpeg.data()),
                static_cast<std::streamsize>(jpeg.size()));
   }
-  std::fprintf(stderr, "bench: %d JPEGs of %dx%d, %.0f KB on average (quality %.2f), %u cores\n",
-               kImageCount, kWidth, kHeight, total / 1024.0 / kImageCount, quality,
+  std::fprintf(stderr,
+               "bench: %d JPEGs of %dx%d, %.0f KB on average (quality %.2f, grain %d), %u cores\n",
+               kImageCount, kWidth, kHeight, total / 1024.0 / kImageCount, kPhotoQuality, grain,
                bare::coreCount());
   f.server = std::make_unique<bare::ServerProcess>(SPROUT_IMAGE_SERVER, served);
   for (int i = 0; i < kImageCount; ++i) {
@@ -616,6 +716,11 @@ void tearDown(Fixture& f) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 6 && std::strcmp(argv[1], "--cold-pass") == 0) {
+    const int status = runColdPass(argv[2], argv[3], std::atoi(argv[4]), argv[5]);
+    // Threads of the shared objects are still about: the process ends without tearing them down.
+    std::_Exit(status);
+  }
   platform::RunLoop::bindMainToCurrentThread();
   curl_global_init(CURL_GLOBAL_DEFAULT);
   Fixture f;

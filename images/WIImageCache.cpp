@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "images/WIImageDecodeQueue.h"
+#include "images/WIImageDiskWriter.h"
 #include "images/WIImageForceDecode.h"
 #include "images/WIImageKeyScale.h"
 #include "images/WIImageMultiFormat.h"
@@ -29,6 +30,18 @@ constexpr char kLogTag[] = "WIImageCache";
 
 bool isAlphanumeric(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// Creates the folder when missing, replaces the file atomically, marks it excluded from backup.
+void writeCacheFile(const FileManager& files, const std::string& directory, const std::string& path,
+                    const Data& data, bool excludeFromBackup) {
+  if (!files.fileExists(directory)) files.createDirectory(directory, true);
+  if (platform::Status written = files.writeFile(path, data); !written) {
+    platform::log(platform::LogLevel::Info, kLogTag,
+                  "cannot write " + path + ": " + written.error().localizedDescription());
+    return;
+  }
+  if (excludeFromBackup) files.setExcludedFromBackup(path, true);
 }
 
 std::optional<Data> readNonEmpty(const FileManager& files, const std::string& path) {
@@ -146,7 +159,14 @@ void WIImageCache::storeImage(const ImagePtr& image, bool recalculate,
   if (!toDisk) return;
   ioQueue_->async([self = shared_from_this(), image, recalculate, data = imageData, key]() mutable {
     if (recalculate || !data) data = self->encodeForDisk(*image, data);
-    self->storeImageDataToDisk(data, key);
+    if (!data || data->empty()) return;
+    // Written behind the I/O queue (see WIImageDiskWriter); what this queue does next sees it.
+    WIImageDiskWriter::shared().add(
+        self->defaultCachePathForKey(key), std::make_shared<const Data>(std::move(*data)),
+        [directory = self->diskCachePath_, exclude = self->shouldDisableiCloud_.load()](
+            const std::string& path, const Data& bytes) {
+          writeCacheFile(FileManager::defaultManager(), directory, path, bytes, exclude);
+        });
   });
 }
 
@@ -169,20 +189,16 @@ std::optional<Data> WIImageCache::encodeForDisk(const Image& image,
 void WIImageCache::storeImageDataToDisk(const std::optional<Data>& data, const std::string& key) {
   // An empty file would only ever be read as missing, so none is written.
   if (!data || data->empty() || key.empty()) return;
-  const FileManager& files = *fileManager_;
-  if (!files.fileExists(diskCachePath_)) files.createDirectory(diskCachePath_, true);
   const std::string path = defaultCachePathForKey(key);
-  if (platform::Status written = files.writeFile(path, *data); !written) {
-    platform::log(platform::LogLevel::Info, kLogTag,
-                  "cannot write " + path + ": " + written.error().localizedDescription());
-    return;
-  }
-  if (shouldDisableiCloud_) files.setExcludedFromBackup(path, true);
+  // A store still waiting for the writer is older than these bytes.
+  WIImageDiskWriter::shared().forget(path);
+  writeCacheFile(*fileManager_, diskCachePath_, path, *data, shouldDisableiCloud_);
 }
 
 bool WIImageCache::diskImageExistsWithKey(const std::string& key) const {
   if (key.empty()) return false;
   const FileManager& files = FileManager::defaultManager();
+  if (WIImageDiskWriter::shared().pending(defaultCachePathForKey(key))) return true;
   return files.fileExists(defaultCachePathForKey(key)) ||
          files.fileExists(platform::appendingPathComponent(diskCachePath_, platform::md5Hex(key)));
 }
@@ -262,6 +278,9 @@ void WIImageCache::fillMemoryFromDisk(const std::string& key, const ImagePtr& im
 std::optional<Data> WIImageCache::diskImageDataBySearchingAllPathsForKey(
     const std::string& key) const {
   if (key.empty()) return std::nullopt;
+  if (auto waiting = WIImageDiskWriter::shared().pending(defaultCachePathForKey(key))) {
+    return *waiting;  // stored, not yet on disk
+  }
   const FileManager& files = FileManager::defaultManager();
   const std::string bareName = platform::md5Hex(key);
   std::vector<std::string> directories{diskCachePath_};
@@ -311,7 +330,9 @@ void WIImageCache::removeImageForKey(const std::string& key, bool fromDisk,
     return;
   }
   ioQueue_->async([self = shared_from_this(), key, completion = std::move(completion)] {
-    self->fileManager_->removeItem(self->defaultCachePathForKey(key));
+    const std::string path = self->defaultCachePathForKey(key);
+    WIImageDiskWriter::shared().forget(path);
+    self->fileManager_->removeItem(path);
     if (completion) DispatchQueue::main()->async(completion);
   });
 }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "images/WIImageCache.h"
+#include "images/WIImageDiskWriter.h"
 #include "platform/foundation/Clock.h"
 #include "platform/ui/Application.h"
 
@@ -32,6 +33,7 @@ void WIImageCache::clearDisk() { clearDiskOnCompletion(nullptr); }
 
 void WIImageCache::clearDiskOnCompletion(WIImageNoParamsBlock completion) {
   ioQueue_->async([self = shared_from_this(), completion = std::move(completion)] {
+    WIImageDiskWriter::shared().forgetInside(self->diskCachePath_);
     self->fileManager_->removeItem(self->diskCachePath_);
     self->fileManager_->createDirectory(self->diskCachePath_, true);
     if (completion) DispatchQueue::main()->async(completion);
@@ -48,6 +50,7 @@ void WIImageCache::cleanDiskWithCompletionBlock(WIImageNoParamsBlock completion)
 }
 
 void WIImageCache::cleanDiskNow() {
+  WIImageDiskWriter::shared().flush();  // every stored file counts, with its real date
   const platform::FileManager& files = *fileManager_;
   const std::vector<FileEntry> entries = files.enumerate(diskCachePath_, /*skipHidden=*/true);
   const platform::TimeInterval expiration =
@@ -96,6 +99,7 @@ void WIImageCache::backgroundCleanDisk() {
 std::uint64_t WIImageCache::getSize() const {
   std::uint64_t size = 0;
   ioQueue_->sync([&] {
+    WIImageDiskWriter::shared().flush();
     for (const FileEntry& entry : fileManager_->enumerate(diskCachePath_, false)) {
       size += entry.fileSize;
     }
@@ -105,12 +109,16 @@ std::uint64_t WIImageCache::getSize() const {
 
 std::size_t WIImageCache::getDiskCount() const {
   std::size_t count = 0;
-  ioQueue_->sync([&] { count = fileManager_->enumerate(diskCachePath_, false).size(); });
+  ioQueue_->sync([&] {
+    WIImageDiskWriter::shared().flush();
+    count = fileManager_->enumerate(diskCachePath_, false).size();
+  });
   return count;
 }
 
 void WIImageCache::calculateSizeWithCompletionBlock(WIImageCalculateSizeBlock completion) {
   ioQueue_->async([self = shared_from_this(), completion = std::move(completion)] {
+    WIImageDiskWriter::shared().flush();
     std::size_t count = 0;
     std::size_t total = 0;
     for (const FileEntry& entry : self->fileManager_->enumerate(self->diskCachePath_, true)) {

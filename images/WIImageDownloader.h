@@ -126,6 +126,9 @@ class WIImageDownloader : public std::enable_shared_from_this<WIImageDownloader>
   void didReceiveData(platform::URLSession& session,
                       const std::shared_ptr<platform::URLSessionDataTask>& task,
                       const platform::Data& data) override;
+  void didReceiveOwnedData(platform::URLSession& session,
+                           const std::shared_ptr<platform::URLSessionDataTask>& task,
+                           platform::Data&& data) override;
   void willCacheResponse(platform::URLSession& session,
                          const std::shared_ptr<platform::URLSessionDataTask>& task,
                          const platform::CachedURLResponse& proposedResponse,

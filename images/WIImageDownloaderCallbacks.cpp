@@ -126,6 +126,14 @@ void WIImageDownloader::didReceiveData(platform::URLSession& session,
   if (auto operation = operationWithTask(*task)) operation->didReceiveData(session, task, data);
 }
 
+void WIImageDownloader::didReceiveOwnedData(
+    platform::URLSession& session, const std::shared_ptr<platform::URLSessionDataTask>& task,
+    platform::Data&& data) {
+  if (auto operation = operationWithTask(*task)) {
+    operation->didReceiveOwnedData(session, task, std::move(data));
+  }
+}
+
 void WIImageDownloader::willCacheResponse(platform::URLSession& session,
                                           const std::shared_ptr<platform::URLSessionDataTask>& task,
                                           const platform::CachedURLResponse& proposedResponse,

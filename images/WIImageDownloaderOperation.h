@@ -105,6 +105,10 @@ class WIImageDownloaderOperation : public platform::Operation,
   void didReceiveData(platform::URLSession& session,
                       const std::shared_ptr<platform::URLSessionDataTask>& task,
                       const platform::Data& data) override;
+  // The first bytes become the body buffer itself (no copy); later ones are appended.
+  void didReceiveOwnedData(platform::URLSession& session,
+                           const std::shared_ptr<platform::URLSessionDataTask>& task,
+                           platform::Data&& data) override;
   void willCacheResponse(platform::URLSession& session,
                          const std::shared_ptr<platform::URLSessionDataTask>& task,
                          const platform::CachedURLResponse& proposedResponse,
@@ -138,6 +142,9 @@ class WIImageDownloaderOperation : public platform::Operation,
   // Stops the task and ends with `error` (nullopt: no image, no error).
   void abort(const OptionalError& error);
   bool acceptsLength(std::int64_t length) const;
+  // `handedOver` is `data` itself when the caller gives the buffer away.
+  void receiveData(const std::shared_ptr<platform::URLSessionDataTask>& task,
+                   const platform::Data& data, platform::Data* handedOver);
   void deliverPartialImage();
   void deliverFinalImage(const WIImageDownloaderCompletedBlock& completed);
   bool cachedResponseExists() const;

@@ -1,5 +1,6 @@
 // The session's events for one download operation, all on the delegate queue.
 
+#include <algorithm>
 #include <utility>
 
 #include "images/WIImageDecodeQueue.h"
@@ -53,8 +54,8 @@ void WIImageDownloaderOperation::didReceiveResponse(
     const std::int64_t expected = announced > 0 ? announced : 0;
     expectedSize_.store(expected);
     if (progressBlock_) progressBlock_(0, static_cast<long>(expected));
+    // Empty: the first bytes bring the buffer, made by the session with room for the whole body.
     imageData_.emplace();
-    imageData_->reserve(static_cast<std::size_t>(expected));
     {
       std::lock_guard lock(stateMutex_);
       response_ = response;
@@ -78,6 +79,18 @@ void WIImageDownloaderOperation::abort(const OptionalError& error) {
 void WIImageDownloaderOperation::didReceiveData(
     platform::URLSession&, const std::shared_ptr<platform::URLSessionDataTask>& task,
     const platform::Data& data) {
+  receiveData(task, data, nullptr);
+}
+
+void WIImageDownloaderOperation::didReceiveOwnedData(
+    platform::URLSession&, const std::shared_ptr<platform::URLSessionDataTask>& task,
+    platform::Data&& data) {
+  receiveData(task, data, &data);
+}
+
+void WIImageDownloaderOperation::receiveData(
+    const std::shared_ptr<platform::URLSessionDataTask>& task, const platform::Data& data,
+    platform::Data* handedOver) {
   if (ended_ || cancelRequested_.load() || !task || !ownsTask(*task)) return;
   if (!imageData_) imageData_.emplace();
   const std::size_t received = imageData_->size() + data.size();
@@ -86,7 +99,17 @@ void WIImageDownloaderOperation::didReceiveData(
                                  request_.url().absoluteString(), "image body too large"));
     return;
   }
-  imageData_->insert(imageData_->end(), data.begin(), data.end());
+  if (imageData_->empty() && handedOver) {
+    *imageData_ = std::move(*handedOver);
+  } else {
+    if (imageData_->empty()) {
+      // Room for what was announced, as far as an announcement is believed before it arrives.
+      imageData_->reserve(
+          std::max(data.size(), std::min(static_cast<std::size_t>(expectedSize_.load()),
+                                         platform::URLSessionDataTask::kMaxBodyReservation)));
+    }
+    imageData_->insert(imageData_->end(), data.begin(), data.end());
+  }
   if (hasOption(options_, WIImageDownloaderProgressiveDownload) && expectedSize_.load() > 0 &&
       completedBlock_) {
     deliverPartialImage();

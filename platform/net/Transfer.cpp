@@ -359,7 +359,9 @@ void Transfer::configureContentDecoding() {
   curl_easy_setopt(easy_, CURLOPT_HTTP_CONTENT_DECODING, decodable ? 1L : 0L);
 }
 
-std::size_t Transfer::onBody(const char* bytes, std::size_t length) {
+std::size_t Transfer::onBody(const char* text, std::size_t length) {
+  // As bytes, so every copy below is one block move rather than a loop converting each char.
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(text);
   touch();
   ensureResponse();
   if (abortError_) return 0;
@@ -385,8 +387,18 @@ std::size_t Transfer::onBody(const char* bytes, std::size_t length) {
       cacheBody_.insert(cacheBody_.end(), bytes, bytes + length);
     }
   }
-  task_->postData(reinterpret_cast<const std::uint8_t*>(bytes), length);
+  task_->postData(bytes, length, announcedRemainder(length));
   return length;
+}
+
+// What the response announced and has not yet arrived, counting the `length` bytes just read,
+// within the reservation cap; 0 when it announced nothing.
+std::size_t Transfer::announcedRemainder(std::size_t length) const {
+  const std::int64_t announced = response_ ? response_->expectedContentLength() : -1;
+  const std::int64_t before = bytesReceived_ - static_cast<std::int64_t>(length);
+  if (announced <= 0 || announced <= before) return 0;
+  return static_cast<std::size_t>(std::min<std::int64_t>(
+      announced - before, static_cast<std::int64_t>(URLSessionDataTask::kMaxBodyReservation)));
 }
 
 Transfer::Outcome Transfer::finish(CURLcode result) {

@@ -91,6 +91,7 @@ class Transfer {
   std::size_t onHeaderLine(std::string_view line);
   std::size_t onBody(const char* bytes, std::size_t length);
   void onHeadComplete();
+  std::size_t announcedRemainder(std::size_t length) const;
   void ensureResponse();
   void deliverResponse(std::shared_ptr<const URLResponse> response);
   bool holdForChallenge(const std::shared_ptr<HTTPURLResponse>& response);

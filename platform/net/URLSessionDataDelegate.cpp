@@ -14,6 +14,12 @@ void URLSessionDataDelegate::didReceiveResponse(
 void URLSessionDataDelegate::didReceiveData(URLSession&, const std::shared_ptr<URLSessionDataTask>&,
                                             const Data&) {}
 
+void URLSessionDataDelegate::didReceiveOwnedData(URLSession& session,
+                                                 const std::shared_ptr<URLSessionDataTask>& task,
+                                                 Data&& data) {
+  didReceiveData(session, task, data);
+}
+
 void URLSessionDataDelegate::willCacheResponse(
     URLSession&, const std::shared_ptr<URLSessionDataTask>&,
     const CachedURLResponse& proposedResponse,

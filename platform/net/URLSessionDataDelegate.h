@@ -49,6 +49,11 @@ class URLSessionDataDelegate {
                                   ResponseHandler completionHandler);
   virtual void didReceiveData(URLSession& session, const std::shared_ptr<URLSessionDataTask>& task,
                               const Data& data);
+  // The same event with the bytes handed over, which is how a session delivers them: a delegate
+  // that keeps the body may take the buffer (reserved for the announced length) instead of
+  // copying it. Default: didReceiveData.
+  virtual void didReceiveOwnedData(URLSession& session,
+                                   const std::shared_ptr<URLSessionDataTask>& task, Data&& data);
   // Offered only for responses that came over the network and may be stored. Default: store the
   // proposal as offered.
   virtual void willCacheResponse(URLSession& session,

@@ -289,12 +289,16 @@ void URLSessionDataTask::post(TaskEvent event) {
   if (!drainScheduled_ && !blocked_) scheduleDrainLocked(lock);
 }
 
-void URLSessionDataTask::postData(const std::uint8_t* bytes, std::size_t length) {
+void URLSessionDataTask::postData(const std::uint8_t* bytes, std::size_t length,
+                                  std::size_t expected) {
   std::unique_lock lock(mutex_);
   if (Data* pending = pendingDataLocked()) {
     pending->insert(pending->end(), bytes, bytes + length);
   } else {
-    events_.push_back(TaskEvent::makeData(Data(bytes, bytes + length)));
+    Data chunk;
+    chunk.reserve(std::max(length, expected));
+    chunk.insert(chunk.end(), bytes, bytes + length);
+    events_.push_back(TaskEvent::makeData(std::move(chunk)));
   }
   if (!drainScheduled_ && !blocked_) scheduleDrainLocked(lock);
 }
@@ -357,9 +361,13 @@ void URLSessionDataTask::deliver(TaskEvent& event) {
       if (!refused) {
         bytesReceived_ += static_cast<std::int64_t>(event.data.size());
         if (completionHandler_) {
-          accumulated_.insert(accumulated_.end(), event.data.begin(), event.data.end());
+          if (accumulated_.empty()) {
+            accumulated_ = std::move(event.data);  // with the room reserved for the rest
+          } else {
+            accumulated_.insert(accumulated_.end(), event.data.begin(), event.data.end());
+          }
         } else if (auto delegate = session_->delegate()) {
-          delegate->didReceiveData(*session_, shared_from_this(), event.data);
+          delegate->didReceiveOwnedData(*session_, shared_from_this(), std::move(event.data));
         }
       }
       break;

@@ -32,6 +32,9 @@ class URLSessionDataTask : public std::enable_shared_from_this<URLSessionDataTas
   // Data is the whole body on success and nullopt on failure.
   using CompletionHandler = std::function<void(
       std::optional<Data>, std::shared_ptr<const URLResponse>, std::optional<Error>)>;
+  // The most memory an announced length sets aside before the bytes arrive: a length that lies
+  // (or a huge one) is believed only as far as the body really comes.
+  static constexpr std::size_t kMaxBodyReservation = std::size_t{8} << 20;
 
   ~URLSessionDataTask();
   URLSessionDataTask(const URLSessionDataTask&) = delete;
@@ -72,8 +75,10 @@ class URLSessionDataTask : public std::enable_shared_from_this<URLSessionDataTas
 
   // Queues an event for the delegate queue (any thread).
   void post(TaskEvent event);
-  // Bytes as read from the wire: appended to the chunk not yet delivered, if there is one.
-  void postData(const std::uint8_t* bytes, std::size_t length);
+  // Bytes as read from the wire: appended to the chunk not yet delivered, if there is one. A new
+  // chunk is made with room for `expected` bytes (the rest of the announced body), so the bytes
+  // of one round are written once, never moved by the chunk's growth.
+  void postData(const std::uint8_t* bytes, std::size_t length, std::size_t expected = 0);
   Data* pendingDataLocked();
   // True exactly once: whoever wins delivers the completion.
   bool claimCompletion();

@@ -16,6 +16,7 @@
 
 #include "images/WIImageCache.h"
 #include "images/WIImageDecodeQueue.h"
+#include "images/WIImageDiskWriter.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/graphics/ImageEncoder.h"
@@ -267,6 +268,7 @@ bool runMainUntil(const std::function<bool()>& pred) {
 
 void drainImageQueues(const WIImageCache& cache) {
   cache.ioQueue()->sync([] {});
+  WIImageDiskWriter::shared().flush();
   WIImageDecodeQueue()->barrierSync([] {});
   platform::RunLoop::main().runPending();
 }

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "images/WIImageCache.h"
 #include "images/WIImageDecoding.h"
+#include "images/WIImageDiskWriter.h"
 #include "platform/foundation/Digest.h"
+#include "platform/graphics/ImageEncoder.h"
 #include "tests/images/CacheTestFixture.h"
 
 namespace sprout::test {
@@ -271,6 +276,60 @@ TEST_F(WIImageCacheTest, RemovesFromMemoryAndDisk) {
     });
   }));
   EXPECT_FALSE(found);
+}
+
+// Files are written behind the I/O queue. A store is readable as soon as that queue has taken
+// it, before the file exists; a removal or a clear made before the write means the file never
+// appears; what lands is whole, with no temporary file left beside it.
+TEST_F(WIImageCacheTest, StoresAreReadableAtOnceAndLandWholeUnlessUndone) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool held = false, released = false;
+  // Keeps the writer busy, so the stores below wait in memory until it is released.
+  WIImageDiskWriter::shared().add(cache_->diskCachePath() + "-hold",
+                                  std::make_shared<const Data>(1, 0),
+                                  [&](const std::string&, const Data&) {
+                                    std::unique_lock lock(mutex);
+                                    held = true;
+                                    changed.notify_all();
+                                    changed.wait(lock, [&] { return released; });
+                                  });
+  {
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(30), [&] { return held; }));
+  }
+  const Data red = *platform::encodePNG(*pngImage(kOpaqueRed));
+  const std::string kept = "http://h/kept.png", removed = "http://h/removed.png";
+  for (const auto& key : {kept, removed})
+    cache_->storeImage(pngImage(kOpaqueRed), false, red, key, true);
+  auto other = WIImageCache::create("other");
+  other->storeImage(pngImage(kOpaqueBlue), "http://h/cleared.png");
+  cache_->ioQueue()->sync([] {});
+  EXPECT_FALSE(exists(cache_->defaultCachePathForKey(kept)));  // still in the writer's hands
+  EXPECT_TRUE(cache_->diskImageExistsWithKey(kept));
+  cache_->clearMemory();
+  Answer answer;
+  ask(kept, answer);
+  ASSERT_TRUE(runMainUntil([&] { return answer.done; }));
+  EXPECT_EQ(colourOf(answer.image), kOpaqueRed);
+  cache_->removeImageForKey(removed);
+  other->clearDisk();
+  cache_->ioQueue()->sync([] {});
+  other->ioQueue()->sync([] {});
+  EXPECT_FALSE(cache_->diskImageExistsWithKey(removed));
+  {
+    std::lock_guard lock(mutex);
+    released = true;
+  }
+  changed.notify_all();
+  drain(*cache_);
+  EXPECT_EQ(files().contentsAtPath(cache_->defaultCachePathForKey(kept)), red);
+  EXPECT_FALSE(exists(cache_->defaultCachePathForKey(removed)));
+  const auto entries = files().enumerate(cache_->diskCachePath(), /*skipHidden=*/false);
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].path, cache_->defaultCachePathForKey(kept));
+  EXPECT_EQ(other->getDiskCount(), 0u);
+  EXPECT_EQ(WIImageDiskWriter::shared().pendingBytes(), 0u);
 }
 
 TEST_F(WIImageCacheTest, ClearsCountsAndMeasuresTheDisk) {

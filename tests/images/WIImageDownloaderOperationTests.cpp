@@ -174,6 +174,26 @@ TEST_F(WIImageDownloaderOperationTest, CapsTheBytesAServerCanMakeItHold) {
   }
 }
 
+// An announced length is only a hint for the buffer: a picture followed by bytes it did not
+// announce arrives whole and alone; a length near the limit with almost nothing behind it ends
+// in an error, as any cut body does.
+TEST_F(WIImageDownloaderOperationTest, LengthsThatLieChangeNothingButTheOutcome) {
+  const platform::Data image = noisyJpeg(64, 48);
+  server_->serveTruncated("/longer.jpg", asString(image) + std::string(4000, 'x'), image.size());
+  server_->serveTruncated("/absurd.jpg", asString(image).substr(0, 100),
+                          WIImageDownloaderOperation::kDefaultMaximumDataLength - 1);
+  auto absurd = start("/absurd.jpg").recorder;
+  ASSERT_TRUE(absurd->waitUntilFinished());
+  EXPECT_FALSE(absurd->lastCall().image);
+  ASSERT_TRUE(absurd->lastCall().error);
+  EXPECT_EQ(absurd->lastCall().error->domain, platform::kURLErrorDomain);
+  // Last: the bytes past the announced end stay on that connection.
+  auto longer = start("/longer.jpg").recorder;
+  ASSERT_TRUE(longer->waitUntilFinished());
+  ASSERT_TRUE(longer->lastCall().image);
+  EXPECT_EQ(longer->lastCall().data, image);
+}
+
 TEST_F(WIImageDownloaderOperationTest, ProgressiveDownloadShowsPartsThenOneFinalImage) {
   const platform::Data big = noisyJpeg(96, 64);
   const std::string body = asString(big);

@@ -322,6 +322,30 @@ TEST(PixelBufferTest, FreedBuffersAreReusedBySizeWithinTheCaps) {
   EXPECT_EQ(PixelBuffer::pooledBytes(), 0u);
 }
 
+// A buffer goes back to the pool only when nothing reads it any more: while a bitmap sharing
+// its pixels lives, the next picture of that size gets other memory and leaves them untouched.
+TEST(PixelBufferTest, ABufferStillReadIsNeverHandedOutAgain) {
+  PixelBuffer::drainPool();
+  auto buffer = PixelBuffer::allocate(kWords);
+  ASSERT_TRUE(buffer);
+  std::fill(buffer->data(), buffer->data() + kWords, 0xFF336699u);
+  const std::uint32_t* words = buffer->data();
+  auto bitmap = Bitmap::adopt(300, 200, std::move(buffer), AlphaInfo::None, ColorModel::RGB);
+  auto sharing = Bitmap::sharingPixels(bitmap, AlphaInfo::NoneSkipLast, ColorModel::RGB);
+  bitmap.reset();
+  EXPECT_EQ(PixelBuffer::pooledBytes(), 0u);
+  auto next = PixelBuffer::allocate(kWords);
+  ASSERT_TRUE(next);
+  EXPECT_NE(next->data(), words);
+  std::fill(next->data(), next->data() + kWords, 0xFF000000u);
+  EXPECT_EQ(sharing->pixels(), words);
+  EXPECT_EQ(sharing->pixel(299, 199), 0xFF336699u);
+  sharing.reset();
+  EXPECT_EQ(PixelBuffer::pooledBytes(), kWords * 4);
+  EXPECT_EQ(PixelBuffer::allocate(kWords)->data(), words);  // now free, and reused
+  PixelBuffer::drainPool();
+}
+
 TEST(PixelBufferTest, BitmapsAdoptOrShareStorageWithoutCopying) {
   auto buffer = PixelBuffer::allocate(4);
   std::fill(buffer->data(), buffer->data() + 4, 0xFF102030u);

@@ -253,6 +253,52 @@ TEST_F(SessionTest, ACompletionHandlerGetsTheWholeBody) {
   EXPECT_TRUE(delegate_->log(task).order.empty());  // the delegate hears none of it
 }
 
+// A body is written once: into a chunk with room for what the response announced, which the
+// delegate may keep as its own buffer. What is announced is believed only as far as the cap, and
+// a length that lies never makes the task read past it or hold more.
+TEST_F(SessionTest, BodiesGoIntoRoomForTheAnnouncedLengthWithinTheCap) {
+  std::string picture(300000, '\0');
+  for (std::size_t i = 0; i < picture.size(); ++i) picture[i] = static_cast<char>(i * 7 + i / 251);
+  server_->serve("/pic", picture, "image/jpeg");
+  server_->serveTruncated("/short", std::string(2000, 's'), 50000);  // fewer bytes than said
+  server_->serveTruncated("/long", std::string(5000, 'l'), 1000);    // more bytes than said
+  server_->serveStall("/huge", std::string(1000, 'h'), std::size_t{200} << 20);
+  server_->serveChunked("/unsaid", {std::string(7000, 'u'), std::string(9000, 'v')});
+  session_ = makeSession();
+
+  const TaskLog whole = delegate_->log(load(*session_, request("/pic")));
+  EXPECT_EQ(whole.errorCode(), 0);
+  EXPECT_TRUE(whole.body == picture);
+  ASSERT_FALSE(whole.chunkRoom.empty());
+  EXPECT_EQ(whole.chunkRoom.front(), picture.size());  // one allocation, never regrown
+
+  const TaskLog shorter = delegate_->log(load(*session_, request("/short")));
+  EXPECT_NE(shorter.errorCode(), 0);
+  EXPECT_LE(shorter.body.size(), 2000u);
+  for (std::size_t room : shorter.chunkRoom) EXPECT_LE(room, 50000u);
+
+  const TaskLog unsaid = delegate_->log(load(*session_, request("/unsaid")));
+  EXPECT_EQ(unsaid.body, std::string(7000, 'u') + std::string(9000, 'v'));
+
+  // 200 MB announced (within the session's limit), 1000 bytes sent: the room stops at the cap.
+  delegate_->onData = [](const std::shared_ptr<platform::URLSessionDataTask>& task) {
+    task->cancel();
+  };
+  const TaskLog huge = delegate_->log(load(*session_, request("/huge")));
+  delegate_->onData = nullptr;
+  server_->releaseStalled();
+  ASSERT_FALSE(huge.chunkRoom.empty());
+  EXPECT_GE(huge.chunkRoom.front(), huge.body.size());
+  EXPECT_LE(huge.chunkRoom.front(), platform::URLSessionDataTask::kMaxBodyReservation);
+  EXPECT_EQ(huge.errorCode(), URLError::Cancelled);
+
+  // Last: the bytes past the announced end are left on that connection, where a later request
+  // sent over it would read them as its answer.
+  const TaskLog longer = delegate_->log(load(*session_, request("/long")));
+  EXPECT_EQ(longer.body, std::string(1000, 'l'));
+  for (std::size_t room : longer.chunkRoom) EXPECT_LE(room, 1000u);
+}
+
 // resume() and cancel() from two threads at once: each task completes once, ends Completed, and
 // the session is not left believing one still runs (it would never report its invalidation).
 TEST_F(SessionTest, ResumeRacingCancelLeavesNothingRunning) {

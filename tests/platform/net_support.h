@@ -35,6 +35,7 @@ struct TaskLog {
   std::vector<std::shared_ptr<const platform::URLResponse>> responses;
   std::string body;
   std::size_t chunks = 0;
+  std::vector<std::size_t> chunkRoom;  // the capacity each delivered chunk came with
   std::vector<std::optional<platform::Error>> completions;
   std::vector<platform::URLAuthenticationChallenge> challenges;
   std::vector<platform::CachedURLResponse> cacheOffers;
@@ -77,14 +78,13 @@ class RecordingDelegate : public platform::URLSessionDataDelegate {
   void didReceiveData(platform::URLSession&,
                       const std::shared_ptr<platform::URLSessionDataTask>& task,
                       const platform::Data& data) override {
-    {
-      Scope scope(*this);
-      record(task, "data", [&](TaskLog& log) {
-        log.body.append(data.begin(), data.end());
-        log.chunks++;
-      });
-    }
-    if (onData) onData(task);
+    recordData(task, data);
+  }
+
+  void didReceiveOwnedData(platform::URLSession&,
+                           const std::shared_ptr<platform::URLSessionDataTask>& task,
+                           platform::Data&& data) override {
+    recordData(task, data);
   }
 
   void willCacheResponse(platform::URLSession&,
@@ -161,6 +161,19 @@ class RecordingDelegate : public platform::URLSessionDataDelegate {
     ~Scope() { delegate.inside_.fetch_sub(1); }
     RecordingDelegate& delegate;
   };
+
+  void recordData(const std::shared_ptr<platform::URLSessionDataTask>& task,
+                  const platform::Data& data) {
+    {
+      Scope scope(*this);
+      record(task, "data", [&](TaskLog& log) {
+        log.body.append(data.begin(), data.end());
+        log.chunks++;
+        log.chunkRoom.push_back(data.capacity());
+      });
+    }
+    if (onData) onData(task);
+  }
 
   void record(const std::shared_ptr<platform::URLSessionDataTask>& task, const char* event,
               const std::function<void(TaskLog&)>& change) {
