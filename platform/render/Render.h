@@ -17,6 +17,9 @@ struct RenderOptions {
   double scale = 0;                   // pixels per point; 0 = the main screen's
   std::optional<TimeInterval> time;   // clock time for animations; nullopt = now
   Color background = Color::clear();  // painted under everything
+  // Off, every masked layer goes through groups and a mask: the reference the shortcuts that
+  // paint some masked layers in one operation must match pixel for pixel.
+  bool maskShortcuts = true;
 };
 
 // Draws `layer` and its sublayers as a person would see them at the chosen time, in the layer's
