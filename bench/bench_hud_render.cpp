@@ -195,20 +195,23 @@ void drawText(cairo_t* cr, const Text& t) {
 
 // Clips to whole device pixels around a rect of `size` placed by `placement`, so the clip cuts
 // nothing drawn inside.
-void clipToDeviceBox(cairo_t* cr, platform::Size size, const cairo_matrix_t& placement) {
+cairo_rectangle_t clipToDeviceBox(cairo_t* cr, platform::Size size,
+                                  const cairo_matrix_t& placement) {
   double x[4] = {0, size.width, 0, size.width}, y[4] = {0, 0, size.height, size.height};
   for (int i = 0; i < 4; ++i) {
     cairo_matrix_transform_point(&placement, &x[i], &y[i]);
     cairo_user_to_device(cr, &x[i], &y[i]);
   }
-  cairo_save(cr);
-  cairo_identity_matrix(cr);
   const double x0 = std::floor(*std::min_element(x, x + 4)),
                y0 = std::floor(*std::min_element(y, y + 4));
-  cairo_rectangle(cr, x0, y0, std::ceil(*std::max_element(x, x + 4)) - x0,
-                  std::ceil(*std::max_element(y, y + 4)) - y0);
+  const cairo_rectangle_t box{x0, y0, std::ceil(*std::max_element(x, x + 4)) - x0,
+                              std::ceil(*std::max_element(y, y + 4)) - y0};
+  cairo_save(cr);
+  cairo_identity_matrix(cr);
+  cairo_rectangle(cr, box.x, box.y, box.width, box.height);
   cairo_restore(cr);
   cairo_clip(cr);
+  return box;
 }
 
 // The spinner at one frame: the trimmed arc and the mask's turn.
@@ -234,7 +237,7 @@ struct BareHUD {
 
 // How the bare side draws the spinner. OneGroup makes the same pixels as Sprout: Cairo samples a
 // turned image according to the extents of the operation drawing it, so the mask is sampled over
-// its box as the layer tree defines it, then serves as the arc's source. OneStroke samples it
+// the box its layer spans, then serves as the arc's source. OneStroke samples it
 // only under the arc, the least work, at the price of a few pixels off by one.
 enum class Spinner { OneGroup, OneStroke };
 
@@ -333,15 +336,17 @@ void BareNotices::drawHUD(const BareHUD& h, const SpinnerFrame& f) {
     cairo_pattern_set_matrix(h.maskSource, &toMask);
     cairo_set_source(cr, h.maskSource);
   } else {
-    // The turned mask sampled once over its box, then the arc's source.
-    clipToDeviceBox(cr, h.spinner, f.maskPlacement);
+    // The turned mask sampled once over its box (one rectangle of whole pixels: the arc lies
+    // well inside the turned square), then the arc's source.
+    const cairo_rectangle_t box = clipToDeviceBox(cr, h.spinner, f.maskPlacement);
     cairo_push_group(cr);
     cairo_transform(cr, &f.maskPlacement);
     cairo_matrix_t toPixels;
     cairo_matrix_init_scale(&toPixels, h.maskScale, h.maskScale);  // mask points to its pixels
     cairo_pattern_set_matrix(h.maskSource, &toPixels);
     cairo_set_source(cr, h.maskSource);
-    cairo_rectangle(cr, 0, 0, h.spinner.width, h.spinner.height);
+    cairo_identity_matrix(cr);
+    cairo_rectangle(cr, box.x, box.y, box.width, box.height);
     cairo_fill(cr);
     cairo_pop_group_to_source(cr);
   }

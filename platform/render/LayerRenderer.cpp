@@ -200,25 +200,26 @@ class Painter {
   // Clips to whole device pixels around what the layer can draw: its bounds, or its mask's
   // frame, since nothing shows outside the mask. Whole pixels cut nothing that is drawn inside;
   // a layer that may draw anywhere gets no clip.
-  void clipToDrawnArea(const Layer& model, const Layer& pres) {
+  // Returns the device box clipped to, or a null rect when there is no clip.
+  Rect clipToDrawnArea(const Layer& model, const Layer& pres) {
     // Only where the group's pixels line up with the target's: a group of another origin under
     // a turn or a fractional scale would sample what it holds at other positions.
     cairo_matrix_t ctm;
     cairo_get_matrix(cr_, &ctm);
     if (ctm.xy != 0 || ctm.yx != 0 || ctm.xx != std::round(ctm.xx) ||
         ctm.yy != std::round(ctm.yy)) {
-      return;
+      return kRectNull;
     }
     Rect area;
     if (const auto& mask = model.mask()) {
       std::shared_ptr<Layer> copy = mask->hasAnimations() ? mask->presentationAt(time_) : nullptr;
       const Layer& maskPres = copy ? *copy : *mask;
-      if (!drawsOnlyInBounds(*mask, maskPres)) return;
+      if (!drawsOnlyInBounds(*mask, maskPres)) return kRectNull;
       area = maskPres.frame();
     } else if (drawsOnlyInBounds(model, pres)) {
       area = standardize(pres.properties().bounds);
     } else {
-      return;
+      return kRectNull;
     }
     double x[4] = {minX(area), maxX(area), minX(area), maxX(area)};
     double y[4] = {minY(area), minY(area), maxY(area), maxY(area)};
@@ -227,14 +228,16 @@ class Painter {
     const double y0 = std::floor(*std::min_element(y, y + 4));
     const double x1 = std::ceil(*std::max_element(x, x + 4));
     const double y1 = std::ceil(*std::max_element(y, y + 4));
-    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1))
-      return;
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) {
+      return kRectNull;
+    }
     cairo_save(cr_);
     cairo_identity_matrix(cr_);
     cairo_new_path(cr_);
     cairo_rectangle(cr_, x0, y0, x1 - x0, y1 - y0);
     cairo_restore(cr_);  // the path stays, in device space
     cairo_clip(cr_);
+    return makeRect(x0, y0, x1 - x0, y1 - y0);
   }
 
   // In zPosition order, equal ones in tree order. Most trees keep every zPosition at 0, so the
@@ -395,6 +398,12 @@ class Painter {
   bool groupsLineUp() const;
   bool isClearOfPartialClips(const ShapeLayer& shape) const;
   bool isClipOnWholePixels() const;
+  bool fillsBoxAlike(const ShapeLayer& shape, const Layer& maskPres, const Rect& box);
+  void fillMaskBox(const Layer& maskPres, cairo_pattern_t* source, const Rect& box);
+  static Rect paintedBounds(const ShapeLayer& shape);
+  static double paintReach(const ShapeLayer& shape);
+  bool isWellInside(const ShapeLayer& shape, const cairo_matrix_t& placement,
+                    const Rect& rect) const;
   Rect deviceBox(const Rect& rect) const;
   void noteClip(const Rect& rect, double cornerRadius);
 
@@ -435,19 +444,115 @@ bool Painter::paintThroughImageMask(const Layer& model, const Layer& pres) {
     return false;
   }
   cairo_save(cr_);
-  clipToDrawnArea(model, pres);
+  const Rect box = clipToDrawnArea(model, pres);
+  cairo_pattern_t* source = maskSources().source(maskPres.properties().contents->bitmap(), *color);
+  const bool fillBox = fillsBoxAlike(*shape, maskPres, box);
   cairo_push_group(cr_);
   ++groups_;
-  substitute_ = {maskPres.properties().contents,
-                 maskSources().source(maskPres.properties().contents->bitmap(), *color)};
-  paintPlaced(mask, maskPres);
-  substitute_ = {};
+  if (fillBox) {
+    fillMaskBox(maskPres, source, box);
+  } else {
+    substitute_ = {maskPres.properties().contents, source};
+    paintPlaced(mask, maskPres);
+    substitute_ = {};
+  }
   --groups_;
   cairo_pattern_t* coverage = cairo_pop_group(cr_);
   shape->renderContentWithSource(cr_, coverage);
   cairo_pattern_destroy(coverage);
   cairo_restore(cr_);
   return true;
+}
+
+// The mask's placement in the shape's coordinates; false for one that shows nothing.
+bool maskPlacement(const Layer& maskPres, cairo_matrix_t* placement) {
+  const Transform3D m = maskPres.transformToSuperlayer();
+  cairo_matrix_init(placement, m.m11, m.m12, m.m21, m.m22, m.m41, m.m42);
+  cairo_matrix_t inverse = *placement;
+  return cairo_matrix_invert(&inverse) == CAIRO_STATUS_SUCCESS && std::isfinite(m.m41) &&
+         std::isfinite(m.m42);
+}
+
+// Whether filling the group's whole device box with the turned image gives every pixel the shape
+// paints the value the general way's fill of the turned rect gives it. Cairo samples a turned
+// image according to the operation's extents, so the rect must span exactly the box; and the
+// shape's pixels must lie wholly inside the rect, where its fill covers fully. One rectangle on
+// whole pixels is one composite, where the turned rect is one per row.
+bool Painter::fillsBoxAlike(const ShapeLayer& shape, const Layer& maskPres, const Rect& box) {
+  const LayerProperties& p = maskPres.properties();
+  cairo_matrix_t placement;
+  if (isNull(box) || p.hidden || p.opacity < 1 || p.masksToBounds ||
+      p.contentsGravity != ContentsGravity::Resize || !maskPlacement(maskPres, &placement)) {
+    return false;
+  }
+  const Rect rect = standardize(p.bounds);
+  cairo_save(cr_);
+  cairo_transform(cr_, &placement);
+  double x[4] = {minX(rect), maxX(rect), minX(rect), maxX(rect)};
+  double y[4] = {minY(rect), minY(rect), maxY(rect), maxY(rect)};
+  bool nearWhole = false;  // Cairo's fixed point could round such a corner across a pixel edge
+  for (int i = 0; i < 4; ++i) {
+    cairo_user_to_device(cr_, &x[i], &y[i]);
+    const double dx = std::fabs(x[i] - std::round(x[i])), dy = std::fabs(y[i] - std::round(y[i]));
+    nearWhole = nearWhole || (dx > 0 && dx < 1.0 / 128) || (dy > 0 && dy < 1.0 / 128);
+  }
+  const Rect rectBox = makeRect(std::floor(*std::min_element(x, x + 4)),
+                                std::floor(*std::min_element(y, y + 4)), 0, 0);
+  const bool spans = !nearWhole && minX(rectBox) == minX(box) && minY(rectBox) == minY(box) &&
+                     std::ceil(*std::max_element(x, x + 4)) == maxX(box) &&
+                     std::ceil(*std::max_element(y, y + 4)) == maxY(box);
+  cairo_restore(cr_);
+  return spans && isWellInside(shape, placement, rect);
+}
+
+// Whether every pixel the shape's paint can touch lies wholly inside `rect`, in the mask's
+// coordinates placed by `placement`: each point defining the path (whose hull holds it) lies
+// inside by the paint's reach and two device pixels more. Needs a device without turn.
+bool Painter::isWellInside(const ShapeLayer& shape, const cairo_matrix_t& placement,
+                           const Rect& rect) const {
+  cairo_matrix_t ctm;
+  cairo_get_matrix(cr_, &ctm);
+  const double perPixel = 1 / std::min(std::fabs(ctm.xx), std::fabs(ctm.yy));
+  const double margin = paintReach(shape) + 2 * perPixel;
+  Point corner[4] = {{minX(rect), minY(rect)},
+                     {maxX(rect), minY(rect)},
+                     {maxX(rect), maxY(rect)},
+                     {minX(rect), maxY(rect)}};
+  for (Point& c : corner) cairo_matrix_transform_point(&placement, &c.x, &c.y);
+  const double turn = placement.xx * placement.yy - placement.xy * placement.yx > 0 ? 1 : -1;
+  if (!(margin >= 0) || !std::isfinite(margin)) return false;
+  for (const Path::Element& e : shape.path().elements()) {
+    const int points = e.type == Path::ElementType::CurveTo ? 3
+                       : e.type == Path::ElementType::Close ? 0
+                                                            : 1;
+    for (int k = 0; k < points; ++k) {
+      const Point p = e.points[k];
+      for (int i = 0; i < 4; ++i) {
+        const Point a = corner[i], b = corner[(i + 1) % 4];
+        const double length = std::hypot(b.x - a.x, b.y - a.y);
+        const double inward = turn * ((b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x));
+        if (!(inward >= margin * length)) return false;
+      }
+    }
+  }
+  return true;
+}
+
+// Fills the device box with the turned image's coverage, the source set where the general way
+// sets it (in the mask's coordinates).
+void Painter::fillMaskBox(const Layer& maskPres, cairo_pattern_t* source, const Rect& box) {
+  const LayerProperties& p = maskPres.properties();
+  cairo_matrix_t placement;
+  maskPlacement(maskPres, &placement);
+  cairo_save(cr_);
+  cairo_transform(cr_, &placement);
+  const cairo_matrix_t toPixels = Context::imageMatrix(*p.contents, standardize(p.bounds));
+  cairo_pattern_set_matrix(source, &toPixels);
+  cairo_set_source(cr_, source);
+  cairo_identity_matrix(cr_);
+  cairo_rectangle(cr_, minX(box), minY(box), width(box), height(box));
+  cairo_fill(cr_);
+  cairo_restore(cr_);
 }
 
 // Whether the layer shows nothing but its shape layer's content: no background, border,
@@ -492,17 +597,37 @@ bool Painter::groupsLineUp() const {
 // inside it.
 bool Painter::isClearOfPartialClips(const ShapeLayer& shape) const {
   if (partialClips_.empty()) return true;
-  Rect box = standardize(shape.path().boundingBox());
-  if (shape.fillColor().isClear()) {
-    double reach = shape.lineWidth() / 2;
-    if (shape.lineJoin() == LineJoin::Miter) reach *= std::max(1.0, shape.miterLimit());
-    if (shape.lineCap() == LineCap::Square) reach *= 1.5;  // past the corner's half-diagonal
-    box = insetBy(box, -reach, -reach);
-  }
-  const Rect device = deviceBox(box);
+  const Rect device = deviceBox(paintedBounds(shape));
   if (isNull(device)) return false;
   return std::all_of(partialClips_.begin(), partialClips_.end(),
                      [&](const Rect& inside) { return contains(inside, device); });
+}
+
+// How far the shape's one paint reaches past its path: half a stroke, more at miters and square
+// caps; nothing for a fill.
+double Painter::paintReach(const ShapeLayer& shape) {
+  if (!shape.fillColor().isClear()) return 0;
+  double reach = shape.lineWidth() / 2;
+  if (shape.lineJoin() == LineJoin::Miter) reach *= std::max(1.0, shape.miterLimit());
+  if (shape.lineCap() == LineCap::Square) reach *= 1.5;  // past the corner's half-diagonal
+  return reach;
+}
+
+// A box around all the shape's one paint can touch, in its coordinates: the box of the points
+// defining the path (ends and curve controls, whose hull holds it), grown by the paint's reach.
+Rect Painter::paintedBounds(const ShapeLayer& shape) {
+  Rect box = kRectNull;
+  for (const Path::Element& e : shape.path().elements()) {
+    const int points = e.type == Path::ElementType::CurveTo ? 3
+                       : e.type == Path::ElementType::Close ? 0
+                                                            : 1;
+    for (int k = 0; k < points; ++k) {
+      box = unionRect(box, makeRect(e.points[k].x, e.points[k].y, 0, 0));
+    }
+  }
+  if (isNull(box)) return box;
+  const double reach = paintReach(shape);
+  return insetBy(box, -reach, -reach);
 }
 
 // The whole device pixels around `rect` (user space), one more each side; a null rect when it
