@@ -777,6 +777,8 @@ void renderSublayerInContext(Layer& layer, Context& context, TimeInterval time) 
   Painter(context, time).paintPlaced(layer);
 }
 
+std::size_t keptMaskSources() { return maskSources().size(); }
+
 std::shared_ptr<Image> renderLayer(Layer& layer, const RenderOptions& options) {
   return renderLayer(layer, defaultTarget(), options);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 
@@ -37,5 +38,8 @@ void renderLayerInContext(Layer& layer, Context& context, TimeInterval time);
 
 // Draws `layer` placed by its own position, anchor and transform, as its superlayer would.
 void renderSublayerInContext(Layer& layer, Context& context, TimeInterval time);
+
+// How many images' mask coverage the calling thread's renderer keeps between frames.
+std::size_t keptMaskSources();
 
 }  // namespace platform
