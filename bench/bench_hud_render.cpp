@@ -2,17 +2,19 @@
 // green bar, 8 rows of headline, date and separator) is rendered through platform::renderView at
 // successive 60 Hz frame times, alone and with the loading HUD on top (dark panel, spinner,
 // status text). "baseline_ms" draws the same picture directly with Cairo and Pango the cheapest
-// way a skilled programmer would, in the same run: one reused surface, layouts made once, the
-// panel filled with no clip (nothing reaches its corners), the spinner one stroke whose source is
-// the mask image, turned to the frame's angle and coloured once before timing. The only platform
-// code the baseline borrows is the spinner's trimmed arc and the mask's turn, computed before
-// timing. Before timing, several frames of both are compared pixel for pixel; a mismatch fails
-// the benchmark. "ratio" is the one over the other, "frame_budget_ratio" the frame over 1/60 s;
-// both sides are
-// timed in the drawing thread's CPU time, frame about, so both see the same machine.
-// "allocs_per_frame" counts the C++ allocations of a frame (layout, presentation copies of animated
-// layers, the image handed out). Status text measurement is timed with the HUD's layout cache
-// against laying the text out afresh.
+// way a skilled programmer would that makes the same pixels, in the same run: one reused surface,
+// layouts made once, the panel filled with no clip (nothing reaches its corners), the spinner's
+// arc stroked once with the mask image as its source (coloured once before timing), the turned
+// image sampled over the box it spans as one rectangle of whole pixels (see Spinner below). The
+// only platform code the baseline borrows is the spinner's trimmed arc and the mask's turn,
+// computed before timing. Before timing, a second of frames of both are compared pixel for
+// pixel; a mismatch fails the benchmark. "ratio" is the one over the other, "frame_budget_ratio"
+// the frame over 1/60 s; all sides are timed in the drawing thread's CPU time, frame about, so
+// they see the same machine. With the HUD, "one_stroke_ms" times the arc stroked with the turned
+// image sampled only under it: less work, but "one_stroke_pixels_off" pixels of the second's
+// frames differ, so it is a floor, not the baseline. "allocs_per_frame" counts the C++
+// allocations of a frame (layout, presentation copies of animated layers, the image handed out).
+// Status text measurement is timed with the HUD's layout cache against laying the text out afresh.
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 #include <pango/pangocairo.h>

@@ -5,9 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <vector>
-
 #include <typeinfo>
+#include <vector>
 
 #include "platform/animation/Layer.h"
 #include "platform/animation/ShapeLayer.h"
@@ -433,8 +432,11 @@ class Painter {
 // colour), so the pixels are the same with one surface instead of three and two composites fewer.
 // The mask's group keeps the general way's clip and sampling, which decide its pixels.
 bool Painter::paintThroughImageMask(const Layer& model, const Layer& pres) {
-  const auto* shape = dynamic_cast<const ShapeLayer*>(&pres);
-  if (!maskShortcuts_ || !shape || !drawsShapeOnly(model, pres)) return false;
+  // Exactly a shape layer: a subclass may draw more than its one paint.
+  if (!maskShortcuts_ || typeid(pres) != typeid(ShapeLayer) || !drawsShapeOnly(model, pres)) {
+    return false;
+  }
+  const auto* shape = static_cast<const ShapeLayer*>(&pres);
   const std::optional<Color> color = shape->soleColor();
   if (!color || !MaskSourceCache::isExact(*color)) return false;
   const Layer& mask = *model.mask();
