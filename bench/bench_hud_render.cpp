@@ -216,6 +216,26 @@ cairo_rectangle_t clipToDeviceBox(cairo_t* cr, platform::Size size,
   return box;
 }
 
+// The whole device pixels around `r`.
+cairo_rectangle_t deviceBox(cairo_t* cr, const Rect& r) {
+  double x[4] = {platform::minX(r), platform::maxX(r), platform::minX(r), platform::maxX(r)};
+  double y[4] = {platform::minY(r), platform::minY(r), platform::maxY(r), platform::maxY(r)};
+  for (int i = 0; i < 4; ++i) cairo_user_to_device(cr, &x[i], &y[i]);
+  const double x0 = std::floor(*std::min_element(x, x + 4)),
+               y0 = std::floor(*std::min_element(y, y + 4));
+  return {x0, y0, std::ceil(*std::max_element(x, x + 4)) - x0,
+          std::ceil(*std::max_element(y, y + 4)) - y0};
+}
+
+// The part of `box` around `inner` that keeps the box's centre.
+cairo_rectangle_t centredPart(const cairo_rectangle_t& box, const cairo_rectangle_t& inner) {
+  const double kx =
+      std::max(0.0, std::min(inner.x - box.x, (box.x + box.width) - (inner.x + inner.width)));
+  const double ky =
+      std::max(0.0, std::min(inner.y - box.y, (box.y + box.height) - (inner.y + inner.height)));
+  return {box.x + kx, box.y + ky, box.width - 2 * kx, box.height - 2 * ky};
+}
+
 // The spinner at one frame: the trimmed arc and the mask's turn.
 struct SpinnerFrame {
   platform::Path arc;              // trimmed to the frame's stroke start and end
@@ -230,6 +250,7 @@ struct BareHUD {
   platform::Size spinner;                        // the shape layer's bounds
   std::vector<cairo_matrix_t> spinnerPlacement;  // window to shape layer, outermost first
   double lineWidth = 0;
+  Rect ring;  // what the arc can cover, in the spinner's points
   Color stroke;
   cairo_pattern_t* maskSource = nullptr;  // the mask's coverage in the stroke's colour
   double maskScale = 1;                   // mask pixels a point
@@ -338,9 +359,11 @@ void BareNotices::drawHUD(const BareHUD& h, const SpinnerFrame& f) {
     cairo_pattern_set_matrix(h.maskSource, &toMask);
     cairo_set_source(cr, h.maskSource);
   } else {
-    // The turned mask sampled once over its box (one rectangle of whole pixels: the arc lies
-    // well inside the turned square), then the arc's source.
-    const cairo_rectangle_t box = clipToDeviceBox(cr, h.spinner, f.maskPlacement);
+    // The turned mask sampled once, then the arc's source: over one rectangle of whole pixels
+    // around the ring, centred where the box the mask spans is (Cairo samples relative to that
+    // centre), inside the turned square.
+    const cairo_rectangle_t box =
+        centredPart(clipToDeviceBox(cr, h.spinner, f.maskPlacement), deviceBox(cr, h.ring));
     cairo_push_group(cr);
     cairo_transform(cr, &f.maskPlacement);
     cairo_matrix_t toPixels;
@@ -431,6 +454,7 @@ std::unique_ptr<BareHUD> readHUD(PangoContext* pc, double t0) {
     h->spinnerPlacement.insert(h->spinnerPlacement.begin(), c);
   }
   h->lineWidth = shape->lineWidth();
+  h->ring = platform::insetBy(shape->path().boundingBox(), -h->lineWidth, -h->lineWidth);
   h->stroke = shape->strokeColor();
   const auto& image = *shape->mask()->contents();
   h->maskSource = tintedMask(*image.bitmap(), h->stroke);

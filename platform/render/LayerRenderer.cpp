@@ -75,6 +75,16 @@ Rect gravityRect(const Rect& b, Size s, ContentsGravity g) {
   return makeRect(x, y, s.width, s.height);
 }
 
+// The part of `box` holding `painted` and sharing its centre: Cairo samples a turned image
+// relative to the centre of what an operation covers, so filling this part samples as filling
+// the whole box does, at fewer pixels.
+Rect centredAround(const Rect& box, const Rect& painted) {
+  if (isNull(painted)) return box;
+  const double kx = std::max(0.0, std::min(minX(painted) - minX(box), maxX(box) - maxX(painted)));
+  const double ky = std::max(0.0, std::min(minY(painted) - minY(box), maxY(box) - maxY(painted)));
+  return insetBy(box, kx, ky);
+}
+
 MaskSourceCache& maskSources() {
   thread_local MaskSourceCache cache;
   return cache;
@@ -452,7 +462,7 @@ bool Painter::paintThroughImageMask(const Layer& model, const Layer& pres) {
   cairo_push_group(cr_);
   ++groups_;
   if (fillBox) {
-    fillMaskBox(maskPres, source, box);
+    fillMaskBox(maskPres, source, centredAround(box, deviceBox(paintedBounds(*shape))));
   } else {
     substitute_ = {maskPres.properties().contents, source};
     paintPlaced(mask, maskPres);
