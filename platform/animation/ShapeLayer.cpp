@@ -60,19 +60,46 @@ bool ShapeLayer::isImplicitlyAnimatable(std::string_view key) const {
          key == "strokeColor" || Layer::isImplicitlyAnimatable(key);
 }
 
-void ShapeLayer::renderContent(cairo_t* cr) const {
+namespace {
+
+void setSource(cairo_t* cr, cairo_pattern_t* source, const Color& color) {
+  if (source) {
+    cairo_set_source(cr, source);
+  } else {
+    cairo_set_source_rgba(cr, color.r, color.g, color.b, color.a);
+  }
+}
+
+}  // namespace
+
+bool ShapeLayer::fills() const { return !shape_.path.isEmpty() && !shape_.fillColor.isClear(); }
+
+bool ShapeLayer::strokes() const {
+  const ShapeProperties& s = shape_;
+  return !s.path.isEmpty() && !s.strokeColor.isClear() && s.lineWidth > 0 &&
+         s.strokeEnd > s.strokeStart;
+}
+
+std::optional<Color> ShapeLayer::soleColor() const {
+  if (fills() == strokes()) return std::nullopt;
+  return fills() ? shape_.fillColor : shape_.strokeColor;
+}
+
+void ShapeLayer::renderContent(cairo_t* cr) const { renderContentWithSource(cr, nullptr); }
+
+void ShapeLayer::renderContentWithSource(cairo_t* cr, cairo_pattern_t* source) const {
   const ShapeProperties& s = shape_;
   if (s.path.isEmpty()) return;
   cairo_save(cr);
-  if (!s.fillColor.isClear()) {
+  if (fills()) {
     cairo_new_path(cr);
     s.path.appendTo(cr);
     cairo_set_fill_rule(
         cr, s.fillRule == FillRule::EvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
-    cairo_set_source_rgba(cr, s.fillColor.r, s.fillColor.g, s.fillColor.b, s.fillColor.a);
+    setSource(cr, source, s.fillColor);
     cairo_fill(cr);
   }
-  if (!s.strokeColor.isClear() && s.lineWidth > 0 && s.strokeEnd > s.strokeStart) {
+  if (strokes()) {
     cairo_new_path(cr);
     s.path.trimmed(s.strokeStart, s.strokeEnd).appendTo(cr);
     cairo_set_line_width(cr, s.lineWidth);
@@ -87,7 +114,7 @@ void ShapeLayer::renderContent(cairo_t* cr) const {
       cairo_set_dash(cr, s.lineDashPattern.data(), static_cast<int>(s.lineDashPattern.size()),
                      s.lineDashPhase);
     }
-    cairo_set_source_rgba(cr, s.strokeColor.r, s.strokeColor.g, s.strokeColor.b, s.strokeColor.a);
+    setSource(cr, source, s.strokeColor);
     cairo_stroke(cr);
   }
   cairo_restore(cr);

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "platform/animation/Layer.h"
 #include "platform/animation/Path.h"
+
+typedef struct _cairo_pattern cairo_pattern_t;
 
 namespace platform {
 
@@ -63,6 +66,11 @@ class ShapeLayer : public Layer {
   std::optional<AnimationValue> valueForKeyPath(std::string_view keyPath) const override;
   bool setValueForKeyPath(std::string_view keyPath, const AnimationValue& value) override;
   void renderContent(cairo_t* cr) const override;
+  // For a renderer that paints the content with another source (a mask's coverage in the
+  // colour): the colour of the content's one paint, when it makes only a fill or only a stroke.
+  std::optional<Color> soleColor() const;
+  // renderContent with `source` in place of the colours; nullptr paints the colours.
+  void renderContentWithSource(cairo_t* cr, cairo_pattern_t* source) const;
   bool drawsWithinBounds() const override { return false; }  // a path may go anywhere
 
  protected:
@@ -71,6 +79,9 @@ class ShapeLayer : public Layer {
   bool isImplicitlyAnimatable(std::string_view key) const override;
 
  private:
+  bool fills() const;
+  bool strokes() const;
+
   ShapeProperties shape_;
 };
 

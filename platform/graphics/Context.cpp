@@ -73,12 +73,33 @@ void Context::drawImage(const Image& image, Rect rect) {
       reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(bitmap.pixels())),
       bitmap.hasAlpha() ? CAIRO_FORMAT_ARGB32 : CAIRO_FORMAT_RGB24, bitmap.width(), bitmap.height(),
       static_cast<int>(bitmap.stride()));
+  cairo_pattern_t* pattern = imagePattern(source);
+  fillImage(pattern, image, rect);
+  cairo_pattern_destroy(pattern);
+  cairo_surface_finish(source);  // the pixels belong to the bitmap; nothing may keep them
+  cairo_surface_destroy(source);
+}
+
+void Context::fillImage(cairo_pattern_t* pixels, const Image& image, Rect rect) {
+  rect = standardize(rect);
+  if (isEmpty(rect) || !std::isfinite(rect.size.width) || !std::isfinite(rect.size.height)) return;
+  const cairo_matrix_t matrix = imageMatrix(image, rect);
+  cairo_pattern_set_matrix(pixels, &matrix);
+  cairo_save(cr_);
+  cairo_set_source(cr_, pixels);
+  cairo_rectangle(cr_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
+  cairo_fill(cr_);
+  cairo_restore(cr_);
+}
+
+cairo_matrix_t Context::imageMatrix(const Image& image, Rect rect) {
+  const Bitmap& bitmap = *image.bitmap();
   const ImageOrientation orientation = image.orientation();
   const bool swap = swapsWidthAndHeight(orientation);
   const double shownWidth = swap ? bitmap.height() : bitmap.width();
   const double shownHeight = swap ? bitmap.width() : bitmap.height();
-  // The pattern matrix maps user space (points) to the stored pixels: into the rect, stretched
-  // to the displayed pixel size, then turned back to how the pixels are stored.
+  // Into the rect, stretched to the displayed pixel size, then turned back to how the pixels
+  // are stored.
   const AffineTransform toStored =
       AffineTransform::translation(-rect.origin.x, -rect.origin.y)
           .concat(
@@ -87,18 +108,14 @@ void Context::drawImage(const Image& image, Rect rect) {
   cairo_matrix_t matrix;
   cairo_matrix_init(&matrix, toStored.a, toStored.b, toStored.c, toStored.d, toStored.tx,
                     toStored.ty);
-  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source);
-  cairo_pattern_set_matrix(pattern, &matrix);
+  return matrix;
+}
+
+cairo_pattern_t* Context::imagePattern(cairo_surface_t* pixels) {
+  cairo_pattern_t* pattern = cairo_pattern_create_for_surface(pixels);
   cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);  // no fading into nothing at the edges
   cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
-  cairo_save(cr_);
-  cairo_set_source(cr_, pattern);
-  cairo_rectangle(cr_, rect.origin.x, rect.origin.y, rect.size.width, rect.size.height);
-  cairo_fill(cr_);
-  cairo_restore(cr_);
-  cairo_pattern_destroy(pattern);
-  cairo_surface_finish(source);  // the pixels belong to the bitmap; nothing may keep them
-  cairo_surface_destroy(source);
+  return pattern;
 }
 
 void Context::fillRect(Rect rect, Color color) {

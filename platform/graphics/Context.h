@@ -35,6 +35,14 @@ class Context {
   // Fills `rectInPoints` with the image as displayed: its orientation applied (turns and
   // mirrors), stretched to the rect, sampled smoothly.
   void drawImage(const Image& image, Rect rectInPoints);
+  // drawImage with `pixels` (a pattern over pixels of the image's stored size) in place of the
+  // image's own; the pattern's matrix is set here.
+  void fillImage(cairo_pattern_t* pixels, const Image& image, Rect rectInPoints);
+  // The pattern matrix drawImage gives the image's stored pixels for `rect` (non-empty): user
+  // space to those pixels, the orientation undone.
+  static cairo_matrix_t imageMatrix(const Image& image, Rect rect);
+  // A pattern over `pixels` sampled as drawImage samples (smooth, edges padded), identity matrix.
+  static cairo_pattern_t* imagePattern(cairo_surface_t* pixels);
   // Plain colours fill flat; pattern colours tile their image from the user-space origin.
   void fillRect(Rect rect, Color color);
   // Makes `color` the source of `cr` for the next fill or stroke, as fillRect paints it.

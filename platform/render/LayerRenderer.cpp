@@ -5,13 +5,16 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <typeinfo>
 #include <vector>
 
 #include "platform/animation/Layer.h"
+#include "platform/animation/ShapeLayer.h"
 #include "platform/foundation/Clock.h"
 #include "platform/graphics/Context.h"
 #include "platform/graphics/Image.h"
 #include "platform/render/BoxBlur.h"
+#include "platform/render/MaskSourceCache.h"
 #include "platform/render/Render.h"
 #include "platform/render/RenderTarget.h"
 #include "platform/ui/Screen.h"
@@ -72,16 +75,37 @@ Rect gravityRect(const Rect& b, Size s, ContentsGravity g) {
   return makeRect(x, y, s.width, s.height);
 }
 
+// The part of `box` holding `painted` and sharing its centre: Cairo samples a turned image
+// relative to the centre of what an operation covers, so filling this part samples as filling
+// the whole box does, at fewer pixels.
+Rect centredAround(const Rect& box, const Rect& painted) {
+  if (isNull(painted)) return box;
+  const double kx = std::max(0.0, std::min(minX(painted) - minX(box), maxX(box) - maxX(painted)));
+  const double ky = std::max(0.0, std::min(minY(painted) - minY(box), maxY(box) - maxY(painted)));
+  return insetBy(box, kx, ky);
+}
+
+MaskSourceCache& maskSources() {
+  thread_local MaskSourceCache cache;
+  return cache;
+}
+
 class Painter {
  public:
-  Painter(Context& context, TimeInterval time)
-      : context_(context), cr_(context.cairo()), time_(time) {}
+  Painter(Context& context, TimeInterval time, bool maskShortcuts = true)
+      : context_(context), cr_(context.cairo()), time_(time), maskShortcuts_(maskShortcuts) {
+    if (!isClipOnWholePixels()) partialClips_.push_back(Rect{});  // the caller's, unknown
+  }
 
   // In the superlayer's coordinates: places the layer, then paints it.
   void paintPlaced(const Layer& model) {
     // Only animated layers need a presentation copy; the rest show their model values.
     std::shared_ptr<Layer> copy = model.hasAnimations() ? model.presentationAt(time_) : nullptr;
-    const Layer* pres = copy ? copy.get() : &model;
+    paintPlaced(model, copy ? *copy : model);
+  }
+
+  void paintPlaced(const Layer& model, const Layer& shown) {
+    const Layer* pres = &shown;
     const LayerProperties& p = pres->properties();
     if (p.hidden || p.opacity <= 0) return;
     // Only the part acting on x and y is drawn; a flattened layer (scale 0) shows nothing.
@@ -103,6 +127,7 @@ class Painter {
   void paintBody(const Layer& model, const Layer& pres) {
     const LayerProperties& p = pres.properties();
     if (p.hidden || p.opacity <= 0) return;
+    if (model.mask() && paintThroughImageMask(model, pres)) return;
     const bool group = p.opacity < 1 || model.mask();
     if (group) {
       // A group is a surface the size of the clip: bound it by what the layer can draw, so a
@@ -121,10 +146,12 @@ class Painter {
       cairo_fill(cr_);
     }
     cairo_save(cr_);
+    const std::size_t clips = partialClips_.size();
     if (p.masksToBounds) {
       cairo_new_path(cr_);
       roundedRectPath(cr_, p.bounds, p.cornerRadius);
       cairo_clip(cr_);
+      noteClip(p.bounds, p.cornerRadius);
     }
     if (model.drawsInPlace()) {
       paintInPlace(model, p);
@@ -134,6 +161,7 @@ class Painter {
     pres.renderContent(cr_);
     paintSublayers(model);
     cairo_restore(cr_);
+    partialClips_.resize(clips);
     if (p.borderWidth > 0 && !p.borderColor.isClear()) {
       const double w = p.borderWidth;
       cairo_new_path(cr_);
@@ -181,25 +209,26 @@ class Painter {
   // Clips to whole device pixels around what the layer can draw: its bounds, or its mask's
   // frame, since nothing shows outside the mask. Whole pixels cut nothing that is drawn inside;
   // a layer that may draw anywhere gets no clip.
-  void clipToDrawnArea(const Layer& model, const Layer& pres) {
+  // Returns the device box clipped to, or a null rect when there is no clip.
+  Rect clipToDrawnArea(const Layer& model, const Layer& pres) {
     // Only where the group's pixels line up with the target's: a group of another origin under
     // a turn or a fractional scale would sample what it holds at other positions.
     cairo_matrix_t ctm;
     cairo_get_matrix(cr_, &ctm);
     if (ctm.xy != 0 || ctm.yx != 0 || ctm.xx != std::round(ctm.xx) ||
         ctm.yy != std::round(ctm.yy)) {
-      return;
+      return kRectNull;
     }
     Rect area;
     if (const auto& mask = model.mask()) {
       std::shared_ptr<Layer> copy = mask->hasAnimations() ? mask->presentationAt(time_) : nullptr;
       const Layer& maskPres = copy ? *copy : *mask;
-      if (!drawsOnlyInBounds(*mask, maskPres)) return;
+      if (!drawsOnlyInBounds(*mask, maskPres)) return kRectNull;
       area = maskPres.frame();
     } else if (drawsOnlyInBounds(model, pres)) {
       area = standardize(pres.properties().bounds);
     } else {
-      return;
+      return kRectNull;
     }
     double x[4] = {minX(area), maxX(area), minX(area), maxX(area)};
     double y[4] = {minY(area), minY(area), maxY(area), maxY(area)};
@@ -208,14 +237,16 @@ class Painter {
     const double y0 = std::floor(*std::min_element(y, y + 4));
     const double x1 = std::ceil(*std::max_element(x, x + 4));
     const double y1 = std::ceil(*std::max_element(y, y + 4));
-    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1))
-      return;
+    if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) {
+      return kRectNull;
+    }
     cairo_save(cr_);
     cairo_identity_matrix(cr_);
     cairo_new_path(cr_);
     cairo_rectangle(cr_, x0, y0, x1 - x0, y1 - y0);
     cairo_restore(cr_);  // the path stays, in device space
     cairo_clip(cr_);
+    return makeRect(x0, y0, x1 - x0, y1 - y0);
   }
 
   // In zPosition order, equal ones in tree order. Most trees keep every zPosition at 0, so the
@@ -245,7 +276,11 @@ class Painter {
     const Size pts = image.size();
     const double k = image.scale() / p.contentsScale;  // contents are sized by contentsScale
     const Rect dest = gravityRect(p.bounds, {pts.width * k, pts.height * k}, p.contentsGravity);
-    context_.drawImage(image, dest);
+    if (p.contents == substitute_.image) {
+      context_.fillImage(substitute_.pixels, image, dest);
+    } else {
+      context_.drawImage(image, dest);
+    }
   }
 
   // Whether nothing below `layer` shows through its bounds once it is painted: an opaque flat
@@ -366,12 +401,306 @@ class Painter {
 
   void paintBackdrop(const LayerProperties& p);
 
+  bool paintThroughImageMask(const Layer& model, const Layer& pres);
+  static bool drawsShapeOnly(const Layer& model, const Layer& pres);
+  static bool drawsImageOnly(const Layer& model, const Layer& pres);
+  bool groupsLineUp() const;
+  bool isClearOfPartialClips(const ShapeLayer& shape) const;
+  bool isClipOnWholePixels() const;
+  bool fillsBoxAlike(const ShapeLayer& shape, const Layer& maskPres, const Rect& box);
+  void fillMaskBox(const Layer& maskPres, cairo_pattern_t* source, const Rect& box);
+  static Rect paintedBounds(const ShapeLayer& shape);
+  static double paintReach(const ShapeLayer& shape);
+  bool isWellInside(const ShapeLayer& shape, const cairo_matrix_t& placement,
+                    const Rect& rect) const;
+  Rect deviceBox(const Rect& rect) const;
+  void noteClip(const Rect& rect, double cornerRadius);
+
+  // An image drawn with other pixels of the same size and orientation: a mask's coverage in a
+  // colour, while its group is drawn.
+  struct Substitute {
+    std::shared_ptr<Image> image;
+    cairo_pattern_t* pixels = nullptr;
+  };
+
   Context& context_;
   cairo_t* cr_;
   TimeInterval time_;
+  bool maskShortcuts_;
+  Substitute substitute_;
+  // For each clip in force that covers some pixels partly, the device box it covers wholly.
+  std::vector<Rect> partialClips_;
   std::vector<const Layer*> order_;
   int groups_ = 0;  // groups pushed and not yet popped
 };
+
+// A shape layer masked by a plain image layer, making one paint (a fill or a stroke) in an exact
+// colour (MaskSourceCache::isExact). The general way fills a group with the paint, another with
+// the image, masks the one with the other into a third and paints that. Here the image's group
+// holds its coverage in the paint's colour, and the shape paints once with that group as its
+// source: every pixel gets the same products (coverage × colour × mask, each exact for such a
+// colour), so the pixels are the same with one surface instead of three and two composites fewer.
+// The mask's group keeps the general way's clip and sampling, which decide its pixels.
+bool Painter::paintThroughImageMask(const Layer& model, const Layer& pres) {
+  // Exactly a shape layer: a subclass may draw more than its one paint.
+  if (!maskShortcuts_ || typeid(pres) != typeid(ShapeLayer) || !drawsShapeOnly(model, pres)) {
+    return false;
+  }
+  const auto* shape = static_cast<const ShapeLayer*>(&pres);
+  const std::optional<Color> color = shape->soleColor();
+  if (!color || !MaskSourceCache::isExact(*color)) return false;
+  const Layer& mask = *model.mask();
+  std::shared_ptr<Layer> copy = mask.hasAnimations() ? mask.presentationAt(time_) : nullptr;
+  const Layer& maskPres = copy ? *copy : mask;
+  if (!drawsImageOnly(mask, maskPres) || !groupsLineUp() || !isClearOfPartialClips(*shape)) {
+    return false;
+  }
+  cairo_save(cr_);
+  const Rect box = clipToDrawnArea(model, pres);
+  cairo_pattern_t* source = maskSources().source(maskPres.properties().contents->bitmap(), *color);
+  const bool fillBox = fillsBoxAlike(*shape, maskPres, box);
+  cairo_push_group(cr_);
+  ++groups_;
+  if (fillBox) {
+    fillMaskBox(maskPres, source, centredAround(box, deviceBox(paintedBounds(*shape))));
+  } else {
+    substitute_ = {maskPres.properties().contents, source};
+    paintPlaced(mask, maskPres);
+    substitute_ = {};
+  }
+  --groups_;
+  cairo_pattern_t* coverage = cairo_pop_group(cr_);
+  shape->renderContentWithSource(cr_, coverage);
+  cairo_pattern_destroy(coverage);
+  cairo_restore(cr_);
+  return true;
+}
+
+// The mask's placement in the shape's coordinates; false for one that shows nothing.
+bool maskPlacement(const Layer& maskPres, cairo_matrix_t* placement) {
+  const Transform3D m = maskPres.transformToSuperlayer();
+  cairo_matrix_init(placement, m.m11, m.m12, m.m21, m.m22, m.m41, m.m42);
+  cairo_matrix_t inverse = *placement;
+  return cairo_matrix_invert(&inverse) == CAIRO_STATUS_SUCCESS && std::isfinite(m.m41) &&
+         std::isfinite(m.m42);
+}
+
+// Whether filling the group's whole device box with the turned image gives every pixel the shape
+// paints the value the general way's fill of the turned rect gives it. Cairo samples a turned
+// image according to the operation's extents, so the rect must span exactly the box; and the
+// shape's pixels must lie wholly inside the rect, where its fill covers fully. One rectangle on
+// whole pixels is one composite, where the turned rect is one per row.
+bool Painter::fillsBoxAlike(const ShapeLayer& shape, const Layer& maskPres, const Rect& box) {
+  const LayerProperties& p = maskPres.properties();
+  cairo_matrix_t placement;
+  if (isNull(box) || p.hidden || p.opacity < 1 || p.masksToBounds ||
+      p.contentsGravity != ContentsGravity::Resize || !maskPlacement(maskPres, &placement)) {
+    return false;
+  }
+  const Rect rect = standardize(p.bounds);
+  cairo_save(cr_);
+  cairo_transform(cr_, &placement);
+  double x[4] = {minX(rect), maxX(rect), minX(rect), maxX(rect)};
+  double y[4] = {minY(rect), minY(rect), maxY(rect), maxY(rect)};
+  bool nearWhole = false;  // Cairo's fixed point could round such a corner across a pixel edge
+  for (int i = 0; i < 4; ++i) {
+    cairo_user_to_device(cr_, &x[i], &y[i]);
+    const double dx = std::fabs(x[i] - std::round(x[i])), dy = std::fabs(y[i] - std::round(y[i]));
+    nearWhole = nearWhole || (dx > 0 && dx < 1.0 / 128) || (dy > 0 && dy < 1.0 / 128);
+  }
+  const Rect rectBox = makeRect(std::floor(*std::min_element(x, x + 4)),
+                                std::floor(*std::min_element(y, y + 4)), 0, 0);
+  const bool spans = !nearWhole && minX(rectBox) == minX(box) && minY(rectBox) == minY(box) &&
+                     std::ceil(*std::max_element(x, x + 4)) == maxX(box) &&
+                     std::ceil(*std::max_element(y, y + 4)) == maxY(box);
+  cairo_restore(cr_);
+  return spans && isWellInside(shape, placement, rect);
+}
+
+// Whether every pixel the shape's paint can touch lies wholly inside `rect`, in the mask's
+// coordinates placed by `placement`: each point defining the path (whose hull holds it) lies
+// inside by the paint's reach and two device pixels more. Needs a device without turn.
+bool Painter::isWellInside(const ShapeLayer& shape, const cairo_matrix_t& placement,
+                           const Rect& rect) const {
+  cairo_matrix_t ctm;
+  cairo_get_matrix(cr_, &ctm);
+  const double perPixel = 1 / std::min(std::fabs(ctm.xx), std::fabs(ctm.yy));
+  const double margin = paintReach(shape) + 2 * perPixel;
+  Point corner[4] = {{minX(rect), minY(rect)},
+                     {maxX(rect), minY(rect)},
+                     {maxX(rect), maxY(rect)},
+                     {minX(rect), maxY(rect)}};
+  for (Point& c : corner) cairo_matrix_transform_point(&placement, &c.x, &c.y);
+  const double turn = placement.xx * placement.yy - placement.xy * placement.yx > 0 ? 1 : -1;
+  if (!(margin >= 0) || !std::isfinite(margin)) return false;
+  for (const Path::Element& e : shape.path().elements()) {
+    const int points = e.type == Path::ElementType::CurveTo ? 3
+                       : e.type == Path::ElementType::Close ? 0
+                                                            : 1;
+    for (int k = 0; k < points; ++k) {
+      const Point p = e.points[k];
+      for (int i = 0; i < 4; ++i) {
+        const Point a = corner[i], b = corner[(i + 1) % 4];
+        const double length = std::hypot(b.x - a.x, b.y - a.y);
+        const double inward = turn * ((b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x));
+        if (!(inward >= margin * length)) return false;
+      }
+    }
+  }
+  return true;
+}
+
+// Fills the device box with the turned image's coverage, the source set where the general way
+// sets it (in the mask's coordinates).
+void Painter::fillMaskBox(const Layer& maskPres, cairo_pattern_t* source, const Rect& box) {
+  const LayerProperties& p = maskPres.properties();
+  cairo_matrix_t placement;
+  maskPlacement(maskPres, &placement);
+  cairo_save(cr_);
+  cairo_transform(cr_, &placement);
+  const cairo_matrix_t toPixels = Context::imageMatrix(*p.contents, standardize(p.bounds));
+  cairo_pattern_set_matrix(source, &toPixels);
+  cairo_set_source(cr_, source);
+  cairo_identity_matrix(cr_);
+  cairo_rectangle(cr_, minX(box), minY(box), width(box), height(box));
+  cairo_fill(cr_);
+  cairo_restore(cr_);
+}
+
+// Whether the layer shows nothing but its shape layer's content: no background, border,
+// contents, sublayers, fading, blur or clip.
+bool Painter::drawsShapeOnly(const Layer& model, const Layer& pres) {
+  const LayerProperties& p = pres.properties();
+  return model.sublayers().empty() && p.opacity >= 1 && p.backgroundColor.isClear() &&
+         (p.borderWidth <= 0 || p.borderColor.isClear()) && !p.contents && !model.drawsInPlace() &&
+         p.backdropBlurRadius <= 0 && !p.masksToBounds;
+}
+
+// Whether everything the layer draws is its contents image (at any opacity): then a group of it
+// holds, in every channel, what the image's alpha makes of it.
+bool Painter::drawsImageOnly(const Layer& model, const Layer& pres) {
+  const LayerProperties& p = pres.properties();
+  return typeid(model) == typeid(Layer) && model.sublayers().empty() && !model.mask() &&
+         p.backgroundColor.isClear() && (p.borderWidth <= 0 || p.borderColor.isClear()) &&
+         p.contents && p.contents->bitmap() && p.contents->bitmap()->width() > 0 &&
+         p.contents->bitmap()->height() > 0 && !model.drawsInPlace() && p.backdropBlurRadius <= 0;
+}
+
+// Whether a group drawn here comes back onto whole target pixels, unsampled: the user space's
+// round trip through the device is exactly the identity, as it is for whole-pixel translations
+// and power-of-two scales. Otherwise the group's pattern is resampled, and how depends on the
+// operation's extents, which the shortcut changes.
+bool Painter::groupsLineUp() const {
+  cairo_matrix_t ctm, inverse, roundTrip;
+  cairo_get_matrix(cr_, &ctm);
+  double x0 = 0, y0 = 0, xx = 1, yx = 0, xy = 0, yy = 1;
+  cairo_device_to_user(cr_, &x0, &y0);  // reads the inverse Cairo keeps, not a fresh one
+  cairo_device_to_user_distance(cr_, &xx, &yx);
+  cairo_device_to_user_distance(cr_, &xy, &yy);
+  cairo_matrix_init(&inverse, xx, yx, xy, yy, x0, y0);
+  cairo_matrix_multiply(&roundTrip, &inverse, &ctm);
+  return roundTrip.xx == 1 && roundTrip.yx == 0 && roundTrip.xy == 0 && roundTrip.yy == 1 &&
+         roundTrip.x0 == 0 && roundTrip.y0 == 0;
+}
+
+// Where a clip covers part of a pixel, the general way applies that part once per composite and
+// the shortcut fewer times. Clips on whole pixels cover each fully or not at all; for the others
+// the painter keeps the device box of pixels each covers wholly, and the shape's paint must stay
+// inside it.
+bool Painter::isClearOfPartialClips(const ShapeLayer& shape) const {
+  if (partialClips_.empty()) return true;
+  const Rect device = deviceBox(paintedBounds(shape));
+  if (isNull(device)) return false;
+  return std::all_of(partialClips_.begin(), partialClips_.end(),
+                     [&](const Rect& inside) { return contains(inside, device); });
+}
+
+// How far the shape's one paint reaches past its path: half a stroke, more at miters and square
+// caps; nothing for a fill.
+double Painter::paintReach(const ShapeLayer& shape) {
+  if (!shape.fillColor().isClear()) return 0;
+  double reach = shape.lineWidth() / 2;
+  if (shape.lineJoin() == LineJoin::Miter) reach *= std::max(1.0, shape.miterLimit());
+  if (shape.lineCap() == LineCap::Square) reach *= 1.5;  // past the corner's half-diagonal
+  return reach;
+}
+
+// A box around all the shape's one paint can touch, in its coordinates: the box of the points
+// defining the path (ends and curve controls, whose hull holds it), grown by the paint's reach.
+Rect Painter::paintedBounds(const ShapeLayer& shape) {
+  Rect box = kRectNull;
+  for (const Path::Element& e : shape.path().elements()) {
+    const int points = e.type == Path::ElementType::CurveTo ? 3
+                       : e.type == Path::ElementType::Close ? 0
+                                                            : 1;
+    for (int k = 0; k < points; ++k) {
+      box = unionRect(box, makeRect(e.points[k].x, e.points[k].y, 0, 0));
+    }
+  }
+  if (isNull(box)) return box;
+  const double reach = paintReach(shape);
+  return insetBy(box, -reach, -reach);
+}
+
+// The whole device pixels around `rect` (user space), one more each side; a null rect when it
+// is not finite.
+Rect Painter::deviceBox(const Rect& rect) const {
+  double x[4] = {minX(rect), maxX(rect), minX(rect), maxX(rect)};
+  double y[4] = {minY(rect), minY(rect), maxY(rect), maxY(rect)};
+  for (int i = 0; i < 4; ++i) cairo_user_to_device(cr_, &x[i], &y[i]);
+  const double x0 = std::floor(*std::min_element(x, x + 4)) - 1;
+  const double y0 = std::floor(*std::min_element(y, y + 4)) - 1;
+  const double x1 = std::ceil(*std::max_element(x, x + 4)) + 1;
+  const double y1 = std::ceil(*std::max_element(y, y + 4)) + 1;
+  if (!std::isfinite(x0) || !std::isfinite(y0) || !std::isfinite(x1) || !std::isfinite(y1)) {
+    return kRectNull;
+  }
+  return makeRect(x0, y0, x1 - x0, y1 - y0);
+}
+
+// Whether the clip in force covers every device pixel fully or not at all.
+bool Painter::isClipOnWholePixels() const {
+  cairo_rectangle_list_t* list = cairo_copy_clip_rectangle_list(cr_);
+  bool whole = list->status == CAIRO_STATUS_SUCCESS;
+  for (int i = 0; whole && i < list->num_rectangles; ++i) {
+    const cairo_rectangle_t& r = list->rectangles[i];
+    double x[2] = {r.x, r.x + r.width}, y[2] = {r.y, r.y + r.height};
+    for (int k = 0; k < 2; ++k) {
+      cairo_user_to_device(cr_, &x[k], &y[k]);
+      whole = whole && x[k] == std::floor(x[k]) && y[k] == std::floor(y[k]);
+    }
+  }
+  cairo_rectangle_list_destroy(list);
+  return whole;
+}
+
+// Records the clip just set to a rounded rect: nothing when it falls on whole pixels, else the
+// device pixels it covers wholly (inside the corners' reach), or none when it is turned.
+void Painter::noteClip(const Rect& rect, double cornerRadius) {
+  cairo_matrix_t ctm;
+  cairo_get_matrix(cr_, &ctm);
+  const Rect r = standardize(rect);
+  if (ctm.xy != 0 || ctm.yx != 0) {
+    partialClips_.push_back(Rect{});
+    return;
+  }
+  double x0 = minX(r), y0 = minY(r), x1 = maxX(r), y1 = maxY(r);
+  cairo_user_to_device(cr_, &x0, &y0);
+  cairo_user_to_device(cr_, &x1, &y1);
+  const bool whole =
+      x0 == std::floor(x0) && y0 == std::floor(y0) && x1 == std::floor(x1) && y1 == std::floor(y1);
+  if (whole && cornerRadius <= 0) return;
+  const double inset = std::clamp(cornerRadius, 0.0, std::min(width(r), height(r)) / 2);
+  double ix0 = minX(r) + inset, iy0 = minY(r) + inset, ix1 = maxX(r) - inset, iy1 = maxY(r) - inset;
+  cairo_user_to_device(cr_, &ix0, &iy0);
+  cairo_user_to_device(cr_, &ix1, &iy1);
+  const double left = std::ceil(std::min(ix0, ix1)), top = std::ceil(std::min(iy0, iy1));
+  const double right = std::floor(std::max(ix0, ix1)), bottom = std::floor(std::max(iy0, iy1));
+  partialClips_.push_back(right > left && bottom > top && std::isfinite(right - left) &&
+                                  std::isfinite(bottom - top)
+                              ? makeRect(left, top, right - left, bottom - top)
+                              : Rect{});
+}
 
 // Blurs the pixels already drawn under the layer's bounds, in device space, and puts them back
 // clipped to the layer's shape.
@@ -460,6 +789,8 @@ void renderSublayerInContext(Layer& layer, Context& context, TimeInterval time) 
   Painter(context, time).paintPlaced(layer);
 }
 
+std::size_t keptMaskSources() { return maskSources().size(); }
+
 std::shared_ptr<Image> renderLayer(Layer& layer, const RenderOptions& options) {
   return renderLayer(layer, defaultTarget(), options);
 }
@@ -485,7 +816,7 @@ std::shared_ptr<Image> renderLayer(Layer& layer, RenderTarget& target,
     context->fillRect(makeRect(0, 0, b.size.width, b.size.height), options.background);
   }
   cairo_translate(context->cairo(), -b.origin.x, -b.origin.y);
-  Painter(*context, time).paintBody(layer, pres);
+  Painter(*context, time, options.maskShortcuts).paintBody(layer, pres);
   return target.finish();  // the image shares the target's pixels
 }
 

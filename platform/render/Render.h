@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 
@@ -17,6 +18,9 @@ struct RenderOptions {
   double scale = 0;                   // pixels per point; 0 = the main screen's
   std::optional<TimeInterval> time;   // clock time for animations; nullopt = now
   Color background = Color::clear();  // painted under everything
+  // Off, every masked layer goes through groups and a mask: the reference the shortcuts that
+  // paint some masked layers in one operation must match pixel for pixel.
+  bool maskShortcuts = true;
 };
 
 // Draws `layer` and its sublayers as a person would see them at the chosen time, in the layer's
@@ -34,5 +38,8 @@ void renderLayerInContext(Layer& layer, Context& context, TimeInterval time);
 
 // Draws `layer` placed by its own position, anchor and transform, as its superlayer would.
 void renderSublayerInContext(Layer& layer, Context& context, TimeInterval time);
+
+// How many images' mask coverage the calling thread's renderer keeps between frames.
+std::size_t keptMaskSources();
 
 }  // namespace platform
