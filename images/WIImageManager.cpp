@@ -59,6 +59,16 @@ WIImageDownloaderOptions downloaderOptionsFor(WIImageOptions options, bool refre
   return static_cast<WIImageDownloaderOptions>(out);
 }
 
+// Hands `call` the caller's own optional when it gave one, else the URL copied into one.
+template <class F>
+void withOptionalURL(const platform::URL& url, const OptionalURL* held, F&& call) {
+  if (held) {
+    call(*held);
+  } else {
+    call(OptionalURL(url));
+  }
+}
+
 platform::Error fileDoesNotExistError() {
   return platform::Error{platform::kURLErrorDomain, URLError::FileDoesNotExist, {}};
 }
@@ -253,24 +263,24 @@ std::shared_ptr<WIImageOperation> WIImageManager::downloadImageWithURL(
     });
     return WIImageCombinedOperation::create();
   }
-  return loadURL(*url, &url, options, std::move(progress), std::move(completed));
+  return loadURL(*url, &url, options, progress, completed);
 }
 
 std::shared_ptr<WIImageOperation> WIImageManager::downloadImageWithURL(
     const platform::URL& url, WIImageOptions options, WIImageDownloaderProgressBlock progress,
     WIImageCompletionWithFinishedBlock completed) {
-  return loadURL(url, nullptr, options, std::move(progress), std::move(completed));
+  return loadURL(url, nullptr, options, progress, completed);
 }
 
 std::shared_ptr<WIImageOperation> WIImageManager::loadURL(
     const platform::URL& url, const OptionalURL* held, WIImageOptions options,
-    WIImageDownloaderProgressBlock progress, WIImageCompletionWithFinishedBlock completed) {
+    WIImageDownloaderProgressBlock& progress, WIImageCompletionWithFinishedBlock& completed) {
   if (url.absoluteString().empty() || (!(options & WIImageRetryFailed) && isFailedURL(url))) {
     platform::runOnMainSync([&] {
-      if (completed) {
-        completed(nullptr, fileDoesNotExistError(), WIImageCacheTypeNone, true,
-                  held ? *held : OptionalURL(url));
-      }
+      if (!completed) return;
+      withOptionalURL(url, held, [&](const OptionalURL& given) {
+        completed(nullptr, fileDoesNotExistError(), WIImageCacheTypeNone, true, given);
+      });
     });
     return WIImageCombinedOperation::create();
   }
@@ -322,7 +332,9 @@ std::shared_ptr<WIImageOperation> WIImageManager::answerFromMemory(
   if (!completed) return operation;
   auto deliver = [&] {
     hitsDelivering_.push_back(&operation);
-    completed(image, std::nullopt, WIImageCacheTypeMemory, true, held ? *held : OptionalURL(url));
+    withOptionalURL(url, held, [&](const OptionalURL& given) {
+      completed(image, std::nullopt, WIImageCacheTypeMemory, true, given);
+    });
     hitsDelivering_.pop_back();
   };
   if (platform::RunLoop::isMainThread()) {

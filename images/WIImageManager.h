@@ -82,11 +82,12 @@ class WIImageManager : public std::enable_shared_from_this<WIImageManager> {
   WIImageManager(std::shared_ptr<WIImageCache> cache,
                  std::shared_ptr<WIImageDownloader> downloader);
 
-  // `held` is the caller's own optional holding `url`, when it gave one.
+  // `held` is the caller's own optional holding `url`, when it gave one. The blocks are moved
+  // from only when a load is started.
   std::shared_ptr<WIImageOperation> loadURL(const platform::URL& url, const OptionalURL* held,
                                             WIImageOptions options,
-                                            WIImageDownloaderProgressBlock progress,
-                                            WIImageCompletionWithFinishedBlock completed);
+                                            WIImageDownloaderProgressBlock& progress,
+                                            WIImageCompletionWithFinishedBlock& completed);
   std::shared_ptr<WIImageOperation> answerFromMemory(
       const ImagePtr& image, const platform::URL& url, const OptionalURL* held,
       const WIImageCompletionWithFinishedBlock& completed);
