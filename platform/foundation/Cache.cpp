@@ -38,7 +38,7 @@ void Cache::setObject(const std::string& key, Object object, std::size_t cost) {
     entry.used = false;
     linkNewest(entry);
     totalCost_ += cost;
-    evictLocked(released);
+    evictLocked(released, &entry);
   }
 }
 
@@ -62,12 +62,14 @@ void Cache::removeAllObjects() {
   }
 }
 
-void Cache::linkNewest(Entry& entry) {
-  entry.older = newest_;
-  entry.newer = nullptr;
-  if (newest_ != nullptr) newest_->newer = &entry;
-  newest_ = &entry;
-  if (oldest_ == nullptr) oldest_ = &entry;
+void Cache::linkNewest(Entry& entry) { linkOlderThan(entry, nullptr); }
+
+void Cache::linkOlderThan(Entry& entry, Entry* anchor) {
+  Entry* const older = anchor != nullptr ? anchor->older : newest_;
+  entry.newer = anchor;
+  entry.older = older;
+  (anchor != nullptr ? anchor->older : newest_) = &entry;
+  (older != nullptr ? older->newer : oldest_) = &entry;
 }
 
 void Cache::unlink(Entry& entry) {
@@ -88,14 +90,16 @@ bool Cache::overLimitLocked() const {
          (totalCostLimit_ != 0 && totalCost_ > totalCostLimit_);
 }
 
-void Cache::evictLocked(std::vector<Object>& released) {
+void Cache::evictLocked(std::vector<Object>& released, Entry* stored) {
   // Each pass over a marked entry clears its mark, so this ends within two rounds of the order.
+  // Spared entries go just older than the entry being stored, which would otherwise be the
+  // oldest after a round in which every other entry had been read.
   while (oldest_ != nullptr && overLimitLocked()) {
     Entry& victim = *oldest_;
     if (victim.used) {
       victim.used = false;
       unlink(victim);
-      linkNewest(victim);
+      linkOlderThan(victim, stored != nullptr && stored == newest_ ? stored : nullptr);
       continue;
     }
     eraseLocked(victim, released);

@@ -51,10 +51,12 @@ class Cache {
   };
 
   void linkNewest(Entry& entry);
+  void linkOlderThan(Entry& entry, Entry* anchor);  // no anchor: as the newest
   void unlink(Entry& entry);
   void eraseLocked(Entry& entry, std::vector<Object>& released);
-  // Moves evicted objects into `released` so the caller drops them after unlocking.
-  void evictLocked(std::vector<Object>& released);
+  // Moves evicted objects into `released` so the caller drops them after unlocking. `stored`,
+  // the entry just set, is evicted only when nothing else is left.
+  void evictLocked(std::vector<Object>& released, Entry* stored = nullptr);
   bool overLimitLocked() const;
 
   mutable std::mutex mutex_;
