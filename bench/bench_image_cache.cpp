@@ -345,18 +345,36 @@ std::unique_ptr<ResidentScreen> residentScreen(std::size_t count) {
   screen->cache = sprout::WIImageCache::create("bench-hits-" + std::to_string(count));
   screen->downloader = sprout::WIImageDownloader::create();
   screen->manager = sprout::WIImageManager::create(screen->cache, screen->downloader);
+  auto textOf = [](std::size_t i) {
+    return "http://127.0.0.1:41753/albums/class-3/photos/" + std::to_string(100000 + i) + ".jpg";
+  };
   for (std::size_t i = 0; i < count; ++i) {
-    const std::string text =
-        "http://127.0.0.1:41753/albums/class-3/photos/" + std::to_string(100000 + i) + ".jpg";
+    screen->cells.push_back(Cell{*platform::URL::parse(textOf(i)), nullptr});
+    screen->heldURLs.push_back(screen->cells.back().url);
+  }
+  // Pictures arrive in no particular order, among the other allocations of their loads, so the
+  // entries do not lie in memory in the order the cells ask for them.
+  std::vector<std::size_t> arrival(count);
+  std::uint32_t state = 2463534242u;
+  auto next = [&state] {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+  };
+  for (std::size_t i = 0; i < count; ++i) arrival[i] = i;
+  for (std::size_t i = count; i > 1; --i) std::swap(arrival[i - 1], arrival[next() % i]);
+  std::vector<std::string> loadLitter;
+  for (std::size_t i : arrival) {
     std::vector<std::uint32_t> pixels(std::size_t{kThumbnail} * kThumbnail,
                                       0xFF000000u | static_cast<std::uint32_t>(i * 2654435761u));
     ImagePtr image = platform::Image::create(
         platform::Bitmap::create(kThumbnail, kThumbnail, std::move(pixels),
                                  platform::AlphaInfo::NoneSkipLast, platform::ColorModel::RGB));
-    screen->cache->storeImage(image, text, /*toDisk=*/false);
-    screen->map.emplace(text, image);
-    screen->cells.push_back(Cell{*platform::URL::parse(text), nullptr});
-    screen->heldURLs.push_back(screen->cells.back().url);
+    screen->cache->storeImage(image, textOf(i), /*toDisk=*/false);
+    screen->map.emplace(textOf(i), image);
+    loadLitter.emplace_back(64 + next() % 512, 'x');
+    if (i % 2 == 0) loadLitter[next() % loadLitter.size()] = std::string();
   }
   if (screen->cache->memCache().count() != count) std::abort();  // every picture is resident
   return screen;
