@@ -59,6 +59,16 @@ WIImageDownloaderOptions downloaderOptionsFor(WIImageOptions options, bool refre
   return static_cast<WIImageDownloaderOptions>(out);
 }
 
+// Hands `call` the caller's own optional when it gave one, else the URL copied into one.
+template <class F>
+void withOptionalURL(const platform::URL& url, const OptionalURL* held, F&& call) {
+  if (held) {
+    call(*held);
+  } else {
+    call(OptionalURL(url));
+  }
+}
+
 platform::Error fileDoesNotExistError() {
   return platform::Error{platform::kURLErrorDomain, URLError::FileDoesNotExist, {}};
 }
@@ -176,8 +186,17 @@ std::unordered_set<platform::URL> WIImageManager::failedURLs() const {
 }
 
 std::vector<std::shared_ptr<WIImageCombinedOperation>> WIImageManager::runningOperations() const {
-  std::lock_guard lock(runningOperationsMutex_);
-  return runningOperations_;
+  std::vector<std::shared_ptr<WIImageCombinedOperation>> running;
+  {
+    std::lock_guard lock(runningOperationsMutex_);
+    running = runningOperations_;
+  }
+  if (platform::RunLoop::isMainThread()) {
+    for (const auto* hit : hitsDelivering_) {
+      if (hit) running.push_back(*hit);
+    }
+  }
+  return running;
 }
 
 std::string WIImageManager::cacheKeyForURL(const OptionalURL& url) const {
@@ -238,41 +257,52 @@ std::shared_ptr<WIImageOperation> WIImageManager::downloadImageWithURL(
 std::shared_ptr<WIImageOperation> WIImageManager::downloadImageWithURL(
     const OptionalURL& url, WIImageOptions options, WIImageDownloaderProgressBlock progress,
     WIImageCompletionWithFinishedBlock completed) {
-  auto operation = WIImageCombinedOperation::create();
-  const bool isFailed = url && isFailedURL(*url);
-  if (!url || url->absoluteString().empty() || (isFailed && !(options & WIImageRetryFailed))) {
+  if (!url) {
     platform::runOnMainSync([&] {
       if (completed) completed(nullptr, fileDoesNotExistError(), WIImageCacheTypeNone, true, url);
     });
-    return operation;
+    return WIImageCombinedOperation::create();
   }
-  {
-    std::lock_guard lock(runningOperationsMutex_);
-    runningOperations_.push_back(operation);
+  return loadURL(*url, &url, options, progress, completed);
+}
+
+std::shared_ptr<WIImageOperation> WIImageManager::downloadImageWithURL(
+    const platform::URL& url, WIImageOptions options, WIImageDownloaderProgressBlock progress,
+    WIImageCompletionWithFinishedBlock completed) {
+  return loadURL(url, nullptr, options, progress, completed);
+}
+
+std::shared_ptr<WIImageOperation> WIImageManager::loadURL(
+    const platform::URL& url, const OptionalURL* held, WIImageOptions options,
+    WIImageDownloaderProgressBlock& progress, WIImageCompletionWithFinishedBlock& completed) {
+  if (url.absoluteString().empty() || (!(options & WIImageRetryFailed) && isFailedURL(url))) {
+    platform::runOnMainSync([&] {
+      if (!completed) return;
+      withOptionalURL(url, held, [&](const OptionalURL& given) {
+        completed(nullptr, fileDoesNotExistError(), WIImageCacheTypeNone, true, given);
+      });
+    });
+    return WIImageCombinedOperation::create();
   }
   // Without a filter the key is the URL's text: looked up in place, copied only for a miss.
   std::string filtered;
   const bool filteredKey = hasCacheKeyFilter_.load(std::memory_order_acquire);
   if (filteredKey) filtered = cacheKeyForURL(url);
-  const std::string& key = *(filteredKey ? &filtered : &url->absoluteString());
-  // A memory hit needs nothing of a load's machinery (no steps to carry, no cancel block, no
-  // query token): answered here, before the call returns, as the query would have answered it.
+  const std::string& key = filteredKey ? filtered : url.absoluteString();
+  // A memory hit needs nothing of a load's machinery (no running list, no steps to carry, no
+  // cancel block, no query token): one look into the cache, answered before the call returns.
   if (!(options & WIImageRefreshCached)) {
     if (ImagePtr hit = imageCache_->imageFromMemoryCacheForKey(key)) {
-      if (completed) {
-        if (platform::RunLoop::isMainThread()) {
-          completed(hit, std::nullopt, WIImageCacheTypeMemory, true, url);
-        } else {
-          platform::runOnMainSync(
-              [&] { completed(hit, std::nullopt, WIImageCacheTypeMemory, true, url); });
-        }
-      }
-      removeRunning(operation);
-      return operation;
+      return answerFromMemory(hit, url, held, completed);
     }
   }
+  auto operation = WIImageCombinedOperation::create();
+  {
+    std::lock_guard lock(runningOperationsMutex_);
+    runningOperations_.push_back(operation);
+  }
   auto load = std::make_shared<Load>(Load{.operation = operation,
-                                          .url = *url,
+                                          .url = url,
                                           .key = filteredKey ? std::move(filtered) : key,
                                           .options = options,
                                           .progress = std::move(progress),
@@ -290,6 +320,28 @@ std::shared_ptr<WIImageOperation> WIImageManager::downloadImageWithURL(
       load->key, [self = shared_from_this(), load](const ImagePtr& image, WIImageCacheType type) {
         self->cacheAnswered(load, image, type);
       }));
+  return operation;
+}
+
+std::shared_ptr<WIImageOperation> WIImageManager::answerFromMemory(
+    const ImagePtr& image, const platform::URL& url, const OptionalURL* held,
+    const WIImageCompletionWithFinishedBlock& completed) {
+  // The handle exists only to be returned, and to stand in the running list while the caller
+  // hears of its image.
+  auto operation = WIImageCombinedOperation::create();
+  if (!completed) return operation;
+  auto deliver = [&] {
+    hitsDelivering_.push_back(&operation);
+    withOptionalURL(url, held, [&](const OptionalURL& given) {
+      completed(image, std::nullopt, WIImageCacheTypeMemory, true, given);
+    });
+    hitsDelivering_.pop_back();
+  };
+  if (platform::RunLoop::isMainThread()) {
+    deliver();
+  } else {
+    platform::runOnMainSync(deliver);
+  }
   return operation;
 }
 
@@ -469,7 +521,7 @@ void WIImageManager::saveImageToCache(const ImagePtr& image, const OptionalURL& 
 
 void WIImageManager::removeRunning(const std::shared_ptr<WIImageCombinedOperation>& operation) {
   std::lock_guard lock(runningOperationsMutex_);
-  // From the back: a memory hit removes the handle it has just added.
+  // From the back: a load that ends at once removes the handle it has just added.
   auto it = std::find(runningOperations_.rbegin(), runningOperations_.rend(), operation);
   if (it != runningOperations_.rend()) runningOperations_.erase(std::next(it).base());
 }
@@ -483,14 +535,24 @@ void WIImageManager::cancelAll() {
     for (const auto& operation : copied) set.insert(operation.get());
     return set;
   }();
+  if (platform::RunLoop::isMainThread()) {
+    for (auto& hit : hitsDelivering_) {
+      if (hit && cancelled.count(hit->get())) hit = nullptr;
+    }
+  }
   std::lock_guard lock(runningOperationsMutex_);
   std::erase_if(runningOperations_,
                 [&](const auto& operation) { return cancelled.count(operation.get()) != 0; });
 }
 
 bool WIImageManager::isRunning() const {
-  std::lock_guard lock(runningOperationsMutex_);
-  return !runningOperations_.empty();
+  {
+    std::lock_guard lock(runningOperationsMutex_);
+    if (!runningOperations_.empty()) return true;
+  }
+  return platform::RunLoop::isMainThread() &&
+         std::any_of(hitsDelivering_.begin(), hitsDelivering_.end(),
+                     [](const auto* hit) { return hit != nullptr; });
 }
 
 std::shared_ptr<WIImageOperation> WIImageManager::downloadWithURL(

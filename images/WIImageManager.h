@@ -55,8 +55,13 @@ class WIImageManager : public std::enable_shared_from_this<WIImageManager> {
 
   // No URL, an empty one, or one that failed for good (unless WIImageRetryFailed) completes with
   // NSURLErrorDomain −1100 and the handle is never running. `progress` reaches the main queue.
+  // The completion is handed `url` itself.
   std::shared_ptr<WIImageOperation> downloadImageWithURL(
       const OptionalURL& url, WIImageOptions options, WIImageDownloaderProgressBlock progress,
+      WIImageCompletionWithFinishedBlock completed);
+  // The same for a URL held as it is: copied only when the completion needs it.
+  std::shared_ptr<WIImageOperation> downloadImageWithURL(
+      const platform::URL& url, WIImageOptions options, WIImageDownloaderProgressBlock progress,
       WIImageCompletionWithFinishedBlock completed);
   // Text that is no valid URL counts as no URL.
   std::shared_ptr<WIImageOperation> downloadImageWithURL(
@@ -77,6 +82,15 @@ class WIImageManager : public std::enable_shared_from_this<WIImageManager> {
   WIImageManager(std::shared_ptr<WIImageCache> cache,
                  std::shared_ptr<WIImageDownloader> downloader);
 
+  // `held` is the caller's own optional holding `url`, when it gave one. The blocks are moved
+  // from only when a load is started.
+  std::shared_ptr<WIImageOperation> loadURL(const platform::URL& url, const OptionalURL* held,
+                                            WIImageOptions options,
+                                            WIImageDownloaderProgressBlock& progress,
+                                            WIImageCompletionWithFinishedBlock& completed);
+  std::shared_ptr<WIImageOperation> answerFromMemory(
+      const ImagePtr& image, const platform::URL& url, const OptionalURL* held,
+      const WIImageCompletionWithFinishedBlock& completed);
   bool isFailedURL(const platform::URL& url) const;
   void cacheAnswered(const std::shared_ptr<Load>& load, const ImagePtr& cached,
                      WIImageCacheType cacheType);
@@ -121,6 +135,10 @@ class WIImageManager : public std::enable_shared_from_this<WIImageManager> {
   std::atomic<std::size_t> failedURLCount_{0};  // lets a lookup skip the lock and the hash
   mutable std::mutex runningOperationsMutex_;
   std::vector<std::shared_ptr<WIImageCombinedOperation>> runningOperations_;
+  // Memory hits whose completions are running, innermost last: running loads too, though never
+  // in the list. Main thread only (where hits are delivered), so a hit takes no lock for them.
+  // Each points at the handle the call holds until it returns; cancelAll empties a slot.
+  std::vector<const std::shared_ptr<WIImageCombinedOperation>*> hitsDelivering_;
 
   struct LastStore {
     std::weak_ptr<platform::Image> image;

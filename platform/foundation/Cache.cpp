@@ -12,8 +12,8 @@ Cache::Object Cache::objectForKey(const std::string& key) const {
   std::lock_guard lock(mutex_);
   auto it = index_.find(key);
   if (it == index_.end()) return nullptr;
-  order_.splice(order_.begin(), order_, it->second);
-  return it->second->object;
+  it->second.used = true;
+  return it->second.object;
 }
 
 void Cache::setObject(const std::string& key, Object object, std::size_t cost) {
@@ -24,52 +24,85 @@ void Cache::setObject(const std::string& key, Object object, std::size_t cost) {
   std::vector<Object> released;
   {
     std::lock_guard lock(mutex_);
-    if (auto it = index_.find(key); it != index_.end()) {
-      Entry& entry = *it->second;
-      totalCost_ -= entry.cost;
-      released.push_back(std::exchange(entry.object, std::move(object)));
-      entry.cost = cost;
-      order_.splice(order_.begin(), order_, it->second);
+    auto [it, added] = index_.try_emplace(key);
+    Entry& entry = it->second;
+    if (added) {
+      entry.key = &it->first;
     } else {
-      order_.push_front(Entry{key, std::move(object), cost});
-      index_.emplace(key, order_.begin());
+      totalCost_ -= entry.cost;
+      released.push_back(std::move(entry.object));
+      unlink(entry);
     }
+    entry.object = std::move(object);
+    entry.cost = cost;
+    entry.used = false;
+    linkNewest(entry);
     totalCost_ += cost;
-    evictLocked(released);
+    evictLocked(released, &entry);
   }
 }
 
 void Cache::removeObjectForKey(const std::string& key) {
-  Object released;
+  std::vector<Object> released;
   {
     std::lock_guard lock(mutex_);
     auto it = index_.find(key);
     if (it == index_.end()) return;
-    totalCost_ -= it->second->cost;
-    released = std::move(it->second->object);
-    order_.erase(it->second);
-    index_.erase(it);
+    eraseLocked(it->second, released);
   }
 }
 
 void Cache::removeAllObjects() {
-  Order released;
+  std::unordered_map<std::string, Entry> released;
   {
     std::lock_guard lock(mutex_);
-    released.swap(order_);
-    index_.clear();
+    released.swap(index_);
+    newest_ = oldest_ = nullptr;
     totalCost_ = 0;
   }
 }
 
-void Cache::evictLocked(std::vector<Object>& released) {
-  while (!order_.empty() && ((countLimit_ != 0 && order_.size() > countLimit_) ||
-                             (totalCostLimit_ != 0 && totalCost_ > totalCostLimit_))) {
-    Entry& victim = order_.back();
-    totalCost_ -= victim.cost;
-    released.push_back(std::move(victim.object));
-    index_.erase(victim.key);
-    order_.pop_back();
+void Cache::linkNewest(Entry& entry) { linkOlderThan(entry, nullptr); }
+
+void Cache::linkOlderThan(Entry& entry, Entry* anchor) {
+  Entry* const older = anchor != nullptr ? anchor->older : newest_;
+  entry.newer = anchor;
+  entry.older = older;
+  (anchor != nullptr ? anchor->older : newest_) = &entry;
+  (older != nullptr ? older->newer : oldest_) = &entry;
+}
+
+void Cache::unlink(Entry& entry) {
+  (entry.newer != nullptr ? entry.newer->older : newest_) = entry.older;
+  (entry.older != nullptr ? entry.older->newer : oldest_) = entry.newer;
+  entry.newer = entry.older = nullptr;
+}
+
+void Cache::eraseLocked(Entry& entry, std::vector<Object>& released) {
+  totalCost_ -= entry.cost;
+  released.push_back(std::move(entry.object));
+  unlink(entry);
+  index_.erase(index_.find(*entry.key));  // not by the key, which dies with the node
+}
+
+bool Cache::overLimitLocked() const {
+  return (countLimit_ != 0 && index_.size() > countLimit_) ||
+         (totalCostLimit_ != 0 && totalCost_ > totalCostLimit_);
+}
+
+void Cache::evictLocked(std::vector<Object>& released, Entry* stored) {
+  // Each pass over a marked entry clears its mark, so this ends within two rounds of the order.
+  // Spared entries go just older than the entry being stored, which would otherwise be the
+  // oldest after a round in which every other entry had been read.
+  while (oldest_ != nullptr && overLimitLocked()) {
+    Entry& victim = *oldest_;
+    if (victim.used) {
+      victim.used = false;
+      unlink(victim);
+      linkOlderThan(victim, stored != nullptr && stored == newest_ ? stored : nullptr);
+      continue;
+    }
+    eraseLocked(victim, released);
   }
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <list>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -10,9 +9,11 @@
 
 namespace platform {
 
-// A thread-safe memory cache. After every change the least recently used entries are evicted
-// until both the count and the total cost are within their limits (0 = unlimited). Values are
-// released outside the lock, so a value's destructor may use the cache.
+// A thread-safe memory cache. After every change entries are evicted until both the count and the
+// total cost are within their limits (0 = unlimited), oldest first, except that an entry read
+// since the eviction last passed it gets a second chance: it goes back among the newest with its
+// mark cleared. A read therefore only sets a mark, and costs one lookup under the lock.
+// Values are released outside the lock, so a value's destructor may use the cache.
 class Cache {
  public:
   using Object = std::shared_ptr<void>;
@@ -22,8 +23,9 @@ class Cache {
   Cache(const Cache&) = delete;
   Cache& operator=(const Cache&) = delete;
 
-  Object objectForKey(const std::string& key) const;  // marks the entry as recently used
-  void setObject(const std::string& key, Object object, std::size_t cost = 0);  // null = remove
+  Object objectForKey(const std::string& key) const;  // marks the entry as used
+  // null = remove. A replaced entry counts as new again.
+  void setObject(const std::string& key, Object object, std::size_t cost = 0);
   void removeObjectForKey(const std::string& key);
   virtual void removeAllObjects();
 
@@ -37,19 +39,30 @@ class Cache {
   void setName(std::string name);
 
  private:
+  // An entry lives in the index's node (which never moves), threaded on the age order by
+  // pointers, so a read touches one node.
   struct Entry {
-    std::string key;
     Object object;
     std::size_t cost = 0;
+    mutable bool used = false;
+    const std::string* key = nullptr;  // the node's own key
+    Entry* newer = nullptr;
+    Entry* older = nullptr;
   };
-  using Order = std::list<Entry>;  // most recently used first
 
-  // Moves evicted objects into `released` so the caller drops them after unlocking.
-  void evictLocked(std::vector<Object>& released);
+  void linkNewest(Entry& entry);
+  void linkOlderThan(Entry& entry, Entry* anchor);  // no anchor: as the newest
+  void unlink(Entry& entry);
+  void eraseLocked(Entry& entry, std::vector<Object>& released);
+  // Moves evicted objects into `released` so the caller drops them after unlocking. `stored`,
+  // the entry just set, is evicted only when nothing else is left.
+  void evictLocked(std::vector<Object>& released, Entry* stored = nullptr);
+  bool overLimitLocked() const;
 
   mutable std::mutex mutex_;
-  mutable Order order_;
-  std::unordered_map<std::string, Order::iterator> index_;
+  std::unordered_map<std::string, Entry> index_;
+  Entry* newest_ = nullptr;
+  Entry* oldest_ = nullptr;
   std::size_t totalCost_ = 0;
   std::size_t totalCostLimit_ = 0;
   std::size_t countLimit_ = 0;

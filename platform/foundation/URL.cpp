@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "platform/foundation/Path.h"
 
@@ -165,7 +166,7 @@ std::optional<int> parsePort(std::string_view digits, bool* valid) {
 
 std::optional<URL> URL::parse(std::string_view text) {
   if (text.empty()) return std::nullopt;
-  URL url;
+  Parts url;
   std::string_view rest = text;
   const std::size_t colon = rest.find(':');
   const std::size_t delimiter = rest.find_first_of("/?#");
@@ -173,40 +174,40 @@ std::optional<URL> URL::parse(std::string_view text) {
       (delimiter == std::string_view::npos || colon < delimiter)) {
     // A first segment with ':' is a scheme or nothing at all.
     if (!isScheme(rest.substr(0, colon))) return std::nullopt;
-    url.scheme_ = rest.substr(0, colon);
+    url.scheme = rest.substr(0, colon);
     rest.remove_prefix(colon + 1);
   }
   if (const std::size_t hash = rest.find('#'); hash != std::string_view::npos) {
     const std::string_view fragment = rest.substr(hash + 1);
     if (!isValidComponent(fragment, kQuery)) return std::nullopt;
-    url.fragment_ = fragment;
+    url.fragment = fragment;
     rest = rest.substr(0, hash);
   }
   if (const std::size_t question = rest.find('?'); question != std::string_view::npos) {
     const std::string_view query = rest.substr(question + 1);
     if (!isValidComponent(query, kQuery)) return std::nullopt;
-    url.query_ = query;
+    url.query = query;
     rest = rest.substr(0, question);
   }
   if (rest.substr(0, 2) == "//") {
     const std::size_t slash = rest.find('/', 2);
     const std::string_view authority =
         rest.substr(2, slash == std::string_view::npos ? std::string_view::npos : slash - 2);
-    if (!url.parseAuthority(authority)) return std::nullopt;
+    if (!parseAuthority(authority, url)) return std::nullopt;
     rest.remove_prefix(2 + authority.size());
   }
   if (!isValidComponent(rest, kPath)) return std::nullopt;
-  url.path_ = rest;
-  url.text_ = text;
-  return url;
+  url.path = rest;
+  url.text = text;
+  return URL(std::make_shared<const Parts>(std::move(url)));
 }
 
-bool URL::parseAuthority(std::string_view authority) {
-  hasAuthority_ = true;
+bool URL::parseAuthority(std::string_view authority, Parts& parts) {
+  parts.hasAuthority = true;
   if (const std::size_t at = authority.find('@'); at != std::string_view::npos) {
     const std::string_view user = authority.substr(0, at);
     if (!isValidComponent(user, kUserInfo)) return false;
-    user_ = user;
+    parts.user = user;
     authority.remove_prefix(at + 1);
   }
   std::string_view portText;
@@ -216,7 +217,7 @@ bool URL::parseAuthority(std::string_view authority) {
     if (close == std::string_view::npos || !isIPLiteral(authority.substr(1, close - 1))) {
       return false;
     }
-    host_ = authority.substr(1, close - 1);
+    parts.host = authority.substr(1, close - 1);
     const std::string_view after = authority.substr(close + 1);
     if (!after.empty()) {
       if (after[0] != ':') return false;
@@ -227,7 +228,7 @@ bool URL::parseAuthority(std::string_view authority) {
     const std::size_t colon = authority.find(':');
     const std::string_view host = authority.substr(0, colon);
     if (!isValidComponent(host, kRegName)) return false;
-    host_ = host;
+    parts.host = host;
     if (colon != std::string_view::npos) {
       portText = authority.substr(colon + 1);
       hasPort = true;
@@ -235,7 +236,7 @@ bool URL::parseAuthority(std::string_view authority) {
   }
   if (!hasPort) return true;
   bool valid = false;
-  port_ = parsePort(portText, &valid);
+  parts.port = parsePort(portText, &valid);
   return valid;
 }
 
@@ -278,17 +279,18 @@ std::optional<std::string> URL::percentDecode(std::string_view text) {
   return out;
 }
 
-std::string URL::user() const { return percentDecode(user_).value_or(user_); }
-std::string URL::host() const { return percentDecode(host_).value_or(host_); }
-std::string URL::path() const { return percentDecode(path_).value_or(path_); }
+std::string URL::user() const { return percentDecode(parts_->user).value_or(parts_->user); }
+std::string URL::host() const { return percentDecode(parts_->host).value_or(parts_->host); }
+std::string URL::path() const { return percentDecode(parts_->path).value_or(parts_->path); }
 
 std::string URL::lastPathComponent() const { return platform::lastPathComponent(path()); }
 std::string URL::pathExtension() const { return platform::pathExtension(path()); }
 
 bool URL::isFileURL() const {
-  if (scheme_.size() != 4) return false;
+  const std::string& scheme = parts_->scheme;
+  if (scheme.size() != 4) return false;
   for (std::size_t i = 0; i < 4; ++i) {
-    if ((scheme_[i] | 0x20) != "file"[i]) return false;
+    if ((scheme[i] | 0x20) != "file"[i]) return false;
   }
   return true;
 }

@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace platform {
 
@@ -18,40 +20,51 @@ class URL {
   // "file://" and the percent-encoded path; a relative path is taken from the working directory.
   static URL fileURL(std::string_view absolutePath);
 
-  const std::string& absoluteString() const { return text_; }
-  std::string scheme() const { return scheme_; }  // as written; "" for a relative reference
-  bool hasAuthority() const { return hasAuthority_; }
+  // Copies share the parsed parts, which never change: passing a URL on costs a reference count.
+  // (No move: a URL moved from stays whole.)
+  URL(const URL&) = default;
+  URL& operator=(const URL&) = default;
+
+  const std::string& absoluteString() const { return parts_->text; }
+  std::string scheme() const { return parts_->scheme; }  // as written; "" for a relative reference
+  bool hasAuthority() const { return parts_->hasAuthority; }
   std::string user() const;  // percent-decoded user info before '@'
   std::string host() const;  // percent-decoded; IPv6 without brackets
-  std::optional<int> port() const { return port_; }
+  std::optional<int> port() const { return parts_->port; }
   std::string path() const;  // percent-decoded
-  const std::string& percentEncodedPath() const { return path_; }
-  std::string query() const { return query_; }  // as written, without '?'
-  std::string fragment() const { return fragment_; }
+  const std::string& percentEncodedPath() const { return parts_->path; }
+  std::string query() const { return parts_->query; }  // as written, without '?'
+  std::string fragment() const { return parts_->fragment; }
   std::string lastPathComponent() const;
   std::string pathExtension() const;  // of path(), so never of the query
   bool isFileURL() const;
-  bool isRelative() const { return scheme_.empty(); }
+  bool isRelative() const { return parts_->scheme.empty(); }
 
-  bool operator==(const URL& other) const { return text_ == other.text_; }
+  bool operator==(const URL& other) const {
+    return parts_ == other.parts_ || parts_->text == other.parts_->text;
+  }
   bool operator!=(const URL& other) const { return !(*this == other); }
 
   // Decodes %XX escapes; nullopt when an escape is malformed.
   static std::optional<std::string> percentDecode(std::string_view text);
 
  private:
-  URL() = default;
-  bool parseAuthority(std::string_view authority);
+  struct Parts {
+    std::string text;
+    std::string scheme;
+    std::string user;
+    std::string host;
+    std::string path;
+    std::string query;
+    std::string fragment;
+    std::optional<int> port;
+    bool hasAuthority = false;
+  };
 
-  std::string text_;
-  std::string scheme_;
-  std::string user_;
-  std::string host_;
-  std::string path_;
-  std::string query_;
-  std::string fragment_;
-  std::optional<int> port_;
-  bool hasAuthority_ = false;
+  explicit URL(std::shared_ptr<const Parts> parts) : parts_(std::move(parts)) {}
+  static bool parseAuthority(std::string_view authority, Parts& parts);
+
+  std::shared_ptr<const Parts> parts_;  // never null
 };
 
 }  // namespace platform

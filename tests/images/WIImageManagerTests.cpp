@@ -87,6 +87,12 @@ TEST_F(WIImageManagerTest, RemembersURLsThatFailedForGoodButNotTransientFailures
   ASSERT_EQ(second.size(), 1u);
   EXPECT_EQ(second.at(0).error->code, platform::URLError::FileDoesNotExist);
   EXPECT_EQ(server_->requestCount("/gone.png"), 1u);
+  // Refused before the memory cache is asked, even with its picture there.
+  cache_->storeImage(solidImage(2, 2, kOpaqueGreen), url("/gone.png").absoluteString(), false);
+  load("/gone.png", second);
+  ASSERT_EQ(second.size(), 2u);
+  EXPECT_EQ(second.at(1).error->code, platform::URLError::FileDoesNotExist);
+  cache_->clearMemory();
 
   server_->serve("/gone.png", pngBody(), "image/png");
   load("/gone.png", retry, WIImageRetryFailed);
@@ -345,6 +351,103 @@ TEST_F(WIImageManagerTest, AMemoryHitRunsItsCompletionAsARunningLoad) {
   gate_.open();
   ASSERT_TRUE(held.waitFor(1));
   EXPECT_TRUE(held.at(0).image);
+}
+
+// Whichever way the URL is held, a hit completes inside the call, on the main thread, and hands
+// back a handle of its own that is neither running nor cancelled.
+TEST_F(WIImageManagerTest, AMemoryHitAnswersInsideTheCallWithAnIdleHandleOfItsOwn) {
+  const platform::URL resident = *platform::URL::parse("http://memory.example/a.png");
+  const ImagePtr picture = solidImage(4, 4, kOpaqueGreen);
+  cache_->storeImage(picture, resident.absoluteString(), false);
+  const OptionalURL held = resident;
+  Deliveries d;
+  const std::vector<std::shared_ptr<WIImageOperation>> ops{
+      manager_->downloadImageWithURL(resident, {}, nullptr, d.block()),
+      manager_->downloadImageWithURL(held, {}, nullptr, d.block()),
+      manager_->downloadImageWithURL(resident.absoluteString(), {}, nullptr, d.block())};
+  ASSERT_EQ(d.size(), 3u);
+  for (std::size_t i = 0; i < ops.size(); ++i) {
+    const Delivery got = d.at(i);
+    EXPECT_EQ(got.image, picture);
+    EXPECT_FALSE(got.error);
+    EXPECT_EQ(got.cacheType, WIImageCacheTypeMemory);
+    EXPECT_TRUE(got.finished);
+    EXPECT_EQ(got.url, held);
+    EXPECT_TRUE(got.onMain);
+    auto handle = std::dynamic_pointer_cast<WIImageCombinedOperation>(ops[i]);
+    ASSERT_TRUE(handle);
+    EXPECT_FALSE(handle->isCancelled());
+    EXPECT_FALSE(handle->cacheOperation());
+    EXPECT_FALSE(handle->cancelBlock());
+    EXPECT_FALSE(inRunning(*manager_, ops[i]));
+    for (std::size_t j = 0; j < i; ++j) EXPECT_NE(ops[i], ops[j]);
+  }
+  EXPECT_FALSE(manager_->isRunning());
+  ops[0]->cancel();
+  EXPECT_TRUE(std::static_pointer_cast<WIImageCombinedOperation>(ops[0])->isCancelled());
+
+  // From other threads at once: each waits for its completion to run on the main thread.
+  std::atomic<int> answeredBeforeReturn{0}, returned{0};
+  std::vector<std::thread> callers;
+  for (int t = 0; t < 4; ++t) {
+    callers.emplace_back([&] {
+      for (int i = 0; i < 25; ++i) {
+        bool answered = false;
+        manager_->downloadImageWithURL(resident, {}, nullptr,
+                                       [&](const ImagePtr& image, const OptionalError&,
+                                           WIImageCacheType type, bool, const OptionalURL&) {
+                                         answered = image == picture &&
+                                                    type == WIImageCacheTypeMemory &&
+                                                    platform::RunLoop::isMainThread() &&
+                                                    manager_->isRunning();
+                                       });
+        if (answered) ++answeredBeforeReturn;
+      }
+      ++returned;
+    });
+  }
+  EXPECT_TRUE(runMainUntil([&] { return returned == 4; }));
+  for (auto& caller : callers) caller.join();
+  EXPECT_EQ(answeredBeforeReturn, 100);
+  EXPECT_FALSE(manager_->isRunning());
+  EXPECT_EQ(server_->requestCount(), 0u);
+}
+
+// While its completion runs, a hit is a running load (so is a hit asked from inside it), and
+// cancelAll from there cancels both and takes them off.
+TEST_F(WIImageManagerTest, AHitsCompletionSeesItRunningAndMayCancelIt) {
+  const platform::URL a = *platform::URL::parse("http://memory.example/a.png");
+  const platform::URL b = *platform::URL::parse("http://memory.example/b.png");
+  cache_->storeImage(solidImage(2, 2, kOpaqueGreen), a.absoluteString(), false);
+  cache_->storeImage(solidImage(2, 2, kOpaqueRed), b.absoluteString(), false);
+  using Running = std::vector<std::shared_ptr<WIImageCombinedOperation>>;
+  Running outer, inner, afterCancel;
+  bool runningAfterCancel = true;
+  std::shared_ptr<WIImageOperation> innerOp;
+  auto outerOp = manager_->downloadImageWithURL(
+      a, {}, nullptr,
+      [&](const ImagePtr&, const OptionalError&, WIImageCacheType, bool, const OptionalURL&) {
+        outer = manager_->runningOperations();
+        innerOp = manager_->downloadImageWithURL(
+            b, {}, nullptr,
+            [&](const ImagePtr&, const OptionalError&, WIImageCacheType, bool, const OptionalURL&) {
+              inner = manager_->runningOperations();
+              manager_->cancelAll();
+              afterCancel = manager_->runningOperations();
+              runningAfterCancel = manager_->isRunning();
+            });
+      });
+  ASSERT_EQ(outer.size(), 1u);
+  EXPECT_EQ(outer[0], outerOp);
+  ASSERT_EQ(inner.size(), 2u);
+  EXPECT_EQ(inner[0], outerOp);
+  EXPECT_EQ(inner[1], innerOp);
+  EXPECT_TRUE(afterCancel.empty());
+  EXPECT_FALSE(runningAfterCancel);
+  for (const auto& op : {outerOp, innerOp}) {
+    EXPECT_TRUE(std::static_pointer_cast<WIImageCombinedOperation>(op)->isCancelled());
+  }
+  EXPECT_FALSE(manager_->isRunning());
 }
 
 TEST_F(WIImageManagerTest, CacheKeyFilterChoosesTheKey) {

@@ -335,6 +335,42 @@ TEST(CacheTest, CountLimitEvictsLeastRecentlyUsed) {
   EXPECT_EQ(valueOf(cache.objectForKey("c")), 30);
 }
 
+// A read only marks its entry: eviction passes over a marked entry once, clearing the mark and
+// putting it among the newest, and otherwise takes the oldest.
+TEST(CacheTest, ReadEntriesGetOneSecondChance) {
+  Cache cache;
+  cache.setCountLimit(3);
+  for (const char* key : {"a", "b", "c"}) cache.setObject(key, value(1));
+  EXPECT_TRUE(cache.objectForKey("a"));
+  EXPECT_TRUE(cache.objectForKey("a"));  // marks do not add up
+  cache.setObject("d", value(1));        // passes over "a", takes "b"
+  EXPECT_EQ(cache.objectForKey("b"), nullptr);
+  cache.setObject("e", value(1));  // "c" is now the oldest
+  EXPECT_EQ(cache.count(), 3u);
+  cache.setObject("f", value(1));  // "a" was not read again: its chance is spent
+  std::vector<std::string> left;
+  for (const char* key : {"a", "c", "d", "e", "f"}) {
+    if (cache.objectForKey(key)) left.push_back(key);
+  }
+  EXPECT_EQ(left, (std::vector<std::string>{"d", "e", "f"}));
+  // Every entry marked (just now): one sweep clears them all and the oldest goes.
+  cache.setObject("g", value(1));
+  EXPECT_EQ(cache.objectForKey("d"), nullptr);
+
+  // Under a cost limit a read protects an entry in the same way, whatever its cost.
+  Cache costly;
+  costly.setTotalCostLimit(100);
+  costly.setObject("big", value(1), 60);
+  costly.setObject("small", value(2), 30);
+  EXPECT_TRUE(costly.objectForKey("big"));
+  costly.setObject("next", value(3), 30);  // 120: "big" is spared, "small" goes, still 90
+  EXPECT_EQ(costly.objectForKey("small"), nullptr);
+  EXPECT_EQ(costly.totalCost(), 90u);
+  costly.setObject("last", value(4), 20);  // 110: "big" is the oldest and unread now
+  EXPECT_EQ(costly.objectForKey("big"), nullptr);
+  EXPECT_EQ(costly.totalCost(), 50u);
+}
+
 TEST(CacheTest, CostLimitAndBookkeeping) {
   Cache cache;
   cache.setTotalCostLimit(100);

@@ -276,5 +276,26 @@ TEST(URLParse, EqualityHashingAndFileURLs) {
   EXPECT_EQ(URL::percentDecode("%g0"), std::nullopt);
 }
 
+// Copies share one parsed URL; a URL moved from or assigned over keeps a whole value of its own.
+TEST(URLParse, CopiesAndMovesKeepWholeValues) {
+  URL first = *URL::parse("http://user@host:8080/a/b.png?q=1#f");
+  const URL copy = first;
+  URL moved = std::move(first);
+  // NOLINTNEXTLINE(bugprone-use-after-move): what a move leaves behind is the point here
+  EXPECT_EQ(first.absoluteString(), "http://user@host:8080/a/b.png?q=1#f");
+  EXPECT_EQ(first.host(), "host");
+  URL other = *URL::parse("file:///x");
+  other = copy;
+  for (const URL* url : std::vector<const URL*>{&copy, &moved, &other}) {
+    EXPECT_EQ(*url, first);
+    EXPECT_EQ(url->port(), 8080);
+    EXPECT_EQ(url->user(), "user");
+    EXPECT_EQ(url->pathExtension(), "png");
+    EXPECT_EQ(url->query(), "q=1");
+    EXPECT_FALSE(url->isFileURL());
+  }
+  EXPECT_NE(copy, *URL::parse("http://user@host:8080/a/b.png?q=2#f"));
+}
+
 }  // namespace
 }  // namespace platform
