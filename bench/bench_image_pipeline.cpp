@@ -32,7 +32,6 @@
 #include <memory>
 #include <mutex>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "BarePipeline.h"
@@ -498,61 +497,6 @@ void BM_DiskHitLoad_200(benchmark::State& state) {
   dropCache(cache);
 }
 
-// A memory hit through the manager, asking every resident URL in turn, against a bare map from
-// the same URL strings to the same images under a mutex, and against the memory cache alone.
-void BM_MemoryHitLatency(benchmark::State& state) {
-  auto& f = *fixture;
-  auto cache = freshCache(f);
-  auto downloader = sprout::WIImageDownloader::create();
-  auto manager = sprout::WIImageManager::create(cache, downloader);
-  loadAll(*manager, f.urls);
-  std::vector<sprout::OptionalURL> resident;  // as callers hold them: no copy per ask
-  std::unordered_map<std::string, ImagePtr> map;
-  for (const auto& url : f.urls) {
-    if (ImagePtr image = cache->imageFromMemoryCacheForKey(url)) {
-      resident.push_back(platform::URL::parse(url));
-      map.emplace(url, image);
-    }
-  }
-  std::int64_t hits = 0;
-  const sprout::WIImageCompletionWithFinishedBlock completion =
-      [&hits](const ImagePtr& image, const sprout::OptionalError&, sprout::WIImageCacheType type,
-              bool, const sprout::OptionalURL&) {
-        if (image && type == sprout::WIImageCacheTypeMemory) ++hits;
-      };
-  std::size_t at = 0;
-  const auto start = Clock::now();
-  for (auto _ : state) {
-    manager->downloadImageWithURL(resident[at], sprout::WIImageOptions{}, nullptr, completion);
-    if (++at == resident.size()) at = 0;
-  }
-  const double subject = secondsSince(start);
-  if (hits != state.iterations()) std::abort();  // every ask was a memory hit
-  std::mutex mutex;
-  auto timeLookups = [&](auto&& lookup) {
-    const auto begin = Clock::now();
-    std::size_t i = 0;
-    for (std::int64_t n = 0; n < state.iterations(); ++n) {
-      benchmark::DoNotOptimize(lookup(resident[i]));
-      if (++i == resident.size()) i = 0;
-    }
-    return secondsSince(begin);
-  };
-  const double baseline = timeLookups([&](const sprout::OptionalURL& url) {
-    std::lock_guard lock(mutex);
-    return map.find(url->absoluteString())->second;
-  });
-  const double cacheOnly = timeLookups([&](const sprout::OptionalURL& url) {
-    return cache->imageFromMemoryCacheForKey(url->absoluteString());
-  });
-  report(state, subject, baseline, /*nanoseconds=*/true);
-  state.counters["cache_only_ns"] = cacheOnly / static_cast<double>(state.iterations()) * 1e9;
-  state.counters["resident"] = static_cast<double>(resident.size());
-  manager.reset();
-  closeDownloader(downloader);
-  dropCache(cache);
-}
-
 long statusKilobytes(const char* field) {
   std::ifstream status("/proc/self/status");
   std::string line;
@@ -675,7 +619,6 @@ BENCHMARK(BM_ColdLoad)
     ->Iterations(kColdSamples)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DiskHitLoad_200)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MemoryHitLatency)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PeakRSS_200)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void setUp(Fixture& f) {
