@@ -75,7 +75,8 @@ platform::Data photoJpeg(int width, int height, int seed) {
   auto context = platform::Context::createBitmap(width, height, platform::AlphaInfo::NoneSkipFirst);
   cairo_t* cr = context->cairo();
   cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, 0, height);
-  cairo_pattern_add_color_stop_rgb(sky, 0, 0.2 + 0.3 * unit(), 0.4 + 0.3 * unit(), 0.7 + 0.3 * unit());
+  cairo_pattern_add_color_stop_rgb(sky, 0, 0.2 + 0.3 * unit(), 0.4 + 0.3 * unit(),
+                                   0.7 + 0.3 * unit());
   cairo_pattern_add_color_stop_rgb(sky, 0.55, 0.6 + 0.3 * unit(), 0.7, 0.8);
   cairo_pattern_add_color_stop_rgb(sky, 0.56, 0.2 + 0.4 * unit(), 0.35 + 0.4 * unit(), 0.15);
   cairo_pattern_add_color_stop_rgb(sky, 1, 0.1 + 0.3 * unit(), 0.25 + 0.3 * unit(), 0.1);
