@@ -282,6 +282,44 @@ std::shared_ptr<CollectionViewFlowLayout> tightLayout() {
   return layout;
 }
 
+// Tables and collections given a top inset before they are sized or loaded rest at it once laid
+// out, and stay within their edges as reloads change their length.
+TEST_F(UILists, ListsRestWithinTheirInsetsAfterLayoutAndReload) {
+  auto rows = std::make_shared<Rows>(std::vector<long>{3});
+  auto table = TableView::create();
+  table->setContentInset({20, 0, 44, 0});
+  table->setDataSource(rows);
+  window->addSubview(table);
+  table->setFrame(makeRect(0, 0, 375, 667));
+  table->layoutIfNeeded();
+  EXPECT_EQ(table->contentOffset().y, -20);
+  rows->lengths = {60};
+  table->reloadData();
+  table->setContentOffset(table->maximumContentOffset());
+  rows->lengths = {2};
+  table->reloadData();
+  table->layoutIfNeeded();
+  EXPECT_EQ(table->contentOffset().y, -20);
+  EXPECT_EQ(table->visibleCells().size(), 2u);
+
+  auto items = std::make_shared<Items>();
+  auto grid = makeGrid(tightLayout(), items, {});
+  grid->setContentInset({5, 0, 44, 0});
+  window->addSubview(grid);
+  grid->setFrame(makeRect(0, 0, 375, 667));
+  grid->layoutIfNeeded();
+  EXPECT_EQ(grid->contentOffset().y, -5);
+  items->items = 300;
+  grid->reloadData();
+  grid->layoutIfNeeded();
+  EXPECT_EQ(grid->contentOffset().y, -5);
+  grid->setContentOffset(grid->maximumContentOffset());
+  items->items = 4;
+  grid->reloadData();
+  grid->layoutIfNeeded();
+  EXPECT_EQ(grid->contentOffset().y, -5);
+}
+
 // A row or item outside the list, chosen in code, is not selected: nothing to report later.
 TEST_F(UILists, RowsAndItemsOutsideTheListAreNeverSelected) {
   auto rows = std::make_shared<Rows>(std::vector<long>{3});

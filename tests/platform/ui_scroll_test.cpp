@@ -310,6 +310,44 @@ TEST_F(UIScroll, TheDelegateOrCodeMayChooseWhereTheContentRests) {
   EXPECT_EQ(scroll->contentOffset(), (Point{0, 10}));
 }
 
+// At rest the content lies within its edges whatever changes them: the view's size, the inset,
+// the content's size. An offset inside them stays put, and a finger holding the content past an
+// edge keeps it there until it lets go.
+TEST_F(UIScroll, AtRestTheContentLiesWithinItsEdges) {
+  auto small = ScrollView::create();
+  small->setContentInset({5, 0, 44, 0});
+  small->setContentSize({375, 300});
+  window->addSubview(small);
+  small->setFrame(makeRect(0, 0, 375, 667));  // content shorter than the view: the top inset
+  EXPECT_EQ(small->contentOffset(), (Point{0, -5}));
+  small->setContentInset({64, 0, 44, 0});
+  EXPECT_EQ(small->contentOffset(), (Point{0, -64}));
+  small->setContentInset({0, 0, 0, 0});
+  EXPECT_EQ(small->contentOffset(), (Point{0, 0}));
+  small->removeFromSuperview();
+
+  scroll->setContentOffset({0, scroll->maximumContentOffset().y});
+  const int scrolls = recorder->scrolls;
+  scroll->setFrame(makeRect(0, 0, 375, 1000));  // a taller view: back to the new end
+  EXPECT_EQ(scroll->contentOffset().y, 1000);
+  EXPECT_EQ(recorder->scrolls, scrolls + 1);
+  scroll->setContentInset({0, 0, 50, 0});  // inside the new edges: no move
+  scroll->setContentSize({375, 1500});
+  EXPECT_EQ(scroll->contentOffset().y, 550);
+  scroll->setFrame(makeRect(0, 0, 375, 667));
+  EXPECT_EQ(scroll->contentOffset().y, 550);
+
+  dragBy({100, 300}, {0, 300}, 10, Lift::Never);
+  ASSERT_LT(scroll->contentOffset().y, 550);
+  scroll->setContentOffset({0, -40});
+  scroll->setContentInset({});
+  scroll->setContentSize({375, 300});
+  EXPECT_EQ(scroll->contentOffset().y, -40);
+  holdAndLift();
+  advance(3);
+  EXPECT_EQ(scroll->contentOffset().y, 0);
+}
+
 TEST_F(UIScroll, ObserversSeeEveryChangeWithOldAndNewValues) {
   std::vector<std::pair<Point, Point>> offsets;
   std::vector<std::pair<Size, Size>> sizes;

@@ -191,8 +191,22 @@ TEST_F(PhotoPickerGrid, TheFooterCountsAndTheFirstLayoutScrollsOnceToTheEndOrThe
 
   show(first(40), 0);  // 10 rows, taller than the screen
   ASSERT_TRUE(grid->isFirstLoadding());
-  const double bottom = grid->contentSize().height - grid->bounds().size.height;
-  EXPECT_NEAR(grid->contentOffset().y, bottom - 44 + 100, 1.0);
+  // 100 points below the last item: past the 44-point footer, so the grid rests at its end.
+  EXPECT_EQ(grid->contentOffset().y, grid->maximumContentOffset().y);
+  auto tallFooter = std::make_shared<platform::CollectionViewFlowLayout>();
+  tallFooter->itemSize = {77, 77};
+  tallFooter->footerReferenceSize = {320, 150};
+  auto below = PPPhotoPickerCollectionView::create(kScreen, tallFooter);
+  below->setDataArray(first(40));
+  window->addSubview(below);
+  below->layoutIfNeeded();
+  const double lastItemBottom = platform::maxY(
+      below->collectionViewLayout()->layoutAttributesForItemAtIndexPath(IndexPath{0, 39})->frame);
+  EXPECT_EQ(below->contentOffset().y, lastItemBottom - kScreen.size.height + 100);
+  below->reloadData();
+  below->layoutIfNeeded();
+  EXPECT_EQ(below->contentOffset().y, lastItemBottom - kScreen.size.height + 100);
+
   grid->setContentOffset({0, 0});
   grid->setNeedsLayout();
   grid->layoutIfNeeded();
@@ -233,6 +247,33 @@ TEST_F(PhotoPickerGrid, TheFirstScreenMakesAndDecodesOnlyTheCellsAtTheEnd) {
   EXPECT_EQ(grid->pendingThumbnails(), 0u);
   expectEachCellShowsItsPhoto();
   EXPECT_EQ(grid->thumbnailDecodesStarted(), shown.size());
+}
+
+// However many views show a photo, and whether the grid asked for it before its cell was made,
+// it is decoded once; a photo asked for and shown by nobody by its turn is not decoded.
+TEST_F(PhotoPickerGrid, EachPhotoDecodesOnceForEveryViewShowingIt) {
+  PPPhotoPickerThumbnailLoader loader;
+  auto a = platform::ImageView::create(platform::makeRect(0, 0, 77, 77));
+  auto b = platform::ImageView::create(platform::makeRect(0, 0, 77, 77));
+  loader.ask(records[5]);
+  loader.ask(records[5]);
+  loader.show(a, records[5]);
+  loader.show(b, records[5]);
+  EXPECT_EQ(loader.pending(), 1u);
+  ASSERT_TRUE(runUntil([&] { return loader.pending() == 0; }));
+  EXPECT_EQ(loader.decodesStarted(), 1u);
+  ASSERT_TRUE(a->image());
+  EXPECT_EQ(a->image(), b->image());
+  EXPECT_TRUE(near(blockPixel(*a->image()), colourOf(5), 24));
+
+  // Of two views on one photo, the one that moves on leaves the other served.
+  loader.show(a, records[6]);
+  loader.show(b, records[6]);
+  loader.show(a, records[7]);
+  ASSERT_TRUE(runUntil([&] { return loader.pending() == 0; }));
+  EXPECT_TRUE(near(blockPixel(*a->image()), colourOf(7), 24));
+  EXPECT_TRUE(near(blockPixel(*b->image()), colourOf(6), 24));
+  EXPECT_LE(loader.decodesStarted(), 3u);
 }
 
 TEST_F(PhotoPickerGrid, ScrolledCellsShowTheirOwnPhotoNeverOneTheyShowedBefore) {

@@ -325,6 +325,36 @@ TEST_F(PhotoPicker, AGridLoadsItsAlbumWithAnEmptySelectionAndNothingWithoutAName
   EXPECT_TRUE(openGrid(unnamed, {}, 9)->collectionView()->dataArray().empty());
 }
 
+// Opened by a finger, an album that fits the screen rests at its top inset, through reloads and
+// a drag let go; a long one rests within its edges. Either way it decodes one thumbnail for each
+// cell shown, and no more.
+TEST_F(PhotoPicker, AnOpenedGridRestsWithinItsInsetsAndDecodesOnlyWhatItShows) {
+  auto list = openList(0);
+  auto grid = tapAlbum(*list, "Class");
+  ASSERT_TRUE(grid);
+  const double top = -grid->contentInset().top;
+  ASSERT_EQ(top, -5);
+  EXPECT_EQ(grid->contentOffset().y, top);
+  EXPECT_EQ(grid->visibleCells().size(), 6u);
+  EXPECT_EQ(grid->thumbnailDecodesStarted(), 6u);
+  grid->reloadData();
+  window->layoutIfNeeded();
+  EXPECT_EQ(grid->contentOffset().y, top);
+  drag({160, 200}, {0, 120}, 10);  // nothing to scroll: the content stays
+  advance(3);
+  EXPECT_EQ(grid->contentOffset().y, top);
+  EXPECT_EQ(grid->thumbnailDecodesStarted(), 6u);
+
+  tapBack();
+  auto roll = tapAlbum(*list, kRoll);
+  ASSERT_TRUE(roll);
+  EXPECT_GE(roll->contentOffset().y, roll->minimumContentOffset().y);
+  EXPECT_LE(roll->contentOffset().y, roll->maximumContentOffset().y);
+  EXPECT_GT(roll->contentOffset().y, 0);  // at the end of the album
+  EXPECT_EQ(roll->thumbnailDecodesStarted(), roll->visibleCells().size());
+  expectThumbnail(*roll, 29, rollColour(29));
+}
+
 TEST_F(PhotoPicker, TheCameraItemComesBackAfterLoadingAndIndicesMapPastIt) {
   auto screen = openGrid(group("Class"), {}, 9, true);
   const auto& data = screen->collectionView()->dataArray();

@@ -175,23 +175,25 @@ void ScrollView::setContentOffset(const Point& offset, bool animated) {
 void ScrollView::setContentSize(const Size& size) {
   if (!isFinite(size)) return refuseNonFinite("content size");
   const Size old = contentSize_;
-  const Point oldEnd = maximumContentOffset();
   contentSize_ = size;
   sizeObservers_.notify(old, size);
-  // Content that shrank from under a resting offset (the last rows deleted while shown) is
-  // brought back to its new end, as the platform does; a finger or a movement under way settles
-  // it by itself, and an offset that was past the end already is left where it was put.
-  if (dragging_ || motion_) return;
-  const Point at = contentOffset(), end = maximumContentOffset();
-  Point next = at;
-  if (at.x > end.x && at.x <= oldEnd.x) next.x = end.x;
-  if (at.y > end.y && at.y <= oldEnd.y) next.y = end.y;
-  if (!(next == at)) setContentOffset(next);
+  restWithinEdges();  // content that shrank from under the offset: back to its new end
 }
 
 void ScrollView::setContentInset(const EdgeInsets& inset) {
   if (!isFinite(inset)) return refuseNonFinite("content inset");
   contentInset_ = inset;
+  restWithinEdges();
+}
+
+// A scroll view at rest shows its content within its edges, as the platform keeps it: when the
+// content size, the inset or the view's size leaves the offset outside them, it moves to the
+// nearest edge. A finger or a movement under way settles by itself, and a zoom places the
+// offset itself.
+void ScrollView::restWithinEdges() {
+  if (dragging_ || motion_ || zooming_ || placingZoom_) return;
+  const Point at = contentOffset(), inside = clampedOffset(at);
+  if (!(inside == at)) setContentOffset(inside);
 }
 
 void ScrollView::refuseNonFinite(const char* what) {
@@ -200,12 +202,14 @@ void ScrollView::refuseNonFinite(const char* what) {
 
 void ScrollView::boundsDidChange(const Rect& oldBounds) {
   View::boundsDidChange(oldBounds);
-  if (settingOffset_ || oldBounds.origin == bounds().origin) return;
-  // Moved from outside (View::setBounds): tell the same listeners as setContentOffset.
-  followFromHere();
-  contentOffsetDidChange();
-  offsetObservers_.notify(oldBounds.origin, bounds().origin);
-  if (auto d = delegate()) d->scrollViewDidScroll(*this);
+  if (!settingOffset_ && !(oldBounds.origin == bounds().origin)) {
+    // Moved from outside (View::setBounds): tell the same listeners as setContentOffset.
+    followFromHere();
+    contentOffsetDidChange();
+    offsetObservers_.notify(oldBounds.origin, bounds().origin);
+    if (auto d = delegate()) d->scrollViewDidScroll(*this);
+  }
+  if (!(oldBounds.size == bounds().size)) restWithinEdges();
 }
 
 Point ScrollView::minimumContentOffset() const { return {-contentInset_.left, -contentInset_.top}; }
@@ -548,7 +552,9 @@ void ScrollView::applyZoom(double scale, const Point& anchorInBounds) {
   const Size unscaled = view->bounds().size;
   view->setTransform(AffineTransform::scale(scale, scale));
   view->setCenter({unscaled.width * scale / 2, unscaled.height * scale / 2});
+  placingZoom_ = true;
   setContentSize({unscaled.width * scale, unscaled.height * scale});
+  placingZoom_ = false;
   const Point anchored{(before.x + anchorInBounds.x) * ratio - anchorInBounds.x,
                        (before.y + anchorInBounds.y) * ratio - anchorInBounds.y};
   setContentOffset(clampedOffset(anchored));

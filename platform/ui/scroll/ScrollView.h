@@ -33,9 +33,10 @@ class ScrollView : public View {
   void setContentOffset(const Point& offset, bool animated);
   Size contentSize() const { return contentSize_; }
   void setContentSize(const Size& size);
-  // Setting the inset never moves the offset by itself; a content size that shrinks from under
-  // a resting offset brings it back to the new end. A non-finite offset, size or inset is
-  // refused with a warning: the old value stays.
+  // At rest (no finger dragging, no movement, no zoom under way) the content lies within its
+  // edges: a content size, inset or view size that leaves the offset outside them moves it to
+  // the nearest edge; an offset inside them stays where it is. Code may still put the offset
+  // anywhere. A non-finite offset, size or inset is refused with a warning: the old value stays.
   EdgeInsets contentInset() const { return contentInset_; }
   void setContentInset(const EdgeInsets& inset);
   EdgeInsets scrollIndicatorInsets() const { return scrollIndicatorInsets_; }
@@ -125,6 +126,7 @@ class ScrollView : public View {
   static void refuseNonFinite(const char* what);
   // Moves the bounds origin and tells the observers, leaving any motion running.
   void moveOffset(const Point& next);
+  void restWithinEdges();
   // Code moved the content under a finger: the finger goes on moving it from there.
   void followFromHere();
   void handlePan(GestureRecognizer& recognizer);
@@ -172,6 +174,7 @@ class ScrollView : public View {
   bool showsVertical_ = true, showsHorizontal_ = true, scrollsToTop_ = true;
   bool tracking_ = false, dragging_ = false, decelerating_ = false, zooming_ = false;
   bool settingOffset_ = false;
+  bool placingZoom_ = false;
   bool caughtMotion_ = false;
 };
 

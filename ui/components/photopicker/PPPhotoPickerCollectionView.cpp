@@ -180,13 +180,26 @@ void PPPhotoPickerCollectionView::showLimitAlert(long limit) const {
 }
 
 // The one-time scroll comes before the standard layout makes cells: the cells at the top of a
-// long album, never shown, are neither made nor decoded.
+// long album, never shown, are neither made nor decoded. Every thumbnail coming into view is
+// asked for before any of its cells is made, so the decodes start together.
 void PPPhotoPickerCollectionView::layoutSubviews() {
   if (!firstLoadding_) {
     if (!reloaded_) reloadData();
     firstLayoutScroll();
   }
+  askForThumbnailsComingIntoView();
   CollectionView::layoutSubviews();
+}
+
+void PPPhotoPickerCollectionView::askForThumbnailsComingIntoView() {
+  for (const auto* a : collectionViewLayout()->layoutAttributesForElementsInRect(bounds())) {
+    if (!a->isCell() || a->indexPath.section != 0 ||
+        CollectionView::cellForItemAtIndexPath(a->indexPath)) {
+      continue;
+    }
+    const auto row = static_cast<std::size_t>(a->indexPath.row);
+    if (row < dataArray_.size()) thumbnails_.ask(dataArray_[row]);
+  }
 }
 
 void PPPhotoPickerCollectionView::reloadData() {
@@ -202,8 +215,10 @@ void PPPhotoPickerCollectionView::firstLayoutScroll() {
   if (status_ == 0 && count > 0) {
     scrollToItemAtIndexPath(platform::IndexPath{0, count - 1},
                             platform::CollectionViewScrollPositionBottom, false);
+    // 100 points further down shows the footer, never past the end: at rest the grid lies
+    // within its edges.
     const platform::Point offset = contentOffset();
-    setContentOffset({offset.x, offset.y + 100});
+    setContentOffset({offset.x, std::min(offset.y + 100, maximumContentOffset().y)});
   } else if (status_ == 1 && count > 0) {
     scrollToItemAtIndexPath(platform::IndexPath{0, 0}, platform::CollectionViewScrollPositionTop,
                             false);

@@ -92,6 +92,7 @@ class PPPhotoPickerCollectionView : public platform::CollectionView,
   void fillCell(PPPhotoPickerCollectionViewCell& cell, long index);
   void showLimitAlert(long limit) const;
   void firstLayoutScroll();
+  void askForThumbnailsComingIntoView();
 
   bool topShowPhotoPicker_ = false;
   bool isRecoderSelectPicker_ = false;

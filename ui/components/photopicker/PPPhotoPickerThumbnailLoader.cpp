@@ -1,5 +1,7 @@
 #include "ui/components/photopicker/PPPhotoPickerThumbnailLoader.h"
 
+#include <algorithm>
+
 namespace sprout {
 
 PPPhotoPickerThumbnailLoader::PPPhotoPickerThumbnailLoader()
@@ -7,8 +9,13 @@ PPPhotoPickerThumbnailLoader::PPPhotoPickerThumbnailLoader()
       state_(std::make_shared<State>()) {}
 
 PPPhotoPickerThumbnailLoader::~PPPhotoPickerThumbnailLoader() {
-  for (auto& [view, request] : state_->requests) request->wanted = false;
-  state_->requests.clear();
+  for (auto& [url, decode] : state_->decoding) {
+    Turn queued = Turn::Queued;
+    decode->turn.compare_exchange_strong(queued, Turn::Dropped);
+    decode->views.clear();
+  }
+  state_->decoding.clear();
+  state_->waiting.clear();
 }
 
 std::shared_ptr<platform::Image> PPPhotoPickerThumbnailLoader::State::keptImage(
@@ -30,49 +37,81 @@ void PPPhotoPickerThumbnailLoader::State::keep(const std::string& url,
   }
 }
 
-void PPPhotoPickerThumbnailLoader::drop(const platform::View* view) {
-  auto it = state_->requests.find(view);
-  if (it == state_->requests.end()) return;
-  it->second->wanted = false;
-  state_->requests.erase(it);
+void PPPhotoPickerThumbnailLoader::State::land(const std::string& url,
+                                               const std::shared_ptr<Decode>& decode,
+                                               const std::shared_ptr<platform::Image>& image) {
+  --pending;
+  keep(url, image);
+  auto it = decoding.find(url);
+  if (it == decoding.end() || it->second != decode) return;  // dropped, and asked for anew
+  decoding.erase(it);
+  for (const auto& [key, weakView] : decode->views) {
+    auto wait = waiting.find(key);
+    if (wait == waiting.end() || wait->second != url) continue;  // shows another photo by now
+    waiting.erase(wait);
+    if (auto view = weakView.lock()) view->setImage(image);
+  }
+}
+
+void PPPhotoPickerThumbnailLoader::start(const std::shared_ptr<platform::Asset>& asset,
+                                         const std::string& url) {
+  auto decode = std::make_shared<Decode>();
+  state_->decoding[url] = decode;
+  ++state_->pending;
+  const bool square = PPPhotoAssets::prefersSquareThumbnail();
+  queue_->async([state = state_, decode, asset, square, url] {
+    std::shared_ptr<platform::Image> image;
+    Turn queued = Turn::Queued;
+    if (decode->turn.compare_exchange_strong(queued, Turn::Started)) {
+      ++state->started;
+      image = PPPhotoAssets::thumbImage(asset, square);
+    }
+    platform::DispatchQueue::main()->async(
+        [state, decode, url, image] { state->land(url, decode, image); });
+  });
+}
+
+void PPPhotoPickerThumbnailLoader::ask(const std::shared_ptr<PPPhotoAssets>& record) {
+  if (!record || !record->asset()) return;
+  const std::string url = record->asset()->url().absoluteString();
+  if (state_->keptByURL.count(url)) return;
+  auto it = state_->decoding.find(url);
+  // A decode dropped before its turn (nobody waited for it) is asked for anew; the dropped one's
+  // hand-over still lands, and finds itself replaced.
+  if (it != state_->decoding.end() && it->second->turn != Turn::Dropped) return;
+  start(record->asset(), url);
+}
+
+void PPPhotoPickerThumbnailLoader::detach(const platform::View* view) {
+  auto wait = state_->waiting.find(view);
+  if (wait == state_->waiting.end()) return;
+  auto it = state_->decoding.find(wait->second);
+  state_->waiting.erase(wait);
+  if (it == state_->decoding.end()) return;
+  auto& views = it->second->views;
+  std::erase_if(views, [&](const auto& v) { return v.first == view; });
+  if (!views.empty()) return;
+  Turn queued = Turn::Queued;
+  it->second->turn.compare_exchange_strong(queued, Turn::Dropped);
 }
 
 void PPPhotoPickerThumbnailLoader::show(const std::shared_ptr<platform::ImageView>& view,
                                         const std::shared_ptr<PPPhotoAssets>& record) {
   if (!view) return;
-  drop(view.get());
+  detach(view.get());
   if (!record || !record->asset()) {
     view->setImage(record ? record->thumbImage() : nullptr);
     return;
   }
-  auto asset = record->asset();
-  const std::string url = asset->url().absoluteString();
+  const std::string url = record->asset()->url().absoluteString();
   if (auto image = state_->keptImage(url)) {
     view->setImage(std::move(image));
     return;
   }
   view->setImage(nullptr);
-  auto request = std::make_shared<Request>();
-  state_->requests[view.get()] = request;
-  ++state_->pending;
-  const bool square = PPPhotoAssets::prefersSquareThumbnail();
-  std::weak_ptr<platform::ImageView> weakView = view;
-  const platform::View* key = view.get();
-  queue_->async([state = state_, request, asset, square, url, weakView, key] {
-    std::shared_ptr<platform::Image> image;
-    if (request->wanted) {
-      ++state->started;
-      image = PPPhotoAssets::thumbImage(asset, square);
-    }
-    platform::DispatchQueue::main()->async([state, request, url, weakView, key, image] {
-      --state->pending;
-      state->keep(url, image);
-      if (!request->wanted) return;  // the view shows another photo by now
-      auto it = state->requests.find(key);
-      if (it != state->requests.end() && it->second == request) state->requests.erase(it);
-      if (auto view = weakView.lock()) view->setImage(image);
-    });
-  });
+  ask(record);
+  state_->decoding[url]->views.emplace_back(view.get(), view);
+  state_->waiting[view.get()] = url;
 }
 
 }  // namespace sprout
