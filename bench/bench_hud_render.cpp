@@ -46,6 +46,7 @@
 #include "platform/ui/Window.h"
 #include "ui/support/hud/HDProgressHUD.h"
 #include "ui/support/hud/HDProgressHUDBundle.h"
+#include "ui/support/hud/HDProgressHUDCenter.h"
 #include "ui/support/hud/HDTextMeasureCache.h"
 
 // Counts the program's own (C++) allocations, to report how many a frame makes.
@@ -609,6 +610,7 @@ int main(int argc, char** argv) {
   platform::Screen::main().setScale(kScale);
   Stage s;
   stage = &s;
+  auto ownHUD = std::make_unique<sprout::HDProgressHUDCenter::Scope>();
   platform::Clock::setCurrent(s.clock);
   s.window = makeNoticesWindow();
   platform::ApplicationWindows::shared().setDelegate(std::make_shared<Delegate>(s.window));
@@ -616,7 +618,7 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
-  sprout::HDProgressHUD::resetSharedView();
+  ownHUD.reset();
   platform::RunLoop::main().runPending();
   platform::ApplicationWindows::shared().reset();
   platform::Clock::setCurrent(nullptr);

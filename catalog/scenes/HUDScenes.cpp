@@ -19,6 +19,7 @@
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "ui/support/hud/HDProgressHUD.h"
+#include "ui/support/hud/HDProgressHUDCenter.h"
 
 namespace catalog {
 namespace {
@@ -82,7 +83,7 @@ class HUDStage {
   }
 
   ~HUDStage() {
-    HDProgressHUD::resetSharedView();
+    ownHUD_.reset();
     platform::KeyboardSimulator::shared().reset();
     loop().runPending();
     app_->window()->setHidden(true);
@@ -116,6 +117,9 @@ class HUDStage {
   Catalog& catalog_;
   std::shared_ptr<platform::VirtualClock> clock_;
   std::shared_ptr<platform::ApplicationDelegate> savedDelegate_;
+  // A fresh HUD for the scene, gone with it.
+  std::unique_ptr<sprout::HDProgressHUDCenter::Scope> ownHUD_ =
+      std::make_unique<sprout::HDProgressHUDCenter::Scope>();
   std::shared_ptr<sprout::AppDelegate> app_;
   double elapsed_ = 0;
 };

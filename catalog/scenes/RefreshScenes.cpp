@@ -21,6 +21,7 @@
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/scroll/TableView.h"
 #include "ui/support/hud/HDProgressHUD.h"
+#include "ui/support/hud/HDProgressHUDCenter.h"
 #include "ui/support/refresh/RFRefreshAutoNormalFooter.h"
 #include "ui/support/refresh/RFRefreshGifHeader.h"
 #include "ui/support/refresh/RFRefreshNormalHeader.h"
@@ -95,6 +96,7 @@ std::shared_ptr<platform::TableView> makeTable(InterfaceStage& stage,
 void pullDownTheListScreen(Catalog& catalog) {
   InterfaceStage stage(catalog);
   NoticeServer server;
+  auto ownHUD = std::make_unique<sprout::HDProgressHUDCenter::Scope>();
   auto savedDelegate = platform::ApplicationWindows::shared().delegate();
   auto app = sprout::AppDelegate::create();
   app->setWindow(stage.window());
@@ -125,7 +127,7 @@ void pullDownTheListScreen(Catalog& catalog) {
   stage.wait(1);
 
   stage.window()->setRootViewController(nullptr);
-  sprout::HDProgressHUD::resetSharedView();
+  ownHUD.reset();
   platform::ApplicationWindows::shared().setDelegate(savedDelegate);
 }
 

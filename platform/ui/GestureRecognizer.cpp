@@ -4,31 +4,11 @@
 
 #include "platform/dispatch/MainThread.h"
 #include "platform/foundation/Clock.h"
+#include "platform/ui/GestureRecognizerArena.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 
 namespace platform {
-namespace {
-
-// The recognizers taking part in a gesture (they have had touches since their last reset).
-std::vector<std::weak_ptr<GestureRecognizer>>& engaged() {
-  assertMainThread("GestureRecognizer arbitration");
-  static std::vector<std::weak_ptr<GestureRecognizer>> list;
-  return list;
-}
-
-std::vector<std::shared_ptr<GestureRecognizer>> engagedAlive() {
-  std::vector<std::shared_ptr<GestureRecognizer>> alive;
-  std::erase_if(engaged(), [&alive](const auto& weak) {
-    auto r = weak.lock();
-    if (!r) return true;
-    alive.push_back(std::move(r));
-    return false;
-  });
-  return alive;
-}
-
-}  // namespace
 
 GestureRecognizer::~GestureRecognizer() = default;
 
@@ -49,7 +29,7 @@ void GestureRecognizer::setEnabled(bool enabled) {
   if (isUnderWay()) {
     setState(State::Cancelled);
   } else if (state_ == State::Possible && engaged_) {
-    setState(State::Failed);
+    failBecause("disabled");
   }
 }
 
@@ -98,7 +78,7 @@ void GestureRecognizer::deliver(TouchPhase phase, const TouchSet& offered, const
     if (isTerminal() || held_ || !enabled_) return;
     touches = offered;
     touches_.insert(touches_.end(), touches.begin(), touches.end());
-    engage();
+    engage(touches);
   } else {
     // Only the touches it took when they began.
     for (const auto& t : offered) {
@@ -142,7 +122,7 @@ void GestureRecognizer::detachFromView() {
   if (isUnderWay()) {
     setState(State::Cancelled);
   } else if (state_ == State::Possible && engaged_) {
-    setState(State::Failed);
+    failBecause("taken off its view");
   }
   touches_.clear();
   resetIfDone();
@@ -154,7 +134,11 @@ void GestureRecognizer::touchesMoved(const TouchSet&, const Event&) {}
 void GestureRecognizer::touchesEnded(const TouchSet&, const Event&) {}
 
 void GestureRecognizer::touchesCancelled(const TouchSet&, const Event&) {
-  setState(isUnderWay() ? State::Cancelled : State::Failed);
+  if (isUnderWay()) {
+    setState(State::Cancelled);
+  } else {
+    failBecause("its touches were cancelled");
+  }
 }
 
 void GestureRecognizer::reset() {}
@@ -172,10 +156,50 @@ std::shared_ptr<Window> GestureRecognizer::window() const {
   return v ? v->window() : nullptr;
 }
 
-void GestureRecognizer::engage() {
-  if (engaged_) return;
+// Enters the arena of each touch it takes; one it is already in meets this one there.
+void GestureRecognizer::engage(const TouchSet& touches) {
+  auto self = std::static_pointer_cast<GestureRecognizer>(shared_from_this());
+  for (const auto& touch : touches) {
+    if (!touch->gestureArena()) touch->setGestureArena(std::make_shared<GestureRecognizerArena>());
+    auto theirs = touch->gestureArena()->current(touch->gestureArena());
+    if (!arena_) {
+      arena_ = theirs;
+      arena_->add(self);
+      tell("entered");
+    } else if (theirs != arena_) {
+      for (const auto& member : theirs->members()) member->arena_ = arena_;
+      if (GestureRecognizerArena::isLogging()) {
+        arena_->log("arena " + std::to_string(theirs->number()) + " joins through " +
+                    GestureRecognizerArena::describe(*this));
+      }
+      arena_->absorb(*theirs, arena_);
+    }
+  }
   engaged_ = true;
-  engaged().push_back(std::static_pointer_cast<GestureRecognizer>(shared_from_this()));
+}
+
+std::vector<std::shared_ptr<GestureRecognizer>> GestureRecognizer::competitors(
+    bool sameWindow) const {
+  assertMainThread("GestureRecognizer arbitration");
+  std::vector<std::shared_ptr<GestureRecognizer>> list;
+  const auto mine = sameWindow ? window() : nullptr;
+  if (arena_) {
+    for (auto& other : arena_->members()) {
+      if (other.get() == this || (sameWindow && other->window() != mine)) continue;
+      list.push_back(std::move(other));
+    }
+  }
+  return list;
+}
+
+void GestureRecognizer::failBecause(const std::string& reason) {
+  if (GestureRecognizerArena::isLogging()) failReason_ = reason;
+  setState(State::Failed);
+}
+
+void GestureRecognizer::tell(const std::string& line) const {
+  if (!arena_ || !GestureRecognizerArena::isLogging()) return;
+  arena_->log(GestureRecognizerArena::describe(*this) + " " + line);
 }
 
 bool GestureRecognizer::canRecognizeWith(GestureRecognizer& other) {
@@ -191,9 +215,8 @@ std::vector<std::shared_ptr<GestureRecognizer>> GestureRecognizer::requirements(
     if (auto r = weak.lock()) list.push_back(std::move(r));
   }
   if (!engaged_) return list;
-  const auto mine = window();
-  for (auto& other : engagedAlive()) {
-    if (other.get() == this || other->window() != mine || !shouldRequireFailureOf(*other)) continue;
+  for (auto& other : competitors(true)) {
+    if (!shouldRequireFailureOf(*other)) continue;
     if (std::find(list.begin(), list.end(), other) == list.end()) list.push_back(std::move(other));
   }
   return list;
@@ -212,25 +235,18 @@ bool GestureRecognizer::requirementRecognized() const {
   });
 }
 
-bool GestureRecognizer::preventedByOther() {
-  const auto mine = window();
-  for (const auto& other : engagedAlive()) {
-    if (other.get() == this || !other->isUnderWay() || other->window() != mine) continue;
-    if (!canRecognizeWith(*other)) return true;
+std::shared_ptr<GestureRecognizer> GestureRecognizer::preventedByOther() {
+  for (const auto& other : competitors(true)) {
+    if (other->isUnderWay() && !canRecognizeWith(*other)) return other;
   }
-  return false;
+  return nullptr;
 }
 
 void GestureRecognizer::failOthers() {
-  const auto mine = window();
-  for (const auto& other : engagedAlive()) {
-    if (other.get() == this || other->state_ != State::Possible || other->window() != mine) {
-      continue;
-    }
-    if (!canRecognizeWith(*other)) {
-      other->held_.reset();
-      other->setState(State::Failed);
-    }
+  for (const auto& other : competitors(true)) {
+    if (other->state_ != State::Possible || canRecognizeWith(*other)) continue;
+    other->held_.reset();
+    other->failBecause("lost to " + GestureRecognizerArena::describe(*this));
   }
 }
 
@@ -260,19 +276,22 @@ void GestureRecognizer::setState(State next) {
   auto keep = std::static_pointer_cast<GestureRecognizer>(shared_from_this());
   const bool starting = state_ == State::Possible && (next == State::Began || next == State::Ended);
   if (starting) {
-    auto d = delegate();
-    if (requirementRecognized() || (d && !d->gestureRecognizerShouldBegin(*this)) ||
-        preventedByOther()) {
-      next = State::Failed;
-    } else if (waitsForFailure()) {
-      held_ = next;
-      return;
-    }
+    const auto allowed = arbitrate(next);
+    if (!allowed) return;  // held
+    next = *allowed;
   }
   held_.reset();
   const State old = state_;
   state_ = next;
-  stateObservers_.notify(old, next);
+  if (GestureRecognizerArena::isLogging()) {
+    if (state_ == State::Failed) {
+      tell("failed: " + (failReason_.empty() ? std::string("by its own rule") : failReason_));
+    } else if (starting) {
+      tell(state_ == State::Began ? "won (began)" : "won (recognized)");
+    }
+    failReason_.clear();
+  }
+  stateObservers_.notify(old, state_);
   if (starting && state_ != State::Failed) {
     failOthers();
     cancelTouchesInViews();
@@ -284,18 +303,53 @@ void GestureRecognizer::setState(State next) {
     for (const auto& weak : dependants) {
       if (auto r = weak.lock()) r->requirementSettled();
     }
-    for (const auto& r : engagedAlive()) {
-      if (r.get() != this && r->held_ && r->shouldRequireFailureOf(*this)) r->requirementSettled();
+    for (const auto& r : competitors(false)) {
+      if (r->held_ && r->shouldRequireFailureOf(*this)) r->requirementSettled();
     }
   }
   resetIfDone();
+}
+
+// Whether a recognizer leaving Possible for `next` may: it fails when what it waits for has
+// recognized, its delegate declines, or another is under way; it holds (nullopt) while what it
+// waits for may still recognize.
+std::optional<GestureRecognizer::State> GestureRecognizer::arbitrate(State next) {
+  const bool telling = GestureRecognizerArena::isLogging();
+  auto d = delegate();
+  if (requirementRecognized()) {
+    if (telling) failReason_ = "what it waits for recognized";
+    return State::Failed;
+  }
+  if (d && !d->gestureRecognizerShouldBegin(*this)) {
+    if (telling) failReason_ = "its delegate declined";
+    return State::Failed;
+  }
+  if (auto other = preventedByOther()) {
+    if (telling) failReason_ = GestureRecognizerArena::describe(*other) + " is under way";
+    return State::Failed;
+  }
+  if (waitsForFailure()) {
+    held_ = next;
+    if (telling) tell("holds: waits for " + waitedFor() + " to fail");
+    return std::nullopt;
+  }
+  return next;
+}
+
+std::string GestureRecognizer::waitedFor() const {
+  std::string names;
+  for (const auto& r : requirements()) {
+    if (!r->engaged_ || r->state_ != State::Possible) continue;
+    names += (names.empty() ? "" : ", ") + GestureRecognizerArena::describe(*r);
+  }
+  return names;
 }
 
 void GestureRecognizer::requirementSettled() {
   if (!held_ || state_ != State::Possible) return;
   if (requirementRecognized()) {
     held_.reset();
-    setState(State::Failed);
+    failBecause("what it waits for recognized");
   } else if (!waitsForFailure()) {
     const State held = *held_;
     held_.reset();
@@ -318,10 +372,8 @@ void GestureRecognizer::resetIfDone() {
   held_.reset();
   if (engaged_) {
     engaged_ = false;
-    std::erase_if(engaged(), [this](const auto& weak) {
-      auto r = weak.lock();
-      return !r || r.get() == this;
-    });
+    if (arena_) arena_->remove(*this);
+    arena_.reset();
   }
   reset();
 }

@@ -4,12 +4,14 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/foundation/Object.h"
 #include "platform/foundation/ObserverList.h"
 #include "platform/graphics/Geometry.h"
+#include "platform/ui/GestureRecognizerArena.h"
 #include "platform/ui/GestureRecognizerDelegate.h"
 #include "platform/ui/Touch.h"
 
@@ -25,12 +27,12 @@ inline constexpr GestureRecognizerState kGestureRecognizerStateRecognized =
 
 // Turns the touches of a view (and of its subviews) into a gesture. The window's router hands
 // each recognizer the touches that began in its view's subtree before the views see them.
-// Arbitration: among the recognizers of a window that are taking part in a gesture, one that
-// recognizes makes the others still Possible fail, and cannot begin while another one is under
-// way, unless a delegate lets the two recognize simultaneously. A recognizer that requires
-// another to fail waits, its recognition held, until that one fails (then it goes ahead) or
-// recognizes (then it fails). Once a recognizer has ended, failed or been cancelled and its
-// touches are gone, it resets to Possible. Main thread only.
+// Arbitration is per touch (GestureRecognizerArena): among the recognizers competing for the
+// same touches, one that recognizes makes the others still Possible fail, and cannot begin while
+// another one is under way, unless a delegate lets the two recognize simultaneously. A recognizer
+// that requires another to fail waits, its recognition held, until that one fails (then it goes
+// ahead) or recognizes (then it fails). Once a recognizer has ended, failed or been cancelled and
+// its touches are gone, it resets to Possible. Main thread only.
 class GestureRecognizer : public Object {
  public:
   using State = GestureRecognizerState;
@@ -97,16 +99,24 @@ class GestureRecognizer : public Object {
   bool isUnderWay() const;
   // The recognizers this one waits on now: those it was told to, and those it asks for.
   std::vector<std::shared_ptr<GestureRecognizer>> requirements() const;
+  // The others in its arena (on its window only, when asked).
+  std::vector<std::shared_ptr<GestureRecognizer>> competitors(bool sameWindow) const;
   bool canRecognizeWith(GestureRecognizer& other);
   bool waitsForFailure() const;
   bool requirementRecognized() const;
-  bool preventedByOther();
+  // One under way that it cannot recognize alongside, if any.
+  std::shared_ptr<GestureRecognizer> preventedByOther();
+  std::optional<State> arbitrate(State next);
   void failOthers();
+  void failBecause(const std::string& reason);
+  // A line of its arena's story about it (when the arena log is on).
+  void tell(const std::string& line) const;
+  std::string waitedFor() const;
   void cancelTouchesInViews();
   void fireActions();
   void requirementSettled();
   void resetIfDone();
-  void engage();
+  void engage(const TouchSet& touches);
   std::shared_ptr<Window> window() const;
 
   State state_ = State::Possible;
@@ -121,6 +131,9 @@ class GestureRecognizer : public Object {
   std::vector<std::weak_ptr<GestureRecognizer>> requiredToFail_;
   std::vector<std::weak_ptr<GestureRecognizer>> dependants_;
   std::optional<State> held_;  // recognition waiting for a requirement to fail
+  // Where it competes, from its first touch until it resets.
+  std::shared_ptr<GestureRecognizerArena> arena_;
+  std::string failReason_;  // kept only while the arena log is on
   TouchSet touches_;
   Point lastLocation_;  // window coordinates
   std::weak_ptr<Window> lastWindow_;

@@ -10,6 +10,7 @@
 namespace platform {
 
 class GestureRecognizer;
+class GestureRecognizerArena;
 class View;
 class Window;
 
@@ -40,6 +41,9 @@ class Touch {
   void setView(const std::shared_ptr<View>& view) { view_ = view; }
   void setGestureRecognizers(const std::vector<std::shared_ptr<GestureRecognizer>>& recognizers);
   void setCancelledInView() { cancelledInView_ = true; }
+  // Where the recognizers that took this touch compete (made by the first one to take it).
+  const std::shared_ptr<GestureRecognizerArena>& gestureArena() const { return arena_; }
+  void setGestureArena(std::shared_ptr<GestureRecognizerArena> arena) { arena_ = std::move(arena); }
   void update(TouchPhase phase, Point locationInWindow, TimeInterval timestamp);
   void setTapCount(int n) { tapCount_ = n; }
 
@@ -48,6 +52,7 @@ class Touch {
   std::weak_ptr<Window> window_;
   // Weak: recognizers keep their touches while they follow them, and their views own them.
   std::vector<std::weak_ptr<GestureRecognizer>> recognizers_;
+  std::shared_ptr<GestureRecognizerArena> arena_;
   bool cancelledInView_ = false;
   Point location_;
   Point previous_;

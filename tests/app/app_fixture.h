@@ -17,6 +17,7 @@
 #include "platform/ui/TouchDriver.h"
 #include "platform/ui/Window.h"
 #include "ui/support/hud/HDProgressHUD.h"
+#include "ui/support/hud/HDProgressHUDCenter.h"
 
 namespace sprout::app_test {
 
@@ -41,7 +42,7 @@ class AppTest : public ::testing::Test {
     finger = std::make_unique<platform::TouchDriver>(window);
   }
   ~AppTest() override {
-    HDProgressHUD::resetSharedView();
+    ownHUD_.reset();
     platform::KeyboardSimulator::shared().reset();
     loop.runPending();
     loop.invalidateAllTimers();
@@ -84,6 +85,8 @@ class AppTest : public ::testing::Test {
  private:
   platform::Rect savedBounds_;
   double savedScale_;
+  std::unique_ptr<HDProgressHUDCenter::Scope> ownHUD_ =
+      std::make_unique<HDProgressHUDCenter::Scope>();
 
  protected:
   platform::ScopedVirtualClock clock;

@@ -6,6 +6,7 @@
 
 #include "hud_test_support.h"
 #include "ui/support/hud/HDIndefiniteAnimatedView.h"
+#include "ui/support/hud/HDProgressHUDCenter.h"
 
 namespace sprout {
 namespace {
@@ -293,6 +294,39 @@ TEST_F(HUDShow, CallsFromAnotherThreadRunOnTheMainQueueInOrder) {
   EXPECT_EQ(hud()->statusLabel()->text(), "b");
   EXPECT_EQ(hud()->activityCount(), 2u);
   EXPECT_EQ(hud()->backgroundColor(), platform::Color::red());
+}
+
+TEST_F(HUDShow, ACenterOfItsOwnTakesTheClassCallsWhileItLives) {
+  const auto outer = hud();
+  HDProgressHUD::setDefaultStyle(HDProgressHUDStyle::Dark);
+  std::shared_ptr<HDProgressHUD> inner;
+  {
+    HDProgressHUDCenter::Scope scope;
+    inner = hud();
+    EXPECT_NE(inner, outer);
+    EXPECT_EQ(inner->settings().defaultStyle, HDProgressHUDStyle::Light);  // its own appearance
+    HDProgressHUD::showWithStatus("加载中...");
+    drain();
+    EXPECT_EQ(inner->window(), window);
+    // Queued, and still waiting when the center ends.
+    HDProgressHUD::showSuccessWithStatus("提交成功");
+    HDProgressHUD::dismiss();
+  }
+  // The HUD of the center that ended left at once, and its queued work does nothing.
+  EXPECT_EQ(inner->window(), nullptr);
+  EXPECT_EQ(hud(), outer);
+  EXPECT_EQ(outer->settings().defaultStyle, HDProgressHUDStyle::Dark);
+  run(10);
+  EXPECT_EQ(names(), (Names{kWillAppear}));
+  EXPECT_EQ(inner->fadeOutTimer(), nullptr);
+  EXPECT_TRUE(inner->imageView()->isHidden());
+  EXPECT_FALSE(HDProgressHUD::isVisible());
+
+  // A keyboard no longer moves it.
+  const platform::Point before = inner->hudView()->center();
+  platform::KeyboardSimulator::shared().show(216, 0.25);
+  advance(1);
+  EXPECT_EQ(inner->hudView()->center(), before);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "platform/ui/ViewController.h"
 #include "tests/ui_support/ui_support_test.h"
 #include "ui/support/hud/HDProgressHUD.h"
+#include "ui/support/hud/HDProgressHUDCenter.h"
 
 namespace sprout::hud_test {
 
@@ -44,7 +45,7 @@ struct Said {
 };
 
 // A 320 x 568 portrait app: a white screen in a key window that is the app delegate's, every HUD
-// notification and accessibility post recorded, and a fresh shared HUD afterwards.
+// notification and accessibility post recorded, and a HUD of its own.
 class HUDTest : public ui_test::ScreenTest {
  protected:
   static constexpr platform::Rect kScreen{{0, 0}, {320, 568}};
@@ -71,7 +72,7 @@ class HUDTest : public ui_test::ScreenTest {
   }
   ~HUDTest() override {
     tokens_.clear();
-    HDProgressHUD::resetSharedView();
+    ownHUD_.reset();
     loop.runPending();
     platform::KeyboardSimulator::shared().reset();
   }
@@ -106,6 +107,8 @@ class HUDTest : public ui_test::ScreenTest {
     posted.push_back(p);
   }
 
+  std::unique_ptr<HDProgressHUDCenter::Scope> ownHUD_ =
+      std::make_unique<HDProgressHUDCenter::Scope>();
   const double start_ = clock.now();
   std::vector<platform::ObserverToken> tokens_;
   platform::Subscription accessibility_;

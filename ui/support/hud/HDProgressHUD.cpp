@@ -1,10 +1,8 @@
-// The shared instance, its appearance and its lazily made parts. Showing and dismissing live in
+// The view, its class-level face and its lazily made parts. Showing and dismissing live in
 // HDProgressHUDShow.cpp, sizing and placing in HDProgressHUDLayout.cpp.
 #include "ui/support/hud/HDProgressHUD.h"
 
 #include <cairo.h>
-
-#include <mutex>
 
 #include "platform/dispatch/DispatchQueue.h"
 #include "platform/dispatch/OperationQueue.h"
@@ -13,25 +11,12 @@
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/Window.h"
 #include "ui/support/hud/HDProgressHUDBundle.h"
+#include "ui/support/hud/HDProgressHUDCenter.h"
 
 namespace sprout {
 
 using platform::Color;
 using platform::Image;
-
-namespace {
-
-std::mutex& sharedMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
-std::shared_ptr<HDProgressHUD>& sharedSlot() {
-  static std::shared_ptr<HDProgressHUD> hud;
-  return hud;
-}
-
-}  // namespace
 
 // What the shared view and its overlay take their frames from: the app delegate's window.
 platform::Rect HDProgressHUD::appWindowBounds() {
@@ -54,7 +39,6 @@ void HDProgressHUD::didInit() {
   setAccessibilityLabel("HDProgressHUD");
   setIsAccessibilityElement(true);
   loadBundleImages();
-  state_.isInitializing = false;  // the appearance setters take their arguments from here on
 }
 
 HDProgressHUD::~HDProgressHUD() {
@@ -74,45 +58,13 @@ void HDProgressHUD::loadBundleImages() {
   settings_.errorImage = load("error");
 }
 
-std::shared_ptr<HDProgressHUD> HDProgressHUD::sharedView() {
-  {
-    std::lock_guard lock(sharedMutex());
-    if (sharedSlot()) return sharedSlot();
-  }
-  if (!platform::RunLoop::isMainThread()) {
-    // Only the main thread makes it, so two threads never make two.
-    std::shared_ptr<HDProgressHUD> made;
-    platform::runOnMainSync([&made] { made = sharedView(); });
-    return made;
-  }
-  auto hud = create(appWindowBounds());
-  std::lock_guard lock(sharedMutex());
-  if (!sharedSlot()) sharedSlot() = std::move(hud);
-  return sharedSlot();
-}
-
-void HDProgressHUD::resetSharedView() {
-  std::shared_ptr<HDProgressHUD> hud;
-  {
-    std::lock_guard lock(sharedMutex());
-    hud = std::move(sharedSlot());
-  }
-  if (!hud) return;
-  hud->state_.retired = true;
-  ++hud->state_.fadeGeneration;
-  hud->setFadeOutTimer(nullptr);
-  platform::NotificationCenter::defaultCenter().removeObserver(hud.get());
-  if (const auto& overlay = hud->parts_.madeOverlayView()) overlay->removeFromSuperview();
-  hud->removeFromSuperview();
-}
-
-void HDProgressHUD::onMain(const std::function<void(HDProgressHUD&)>& fn) {
-  if (platform::RunLoop::isMainThread()) {
-    fn(*sharedView());
-    return;
-  }
-  auto hud = sharedView();
-  platform::runOnMainSync([&] { fn(*hud); });
+void HDProgressHUD::retire() {
+  state_.retired = true;
+  ++state_.fadeGeneration;
+  setFadeOutTimer(nullptr);
+  platform::NotificationCenter::defaultCenter().removeObserver(this);
+  if (const auto& overlay = parts_.madeOverlayView()) overlay->removeFromSuperview();
+  removeFromSuperview();
 }
 
 void HDProgressHUD::enqueue(std::function<void(HDProgressHUD&)> work) {
@@ -123,82 +75,10 @@ void HDProgressHUD::enqueue(std::function<void(HDProgressHUD&)> work) {
   });
 }
 
-// Appearance setters: stored for the next show or layout; ignored while the instance is being
-// made.
-
-template <class T>
-void HDProgressHUD::store(T HDProgressHUDSettings::*field, T value) {
-  onMain([&](HDProgressHUD& hud) {
-    if (!hud.state_.isInitializing) hud.settings_.*field = std::move(value);
-  });
-}
-
-void HDProgressHUD::setDefaultStyle(HDProgressHUDStyle style) {
-  store(&HDProgressHUDSettings::defaultStyle, style);
-}
-void HDProgressHUD::setDefaultMaskType(HDProgressHUDMaskType maskType) {
-  store(&HDProgressHUDSettings::defaultMaskType, maskType);
-}
-void HDProgressHUD::setDefaultAnimationType(HDProgressHUDAnimationType type) {
-  store(&HDProgressHUDSettings::defaultAnimationType, type);
-}
-void HDProgressHUD::setMinimumSize(const platform::Size& size) {
-  store(&HDProgressHUDSettings::minimumSize, size);
-}
-void HDProgressHUD::setRingThickness(double thickness) {
-  store(&HDProgressHUDSettings::ringThickness, thickness);
-}
-void HDProgressHUD::setRingRadius(double radius) {
-  store(&HDProgressHUDSettings::ringRadius, radius);
-}
-void HDProgressHUD::setRingNoTextRadius(double radius) {
-  store(&HDProgressHUDSettings::ringNoTextRadius, radius);
-}
-void HDProgressHUD::setCornerRadius(double radius) {
-  store(&HDProgressHUDSettings::cornerRadius, radius);
-}
-void HDProgressHUD::setFont(const platform::Font& font) {
-  store(&HDProgressHUDSettings::font, font);
-}
-void HDProgressHUD::setForegroundColor(const Color& color) {
-  store(&HDProgressHUDSettings::foregroundColor, color);
-}
-void HDProgressHUD::setBackgroundLayerColor(const Color& color) {
-  store(&HDProgressHUDSettings::backgroundLayerColor, color);
-}
-void HDProgressHUD::setInfoImage(std::shared_ptr<Image> image) {
-  store(&HDProgressHUDSettings::infoImage, std::move(image));
-}
-void HDProgressHUD::setSuccessImage(std::shared_ptr<Image> image) {
-  store(&HDProgressHUDSettings::successImage, std::move(image));
-}
-void HDProgressHUD::setErrorImage(std::shared_ptr<Image> image) {
-  store(&HDProgressHUDSettings::errorImage, std::move(image));
-}
-void HDProgressHUD::setViewForExtension(std::shared_ptr<platform::View> view) {
-  store(&HDProgressHUDSettings::viewForExtension, std::move(view));
-}
-void HDProgressHUD::setMinimumDismissTimeInterval(platform::TimeInterval interval) {
-  store(&HDProgressHUDSettings::minimumDismissTimeInterval, interval);
-}
-void HDProgressHUD::setFadeInAnimationDuration(platform::TimeInterval duration) {
-  store(&HDProgressHUDSettings::fadeInAnimationDuration, duration);
-}
-void HDProgressHUD::setFadeOutAnimationDuration(platform::TimeInterval duration) {
-  store(&HDProgressHUDSettings::fadeOutAnimationDuration, duration);
-}
-void HDProgressHUD::setOffsetFromCenter(const HDProgressHUDOffset& offset) {
-  store(&HDProgressHUDSettings::offsetFromCenter, offset);
-}
-
-void HDProgressHUD::resetOffsetFromCenter() { setOffsetFromCenter({}); }
-
-// On this instance (it overrides the view's colour), through the main thread like the other
-// setters: layout reads the field there.
+// The panel colour of the custom style, on this instance (it overrides the view's colour); from
+// another thread through the main thread, where layout reads it.
 void HDProgressHUD::setBackgroundColor(const Color& color) {
-  auto apply = [this, &color] {
-    if (!state_.isInitializing) settings_.backgroundColor = color;
-  };
+  auto apply = [this, &color] { settings_.backgroundColor = color; };
   if (platform::RunLoop::isMainThread()) {
     apply();
   } else {
@@ -206,11 +86,125 @@ void HDProgressHUD::setBackgroundColor(const Color& color) {
   }
 }
 
-void HDProgressHUD::setStatus(const Status& status) {
-  onMain([&](HDProgressHUD& hud) {
-    hud.setStatusText(status);
-    hud.updateHUDFrame();
-  });
+// The class-level calls: each forwards to the shared center.
+
+namespace {
+HDProgressHUDCenter& owner() { return HDProgressHUDCenter::shared(); }
+}  // namespace
+
+std::shared_ptr<HDProgressHUD> HDProgressHUD::sharedView() { return owner().view(); }
+void HDProgressHUD::setStatus(const Status& status) { owner().setStatus(status); }
+void HDProgressHUD::setDefaultStyle(HDProgressHUDStyle style) {
+  owner().set(&HDProgressHUDSettings::defaultStyle, style);
+}
+void HDProgressHUD::setDefaultMaskType(HDProgressHUDMaskType maskType) {
+  owner().set(&HDProgressHUDSettings::defaultMaskType, maskType);
+}
+void HDProgressHUD::setDefaultAnimationType(HDProgressHUDAnimationType type) {
+  owner().set(&HDProgressHUDSettings::defaultAnimationType, type);
+}
+void HDProgressHUD::setMinimumSize(const platform::Size& size) {
+  owner().set(&HDProgressHUDSettings::minimumSize, size);
+}
+void HDProgressHUD::setRingThickness(double thickness) {
+  owner().set(&HDProgressHUDSettings::ringThickness, thickness);
+}
+void HDProgressHUD::setRingRadius(double radius) {
+  owner().set(&HDProgressHUDSettings::ringRadius, radius);
+}
+void HDProgressHUD::setRingNoTextRadius(double radius) {
+  owner().set(&HDProgressHUDSettings::ringNoTextRadius, radius);
+}
+void HDProgressHUD::setCornerRadius(double radius) {
+  owner().set(&HDProgressHUDSettings::cornerRadius, radius);
+}
+void HDProgressHUD::setFont(const platform::Font& font) {
+  owner().set(&HDProgressHUDSettings::font, font);
+}
+void HDProgressHUD::setForegroundColor(const Color& color) {
+  owner().set(&HDProgressHUDSettings::foregroundColor, color);
+}
+void HDProgressHUD::setBackgroundLayerColor(const Color& color) {
+  owner().set(&HDProgressHUDSettings::backgroundLayerColor, color);
+}
+void HDProgressHUD::setInfoImage(std::shared_ptr<Image> image) {
+  owner().set(&HDProgressHUDSettings::infoImage, std::move(image));
+}
+void HDProgressHUD::setSuccessImage(std::shared_ptr<Image> image) {
+  owner().set(&HDProgressHUDSettings::successImage, std::move(image));
+}
+void HDProgressHUD::setErrorImage(std::shared_ptr<Image> image) {
+  owner().set(&HDProgressHUDSettings::errorImage, std::move(image));
+}
+void HDProgressHUD::setViewForExtension(std::shared_ptr<platform::View> view) {
+  owner().set(&HDProgressHUDSettings::viewForExtension, std::move(view));
+}
+void HDProgressHUD::setMinimumDismissTimeInterval(platform::TimeInterval interval) {
+  owner().set(&HDProgressHUDSettings::minimumDismissTimeInterval, interval);
+}
+void HDProgressHUD::setFadeInAnimationDuration(platform::TimeInterval duration) {
+  owner().set(&HDProgressHUDSettings::fadeInAnimationDuration, duration);
+}
+void HDProgressHUD::setFadeOutAnimationDuration(platform::TimeInterval duration) {
+  owner().set(&HDProgressHUDSettings::fadeOutAnimationDuration, duration);
+}
+void HDProgressHUD::setOffsetFromCenter(const HDProgressHUDOffset& offset) {
+  owner().set(&HDProgressHUDSettings::offsetFromCenter, offset);
+}
+void HDProgressHUD::resetOffsetFromCenter() { setOffsetFromCenter({}); }
+
+void HDProgressHUD::show() { owner().showProgress(-1, std::nullopt); }
+void HDProgressHUD::showWithMaskType(HDProgressHUDMaskType maskType) {
+  owner().showProgress(-1, std::nullopt, maskType);
+}
+void HDProgressHUD::showWithStatus(const Status& status) { owner().showProgress(-1, status); }
+void HDProgressHUD::showWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
+  owner().showProgress(-1, status, maskType);
+}
+void HDProgressHUD::showProgress(float progress) { owner().showProgress(progress, std::nullopt); }
+void HDProgressHUD::showProgress(float progress, HDProgressHUDMaskType maskType) {
+  owner().showProgress(progress, std::nullopt, maskType);
+}
+void HDProgressHUD::showProgress(float progress, const Status& status) {
+  owner().showProgress(progress, status);
+}
+void HDProgressHUD::showProgress(float progress, const Status& status,
+                                 HDProgressHUDMaskType maskType) {
+  owner().showProgress(progress, status, maskType);
+}
+void HDProgressHUD::showInfoWithStatus(const Status& status) {
+  owner().showImage(&HDProgressHUDSettings::infoImage, status);
+}
+void HDProgressHUD::showInfoWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
+  owner().showImage(&HDProgressHUDSettings::infoImage, status, maskType);
+}
+void HDProgressHUD::showSuccessWithStatus(const Status& status) {
+  owner().showImage(&HDProgressHUDSettings::successImage, status);
+}
+void HDProgressHUD::showSuccessWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
+  owner().showImage(&HDProgressHUDSettings::successImage, status, maskType);
+}
+void HDProgressHUD::showErrorWithStatus(const Status& status) {
+  owner().showImage(&HDProgressHUDSettings::errorImage, status);
+}
+void HDProgressHUD::showErrorWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
+  owner().showImage(&HDProgressHUDSettings::errorImage, status, maskType);
+}
+void HDProgressHUD::showImage(std::shared_ptr<Image> image, const Status& status) {
+  owner().showImage(std::move(image), status);
+}
+void HDProgressHUD::showImage(std::shared_ptr<Image> image, const Status& status,
+                              HDProgressHUDMaskType maskType) {
+  owner().showImage(std::move(image), status, maskType);
+}
+void HDProgressHUD::popActivity() { owner().popActivity(); }
+void HDProgressHUD::dismiss() { owner().dismissWithDelay(0); }
+void HDProgressHUD::dismissWithDelay(platform::TimeInterval delay) {
+  owner().dismissWithDelay(delay);
+}
+bool HDProgressHUD::isVisible() { return owner().isVisible(); }
+platform::TimeInterval HDProgressHUD::displayDurationForString(const Status& string) {
+  return owner().displayDurationForString(string);
 }
 
 std::shared_ptr<Image> HDProgressHUD::imageWithTintColor(const Image& image, const Color& color) {

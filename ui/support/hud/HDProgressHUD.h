@@ -24,10 +24,10 @@ namespace sprout {
 
 // The one application-wide status overlay: a rounded panel in the middle of the screen showing a
 // spinner, a progress ring or a small image with an optional status text, over an optional mask.
-// Callers drive the shared instance through the static members, a thin front that forwards to
-// it. Behind them the instance keeps its appearance as a settings value, its views in
-// HDProgressHUDParts and what it is showing in HDProgressHUDState; callers read them, only the
-// HUD changes them.
+// The class-level calls act on the HUD of HDProgressHUDCenter::shared(), each a one-line forward
+// to that owner, which makes the view and queues its work. The instance keeps its appearance as a
+// settings value, its views in HDProgressHUDParts and what it is showing in HDProgressHUDState;
+// callers read them, only the HUD and its owner change them.
 //
 // Shows, image shows, dismissals and popActivity queue their work on the main operation queue,
 // so they take effect on the main thread in call order and never inside the call. The
@@ -42,9 +42,6 @@ class HDProgressHUD : public platform::View {
   using Status = std::optional<std::string>;
 
   static std::shared_ptr<HDProgressHUD> sharedView();
-  // Forgets the shared instance (tests): it leaves the screen at once, its timer and
-  // observations end, and work still queued for it does nothing.
-  static void resetSharedView();
 
   // Appearance of the shared instance.
   static void setStatus(const Status& status);
@@ -100,7 +97,7 @@ class HDProgressHUD : public platform::View {
   // interval.
   static platform::TimeInterval displayDurationForString(const Status& string);
 
-  // Shows an image for `duration` seconds, then dismisses.
+  // Shows an image for `duration` seconds, then dismisses (queued like the class-level shows).
   void showImage(std::shared_ptr<platform::Image> image, const Status& status,
                  platform::TimeInterval duration);
 
@@ -141,21 +138,22 @@ class HDProgressHUD : public platform::View {
   void didInit() override;
 
  private:
+  friend class HDProgressHUDCenter;
+
   static std::shared_ptr<HDProgressHUD> create(const platform::Rect& frame);
 
-  // Each queued operation holds the HUD weakly and does nothing once it is gone.
+  // Each queued operation holds the HUD weakly and does nothing once it is gone or retired.
   void enqueue(std::function<void(HDProgressHUD&)> work);
-  void queueShowProgress(float progress, Status status,
-                         std::optional<HDProgressHUDMaskType> maskType);
-  void queueShowImage(std::shared_ptr<platform::Image> image, Status status,
-                      platform::TimeInterval duration,
-                      std::optional<HDProgressHUDMaskType> maskType);
   void queueDismiss(platform::TimeInterval delay);
+  // Off the screen at once and for good: its timer and observations end, queued work skips it.
+  void retire();
 
-  // What the queued operations run (HDProgressHUDShow.cpp).
-  void runShowProgress(float progress, const Status& status);
+  // What the queued operations run (HDProgressHUDShow.cpp). A show's mask, when not given, is
+  // the default in force when it runs.
+  void runShowProgress(float progress, const Status& status,
+                       std::optional<HDProgressHUDMaskType> maskType);
   void runShowImage(const std::shared_ptr<platform::Image>& image, const Status& status,
-                    platform::TimeInterval duration);
+                    platform::TimeInterval duration, std::optional<HDProgressHUDMaskType> maskType);
   void runDismiss(platform::TimeInterval delay);
   void runPopActivity();
   void showStatus(const Status& status);
@@ -185,13 +183,6 @@ class HDProgressHUD : public platform::View {
 
   void loadBundleImages();
   static platform::Rect appWindowBounds();
-  // Views belong to the main thread: from elsewhere, runs `fn` there and waits.
-  static void onMain(const std::function<void(HDProgressHUD&)>& fn);
-  // One of the HUD's own images, read on the main thread where the HUD keeps them.
-  static std::shared_ptr<platform::Image> ownImage(
-      std::shared_ptr<platform::Image> HDProgressHUDSettings::*image);
-  template <class T>
-  static void store(T HDProgressHUDSettings::*field, T value);
 
   HDProgressHUDSettings settings_;
   HDProgressHUDParts parts_;

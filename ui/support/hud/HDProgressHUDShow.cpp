@@ -1,4 +1,4 @@
-// Showing and dismissing: the class entry points, the queued operations, the fades, the activity
+// Showing and dismissing: the queued operations, the fades, the activity
 // count, the automatic dismissal and the notifications.
 #include <algorithm>
 
@@ -24,139 +24,18 @@ namespace {
 constexpr double kFadeInStartScale = 1.3;
 constexpr float kFadeOutScale = 0.8f;
 
-std::size_t utf16Length(const std::string& text) {
-  std::size_t units = 0;
-  for (unsigned char byte : text) {
-    if ((byte & 0xC0) == 0x80) continue;  // continuation bytes belong to their lead
-    units += byte >= 0xF0 ? 2 : 1;        // beyond the basic plane: a surrogate pair
-  }
-  return units;
-}
-
 std::shared_ptr<platform::ActivityIndicatorView> asIndicator(const std::shared_ptr<View>& view) {
   return std::dynamic_pointer_cast<platform::ActivityIndicatorView>(view);
 }
 
 }  // namespace
 
-// The class entry points.
-
-void HDProgressHUD::show() { showWithStatus(std::nullopt); }
-
-void HDProgressHUD::showWithMaskType(HDProgressHUDMaskType maskType) {
-  sharedView()->queueShowProgress(-1, std::nullopt, maskType);
-}
-
-void HDProgressHUD::showWithStatus(const Status& status) {
-  sharedView()->queueShowProgress(-1, status, std::nullopt);
-}
-
-void HDProgressHUD::showWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
-  sharedView()->queueShowProgress(-1, status, maskType);
-}
-
-void HDProgressHUD::showProgress(float progress) {
-  sharedView()->queueShowProgress(progress, std::nullopt, std::nullopt);
-}
-
-void HDProgressHUD::showProgress(float progress, HDProgressHUDMaskType maskType) {
-  sharedView()->queueShowProgress(progress, std::nullopt, maskType);
-}
-
-void HDProgressHUD::showProgress(float progress, const Status& status) {
-  sharedView()->queueShowProgress(progress, status, std::nullopt);
-}
-
-void HDProgressHUD::showProgress(float progress, const Status& status,
-                                 HDProgressHUDMaskType maskType) {
-  sharedView()->queueShowProgress(progress, status, maskType);
-}
-
-std::shared_ptr<Image> HDProgressHUD::ownImage(
-    std::shared_ptr<Image> HDProgressHUDSettings::*image) {
-  std::shared_ptr<Image> own;
-  onMain([&](HDProgressHUD& hud) { own = hud.settings_.*image; });
-  return own;
-}
-
-void HDProgressHUD::showInfoWithStatus(const Status& status) {
-  showImage(ownImage(&HDProgressHUDSettings::infoImage), status);
-}
-
-void HDProgressHUD::showInfoWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
-  showImage(ownImage(&HDProgressHUDSettings::infoImage), status, maskType);
-}
-
-void HDProgressHUD::showSuccessWithStatus(const Status& status) {
-  showImage(ownImage(&HDProgressHUDSettings::successImage), status);
-}
-
-void HDProgressHUD::showSuccessWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
-  showImage(ownImage(&HDProgressHUDSettings::successImage), status, maskType);
-}
-
-void HDProgressHUD::showErrorWithStatus(const Status& status) {
-  showImage(ownImage(&HDProgressHUDSettings::errorImage), status);
-}
-
-void HDProgressHUD::showErrorWithStatus(const Status& status, HDProgressHUDMaskType maskType) {
-  showImage(ownImage(&HDProgressHUDSettings::errorImage), status, maskType);
-}
-
-void HDProgressHUD::showImage(std::shared_ptr<Image> image, const Status& status) {
-  sharedView()->queueShowImage(std::move(image), status, displayDurationForString(status),
-                               std::nullopt);
-}
-
-void HDProgressHUD::showImage(std::shared_ptr<Image> image, const Status& status,
-                              HDProgressHUDMaskType maskType) {
-  sharedView()->queueShowImage(std::move(image), status, displayDurationForString(status),
-                               maskType);
-}
+// The queued operations.
 
 void HDProgressHUD::showImage(std::shared_ptr<Image> image, const Status& status,
                               TimeInterval duration) {
-  queueShowImage(std::move(image), status, duration, std::nullopt);
-}
-
-void HDProgressHUD::popActivity() {
-  sharedView()->enqueue([](HDProgressHUD& hud) { hud.runPopActivity(); });
-}
-
-void HDProgressHUD::dismiss() { dismissWithDelay(0); }
-
-void HDProgressHUD::dismissWithDelay(TimeInterval delay) { sharedView()->queueDismiss(delay); }
-
-bool HDProgressHUD::isVisible() {
-  bool visible = false;
-  onMain([&](HDProgressHUD& hud) { visible = hud.alpha() > 0; });
-  return visible;
-}
-
-TimeInterval HDProgressHUD::displayDurationForString(const Status& string) {
-  const float length = static_cast<float>(string ? utf16Length(*string) : 0);
-  TimeInterval minimum = 0;
-  onMain([&](HDProgressHUD& hud) { minimum = hud.settings_.minimumDismissTimeInterval; });
-  return std::max(length * 0.06 + 0.5, minimum);
-}
-
-// The queued operations.
-
-void HDProgressHUD::queueShowProgress(float progress, Status status,
-                                      std::optional<HDProgressHUDMaskType> maskType) {
-  enqueue([progress, status = std::move(status), maskType](HDProgressHUD& hud) {
-    hud.state_.maskType = maskType.value_or(hud.settings_.defaultMaskType);
-    hud.runShowProgress(progress, status);
-  });
-}
-
-void HDProgressHUD::queueShowImage(std::shared_ptr<Image> image, Status status,
-                                   TimeInterval duration,
-                                   std::optional<HDProgressHUDMaskType> maskType) {
-  enqueue([image = std::move(image), status = std::move(status), duration,
-           maskType](HDProgressHUD& hud) {
-    hud.state_.maskType = maskType.value_or(hud.settings_.defaultMaskType);
-    hud.runShowImage(image, status, duration);
+  enqueue([image = std::move(image), status, duration](HDProgressHUD& hud) {
+    hud.runShowImage(image, status, duration, std::nullopt);
   });
 }
 
@@ -164,7 +43,9 @@ void HDProgressHUD::queueDismiss(TimeInterval delay) {
   enqueue([delay](HDProgressHUD& hud) { hud.runDismiss(delay); });
 }
 
-void HDProgressHUD::runShowProgress(float progress, const Status& status) {
+void HDProgressHUD::runShowProgress(float progress, const Status& status,
+                                    std::optional<HDProgressHUDMaskType> maskType) {
+  state_.maskType = maskType.value_or(settings_.defaultMaskType);
   updateViewHierachy();
   auto image = imageView();
   image->setHidden(true);
@@ -192,7 +73,9 @@ void HDProgressHUD::runShowProgress(float progress, const Status& status) {
 }
 
 void HDProgressHUD::runShowImage(const std::shared_ptr<Image>& image, const Status& status,
-                                 TimeInterval duration) {
+                                 TimeInterval duration,
+                                 std::optional<HDProgressHUDMaskType> maskType) {
+  state_.maskType = maskType.value_or(settings_.defaultMaskType);
   updateViewHierachy();
   state_.progress = -1;
   cancelRingLayerAnimation();

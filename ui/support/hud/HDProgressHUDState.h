@@ -15,8 +15,7 @@ namespace sprout {
 // What one HUD is doing: its pending dismissal, what it shows, how many activities keep it up.
 // Only the HUD itself reads or writes it, on the main thread.
 struct HDProgressHUDState {
-  bool isInitializing = true;  // until the HUD's didInit ends
-  bool retired = false;        // no longer the shared instance: queued work skips it
+  bool retired = false;  // its owner has gone: queued work skips it
   std::shared_ptr<platform::Timer> fadeOutTimer;
   // The mask of what is showing, remade at every layout.
   std::shared_ptr<platform::Layer> backgroundLayer;
