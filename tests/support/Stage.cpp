@@ -24,11 +24,10 @@ Stage::~Stage() {
   loop.invalidateAllTimers();
   resetShared();
   TimeZone::setDefaultTimeZone(std::nullopt);
+  const bool hadHome = home_ != nullptr;
+  home_.reset();
   FileManager::setHomeDirectory(outerHome_);
-  if (home_) {
-    home_.reset();
-    UserDefaults::resetStandardForTesting();  // the defaults of the home that is back
-  }
+  if (hadHome) UserDefaults::resetStandardForTesting();  // the defaults of the home that is back
 }
 
 void Stage::setTimeZone(const std::string& name) {
@@ -36,6 +35,7 @@ void Stage::setTimeZone(const std::string& name) {
 }
 
 const std::string& Stage::makeHome(const std::string& prefix) {
+  home_.reset();  // homes nest: the one before goes first
   home_ = std::make_unique<TemporaryHome>(prefix);
   return home_->path();
 }
