@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/Clock.h"
 #include "platform/ui/Window.h"
 
@@ -43,6 +44,37 @@ std::shared_ptr<View> TouchDriver::tap(const Point& p) {
   auto hit = begin(p);
   end();
   return hit;
+}
+
+void TouchDriver::drag(const Point& from, const Point& to, int frames) {
+  begin(from);
+  for (int i = 1; i <= frames; ++i) {
+    RunLoop::main().advance(kFrame);
+    move({from.x + (to.x - from.x) * i / frames, from.y + (to.y - from.y) * i / frames});
+  }
+}
+
+void TouchDriver::fling(const Point& from, const Point& to, int frames) {
+  drag(from, to, frames);
+  end();
+}
+
+void TouchDriver::holdAndLift(TimeInterval seconds) {
+  RunLoop::main().advance(seconds);
+  end();
+}
+
+void TouchDriver::pinch(const Point& centre, double from, double to, int frames) {
+  begin(0, {centre.x - from / 2, centre.y});
+  begin(1, {centre.x + from / 2, centre.y});
+  for (int i = 1; i <= frames; ++i) {
+    RunLoop::main().advance(kFrame);
+    const double half = (from + (to - from) * i / frames) / 2;
+    send({{0, TouchPhase::Moved, {centre.x - half, centre.y}},
+          {1, TouchPhase::Moved, {centre.x + half, centre.y}}});
+  }
+  end(0);
+  end(1);
 }
 
 const std::shared_ptr<Touch>& TouchDriver::touch(Finger finger) const {

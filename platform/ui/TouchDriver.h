@@ -48,6 +48,19 @@ class TouchDriver {
   void send(const std::vector<Change>& changes);
   const std::shared_ptr<Touch>& touch(Finger finger) const;
 
+  // Gestures played frame by frame: before each move the main run loop advances one display
+  // frame, so timers, animations and recognizers see time pass as on a phone.
+  static constexpr TimeInterval kFrame = 1.0 / 60;
+  // Finger 0 down at `from`, moved evenly to `to` over `frames` frames; it stays down.
+  void drag(const Point& from, const Point& to, int frames);
+  // A drag lifted while still moving: the release carries its speed.
+  void fling(const Point& from, const Point& to, int frames);
+  // Finger 0 held still for `seconds` (long enough that the release carries no speed), lifted.
+  void holdAndLift(TimeInterval seconds);
+  // Fingers 0 and 1 level about `centre`, `from` apart, spread (or closed) to `to` apart over
+  // `frames` frames, both moving in each event; then lifted.
+  void pinch(const Point& centre, double from, double to, int frames = 10);
+
   static constexpr TimeInterval kDoubleTapInterval = 0.35;
   static constexpr double kDoubleTapDistance = 45;
 

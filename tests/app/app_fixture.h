@@ -16,6 +16,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/TouchDriver.h"
 #include "platform/ui/Window.h"
+#include "tests/support/Stage.h"
 #include "ui/support/hud/HDProgressHUD.h"
 #include "ui/support/hud/HDProgressHUDCenter.h"
 
@@ -26,31 +27,17 @@ constexpr platform::Rect kPhone = platform::makeRect(0, 0, 320, 568);
 // The app launched on a phone of `screen` at scale 1 in Shanghai, on the virtual clock
 // (2027-01-15 16:00 there), with a finger on its window; nothing shown or scheduled is left
 // behind for the next test.
-class AppTest : public ::testing::Test {
+class AppTest : public ::testing::Test, protected platform::test::Stage {
  protected:
-  explicit AppTest(const platform::Rect& screen = kPhone)
-      : savedBounds_(platform::Screen::main().bounds()),
-        savedScale_(platform::Screen::main().scale()) {
-    platform::Screen::main().setBounds(screen);
-    platform::Screen::main().setScale(1);
-    platform::TimeZone::setDefaultTimeZone(platform::TimeZone::named("Asia/Shanghai"));
-    platform::CaptureDevice::resetDevices();
-    platform::Device::current().resetForTesting();
-    platform::KeyboardSimulator::shared().reset();
+  explicit AppTest(const platform::Rect& screen = kPhone) : Stage(screen, 1) {
+    setTimeZone("Asia/Shanghai");
     app->applicationDidFinishLaunching();
     window = app->window();
     finger = std::make_unique<platform::TouchDriver>(window);
   }
   ~AppTest() override {
     ownHUD_.reset();
-    platform::KeyboardSimulator::shared().reset();
-    loop.runPending();
-    loop.invalidateAllTimers();
-    platform::ApplicationWindows::shared().reset();
-    platform::CaptureDevice::resetDevices();
-    platform::TimeZone::setDefaultTimeZone(std::nullopt);
-    platform::Screen::main().setBounds(savedBounds_);
-    platform::Screen::main().setScale(savedScale_);
+    drain();  // while the app still stands
   }
   void show(const std::shared_ptr<platform::ViewController>& screen) {
     window->setRootViewController(screen);
@@ -83,14 +70,10 @@ class AppTest : public ::testing::Test {
   }
 
  private:
-  platform::Rect savedBounds_;
-  double savedScale_;
   std::unique_ptr<HDProgressHUDCenter::Scope> ownHUD_ =
       std::make_unique<HDProgressHUDCenter::Scope>();
 
  protected:
-  platform::ScopedVirtualClock clock;
-  platform::RunLoop& loop = platform::RunLoop::main();
   std::shared_ptr<AppDelegate> app = AppDelegate::create();
   std::shared_ptr<platform::Window> window;
   std::unique_ptr<platform::TouchDriver> finger;

@@ -44,13 +44,8 @@ class ListScreen : public app_test::AppTest {
   }
   // Pulls the list down well past the header and lets go.
   void pullToRefresh() {
-    finger->begin({180, 150});
-    for (int i = 1; i <= 20; ++i) {
-      loop.advance(1.0 / 60);
-      finger->move({180, 150.0 + 12 * i});
-    }
-    loop.advance(0.2);
-    finger->end();
+    finger->drag({180, 150}, {180, 390}, 20);
+    finger->holdAndLift(0.2);
     loop.advance(1.0 / 60);
   }
 

@@ -25,18 +25,6 @@ namespace sprout::test {
 
 using platform::Data;
 
-TemporaryHome::TemporaryHome() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "sprout-images-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
-  platform::FileManager::setHomeDirectory(path_);
-}
-
-TemporaryHome::~TemporaryHome() {
-  platform::FileManager::defaultManager().removeItem(path_);
-  platform::FileManager::setHomeDirectory("");
-}
-
 struct Gate::State {
   std::mutex mutex;
   std::condition_variable changed;

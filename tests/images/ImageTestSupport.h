@@ -12,6 +12,7 @@
 #include "platform/foundation/Types.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Image.h"
+#include "tests/support/TemporaryHome.h"
 
 namespace sprout {
 class WIImageCache;
@@ -20,16 +21,9 @@ class WIImageCache;
 namespace sprout::test {
 
 // A fresh home folder for one test, removed afterwards; FileManager is pointed at it meanwhile.
-class TemporaryHome {
+class TemporaryHome : public platform::test::TemporaryHome {
  public:
-  TemporaryHome();
-  ~TemporaryHome();
-  TemporaryHome(const TemporaryHome&) = delete;
-  TemporaryHome& operator=(const TemporaryHome&) = delete;
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
+  TemporaryHome() : platform::test::TemporaryHome("sprout-images") {}
 };
 
 // Holds whoever calls pass() until open() or a permit from releaseOne(); bounded, so a failing

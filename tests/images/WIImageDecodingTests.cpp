@@ -9,6 +9,7 @@
 #include "platform/graphics/ImageSource.h"
 #include "platform/ui/Screen.h"
 #include "tests/images/ImageTestSupport.h"
+#include "tests/support/ScopedScreen.h"
 
 namespace sprout::test {
 namespace {
@@ -124,7 +125,7 @@ TEST(WIImageMultiFormatTest, DecodesEachFormatAtScaleOneAndRefusesBrokenOrHostil
 
 class WIImageGIFTest : public ::testing::Test {
  protected:
-  void TearDown() override { platform::Screen::main().setScale(2.0); }
+  platform::test::ScopedScreen screen_;  // the tests change the scale
 };
 
 TEST_F(WIImageGIFTest, SumsFrameDelaysByTheClampingRules) {

@@ -14,6 +14,7 @@
 #include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/foundation/Log.h"
+#include "tests/support/TemporaryHome.h"
 
 namespace core_test {
 
@@ -45,10 +46,15 @@ class TempFolder {
 };
 
 // A temporary folder that is the app's home for a scope.
-class ScopedHome : public TempFolder {
+class ScopedHome : public platform::test::TemporaryHome {
  public:
-  ScopedHome() { platform::FileManager::setHomeDirectory(path()); }
-  ~ScopedHome() { platform::FileManager::setHomeDirectory(""); }
+  std::string at(const std::string& relative) const { return path() + "/" + relative; }
+  // Writes `bytes` to the relative path, making folders on the way.
+  void write(const std::string& relative, const std::string& bytes) const {
+    const std::filesystem::path file = std::filesystem::path(path()) / relative;
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file, std::ios::binary) << bytes;
+  }
 };
 
 // Sets (or with nullopt unsets) an environment variable for a scope.

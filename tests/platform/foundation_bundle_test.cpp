@@ -18,6 +18,7 @@
 #include "platform/graphics/ImageEncoder.h"
 #include "platform/ui/Screen.h"
 #include "tests/platform/core_support.h"
+#include "tests/support/ScopedScreen.h"
 
 namespace platform {
 namespace {
@@ -50,14 +51,12 @@ class BundleTest : public ::testing::Test {
     folder_.write("plain.png", png(7));
     bundle_ = Bundle::bundleWithPath(folder_.path());
   }
-  ~BundleTest() override {
-    Locale::setPreferredLanguagesForTesting(std::nullopt);
-    Screen::main().setScale(2);
-  }
+  ~BundleTest() override { Locale::setPreferredLanguagesForTesting(std::nullopt); }
   void prefer(std::vector<std::string> languages) {
     Locale::setPreferredLanguagesForTesting(std::move(languages));
   }
 
+  test::ScopedScreen screen_;  // the tests change the scale
   ScratchFolder folder_;
   std::shared_ptr<Bundle> bundle_;
 };

@@ -2,7 +2,6 @@
 
 #include <cairo.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cstdint>
 #include <string>
@@ -11,32 +10,20 @@
 #include "platform/foundation/Path.h"
 #include "platform/graphics/Context.h"
 #include "platform/graphics/ImageEncoder.h"
+#include "tests/support/TemporaryHome.h"
 
 namespace platform::media_test {
 
 // A fresh $SPROUT_HOME for a scope, so Photos/ starts empty.
-class ScopedPhotoHome {
+class ScopedPhotoHome : public test::TemporaryHome {
  public:
-  ScopedPhotoHome() {
-    char pattern[] = "/tmp/sprout-photos-XXXXXX";
-    if (mkdtemp(pattern)) home_ = pattern;
-    FileManager::setHomeDirectory(home_);
-  }
-  ~ScopedPhotoHome() {
-    FileManager::defaultManager().removeItem(home_);
-    FileManager::setHomeDirectory("");
-  }
-  ScopedPhotoHome(const ScopedPhotoHome&) = delete;
-  ScopedPhotoHome& operator=(const ScopedPhotoHome&) = delete;
+  ScopedPhotoHome() : TemporaryHome("sprout-photos") {}
 
   std::string album(const std::string& name) const {
     const std::string path = appendingPathComponent(FileManager::photosDirectory(), name);
     FileManager::defaultManager().createDirectory(path);
     return path;
   }
-
- private:
-  std::string home_;
 };
 
 // A photo-like picture: a sky over a field, and an opaque block of `block` colour (0xRRGGBB) in

@@ -16,13 +16,7 @@
 namespace platform {
 namespace {
 
-class DeviceAndLoop : public ui_test::UITest {
- protected:
-  ~DeviceAndLoop() override {
-    Device::current().resetForTesting();
-    loop.invalidateAllTimers();
-  }
-};
+class DeviceAndLoop : public ui_test::UITest {};
 
 TEST_F(DeviceAndLoop, DeviceOrientationNotifiesOnlyWhileGenerating) {
   Device& device = Device::current();

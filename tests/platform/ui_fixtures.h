@@ -32,14 +32,9 @@ class OnWindow : public UITest {
   // A finger drawn from `from` to `to` over `steps` 60 Hz frames. Lifted at once it flings;
   // held still first, it leaves no speed.
   void drag(Point from, Point to, int steps, Lift lift = Lift::AfterHold) {
-    fingers.begin(from);
-    for (int i = 1; i <= steps; ++i) {
-      advance(1.0 / 60);
-      const double f = static_cast<double>(i) / steps;
-      fingers.move({from.x + (to.x - from.x) * f, from.y + (to.y - from.y) * f});
-    }
-    if (lift == Lift::AfterHold) advance(0.3);
-    if (lift != Lift::Never) fingers.end();
+    fingers.drag(from, to, steps);
+    if (lift == Lift::AfterHold) fingers.holdAndLift(0.3);
+    if (lift == Lift::AtOnce) fingers.end();
   }
 
   std::shared_ptr<Window> window;

@@ -216,11 +216,7 @@ TEST_F(UIGesture, PanTranslationAndVelocityFromTimestampedTouches) {
 
   // Fingers that stop before lifting leave no velocity; a scaled view sees its own units.
   surface->setTransform(AffineTransform::scale(2, 2));
-  finger.begin({100, 100});
-  for (int i = 1; i <= 4; ++i) {
-    advance(1.0 / 60);
-    finger.move({100 + 6.0 * i, 100});
-  }
+  finger.drag({100, 100}, {124, 100}, 4);
   EXPECT_NEAR(velocity.x, 180, 0.01);  // 360 window points per second over a 2x scale
   EXPECT_NEAR(translation.x, 12, 1e-9);
   advance(0.3);

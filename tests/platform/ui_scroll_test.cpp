@@ -59,10 +59,7 @@ class UIScroll : public ui_test::OnWindow {
     drag(from, {from.x + delta.x, from.y + delta.y}, steps, lift);
   }
   // Held still long enough for the release to carry no speed.
-  void holdAndLift() {
-    advance(0.2);
-    fingers.end();
-  }
+  void holdAndLift() { fingers.holdAndLift(0.2); }
 
   std::shared_ptr<ScrollView> scroll = ScrollView::create(makeRect(0, 0, 375, 667));
   std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();

@@ -3,27 +3,17 @@
 #include "animation_support.h"
 #include "platform/ui/ApplicationWindows.h"
 #include "platform/ui/Screen.h"
+#include "tests/support/ScopedScreen.h"
 
 namespace platform::ui_test {
 
-// Virtual clock, and no windows left behind for the next test.
-class UITest : public animation_test::OnVirtualClock {
- protected:
-  ~UITest() override { ApplicationWindows::shared().reset(); }
-};
+// Virtual clock, and no windows left behind for the next test (the stage puts them back).
+using UITest = animation_test::OnVirtualClock;
 
 // Gives the main screen other bounds for a scope.
-class ScopedScreenBounds {
+class ScopedScreenBounds : public test::ScopedScreen {
  public:
-  explicit ScopedScreenBounds(const Rect& bounds) : saved_(Screen::main().bounds()) {
-    Screen::main().setBounds(bounds);
-  }
-  ~ScopedScreenBounds() { Screen::main().setBounds(saved_); }
-  ScopedScreenBounds(const ScopedScreenBounds&) = delete;
-  ScopedScreenBounds& operator=(const ScopedScreenBounds&) = delete;
-
- private:
-  Rect saved_;
+  explicit ScopedScreenBounds(const Rect& bounds) : ScopedScreen(bounds) {}
 };
 
 }  // namespace platform::ui_test

@@ -27,11 +27,9 @@ using Names = std::vector<std::string>;
 class TextInputTest : public ui_test::OnWindow {
  protected:
   TextInputTest() : OnWindow(makeRect(0, 0, 320, 568)) {
-    KeyboardSimulator::shared().reset();
     window->addSubview(field);
     window->addSubview(text);
   }
-  ~TextInputTest() override { KeyboardSimulator::shared().reset(); }
   // The end frame of the last will-show.
   Rect lastEnd() const {
     for (auto n = notes.heard.rbegin(); n != notes.heard.rend(); ++n) {

@@ -51,9 +51,6 @@ class Pad : public View {
 
 class UITouchRouting : public ui_test::OnWindow {
  protected:
-  UITouchRouting() { KeyboardSimulator::shared().reset(); }
-  ~UITouchRouting() override { KeyboardSimulator::shared().reset(); }
-
   std::vector<std::string> log;
 };
 

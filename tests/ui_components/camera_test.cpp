@@ -30,7 +30,6 @@ platform::Point badge(int i) { return {100.0 * i + 62, kStripTop + 12}; }
 
 class Camera : public components_test::ComponentsTest {
  protected:
-  Camera() { platform::AlertController::clearPresentations(); }
   void open(std::int64_t type = 0, std::int64_t max = 0) {
     camera->setMaxCount(max);
     camera->setCameraType(type);

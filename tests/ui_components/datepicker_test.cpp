@@ -28,10 +28,9 @@ class Journal : public DTDatePickerViewControllerDelegate {
 class DatePicker : public components_test::ComponentsTest {
  protected:
   explicit DatePicker(const char* zone = "Asia/Shanghai") : ComponentsTest(kScreen, 2) {
-    platform::TimeZone::setDefaultTimeZone(platform::TimeZone::named(zone));
+    setTimeZone(zone);
     calendar = std::make_unique<platform::Calendar>();
   }
-  ~DatePicker() override { platform::TimeZone::setDefaultTimeZone(std::nullopt); }
 
   Date at(int y, int mo, int d, int h, int mi) {
     platform::DateComponents c;

@@ -23,6 +23,7 @@
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "tests/platform/media_support.h"
+#include "tests/support/Stage.h"
 #include "ui/components/photopicker/PPPhotoPickerViewController.h"
 #include "ui/components/photopicker/PPPhotoPickerViewControllerDelegate.h"
 
@@ -69,48 +70,20 @@ inline platform::Point centreOf(const platform::View& view) {
 }
 
 // Sets the main screen for a test and puts the old one back after it.
-class ScopedScreen {
- public:
-  ScopedScreen(const platform::Rect& bounds, double scale)
-      : savedBounds_(platform::Screen::main().bounds()),
-        savedScale_(platform::Screen::main().scale()) {
-    platform::Screen::main().setBounds(bounds);
-    platform::Screen::main().setScale(scale);
-  }
-  ~ScopedScreen() {
-    platform::Screen::main().setBounds(savedBounds_);
-    platform::Screen::main().setScale(savedScale_);
-  }
-
- private:
-  platform::Rect savedBounds_;
-  double savedScale_;
-};
+using ScopedScreen = platform::test::ScopedScreen;
 
 // A phone on the virtual clock: a key window with a root controller and a finger on it, the
-// default cameras, and nothing scheduled or shown left behind for the next test.
-class ComponentsTest : public ::testing::Test {
+// default cameras, and nothing scheduled or shown left behind for the next test (the stage).
+class ComponentsTest : public ::testing::Test, protected platform::test::Stage {
  protected:
   static constexpr platform::Rect kScreen = platform::makeRect(0, 0, 320, 568);
-  static constexpr double kFrame = 1.0 / 60.0;
+  static constexpr double kFrame = platform::TouchDriver::kFrame;
 
   explicit ComponentsTest(const platform::Rect& screen = kScreen, double scale = 1)
-      : screen_(screen, scale), window(platform::Window::create(screen)), finger(window) {
-    platform::CaptureDevice::resetDevices();
-    platform::Device::current().resetForTesting();
+      : Stage(screen, scale), window(platform::Window::create(screen)), finger(window) {
     window->setRootViewController(root);
     window->makeKeyAndVisible();
   }
-  ~ComponentsTest() override {
-    loop.runPending();
-    loop.invalidateAllTimers();
-    platform::ApplicationWindows::shared().reset();
-    platform::CaptureDevice::resetDevices();
-    platform::Device::current().resetForTesting();
-  }
-  void advance(platform::TimeInterval dt) { loop.advance(dt); }
-  // Runs the main loop until `pred` holds (work from other threads included).
-  bool runUntil(const std::function<bool()>& pred) { return loop.runUntil(pred, 20.0); }
   // `view` drawn at the screen's scale as it stands at clock time `at`.
   std::shared_ptr<platform::Image> render(platform::View& view, double at) {
     platform::RenderOptions options;
@@ -124,11 +97,7 @@ class ComponentsTest : public ::testing::Test {
   }
   // Down at `from`, `steps` frames moving evenly by `delta`; lifted there unless `lift` is off.
   void drag(platform::Point from, platform::Point delta, int steps, bool lift = true) {
-    finger.begin(from);
-    for (int i = 1; i <= steps; ++i) {
-      advance(kFrame);
-      finger.move({from.x + delta.x * i / steps, from.y + delta.y * i / steps});
-    }
+    finger.drag(from, {from.x + delta.x, from.y + delta.y}, steps);
     if (lift) finger.end();
   }
   // Two taps a tenth of a second apart, then time for what they start.
@@ -139,30 +108,10 @@ class ComponentsTest : public ::testing::Test {
     advance(1);
   }
   // Two fingers level about `centre`, `from` apart, spread to `to` apart over ten frames; lifted.
-  void pinch(platform::Point centre, double from, double to) {
-    finger.begin(0, {centre.x - from / 2, centre.y});
-    finger.begin(1, {centre.x + from / 2, centre.y});
-    for (int i = 1; i <= 10; ++i) {
-      advance(kFrame);
-      const double half = (from + (to - from) * i / 10) / 2;
-      finger.send({{0, platform::TouchPhase::Moved, {centre.x - half, centre.y}},
-                   {1, platform::TouchPhase::Moved, {centre.x + half, centre.y}}});
-    }
-    finger.end(0);
-    finger.end(1);
-  }
+  void pinch(platform::Point centre, double from, double to) { finger.pinch(centre, from, to); }
   // Holds still until the finger carries no speed, then lifts.
-  void holdAndLift() {
-    advance(0.25);
-    finger.end();
-  }
+  void holdAndLift() { finger.holdAndLift(0.25); }
 
- private:
-  ScopedScreen screen_;
-
- protected:
-  platform::RunLoop& loop = platform::RunLoop::main();
-  platform::ScopedVirtualClock clock;
   std::shared_ptr<platform::Window> window;
   std::shared_ptr<platform::ViewController> root = platform::ViewController::create();
   platform::TouchDriver finger;

@@ -257,11 +257,7 @@ TEST_F(Pages, TappingATitleShowsItsPageAndTheLineFollowsADragHalfWay) {
 // stays under the titles for the rest of the drag, and the lift keeps the tapped page.
 TEST_F(Pages, ATitleTappedMidSwipeIsThePageShownAfterTheLift) {
   advance(1);
-  finger.begin(0, {300, 300});
-  for (int i = 1; i <= 10; ++i) {
-    advance(1.0 / 60);
-    finger.move(0, {300 - 10.0 * i, 300});
-  }
+  finger.drag({300, 300}, {200, 300}, 10);
   finger.begin(1, {312, 581});
   finger.end(1);
   for (int i = 1; i <= 5; ++i) {

@@ -91,14 +91,7 @@ class Carousel : public ui_test::ScreenTest {
           << i;
     }
   }
-  void swipe(double dx) {
-    fingers.begin({187 - dx / 2, 90});
-    for (int i = 1; i <= 6; ++i) {
-      advance(1.0 / 60);
-      fingers.move({187 - dx / 2 + dx * i / 6, 90});
-    }
-    fingers.end();
-  }
+  void swipe(double dx) { fingers.fling({187 - dx / 2, 90}, {187 + dx / 2, 90}, 6); }
 };
 
 TEST_F(Carousel, ASwipeTurnsOneBannerTheDotsFollowAndTheTimerTakesOverAgain) {
@@ -189,11 +182,7 @@ TEST_F(Carousel, ScrollEndsGoToTheDelegateBeforeTheBlockAndTapsToBoth) {
 TEST_F(Carousel, ARealDragPausesTheTimerWhichResumesTwoSecondsAfterTheLift) {
   auto view = make(3);
   advance(1.0);
-  fingers.begin({300, 90});
-  for (int i = 1; i <= 10; ++i) {
-    advance(1.0 / 60);
-    fingers.move({300 - 10.0 * i, 90});
-  }
+  fingers.drag({300, 90}, {200, 90}, 10);
   EXPECT_EQ(view->timer(), nullptr);
   advance(3.0);  // held: nothing turns
   fingers.end();

@@ -24,7 +24,6 @@ class KeyboardTest : public ui_test::ScreenTest {
   static constexpr platform::Rect kScreen{{0, 0}, {320, 568}};
 
   KeyboardTest() : ScreenTest(kScreen.size) {
-    platform::KeyboardSimulator::shared().reset();
     root = platform::ViewController::create();
     window->setRootViewController(root);
     window->makeKeyAndVisible();

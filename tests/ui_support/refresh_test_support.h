@@ -49,12 +49,8 @@ class Rows : public platform::TableViewDataSource {
 class RefreshTest : public ui_test::ScreenTest {
  protected:
   RefreshTest() : ScreenTest({375, 667}, kFixedNow) {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "sprout-refresh-XXXXXX").string();
-    home_ = ::mkdtemp(pattern.data());
-    platform::FileManager::setHomeDirectory(home_);
     platform::UserDefaults::resetStandardForTesting();
-    platform::TimeZone::setDefaultTimeZone(platform::TimeZone::named("Asia/Shanghai"));
+    setTimeZone("Asia/Shanghai");
     setLanguages({"en-GB"});
     window->makeKeyAndVisible();
   }
@@ -62,11 +58,6 @@ class RefreshTest : public ui_test::ScreenTest {
     loop.runPending();
     platform::Locale::setPreferredLanguagesForTesting(std::nullopt);
     rf_resetRefreshBundleForTesting();
-    platform::TimeZone::setDefaultTimeZone(std::nullopt);
-    platform::FileManager::setHomeDirectory("");
-    platform::UserDefaults::resetStandardForTesting();
-    std::error_code ignored;
-    std::filesystem::remove_all(home_, ignored);
   }
 
   void setLanguages(std::vector<std::string> languages) {
@@ -85,22 +76,15 @@ class RefreshTest : public ui_test::ScreenTest {
 
   // A finger put down at `from` and moved by `dy` in `steps` frames; it stays down.
   void dragBy(platform::Point from, double dy, int steps = 10) {
-    fingers.begin(from);
-    finger_ = from;
-    for (int i = 1; i <= steps; ++i) {
-      advance(platform::ScrollView::kFrameInterval);
-      moveFingerTo(from.y + dy * i / steps);
-    }
+    finger_ = {from.x, from.y + dy};
+    fingers.drag(from, finger_, steps);
   }
   void moveFingerTo(double y) {
     finger_.y = y;
     fingers.move(finger_);
   }
   // Lifted after holding still, so the release carries no speed.
-  void holdAndLift() {
-    advance(0.2);
-    fingers.end();
-  }
+  void holdAndLift() { fingers.holdAndLift(0.2); }
 
   // The finger position (the finger being down and the pan under way) that puts the content
   // `target` points of offset, past the top edge by rubber-banding.
@@ -114,7 +98,7 @@ class RefreshTest : public ui_test::ScreenTest {
     return anchor + (dragStart - (edge - overshoot));
   }
 
-  std::string home_;
+  const std::string home_ = makeHome("sprout-refresh");
   platform::Point finger_;
 };
 

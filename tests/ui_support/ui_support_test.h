@@ -14,33 +14,20 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/TouchDriver.h"
 #include "platform/ui/Window.h"
+#include "tests/support/Stage.h"
 
 namespace sprout::ui_test {
 
 // A key window filling a screen of `size` on the virtual clock, and a finger to touch it with.
-// The screen's size and the app's windows are put back afterwards.
-class ScreenTest : public ::testing::Test {
+// The stage puts the screen and the app's windows back afterwards.
+class ScreenTest : public ::testing::Test, protected platform::test::Stage {
  protected:
-  explicit ScreenTest(platform::Size size, double now = 1'800'000'000.0)
-      : clock(now), window(platform::Window::create({{0, 0}, size})) {
-    platform::Screen::main().setBounds(window->bounds());
-  }
-  ~ScreenTest() override {
-    loop.runPending();
-    platform::ApplicationWindows::shared().reset();
-    platform::Screen::main().setBounds(savedScreen_);
-  }
+  explicit ScreenTest(platform::Size size, double now = kStart)
+      : Stage({{0, 0}, size}, std::nullopt, now),
+        window(platform::Window::create({{0, 0}, size})) {}
 
-  void advance(double seconds) { loop.advance(seconds); }
-  void drain() { loop.runPending(); }
-
-  platform::RunLoop& loop = platform::RunLoop::main();
-  platform::ScopedVirtualClock clock;
   std::shared_ptr<platform::Window> window;
   platform::TouchDriver fingers{window};
-
- private:
-  platform::Rect savedScreen_ = platform::Screen::main().bounds();
 };
 
 // `view` drawn as it shows now, at `scale` pixels per point, over `background`.
