@@ -33,9 +33,7 @@ class SPLeavesViewController : public platform::ViewController,
 
   static constexpr const char* kPromptTitle = "请选择请假时间";
 
- protected:
-  friend class platform::Object;
-  explicit SPLeavesViewController(Key key) : platform::ViewController(key) {}
+  explicit SPLeavesViewController(Key key) : platform::ViewController(std::move(key)) {}
 
  private:
   std::shared_ptr<platform::Label> caption_;

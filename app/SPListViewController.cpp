@@ -23,7 +23,7 @@ std::shared_ptr<SPListViewController> SPListViewController::create(platform::URL
 }
 
 SPListViewController::SPListViewController(Key key, platform::URL listURL)
-    : platform::ViewController(key),
+    : platform::ViewController(std::move(key)),
       listURL_(std::move(listURL)),
       session_(platform::URLSession::sharedSession()) {}
 

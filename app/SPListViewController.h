@@ -48,9 +48,9 @@ class SPListViewController : public platform::ViewController, public platform::T
   static constexpr char kLoadingStatus[] = "加载中…";
   static constexpr char kFailureStatus[] = "加载失败";
 
- protected:
-  friend class platform::Object;
   explicit SPListViewController(Key key, platform::URL listURL);
+
+ protected:
   void viewDidLoad() override;
 
  private:

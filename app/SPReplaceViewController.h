@@ -33,9 +33,7 @@ class SPReplaceViewController : public platform::ViewController,
 
   static constexpr double kHeadSide = 120;
 
- protected:
-  friend class platform::Object;
-  explicit SPReplaceViewController(Key key) : platform::ViewController(key) {}
+  explicit SPReplaceViewController(Key key) : platform::ViewController(std::move(key)) {}
 
  private:
   void showHead(const std::shared_ptr<platform::Image>& image);

@@ -29,13 +29,22 @@ struct AssociatedKey {
 // references) belongs in didInit, where an override calls its base's didInit first and so reuses
 // its set-up.
 //
-// Every constructor takes a Key first and hands it to its base; only make can create a Key, so an
-// object built any other way (`new T`, a local, make_shared) does not compile and cannot skip
-// didInit. A class that adds no constructor of its own inherits its base's (`using Base::Base;`).
-// A class with a non-public constructor declares `friend class platform::Object;`.
+// Every constructor takes a Key first and moves it on to its base; only make can create a Key, so
+// an object built any other way (`new T`, a local, make_shared) does not compile and cannot skip
+// didInit. That makes a public constructor as closed as a private one, so constructors are
+// public and no class befriends Object. A key moves and never copies: a constructor hands its key
+// on and keeps none to build another object with. A class that adds no constructor of its own
+// inherits its base's (`using Base::Base;`).
 class Object : public std::enable_shared_from_this<Object> {
  public:
   class Key {
+   public:
+    Key(Key&&) = default;
+    Key& operator=(Key&&) = default;
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+
+   private:
     friend class Object;
     Key() = default;
   };

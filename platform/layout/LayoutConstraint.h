@@ -73,9 +73,9 @@ class LayoutConstraint : public Object {
   // The view an item places: the view itself, or a layout guide's owning view.
   static std::shared_ptr<View> viewOfItem(const std::shared_ptr<Object>& item);
 
+  explicit LayoutConstraint(Key key) : Object(std::move(key)) {}
+
  protected:
-  friend class Object;
-  explicit LayoutConstraint(Key key) : Object(key) {}
   // What create() sets, for subclasses made with Object::make.
   void setUp(const std::shared_ptr<Object>& firstItem, LayoutAttribute firstAttribute,
              LayoutRelation relation, const std::shared_ptr<Object>& secondItem,

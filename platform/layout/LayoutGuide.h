@@ -16,6 +16,9 @@ class LayoutGuide : public Object {
  public:
   enum class Edge { Top, Bottom };
 
+  LayoutGuide(Key key, Edge edge, std::shared_ptr<View> view, double length)
+      : Object(std::move(key)), owningView_(view), edge_(edge), length_(length) {}
+
   std::shared_ptr<View> owningView() const { return owningView_.lock(); }
   Edge edge() const { return edge_; }
   double length() const { return length_; }
@@ -23,11 +26,8 @@ class LayoutGuide : public Object {
   void setLength(double length);
 
  private:
-  friend class Object;
   friend std::shared_ptr<LayoutGuide> topLayoutGuide(ViewController& controller);
   friend std::shared_ptr<LayoutGuide> bottomLayoutGuide(ViewController& controller);
-  LayoutGuide(Key key, Edge edge, std::shared_ptr<View> view, double length)
-      : Object(key), owningView_(view), edge_(edge), length_(length) {}
 
   std::weak_ptr<View> owningView_;
   Edge edge_;

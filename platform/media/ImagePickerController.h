@@ -45,9 +45,7 @@ class ImagePickerController : public ViewController {
   // The cancel button.
   void cancel();
 
- protected:
-  friend class Object;
-  explicit ImagePickerController(Key key) : ViewController(key) {}
+  explicit ImagePickerController(Key key) : ViewController(std::move(key)) {}
 
  private:
   void deliver(const std::shared_ptr<SampleBuffer>& buffer);

@@ -31,7 +31,7 @@ std::shared_ptr<ActivityIndicatorView> ActivityIndicatorView::create(
 }
 
 ActivityIndicatorView::ActivityIndicatorView(Key key, ActivityIndicatorViewStyle style)
-    : View(key, makeRect(0, 0, sideFor(style), sideFor(style))),
+    : View(std::move(key), makeRect(0, 0, sideFor(style), sideFor(style))),
       style_(style),
       color_(colorFor(style)) {
   setOpaque(false);

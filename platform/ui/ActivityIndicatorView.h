@@ -29,8 +29,6 @@ class ActivityIndicatorView : public View {
   Size intrinsicContentSize() const override { return sizeThatFits({}); }
   void drawRect(Context& context, const Rect& rect) override;
 
- protected:
-  friend class Object;
   explicit ActivityIndicatorView(Key key, ActivityIndicatorViewStyle style);
 
  private:

@@ -35,7 +35,8 @@ std::shared_ptr<Button> Button::create(const Rect& frame, ButtonType type) {
   return make<Button>(frame, type);
 }
 
-Button::Button(Key key, const Rect& frame, ButtonType type) : Control(key, frame), type_(type) {
+Button::Button(Key key, const Rect& frame, ButtonType type)
+    : Control(std::move(key), frame), type_(type) {
   setOpaque(false);
 }
 

@@ -57,9 +57,9 @@ class Button : public Control {
   void layoutSubviews() override;
   void tintColorDidChange() override { refresh(); }
 
- protected:
-  friend class Object;
   Button(Key key, const Rect& frame, ButtonType type);
+
+ protected:
   void stateDidChange() override { refresh(); }
 
  private:

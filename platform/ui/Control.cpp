@@ -9,7 +9,7 @@ constexpr double kTouchSlop = 70;
 
 }  // namespace
 
-Control::Control(Key key, const Rect& frame) : View(key, frame) {}
+Control::Control(Key key, const Rect& frame) : View(std::move(key), frame) {}
 
 Control::ActionId Control::addTarget(Action action, unsigned events) {
   return addTarget(nullptr, std::move(action), events);

@@ -74,10 +74,9 @@ class GestureRecognizer : public Object {
   void attachToView(const std::shared_ptr<View>& view);
   void detachFromView();
 
- protected:
-  friend class Object;
-  explicit GestureRecognizer(Key key) : Object(key) {}
+  explicit GestureRecognizer(Key key) : Object(std::move(key)) {}
 
+ protected:
   // Subclasses move the state; the arbitration above applies on leaving Possible.
   void setState(State next);
   virtual void touchesBegan(const TouchSet& touches, const Event& event);

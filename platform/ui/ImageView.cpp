@@ -21,7 +21,7 @@ std::shared_ptr<ImageView> ImageView::create(std::shared_ptr<Image> image,
   return view;
 }
 
-ImageView::ImageView(Key key, const Rect& frame) : View(key, frame) {
+ImageView::ImageView(Key key, const Rect& frame) : View(std::move(key), frame) {
   setUserInteractionEnabled(false);
   setOpaque(false);
 }

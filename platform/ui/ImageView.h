@@ -45,8 +45,6 @@ class ImageView : public View {
   Size intrinsicContentSize() const override;
   void tintColorDidChange() override;
 
- protected:
-  friend class Object;
   explicit ImageView(Key key, const Rect& frame);
 
  private:

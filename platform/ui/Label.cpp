@@ -13,7 +13,7 @@ namespace platform {
 
 std::shared_ptr<Label> Label::create(const Rect& frame) { return make<Label>(frame); }
 
-Label::Label(Key key, const Rect& frame) : View(key, frame) {
+Label::Label(Key key, const Rect& frame) : View(std::move(key), frame) {
   setContentMode(ViewContentMode::Redraw);
   setUserInteractionEnabled(false);
   setOpaque(false);

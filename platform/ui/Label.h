@@ -66,9 +66,9 @@ class Label : public View {
   // and is kept until the text, font, colour or size changes.
   bool displayLayer(Layer& layer) override;
 
- protected:
-  friend class Object;
   explicit Label(Key key, const Rect& frame);
+
+ protected:
   // Plain text without a shadow: a shadow (and runs of colours) paint pixels more than once,
   // which over the frame rounds differently from over a clear bitmap.
   bool drawsInPlace() const override {

@@ -22,9 +22,9 @@ class LongPressGestureRecognizer : public GestureRecognizer {
   int numberOfTouchesRequired() const { return touchesRequired_; }
   void setNumberOfTouchesRequired(int n) { touchesRequired_ = n < 1 ? 1 : n; }
 
+  explicit LongPressGestureRecognizer(Key key) : GestureRecognizer(std::move(key)) {}
+
  protected:
-  friend class Object;
-  explicit LongPressGestureRecognizer(Key key) : GestureRecognizer(key) {}
   void touchesBegan(const TouchSet& touches, const Event& event) override;
   void touchesMoved(const TouchSet& touches, const Event& event) override;
   void touchesEnded(const TouchSet& touches, const Event& event) override;

@@ -31,9 +31,9 @@ class PanGestureRecognizer : public GestureRecognizer {
   static constexpr double kStartThreshold = 10;
   static constexpr TimeInterval kVelocityWindow = 0.1;
 
+  explicit PanGestureRecognizer(Key key) : GestureRecognizer(std::move(key)) {}
+
  protected:
-  friend class Object;
-  explicit PanGestureRecognizer(Key key) : GestureRecognizer(key) {}
   void touchesBegan(const TouchSet& touches, const Event& event) override;
   void touchesMoved(const TouchSet& touches, const Event& event) override;
   void touchesEnded(const TouchSet& touches, const Event& event) override;

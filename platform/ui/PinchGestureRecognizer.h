@@ -21,9 +21,9 @@ class PinchGestureRecognizer : public GestureRecognizer {
 
   static constexpr double kStartThreshold = 5;
 
+  explicit PinchGestureRecognizer(Key key) : GestureRecognizer(std::move(key)) {}
+
  protected:
-  friend class Object;
-  explicit PinchGestureRecognizer(Key key) : GestureRecognizer(key) {}
   void touchesBegan(const TouchSet& touches, const Event& event) override;
   void touchesMoved(const TouchSet& touches, const Event& event) override;
   void touchesEnded(const TouchSet& touches, const Event& event) override;

@@ -47,7 +47,7 @@ class Responder : public Object {
   void resignOnLeavingWindow();
 
  protected:
-  explicit Responder(Key key) : Object(key) {}
+  explicit Responder(Key key) : Object(std::move(key)) {}
   // Run when this became the window's first responder: before the keyboard hears of it when
   // announcesEditingBeforeKeyboard() is true (a text field's begin-editing precedes the
   // keyboard's will-show), after it otherwise (a text view's follows it).

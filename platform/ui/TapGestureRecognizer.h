@@ -28,9 +28,9 @@ class TapGestureRecognizer : public GestureRecognizer {
   static constexpr double kAllowableMovement = 10;
   static constexpr double kMaximumTapDistance = 45;
 
+  explicit TapGestureRecognizer(Key key) : GestureRecognizer(std::move(key)) {}
+
  protected:
-  friend class Object;
-  explicit TapGestureRecognizer(Key key) : GestureRecognizer(key) {}
   void touchesBegan(const TouchSet& touches, const Event& event) override;
   void touchesMoved(const TouchSet& touches, const Event& event) override;
   void touchesEnded(const TouchSet& touches, const Event& event) override;

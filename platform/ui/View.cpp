@@ -81,7 +81,7 @@ void didMoveSubtreeToWindow(View& view) {
 std::shared_ptr<View> View::create(const Rect& frame) { return make<View>(frame); }
 
 View::View(Key key, const Rect& frame, std::shared_ptr<Layer> layer)
-    : Responder(key), layer_(layer ? std::move(layer) : Layer::create()) {
+    : Responder(std::move(key)), layer_(layer ? std::move(layer) : Layer::create()) {
   layer_->setDelegate(this);
   layer_->setContentsScale(Screen::main().scale());
   layer_->setFrame(standardize(frame));

@@ -193,9 +193,9 @@ class View : public Responder, public LayerDelegate {
   const std::string& accessibilityHint() const { return accessibilityHint_; }
   void setAccessibilityHint(std::string hint) { accessibilityHint_ = std::move(hint); }
 
- protected:
-  friend class Object;
   explicit View(Key key, const Rect& frame = {}, std::shared_ptr<Layer> layer = nullptr);
+
+ protected:
   // After the bounds' size changed: autoresizing, layout and redraw as the content mode asks.
   virtual void boundsSizeDidChange(const Size& oldSize);
   // After any change of the bounds, the origin included (a scroll offset is a bounds origin);

@@ -121,9 +121,7 @@ class ViewController : public Responder {
 
   std::shared_ptr<Responder> nextResponder() const override;
 
- protected:
-  friend class Object;
-  explicit ViewController(Key key) : Responder(key) {}
+  explicit ViewController(Key key) : Responder(std::move(key)) {}
 
  private:
   enum class Appearance { Disappeared, Appearing, Appeared, Disappearing };

@@ -23,7 +23,7 @@ std::shared_ptr<VisualEffectView> VisualEffectView::create(BlurEffectStyle style
 }
 
 VisualEffectView::VisualEffectView(Key key, BlurEffectStyle style, const Rect& frame)
-    : View(key, frame), style_(style) {
+    : View(std::move(key), frame), style_(style) {
   setOpaque(false);
   layer()->setBackdropBlurRadius(kBlurRadius);
   View::setBackgroundColor(tintFor(style));

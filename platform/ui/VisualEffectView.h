@@ -20,8 +20,6 @@ class VisualEffectView : public View {
 
   static constexpr double kBlurRadius = 20;
 
- protected:
-  friend class Object;
   VisualEffectView(Key key, BlurEffectStyle style, const Rect& frame);
 
  private:

@@ -18,7 +18,9 @@ void Window::didInit() {
   ApplicationWindows::shared().add(self<Window>());
 }
 
-Window::Window(Key key, const Rect& frame) : View(key, frame) { layer()->setHidden(true); }
+Window::Window(Key key, const Rect& frame) : View(std::move(key), frame) {
+  layer()->setHidden(true);
+}
 
 Window::~Window() = default;
 

@@ -51,9 +51,9 @@ class Window : public View {
   bool isWindow() const override { return true; }
   std::shared_ptr<Responder> nextResponder() const override { return nullptr; }
 
- protected:
-  friend class Object;
   explicit Window(Key key, const Rect& frame);
+
+ protected:
   void didInit() override;  // joins the application's windows
   void layoutSubviews() override;
 

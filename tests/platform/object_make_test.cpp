@@ -13,7 +13,7 @@ namespace {
 // A recognizer with a public constructor: only the key keeps it from being built bare.
 class CountingPan : public PanGestureRecognizer {
  public:
-  explicit CountingPan(Key key, int* inits) : PanGestureRecognizer(key), inits_(inits) {}
+  explicit CountingPan(Key key, int* inits) : PanGestureRecognizer(std::move(key)), inits_(inits) {}
 
  protected:
   void didInit() override {
@@ -29,6 +29,10 @@ class CountingPan : public PanGestureRecognizer {
 static_assert(!std::is_default_constructible_v<Object::Key>);
 static_assert(!std::is_constructible_v<CountingPan, int*>);
 static_assert(!std::is_default_constructible_v<View>);
+// A constructor moves its key on to its base and cannot keep a copy to build another object.
+static_assert(!std::is_copy_constructible_v<Object::Key>);
+static_assert(!std::is_copy_assignable_v<Object::Key>);
+static_assert(std::is_move_constructible_v<Object::Key>);
 
 TEST(ObjectMake, ASubclassOfARecognizerIsInitialisedOnce) {
   int inits = 0;

@@ -128,9 +128,7 @@ class Logged : public ViewController {
   }
   StatusBarStyle preferredStatusBarStyle() const override { return style_; }
 
- protected:
-  friend class platform::Object;
-  explicit Logged(Key key) : ViewController(key) {}
+  explicit Logged(Key key) : ViewController(std::move(key)) {}
 
  private:
   void note(const std::string& what, bool animated = false) {

@@ -19,9 +19,7 @@ class Board : public View {
  public:
   static std::shared_ptr<Board> create(const Rect& frame) { return make<Board>(frame); }
 
- protected:
-  friend class Object;
-  Board(Key key, const Rect& frame) : View(key, frame) {}
+  Board(Key key, const Rect& frame) : View(std::move(key), frame) {}
 };
 
 // One line of an arena's story, split into the arena's number and what it says.

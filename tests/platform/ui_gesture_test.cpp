@@ -34,10 +34,10 @@ class Surface : public View {
     log_->push_back("view cancelled");
   }
 
- private:
-  friend class Object;
   Surface(Key key, std::vector<std::string>* log, const Rect& frame)
-      : View(key, frame), log_(log) {}
+      : View(std::move(key), frame), log_(log) {}
+
+ private:
   std::vector<std::string>* log_;
 };
 

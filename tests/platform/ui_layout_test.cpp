@@ -23,9 +23,9 @@ class Card : public View {
   std::vector<std::string> steps;
   std::shared_ptr<Label> title;
 
+  explicit Card(Key key, const Rect& frame) : View(std::move(key), frame) {}
+
  protected:
-  friend class Object;
-  explicit Card(Key key, const Rect& frame) : View(key, frame) {}
   void didInit() override {
     View::didInit();
     title = Label::create(makeRect(0, 0, 50, 20));
@@ -39,7 +39,6 @@ class BadgedCard : public Card {
   std::shared_ptr<View> badge;
 
  protected:
-  friend class Object;
   using Card::Card;
   void didInit() override {
     Card::didInit();
@@ -65,7 +64,6 @@ class Tracker : public View {
   }
 
  protected:
-  friend class Object;
   using View::View;
   void boundsDidChange(const Rect& old) override { oldBounds.push_back(old); }
 };

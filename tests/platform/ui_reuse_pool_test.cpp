@@ -16,9 +16,7 @@ class Counted : public CollectionReusableView {
   void prepareForReuse() override { ++prepared; }
   int prepared = 0;
 
- protected:
-  friend class Object;
-  explicit Counted(Key key) : CollectionReusableView(key, {}) {}
+  explicit Counted(Key key) : CollectionReusableView(std::move(key), {}) {}
 };
 
 using Pool = ReusePool<int, Counted>;

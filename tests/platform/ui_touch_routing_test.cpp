@@ -37,10 +37,10 @@ class Pad : public View {
   bool wantsKeyboard = false;
   bool resignable = true;
 
- private:
-  friend class Object;
   Pad(Key key, std::string name, std::vector<std::string>* log, const Rect& frame)
-      : View(key, frame), name_(std::move(name)), log_(log) {}
+      : View(std::move(key), frame), name_(std::move(name)), log_(log) {}
+
+ private:
   void note(const char* phase, const TouchSet& t, const Event& e) {
     log_->push_back(name_ + " " + phase + " " + std::to_string(t.size()) + " (" +
                     std::to_string(e.allTouches.size()) + ")");
@@ -254,7 +254,7 @@ TEST_F(UITouchRouting, AnimationOptionsAreHonoured) {
   // "Lay out subviews": the layout the block calls for happens in it, so it animates.
   class Row : public View {
    public:
-    explicit Row(Key key, const Rect& frame) : View(key, frame) {}
+    explicit Row(Key key, const Rect& frame) : View(std::move(key), frame) {}
     void layoutSubviews() override { subviews()[0]->setFrame(makeRect(0, 0, width(bounds()), 10)); }
   };
   auto row = Object::make<Row>(makeRect(0, 200, 100, 10));

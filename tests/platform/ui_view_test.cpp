@@ -44,10 +44,10 @@ class Probe : public View {
   }
   void touchesEnded(const TouchSet&, const Event&) override { note("ended"); }
 
- private:
-  friend class Object;
   Probe(Key key, std::string name, std::vector<std::string>* log, const Rect& frame)
-      : View(key, frame), name_(std::move(name)), log_(log) {}
+      : View(std::move(key), frame), name_(std::move(name)), log_(log) {}
+
+ private:
   void note(const std::string& what) { log_->push_back(name_ + " " + what); }
   std::string name_;
   std::vector<std::string>* log_;

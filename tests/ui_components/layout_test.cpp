@@ -131,9 +131,7 @@ class TakesSiblingAlong : public View {
   }
   std::weak_ptr<View> sibling;
 
- private:
-  friend class platform::Object;
-  explicit TakesSiblingAlong(Key key) : View(key, makeRect(0, 0, 1, 1)) {}
+  explicit TakesSiblingAlong(Key key) : View(std::move(key), makeRect(0, 0, 1, 1)) {}
 };
 
 TEST(FrameAccessors, OrderAndRemovalOfSubviews) {

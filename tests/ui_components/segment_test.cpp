@@ -290,9 +290,7 @@ class MovingPage : public platform::ViewController {
   }
   std::vector<std::string> log;
 
- protected:
-  friend class platform::Object;
-  explicit MovingPage(Key key) : platform::ViewController(key) {}
+  explicit MovingPage(Key key) : platform::ViewController(std::move(key)) {}
 };
 
 TEST_F(Pages, TheSelectedPageIsToldItMovedToThePagerBeforeItsViewIsShown) {

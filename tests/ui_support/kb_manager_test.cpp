@@ -112,9 +112,8 @@ TEST_F(Avoidance, PerFieldDistanceReplacesTheManagersOnlyWhenSet) {
 }
 
 class FormTable : public platform::TableViewController {
- protected:
-  friend class platform::Object;
-  explicit FormTable(Key key) : platform::TableViewController(key) {}
+ public:
+  explicit FormTable(Key key) : platform::TableViewController(std::move(key)) {}
 };
 
 TEST_F(Avoidance, NeverMovesATableViewControllersField) {

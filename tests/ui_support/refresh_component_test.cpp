@@ -18,7 +18,6 @@ class Counting : public RFRefreshComponent {
   int offsets = 0, sizes = 0, pans = 0;
 
  protected:
-  friend class platform::Object;
   using RFRefreshComponent::RFRefreshComponent;
   void scrollViewContentOffsetDidChange(const std::optional<RFOffsetChange>&) override {
     ++offsets;

@@ -22,9 +22,7 @@ class AlertAction : public Object {
   void setEnabled(bool enabled) { enabled_ = enabled; }
   const Handler& handler() const { return handler_; }
 
- protected:
-  friend class Object;
-  explicit AlertAction(Key key) : Object(key) {}
+  explicit AlertAction(Key key) : Object(std::move(key)) {}
 
  private:
   std::string title_;

@@ -60,9 +60,9 @@ class AlertDimView : public View {
   }
   void layoutSubviews() override { placeBox(); }
 
+  explicit AlertDimView(Key key, const Rect& frame) : View(std::move(key), frame) {}
+
  protected:
-  friend class Object;
-  explicit AlertDimView(Key key, const Rect& frame) : View(key, frame) {}
   void didInit() override {
     View::didInit();
     std::weak_ptr<AlertDimView> weak = self<AlertDimView>();

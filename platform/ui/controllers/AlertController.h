@@ -44,9 +44,8 @@ class AlertController : public ViewController {
   void loadView() override;
   void viewWillAppear(bool animated) override;
 
- protected:
-  friend class Object;
-  explicit AlertController(Key key) : ViewController(key) {}
+ public:
+  explicit AlertController(Key key) : ViewController(std::move(key)) {}
 
  private:
   std::string message_;

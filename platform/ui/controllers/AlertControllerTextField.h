@@ -11,9 +11,7 @@ class AlertControllerTextField : public TextField {
     return make<AlertControllerTextField>();
   }
 
- protected:
-  friend class Object;
-  explicit AlertControllerTextField(Key key) : TextField(key, {}) {}
+  explicit AlertControllerTextField(Key key) : TextField(std::move(key), {}) {}
 };
 
 }  // namespace platform

@@ -13,7 +13,7 @@ std::shared_ptr<NavigationBar> NavigationBar::create(const Rect& frame) {
   return make<NavigationBar>(frame);
 }
 
-NavigationBar::NavigationBar(Key key, const Rect& frame) : View(key, frame) {}
+NavigationBar::NavigationBar(Key key, const Rect& frame) : View(std::move(key), frame) {}
 
 NavigationBar::~NavigationBar() = default;
 

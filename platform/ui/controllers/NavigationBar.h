@@ -51,9 +51,9 @@ class NavigationBar : public View {
   static constexpr double kHeight = 44;
   static constexpr double kEdgeMargin = 16;
 
- protected:
-  friend class Object;
   explicit NavigationBar(Key key, const Rect& frame);
+
+ protected:
   void didInit() override;
 
  private:

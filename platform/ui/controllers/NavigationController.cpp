@@ -19,9 +19,7 @@ class NavigationContainerView : public View {
     if (onLayout) onLayout();
   }
 
- protected:
-  friend class Object;
-  explicit NavigationContainerView(Key key, const Rect& frame) : View(key, frame) {}
+  explicit NavigationContainerView(Key key, const Rect& frame) : View(std::move(key), frame) {}
 };
 
 }  // namespace

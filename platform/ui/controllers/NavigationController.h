@@ -42,9 +42,7 @@ class NavigationController : public ViewController {
   void viewWillDisappear(bool animated) override;
   void viewDidDisappear(bool animated) override;
 
- protected:
-  friend class Object;
-  explicit NavigationController(Key key) : ViewController(key) {}
+  explicit NavigationController(Key key) : ViewController(std::move(key)) {}
 
  private:
   void show(const std::shared_ptr<ViewController>& incoming,

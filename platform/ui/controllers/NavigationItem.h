@@ -30,9 +30,7 @@ class NavigationItem : public Object {
 
   ObserverList<>& changeObservers() { return changed_; }
 
- protected:
-  friend class Object;
-  explicit NavigationItem(Key key) : Object(key) {}
+  explicit NavigationItem(Key key) : Object(std::move(key)) {}
 
  private:
   std::string title_;

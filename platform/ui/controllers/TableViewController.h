@@ -25,10 +25,8 @@ class TableViewController : public ViewController,
   std::shared_ptr<TableViewCell> cellForRowAtIndexPath(TableView& tableView,
                                                        const IndexPath& indexPath) override;
 
- protected:
-  friend class Object;
   explicit TableViewController(Key key, TableViewStyle style = TableViewStyle::Plain)
-      : ViewController(key), style_(style) {}
+      : ViewController(std::move(key)), style_(style) {}
 
  private:
   TableViewStyle style_;

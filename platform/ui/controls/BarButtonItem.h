@@ -94,9 +94,9 @@ class BarButtonItem : public Object {
   // Told after any change of what the item shows.
   ObserverList<>& changeObservers() { return changed_; }
 
+  explicit BarButtonItem(Key key) : Object(std::move(key)) {}
+
  protected:
-  friend class Object;
-  explicit BarButtonItem(Key key) : Object(key) {}
   // For subclasses' factories.
   void setSystemItem(std::optional<BarButtonSystemItem> item) { systemItem_ = item; }
 

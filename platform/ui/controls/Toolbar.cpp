@@ -12,7 +12,7 @@ namespace platform {
 
 std::shared_ptr<Toolbar> Toolbar::create(const Rect& frame) { return make<Toolbar>(frame); }
 
-Toolbar::Toolbar(Key key, const Rect& frame) : View(key, frame) {}
+Toolbar::Toolbar(Key key, const Rect& frame) : View(std::move(key), frame) {}
 
 Toolbar::~Toolbar() = default;
 

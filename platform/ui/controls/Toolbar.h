@@ -43,9 +43,9 @@ class Toolbar : public View {
   static constexpr double kEdgeMargin = 16;
   static constexpr double kItemSpacing = 8;
 
- protected:
-  friend class Object;
   explicit Toolbar(Key key, const Rect& frame);
+
+ protected:
   void didInit() override;
 
  private:

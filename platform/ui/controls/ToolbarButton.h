@@ -19,9 +19,9 @@ class ToolbarButton : public Button {
   // Takes the item's image, title, enabled state, tint and label again.
   virtual void refreshFromItem();
 
+  explicit ToolbarButton(Key key) : Button(std::move(key), {}, ButtonType::System) {}
+
  protected:
-  friend class Object;
-  explicit ToolbarButton(Key key) : Button(key, {}, ButtonType::System) {}
   void didInit() override;
 
  private:

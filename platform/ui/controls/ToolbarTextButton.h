@@ -16,9 +16,7 @@ class ToolbarTextButton : public ToolbarButton {
                                                    View* bar = nullptr);
   void refreshFromItem() override;
 
- protected:
-  friend class Object;
-  explicit ToolbarTextButton(Key key) : ToolbarButton(key) {}
+  explicit ToolbarTextButton(Key key) : ToolbarButton(std::move(key)) {}
 };
 
 }  // namespace platform

@@ -12,7 +12,7 @@ std::shared_ptr<CollectionView> CollectionView::create(
 
 CollectionView::CollectionView(Key key, const Rect& frame,
                                std::shared_ptr<CollectionViewFlowLayout> layout)
-    : ScrollView(key, frame),
+    : ScrollView(std::move(key), frame),
       layout_(layout ? std::move(layout) : std::make_shared<CollectionViewFlowLayout>()) {
   setBackgroundColor(Color::black());
 }

@@ -81,9 +81,9 @@ class CollectionView : public ScrollView {
   std::size_t cellCount() const;
   void layoutSubviews() override;
 
- protected:
-  friend class Object;
   CollectionView(Key key, const Rect& frame, std::shared_ptr<CollectionViewFlowLayout> layout);
+
+ protected:
   void didInit() override;
   void boundsSizeDidChange(const Size& oldSize) override;
 

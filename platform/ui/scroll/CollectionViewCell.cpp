@@ -6,14 +6,15 @@ std::shared_ptr<CollectionReusableView> CollectionReusableView::create(const Rec
   return Object::make<CollectionReusableView>(frame);
 }
 
-CollectionReusableView::CollectionReusableView(Key key, const Rect& frame) : View(key, frame) {}
+CollectionReusableView::CollectionReusableView(Key key, const Rect& frame)
+    : View(std::move(key), frame) {}
 
 std::shared_ptr<CollectionViewCell> CollectionViewCell::create(const Rect& frame) {
   return Object::make<CollectionViewCell>(frame);
 }
 
 CollectionViewCell::CollectionViewCell(Key key, const Rect& frame)
-    : CollectionReusableView(key, frame) {}
+    : CollectionReusableView(std::move(key), frame) {}
 
 void CollectionViewCell::didInit() {
   CollectionReusableView::didInit();

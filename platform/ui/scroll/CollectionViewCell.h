@@ -15,8 +15,6 @@ class CollectionReusableView : public View {
   void setReuseIdentifier(std::string id) { reuseIdentifier_ = std::move(id); }
   virtual void prepareForReuse() {}
 
- protected:
-  friend class Object;
   explicit CollectionReusableView(Key key, const Rect& frame);
 
  private:
@@ -40,9 +38,9 @@ class CollectionViewCell : public CollectionReusableView {
   void prepareForReuse() override;
   void layoutSubviews() override;
 
- protected:
-  friend class Object;
   explicit CollectionViewCell(Key key, const Rect& frame);
+
+ protected:
   void didInit() override;
 
  private:

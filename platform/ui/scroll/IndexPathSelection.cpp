@@ -57,7 +57,6 @@ class SelectionTap : public TapGestureRecognizer {
   static std::shared_ptr<SelectionTap> create() { return make<SelectionTap>(); }
 
  protected:
-  friend class Object;
   bool shouldRequireFailureOf(const GestureRecognizer& other) const override {
     auto list = view();
     auto theirs = other.view();

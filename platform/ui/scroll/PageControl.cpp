@@ -11,7 +11,7 @@ std::shared_ptr<PageControl> PageControl::create(const Rect& frame) {
   return Object::make<PageControl>(frame);
 }
 
-PageControl::PageControl(Key key, const Rect& frame) : Control(key, frame) {
+PageControl::PageControl(Key key, const Rect& frame) : Control(std::move(key), frame) {
   setBackgroundColor(Color::clear());
   setOpaque(false);
   setContentMode(ViewContentMode::Redraw);

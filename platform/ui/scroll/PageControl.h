@@ -39,8 +39,6 @@ class PageControl : public Control {
   static constexpr double kDotSpacing = 9;
   static constexpr double kHeight = 37;
 
- protected:
-  friend class Object;
   explicit PageControl(Key key, const Rect& frame);
 
  private:

@@ -23,9 +23,8 @@ class PickerRowCell : public TableViewCell {
   // The delegate's own view for this row, when it gave one (else the label shows the title).
   std::shared_ptr<View> rowView;
 
- protected:
-  friend class Object;
-  explicit PickerRowCell(Key key) : TableViewCell(key, TableViewCellStyle::Default, "row") {}
+  explicit PickerRowCell(Key key)
+      : TableViewCell(std::move(key), TableViewCellStyle::Default, "row") {}
 };
 
 }  // namespace
@@ -166,7 +165,7 @@ std::shared_ptr<PickerView> PickerView::create(const Rect& frame) {
   return Object::make<PickerView>(frame);
 }
 
-PickerView::PickerView(Key key, const Rect& frame) : View(key, frame) {
+PickerView::PickerView(Key key, const Rect& frame) : View(std::move(key), frame) {
   setBackgroundColor(Color::clear());
   setOpaque(false);
 }

@@ -84,9 +84,9 @@ class PickerView : public View {
   static constexpr double kDefaultRowHeight = 32;
   static constexpr double kComponentSpacing = 5;
 
- protected:
-  friend class Object;
   explicit PickerView(Key key, const Rect& frame);
+
+ protected:
   void didInit() override;
 
  private:

@@ -46,7 +46,9 @@ double now() { return Clock::current().now(); }
 class ScrollPan : public PanGestureRecognizer {
  public:
   ScrollPan(Key key, std::function<bool(const Point&)> accepts, std::function<bool()> caught)
-      : PanGestureRecognizer(key), accepts_(std::move(accepts)), caught_(std::move(caught)) {}
+      : PanGestureRecognizer(std::move(key)),
+        accepts_(std::move(accepts)),
+        caught_(std::move(caught)) {}
 
  protected:
   bool shouldBeginWithTranslation(const Point& translation) override {
@@ -83,7 +85,7 @@ std::shared_ptr<ScrollView> ScrollView::create(const Rect& frame) {
 }
 
 ScrollView::ScrollView(Key key, const Rect& frame)
-    : View(key, frame), decelerationRate_(sp::kNormalDecelerationRate) {
+    : View(std::move(key), frame), decelerationRate_(sp::kNormalDecelerationRate) {
   setClipsToBounds(true);
 }
 

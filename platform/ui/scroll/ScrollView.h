@@ -110,9 +110,9 @@ class ScrollView : public View {
   static constexpr TimeInterval kScrollAnimationDuration = 0.3;
   static constexpr TimeInterval kFrameInterval = 1.0 / 60.0;
 
- protected:
-  friend class Object;
   explicit ScrollView(Key key, const Rect& frame);
+
+ protected:
   void didInit() override;
   void boundsDidChange(const Rect& oldBounds) override;
   // The offset changed (the delegate and observers have not been told yet).

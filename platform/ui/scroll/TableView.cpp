@@ -19,7 +19,7 @@ std::shared_ptr<TableView> TableView::create(const Rect& frame, TableViewStyle s
 }
 
 TableView::TableView(Key key, const Rect& frame, TableViewStyle style)
-    : ScrollView(key, frame),
+    : ScrollView(std::move(key), frame),
       style_(style),
       sectionHeaderHeight_(style == TableViewStyle::Grouped ? kGroupedHeaderHeight
                                                             : kPlainHeaderHeight),

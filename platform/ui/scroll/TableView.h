@@ -90,9 +90,9 @@ class TableView : public ScrollView {
 
   void layoutSubviews() override;
 
- protected:
-  friend class Object;
   TableView(Key key, const Rect& frame, TableViewStyle style);
+
+ protected:
   void didInit() override;
 
  private:

@@ -21,7 +21,7 @@ std::shared_ptr<TableViewCell> TableViewCell::create(TableViewCellStyle style,
 }
 
 TableViewCell::TableViewCell(Key key, TableViewCellStyle style, std::string reuseIdentifier)
-    : View(key, makeRect(0, 0, 320, 44)),
+    : View(std::move(key), makeRect(0, 0, 320, 44)),
       reuseIdentifier_(std::move(reuseIdentifier)),
       style_(style) {
   setBackgroundColor(Color::whiteColor());

@@ -58,9 +58,9 @@ class TableViewCell : public View {
 
   static constexpr double kAccessoryWidth = 38;
 
- protected:
-  friend class Object;
   TableViewCell(Key key, TableViewCellStyle style, std::string reuseIdentifier);
+
+ protected:
   void didInit() override;
   // The selection fill, separator and accessory mark go straight into the frame: no bitmap of
   // the whole row to keep and composite.

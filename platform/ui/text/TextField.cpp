@@ -17,7 +17,7 @@ const Color kPlaceholderColor = Color::white(0.7);
 std::shared_ptr<TextField> TextField::create(const Rect& frame) { return make<TextField>(frame); }
 
 TextField::TextField(Key key, const Rect& frame)
-    : Control(key, frame),
+    : Control(std::move(key), frame),
       TextEditing({"TextField", kTextFieldTextDidBeginEditingNotification,
                    kTextFieldTextDidChangeNotification, kTextFieldTextDidEndEditingNotification}) {}
 

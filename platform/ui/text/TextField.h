@@ -63,9 +63,9 @@ class TextField : public Control, public TextEditing {
   void layoutSubviews() override;
   Size sizeThatFits(const Size& size) const override;
 
- protected:
-  friend class Object;
   explicit TextField(Key key, const Rect& frame);
+
+ protected:
   void didInit() override;
   void didBecomeFirstResponder() override;
   void didResignFirstResponder() override;

@@ -13,7 +13,7 @@ namespace platform {
 std::shared_ptr<TextView> TextView::create(const Rect& frame) { return make<TextView>(frame); }
 
 TextView::TextView(Key key, const Rect& frame)
-    : ScrollView(key, frame),
+    : ScrollView(std::move(key), frame),
       TextEditing({"TextView", kTextViewTextDidBeginEditingNotification,
                    kTextViewTextDidChangeNotification, kTextViewTextDidEndEditingNotification}) {}
 

@@ -54,9 +54,9 @@ class TextView : public ScrollView, public TextEditing {
   static constexpr double kTextInsetX = 5;
   static constexpr double kTextInsetY = 8;
 
- protected:
-  friend class Object;
   explicit TextView(Key key, const Rect& frame);
+
+ protected:
   void didInit() override;
   bool announcesEditingBeforeKeyboard() const override { return false; }
   void didBecomeFirstResponder() override;

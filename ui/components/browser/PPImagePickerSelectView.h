@@ -18,9 +18,9 @@ class PPImagePickerSelectView : public platform::View {
   void addTarget(platform::Control::Action backAction, platform::Control::Action selectAction,
                  unsigned controlEvents);
 
+  explicit PPImagePickerSelectView(Key key) : platform::View(std::move(key)) {}
+
  protected:
-  friend class platform::Object;
-  explicit PPImagePickerSelectView(Key key) : platform::View(key) {}
   void didInit() override;
 
  private:

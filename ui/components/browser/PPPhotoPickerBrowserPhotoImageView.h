@@ -39,10 +39,10 @@ class PPPhotoPickerBrowserPhotoImageView : public platform::ImageView {
   void handleSingleTap(platform::GestureRecognizer& tap);
   void handleDoubleTap(platform::GestureRecognizer& tap);
 
- protected:
-  friend class platform::Object;
   explicit PPPhotoPickerBrowserPhotoImageView(Key key, const platform::Rect& frame)
-      : ImageView(key, frame) {}
+      : ImageView(std::move(key), frame) {}
+
+ protected:
   void didInit() override;
 
  private:

@@ -86,10 +86,10 @@ class PPPhotoPickerBrowserPhotoScrollView : public platform::ScrollView,
   void doubleTapDetected(PPPhotoPickerBrowserPhotoView& view,
                          platform::GestureRecognizer& tap) override;
 
- protected:
-  friend class platform::Object;
   explicit PPPhotoPickerBrowserPhotoScrollView(Key key)
-      : ScrollView(key, platform::makeRect(0, 0, 0, 0)) {}
+      : ScrollView(std::move(key), platform::makeRect(0, 0, 0, 0)) {}
+
+ protected:
   void didInit() override;
 
  private:

@@ -130,9 +130,7 @@ class PPPhotoPickerBrowserViewController : public platform::ViewController,
   void customToolBarIsOriginalBtnTouched() override;
   void customToolBarSendBtnTouched() override;
 
- protected:
-  friend class platform::Object;
-  explicit PPPhotoPickerBrowserViewController(Key key) : platform::ViewController(key) {}
+  explicit PPPhotoPickerBrowserViewController(Key key) : platform::ViewController(std::move(key)) {}
 
  private:
   void setupCollectionView();

@@ -49,10 +49,8 @@ class PPPhotoPickerCustomToolBarView : public platform::View {
       std::shared_ptr<platform::Image> image, const std::string& title,
       const platform::Color& titleColor, std::function<void()> action);
 
- protected:
-  friend class platform::Object;
   explicit PPPhotoPickerCustomToolBarView(Key key, const platform::Rect& frame)
-      : View(key, frame) {}
+      : View(std::move(key), frame) {}
 
  private:
   void setUp(long showType);

@@ -32,9 +32,10 @@ class PPCameraImageView : public platform::ImageView {
   void cancel1();
   void doneAction();
 
+  explicit PPCameraImageView(Key key, const platform::Rect& frame)
+      : ImageView(std::move(key), frame) {}
+
  protected:
-  friend class platform::Object;
-  explicit PPCameraImageView(Key key, const platform::Rect& frame) : ImageView(key, frame) {}
   void didInit() override;
 
  private:

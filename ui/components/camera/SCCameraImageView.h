@@ -33,9 +33,10 @@ class SCCameraImageView : public platform::ImageView {
 
   void deleImage(platform::GestureRecognizer& tap);
 
+  explicit SCCameraImageView(Key key, const platform::Rect& frame)
+      : ImageView(std::move(key), frame) {}
+
  protected:
-  friend class platform::Object;
-  explicit SCCameraImageView(Key key, const platform::Rect& frame) : ImageView(key, frame) {}
   void didInit() override;
 
  private:

@@ -31,9 +31,7 @@ class SCCameraView : public platform::View {
   void drawRect(platform::Context& context, const platform::Rect& rect) override;
   void willMoveToWindow(const std::shared_ptr<platform::Window>& newWindow) override;
 
- protected:
-  friend class platform::Object;
-  explicit SCCameraView(Key key, const platform::Rect& frame) : View(key, frame) {}
+  explicit SCCameraView(Key key, const platform::Rect& frame) : View(std::move(key), frame) {}
 
  private:
   std::shared_ptr<platform::DisplayLink> makeLink();

@@ -114,9 +114,9 @@ class SCCameraViewController : public platform::ViewController,
   void doneAction();
   void cancel();
 
+  explicit SCCameraViewController(Key key) : platform::ViewController(std::move(key)) {}
+
  protected:
-  friend class platform::Object;
-  explicit SCCameraViewController(Key key) : platform::ViewController(key) {}
   // The screen around the preview; here the flash button the capture side titles.
   virtual void setup();
 

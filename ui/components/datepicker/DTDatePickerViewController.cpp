@@ -29,7 +29,8 @@ std::shared_ptr<DTDatePickerViewController> DTDatePickerViewController::create()
 }
 
 // Shown over the presenting screen, which stays visible beneath the dimmed margin.
-DTDatePickerViewController::DTDatePickerViewController(Key key) : platform::ViewController(key) {
+DTDatePickerViewController::DTDatePickerViewController(Key key)
+    : platform::ViewController(std::move(key)) {
   setModalPresentationStyle(platform::ModalPresentationStyle::OverCurrentContext);
 }
 

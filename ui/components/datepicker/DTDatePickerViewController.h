@@ -109,8 +109,6 @@ class DTDatePickerViewController : public platform::ViewController,
                                                                   long component) override;
   void didSelectRow(platform::PickerView& pickerView, long row, long component) override;
 
- protected:
-  friend class platform::Object;
   explicit DTDatePickerViewController(Key key);
 
  private:

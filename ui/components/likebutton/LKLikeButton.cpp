@@ -50,7 +50,7 @@ std::shared_ptr<LKLikeButton> LKLikeButton::likeButtonWithImage(
 }
 
 LKLikeButton::LKLikeButton(Key key)
-    : Button(key, {}, platform::ButtonType::Custom),
+    : Button(std::move(key), {}, platform::ButtonType::Custom),
       circleColor_(rgb255(255, 172, 51)),
       lineColor_(rgb255(250, 120, 68)),
       imageColorOn_(rgb255(255, 172, 52)),

@@ -66,8 +66,6 @@ class LKLikeButton : public platform::Button {
   void touchDragEnter();
   void touchCancel();
 
- protected:
-  friend class platform::Object;
   explicit LKLikeButton(Key key);
 
  private:

@@ -69,9 +69,9 @@ class MQAutoScrollLabel : public platform::View {
   static constexpr long kDefaultSpacing = 20;
   static constexpr double kDefaultFade = 7;
 
+  explicit MQAutoScrollLabel(Key key, const platform::Rect& frame) : View(std::move(key), frame) {}
+
  protected:
-  friend class platform::Object;
-  explicit MQAutoScrollLabel(Key key, const platform::Rect& frame) : View(key, frame) {}
   void didInit() override;
   void boundsDidChange(const platform::Rect& oldBounds) override;
 

@@ -77,9 +77,7 @@ class PPPhotoPickerAssetsViewController : public platform::ViewController,
   void photoBrowserSendBtnTouched(PPPhotoPickerBrowserViewController& browser,
                                   bool original) override;
 
- protected:
-  friend class platform::Object;
-  explicit PPPhotoPickerAssetsViewController(Key key) : platform::ViewController(key) {}
+  explicit PPPhotoPickerAssetsViewController(Key key) : platform::ViewController(std::move(key)) {}
 
  private:
   void setupAssets();

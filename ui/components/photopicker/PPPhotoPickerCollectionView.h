@@ -80,11 +80,11 @@ class PPPhotoPickerCollectionView : public platform::CollectionView,
   void layoutSubviews() override;
   void reloadData() override;
 
- protected:
-  friend class platform::Object;
   PPPhotoPickerCollectionView(Key key, const platform::Rect& frame,
                               std::shared_ptr<platform::CollectionViewFlowLayout> layout)
-      : CollectionView(key, frame, std::move(layout)) {}
+      : CollectionView(std::move(key), frame, std::move(layout)) {}
+
+ protected:
   void didInit() override;
 
  private:

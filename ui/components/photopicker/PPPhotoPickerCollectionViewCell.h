@@ -20,10 +20,8 @@ class PPPhotoPickerCollectionViewCell : public platform::CollectionViewCell {
   const std::shared_ptr<platform::Image>& cellImage() const { return cellImage_; }
   void setCellImage(std::shared_ptr<platform::Image> image) { cellImage_ = std::move(image); }
 
- protected:
-  friend class platform::Object;
   explicit PPPhotoPickerCollectionViewCell(Key key, const platform::Rect& frame)
-      : CollectionViewCell(key, frame) {}
+      : CollectionViewCell(std::move(key), frame) {}
 
  private:
   std::shared_ptr<platform::Image> cellImage_;

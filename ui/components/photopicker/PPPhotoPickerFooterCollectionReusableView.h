@@ -18,10 +18,8 @@ class PPPhotoPickerFooterCollectionReusableView : public platform::CollectionReu
   void setCount(long count);
   void layoutSubviews() override;
 
- protected:
-  friend class platform::Object;
   explicit PPPhotoPickerFooterCollectionReusableView(Key key, const platform::Rect& frame)
-      : CollectionReusableView(key, frame) {}
+      : CollectionReusableView(std::move(key), frame) {}
 
  private:
   std::weak_ptr<platform::Label> footerLabel_;

@@ -24,10 +24,8 @@ class PPPhotoPickerGroupTableViewCell : public platform::TableViewCell {
   std::shared_ptr<platform::Label> groupNameLabel();
   std::shared_ptr<platform::Label> groupPicCountLabel();
 
- protected:
-  friend class platform::Object;
   explicit PPPhotoPickerGroupTableViewCell(Key key, const std::string& identifier)
-      : TableViewCell(key, platform::TableViewCellStyle::Default, identifier) {}
+      : TableViewCell(std::move(key), platform::TableViewCellStyle::Default, identifier) {}
 
  private:
   std::shared_ptr<PPPhotoPickerGroup> group_;

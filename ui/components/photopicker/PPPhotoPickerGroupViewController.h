@@ -60,9 +60,7 @@ class PPPhotoPickerGroupViewController : public platform::ViewController,
   void didSelectRowAtIndexPath(platform::TableView& tableView,
                                const platform::IndexPath& indexPath) override;
 
- protected:
-  friend class platform::Object;
-  explicit PPPhotoPickerGroupViewController(Key key) : platform::ViewController(key) {}
+  explicit PPPhotoPickerGroupViewController(Key key) : platform::ViewController(std::move(key)) {}
 
  private:
   void showRefusal();

@@ -24,9 +24,10 @@ class PPPhotoPickerImageView : public platform::ImageView {
   std::shared_ptr<platform::ImageView> tickImageView();
   std::shared_ptr<platform::ImageView> videoView() const { return videoView_.lock(); }
 
+  explicit PPPhotoPickerImageView(Key key, const platform::Rect& frame)
+      : ImageView(std::move(key), frame) {}
+
  protected:
-  friend class platform::Object;
-  explicit PPPhotoPickerImageView(Key key, const platform::Rect& frame) : ImageView(key, frame) {}
   void didInit() override;
 
  private:

@@ -49,9 +49,9 @@ class PPPhotoPickerViewController : public platform::ViewController {
   void showPickerVc(const std::shared_ptr<platform::ViewController>& from);
   void done(const platform::Dictionary& userInfo);
 
+  explicit PPPhotoPickerViewController(Key key) : platform::ViewController(std::move(key)) {}
+
  protected:
-  friend class platform::Object;
-  explicit PPPhotoPickerViewController(Key key) : platform::ViewController(key) {}
   void didInit() override;
 
  private:

@@ -23,9 +23,10 @@ class PPPhotoPickerBrowserPhotoView : public platform::View {
   void handleSingleTap(platform::GestureRecognizer& tap);
   void handleDoubleTap(platform::GestureRecognizer& tap);
 
+  explicit PPPhotoPickerBrowserPhotoView(Key key, const platform::Rect& frame)
+      : View(std::move(key), frame) {}
+
  protected:
-  friend class platform::Object;
-  explicit PPPhotoPickerBrowserPhotoView(Key key, const platform::Rect& frame) : View(key, frame) {}
   void didInit() override;
 
  private:

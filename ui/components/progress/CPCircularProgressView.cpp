@@ -11,7 +11,7 @@ namespace sprout {
 
 CPCircularProgressView::CPCircularProgressView(Key key, const platform::Rect& frame,
                                                std::shared_ptr<CPCircularProgressLayer> layer)
-    : View(key, frame, layer), progressLayer_(std::move(layer)) {
+    : View(std::move(key), frame, layer), progressLayer_(std::move(layer)) {
   setBackgroundColor(platform::Color::clear());
 }
 

@@ -33,12 +33,10 @@ class CPCircularProgressView : public platform::View {
 
   void didMoveToWindow() override;
 
- protected:
-  friend class platform::Object;
   CPCircularProgressView(Key key, const platform::Rect& frame,
                          std::shared_ptr<CPCircularProgressLayer> layer);
   explicit CPCircularProgressView(Key key, const platform::Rect& frame)
-      : CPCircularProgressView(key, frame, CPCircularProgressLayer::create()) {}
+      : CPCircularProgressView(std::move(key), frame, CPCircularProgressLayer::create()) {}
 
  private:
   std::shared_ptr<CPCircularProgressLayer> progressLayer_;

@@ -34,7 +34,7 @@ void setSource(cairo_t* cr, const Color& c) { cairo_set_source_rgba(cr, c.r, c.g
 
 std::shared_ptr<QRView> QRView::create(const Rect& frame) { return make<QRView>(frame); }
 
-QRView::QRView(Key key, const Rect& frame) : View(key, frame) {
+QRView::QRView(Key key, const Rect& frame) : View(std::move(key), frame) {
   // A new view is laid out and drawn before it is first shown.
   setNeedsLayout();
   setNeedsDisplay();

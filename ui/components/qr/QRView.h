@@ -52,8 +52,6 @@ class QRView : public platform::View {
   void addLine(const std::array<platform::Point, 2>& pointA,
                const std::array<platform::Point, 2>& pointB, platform::Context& context);
 
- protected:
-  friend class platform::Object;
   explicit QRView(Key key, const platform::Rect& frame);
 
  private:

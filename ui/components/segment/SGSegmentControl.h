@@ -71,9 +71,9 @@ class SGSegmentControl : public platform::View {
   void layoutSubviews() override;
   void drawRect(platform::Context& context, const platform::Rect& rect) override;
 
+  explicit SGSegmentControl(Key key, const platform::Rect& frame) : View(std::move(key), frame) {}
+
  protected:
-  friend class platform::Object;
-  explicit SGSegmentControl(Key key, const platform::Rect& frame) : View(key, frame) {}
   void didInit() override;
 
  private:

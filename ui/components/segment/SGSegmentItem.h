@@ -33,10 +33,10 @@ class SGSegmentItem : public platform::Button {
   // That width plus 40.
   static double caculateWidthWithtitle(const std::string& title, const platform::Font& font);
 
- protected:
-  friend class platform::Object;
   explicit SGSegmentItem(Key key, const platform::Rect& frame)
-      : Button(key, frame, platform::ButtonType::Custom) {}
+      : Button(std::move(key), frame, platform::ButtonType::Custom) {}
+
+ protected:
   void stateDidChange() override { refresh(); }
 
  private:

@@ -66,9 +66,7 @@ class SGSegmentViewController : public platform::ViewController,
   static constexpr double kBottomSpace = 108;  // the pages and the bar end this far above the
                                                // screen's bottom edge, bar included
 
- protected:
-  friend class platform::Object;
-  explicit SGSegmentViewController(Key key) : platform::ViewController(key) {}
+  explicit SGSegmentViewController(Key key) : platform::ViewController(std::move(key)) {}
 
  private:
   void contentOffsetChanged(const platform::Point& offset);

@@ -138,9 +138,9 @@ class BCCarouselView : public platform::View,
   static constexpr long kLoopCopies = 100;
   static constexpr const char* kCellIdentifier = "cycleCell";
 
+  explicit BCCarouselView(Key key, const platform::Rect& frame) : View(std::move(key), frame) {}
+
  protected:
-  friend class platform::Object;
-  explicit BCCarouselView(Key key, const platform::Rect& frame) : View(key, frame) {}
   void didInit() override;
 
  private:

@@ -36,10 +36,10 @@ class BCCollectionViewCell : public platform::CollectionViewCell {
 
   void layoutSubviews() override;
 
- protected:
-  friend class platform::Object;
   explicit BCCollectionViewCell(Key key, const platform::Rect& frame)
-      : CollectionViewCell(key, frame) {}
+      : CollectionViewCell(std::move(key), frame) {}
+
+ protected:
   void didInit() override;
 
  private:

@@ -14,9 +14,7 @@ class DPAbstractDotView : public platform::View {
   static std::shared_ptr<DPAbstractDotView> create();
   virtual void changeActivityState(bool active);
 
- protected:
-  friend class platform::Object;
-  explicit DPAbstractDotView(Key key, const platform::Rect& frame) : View(key, frame) {}
+  explicit DPAbstractDotView(Key key, const platform::Rect& frame) : View(std::move(key), frame) {}
 };
 
 // A white ring that fills with its colour and swells with a spring when its page is current.
@@ -32,10 +30,10 @@ class DPAnimatedDotView : public DPAbstractDotView {
   static constexpr double kActiveVelocity = -20;
   static constexpr double kActiveScale = 1.4;
 
- protected:
-  friend class platform::Object;
   explicit DPAnimatedDotView(Key key, const platform::Rect& frame)
-      : DPAbstractDotView(key, frame) {}
+      : DPAbstractDotView(std::move(key), frame) {}
+
+ protected:
   void didInit() override;
 
  private:
@@ -48,9 +46,10 @@ class DPDotView : public DPAbstractDotView {
   static std::shared_ptr<DPDotView> create(const platform::Rect& frame);
   void changeActivityState(bool active) override;
 
+  explicit DPDotView(Key key, const platform::Rect& frame)
+      : DPAbstractDotView(std::move(key), frame) {}
+
  protected:
-  friend class platform::Object;
-  explicit DPDotView(Key key, const platform::Rect& frame) : DPAbstractDotView(key, frame) {}
   void didInit() override;
 };
 

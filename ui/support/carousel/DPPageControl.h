@@ -72,9 +72,9 @@ class DPPageControl : public platform::Control {
   static constexpr double kDefaultDotSide = 8;
   static constexpr long kDefaultSpacing = 8;
 
+  explicit DPPageControl(Key key, const platform::Rect& frame) : Control(std::move(key), frame) {}
+
  protected:
-  friend class platform::Object;
-  explicit DPPageControl(Key key, const platform::Rect& frame) : Control(key, frame) {}
   void didInit() override;
 
  private:

@@ -18,9 +18,9 @@ class CMLayoutConstraint : public platform::LayoutConstraint {
   const std::string& cm_key() const { return key_; }
   void setCm_key(std::string key) { key_ = std::move(key); }
 
+  explicit CMLayoutConstraint(Key key) : platform::LayoutConstraint(std::move(key)) {}
+
  private:
-  friend class platform::Object;
-  explicit CMLayoutConstraint(Key key) : platform::LayoutConstraint(key) {}
   std::string key_;
 };
 

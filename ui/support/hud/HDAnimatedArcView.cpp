@@ -8,7 +8,7 @@ namespace sprout {
 using platform::Point;
 using platform::Size;
 
-HDAnimatedArcView::HDAnimatedArcView(Key key) : View(key, platform::Rect{}) {}
+HDAnimatedArcView::HDAnimatedArcView(Key key) : View(std::move(key), platform::Rect{}) {}
 
 Point HDAnimatedArcView::arcCenter() const {
   const double c = radius_ + strokeThickness_ / 2 + 5;

@@ -20,9 +20,9 @@ class HDIndefiniteAnimatedView : public HDAnimatedArcView {
   static constexpr double kStartAngle = 3 * M_PI / 2;       // the top of the circle
   static constexpr double kEndAngle = M_PI / 2 + 5 * M_PI;  // two turns further on
 
+  explicit HDIndefiniteAnimatedView(Key key) : HDAnimatedArcView(std::move(key)) {}
+
  protected:
-  friend class platform::Object;
-  explicit HDIndefiniteAnimatedView(Key key) : HDAnimatedArcView(key) {}
   std::shared_ptr<platform::ShapeLayer> makeAnimatedLayer() const override;
 };
 

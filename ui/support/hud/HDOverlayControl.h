@@ -17,9 +17,8 @@ class HDOverlayControl : public platform::Control {
 
   void touchesBegan(const platform::TouchSet& touches, const platform::Event& event) override;
 
- protected:
-  friend class platform::Object;
-  explicit HDOverlayControl(Key key, const platform::Rect& frame) : Control(key, frame) {}
+  explicit HDOverlayControl(Key key, const platform::Rect& frame)
+      : Control(std::move(key), frame) {}
 
  private:
   const platform::Event* currentEvent_ = nullptr;

@@ -20,9 +20,9 @@ class HDProgressAnimatedView : public HDAnimatedArcView {
   // Built on first use.
   const std::shared_ptr<platform::ShapeLayer>& ringAnimatedLayer() { return animatedLayer(); }
 
+  explicit HDProgressAnimatedView(Key key) : HDAnimatedArcView(std::move(key)) {}
+
  protected:
-  friend class platform::Object;
-  explicit HDProgressAnimatedView(Key key) : HDAnimatedArcView(key) {}
   std::shared_ptr<platform::ShapeLayer> makeAnimatedLayer() const override;
 
  private:

@@ -29,7 +29,7 @@ std::shared_ptr<HDProgressHUD> HDProgressHUD::create(const platform::Rect& frame
   return make<HDProgressHUD>(frame);
 }
 
-HDProgressHUD::HDProgressHUD(Key key, const platform::Rect& frame) : View(key, frame) {}
+HDProgressHUD::HDProgressHUD(Key key, const platform::Rect& frame) : View(std::move(key), frame) {}
 
 void HDProgressHUD::didInit() {
   View::didInit();

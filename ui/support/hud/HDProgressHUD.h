@@ -132,9 +132,9 @@ class HDProgressHUD : public platform::View {
 
   ~HDProgressHUD() override;
 
- protected:
-  friend class platform::Object;
   explicit HDProgressHUD(Key key, const platform::Rect& frame);
+
+ protected:
   void didInit() override;
 
  private:

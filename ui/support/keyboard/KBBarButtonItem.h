@@ -20,9 +20,7 @@ class KBBarButtonItem : public platform::BarButtonItem {
                                                  platform::BarButtonItemStyle style,
                                                  Action action = nullptr);
 
- protected:
-  friend class platform::Object;
-  explicit KBBarButtonItem(Key key) : platform::BarButtonItem(key) {}
+  explicit KBBarButtonItem(Key key) : platform::BarButtonItem(std::move(key)) {}
 };
 
 }  // namespace sprout

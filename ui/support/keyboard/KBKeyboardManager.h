@@ -103,9 +103,9 @@ class KBKeyboardManager : public platform::Object, public platform::GestureRecog
   const KBKeyboardAvoidance& avoidance() const { return avoidance_; }
   const std::shared_ptr<platform::TapGestureRecognizer>& tapGesture() const { return tapGesture_; }
 
+  explicit KBKeyboardManager(Key key) : platform::Object(std::move(key)) {}
+
  protected:
-  friend class platform::Object;
-  explicit KBKeyboardManager(Key key) : platform::Object(key) {}
   void didInit() override;
 
  private:

@@ -68,9 +68,7 @@ class KBKeyboardReturnKeyHandler : public platform::Object, public KBReturnKeyDe
   std::optional<bool> textViewShouldInteractWithTextAttachment(platform::TextView& view,
                                                                platform::TextRange range) override;
 
- protected:
-  friend class platform::Object;
-  explicit KBKeyboardReturnKeyHandler(Key key) : platform::Object(key) {}
+  explicit KBKeyboardReturnKeyHandler(Key key) : platform::Object(std::move(key)) {}
 
  private:
   struct Record {

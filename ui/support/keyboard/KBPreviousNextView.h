@@ -11,9 +11,7 @@ class KBPreviousNextView : public platform::View {
  public:
   static std::shared_ptr<KBPreviousNextView> create(const platform::Rect& frame = {});
 
- protected:
-  friend class platform::Object;
-  explicit KBPreviousNextView(Key key, const platform::Rect& frame) : View(key, frame) {}
+  explicit KBPreviousNextView(Key key, const platform::Rect& frame) : View(std::move(key), frame) {}
 };
 
 }  // namespace sprout

@@ -31,9 +31,9 @@ class KBTextView : public platform::TextView {
 
   static constexpr double kPlaceholderInset = 8;
 
+  explicit KBTextView(Key key, const platform::Rect& frame) : TextView(std::move(key), frame) {}
+
  protected:
-  friend class platform::Object;
-  explicit KBTextView(Key key, const platform::Rect& frame) : TextView(key, frame) {}
   // Every way of making one passes here, so each one follows its text changes.
   void didInit() override;
 

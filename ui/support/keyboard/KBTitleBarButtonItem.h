@@ -33,9 +33,7 @@ class KBTitleBarButtonItem : public KBBarButtonItem {
 
   static const platform::Color kSelectableBlue;
 
- protected:
-  friend class platform::Object;
-  explicit KBTitleBarButtonItem(Key key) : KBBarButtonItem(key) {}
+  explicit KBTitleBarButtonItem(Key key) : KBBarButtonItem(std::move(key)) {}
 
  private:
   std::shared_ptr<platform::View> titleView_;

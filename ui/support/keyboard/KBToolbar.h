@@ -48,9 +48,9 @@ class KBToolbar : public platform::Toolbar {
 
   static constexpr double kTitleMargin = 16;
 
+  explicit KBToolbar(Key key, const platform::Rect& frame) : Toolbar(std::move(key), frame) {}
+
  protected:
-  friend class platform::Object;
-  explicit KBToolbar(Key key, const platform::Rect& frame) : Toolbar(key, frame) {}
   void didInit() override;
 
  private:

@@ -29,7 +29,6 @@ class RFRefreshAutoFooter : public RFRefreshFooter {
   static constexpr double kRefreshingCallbackDelay = 0.5;
 
  protected:
-  friend class platform::Object;
   using RFRefreshFooter::RFRefreshFooter;
   void prepare() override;
   void scrollViewContentSizeDidChange(const std::optional<RFSizeChange>& change) override;

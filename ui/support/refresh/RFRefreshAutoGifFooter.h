@@ -18,7 +18,6 @@ class RFRefreshAutoGifFooter : public RFRefreshGifFront<RFRefreshAutoStateFooter
   void setState(RFRefreshState state) override;
 
  protected:
-  friend class platform::Object;
   using Front = RFRefreshGifFront<RFRefreshAutoStateFooter>;
   using Front::Front;
   void placeSubviews() override;

@@ -23,7 +23,6 @@ class RFRefreshAutoNormalFooter : public RFRefreshNormalFront<RFRefreshAutoState
   void setState(RFRefreshState state) override;
 
  protected:
-  friend class platform::Object;
   using Front = RFRefreshNormalFront<RFRefreshAutoStateFooter>;
   using Front::Front;
   void placeSubviews() override;

@@ -28,7 +28,6 @@ class RFRefreshAutoStateFooter : public RFRefreshAutoFooter {
   void setState(RFRefreshState state) override;
 
  protected:
-  friend class platform::Object;
   using RFRefreshAutoFooter::RFRefreshAutoFooter;
   void prepare() override;
   void placeSubviews() override;

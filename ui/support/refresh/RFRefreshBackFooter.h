@@ -30,7 +30,6 @@ class RFRefreshBackFooter : public RFRefreshFooter {
   void endRefreshingWithNoMoreData() override;
 
  protected:
-  friend class platform::Object;
   using RFRefreshFooter::RFRefreshFooter;
   void scrollViewContentOffsetDidChange(const std::optional<RFOffsetChange>& change) override;
   void scrollViewContentSizeDidChange(const std::optional<RFSizeChange>& change) override;

@@ -20,7 +20,6 @@ class RFRefreshBackGifFooter : public RFRefreshGifFront<RFRefreshBackStateFooter
   void setState(RFRefreshState state) override;
 
  protected:
-  friend class platform::Object;
   using Front = RFRefreshGifFront<RFRefreshBackStateFooter>;
   using Front::Front;
   void placeSubviews() override;

@@ -24,7 +24,6 @@ class RFRefreshBackNormalFooter : public RFRefreshNormalFront<RFRefreshBackState
   static constexpr double kArrowRotation = 0.000001 - 3.14159265358979323846;
 
  protected:
-  friend class platform::Object;
   using Front = RFRefreshNormalFront<RFRefreshBackStateFooter>;
   using Front::Front;
   void placeSubviews() override;

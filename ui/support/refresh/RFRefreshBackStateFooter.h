@@ -27,7 +27,6 @@ class RFRefreshBackStateFooter : public RFRefreshBackFooter {
   void setState(RFRefreshState state) override;
 
  protected:
-  friend class platform::Object;
   using RFRefreshBackFooter::RFRefreshBackFooter;
   void prepare() override;
   void placeSubviews() override;

@@ -10,7 +10,8 @@ namespace sprout {
 using platform::ScrollView;
 using platform::View;
 
-RFRefreshComponent::RFRefreshComponent(Key key, const platform::Rect& frame) : View(key, frame) {}
+RFRefreshComponent::RFRefreshComponent(Key key, const platform::Rect& frame)
+    : View(std::move(key), frame) {}
 
 RFRefreshComponent::~RFRefreshComponent() = default;
 

@@ -69,9 +69,9 @@ class RFRefreshComponent : public platform::View {
   static constexpr double kFastAnimationDuration = 0.25;
   static constexpr double kSlowAnimationDuration = 0.4;
 
- protected:
-  friend class platform::Object;
   explicit RFRefreshComponent(Key key, const platform::Rect& frame);
+
+ protected:
   // prepare, then the first state (Idle), so what prepare configures shows at once.
   void didInit() override;
 

@@ -29,7 +29,6 @@ class RFRefreshFooter : public RFRefreshComponent {
   static constexpr double kFooterHeight = 44;
 
  protected:
-  friend class platform::Object;
   using RFRefreshComponent::RFRefreshComponent;
   void prepare() override;
   void didDetachFromScrollView(platform::ScrollView& scrollView) override;

@@ -20,7 +20,6 @@ class RFRefreshGifHeader : public RFRefreshGifFront<RFRefreshStateHeader> {
   void setState(RFRefreshState state) override;
 
  protected:
-  friend class platform::Object;
   using Front = RFRefreshGifFront<RFRefreshStateHeader>;
   using Front::Front;
   void placeSubviews() override;

@@ -35,7 +35,6 @@ class RFRefreshHeader : public RFRefreshComponent {
   static constexpr char kLastUpdatedTimeKey[] = "RFRefreshHeaderLastUpdatedTimeKey";
 
  protected:
-  friend class platform::Object;
   using RFRefreshComponent::RFRefreshComponent;
   void prepare() override;
   void placeSubviews() override;

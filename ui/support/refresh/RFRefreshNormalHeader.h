@@ -30,7 +30,6 @@ class RFRefreshNormalHeader : public RFRefreshNormalFront<RFRefreshStateHeader> 
   static constexpr double kArrowRotation = 0.000001 - 3.14159265358979323846;
 
  protected:
-  friend class platform::Object;
   using Front = RFRefreshNormalFront<RFRefreshStateHeader>;
   using Front::Front;
   void placeSubviews() override;

@@ -40,7 +40,6 @@ class RFRefreshStateHeader : public RFRefreshHeader {
   static platform::Calendar currentCalendar() { return platform::Calendar::gregorian(); }
 
  protected:
-  friend class platform::Object;
   using RFRefreshHeader::RFRefreshHeader;
   void prepare() override;
   void placeSubviews() override;
