@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "images/UIButtonWebCache.h"
-#include "images/UIImageViewHighlightedWebCache.h"
-#include "images/UIImageViewWebCache.h"
+#include "images/ButtonWebCache.h"
+#include "images/ImageViewHighlightedWebCache.h"
+#include "images/ImageViewWebCache.h"
 
 namespace sprout {
 namespace {

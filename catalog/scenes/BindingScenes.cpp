@@ -10,7 +10,7 @@
 
 #include "catalog/LoopbackImageServer.h"
 #include "catalog/Scenes.h"
-#include "images/UIImageViewWebCache.h"
+#include "images/ImageViewWebCache.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/FileManager.h"
 #include "platform/graphics/Context.h"

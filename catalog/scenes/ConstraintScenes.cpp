@@ -12,8 +12,8 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/View.h"
 #include "ui/support/constraints/CMConstraintMaker.h"
-#include "ui/support/constraints/NSArrayCMAdditions.h"
-#include "ui/support/constraints/UIViewCMAdditions.h"
+#include "ui/support/constraints/ViewArrayCMAdditions.h"
+#include "ui/support/constraints/ViewCMAdditions.h"
 
 namespace catalog {
 namespace {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "images/UIButtonWebCache.h"
-#include "images/UIImageViewHighlightedWebCache.h"
-#include "images/UIImageViewWebCache.h"
-#include "images/UIViewWebCacheOperation.h"
+#include "images/ButtonWebCache.h"
+#include "images/ImageViewHighlightedWebCache.h"
+#include "images/ImageViewWebCache.h"
+#include "images/ViewWebCacheOperation.h"
 #include "images/WebCacheDeprecated.h"
 #include "tests/images/ImageServerFixture.h"
 

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "platform/ui/View.h"
-#include "ui/components/layout/UIViewLayout.h"
+#include "ui/components/layout/ViewLayout.h"
 
 namespace sprout {
 namespace {

@@ -17,10 +17,10 @@
 #include "ui/support/constraints/CMCompositeConstraint.h"
 #include "ui/support/constraints/CMConstraintMaker.h"
 #include "ui/support/constraints/CMViewConstraint.h"
-#include "ui/support/constraints/NSArrayCMAdditions.h"
-#include "ui/support/constraints/NSLayoutConstraintCMDebugAdditions.h"
-#include "ui/support/constraints/UIViewCMAdditions.h"
-#include "ui/support/constraints/UIViewControllerCMAdditions.h"
+#include "ui/support/constraints/LayoutConstraintCMDebugAdditions.h"
+#include "ui/support/constraints/ViewArrayCMAdditions.h"
+#include "ui/support/constraints/ViewCMAdditions.h"
+#include "ui/support/constraints/ViewControllerCMAdditions.h"
 
 namespace sprout {
 namespace {

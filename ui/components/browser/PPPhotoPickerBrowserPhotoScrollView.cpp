@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "images/UIImageViewWebCache.h"
+#include "images/ImageViewWebCache.h"
 #include "platform/dispatch/DispatchQueue.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/NotificationCenter.h"

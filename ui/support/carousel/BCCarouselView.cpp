@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "images/UIImageViewWebCache.h"
+#include "images/ImageViewWebCache.h"
 #include "images/WIImageManager.h"
 #include "platform/dispatch/RunLoop.h"
 #include "platform/foundation/Bundle.h"

@@ -1,7 +1,7 @@
 // The carousel's page indicator, layout, cells and scroll events.
 #include <algorithm>
 
-#include "images/UIImageViewWebCache.h"
+#include "images/ImageViewWebCache.h"
 #include "platform/foundation/Bundle.h"
 #include "platform/foundation/URL.h"
 #include "platform/graphics/BundleImages.h"

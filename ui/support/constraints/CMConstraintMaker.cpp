@@ -4,7 +4,7 @@
 
 #include "platform/ui/View.h"
 #include "ui/support/constraints/CMViewConstraint.h"
-#include "ui/support/constraints/UIViewCMAdditions.h"
+#include "ui/support/constraints/ViewCMAdditions.h"
 
 namespace sprout {
 

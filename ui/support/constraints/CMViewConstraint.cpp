@@ -6,8 +6,8 @@
 #include "platform/layout/ViewLayout.h"
 #include "platform/ui/View.h"
 #include "ui/support/constraints/CMCompositeConstraint.h"
-#include "ui/support/constraints/NSLayoutConstraintCMDebugAdditions.h"
-#include "ui/support/constraints/UIViewCMAdditions.h"
+#include "ui/support/constraints/LayoutConstraintCMDebugAdditions.h"
+#include "ui/support/constraints/ViewCMAdditions.h"
 
 namespace sprout {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/support/constraints/NSArrayCMAdditions.h"
+#include "ui/support/constraints/ViewArrayCMAdditions.h"
 
 #include "platform/foundation/Log.h"
 #include "platform/ui/View.h"

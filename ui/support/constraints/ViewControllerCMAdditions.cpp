@@ -1,4 +1,4 @@
-#include "ui/support/constraints/UIViewControllerCMAdditions.h"
+#include "ui/support/constraints/ViewControllerCMAdditions.h"
 
 #include "platform/layout/LayoutGuide.h"
 #include "platform/ui/View.h"

@@ -1,10 +1,10 @@
-#include "images/UIButtonWebCache.h"
+#include "images/ButtonWebCache.h"
 
 #include <map>
 #include <string>
 #include <utility>
 
-#include "images/UIViewWebCacheOperation.h"
+#include "images/ViewWebCacheOperation.h"
 #include "images/WIImageManager.h"
 
 namespace sprout {

@@ -1,8 +1,8 @@
-#include "images/UIImageViewHighlightedWebCache.h"
+#include "images/ImageViewHighlightedWebCache.h"
 
 #include <utility>
 
-#include "images/UIViewWebCacheOperation.h"
+#include "images/ViewWebCacheOperation.h"
 #include "images/WIImageManager.h"
 
 namespace sprout {

@@ -1,4 +1,4 @@
-#include "ui/support/constraints/UIViewCMAdditions.h"
+#include "ui/support/constraints/ViewCMAdditions.h"
 
 #include "platform/layout/ViewLayout.h"
 #include "platform/ui/View.h"

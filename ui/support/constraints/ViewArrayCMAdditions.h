@@ -3,7 +3,7 @@
 #include <memory>
 #include <vector>
 
-#include "ui/support/constraints/UIViewCMAdditions.h"
+#include "ui/support/constraints/ViewCMAdditions.h"
 
 namespace platform {
 class View;

@@ -1,4 +1,4 @@
-#include "ui/components/layout/UIViewLayout.h"
+#include "ui/components/layout/ViewLayout.h"
 
 #include <cmath>
 #include <memory>

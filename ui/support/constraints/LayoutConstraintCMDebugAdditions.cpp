@@ -1,4 +1,4 @@
-#include "ui/support/constraints/NSLayoutConstraintCMDebugAdditions.h"
+#include "ui/support/constraints/LayoutConstraintCMDebugAdditions.h"
 
 #include <cxxabi.h>
 
@@ -12,7 +12,7 @@
 #include "platform/layout/LayoutConstraint.h"
 #include "platform/ui/View.h"
 #include "ui/support/constraints/CMLayoutConstraint.h"
-#include "ui/support/constraints/UIViewCMAdditions.h"
+#include "ui/support/constraints/ViewCMAdditions.h"
 
 namespace sprout {
 namespace {

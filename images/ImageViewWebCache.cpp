@@ -1,8 +1,8 @@
-#include "images/UIImageViewWebCache.h"
+#include "images/ImageViewWebCache.h"
 
 #include <utility>
 
-#include "images/UIViewWebCacheOperation.h"
+#include "images/ViewWebCacheOperation.h"
 #include "images/WIImageManager.h"
 #include "platform/foundation/BindWeak.h"
 

@@ -1,4 +1,4 @@
-#include "images/UIViewWebCacheOperation.h"
+#include "images/ViewWebCacheOperation.h"
 
 #include <cstdint>
 #include <map>
