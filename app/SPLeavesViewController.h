@@ -39,7 +39,7 @@ class SPLeavesViewController : public platform::ViewController,
   std::shared_ptr<platform::Label> caption_;
   std::shared_ptr<platform::Button> chooseButton_;
   std::optional<platform::Date> selectedDate_;
-  // The typed part of the form (SPLeavesViewControllerFields.cpp).
+  // The typed part of the form.
   void addFields();
   std::vector<std::shared_ptr<platform::Label>> fieldCaptions_;
   std::vector<std::shared_ptr<platform::TextField>> fields_;

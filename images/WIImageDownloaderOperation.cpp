@@ -1,11 +1,17 @@
 #include "images/WIImageDownloaderOperation.h"
 
+#include <algorithm>
 #include <utility>
 
+#include "images/WIImageDecodeQueue.h"
+#include "images/WIImageForceDecode.h"
 #include "images/WIImageKeyScale.h"
 #include "images/WIImageMultiFormat.h"
 #include "platform/dispatch/DispatchQueue.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/net/HTTPURLResponse.h"
+#include "platform/net/URLErrors.h"
+#include "platform/net/URLProtectionSpace.h"
 #include "platform/net/URLSessionConfiguration.h"
 #include "platform/ui/Application.h"
 
@@ -255,6 +261,232 @@ void WIImageDownloaderOperation::postNotification(const char* name, const char* 
     center.post(name, object);
     if (then) center.post(then, object);
   });
+}
+
+}  // namespace sprout
+
+// The session's events for one download operation, all on the delegate queue.
+namespace sprout {
+
+using platform::Error;
+using platform::URLSessionAuthChallengeDisposition;
+using platform::URLSessionResponseDisposition;
+
+namespace {
+
+constexpr long kStatusNotModified = 304;
+constexpr long kFirstErrorStatus = 400;
+
+}  // namespace
+
+void WIImageDownloaderOperation::didReceiveResponse(
+    platform::URLSession&, const std::shared_ptr<platform::URLSessionDataTask>& task,
+    const std::shared_ptr<const platform::URLResponse>& response,
+    ResponseHandler completionHandler) {
+  // After cancel() the caller hears nothing more, even from events queued before it.
+  if (ended_ || cancelRequested_.load() || !task || !ownsTask(*task) || !response) {
+    if (completionHandler) completionHandler(URLSessionResponseDisposition::Cancel);
+    return;
+  }
+  auto http = std::dynamic_pointer_cast<const platform::HTTPURLResponse>(response);
+  const long status = http ? http->statusCode() : 0;
+  if (http && (status >= kFirstErrorStatus || status == kStatusNotModified)) {
+    // A 304 nobody asked for carries no image; it is no failure of the URL either, so the
+    // callers hear "finished, nothing" rather than an error that would mark the URL failed.
+    abort(status == kStatusNotModified
+              ? std::nullopt
+              : OptionalError(Error{platform::kURLErrorDomain, status, {}}));
+  } else if (!acceptsLength(response->expectedContentLength())) {
+    abort(platform::makeURLError(platform::URLError::DataLengthExceedsMaximum,
+                                 request_.url().absoluteString(), "announced image too large"));
+  } else {
+    const std::int64_t announced = response->expectedContentLength();
+    const std::int64_t expected = announced > 0 ? announced : 0;
+    expectedSize_.store(expected);
+    if (progressBlock_) progressBlock_(0, static_cast<long>(expected));
+    // Empty: the first bytes bring the buffer, made by the session with room for the whole body.
+    imageData_.emplace();
+    {
+      std::lock_guard lock(stateMutex_);
+      response_ = response;
+    }
+    postNotification(kWIImageDownloadReceiveResponseNotification);
+  }
+  if (completionHandler) completionHandler(URLSessionResponseDisposition::Allow);
+}
+
+bool WIImageDownloaderOperation::acceptsLength(std::int64_t length) const {
+  return length <= 0 || static_cast<std::uint64_t>(length) <= maximumDataLength();
+}
+
+void WIImageDownloaderOperation::abort(const OptionalError& error) {
+  if (auto task = dataTask()) task->cancel();
+  postNotification(kWIImageDownloadStopNotification);
+  if (completedBlock_) completedBlock_(nullptr, std::nullopt, error, true);
+  done();
+}
+
+void WIImageDownloaderOperation::didReceiveData(
+    platform::URLSession&, const std::shared_ptr<platform::URLSessionDataTask>& task,
+    const platform::Data& data) {
+  receiveData(task, data, nullptr);
+}
+
+void WIImageDownloaderOperation::didReceiveOwnedData(
+    platform::URLSession&, const std::shared_ptr<platform::URLSessionDataTask>& task,
+    platform::Data&& data) {
+  receiveData(task, data, &data);
+}
+
+void WIImageDownloaderOperation::receiveData(
+    const std::shared_ptr<platform::URLSessionDataTask>& task, const platform::Data& data,
+    platform::Data* handedOver) {
+  if (ended_ || cancelRequested_.load() || !task || !ownsTask(*task)) return;
+  if (!imageData_) imageData_.emplace();
+  const std::size_t received = imageData_->size() + data.size();
+  if (received > maximumDataLength()) {
+    abort(platform::makeURLError(platform::URLError::DataLengthExceedsMaximum,
+                                 request_.url().absoluteString(), "image body too large"));
+    return;
+  }
+  if (imageData_->empty() && handedOver) {
+    *imageData_ = std::move(*handedOver);
+  } else {
+    if (imageData_->empty()) {
+      // Room for what was announced, as far as an announcement is believed before it arrives.
+      imageData_->reserve(
+          std::max(data.size(), std::min(static_cast<std::size_t>(expectedSize_.load()),
+                                         platform::URLSessionDataTask::kMaxBodyReservation)));
+    }
+    imageData_->insert(imageData_->end(), data.begin(), data.end());
+  }
+  if (hasOption(options_, WIImageDownloaderProgressiveDownload) && expectedSize_.load() > 0 &&
+      completedBlock_) {
+    deliverPartialImage();
+  }
+  if (progressBlock_) {
+    progressBlock_(static_cast<long>(received), static_cast<long>(expectedSize_.load()));
+  }
+}
+
+void WIImageDownloaderOperation::deliverPartialImage() {
+  ImagePtr image = progressive_.update(*imageData_, expectedSize_.load());
+  width_.store(progressive_.width());
+  height_.store(progressive_.height());
+  orientation_.store(progressive_.orientation());
+  if (!image) return;
+  image = finishImage(image);
+  // The block is ours and stays put: this queue waits until the main thread has run it.
+  const WIImageDownloaderCompletedBlock& completed = completedBlock_;
+  platform::runOnMainSync([&] {
+    // The main thread may have cancelled us while this queue waited for it.
+    if (!cancelRequested_.load()) completed(image, std::nullopt, std::nullopt, false);
+  });
+}
+
+ImagePtr WIImageDownloaderOperation::finishImage(const ImagePtr& image) const {
+  ImagePtr scaled = scaledImageForKey(scaleKeyForURL(request_.url()), image);
+  if (scaled && !scaled->isAnimated() && shouldDecompressImages()) {
+    scaled = decodedImageWithImage(scaled);
+  }
+  return scaled;
+}
+
+void WIImageDownloaderOperation::willCacheResponse(
+    platform::URLSession&, const std::shared_ptr<platform::URLSessionDataTask>& task,
+    const platform::CachedURLResponse& proposedResponse, CacheHandler completionHandler) {
+  if (!ended_ && task && ownsTask(*task)) responseFromCached_.store(false);
+  if (!completionHandler) return;
+  const bool ignoresCache =
+      request_.cachePolicy() == platform::URLRequestCachePolicy::ReloadIgnoringLocalCacheData;
+  completionHandler(ignoresCache ? std::nullopt : std::optional(proposedResponse));
+}
+
+void WIImageDownloaderOperation::didCompleteWithError(
+    platform::URLSession&, const std::shared_ptr<platform::URLSessionDataTask>& task,
+    const std::optional<platform::Error>& error) {
+  if (ended_ || !task || !ownsTask(*task)) return;
+  if (cancelRequested_.load()) {
+    cancelInternal();  // ends us now; the cancel step queued behind finds us ended
+    return;
+  }
+  {
+    std::lock_guard lock(stateMutex_);
+    dataTask_.reset();
+  }
+  postNotification(kWIImageDownloadStopNotification,
+                   error ? nullptr : kWIImageDownloadFinishNotification);
+  const WIImageDownloaderCompletedBlock completed = completedBlock_;
+  if (completed) {
+    if (error) {
+      completed(nullptr, std::nullopt, error, true);
+    } else {
+      deliverFinalImage(completed);
+    }
+  }
+  setCompletionBlock(nullptr);
+  // The body is complete: the download slot is free while the picture decodes elsewhere.
+  done();
+}
+
+void WIImageDownloaderOperation::deliverFinalImage(
+    const WIImageDownloaderCompletedBlock& completed) {
+  if (hasOption(options_, WIImageDownloaderIgnoreCachedResponse) && responseFromCached_.load() &&
+      cachedResponseExists()) {
+    completed(nullptr, std::nullopt, std::nullopt, true);
+    return;
+  }
+  if (!imageData_) {
+    completed(nullptr, std::nullopt, Error::make(kWIImageErrorDomain, 0, kNilDataErrorText), true);
+    return;
+  }
+  // Decoded on the concurrent decode queue, not here: this queue serves every download of the
+  // session, and a decode costs far more than moving the bytes. Partial images were delivered
+  // (synchronously) before the body was complete, so the final image cannot overtake them.
+  WIImageDecodeQueue()->async(
+      [self = self(), completed, data = std::exchange(imageData_, std::nullopt)]() mutable {
+        ImagePtr image = self->finishImage(wi_imageWithData(*data));
+        const bool empty = !image || image->size().width <= 0 || image->size().height <= 0;
+        if (empty) {
+          completed(nullptr, std::nullopt,
+                    Error::make(kWIImageErrorDomain, 0, kZeroPixelsErrorText), true);
+          return;
+        }
+        // Handed over, not copied: the operation is done with the bytes.
+        completed(image, std::move(data), std::nullopt, true);
+      });
+}
+
+bool WIImageDownloaderOperation::cachedResponseExists() const {
+  auto cache = urlCache_ ? urlCache_ : platform::URLCache::sharedURLCache();
+  return cache && cache->cachedResponseForRequest(request_).has_value();
+}
+
+void WIImageDownloaderOperation::didReceiveChallenge(
+    platform::URLSession&, const std::shared_ptr<platform::URLSessionDataTask>& task,
+    const platform::URLAuthenticationChallenge& challenge, ChallengeHandler completionHandler) {
+  if (!completionHandler) return;
+  if (ended_ || !task || !ownsTask(*task)) {
+    completionHandler(URLSessionAuthChallengeDisposition::PerformDefaultHandling, std::nullopt);
+    return;
+  }
+  const auto& space = challenge.protectionSpace();
+  if (space.authenticationMethod() == platform::kURLAuthenticationMethodServerTrust) {
+    if (hasOption(options_, WIImageDownloaderAllowInvalidSSLCertificates) && space.serverTrust()) {
+      completionHandler(URLSessionAuthChallengeDisposition::UseCredential,
+                        platform::URLCredential::forTrust(*space.serverTrust()));
+    } else {
+      completionHandler(URLSessionAuthChallengeDisposition::PerformDefaultHandling, std::nullopt);
+    }
+    return;
+  }
+  auto given = credential();
+  if (challenge.previousFailureCount() == 0 && given) {
+    completionHandler(URLSessionAuthChallengeDisposition::UseCredential, std::move(given));
+  } else {
+    completionHandler(URLSessionAuthChallengeDisposition::CancelAuthenticationChallenge,
+                      std::nullopt);
+  }
 }
 
 }  // namespace sprout

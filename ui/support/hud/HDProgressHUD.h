@@ -148,7 +148,7 @@ class HDProgressHUD : public platform::View {
   // Off the screen at once and for good: its timer and observations end, queued work skips it.
   void retire();
 
-  // What the queued operations run (HDProgressHUDShow.cpp). A show's mask, when not given, is
+  // What the queued operations run. A show's mask, when not given, is
   // the default in force when it runs.
   void runShowProgress(float progress, const Status& status,
                        std::optional<HDProgressHUDMaskType> maskType);
@@ -170,7 +170,7 @@ class HDProgressHUD : public platform::View {
   void cancelIndefiniteAnimatedViewAnimation();
   std::shared_ptr<HDProgressAnimatedView> backgroundRingView();
 
-  // Layout (HDProgressHUDLayout.cpp).
+  // Layout.
   void updateHUDFrame();
   void updateBlurBounds();
   // Sizes the HUD view to the app's window and places the panel above the keyboard; with a
