@@ -1,8 +1,5 @@
 #include "platform/graphics/PixelBuffer.h"
 
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <map>
@@ -12,52 +9,18 @@
 namespace platform {
 namespace {
 
-// Pooled sizes are mapped here rather than taken from malloc: a photo's few megabytes would
-// otherwise move malloc's mapping threshold and have each decoding thread's heap grow, shrink and
-// grow again around them, a system call and a round of page faults each time. The pages are
-// filled in by the mapping call itself, since the decoder writes every word: one call instead of
-// a fault per 4 KB. (Huge pages were tried: on a fragmented machine their faults compact memory
-// and cost more than they save.)
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kMapsItself = false;  // malloc's memory is what the address checker watches
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kMapsItself = false;
-#else
-constexpr bool kMapsItself = true;
-#endif
-#else
-constexpr bool kMapsItself = true;
-#endif
-
 bool isPooledSize(std::size_t bytes) {
   return bytes >= PixelBuffer::kSmallestPooled && bytes <= PixelBuffer::kPoolBytes;
 }
 
-std::size_t mappedLength(std::size_t bytes) {
-  static const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-  return (bytes + page - 1) / page * page;
-}
-
+// From malloc, not mapped here: a pool that maps and unmaps its own pages (populated at once)
+// made every unmapping stop the other decoding threads to flush their address translations, and
+// on an otherwise idle machine half the cores sat waiting through a burst of photos.
 std::uint32_t* obtain(std::size_t words) {
-  const std::size_t bytes = words * sizeof(std::uint32_t);
-  if (!kMapsItself || !isPooledSize(bytes)) {
-    return static_cast<std::uint32_t*>(std::malloc(bytes));
-  }
-  void* mapped = ::mmap(nullptr, mappedLength(bytes), PROT_READ | PROT_WRITE,
-                        MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-  return mapped == MAP_FAILED ? nullptr : static_cast<std::uint32_t*>(mapped);
+  return static_cast<std::uint32_t*>(std::malloc(words * sizeof(std::uint32_t)));
 }
 
-void release(std::uint32_t* storage, std::size_t words) {
-  const std::size_t bytes = words * sizeof(std::uint32_t);
-  if (!kMapsItself || !isPooledSize(bytes)) {
-    std::free(storage);
-    return;
-  }
-  ::munmap(storage, mappedLength(bytes));
-}
+void release(std::uint32_t* storage, std::size_t /*words*/) { std::free(storage); }
 
 struct Pool {
   std::mutex mutex;
