@@ -465,6 +465,17 @@ std::shared_ptr<platform::ActivityIndicatorView> asIndicator(const std::shared_p
   return std::dynamic_pointer_cast<platform::ActivityIndicatorView>(view);
 }
 
+// A fade over `duration`, or its end state at once (and its completion) when there is none.
+void fade(TimeInterval duration, TimeInterval delay, unsigned options,
+          const std::function<void()>& steps, const std::function<void(bool)>& completion) {
+  if (duration > 0) {
+    View::animateWithDuration(duration, delay, options, steps, completion);
+  } else {
+    steps();
+    completion(true);
+  }
+}
+
 }  // namespace
 
 // The queued operations.
@@ -589,15 +600,10 @@ void HDProgressHUD::fadeIn(const Status& status) {
     platform::Accessibility::post(platform::AccessibilityNotification::ScreenChanged);
     platform::Accessibility::post(platform::AccessibilityNotification::Announcement, status);
   };
-  if (settings_.fadeInAnimationDuration > 0) {
-    View::animateWithDuration(settings_.fadeInAnimationDuration, 0,
-                              platform::ViewAnimationOptionAllowUserInteraction |
-                                  platform::ViewAnimationOptionBeginFromCurrentState,
-                              steps, completion);
-  } else {
-    steps();
-    completion(true);
-  }
+  fade(settings_.fadeInAnimationDuration, 0,
+       platform::ViewAnimationOptionAllowUserInteraction |
+           platform::ViewAnimationOptionBeginFromCurrentState,
+       steps, completion);
   setNeedsDisplay();
 }
 
@@ -617,16 +623,11 @@ void HDProgressHUD::runDismiss(TimeInterval delay) {
   auto completion = [hud, generation](bool /*finished*/) {
     if (hud->state_.fadeGeneration == generation) hud->finishFadeOut();
   };
-  if (settings_.fadeOutAnimationDuration > 0) {
-    View::animateWithDuration(settings_.fadeOutAnimationDuration, delay,
-                              platform::ViewAnimationOptionLayoutSubviews |
-                                  platform::ViewAnimationOptionAllowUserInteraction |
-                                  platform::ViewAnimationOptionBeginFromCurrentState,
-                              steps, completion);
-  } else {
-    steps();
-    completion(true);
-  }
+  fade(settings_.fadeOutAnimationDuration, delay,
+       platform::ViewAnimationOptionLayoutSubviews |
+           platform::ViewAnimationOptionAllowUserInteraction |
+           platform::ViewAnimationOptionBeginFromCurrentState,
+       steps, completion);
   setNeedsDisplay();
 }
 
